@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The folder Platewell works in: the food table foods.db, the data folder "Tamo" with the
+// documents, and the per-user files beside it.
+class PlatewellFolder
+{
+public:
+    // `--home` when given, else PLATEWELL_HOME, else the user's data location + "/Platewell".
+    static QString resolve(const QString& homeOption);
+
+    static QString foodDatabasePath(const QString& folder);
+    static QString dataFolder(const QString& folder);
+
+    // First start on a folder: creates what is missing (the folder, the data folder, the food
+    // table filled with the starter foods, the documents) and never touches what exists.
+    static bool prepare(const QString& folder, QString* error);
+
+    // The starter food table that ships with the program, as CSV text.
+    static QString starterFoodsCsv();
+    // Copies the documents that ship with the program into the data folder where missing.
+    static bool installDocuments(const QString& dataFolder, QString* error);
+};

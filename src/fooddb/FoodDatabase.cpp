@@ -1,0 +1,407 @@
+#include "FoodDatabase.h"
+
+#include "CsvReader.h"
+#include "app/NumberText.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+QString newConnectionName()
+{
+    return QStringLiteral("platewell-foods-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+}
+
+QString createTableStatement()
+{
+    return QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, CARBS NUMERIC, "
+                          "FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, POINTS NUMERIC, FIBER NUMERIC, "
+                          "SUGAR_ALC NUMERIC)");
+}
+
+QString selectList(const std::vector<FoodDatabase::Field>& fields)
+{
+    QStringList names;
+    for (auto field : fields) {
+        names.append(FoodDatabase::fieldNames().at(field));
+    }
+    return names.join(QStringLiteral(", "));
+}
+
+// Empty nutrient texts are stored as NULL; every other text is stored as typed, and the column's
+// numeric affinity keeps texts such as "12.5g" as they are.
+QVariant storedValue(int field, const QString& text)
+{
+    if (field >= FoodDatabase::CALORIES && text.isEmpty()) {
+        return QVariant(QMetaType(QMetaType::QString));
+    }
+    return text;
+}
+
+bool bindAndRun(QSqlQuery& query, const QStringList& values, QString* error)
+{
+    for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+        query.addBindValue(storedValue(f, values.value(f)));
+    }
+    if (!query.exec()) {
+        if (error) {
+            *error = query.lastError().text();
+        }
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const QStringList& FoodDatabase::fieldNames()
+{
+    static const QStringList names { QStringLiteral("FOOD"), QStringLiteral("SERVING_UN"), QStringLiteral("CALORIES"),
+        QStringLiteral("CARBS"), QStringLiteral("FAT"), QStringLiteral("SUGAR"), QStringLiteral("CHOLESTERO"),
+        QStringLiteral("POINTS"), QStringLiteral("FIBER"), QStringLiteral("SUGAR_ALC") };
+    return names;
+}
+
+const QStringList& FoodDatabase::gridCaptions()
+{
+    static const QStringList captions { QStringLiteral("Food"), QStringLiteral("Serving Unit"),
+        QStringLiteral("Calories"), QStringLiteral("Carbohydrates"), QStringLiteral("Fat"), QStringLiteral("Sugar"),
+        QStringLiteral("Cholesterol"), QStringLiteral("Points"), QStringLiteral("Fiber"),
+        QStringLiteral("Sugar Alcohols") };
+    return captions;
+}
+
+FoodDatabase::FoodDatabase()
+    : m_connection(newConnectionName())
+{
+}
+
+FoodDatabase::~FoodDatabase()
+{
+    close();
+}
+
+bool FoodDatabase::fail(const QString& reason, QString* error) const
+{
+    if (error) {
+        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_path), reason);
+    }
+    return false;
+}
+
+bool FoodDatabase::open(const QString& path, QString* error)
+{
+    close();
+    m_path = path;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return fail(QStringLiteral("the file does not exist"), error);
+    }
+    if (info.isDir()) {
+        return fail(QStringLiteral("a folder stands where the food table file should be"), error);
+    }
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        return fail(probe.errorString(), error);
+    }
+    const QByteArray header = probe.read(16);
+    probe.close();
+    // An empty file would silently become a new database: refuse it, and anything that is not an
+    // SQLite file, before SQLite gets to touch it.
+    if (header != QByteArray("SQLite format 3\0", 16)) {
+        return fail(QStringLiteral("the file is not an SQLite food table"), error);
+    }
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        if (!db.open()) {
+            const QString reason = db.lastError().text();
+            close();
+            return fail(reason, error);
+        }
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("PRAGMA table_info(foods)"))) {
+            const QString reason = query.lastError().text();
+            query.finish();
+            close();
+            return fail(reason, error);
+        }
+        QStringList columns;
+        while (query.next()) {
+            columns.append(query.value(1).toString());
+        }
+        query.finish();
+        if (columns.isEmpty()) {
+            close();
+            return fail(QStringLiteral("the file holds no table named foods"), error);
+        }
+        QStringList missing;
+        for (const QString& field : fieldNames()) {
+            if (!columns.contains(field, Qt::CaseInsensitive)) {
+                missing.append(field);
+            }
+        }
+        if (!missing.isEmpty()) {
+            close();
+            return fail(QStringLiteral("the foods table lacks the field(s) %1").arg(missing.join(QStringLiteral(", "))),
+                error);
+        }
+        // The totals look foods up by exact name; an index keeps that instant at a million foods.
+        // A read-only file simply goes without it.
+        QSqlQuery index(db);
+        index.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS foods_FOOD ON foods(FOOD)"));
+    }
+    return true;
+}
+
+void FoodDatabase::close()
+{
+    if (QSqlDatabase::contains(m_connection)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+}
+
+bool FoodDatabase::isOpen() const
+{
+    return QSqlDatabase::contains(m_connection) && QSqlDatabase::database(m_connection, false).isOpen();
+}
+
+QSqlDatabase FoodDatabase::connection() const
+{
+    return QSqlDatabase::database(m_connection, false);
+}
+
+bool FoodDatabase::createFromCsv(const QString& path, const QString& csvText, QString* error)
+{
+    auto failWith = [&](const QString& reason) {
+        if (error) {
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+        }
+        return false;
+    };
+    if (QFileInfo::exists(path)) {
+        return failWith(QStringLiteral("the file already exists"));
+    }
+    const QString temporary = path + QStringLiteral(".new");
+    QFile::remove(temporary);
+
+    const QString name = newConnectionName();
+    bool ok = false;
+    QString reason;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(temporary);
+        if (!db.open()) {
+            reason = db.lastError().text();
+        } else {
+            QSqlQuery query(db);
+            ok = query.exec(createTableStatement()) && db.transaction();
+            if (ok) {
+                QSqlQuery insert(db);
+                insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+                CsvReader reader(csvText);
+                QStringList fields;
+                bool header = true;
+                while (ok && reader.readRecord(fields)) {
+                    if (header) {
+                        header = false;
+                        continue;
+                    }
+                    if (fields.size() == 1 && fields.first().isEmpty()) {
+                        continue;
+                    }
+                    ok = bindAndRun(insert, fields, &reason);
+                }
+                if (ok && reader.hasError()) {
+                    ok = false;
+                    reason = QStringLiteral("the starter food table ends inside a quoted field");
+                }
+                ok = ok && db.commit();
+                if (!ok && reason.isEmpty()) {
+                    reason = db.lastError().text();
+                }
+                if (ok) {
+                    ok = query.exec(QStringLiteral("CREATE INDEX foods_FOOD ON foods(FOOD)"));
+                    if (!ok) {
+                        reason = query.lastError().text();
+                    }
+                }
+            } else {
+                reason = query.lastError().text();
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (ok && !QFile::rename(temporary, path)) {
+        ok = false;
+        reason = QStringLiteral("could not move the new food table into place");
+    }
+    if (!ok) {
+        QFile::remove(temporary);
+        return failWith(reason);
+    }
+    return true;
+}
+
+bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<TextColumn>* columns,
+    std::vector<qint64>* rowids, QString* error) const
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT rowid, %1 FROM foods ORDER BY rowid").arg(selectList(fields)))) {
+        return fail(query.lastError().text(), error);
+    }
+    columns->assign(fields.size(), TextColumn());
+    if (rowids) {
+        rowids->clear();
+    }
+    while (query.next()) {
+        if (rowids) {
+            rowids->push_back(query.value(0).toLongLong());
+        }
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            (*columns)[f].append(cellText(query.value(static_cast<int>(f) + 1)));
+        }
+    }
+    if (query.lastError().isValid()) {
+        return fail(query.lastError().text(), error);
+    }
+    return true;
+}
+
+qint64 FoodDatabase::rowCount(QString* error) const
+{
+    QSqlQuery query(connection());
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM foods")) || !query.next()) {
+        fail(query.lastError().text(), error);
+        return -1;
+    }
+    return query.value(0).toLongLong();
+}
+
+bool FoodDatabase::nutrientsOf(
+    const QString& name, std::vector<std::array<double, NutrientCount>>* rows, QString* error) const
+{
+    rows->clear();
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    // A grid shows a missing name as empty text, so the empty name matches NULL names as well.
+    const QString condition = name.isEmpty() ? QStringLiteral("FOOD = '' OR FOOD IS NULL") : QStringLiteral("FOOD = ?");
+    query.prepare(QStringLiteral("SELECT CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC "
+                                 "FROM foods WHERE %1 ORDER BY rowid")
+                      .arg(condition));
+    if (!name.isEmpty()) {
+        query.addBindValue(name);
+    }
+    if (!query.exec()) {
+        return fail(query.lastError().text(), error);
+    }
+    while (query.next()) {
+        std::array<double, NutrientCount> values {};
+        for (int n = 0; n < NutrientCount; ++n) {
+            values[static_cast<std::size_t>(n)] = nutrientValue(query.value(n));
+        }
+        rows->push_back(values);
+    }
+    if (query.lastError().isValid()) {
+        return fail(query.lastError().text(), error);
+    }
+    return true;
+}
+
+bool FoodDatabase::updateRecord(qint64 rowid, const QStringList& values, QString* error)
+{
+    QSqlDatabase db = connection();
+    if (!db.transaction()) {
+        return fail(db.lastError().text(), error);
+    }
+    QSqlQuery query(db);
+    QStringList assignments;
+    for (const QString& field : fieldNames()) {
+        assignments.append(field + QStringLiteral(" = ?"));
+    }
+    query.prepare(QStringLiteral("UPDATE foods SET %1 WHERE rowid = %2").arg(assignments.join(QStringLiteral(", "))).arg(rowid));
+    QString reason;
+    if (!bindAndRun(query, values, &reason) || !db.commit()) {
+        if (reason.isEmpty()) {
+            reason = db.lastError().text();
+        }
+        db.rollback();
+        return fail(reason, error);
+    }
+    return true;
+}
+
+bool FoodDatabase::insertRecord(const QStringList& values, qint64* rowid, QString* error)
+{
+    QSqlDatabase db = connection();
+    if (!db.transaction()) {
+        return fail(db.lastError().text(), error);
+    }
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, "
+                                 "POINTS, FIBER, SUGAR_ALC) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QString reason;
+    if (!bindAndRun(query, values, &reason)) {
+        db.rollback();
+        return fail(reason, error);
+    }
+    const qint64 id = query.lastInsertId().toLongLong();
+    if (!db.commit()) {
+        reason = db.lastError().text();
+        db.rollback();
+        return fail(reason, error);
+    }
+    if (rowid) {
+        *rowid = id;
+    }
+    return true;
+}
+
+bool FoodDatabase::deleteRecord(qint64 rowid, QString* error)
+{
+    QSqlDatabase db = connection();
+    if (!db.transaction()) {
+        return fail(db.lastError().text(), error);
+    }
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("DELETE FROM foods WHERE rowid = ?"));
+    query.addBindValue(rowid);
+    if (!query.exec() || !db.commit()) {
+        const QString reason = query.lastError().isValid() ? query.lastError().text() : db.lastError().text();
+        db.rollback();
+        return fail(reason, error);
+    }
+    return true;
+}
+
+QString FoodDatabase::cellText(const QVariant& value)
+{
+    if (value.isNull()) {
+        return QString();
+    }
+    if (value.typeId() == QMetaType::Double) {
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+    }
+    return value.toString();
+}
+
+double FoodDatabase::nutrientValue(const QVariant& value)
+{
+    return TextToNumber(cellText(value));
+}

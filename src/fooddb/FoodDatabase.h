@@ -1,0 +1,82 @@
+#pragma once
+
+#include "TextColumn.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <array>
+#include <vector>
+
+// The food table: table `foods` of an SQLite file, ten fields, rows in rowid order. Values are
+// handed out as the text a grid shows for them; nutrients are read as numbers with TextToNumber.
+// This class never shows a window: every failure comes back as false with a reason.
+class FoodDatabase
+{
+public:
+    enum Field
+    {
+        FOOD,
+        SERVING_UN,
+        CALORIES,
+        CARBS,
+        FAT,
+        SUGAR,
+        CHOLESTERO,
+        POINTS,
+        FIBER,
+        SUGAR_ALC,
+        FieldCount
+    };
+    static constexpr int NutrientCount = 8;
+
+    static const QStringList& fieldNames();
+    // The captions the grids show above the fields ("Food", "Serving Unit", ...).
+    static const QStringList& gridCaptions();
+
+    FoodDatabase();
+    ~FoodDatabase();
+    FoodDatabase(const FoodDatabase&) = delete;
+    FoodDatabase& operator=(const FoodDatabase&) = delete;
+
+    // Opens an existing file and checks that it is an SQLite database with a `foods` table that
+    // has the ten fields. A file that fails the check is left exactly as it was.
+    bool open(const QString& path, QString* error);
+    void close();
+    bool isOpen() const;
+    QString path() const { return m_path; }
+
+    // Creates a new food table file from CSV text (a header line, then the ten fields in table
+    // order). The file is built under a temporary name and moved into place when complete, so an
+    // interrupted start never leaves a half-filled table. An existing file is never replaced.
+    static bool createFromCsv(const QString& path, const QString& csvText, QString* error);
+
+    // Reads the given fields of every row, in table order, with each row's identity.
+    bool readColumns(const std::vector<Field>& fields, std::vector<TextColumn>* columns, std::vector<qint64>* rowids,
+        QString* error) const;
+    qint64 rowCount(QString* error) const;
+
+    // The eight nutrient values, as numbers, of every row whose FOOD equals `name` exactly
+    // (case and blanks count), in table order.
+    bool nutrientsOf(const QString& name, std::vector<std::array<double, NutrientCount>>* rows, QString* error) const;
+
+    // Record writes, each one transaction: the file holds either the old record or the new one.
+    bool updateRecord(qint64 rowid, const QStringList& values, QString* error);
+    bool insertRecord(const QStringList& values, qint64* rowid, QString* error);
+    bool deleteRecord(qint64 rowid, QString* error);
+
+    // The text a grid cell shows for a stored value.
+    static QString cellText(const QVariant& value);
+    // A stored nutrient as a number: TextToNumber of its cell text.
+    static double nutrientValue(const QVariant& value);
+
+    QSqlDatabase connection() const;
+
+private:
+    bool fail(const QString& reason, QString* error) const;
+
+    QString m_connection;
+    QString m_path;
+};

@@ -1,0 +1,55 @@
+#include "FoodListModel.h"
+
+#include "fooddb/GenericOrder.h"
+
+#include <numeric>
+
+FoodListModel::FoodListModel(QObject* parent)
+    : QAbstractListModel(parent)
+{
+}
+
+void FoodListModel::setFoods(TextColumn names, TextColumn units)
+{
+    beginResetModel();
+    m_names = std::move(names);
+    m_units = std::move(units);
+    m_order.resize(static_cast<std::size_t>(m_names.size()));
+    std::iota(m_order.begin(), m_order.end(), 0u);
+    GenericOrder(m_names).sort(m_order);
+    endResetModel();
+}
+
+void FoodListModel::clear()
+{
+    setFoods(TextColumn(), TextColumn());
+}
+
+int FoodListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_order.size());
+}
+
+QVariant FoodListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::DisplayRole) {
+        return QVariant();
+    }
+    return foodName(index.row());
+}
+
+QString FoodListModel::foodName(int row) const
+{
+    if (row < 0 || row >= rowCount()) {
+        return QString();
+    }
+    return m_names.at(m_order[static_cast<std::size_t>(row)]).toString();
+}
+
+QString FoodListModel::servingUnit(int row) const
+{
+    if (row < 0 || row >= rowCount()) {
+        return QString();
+    }
+    return m_units.at(m_order[static_cast<std::size_t>(row)]).toString();
+}

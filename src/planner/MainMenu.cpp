@@ -1,0 +1,349 @@
+#include "MainMenu.h"
+
+#include "FoodListModel.h"
+#include "app/NumberText.h"
+#include "app/Program.h"
+#include "app/Prompt.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The design's measures are twips; 15 twips make one pixel at 100 % scale.
+int px(int twips)
+{
+    return twips / 15;
+}
+
+struct MealControls
+{
+    const char* heading;
+    const char* label;
+    const char* list;
+    const char* add;
+    const char* remove;
+    const char* clear;
+};
+
+constexpr MealControls kMeals[MealPlan::MealCount] = {
+    { "Breakfast", "Label1", "List2", "Breakfast_Add", "BreakfastDelete", "BreakfastClear" },
+    { "Lunch", "Label2", "List3", "Lunch_Add", "LunchDelete", "LunchClear" },
+    { "Dinner", "Label3", "List4", "Dinner_Add", "DinnerDelete", "DinnerClear" },
+    { "Snacks or Other", "Label4", "List5", "Other_Add", "OtherDelete", "OtherClear" },
+};
+
+QFont sansFont(double points, bool bold)
+{
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFrame* groupRectangle(QWidget* parent)
+{
+    auto* frame = new QFrame(parent);
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Plain);
+    return frame;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+MainMenu::MainMenu(SharedState& state, QWidget* parent)
+    : QMainWindow(parent)
+    , m_state(state)
+{
+    setObjectName(QStringLiteral("MainMenu"));
+    setWindowTitle(QStringLiteral("Platewell"));
+    buildControls();
+    buildMenus();
+    resize(px(11340), px(7515) + menuBar()->sizeHint().height());
+    Form_Load();
+}
+
+MainMenu::~MainMenu() = default;
+
+QPushButton* MainMenu::makeButton(const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+void MainMenu::buildControls()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    const QFont listFont = sansFont(9.75, false);
+    const QFont labelFont = sansFont(8.25, true);
+
+    // Period selector with Save and Load, inside their rectangle.
+    auto* periodBox = groupRectangle(central);
+    periodBox->setObjectName(QStringLiteral("Shape1"));
+    auto* periodRow = new QHBoxLayout(periodBox);
+    m_dayOfWeek = new QComboBox(periodBox);
+    m_dayOfWeek->setObjectName(QStringLiteral("DayofWeek"));
+    m_dayOfWeek->setEditable(true);
+    m_dayOfWeek->setInsertPolicy(QComboBox::NoInsert);
+    m_dayOfWeek->setMinimumWidth(px(1575));
+    auto* saveDiet = makeButton("SaveDiet", QStringLiteral("Save"));
+    auto* loadDiet = makeButton("LoadDiet", QStringLiteral("Load"));
+    periodRow->addWidget(m_dayOfWeek);
+    periodRow->addWidget(saveDiet);
+    periodRow->addWidget(loadDiet);
+
+    m_userName = makeButton("Command1", QStringLiteral("User Name"));
+    QFont georgia(QStringLiteral("Georgia"), 12, QFont::Bold);
+    georgia.setStyleHint(QFont::Serif);
+    m_userName->setFont(georgia);
+    m_userName->setMinimumSize(px(1215), px(855));
+
+    m_foodList = new FoodListModel(this);
+    m_list1 = new QListView(central);
+    m_list1->setObjectName(QStringLiteral("List1"));
+    m_list1->setModel(m_foodList);
+    m_list1->setUniformItemSizes(true);
+    m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list1->setMinimumWidth(px(3855));
+    m_list1->setFont(listFont);
+
+    // Quantity and serving unit.
+    auto* middle = new QVBoxLayout;
+    m_quantity = new QLineEdit(QStringLiteral("1"), central);
+    m_quantity->setObjectName(QStringLiteral("Text1"));
+    m_quantity->setMaximumWidth(px(1215) * 2);
+    m_servingUnit = makeLabel(central, "Label7", QString(), sansFont(12, false));
+    m_servingUnit->setWordWrap(true);
+    m_servingUnit->setMinimumSize(px(1215), px(735));
+    m_servingUnit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_servingUnit->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* quantityLabel = makeLabel(central, "Label5", QStringLiteral("Quantity"), labelFont);
+    quantityLabel->setBuddy(m_quantity);
+    auto* helpEdit = makeButton("HelpEdit", QStringLiteral("Quick Help"));
+    helpEdit->setMinimumHeight(px(615));
+    middle->addSpacing(px(360));
+    middle->addWidget(quantityLabel);
+    middle->addWidget(m_quantity);
+    middle->addSpacing(px(240));
+    middle->addWidget(makeLabel(central, "Label6", QStringLiteral("Serving Unit"), labelFont));
+    middle->addWidget(m_servingUnit);
+    middle->addSpacing(px(240));
+    middle->addWidget(helpEdit);
+    middle->addStretch(1);
+
+    // The four meals: heading and buttons, then the meal's list.
+    auto* meals = new QGridLayout;
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        const MealControls& names = kMeals[meal];
+        auto* buttons = new QVBoxLayout;
+        auto* heading = makeLabel(central, names.label, QLatin1String(names.heading), labelFont);
+        heading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* add = makeButton(names.add, QStringLiteral("Add  ->"));
+        auto* remove = makeButton(names.remove, QStringLiteral("<-  Remove"));
+        auto* clear = makeButton(names.clear, QStringLiteral("Clear"));
+        buttons->addWidget(heading);
+        buttons->addWidget(add);
+        buttons->addWidget(remove);
+        buttons->addWidget(clear);
+        buttons->addStretch(1);
+        auto* list = new QListWidget(central);
+        list->setObjectName(QLatin1String(names.list));
+        list->setFont(listFont);
+        list->setMinimumSize(px(4095), px(1500));
+        list->setUniformItemSizes(true);
+        m_mealLists[static_cast<std::size_t>(meal)] = list;
+        meals->addLayout(buttons, meal, 0);
+        meals->addWidget(list, meal, 1);
+        meals->setRowStretch(meal, 1);
+        connect(add, &QPushButton::clicked, this, [this, meal] { mealAdd(meal); });
+        connect(remove, &QPushButton::clicked, this, [this, meal] { mealDelete(meal); });
+        connect(clear, &QPushButton::clicked, this, [this, meal] { mealClear(meal); });
+    }
+    meals->setColumnStretch(1, 1);
+
+    // The three food table commands inside their rectangle, then the other commands.
+    auto* foodBox = groupRectangle(central);
+    foodBox->setObjectName(QStringLiteral("Shape2"));
+    auto* foodRow = new QHBoxLayout(foodBox);
+    auto* loadFoodList = makeButton("LoadFoodList", QStringLiteral("Refresh Food List"));
+    auto* editFoodList = makeButton("EditFoodList", QStringLiteral("Edit Food List"));
+    auto* viewFoodProps = makeButton("ViewFoodProps", QStringLiteral("View All Food Properties"));
+    for (auto* button : { loadFoodList, editFoodList, viewFoodProps }) {
+        button->setMinimumHeight(px(495));
+        foodRow->addWidget(button);
+    }
+    auto* servconvinfo = makeButton("servconvinfo", QStringLiteral("Serving Conversion Information"));
+    auto* command9 = makeButton("Command9", QStringLiteral("Calculate Totals"));
+    auto* command10 = makeButton("Command10", QStringLiteral("Exit"));
+    for (auto* button : { servconvinfo, command9, command10 }) {
+        button->setMinimumHeight(px(735));
+    }
+
+    auto* grid = new QGridLayout(central);
+    grid->addWidget(periodBox, 0, 0);
+    grid->addWidget(m_userName, 0, 1, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(m_list1, 1, 0);
+    grid->addLayout(middle, 1, 1);
+    grid->addLayout(meals, 0, 2, 2, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(foodBox, 0);
+    bottom->addStretch(1);
+    bottom->addWidget(servconvinfo);
+    bottom->addWidget(command9);
+    bottom->addWidget(command10);
+    grid->addLayout(bottom, 2, 0, 1, 3);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(0, 4);
+    grid->setColumnStretch(2, 5);
+
+    connect(m_list1->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainMenu::List1_Click);
+    connect(m_list1, &QListView::clicked, this, &MainMenu::List1_Click);
+    connect(loadFoodList, &QPushButton::clicked, this, &MainMenu::LoadFoodList_Click);
+    connect(command10, &QPushButton::clicked, this, &MainMenu::Command10_Click);
+}
+
+void MainMenu::buildMenus()
+{
+    auto addMenu = [this](const char* name, const QString& title) {
+        QMenu* menu = menuBar()->addMenu(title);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    auto addItem = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        action->setParent(this);
+        menu->addAction(action);
+        return action;
+    };
+    QMenu* file = addMenu("mnuItemFile", QStringLiteral("&File"));
+    addItem(file, "mnuItemCopyFiles", QStringLiteral("Copy Your Files"));
+    QAction* exit = addItem(file, "mnuItemExit", QStringLiteral("Exit"));
+    connect(exit, &QAction::triggered, this, &MainMenu::Command10_Click);
+    QMenu* view = addMenu("mnuitemView", QStringLiteral("&View"));
+    addItem(view, "mnuItemCalendar", QStringLiteral("Calendar"));
+    addItem(view, "MnuItemNVoF", QStringLiteral("Nutritive Value of Foods"));
+    QMenu* help = addMenu("MnuItemHelp", QStringLiteral("&Help"));
+    addItem(help, "MnuItemManual", QStringLiteral("User Manual"));
+    addItem(help, "MnuItemLicense", QStringLiteral("License Agreement"));
+    addItem(help, "MnuItemAbout", QStringLiteral("About Platewell"));
+}
+
+void MainMenu::Form_Load()
+{
+    m_dayOfWeek->clear();
+    m_dayOfWeek->addItems(Periods::names());
+    m_dayOfWeek->setCurrentIndex(0);
+    m_state.FoodSearchText.clear();
+    m_state.CurrentUserName.clear();
+    m_userName->setText(QStringLiteral("User Name"));
+    FillFoodList();
+}
+
+void MainMenu::FillFoodList()
+{
+    m_foodList->clear();
+    QString error;
+    if (!m_foods.isOpen() && !m_foods.open(m_state.FoodDatabasePath, &error)) {
+        Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+        return;
+    }
+    std::vector<TextColumn> columns;
+    if (!m_foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &columns, nullptr, &error)) {
+        // A table that fails now may be fixed by the user: open it afresh next time.
+        m_foods.close();
+        Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
+        return;
+    }
+    QFont font = m_list1->font();
+    font.setPointSizeF(10);
+    m_list1->setFont(font);
+    m_foodList->setFoods(std::move(columns[0]), std::move(columns[1]));
+}
+
+void MainMenu::List1_Click()
+{
+    const QModelIndex current = m_list1->currentIndex();
+    if (current.isValid()) {
+        m_servingUnit->setText(m_foodList->servingUnit(current.row()));
+    }
+}
+
+void MainMenu::mealAdd(int meal)
+{
+    const QModelIndex current = m_list1->currentIndex();
+    if (!current.isValid() || !m_list1->selectionModel()->isSelected(current)) {
+        return;
+    }
+    const QString food = m_foodList->foodName(current.row());
+    const QString quantity = NumberToText(TextToNumber(m_quantity->text()));
+    MealTable& table = m_state.mealPlan.tables[static_cast<std::size_t>(meal)];
+    switch (table.add(food, quantity)) {
+    case MealTable::AddResult::Added:
+        m_mealLists[static_cast<std::size_t>(meal)]->addItem(food + QStringLiteral(", ") + quantity);
+        break;
+    case MealTable::AddResult::Full:
+        Prompt::message(this,
+            QStringLiteral("%1 already holds %2 foods, as many as a meal can hold.")
+                .arg(MealPlan::heading(meal))
+                .arg(MealTable::MaxEntries),
+            QStringLiteral("Platewell"));
+        break;
+    case MealTable::AddResult::NoFood:
+    case MealTable::AddResult::Duplicate:
+        break;
+    }
+}
+
+void MainMenu::mealDelete(int meal)
+{
+    QListWidget* list = m_mealLists[static_cast<std::size_t>(meal)];
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const int line = list->row(selected.first());
+    if (m_state.mealPlan.tables[static_cast<std::size_t>(meal)].removeLine(line)) {
+        delete list->takeItem(line);
+    }
+    list->clearSelection();
+    list->setCurrentRow(-1);
+}
+
+void MainMenu::mealClear(int meal)
+{
+    m_state.mealPlan.tables[static_cast<std::size_t>(meal)].clear();
+    m_mealLists[static_cast<std::size_t>(meal)]->clear();
+}
+
+void MainMenu::LoadFoodList_Click()
+{
+    FillFoodList();
+}
+
+void MainMenu::Command10_Click()
+{
+    EndProgram();
+}

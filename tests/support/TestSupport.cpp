@@ -1,0 +1,61 @@
+#include "TestSupport.h"
+
+#include "app/PlatewellFolder.h"
+#include "fooddb/FoodDatabase.h"
+
+#include <QDir>
+#include <QTest>
+
+TestFolder::TestFolder()
+{
+    QDir().mkpath(dataFolder());
+}
+
+QString TestFolder::databasePath() const
+{
+    return PlatewellFolder::foodDatabasePath(path());
+}
+
+QString TestFolder::dataFolder() const
+{
+    return PlatewellFolder::dataFolder(path());
+}
+
+SharedState TestFolder::state() const
+{
+    SharedState state;
+    state.DataFolder = dataFolder();
+    state.FoodDatabasePath = databasePath();
+    return state;
+}
+
+void TestFolder::createFoods(const QStringList& csvRows) const
+{
+    QFile::remove(databasePath());
+    const QString csv = QStringLiteral("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n")
+        + csvRows.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    QString error;
+    if (!FoodDatabase::createFromCsv(databasePath(), csv, &error)) {
+        qFatal("cannot create the test food table: %s", qPrintable(error));
+    }
+}
+
+void TestFolder::createStarterFoods() const
+{
+    QFile::remove(databasePath());
+    QString error;
+    if (!FoodDatabase::createFromCsv(databasePath(), PlatewellFolder::starterFoodsCsv(), &error)) {
+        qFatal("cannot create the starter food table: %s", qPrintable(error));
+    }
+}
+
+QString foodRow(const QString& name, const QString& unit, const QStringList& nutrients)
+{
+    QStringList fields { QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\""))
+            + QLatin1Char('"'),
+        QLatin1Char('"') + unit + QLatin1Char('"') };
+    for (int i = 0; i < 8; ++i) {
+        fields.append(nutrients.value(i));
+    }
+    return fields.join(QLatin1Char(','));
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/SharedState.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A real Platewell folder in a temporary directory: its own data folder and, on request, a food
+// table file.
+class TestFolder
+{
+public:
+    TestFolder();
+
+    QString path() const { return m_dir.path(); }
+    QString databasePath() const;
+    QString dataFolder() const;
+    SharedState state() const;
+
+    // A food table from CSV rows (without header) of the ten fields.
+    void createFoods(const QStringList& csvRows) const;
+    // The starter food table, as a new installation gets it.
+    void createStarterFoods() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A CSV row of the ten fields, quoting the name.
+QString foodRow(const QString& name, const QString& unit, const QStringList& nutrients = {});
