@@ -120,48 +120,50 @@ bool FoodDatabase::open(const QString& path, QString* error)
         return fail(QStringLiteral("the file is not an SQLite food table"), error);
     }
 
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-        if (!db.open()) {
-            const QString reason = db.lastError().text();
-            close();
-            return fail(reason, error);
-        }
-        QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("PRAGMA table_info(foods)"))) {
-            const QString reason = query.lastError().text();
-            query.finish();
-            close();
-            return fail(reason, error);
-        }
-        QStringList columns;
-        while (query.next()) {
-            columns.append(query.value(1).toString());
-        }
-        query.finish();
-        if (columns.isEmpty()) {
-            close();
-            return fail(QStringLiteral("the file holds no table named foods"), error);
-        }
-        QStringList missing;
-        for (const QString& field : fieldNames()) {
-            if (!columns.contains(field, Qt::CaseInsensitive)) {
-                missing.append(field);
-            }
-        }
-        if (!missing.isEmpty()) {
-            close();
-            return fail(QStringLiteral("the foods table lacks the field(s) %1").arg(missing.join(QStringLiteral(", "))),
-                error);
-        }
-        // The totals look foods up by exact name; an index keeps that instant at a million foods.
-        // A read-only file simply goes without it.
-        QSqlQuery index(db);
-        index.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS foods_FOOD ON foods(FOOD)"));
+    const QString reason = openAndCheck();
+    if (!reason.isEmpty()) {
+        close();
+        return fail(reason, error);
     }
     return true;
+}
+
+QString FoodDatabase::openAndCheck()
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(m_path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    if (!db.open()) {
+        return db.lastError().text();
+    }
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA table_info(foods)"))) {
+        return query.lastError().text();
+    }
+    QStringList columns;
+    while (query.next()) {
+        columns.append(query.value(1).toString());
+    }
+    if (query.lastError().isValid()) {
+        return query.lastError().text();
+    }
+    if (columns.isEmpty()) {
+        return QStringLiteral("the file holds no table named foods");
+    }
+    QStringList missing;
+    for (const QString& field : fieldNames()) {
+        if (!columns.contains(field, Qt::CaseInsensitive)) {
+            missing.append(field);
+        }
+    }
+    if (!missing.isEmpty()) {
+        return QStringLiteral("the foods table lacks the field(s) %1").arg(missing.join(QStringLiteral(", ")));
+    }
+    // The totals look foods up by exact name; an index keeps that instant at a million foods.
+    // A read-only file simply goes without it.
+    QSqlQuery index(db);
+    index.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS foods_FOOD ON foods(FOOD)"));
+    return QString();
 }
 
 void FoodDatabase::close()

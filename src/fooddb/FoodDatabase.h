@@ -76,6 +76,8 @@ public:
 
 private:
     bool fail(const QString& reason, QString* error) const;
+    // Opens the connection and checks the table; the reason for a failure, or empty.
+    QString openAndCheck();
 
     QString m_connection;
     QString m_path;
