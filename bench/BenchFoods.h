@@ -1,0 +1,83 @@
+#pragma once
+
+// Food tables for the benchmarks: the starter table, or generated tables of realistic shape.
+
+#include "app/PlatewellFolder.h"
+#include "fooddb/FoodDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+#include <sys/resource.h>
+
+namespace bench {
+
+inline long peakMemoryMB()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// Creates `<folder>/foods.db` holding `count` foods; 7,878 gives the starter table itself.
+inline bool makeFoodTable(const QString& folder, int count, QString* error)
+{
+    QDir().mkpath(folder);
+    const QString path = PlatewellFolder::foodDatabasePath(folder);
+    QFile::remove(path);
+    if (count == 7878) {
+        return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
+    }
+    static const QStringList words { QStringLiteral("Apple"), QStringLiteral("Beef"), QStringLiteral("Chicken"),
+        QStringLiteral("soup"), QStringLiteral("bread"), QStringLiteral("Cheese"), QStringLiteral("roasted"),
+        QStringLiteral("Yogurt"), QStringLiteral("low fat"), QStringLiteral("Rice"), QStringLiteral("brown"),
+        QStringLiteral("Pasta"), QStringLiteral("tomato"), QStringLiteral("Salmon"), QStringLiteral("raw"),
+        QStringLiteral("Oats"), QStringLiteral("Cereal"), QStringLiteral("Milk"), QStringLiteral("whole"),
+        QStringLiteral("Peanut butter"), QStringLiteral("crunchy"), QStringLiteral("Spinach"), QStringLiteral("frozen") };
+    static const QStringList units { QStringLiteral("1 cup (240 g)"), QStringLiteral("100 g"),
+        QStringLiteral("1 slice (28 g)"), QStringLiteral("1 tbsp (16 g)"), QStringLiteral("1 medium (182 g)") };
+    QRandomGenerator random(42);
+    const QString name = QStringLiteral("bench-create");
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery query(db);
+        ok = ok
+            && query.exec(QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, "
+                                         "CARBS NUMERIC, FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, "
+                                         "POINTS NUMERIC, FIBER NUMERIC, SUGAR_ALC NUMERIC)"))
+            && query.exec(QStringLiteral("PRAGMA journal_mode=OFF")) && db.transaction();
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (int i = 0; ok && i < count; ++i) {
+            QString food = words.at(random.bounded(words.size()));
+            for (int w = random.bounded(2, 5); w > 0; --w) {
+                food += QStringLiteral(", ") + words.at(random.bounded(words.size()));
+            }
+            food += QStringLiteral(" #%1").arg(random.bounded(1000000));
+            insert.addBindValue(food);
+            insert.addBindValue(units.at(random.bounded(units.size())));
+            for (int n = 0; n < 8; ++n) {
+                insert.addBindValue(QString::number(random.bounded(100000) / 100.0));
+            }
+            ok = insert.exec();
+        }
+        ok = ok && db.commit() && query.exec(QStringLiteral("CREATE INDEX foods_FOOD ON foods(FOOD)"));
+        if (!ok && error) {
+            *error = db.lastError().text() + insert.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+} // namespace bench
