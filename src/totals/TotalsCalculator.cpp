@@ -1,0 +1,117 @@
+#include "TotalsCalculator.h"
+
+#include "FoodLookup.h"
+#include "PeriodFile.h"
+
+#include "app/NumberText.h"
+#include "app/SharedState.h"
+
+// Every product is rounded before it is added, as a plain multiply and add does; a fused
+// multiply-add would give different last digits than the totals have always shown.
+#if defined(__clang__)
+#pragma clang fp contract(off)
+#elif defined(__GNUC__)
+#pragma GCC optimize("fp-contract=off")
+#endif
+
+namespace {
+
+using Values = std::array<double, TotalsRow::NutrientCount>;
+
+const QString kFileNotFound = QStringLiteral("File Not Found");
+
+// Adds every food row named `name`, times `quantity`, to `running`. False when the food table
+// could not be read.
+bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values& running, QString* error)
+{
+    const std::vector<FoodLookup::Nutrients>* rows = lookup.rowsNamed(name, error);
+    if (!rows) {
+        return false;
+    }
+    for (const FoodLookup::Nutrients& row : *rows) {
+        for (std::size_t n = 0; n < row.size(); ++n) {
+            const double product = row[n] * quantity;
+            running[n] += product;
+        }
+        running[TotalsRow::NetCarbs] =
+            (running[TotalsRow::Carbohydrates] - running[TotalsRow::Fiber]) - running[TotalsRow::SugarAlcohols];
+    }
+    return true;
+}
+
+} // namespace
+
+const QStringList& TotalsCalculator::headerTexts()
+{
+    static const QStringList texts { QStringLiteral("Period"), QStringLiteral("Calories"),
+        QStringLiteral("Carbohydrates"), QStringLiteral("Fat"), QStringLiteral("Sugar"), QStringLiteral("Cholesterol"),
+        QStringLiteral("Points"), QStringLiteral("Fiber"), QStringLiteral("Sugar Alcohols"), QStringLiteral("Net Carbs") };
+    return texts;
+}
+
+TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup)
+{
+    TotalsResult result;
+    Values grand {};
+    bool anyData = false;
+    QString error;
+
+    if (sources.active) {
+        anyData = true;
+        Values running {};
+        // Every slot is visited, empty ones too: an empty name matches food rows without a name,
+        // whose values count with quantity 0 like any other match.
+        for (const MealTable& table : state.mealPlan.tables) {
+            for (int i = 1; i < MealTable::SlotCount; ++i) {
+                const MealSlot& slot = table.slot(i);
+                if (!accumulate(lookup, slot.FoodName, TextToNumber(slot.QuantityText), running, &error)) {
+                    result.stopped = true;
+                    result.stopMessage = QStringLiteral("The food table could not be read: %1").arg(error);
+                    result.stopReason = error;
+                    return result;
+                }
+            }
+        }
+        result.rows.push_back({ QStringLiteral("Active"), running });
+        grand = running;
+    }
+
+    const QStringList& periods = Periods::names();
+    for (std::size_t p = 0; p < sources.periods.size(); ++p) {
+        if (!sources.periods[p]) {
+            continue;
+        }
+        const QString& period = periods.at(static_cast<qsizetype>(p));
+        Values running {};
+        QStringList lines;
+        if (!PeriodFile::readLines(state.perUserFile(period), &lines, &error)) {
+            result.stopped = true;
+            result.stopMessage = kFileNotFound;
+            result.stopReason = error;
+            return result;
+        }
+        for (const QString& line : lines) {
+            anyData = true;
+            const QStringList fields = PeriodFile::fields(line);
+            if (fields.size() < 3) {
+                continue;
+            }
+            if (!accumulate(lookup, fields[1], TextToNumber(fields[2]), running, &error)) {
+                result.stopped = true;
+                result.stopMessage = kFileNotFound;
+                result.stopReason = error;
+                return result;
+            }
+        }
+        result.rows.push_back({ period, running });
+        for (std::size_t n = 0; n < grand.size(); ++n) {
+            grand[n] += running[n];
+        }
+    }
+
+    if (anyData) {
+        result.rows.push_back({ QStringLiteral("Totals"), grand });
+        result.hasTotalsRow = true;
+    }
+    return result;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <vector>
+
+class FoodLookup;
+struct SharedState;
+
+// One row of the totals: its label ("Active", a period name or "Totals") and the nine nutrient
+// totals in column order.
+struct TotalsRow
+{
+    enum Nutrient
+    {
+        Calories,
+        Carbohydrates,
+        Fat,
+        Sugar,
+        Cholesterol,
+        Points,
+        Fiber,
+        SugarAlcohols,
+        NetCarbs,
+        NutrientCount
+    };
+
+    QString label;
+    std::array<double, NutrientCount> values {};
+};
+
+// What one calculation produced: the rows in the order they are shown, the last one being
+// "Totals" when hasTotalsRow is set. When a period file could not be read the calculation
+// stopped: `stopped` is set, `stopMessage` is what to tell the user, and the rows written
+// before the failure are kept.
+struct TotalsResult
+{
+    std::vector<TotalsRow> rows;
+    bool hasTotalsRow = false;
+    bool stopped = false;
+    QString stopMessage;
+    // The underlying reason of a stop (file name and system message), for logs and tests.
+    QString stopReason;
+};
+
+// Which plans to total: the plan on screen, and each of the eleven periods in their order.
+struct TotalsSources
+{
+    bool active = false;
+    std::array<bool, 11> periods {};
+};
+
+// Adds up the nutrients of the plan on screen and of the chosen periods' saved plans.
+// For every planned food each food row of that exact name counts: its eight nutrients times the
+// quantity are added to the source's running totals in nutrient order, and Net Carbs is derived
+// afresh from the running Carbohydrates, Fiber and Sugar Alcohols after each row. The grand
+// totals add the rows' values, Net Carbs included. Nothing is rounded.
+class TotalsCalculator
+{
+public:
+    static TotalsResult calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup);
+
+    // The labels of the grid's header row, column 0 to 9.
+    static const QStringList& headerTexts();
+};
