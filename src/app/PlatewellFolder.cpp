@@ -12,6 +12,7 @@
 static void initStarterResources()
 {
     Q_INIT_RESOURCE(starter);
+    Q_INIT_RESOURCE(documents);
 }
 
 QString PlatewellFolder::resolve(const QString& homeOption)
