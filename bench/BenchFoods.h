@@ -54,7 +54,9 @@ inline bool makeFoodTable(const QString& folder, int count, QString* error)
             && query.exec(QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, "
                                          "CARBS NUMERIC, FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, "
                                          "POINTS NUMERIC, FIBER NUMERIC, SUGAR_ALC NUMERIC)"))
-            && query.exec(QStringLiteral("PRAGMA journal_mode=OFF")) && db.transaction();
+            && query.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+        query.finish();
+        ok = ok && db.transaction();
         QSqlQuery insert(db);
         insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         for (int i = 0; ok && i < count; ++i) {
@@ -70,6 +72,7 @@ inline bool makeFoodTable(const QString& folder, int count, QString* error)
             }
             ok = insert.exec();
         }
+        insert.finish();
         ok = ok && db.commit() && query.exec(QStringLiteral("CREATE INDEX foods_FOOD ON foods(FOOD)"));
         if (!ok && error) {
             *error = db.lastError().text() + insert.lastError().text();

@@ -7,9 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <algorithm>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -263,25 +268,105 @@ bool FoodDatabase::createFromCsv(const QString& path, const QString& csvText, QS
 bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<TextColumn>* columns,
     std::vector<qint64>* rowids, QString* error) const
 {
-    QSqlQuery query(connection());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT rowid, %1 FROM foods ORDER BY rowid").arg(selectList(fields)))) {
-        return fail(query.lastError().text(), error);
+    // Reading a million foods through QVariants costs seconds; SQLite's own statement API on the
+    // connection's handle hands out each text in place, so a cell costs no allocation at all.
+    sqlite3* sqlite = sqliteHandle();
+    if (!sqlite) {
+        return fail(QStringLiteral("the food table is not open"), error);
+    }
+    const QByteArray sql = QStringLiteral("SELECT rowid, %1 FROM foods ORDER BY rowid").arg(selectList(fields)).toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(sqlite, sql.constData(), -1, &statement, nullptr) != SQLITE_OK) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(sqlite));
+        sqlite3_finalize(statement);
+        return fail(reason, error);
     }
     columns->assign(fields.size(), TextColumn());
     if (rowids) {
         rowids->clear();
     }
-    while (query.next()) {
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         if (rowids) {
-            rowids->push_back(query.value(0).toLongLong());
+            rowids->push_back(sqlite3_column_int64(statement, 0));
         }
         for (std::size_t f = 0; f < fields.size(); ++f) {
-            (*columns)[f].append(cellText(query.value(static_cast<int>(f) + 1)));
+            const int c = static_cast<int>(f) + 1;
+            TextColumn& column = (*columns)[f];
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_NULL:
+                column.append(QStringView());
+                break;
+            case SQLITE_INTEGER:
+                column.append(QString::number(sqlite3_column_int64(statement, c)));
+                break;
+            case SQLITE_FLOAT:
+                column.append(cellText(sqlite3_column_double(statement, c)));
+                break;
+            default: {
+                const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, c));
+                const int bytes = sqlite3_column_bytes16(statement, c);
+                column.append(QStringView(text, bytes / 2));
+                break;
+            }
+            }
         }
     }
-    if (query.lastError().isValid()) {
-        return fail(query.lastError().text(), error);
+    const QString reason = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(sqlite));
+    sqlite3_finalize(statement);
+    if (!reason.isEmpty()) {
+        return fail(reason, error);
+    }
+    return true;
+}
+
+sqlite3* FoodDatabase::sqliteHandle() const
+{
+    QSqlDatabase db = connection();
+    const QVariant handle = db.isOpen() && db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        return nullptr;
+    }
+    return *static_cast<sqlite3* const*>(handle.data());
+}
+
+bool FoodDatabase::readNameOrder(
+    const std::vector<qint64>& rowids, std::vector<std::uint32_t>* order, QString* error) const
+{
+    sqlite3* sqlite = sqliteHandle();
+    if (!sqlite) {
+        return fail(QStringLiteral("the food table is not open"), error);
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(sqlite, "SELECT rowid FROM foods ORDER BY FOOD, rowid", -1, &statement, nullptr)
+        != SQLITE_OK) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(sqlite));
+        sqlite3_finalize(statement);
+        return fail(reason, error);
+    }
+    order->clear();
+    order->reserve(rowids.size());
+    // Rowids were read ascending; most tables number them densely, which needs no search.
+    const bool dense = rowids.empty() || rowids.back() - rowids.front() + 1 == qint64(rowids.size());
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const qint64 rowid = sqlite3_column_int64(statement, 0);
+        std::size_t index;
+        if (dense) {
+            index = static_cast<std::size_t>(rowid - rowids.front());
+        } else {
+            index = static_cast<std::size_t>(std::lower_bound(rowids.begin(), rowids.end(), rowid) - rowids.begin());
+        }
+        if (index >= rowids.size() || rowids[index] != rowid) {
+            rc = SQLITE_ERROR;
+            break;
+        }
+        order->push_back(static_cast<std::uint32_t>(index));
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE || order->size() != rowids.size()) {
+        // The table changed between the two reads: the caller sorts for itself.
+        return fail(QStringLiteral("the food table changed while it was read"), error);
     }
     return true;
 }
@@ -294,6 +379,27 @@ qint64 FoodDatabase::rowCount(QString* error) const
         return -1;
     }
     return query.value(0).toLongLong();
+}
+
+bool FoodDatabase::readRecord(qint64 rowid, QStringList* values, QString* error) const
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT %1 FROM foods WHERE rowid = ?").arg(fieldNames().join(QStringLiteral(", "))));
+    query.addBindValue(rowid);
+    if (!query.exec()) {
+        return fail(query.lastError().text(), error);
+    }
+    if (!query.next()) {
+        return fail(query.lastError().isValid() ? query.lastError().text()
+                                                : QStringLiteral("the food record no longer exists"),
+            error);
+    }
+    values->clear();
+    for (int f = 0; f < FieldCount; ++f) {
+        values->append(cellText(query.value(f)));
+    }
+    return true;
 }
 
 bool FoodDatabase::nutrientsOf(

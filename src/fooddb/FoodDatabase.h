@@ -13,6 +13,8 @@
 // The food table: table `foods` of an SQLite file, ten fields, rows in rowid order. Values are
 // handed out as the text a grid shows for them; nutrients are read as numbers with TextToNumber.
 // This class never shows a window: every failure comes back as false with a reason.
+struct sqlite3;
+
 class FoodDatabase
 {
 public:
@@ -57,6 +59,11 @@ public:
     bool readColumns(const std::vector<Field>& fields, std::vector<TextColumn>* columns, std::vector<qint64>* rowids,
         QString* error) const;
     qint64 rowCount(QString* error) const;
+    // The positions (into rows read in table order, whose rowids are given) of the foods in
+    // the order of their names as the name index holds them: by name, equal names by rowid.
+    bool readNameOrder(const std::vector<qint64>& rowids, std::vector<std::uint32_t>* order, QString* error) const;
+    // The ten cell texts of one record; false when it cannot be read or no longer exists.
+    bool readRecord(qint64 rowid, QStringList* values, QString* error) const;
 
     // The eight nutrient values, as numbers, of every row whose FOOD equals `name` exactly
     // (case and blanks count), in table order.
@@ -78,6 +85,7 @@ private:
     bool fail(const QString& reason, QString* error) const;
     // Opens the connection and checks the table; the reason for a failure, or empty.
     QString openAndCheck();
+    sqlite3* sqliteHandle() const;
 
     QString m_connection;
     QString m_path;

@@ -16,26 +16,25 @@ public:
     explicit GenericOrder(const TextColumn& column);
 
     // Negative, zero or positive as cell a sorts before, with, or after cell b.
-    int compare(qsizetype a, qsizetype b) const
-    {
-        const bool na = m_isNumber[static_cast<std::size_t>(a)];
-        const bool nb = m_isNumber[static_cast<std::size_t>(b)];
-        if (na != nb) {
-            return na ? -1 : 1;
-        }
-        if (na) {
-            const double va = m_values[static_cast<std::size_t>(a)];
-            const double vb = m_values[static_cast<std::size_t>(b)];
-            return va < vb ? -1 : (vb < va ? 1 : 0);
-        }
-        return m_column->at(a).compare(m_column->at(b));
-    }
+    int compare(qsizetype a, qsizetype b) const;
 
     // Sorts `rows` (indices into the column) ascending; equal keys keep their order.
     void sort(std::vector<std::uint32_t>& rows) const;
+    // The same order for rows that already come in text order (as an index on the column
+    // delivers them, equal texts by row): finishes in linear time when that holds, and falls
+    // back to a full sort when it does not.
+    void sortPresorted(std::vector<std::uint32_t>& rows) const;
+
+    // Each cell's key: its class (number or text) and a 64-bit number that orders numbers by
+    // value and texts by their first four characters, so most comparisons never touch the text.
+    struct Key
+    {
+        std::uint64_t high;
+        bool isText;
+    };
+    const Key& key(qsizetype row) const { return m_keys[static_cast<std::size_t>(row)]; }
 
 private:
     const TextColumn* m_column;
-    std::vector<bool> m_isNumber;
-    std::vector<double> m_values;
+    std::vector<Key> m_keys;
 };

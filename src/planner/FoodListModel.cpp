@@ -9,14 +9,19 @@ FoodListModel::FoodListModel(QObject* parent)
 {
 }
 
-void FoodListModel::setFoods(TextColumn names, TextColumn units)
+void FoodListModel::setFoods(TextColumn names, TextColumn units, std::vector<std::uint32_t> nameOrder)
 {
     beginResetModel();
     m_names = std::move(names);
     m_units = std::move(units);
-    m_order.resize(static_cast<std::size_t>(m_names.size()));
-    std::iota(m_order.begin(), m_order.end(), 0u);
-    GenericOrder(m_names).sort(m_order);
+    if (nameOrder.size() == static_cast<std::size_t>(m_names.size())) {
+        m_order = std::move(nameOrder);
+        GenericOrder(m_names).sortPresorted(m_order);
+    } else {
+        m_order.resize(static_cast<std::size_t>(m_names.size()));
+        std::iota(m_order.begin(), m_order.end(), 0u);
+        GenericOrder(m_names).sort(m_order);
+    }
     endResetModel();
 }
 

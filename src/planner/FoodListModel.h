@@ -17,8 +17,9 @@ class FoodListModel : public QAbstractListModel
 public:
     explicit FoodListModel(QObject* parent = nullptr);
 
-    // Takes the foods in table order and sorts them by name.
-    void setFoods(TextColumn names, TextColumn units);
+    // Takes the foods in table order and sorts them by name. `nameOrder`, when not empty, is the
+    // order the name index gives, which makes sorting a check in linear time.
+    void setFoods(TextColumn names, TextColumn units, std::vector<std::uint32_t> nameOrder = {});
     void clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

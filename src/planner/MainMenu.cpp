@@ -271,7 +271,8 @@ void MainMenu::FillFoodList()
         return;
     }
     std::vector<TextColumn> columns;
-    if (!m_foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &columns, nullptr, &error)) {
+    std::vector<qint64> rowids;
+    if (!m_foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &columns, &rowids, &error)) {
         // A table that fails now may be fixed by the user: open it afresh next time.
         m_foods.close();
         Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
@@ -280,7 +281,10 @@ void MainMenu::FillFoodList()
     QFont font = m_list1->font();
     font.setPointSizeF(10);
     m_list1->setFont(font);
-    m_foodList->setFoods(std::move(columns[0]), std::move(columns[1]));
+    // Without the name order (a read-only table without its index, say) the list sorts itself.
+    std::vector<std::uint32_t> nameOrder;
+    m_foods.readNameOrder(rowids, &nameOrder, nullptr);
+    m_foodList->setFoods(std::move(columns[0]), std::move(columns[1]), std::move(nameOrder));
 }
 
 void MainMenu::List1_Click()

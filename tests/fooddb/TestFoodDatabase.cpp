@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -53,6 +54,7 @@ private slots:
     void brokenFiles_data();
     void brokenFiles();
     void lockedFileIsReported();
+    void nameOrderFollowsTheIndex();
     void writesAreTransactions();
     void genericOrder_data();
     void genericOrder();
@@ -200,6 +202,30 @@ void TestFoodDatabase::lockedFileIsReported()
     QVERIFY2(error.contains(QStringLiteral("locked")), qPrintable(error));
 }
 
+void TestFoodDatabase::nameOrderFollowsTheIndex()
+{
+    TestFolder folder;
+    folder.createFoods({ foodRow(QStringLiteral("Pear"), QString()), foodRow(QStringLiteral("10"), QString()),
+        foodRow(QStringLiteral("Apple"), QString()), foodRow(QStringLiteral("9"), QString()),
+        foodRow(QStringLiteral("Apple"), QString()) });
+    FoodDatabase foods;
+    QString error;
+    QVERIFY(foods.open(folder.databasePath(), &error));
+    std::vector<TextColumn> columns;
+    std::vector<qint64> rowids;
+    QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error));
+    std::vector<std::uint32_t> order;
+    QVERIFY2(foods.readNameOrder(rowids, &order, &error), qPrintable(error));
+    GenericOrder(columns[0]).sortPresorted(order);
+    QCOMPARE(order, (std::vector<std::uint32_t> { 3, 1, 2, 4, 0 }));
+    // Rowids with gaps are found by search.
+    QVERIFY(foods.deleteRecord(rowids[1], &error));
+    QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error));
+    QVERIFY(foods.readNameOrder(rowids, &order, &error));
+    GenericOrder(columns[0]).sortPresorted(order);
+    QCOMPARE(order, (std::vector<std::uint32_t> { 2, 1, 3, 0 }));
+}
+
 void TestFoodDatabase::writesAreTransactions()
 {
     TestFolder folder;
@@ -245,12 +271,23 @@ void TestFoodDatabase::genericOrder()
     }
     std::vector<std::uint32_t> rows(cells.size());
     std::iota(rows.begin(), rows.end(), 0u);
+    std::vector<std::uint32_t> unsorted = rows;
     GenericOrder(column).sort(rows);
     QStringList result;
     for (auto row : rows) {
         result.append(column.at(row).toString());
     }
     QCOMPARE(result, sorted);
+    // Rows that are not in text order as promised are still sorted right.
+    std::reverse(unsorted.begin(), unsorted.end());
+    GenericOrder(column).sortPresorted(unsorted);
+    QStringList fromPresorted;
+    for (auto row : unsorted) {
+        fromPresorted.append(column.at(row).toString());
+    }
+    if (!sorted.contains(QStringLiteral("02"))) {
+        QCOMPARE(fromPresorted, sorted);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFoodDatabase)
