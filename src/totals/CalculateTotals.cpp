@@ -80,6 +80,14 @@ void CalculateTotals::buildControls()
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
+    // The column widths were chosen for an 8.25 point font; the untouched columns keep a grid's
+    // usual 975 twips, so that all ten columns fill the grid's width exactly.
+    QFont gridFont = m_grid->font();
+    gridFont.setPointSizeF(8.25);
+    m_grid->setFont(gridFont);
+    m_grid->horizontalHeader()->setDefaultSectionSize(px(975));
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setMinimumSize(px(11055) / 2, px(3255) / 2);
 
     auto* calcTot = new QPushButton(QStringLiteral("Calculate Totals"), this);
@@ -132,8 +140,8 @@ void CalculateTotals::buildControls()
     rightLayout->addLayout(commandsLayout);
 
     auto* mainLayout = new QHBoxLayout(this);
+    mainLayout->setContentsMargins(px(240), px(240), px(150), px(105));
     mainLayout->addLayout(sourcesLayout);
-    mainLayout->addSpacing(px(600));
     mainLayout->addLayout(rightLayout, 1);
 }
 
@@ -215,57 +223,38 @@ void CalculateTotals::Command1_Click()
     close();
 }
 
-QList<QStringList> CalculateTotals::reportRows() const
+QList<CalculateTotals::ReportRow> CalculateTotals::reportRows() const
 {
-    QList<QStringList> rows;
+    QList<ReportRow> rows;
     for (int r = 0; r < m_grid->rowCount(); ++r) {
-        QStringList texts;
-        bool any = false;
+        const QTableWidgetItem* label = m_grid->item(r, 0);
+        // The empty data row of a grid that holds no totals yet is no part of the report.
+        if (!label || label->text().isEmpty()) {
+            continue;
+        }
+        ReportRow row;
+        row.bold = label->font().bold();
         for (int c = 0; c < ColumnCount; ++c) {
-            const QTableWidgetItem* item = m_grid->item(r, c);
-            texts.append(item ? item->text() : QString());
-            any = any || !texts.last().isEmpty();
+            const QTableWidgetItem* cell = m_grid->item(r, c);
+            row.texts.append(cell ? cell->text() : QString());
         }
-        if (any) {
-            rows.append(texts);
-        }
+        rows.append(row);
     }
     return rows;
-}
-
-bool CalculateTotals::isBoldRow(int row) const
-{
-    const QTableWidgetItem* item = m_grid->item(row, 0);
-    return item && item->font().bold();
 }
 
 bool CalculateTotals::writeReport(const QString& path, QString* error) const
 {
     QStringList lines;
-    for (const QStringList& row : reportRows()) {
-        lines.append(row.join(QLatin1Char('\t')));
+    for (const ReportRow& row : reportRows()) {
+        lines.append(row.texts.join(QLatin1Char('\t')));
     }
     return TextFile::writeLines(path, lines, error);
 }
 
 bool CalculateTotals::printReport(QPrinter* printer)
 {
-    QList<QStringList> rows;
-    QList<bool> bold;
-    for (int r = 0; r < m_grid->rowCount(); ++r) {
-        const QTableWidgetItem* item = m_grid->item(r, 0);
-        if (r > 0 && (!item || item->text().isEmpty())) {
-            continue;
-        }
-        QStringList texts;
-        for (int c = 0; c < ColumnCount; ++c) {
-            const QTableWidgetItem* cell = m_grid->item(r, c);
-            texts.append(cell ? cell->text() : QString());
-        }
-        rows.append(texts);
-        bold.append(isBoldRow(r));
-    }
-
+    const QList<ReportRow> rows = reportRows();
     QPainter painter;
     if (!painter.begin(printer)) {
         return false;
@@ -283,8 +272,8 @@ bool CalculateTotals::printReport(QPrinter* printer)
         int total = 0;
         for (int c = 0; c < ColumnCount; ++c) {
             int widest = 0;
-            for (const QStringList& row : rows) {
-                widest = std::max(widest, metrics.horizontalAdvance(row[c]));
+            for (const ReportRow& row : rows) {
+                widest = std::max(widest, metrics.horizontalAdvance(row.texts[c]));
             }
             widths[c] = widest + metrics.averageCharWidth() * 2;
             total += widths[c];
@@ -326,7 +315,7 @@ bool CalculateTotals::printReport(QPrinter* printer)
             }
             y = 0;
         }
-        painter.setFont(boldened(font, r == 0 || bold[r]));
+        painter.setFont(boldened(font, rows[r].bold));
         int x = 0;
         for (int c = 0; c < ColumnCount; ++c) {
             const QRect cell(x, y, widths[c], rowHeight);
@@ -334,7 +323,7 @@ bool CalculateTotals::printReport(QPrinter* printer)
             const Qt::Alignment alignment = r == 0 ? Qt::AlignCenter
                 : c == 0                         ? (Qt::AlignLeft | Qt::AlignVCenter)
                                                  : (Qt::AlignRight | Qt::AlignVCenter);
-            painter.drawText(cell.adjusted(padding, 0, -padding, 0), alignment, rows[r][c]);
+            painter.drawText(cell.adjusted(padding, 0, -padding, 0), alignment, rows[r].texts[c]);
             x += widths[c];
         }
         y += rowHeight;

@@ -44,9 +44,13 @@ private:
     void buildControls();
     void formatHeader();
     void showResult(const TotalsResult& result);
-    // The header row and each row that holds a calculated source, as the grid shows them.
-    QList<QStringList> reportRows() const;
-    bool isBoldRow(int row) const;
+    struct ReportRow
+    {
+        QStringList texts;
+        bool bold = false;
+    };
+    // The header row and every row the last calculation wrote, as the grid shows them.
+    QList<ReportRow> reportRows() const;
 
     SharedState& m_state;
     FoodDatabase& m_foods;
