@@ -4,8 +4,21 @@
 #include "app/NumberText.h"
 #include "app/Program.h"
 #include "app/Prompt.h"
+#include "info/About.h"
+#include "info/License.h"
+#include "info/PlatewellHelp.h"
+#include "info/ViewCalendar.h"
+#include "info/convinfo.h"
+#include "totals/CalculateTotals.h"
+#include "totals/PeriodFile.h"
+#include "userfiles/UserName.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QStatusBar>
+#include <QUrl>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -222,6 +235,12 @@ void MainMenu::buildControls()
     connect(m_list1, &QListView::clicked, this, &MainMenu::List1_Click);
     connect(loadFoodList, &QPushButton::clicked, this, &MainMenu::LoadFoodList_Click);
     connect(command10, &QPushButton::clicked, this, &MainMenu::Command10_Click);
+    connect(m_userName, &QPushButton::clicked, this, &MainMenu::Command1_Click);
+    connect(command9, &QPushButton::clicked, this, &MainMenu::Command9_Click);
+    connect(saveDiet, &QPushButton::clicked, this, &MainMenu::SaveDiet_Click);
+    connect(loadDiet, &QPushButton::clicked, this, &MainMenu::LoadDiet_Click);
+    connect(helpEdit, &QPushButton::clicked, this, &MainMenu::HelpEdit_Click);
+    connect(servconvinfo, &QPushButton::clicked, this, &MainMenu::servconvinfo_Click);
 }
 
 void MainMenu::buildMenus()
@@ -241,14 +260,21 @@ void MainMenu::buildMenus()
     QMenu* file = addMenu("mnuItemFile", QStringLiteral("&File"));
     addItem(file, "mnuItemCopyFiles", QStringLiteral("Copy Your Files"));
     QAction* exit = addItem(file, "mnuItemExit", QStringLiteral("Exit"));
+    exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &MainMenu::Command10_Click);
     QMenu* view = addMenu("mnuitemView", QStringLiteral("&View"));
-    addItem(view, "mnuItemCalendar", QStringLiteral("Calendar"));
-    addItem(view, "MnuItemNVoF", QStringLiteral("Nutritive Value of Foods"));
+    connect(addItem(view, "mnuItemCalendar", QStringLiteral("Calendar")), &QAction::triggered, this,
+        &MainMenu::mnuItemCalendar_Click);
+    connect(addItem(view, "MnuItemNVoF", QStringLiteral("Nutritive Value of Foods")), &QAction::triggered, this,
+        &MainMenu::MnuItemNVoF_Click);
     QMenu* help = addMenu("MnuItemHelp", QStringLiteral("&Help"));
-    addItem(help, "MnuItemManual", QStringLiteral("User Manual"));
-    addItem(help, "MnuItemLicense", QStringLiteral("License Agreement"));
-    addItem(help, "MnuItemAbout", QStringLiteral("About Platewell"));
+    QAction* manual = addItem(help, "MnuItemManual", QStringLiteral("User Manual"));
+    manual->setShortcut(QKeySequence::HelpContents);
+    connect(manual, &QAction::triggered, this, &MainMenu::MnuItemManual_Click);
+    connect(addItem(help, "MnuItemLicense", QStringLiteral("License Agreement")), &QAction::triggered, this,
+        &MainMenu::MnuItemLicense_Click);
+    connect(addItem(help, "MnuItemAbout", QStringLiteral("About Platewell")), &QAction::triggered, this,
+        &MainMenu::MnuItemAbout_Click);
 }
 
 void MainMenu::Form_Load()
@@ -350,4 +376,168 @@ void MainMenu::LoadFoodList_Click()
 void MainMenu::Command10_Click()
 {
     EndProgram();
+}
+
+void MainMenu::Command1_Click()
+{
+    UserName window(m_state, m_userName, this);
+    window.exec();
+}
+
+void MainMenu::Command9_Click()
+{
+    CalculateTotals window(m_state, m_foods, this);
+    window.exec();
+}
+
+QString MainMenu::chosenPeriod()
+{
+    const QString typed = m_dayOfWeek->currentText().trimmed();
+    for (const QString& period : Periods::names()) {
+        if (typed.compare(period, Qt::CaseInsensitive) == 0) {
+            return period;
+        }
+    }
+    Prompt::message(this,
+        QStringLiteral("\"%1\" is not a period Platewell keeps plans for. Choose one of: %2.")
+            .arg(m_dayOfWeek->currentText(), Periods::names().join(QStringLiteral(", "))),
+        QStringLiteral("Platewell"));
+    return QString();
+}
+
+void MainMenu::SaveDiet_Click()
+{
+    const QString period = chosenPeriod();
+    if (period.isEmpty()) {
+        return;
+    }
+    QString error;
+    if (!PeriodFile::canSave(m_state.mealPlan, &error)) {
+        Prompt::error(this, error);
+        return;
+    }
+    const QString path = m_state.perUserFile(period);
+    if (QFileInfo::exists(path)
+        && !Prompt::question(this,
+            QStringLiteral("A %1 plan is already saved in %2.\nReplace it with the plan on screen?")
+                .arg(period, QDir::toNativeSeparators(path)),
+            QStringLiteral("Save"))) {
+        return;
+    }
+    if (!PeriodFile::save(path, m_state.mealPlan, &error)) {
+        Prompt::error(this, QStringLiteral("The %1 plan was not saved.\n%2").arg(period, error));
+        return;
+    }
+    statusBar()->showMessage(
+        QStringLiteral("Saved the %1 plan to %2").arg(period, QDir::toNativeSeparators(path)), 10000);
+}
+
+void MainMenu::LoadDiet_Click()
+{
+    const QString period = chosenPeriod();
+    if (period.isEmpty()) {
+        return;
+    }
+    const QString path = m_state.perUserFile(period);
+    QStringList lines;
+    QString error;
+    if (!QFileInfo::exists(path)) {
+        Prompt::error(this,
+            QStringLiteral("No %1 plan is saved for this user name.\n%2 does not exist.")
+                .arg(period, QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!PeriodFile::readLines(path, &lines, &error)) {
+        Prompt::error(this, QStringLiteral("The %1 plan could not be read.\n%2").arg(period, error));
+        return;
+    }
+    bool planOnScreen = false;
+    for (const MealTable& table : m_state.mealPlan.tables) {
+        planOnScreen = planOnScreen || table.count() > 0;
+    }
+    if (planOnScreen
+        && !Prompt::question(this,
+            QStringLiteral("Loading the saved %1 plan replaces the plan on screen.\nLoad it?").arg(period),
+            QStringLiteral("Load"))) {
+        return;
+    }
+    MealPlan plan;
+    QStringList problems;
+    PeriodFile::loadPlan(lines, &plan, &problems);
+    m_state.mealPlan = plan;
+    showMealPlan();
+    statusBar()->showMessage(
+        QStringLiteral("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
+    if (!problems.isEmpty()) {
+        const int shown = 10;
+        QStringList listed = problems.mid(0, shown);
+        if (problems.size() > shown) {
+            listed.append(QStringLiteral("... and %1 more.").arg(problems.size() - shown));
+        }
+        Prompt::message(this,
+            QStringLiteral("Some lines of %1 could not be placed in the plan and were left out:\n%2")
+                .arg(QDir::toNativeSeparators(path), listed.join(QLatin1Char('\n'))),
+            QStringLiteral("Load"));
+    }
+}
+
+void MainMenu::showMealPlan()
+{
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        QListWidget* list = m_mealLists[static_cast<std::size_t>(meal)];
+        const MealTable& table = m_state.mealPlan.tables[static_cast<std::size_t>(meal)];
+        list->clear();
+        for (int k = 1; k <= table.count(); ++k) {
+            list->addItem(table.slot(k).FoodName + QStringLiteral(", ") + table.slot(k).QuantityText);
+        }
+    }
+}
+
+void MainMenu::HelpEdit_Click()
+{
+    PlatewellHelp window(m_state, this);
+    window.exec();
+}
+
+void MainMenu::servconvinfo_Click()
+{
+    convinfo window(m_state, this);
+    window.exec();
+}
+
+void MainMenu::mnuItemCalendar_Click()
+{
+    ViewCalendar::openSingle();
+}
+
+void MainMenu::showDocument(const QString& name)
+{
+    // The viewer opens even for a missing file and says so itself; only a viewer that cannot be
+    // started at all is ours to report.
+    const QString path = m_state.documentPath(name);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        Prompt::error(this, QStringLiteral("No document viewer could be started for %1.").arg(QDir::toNativeSeparators(path)));
+    }
+}
+
+void MainMenu::MnuItemNVoF_Click()
+{
+    showDocument(QStringLiteral("Nutritive Value of Foods.pdf"));
+}
+
+void MainMenu::MnuItemManual_Click()
+{
+    showDocument(QStringLiteral("PWmanual.pdf"));
+}
+
+void MainMenu::MnuItemLicense_Click()
+{
+    License window(m_state, this);
+    window.exec();
+}
+
+void MainMenu::MnuItemAbout_Click()
+{
+    About window(this);
+    window.exec();
 }

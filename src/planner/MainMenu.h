@@ -40,12 +40,30 @@ public slots:
     void mealClear(int meal);
     void LoadFoodList_Click();
     void Command10_Click();
+    void Command1_Click();
+    void Command9_Click();
+    void SaveDiet_Click();
+    void LoadDiet_Click();
+    void HelpEdit_Click();
+    void servconvinfo_Click();
+    void mnuItemCalendar_Click();
+    void MnuItemNVoF_Click();
+    void MnuItemManual_Click();
+    void MnuItemLicense_Click();
+    void MnuItemAbout_Click();
 
 private:
     void Form_Load();
     void buildControls();
     void buildMenus();
     QPushButton* makeButton(const char* name, const QString& caption);
+    // The period chosen in the period selector, as one of the eleven names; empty, after a
+    // message, when the text names none of them.
+    QString chosenPeriod();
+    // Shows the meal tables in the four meal lists.
+    void showMealPlan();
+    // Opens a document of the data folder in the desktop's viewer.
+    void showDocument(const QString& name);
 
     SharedState& m_state;
     FoodDatabase m_foods;

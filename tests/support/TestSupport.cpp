@@ -3,7 +3,10 @@
 #include "app/PlatewellFolder.h"
 #include "fooddb/FoodDatabase.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QTimer>
+#include <QWidget>
 #include <QTest>
 
 TestFolder::TestFolder()
@@ -58,4 +61,20 @@ QString foodRow(const QString& name, const QString& unit, const QStringList& nut
         fields.append(nutrients.value(i));
     }
     return fields.join(QLatin1Char(','));
+}
+
+void whenModal(std::function<void(QWidget*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible()) {
+            return;
+        }
+        timer->stop();
+        timer->deleteLater();
+        action(modal);
+    });
+    timer->start();
 }

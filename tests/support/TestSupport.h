@@ -6,7 +6,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
+
+class QWidget;
+
+// Runs `action` on the next modal window as soon as it is shown (a window opened with exec()),
+// so a test can work a modal window and close it. The action must close the window.
+void whenModal(std::function<void(QWidget*)> action);
 
 // A real Platewell folder in a temporary directory: its own data folder and, on request, a food
 // table file.
