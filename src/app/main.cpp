@@ -6,21 +6,38 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Platewell"));
-    QApplication::setApplicationVersion(QStringLiteral(PLATEWELL_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("platewell"));
+namespace {
 
-    QCommandLineParser parser;
+void describeOptions(QCommandLineParser& parser, QCommandLineOption& home)
+{
     parser.setApplicationDescription(QStringLiteral("Platewell: plan the day's meals and add up their nutrients."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(home);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Platewell"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PLATEWELL_VERSION));
     QCommandLineOption home(QStringLiteral("home"),
         QStringLiteral("Work in the Platewell folder <dir> (default: $PLATEWELL_HOME, else ~/.local/share/Platewell)."),
         QStringLiteral("dir"));
-    parser.addOption(home);
+
+    // Help, the version and bad options are answered without a display.
+    {
+        QCoreApplication console(argc, argv);
+        QCommandLineParser parser;
+        describeOptions(parser, home);
+        parser.process(console);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setDesktopFileName(QStringLiteral("platewell"));
+    QCommandLineParser parser;
+    describeOptions(parser, home);
     parser.process(app);
 
     const QString folder = PlatewellFolder::resolve(parser.value(home));
