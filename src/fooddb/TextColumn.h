@@ -14,6 +14,8 @@ class TextColumn
 public:
     void reserve(qsizetype cells, qsizetype characters);
     void append(QStringView text);
+    // Appends an ASCII text with its letters upper-cased, without an intermediate string.
+    void appendUpperAscii(QStringView text);
     void clear();
 
     qsizetype size() const { return static_cast<qsizetype>(m_offsets.size()) - 1; }
@@ -24,6 +26,7 @@ public:
         return QStringView(m_text).mid(begin, end - begin);
     }
     void set(qsizetype index, QStringView text);
+    void remove(qsizetype index);
 
     const QString& text() const { return m_text; }
     // offsets()[i] is where cell i begins in text(); offsets()[size()] is the end.

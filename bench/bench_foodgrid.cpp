@@ -1,0 +1,234 @@
+// Speed of the food database windows at 7,878 (the starter table), 100,000 and 1,000,000 foods:
+// opening the food properties grid sorted by name, Find Text over every cell, Sort on a numeric
+// and on a text column, opening the food editor and its Find that wraps the whole table, and the
+// peak memory of the process.
+//
+// Usage: bench_foodgrid [number of foods ...]   (default: 7878 100000 1000000)
+// 7878 stands for the starter table itself; other sizes are generated from it. With the
+// environment variable PLATEWELL_BENCH_KEEP set to a folder, generated tables are kept there and
+// reused by later runs.
+
+#include "app/PlatewellFolder.h"
+#include "app/Prompt.h"
+#include "app/SharedState.h"
+#include "fooddb/CsvReader.h"
+#include "fooddb/FoodDatabase.h"
+#include "fooddb/FoodEdit.h"
+#include "fooddb/FoodPropertiesModel.h"
+#include "fooddb/GridView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <random>
+
+namespace {
+
+constexpr int StarterSize = 7878;
+
+double peakMegabytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void report(const char* what, qint64 foods, double milliseconds)
+{
+    std::printf("%-52s %9lld foods %10.1f ms\n", what, static_cast<long long>(foods), milliseconds);
+    std::fflush(stdout);
+}
+
+QList<QStringList> starterRows()
+{
+    QList<QStringList> rows;
+    CsvReader reader(PlatewellFolder::starterFoodsCsv());
+    QStringList fields;
+    bool header = true;
+    while (reader.readRecord(fields)) {
+        if (header) {
+            header = false;
+        } else if (fields.size() >= FoodDatabase::FieldCount) {
+            rows.append(fields);
+        }
+    }
+    return rows;
+}
+
+// Foods shaped like the starter foods: a starter name with a brand and a number, its serving unit,
+// and its nutrients scaled a little. Every 97th nutrient is empty and every 1,009th is "n/a", as in
+// tables that users import.
+bool generateFoods(const QString& path, qint64 count, QString* error)
+{
+    if (count == StarterSize) {
+        return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
+    }
+    if (!FoodDatabase::createFromCsv(
+            path, QStringLiteral("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n"), error)) {
+        return false;
+    }
+    const QList<QStringList> starter = starterRows();
+    static const QStringList brands { QStringLiteral("Acme"), QStringLiteral("Best Choice"),
+        QStringLiteral("Green Valley"), QStringLiteral("Hometown"), QStringLiteral("Nature's Way"),
+        QStringLiteral("Sunrise"), QStringLiteral("Golden Farms"), QStringLiteral("Kroger") };
+    std::mt19937 random(20261207);
+    std::uniform_real_distribution<double> scale(0.8, 1.25);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-generate"));
+        db.setDatabaseName(path);
+        ok = db.open() && db.transaction();
+        QSqlQuery insert(db);
+        ok = ok && insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (qint64 i = 0; ok && i < count; ++i) {
+            // A stride through the starter foods, so that the table is not already in name order.
+            const QStringList& base = starter.at(static_cast<qsizetype>((i * 7919) % starter.size()));
+            insert.addBindValue(QStringLiteral("%1, %2 #%3").arg(base.at(0), brands.at(i % brands.size())).arg(i));
+            insert.addBindValue(base.at(1));
+            for (int n = 2; n < FoodDatabase::FieldCount; ++n) {
+                const qint64 k = i * 8 + n;
+                if (k % 97 == 0 || base.at(n).isEmpty()) {
+                    insert.addBindValue(QVariant(QMetaType(QMetaType::QString)));
+                } else if (k % 1009 == 0) {
+                    insert.addBindValue(QStringLiteral("n/a"));
+                } else {
+                    const double value = base.at(n).toDouble() * scale(random);
+                    insert.addBindValue(QString::number(value, 'g', 4));
+                }
+            }
+            ok = insert.exec();
+        }
+        ok = ok && db.commit();
+        if (!ok && error) {
+            *error = insert.lastError().isValid() ? insert.lastError().text() : db.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-generate"));
+    return ok;
+}
+
+template <typename Work>
+double timed(Work work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+void run(qint64 count)
+{
+    QTemporaryDir dir;
+    SharedState state;
+    state.DataFolder = dir.path() + QStringLiteral("/Tamo");
+    state.FoodDatabasePath = dir.path() + QStringLiteral("/foods.db");
+    QDir().mkpath(state.DataFolder);
+    QString error;
+    const QString keep = qEnvironmentVariable("PLATEWELL_BENCH_KEEP");
+    const QString kept = keep.isEmpty() ? QString() : QStringLiteral("%1/foods-%2.db").arg(keep).arg(count);
+    if (!kept.isEmpty() && QFile::exists(kept)) {
+        QFile::copy(kept, state.FoodDatabasePath);
+    } else {
+        const double generating = timed([&] {
+            if (!generateFoods(state.FoodDatabasePath, count, &error)) {
+                qFatal("cannot generate the foods: %s", qPrintable(error));
+            }
+        });
+        report("generating the food table (not a target)", count, generating);
+        if (!kept.isEmpty()) {
+            QDir().mkpath(keep);
+            QFile::copy(state.FoodDatabasePath, kept);
+        }
+    }
+
+    FoodDatabase database;
+    if (!database.open(state.FoodDatabasePath, &error)) {
+        qFatal("cannot open the foods: %s", qPrintable(error));
+    }
+
+    {
+        FoodPropertiesModel model;
+        report("model: read all ten columns in table order", count, timed([&] { model.load(database, &error); }));
+        report("model: sort by name (first, builds keys)", count, timed([&] { model.sortAll(FoodDatabase::FOOD); }));
+        report("model: read all ten columns in name order", count,
+            timed([&] { model.load(database, &error, true); }));
+        report("model: Find \"chicken\" (first, builds upper copies)", count,
+            timed([&] { model.find(QStringLiteral("chicken")); }));
+        report("model: Find \"chicken\" again", count, timed([&] { model.find(QStringLiteral("chicken")); }));
+        report("model: Find \"12\"", count, timed([&] { model.find(QStringLiteral("12")); }));
+        std::printf("    cells marked by \"12\": %lld\n", static_cast<long long>(model.markedCount()));
+        report("model: Find \"cup\"", count, timed([&] { model.find(QStringLiteral("cup")); }));
+        report("model: Find \"no such text\"", count, timed([&] { model.find(QStringLiteral("no such text")); }));
+        report("model: Sort CALORIES (first, builds keys)", count,
+            timed([&] { model.sortAll(FoodDatabase::CALORIES); }));
+        report("model: Sort CALORIES again", count, timed([&] { model.sortAll(FoodDatabase::CALORIES); }));
+        report("model: Sort SERVING_UN (first)", count, timed([&] { model.sortAll(FoodDatabase::SERVING_UN); }));
+        report("model: Sort FOOD (keys cached)", count, timed([&] { model.sortAll(FoodDatabase::FOOD); }));
+    }
+
+    {
+        std::unique_ptr<GridView> grid;
+        report("GridView: open sorted by name (window, load, sort)", count,
+            timed([&] { grid = std::make_unique<GridView>(state, database, true, nullptr); }));
+        grid->show();
+        auto* text = grid->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        auto* findButton = grid->findChild<QPushButton*>(QStringLiteral("cmdFindTxt"));
+        auto* sortButton = grid->findChild<QPushButton*>(QStringLiteral("cmdSort"));
+        auto* view = grid->findChild<QTableView*>(QStringLiteral("MSFlexGrid1"));
+        text->setText(QStringLiteral("chicken"));
+        report("GridView: Find Text \"chicken\" (first)", count, timed([&] { findButton->click(); }));
+        text->setText(QStringLiteral("12"));
+        report("GridView: Find Text \"12\"", count, timed([&] { findButton->click(); }));
+        view->setCurrentIndex(view->model()->index(0, FoodDatabase::CALORIES));
+        report("GridView: Sort on Calories (first)", count, timed([&] { sortButton->click(); }));
+        view->setCurrentIndex(view->model()->index(0, FoodDatabase::SERVING_UN));
+        report("GridView: Sort on Serving Unit (first)", count, timed([&] { sortButton->click(); }));
+        std::printf("    peak memory with the grid open: %.0f MB\n", peakMegabytes());
+    }
+
+    {
+        std::unique_ptr<FoodEdit> editor;
+        report("FoodEdit: open", count, timed([&] { editor = std::make_unique<FoodEdit>(state, database, nullptr); }));
+        editor->show();
+        auto* findButton = editor->findChild<QPushButton*>(QStringLiteral("FindFood"));
+        Prompt::queueAnswer(QStringLiteral("no such food anywhere"));
+        report("FoodEdit: Find that wraps the whole table", count, timed([&] { findButton->click(); }));
+        Prompt::queueAnswer(QStringLiteral("chicken"));
+        report("FoodEdit: Find \"chicken\"", count, timed([&] { findButton->click(); }));
+        editor->close();
+    }
+    std::printf("    peak memory so far: %.0f MB\n\n", peakMegabytes());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Prompt::setAnswering(true);
+    QList<qint64> sizes;
+    for (int i = 1; i < argc; ++i) {
+        sizes.append(QString::fromLocal8Bit(argv[i]).toLongLong());
+    }
+    if (sizes.isEmpty()) {
+        sizes = { StarterSize, 100000, 1000000 };
+    }
+    for (const qint64 count : sizes) {
+        run(count);
+    }
+    return 0;
+}
