@@ -37,7 +37,8 @@ int FoodListModel::rowCount(const QModelIndex& parent) const
 
 QVariant FoodListModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::DisplayRole) {
+    // Long names are cut off by the list's width; the tool tip shows them whole.
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
         return QVariant();
     }
     return foodName(index.row());

@@ -30,6 +30,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The design's measures are twips; 15 twips make one pixel at 100 % scale.
@@ -130,7 +132,7 @@ void MainMenu::buildControls()
     QFont georgia(QStringLiteral("Georgia"), 12, QFont::Bold);
     georgia.setStyleHint(QFont::Serif);
     m_userName->setFont(georgia);
-    m_userName->setMinimumSize(px(1215), px(855));
+    m_userName->setMinimumSize(std::max(px(1215), m_userName->sizeHint().width()), px(855));
 
     m_foodList = new FoodListModel(this);
     m_list1 = new QListView(central);
@@ -139,7 +141,7 @@ void MainMenu::buildControls()
     m_list1->setUniformItemSizes(true);
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list1->setMinimumWidth(px(3855));
+    m_list1->setMinimumWidth(px(3855) * 3 / 4);
     m_list1->setFont(listFont);
 
     // Quantity and serving unit.
@@ -184,7 +186,7 @@ void MainMenu::buildControls()
         auto* list = new QListWidget(central);
         list->setObjectName(QLatin1String(names.list));
         list->setFont(listFont);
-        list->setMinimumSize(px(4095), px(1500));
+        list->setMinimumSize(px(4095) * 3 / 4, px(1500));
         list->setUniformItemSizes(true);
         m_mealLists[static_cast<std::size_t>(meal)] = list;
         meals->addLayout(buttons, meal, 0);
