@@ -1,0 +1,177 @@
+// Kills a process that saves plans, totals reports and food edits over and over, at random
+// moments, and checks after every kill that each file is whole (the old or the new one) and that
+// the food table is sound and holds every edit that was reported committed.
+
+#include "TestSupport.h"
+#include "app/NumberText.h"
+#include "app/SharedState.h"
+#include "app/TextFile.h"
+#include "fooddb/FoodDatabase.h"
+#include "totals/PeriodFile.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+constexpr int kKills = 200;
+
+// The plan of generation g: its size changes with g, so a torn file cannot pass as whole.
+MealPlan planOf(int generation)
+{
+    MealPlan plan;
+    for (int i = 0; i < 1 + generation % 50; ++i) {
+        plan.tables[static_cast<std::size_t>(i % 4)].add(
+            QStringLiteral("Food %1 of generation %2").arg(i).arg(generation), NumberToText(i));
+    }
+    return plan;
+}
+
+QStringList reportOf(int generation)
+{
+    QStringList lines { QStringLiteral("Period\tCalories") };
+    for (int i = 0; i < 1 + generation % 40; ++i) {
+        lines.append(QStringLiteral("Row %1\t%2").arg(i).arg(generation));
+    }
+    return lines;
+}
+
+int runChild(const QString& folder)
+{
+    SharedState state;
+    state.DataFolder = folder + QStringLiteral("/Tamo");
+    FoodDatabase foods;
+    QString error;
+    if (!foods.open(folder + QStringLiteral("/foods.db"), &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    // Generations go on from the last edit that reached the table, so they only ever grow.
+    int start = 1;
+    {
+        QSqlQuery query(foods.connection());
+        if (query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid = 1")) && query.next()) {
+            start = query.value(0).toInt() + 1;
+        }
+    }
+    for (int generation = start;; ++generation) {
+        PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), planOf(generation), &error);
+        TextFile::writeLines(state.perUserFile(QStringLiteral("TotalsReport")), reportOf(generation), &error);
+        const QStringList record { QStringLiteral("Edited food"), QStringLiteral("1 cup"), QString::number(generation) };
+        qint64 added = 0;
+        if (foods.updateRecord(1, record, &error) && foods.insertRecord(record, &added, &error)) {
+            std::printf("committed %d\n", generation);
+            std::fflush(stdout);
+        }
+    }
+}
+
+} // namespace
+
+class TestCrashSafety : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void killedWhileSaving();
+};
+
+void TestCrashSafety::killedWhileSaving()
+{
+    TestFolder folder;
+    folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }) });
+    const SharedState state = folder.state();
+    const QString planPath = state.perUserFile(QStringLiteral("Daily"));
+    const QString reportPath = state.perUserFile(QStringLiteral("TotalsReport"));
+    QRandomGenerator random(20261207);
+    QElapsedTimer timer;
+    timer.start();
+    int committed = 0;
+    QSet<int> allCommitted;
+    int kills = 0;
+    int tornFiles = 0;
+    for (; kills < kKills && timer.elapsed() < 240000; ++kills) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--child"), folder.path() });
+        QVERIFY(child.waitForStarted());
+        QTest::qWait(static_cast<int>(random.bounded(5, 80)));
+        ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished());
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+            if (line.startsWith("committed ")) {
+                committed = std::max(committed, line.mid(10).toInt());
+                allCommitted.insert(line.mid(10).toInt());
+            }
+        }
+
+        // Each file is one whole generation, or absent before the first save.
+        QStringList lines;
+        QString error;
+        if (QFileInfo::exists(planPath)) {
+            QVERIFY(TextFile::readLines(planPath, &lines, &error));
+            MealPlan plan;
+            QVERIFY(PeriodFile::loadPlan(lines, &plan, nullptr));
+            const int generation = plan.tables[0].slot(1).FoodName.section(QLatin1Char(' '), -1).toInt();
+            if (!(plan == planOf(generation))) {
+                ++tornFiles;
+            }
+        }
+        if (QFileInfo::exists(reportPath)) {
+            QVERIFY(TextFile::readLines(reportPath, &lines, &error));
+            const int generation = lines.value(1).section(QLatin1Char('\t'), -1).toInt();
+            if (lines != reportOf(generation)) {
+                ++tornFiles;
+            }
+        }
+
+        FoodDatabase foods;
+        QVERIFY2(foods.open(folder.databasePath(), &error), qPrintable(error));
+        QSqlQuery query(foods.connection());
+        QVERIFY(query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
+        QVERIFY(query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid = 1")));
+        QVERIFY(query.next());
+        // Every edit reported committed is there; the one in flight may be too.
+        QVERIFY2(query.value(0).toInt() >= committed, qPrintable(QString::number(committed)));
+        query.finish();
+    }
+    {
+        FoodDatabase foods;
+        QString error;
+        QVERIFY(foods.open(folder.databasePath(), &error));
+        QSqlQuery query(foods.connection());
+        QVERIFY(query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid > 1")));
+        QSet<int> inserted;
+        while (query.next()) {
+            inserted.insert(query.value(0).toInt());
+        }
+        QVERIFY(inserted.contains(allCommitted));
+    }
+    qInfo("%d kills, last committed edit %d, torn files %d", kills, committed, tornFiles);
+    QCOMPARE(tornFiles, 0);
+    QVERIFY(kills >= kKills);
+    QVERIFY(committed > 0);
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && qstrcmp(argv[1], "--child") == 0) {
+        QCoreApplication app(argc, argv);
+        return runChild(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    TestCrashSafety test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestCrashSafety.moc"
