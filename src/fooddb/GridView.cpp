@@ -143,9 +143,9 @@ void GridView::cmdFindTxt_Click()
 {
     setCurrentCell(0, 0);
     const int rows = m_model->rowCount();
+    m_progress->show();
     m_progress->setRange(0, std::max(1, rows - 1));
     m_progress->setValue(0);
-    m_progress->show();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QModelIndex last = m_model->find(m_searchText->text(), [this](int, int row) { m_progress->setValue(row); });
     QApplication::restoreOverrideCursor();
