@@ -136,16 +136,12 @@ double TextToNumber(QStringView text)
     double value = 0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value untouched on range errors: decide between overflow and
-        // underflow from the exponent's sign and the mantissa.
-        const auto e = number.find('e');
-        const bool tiny = e != std::string::npos && e + 1 < number.size() && number[e + 1] == '-';
-        if (tiny) {
-            // Values below the normal range may still be subnormal numbers; strtod in the C
-            // locale keeps those and gives 0 only for what is truly too small.
-            static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
-            value = strtod_l(number.c_str(), nullptr, cLocale);
-        } else {
+        // from_chars gives no value on range errors. strtod in the C locale gives the subnormal
+        // or zero that a tiny value rounds to, and infinity for a huge one, which is held at the
+        // largest double so that every reading stays finite.
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+        value = strtod_l(number.c_str(), nullptr, cLocale);
+        if (std::isinf(value)) {
             value = std::numeric_limits<double>::max();
         }
     }

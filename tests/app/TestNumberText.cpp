@@ -56,6 +56,9 @@ void TestNumberText::textToNumber_data()
     QTest::newRow("overflow saturates") << "1e999" << DBL_MAX;
     QTest::newRow("negative overflow saturates") << "-1e999" << -DBL_MAX;
     QTest::newRow("underflow gives zero") << "1e-999" << 0.0;
+    QTest::newRow("long mantissa with negative exponent overflows")
+        << QString(400, QLatin1Char('9')) + QStringLiteral("D-3") << DBL_MAX;
+    QTest::newRow("subnormal kept") << "4.9e-324" << 4.9e-324;
     QTest::newRow("full-width digit is no digit") << QString::fromUtf8("\xef\xbc\x91") << 0.0;
 }
 
