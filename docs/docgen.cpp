@@ -39,8 +39,8 @@ void setUpWriter(QPdfWriter& writer, const QString& title, QPageLayout::Orientat
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Platewell docgen"));
     writer.setResolution(Resolution);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(15, 12, 15, 12),
-        QPageLayout::Millimeter));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter));
 }
 
 QFont documentFont(qreal pointSize, bool bold = false)
@@ -49,6 +49,8 @@ QFont documentFont(qreal pointSize, bool bold = false)
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
+    // No ligatures: the text extracted from the PDF must read "flour", not a ligature glyph.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -122,8 +124,9 @@ bool writeManual(const QString& sourcePath, const QString& outputPath)
         if (index > 0) {
             writer.newPage();
         }
-        drawPageFrame(painter, page, QStringLiteral("Platewell User Manual"), QStringLiteral("Platewell %1").arg(
-            QStringLiteral(PLATEWELL_VERSION)), index + 1, pages, headHeight, footHeight);
+        drawPageFrame(painter, page, QStringLiteral("Platewell User Manual"),
+            QStringLiteral("Platewell %1").arg(QStringLiteral(PLATEWELL_VERSION)), index + 1, pages, headHeight,
+            footHeight);
         painter.save();
         const QRectF slice(0, index * body.height(), body.width(), body.height());
         painter.translate(body.left(), body.top() - slice.top());
@@ -220,7 +223,8 @@ bool writeFoodTable(const QString& csvPath, const QString& outputPath)
         for (qsizetype i = 0; i < foods.size(); ++i) {
             if (room < foods[i].height) {
                 firstRows.append(i);
-                room = page.height() - headHeight - footHeight - columnHeadHeight - (firstRows.size() == 1 ? titleHeight : 0);
+                room = page.height() - headHeight - footHeight - columnHeadHeight
+                    - (firstRows.size() == 1 ? titleHeight : 0);
             }
             room -= foods[i].height;
         }
@@ -250,7 +254,8 @@ bool writeFoodTable(const QString& csvPath, const QString& outputPath)
         }
         painter.setFont(headFont);
         for (int c = 0; c < columns.size(); ++c) {
-            const QRectF cell(columns[c].left() + pad, y + pad, columns[c].width() - 2 * pad, columnHeadHeight - 2 * pad);
+            const QRectF cell(
+                columns[c].left() + pad, y + pad, columns[c].width() - 2 * pad, columnHeadHeight - 2 * pad);
             painter.drawText(cell, (c < 2 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignBottom, headings[c]);
         }
         y += columnHeadHeight;
@@ -265,7 +270,8 @@ bool writeFoodTable(const QString& csvPath, const QString& outputPath)
                 painter.fillRect(QRectF(page.left(), y, page.width(), food.height), QColor(238, 242, 236));
             }
             for (int c = 0; c < columns.size(); ++c) {
-                const QRectF cell(columns[c].left() + pad, y + pad, columns[c].width() - 2 * pad, food.height - 2 * pad);
+                const QRectF cell(
+                    columns[c].left() + pad, y + pad, columns[c].width() - 2 * pad, food.height - 2 * pad);
                 painter.drawText(cell, textFlags | (c < 2 ? Qt::AlignLeft : Qt::AlignRight), food.cells[c]);
             }
             y += food.height;

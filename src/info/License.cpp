@@ -5,8 +5,8 @@
 #include <QPushButton>
 
 License::License(const SharedState& state, QWidget* parent)
-    : DocumentViewer(state, QStringLiteral("license agreement.txt"), { 10500, 5535, 240, 120, 9975, 4695, 5040, 375 },
-        parent)
+    : DocumentViewer(
+        state, QStringLiteral("license agreement.txt"), { 10500, 5535, 240, 120, 9975, 4695, 5040, 375 }, parent)
 {
     setObjectName(QStringLiteral("License"));
     setWindowTitle(QStringLiteral("License Agreement"));

@@ -61,7 +61,8 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
         const QByteArray chunk = in.read(ChunkSize);
         if (chunk.isEmpty()) {
             if (in.error() != QFileDevice::NoError || !in.atEnd()) {
-                *error = QStringLiteral("reading %1 failed: %2").arg(QDir::toNativeSeparators(source), in.errorString());
+                *error
+                    = QStringLiteral("reading %1 failed: %2").arg(QDir::toNativeSeparators(source), in.errorString());
                 out.cancelWriting();
                 return false;
             }
@@ -82,7 +83,8 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
 
 QString UserFilesCopy::failureMessage(const Result& result, const QString& destinationFolder)
 {
-    QString text = QStringLiteral("These files could not be copied to %1:").arg(QDir::toNativeSeparators(destinationFolder));
+    QString text
+        = QStringLiteral("These files could not be copied to %1:").arg(QDir::toNativeSeparators(destinationFolder));
     for (qsizetype i = 0; i < result.failed.size(); ++i) {
         text += QStringLiteral("\n%1 (%2)").arg(result.failed[i], result.reasons.value(i));
     }

@@ -93,9 +93,15 @@ void TestDocumentViewers::viewerShowsDocument_data()
     QTest::addColumn<QString>("document");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("serif");
-    QTest::newRow("conversion chart") << "convinfo" << "convchart.txt" << "Conversion Information" << true;
-    QTest::newRow("quick help") << "PlatewellHelp" << "foods.hlp" << "Platewell Help" << true;
-    QTest::newRow("licence") << "License" << "license agreement.txt" << "License Agreement" << false;
+    QTest::newRow("conversion chart") << "convinfo"
+                                      << "convchart.txt"
+                                      << "Conversion Information" << true;
+    QTest::newRow("quick help") << "PlatewellHelp"
+                                << "foods.hlp"
+                                << "Platewell Help" << true;
+    QTest::newRow("licence") << "License"
+                             << "license agreement.txt"
+                             << "License Agreement" << false;
 }
 
 void TestDocumentViewers::viewerShowsDocument()
@@ -144,9 +150,12 @@ void TestDocumentViewers::missingDocument_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("button");
-    QTest::newRow("conversion chart") << "convinfo" << "Command1";
-    QTest::newRow("quick help") << "PlatewellHelp" << "Command1";
-    QTest::newRow("licence") << "License" << "Command1";
+    QTest::newRow("conversion chart") << "convinfo"
+                                      << "Command1";
+    QTest::newRow("quick help") << "PlatewellHelp"
+                                << "Command1";
+    QTest::newRow("licence") << "License"
+                             << "Command1";
 }
 
 void TestDocumentViewers::missingDocument()
@@ -173,9 +182,8 @@ void TestDocumentViewers::acceptClosesLicense()
     QCOMPARE(license.findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("I Accept"));
     QCOMPARE(license.findChild<QPushButton*>(QStringLiteral("Command2"))->text(), QStringLiteral("I Don't Accept"));
     int result = -1;
-    QTimer::singleShot(0, &license, [&license] {
-        QTest::mouseClick(license.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
-    });
+    QTimer::singleShot(0, &license,
+        [&license] { QTest::mouseClick(license.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton); });
     result = license.exec();
     QCOMPARE(result, int(QDialog::Accepted));
     QVERIFY(mainWindow.isVisible());

@@ -50,9 +50,15 @@ void TestUserFilesCopy::destinationPath_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("folder") << "/media/backup" << "Ann" << "/media/backup/AnnDaily.txt";
-    QTest::newRow("volume root") << "/" << "Ann" << "/AnnDaily.txt";
-    QTest::newRow("empty key") << "/media/backup" << "" << "/media/backup/Daily.txt";
+    QTest::newRow("folder") << "/media/backup"
+                            << "Ann"
+                            << "/media/backup/AnnDaily.txt";
+    QTest::newRow("volume root") << "/"
+                                 << "Ann"
+                                 << "/AnnDaily.txt";
+    QTest::newRow("empty key") << "/media/backup"
+                               << ""
+                               << "/media/backup/Daily.txt";
 }
 
 void TestUserFilesCopy::destinationPath()
@@ -67,10 +73,14 @@ void TestUserFilesCopy::copiesEveryFileInOrder_data()
 {
     QTest::addColumn<QString>("userName");
     QTest::addColumn<QString>("key");
-    QTest::newRow("inner space") << "Ann Lee" << "AnnLee";
-    QTest::newRow("empty name") << "" << "";
-    QTest::newRow("spaces only") << "   " << "";
-    QTest::newRow("leading and trailing spaces") << " Bo " << "Bo";
+    QTest::newRow("inner space") << "Ann Lee"
+                                 << "AnnLee";
+    QTest::newRow("empty name") << ""
+                                << "";
+    QTest::newRow("spaces only") << "   "
+                                 << "";
+    QTest::newRow("leading and trailing spaces") << " Bo "
+                                                 << "Bo";
 }
 
 void TestUserFilesCopy::copiesEveryFileInOrder()
@@ -91,8 +101,8 @@ void TestUserFilesCopy::copiesEveryFileInOrder()
     QStringList expected;
     for (const QString& suffix : Periods::copySuffixes()) {
         expected.append(key + suffix + QStringLiteral(".txt"));
-        QCOMPARE(readFile(destination.path() + QLatin1Char('/') + key + suffix + QStringLiteral(".txt")),
-            contentOf(suffix));
+        QCOMPARE(
+            readFile(destination.path() + QLatin1Char('/') + key + suffix + QStringLiteral(".txt")), contentOf(suffix));
     }
     QCOMPARE(result.copied, expected);
     QCOMPARE(result.copied.at(2), key + QStringLiteral("Weekend.txt"));
@@ -121,7 +131,8 @@ void TestUserFilesCopy::skipsMissingFiles()
     QTemporaryDir destination;
     const UserFilesCopy::Result result = UserFilesCopy::copy(state, destination.path());
     QVERIFY(result.succeeded());
-    QCOMPARE(result.copied, QStringList({ QStringLiteral("AnnMonday.txt"), QStringLiteral("Annfoodpropertytable.txt") }));
+    QCOMPARE(
+        result.copied, QStringList({ QStringLiteral("AnnMonday.txt"), QStringLiteral("Annfoodpropertytable.txt") }));
     QCOMPARE(QDir(destination.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
 
     // With no file at all nothing is copied and nothing fails.
@@ -177,7 +188,8 @@ void TestUserFilesCopy::destinationNotWritable()
     const QString message = UserFilesCopy::failureMessage(result, destination);
     if (folderIsFile) {
         QCOMPARE(result.failed,
-            QStringList({ QStringLiteral("AnnDaily.txt"), QStringLiteral("AnnWeekly.txt"), QStringLiteral("AnnFriday.txt") }));
+            QStringList(
+                { QStringLiteral("AnnDaily.txt"), QStringLiteral("AnnWeekly.txt"), QStringLiteral("AnnFriday.txt") }));
         QVERIFY(result.copied.isEmpty());
         QCOMPARE(readFile(destination), QByteArray("not a folder"));
     } else {
