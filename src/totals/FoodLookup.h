@@ -3,6 +3,7 @@
 #include "fooddb/FoodDatabase.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -20,4 +21,13 @@ public:
     // The matching rows, or nullptr when the food table could not be read (with the reason in
     // `error`). The list stays valid until the next call.
     virtual const std::vector<Nutrients>* rowsNamed(const QString& name, QString* error) = 0;
+
+    // A hint that these names are about to be asked for, so that a lookup can fetch them
+    // together. False when the food table could not be read.
+    virtual bool prefetch(const QStringList& names, QString* error)
+    {
+        Q_UNUSED(names)
+        Q_UNUSED(error)
+        return true;
+    }
 };

@@ -59,6 +59,18 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
     if (sources.active) {
         anyData = true;
         Values running {};
+        QStringList planned;
+        for (const MealTable& table : state.mealPlan.tables) {
+            for (int i = 1; i <= table.count(); ++i) {
+                planned.append(table.slot(i).FoodName);
+            }
+        }
+        if (!lookup.prefetch(planned, &error)) {
+            result.stopped = true;
+            result.stopMessage = QStringLiteral("The food table could not be read: %1").arg(error);
+            result.stopReason = error;
+            return result;
+        }
         // Every slot is visited, empty ones too: an empty name matches food rows without a name,
         // whose values count with quantity 0 like any other match.
         for (const MealTable& table : state.mealPlan.tables) {
@@ -90,9 +102,23 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
             result.stopReason = error;
             return result;
         }
+        std::vector<QStringList> lineFields;
+        lineFields.reserve(static_cast<std::size_t>(lines.size()));
+        QStringList planned;
         for (const QString& line : lines) {
+            lineFields.push_back(PeriodFile::fields(line));
+            if (lineFields.back().size() >= 3) {
+                planned.append(lineFields.back()[1]);
+            }
+        }
+        if (!lookup.prefetch(planned, &error)) {
+            result.stopped = true;
+            result.stopMessage = kFileNotFound;
+            result.stopReason = error;
+            return result;
+        }
+        for (const QStringList& fields : lineFields) {
             anyData = true;
-            const QStringList fields = PeriodFile::fields(line);
             if (fields.size() < 3) {
                 continue;
             }

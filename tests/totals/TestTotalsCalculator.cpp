@@ -78,6 +78,7 @@ private slots:
     void missingFirstPeriodWithoutActive();
     void periodFilesFollowTheFileKey();
     void unreadableFoodTableStops();
+    void manyNamesInOnePeriod();
     void indexMatchesFullScan_data();
     void indexMatchesFullScan();
 
@@ -307,6 +308,26 @@ void TestTotalsCalculator::unreadableFoodTableStops()
     QVERIFY(result.rows.empty());
 }
 
+void TestTotalsCalculator::manyNamesInOnePeriod()
+{
+    // More names than one batch of the indexed lookup holds, some twice and some unknown.
+    QStringList foods;
+    for (int i = 0; i < 1000; ++i) {
+        foods.append(foodRow(QStringLiteral("Food %1").arg(i), "1", { QString::number(i) }));
+    }
+    openFoods(foods);
+    QStringList lines;
+    double expected = 0;
+    for (int i = 0; i < 1100; i += 1) {
+        lines.append(QStringLiteral("Dinner_Food %1_ 1").arg(i % 1050));
+        expected += i % 1050 < 1000 ? i % 1050 : 0;
+    }
+    QVERIFY(TextFile::writeLines(m_state.perUserFile("Sunday"), lines, nullptr));
+    const TotalsResult result = calculate(sourcesOf(false, { "Sunday" }));
+    QCOMPARE(result.rows.size(), std::size_t(2));
+    QCOMPARE(result.rows[0].values[TotalsRow::Calories], expected);
+}
+
 void TestTotalsCalculator::indexMatchesFullScan_data()
 {
     QTest::addColumn<quint32>("seed");
@@ -374,6 +395,14 @@ void TestTotalsCalculator::indexMatchesFullScan()
     QVERIFY(!result.stopped);
     QCOMPARE(result.rows.size(), std::size_t(13));
     QVERIFY(sameBits(result, reference));
+    // Asked one name at a time, without fetching ahead, the index finds the same rows.
+    IndexedFoodLookup single(m_foods);
+    for (const QString& name : planned + QStringList { "" }) {
+        const std::vector<FoodLookup::Nutrients> expected = *scan.rowsNamed(name, nullptr);
+        const std::vector<FoodLookup::Nutrients>* rows = single.rowsNamed(name, nullptr);
+        QVERIFY(rows);
+        QVERIFY2(*rows == expected, qPrintable(name));
+    }
     // The sums were really exercised, with fractions that round.
     const double calories = result.rows.back().values[TotalsRow::Calories];
     QVERIFY(calories != 0 && calories != std::floor(calories));

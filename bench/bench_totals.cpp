@@ -1,0 +1,251 @@
+// Times the totals calculation against food tables of 7,878, 100,000 and 1,000,000 foods: an
+// active plan of 4 x 100 entries and eleven period files of 400 lines, looked up through the
+// index and through the plain full scan, and the time to open the totals window.
+
+#include "app/PlatewellFolder.h"
+#include "app/SharedState.h"
+#include "app/TextFile.h"
+#include "fooddb/FoodDatabase.h"
+#include "totals/CalculateTotals.h"
+#include "totals/FullScanFoodLookup.h"
+#include "totals/IndexedFoodLookup.h"
+#include "totals/TotalsCalculator.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Above this many foods the full scan is timed for the "Active" source only: all twelve
+// sources would take minutes, and the active plan alone already shows the scan's cost.
+constexpr int kFullScanAllSourcesLimit = 100000;
+
+QString generatedName(QRandomGenerator& random, int i)
+{
+    static const QStringList words { "Apple", "Beef", "Chicken", "soup", "bread", "Cheese", "roasted", "Yogurt",
+        "low fat", "Rice", "brown", "Pasta", "tomato", "Salmon", "raw", "Oats", "Cereal", "Milk", "whole" };
+    QString name = words.at(random.bounded(words.size()));
+    for (int w = random.bounded(1, 4); w > 0; --w) {
+        name += QStringLiteral(", ") + words.at(random.bounded(words.size()));
+    }
+    // Every 50th food repeats an earlier number, so some names stand in more than one row.
+    return name + QStringLiteral(" #%1").arg(i % 50 == 0 ? random.bounded(i + 1) : i);
+}
+
+bool makeFoods(const QString& path, int count, QString* error)
+{
+    if (count == 7878) {
+        return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
+    }
+    QRandomGenerator random(7);
+    const QString connection = QStringLiteral("bench-totals-create");
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        ok = db.open();
+        QSqlQuery query(db);
+        ok = ok && query.exec(QStringLiteral("PRAGMA journal_mode=OFF")) && query.exec(QStringLiteral("PRAGMA synchronous=OFF"))
+            && query.exec(QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, CARBS NUMERIC, "
+                                         "FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, POINTS NUMERIC, FIBER NUMERIC, "
+                                         "SUGAR_ALC NUMERIC)"))
+            && db.transaction();
+        QSqlQuery insert(db);
+        ok = ok && insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        for (int i = 0; ok && i < count; ++i) {
+            insert.bindValue(0, generatedName(random, i));
+            insert.bindValue(1, QStringLiteral("1 cup"));
+            for (int n = 0; n < 8; ++n) {
+                insert.bindValue(n + 2, QString::number(random.bounded(100000) / 100.0));
+            }
+            ok = insert.exec();
+        }
+        ok = ok && db.commit() && query.exec(QStringLiteral("CREATE INDEX foods_FOOD ON foods(FOOD)"));
+        if (!ok && error) {
+            *error = insert.lastError().text() + db.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
+}
+
+// Names for the plans: mostly foods of the table, some that are not in it.
+QStringList sampleNames(const FoodDatabase& foods, int count, QRandomGenerator& random)
+{
+    QStringList names;
+    QSqlQuery query(foods.connection());
+    query.exec(QStringLiteral("SELECT FOOD FROM foods ORDER BY random() LIMIT %1").arg(count));
+    while (query.next()) {
+        names.append(query.value(0).toString());
+    }
+    for (int i = 0; i < count / 20; ++i) {
+        names[random.bounded(names.size())] = QStringLiteral("Not a food %1").arg(i);
+    }
+    return names;
+}
+
+double msSince(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+bool sameBits(const TotalsResult& a, const TotalsResult& b)
+{
+    if (a.rows.size() != b.rows.size()) {
+        return false;
+    }
+    for (std::size_t r = 0; r < a.rows.size(); ++r) {
+        if (std::memcmp(a.rows[r].values.data(), b.rows[r].values.data(), sizeof(a.rows[r].values)) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void runSize(int count)
+{
+    QTemporaryDir dir;
+    const QString databasePath = PlatewellFolder::foodDatabasePath(dir.path());
+    QString error;
+    QElapsedTimer timer;
+    timer.start();
+    if (!makeFoods(databasePath, count, &error)) {
+        std::printf("cannot make %d foods: %s\n", count, qPrintable(error));
+        return;
+    }
+    const double makeMs = msSince(timer);
+
+    SharedState state;
+    state.DataFolder = PlatewellFolder::dataFolder(dir.path());
+    state.FoodDatabasePath = databasePath;
+    QDir().mkpath(state.DataFolder);
+
+    FoodDatabase foods;
+    timer.restart();
+    if (!foods.open(databasePath, &error)) {
+        std::printf("cannot open %d foods: %s\n", count, qPrintable(error));
+        return;
+    }
+    const double openMs = msSince(timer);
+
+    QRandomGenerator random(11);
+    const QStringList names = sampleNames(foods, 4 * 100 + 11 * 400, random);
+    const QStringList quantities { " 1", " .5", " 2", " 1.5", "1/2", " 3", "-1" };
+    int next = 0;
+    for (MealTable& table : state.mealPlan.tables) {
+        while (table.count() < MealTable::MaxEntries) {
+            table.add(names[next++ % names.size()], quantities[random.bounded(quantities.size())]);
+        }
+    }
+    TotalsSources all;
+    all.active = true;
+    for (std::size_t p = 0; p < all.periods.size(); ++p) {
+        all.periods[p] = true;
+        QStringList lines;
+        for (int l = 0; l < 400; ++l) {
+            lines.append(QStringLiteral("Lunch_%1_%2").arg(names[next++ % names.size()],
+                quantities[random.bounded(quantities.size())]));
+        }
+        TextFile::writeLines(state.perUserFile(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr);
+    }
+    TotalsSources activeOnly;
+    activeOnly.active = true;
+
+    // The window makes a fresh lookup for every calculation, so every run starts cold.
+    std::vector<double> indexedRuns;
+    TotalsResult indexedAll;
+    TotalsResult indexedActive;
+    for (int run = 0; run < 5; ++run) {
+        IndexedFoodLookup lookup(foods);
+        timer.restart();
+        indexedAll = TotalsCalculator::calculate(state, all, lookup);
+        indexedRuns.push_back(msSince(timer));
+    }
+    std::sort(indexedRuns.begin(), indexedRuns.end());
+    {
+        IndexedFoodLookup lookup(foods);
+        indexedActive = TotalsCalculator::calculate(state, activeOnly, lookup);
+    }
+    timer.restart();
+    IndexedFoodLookup activeLookup(foods);
+    TotalsCalculator::calculate(state, activeOnly, activeLookup);
+    const double indexedActiveMs = msSince(timer);
+
+    FullScanFoodLookup scan;
+    timer.restart();
+    scan.load(foods, &error);
+    const double scanLoadMs = msSince(timer);
+    const bool scanAll = count <= kFullScanAllSourcesLimit;
+    timer.restart();
+    const TotalsResult scanned = TotalsCalculator::calculate(state, scanAll ? all : activeOnly, scan);
+    const double scanMs = msSince(timer);
+    const bool identical = sameBits(scanAll ? indexedAll : indexedActive, scanned);
+
+    std::vector<double> windowRuns;
+    double firstCalcMs = 0;
+    for (int run = 0; run < 3; ++run) {
+        timer.restart();
+        auto* window = new CalculateTotals(state, foods);
+        window->show();
+        QApplication::processEvents();
+        windowRuns.push_back(msSince(timer));
+        if (run == 0) {
+            for (const char* name : { "Check1", "Check2", "Check3", "Check4", "Check5", "Check6", "Check7", "Check8",
+                     "Check9", "Check10", "Check11", "Check12" }) {
+                window->findChild<QAbstractButton*>(name)->setChecked(true);
+            }
+            timer.restart();
+            window->CalcTot_Click();
+            QApplication::processEvents();
+            firstCalcMs = msSince(timer);
+        }
+        delete window;
+    }
+    std::sort(windowRuns.begin(), windowRuns.end());
+
+    std::printf("\n%d foods (table made in %.0f ms, opened in %.1f ms)\n", count, makeMs, openMs);
+    std::printf("  calculation, Active + 11 periods, index:     %8.2f ms (median of 5; fastest %.2f)\n",
+        indexedRuns[2], indexedRuns[0]);
+    std::printf("  calculation, Active only, index:             %8.2f ms\n", indexedActiveMs);
+    std::printf("  full scan: reading the table into memory:    %8.1f ms\n", scanLoadMs);
+    std::printf("  calculation, %s, full scan: %8.1f ms\n",
+        scanAll ? "Active + 11 periods" : "Active only        ", scanMs);
+    std::printf("  index and full scan bit-identical:           %s\n", identical ? "yes" : "NO");
+    std::printf("  opening the totals window:                   %8.2f ms (median of 3)\n", windowRuns[1]);
+    std::printf("  window: calculate all twelve and show:       %8.2f ms\n", firstCalcMs);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QList<int> sizes { 7878, 100000, 1000000 };
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i) {
+            sizes.append(QString::fromLocal8Bit(argv[i]).toInt());
+        }
+    }
+    std::printf("Totals benchmark: active plan 4 x 100 entries, eleven period files of 400 lines\n");
+    for (int count : sizes) {
+        runSize(count);
+    }
+    return 0;
+}
