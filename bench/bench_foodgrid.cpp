@@ -75,8 +75,8 @@ bool generateFoods(const QString& path, qint64 count, QString* error)
     if (count == StarterSize) {
         return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
     }
-    if (!FoodDatabase::createFromCsv(
-            path, QStringLiteral("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n"), error)) {
+    if (!FoodDatabase::createFromCsv(path,
+            QStringLiteral("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n"), error)) {
         return false;
     }
     const QList<QStringList> starter = starterRows();
@@ -120,8 +120,7 @@ bool generateFoods(const QString& path, qint64 count, QString* error)
     return ok;
 }
 
-template <typename Work>
-double timed(Work work)
+template <typename Work> double timed(Work work)
 {
     QElapsedTimer timer;
     timer.start();
@@ -163,8 +162,7 @@ void run(qint64 count)
         FoodPropertiesModel model;
         report("model: read all ten columns in table order", count, timed([&] { model.load(database, &error); }));
         report("model: sort by name (first, builds keys)", count, timed([&] { model.sortAll(FoodDatabase::FOOD); }));
-        report("model: read all ten columns in name order", count,
-            timed([&] { model.load(database, &error, true); }));
+        report("model: read all ten columns in name order", count, timed([&] { model.load(database, &error, true); }));
         report("model: Find \"chicken\" (first, builds upper copies)", count,
             timed([&] { model.find(QStringLiteral("chicken")); }));
         report("model: Find \"chicken\" again", count, timed([&] { model.find(QStringLiteral("chicken")); }));
@@ -172,8 +170,8 @@ void run(qint64 count)
         std::printf("    cells marked by \"12\": %lld\n", static_cast<long long>(model.markedCount()));
         report("model: Find \"cup\"", count, timed([&] { model.find(QStringLiteral("cup")); }));
         report("model: Find \"no such text\"", count, timed([&] { model.find(QStringLiteral("no such text")); }));
-        report("model: Sort CALORIES (first, builds keys)", count,
-            timed([&] { model.sortAll(FoodDatabase::CALORIES); }));
+        report(
+            "model: Sort CALORIES (first, builds keys)", count, timed([&] { model.sortAll(FoodDatabase::CALORIES); }));
         report("model: Sort CALORIES again", count, timed([&] { model.sortAll(FoodDatabase::CALORIES); }));
         report("model: Sort SERVING_UN (first)", count, timed([&] { model.sortAll(FoodDatabase::SERVING_UN); }));
         report("model: Sort FOOD (keys cached)", count, timed([&] { model.sortAll(FoodDatabase::FOOD); }));

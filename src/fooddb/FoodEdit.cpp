@@ -113,8 +113,8 @@ FoodEdit::FoodEdit(SharedState& state, FoodDatabase& database, QWidget* parent)
     foods->setFrameShape(QFrame::Box);
     foods->setMinimumSize(twips(2295), twips(375));
     m_moveFirst = makeNavigationButton(foods, QStringLiteral("MoveFirst"), QStringLiteral("|<"), tr("First food"));
-    m_movePrevious =
-        makeNavigationButton(foods, QStringLiteral("MovePrevious"), QStringLiteral("<"), tr("Previous food"));
+    m_movePrevious
+        = makeNavigationButton(foods, QStringLiteral("MovePrevious"), QStringLiteral("<"), tr("Previous food"));
     m_moveNext = makeNavigationButton(foods, QStringLiteral("MoveNext"), QStringLiteral(">"), tr("Next food"));
     m_moveLast = makeNavigationButton(foods, QStringLiteral("MoveLast"), QStringLiteral(">|"), tr("Last food"));
     auto* foodsCaption = new QLabel(QStringLiteral(" Food List"), foods);
@@ -135,7 +135,8 @@ FoodEdit::FoodEdit(SharedState& state, FoodDatabase& database, QWidget* parent)
     m_addFood = makeButton(this, QStringLiteral("AddFood"), QStringLiteral("Add"), 1695, 375);
     m_deleteFood = makeButton(this, QStringLiteral("DeleteFood"), QStringLiteral("Delete"), 1335, 375);
     m_findFood = makeButton(this, QStringLiteral("FindFood"), QStringLiteral("Find"), 1695, 375);
-    m_viewAll = makeButton(this, QStringLiteral("ViewFoodProps"), QStringLiteral("View All Food Properties"), 1695, 615);
+    m_viewAll
+        = makeButton(this, QStringLiteral("ViewFoodProps"), QStringLiteral("View All Food Properties"), 1695, 615);
     m_quickHelp = makeButton(this, QStringLiteral("PlatewellHelp"), QStringLiteral("Quick Help"), 1335, 615);
     m_close = makeButton(this, QStringLiteral("CloseEditor"), QStringLiteral("Close"), 1695, 615);
     auto* commands = new QGridLayout;
@@ -250,7 +251,7 @@ bool FoodEdit::saveCurrent()
     QString error;
     if (!m_database.updateRecord(rowid, values, &error)) {
         const QString name = m_stored.value(FoodDatabase::FOOD).isEmpty() ? values.value(FoodDatabase::FOOD)
-                                                                           : m_stored.value(FoodDatabase::FOOD);
+                                                                          : m_stored.value(FoodDatabase::FOOD);
         Prompt::error(this,
             QStringLiteral("The change to the food \"%1\" could not be saved; the food table still holds the "
                            "record as it was, and what you typed stays in the fields.\n%2")

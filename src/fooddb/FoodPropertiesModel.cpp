@@ -23,8 +23,7 @@ bool isLineBreakOrTab(QChar c)
 
 FoodPropertiesModel::FoodPropertiesModel(QObject* parent)
     : QAbstractTableModel(parent)
-{
-}
+{ }
 
 FoodPropertiesModel::~FoodPropertiesModel() = default;
 

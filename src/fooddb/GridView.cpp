@@ -67,8 +67,8 @@ GridView::GridView(SharedState& state, FoodDatabase& database, bool sortedByName
     m_searchText->setObjectName(QStringLiteral("Text1"));
     m_searchText->setMinimumSize(twips(1575), twips(375));
     m_sort = makeButton(this, QStringLiteral("cmdSort"), QStringLiteral("Sort"), 975, 375);
-    m_printTable =
-        makeButton(this, QStringLiteral("PrintTable"), QStringLiteral("Save Food Property Table to File"), 2055, 615);
+    m_printTable
+        = makeButton(this, QStringLiteral("PrintTable"), QStringLiteral("Save Food Property Table to File"), 2055, 615);
     m_help = makeButton(this, QStringLiteral("LoadPlatewellHelp"), QStringLiteral("Quick Help"), 1095, 615);
     m_close = makeButton(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), 975, 615);
     m_progress = new QProgressBar(this);
@@ -210,7 +210,8 @@ void GridView::PrintTable_Click()
         Prompt::error(this, QStringLiteral("The food property table could not be saved.\n%1").arg(error));
         return;
     }
-    Prompt::message(this, QStringLiteral("The food property table was saved to\n%1").arg(QDir::toNativeSeparators(path)),
+    Prompt::message(this,
+        QStringLiteral("The food property table was saved to\n%1").arg(QDir::toNativeSeparators(path)),
         QStringLiteral("Save Food Property Table to File"));
 }
 

@@ -54,7 +54,10 @@ private:
     }
     QString shownFood() const { return m_window->field(FoodDatabase::FOOD)->text(); }
     QLineEdit* field(FoodDatabase::Field f) const { return m_window->field(f); }
-    QAbstractButton* button(const char* name) const { return m_window->findChild<QAbstractButton*>(QLatin1String(name)); }
+    QAbstractButton* button(const char* name) const
+    {
+        return m_window->findChild<QAbstractButton*>(QLatin1String(name));
+    }
     // Every record in the file, read through a connection of its own, each as its ten texts.
     QList<QStringList> storedFoods() const;
     QStringList storedNames() const;
@@ -166,8 +169,8 @@ void TestFoodEdit::layout()
     open();
     const QStringList order { "FOOD", "SERVING_UN", "CALORIES", "CARBS", "FAT", "SUGAR", "CHOLESTERO", "FIBER",
         "SUGAR_ALC", "POINTS" };
-    const QStringList captions { "Food", "Per Serving Unit", "Calories", "Carbohydrates", "Fat", "Sugar",
-        "Cholesterol", "Fiber", "Sugar Alcohols", "Points" };
+    const QStringList captions { "Food", "Per Serving Unit", "Calories", "Carbohydrates", "Fat", "Sugar", "Cholesterol",
+        "Fiber", "Sugar Alcohols", "Points" };
     const QStringList units { "", "", "", "g", "g", "g", "mg", "g", "g", "" };
     int previousTop = -1;
     for (int i = 0; i < order.size(); ++i) {
@@ -227,13 +230,27 @@ void TestFoodEdit::changeIsWrittenWhenRecordIsLeft_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("leave");
     QTest::addColumn<QString>("shownAfter");
-    QTest::newRow("next") << "" << "next" << "Milk";
-    QTest::newRow("previous") << "next" << "previous" << "Garlic Bread";
-    QTest::newRow("first") << "next" << "first" << "Garlic Bread";
-    QTest::newRow("last") << "" << "last" << "Rye bread";
-    QTest::newRow("find") << "" << "find" << "Tomato Soup";
-    QTest::newRow("add") << "" << "add" << "";
-    QTest::newRow("close") << "" << "close" << "";
+    QTest::newRow("next") << ""
+                          << "next"
+                          << "Milk";
+    QTest::newRow("previous") << "next"
+                              << "previous"
+                              << "Garlic Bread";
+    QTest::newRow("first") << "next"
+                           << "first"
+                           << "Garlic Bread";
+    QTest::newRow("last") << ""
+                          << "last"
+                          << "Rye bread";
+    QTest::newRow("find") << ""
+                          << "find"
+                          << "Tomato Soup";
+    QTest::newRow("add") << ""
+                         << "add"
+                         << "";
+    QTest::newRow("close") << ""
+                           << "close"
+                           << "";
 }
 
 void TestFoodEdit::changeIsWrittenWhenRecordIsLeft()
@@ -304,8 +321,10 @@ void TestFoodEdit::find_data()
     QTest::newRow("cancel repeats the previous search") << "milk" << 3 << QStringList { "" } << QStringList { "Milk" };
     QTest::newRow("cancel without a previous term does nothing")
         << "" << 2 << QStringList { "" } << QStringList { "BREAD STICKS" };
-    QTest::newRow("only match is the current food") << "" << 3 << QStringList { "SOUP" } << QStringList { "Tomato Soup" };
-    QTest::newRow("no match shows the first food") << "" << 3 << QStringList { "pizza" } << QStringList { "Garlic Bread" };
+    QTest::newRow("only match is the current food")
+        << "" << 3 << QStringList { "SOUP" } << QStringList { "Tomato Soup" };
+    QTest::newRow("no match shows the first food")
+        << "" << 3 << QStringList { "pizza" } << QStringList { "Garlic Bread" };
     QTest::newRow("from the last food") << "" << 4 << QStringList { "bread" } << QStringList { "Garlic Bread" };
 }
 
@@ -356,11 +375,16 @@ void TestFoodEdit::addedEmptyRecordIsNotKept_data()
 {
     QTest::addColumn<QString>("leave");
     QTest::addColumn<QString>("shownAfter");
-    QTest::newRow("previous") << "previous" << "Rye bread";
-    QTest::newRow("first") << "first" << "Garlic Bread";
-    QTest::newRow("find") << "find" << "Milk";
-    QTest::newRow("add again") << "add" << "";
-    QTest::newRow("close") << "close" << "";
+    QTest::newRow("previous") << "previous"
+                              << "Rye bread";
+    QTest::newRow("first") << "first"
+                           << "Garlic Bread";
+    QTest::newRow("find") << "find"
+                          << "Milk";
+    QTest::newRow("add again") << "add"
+                               << "";
+    QTest::newRow("close") << "close"
+                           << "";
 }
 
 void TestFoodEdit::addedEmptyRecordIsNotKept()
@@ -467,7 +491,8 @@ void TestFoodEdit::lockedTableKeepsTypedValues()
         press("next");
         QCOMPARE(Prompt::shown().size(), 1);
         QCOMPARE(Prompt::shown().first().title, QStringLiteral("Error"));
-        QVERIFY2(Prompt::shown().first().text.contains(QStringLiteral("locked")), qPrintable(Prompt::shown().first().text));
+        QVERIFY2(
+            Prompt::shown().first().text.contains(QStringLiteral("locked")), qPrintable(Prompt::shown().first().text));
         QVERIFY(Prompt::shown().first().text.contains(QStringLiteral("Garlic Bread")));
         QCOMPARE(m_window->currentRecord(), 0);
         QCOMPARE(field(FoodDatabase::CALORIES)->text(), QStringLiteral("77"));

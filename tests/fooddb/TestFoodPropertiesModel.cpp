@@ -111,8 +111,8 @@ void TestFoodPropertiesModel::find_data()
     QTest::newRow("any letter case") << foods << "chicken" << Cells { "0,0", "1,0", "2,0" } << "2,0";
     QTest::newRow("serving units") << foods << "cup" << Cells { "0,1", "1,1", "3,1" } << "3,1";
     QTest::newRow("numbers as shown") << foods << "12" << Cells { "0,2", "1,2" } << "1,2";
-    QTest::newRow("last match is the last column's") << foods << "1" << Cells { "0,1", "1,1", "0,2", "1,2", "2,2", "3,2" }
-                                                     << "3,2";
+    QTest::newRow("last match is the last column's")
+        << foods << "1" << Cells { "0,1", "1,1", "0,2", "1,2", "2,2", "3,2" } << "3,2";
     QTest::newRow("empty search marks nothing") << foods << "" << Cells {} << "0,0";
     QTest::newRow("no match") << foods << "pork" << Cells {} << "0,0";
     QTest::newRow("blank is text") << foods << " " << Cells { "0,0", "1,0", "2,0", "0,1", "1,1", "3,2" } << "3,2";
@@ -120,8 +120,8 @@ void TestFoodPropertiesModel::find_data()
     QTest::newRow("never across cells") << Rows { { QStringLiteral("ab") }, { QStringLiteral("cd") } } << "bc"
                                         << Cells {} << "0,0";
     // "xa" and "bab" pack to "xabab": the first hit joins the cells, the second lies in "bab".
-    QTest::newRow("hit after a hit across cells") << Rows { { QStringLiteral("xa") }, { QStringLiteral("bab") } } << "ab"
-                                                  << Cells { "1,0" } << "1,0";
+    QTest::newRow("hit after a hit across cells")
+        << Rows { { QStringLiteral("xa") }, { QStringLiteral("bab") } } << "ab" << Cells { "1,0" } << "1,0";
     QTest::newRow("empty cells between hits")
         << Rows { { QStringLiteral("xab") }, { QString() }, { QString() }, { QStringLiteral("ab") } } << "AB"
         << Cells { "0,0", "3,0" } << "3,0";
@@ -129,8 +129,8 @@ void TestFoodPropertiesModel::find_data()
                              << Cells { "0,0", "1,0" } << "1,0";
     // Upper-casing "ß" gives "SS": the cells after it must still be found where they are.
     QTest::newRow("text that grows when upper-cased")
-        << Rows { { QStringLiteral("Straße") }, { QStringLiteral("Wurst") }, { QStringLiteral("strasse") } } << "STRASSE"
-        << Cells { "0,0", "2,0" } << "2,0";
+        << Rows { { QStringLiteral("Straße") }, { QStringLiteral("Wurst") }, { QStringLiteral("strasse") } }
+        << "STRASSE" << Cells { "0,0", "2,0" } << "2,0";
     QTest::newRow("grown text then later cells")
         << Rows { { QStringLiteral("ßß") }, { QStringLiteral("Wurst") }, { QStringLiteral("bratwurst") } } << "wurst"
         << Cells { "1,0", "2,0" } << "2,0";
@@ -154,8 +154,8 @@ void TestFoodPropertiesModel::find()
 void TestFoodPropertiesModel::secondSearchClearsFirst()
 {
     FoodPropertiesModel model;
-    model.setColumns(columnsOf({ { QStringLiteral("Apple"), QStringLiteral("cup") },
-        { QStringLiteral("Banana"), QStringLiteral("each") } }));
+    model.setColumns(columnsOf(
+        { { QStringLiteral("Apple"), QStringLiteral("cup") }, { QStringLiteral("Banana"), QStringLiteral("each") } }));
     model.find(QStringLiteral("apple"));
     QCOMPARE(markedCells(model), Cells { "0,0" });
     model.find(QStringLiteral("EACH"));
@@ -223,18 +223,18 @@ void TestFoodPropertiesModel::sort_data()
         row("apple", "each", "2") };
     QTest::newRow("text column") << foods << std::vector<int> { 0 } << 0 << 3
                                  << QStringList { "Apple", "apple", "banana", "cherry" };
-    QTest::newRow("numbers stored as text") << foods << std::vector<int> { 2 } << 0 << 3
-                                            << QStringList { "cherry", "Apple", "apple", "banana" };
-    QTest::newRow("two keys left to right") << foods << std::vector<int> { 1, 2 } << 0 << 3
-                                            << QStringList { "cherry", "Apple", "apple", "banana" };
+    QTest::newRow("numbers stored as text")
+        << foods << std::vector<int> { 2 } << 0 << 3 << QStringList { "cherry", "Apple", "apple", "banana" };
+    QTest::newRow("two keys left to right")
+        << foods << std::vector<int> { 1, 2 } << 0 << 3 << QStringList { "cherry", "Apple", "apple", "banana" };
     QTest::newRow("second key decides") << foods << std::vector<int> { 1, 0 } << 0 << 3
                                         << QStringList { "Apple", "cherry", "apple", "banana" };
     QTest::newRow("selected rows only") << foods << std::vector<int> { 2 } << 1 << 3
                                         << QStringList { "banana", "cherry", "Apple", "apple" };
     const Rows mixed { row("a", "", "abc"), row("b", "", "10"), row("c", "", ""), row("d", "", "2"),
         row("e", "", "n/a"), row("f", "", "-1"), row("g", "", "12.5g"), row("h", "", " 2 ") };
-    QTest::newRow("numbers before texts") << mixed << std::vector<int> { 2 } << 0 << 7
-                                          << QStringList { "f", "d", "h", "b", "c", "g", "a", "e" };
+    QTest::newRow("numbers before texts")
+        << mixed << std::vector<int> { 2 } << 0 << 7 << QStringList { "f", "d", "h", "b", "c", "g", "a", "e" };
 }
 
 void TestFoodPropertiesModel::sort()

@@ -66,7 +66,8 @@ void TestGridView::init()
     m_folder->createFoods({
         foodRow(QStringLiteral("Chicken Breast"), QStringLiteral("1 cup"), { "120", "0", "3", "0", "85", "3", "0" }),
         foodRow(QStringLiteral("apple pie"), QStringLiteral("1 slice"), { "10", "40", "12", "20", "0", "8", "2" }),
-        foodRow(QStringLiteral("Banana"), QStringLiteral("1 Cup (150 g)"), { "2", "27", "0.4", "14", "0", "2", "3.12" }),
+        foodRow(
+            QStringLiteral("Banana"), QStringLiteral("1 Cup (150 g)"), { "2", "27", "0.4", "14", "0", "2", "3.12" }),
         foodRow(QStringLiteral("fried CHICKEN"), QStringLiteral("piece"), { "n/a", "12.5g" }),
     });
     m_state = m_folder->state();
@@ -311,12 +312,14 @@ void TestGridView::saveTable()
     const QString path = m_folder->dataFolder() + QStringLiteral("AnnLeefoodpropertytable.txt");
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown().first().kind, Prompt::Kind::Message);
-    QVERIFY2(Prompt::shown().first().text.contains(QDir::toNativeSeparators(path)), qPrintable(Prompt::shown().first().text));
+    QVERIFY2(Prompt::shown().first().text.contains(QDir::toNativeSeparators(path)),
+        qPrintable(Prompt::shown().first().text));
     QStringList lines;
     QString error;
     QVERIFY2(TextFile::readLines(path, &lines, &error), qPrintable(error));
     QCOMPARE(lines,
-        (QStringList { "Food\tServing Unit\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\tSugar Alcohols",
+        (QStringList {
+            "Food\tServing Unit\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\tSugar Alcohols",
             "Banana\t1 Cup (150 g)\t2\t27\t0.4\t14\t0\t2\t3.12\t", "apple pie\t1 slice\t10\t40\t12\t20\t0\t8\t2\t",
             "Chicken Breast\t1 cup\t120\t0\t3\t0\t85\t3\t0\t", "fried CHICKEN\tpiece\tn/a\t12.5g\t\t\t\t\t\t" }));
     QFile file(path);
@@ -332,7 +335,8 @@ void TestGridView::saveTableFailureNamesFile()
     QTest::mouseClick(button("PrintTable"), Qt::LeftButton);
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown().first().title, QStringLiteral("Error"));
-    QVERIFY2(Prompt::shown().first().text.contains(QDir::toNativeSeparators(path)), qPrintable(Prompt::shown().first().text));
+    QVERIFY2(Prompt::shown().first().text.contains(QDir::toNativeSeparators(path)),
+        qPrintable(Prompt::shown().first().text));
 }
 
 void TestGridView::unreadableTableGivesMessageAndEmptyGrid()
