@@ -205,8 +205,12 @@ void CalculateTotals::CalcTot_Click()
     for (std::size_t p = 0; p < sources.periods.size(); ++p) {
         sources.periods[p] = m_checks[p + 1]->isChecked();
     }
-    IndexedFoodLookup lookup(m_foods);
-    const TotalsResult result = TotalsCalculator::calculate(m_state, sources, lookup);
+    TotalsResult result;
+    {
+        // The lookup holds a read lock on the food table; it is gone before any message shows.
+        IndexedFoodLookup lookup(m_foods);
+        result = TotalsCalculator::calculate(m_state, sources, lookup);
+    }
     showResult(result);
     if (result.stopped) {
         Prompt::error(this, result.stopMessage);

@@ -136,3 +136,13 @@ bool PeriodFile::loadPlan(const QStringList& lines, MealPlan* plan, QStringList*
     }
     return found.isEmpty();
 }
+
+bool PeriodFile::load(const QString& path, MealPlan* plan, QStringList* problems, QString* error)
+{
+    QStringList lines;
+    if (!readLines(path, &lines, error)) {
+        return false;
+    }
+    loadPlan(lines, plan, problems);
+    return true;
+}

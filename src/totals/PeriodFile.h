@@ -35,4 +35,7 @@ public:
     // cannot be placed is described in `problems` (empty lines excepted); the result is true when
     // there are none.
     static bool loadPlan(const QStringList& lines, MealPlan* plan, QStringList* problems);
+    // Reads the file and rebuilds the plan from it. False only when the file could not be read
+    // (`error` names it; `plan` is untouched); lines that could not be placed are in `problems`.
+    static bool load(const QString& path, MealPlan* plan, QStringList* problems, QString* error);
 };

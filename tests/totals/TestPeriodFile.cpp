@@ -51,6 +51,7 @@ private slots:
     void failedSaveKeepsTheOldFile();
     void readsAnyLineEndAndOldEncoding_data();
     void readsAnyLineEndAndOldEncoding();
+    void loadOfMissingFileLeavesThePlan();
     void loadReportsLinesItCannotPlace_data();
     void loadReportsLinesItCannotPlace();
 };
@@ -119,11 +120,10 @@ void TestPeriodFile::saveThenLoadGivesThePlanBack()
     const QString path = folder.state().perUserFile("Daily");
     QString error;
     QVERIFY2(PeriodFile::save(path, plan, &error), qPrintable(error));
-    QStringList lines;
-    QVERIFY(PeriodFile::readLines(path, &lines, &error));
     MealPlan loaded = planOf({ { MealPlan::Lunch, "left over", " 1" } });
     QStringList problems;
-    QVERIFY2(PeriodFile::loadPlan(lines, &loaded, &problems), qPrintable(problems.join('\n')));
+    QVERIFY2(PeriodFile::load(path, &loaded, &problems, &error), qPrintable(error));
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     QVERIFY(loaded == plan);
 }
 
@@ -200,6 +200,18 @@ void TestPeriodFile::readsAnyLineEndAndOldEncoding()
     QStringList lines;
     QVERIFY(PeriodFile::readLines(path, &lines, nullptr));
     QCOMPARE(lines, expected);
+}
+
+void TestPeriodFile::loadOfMissingFileLeavesThePlan()
+{
+    TestFolder folder;
+    const MealPlan before = planOf({ { MealPlan::Lunch, "Soup", " 1" } });
+    MealPlan plan = before;
+    QStringList problems;
+    QString error;
+    QVERIFY(!PeriodFile::load(folder.state().perUserFile("Tuesday"), &plan, &problems, &error));
+    QVERIFY2(error.contains("TamoTuesday.txt"), qPrintable(error));
+    QVERIFY(plan == before);
 }
 
 void TestPeriodFile::loadReportsLinesItCannotPlace_data()
