@@ -1,0 +1,201 @@
+// Broken and hostile input: huge and malformed period files, overflowing nutrients, odd food
+// table files and user names. Nothing may crash, hang or change a stored file.
+
+#include "TestSupport.h"
+#include "app/NumberText.h"
+#include "fooddb/FoodDatabase.h"
+#include "totals/IndexedFoodLookup.h"
+#include "totals/TotalsCalculator.h"
+#include "userfiles/UserName.h"
+
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+QByteArray hashOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return QByteArray();
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+} // namespace
+
+class TestHostileInput : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void periodFiles_data();
+    void periodFiles();
+    void overflowingNutrients_data();
+    void overflowingNutrients();
+    void foodTableWithExtraColumns();
+    void userNames_data();
+    void userNames();
+
+private:
+    TotalsResult totalsOfDaily(const QByteArray& content, qint64* milliseconds = nullptr);
+
+    std::unique_ptr<TestFolder> m_folder;
+};
+
+void TestHostileInput::init()
+{
+    m_folder = std::make_unique<TestFolder>();
+    m_folder->createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1"), { QStringLiteral("95") }),
+        foodRow(QString::fromUtf8("Cr\xc3\xa8me"), QStringLiteral("1"), { QStringLiteral("10") }),
+        foodRow(QStringLiteral("Huge"), QStringLiteral("1"), { QStringLiteral("1e308"), QStringLiteral("&HFFFFFFFF") }) });
+}
+
+TotalsResult TestHostileInput::totalsOfDaily(const QByteArray& content, qint64* milliseconds)
+{
+    const SharedState state = m_folder->state();
+    const QString path = state.perUserFile(QStringLiteral("Daily"));
+    writeFile(path, content);
+    const QByteArray before = hashOf(path);
+    FoodDatabase foods;
+    QString error;
+    if (!foods.open(m_folder->databasePath(), &error)) {
+        qFatal("%s", qPrintable(error));
+    }
+    IndexedFoodLookup lookup(foods);
+    TotalsSources sources;
+    sources.periods[0] = true;
+    QElapsedTimer timer;
+    timer.start();
+    TotalsResult result = TotalsCalculator::calculate(state, sources, lookup);
+    if (milliseconds) {
+        *milliseconds = timer.elapsed();
+    }
+    if (hashOf(path) != before) {
+        qFatal("the period file changed while it was read");
+    }
+    return result;
+}
+
+void TestHostileInput::periodFiles_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<double>("calories");
+    QTest::newRow("100 MB of lines") << QByteArray("Lunch_Apple_ 1\r\n").repeated(100 * 1024 * 1024 / 16)
+                                     << 95.0 * (100 * 1024 * 1024 / 16);
+    QTest::newRow("one line of 10 MB") << QByteArray("Lunch_") + QByteArray(10 * 1024 * 1024, 'x') + "_ 1" << 0.0;
+    QTest::newRow("10 MB quantity") << QByteArray("Lunch_Apple_") + QByteArray(10 * 1024 * 1024, '9') << DBL_MAX * 95;
+    QTest::newRow("NUL bytes") << QByteArray("Lunch_Apple_ 2\0\0\r\nLunch_\0Apple_ 1\r\n", 32) << 190.0;
+    QTest::newRow("invalid UTF-8 read as Windows-1252") << QByteArray("Dinner_Cr\xe8me_ 3\r\nLunch_Apple_1\xff\r\n")
+                                                      << 30.0 + 95.0;
+    QTest::newRow("lone CR line ends") << QByteArray("Lunch_Apple_1\rLunch_Apple_2\r") << 285.0;
+    QTest::newRow("only separators") << QByteArray(4096, '_') << 0.0;
+}
+
+void TestHostileInput::periodFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(double, calories);
+    qint64 milliseconds = 0;
+    const TotalsResult result = totalsOfDaily(content, &milliseconds);
+    QVERIFY(!result.stopped);
+    QCOMPARE(result.rows.size(), std::size_t(2));
+    QCOMPARE(result.rows[0].label, QStringLiteral("Daily"));
+    if (std::isinf(calories)) {
+        QVERIFY(std::isinf(result.rows[0].values[TotalsRow::Calories]));
+    } else {
+        QCOMPARE(result.rows[0].values[TotalsRow::Calories], calories);
+    }
+    qInfo("%lld bytes totalled in %lld ms", qint64(content.size()), milliseconds);
+}
+
+void TestHostileInput::overflowingNutrients_data()
+{
+    QTest::addColumn<QByteArray>("plan");
+    QTest::addColumn<QString>("calories");
+    QTest::addColumn<QString>("carbohydrates");
+    QTest::newRow("1e308 times a large quantity")
+        << QByteArray("Lunch_Huge_ 1E+10\r\n") << "Overflow" << "4.294967295E+19";
+    QTest::newRow("infinities that cancel stay an overflow")
+        << QByteArray("Lunch_Huge_ 1E+300\r\nLunch_Huge_-1E+300\r\n") << "Overflow" << "Overflow";
+    QTest::newRow("hexadecimal nutrient") << QByteArray("Lunch_Huge_ 1\r\n") << "1E+308" << "4294967295";
+}
+
+void TestHostileInput::overflowingNutrients()
+{
+    QFETCH(QByteArray, plan);
+    QFETCH(QString, calories);
+    QFETCH(QString, carbohydrates);
+    const TotalsResult result = totalsOfDaily(plan);
+    QVERIFY(!result.stopped);
+    const TotalsRow& row = result.rows.at(0);
+    QCOMPARE(GeneralNumberText(row.values[TotalsRow::Calories], QLocale::c()), calories);
+    QCOMPARE(GeneralNumberText(row.values[TotalsRow::Carbohydrates], QLocale::c()), carbohydrates);
+    for (double value : row.values) {
+        QVERIFY(!GeneralNumberText(value, QLocale::c()).isEmpty());
+    }
+}
+
+void TestHostileInput::foodTableWithExtraColumns()
+{
+    {
+        FoodDatabase foods;
+        QString error;
+        QVERIFY(foods.open(m_folder->databasePath(), &error));
+        QSqlQuery query(foods.connection());
+        QVERIFY(query.exec(QStringLiteral("ALTER TABLE foods ADD COLUMN BRAND TEXT")));
+    }
+    FoodDatabase foods;
+    QString error;
+    QVERIFY2(foods.open(m_folder->databasePath(), &error), qPrintable(error));
+    std::vector<TextColumn> columns;
+    QVERIFY(foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SUGAR_ALC }, &columns, nullptr, &error));
+    QCOMPARE(columns[0].size(), 3);
+    const TotalsResult result = totalsOfDaily("Lunch_Apple_2\r\n");
+    QCOMPARE(result.rows.at(0).values[TotalsRow::Calories], 190.0);
+}
+
+void TestHostileInput::userNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("a megabyte") << QString(1024 * 1024, QLatin1Char('a')) << true;
+    QTest::newRow("tab") << "Ann\tLee" << true;
+    for (char16_t c = 0; c < 0x20; ++c) {
+        if (c != u'\t') {
+            QTest::addRow("control %d", int(c)) << QStringLiteral("Ann") + QChar(c) << false;
+        }
+    }
+    QTest::newRow("delete") << QStringLiteral("Ann") + QChar(0x7f) << false;
+    QTest::newRow("slash") << "../Ann" << false;
+    QTest::newRow("backslash") << "..\\Ann" << false;
+    QTest::newRow("dots alone stay inside the folder") << ".." << true;
+}
+
+void TestHostileInput::userNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, usable);
+    QString reason;
+    QCOMPARE(UserName::isUsable(name, &reason), usable);
+    QCOMPARE(reason.isEmpty(), usable);
+}
+
+QTEST_GUILESS_MAIN(TestHostileInput)
+#include "TestHostileInput.moc"
