@@ -56,10 +56,12 @@ bool makeFoods(const QString& path, int count, QString* error)
         db.setDatabaseName(path);
         ok = db.open();
         QSqlQuery query(db);
-        ok = ok && query.exec(QStringLiteral("PRAGMA journal_mode=OFF")) && query.exec(QStringLiteral("PRAGMA synchronous=OFF"))
-            && query.exec(QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, CARBS NUMERIC, "
-                                         "FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, POINTS NUMERIC, FIBER NUMERIC, "
-                                         "SUGAR_ALC NUMERIC)"))
+        ok = ok && query.exec(QStringLiteral("PRAGMA journal_mode=OFF"))
+            && query.exec(QStringLiteral("PRAGMA synchronous=OFF"))
+            && query.exec(
+                QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, CARBS NUMERIC, "
+                               "FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, POINTS NUMERIC, FIBER NUMERIC, "
+                               "SUGAR_ALC NUMERIC)"))
             && db.transaction();
         QSqlQuery insert(db);
         ok = ok && insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
@@ -155,8 +157,8 @@ void runSize(int count)
         all.periods[p] = true;
         QStringList lines;
         for (int l = 0; l < 400; ++l) {
-            lines.append(QStringLiteral("Lunch_%1_%2").arg(names[next++ % names.size()],
-                quantities[random.bounded(quantities.size())]));
+            lines.append(QStringLiteral("Lunch_%1_%2")
+                             .arg(names[next++ % names.size()], quantities[random.bounded(quantities.size())]));
         }
         TextFile::writeLines(state.perUserFile(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr);
     }
@@ -216,12 +218,12 @@ void runSize(int count)
     std::sort(windowRuns.begin(), windowRuns.end());
 
     std::printf("\n%d foods (table made in %.0f ms, opened in %.1f ms)\n", count, makeMs, openMs);
-    std::printf("  calculation, Active + 11 periods, index:     %8.2f ms (median of 5; fastest %.2f)\n",
-        indexedRuns[2], indexedRuns[0]);
+    std::printf("  calculation, Active + 11 periods, index:     %8.2f ms (median of 5; fastest %.2f)\n", indexedRuns[2],
+        indexedRuns[0]);
     std::printf("  calculation, Active only, index:             %8.2f ms\n", indexedActiveMs);
     std::printf("  full scan: reading the table into memory:    %8.1f ms\n", scanLoadMs);
-    std::printf("  calculation, %s, full scan: %8.1f ms\n",
-        scanAll ? "Active + 11 periods" : "Active only        ", scanMs);
+    std::printf(
+        "  calculation, %s, full scan: %8.1f ms\n", scanAll ? "Active + 11 periods" : "Active only        ", scanMs);
     std::printf("  index and full scan bit-identical:           %s\n", identical ? "yes" : "NO");
     std::printf("  opening the totals window:                   %8.2f ms (median of 3)\n", windowRuns[1]);
     std::printf("  window: calculate all twelve and show:       %8.2f ms\n", firstCalcMs);

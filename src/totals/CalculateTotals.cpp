@@ -303,11 +303,11 @@ bool CalculateTotals::printReport(QPrinter* printer)
         QStringLiteral("Platewell Totals Report"));
     y += titleHeight * 3 / 2;
     painter.setFont(font);
-    painter.drawText(QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-        QStringLiteral("User: %1").arg(name));
+    painter.drawText(
+        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("User: %1").arg(name));
     y += rowHeight;
-    painter.drawText(QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-        QStringLiteral("Date: %1").arg(date));
+    painter.drawText(
+        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Date: %1").arg(date));
     y += rowHeight * 2;
 
     const int padding = metrics.averageCharWidth();
@@ -325,8 +325,8 @@ bool CalculateTotals::printReport(QPrinter* printer)
             const QRect cell(x, y, widths[c], rowHeight);
             painter.drawRect(cell);
             const Qt::Alignment alignment = r == 0 ? Qt::AlignCenter
-                : c == 0                         ? (Qt::AlignLeft | Qt::AlignVCenter)
-                                                 : (Qt::AlignRight | Qt::AlignVCenter);
+                : c == 0                           ? (Qt::AlignLeft | Qt::AlignVCenter)
+                                                   : (Qt::AlignRight | Qt::AlignVCenter);
             painter.drawText(cell.adjusted(padding, 0, -padding, 0), alignment, rows[r].texts[c]);
             x += widths[c];
         }
@@ -347,7 +347,8 @@ void CalculateTotals::TotalsPrint_Click()
             return;
         }
         if (!printReport(&printer)) {
-            Prompt::error(this, QStringLiteral("The totals report could not be printed on %1.").arg(printer.printerName()));
+            Prompt::error(
+                this, QStringLiteral("The totals report could not be printed on %1.").arg(printer.printerName()));
         }
         return;
     }

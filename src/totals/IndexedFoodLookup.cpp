@@ -17,8 +17,7 @@ const QString kNutrientList = QStringLiteral("CALORIES, CARBS, FAT, SUGAR, CHOLE
 
 IndexedFoodLookup::IndexedFoodLookup(const FoodDatabase& foods)
     : m_foods(foods)
-{
-}
+{ }
 
 IndexedFoodLookup::~IndexedFoodLookup()
 {

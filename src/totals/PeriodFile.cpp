@@ -62,8 +62,9 @@ bool PeriodFile::canSave(const MealPlan& plan, QString* error)
             if (slot.FoodName.contains(Separator)) {
                 reason = QStringLiteral("its name contains \"_\", which separates the fields of a saved plan");
             } else if (slot.QuantityText.contains(Separator)) {
-                reason = QStringLiteral("its quantity \"%1\" contains \"_\", which separates the fields of a saved plan")
-                             .arg(slot.QuantityText);
+                reason
+                    = QStringLiteral("its quantity \"%1\" contains \"_\", which separates the fields of a saved plan")
+                          .arg(slot.QuantityText);
             } else if (breaksLine(slot.FoodName) || breaksLine(slot.QuantityText)) {
                 reason = QStringLiteral("its name or quantity contains a line break");
             }

@@ -33,8 +33,8 @@ bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values
             const double product = row[n] * quantity;
             running[n] += product;
         }
-        running[TotalsRow::NetCarbs] =
-            (running[TotalsRow::Carbohydrates] - running[TotalsRow::Fiber]) - running[TotalsRow::SugarAlcohols];
+        running[TotalsRow::NetCarbs]
+            = (running[TotalsRow::Carbohydrates] - running[TotalsRow::Fiber]) - running[TotalsRow::SugarAlcohols];
     }
     return true;
 }
@@ -45,7 +45,8 @@ const QStringList& TotalsCalculator::headerTexts()
 {
     static const QStringList texts { QStringLiteral("Period"), QStringLiteral("Calories"),
         QStringLiteral("Carbohydrates"), QStringLiteral("Fat"), QStringLiteral("Sugar"), QStringLiteral("Cholesterol"),
-        QStringLiteral("Points"), QStringLiteral("Fiber"), QStringLiteral("Sugar Alcohols"), QStringLiteral("Net Carbs") };
+        QStringLiteral("Points"), QStringLiteral("Fiber"), QStringLiteral("Sugar Alcohols"),
+        QStringLiteral("Net Carbs") };
     return texts;
 }
 

@@ -13,8 +13,7 @@ struct SharedState;
 // totals in column order.
 struct TotalsRow
 {
-    enum Nutrient
-    {
+    enum Nutrient {
         Calories,
         Carbohydrates,
         Fat,

@@ -149,8 +149,9 @@ void TestCalculateTotals::opensEmpty()
 
     QCOMPARE(grid()->columnCount(), 10);
     QCOMPARE(grid()->rowCount(), 2);
-    QCOMPARE(rowTexts(0), QStringList({ "Period", "Calories", "Carbohydrates", "Fat", "Sugar", "Cholesterol",
-                              "Points", "Fiber", "Sugar Alcohols", "Net Carbs" }));
+    QCOMPARE(rowTexts(0),
+        QStringList({ "Period", "Calories", "Carbohydrates", "Fat", "Sugar", "Cholesterol", "Points", "Fiber",
+            "Sugar Alcohols", "Net Carbs" }));
     QVERIFY(rowBold(0));
     QCOMPARE(rowTexts(1), QStringList(10));
     QCOMPARE(grid()->columnWidth(0), 1000 / 15);
@@ -275,8 +276,9 @@ void TestCalculateTotals::printsToPdf()
         }
         return QString();
     };
-    QCOMPARE(lineWith("Period"), QString("Period Calories Carbohydrates Fat Sugar Cholesterol Points Fiber Sugar "
-                                         "Alcohols Net Carbs"));
+    QCOMPARE(lineWith("Period"),
+        QString("Period Calories Carbohydrates Fat Sugar Cholesterol Points Fiber Sugar "
+                "Alcohols Net Carbs"));
     QCOMPARE(lineWith("Active"), QString("Active 290 65 4.6 44 2.5 4 11.3 2 51.7"));
     QCOMPARE(lineWith("Daily"), QString("Daily 295 55 8.3 31 5 5 9.4 4 41.6"));
     QCOMPARE(lineWith("Totals"), QString("Totals 585 120 12.9 75 7.5 9 20.7 6 93.3"));
@@ -310,10 +312,11 @@ void TestCalculateTotals::writesTheReportFile()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
-        QByteArray("Period\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\tSugar Alcohols\tNet Carbs\r\n"
-                   "Active\t290\t65\t4.6\t44\t2.5\t4\t11.3\t2\t51.7\r\n"
-                   "Friday\t-200\t-30\t-8\t-12\t-5\t-4\t-5\t-4\t-21\r\n"
-                   "Totals\t90\t35\t-3.4\t32\t-2.5\t0\t6.3\t-2\t30.7\r\n"));
+        QByteArray(
+            "Period\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\tSugar Alcohols\tNet Carbs\r\n"
+            "Active\t290\t65\t4.6\t44\t2.5\t4\t11.3\t2\t51.7\r\n"
+            "Friday\t-200\t-30\t-8\t-12\t-5\t-4\t-5\t-4\t-21\r\n"
+            "Totals\t90\t35\t-3.4\t32\t-2.5\t0\t6.3\t-2\t30.7\r\n"));
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown()[0].kind, Prompt::Kind::Message);
     QVERIFY(Prompt::shown()[0].text.contains(path));

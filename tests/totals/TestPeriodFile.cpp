@@ -131,8 +131,8 @@ void TestPeriodFile::saveWritesUtf8WithCrLf()
 {
     TestFolder folder;
     const QString path = folder.state().perUserFile("Weekly");
-    const MealPlan plan = planOf({ { MealPlan::Breakfast, QString::fromUtf8("Crème"), " 1" },
-        { MealPlan::Lunch, "Apple", " .5" } });
+    const MealPlan plan
+        = planOf({ { MealPlan::Breakfast, QString::fromUtf8("Crème"), " 1" }, { MealPlan::Lunch, "Apple", " .5" } });
     QVERIFY(PeriodFile::save(path, plan, nullptr));
     QCOMPARE(fileBytes(path), QByteArray("Breakfast_Cr\xc3\xa8me_ 1\r\nLunch_Apple_ .5\r\n"));
 }
@@ -141,9 +141,12 @@ void TestPeriodFile::saveRefusesWhatTheFormatCannotHold_data()
 {
     QTest::addColumn<QString>("food");
     QTest::addColumn<QString>("quantity");
-    QTest::newRow("separator in the name") << "Soup_tomato" << " 1";
-    QTest::newRow("separator in the quantity") << "Soup" << "1_5";
-    QTest::newRow("line break in the name") << "Soup\ntomato" << " 1";
+    QTest::newRow("separator in the name") << "Soup_tomato"
+                                           << " 1";
+    QTest::newRow("separator in the quantity") << "Soup"
+                                               << "1_5";
+    QTest::newRow("line break in the name") << "Soup\ntomato"
+                                            << " 1";
 }
 
 void TestPeriodFile::saveRefusesWhatTheFormatCannotHold()
@@ -181,13 +184,16 @@ void TestPeriodFile::readsAnyLineEndAndOldEncoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("CR LF, last line unended") << QByteArray("Lunch_A_1\r\nLunch_B_2") << QStringList { "Lunch_A_1", "Lunch_B_2" };
+    QTest::newRow("CR LF, last line unended")
+        << QByteArray("Lunch_A_1\r\nLunch_B_2") << QStringList { "Lunch_A_1", "Lunch_B_2" };
     QTest::newRow("LF") << QByteArray("Lunch_A_1\nLunch_B_2\n") << QStringList { "Lunch_A_1", "Lunch_B_2" };
     QTest::newRow("CR") << QByteArray("Lunch_A_1\rLunch_B_2\r") << QStringList { "Lunch_A_1", "Lunch_B_2" };
     QTest::newRow("empty line kept") << QByteArray("\r\nLunch_A_1\r\n") << QStringList { "", "Lunch_A_1" };
     QTest::newRow("empty file") << QByteArray() << QStringList {};
-    QTest::newRow("Windows-1252") << QByteArray("Lunch_Cr\xe8me_1\r\n") << QStringList { QString::fromUtf8("Lunch_Crème_1") };
-    QTest::newRow("UTF-8") << QByteArray("Lunch_Cr\xc3\xa8me_1\r\n") << QStringList { QString::fromUtf8("Lunch_Crème_1") };
+    QTest::newRow("Windows-1252") << QByteArray("Lunch_Cr\xe8me_1\r\n")
+                                  << QStringList { QString::fromUtf8("Lunch_Crème_1") };
+    QTest::newRow("UTF-8") << QByteArray("Lunch_Cr\xc3\xa8me_1\r\n")
+                           << QStringList { QString::fromUtf8("Lunch_Crème_1") };
 }
 
 void TestPeriodFile::readsAnyLineEndAndOldEncoding()
@@ -223,14 +229,16 @@ void TestPeriodFile::loadReportsLinesItCannotPlace_data()
                               << QStringList { "Breakfast:Oats: 1", "Snacks or Other:Nuts: 2" } << 0;
     QTest::newRow("label case and blanks") << QStringList { " lunch _Soup_ 1", "SNACKS OR OTHER_Tea_1" }
                                            << QStringList { "Lunch:Soup: 1", "Snacks or Other:Tea:1" } << 0;
-    QTest::newRow("empty lines pass") << QStringList { "", "Lunch_Soup_ 1", "" } << QStringList { "Lunch:Soup: 1" } << 0;
+    QTest::newRow("empty lines pass") << QStringList { "", "Lunch_Soup_ 1", "" } << QStringList { "Lunch:Soup: 1" }
+                                      << 0;
     QTest::newRow("unknown label") << QStringList { "Brunch_Eggs_ 2", "Lunch_Soup_ 1" }
                                    << QStringList { "Lunch:Soup: 1" } << 1;
     QTest::newRow("too few fields") << QStringList { "Soup_1", "Lunch_Soup_" } << QStringList {} << 2;
     QTest::newRow("empty food name") << QStringList { "Lunch__1" } << QStringList {} << 1;
     QTest::newRow("duplicate in a meal") << QStringList { "Lunch_Soup_ 1", "Lunch_Soup_ 2", "Dinner_Soup_ 3" }
                                          << QStringList { "Lunch:Soup: 1", "Dinner:Soup: 3" } << 1;
-    QTest::newRow("extra fields placed and told") << QStringList { "Lunch_Soup_ 1_x" } << QStringList { "Lunch:Soup: 1" } << 1;
+    QTest::newRow("extra fields placed and told")
+        << QStringList { "Lunch_Soup_ 1_x" } << QStringList { "Lunch:Soup: 1" } << 1;
     QStringList many;
     QStringList placed;
     for (int i = 1; i <= 101; ++i) {

@@ -138,34 +138,40 @@ void TestTotalsCalculator::activePlan_data()
     const QString apple = foodRow("Apple", "1 medium", { "95", "25", "0.3", "19", "0", "1", "4.4", "0" });
     QTest::newRow("two portions") << QStringList { apple } << QStringList { "0|Apple| 2" }
                                   << QStringList { "Active", "190", "50", "0.6", "38", "0", "2", "8.8", "0", "41.2" };
-    QTest::newRow("half portion as stored") << QStringList { apple } << QStringList { "1|Apple| .5" }
-                                            << QStringList { "Active", "47.5", "12.5", "0.15", "9.5", "0", "0.5", "2.2", "0", "10.3" };
-    QTest::newRow("fraction reads as its numerator") << QStringList { apple } << QStringList { "1|Apple|1/2" }
-                                                     << QStringList { "Active", "95", "25", "0.3", "19", "0", "1", "4.4", "0", "20.6" };
+    QTest::newRow("half portion as stored")
+        << QStringList { apple } << QStringList { "1|Apple| .5" }
+        << QStringList { "Active", "47.5", "12.5", "0.15", "9.5", "0", "0.5", "2.2", "0", "10.3" };
+    QTest::newRow("fraction reads as its numerator")
+        << QStringList { apple } << QStringList { "1|Apple|1/2" }
+        << QStringList { "Active", "95", "25", "0.3", "19", "0", "1", "4.4", "0", "20.6" };
     QTest::newRow("empty quantity") << QStringList { apple } << QStringList { "1|Apple|" } << zeroRow("Active");
     QTest::newRow("text quantity") << QStringList { apple } << QStringList { "1|Apple|some" } << zeroRow("Active");
-    QTest::newRow("negative quantity subtracts") << QStringList { apple } << QStringList { "2|Apple|-1" }
-                                                 << QStringList { "Active", "-95", "-25", "-0.3", "-19", "0", "-1", "-4.4", "0", "-20.6" };
+    QTest::newRow("negative quantity subtracts")
+        << QStringList { apple } << QStringList { "2|Apple|-1" }
+        << QStringList { "Active", "-95", "-25", "-0.3", "-19", "0", "-1", "-4.4", "0", "-20.6" };
     QTest::newRow("net carbs") << QStringList { foodRow("Bar", "1", { "200", "30", "", "", "", "", "5", "4" }) }
                                << QStringList { "0|Bar| 1" }
                                << QStringList { "Active", "200", "30", "0", "0", "0", "0", "5", "4", "21" };
-    QTest::newRow("negative net carbs") << QStringList { foodRow("Fiber", "1", { "10", "2", "", "", "", "", "5", "4" }) }
-                                        << QStringList { "0|Fiber| 1" }
-                                        << QStringList { "Active", "10", "2", "0", "0", "0", "0", "5", "4", "-7" };
-    QTest::newRow("three tenths") << QStringList { foodRow("Oil", "1", { "", "", "0.1" }) } << QStringList { "3|Oil| 3" }
+    QTest::newRow("negative net carbs") << QStringList {
+        foodRow("Fiber", "1", { "10", "2", "", "", "", "", "5", "4" })
+    } << QStringList { "0|Fiber| 1" } << QStringList { "Active", "10", "2", "0", "0", "0", "0", "5", "4", "-7" };
+    QTest::newRow("three tenths") << QStringList { foodRow("Oil", "1", { "", "", "0.1" }) }
+                                  << QStringList { "3|Oil| 3" }
                                   << QStringList { "Active", "0", "0", "0.3", "0", "0", "0", "0", "0", "0" };
-    QTest::newRow("same food in two meals") << QStringList { apple } << QStringList { "0|Apple| 1", "3|Apple| 1" }
-                                            << QStringList { "Active", "190", "50", "0.6", "38", "0", "2", "8.8", "0", "41.2" };
+    QTest::newRow("same food in two meals")
+        << QStringList { apple } << QStringList { "0|Apple| 1", "3|Apple| 1" }
+        << QStringList { "Active", "190", "50", "0.6", "38", "0", "2", "8.8", "0", "41.2" };
     QTest::newRow("duplicate table rows add up")
         << QStringList { foodRow("Tea", "1", { "2" }), foodRow("Milk", "1", { "50" }), foodRow("Tea", "1", { "3" }) }
         << QStringList { "0|Tea| 2" } << QStringList { "Active", "10", "0", "0", "0", "0", "0", "0", "0", "0" };
     QTest::newRow("case counts") << QStringList { apple } << QStringList { "0|apple| 1" } << zeroRow("Active");
-    QTest::newRow("trailing blank in plan") << QStringList { apple } << QStringList { "0|Apple | 1" } << zeroRow("Active");
-    QTest::newRow("trailing blank in table") << QStringList { foodRow("Apple ", "1", { "95" }) }
-                                             << QStringList { "0|Apple| 1" } << zeroRow("Active");
-    QTest::newRow("nutrient text with unit") << QStringList { foodRow("Soup", "1", { "12.5g", "n/a", "2 oz" }) }
-                                             << QStringList { "0|Soup| 2" }
-                                             << QStringList { "Active", "25", "0", "4", "0", "0", "0", "0", "0", "0" };
+    QTest::newRow("trailing blank in plan")
+        << QStringList { apple } << QStringList { "0|Apple | 1" } << zeroRow("Active");
+    QTest::newRow("trailing blank in table")
+        << QStringList { foodRow("Apple ", "1", { "95" }) } << QStringList { "0|Apple| 1" } << zeroRow("Active");
+    QTest::newRow("nutrient text with unit")
+        << QStringList { foodRow("Soup", "1", { "12.5g", "n/a", "2 oz" }) } << QStringList { "0|Soup| 2" }
+        << QStringList { "Active", "25", "0", "4", "0", "0", "0", "0", "0", "0" };
     QTest::newRow("nameless food row adds nothing for empty slots")
         << QStringList { apple, foodRow("", "1", { "500", "500" }) } << QStringList { "0|Apple| 1" }
         << QStringList { "Active", "95", "25", "0.3", "19", "0", "1", "4.4", "0", "20.6" };
@@ -248,7 +254,8 @@ void TestTotalsCalculator::sourcesAndTotalsRow()
     QCOMPARE(result.rows.size(), std::size_t(4));
     QCOMPARE(texts(result.rows[0]), QStringList({ "Active", "100", "30", "0", "0", "0", "0", "5", "4", "21" }));
     QCOMPARE(texts(result.rows[1]), QStringList({ "Daily", "200", "60", "0", "0", "0", "0", "10", "8", "42" }));
-    QCOMPARE(texts(result.rows[2]), QStringList({ "Saturday", "-400", "-120", "0", "0", "0", "0", "-20", "-16", "-84" }));
+    QCOMPARE(
+        texts(result.rows[2]), QStringList({ "Saturday", "-400", "-120", "0", "0", "0", "0", "-20", "-16", "-84" }));
     QCOMPARE(texts(result.rows[3]), QStringList({ "Totals", "-100", "-30", "0", "0", "0", "0", "-5", "-4", "-21" }));
     QVERIFY(result.hasTotalsRow);
 }

@@ -79,13 +79,20 @@ void TestUserName::applyStoresTheNameAsTyped_data()
     QTest::addColumn<bool>("byEnter");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("dailyFile");
-    QTest::newRow("plain") << "Ann" << false << "Ann" << "TamoAnnDaily.txt";
-    QTest::newRow("inner space") << "Ann Lee" << false << "Ann Lee" << "TamoAnnLeeDaily.txt";
-    QTest::newRow("outer spaces kept") << " Ann Lee " << true << " Ann Lee " << "TamoAnnLeeDaily.txt";
-    QTest::newRow("empty") << "" << false << "User Name" << "TamoDaily.txt";
-    QTest::newRow("only spaces") << "   " << true << "User Name" << "TamoDaily.txt";
-    QTest::newRow("tab stays") << "Ann\tLee" << false << "Ann\tLee" << "TamoAnn\tLeeDaily.txt";
-    QTest::newRow("other punctuation") << "Ann: *?" << false << "Ann: *?" << "TamoAnn:*?Daily.txt";
+    QTest::newRow("plain") << "Ann" << false << "Ann"
+                           << "TamoAnnDaily.txt";
+    QTest::newRow("inner space") << "Ann Lee" << false << "Ann Lee"
+                                 << "TamoAnnLeeDaily.txt";
+    QTest::newRow("outer spaces kept") << " Ann Lee " << true << " Ann Lee "
+                                       << "TamoAnnLeeDaily.txt";
+    QTest::newRow("empty") << "" << false << "User Name"
+                           << "TamoDaily.txt";
+    QTest::newRow("only spaces") << "   " << true << "User Name"
+                                 << "TamoDaily.txt";
+    QTest::newRow("tab stays") << "Ann\tLee" << false << "Ann\tLee"
+                               << "TamoAnn\tLeeDaily.txt";
+    QTest::newRow("other punctuation") << "Ann: *?" << false << "Ann: *?"
+                                       << "TamoAnn:*?Daily.txt";
 }
 
 void TestUserName::applyStoresTheNameAsTyped()
