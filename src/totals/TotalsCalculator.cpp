@@ -56,6 +56,14 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
     Values grand {};
     bool anyData = false;
     QString error;
+    // Ends the calculation, keeping the rows written so far and adding no "Totals" row.
+    auto stop = [&](const QString& message) {
+        result.stopped = true;
+        result.stopMessage = message;
+        result.stopReason = error;
+        return result;
+    };
+    const QString unreadableTable = QStringLiteral("The food table could not be read: %1");
 
     if (sources.active) {
         anyData = true;
@@ -67,10 +75,7 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
             }
         }
         if (!lookup.prefetch(planned, &error)) {
-            result.stopped = true;
-            result.stopMessage = QStringLiteral("The food table could not be read: %1").arg(error);
-            result.stopReason = error;
-            return result;
+            return stop(unreadableTable.arg(error));
         }
         // Every slot is visited, empty ones too: an empty name matches food rows without a name,
         // whose values count with quantity 0 like any other match.
@@ -78,10 +83,7 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
             for (int i = 1; i < MealTable::SlotCount; ++i) {
                 const MealSlot& slot = table.slot(i);
                 if (!accumulate(lookup, slot.FoodName, TextToNumber(slot.QuantityText), running, &error)) {
-                    result.stopped = true;
-                    result.stopMessage = QStringLiteral("The food table could not be read: %1").arg(error);
-                    result.stopReason = error;
-                    return result;
+                    return stop(unreadableTable.arg(error));
                 }
             }
         }
@@ -97,11 +99,9 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         const QString& period = periods.at(static_cast<qsizetype>(p));
         Values running {};
         QStringList lines;
+        // From here on every failure, the food table's included, stops with the one message.
         if (!PeriodFile::readLines(state.perUserFile(period), &lines, &error)) {
-            result.stopped = true;
-            result.stopMessage = kFileNotFound;
-            result.stopReason = error;
-            return result;
+            return stop(kFileNotFound);
         }
         std::vector<QStringList> lineFields;
         lineFields.reserve(static_cast<std::size_t>(lines.size()));
@@ -113,10 +113,7 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
             }
         }
         if (!lookup.prefetch(planned, &error)) {
-            result.stopped = true;
-            result.stopMessage = kFileNotFound;
-            result.stopReason = error;
-            return result;
+            return stop(kFileNotFound);
         }
         for (const QStringList& fields : lineFields) {
             anyData = true;
@@ -124,10 +121,7 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
                 continue;
             }
             if (!accumulate(lookup, fields[1], TextToNumber(fields[2]), running, &error)) {
-                result.stopped = true;
-                result.stopMessage = kFileNotFound;
-                result.stopReason = error;
-                return result;
+                return stop(kFileNotFound);
             }
         }
         result.rows.push_back({ period, running });
