@@ -4,6 +4,8 @@
 #include "app/NumberText.h"
 #include "app/Program.h"
 #include "app/Prompt.h"
+#include "fooddb/FoodEdit.h"
+#include "fooddb/GridView.h"
 #include "info/About.h"
 #include "info/License.h"
 #include "info/PlatewellHelp.h"
@@ -11,6 +13,7 @@
 #include "info/convinfo.h"
 #include "totals/CalculateTotals.h"
 #include "totals/PeriodFile.h"
+#include "userfiles/ChangeFolder.h"
 #include "userfiles/UserName.h"
 
 #include <QComboBox>
@@ -243,6 +246,8 @@ void MainMenu::buildControls()
     connect(loadDiet, &QPushButton::clicked, this, &MainMenu::LoadDiet_Click);
     connect(helpEdit, &QPushButton::clicked, this, &MainMenu::HelpEdit_Click);
     connect(servconvinfo, &QPushButton::clicked, this, &MainMenu::servconvinfo_Click);
+    connect(editFoodList, &QPushButton::clicked, this, &MainMenu::EditFoodList_Click);
+    connect(viewFoodProps, &QPushButton::clicked, this, &MainMenu::ViewFoodProps_Click);
 }
 
 void MainMenu::buildMenus()
@@ -260,7 +265,8 @@ void MainMenu::buildMenus()
         return action;
     };
     QMenu* file = addMenu("mnuItemFile", QStringLiteral("&File"));
-    addItem(file, "mnuItemCopyFiles", QStringLiteral("Copy Your Files"));
+    connect(addItem(file, "mnuItemCopyFiles", QStringLiteral("Copy Your Files")), &QAction::triggered, this,
+        &MainMenu::mnuItemCopyFiles_Click);
     QAction* exit = addItem(file, "mnuItemExit", QStringLiteral("Exit"));
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &MainMenu::Command10_Click);
@@ -388,6 +394,9 @@ void MainMenu::Command1_Click()
 
 void MainMenu::Command9_Click()
 {
+    if (!foodTableReady()) {
+        return;
+    }
     CalculateTotals window(m_state, m_foods, this);
     window.exec();
 }
@@ -541,5 +550,41 @@ void MainMenu::MnuItemLicense_Click()
 void MainMenu::MnuItemAbout_Click()
 {
     About window(this);
+    window.exec();
+}
+
+void MainMenu::mnuItemCopyFiles_Click()
+{
+    ChangeFolder window(m_state, this);
+    window.exec();
+}
+
+// The editor and the grid need the food table; when it could not be opened at start-up they get
+// another chance here, and the message says why when it still fails.
+bool MainMenu::foodTableReady()
+{
+    QString error;
+    if (m_foods.isOpen() || m_foods.open(m_state.FoodDatabasePath, &error)) {
+        return true;
+    }
+    Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+    return false;
+}
+
+void MainMenu::EditFoodList_Click()
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    FoodEdit window(m_state, m_foods, this);
+    window.exec();
+}
+
+void MainMenu::ViewFoodProps_Click()
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    GridView window(m_state, m_foods, true, this);
     window.exec();
 }

@@ -51,6 +51,9 @@ public slots:
     void MnuItemManual_Click();
     void MnuItemLicense_Click();
     void MnuItemAbout_Click();
+    void mnuItemCopyFiles_Click();
+    void EditFoodList_Click();
+    void ViewFoodProps_Click();
 
 private:
     void Form_Load();
@@ -60,6 +63,7 @@ private:
     // The period chosen in the period selector, as one of the eleven names; empty, after a
     // message, when the text names none of them.
     QString chosenPeriod();
+    bool foodTableReady();
     // Shows the meal tables in the four meal lists.
     void showMealPlan();
     // Opens a document of the data folder in the desktop's viewer.
