@@ -176,8 +176,7 @@ const UpperColumn& FoodPropertiesModel::upperOf(int column)
 QModelIndex FoodPropertiesModel::find(const QString& text, const Progress& progress)
 {
     std::fill(m_marks.begin(), m_marks.end(), 0);
-    const QString needle = UpperColumn::upper(text);
-    const QStringMatcher matcher(needle, Qt::CaseSensitive);
+    const UpperColumn::Pattern pattern(text);
     const qsizetype rows = rowCount();
     const qsizetype chunk = std::max(MinimumChunk, rows / ProgressSteps + 1);
     int lastColumn = -1;
@@ -190,8 +189,8 @@ QModelIndex FoodPropertiesModel::find(const QString& text, const Progress& progr
         std::uint32_t lastRowHere = 0;
         for (qsizetype first = 0; first < rows; first += chunk) {
             const qsizetype end = std::min(rows, first + chunk);
-            if (!needle.isEmpty()) {
-                upperOf(column).forEachMatch(matcher, first, end, [&](qsizetype cell) {
+            if (!pattern.isEmpty()) {
+                upperOf(column).forEachMatch(pattern, first, end, [&](qsizetype cell) {
                     const auto food = static_cast<std::size_t>(cell);
                     setMark(column, food);
                     matched = true;

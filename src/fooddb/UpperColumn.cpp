@@ -22,25 +22,22 @@ void upperAsciiInPlace(QChar* begin, QChar* end)
     }
 }
 
-// Upper-cases the ASCII letters of `text` into a new string in one pass, simple enough for the
-// compiler to vectorise. Tells whether the text is all ASCII and whether any letter changed.
-QString upperAsciiCopy(const QString& text, bool* ascii, bool* changed)
+// Upper-cases the ASCII letters of `text` into bytes in one pass, simple enough for the compiler
+// to vectorise. Tells whether the text was all ASCII (only then are the bytes its upper case).
+QByteArray upperAsciiBytes(const QString& text, bool* ascii)
 {
     const qsizetype n = text.size();
-    QString result(n, Qt::Uninitialized);
+    QByteArray result(n, Qt::Uninitialized);
     const auto* from = reinterpret_cast<const char16_t*>(text.constData());
-    auto* to = reinterpret_cast<char16_t*>(result.data());
+    auto* to = reinterpret_cast<unsigned char*>(result.data());
     char16_t high = 0;
-    char16_t lower = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = from[i];
         const char16_t isLower = static_cast<char16_t>(u - u'a') <= u'z' - u'a' ? 1 : 0;
         high |= u & 0xFF80;
-        lower |= isLower;
-        to[i] = static_cast<char16_t>(u - isLower * 32);
+        to[i] = static_cast<unsigned char>(u - isLower * 32);
     }
     *ascii = high == 0;
-    *changed = lower != 0;
     return result;
 }
 
@@ -73,30 +70,37 @@ TextColumn UpperColumn::upperCased(const TextColumn& column)
     return result;
 }
 
+UpperColumn::Pattern::Pattern(QStringView text)
+    : m_text(upper(text))
+    , m_matcher(m_text, Qt::CaseSensitive)
+{
+    bool ascii = true;
+    QByteArray bytes = upperAsciiBytes(m_text, &ascii);
+    if (ascii) {
+        m_ascii = std::move(bytes);
+    }
+}
+
 UpperColumn::UpperColumn(const TextColumn& column)
     : m_offsets(&column.offsets())
 {
     bool ascii = true;
-    bool changed = false;
-    QString upperText = upperAsciiCopy(column.text(), &ascii, &changed);
-    if (ascii && !changed) {
-        m_text = column.text();
-        m_shared = true;
-        return;
-    }
-    m_text = std::move(upperText);
+    m_bytes = upperAsciiBytes(column.text(), &ascii);
     if (ascii) {
+        m_isAscii = true;
         return;
     }
-    // Most texts keep their length when upper-cased, so the other cells are folded in place over
-    // the original's layout; only a cell that grows or shrinks ("ß") calls for a new layout.
+    m_bytes = QByteArray();
+    // Most texts keep their length when upper-cased, so the cells are folded in place over the
+    // original's layout; only a cell that grows or shrinks ("ß") calls for a new layout.
+    m_text = column.text();
     const auto& offsets = column.offsets();
-    const QChar* const source = column.text().constData();
     QChar* const data = m_text.data();
     for (std::size_t i = 0; i + 1 < offsets.size(); ++i) {
-        const QChar* const begin = source + offsets[i];
-        const QChar* const end = source + offsets[i + 1];
+        QChar* const begin = data + offsets[i];
+        QChar* const end = data + offsets[i + 1];
         if (isAscii(begin, end)) {
+            upperAsciiInPlace(begin, end);
             continue;
         }
         const QString upperCell = QString(begin, end - begin).toUpper();
@@ -106,7 +110,7 @@ UpperColumn::UpperColumn(const TextColumn& column)
             m_ownOffsets = rebuilt.offsets();
             return;
         }
-        std::copy(upperCell.begin(), upperCell.end(), data + offsets[i]);
+        std::copy(upperCell.begin(), upperCell.end(), begin);
     }
 }
 
@@ -114,7 +118,7 @@ qsizetype UpperColumn::firstMatch(
     const TextColumn& cells, const QStringMatcher& matcher, qsizetype firstCell, qsizetype endCell)
 {
     qsizetype found = -1;
-    forEachMatch(cells.text(), cells.offsets(), matcher, firstCell, endCell, [&found](qsizetype cell) {
+    forEachMatch(cells, matcher, firstCell, endCell, [&found](qsizetype cell) {
         found = cell;
         return false;
     });

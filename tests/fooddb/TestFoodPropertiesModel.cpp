@@ -127,6 +127,10 @@ void TestFoodPropertiesModel::find_data()
         << Cells { "0,0", "3,0" } << "3,0";
     QTest::newRow("accents") << Rows { { QStringLiteral("Crème brûlée") }, { QStringLiteral("CRÈME") } } << "crème"
                              << Cells { "0,0", "1,0" } << "1,0";
+    QTest::newRow("accented search in a plain column")
+        << Rows { { QStringLiteral("Creme") }, { QStringLiteral("Cafe") } } << "É" << Cells {} << "0,0";
+    QTest::newRow("plain search beside accents")
+        << Rows { { QStringLiteral("Crème") }, { QStringLiteral("Creme") } } << "creme" << Cells { "1,0" } << "1,0";
     // Upper-casing "ß" gives "SS": the cells after it must still be found where they are.
     QTest::newRow("text that grows when upper-cased")
         << Rows { { QStringLiteral("Straße") }, { QStringLiteral("Wurst") }, { QStringLiteral("strasse") } }
