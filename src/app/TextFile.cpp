@@ -121,7 +121,9 @@ bool TextFile::writeBytes(const QString& path, const QByteArray& bytes, QString*
         return false;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered QSaveFile learns of a failed write (a full disk) only when it flushes
+    // inside commit(), and Qt 6.4 then still moves the short file into place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error) {
             *error = describe(path, file.errorString());
         }

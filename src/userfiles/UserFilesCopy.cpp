@@ -52,7 +52,9 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
         return false;
     }
     QSaveFile out(destination);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a failed write (a full disk) fails here and never reaches commit(),
+    // which in Qt 6.4 would still move the short file into place.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *error = out.errorString();
         return false;
     }
