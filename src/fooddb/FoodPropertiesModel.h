@@ -35,7 +35,9 @@ public:
     // the generic ascending order of the food names (the order in which the table's name index
     // delivers them, when it has one). On failure the model is empty.
     bool load(const FoodDatabase& database, QString* error, bool sortedByName = false);
-    // Takes the ten columns of cell texts (equal sizes), in table order.
+    // Takes the ten columns of cell texts (equal sizes), in table order. `nameOrder`, when it
+    // holds every row, is the order of the food names as the name index delivers it; the grid then
+    // starts in the generic ascending order of the names, checked and completed from it.
     void setColumns(std::vector<TextColumn> columns, std::vector<std::uint32_t> nameOrder = {});
     void clear();
 

@@ -32,7 +32,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setMinimumSize(twips(width), twips(height));
+    // The described size is the least; a caption that needs more room gets it.
+    button->setMinimumSize(button->sizeHint().expandedTo(QSize(twips(width), twips(height))));
     button->setAutoDefault(false);
     return button;
 }
