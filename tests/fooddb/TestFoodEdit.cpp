@@ -38,6 +38,7 @@ private slots:
     void deleteAsksAndMovesOn();
     void deletingTheLastFoodLeavesEmptyEditor();
     void emptyTable();
+    void unreadableTableGivesMessageAndNothingToEdit();
     void lockedTableKeepsTypedValues();
     void closeWithUnsavedChangeAsks();
     void viewAllShowsTableOrderWithPendingChange();
@@ -473,6 +474,28 @@ void TestFoodEdit::emptyTable()
     QCOMPARE(m_window->currentRecord(), 0);
     QVERIFY(field(FoodDatabase::FOOD)->isEnabled());
     QCOMPARE(storedFoods().size(), 1);
+}
+
+void TestFoodEdit::unreadableTableGivesMessageAndNothingToEdit()
+{
+    QFile file(m_folder->databasePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("not a food table");
+    file.close();
+    open();
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown().first().title, QStringLiteral("Error"));
+    QVERIFY(Prompt::shown().first().text.contains(QStringLiteral("not an SQLite food table")));
+    QVERIFY(!field(FoodDatabase::FOOD)->isEnabled());
+    QVERIFY(!button("AddFood")->isEnabled());
+    for (const char* action : { "next", "find", "delete" }) {
+        press(action);
+    }
+    QCOMPARE(Prompt::shown().size(), 1);
+    press("close");
+    QVERIFY(!m_window->isVisible());
+    file.open(QIODevice::ReadOnly);
+    QCOMPARE(file.readAll(), QByteArray("not a food table"));
 }
 
 void TestFoodEdit::lockedTableKeepsTypedValues()
