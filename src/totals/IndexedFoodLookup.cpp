@@ -127,9 +127,10 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
         for (const QString& name : batch) {
             m_cache.insert(name, {});
         }
-        // A short batch repeats its last name; a repeated name in IN changes nothing.
+        // A short batch is filled up with NULL, which matches no name.
         for (int i = 0; i < kBatchSize; ++i) {
-            m_batchQuery.bindValue(i, batch.at(std::min<qsizetype>(i, batch.size() - 1)));
+            m_batchQuery.bindValue(
+                i, i < batch.size() ? QVariant(batch.at(i)) : QVariant(QMetaType(QMetaType::QString)));
         }
         if (!m_batchQuery.exec()) {
             return fail(m_batchQuery, error);

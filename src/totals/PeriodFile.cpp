@@ -6,16 +6,14 @@
 QStringList PeriodFile::fields(QStringView line)
 {
     QStringList result;
-    QString current;
+    qsizetype start = 0;
     const qsizetype length = line.size();
     for (qsizetype c = 0; c < length; ++c) {
-        const QChar ch = line[c];
-        if (ch != Separator) {
-            current.append(ch);
-        }
-        if (ch == Separator || c == length - 1) {
-            result.append(current);
-            current.clear();
+        if (line[c] == Separator) {
+            result.append(line.sliced(start, c - start).toString());
+            start = c + 1;
+        } else if (c == length - 1) {
+            result.append(line.sliced(start).toString());
         }
     }
     return result;

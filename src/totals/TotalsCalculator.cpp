@@ -6,6 +6,8 @@
 #include "app/NumberText.h"
 #include "app/SharedState.h"
 
+#include <algorithm>
+
 // Every product is rounded before it is added, as a plain multiply and add does; a fused
 // multiply-add would give different last digits than the totals have always shown.
 #if defined(__clang__)
@@ -19,6 +21,7 @@ namespace {
 using Values = std::array<double, TotalsRow::NutrientCount>;
 
 const QString kFileNotFound = QStringLiteral("File Not Found");
+constexpr qsizetype kLinesPerSlice = 2000;
 
 // Adds every food row named `name`, times `quantity`, to `running`. False when the food table
 // could not be read.
@@ -103,25 +106,30 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         if (!PeriodFile::readLines(state.perUserFile(period), &lines, &error)) {
             return stop(kFileNotFound);
         }
-        std::vector<QStringList> lineFields;
-        lineFields.reserve(static_cast<std::size_t>(lines.size()));
-        QStringList planned;
-        for (const QString& line : lines) {
-            lineFields.push_back(PeriodFile::fields(line));
-            if (lineFields.back().size() >= 3) {
-                planned.append(lineFields.back()[1]);
+        // Lines go in slices, so that a huge file never holds all its fields in memory at once,
+        // and the names of a slice are fetched from the food table together.
+        for (qsizetype start = 0; start < lines.size(); start += kLinesPerSlice) {
+            const qsizetype end = std::min(lines.size(), start + kLinesPerSlice);
+            std::vector<QStringList> slice;
+            slice.reserve(static_cast<std::size_t>(end - start));
+            QStringList planned;
+            for (qsizetype l = start; l < end; ++l) {
+                slice.push_back(PeriodFile::fields(lines[l]));
+                if (slice.back().size() >= 3) {
+                    planned.append(slice.back()[1]);
+                }
             }
-        }
-        if (!lookup.prefetch(planned, &error)) {
-            return stop(kFileNotFound);
-        }
-        for (const QStringList& fields : lineFields) {
-            anyData = true;
-            if (fields.size() < 3) {
-                continue;
-            }
-            if (!accumulate(lookup, fields[1], TextToNumber(fields[2]), running, &error)) {
+            if (!lookup.prefetch(planned, &error)) {
                 return stop(kFileNotFound);
+            }
+            for (const QStringList& fields : slice) {
+                anyData = true;
+                if (fields.size() < 3) {
+                    continue;
+                }
+                if (!accumulate(lookup, fields[1], TextToNumber(fields[2]), running, &error)) {
+                    return stop(kFileNotFound);
+                }
             }
         }
         result.rows.push_back({ period, running });
