@@ -76,6 +76,8 @@ public:
 
     // The text a grid cell shows for a stored value.
     static QString cellText(const QVariant& value);
+    // The text a grid cell shows for a stored real number.
+    static QString numberText(double value);
     // A stored nutrient as a number: TextToNumber of its cell text.
     static double nutrientValue(const QVariant& value);
 

@@ -9,7 +9,11 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <QRandomGenerator>
+
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <numeric>
 
 namespace {
@@ -56,6 +60,7 @@ private slots:
     void lockedFileIsReported();
     void nameOrderFollowsTheIndex();
     void writesAreTransactions();
+    void numberTextAsQtWritesIt();
     void genericOrder_data();
     void genericOrder();
 };
@@ -247,6 +252,26 @@ void TestFoodDatabase::writesAreTransactions()
     QCOMPARE(rowids[1], added);
     QVERIFY(foods.deleteRecord(added, &error));
     QCOMPARE(foods.rowCount(&error), 1);
+}
+
+void TestFoodDatabase::numberTextAsQtWritesIt()
+{
+    // Stored numbers show as Qt's shortest text, whatever their size.
+    QRandomGenerator random(7);
+    for (int i = 0; i < 200000; ++i) {
+        double value;
+        if (i % 2) {
+            value = random.bounded(100000000) / 100.0;
+        } else {
+            value = std::bit_cast<double>(random.generate64());
+            if (!std::isfinite(value)) {
+                continue;
+            }
+        }
+        QCOMPARE(FoodDatabase::numberText(value), QString::number(value, 'g', QLocale::FloatingPointShortest));
+    }
+    QCOMPARE(FoodDatabase::numberText(-0.0), QStringLiteral("0"));
+    QCOMPARE(FoodDatabase::numberText(1e5), QStringLiteral("1e+05"));
 }
 
 void TestFoodDatabase::genericOrder_data()
