@@ -4,6 +4,8 @@
 #include "TestSupport.h"
 #include "app/NumberText.h"
 #include "fooddb/FoodDatabase.h"
+#include "fooddb/FoodNameIndex.h"
+#include "fooddb/FoodPropertiesModel.h"
 #include "totals/IndexedFoodLookup.h"
 #include "totals/TotalsCalculator.h"
 #include "userfiles/UserName.h"
@@ -50,6 +52,8 @@ private slots:
     void overflowingNutrients_data();
     void overflowingNutrients();
     void foodTableWithExtraColumns();
+    void searchTexts_data();
+    void searchTexts();
     void userNames_data();
     void userNames();
 
@@ -169,6 +173,69 @@ void TestHostileInput::foodTableWithExtraColumns()
     QCOMPARE(columns[0].size(), 3);
     const TotalsResult result = totalsOfDaily("Lunch_Apple_2\r\n");
     QCOMPARE(result.rows.at(0).values[TotalsRow::Calories], 190.0);
+}
+
+void TestHostileInput::searchTexts_data()
+{
+    QTest::addColumn<QString>("term");
+    QTest::addColumn<QStringList>("found");
+    const QStringList special { "100% juice", "snake_case", "Bob's \"best\" pie", "a.*b", "[x]", "C:\\temp", "(a|b)",
+        "^start$", "%_%", "plus+", "50%" };
+    for (const QString& name : special) {
+        QTest::newRow(qPrintable(name)) << name << QStringList { name };
+    }
+    QTest::newRow("percent alone") << "%" << QStringList { "100% juice", "%_%", "50%" };
+    QTest::newRow("underscore alone") << "_" << QStringList { "snake_case", "%_%" };
+    QTest::newRow("quote") << "'" << QStringList { "Bob's \"best\" pie" };
+    QTest::newRow("dot matches only a dot") << "." << QStringList { "a.*b" };
+    QTest::newRow("SQL text") << "' OR 1=1 --" << QStringList {};
+    QTest::newRow("long term") << QString(100000, QLatin1Char('%')) << QStringList {};
+}
+
+void TestHostileInput::searchTexts()
+{
+    QFETCH(QString, term);
+    QFETCH(QStringList, found);
+    const QStringList names { "100% juice", "snake_case", "Bob's \"best\" pie", "a.*b", "[x]", "C:\\temp", "(a|b)",
+        "^start$", "%_%", "plus+", "50%", "plain" };
+    QStringList rows;
+    for (const QString& name : names) {
+        rows.append(foodRow(name, QStringLiteral("1 cup")));
+    }
+    m_folder->createFoods(rows);
+    const QByteArray before = hashOf(m_folder->databasePath());
+    FoodDatabase foods;
+    QString error;
+    QVERIFY(foods.open(m_folder->databasePath(), &error));
+
+    // The grid's Find Text marks exactly the food cells that hold the term.
+    FoodPropertiesModel model;
+    QVERIFY(model.load(foods, &error));
+    model.find(term);
+    QStringList marked;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.isMarked(row, 0)) {
+            marked.append(model.cellText(row, 0));
+        }
+    }
+    QCOMPARE(marked, found);
+
+    // The editor's Find steps through the same foods.
+    FoodNameIndex index;
+    QVERIFY(index.load(foods, &error));
+    QStringList stepped;
+    qsizetype current = 0;
+    for (int i = 0; i < names.size(); ++i) {
+        current = index.search(current, term);
+        const QString name = names.value(static_cast<int>(current));
+        if (!found.contains(name) || stepped.contains(name)) {
+            break;
+        }
+        stepped.append(name);
+    }
+    QCOMPARE(stepped.size(), found.size());
+    foods.close();
+    QCOMPARE(hashOf(m_folder->databasePath()), before);
 }
 
 void TestHostileInput::userNames_data()
