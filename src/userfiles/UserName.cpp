@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 UserName::UserName(SharedState& state, QPushButton* userNameButton, QWidget* parent)
     : QDialog(parent)
     , m_state(state)
@@ -21,6 +23,8 @@ UserName::UserName(SharedState& state, QPushButton* userNameButton, QWidget* par
     auto* label1 = new QLabel(QStringLiteral("Enter your User Name"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     m_text1 = new QLineEdit(this);
+    // The box itself sets no limit on the name's length (a line edit would stop at 32,767 characters).
+    m_text1->setMaxLength(std::numeric_limits<int>::max());
     m_text1->setObjectName(QStringLiteral("Text1"));
     label1->setBuddy(m_text1);
 

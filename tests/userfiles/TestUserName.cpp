@@ -93,6 +93,9 @@ void TestUserName::applyStoresTheNameAsTyped_data()
                                << "TamoAnn\tLeeDaily.txt";
     QTest::newRow("other punctuation") << "Ann: *?" << false << "Ann: *?"
                                        << "TamoAnn:*?Daily.txt";
+    const QString megabyte(1024 * 1024, QLatin1Char('a'));
+    QTest::newRow("a megabyte, not cut short") << megabyte << false << megabyte
+                                               << QStringLiteral("Tamo") + megabyte + QStringLiteral("Daily.txt");
 }
 
 void TestUserName::applyStoresTheNameAsTyped()
