@@ -56,7 +56,13 @@ bool PlatewellFolder::installDocuments(const QString& dataFolder, QString* error
             continue;
         }
         QFile in(source);
-        if (!in.open(QIODevice::ReadOnly) || !TextFile::writeBytes(target, in.readAll(), error)) {
+        if (!in.open(QIODevice::ReadOnly)) {
+            if (error) {
+                *error = QStringLiteral("%1: %2").arg(source, in.errorString());
+            }
+            return false;
+        }
+        if (!TextFile::writeBytes(target, in.readAll(), error)) {
             return false;
         }
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);

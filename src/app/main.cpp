@@ -26,12 +26,19 @@ int main(int argc, char* argv[])
         QStringLiteral("Work in the Platewell folder <dir> (default: $PLATEWELL_HOME, else ~/.local/share/Platewell)."),
         QStringLiteral("dir"));
 
-    // Help, the version and bad options are answered without a display.
+    // Help and the version are answered without a display. Everything else waits for the
+    // window's application, which first takes out Qt's own options such as -platform.
     {
         QCoreApplication console(argc, argv);
         QCommandLineParser parser;
         describeOptions(parser, home);
-        parser.process(console);
+        parser.parse(QCoreApplication::arguments());
+        if (parser.isSet(QStringLiteral("help"))) {
+            parser.showHelp(0);
+        }
+        if (parser.isSet(QStringLiteral("version"))) {
+            parser.showVersion();
+        }
     }
 
     QApplication app(argc, argv);

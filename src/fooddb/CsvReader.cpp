@@ -15,7 +15,6 @@ bool CsvReader::readRecord(QStringList& fields)
     if (m_pos >= n) {
         return false;
     }
-    m_recordLine = m_line;
     QString field;
     bool quoted = false;
     bool wasQuoted = false;
@@ -31,9 +30,6 @@ bool CsvReader::readRecord(QStringList& fields)
                 quoted = false;
                 ++m_pos;
                 continue;
-            }
-            if (c == u'\n' || (c == u'\r' && !(m_pos + 1 < n && m_text[m_pos + 1] == u'\n'))) {
-                ++m_line;
             }
             field += c;
             ++m_pos;
@@ -57,7 +53,6 @@ bool CsvReader::readRecord(QStringList& fields)
             if (c == u'\r' && m_pos < n && m_text[m_pos] == u'\n') {
                 ++m_pos;
             }
-            ++m_line;
             fields.append(field);
             return true;
         }

@@ -14,13 +14,9 @@ public:
     bool readRecord(QStringList& fields);
     // True once a quoted field ran to the end of the text without its closing quote.
     bool hasError() const { return m_error; }
-    // 1-based line of the text at which the last record began.
-    int recordLine() const { return m_recordLine; }
 
 private:
     QString m_text;
     qsizetype m_pos = 0;
-    int m_line = 1;
-    int m_recordLine = 0;
     bool m_error = false;
 };

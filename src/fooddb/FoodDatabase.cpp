@@ -446,7 +446,11 @@ bool FoodDatabase::updateRecord(qint64 rowid, const QStringList& values, QString
     }
     query.prepare(QStringLiteral("UPDATE foods SET %1 WHERE rowid = %2").arg(assignments.join(QStringLiteral(", "))).arg(rowid));
     QString reason;
-    if (!bindAndRun(query, values, &reason) || !db.commit()) {
+    // A record that another program removed meanwhile changes no row: that edit did not land.
+    if (bindAndRun(query, values, &reason) && query.numRowsAffected() != 1) {
+        reason = QStringLiteral("the food is no longer in the table");
+    }
+    if (!reason.isEmpty() || !db.commit()) {
         if (reason.isEmpty()) {
             reason = db.lastError().text();
         }
@@ -491,8 +495,11 @@ bool FoodDatabase::deleteRecord(qint64 rowid, QString* error)
     QSqlQuery query(db);
     query.prepare(QStringLiteral("DELETE FROM foods WHERE rowid = ?"));
     query.addBindValue(rowid);
-    if (!query.exec() || !db.commit()) {
-        const QString reason = query.lastError().isValid() ? query.lastError().text() : db.lastError().text();
+    const bool ran = query.exec();
+    if (!ran || query.numRowsAffected() != 1 || !db.commit()) {
+        const QString reason = !ran ? query.lastError().text()
+            : query.numRowsAffected() != 1 ? QStringLiteral("the food is no longer in the table")
+                                           : db.lastError().text();
         db.rollback();
         return fail(reason, error);
     }

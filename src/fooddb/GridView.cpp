@@ -117,6 +117,11 @@ void GridView::Form_Load(bool sortedByName)
     m_grid->setColumnWidth(FoodDatabase::CARBS, twips(1300));
     m_grid->setColumnWidth(FoodDatabase::CHOLESTERO, twips(1200));
     QString error;
+    // Without the table the commands stay off: saving an empty grid would replace a good food
+    // property table file with an empty one.
+    for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
+        command->setEnabled(false);
+    }
     if (!m_database.isOpen() && !m_database.open(m_state.FoodDatabasePath, &error)) {
         m_model->clear();
         Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
@@ -127,6 +132,9 @@ void GridView::Form_Load(bool sortedByName)
     if (!m_model->load(m_database, &error, sortedByName)) {
         Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
         return;
+    }
+    for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
+        command->setEnabled(true);
     }
     setCurrentCell(0, 0);
 }

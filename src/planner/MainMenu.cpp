@@ -45,7 +45,6 @@ int px(int twips)
 
 struct MealControls
 {
-    const char* heading;
     const char* label;
     const char* list;
     const char* add;
@@ -54,10 +53,10 @@ struct MealControls
 };
 
 constexpr MealControls kMeals[MealPlan::MealCount] = {
-    { "Breakfast", "Label1", "List2", "Breakfast_Add", "BreakfastDelete", "BreakfastClear" },
-    { "Lunch", "Label2", "List3", "Lunch_Add", "LunchDelete", "LunchClear" },
-    { "Dinner", "Label3", "List4", "Dinner_Add", "DinnerDelete", "DinnerClear" },
-    { "Snacks or Other", "Label4", "List5", "Other_Add", "OtherDelete", "OtherClear" },
+    { "Label1", "List2", "Breakfast_Add", "BreakfastDelete", "BreakfastClear" },
+    { "Label2", "List3", "Lunch_Add", "LunchDelete", "LunchClear" },
+    { "Label3", "List4", "Dinner_Add", "DinnerDelete", "DinnerClear" },
+    { "Label4", "List5", "Other_Add", "OtherDelete", "OtherClear" },
 };
 
 QFont sansFont(double points, bool bold)
@@ -176,7 +175,7 @@ void MainMenu::buildControls()
     for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
         const MealControls& names = kMeals[meal];
         auto* buttons = new QVBoxLayout;
-        auto* heading = makeLabel(central, names.label, QLatin1String(names.heading), labelFont);
+        auto* heading = makeLabel(central, names.label, MealPlan::heading(meal), labelFont);
         heading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         auto* add = makeButton(names.add, QStringLiteral("Add  ->"));
         auto* remove = makeButton(names.remove, QStringLiteral("<-  Remove"));
@@ -257,11 +256,9 @@ void MainMenu::buildMenus()
         menu->setObjectName(QLatin1String(name));
         return menu;
     };
-    auto addItem = [this](QMenu* menu, const char* name, const QString& caption) {
+    auto addItem = [](QMenu* menu, const char* name, const QString& caption) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QLatin1String(name));
-        action->setParent(this);
-        menu->addAction(action);
         return action;
     };
     QMenu* file = addMenu("mnuItemFile", QStringLiteral("&File"));

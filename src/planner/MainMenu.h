@@ -4,7 +4,6 @@
 #include "fooddb/FoodDatabase.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <array>
 

@@ -1,5 +1,7 @@
 #include "PeriodFile.h"
 
+#include "app/NumberText.h"
+
 #include "app/SharedState.h"
 #include "app/TextFile.h"
 
@@ -111,7 +113,9 @@ bool PeriodFile::loadPlan(const QStringList& lines, MealPlan* plan, QStringList*
             found.append(QStringLiteral("%1 does not name a meal.").arg(where));
             continue;
         }
-        switch (plan->tables[static_cast<std::size_t>(meal)].add(parts[1], parts[2])) {
+        // Quantities take the form the main window gives them, so a hand-written "2" shows as " 2".
+        const QString quantity = NumberToText(TextToNumber(parts[2]));
+        switch (plan->tables[static_cast<std::size_t>(meal)].add(parts[1], quantity)) {
         case MealTable::AddResult::Added:
             if (parts.size() > 3) {
                 found.append(QStringLiteral("%1: the text after the quantity was left out.").arg(where));
@@ -125,8 +129,7 @@ bool PeriodFile::loadPlan(const QStringList& lines, MealPlan* plan, QStringList*
             break;
         case MealTable::AddResult::Full:
             found.append(QStringLiteral("%1 does not fit: %2 already holds %3 foods.")
-                             .arg(where, MealPlan::heading(meal))
-                             .arg(MealTable::MaxEntries));
+                             .arg(where, MealPlan::heading(meal), QString::number(MealTable::MaxEntries)));
             break;
         }
     }

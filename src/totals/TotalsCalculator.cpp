@@ -8,14 +8,6 @@
 
 #include <algorithm>
 
-// Every product is rounded before it is added, as a plain multiply and add does; a fused
-// multiply-add would give different last digits than the totals have always shown.
-#if defined(__clang__)
-#pragma clang fp contract(off)
-#elif defined(__GNUC__)
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 namespace {
 
 using Values = std::array<double, TotalsRow::NutrientCount>;

@@ -41,6 +41,9 @@ ChangeFolder::ChangeFolder(const SharedState& state, QWidget* parent)
     }
     m_dir->setHeaderHidden(true);
     m_dir->setUniformRowHeights(true);
+    // A double-click opens the folder (it becomes the destination and unfolds); letting the tree
+    // also toggle it would fold it shut again at once.
+    m_dir->setExpandsOnDoubleClick(false);
     m_dir->installEventFilter(this);
     connect(m_dir, &QTreeView::doubleClicked, this, &ChangeFolder::Dir1_Open);
     // The folder model fills in the background, and rows arriving above the current folder push

@@ -98,13 +98,17 @@ void TestPlatewellFolder::startsOnANewFolder()
     const QString home = dir.filePath(QStringLiteral("new home"));
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     if (!byOption) {
         environment.insert(QStringLiteral("PLATEWELL_HOME"), home);
     }
     program.setProcessEnvironment(environment);
-    program.start(qEnvironmentVariable("PLATEWELL_EXECUTABLE"),
-        byOption ? QStringList { QStringLiteral("--home"), home } : QStringList {});
+    // Qt's own options, such as -platform, are taken as well as Platewell's.
+    QStringList arguments { QStringLiteral("-platform"), QStringLiteral("offscreen") };
+    if (byOption) {
+        arguments << QStringLiteral("--home") << home;
+    }
+    program.start(qEnvironmentVariable("PLATEWELL_EXECUTABLE"), arguments);
     QVERIFY(program.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(home + QStringLiteral("/Tamo/PWmanual.pdf")), 20000);
     QVERIFY(QFileInfo::exists(home + QStringLiteral("/foods.db")));

@@ -252,6 +252,11 @@ void TestFoodDatabase::writesAreTransactions()
     QCOMPARE(rowids[1], added);
     QVERIFY(foods.deleteRecord(added, &error));
     QCOMPARE(foods.rowCount(&error), 1);
+    // A record that is gone (another program deleted it) is not reported as saved.
+    QVERIFY(!foods.updateRecord(added, record, &error));
+    QVERIFY2(error.contains(QStringLiteral("no longer")), qPrintable(error));
+    QVERIFY(!foods.deleteRecord(added, &error));
+    QCOMPARE(foods.rowCount(&error), 1);
 }
 
 void TestFoodDatabase::numberTextAsQtWritesIt()

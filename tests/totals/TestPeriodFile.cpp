@@ -45,6 +45,8 @@ private slots:
     void planLinesWritesMealsInOrder();
     void saveThenLoadGivesThePlanBack_data();
     void saveThenLoadGivesThePlanBack();
+    void loadStoresQuantitiesAsTheMainWindowDoes_data();
+    void loadStoresQuantitiesAsTheMainWindowDoes();
     void saveWritesUtf8WithCrLf();
     void saveRefusesWhatTheFormatCannotHold_data();
     void saveRefusesWhatTheFormatCannotHold();
@@ -96,10 +98,10 @@ void TestPeriodFile::saveThenLoadGivesThePlanBack_data()
     QTest::newRow("empty plan") << MealPlan();
     QTest::newRow("every meal") << planOf({ { MealPlan::Breakfast, "Oats, rolled", " 1" },
         { MealPlan::Lunch, "Soup", " .5" }, { MealPlan::Dinner, "Rice", " 2" }, { MealPlan::Other, "Tea", "-1" } });
-    QTest::newRow("blanks around names and quantities")
-        << planOf({ { MealPlan::Lunch, " Apple ", " 1 " }, { MealPlan::Lunch, "Apple", "1" } });
-    QTest::newRow("empty quantity") << planOf({ { MealPlan::Dinner, "Rice", "" } });
-    QTest::newRow("quantity as typed") << planOf({ { MealPlan::Dinner, "Rice", "1/2 cup" } });
+    QTest::newRow("blanks around names")
+        << planOf({ { MealPlan::Lunch, " Apple ", " 1" }, { MealPlan::Lunch, "Apple", " 1" } });
+    QTest::newRow("fifteen digits and exponents") << planOf({ { MealPlan::Dinner, "Rice", " 1.23456789012345" },
+        { MealPlan::Dinner, "Salt", " 1E-05" }, { MealPlan::Dinner, "Water", "-1E+15" } });
     QTest::newRow("non-latin names and tab") << planOf({ { MealPlan::Other, QString::fromUtf8("Crème brûlée"), " 1" },
         { MealPlan::Other, QString::fromUtf8("緑茶\tcup"), " 3" } });
     QTest::newRow("same food in two meals")
@@ -125,6 +127,29 @@ void TestPeriodFile::saveThenLoadGivesThePlanBack()
     QVERIFY2(PeriodFile::load(path, &loaded, &problems, &error), qPrintable(error));
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
     QVERIFY(loaded == plan);
+}
+
+void TestPeriodFile::loadStoresQuantitiesAsTheMainWindowDoes_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("no leading blank") << "2" << " 2";
+    QTest::newRow("blanks around") << " 1 " << " 1";
+    QTest::newRow("fraction") << "1/2 cup" << " 1";
+    QTest::newRow("empty") << "" << " 0";
+    QTest::newRow("text") << "some" << " 0";
+    QTest::newRow("leading zero") << "0.50" << " .5";
+    QTest::newRow("negative") << "-.5" << "-.5";
+}
+
+void TestPeriodFile::loadStoresQuantitiesAsTheMainWindowDoes()
+{
+    QFETCH(QString, written);
+    QFETCH(QString, stored);
+    MealPlan plan;
+    QStringList problems;
+    QVERIFY(PeriodFile::loadPlan({ QStringLiteral("Lunch_Apple_") + written + QStringLiteral("_") }, &plan, &problems));
+    QCOMPARE(plan.tables[MealPlan::Lunch].slot(1).QuantityText, stored);
 }
 
 void TestPeriodFile::saveWritesUtf8WithCrLf()
@@ -228,7 +253,7 @@ void TestPeriodFile::loadReportsLinesItCannotPlace_data()
     QTest::newRow("all good") << QStringList { "Breakfast_Oats_ 1", "Snacks or Other_Nuts_ 2" }
                               << QStringList { "Breakfast:Oats: 1", "Snacks or Other:Nuts: 2" } << 0;
     QTest::newRow("label case and blanks") << QStringList { " lunch _Soup_ 1", "SNACKS OR OTHER_Tea_1" }
-                                           << QStringList { "Lunch:Soup: 1", "Snacks or Other:Tea:1" } << 0;
+                                           << QStringList { "Lunch:Soup: 1", "Snacks or Other:Tea: 1" } << 0;
     QTest::newRow("empty lines pass") << QStringList { "", "Lunch_Soup_ 1", "" } << QStringList { "Lunch:Soup: 1" }
                                       << 0;
     QTest::newRow("unknown label") << QStringList { "Brunch_Eggs_ 2", "Lunch_Soup_ 1" }
