@@ -1,5 +1,7 @@
 #include "FoodEdit.h"
 
+#include "app/Twips.h"
+
 #include "GridView.h"
 #include "app/Prompt.h"
 #include "app/SharedState.h"
@@ -17,11 +19,6 @@
 #include <algorithm>
 
 namespace {
-
-int twips(int value)
-{
-    return value / 15;
-}
 
 struct FieldPlace
 {

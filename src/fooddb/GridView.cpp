@@ -1,5 +1,7 @@
 #include "GridView.h"
 
+#include "app/Twips.h"
+
 #include "FoodDatabase.h"
 #include "FoodPropertiesModel.h"
 #include "GridCaptionBar.h"
@@ -22,11 +24,6 @@
 #include <climits>
 
 namespace {
-
-int twips(int value)
-{
-    return value / 15;
-}
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int width, int height)
 {

@@ -3,6 +3,7 @@
 #include "FoodListModel.h"
 #include "app/NumberText.h"
 #include "app/Program.h"
+#include "app/Twips.h"
 #include "app/Prompt.h"
 #include "fooddb/FoodEdit.h"
 #include "fooddb/GridView.h"
@@ -36,12 +37,6 @@
 #include <algorithm>
 
 namespace {
-
-// The design's measures are twips; 15 twips make one pixel at 100 % scale.
-int px(int twips)
-{
-    return twips / 15;
-}
 
 struct MealControls
 {
@@ -94,7 +89,7 @@ MainMenu::MainMenu(SharedState& state, QWidget* parent)
     setWindowTitle(QStringLiteral("Platewell"));
     buildControls();
     buildMenus();
-    resize(px(11340), px(7515) + menuBar()->sizeHint().height());
+    resize(twips(11340), twips(7515) + menuBar()->sizeHint().height());
     Form_Load();
 }
 
@@ -123,7 +118,7 @@ void MainMenu::buildControls()
     m_dayOfWeek->setObjectName(QStringLiteral("DayofWeek"));
     m_dayOfWeek->setEditable(true);
     m_dayOfWeek->setInsertPolicy(QComboBox::NoInsert);
-    m_dayOfWeek->setMinimumWidth(px(1575));
+    m_dayOfWeek->setMinimumWidth(twips(1575));
     auto* saveDiet = makeButton("SaveDiet", QStringLiteral("Save"));
     auto* loadDiet = makeButton("LoadDiet", QStringLiteral("Load"));
     periodRow->addWidget(m_dayOfWeek);
@@ -134,7 +129,7 @@ void MainMenu::buildControls()
     QFont georgia(QStringLiteral("Georgia"), 12, QFont::Bold);
     georgia.setStyleHint(QFont::Serif);
     m_userName->setFont(georgia);
-    m_userName->setMinimumSize(std::max(px(1215), m_userName->sizeHint().width()), px(855));
+    m_userName->setMinimumSize(std::max(twips(1215), m_userName->sizeHint().width()), twips(855));
 
     m_foodList = new FoodListModel(this);
     m_list1 = new QListView(central);
@@ -143,30 +138,30 @@ void MainMenu::buildControls()
     m_list1->setUniformItemSizes(true);
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list1->setMinimumWidth(px(3855) * 3 / 4);
+    m_list1->setMinimumWidth(twips(3855) * 3 / 4);
     m_list1->setFont(listFont);
 
     // Quantity and serving unit.
     auto* middle = new QVBoxLayout;
     m_quantity = new QLineEdit(QStringLiteral("1"), central);
     m_quantity->setObjectName(QStringLiteral("Text1"));
-    m_quantity->setMaximumWidth(px(1215) * 2);
+    m_quantity->setMaximumWidth(twips(1215) * 2);
     m_servingUnit = makeLabel(central, "Label7", QString(), sansFont(12, false));
     m_servingUnit->setWordWrap(true);
-    m_servingUnit->setMinimumSize(px(1215), px(735));
+    m_servingUnit->setMinimumSize(twips(1215), twips(735));
     m_servingUnit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_servingUnit->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* quantityLabel = makeLabel(central, "Label5", QStringLiteral("Quantity"), labelFont);
     quantityLabel->setBuddy(m_quantity);
     auto* helpEdit = makeButton("HelpEdit", QStringLiteral("Quick Help"));
-    helpEdit->setMinimumHeight(px(615));
-    middle->addSpacing(px(360));
+    helpEdit->setMinimumHeight(twips(615));
+    middle->addSpacing(twips(360));
     middle->addWidget(quantityLabel);
     middle->addWidget(m_quantity);
-    middle->addSpacing(px(240));
+    middle->addSpacing(twips(240));
     middle->addWidget(makeLabel(central, "Label6", QStringLiteral("Serving Unit"), labelFont));
     middle->addWidget(m_servingUnit);
-    middle->addSpacing(px(240));
+    middle->addSpacing(twips(240));
     middle->addWidget(helpEdit);
     middle->addStretch(1);
 
@@ -188,7 +183,7 @@ void MainMenu::buildControls()
         auto* list = new QListWidget(central);
         list->setObjectName(QLatin1String(names.list));
         list->setFont(listFont);
-        list->setMinimumSize(px(4095) * 3 / 4, px(1500));
+        list->setMinimumSize(twips(4095) * 3 / 4, twips(1500));
         list->setUniformItemSizes(true);
         m_mealLists[static_cast<std::size_t>(meal)] = list;
         meals->addLayout(buttons, meal, 0);
@@ -208,14 +203,14 @@ void MainMenu::buildControls()
     auto* editFoodList = makeButton("EditFoodList", QStringLiteral("Edit Food List"));
     auto* viewFoodProps = makeButton("ViewFoodProps", QStringLiteral("View All Food Properties"));
     for (auto* button : { loadFoodList, editFoodList, viewFoodProps }) {
-        button->setMinimumHeight(px(495));
+        button->setMinimumHeight(twips(495));
         foodRow->addWidget(button);
     }
     auto* servconvinfo = makeButton("servconvinfo", QStringLiteral("Serving Conversion Information"));
     auto* command9 = makeButton("Command9", QStringLiteral("Calculate Totals"));
     auto* command10 = makeButton("Command10", QStringLiteral("Exit"));
     for (auto* button : { servconvinfo, command9, command10 }) {
-        button->setMinimumHeight(px(735));
+        button->setMinimumHeight(twips(735));
     }
 
     auto* grid = new QGridLayout(central);

@@ -1,5 +1,7 @@
 #include "CalculateTotals.h"
 
+#include "app/Twips.h"
+
 #include "IndexedFoodLookup.h"
 #include "TotalsCalculator.h"
 
@@ -26,12 +28,6 @@
 
 namespace {
 
-// The design measures in twips; 15 twips are one pixel at 100 % scale.
-constexpr int px(int twips)
-{
-    return twips / 15;
-}
-
 QFont boldened(QFont font, bool bold)
 {
     font.setBold(bold);
@@ -49,14 +45,14 @@ CalculateTotals::CalculateTotals(SharedState& state, FoodDatabase& foods, QWidge
     setWindowTitle(QStringLiteral("Calculate Totals"));
     buildControls();
     formatHeader();
-    resize(px(13185), px(5040));
+    resize(twips(13185), twips(5040));
 }
 
 void CalculateTotals::buildControls()
 {
     auto* sourcesLayout = new QGridLayout;
-    sourcesLayout->setHorizontalSpacing(px(105));
-    sourcesLayout->setVerticalSpacing(px(105));
+    sourcesLayout->setHorizontalSpacing(twips(105));
+    sourcesLayout->setVerticalSpacing(twips(105));
     QStringList captions { QStringLiteral("Active") };
     captions += Periods::names();
     for (int i = 0; i < SourceCount; ++i) {
@@ -86,24 +82,24 @@ void CalculateTotals::buildControls()
     QFont gridFont = m_grid->font();
     gridFont.setPointSizeF(8.25);
     m_grid->setFont(gridFont);
-    m_grid->horizontalHeader()->setDefaultSectionSize(px(975));
+    m_grid->horizontalHeader()->setDefaultSectionSize(twips(975));
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setMinimumSize(px(11055) / 2, px(3255) / 2);
+    m_grid->setMinimumSize(twips(11055) / 2, twips(3255) / 2);
 
     auto* calcTot = new QPushButton(QStringLiteral("Calculate Totals"), this);
     calcTot->setObjectName(QStringLiteral("CalcTot"));
-    calcTot->setMinimumSize(px(1935), px(1215));
+    calcTot->setMinimumSize(twips(1935), twips(1215));
     calcTot->setDefault(true);
     connect(calcTot, &QPushButton::clicked, this, &CalculateTotals::CalcTot_Click);
 
     auto* command1 = new QPushButton(QStringLiteral("Return to Main Menu"), this);
     command1->setObjectName(QStringLiteral("Command1"));
-    command1->setMinimumSize(px(1815), px(1215));
+    command1->setMinimumSize(twips(1815), twips(1215));
     connect(command1, &QPushButton::clicked, this, &CalculateTotals::Command1_Click);
 
     auto* totalsPrint = new QPushButton(QStringLiteral("Print Totals Report"), this);
     totalsPrint->setObjectName(QStringLiteral("TotalsPrint"));
-    totalsPrint->setMinimumSize(px(1935), px(495));
+    totalsPrint->setMinimumSize(twips(1935), twips(495));
     connect(totalsPrint, &QPushButton::clicked, this, &CalculateTotals::TotalsPrint_Click);
 
     // The buttons show only their circle; the labels beside them carry the text.
@@ -130,9 +126,9 @@ void CalculateTotals::buildControls()
     auto* commandsLayout = new QHBoxLayout;
     commandsLayout->addStretch(1);
     commandsLayout->addWidget(calcTot);
-    commandsLayout->addSpacing(px(1185));
+    commandsLayout->addSpacing(twips(1185));
     commandsLayout->addWidget(command1);
-    commandsLayout->addSpacing(px(945));
+    commandsLayout->addSpacing(twips(945));
     commandsLayout->addLayout(optionsLayout);
 
     auto* rightLayout = new QVBoxLayout;
@@ -140,7 +136,7 @@ void CalculateTotals::buildControls()
     rightLayout->addLayout(commandsLayout);
 
     auto* mainLayout = new QHBoxLayout(this);
-    mainLayout->setContentsMargins(px(240), px(240), px(150), px(105));
+    mainLayout->setContentsMargins(twips(240), twips(240), twips(150), twips(105));
     mainLayout->addLayout(sourcesLayout);
     mainLayout->addLayout(rightLayout, 1);
 }
@@ -149,10 +145,10 @@ void CalculateTotals::formatHeader()
 {
     m_grid->clearContents();
     m_grid->setRowCount(2);
-    m_grid->setColumnWidth(2, px(1500));
-    m_grid->setColumnWidth(0, px(1000));
-    m_grid->setColumnWidth(5, px(1200));
-    m_grid->setColumnWidth(8, px(1500));
+    m_grid->setColumnWidth(2, twips(1500));
+    m_grid->setColumnWidth(0, twips(1000));
+    m_grid->setColumnWidth(5, twips(1200));
+    m_grid->setColumnWidth(8, twips(1500));
     const QStringList& texts = TotalsCalculator::headerTexts();
     const QBrush fixedBrush = palette().brush(QPalette::Button);
     for (int column = 0; column < ColumnCount; ++column) {
