@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +23,8 @@
 #include <QVBoxLayout>
 
 #include <climits>
+
+#include <algorithm>
 
 namespace {
 
@@ -113,6 +116,12 @@ void GridView::Form_Load(bool sortedByName)
     m_grid->setColumnWidth(FoodDatabase::FOOD, twips(3650));
     m_grid->setColumnWidth(FoodDatabase::CARBS, twips(1300));
     m_grid->setColumnWidth(FoodDatabase::CHOLESTERO, twips(1200));
+    // A bold caption wider than its column (Carbohydrates in most fonts) widens the column.
+    for (int column = 0; column < FoodDatabase::FieldCount; ++column) {
+        if (auto* caption = findChild<QLabel*>(QStringLiteral("ColumnCaption%1").arg(column))) {
+            m_grid->setColumnWidth(column, std::max(m_grid->columnWidth(column), caption->sizeHint().width() + 4));
+        }
+    }
     QString error;
     // Without the table the commands stay off: saving an empty grid would replace a good food
     // property table file with an empty one.
