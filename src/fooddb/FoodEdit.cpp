@@ -1,5 +1,6 @@
 #include "FoodEdit.h"
 
+#include "app/CommandButton.h"
 #include "app/Twips.h"
 
 #include "GridView.h"
@@ -41,16 +42,6 @@ constexpr FieldPlace fieldPlaces[] = {
     { FoodDatabase::SUGAR_ALC, "Sugar Alcohols", 975, "g" },
     { FoodDatabase::POINTS, "Points", 975, "" },
 };
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int width, int height)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    // The described size is the least; a caption that needs more room gets it.
-    button->setMinimumSize(button->sizeHint().expandedTo(QSize(twips(width), twips(height))));
-    button->setAutoDefault(false);
-    return button;
-}
 
 QToolButton* makeNavigationButton(QWidget* parent, const QString& name, const QString& caption, const QString& tip)
 {
@@ -130,13 +121,13 @@ FoodEdit::FoodEdit(SharedState& state, FoodDatabase& database, QWidget* parent)
     navigationRow->addWidget(foods);
     navigationRow->addStretch(1);
 
-    m_addFood = makeButton(this, QStringLiteral("AddFood"), QStringLiteral("Add"), 1695, 375);
-    m_deleteFood = makeButton(this, QStringLiteral("DeleteFood"), QStringLiteral("Delete"), 1335, 375);
-    m_findFood = makeButton(this, QStringLiteral("FindFood"), QStringLiteral("Find"), 1695, 375);
+    m_addFood = CommandButton(this, QStringLiteral("AddFood"), QStringLiteral("Add"), 1695, 375);
+    m_deleteFood = CommandButton(this, QStringLiteral("DeleteFood"), QStringLiteral("Delete"), 1335, 375);
+    m_findFood = CommandButton(this, QStringLiteral("FindFood"), QStringLiteral("Find"), 1695, 375);
     m_viewAll
-        = makeButton(this, QStringLiteral("ViewFoodProps"), QStringLiteral("View All Food Properties"), 1695, 615);
-    m_quickHelp = makeButton(this, QStringLiteral("PlatewellHelp"), QStringLiteral("Quick Help"), 1335, 615);
-    m_close = makeButton(this, QStringLiteral("CloseEditor"), QStringLiteral("Close"), 1695, 615);
+        = CommandButton(this, QStringLiteral("ViewFoodProps"), QStringLiteral("View All Food Properties"), 1695, 615);
+    m_quickHelp = CommandButton(this, QStringLiteral("PlatewellHelp"), QStringLiteral("Quick Help"), 1335, 615);
+    m_close = CommandButton(this, QStringLiteral("CloseEditor"), QStringLiteral("Close"), 1695, 615);
     auto* commands = new QGridLayout;
     commands->addWidget(m_addFood, 0, 0);
     commands->addWidget(m_deleteFood, 0, 1);

@@ -1,5 +1,6 @@
 #include "GridView.h"
 
+#include "app/CommandButton.h"
 #include "app/Twips.h"
 
 #include "FoodDatabase.h"
@@ -26,20 +27,6 @@
 
 #include <algorithm>
 
-namespace {
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int width, int height)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    // The described size is the least; a caption that needs more room gets it.
-    button->setMinimumSize(button->sizeHint().expandedTo(QSize(twips(width), twips(height))));
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
 GridView::GridView(SharedState& state, FoodDatabase& database, bool sortedByName, QWidget* parent)
     : QDialog(parent)
     , m_state(state)
@@ -63,15 +50,15 @@ GridView::GridView(SharedState& state, FoodDatabase& database, bool sortedByName
     m_grid->setMinimumSize(twips(13215), twips(3495));
     m_captions = new GridCaptionBar(m_grid, FoodDatabase::gridCaptions(), this);
 
-    m_findText = makeButton(this, QStringLiteral("cmdFindTxt"), QStringLiteral("Find Text"), 975, 375);
+    m_findText = CommandButton(this, QStringLiteral("cmdFindTxt"), QStringLiteral("Find Text"), 975, 375);
     m_searchText = new QLineEdit(this);
     m_searchText->setObjectName(QStringLiteral("Text1"));
     m_searchText->setMinimumSize(twips(1575), twips(375));
-    m_sort = makeButton(this, QStringLiteral("cmdSort"), QStringLiteral("Sort"), 975, 375);
+    m_sort = CommandButton(this, QStringLiteral("cmdSort"), QStringLiteral("Sort"), 975, 375);
     m_printTable
-        = makeButton(this, QStringLiteral("PrintTable"), QStringLiteral("Save Food Property Table to File"), 2055, 615);
-    m_help = makeButton(this, QStringLiteral("LoadPlatewellHelp"), QStringLiteral("Quick Help"), 1095, 615);
-    m_close = makeButton(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), 975, 615);
+        = CommandButton(this, QStringLiteral("PrintTable"), QStringLiteral("Save Food Property Table to File"), 2055, 615);
+    m_help = CommandButton(this, QStringLiteral("LoadPlatewellHelp"), QStringLiteral("Quick Help"), 1095, 615);
+    m_close = CommandButton(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), 975, 615);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
     m_progress->setMinimumSize(twips(4215), twips(255));
