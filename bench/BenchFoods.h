@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include <sys/resource.h>
 
 namespace bench {
@@ -25,28 +27,39 @@ inline long peakMemoryMB()
     return usage.ru_maxrss / 1024;
 }
 
-// Creates `<folder>/foods.db` holding `count` foods; 7,878 gives the starter table itself.
-inline bool makeFoodTable(const QString& folder, int count, QString* error)
+// A realistic generated food name: a few words and a number.
+inline QString generatedName(QRandomGenerator& random, int /*index*/)
 {
-    QDir().mkpath(folder);
-    const QString path = PlatewellFolder::foodDatabasePath(folder);
-    QFile::remove(path);
-    if (count == 7878) {
-        return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
-    }
     static const QStringList words { QStringLiteral("Apple"), QStringLiteral("Beef"), QStringLiteral("Chicken"),
         QStringLiteral("soup"), QStringLiteral("bread"), QStringLiteral("Cheese"), QStringLiteral("roasted"),
         QStringLiteral("Yogurt"), QStringLiteral("low fat"), QStringLiteral("Rice"), QStringLiteral("brown"),
         QStringLiteral("Pasta"), QStringLiteral("tomato"), QStringLiteral("Salmon"), QStringLiteral("raw"),
         QStringLiteral("Oats"), QStringLiteral("Cereal"), QStringLiteral("Milk"), QStringLiteral("whole"),
         QStringLiteral("Peanut butter"), QStringLiteral("crunchy"), QStringLiteral("Spinach"), QStringLiteral("frozen") };
+    QString food = words.at(random.bounded(words.size()));
+    for (int w = random.bounded(2, 5); w > 0; --w) {
+        food += QStringLiteral(", ") + words.at(random.bounded(words.size()));
+    }
+    return food + QStringLiteral(" #%1").arg(random.bounded(1000000));
+}
+
+using NameGenerator = std::function<QString(QRandomGenerator&, int)>;
+
+// Creates the food table file at `path` holding `count` foods; 7,878 gives the starter table
+// itself. Generated foods take their names from `name` and random serving units and values.
+inline bool makeFoodTableFile(const QString& path, int count, QString* error, const NameGenerator& name = generatedName)
+{
+    QFile::remove(path);
+    if (count == 7878) {
+        return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
+    }
     static const QStringList units { QStringLiteral("1 cup (240 g)"), QStringLiteral("100 g"),
         QStringLiteral("1 slice (28 g)"), QStringLiteral("1 tbsp (16 g)"), QStringLiteral("1 medium (182 g)") };
     QRandomGenerator random(42);
-    const QString name = QStringLiteral("bench-create");
+    const QString connection = QStringLiteral("bench-create");
     bool ok = true;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         ok = db.open();
         QSqlQuery query(db);
@@ -60,12 +73,7 @@ inline bool makeFoodTable(const QString& folder, int count, QString* error)
         QSqlQuery insert(db);
         insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         for (int i = 0; ok && i < count; ++i) {
-            QString food = words.at(random.bounded(words.size()));
-            for (int w = random.bounded(2, 5); w > 0; --w) {
-                food += QStringLiteral(", ") + words.at(random.bounded(words.size()));
-            }
-            food += QStringLiteral(" #%1").arg(random.bounded(1000000));
-            insert.addBindValue(food);
+            insert.addBindValue(name(random, i));
             insert.addBindValue(units.at(random.bounded(units.size())));
             for (int n = 0; n < 8; ++n) {
                 insert.addBindValue(QString::number(random.bounded(100000) / 100.0));
@@ -79,8 +87,15 @@ inline bool makeFoodTable(const QString& folder, int count, QString* error)
         }
         db.close();
     }
-    QSqlDatabase::removeDatabase(name);
+    QSqlDatabase::removeDatabase(connection);
     return ok;
+}
+
+// Creates `<folder>/foods.db` holding `count` foods.
+inline bool makeFoodTable(const QString& folder, int count, QString* error)
+{
+    QDir().mkpath(folder);
+    return makeFoodTableFile(PlatewellFolder::foodDatabasePath(folder), count, error);
 }
 
 } // namespace bench

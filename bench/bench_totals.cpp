@@ -2,6 +2,7 @@
 // active plan of 4 x 100 entries and eleven period files of 400 lines, looked up through the
 // index and through the plain full scan, and the time to open the totals window.
 
+#include "BenchFoods.h"
 #include "app/PlatewellFolder.h"
 #include "app/SharedState.h"
 #include "app/TextFile.h"
@@ -31,6 +32,8 @@ namespace {
 // sources would take minutes, and the active plan alone already shows the scan's cost.
 constexpr int kFullScanAllSourcesLimit = 100000;
 
+// Generated names where every 50th food repeats an earlier number, so some names stand in more
+// than one row, as the totals must add up.
 QString generatedName(QRandomGenerator& random, int i)
 {
     static const QStringList words { "Apple", "Beef", "Chicken", "soup", "bread", "Cheese", "roasted", "Yogurt",
@@ -39,48 +42,7 @@ QString generatedName(QRandomGenerator& random, int i)
     for (int w = random.bounded(1, 4); w > 0; --w) {
         name += QStringLiteral(", ") + words.at(random.bounded(words.size()));
     }
-    // Every 50th food repeats an earlier number, so some names stand in more than one row.
     return name + QStringLiteral(" #%1").arg(i % 50 == 0 ? random.bounded(i + 1) : i);
-}
-
-bool makeFoods(const QString& path, int count, QString* error)
-{
-    if (count == 7878) {
-        return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
-    }
-    QRandomGenerator random(7);
-    const QString connection = QStringLiteral("bench-totals-create");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery query(db);
-        ok = ok && query.exec(QStringLiteral("PRAGMA journal_mode=OFF"))
-            && query.exec(QStringLiteral("PRAGMA synchronous=OFF"))
-            && query.exec(
-                QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, CARBS NUMERIC, "
-                               "FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, POINTS NUMERIC, FIBER NUMERIC, "
-                               "SUGAR_ALC NUMERIC)"))
-            && db.transaction();
-        QSqlQuery insert(db);
-        ok = ok && insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        for (int i = 0; ok && i < count; ++i) {
-            insert.bindValue(0, generatedName(random, i));
-            insert.bindValue(1, QStringLiteral("1 cup"));
-            for (int n = 0; n < 8; ++n) {
-                insert.bindValue(n + 2, QString::number(random.bounded(100000) / 100.0));
-            }
-            ok = insert.exec();
-        }
-        ok = ok && db.commit() && query.exec(QStringLiteral("CREATE INDEX foods_FOOD ON foods(FOOD)"));
-        if (!ok && error) {
-            *error = insert.lastError().text() + db.lastError().text();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return ok;
 }
 
 // Names for the plans: mostly foods of the table, some that are not in it.
@@ -123,7 +85,7 @@ void runSize(int count)
     QString error;
     QElapsedTimer timer;
     timer.start();
-    if (!makeFoods(databasePath, count, &error)) {
+    if (!bench::makeFoodTableFile(databasePath, count, &error, generatedName)) {
         std::printf("cannot make %d foods: %s\n", count, qPrintable(error));
         return;
     }
