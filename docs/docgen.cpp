@@ -34,13 +34,21 @@ bool readFile(const QString& path, QString* text)
     return true;
 }
 
-void setUpWriter(QPdfWriter& writer, const QString& title, QPageLayout::Orientation orientation)
+// Sets up an A4 document and starts painting on it; false, after saying why, when the PDF cannot
+// be written.
+bool beginDocument(QPdfWriter& writer, QPainter& painter, const QString& title, QPageLayout::Orientation orientation,
+    const QString& outputPath)
 {
     writer.setTitle(title);
     writer.setCreator(QStringLiteral("Platewell docgen"));
     writer.setResolution(Resolution);
     writer.setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter));
+    if (!painter.begin(&writer)) {
+        std::fprintf(stderr, "docgen: %s: cannot write the PDF\n", qPrintable(outputPath));
+        return false;
+    }
+    return true;
 }
 
 QFont documentFont(qreal pointSize, bool bold = false)
@@ -100,10 +108,8 @@ bool writeManual(const QString& sourcePath, const QString& outputPath)
         return false;
     }
     QPdfWriter writer(outputPath);
-    setUpWriter(writer, QStringLiteral("Platewell User Manual"), QPageLayout::Portrait);
     QPainter painter;
-    if (!painter.begin(&writer)) {
-        std::fprintf(stderr, "docgen: %s: cannot write the PDF\n", qPrintable(outputPath));
+    if (!beginDocument(writer, painter, QStringLiteral("Platewell User Manual"), QPageLayout::Portrait, outputPath)) {
         return false;
     }
     const QRectF page(QPointF(0, 0), writer.pageLayout().paintRectPixels(Resolution).size());
@@ -172,10 +178,8 @@ bool writeFoodTable(const QString& csvPath, const QString& outputPath)
     }
 
     QPdfWriter writer(outputPath);
-    setUpWriter(writer, QStringLiteral("Nutritive Value of Foods"), QPageLayout::Landscape);
     QPainter painter;
-    if (!painter.begin(&writer)) {
-        std::fprintf(stderr, "docgen: %s: cannot write the PDF\n", qPrintable(outputPath));
+    if (!beginDocument(writer, painter, QStringLiteral("Nutritive Value of Foods"), QPageLayout::Landscape, outputPath)) {
         return false;
     }
     const QRectF page(QPointF(0, 0), writer.pageLayout().paintRectPixels(Resolution).size());
