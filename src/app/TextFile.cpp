@@ -14,17 +14,6 @@ constexpr char16_t kCp1252High[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0
     0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178 };
 
-QString decodeCp1252(const QByteArray& bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
-    }
-    return text;
-}
-
 QString describe(const QString& path, const QString& reason)
 {
     return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
@@ -32,12 +21,28 @@ QString describe(const QString& path, const QString& reason)
 
 } // namespace
 
+QChar* TextFile::appendWindows1252(QChar* out, QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
+    }
+    return out;
+}
+
+QString TextFile::fromWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    appendWindows1252(text.data(), bytes);
+    return text;
+}
+
 QString TextFile::decode(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError()) {
-        return decodeCp1252(bytes);
+        return fromWindows1252(bytes);
     }
     if (text.startsWith(QChar(0xFEFF))) {
         text.remove(0, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,9 @@ public:
     // UTF-8 (a leading byte order mark is dropped) when the bytes are valid UTF-8, else
     // Windows-1252.
     static QString decode(const QByteArray& bytes);
+    static QString fromWindows1252(QByteArrayView bytes);
+    // Writes one character per byte at `out` and returns the end.
+    static QChar* appendWindows1252(QChar* out, QByteArrayView bytes);
     // Splits at CR LF, CR or LF; the end marker is not part of the line, and a final line end
     // does not start another line. The empty text has no lines.
     static QStringList splitLines(const QString& text);

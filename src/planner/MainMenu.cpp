@@ -442,7 +442,6 @@ void MainMenu::LoadDiet_Click()
         return;
     }
     const QString path = m_state.perUserFile(period);
-    QStringList lines;
     QString error;
     if (!QFileInfo::exists(path)) {
         Prompt::error(this,
@@ -450,7 +449,9 @@ void MainMenu::LoadDiet_Click()
                 .arg(period, QDir::toNativeSeparators(path)));
         return;
     }
-    if (!PeriodFile::readLines(path, &lines, &error)) {
+    MealPlan plan;
+    QStringList problems;
+    if (!PeriodFile::load(path, &plan, &problems, &error)) {
         Prompt::error(this, QStringLiteral("The %1 plan could not be read.\n%2").arg(period, error));
         return;
     }
@@ -464,22 +465,14 @@ void MainMenu::LoadDiet_Click()
             QStringLiteral("Load"))) {
         return;
     }
-    MealPlan plan;
-    QStringList problems;
-    PeriodFile::loadPlan(lines, &plan, &problems);
     m_state.mealPlan = plan;
     showMealPlan();
     statusBar()->showMessage(
         QStringLiteral("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
     if (!problems.isEmpty()) {
-        const int shown = 10;
-        QStringList listed = problems.mid(0, shown);
-        if (problems.size() > shown) {
-            listed.append(QStringLiteral("... and %1 more.").arg(problems.size() - shown));
-        }
         Prompt::message(this,
             QStringLiteral("Some lines of %1 could not be placed in the plan and were left out:\n%2")
-                .arg(QDir::toNativeSeparators(path), listed.join(QLatin1Char('\n'))),
+                .arg(QDir::toNativeSeparators(path), problems.join(QLatin1Char('\n'))),
             QStringLiteral("Load"));
     }
 }

@@ -18,6 +18,9 @@ public:
     // gives a and b (no empty third field), "a__b" gives a, an empty field and b, and the empty
     // line gives none.
     static QStringList fields(QStringView line);
+    // The same split without copying: the number of fields (4 standing for 4 or more), with the
+    // group label, food name and quantity fields of those there are.
+    static int splitLine(QStringView line, QStringView* group, QStringView* food, QStringView* quantity);
 
     // The lines of a period file: any line end, UTF-8 or else Windows-1252.
     static bool readLines(const QString& path, QStringList* lines, QString* error);
@@ -31,11 +34,18 @@ public:
     // be written faithfully is refused and nothing is written.
     static bool save(const QString& path, const MealPlan& plan, QString* error);
 
-    // Rebuilds a plan from period file lines whose group label is a meal heading. Every line that
-    // cannot be placed is described in `problems` (empty lines excepted); the result is true when
-    // there are none.
+    // How many lines that cannot be placed `problems` describes one by one; the rest are counted
+    // in one closing line, so that a file of millions of bad lines gives a short message.
+    static constexpr int ListedProblems = 5;
+    // How many characters of a line a problem quotes.
+    static constexpr int QuotedCharacters = 60;
+
+    // Rebuilds a plan from period file lines whose group label is a meal heading. Lines that
+    // cannot be placed (empty lines excepted) are described in `problems`: the first few, each
+    // quoted shortly, then how many more there were. The result is true when there are none.
     static bool loadPlan(const QStringList& lines, MealPlan* plan, QStringList* problems);
-    // Reads the file and rebuilds the plan from it. False only when the file could not be read
-    // (`error` names it; `plan` is untouched); lines that could not be placed are in `problems`.
+    // Reads the file line by line and rebuilds the plan from it, in memory bounded by the plan
+    // itself whatever the file's size. False only when the file could not be read (`error` names
+    // it; `plan` is untouched); lines that could not be placed are in `problems` as above.
     static bool load(const QString& path, MealPlan* plan, QStringList* problems, QString* error);
 };

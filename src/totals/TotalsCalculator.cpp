@@ -5,6 +5,7 @@
 
 #include "app/NumberText.h"
 #include "app/SharedState.h"
+#include "app/TextLineReader.h"
 
 #include <algorithm>
 
@@ -13,7 +14,7 @@ namespace {
 using Values = std::array<double, TotalsRow::NutrientCount>;
 
 const QString kFileNotFound = QStringLiteral("File Not Found");
-constexpr qsizetype kLinesPerSlice = 2000;
+constexpr std::size_t kLinesPerSlice = 2000;
 
 // Adds every food row named `name`, times `quantity`, to `running`. False when the food table
 // could not be read.
@@ -93,33 +94,35 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         }
         const QString& period = periods.at(static_cast<qsizetype>(p));
         Values running {};
-        QStringList lines;
         // From here on every failure, the food table's included, stops with the one message.
-        if (!PeriodFile::readLines(state.perUserFile(period), &lines, &error)) {
+        TextLineReader reader(state.perUserFile(period));
+        if (!reader.open(&error)) {
             return stop(kFileNotFound);
         }
-        // Lines go in slices, so that a huge file never holds all its fields in memory at once,
-        // and the names of a slice are fetched from the food table together.
-        for (qsizetype start = 0; start < lines.size(); start += kLinesPerSlice) {
-            const qsizetype end = std::min(lines.size(), start + kLinesPerSlice);
-            std::vector<QStringList> slice;
-            slice.reserve(static_cast<std::size_t>(end - start));
+        // The file is read as a stream, a slice of lines at a time, so that a huge file never
+        // sits in memory, and the names of a slice are fetched from the food table together.
+        QString line;
+        bool more = true;
+        while (more) {
+            std::vector<std::pair<QString, double>> slice;
             QStringList planned;
-            for (qsizetype l = start; l < end; ++l) {
-                slice.push_back(PeriodFile::fields(lines[l]));
-                if (slice.back().size() >= 3) {
-                    planned.append(slice.back()[1]);
-                }
-            }
-            if (!lookup.prefetch(planned, &error)) {
-                return stop(kFileNotFound);
-            }
-            for (const QStringList& fields : slice) {
+            while (slice.size() < kLinesPerSlice && (more = reader.readLine(&line))) {
                 anyData = true;
-                if (fields.size() < 3) {
+                QStringView group;
+                QStringView food;
+                QStringView quantity;
+                // A line too long to read whole was never written by Save and names no food.
+                if (reader.lineCut() || PeriodFile::splitLine(line, &group, &food, &quantity) < 3) {
                     continue;
                 }
-                if (!accumulate(lookup, fields[1], TextToNumber(fields[2]), running, &error)) {
+                slice.emplace_back(food.toString(), TextToNumber(quantity));
+                planned.append(slice.back().first);
+            }
+            if (reader.failed(&error) || !lookup.prefetch(planned, &error)) {
+                return stop(kFileNotFound);
+            }
+            for (const auto& [food, quantity] : slice) {
+                if (!accumulate(lookup, food, quantity, running, &error)) {
                     return stop(kFileNotFound);
                 }
             }

@@ -1,4 +1,5 @@
 #include "app/TextFile.h"
+#include "app/TextLineReader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,8 @@ private slots:
     void decode();
     void writeUsesCrLfAndReplacesWhole();
     void writeFailureKeepsOldFile();
+    void lineReaderMatchesWholeRead_data();
+    void lineReaderMatchesWholeRead();
 };
 
 void TestTextFile::splitLines_data()
@@ -88,6 +91,47 @@ void TestTextFile::writeFailureKeepsOldFile()
     QVERIFY(error.contains(QStringLiteral("f.txt")));
     QString text;
     QVERIFY(!TextFile::readText(nowhere, &text, &error));
+}
+
+// Reading line by line gives the lines and the encoding that reading the whole file gives, also
+// where a line end or a UTF-8 sequence straddles the reader's 256 KiB blocks.
+void TestTextFile::lineReaderMatchesWholeRead_data()
+{
+    const qsizetype block = qsizetype(256) << 10;
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("no final line end") << QByteArray("a\r\nb");
+    QTest::newRow("every line end") << QByteArray("a\rb\nc\r\n\r\n\rd\n");
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF" "Cr\xC3\xA8me\r\n");
+    QTest::newRow("Windows-1252") << QByteArray("Cr\xE8me \x80\r\n");
+    QTest::newRow("CR LF across blocks") << QByteArray(block - 1, 'a') + "\r\nb";
+    QTest::newRow("UTF-8 across blocks") << QByteArray(block - 1, 'a') + "\xC3\xA9\n" + QByteArray(block, 'b');
+    QTest::newRow("invalid byte in a later block") << QByteArray(block + 5, 'a') + "\xE9\n";
+    QTest::newRow("line over several blocks") << QByteArray("x\n") + QByteArray(3 * block + 7, 'c') + "\ny";
+}
+
+void TestTextFile::lineReaderMatchesWholeRead()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("lines.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    TextLineReader reader(path);
+    QString error;
+    QVERIFY2(reader.open(&error), qPrintable(error));
+    QStringList lines;
+    QString line;
+    while (reader.readLine(&line)) {
+        QVERIFY(!reader.lineCut());
+        QCOMPARE(reader.lineNumber(), lines.size() + 1);
+        lines.append(line);
+    }
+    QVERIFY(!reader.failed(&error));
+    QCOMPARE(lines, TextFile::splitLines(TextFile::decode(bytes)));
 }
 
 QTEST_APPLESS_MAIN(TestTextFile)

@@ -7,12 +7,14 @@
 #include "fooddb/FoodNameIndex.h"
 #include "fooddb/FoodPropertiesModel.h"
 #include "totals/IndexedFoodLookup.h"
+#include "totals/PeriodFile.h"
 #include "totals/TotalsCalculator.h"
 #include "userfiles/UserName.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocale>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -99,17 +101,30 @@ TotalsResult TestHostileInput::totalsOfDaily(const QByteArray& content, qint64* 
 
 void TestHostileInput::periodFiles_data()
 {
+    // The Daily totals, then what Load makes of the same file: the entries it places and the
+    // lines it cannot place.
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<double>("calories");
+    QTest::addColumn<int>("placed");
+    QTest::addColumn<qint64>("unplaced");
     QTest::newRow("100 MB of lines") << QByteArray("Lunch_Apple_ 1\r\n").repeated(100 * 1024 * 1024 / 16)
-                                     << 95.0 * (100 * 1024 * 1024 / 16);
-    QTest::newRow("one line of 10 MB") << QByteArray("Lunch_") + QByteArray(10 * 1024 * 1024, 'x') + "_ 1" << 0.0;
-    QTest::newRow("10 MB quantity") << QByteArray("Lunch_Apple_") + QByteArray(10 * 1024 * 1024, '9') << DBL_MAX * 95;
-    QTest::newRow("NUL bytes") << QByteArray("Lunch_Apple_ 2\0\0\r\nLunch_\0Apple_ 1\r\n", 32) << 190.0;
+                                     << 95.0 * (100 * 1024 * 1024 / 16) << 1 << qint64(100 * 1024 * 1024 / 16 - 1);
+    QTest::newRow("one line of 10 MB") << QByteArray("Lunch_") + QByteArray(10 * 1024 * 1024, 'x') + "_ 1" << 0.0
+                                       << 1 << qint64(0);
+    QTest::newRow("10 MB quantity") << QByteArray("Lunch_Apple_") + QByteArray(10 * 1024 * 1024, '9') << DBL_MAX * 95
+                                    << 1 << qint64(0);
+    QTest::newRow("6 MB line without a food") << QByteArray("abcdef").repeated(1 << 20) << 0.0 << 0 << qint64(1);
+    QTest::newRow("a line too long to read whole")
+        << QByteArray("Lunch_Apple_ 1\r\nLunch_") + QByteArray(17 << 20, 'x') + "_ 1\r\nDinner_Apple_ 2" << 285.0 << 2
+        << qint64(1);
+    QTest::newRow("a million lines that name no meal") << QByteArray("x\r\n").repeated(1000000) << 0.0 << 0
+                                                      << qint64(1000000);
+    QTest::newRow("NUL bytes") << QByteArray("Lunch_Apple_ 2\0\0\r\nLunch_\0Apple_ 1\r\n", 32) << 190.0 << 2
+                               << qint64(0);
     QTest::newRow("invalid UTF-8 read as Windows-1252") << QByteArray("Dinner_Cr\xe8me_ 3\r\nLunch_Apple_1\xff\r\n")
-                                                      << 30.0 + 95.0;
-    QTest::newRow("lone CR line ends") << QByteArray("Lunch_Apple_1\rLunch_Apple_2\r") << 285.0;
-    QTest::newRow("only separators") << QByteArray(4096, '_') << 0.0;
+                                                      << 30.0 + 95.0 << 2 << qint64(0);
+    QTest::newRow("lone CR line ends") << QByteArray("Lunch_Apple_1\rLunch_Apple_2\r") << 285.0 << 1 << qint64(1);
+    QTest::newRow("only separators") << QByteArray(4096, '_') << 0.0 << 0 << qint64(1);
 }
 
 void TestHostileInput::periodFiles()
@@ -127,6 +142,28 @@ void TestHostileInput::periodFiles()
         QCOMPARE(result.rows[0].values[TotalsRow::Calories], calories);
     }
     qInfo("%lld bytes totalled in %lld ms", qint64(content.size()), milliseconds);
+
+    QFETCH(int, placed);
+    QFETCH(qint64, unplaced);
+    MealPlan plan;
+    QStringList problems;
+    QString error;
+    QVERIFY2(PeriodFile::load(m_folder->state().perUserFile(QStringLiteral("Daily")), &plan, &problems, &error),
+        qPrintable(error));
+    int entries = 0;
+    for (const MealTable& table : plan.tables) {
+        entries += table.count();
+    }
+    QCOMPARE(entries, placed);
+    // A short message however many lines failed: a few quoted shortly, the rest counted.
+    QCOMPARE(problems.size(), int(std::min<qint64>(unplaced, PeriodFile::ListedProblems + 1)));
+    for (const QString& problem : problems) {
+        QVERIFY2(problem.size() < 160, qPrintable(problem.left(200)));
+    }
+    if (unplaced > PeriodFile::ListedProblems) {
+        QCOMPARE(problems.last(),
+            QStringLiteral("... and %1 more.").arg(QLocale().toString(unplaced - PeriodFile::ListedProblems)));
+    }
 }
 
 void TestHostileInput::overflowingNutrients_data()
