@@ -6,6 +6,9 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80 to 0x9F; the five unassigned codes map to the
@@ -28,6 +31,25 @@ QChar* TextFile::appendWindows1252(QChar* out, QByteArrayView bytes)
         *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
     }
     return out;
+}
+
+bool TextFile::toWindows1252(QStringView text, QByteArray* bytes)
+{
+    bytes->resize(text.size());
+    char* out = bytes->data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *out++ = static_cast<char>(u);
+            continue;
+        }
+        const auto* high = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
+        if (high == std::end(kCp1252High)) {
+            return false;
+        }
+        *out++ = static_cast<char>(0x80 + (high - std::begin(kCp1252High)));
+    }
+    return true;
 }
 
 QString TextFile::fromWindows1252(QByteArrayView bytes)

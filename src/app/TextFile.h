@@ -17,6 +17,8 @@ public:
     static QString fromWindows1252(QByteArrayView bytes);
     // Writes one character per byte at `out` and returns the end.
     static QChar* appendWindows1252(QChar* out, QByteArrayView bytes);
+    // The Windows-1252 bytes of `text`; false when a character has none.
+    static bool toWindows1252(QStringView text, QByteArray* bytes);
     // Splits at CR LF, CR or LF; the end marker is not part of the line, and a final line end
     // does not start another line. The empty text has no lines.
     static QStringList splitLines(const QString& text);

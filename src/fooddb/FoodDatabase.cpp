@@ -2,6 +2,7 @@
 
 #include "CsvReader.h"
 #include "app/NumberText.h"
+#include "app/TextFile.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -11,9 +12,14 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
+#include <cmath>
+
+#include <sys/stat.h>
 
 #include <sqlite3.h>
 
@@ -42,14 +48,53 @@ QString selectList(const std::vector<FoodDatabase::Field>& fields)
     return names.join(QStringLiteral(", "));
 }
 
+// Whether SQLite's numeric affinity would turn `text` into an infinity: a well-formed number, blanks
+// around it allowed, too large for a double.
+bool overflowsToInfinity(const QString& text)
+{
+    const QByteArray bytes = text.trimmed().toLatin1();
+    const char* begin = bytes.constData();
+    const char* end = begin + bytes.size();
+    if (begin != end && *begin == '+') {
+        ++begin;
+    }
+    double value = 0;
+    const auto [stop, ec] = std::from_chars(begin, end, value);
+    return ec == std::errc::result_out_of_range && stop == end && std::abs(TextToNumber(text)) == DBL_MAX;
+}
+
 // Empty nutrient texts are stored as NULL; every other text is stored as typed, and the column's
-// numeric affinity keeps texts such as "12.5g" as they are.
+// numeric affinity keeps texts such as "12.5g" as they are. A number too large for a double is
+// stored as the largest one, as TextToNumber reads it, never as an infinity.
 QVariant storedValue(int field, const QString& text)
 {
     if (field >= FoodDatabase::CALORIES && text.isEmpty()) {
         return QVariant(QMetaType(QMetaType::QString));
     }
+    if (field >= FoodDatabase::CALORIES && overflowsToInfinity(text)) {
+        return TextToNumber(text);
+    }
     return text;
+}
+
+// The text a grid shows for one cell of a statement's current row.
+QStringView cellTextAt(sqlite3_stmt* statement, int column, QString* buffer)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+        return QStringView();
+    case SQLITE_INTEGER:
+        *buffer = QString::number(sqlite3_column_int64(statement, column));
+        return *buffer;
+    case SQLITE_FLOAT:
+        *buffer = FoodDatabase::numberText(sqlite3_column_double(statement, column));
+        return *buffer;
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        const int bytes = sqlite3_column_bytes(statement, column);
+        return FoodDatabase::storedText(QByteArrayView(text, bytes), buffer);
+    }
+    }
 }
 
 bool bindAndRun(QSqlQuery& query, const QStringList& values, QString* error)
@@ -126,12 +171,38 @@ bool FoodDatabase::open(const QString& path, QString* error)
         return fail(QStringLiteral("the file is not an SQLite food table"), error);
     }
 
+    identityOf(path, &m_identity);
     const QString reason = openAndCheck();
     if (!reason.isEmpty()) {
         close();
         return fail(reason, error);
     }
     return true;
+}
+
+bool FoodDatabase::identityOf(const QString& path, FileIdentity* identity)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+        return false;
+    }
+    identity->device = static_cast<quint64>(status.st_dev);
+    identity->inode = static_cast<quint64>(status.st_ino);
+    return true;
+}
+
+bool FoodDatabase::isReplaced() const
+{
+    FileIdentity now;
+    return !identityOf(m_path, &now) || !(now == m_identity);
+}
+
+bool FoodDatabase::ensureOpen(const QString& path, QString* error)
+{
+    if (isOpen() && path == m_path && !isReplaced()) {
+        return true;
+    }
+    return open(path, error);
 }
 
 QString FoodDatabase::openAndCheck()
@@ -286,6 +357,7 @@ bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<Tex
     if (rowids) {
         rowids->clear();
     }
+    QString buffer;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
         if (rowids) {
@@ -294,23 +366,7 @@ bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<Tex
         for (std::size_t f = 0; f < fields.size(); ++f) {
             const int c = static_cast<int>(f) + 1;
             TextColumn& column = (*columns)[f];
-            switch (sqlite3_column_type(statement, c)) {
-            case SQLITE_NULL:
-                column.append(QStringView());
-                break;
-            case SQLITE_INTEGER:
-                column.append(QString::number(sqlite3_column_int64(statement, c)));
-                break;
-            case SQLITE_FLOAT:
-                column.append(numberText(sqlite3_column_double(statement, c)));
-                break;
-            default: {
-                const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, c));
-                const int bytes = sqlite3_column_bytes16(statement, c);
-                column.append(QStringView(text, bytes / 2));
-                break;
-            }
-            }
+            column.append(cellTextAt(statement, c, &buffer));
         }
     }
     const QString reason = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(sqlite));
@@ -384,23 +440,30 @@ qint64 FoodDatabase::rowCount(QString* error) const
 
 bool FoodDatabase::readRecord(qint64 rowid, QStringList* values, QString* error) const
 {
-    QSqlQuery query(connection());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT %1 FROM foods WHERE rowid = ?").arg(fieldNames().join(QStringLiteral(", "))));
-    query.addBindValue(rowid);
-    if (!query.exec()) {
-        return fail(query.lastError().text(), error);
+    sqlite3* sqlite = sqliteHandle();
+    if (!sqlite) {
+        return fail(QStringLiteral("the food table is not open"), error);
     }
-    if (!query.next()) {
-        return fail(query.lastError().isValid() ? query.lastError().text()
-                                                : QStringLiteral("the food record no longer exists"),
-            error);
+    const QByteArray sql
+        = QStringLiteral("SELECT %1 FROM foods WHERE rowid = ?").arg(fieldNames().join(QStringLiteral(", "))).toUtf8();
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(sqlite, sql.constData(), -1, &statement, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_int64(statement, 1, rowid);
+        rc = sqlite3_step(statement);
     }
-    values->clear();
-    for (int f = 0; f < FieldCount; ++f) {
-        values->append(cellText(query.value(f)));
+    if (rc == SQLITE_ROW) {
+        values->clear();
+        QString buffer;
+        for (int f = 0; f < FieldCount; ++f) {
+            values->append(cellTextAt(statement, f, &buffer).toString());
+        }
     }
-    return true;
+    const QString reason = rc == SQLITE_ROW ? QString()
+        : rc == SQLITE_DONE                 ? QStringLiteral("the food record no longer exists")
+                                            : QString::fromUtf8(sqlite3_errmsg(sqlite));
+    sqlite3_finalize(statement);
+    return reason.isEmpty() || fail(reason, error);
 }
 
 bool FoodDatabase::nutrientsOf(
@@ -433,31 +496,71 @@ bool FoodDatabase::nutrientsOf(
     return true;
 }
 
-bool FoodDatabase::updateRecord(qint64 rowid, const QStringList& values, QString* error)
+bool FoodDatabase::writeShownRecord(
+    qint64 rowid, const QString& shownName, const std::function<bool(QString*)>& write, QString* error)
 {
     QSqlDatabase db = connection();
-    if (!db.transaction()) {
-        return fail(db.lastError().text(), error);
-    }
     QSqlQuery query(db);
-    QStringList assignments;
-    for (const QString& field : fieldNames()) {
-        assignments.append(field + QStringLiteral(" = ?"));
+    // An immediate transaction takes the write lock before the check, so nothing can come
+    // between the check and the write.
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        return fail(query.lastError().text(), error);
     }
-    query.prepare(QStringLiteral("UPDATE foods SET %1 WHERE rowid = %2").arg(assignments.join(QStringLiteral(", "))).arg(rowid));
     QString reason;
-    // A record that another program removed meanwhile changes no row: that edit did not land.
-    if (bindAndRun(query, values, &reason) && query.numRowsAffected() != 1) {
-        reason = QStringLiteral("the food is no longer in the table");
-    }
-    if (!reason.isEmpty() || !db.commit()) {
-        if (reason.isEmpty()) {
-            reason = db.lastError().text();
+    query.prepare(QStringLiteral("SELECT CAST(FOOD AS BLOB) FROM foods WHERE rowid = ?"));
+    query.addBindValue(rowid);
+    if (!query.exec()) {
+        reason = query.lastError().text();
+    } else if (!query.next()) {
+        reason = query.lastError().isValid() ? query.lastError().text() : QStringLiteral("the food is no longer in the table");
+    } else {
+        QString buffer;
+        const QByteArray stored = query.value(0).toByteArray();
+        if (storedText(stored, &buffer) != shownName) {
+            reason = QStringLiteral("the food is no longer in the table");
         }
-        db.rollback();
+    }
+    query.finish();
+    if (reason.isEmpty()) {
+        write(&reason);
+    }
+    if (reason.isEmpty() && !query.exec(QStringLiteral("COMMIT"))) {
+        reason = query.lastError().text();
+    }
+    if (!reason.isEmpty()) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         return fail(reason, error);
     }
     return true;
+}
+
+bool FoodDatabase::updateFields(qint64 rowid, const QString& shownName, const FieldChanges& changes, QString* error)
+{
+    if (changes.empty()) {
+        return true;
+    }
+    return writeShownRecord(
+        rowid, shownName,
+        [&](QString* reason) {
+            QStringList assignments;
+            for (const auto& change : changes) {
+                assignments.append(fieldNames().at(change.first) + QStringLiteral(" = ?"));
+            }
+            QSqlQuery query(connection());
+            query.prepare(
+                QStringLiteral("UPDATE foods SET %1 WHERE rowid = ?").arg(assignments.join(QStringLiteral(", "))));
+            for (const auto& change : changes) {
+                query.addBindValue(storedValue(change.first, change.second));
+            }
+            query.addBindValue(rowid);
+            if (!query.exec()) {
+                *reason = query.lastError().text();
+            } else if (query.numRowsAffected() != 1) {
+                *reason = QStringLiteral("the food is no longer in the table");
+            }
+            return reason->isEmpty();
+        },
+        error);
 }
 
 bool FoodDatabase::insertRecord(const QStringList& values, qint64* rowid, QString* error)
@@ -486,24 +589,47 @@ bool FoodDatabase::insertRecord(const QStringList& values, qint64* rowid, QStrin
     return true;
 }
 
-bool FoodDatabase::deleteRecord(qint64 rowid, QString* error)
+bool FoodDatabase::deleteRecord(qint64 rowid, const QString& shownName, QString* error)
 {
-    QSqlDatabase db = connection();
-    if (!db.transaction()) {
-        return fail(db.lastError().text(), error);
+    return writeShownRecord(
+        rowid, shownName,
+        [&](QString* reason) {
+            QSqlQuery query(connection());
+            query.prepare(QStringLiteral("DELETE FROM foods WHERE rowid = ?"));
+            query.addBindValue(rowid);
+            if (!query.exec()) {
+                *reason = query.lastError().text();
+            } else if (query.numRowsAffected() != 1) {
+                *reason = QStringLiteral("the food is no longer in the table");
+            }
+            return reason->isEmpty();
+        },
+        error);
+}
+
+QStringView FoodDatabase::storedText(QByteArrayView bytes, QString* buffer)
+{
+    // Resizing keeps the buffer's storage, so a million cells allocate almost nothing.
+    buffer->resize(bytes.size());
+    QChar* begin = buffer->data();
+    QChar* end;
+    if (bytes.isValidUtf8()) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        end = decoder.appendToBuffer(begin, bytes);
+    } else {
+        end = TextFile::appendWindows1252(begin, bytes);
     }
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("DELETE FROM foods WHERE rowid = ?"));
-    query.addBindValue(rowid);
-    const bool ran = query.exec();
-    if (!ran || query.numRowsAffected() != 1 || !db.commit()) {
-        const QString reason = !ran ? query.lastError().text()
-            : query.numRowsAffected() != 1 ? QStringLiteral("the food is no longer in the table")
-                                           : db.lastError().text();
-        db.rollback();
-        return fail(reason, error);
+    buffer->resize(end - begin);
+    return *buffer;
+}
+
+QByteArray FoodDatabase::windows1252Bytes(const QString& name)
+{
+    QByteArray bytes;
+    if (!TextFile::toWindows1252(name, &bytes) || bytes.isValidUtf8()) {
+        return QByteArray();
     }
-    return true;
+    return bytes;
 }
 
 QString FoodDatabase::cellText(const QVariant& value)

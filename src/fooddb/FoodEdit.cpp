@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -79,6 +80,8 @@ FoodEdit::FoodEdit(SharedState& state, FoodDatabase& database, QWidget* parent)
         caption->setObjectName(name + QStringLiteral("_Caption"));
         auto* edit = new QLineEdit(this);
         edit->setObjectName(name);
+        // A field holds the whole stored text: a cut text would be written back as a change.
+        edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setFixedWidth(twips(place.width));
         edit->setMinimumHeight(twips(375));
         caption->setBuddy(edit);
@@ -166,7 +169,7 @@ FoodEdit::~FoodEdit() = default;
 void FoodEdit::Form_Load()
 {
     QString error;
-    if (!m_database.isOpen() && !m_database.open(m_state.FoodDatabasePath, &error)) {
+    if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
         showNoRecord();
         m_addFood->setEnabled(false);
         Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
@@ -212,6 +215,7 @@ void FoodEdit::showRecord(qsizetype record)
         // A record that cannot be read takes no typing: its values would overwrite what is there.
         edit->setEnabled(read);
     }
+    m_shown = fieldValues();
     if (!read) {
         Prompt::error(this, QStringLiteral("The food record cannot be read.\n%1").arg(error));
     }
@@ -221,6 +225,7 @@ void FoodEdit::showNoRecord()
 {
     m_current = -1;
     m_stored.clear();
+    m_shown.clear();
     for (QLineEdit* edit : m_fields) {
         edit->clear();
         edit->setEnabled(false);
@@ -232,22 +237,33 @@ bool FoodEdit::saveCurrent()
     if (m_current < 0 || !m_fields.front()->isEnabled()) {
         return true;
     }
+    // Only the fields the user changed are written: a field another program changed meanwhile
+    // keeps its value, and a record merely looked at is never written.
     const QStringList values = fieldValues();
-    if (values == m_stored) {
+    FoodDatabase::FieldChanges changes;
+    for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+        if (values.at(f) != m_shown.value(f)) {
+            changes.emplace_back(static_cast<FoodDatabase::Field>(f), values.at(f));
+        }
+    }
+    if (changes.empty()) {
         return true;
     }
     const qint64 rowid = m_records.rowid(m_current);
+    const QString shownName = m_stored.value(FoodDatabase::FOOD);
     QString error;
-    if (!m_database.updateRecord(rowid, values, &error)) {
-        const QString name = m_stored.value(FoodDatabase::FOOD).isEmpty() ? values.value(FoodDatabase::FOOD)
-                                                                          : m_stored.value(FoodDatabase::FOOD);
+    if (!m_database.updateFields(rowid, shownName, changes, &error)) {
+        const QString name = shownName.isEmpty() ? values.value(FoodDatabase::FOOD) : shownName;
         Prompt::error(this,
             QStringLiteral("The change to the food \"%1\" could not be saved; the food table still holds the "
                            "record as it was, and what you typed stays in the fields.\n%2")
                 .arg(name, error));
         return false;
     }
-    m_stored = values;
+    for (const auto& [field, value] : changes) {
+        m_stored[field] = value;
+    }
+    m_shown = values;
     m_records.rename(m_current, values.value(FoodDatabase::FOOD));
     if (rowid == m_blankRowid) {
         m_blankRowid = -1;
@@ -263,7 +279,7 @@ bool FoodEdit::leaveCurrent()
     const qint64 rowid = m_records.rowid(m_current);
     if (rowid == m_blankRowid && allEmpty(fieldValues())) {
         QString error;
-        if (!m_database.deleteRecord(rowid, &error)) {
+        if (!m_database.deleteRecord(rowid, QString(), &error)) {
             Prompt::error(this, QStringLiteral("The empty new food could not be removed again.\n%1").arg(error));
             return false;
         }
@@ -343,6 +359,7 @@ void FoodEdit::AddFood_Click()
         edit->clear();
         edit->setEnabled(true);
     }
+    m_shown = fieldValues();
     food->setFocus();
 }
 
@@ -360,7 +377,7 @@ void FoodEdit::DeleteFood_Click()
     }
     const qint64 rowid = m_records.rowid(m_current);
     QString error;
-    if (!m_database.deleteRecord(rowid, &error)) {
+    if (!m_database.deleteRecord(rowid, name, &error)) {
         Prompt::error(this, QStringLiteral("The food \"%1\" could not be deleted.\n%2").arg(name, error));
         return;
     }

@@ -64,8 +64,10 @@ private:
     FoodNameIndex m_records;
     bool m_loaded = false;
     qsizetype m_current = -1;
-    // The current record as the table holds it.
+    // The current record as the table held it when it was shown, or as last written.
     QStringList m_stored;
+    // The fields' texts as shown, to tell which fields the user changed.
+    QStringList m_shown;
     // The record made by Add, while it has never held anything.
     qint64 m_blankRowid = -1;
 

@@ -115,7 +115,7 @@ void GridView::Form_Load(bool sortedByName)
     for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
         command->setEnabled(false);
     }
-    if (!m_database.isOpen() && !m_database.open(m_state.FoodDatabasePath, &error)) {
+    if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
         m_model->clear();
         Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
         return;

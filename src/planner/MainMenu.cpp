@@ -292,7 +292,7 @@ void MainMenu::FillFoodList()
 {
     m_foodList->clear();
     QString error;
-    if (!m_foods.isOpen() && !m_foods.open(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
         Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
         return;
     }
@@ -544,12 +544,13 @@ void MainMenu::mnuItemCopyFiles_Click()
     window.exec();
 }
 
-// The editor and the grid need the food table; when it could not be opened at start-up they get
-// another chance here, and the message says why when it still fails.
+// The editor and the grid need the food table; when it could not be opened at start-up, or another
+// program has replaced the file since, it is opened afresh here, and the message says why when
+// that fails.
 bool MainMenu::foodTableReady()
 {
     QString error;
-    if (m_foods.isOpen() || m_foods.open(m_state.FoodDatabasePath, &error)) {
+    if (m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
         return true;
     }
     Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));

@@ -203,6 +203,9 @@ void CalculateTotals::CalcTot_Click()
     }
     TotalsResult result;
     {
+        // Each calculation reads the table now at the path, also when another program replaced the
+        // file; one that cannot be opened stops the calculation through the lookup's message.
+        m_foods.ensureOpen(m_state.FoodDatabasePath, nullptr);
         // The lookup holds a read lock on the food table; it is gone before any message shows.
         IndexedFoodLookup lookup(m_foods);
         result = TotalsCalculator::calculate(m_state, sources, lookup);

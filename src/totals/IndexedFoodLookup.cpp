@@ -51,16 +51,19 @@ bool IndexedFoodLookup::beginReading(QString* error)
     m_reading = m_foods.connection().transaction();
     m_query = QSqlQuery(m_foods.connection());
     m_query.setForwardOnly(true);
-    if (!m_query.prepare(QStringLiteral("SELECT %1 FROM foods WHERE FOOD = ? ORDER BY rowid").arg(kNutrientList))) {
+    // Each name is asked for as the program writes it and as the Windows-1252 bytes an older tool
+    // may have stored for it (bound as a blob, cast to text), so both rows count.
+    if (!m_query.prepare(
+            QStringLiteral("SELECT %1 FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid").arg(kNutrientList))) {
         return fail(m_query, error);
     }
     QStringList marks;
     for (int i = 0; i < kBatchSize; ++i) {
-        marks.append(QStringLiteral("?"));
+        marks.append(QStringLiteral("CAST(? AS TEXT)"));
     }
     m_batchQuery = QSqlQuery(m_foods.connection());
     m_batchQuery.setForwardOnly(true);
-    if (!m_batchQuery.prepare(QStringLiteral("SELECT FOOD, %1 FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
+    if (!m_batchQuery.prepare(QStringLiteral("SELECT CAST(FOOD AS BLOB), %1 FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
                                   .arg(kNutrientList, marks.join(QLatin1Char(','))))) {
         return fail(m_batchQuery, error);
     }
@@ -86,6 +89,8 @@ const std::vector<FoodLookup::Nutrients>* IndexedFoodLookup::rowsNamed(const QSt
         return &m_cache.insert(name, std::move(rows)).value();
     }
     m_query.bindValue(0, name);
+    const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
+    m_query.bindValue(1, legacy.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(legacy));
     if (!m_query.exec()) {
         fail(m_query, error);
         return nullptr;
@@ -121,23 +126,38 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
     if (!beginReading(error)) {
         return false;
     }
-    for (qsizetype start = 0; start < wanted.size(); start += kBatchSize) {
-        const QStringList batch = wanted.mid(start, kBatchSize);
+    for (const QString& name : wanted) {
         // Names that match nothing are known too: they add nothing.
-        for (const QString& name : batch) {
-            m_cache.insert(name, {});
+        m_cache.insert(name, {});
+    }
+    // A name whose Windows-1252 bytes differ from its UTF-8 bytes takes two places, always in one
+    // batch, so that its rows still arrive in table order.
+    std::vector<std::vector<QVariant>> batches(1);
+    for (const QString& name : wanted) {
+        const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
+        const std::size_t places = legacy.isEmpty() ? 1 : 2;
+        if (batches.back().size() + places > std::size_t(kBatchSize)) {
+            batches.emplace_back();
         }
+        batches.back().emplace_back(name);
+        if (!legacy.isEmpty()) {
+            batches.back().emplace_back(legacy);
+        }
+    }
+    QString buffer;
+    for (const std::vector<QVariant>& batch : batches) {
         // A short batch is filled up with NULL, which matches no name.
-        for (int i = 0; i < kBatchSize; ++i) {
+        for (std::size_t i = 0; i < std::size_t(kBatchSize); ++i) {
             m_batchQuery.bindValue(
-                i, i < batch.size() ? QVariant(batch.at(i)) : QVariant(QMetaType(QMetaType::QString)));
+                static_cast<int>(i), i < batch.size() ? batch[i] : QVariant(QMetaType(QMetaType::QString)));
         }
         if (!m_batchQuery.exec()) {
             return fail(m_batchQuery, error);
         }
         // Rows arrive in table order, so each name's rows keep that order.
         while (m_batchQuery.next()) {
-            auto target = m_cache.find(FoodDatabase::cellText(m_batchQuery.value(0)));
+            const QByteArray stored = m_batchQuery.value(0).toByteArray();
+            auto target = m_cache.find(FoodDatabase::storedText(stored, &buffer).toString());
             if (target == m_cache.end()) {
                 continue;
             }

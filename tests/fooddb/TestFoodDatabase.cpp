@@ -224,7 +224,7 @@ void TestFoodDatabase::nameOrderFollowsTheIndex()
     GenericOrder(columns[0]).sortPresorted(order);
     QCOMPARE(order, (std::vector<std::uint32_t> { 3, 1, 2, 4, 0 }));
     // Rowids with gaps are found by search.
-    QVERIFY(foods.deleteRecord(rowids[1], &error));
+    QVERIFY(foods.deleteRecord(rowids[1], columns[0].at(1).toString(), &error));
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error));
     QVERIFY(foods.readNameOrder(rowids, &order, &error));
     GenericOrder(columns[0]).sortPresorted(order);
@@ -241,8 +241,9 @@ void TestFoodDatabase::writesAreTransactions()
     std::vector<TextColumn> columns;
     std::vector<qint64> rowids;
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error));
-    QStringList record { QStringLiteral("Green apple"), QStringLiteral("1 small"), QStringLiteral("12.5g") };
-    QVERIFY2(foods.updateRecord(rowids[0], record, &error), qPrintable(error));
+    const FoodDatabase::FieldChanges record { { FoodDatabase::FOOD, QStringLiteral("Green apple") },
+        { FoodDatabase::SERVING_UN, QStringLiteral("1 small") }, { FoodDatabase::CALORIES, QStringLiteral("12.5g") } };
+    QVERIFY2(foods.updateFields(rowids[0], QStringLiteral("Apple"), record, &error), qPrintable(error));
     qint64 added = 0;
     QVERIFY(foods.insertRecord({ QStringLiteral("Pear") }, &added, &error));
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::CALORIES }, &columns, &rowids, &error));
@@ -250,12 +251,12 @@ void TestFoodDatabase::writesAreTransactions()
     QCOMPARE(columns[1].at(0), QStringLiteral("12.5g"));
     QCOMPARE(columns[0].at(1), QStringLiteral("Pear"));
     QCOMPARE(rowids[1], added);
-    QVERIFY(foods.deleteRecord(added, &error));
+    QVERIFY(foods.deleteRecord(added, QStringLiteral("Pear"), &error));
     QCOMPARE(foods.rowCount(&error), 1);
     // A record that is gone (another program deleted it) is not reported as saved.
-    QVERIFY(!foods.updateRecord(added, record, &error));
+    QVERIFY(!foods.updateFields(added, QStringLiteral("Pear"), record, &error));
     QVERIFY2(error.contains(QStringLiteral("no longer")), qPrintable(error));
-    QVERIFY(!foods.deleteRecord(added, &error));
+    QVERIFY(!foods.deleteRecord(added, QStringLiteral("Pear"), &error));
     QCOMPARE(foods.rowCount(&error), 1);
 }
 

@@ -67,8 +67,12 @@ int runChild(const QString& folder)
         PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), planOf(generation), &error);
         TextFile::writeLines(state.perUserFile(QStringLiteral("TotalsReport")), reportOf(generation), &error);
         const QStringList record { QStringLiteral("Edited food"), QStringLiteral("1 cup"), QString::number(generation) };
+        const FoodDatabase::FieldChanges changes { { FoodDatabase::FOOD, record[0] },
+            { FoodDatabase::SERVING_UN, record[1] }, { FoodDatabase::CALORIES, record[2] } };
+        QStringList shown;
         qint64 added = 0;
-        if (foods.updateRecord(1, record, &error) && foods.insertRecord(record, &added, &error)) {
+        if (foods.readRecord(1, &shown, &error) && foods.updateFields(1, shown[0], changes, &error)
+            && foods.insertRecord(record, &added, &error)) {
             std::printf("committed %d\n", generation);
             std::fflush(stdout);
         }

@@ -246,6 +246,7 @@ void TestUnwritablePlaces::editingAFood()
     }
     QVERIFY(place.lock());
     SharedState state = m_folder->state();
+    state.FoodDatabasePath = database;
     FoodDatabase foods;
     QString error;
     QVERIFY2(foods.open(database, &error), qPrintable(error));
