@@ -5,6 +5,7 @@
 #include "fooddb/FoodPropertiesModel.h"
 #include "fooddb/GridView.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
 #include <memory>
 
 class TestFoodEdit : public QObject
@@ -43,8 +45,15 @@ private slots:
     void closeWithUnsavedChangeAsks();
     void viewAllShowsTableOrderWithPendingChange();
     void quickHelpOpensModally();
+    void anotherProgramMeanwhile_data();
+    void anotherProgramMeanwhile();
+    void browsingWritesNothing();
+    void typedOverflowStoredAsLargestNumber_data();
+    void typedOverflowStoredAsLargestNumber();
 
 private:
+    // Runs SQL on the food table through a connection of its own, as another program would.
+    void otherProgram(const QString& sql) const;
     void open();
     void openOn(const QStringList& csvRows);
     void press(const QString& action);
@@ -603,6 +612,142 @@ void TestFoodEdit::quickHelpOpensModally()
     QTest::mouseClick(button("PlatewellHelp"), Qt::LeftButton);
     QCOMPARE(opened, QStringLiteral("PlatewellHelp"));
     QVERIFY(m_window->isVisible());
+}
+
+void TestFoodEdit::otherProgram(const QString& sql) const
+{
+    const QString name = QStringLiteral("another program");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_folder->databasePath());
+        QVERIFY(db.open());
+        for (const QString& statement : sql.split(u';', Qt::SkipEmptyParts)) {
+            QSqlQuery query(db);
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Another program changes the table while the editor shows a food; then the user edits Calories
+// and moves on, or deletes the food. Only what the user changed is written, and only onto the
+// food that was shown.
+void TestFoodEdit::anotherProgramMeanwhile_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QStringList>("rowAfter");
+    const QString kiwi = QStringLiteral("DELETE FROM foods WHERE FOOD = 'Rye bread';"
+                                        "INSERT INTO foods (FOOD, SERVING_UN, CALORIES) VALUES ('Kiwi', '1 fruit', 42)");
+    QTest::newRow("serving unit changed, calories typed")
+        << "Milk" << "UPDATE foods SET SERVING_UN = '2 cups' WHERE FOOD = 'Milk'" << "edit" << false
+        << QStringList { "Milk", "2 cups", "1039", "12", "2.4", "12", "12", "", "", "" };
+    QTest::newRow("last food replaced under its rowid, edited")
+        << "Rye bread" << kiwi << "edit" << true << QStringList { "Kiwi", "1 fruit", "42", "", "", "", "", "", "", "" };
+    QTest::newRow("last food replaced under its rowid, deleted")
+        << "Rye bread" << kiwi << "delete" << true << QStringList { "Kiwi", "1 fruit", "42", "", "", "", "", "", "", "" };
+    QTest::newRow("food deleted, edited") << "Milk" << "DELETE FROM foods WHERE FOOD = 'Milk'" << "edit" << true
+                                          << QStringList();
+    // Crème brûlée as a Windows CSV imported with the sqlite3 tool leaves it.
+    QTest::newRow("name stored as Windows-1252, edited")
+        << QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65")
+        << "UPDATE foods SET FOOD = CAST(x'4372e86d65206272fb6ce965' AS TEXT) WHERE FOOD = 'Milk'" << "edit" << false
+        << QStringList { QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65"), "1 cup", "1039", "12", "2.4", "12",
+               "12", "", "", "" };
+}
+
+void TestFoodEdit::anotherProgramMeanwhile()
+{
+    QFETCH(QString, shown);
+    QFETCH(QString, sql);
+    QFETCH(QString, action);
+    QFETCH(bool, refused);
+    QFETCH(QStringList, rowAfter);
+    const bool renamesShownFood = sql.contains(QStringLiteral("CAST"));
+    if (renamesShownFood) {
+        otherProgram(sql);
+    }
+    open();
+    while (shownFood() != shown && m_window->currentRecord() + 1 < m_window->recordCount()) {
+        press("next");
+    }
+    QCOMPARE(shownFood(), shown);
+    const qsizetype record = m_window->currentRecord();
+    if (!renamesShownFood) {
+        otherProgram(sql);
+    }
+    Prompt::clearShown();
+    if (action == QLatin1String("edit")) {
+        typeAtEnd(field(FoodDatabase::CALORIES), QStringLiteral("9"));
+        press(record == 0 ? "next" : "first");
+    } else {
+        Prompt::queueAnswer(true);
+        press("delete");
+    }
+    const QList<Prompt::Shown> shownPrompts = Prompt::shown();
+    const bool told = std::any_of(shownPrompts.begin(), shownPrompts.end(),
+        [](const Prompt::Shown& prompt) { return prompt.text.contains(QStringLiteral("no longer in the table")); });
+    QCOMPARE(told, refused);
+    if (refused) {
+        // Nothing moved and what was typed is still there.
+        QCOMPARE(m_window->currentRecord(), record);
+        QCOMPARE(shownFood(), shown);
+    }
+    const QList<QStringList> stored = storedFoods();
+    if (rowAfter.isEmpty()) {
+        QCOMPARE(stored.size(), starterNames.size() - 1);
+    } else {
+        QVERIFY(stored.contains(rowAfter));
+    }
+}
+
+// A record the user only looks at is never written, whatever it holds: a name far longer than a
+// line edit's default limit stays whole in the field and in the file.
+void TestFoodEdit::browsingWritesNothing()
+{
+    const QString longName = QString(40000, u'x') + QStringLiteral("Apple");
+    otherProgram(QStringLiteral("UPDATE foods SET FOOD = '%1' WHERE FOOD = 'Milk'").arg(longName));
+    otherProgram(QStringLiteral("UPDATE foods SET CALORIES = CAST(x'31ff' AS TEXT) WHERE FOOD = 'Tomato Soup'"));
+    QFile file(m_folder->databasePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    open();
+    press("next");
+    QCOMPARE(field(FoodDatabase::FOOD)->text(), longName);
+    for (int r = 0; r < starterNames.size(); ++r) {
+        press("next");
+    }
+    press("first");
+    m_window->close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == before);
+}
+
+void TestFoodEdit::typedOverflowStoredAsLargestNumber_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("too large") << "1e400" << "1.7976931348623157e+308";
+    QTest::newRow("too large, negative, with blanks") << " -1E400 " << "-1.7976931348623157e+308";
+    QTest::newRow("plus sign and fraction") << "+12345.5e999" << "1.7976931348623157e+308";
+    QTest::newRow("text after the number stays text") << "1e400 kcal" << "1e400 kcal";
+    QTest::newRow("largest finite stays") << "1.7976931348623157e308" << "1.7976931348623157e+308";
+}
+
+void TestFoodEdit::typedOverflowStoredAsLargestNumber()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    open();
+    field(FoodDatabase::CALORIES)->setText(typed);
+    press("next");
+    QCOMPARE(storedFoods().at(0).at(FoodDatabase::CALORIES), stored);
+    press("first");
+    QCOMPARE(field(FoodDatabase::CALORIES)->text(), stored);
 }
 
 QTEST_MAIN(TestFoodEdit)

@@ -6,6 +6,7 @@
 #include "fooddb/FoodDatabase.h"
 #include "fooddb/FoodNameIndex.h"
 #include "fooddb/FoodPropertiesModel.h"
+#include "totals/FullScanFoodLookup.h"
 #include "totals/IndexedFoodLookup.h"
 #include "totals/PeriodFile.h"
 #include "totals/TotalsCalculator.h"
@@ -58,6 +59,7 @@ private slots:
     void searchTexts();
     void userNames_data();
     void userNames();
+    void namesStoredAsWindows1252();
 
 private:
     TotalsResult totalsOfDaily(const QByteArray& content, qint64* milliseconds = nullptr);
@@ -299,6 +301,44 @@ void TestHostileInput::userNames()
     QString reason;
     QCOMPARE(UserName::isUsable(name, &reason), usable);
     QCOMPARE(reason.isEmpty(), usable);
+}
+
+// A name stored as Windows-1252 bytes, as a Windows CSV imported with the sqlite3 tool leaves it,
+// is shown decoded and counted by the name it shows, before and after the plan is saved and loaded.
+void TestHostileInput::namesStoredAsWindows1252()
+{
+    const QString name = QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65");
+    FoodDatabase foods;
+    QString error;
+    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QSqlQuery query(foods.connection());
+    QVERIFY(query.exec(QStringLiteral("INSERT INTO foods (FOOD, CALORIES) VALUES "
+                                      "(CAST(x'4372e86d65206272fb6ce965' AS TEXT), 300), ('%1', 1)")
+                           .arg(name)));
+    std::vector<TextColumn> columns;
+    QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, nullptr, &error));
+    QCOMPARE(columns[0].at(3), name);
+
+    SharedState state = m_folder->state();
+    state.mealPlan.tables[MealPlan::Lunch].add(name, QStringLiteral(" 2"));
+    QString saveError;
+    QVERIFY2(PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), state.mealPlan, &saveError),
+        qPrintable(saveError));
+    MealPlan loaded;
+    QVERIFY(PeriodFile::load(state.perUserFile(QStringLiteral("Daily")), &loaded, nullptr, &error));
+    QCOMPARE(loaded, state.mealPlan);
+    TotalsSources sources;
+    sources.active = true;
+    sources.periods[0] = true;
+    IndexedFoodLookup indexed(foods);
+    FullScanFoodLookup scanned;
+    QVERIFY(scanned.load(foods, &error));
+    for (FoodLookup* lookup : std::initializer_list<FoodLookup*> { &indexed, &scanned }) {
+        const TotalsResult result = TotalsCalculator::calculate(state, sources, *lookup);
+        QCOMPARE(result.rows.size(), std::size_t(3));
+        QCOMPARE(result.rows[0].values[TotalsRow::Calories], 602.0);
+        QCOMPARE(result.rows[1].values[TotalsRow::Calories], 602.0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestHostileInput)

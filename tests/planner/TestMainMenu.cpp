@@ -3,6 +3,7 @@
 #include "planner/FoodListModel.h"
 #include "planner/MainMenu.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,8 +11,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTest>
 
+#include <cstdio>
 #include <memory>
 
 class TestMainMenu : public QObject
@@ -33,6 +36,7 @@ private slots:
     void mealHoldsAtMostHundred();
     void refreshShowsChangedTable();
     void brokenTableGivesMessageAndEmptyList();
+    void replacedFoodTableIsReopened();
 
 private:
     void open();
@@ -296,6 +300,48 @@ void TestMainMenu::brokenTableGivesMessageAndEmptyList()
     QFile check(m_folder->databasePath());
     QVERIFY(check.open(QIODevice::ReadOnly));
     QCOMPARE(check.readAll(), QByteArray("not a database"));
+}
+
+// Another program renames a different food table over foods.db while Platewell runs, as a restore
+// or a sync tool does. The food list, the editor and the totals then all use the new file.
+void TestMainMenu::replacedFoodTableIsReopened()
+{
+    open();
+    TestFolder other;
+    other.createFoods({ foodRow(QStringLiteral("Kiwi"), QStringLiteral("1 fruit"), { QStringLiteral("42") }) });
+    QCOMPARE(std::rename(QFile::encodeName(other.databasePath()).constData(),
+                 QFile::encodeName(m_folder->databasePath()).constData()),
+        0);
+    Prompt::clearShown();
+
+    QTest::mouseClick(button("LoadFoodList"), Qt::LeftButton);
+    auto* list = m_window->findChild<QListView*>(QStringLiteral("List1"));
+    QCOMPARE(list->model()->rowCount(), 1);
+    QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("Kiwi"));
+
+    whenModal([](QWidget* editor) {
+        editor->findChild<QLineEdit*>(QStringLiteral("CALORIES"))->setText(QStringLiteral("43"));
+        editor->close();
+    });
+    QTest::mouseClick(button("EditFoodList"), Qt::LeftButton);
+    QVERIFY2(Prompt::shown().isEmpty(), qPrintable(Prompt::shown().value(0).text));
+    FoodDatabase check;
+    QString error;
+    QVERIFY2(check.open(m_folder->databasePath(), &error), qPrintable(error));
+    QStringList record;
+    QVERIFY(check.readRecord(1, &record, &error));
+    QCOMPARE(record.mid(0, 3), (QStringList { "Kiwi", "1 fruit", "43" }));
+
+    m_state.mealPlan.tables[MealPlan::Lunch].add(QStringLiteral("Kiwi"), QStringLiteral(" 2"));
+    QString calories;
+    whenModal([&calories](QWidget* totals) {
+        totals->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+        QTest::mouseClick(totals->findChild<QPushButton*>(QStringLiteral("CalcTot")), Qt::LeftButton);
+        calories = totals->findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"))->item(1, 1)->text();
+        totals->close();
+    });
+    QTest::mouseClick(button("Command9"), Qt::LeftButton);
+    QCOMPARE(calories, QStringLiteral("86"));
 }
 
 QTEST_MAIN(TestMainMenu)
