@@ -4,13 +4,19 @@
 #include "app/Prompt.h"
 #include "app/SharedState.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <climits>
 #include <limits>
+
+#include <unistd.h>
 
 UserName::UserName(SharedState& state, QPushButton* userNameButton, QWidget* parent)
     : QDialog(parent)
@@ -51,7 +57,19 @@ UserName::UserName(SharedState& state, QPushButton* userNameButton, QWidget* par
     m_text1->setFocus();
 }
 
-bool UserName::isUsable(const QString& name, QString* reason)
+namespace {
+
+// The longest file name, in bytes, that the folder holding the per-user files takes.
+qsizetype fileNameLimit(const SharedState& state)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(state.DataFolder).absolutePath());
+    const long limit = ::pathconf(folder.constData(), _PC_NAME_MAX);
+    return limit > 0 ? limit : NAME_MAX;
+}
+
+} // namespace
+
+bool UserName::isUsable(const SharedState& state, const QString& name, QString* reason)
 {
     const QString key = Module1::StripSpaces(name);
     for (const QChar ch : key) {
@@ -70,6 +88,23 @@ bool UserName::isUsable(const QString& name, QString* reason)
             return false;
         }
     }
+    SharedState named = state;
+    named.CurrentUserName = name;
+    qsizetype longest = 0;
+    for (const QString& suffix : Periods::copySuffixes()) {
+        longest = std::max(longest, QFile::encodeName(QFileInfo(named.perUserFile(suffix)).fileName()).size());
+    }
+    const qsizetype limit = fileNameLimit(state);
+    if (longest > limit) {
+        if (reason) {
+            *reason = QStringLiteral("This user name is too long: it forms the names of your plan files, and the "
+                                     "longest of them would take %1 bytes where a file name may take %2. Please "
+                                     "type a shorter name.")
+                          .arg(longest)
+                          .arg(limit);
+        }
+        return false;
+    }
     return true;
 }
 
@@ -77,7 +112,7 @@ void UserName::Command1_Click()
 {
     const QString name = m_text1->text();
     QString reason;
-    if (!isUsable(name, &reason)) {
+    if (!isUsable(m_state, name, &reason)) {
         Prompt::error(this, reason);
         return;
     }

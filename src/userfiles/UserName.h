@@ -17,10 +17,11 @@ public:
     // `userNameButton` may be null when no button shows the name.
     UserName(SharedState& state, QPushButton* userNameButton, QWidget* parent = nullptr);
 
-    // Whether the name can form file names: its file key may not hold "/", "\" or a control
-    // character other than the tab, since those would lead a file out of its folder or cannot
-    // stand in a file name. Otherwise `reason` says why.
-    static bool isUsable(const QString& name, QString* reason);
+    // Whether the name can form file names beside `state`'s data folder: its file key may not hold
+    // "/", "\" or a control character other than the tab, since those would lead a file out of its
+    // folder or cannot stand in a file name, and the longest per-user file name it forms must fit
+    // the file system's limit for a file name. Otherwise `reason` says why.
+    static bool isUsable(const SharedState& state, const QString& name, QString* reason);
 
 public slots:
     void Command1_Click();

@@ -281,7 +281,12 @@ void TestHostileInput::userNames_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("usable");
-    QTest::newRow("a megabyte") << QString(1024 * 1024, QLatin1Char('a')) << true;
+    // The longest file a name forms is "Tamo<key>foodpropertytable.txt", whose name may take 255 bytes.
+    QTest::newRow("a megabyte") << QString(1024 * 1024, QLatin1Char('a')) << false;
+    QTest::newRow("longest file name just fits") << QString(230, QLatin1Char('a')) << true;
+    QTest::newRow("one byte too many") << QString(231, QLatin1Char('a')) << false;
+    QTest::newRow("blanks do not count") << QString(230, QLatin1Char('a')) + QString(300, QLatin1Char(' ')) << true;
+    QTest::newRow("bytes count, not characters") << QString(116, QChar(0xe9)) << false;
     QTest::newRow("tab") << "Ann\tLee" << true;
     for (char16_t c = 0; c < 0x20; ++c) {
         if (c != u'\t') {
@@ -299,7 +304,7 @@ void TestHostileInput::userNames()
     QFETCH(QString, name);
     QFETCH(bool, usable);
     QString reason;
-    QCOMPARE(UserName::isUsable(name, &reason), usable);
+    QCOMPARE(UserName::isUsable(m_folder->state(), name, &reason), usable);
     QCOMPARE(reason.isEmpty(), usable);
 }
 

@@ -93,9 +93,10 @@ void TestUserName::applyStoresTheNameAsTyped_data()
                                << "TamoAnn\tLeeDaily.txt";
     QTest::newRow("other punctuation") << "Ann: *?" << false << "Ann: *?"
                                        << "TamoAnn:*?Daily.txt";
-    const QString megabyte(1024 * 1024, QLatin1Char('a'));
-    QTest::newRow("a megabyte, not cut short") << megabyte << false << megabyte
-                                               << QStringLiteral("Tamo") + megabyte + QStringLiteral("Daily.txt");
+    // The longest name whose files' names all fit in 255 bytes.
+    const QString longest(230, QLatin1Char('a'));
+    QTest::newRow("longest, not cut short") << longest << false << longest
+                                            << QStringLiteral("Tamo") + longest + QStringLiteral("Daily.txt");
 }
 
 void TestUserName::applyStoresTheNameAsTyped()
@@ -154,6 +155,8 @@ void TestUserName::refusesNamesThatBreakFileNames_data()
     QTest::newRow("escape") << "Ann\x1b";
     QTest::newRow("C1 control") << QString("Ann") + QChar(0x85);
     QTest::newRow("delete") << "Ann\x7f";
+    QTest::newRow("too long for a file name") << QString(300, QLatin1Char('a'));
+    QTest::newRow("a megabyte, not cut short in the box") << QString(1024 * 1024, QLatin1Char('a'));
 }
 
 void TestUserName::refusesNamesThatBreakFileNames()
