@@ -2,8 +2,8 @@
 
 // Food tables for the benchmarks: the starter table, or generated tables of realistic shape.
 
-#include "app/PlatewellFolder.h"
-#include "fooddb/FoodDatabase.h"
+#include "core/PlatewellFolder.h"
+#include "core/FoodDatabase.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,14 +8,14 @@
 // environment variable PLATEWELL_BENCH_KEEP set to a folder, generated tables are kept there and
 // reused by later runs.
 
-#include "app/PlatewellFolder.h"
-#include "app/Prompt.h"
-#include "app/SharedState.h"
-#include "fooddb/CsvReader.h"
-#include "fooddb/FoodDatabase.h"
-#include "fooddb/FoodEdit.h"
-#include "fooddb/FoodPropertiesModel.h"
-#include "fooddb/GridView.h"
+#include "core/PlatewellFolder.h"
+#include "gui/common/Prompt.h"
+#include "core/SharedState.h"
+#include "core/CsvReader.h"
+#include "core/FoodDatabase.h"
+#include "gui/fooddb/FoodEdit.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
+#include "gui/fooddb/GridView.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,12 +4,12 @@
 // is the peak beyond what the process held before it started.
 
 #include "BenchFoods.h"
-#include "app/PlatewellFolder.h"
-#include "app/SharedState.h"
-#include "fooddb/FoodDatabase.h"
-#include "totals/IndexedFoodLookup.h"
-#include "totals/PeriodFile.h"
-#include "totals/TotalsCalculator.h"
+#include "core/PlatewellFolder.h"
+#include "core/SharedState.h"
+#include "core/FoodDatabase.h"
+#include "core/IndexedFoodLookup.h"
+#include "core/PeriodFile.h"
+#include "core/TotalsCalculator.h"
 
 #include <QCoreApplication>
 #include <QDir>

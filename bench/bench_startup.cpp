@@ -2,9 +2,9 @@
 // 1,000,000 foods. Each run is a fresh child process, as a real start would be.
 
 #include "BenchFoods.h"
-#include "app/SharedState.h"
-#include "planner/FoodListModel.h"
-#include "planner/MainMenu.h"
+#include "core/SharedState.h"
+#include "gui/planner/FoodListModel.h"
+#include "gui/planner/MainMenu.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,14 +3,14 @@
 // index and through the plain full scan, and the time to open the totals window.
 
 #include "BenchFoods.h"
-#include "app/PlatewellFolder.h"
-#include "app/SharedState.h"
-#include "app/TextFile.h"
-#include "fooddb/FoodDatabase.h"
-#include "totals/CalculateTotals.h"
-#include "totals/FullScanFoodLookup.h"
-#include "totals/IndexedFoodLookup.h"
-#include "totals/TotalsCalculator.h"
+#include "core/PlatewellFolder.h"
+#include "core/SharedState.h"
+#include "core/TextFile.h"
+#include "core/FoodDatabase.h"
+#include "gui/totals/CalculateTotals.h"
+#include "FullScanFoodLookup.h"
+#include "core/IndexedFoodLookup.h"
+#include "core/TotalsCalculator.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -4,7 +4,7 @@
 //
 //     docgen MANUAL.md FOODS.csv OUTPUT_FOLDER
 
-#include "fooddb/CsvReader.h"
+#include "core/CsvReader.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

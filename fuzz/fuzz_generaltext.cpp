@@ -2,7 +2,7 @@
 // number rounded to 15 significant digits.
 
 #include "FuzzSupport.h"
-#include "app/NumberText.h"
+#include "core/NumberText.h"
 
 #include <QLocale>
 

@@ -2,7 +2,7 @@
 // text holds no line end of its own beyond those.
 
 #include "FuzzSupport.h"
-#include "info/DocumentText.h"
+#include "core/DocumentText.h"
 
 #include <QFile>
 #include <QTemporaryFile>

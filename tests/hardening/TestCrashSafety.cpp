@@ -3,11 +3,11 @@
 // the food table is sound and holds every edit that was reported committed.
 
 #include "TestSupport.h"
-#include "app/NumberText.h"
-#include "app/SharedState.h"
-#include "app/TextFile.h"
-#include "fooddb/FoodDatabase.h"
-#include "totals/PeriodFile.h"
+#include "core/NumberText.h"
+#include "core/SharedState.h"
+#include "core/TextFile.h"
+#include "core/FoodDatabase.h"
+#include "core/PeriodFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,15 +2,15 @@
 // table files and user names. Nothing may crash, hang or change a stored file.
 
 #include "TestSupport.h"
-#include "app/NumberText.h"
-#include "fooddb/FoodDatabase.h"
-#include "fooddb/FoodNameIndex.h"
-#include "fooddb/FoodPropertiesModel.h"
-#include "totals/FullScanFoodLookup.h"
-#include "totals/IndexedFoodLookup.h"
-#include "totals/PeriodFile.h"
-#include "totals/TotalsCalculator.h"
-#include "userfiles/UserName.h"
+#include "core/NumberText.h"
+#include "core/FoodDatabase.h"
+#include "core/FoodNameIndex.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
+#include "FullScanFoodLookup.h"
+#include "core/IndexedFoodLookup.h"
+#include "core/PeriodFile.h"
+#include "core/TotalsCalculator.h"
+#include "gui/userfiles/UserName.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>

@@ -4,12 +4,12 @@
 
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
-#include "app/Prompt.h"
-#include "fooddb/FoodEdit.h"
-#include "fooddb/GridView.h"
-#include "planner/MainMenu.h"
-#include "totals/CalculateTotals.h"
-#include "userfiles/UserFilesCopy.h"
+#include "gui/common/Prompt.h"
+#include "gui/fooddb/FoodEdit.h"
+#include "gui/fooddb/GridView.h"
+#include "gui/planner/MainMenu.h"
+#include "gui/totals/CalculateTotals.h"
+#include "core/UserFilesCopy.h"
 
 #include <QCheckBox>
 #include <QComboBox>

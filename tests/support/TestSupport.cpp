@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "app/PlatewellFolder.h"
-#include "fooddb/FoodDatabase.h"
+#include "core/PlatewellFolder.h"
+#include "core/FoodDatabase.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,0 +1,141 @@
+#include "core/TotalsCalculator.h"
+
+#include "core/FoodLookup.h"
+#include "core/PeriodFile.h"
+
+#include "core/NumberText.h"
+#include "core/SharedState.h"
+#include "core/TextLineReader.h"
+
+#include <algorithm>
+
+namespace {
+
+using Values = std::array<double, TotalsRow::NutrientCount>;
+
+const QString kFileNotFound = QStringLiteral("File Not Found");
+constexpr std::size_t kLinesPerSlice = 2000;
+
+// Adds every food row named `name`, times `quantity`, to `running`. False when the food table
+// could not be read.
+bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values& running, QString* error)
+{
+    const std::vector<FoodLookup::Nutrients>* rows = lookup.rowsNamed(name, error);
+    if (!rows) {
+        return false;
+    }
+    for (const FoodLookup::Nutrients& row : *rows) {
+        for (std::size_t n = 0; n < row.size(); ++n) {
+            const double product = row[n] * quantity;
+            running[n] += product;
+        }
+        running[TotalsRow::NetCarbs]
+            = (running[TotalsRow::Carbohydrates] - running[TotalsRow::Fiber]) - running[TotalsRow::SugarAlcohols];
+    }
+    return true;
+}
+
+} // namespace
+
+const QStringList& TotalsCalculator::headerTexts()
+{
+    static const QStringList texts { QStringLiteral("Period"), QStringLiteral("Calories"),
+        QStringLiteral("Carbohydrates"), QStringLiteral("Fat"), QStringLiteral("Sugar"), QStringLiteral("Cholesterol"),
+        QStringLiteral("Points"), QStringLiteral("Fiber"), QStringLiteral("Sugar Alcohols"),
+        QStringLiteral("Net Carbs") };
+    return texts;
+}
+
+TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup)
+{
+    TotalsResult result;
+    Values grand {};
+    bool anyData = false;
+    QString error;
+    // Ends the calculation, keeping the rows written so far and adding no "Totals" row.
+    auto stop = [&](const QString& message) {
+        result.stopped = true;
+        result.stopMessage = message;
+        result.stopReason = error;
+        return result;
+    };
+    const QString unreadableTable = QStringLiteral("The food table could not be read: %1");
+
+    if (sources.active) {
+        anyData = true;
+        Values running {};
+        QStringList planned;
+        for (const MealTable& table : state.mealPlan.tables) {
+            for (int i = 1; i <= table.count(); ++i) {
+                planned.append(table.slot(i).FoodName);
+            }
+        }
+        if (!lookup.prefetch(planned, &error)) {
+            return stop(unreadableTable.arg(error));
+        }
+        // Every slot is visited, empty ones too: an empty name matches food rows without a name,
+        // whose values count with quantity 0 like any other match.
+        for (const MealTable& table : state.mealPlan.tables) {
+            for (int i = 1; i < MealTable::SlotCount; ++i) {
+                const MealSlot& slot = table.slot(i);
+                if (!accumulate(lookup, slot.FoodName, TextToNumber(slot.QuantityText), running, &error)) {
+                    return stop(unreadableTable.arg(error));
+                }
+            }
+        }
+        result.rows.push_back({ QStringLiteral("Active"), running });
+        grand = running;
+    }
+
+    const QStringList& periods = Periods::names();
+    for (std::size_t p = 0; p < sources.periods.size(); ++p) {
+        if (!sources.periods[p]) {
+            continue;
+        }
+        const QString& period = periods.at(static_cast<qsizetype>(p));
+        Values running {};
+        // From here on every failure, the food table's included, stops with the one message.
+        TextLineReader reader(state.perUserFile(period));
+        if (!reader.open(&error)) {
+            return stop(kFileNotFound);
+        }
+        // The file is read as a stream, a slice of lines at a time, so that a huge file never
+        // sits in memory, and the names of a slice are fetched from the food table together.
+        QString line;
+        bool more = true;
+        while (more) {
+            std::vector<std::pair<QString, double>> slice;
+            QStringList planned;
+            while (slice.size() < kLinesPerSlice && (more = reader.readLine(&line))) {
+                anyData = true;
+                QStringView group;
+                QStringView food;
+                QStringView quantity;
+                // A line too long to read whole was never written by Save and names no food.
+                if (reader.lineCut() || PeriodFile::splitLine(line, &group, &food, &quantity) < 3) {
+                    continue;
+                }
+                slice.emplace_back(food.toString(), TextToNumber(quantity));
+                planned.append(slice.back().first);
+            }
+            if (reader.failed(&error) || !lookup.prefetch(planned, &error)) {
+                return stop(kFileNotFound);
+            }
+            for (const auto& [food, quantity] : slice) {
+                if (!accumulate(lookup, food, quantity, running, &error)) {
+                    return stop(kFileNotFound);
+                }
+            }
+        }
+        result.rows.push_back({ period, running });
+        for (std::size_t n = 0; n < grand.size(); ++n) {
+            grand[n] += running[n];
+        }
+    }
+
+    if (anyData) {
+        result.rows.push_back({ QStringLiteral("Totals"), grand });
+        result.hasTotalsRow = true;
+    }
+    return result;
+}

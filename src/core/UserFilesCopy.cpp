@@ -1,0 +1,97 @@
+#include "core/UserFilesCopy.h"
+
+#include "core/Module1.h"
+#include "core/SharedState.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+QString UserFilesCopy::destinationPath(const QString& folder, const QString& fileKey, const QString& suffix)
+{
+    QString path = folder;
+    if (!path.endsWith(QLatin1Char('/'))) {
+        path += QLatin1Char('/');
+    }
+    return path + fileKey + suffix + QStringLiteral(".txt");
+}
+
+UserFilesCopy::Result UserFilesCopy::copy(const SharedState& state, const QString& destinationFolder)
+{
+    Result result;
+    const QString key = state.fileKey();
+    const QStringList& suffixes = Periods::copySuffixes();
+    for (const QString& suffix : suffixes) {
+        const QString source = state.perUserFile(suffix);
+        if (!Module1::FileExists(source)) {
+            continue;
+        }
+        const QString destination = destinationPath(destinationFolder, key, suffix);
+        const QString name = QFileInfo(destination).fileName();
+        QString error;
+        if (copyFile(source, destination, &error)) {
+            result.copied.append(name);
+        } else {
+            result.failed.append(name);
+            result.reasons.append(error);
+        }
+    }
+    return result;
+}
+
+bool UserFilesCopy::copyFile(const QString& source, const QString& destination, QString* error)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = in.errorString();
+        return false;
+    }
+    if (QFileInfo(destination).isDir()) {
+        *error = QStringLiteral("a folder of that name is in the way");
+        return false;
+    }
+    QSaveFile out(destination);
+    // Unbuffered, so that a failed write (a full disk) fails here and never reaches commit(),
+    // which in Qt 6.4 would still move the short file into place.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        *error = out.errorString();
+        return false;
+    }
+    constexpr qint64 ChunkSize = 64 * 1024;
+    while (true) {
+        const QByteArray chunk = in.read(ChunkSize);
+        if (chunk.isEmpty()) {
+            if (in.error() != QFileDevice::NoError || !in.atEnd()) {
+                *error
+                    = QStringLiteral("reading %1 failed: %2").arg(QDir::toNativeSeparators(source), in.errorString());
+                out.cancelWriting();
+                return false;
+            }
+            break;
+        }
+        if (out.write(chunk) != chunk.size()) {
+            *error = out.errorString();
+            out.cancelWriting();
+            return false;
+        }
+    }
+    if (!out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString UserFilesCopy::failureMessage(const Result& result, const QString& destinationFolder)
+{
+    QString text
+        = QStringLiteral("These files could not be copied to %1:").arg(QDir::toNativeSeparators(destinationFolder));
+    for (qsizetype i = 0; i < result.failed.size(); ++i) {
+        text += QStringLiteral("\n%1 (%2)").arg(result.failed[i], result.reasons.value(i));
+    }
+    if (!result.copied.isEmpty()) {
+        text += QStringLiteral("\n\nThe other files were copied.");
+    }
+    return text;
+}

@@ -1,0 +1,103 @@
+#include "gui/common/Prompt.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+struct PromptState
+{
+    bool answering = false;
+    QList<QVariant> answers;
+    QList<Prompt::Shown> shown;
+};
+
+PromptState& state()
+{
+    static PromptState s;
+    return s;
+}
+
+} // namespace
+
+void Prompt::message(QWidget* parent, const QString& text, const QString& title)
+{
+    if (state().answering) {
+        state().shown.append({ Kind::Message, title, text });
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void Prompt::error(QWidget* parent, const QString& text)
+{
+    if (state().answering) {
+        state().shown.append({ Kind::Message, QStringLiteral("Error"), text });
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool Prompt::question(QWidget* parent, const QString& text, const QString& title)
+{
+    if (state().answering) {
+        state().shown.append({ Kind::Question, title, text });
+        return nextAnswer(true).toBool();
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString Prompt::input(QWidget* parent, const QString& title, const QString& prompt)
+{
+    if (state().answering) {
+        state().shown.append({ Kind::Input, title, prompt });
+        return nextAnswer(QString()).toString();
+    }
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(QString());
+    if (dialog.exec() != QDialog::Accepted) {
+        return QString();
+    }
+    return dialog.textValue();
+}
+
+void Prompt::setAnswering(bool on)
+{
+    state().answering = on;
+    state().answers.clear();
+    state().shown.clear();
+}
+
+bool Prompt::answering()
+{
+    return state().answering;
+}
+
+void Prompt::queueAnswer(const QVariant& answer)
+{
+    state().answers.append(answer);
+}
+
+QList<Prompt::Shown> Prompt::shown()
+{
+    return state().shown;
+}
+
+void Prompt::clearShown()
+{
+    state().shown.clear();
+}
+
+QVariant Prompt::nextAnswer(const QVariant& fallback)
+{
+    if (state().answers.isEmpty()) {
+        return fallback;
+    }
+    return state().answers.takeFirst();
+}

@@ -1,0 +1,284 @@
+#include "gui/fooddb/FoodPropertiesModel.h"
+
+#include <QFont>
+#include <QStringMatcher>
+
+#include <algorithm>
+#include <bit>
+#include <numeric>
+
+namespace {
+
+// Rows searched between two progress reports: enough reports for the bar to move smoothly, few
+// enough that repainting it costs nothing next to the search.
+constexpr qsizetype ProgressSteps = 16;
+constexpr qsizetype MinimumChunk = 4096;
+
+bool isLineBreakOrTab(QChar c)
+{
+    return c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
+} // namespace
+
+FoodPropertiesModel::FoodPropertiesModel(QObject* parent)
+    : QAbstractTableModel(parent)
+{ }
+
+FoodPropertiesModel::~FoodPropertiesModel() = default;
+
+bool FoodPropertiesModel::load(const FoodDatabase& database, QString* error, bool sortedByName)
+{
+    std::vector<FoodDatabase::Field> fields;
+    for (int f = 0; f < ColumnCount; ++f) {
+        fields.push_back(static_cast<FoodDatabase::Field>(f));
+    }
+    std::vector<TextColumn> columns;
+    std::vector<qint64> rowids;
+    if (!database.readColumns(fields, &columns, &rowids, error)) {
+        clear();
+        return false;
+    }
+    std::vector<std::uint32_t> nameOrder;
+    if (sortedByName) {
+        // Without the name index (a read-only table that lacks it, say) the names are sorted here.
+        if (!database.readNameOrder(rowids, &nameOrder, nullptr)) {
+            setColumns(std::move(columns));
+            sortAll(FoodDatabase::FOOD);
+            return true;
+        }
+    }
+    setColumns(std::move(columns), std::move(nameOrder));
+    return true;
+}
+
+void FoodPropertiesModel::setColumns(std::vector<TextColumn> columns, std::vector<std::uint32_t> nameOrder)
+{
+    beginResetModel();
+    columns.resize(ColumnCount);
+    m_columns = std::move(columns);
+    const auto rows = static_cast<std::size_t>(m_columns.front().size());
+    for (auto& column : m_columns) {
+        // A column shorter than the others would leave rows without cells: pad it with empty ones.
+        while (static_cast<std::size_t>(column.size()) < rows) {
+            column.append(QStringView());
+        }
+    }
+    for (auto& order : m_orders) {
+        order.reset();
+    }
+    for (auto& upper : m_uppers) {
+        upper.reset();
+    }
+    if (nameOrder.size() == rows) {
+        m_order = std::move(nameOrder);
+        orderOf(FoodDatabase::FOOD).sortPresorted(m_order);
+    } else {
+        m_order.resize(rows);
+        std::iota(m_order.begin(), m_order.end(), 0U);
+    }
+    m_position.resize(rows);
+    for (std::size_t row = 0; row < rows; ++row) {
+        m_position[m_order[row]] = static_cast<std::uint32_t>(row);
+    }
+    m_markWords = (rows + 63) / 64;
+    m_marks.assign(m_markWords * ColumnCount, 0);
+    endResetModel();
+}
+
+void FoodPropertiesModel::clear()
+{
+    setColumns({});
+}
+
+int FoodPropertiesModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_order.size());
+}
+
+int FoodPropertiesModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant FoodPropertiesModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) {
+        return QVariant();
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(index.row(), index.column());
+    case Qt::FontRole:
+        if (isMarked(index.row(), index.column())) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+        return QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+Qt::ItemFlags FoodPropertiesModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+QString FoodPropertiesModel::cellText(int row, int column) const
+{
+    return m_columns[static_cast<std::size_t>(column)].at(static_cast<qsizetype>(tableRow(row))).toString();
+}
+
+bool FoodPropertiesModel::isMarked(int row, int column) const
+{
+    const std::size_t bit = tableRow(row);
+    const std::uint64_t word = m_marks[static_cast<std::size_t>(column) * m_markWords + bit / 64];
+    return (word >> (bit % 64)) & 1U;
+}
+
+qsizetype FoodPropertiesModel::markedCount() const
+{
+    qsizetype count = 0;
+    for (const std::uint64_t word : m_marks) {
+        count += std::popcount(word);
+    }
+    return count;
+}
+
+void FoodPropertiesModel::setMark(int column, std::size_t tableRow)
+{
+    m_marks[static_cast<std::size_t>(column) * m_markWords + tableRow / 64] |= std::uint64_t(1) << (tableRow % 64);
+}
+
+const GenericOrder& FoodPropertiesModel::orderOf(int column)
+{
+    auto& order = m_orders[static_cast<std::size_t>(column)];
+    if (!order) {
+        order = std::make_unique<GenericOrder>(m_columns[static_cast<std::size_t>(column)]);
+    }
+    return *order;
+}
+
+const UpperColumn& FoodPropertiesModel::upperOf(int column)
+{
+    auto& upper = m_uppers[static_cast<std::size_t>(column)];
+    if (!upper) {
+        upper = std::make_unique<UpperColumn>(m_columns[static_cast<std::size_t>(column)]);
+    }
+    return *upper;
+}
+
+QModelIndex FoodPropertiesModel::find(const QString& text, const Progress& progress)
+{
+    std::fill(m_marks.begin(), m_marks.end(), 0);
+    const UpperColumn::Pattern pattern(text);
+    const qsizetype rows = rowCount();
+    const qsizetype chunk = std::max(MinimumChunk, rows / ProgressSteps + 1);
+    int lastColumn = -1;
+    std::uint32_t lastRow = 0;
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (progress) {
+            progress(column, 0);
+        }
+        bool matched = false;
+        std::uint32_t lastRowHere = 0;
+        for (qsizetype first = 0; first < rows; first += chunk) {
+            const qsizetype end = std::min(rows, first + chunk);
+            if (!pattern.isEmpty()) {
+                upperOf(column).forEachMatch(pattern, first, end, [&](qsizetype cell) {
+                    const auto food = static_cast<std::size_t>(cell);
+                    setMark(column, food);
+                    matched = true;
+                    lastRowHere = std::max(lastRowHere, m_position[food]);
+                    return true;
+                });
+            }
+            if (progress) {
+                progress(column, static_cast<int>(end - 1));
+            }
+        }
+        if (matched) {
+            lastColumn = column;
+            lastRow = lastRowHere;
+        }
+    }
+    if (rows == 0) {
+        return QModelIndex();
+    }
+    emit dataChanged(index(0, 0), index(static_cast<int>(rows) - 1, ColumnCount - 1), { Qt::FontRole });
+    return lastColumn < 0 ? index(0, 0) : index(static_cast<int>(lastRow), lastColumn);
+}
+
+void FoodPropertiesModel::sortRows(const std::vector<int>& keyColumns, int firstRow, int lastRow)
+{
+    firstRow = std::max(firstRow, 0);
+    lastRow = std::min(lastRow, rowCount() - 1);
+    std::vector<const GenericOrder*> orders;
+    for (const int column : keyColumns) {
+        if (column >= 0 && column < ColumnCount) {
+            orders.push_back(&orderOf(column));
+        }
+    }
+    if (firstRow >= lastRow || orders.empty()) {
+        return;
+    }
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::uint32_t> foodsBefore;
+    foodsBefore.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before) {
+        foodsBefore.push_back(m_order[static_cast<std::size_t>(index.row())]);
+    }
+
+    // Stable sorts from the last key to the first leave the rows ordered by all keys, left to
+    // right, and each one runs on the precomputed keys of its column.
+    std::vector<std::uint32_t> rows(m_order.begin() + firstRow, m_order.begin() + lastRow + 1);
+    for (auto order = orders.rbegin(); order != orders.rend(); ++order) {
+        (*order)->sort(rows);
+    }
+    std::copy(rows.begin(), rows.end(), m_order.begin() + firstRow);
+    for (int row = firstRow; row <= lastRow; ++row) {
+        m_position[m_order[static_cast<std::size_t>(row)]] = static_cast<std::uint32_t>(row);
+    }
+
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        after.append(index(static_cast<int>(m_position[foodsBefore[static_cast<std::size_t>(i)]]), before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+QStringList FoodPropertiesModel::tableLines() const
+{
+    QStringList lines;
+    lines.reserve(rowCount() + 1);
+    lines.append(FoodDatabase::gridCaptions().join(QLatin1Char('\t')));
+    QString line;
+    for (int row = 0; row < rowCount(); ++row) {
+        line.clear();
+        const auto food = static_cast<qsizetype>(tableRow(row));
+        for (int column = 0; column < ColumnCount; ++column) {
+            if (column > 0) {
+                line.append(QLatin1Char('\t'));
+            }
+            const QStringView cell = m_columns[static_cast<std::size_t>(column)].at(food);
+            if (std::any_of(cell.begin(), cell.end(), isLineBreakOrTab)) {
+                QString clean = cell.toString();
+                std::replace_if(clean.begin(), clean.end(), isLineBreakOrTab, QLatin1Char(' '));
+                line.append(clean);
+            } else {
+                line.append(cell);
+            }
+        }
+        lines.append(line);
+    }
+    return lines;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/FoodDatabase.h"
+#include "core/GenericOrder.h"
+#include "core/TextColumn.h"
+#include "core/UpperColumn.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The food properties grid: every food of the table, one column per field, read-only. The cell
+// texts stay packed per column in table order; the grid shows them through a row order that the
+// sort rearranges. The bold marks of the text search are one bit per cell, kept with the food, so
+// rows carry their marks when they move. No item object exists per cell, which keeps a million
+// foods cheap.
+class FoodPropertiesModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ColumnCount = FoodDatabase::FieldCount;
+    // Called during a search with the column being searched and the row reached in it.
+    using Progress = std::function<void(int column, int row)>;
+
+    explicit FoodPropertiesModel(QObject* parent = nullptr);
+    ~FoodPropertiesModel() override;
+
+    // Reads every food of the table into the model, in table order or, with `sortedByName`, in
+    // the generic ascending order of the food names (the order in which the table's name index
+    // delivers them, when it has one). On failure the model is empty.
+    bool load(const FoodDatabase& database, QString* error, bool sortedByName = false);
+    // Takes the ten columns of cell texts (equal sizes), in table order. `nameOrder`, when it
+    // holds every row, is the order of the food names as the name index delivers it; the grid then
+    // starts in the generic ascending order of the names, checked and completed from it.
+    void setColumns(std::vector<TextColumn> columns, std::vector<std::uint32_t> nameOrder = {});
+    void clear();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    QString cellText(int row, int column) const;
+    bool isMarked(int row, int column) const;
+    qsizetype markedCount() const;
+
+    // Removes every bold mark, then marks every cell whose upper-cased text contains the
+    // upper-cased `text`; the empty text marks nothing. Returns the last marked cell in
+    // column-by-column, row-by-row order, or cell (0, 0) when nothing matched (an invalid index
+    // when the grid is empty). `progress` is called a few times per column, for every column.
+    QModelIndex find(const QString& text, const Progress& progress = {});
+
+    // Sorts ascending with the generic order on the key columns, taken left to right, keeping the
+    // order of equal rows. Only the grid rows firstRow to lastRow move; rows move whole.
+    void sortRows(const std::vector<int>& keyColumns, int firstRow, int lastRow);
+    void sortAll(int keyColumn) { sortRows({ keyColumn }, 0, rowCount() - 1); }
+
+    // The grid as it stands: a line of the ten captions, then one line per row in grid order, the
+    // cells separated by tabs. Tabs and line breaks inside a cell become blanks so that every food
+    // stays one line of ten fields.
+    QStringList tableLines() const;
+
+private:
+    std::size_t tableRow(int row) const { return m_order[static_cast<std::size_t>(row)]; }
+    const GenericOrder& orderOf(int column);
+    const UpperColumn& upperOf(int column);
+    void setMark(int column, std::size_t tableRow);
+
+    std::vector<TextColumn> m_columns;
+    // m_order[grid row] is the table row shown there; m_position is its inverse.
+    std::vector<std::uint32_t> m_order;
+    std::vector<std::uint32_t> m_position;
+    // One bit per cell, column by column, indexed by table row.
+    std::vector<std::uint64_t> m_marks;
+    std::size_t m_markWords = 0;
+    std::array<std::unique_ptr<GenericOrder>, ColumnCount> m_orders;
+    std::array<std::unique_ptr<UpperColumn>, ColumnCount> m_uppers;
+};

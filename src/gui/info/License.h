@@ -1,0 +1,17 @@
+#pragma once
+
+#include "gui/info/DocumentViewer.h"
+
+// The licence text (license agreement.txt). "I Accept" closes the window and records nothing;
+// "I Don't Accept" ends the program at once.
+class License : public DocumentViewer
+{
+    Q_OBJECT
+
+public:
+    License(const SharedState& state, QWidget* parent = nullptr);
+
+private slots:
+    void Command1_Click();
+    void Command2_Click();
+};

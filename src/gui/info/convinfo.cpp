@@ -1,0 +1,23 @@
+#include "gui/info/convinfo.h"
+
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+convinfo::convinfo(const SharedState& state, QWidget* parent)
+    : DocumentViewer(state, QStringLiteral("convchart.txt"), { 8205, 5865, 240, 240, 7695, 4815, 5280, 375 }, parent)
+{
+    setObjectName(QStringLiteral("convinfo"));
+    setWindowTitle(QStringLiteral("Conversion Information"));
+    QFont font(QStringLiteral("Times New Roman"), 14);
+    font.setStyleHint(QFont::Serif);
+    textArea()->setFont(font);
+    QPushButton* close = addButton(QStringLiteral("Command1"), QStringLiteral("Close"), 1695);
+    connect(close, &QPushButton::clicked, this, &convinfo::Command1_Click);
+    Form_Load();
+}
+
+void convinfo::Command1_Click()
+{
+    close();
+}

@@ -1,0 +1,297 @@
+#include "TestSupport.h"
+#include "gui/common/Prompt.h"
+#include "gui/planner/MainMenu.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <memory>
+
+// The main window's plan commands worked through the real windows: the user name, Save and
+// Load of a period's plan, and the totals of saved plans.
+class TestPlanCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void saveLoadRoundTripUnderUserName();
+    void totalsOfActiveAndTwoSavedPeriods();
+    void saveRefusals_data();
+    void saveRefusals();
+    void saveAsksBeforeReplacing();
+    void saveFailureKeepsOldFile();
+    void loadMissingFileChangesNothing();
+    void loadReportsLinesItCannotPlace();
+
+private:
+    void open();
+    void add(const QString& food, const QString& quantity, const char* addButton);
+    void setUserName(const QString& name);
+    void choosePeriod(const QString& period);
+    void click(const char* name);
+    QStringList lines(const char* list) const;
+    QByteArray fileBytes(const QString& path) const;
+
+    std::unique_ptr<TestFolder> m_folder;
+    SharedState m_state;
+    std::unique_ptr<MainMenu> m_window;
+};
+
+void TestPlanCommands::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+}
+
+void TestPlanCommands::init()
+{
+    Prompt::setAnswering(true);
+    m_folder = std::make_unique<TestFolder>();
+    m_folder->createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"),
+                                { "95", "25.1", "0.3", "19", "0", "1.9", "4.4", "" }),
+        foodRow(QStringLiteral("Bread"), QStringLiteral("1 slice"), { "80", "15", "1", "1.5", "0", "1.6", "0.8", "0.5" }),
+        foodRow(QStringLiteral("Bad_Name"), QStringLiteral("1"), { "1" }) });
+    m_state = m_folder->state();
+    open();
+}
+
+void TestPlanCommands::cleanup()
+{
+    m_window.reset();
+    m_folder.reset();
+}
+
+void TestPlanCommands::open()
+{
+    m_window = std::make_unique<MainMenu>(m_state);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestPlanCommands::click(const char* name)
+{
+    auto* button = m_window->findChild<QPushButton*>(QLatin1String(name));
+    QVERIFY2(button, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void TestPlanCommands::add(const QString& food, const QString& quantity, const char* addButton)
+{
+    auto* list = m_window->findChild<QListView*>(QStringLiteral("List1"));
+    const QModelIndexList found
+        = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, food, 1, Qt::MatchExactly);
+    QVERIFY(!found.isEmpty());
+    list->setCurrentIndex(found.first());
+    auto* text = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    text->setText(quantity);
+    click(addButton);
+}
+
+void TestPlanCommands::setUserName(const QString& name)
+{
+    whenModal([name](QWidget* window) {
+        QCOMPARE(window->objectName(), QStringLiteral("UserName"));
+        auto* text = window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        QVERIFY(text->text().isEmpty());
+        QTest::keyClicks(text, name);
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    });
+    click("Command1");
+    QCOMPARE(m_state.CurrentUserName, name);
+}
+
+void TestPlanCommands::choosePeriod(const QString& period)
+{
+    auto* box = m_window->findChild<QComboBox*>(QStringLiteral("DayofWeek"));
+    box->setCurrentText(period);
+}
+
+QStringList TestPlanCommands::lines(const char* name) const
+{
+    QStringList result;
+    auto* list = m_window->findChild<QListWidget*>(QLatin1String(name));
+    for (int i = 0; i < list->count(); ++i) {
+        result.append(list->item(i)->text());
+    }
+    return result;
+}
+
+QByteArray TestPlanCommands::fileBytes(const QString& path) const
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestPlanCommands::saveLoadRoundTripUnderUserName()
+{
+    setUserName(QStringLiteral("Ann Lee"));
+    QCOMPARE(m_window->findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("Ann Lee"));
+    add(QStringLiteral("Apple"), QStringLiteral("0.5"), "Breakfast_Add");
+    add(QStringLiteral("Bread"), QStringLiteral("2 slices"), "Breakfast_Add");
+    add(QStringLiteral("Apple"), QStringLiteral("-1"), "Lunch_Add");
+    add(QStringLiteral("Bread"), QStringLiteral(""), "Other_Add");
+    const MealPlan saved = m_state.mealPlan;
+    const QStringList breakfast = lines("List2");
+    choosePeriod(QStringLiteral("Weekly"));
+    click("SaveDiet");
+    QVERIFY(Prompt::shown().isEmpty());
+    const QString path = m_folder->path() + QStringLiteral("/TamoAnnLeeWeekly.txt");
+    QCOMPARE(fileBytes(path),
+        QByteArray("Breakfast_Apple_ .5\r\nBreakfast_Bread_ 2\r\nLunch_Apple_-1\r\nSnacks or Other_Bread_ 0\r\n"));
+
+    for (const char* clear : { "BreakfastClear", "LunchClear", "DinnerClear", "OtherClear" }) {
+        click(clear);
+    }
+    QCOMPARE(m_state.mealPlan, MealPlan {});
+    click("LoadDiet");
+    QVERIFY(Prompt::shown().isEmpty());
+    QCOMPARE(m_state.mealPlan, saved);
+    QCOMPARE(lines("List2"), breakfast);
+    QCOMPARE(lines("List3"), QStringList { QStringLiteral("Apple, -1") });
+    QCOMPARE(lines("List5"), QStringList { QStringLiteral("Bread,  0") });
+}
+
+void TestPlanCommands::totalsOfActiveAndTwoSavedPeriods()
+{
+    setUserName(QStringLiteral("Ann Lee"));
+    add(QStringLiteral("Apple"), QStringLiteral("2"), "Breakfast_Add");
+    add(QStringLiteral("Bread"), QStringLiteral("1.5"), "Lunch_Add");
+    choosePeriod(QStringLiteral("Daily"));
+    click("SaveDiet");
+    click("LunchClear");
+    add(QStringLiteral("Bread"), QStringLiteral("3"), "Dinner_Add");
+    choosePeriod(QStringLiteral("Monday"));
+    click("SaveDiet");
+    QVERIFY(Prompt::shown().isEmpty());
+
+    QList<QStringList> rows;
+    QList<bool> bold;
+    whenModal([&rows, &bold](QWidget* window) {
+        QCOMPARE(window->objectName(), QStringLiteral("CalculateTotals"));
+        for (const char* check : { "Check1", "Check2", "Check7" }) {
+            window->findChild<QCheckBox*>(QLatin1String(check))->click();
+        }
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("CalcTot")), Qt::LeftButton);
+        auto* grid = window->findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+        for (int r = 0; r < grid->rowCount(); ++r) {
+            QStringList row;
+            for (int c = 0; c < grid->columnCount(); ++c) {
+                row.append(grid->item(r, c) ? grid->item(r, c)->text() : QString());
+            }
+            rows.append(row);
+            bold.append(grid->item(r, 0) && grid->item(r, 0)->font().bold());
+        }
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    });
+    click("Command9");
+    QCOMPARE(rows.size(), 5);
+    QCOMPARE(rows[1], (QStringList { "Active", "430", "95.2", "3.6", "42.5", "0", "8.6", "11.2", "1.5", "82.5" }));
+    QCOMPARE(rows[2], (QStringList { "Daily", "310", "72.7", "2.1", "40.25", "0", "6.2", "10", "0.75", "61.95" }));
+    QCOMPARE(rows[3], (QStringList { "Monday", "430", "95.2", "3.6", "42.5", "0", "8.6", "11.2", "1.5", "82.5" }));
+    QCOMPARE(rows[4],
+        (QStringList { "Totals", "1170", "263.1", "9.3", "125.25", "0", "23.4", "32.4", "3.75", "226.95" }));
+    QCOMPARE(bold, (QList<bool> { true, false, false, false, true }));
+}
+
+void TestPlanCommands::saveRefusals_data()
+{
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<QString>("food");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown period") << "Holiday" << "Apple" << "Holiday";
+    QTest::newRow("path in period") << "../Daily" << "Apple" << "../Daily";
+    QTest::newRow("separator in food name") << "Daily" << "Bad_Name" << "Bad_Name";
+}
+
+void TestPlanCommands::saveRefusals()
+{
+    QFETCH(QString, period);
+    QFETCH(QString, food);
+    QFETCH(QString, message);
+    add(food, QStringLiteral("1"), "Dinner_Add");
+    choosePeriod(period);
+    const QStringList before = QDir(m_folder->path()).entryList(QDir::Files);
+    click("SaveDiet");
+    QCOMPARE(Prompt::shown().size(), 1);
+    QVERIFY2(Prompt::shown().first().text.contains(message), qPrintable(Prompt::shown().first().text));
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), before);
+    // Load refuses the same unknown periods.
+    if (food == QStringLiteral("Apple")) {
+        click("LoadDiet");
+        QCOMPARE(Prompt::shown().size(), 2);
+        QCOMPARE(m_state.mealPlan.tables[MealPlan::Dinner].count(), 1);
+    }
+}
+
+void TestPlanCommands::saveAsksBeforeReplacing()
+{
+    add(QStringLiteral("Apple"), QStringLiteral("1"), "Breakfast_Add");
+    click("SaveDiet");
+    const QString path = m_folder->path() + QStringLiteral("/TamoDaily.txt");
+    const QByteArray first = fileBytes(path);
+    QVERIFY(!first.isEmpty());
+    add(QStringLiteral("Bread"), QStringLiteral("1"), "Breakfast_Add");
+    Prompt::queueAnswer(false);
+    click("SaveDiet");
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown().first().kind, Prompt::Kind::Question);
+    QCOMPARE(fileBytes(path), first);
+    Prompt::queueAnswer(true);
+    click("SaveDiet");
+    QVERIFY(fileBytes(path).contains("Bread"));
+}
+
+void TestPlanCommands::saveFailureKeepsOldFile()
+{
+    // A folder standing where the plan file should be stops the write, for root as well.
+    const QString path = m_folder->path() + QStringLiteral("/TamoDaily.txt");
+    QVERIFY(QDir().mkdir(path));
+    add(QStringLiteral("Apple"), QStringLiteral("1"), "Breakfast_Add");
+    click("SaveDiet");
+    QCOMPARE(Prompt::shown().size(), 2);
+    QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
+    QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoDaily.txt")));
+    QVERIFY(QFileInfo(path).isDir());
+    QCOMPARE(m_state.mealPlan.tables[MealPlan::Breakfast].count(), 1);
+}
+
+void TestPlanCommands::loadMissingFileChangesNothing()
+{
+    add(QStringLiteral("Apple"), QStringLiteral("1"), "Breakfast_Add");
+    const MealPlan before = m_state.mealPlan;
+    choosePeriod(QStringLiteral("Friday"));
+    click("LoadDiet");
+    QCOMPARE(Prompt::shown().size(), 1);
+    QVERIFY(Prompt::shown().first().text.contains(QStringLiteral("TamoFriday.txt")));
+    QCOMPARE(m_state.mealPlan, before);
+    QCOMPARE(lines("List2").size(), 1);
+}
+
+void TestPlanCommands::loadReportsLinesItCannotPlace()
+{
+    QFile file(m_folder->path() + QStringLiteral("/TamoWeekend.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Lunch_Apple_ 2\nBrunch_Bread_ 1\rDinner_Bread\r\nDinner_Bread_ 1.5\r\n");
+    file.close();
+    choosePeriod(QStringLiteral("Weekend"));
+    click("LoadDiet");
+    QCOMPARE(lines("List3"), QStringList { QStringLiteral("Apple,  2") });
+    QCOMPARE(lines("List4"), QStringList { QStringLiteral("Bread,  1.5") });
+    QCOMPARE(Prompt::shown().size(), 1);
+    const QString text = Prompt::shown().first().text;
+    QVERIFY2(text.contains(QStringLiteral("Brunch")) && text.contains(QStringLiteral("Dinner_Bread\"")), qPrintable(text));
+}
+
+QTEST_MAIN(TestPlanCommands)
+#include "TestPlanCommands.moc"

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/FoodLookup.h"
+
+#include "core/TextColumn.h"
+
+class FoodDatabase;
+
+// The plain way to find a food: compare the name with every row of the table, first to last.
+// It holds the whole table in memory and is slow on big tables; it serves as the reference that
+// the indexed lookup must match exactly.
+class FullScanFoodLookup : public FoodLookup
+{
+public:
+    // Reads every row of the table in table order.
+    bool load(const FoodDatabase& foods, QString* error);
+    qsizetype rowCount() const { return m_names.size(); }
+
+    const std::vector<Nutrients>* rowsNamed(const QString& name, QString* error) override;
+
+private:
+    TextColumn m_names;
+    std::vector<Nutrients> m_values;
+    std::vector<Nutrients> m_matches;
+};
