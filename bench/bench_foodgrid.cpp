@@ -13,9 +13,9 @@
 #include "core/SharedState.h"
 #include "core/CsvReader.h"
 #include "core/FoodDatabase.h"
-#include "gui/fooddb/FoodEdit.h"
+#include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
-#include "gui/fooddb/GridView.h"
+#include "gui/fooddb/FoodGridDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -159,9 +159,9 @@ void run(qint64 count)
     }
 
     {
-        std::unique_ptr<GridView> grid;
+        std::unique_ptr<FoodGridDialog> grid;
         report("GridView: open sorted by name (window, load, sort)", count,
-            timed([&] { grid = std::make_unique<GridView>(state, database, true, nullptr); }));
+            timed([&] { grid = std::make_unique<FoodGridDialog>(state, database, true, nullptr); }));
         report("GridView: show and paint", count, timed([&] {
             grid->show();
             QCoreApplication::processEvents();
@@ -204,14 +204,14 @@ void run(qint64 count)
     }
 
     {
-        std::unique_ptr<GridView> grid;
+        std::unique_ptr<FoodGridDialog> grid;
         report("GridView: open in table order (from the editor)", count,
-            timed([&] { grid = std::make_unique<GridView>(state, database, false, nullptr); }));
+            timed([&] { grid = std::make_unique<FoodGridDialog>(state, database, false, nullptr); }));
     }
 
     {
-        std::unique_ptr<FoodEdit> editor;
-        report("FoodEdit: open", count, timed([&] { editor = std::make_unique<FoodEdit>(state, database, nullptr); }));
+        std::unique_ptr<FoodEditorDialog> editor;
+        report("FoodEdit: open", count, timed([&] { editor = std::make_unique<FoodEditorDialog>(state, database, nullptr); }));
         editor->show();
         QCoreApplication::processEvents();
         auto* findButton = editor->findChild<QPushButton*>(QStringLiteral("FindFood"));

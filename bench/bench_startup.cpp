@@ -4,7 +4,7 @@
 #include "BenchFoods.h"
 #include "core/SharedState.h"
 #include "gui/planner/FoodListModel.h"
-#include "gui/planner/MainMenu.h"
+#include "gui/planner/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,7 +20,7 @@ static int runChild(int argc, char* argv[], const QString& folder)
     SharedState state;
     state.DataFolder = PlatewellFolder::dataFolder(folder);
     state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
-    MainMenu window(state);
+    MainWindow window(state);
     window.show();
     QCoreApplication::processEvents();
     std::printf("%d %ld\n", window.foodListModel()->rowCount(), bench::peakMemoryMB());

@@ -7,7 +7,7 @@
 #include "core/SharedState.h"
 #include "core/TextFile.h"
 #include "core/FoodDatabase.h"
-#include "gui/totals/CalculateTotals.h"
+#include "gui/totals/TotalsDialog.h"
 #include "FullScanFoodLookup.h"
 #include "core/IndexedFoodLookup.h"
 #include "core/TotalsCalculator.h"
@@ -161,7 +161,7 @@ void runSize(int count)
     double firstCalcMs = 0;
     for (int run = 0; run < 3; ++run) {
         timer.restart();
-        auto* window = new CalculateTotals(state, foods);
+        auto* window = new TotalsDialog(state, foods);
         window->show();
         QApplication::processEvents();
         windowRuns.push_back(msSince(timer));
@@ -171,7 +171,7 @@ void runSize(int count)
                 window->findChild<QAbstractButton*>(name)->setChecked(true);
             }
             timer.restart();
-            window->CalcTot_Click();
+            window->calculate();
             QApplication::processEvents();
             firstCalcMs = msSince(timer);
         }

@@ -1,7 +1,7 @@
 #include "core/PlatewellFolder.h"
 #include "gui/common/Prompt.h"
 #include "core/SharedState.h"
-#include "gui/planner/MainMenu.h"
+#include "gui/planner/MainWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -57,7 +57,7 @@ int main(int argc, char* argv[])
     SharedState state;
     state.DataFolder = PlatewellFolder::dataFolder(folder);
     state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
-    MainMenu window(state);
+    MainWindow window(state);
     window.show();
     return app.exec();
 }

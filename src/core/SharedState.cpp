@@ -1,6 +1,6 @@
 #include "core/SharedState.h"
 
-#include "core/Module1.h"
+#include "core/UserNames.h"
 
 QString MealPlan::heading(int meal)
 {
@@ -11,7 +11,7 @@ QString MealPlan::heading(int meal)
 
 QString SharedState::fileKey() const
 {
-    return Module1::StripSpaces(CurrentUserName);
+    return UserNames::fileKey(CurrentUserName);
 }
 
 QString SharedState::perUserFile(const QString& suffix) const

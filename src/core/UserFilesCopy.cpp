@@ -1,6 +1,5 @@
 #include "core/UserFilesCopy.h"
 
-#include "core/Module1.h"
 #include "core/SharedState.h"
 
 #include <QDir>
@@ -17,6 +16,15 @@ QString UserFilesCopy::destinationPath(const QString& folder, const QString& fil
     return path + fileKey + suffix + QStringLiteral(".txt");
 }
 
+bool UserFilesCopy::isReadableFile(const QString& path)
+{
+    if (path.isEmpty() || QFileInfo(path).isDir()) {
+        return false;
+    }
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
 UserFilesCopy::Result UserFilesCopy::copy(const SharedState& state, const QString& destinationFolder)
 {
     Result result;
@@ -24,7 +32,7 @@ UserFilesCopy::Result UserFilesCopy::copy(const SharedState& state, const QStrin
     const QStringList& suffixes = Periods::copySuffixes();
     for (const QString& suffix : suffixes) {
         const QString source = state.perUserFile(suffix);
-        if (!Module1::FileExists(source)) {
+        if (!isReadableFile(source)) {
             continue;
         }
         const QString destination = destinationPath(destinationFolder, key, suffix);

@@ -27,7 +27,11 @@ public:
     // a separator (a volume's root) gets no second one.
     static QString destinationPath(const QString& folder, const QString& fileKey, const QString& suffix);
 
-    // Copies every user file that exists (FileExists) in the order of Periods::copySuffixes(),
+    // True when the named file can be opened for reading; the file is closed again at once.
+    // Folders, missing files and unreadable files give false.
+    static bool isReadableFile(const QString& path);
+
+    // Copies every user file that can be read (isReadableFile) in the order of Periods::copySuffixes(),
     // replacing files of the same names. A failure does not stop the files after it.
     static Result copy(const SharedState& state, const QString& destinationFolder);
 

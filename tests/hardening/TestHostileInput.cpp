@@ -10,7 +10,7 @@
 #include "core/IndexedFoodLookup.h"
 #include "core/PeriodFile.h"
 #include "core/TotalsCalculator.h"
-#include "gui/userfiles/UserName.h"
+#include "core/UserNames.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -304,7 +304,7 @@ void TestHostileInput::userNames()
     QFETCH(QString, name);
     QFETCH(bool, usable);
     QString reason;
-    QCOMPARE(UserName::isUsable(m_folder->state(), name, &reason), usable);
+    QCOMPARE(UserNames::isUsable(m_folder->state(), name, &reason), usable);
     QCOMPARE(reason.isEmpty(), usable);
 }
 

@@ -5,10 +5,10 @@
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
 #include "gui/common/Prompt.h"
-#include "gui/fooddb/FoodEdit.h"
-#include "gui/fooddb/GridView.h"
-#include "gui/planner/MainMenu.h"
-#include "gui/totals/CalculateTotals.h"
+#include "gui/fooddb/FoodEditorDialog.h"
+#include "gui/fooddb/FoodGridDialog.h"
+#include "gui/planner/MainWindow.h"
+#include "gui/totals/TotalsDialog.h"
 #include "core/UserFilesCopy.h"
 
 #include <QCheckBox>
@@ -119,7 +119,7 @@ void TestUnwritablePlaces::savingAPlan()
     state.DataFolder = place.path() + QStringLiteral("/Tamo");
     const QString path = state.perUserFile(QStringLiteral("Daily"));
 
-    MainMenu window(state);
+    MainWindow window(state);
     window.show();
     auto* list = window.findChild<QListView*>(QStringLiteral("List1"));
     list->setCurrentIndex(list->model()->index(0, 0));
@@ -153,7 +153,7 @@ void TestUnwritablePlaces::savingAPlanOverTheFileSizeLimit()
     rlimit limit = old;
     limit.rlim_cur = 512;
     QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
-    MainMenu window(state);
+    MainWindow window(state);
     window.findChild<QComboBox*>(QStringLiteral("DayofWeek"))->setCurrentText(QStringLiteral("Weekly"));
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("SaveDiet")), Qt::LeftButton);
     setrlimit(RLIMIT_FSIZE, &old);
@@ -183,7 +183,7 @@ void TestUnwritablePlaces::writingTheTotalsReport()
     FoodDatabase foods;
     QString error;
     QVERIFY(foods.open(m_folder->databasePath(), &error));
-    CalculateTotals window(state, foods);
+    TotalsDialog window(state, foods);
     window.show();
     window.findChild<QCheckBox*>(QStringLiteral("Check1"))->click();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("CalcTot")), Qt::LeftButton);
@@ -214,7 +214,7 @@ void TestUnwritablePlaces::savingTheFoodPropertyTable()
     FoodDatabase foods;
     QString error;
     QVERIFY(foods.open(m_folder->databasePath(), &error));
-    GridView window(state, foods, true);
+    FoodGridDialog window(state, foods, true);
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("PrintTable")), Qt::LeftButton);
     QVERIFY(!Prompt::shown().isEmpty());
@@ -250,7 +250,7 @@ void TestUnwritablePlaces::editingAFood()
     FoodDatabase foods;
     QString error;
     QVERIFY2(foods.open(database, &error), qPrintable(error));
-    FoodEdit window(state, foods);
+    FoodEditorDialog window(state, foods);
     window.show();
     auto* calories = window.findChild<QLineEdit*>(QStringLiteral("CALORIES"));
     auto* food = window.findChild<QLineEdit*>(QStringLiteral("FOOD"));

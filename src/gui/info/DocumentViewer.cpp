@@ -52,7 +52,7 @@ QPushButton* DocumentViewer::addButton(const QString& objectName, const QString&
     return button;
 }
 
-void DocumentViewer::Form_Load()
+void DocumentViewer::loadDocument()
 {
     m_textArea->clear();
     if (!DocumentText::read(m_path, &m_text)) {

@@ -21,7 +21,7 @@ public:
 
     // Reads the document into the text area, replacing what it held. A document that cannot be
     // read gives "File Not Found" and leaves the text area empty.
-    void Form_Load();
+    void loadDocument();
 
 protected:
     struct Layout

@@ -2,9 +2,9 @@
 
 #include "gui/common/Prompt.h"
 #include "core/DocumentText.h"
-#include "gui/info/License.h"
-#include "gui/info/PlatewellHelp.h"
-#include "gui/info/convinfo.h"
+#include "gui/info/LicenseViewer.h"
+#include "gui/info/QuickHelpViewer.h"
+#include "gui/info/ConversionChartViewer.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -56,12 +56,12 @@ std::unique_ptr<DocumentViewer> TestDocumentViewers::create(const QString& kind)
 {
     const SharedState state = m_folder->state();
     if (kind == QLatin1String("convinfo")) {
-        return std::make_unique<convinfo>(state);
+        return std::make_unique<ConversionChartViewer>(state);
     }
     if (kind == QLatin1String("PlatewellHelp")) {
-        return std::make_unique<PlatewellHelp>(state);
+        return std::make_unique<QuickHelpViewer>(state);
     }
-    return std::make_unique<License>(state);
+    return std::make_unique<LicenseViewer>(state);
 }
 
 void TestDocumentViewers::readsLines_data()
@@ -132,17 +132,17 @@ void TestDocumentViewers::reopeningDoesNotDoubleText()
     writeDocument(QStringLiteral("foods.hlp"), "one\r\ntwo\r\nthree\r\n");
     const QString expected = QStringLiteral("one\r\ntwo\r\nthree\r\n");
     for (int opening = 0; opening < 2; ++opening) {
-        PlatewellHelp help(m_folder->state());
+        QuickHelpViewer help(m_folder->state());
         QCOMPARE(help.text(), expected);
         QCOMPARE(help.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->blockCount(), 4);
     }
-    PlatewellHelp help(m_folder->state());
-    help.Form_Load();
+    QuickHelpViewer help(m_folder->state());
+    help.loadDocument();
     QCOMPARE(help.text(), expected);
 
     // Each opening reads the document afresh.
     writeDocument(QStringLiteral("foods.hlp"), "changed\r\n");
-    PlatewellHelp again(m_folder->state());
+    QuickHelpViewer again(m_folder->state());
     QCOMPARE(again.text(), QStringLiteral("changed\r\n"));
 }
 
@@ -178,7 +178,7 @@ void TestDocumentViewers::acceptClosesLicense()
     writeDocument(QStringLiteral("license agreement.txt"), "terms\r\n");
     QWidget mainWindow;
     mainWindow.show();
-    License license(m_folder->state(), &mainWindow);
+    LicenseViewer license(m_folder->state(), &mainWindow);
     QCOMPARE(license.findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("I Accept"));
     QCOMPARE(license.findChild<QPushButton*>(QStringLiteral("Command2"))->text(), QStringLiteral("I Don't Accept"));
     int result = -1;
@@ -195,7 +195,7 @@ void TestDocumentViewers::declineEndsProgram()
     // A missing licence text still leaves a window whose "I Don't Accept" works.
     QWidget mainWindow;
     mainWindow.show();
-    License license(m_folder->state(), &mainWindow);
+    LicenseViewer license(m_folder->state(), &mainWindow);
     Prompt::clearShown();
 
     // The program's event loop stands in for QApplication::exec(): ending the program leaves it.

@@ -3,9 +3,9 @@
 #include "core/PlatewellFolder.h"
 #include "gui/common/Prompt.h"
 #include "core/CsvReader.h"
-#include "gui/info/License.h"
-#include "gui/info/PlatewellHelp.h"
-#include "gui/info/convinfo.h"
+#include "gui/info/LicenseViewer.h"
+#include "gui/info/QuickHelpViewer.h"
+#include "gui/info/ConversionChartViewer.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,9 +106,9 @@ void TestDocuments::viewersReadInstalledDocuments()
     SharedState state;
     state.DataFolder = m_data;
     Prompt::clearShown();
-    convinfo chart(state);
-    PlatewellHelp help(state);
-    License licence(state);
+    ConversionChartViewer chart(state);
+    QuickHelpViewer help(state);
+    LicenseViewer licence(state);
     QVERIFY(Prompt::shown().isEmpty());
     QVERIFY(chart.text().contains(QStringLiteral("1 cup = 16 tablespoons = 8 fl oz = 237 mL")));
     QVERIFY(help.text().startsWith(QStringLiteral("PLATEWELL QUICK HELP\r\n")));

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "gui/common/Prompt.h"
-#include "gui/planner/MainMenu.h"
+#include "gui/planner/MainWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,7 +46,7 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     SharedState m_state;
-    std::unique_ptr<MainMenu> m_window;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestPlanCommands::initTestCase()
@@ -74,7 +74,7 @@ void TestPlanCommands::cleanup()
 
 void TestPlanCommands::open()
 {
-    m_window = std::make_unique<MainMenu>(m_state);
+    m_window = std::make_unique<MainWindow>(m_state);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

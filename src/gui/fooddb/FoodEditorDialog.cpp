@@ -1,0 +1,450 @@
+#include "gui/fooddb/FoodEditorDialog.h"
+
+#include "gui/common/CommandButton.h"
+#include "gui/common/Twips.h"
+
+#include "gui/fooddb/FoodGridDialog.h"
+#include "gui/common/Prompt.h"
+#include "core/SharedState.h"
+#include "gui/info/QuickHelpViewer.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+struct FieldPlace
+{
+    FoodDatabase::Field field;
+    const char* caption;
+    int width;
+    const char* unit;
+};
+
+// The fields top to bottom, with their captions, widths in twips and units.
+constexpr FieldPlace fieldPlaces[] = {
+    { FoodDatabase::FOOD, "Food", 3735, "" },
+    { FoodDatabase::SERVING_UN, "Per Serving Unit", 2055, "" },
+    { FoodDatabase::CALORIES, "Calories", 975, "" },
+    { FoodDatabase::CARBS, "Carbohydrates", 975, "g" },
+    { FoodDatabase::FAT, "Fat", 975, "g" },
+    { FoodDatabase::SUGAR, "Sugar", 975, "g" },
+    { FoodDatabase::CHOLESTERO, "Cholesterol", 975, "mg" },
+    { FoodDatabase::FIBER, "Fiber", 975, "g" },
+    { FoodDatabase::SUGAR_ALC, "Sugar Alcohols", 975, "g" },
+    { FoodDatabase::POINTS, "Points", 975, "" },
+};
+
+QToolButton* makeNavigationButton(QWidget* parent, const QString& name, const QString& caption, const QString& tip)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(tip);
+    button->setAutoRaise(true);
+    return button;
+}
+
+bool allEmpty(const QStringList& values)
+{
+    return std::all_of(values.begin(), values.end(), [](const QString& value) { return value.isEmpty(); });
+}
+
+} // namespace
+
+FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, QWidget* parent)
+    : QDialog(parent)
+    , m_state(state)
+    , m_database(database)
+{
+    setObjectName(QStringLiteral("FoodEdit"));
+    setWindowTitle(QStringLiteral("Edit Food List"));
+
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(twips(1560 - 120) - twips(1335));
+    fields->setVerticalSpacing(twips(480 - 375));
+    fields->setColumnMinimumWidth(0, twips(1335));
+    int line = 0;
+    for (const FieldPlace& place : fieldPlaces) {
+        const QString name = FoodDatabase::fieldNames().at(place.field);
+        auto* caption = new QLabel(QString::fromLatin1(place.caption), this);
+        caption->setObjectName(name + QStringLiteral("_Caption"));
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        // A field holds the whole stored text: a cut text would be written back as a change.
+        edit->setMaxLength(std::numeric_limits<int>::max());
+        edit->setFixedWidth(twips(place.width));
+        edit->setMinimumHeight(twips(375));
+        caption->setBuddy(edit);
+        m_fields[static_cast<std::size_t>(place.field)] = edit;
+        auto* row = new QHBoxLayout;
+        row->setSpacing(twips(2640 - 2535));
+        row->addWidget(edit);
+        if (*place.unit) {
+            auto* unit = new QLabel(QString::fromLatin1(place.unit), this);
+            unit->setObjectName(name + QStringLiteral("_Unit"));
+            row->addWidget(unit);
+        }
+        row->addStretch(1);
+        fields->addWidget(caption, line, 0);
+        fields->addLayout(row, line, 1);
+        ++line;
+    }
+
+    auto* foods = new QFrame(this);
+    foods->setObjectName(QStringLiteral("Foods"));
+    foods->setFrameShape(QFrame::Box);
+    foods->setMinimumSize(twips(2295), twips(375));
+    m_moveFirst = makeNavigationButton(foods, QStringLiteral("MoveFirst"), QStringLiteral("|<"), tr("First food"));
+    m_movePrevious
+        = makeNavigationButton(foods, QStringLiteral("MovePrevious"), QStringLiteral("<"), tr("Previous food"));
+    m_moveNext = makeNavigationButton(foods, QStringLiteral("MoveNext"), QStringLiteral(">"), tr("Next food"));
+    m_moveLast = makeNavigationButton(foods, QStringLiteral("MoveLast"), QStringLiteral(">|"), tr("Last food"));
+    auto* foodsCaption = new QLabel(QStringLiteral(" Food List"), foods);
+    foodsCaption->setObjectName(QStringLiteral("Foods_Caption"));
+    auto* navigation = new QHBoxLayout(foods);
+    navigation->setContentsMargins(1, 1, 1, 1);
+    navigation->setSpacing(0);
+    navigation->addWidget(m_moveFirst);
+    navigation->addWidget(m_movePrevious);
+    navigation->addWidget(foodsCaption, 1);
+    navigation->addWidget(m_moveNext);
+    navigation->addWidget(m_moveLast);
+    auto* navigationRow = new QHBoxLayout;
+    navigationRow->addSpacing(twips(1560 - 120));
+    navigationRow->addWidget(foods);
+    navigationRow->addStretch(1);
+
+    m_addFood = CommandButton(this, QStringLiteral("AddFood"), QStringLiteral("Add"), 1695, 375);
+    m_deleteFood = CommandButton(this, QStringLiteral("DeleteFood"), QStringLiteral("Delete"), 1335, 375);
+    m_findFood = CommandButton(this, QStringLiteral("FindFood"), QStringLiteral("Find"), 1695, 375);
+    m_viewAll
+        = CommandButton(this, QStringLiteral("ViewFoodProps"), QStringLiteral("View All Food Properties"), 1695, 615);
+    m_quickHelp = CommandButton(this, QStringLiteral("PlatewellHelp"), QStringLiteral("Quick Help"), 1335, 615);
+    m_close = CommandButton(this, QStringLiteral("CloseEditor"), QStringLiteral("Close"), 1695, 615);
+    auto* commands = new QGridLayout;
+    commands->addWidget(m_addFood, 0, 0);
+    commands->addWidget(m_deleteFood, 0, 1);
+    commands->addWidget(m_findFood, 0, 2);
+    commands->addWidget(m_viewAll, 1, 0);
+    commands->addWidget(m_quickHelp, 1, 1);
+    commands->addWidget(m_close, 1, 2);
+    commands->setVerticalSpacing(twips(6240 - 6015));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(twips(120), twips(120), twips(120), twips(120));
+    layout->addLayout(fields);
+    layout->addSpacing(twips(5040 - 4815));
+    layout->addLayout(navigationRow);
+    layout->addSpacing(twips(5640 - 5415));
+    layout->addLayout(commands);
+    layout->addStretch(1);
+    resize(twips(5475), twips(7020));
+
+    connect(m_moveFirst, &QToolButton::clicked, this, &FoodEditorDialog::moveToFirst);
+    connect(m_movePrevious, &QToolButton::clicked, this, &FoodEditorDialog::moveToPrevious);
+    connect(m_moveNext, &QToolButton::clicked, this, &FoodEditorDialog::moveToNext);
+    connect(m_moveLast, &QToolButton::clicked, this, &FoodEditorDialog::moveToLast);
+    connect(m_addFood, &QPushButton::clicked, this, &FoodEditorDialog::addFood);
+    connect(m_deleteFood, &QPushButton::clicked, this, &FoodEditorDialog::deleteFood);
+    connect(m_findFood, &QPushButton::clicked, this, &FoodEditorDialog::findFood);
+    connect(m_viewAll, &QPushButton::clicked, this, &FoodEditorDialog::viewAllFoods);
+    connect(m_quickHelp, &QPushButton::clicked, this, &FoodEditorDialog::showQuickHelp);
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+
+    loadFoods();
+}
+
+FoodEditorDialog::~FoodEditorDialog() = default;
+
+void FoodEditorDialog::loadFoods()
+{
+    QString error;
+    if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
+        showNoRecord();
+        m_addFood->setEnabled(false);
+        Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+        return;
+    }
+    if (!m_records.load(m_database, &error)) {
+        showNoRecord();
+        m_addFood->setEnabled(false);
+        Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
+        return;
+    }
+    m_loaded = true;
+    if (m_records.isEmpty()) {
+        showNoRecord();
+    } else {
+        showRecord(0);
+    }
+}
+
+QStringList FoodEditorDialog::fieldValues() const
+{
+    QStringList values;
+    for (const QLineEdit* edit : m_fields) {
+        values.append(edit->text());
+    }
+    return values;
+}
+
+void FoodEditorDialog::showRecord(qsizetype record)
+{
+    m_current = record;
+    QStringList values;
+    QString error;
+    const bool read = m_database.readRecord(m_records.rowid(record), &values, &error);
+    if (!read) {
+        values = QStringList(FoodDatabase::FieldCount, QString());
+    }
+    m_stored = values;
+    for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+        QLineEdit* edit = m_fields[static_cast<std::size_t>(f)];
+        edit->setText(values.at(f));
+        edit->setCursorPosition(0);
+        // A record that cannot be read takes no typing: its values would overwrite what is there.
+        edit->setEnabled(read);
+    }
+    m_shown = fieldValues();
+    if (!read) {
+        Prompt::error(this, QStringLiteral("The food record cannot be read.\n%1").arg(error));
+    }
+}
+
+void FoodEditorDialog::showNoRecord()
+{
+    m_current = -1;
+    m_stored.clear();
+    m_shown.clear();
+    for (QLineEdit* edit : m_fields) {
+        edit->clear();
+        edit->setEnabled(false);
+    }
+}
+
+bool FoodEditorDialog::saveCurrent()
+{
+    if (m_current < 0 || !m_fields.front()->isEnabled()) {
+        return true;
+    }
+    // Only the fields the user changed are written: a field another program changed meanwhile
+    // keeps its value, and a record merely looked at is never written.
+    const QStringList values = fieldValues();
+    FoodDatabase::FieldChanges changes;
+    for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+        if (values.at(f) != m_shown.value(f)) {
+            changes.emplace_back(static_cast<FoodDatabase::Field>(f), values.at(f));
+        }
+    }
+    if (changes.empty()) {
+        return true;
+    }
+    const qint64 rowid = m_records.rowid(m_current);
+    const QString shownName = m_stored.value(FoodDatabase::FOOD);
+    QString error;
+    if (!m_database.updateFields(rowid, shownName, changes, &error)) {
+        const QString name = shownName.isEmpty() ? values.value(FoodDatabase::FOOD) : shownName;
+        Prompt::error(this,
+            QStringLiteral("The change to the food \"%1\" could not be saved; the food table still holds the "
+                           "record as it was, and what you typed stays in the fields.\n%2")
+                .arg(name, error));
+        return false;
+    }
+    for (const auto& [field, value] : changes) {
+        m_stored[field] = value;
+    }
+    m_shown = values;
+    m_records.rename(m_current, values.value(FoodDatabase::FOOD));
+    if (rowid == m_blankRowid) {
+        m_blankRowid = -1;
+    }
+    return true;
+}
+
+bool FoodEditorDialog::leaveCurrent()
+{
+    if (m_current < 0) {
+        return true;
+    }
+    const qint64 rowid = m_records.rowid(m_current);
+    if (rowid == m_blankRowid && allEmpty(fieldValues())) {
+        QString error;
+        if (!m_database.deleteRecord(rowid, QString(), &error)) {
+            Prompt::error(this, QStringLiteral("The empty new food could not be removed again.\n%1").arg(error));
+            return false;
+        }
+        m_records.remove(m_current);
+        m_blankRowid = -1;
+        m_current = -1;
+        return true;
+    }
+    return saveCurrent();
+}
+
+void FoodEditorDialog::moveTo(qsizetype record)
+{
+    if (!m_loaded || m_records.isEmpty() || record == m_current || record < 0 || record >= m_records.size()) {
+        return;
+    }
+    if (!leaveCurrent()) {
+        return;
+    }
+    if (m_records.isEmpty()) {
+        showNoRecord();
+        return;
+    }
+    // Leaving an empty new food removes the last record, which may have been the target.
+    showRecord(std::min(record, m_records.size() - 1));
+}
+
+void FoodEditorDialog::moveToFirst()
+{
+    moveTo(0);
+}
+
+void FoodEditorDialog::moveToPrevious()
+{
+    if (m_current > 0) {
+        moveTo(m_current - 1);
+    }
+}
+
+void FoodEditorDialog::moveToNext()
+{
+    if (m_current >= 0 && m_current + 1 < m_records.size()) {
+        moveTo(m_current + 1);
+    }
+}
+
+void FoodEditorDialog::moveToLast()
+{
+    moveTo(m_records.size() - 1);
+}
+
+void FoodEditorDialog::addFood()
+{
+    if (!m_loaded) {
+        return;
+    }
+    QLineEdit* food = m_fields[FoodDatabase::FOOD];
+    if (m_current >= 0 && m_records.rowid(m_current) == m_blankRowid && allEmpty(fieldValues())) {
+        food->setFocus();
+        return;
+    }
+    if (!leaveCurrent()) {
+        return;
+    }
+    const QStringList empty(FoodDatabase::FieldCount, QString());
+    qint64 rowid = -1;
+    QString error;
+    if (!m_database.insertRecord(empty, &rowid, &error)) {
+        Prompt::error(this, QStringLiteral("A new food could not be added.\n%1").arg(error));
+        return;
+    }
+    m_records.append(rowid, QString());
+    m_blankRowid = rowid;
+    m_current = m_records.size() - 1;
+    m_stored = empty;
+    for (QLineEdit* edit : m_fields) {
+        edit->clear();
+        edit->setEnabled(true);
+    }
+    m_shown = fieldValues();
+    food->setFocus();
+}
+
+void FoodEditorDialog::deleteFood()
+{
+    if (m_current < 0) {
+        return;
+    }
+    const QString name = m_stored.value(FoodDatabase::FOOD);
+    const QString question = name.isEmpty()
+        ? QStringLiteral("Delete this food, which has no name, from the food table?")
+        : QStringLiteral("Delete the food \"%1\" from the food table?").arg(name);
+    if (!Prompt::question(this, question, QStringLiteral("Delete Food"))) {
+        return;
+    }
+    const qint64 rowid = m_records.rowid(m_current);
+    QString error;
+    if (!m_database.deleteRecord(rowid, name, &error)) {
+        Prompt::error(this, QStringLiteral("The food \"%1\" could not be deleted.\n%2").arg(name, error));
+        return;
+    }
+    if (rowid == m_blankRowid) {
+        m_blankRowid = -1;
+    }
+    const qsizetype deleted = m_current;
+    m_records.remove(deleted);
+    if (m_records.isEmpty()) {
+        showNoRecord();
+    } else {
+        showRecord(std::min(deleted, m_records.size() - 1));
+    }
+}
+
+void FoodEditorDialog::findFood()
+{
+    if (!m_loaded || m_current < 0) {
+        return;
+    }
+    const QString answer = Prompt::input(this, QStringLiteral("Food Name Search"),
+        QStringLiteral("Enter the complete or partial food name\r\nor leave blank and use previous search: ")
+            + m_state.FoodSearchText);
+    QString term = m_state.FoodSearchText;
+    if (!answer.isEmpty()) {
+        term = answer;
+        m_state.FoodSearchText = answer;
+    }
+    if (term.isEmpty()) {
+        return;
+    }
+    const qsizetype from = m_current;
+    if (!leaveCurrent()) {
+        return;
+    }
+    if (m_records.isEmpty()) {
+        showNoRecord();
+        return;
+    }
+    const qsizetype found = m_records.search(from, term);
+    if (found != m_current) {
+        showRecord(found);
+    }
+}
+
+void FoodEditorDialog::viewAllFoods()
+{
+    // The grid reads the table, so what is typed here goes there first.
+    saveCurrent();
+    FoodGridDialog grid(m_state, m_database, false, this);
+    grid.exec();
+}
+
+void FoodEditorDialog::showQuickHelp()
+{
+    QuickHelpViewer help(m_state, this);
+    help.exec();
+}
+
+
+void FoodEditorDialog::done(int result)
+{
+    if (!leaveCurrent()
+        && !Prompt::question(this,
+            QStringLiteral("The change to this food could not be saved. Close the editor and give up the change?"),
+            QStringLiteral("Edit Food List"))) {
+        return;
+    }
+    QDialog::done(result);
+}

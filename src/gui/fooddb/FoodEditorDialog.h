@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/FoodDatabase.h"
+#include "core/FoodNameIndex.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+struct SharedState;
+
+// "Edit Food List": the one window that changes the food table. It shows one food at a time in ten
+// fields; a changed record is written when another record becomes current (navigation, Find, Add)
+// and when the window closes. A write that fails is reported and the record stays current with
+// the typed values, so nothing typed is lost and the table keeps its old record.
+class FoodEditorDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Opens `database` at the shared food table path when it is not open yet and shows the first
+    // record.
+    FoodEditorDialog(SharedState& state, FoodDatabase& database, QWidget* parent = nullptr);
+    ~FoodEditorDialog() override;
+
+    // The record shown, counted from 0 in table order; -1 when the table is empty.
+    qsizetype currentRecord() const { return m_current; }
+    qsizetype recordCount() const { return m_records.size(); }
+    QLineEdit* field(FoodDatabase::Field field) const { return m_fields[static_cast<std::size_t>(field)]; }
+
+    void done(int result) override;
+
+private slots:
+    void moveToFirst();
+    void moveToPrevious();
+    void moveToNext();
+    void moveToLast();
+    void addFood();
+    void deleteFood();
+    void findFood();
+    void viewAllFoods();
+    void showQuickHelp();
+
+private:
+    void loadFoods();
+    QStringList fieldValues() const;
+    // Writes the current record when its fields differ from the table; false (after telling the
+    // user why) when the write failed.
+    bool saveCurrent();
+    // saveCurrent, and a record made by Add that is still wholly empty is deleted instead.
+    bool leaveCurrent();
+    void moveTo(qsizetype record);
+    void showRecord(qsizetype record);
+    void showNoRecord();
+
+    SharedState& m_state;
+    FoodDatabase& m_database;
+    FoodNameIndex m_records;
+    bool m_loaded = false;
+    qsizetype m_current = -1;
+    // The current record as the table held it when it was shown, or as last written.
+    QStringList m_stored;
+    // The fields' texts as shown, to tell which fields the user changed.
+    QStringList m_shown;
+    // The record made by Add, while it has never held anything.
+    qint64 m_blankRowid = -1;
+
+    std::array<QLineEdit*, FoodDatabase::FieldCount> m_fields {};
+    QToolButton* m_moveFirst;
+    QToolButton* m_movePrevious;
+    QToolButton* m_moveNext;
+    QToolButton* m_moveLast;
+    QPushButton* m_addFood;
+    QPushButton* m_deleteFood;
+    QPushButton* m_findFood;
+    QPushButton* m_viewAll;
+    QPushButton* m_quickHelp;
+    QPushButton* m_close;
+};

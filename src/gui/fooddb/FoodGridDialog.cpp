@@ -1,0 +1,225 @@
+#include "gui/fooddb/FoodGridDialog.h"
+
+#include "gui/common/CommandButton.h"
+#include "gui/common/Twips.h"
+
+#include "core/FoodDatabase.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
+#include "gui/fooddb/GridCaptionBar.h"
+#include "gui/common/Prompt.h"
+#include "core/SharedState.h"
+#include "core/TextFile.h"
+#include "gui/info/QuickHelpViewer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <climits>
+
+#include <algorithm>
+
+FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool sortedByName, QWidget* parent)
+    : QDialog(parent)
+    , m_state(state)
+    , m_database(database)
+    , m_model(new FoodPropertiesModel(this))
+{
+    setObjectName(QStringLiteral("GridView"));
+    setWindowTitle(QStringLiteral("View Food Properties"));
+
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    m_grid->setModel(m_model);
+    m_grid->horizontalHeader()->hide();
+    m_grid->verticalHeader()->hide();
+    // Fixed row heights let the view place any of a million rows without measuring them.
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_grid->setWordWrap(false);
+    m_grid->setMinimumSize(twips(13215), twips(3495));
+    m_captions = new GridCaptionBar(m_grid, FoodDatabase::gridCaptions(), this);
+
+    m_findText = CommandButton(this, QStringLiteral("cmdFindTxt"), QStringLiteral("Find Text"), 975, 375);
+    m_searchText = new QLineEdit(this);
+    m_searchText->setObjectName(QStringLiteral("Text1"));
+    m_searchText->setMinimumSize(twips(1575), twips(375));
+    m_sort = CommandButton(this, QStringLiteral("cmdSort"), QStringLiteral("Sort"), 975, 375);
+    m_printTable
+        = CommandButton(this, QStringLiteral("PrintTable"), QStringLiteral("Save Food Property Table to File"), 2055, 615);
+    m_help = CommandButton(this, QStringLiteral("LoadPlatewellHelp"), QStringLiteral("Quick Help"), 1095, 615);
+    m_close = CommandButton(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), 975, 615);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setMinimumSize(twips(4215), twips(255));
+    m_progress->setTextVisible(false);
+    // The bar keeps its place while hidden, so showing it for a search moves nothing else.
+    QSizePolicy barPolicy = m_progress->sizePolicy();
+    barPolicy.setRetainSizeWhenHidden(true);
+    m_progress->setSizePolicy(barPolicy);
+    m_progress->hide();
+
+    auto* commands = new QGridLayout;
+    commands->addWidget(m_findText, 0, 0);
+    commands->addWidget(m_searchText, 0, 1);
+    commands->addWidget(m_sort, 0, 2);
+    commands->addWidget(m_progress, 1, 0, 1, 3);
+    commands->setColumnMinimumWidth(3, twips(5400 - 4815));
+    commands->addWidget(m_printTable, 0, 4, 2, 1, Qt::AlignTop);
+    commands->addWidget(m_help, 0, 5, 2, 1, Qt::AlignTop);
+    commands->addWidget(m_close, 0, 6, 2, 1, Qt::AlignTop);
+    commands->setColumnStretch(7, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(twips(240), twips(120), twips(240), twips(120));
+    layout->addWidget(m_captions);
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(commands);
+    resize(twips(13680), twips(5175));
+
+    connect(m_findText, &QPushButton::clicked, this, &FoodGridDialog::findText);
+    connect(m_sort, &QPushButton::clicked, this, &FoodGridDialog::sortSelection);
+    connect(m_printTable, &QPushButton::clicked, this, &FoodGridDialog::saveTable);
+    connect(m_help, &QPushButton::clicked, this, &FoodGridDialog::showQuickHelp);
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+
+    loadFoods(sortedByName);
+}
+
+FoodGridDialog::~FoodGridDialog() = default;
+
+void FoodGridDialog::loadFoods(bool sortedByName)
+{
+    m_grid->setColumnWidth(FoodDatabase::FOOD, twips(3650));
+    m_grid->setColumnWidth(FoodDatabase::CARBS, twips(1300));
+    m_grid->setColumnWidth(FoodDatabase::CHOLESTERO, twips(1200));
+    // A bold caption wider than its column (Carbohydrates in most fonts) widens the column.
+    for (int column = 0; column < FoodDatabase::FieldCount; ++column) {
+        if (auto* caption = findChild<QLabel*>(QStringLiteral("ColumnCaption%1").arg(column))) {
+            m_grid->setColumnWidth(column, std::max(m_grid->columnWidth(column), caption->sizeHint().width() + 4));
+        }
+    }
+    QString error;
+    // Without the table the commands stay off: saving an empty grid would replace a good food
+    // property table file with an empty one.
+    for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
+        command->setEnabled(false);
+    }
+    if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
+        m_model->clear();
+        Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+        return;
+    }
+    // Opened sorted, the grid takes its rows in name order at once: the same order the sort on
+    // column 0 gives, without sorting a million rows after reading them.
+    if (!m_model->load(m_database, &error, sortedByName)) {
+        Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
+        return;
+    }
+    for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
+        command->setEnabled(true);
+    }
+    setCurrentCell(0, 0);
+}
+
+void FoodGridDialog::setCurrentCell(int row, int column)
+{
+    const QModelIndex cell = m_model->index(row, column);
+    if (!cell.isValid()) {
+        return;
+    }
+    m_grid->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+}
+
+void FoodGridDialog::findText()
+{
+    setCurrentCell(0, 0);
+    const int rows = m_model->rowCount();
+    m_progress->show();
+    m_progress->setRange(0, std::max(1, rows - 1));
+    m_progress->setValue(0);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QModelIndex last = m_model->find(m_searchText->text(), [this](int, int row) { m_progress->setValue(row); });
+    QApplication::restoreOverrideCursor();
+    m_progress->hide();
+    if (last.isValid()) {
+        setCurrentCell(last.row(), last.column());
+        m_grid->scrollTo(last);
+    }
+}
+
+void FoodGridDialog::sortSelection()
+{
+    QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid()) {
+        current = m_model->index(0, 0);
+        if (!current.isValid()) {
+            return;
+        }
+    }
+    int top = current.row();
+    int bottom = current.row();
+    int left = current.column();
+    int right = current.column();
+    const QItemSelection selection = m_grid->selectionModel()->selection();
+    if (!selection.isEmpty()) {
+        top = left = INT_MAX;
+        bottom = right = INT_MIN;
+        for (const QItemSelectionRange& range : selection) {
+            top = std::min(top, range.top());
+            bottom = std::max(bottom, range.bottom());
+            left = std::min(left, range.left());
+            right = std::max(right, range.right());
+        }
+    }
+    std::vector<int> keys;
+    for (int column = left; column <= right; ++column) {
+        keys.push_back(column);
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (top == bottom) {
+        m_model->sortRows(keys, 0, m_model->rowCount() - 1);
+    } else {
+        m_model->sortRows(keys, top, bottom);
+    }
+    QApplication::restoreOverrideCursor();
+    // The selection and the current cell stay where they were on the grid; the rows moved under
+    // them.
+    const QModelIndex keep = m_model->index(current.row(), current.column());
+    m_grid->selectionModel()->setCurrentIndex(keep, QItemSelectionModel::NoUpdate);
+    m_grid->selectionModel()->select(
+        QItemSelection(m_model->index(top, left), m_model->index(bottom, right)), QItemSelectionModel::ClearAndSelect);
+}
+
+void FoodGridDialog::saveTable()
+{
+    const QString path = m_state.perUserFile(QStringLiteral("foodpropertytable"));
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool written = TextFile::writeLines(path, m_model->tableLines(), &error);
+    QApplication::restoreOverrideCursor();
+    if (!written) {
+        Prompt::error(this, QStringLiteral("The food property table could not be saved.\n%1").arg(error));
+        return;
+    }
+    Prompt::message(this,
+        QStringLiteral("The food property table was saved to\n%1").arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("Save Food Property Table to File"));
+}
+
+void FoodGridDialog::showQuickHelp()
+{
+    QuickHelpViewer help(m_state, this);
+    help.exec();
+}
+

@@ -1,0 +1,76 @@
+#include "gui/info/CalendarWindow.h"
+
+#include <QCalendarWidget>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// 3525 twips at 15 twips to a pixel.
+constexpr int OuterWidth = 3525 / 15;
+} // namespace
+
+CalendarWindow::CalendarWindow(QWidget* parent)
+    : QDialog(parent)
+    , m_monthView(new QCalendarWidget(this))
+{
+    setObjectName(QStringLiteral("ViewCalendar"));
+    setWindowTitle(QStringLiteral("Calendar"));
+    setModal(false);
+
+    m_monthView->setObjectName(QStringLiteral("MonthView1"));
+    m_monthView->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    m_monthView->setDateRange(QDate(1753, 1, 1), QDate(9999, 12, 31));
+    // The window's described width is narrower than the calendar's own preferred size in most
+    // fonts; let it shrink instead of forcing the window wider.
+    m_monthView->setMinimumSize(1, 1);
+
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("Command1"));
+    close->setAutoDefault(false);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 8, 8, 8);
+    column->addWidget(m_monthView, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+
+    showToday();
+}
+
+CalendarWindow* CalendarWindow::openSingle()
+{
+    static QPointer<CalendarWindow> instance;
+    if (!instance) {
+        instance = new CalendarWindow(nullptr);
+        instance->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    instance->show();
+    instance->raise();
+    instance->activateWindow();
+    return instance;
+}
+
+void CalendarWindow::showToday()
+{
+    m_monthView->setSelectedDate(initialDate());
+    m_monthView->setCurrentPage(initialDate().year(), initialDate().month());
+    resize(OuterWidth, sizeHint().height());
+}
+
+void CalendarWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The outer width includes the window frame, which is known only once the window is shown.
+    if (!m_outerWidthSet) {
+        m_outerWidthSet = true;
+        const int frame = frameGeometry().width() - width();
+        resize(OuterWidth - frame, height());
+    }
+}
+

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "gui/info/DocumentViewer.h"
+
+// The serving conversion chart (convchart.txt) in a read-only text area, opened modally.
+class ConversionChartViewer : public DocumentViewer
+{
+    Q_OBJECT
+
+public:
+    ConversionChartViewer(const SharedState& state, QWidget* parent = nullptr);
+
+private slots:
+};

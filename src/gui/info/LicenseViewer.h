@@ -1,0 +1,16 @@
+#pragma once
+
+#include "gui/info/DocumentViewer.h"
+
+// The licence text (license agreement.txt). "I Accept" closes the window and records nothing;
+// "I Don't Accept" ends the program at once.
+class LicenseViewer : public DocumentViewer
+{
+    Q_OBJECT
+
+public:
+    LicenseViewer(const SharedState& state, QWidget* parent = nullptr);
+
+private slots:
+    void declineAndExit();
+};

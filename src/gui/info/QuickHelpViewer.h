@@ -1,0 +1,14 @@
+#pragma once
+
+#include "gui/info/DocumentViewer.h"
+
+// The quick help (foods.hlp) in a read-only text area, opened modally.
+class QuickHelpViewer : public DocumentViewer
+{
+    Q_OBJECT
+
+public:
+    QuickHelpViewer(const SharedState& state, QWidget* parent = nullptr);
+
+private slots:
+};

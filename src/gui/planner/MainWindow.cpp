@@ -1,0 +1,576 @@
+#include "gui/planner/MainWindow.h"
+
+#include "gui/planner/FoodListModel.h"
+#include "core/NumberText.h"
+#include "gui/common/Program.h"
+#include "gui/common/Twips.h"
+#include "gui/common/Prompt.h"
+#include "gui/fooddb/FoodEditorDialog.h"
+#include "gui/fooddb/FoodGridDialog.h"
+#include "gui/info/AboutDialog.h"
+#include "gui/info/LicenseViewer.h"
+#include "gui/info/QuickHelpViewer.h"
+#include "gui/info/CalendarWindow.h"
+#include "gui/info/ConversionChartViewer.h"
+#include "gui/totals/TotalsDialog.h"
+#include "core/PeriodFile.h"
+#include "gui/userfiles/CopyFilesDialog.h"
+#include "gui/userfiles/UserNameDialog.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QStatusBar>
+#include <QUrl>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+struct MealControls
+{
+    const char* label;
+    const char* list;
+    const char* add;
+    const char* remove;
+    const char* clear;
+};
+
+constexpr MealControls kMeals[MealPlan::MealCount] = {
+    { "Label1", "List2", "Breakfast_Add", "BreakfastDelete", "BreakfastClear" },
+    { "Label2", "List3", "Lunch_Add", "LunchDelete", "LunchClear" },
+    { "Label3", "List4", "Dinner_Add", "DinnerDelete", "DinnerClear" },
+    { "Label4", "List5", "Other_Add", "OtherDelete", "OtherClear" },
+};
+
+QFont sansFont(double points, bool bold)
+{
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFrame* groupRectangle(QWidget* parent)
+{
+    auto* frame = new QFrame(parent);
+    frame->setFrameShape(QFrame::Box);
+    frame->setFrameShadow(QFrame::Plain);
+    return frame;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+MainWindow::MainWindow(SharedState& state, QWidget* parent)
+    : QMainWindow(parent)
+    , m_state(state)
+{
+    setObjectName(QStringLiteral("MainMenu"));
+    setWindowTitle(QStringLiteral("Platewell"));
+    buildControls();
+    buildMenus();
+    resize(twips(11340), twips(7515) + menuBar()->sizeHint().height());
+    startUp();
+}
+
+MainWindow::~MainWindow() = default;
+
+QPushButton* MainWindow::makeButton(const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+void MainWindow::buildControls()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    const QFont listFont = sansFont(9.75, false);
+    const QFont labelFont = sansFont(8.25, true);
+
+    // Period selector with Save and Load, inside their rectangle.
+    auto* periodBox = groupRectangle(central);
+    periodBox->setObjectName(QStringLiteral("Shape1"));
+    auto* periodRow = new QHBoxLayout(periodBox);
+    m_periods = new QComboBox(periodBox);
+    m_periods->setObjectName(QStringLiteral("DayofWeek"));
+    m_periods->setEditable(true);
+    m_periods->setInsertPolicy(QComboBox::NoInsert);
+    m_periods->setMinimumWidth(twips(1575));
+    auto* saveDiet = makeButton("SaveDiet", QStringLiteral("Save"));
+    auto* loadDiet = makeButton("LoadDiet", QStringLiteral("Load"));
+    periodRow->addWidget(m_periods);
+    periodRow->addWidget(saveDiet);
+    periodRow->addWidget(loadDiet);
+
+    m_userNameButton = makeButton("Command1", QStringLiteral("User Name"));
+    QFont georgia(QStringLiteral("Georgia"), 12, QFont::Bold);
+    georgia.setStyleHint(QFont::Serif);
+    m_userNameButton->setFont(georgia);
+    m_userNameButton->setMinimumSize(std::max(twips(1215), m_userNameButton->sizeHint().width()), twips(855));
+
+    m_foodList = new FoodListModel(this);
+    m_foodView = new QListView(central);
+    m_foodView->setObjectName(QStringLiteral("List1"));
+    m_foodView->setModel(m_foodList);
+    m_foodView->setUniformItemSizes(true);
+    m_foodView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_foodView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_foodView->setMinimumWidth(twips(3855) * 3 / 4);
+    m_foodView->setFont(listFont);
+
+    // Quantity and serving unit.
+    auto* middle = new QVBoxLayout;
+    m_quantity = new QLineEdit(QStringLiteral("1"), central);
+    m_quantity->setObjectName(QStringLiteral("Text1"));
+    m_quantity->setMaximumWidth(twips(1215) * 2);
+    m_servingUnit = makeLabel(central, "Label7", QString(), sansFont(12, false));
+    m_servingUnit->setWordWrap(true);
+    m_servingUnit->setMinimumSize(twips(1215), twips(735));
+    m_servingUnit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_servingUnit->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* quantityLabel = makeLabel(central, "Label5", QStringLiteral("Quantity"), labelFont);
+    quantityLabel->setBuddy(m_quantity);
+    auto* helpEdit = makeButton("HelpEdit", QStringLiteral("Quick Help"));
+    helpEdit->setMinimumHeight(twips(615));
+    middle->addSpacing(twips(360));
+    middle->addWidget(quantityLabel);
+    middle->addWidget(m_quantity);
+    middle->addSpacing(twips(240));
+    middle->addWidget(makeLabel(central, "Label6", QStringLiteral("Serving Unit"), labelFont));
+    middle->addWidget(m_servingUnit);
+    middle->addSpacing(twips(240));
+    middle->addWidget(helpEdit);
+    middle->addStretch(1);
+
+    // The four meals: heading and buttons, then the meal's list.
+    auto* meals = new QGridLayout;
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        const MealControls& names = kMeals[meal];
+        auto* buttons = new QVBoxLayout;
+        auto* heading = makeLabel(central, names.label, MealPlan::heading(meal), labelFont);
+        heading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* add = makeButton(names.add, QStringLiteral("Add  ->"));
+        auto* remove = makeButton(names.remove, QStringLiteral("<-  Remove"));
+        auto* clear = makeButton(names.clear, QStringLiteral("Clear"));
+        buttons->addWidget(heading);
+        buttons->addWidget(add);
+        buttons->addWidget(remove);
+        buttons->addWidget(clear);
+        buttons->addStretch(1);
+        auto* list = new QListWidget(central);
+        list->setObjectName(QLatin1String(names.list));
+        list->setFont(listFont);
+        list->setMinimumSize(twips(4095) * 3 / 4, twips(1500));
+        list->setUniformItemSizes(true);
+        m_mealLists[static_cast<std::size_t>(meal)] = list;
+        meals->addLayout(buttons, meal, 0);
+        meals->addWidget(list, meal, 1);
+        meals->setRowStretch(meal, 1);
+        connect(add, &QPushButton::clicked, this, [this, meal] { addToMeal(meal); });
+        connect(remove, &QPushButton::clicked, this, [this, meal] { removeFromMeal(meal); });
+        connect(clear, &QPushButton::clicked, this, [this, meal] { clearMeal(meal); });
+    }
+    meals->setColumnStretch(1, 1);
+
+    // The three food table commands inside their rectangle, then the other commands.
+    auto* foodBox = groupRectangle(central);
+    foodBox->setObjectName(QStringLiteral("Shape2"));
+    auto* foodRow = new QHBoxLayout(foodBox);
+    auto* loadFoodList = makeButton("LoadFoodList", QStringLiteral("Refresh Food List"));
+    auto* editFoodList = makeButton("EditFoodList", QStringLiteral("Edit Food List"));
+    auto* viewFoodProps = makeButton("ViewFoodProps", QStringLiteral("View All Food Properties"));
+    for (auto* button : { loadFoodList, editFoodList, viewFoodProps }) {
+        button->setMinimumHeight(twips(495));
+        foodRow->addWidget(button);
+    }
+    auto* servconvinfo = makeButton("servconvinfo", QStringLiteral("Serving Conversion Information"));
+    auto* command9 = makeButton("Command9", QStringLiteral("Calculate Totals"));
+    auto* command10 = makeButton("Command10", QStringLiteral("Exit"));
+    for (auto* button : { servconvinfo, command9, command10 }) {
+        button->setMinimumHeight(twips(735));
+    }
+
+    auto* grid = new QGridLayout(central);
+    grid->addWidget(periodBox, 0, 0);
+    grid->addWidget(m_userNameButton, 0, 1, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(m_foodView, 1, 0);
+    grid->addLayout(middle, 1, 1);
+    grid->addLayout(meals, 0, 2, 2, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(foodBox, 0);
+    bottom->addStretch(1);
+    bottom->addWidget(servconvinfo);
+    bottom->addWidget(command9);
+    bottom->addWidget(command10);
+    grid->addLayout(bottom, 2, 0, 1, 3);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(0, 4);
+    grid->setColumnStretch(2, 5);
+
+    connect(m_foodView->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::showServingUnit);
+    connect(m_foodView, &QListView::clicked, this, &MainWindow::showServingUnit);
+    connect(loadFoodList, &QPushButton::clicked, this, &MainWindow::refreshFoodList);
+    connect(command10, &QPushButton::clicked, this, &MainWindow::exitProgram);
+    connect(m_userNameButton, &QPushButton::clicked, this, &MainWindow::chooseUserName);
+    connect(command9, &QPushButton::clicked, this, &MainWindow::calculateTotals);
+    connect(saveDiet, &QPushButton::clicked, this, &MainWindow::savePeriodPlan);
+    connect(loadDiet, &QPushButton::clicked, this, &MainWindow::loadPeriodPlan);
+    connect(helpEdit, &QPushButton::clicked, this, &MainWindow::showQuickHelp);
+    connect(servconvinfo, &QPushButton::clicked, this, &MainWindow::showConversionChart);
+    connect(editFoodList, &QPushButton::clicked, this, &MainWindow::editFoods);
+    connect(viewFoodProps, &QPushButton::clicked, this, &MainWindow::viewFoodProperties);
+}
+
+void MainWindow::buildMenus()
+{
+    auto addMenu = [this](const char* name, const QString& title) {
+        QMenu* menu = menuBar()->addMenu(title);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    auto addItem = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    QMenu* file = addMenu("mnuItemFile", QStringLiteral("&File"));
+    connect(addItem(file, "mnuItemCopyFiles", QStringLiteral("Copy Your Files")), &QAction::triggered, this,
+        &MainWindow::copyUserFiles);
+    QAction* exit = addItem(file, "mnuItemExit", QStringLiteral("Exit"));
+    exit->setShortcut(QKeySequence::Quit);
+    connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
+    QMenu* view = addMenu("mnuitemView", QStringLiteral("&View"));
+    connect(addItem(view, "mnuItemCalendar", QStringLiteral("Calendar")), &QAction::triggered, this,
+        &MainWindow::showCalendar);
+    connect(addItem(view, "MnuItemNVoF", QStringLiteral("Nutritive Value of Foods")), &QAction::triggered, this,
+        &MainWindow::openNutritiveValueTable);
+    QMenu* help = addMenu("MnuItemHelp", QStringLiteral("&Help"));
+    QAction* manual = addItem(help, "MnuItemManual", QStringLiteral("User Manual"));
+    manual->setShortcut(QKeySequence::HelpContents);
+    connect(manual, &QAction::triggered, this, &MainWindow::openUserManual);
+    connect(addItem(help, "MnuItemLicense", QStringLiteral("License Agreement")), &QAction::triggered, this,
+        &MainWindow::showLicense);
+    connect(addItem(help, "MnuItemAbout", QStringLiteral("About Platewell")), &QAction::triggered, this,
+        &MainWindow::showAbout);
+}
+
+void MainWindow::startUp()
+{
+    m_periods->clear();
+    m_periods->addItems(Periods::names());
+    m_periods->setCurrentIndex(0);
+    m_state.FoodSearchText.clear();
+    m_state.CurrentUserName.clear();
+    m_userNameButton->setText(QStringLiteral("User Name"));
+    fillFoodList();
+}
+
+void MainWindow::fillFoodList()
+{
+    m_foodList->clear();
+    QString error;
+    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+        Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+        return;
+    }
+    std::vector<TextColumn> columns;
+    std::vector<qint64> rowids;
+    if (!m_foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &columns, &rowids, &error)) {
+        // A table that fails now may be fixed by the user: open it afresh next time.
+        m_foods.close();
+        Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
+        return;
+    }
+    QFont font = m_foodView->font();
+    font.setPointSizeF(10);
+    m_foodView->setFont(font);
+    // Without the name order (a read-only table without its index, say) the list sorts itself.
+    std::vector<std::uint32_t> nameOrder;
+    m_foods.readNameOrder(rowids, &nameOrder, nullptr);
+    m_foodList->setFoods(std::move(columns[0]), std::move(columns[1]), std::move(nameOrder));
+}
+
+void MainWindow::showServingUnit()
+{
+    const QModelIndex current = m_foodView->currentIndex();
+    if (current.isValid()) {
+        m_servingUnit->setText(m_foodList->servingUnit(current.row()));
+    }
+}
+
+void MainWindow::addToMeal(int meal)
+{
+    const QModelIndex current = m_foodView->currentIndex();
+    if (!current.isValid() || !m_foodView->selectionModel()->isSelected(current)) {
+        return;
+    }
+    const QString food = m_foodList->foodName(current.row());
+    const QString quantity = NumberToText(TextToNumber(m_quantity->text()));
+    MealTable& table = m_state.mealPlan.tables[static_cast<std::size_t>(meal)];
+    switch (table.add(food, quantity)) {
+    case MealTable::AddResult::Added:
+        m_mealLists[static_cast<std::size_t>(meal)]->addItem(food + QStringLiteral(", ") + quantity);
+        break;
+    case MealTable::AddResult::Full:
+        Prompt::message(this,
+            QStringLiteral("%1 already holds %2 foods, as many as a meal can hold.")
+                .arg(MealPlan::heading(meal))
+                .arg(MealTable::MaxEntries),
+            QStringLiteral("Platewell"));
+        break;
+    case MealTable::AddResult::NoFood:
+    case MealTable::AddResult::Duplicate:
+        break;
+    }
+}
+
+void MainWindow::removeFromMeal(int meal)
+{
+    QListWidget* list = m_mealLists[static_cast<std::size_t>(meal)];
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const int line = list->row(selected.first());
+    if (m_state.mealPlan.tables[static_cast<std::size_t>(meal)].removeLine(line)) {
+        delete list->takeItem(line);
+    }
+    list->clearSelection();
+    list->setCurrentRow(-1);
+}
+
+void MainWindow::clearMeal(int meal)
+{
+    m_state.mealPlan.tables[static_cast<std::size_t>(meal)].clear();
+    m_mealLists[static_cast<std::size_t>(meal)]->clear();
+}
+
+void MainWindow::refreshFoodList()
+{
+    fillFoodList();
+}
+
+void MainWindow::exitProgram()
+{
+    EndProgram();
+}
+
+void MainWindow::chooseUserName()
+{
+    UserNameDialog window(m_state, m_userNameButton, this);
+    window.exec();
+}
+
+void MainWindow::calculateTotals()
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    TotalsDialog window(m_state, m_foods, this);
+    window.exec();
+}
+
+QString MainWindow::chosenPeriod()
+{
+    const QString typed = m_periods->currentText().trimmed();
+    for (const QString& period : Periods::names()) {
+        if (typed.compare(period, Qt::CaseInsensitive) == 0) {
+            return period;
+        }
+    }
+    Prompt::message(this,
+        QStringLiteral("\"%1\" is not a period Platewell keeps plans for. Choose one of: %2.")
+            .arg(m_periods->currentText(), Periods::names().join(QStringLiteral(", "))),
+        QStringLiteral("Platewell"));
+    return QString();
+}
+
+void MainWindow::savePeriodPlan()
+{
+    const QString period = chosenPeriod();
+    if (period.isEmpty()) {
+        return;
+    }
+    QString error;
+    if (!PeriodFile::canSave(m_state.mealPlan, &error)) {
+        Prompt::error(this, error);
+        return;
+    }
+    const QString path = m_state.perUserFile(period);
+    if (QFileInfo::exists(path)
+        && !Prompt::question(this,
+            QStringLiteral("A %1 plan is already saved in %2.\nReplace it with the plan on screen?")
+                .arg(period, QDir::toNativeSeparators(path)),
+            QStringLiteral("Save"))) {
+        return;
+    }
+    if (!PeriodFile::save(path, m_state.mealPlan, &error)) {
+        Prompt::error(this, QStringLiteral("The %1 plan was not saved.\n%2").arg(period, error));
+        return;
+    }
+    statusBar()->showMessage(
+        QStringLiteral("Saved the %1 plan to %2").arg(period, QDir::toNativeSeparators(path)), 10000);
+}
+
+void MainWindow::loadPeriodPlan()
+{
+    const QString period = chosenPeriod();
+    if (period.isEmpty()) {
+        return;
+    }
+    const QString path = m_state.perUserFile(period);
+    QString error;
+    if (!QFileInfo::exists(path)) {
+        Prompt::error(this,
+            QStringLiteral("No %1 plan is saved for this user name.\n%2 does not exist.")
+                .arg(period, QDir::toNativeSeparators(path)));
+        return;
+    }
+    MealPlan plan;
+    QStringList problems;
+    if (!PeriodFile::load(path, &plan, &problems, &error)) {
+        Prompt::error(this, QStringLiteral("The %1 plan could not be read.\n%2").arg(period, error));
+        return;
+    }
+    bool planOnScreen = false;
+    for (const MealTable& table : m_state.mealPlan.tables) {
+        planOnScreen = planOnScreen || table.count() > 0;
+    }
+    if (planOnScreen
+        && !Prompt::question(this,
+            QStringLiteral("Loading the saved %1 plan replaces the plan on screen.\nLoad it?").arg(period),
+            QStringLiteral("Load"))) {
+        return;
+    }
+    m_state.mealPlan = plan;
+    showMealPlan();
+    statusBar()->showMessage(
+        QStringLiteral("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
+    if (!problems.isEmpty()) {
+        Prompt::message(this,
+            QStringLiteral("Some lines of %1 could not be placed in the plan and were left out:\n%2")
+                .arg(QDir::toNativeSeparators(path), problems.join(QLatin1Char('\n'))),
+            QStringLiteral("Load"));
+    }
+}
+
+void MainWindow::showMealPlan()
+{
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        QListWidget* list = m_mealLists[static_cast<std::size_t>(meal)];
+        const MealTable& table = m_state.mealPlan.tables[static_cast<std::size_t>(meal)];
+        list->clear();
+        for (int k = 1; k <= table.count(); ++k) {
+            list->addItem(table.slot(k).FoodName + QStringLiteral(", ") + table.slot(k).QuantityText);
+        }
+    }
+}
+
+void MainWindow::showQuickHelp()
+{
+    QuickHelpViewer window(m_state, this);
+    window.exec();
+}
+
+void MainWindow::showConversionChart()
+{
+    ConversionChartViewer window(m_state, this);
+    window.exec();
+}
+
+void MainWindow::showCalendar()
+{
+    CalendarWindow::openSingle();
+}
+
+void MainWindow::showDocument(const QString& name)
+{
+    // The viewer opens even for a missing file and says so itself; only a viewer that cannot be
+    // started at all is ours to report.
+    const QString path = m_state.documentPath(name);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        Prompt::error(this, QStringLiteral("No document viewer could be started for %1.").arg(QDir::toNativeSeparators(path)));
+    }
+}
+
+void MainWindow::openNutritiveValueTable()
+{
+    showDocument(QStringLiteral("Nutritive Value of Foods.pdf"));
+}
+
+void MainWindow::openUserManual()
+{
+    showDocument(QStringLiteral("PWmanual.pdf"));
+}
+
+void MainWindow::showLicense()
+{
+    LicenseViewer window(m_state, this);
+    window.exec();
+}
+
+void MainWindow::showAbout()
+{
+    AboutDialog window(this);
+    window.exec();
+}
+
+void MainWindow::copyUserFiles()
+{
+    CopyFilesDialog window(m_state, this);
+    window.exec();
+}
+
+// The editor and the grid need the food table; when it could not be opened at start-up, or another
+// program has replaced the file since, it is opened afresh here, and the message says why when
+// that fails.
+bool MainWindow::foodTableReady()
+{
+    QString error;
+    if (m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+        return true;
+    }
+    Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+    return false;
+}
+
+void MainWindow::editFoods()
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    FoodEditorDialog window(m_state, m_foods, this);
+    window.exec();
+}
+
+void MainWindow::viewFoodProperties()
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    FoodGridDialog window(m_state, m_foods, true, this);
+    window.exec();
+}

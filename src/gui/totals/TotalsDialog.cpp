@@ -1,0 +1,358 @@
+#include "gui/totals/TotalsDialog.h"
+
+#include "gui/common/Twips.h"
+
+#include "core/IndexedFoodLookup.h"
+#include "core/TotalsCalculator.h"
+
+#include "core/NumberText.h"
+#include "gui/common/Prompt.h"
+#include "core/SharedState.h"
+#include "core/TextFile.h"
+#include "core/FoodDatabase.h"
+
+#include <QCheckBox>
+#include <QDate>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QFont boldened(QFont font, bool bold)
+{
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+TotalsDialog::TotalsDialog(SharedState& state, FoodDatabase& foods, QWidget* parent)
+    : QDialog(parent)
+    , m_state(state)
+    , m_foods(foods)
+{
+    setObjectName(QStringLiteral("CalculateTotals"));
+    setWindowTitle(QStringLiteral("Calculate Totals"));
+    buildControls();
+    formatHeader();
+    resize(twips(13185), twips(5040));
+}
+
+void TotalsDialog::buildControls()
+{
+    auto* sourcesLayout = new QGridLayout;
+    sourcesLayout->setHorizontalSpacing(twips(105));
+    sourcesLayout->setVerticalSpacing(twips(105));
+    QStringList captions { QStringLiteral("Active") };
+    captions += Periods::names();
+    for (int i = 0; i < SourceCount; ++i) {
+        auto* check = new QCheckBox(this);
+        check->setObjectName(QStringLiteral("Check%1").arg(i + 1));
+        auto* label = new QLabel(captions[i], this);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        label->setBuddy(check);
+        sourcesLayout->addWidget(check, i, 0);
+        sourcesLayout->addWidget(label, i, 1);
+        m_checks[static_cast<std::size_t>(i)] = check;
+        m_labels[static_cast<std::size_t>(i)] = label;
+    }
+    sourcesLayout->setRowStretch(SourceCount, 1);
+    connect(m_checks[0], &QCheckBox::toggled, this, &TotalsDialog::markActiveChoice);
+
+    m_grid = new QTableWidget(2, ColumnCount, this);
+    m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    // Row 0 is the grid's own header row, a row of cells like the others, so that rows are
+    // numbered as the totals describe them: 1 for the first source.
+    m_grid->horizontalHeader()->hide();
+    m_grid->verticalHeader()->hide();
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setWordWrap(false);
+    // The column widths were chosen for an 8.25 point font; the untouched columns keep a grid's
+    // usual 975 twips, so that all ten columns fill the grid's width exactly.
+    QFont gridFont = m_grid->font();
+    gridFont.setPointSizeF(8.25);
+    m_grid->setFont(gridFont);
+    m_grid->horizontalHeader()->setDefaultSectionSize(twips(975));
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setMinimumSize(twips(11055) / 2, twips(3255) / 2);
+
+    auto* calcTot = new QPushButton(QStringLiteral("Calculate Totals"), this);
+    calcTot->setObjectName(QStringLiteral("CalcTot"));
+    calcTot->setMinimumSize(twips(1935), twips(1215));
+    calcTot->setDefault(true);
+    connect(calcTot, &QPushButton::clicked, this, &TotalsDialog::calculate);
+
+    auto* command1 = new QPushButton(QStringLiteral("Return to Main Menu"), this);
+    command1->setObjectName(QStringLiteral("Command1"));
+    command1->setMinimumSize(twips(1815), twips(1215));
+    connect(command1, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* totalsPrint = new QPushButton(QStringLiteral("Print Totals Report"), this);
+    totalsPrint->setObjectName(QStringLiteral("TotalsPrint"));
+    totalsPrint->setMinimumSize(twips(1935), twips(495));
+    connect(totalsPrint, &QPushButton::clicked, this, &TotalsDialog::printOrSaveReport);
+
+    // The buttons show only their circle; the labels beside them carry the text.
+    m_toPrinter = new QRadioButton(this);
+    m_toPrinter->setObjectName(QStringLiteral("Option1"));
+    m_toPrinter->setChecked(true);
+    auto* label13 = new QLabel(QStringLiteral("To Printer"), this);
+    label13->setObjectName(QStringLiteral("Label13"));
+    label13->setBuddy(m_toPrinter);
+    m_toFile = new QRadioButton(this);
+    m_toFile->setObjectName(QStringLiteral("Option2"));
+    auto* label14 = new QLabel(QStringLiteral("To File"), this);
+    label14->setObjectName(QStringLiteral("Label14"));
+    label14->setBuddy(m_toFile);
+
+    auto* optionsLayout = new QGridLayout;
+    optionsLayout->addWidget(totalsPrint, 0, 0, 1, 2);
+    optionsLayout->addWidget(m_toPrinter, 1, 0);
+    optionsLayout->addWidget(label13, 1, 1);
+    optionsLayout->addWidget(m_toFile, 2, 0);
+    optionsLayout->addWidget(label14, 2, 1);
+    optionsLayout->setColumnStretch(1, 1);
+
+    auto* commandsLayout = new QHBoxLayout;
+    commandsLayout->addStretch(1);
+    commandsLayout->addWidget(calcTot);
+    commandsLayout->addSpacing(twips(1185));
+    commandsLayout->addWidget(command1);
+    commandsLayout->addSpacing(twips(945));
+    commandsLayout->addLayout(optionsLayout);
+
+    auto* rightLayout = new QVBoxLayout;
+    rightLayout->addWidget(m_grid, 1);
+    rightLayout->addLayout(commandsLayout);
+
+    auto* mainLayout = new QHBoxLayout(this);
+    mainLayout->setContentsMargins(twips(240), twips(240), twips(150), twips(105));
+    mainLayout->addLayout(sourcesLayout);
+    mainLayout->addLayout(rightLayout, 1);
+}
+
+void TotalsDialog::formatHeader()
+{
+    m_grid->clearContents();
+    m_grid->setRowCount(2);
+    m_grid->setColumnWidth(2, twips(1500));
+    m_grid->setColumnWidth(0, twips(1000));
+    m_grid->setColumnWidth(5, twips(1200));
+    m_grid->setColumnWidth(8, twips(1500));
+    const QStringList& texts = TotalsCalculator::headerTexts();
+    const QBrush fixedBrush = palette().brush(QPalette::Button);
+    for (int column = 0; column < ColumnCount; ++column) {
+        auto* item = new QTableWidgetItem(texts[column]);
+        item->setFont(boldened(m_grid->font(), true));
+        item->setTextAlignment(Qt::AlignCenter);
+        item->setBackground(fixedBrush);
+        m_grid->setItem(0, column, item);
+    }
+    auto* emptyLabel = new QTableWidgetItem;
+    emptyLabel->setBackground(fixedBrush);
+    m_grid->setItem(1, 0, emptyLabel);
+    m_grid->setCurrentCell(0, 0);
+}
+
+void TotalsDialog::showResult(const TotalsResult& result)
+{
+    const int rows = static_cast<int>(result.rows.size());
+    m_grid->setRowCount(1 + std::max(1, rows));
+    const QLocale locale;
+    const QBrush fixedBrush = palette().brush(QPalette::Button);
+    for (int r = 0; r < rows; ++r) {
+        const TotalsRow& row = result.rows[static_cast<std::size_t>(r)];
+        const bool bold = result.hasTotalsRow && r == rows - 1;
+        auto* label = new QTableWidgetItem(row.label);
+        label->setBackground(fixedBrush);
+        if (bold) {
+            label->setFont(boldened(m_grid->font(), true));
+        }
+        m_grid->setItem(r + 1, 0, label);
+        for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
+            auto* cell = new QTableWidgetItem(GeneralNumberText(row.values[static_cast<std::size_t>(n)], locale));
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (bold) {
+                cell->setFont(boldened(m_grid->font(), true));
+            }
+            m_grid->setItem(r + 1, n + 1, cell);
+        }
+    }
+    if (result.hasTotalsRow) {
+        m_grid->setCurrentCell(rows, 0);
+    }
+}
+
+void TotalsDialog::calculate()
+{
+    formatHeader();
+    TotalsSources sources;
+    sources.active = m_checks[0]->isChecked();
+    for (std::size_t p = 0; p < sources.periods.size(); ++p) {
+        sources.periods[p] = m_checks[p + 1]->isChecked();
+    }
+    TotalsResult result;
+    {
+        // Each calculation reads the table now at the path, also when another program replaced the
+        // file; one that cannot be opened stops the calculation through the lookup's message.
+        m_foods.ensureOpen(m_state.FoodDatabasePath, nullptr);
+        // The lookup holds a read lock on the food table; it is gone before any message shows.
+        IndexedFoodLookup lookup(m_foods);
+        result = TotalsCalculator::calculate(m_state, sources, lookup);
+    }
+    showResult(result);
+    if (result.stopped) {
+        Prompt::error(this, result.stopMessage);
+    }
+}
+
+void TotalsDialog::markActiveChoice()
+{
+    m_labels[0]->setFont(boldened(m_labels[0]->font(), m_checks[0]->isChecked()));
+}
+
+
+QList<TotalsDialog::ReportRow> TotalsDialog::reportRows() const
+{
+    QList<ReportRow> rows;
+    for (int r = 0; r < m_grid->rowCount(); ++r) {
+        const QTableWidgetItem* label = m_grid->item(r, 0);
+        // The empty data row of a grid that holds no totals yet is no part of the report.
+        if (!label || label->text().isEmpty()) {
+            continue;
+        }
+        ReportRow row;
+        row.bold = label->font().bold();
+        for (int c = 0; c < ColumnCount; ++c) {
+            const QTableWidgetItem* cell = m_grid->item(r, c);
+            row.texts.append(cell ? cell->text() : QString());
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+bool TotalsDialog::writeReport(const QString& path, QString* error) const
+{
+    QStringList lines;
+    for (const ReportRow& row : reportRows()) {
+        lines.append(row.texts.join(QLatin1Char('\t')));
+    }
+    return TextFile::writeLines(path, lines, error);
+}
+
+bool TotalsDialog::printReport(QPrinter* printer)
+{
+    const QList<ReportRow> rows = reportRows();
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        return false;
+    }
+    const QRect page = painter.viewport();
+    const QString name = m_state.CurrentUserName.isEmpty() ? QStringLiteral("(no user name)") : m_state.CurrentUserName;
+    const QString date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
+
+    // The table takes the page's width; the font shrinks until the widest texts fit.
+    QFont font(QStringLiteral("Sans Serif"));
+    QList<int> widths(ColumnCount, 0);
+    for (double points = 10; points >= 5; points -= 0.5) {
+        font.setPointSizeF(points);
+        const QFontMetrics metrics(boldened(font, true), printer);
+        int total = 0;
+        for (int c = 0; c < ColumnCount; ++c) {
+            int widest = 0;
+            for (const ReportRow& row : rows) {
+                widest = std::max(widest, metrics.horizontalAdvance(row.texts[c]));
+            }
+            widths[c] = widest + metrics.averageCharWidth() * 2;
+            total += widths[c];
+        }
+        if (total <= page.width()) {
+            const int spare = (page.width() - total) / ColumnCount;
+            for (int& w : widths) {
+                w += spare;
+            }
+            break;
+        }
+    }
+
+    const QFontMetrics metrics(font, printer);
+    const int rowHeight = metrics.height() * 3 / 2;
+    int y = 0;
+    QFont titleFont = font;
+    titleFont.setPointSizeF(font.pointSizeF() * 1.4);
+    titleFont.setBold(true);
+    painter.setFont(titleFont);
+    const int titleHeight = QFontMetrics(titleFont, printer).height();
+    painter.drawText(QRect(0, y, page.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+        QStringLiteral("Platewell Totals Report"));
+    y += titleHeight * 3 / 2;
+    painter.setFont(font);
+    painter.drawText(
+        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("User: %1").arg(name));
+    y += rowHeight;
+    painter.drawText(
+        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Date: %1").arg(date));
+    y += rowHeight * 2;
+
+    const int padding = metrics.averageCharWidth();
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        if (y + rowHeight > page.height()) {
+            if (!printer->newPage()) {
+                painter.end();
+                return false;
+            }
+            y = 0;
+        }
+        painter.setFont(boldened(font, rows[r].bold));
+        int x = 0;
+        for (int c = 0; c < ColumnCount; ++c) {
+            const QRect cell(x, y, widths[c], rowHeight);
+            painter.drawRect(cell);
+            const Qt::Alignment alignment = r == 0 ? Qt::AlignCenter
+                : c == 0                           ? (Qt::AlignLeft | Qt::AlignVCenter)
+                                                   : (Qt::AlignRight | Qt::AlignVCenter);
+            painter.drawText(cell.adjusted(padding, 0, -padding, 0), alignment, rows[r].texts[c]);
+            x += widths[c];
+        }
+        y += rowHeight;
+    }
+    return painter.end();
+}
+
+void TotalsDialog::printOrSaveReport()
+{
+    if (m_toPrinter->isChecked()) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        printer.setDocName(QStringLiteral("Platewell Totals Report"));
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("Print Totals Report"));
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        if (!printReport(&printer)) {
+            Prompt::error(
+                this, QStringLiteral("The totals report could not be printed on %1.").arg(printer.printerName()));
+        }
+        return;
+    }
+    const QString path = m_state.perUserFile(QStringLiteral("TotalsReport"));
+    QString error;
+    if (!writeReport(path, &error)) {
+        Prompt::error(this, QStringLiteral("The totals report was not written. %1").arg(error));
+        return;
+    }
+    Prompt::message(this, QStringLiteral("The totals report was written to %1").arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("Print Totals Report"));
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+
+struct SharedState;
+struct TotalsResult;
+class FoodDatabase;
+class QCheckBox;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+
+// The totals window: the plan on screen ("Active") and the eleven saved periods to choose from,
+// the grid of totals, and the report to the printer or to a file. It looks foods up through the
+// food table's index, so opening it costs nothing however large the table is.
+class TotalsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int SourceCount = 12;
+    static constexpr int ColumnCount = 10;
+
+    TotalsDialog(SharedState& state, FoodDatabase& foods, QWidget* parent = nullptr);
+
+    // Draws the totals grid on the printer: a title with the user name and date, the header,
+    // every row the last calculation wrote, the "Totals" row in bold. False when the printer
+    // could not be started.
+    bool printReport(QPrinter* printer);
+    // Writes the grid, tab separated with a header line, to the user's totals report file.
+    bool writeReport(const QString& path, QString* error) const;
+
+public slots:
+    void calculate();
+    void markActiveChoice();
+    void printOrSaveReport();
+
+private:
+    void buildControls();
+    void formatHeader();
+    void showResult(const TotalsResult& result);
+    struct ReportRow
+    {
+        QStringList texts;
+        bool bold = false;
+    };
+    // The header row and every row the last calculation wrote, as the grid shows them.
+    QList<ReportRow> reportRows() const;
+
+    SharedState& m_state;
+    FoodDatabase& m_foods;
+    std::array<QCheckBox*, SourceCount> m_checks {};
+    std::array<QLabel*, SourceCount> m_labels {};
+    QTableWidget* m_grid = nullptr;
+    QRadioButton* m_toPrinter = nullptr;
+    QRadioButton* m_toFile = nullptr;
+};

@@ -1,0 +1,219 @@
+#include "TestSupport.h"
+#include "gui/common/Prompt.h"
+#include "gui/planner/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QDesktopServices>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+
+// Every command of the main window opens its window, modally except the calendar, or shows its
+// document, or ends the program.
+class TestMainWindowCommands : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void openUrl(const QUrl& url) { m_opened.append(url); }
+
+private slots:
+    void init();
+    void cleanup();
+    void commandsOpenTheirWindows_data();
+    void commandsOpenTheirWindows();
+    void documentsOpenInTheViewer_data();
+    void documentsOpenInTheViewer();
+    void calendarIsSingleAndModeless();
+    void closingTheMainWindowLeavesTheCalendar();
+    void exitEndsWithoutAsking_data();
+    void exitEndsWithoutAsking();
+    void missingFoodTableGivesMessageNotWindow();
+
+private:
+    void trigger(const QString& name);
+
+    std::unique_ptr<TestFolder> m_folder;
+    SharedState m_state;
+    std::unique_ptr<MainWindow> m_window;
+    QList<QUrl> m_opened;
+};
+
+void TestMainWindowCommands::init()
+{
+    Prompt::setAnswering(true);
+    m_folder = std::make_unique<TestFolder>();
+    m_folder->createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }) });
+    m_state = m_folder->state();
+    m_window = std::make_unique<MainWindow>(m_state);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_opened.clear();
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+}
+
+void TestMainWindowCommands::cleanup()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != m_window.get() && window->objectName() == QStringLiteral("ViewCalendar")) {
+            delete window;
+        }
+    }
+    m_window.reset();
+    m_folder.reset();
+}
+
+void TestMainWindowCommands::trigger(const QString& name)
+{
+    if (auto* button = m_window->findChild<QPushButton*>(name)) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        return;
+    }
+    auto* action = m_window->findChild<QAction*>(name);
+    QVERIFY2(action, qPrintable(name));
+    action->trigger();
+}
+
+void TestMainWindowCommands::commandsOpenTheirWindows_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("user name") << "Command1" << "UserName" << "User Name";
+    QTest::newRow("totals") << "Command9" << "CalculateTotals" << "Calculate Totals";
+    QTest::newRow("quick help") << "HelpEdit" << "PlatewellHelp" << "Platewell Help";
+    QTest::newRow("conversion") << "servconvinfo" << "convinfo" << "Conversion Information";
+    QTest::newRow("food editor") << "EditFoodList" << "FoodEdit" << "Edit Food List";
+    QTest::newRow("food grid") << "ViewFoodProps" << "GridView" << "View Food Properties";
+    QTest::newRow("copy files") << "mnuItemCopyFiles" << "ChangeFolder" << "Change Folder Setting";
+    QTest::newRow("licence") << "MnuItemLicense" << "License" << "License Agreement";
+    QTest::newRow("about") << "MnuItemAbout" << "About" << "Platewell";
+}
+
+void TestMainWindowCommands::commandsOpenTheirWindows()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, window);
+    QFETCH(QString, caption);
+    QString seenName;
+    QString seenCaption;
+    bool blocksMain = false;
+    const MealPlan before = m_state.mealPlan;
+    whenModal([&](QWidget* modal) {
+        seenName = modal->objectName();
+        seenCaption = modal->windowTitle();
+        blocksMain = modal->isModal() && QApplication::activeModalWidget() == modal;
+        modal->close();
+    });
+    trigger(command);
+    QCOMPARE(seenName, window);
+    QCOMPARE(seenCaption, caption);
+    QVERIFY(blocksMain);
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(m_state.mealPlan, before);
+    QVERIFY(m_window->isVisible());
+}
+
+void TestMainWindowCommands::documentsOpenInTheViewer_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("document");
+    QTest::newRow("manual") << "MnuItemManual" << "PWmanual.pdf";
+    QTest::newRow("nutritive values") << "MnuItemNVoF" << "Nutritive Value of Foods.pdf";
+}
+
+void TestMainWindowCommands::documentsOpenInTheViewer()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, document);
+    // The document is missing from this folder: the viewer is asked all the same.
+    trigger(command);
+    trigger(command);
+    QCOMPARE(m_opened.size(), 2);
+    QCOMPARE(m_opened.first(), QUrl::fromLocalFile(m_folder->dataFolder() + QLatin1Char('/') + document));
+    QVERIFY(Prompt::shown().isEmpty());
+}
+
+void TestMainWindowCommands::calendarIsSingleAndModeless()
+{
+    trigger(QStringLiteral("mnuItemCalendar"));
+    QWidget* calendar = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QStringLiteral("ViewCalendar") && window->isVisible()) {
+            calendar = window;
+        }
+    }
+    QVERIFY(calendar);
+    QVERIFY(!QApplication::activeModalWidget());
+    auto* month = calendar->findChild<QCalendarWidget*>(QStringLiteral("MonthView1"));
+    month->setCurrentPage(2024, 3);
+    // The main window still takes input while the calendar is open.
+    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("Breakfast_Add")), Qt::LeftButton);
+    trigger(QStringLiteral("mnuItemCalendar"));
+    int calendars = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        calendars += window->objectName() == QStringLiteral("ViewCalendar") && window->isVisible();
+    }
+    QCOMPARE(calendars, 1);
+    QCOMPARE(month->monthShown(), 3);
+}
+
+void TestMainWindowCommands::closingTheMainWindowLeavesTheCalendar()
+{
+    trigger(QStringLiteral("mnuItemCalendar"));
+    m_window->close();
+    QVERIFY(!m_window->isVisible());
+    bool calendarOpen = false;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        calendarOpen = calendarOpen || (window->objectName() == QStringLiteral("ViewCalendar") && window->isVisible());
+    }
+    QVERIFY(calendarOpen);
+}
+
+void TestMainWindowCommands::exitEndsWithoutAsking_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("button") << "Command10";
+    QTest::newRow("menu") << "mnuItemExit";
+}
+
+void TestMainWindowCommands::exitEndsWithoutAsking()
+{
+    QFETCH(QString, command);
+    trigger(QStringLiteral("mnuItemCalendar"));
+    auto* list = m_window->findChild<QListWidget*>(QStringLiteral("List2"));
+    list->addItem(QStringLiteral("unsaved"));
+    trigger(command);
+    QVERIFY(!m_window->isVisible());
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    }
+    QVERIFY(Prompt::shown().isEmpty());
+}
+
+void TestMainWindowCommands::missingFoodTableGivesMessageNotWindow()
+{
+    m_window.reset();
+    QFile::remove(m_folder->databasePath());
+    m_window = std::make_unique<MainWindow>(m_state);
+    Prompt::clearShown();
+    bool opened = false;
+    whenModal([&opened](QWidget* modal) {
+        opened = true;
+        modal->close();
+    });
+    trigger(QStringLiteral("EditFoodList"));
+    QTest::qWait(50);
+    QVERIFY(!opened);
+    QCOMPARE(Prompt::shown().size(), 1);
+    QVERIFY(Prompt::shown().first().text.contains(QStringLiteral("foods.db")));
+}
+
+QTEST_MAIN(TestMainWindowCommands)
+#include "TestMainWindowCommands.moc"

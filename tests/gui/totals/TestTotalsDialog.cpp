@@ -1,0 +1,346 @@
+#include "gui/totals/TotalsDialog.h"
+
+#include "TestSupport.h"
+#include "gui/common/Prompt.h"
+#include "core/SharedState.h"
+#include "core/TextFile.h"
+#include "core/FoodDatabase.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+class TestTotalsDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opensEmpty();
+    void activeLabelIsBoldWhileTicked();
+    void optionsExcludeEachOther();
+    void calculatingNothingLeavesOneEmptyRow();
+    void calculatesRowsAndBoldTotals();
+    void missingPeriodShowsMessageAndKeepsRows();
+    void numbersUseTheLocaleSeparator();
+    void freshWindowSeesTheChangedPlan();
+    void printsToPdf();
+    void printerDialogCancelPrintsNothing();
+    void writesTheReportFile();
+    void reportFileFailureKeepsOldFile();
+    void returnClosesTheWindow();
+
+private:
+    TotalsDialog* openWindow();
+    void tick(int box);
+    void click(const char* name);
+    QStringList rowTexts(int row) const;
+    bool rowBold(int row) const;
+    QTableWidget* grid() const;
+
+    std::unique_ptr<TestFolder> m_folder;
+    SharedState m_state;
+    std::unique_ptr<FoodDatabase> m_foods;
+    std::unique_ptr<TotalsDialog> m_window;
+};
+
+void TestTotalsDialog::init()
+{
+    Prompt::setAnswering(true);
+    QLocale::setDefault(QLocale::c());
+    m_folder = std::make_unique<TestFolder>();
+    m_folder->createFoods({ foodRow("Apple", "1 medium", { "95", "25", "0.3", "19", "0", "1", "4.4", "0" }),
+        foodRow("Bar", "1", { "200", "30", "8", "12", "5", "4", "5", "4" }) });
+    m_state = m_folder->state();
+    m_state.CurrentUserName = "Ann Lee";
+    m_state.mealPlan.BreakfastTable().add("Apple", " 2");
+    m_state.mealPlan.OtherTable().add("Bar", " .5");
+    QVERIFY(TextFile::writeLines(m_state.perUserFile("Daily"), { "Lunch_Bar_ 1", "Dinner_Apple_ 1" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_state.perUserFile("Friday"), { "Lunch_Bar_-1" }, nullptr));
+    m_foods = std::make_unique<FoodDatabase>();
+    QString error;
+    QVERIFY2(m_foods->open(m_folder->databasePath(), &error), qPrintable(error));
+    openWindow();
+}
+
+void TestTotalsDialog::cleanup()
+{
+    m_window.reset();
+    m_foods.reset();
+    m_folder.reset();
+    QLocale::setDefault(QLocale::c());
+    Prompt::setAnswering(false);
+}
+
+TotalsDialog* TestTotalsDialog::openWindow()
+{
+    m_window.reset();
+    m_window = std::make_unique<TotalsDialog>(m_state, *m_foods);
+    m_window->show();
+    return m_window.get();
+}
+
+void TestTotalsDialog::tick(int box)
+{
+    auto* check = m_window->findChild<QCheckBox*>(QStringLiteral("Check%1").arg(box));
+    QVERIFY(check);
+    QTest::mouseClick(check, Qt::LeftButton);
+}
+
+void TestTotalsDialog::click(const char* name)
+{
+    auto* button = m_window->findChild<QAbstractButton*>(name);
+    QVERIFY2(button, name);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QTableWidget* TestTotalsDialog::grid() const
+{
+    return m_window->findChild<QTableWidget*>("MSFlexGrid1");
+}
+
+QStringList TestTotalsDialog::rowTexts(int row) const
+{
+    QStringList texts;
+    for (int c = 0; c < grid()->columnCount(); ++c) {
+        texts.append(grid()->item(row, c) ? grid()->item(row, c)->text() : QString());
+    }
+    return texts;
+}
+
+bool TestTotalsDialog::rowBold(int row) const
+{
+    for (int c = 0; c < grid()->columnCount(); ++c) {
+        if (!grid()->item(row, c) || !grid()->item(row, c)->font().bold()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TestTotalsDialog::opensEmpty()
+{
+    QCOMPARE(m_window->windowTitle(), QString("Calculate Totals"));
+    const QStringList labels { "Active", "Daily", "Weekly", "Weekday", "Weekend", "Sunday", "Monday", "Tuesday",
+        "Wednesday", "Thursday", "Friday", "Saturday" };
+    for (int i = 1; i <= 12; ++i) {
+        QVERIFY(!m_window->findChild<QCheckBox*>(QStringLiteral("Check%1").arg(i))->isChecked());
+        auto* label = m_window->findChild<QLabel*>(QStringLiteral("Label%1").arg(i));
+        QCOMPARE(label->text(), labels[i - 1]);
+        QVERIFY(!label->font().bold());
+    }
+    QVERIFY(m_window->findChild<QRadioButton*>("Option1")->isChecked());
+    QVERIFY(!m_window->findChild<QRadioButton*>("Option2")->isChecked());
+    QCOMPARE(m_window->findChild<QLabel*>("Label13")->text(), QString("To Printer"));
+    QCOMPARE(m_window->findChild<QLabel*>("Label14")->text(), QString("To File"));
+    QCOMPARE(m_window->findChild<QPushButton*>("CalcTot")->text(), QString("Calculate Totals"));
+    QCOMPARE(m_window->findChild<QPushButton*>("Command1")->text(), QString("Return to Main Menu"));
+    QCOMPARE(m_window->findChild<QPushButton*>("TotalsPrint")->text(), QString("Print Totals Report"));
+
+    QCOMPARE(grid()->columnCount(), 10);
+    QCOMPARE(grid()->rowCount(), 2);
+    QCOMPARE(rowTexts(0),
+        QStringList({ "Period", "Calories", "Carbohydrates", "Fat", "Sugar", "Cholesterol", "Points", "Fiber",
+            "Sugar Alcohols", "Net Carbs" }));
+    QVERIFY(rowBold(0));
+    QCOMPARE(rowTexts(1), QStringList(10));
+    QCOMPARE(grid()->columnWidth(0), 1000 / 15);
+    QCOMPARE(grid()->columnWidth(2), 1500 / 15);
+    QCOMPARE(grid()->columnWidth(5), 1200 / 15);
+    QCOMPARE(grid()->columnWidth(8), 1500 / 15);
+}
+
+void TestTotalsDialog::activeLabelIsBoldWhileTicked()
+{
+    auto* label1 = m_window->findChild<QLabel*>("Label1");
+    auto* label2 = m_window->findChild<QLabel*>("Label2");
+    tick(1);
+    QVERIFY(m_window->findChild<QCheckBox*>("Check1")->isChecked());
+    QVERIFY(label1->font().bold());
+    tick(2);
+    QVERIFY(!label2->font().bold());
+    tick(1);
+    QVERIFY(!label1->font().bold());
+}
+
+void TestTotalsDialog::optionsExcludeEachOther()
+{
+    auto* option1 = m_window->findChild<QRadioButton*>("Option1");
+    auto* option2 = m_window->findChild<QRadioButton*>("Option2");
+    click("Option2");
+    QVERIFY(option2->isChecked());
+    QVERIFY(!option1->isChecked());
+    click("Option1");
+    QVERIFY(option1->isChecked());
+    QVERIFY(!option2->isChecked());
+}
+
+void TestTotalsDialog::calculatingNothingLeavesOneEmptyRow()
+{
+    click("CalcTot");
+    QCOMPARE(grid()->rowCount(), 2);
+    QCOMPARE(rowTexts(1), QStringList(10));
+    QVERIFY(Prompt::shown().isEmpty());
+}
+
+void TestTotalsDialog::calculatesRowsAndBoldTotals()
+{
+    tick(1);
+    tick(2);
+    tick(11);
+    for (int run = 0; run < 2; ++run) {
+        click("CalcTot");
+        QCOMPARE(grid()->rowCount(), 5);
+        QCOMPARE(rowTexts(1), QStringList({ "Active", "290", "65", "4.6", "44", "2.5", "4", "11.3", "2", "51.7" }));
+        QCOMPARE(rowTexts(2), QStringList({ "Daily", "295", "55", "8.3", "31", "5", "5", "9.4", "4", "41.6" }));
+        QCOMPARE(rowTexts(3), QStringList({ "Friday", "-200", "-30", "-8", "-12", "-5", "-4", "-5", "-4", "-21" }));
+        QCOMPARE(rowTexts(4), QStringList({ "Totals", "385", "90", "4.9", "63", "2.5", "5", "15.7", "2", "72.3" }));
+        QVERIFY(!rowBold(1));
+        QVERIFY(!rowBold(3));
+        QVERIFY(rowBold(4));
+        QVERIFY(rowBold(0));
+    }
+    QVERIFY(Prompt::shown().isEmpty());
+}
+
+void TestTotalsDialog::missingPeriodShowsMessageAndKeepsRows()
+{
+    tick(1);
+    tick(2);
+    tick(3);
+    tick(11);
+    click("CalcTot");
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown()[0].title, QString("Error"));
+    QCOMPARE(Prompt::shown()[0].text, QString("File Not Found"));
+    QCOMPARE(grid()->rowCount(), 3);
+    QCOMPARE(rowTexts(1).first(), QString("Active"));
+    QCOMPARE(rowTexts(2).first(), QString("Daily"));
+}
+
+void TestTotalsDialog::numbersUseTheLocaleSeparator()
+{
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    tick(1);
+    click("CalcTot");
+    QCOMPARE(rowTexts(1), QStringList({ "Active", "290", "65", "4,6", "44", "2,5", "4", "11,3", "2", "51,7" }));
+}
+
+void TestTotalsDialog::freshWindowSeesTheChangedPlan()
+{
+    tick(1);
+    click("CalcTot");
+    QCOMPARE(rowTexts(1)[1], QString("290"));
+    m_state.mealPlan.BreakfastTable().clear();
+    openWindow();
+    QVERIFY(!m_window->findChild<QCheckBox*>("Check1")->isChecked());
+    QCOMPARE(grid()->rowCount(), 2);
+    QCOMPARE(rowTexts(1), QStringList(10));
+    tick(1);
+    click("CalcTot");
+    QCOMPARE(rowTexts(1)[1], QString("100"));
+}
+
+void TestTotalsDialog::printsToPdf()
+{
+    tick(1);
+    tick(2);
+    click("CalcTot");
+    const QString pdf = m_folder->path() + "/totals.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QVERIFY(m_window->printReport(&printer));
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", { "-layout", pdf, "-" });
+    QVERIFY(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QVERIFY2(text.contains("Ann Lee"), qPrintable(text));
+    QVERIFY(text.contains(QLocale().toString(QDate::currentDate(), QLocale::LongFormat)));
+    const QStringList lines = text.split('\n');
+    auto lineWith = [&](const QString& start) {
+        for (const QString& line : lines) {
+            if (line.trimmed().startsWith(start)) {
+                return line.simplified();
+            }
+        }
+        return QString();
+    };
+    QCOMPARE(lineWith("Period"),
+        QString("Period Calories Carbohydrates Fat Sugar Cholesterol Points Fiber Sugar "
+                "Alcohols Net Carbs"));
+    QCOMPARE(lineWith("Active"), QString("Active 290 65 4.6 44 2.5 4 11.3 2 51.7"));
+    QCOMPARE(lineWith("Daily"), QString("Daily 295 55 8.3 31 5 5 9.4 4 41.6"));
+    QCOMPARE(lineWith("Totals"), QString("Totals 585 120 12.9 75 7.5 9 20.7 6 93.3"));
+}
+
+void TestTotalsDialog::printerDialogCancelPrintsNothing()
+{
+    bool sawDialog = false;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        sawDialog = dialog != nullptr;
+        if (dialog) {
+            dialog->reject();
+        } else if (QApplication::activeModalWidget()) {
+            QApplication::activeModalWidget()->close();
+        }
+    });
+    click("TotalsPrint");
+    QVERIFY(sawDialog);
+    QVERIFY(Prompt::shown().isEmpty());
+}
+
+void TestTotalsDialog::writesTheReportFile()
+{
+    tick(1);
+    tick(11);
+    click("CalcTot");
+    click("Option2");
+    click("TotalsPrint");
+    const QString path = m_folder->dataFolder() + "AnnLeeTotalsReport.txt";
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(),
+        QByteArray(
+            "Period\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\tSugar Alcohols\tNet Carbs\r\n"
+            "Active\t290\t65\t4.6\t44\t2.5\t4\t11.3\t2\t51.7\r\n"
+            "Friday\t-200\t-30\t-8\t-12\t-5\t-4\t-5\t-4\t-21\r\n"
+            "Totals\t90\t35\t-3.4\t32\t-2.5\t0\t6.3\t-2\t30.7\r\n"));
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown()[0].kind, Prompt::Kind::Message);
+    QVERIFY(Prompt::shown()[0].text.contains(path));
+}
+
+void TestTotalsDialog::reportFileFailureKeepsOldFile()
+{
+    click("Option2");
+    // A folder in the file's place cannot be replaced.
+    const QString path = m_state.perUserFile("TotalsReport");
+    QVERIFY(QDir().mkpath(path));
+    click("TotalsPrint");
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown()[0].title, QString("Error"));
+    QVERIFY(Prompt::shown()[0].text.contains("AnnLeeTotalsReport.txt"));
+    QVERIFY(QFileInfo(path).isDir());
+}
+
+void TestTotalsDialog::returnClosesTheWindow()
+{
+    QVERIFY(m_window->isVisible());
+    click("Command1");
+    QVERIFY(!m_window->isVisible());
+}
+
+QTEST_MAIN(TestTotalsDialog)
+#include "TestTotalsDialog.moc"
