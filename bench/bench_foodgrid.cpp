@@ -160,9 +160,9 @@ void run(qint64 count)
 
     {
         std::unique_ptr<FoodGridDialog> grid;
-        report("GridView: open sorted by name (window, load, sort)", count,
+        report("food grid: open sorted by name (window, load, sort)", count,
             timed([&] { grid = std::make_unique<FoodGridDialog>(state, database, true, nullptr); }));
-        report("GridView: show and paint", count, timed([&] {
+        report("food grid: show and paint", count, timed([&] {
             grid->show();
             QCoreApplication::processEvents();
             grid->repaint();
@@ -172,14 +172,14 @@ void run(qint64 count)
         auto* sortButton = grid->findChild<QPushButton*>(QStringLiteral("cmdSort"));
         auto* view = grid->findChild<QTableView*>(QStringLiteral("MSFlexGrid1"));
         text->setText(QStringLiteral("chicken"));
-        report("GridView: Find Text \"chicken\" (first)", count, timed([&] { findButton->click(); }));
-        report("GridView: Find Text \"chicken\" again", count, timed([&] { findButton->click(); }));
+        report("food grid: Find Text \"chicken\" (first)", count, timed([&] { findButton->click(); }));
+        report("food grid: Find Text \"chicken\" again", count, timed([&] { findButton->click(); }));
         text->setText(QStringLiteral("12"));
-        report("GridView: Find Text \"12\"", count, timed([&] { findButton->click(); }));
+        report("food grid: Find Text \"12\"", count, timed([&] { findButton->click(); }));
         view->setCurrentIndex(view->model()->index(0, FoodDatabase::CALORIES));
-        report("GridView: Sort on Calories (first)", count, timed([&] { sortButton->click(); }));
+        report("food grid: Sort on Calories (first)", count, timed([&] { sortButton->click(); }));
         view->setCurrentIndex(view->model()->index(0, FoodDatabase::SERVING_UN));
-        report("GridView: Sort on Serving Unit (first)", count, timed([&] { sortButton->click(); }));
+        report("food grid: Sort on Serving Unit (first)", count, timed([&] { sortButton->click(); }));
         // Measured before anything else runs at this size, so it is the grid's own peak.
         std::printf("    peak memory with the grid open: %.0f MB\n", peakMegabytes());
     }
@@ -205,20 +205,20 @@ void run(qint64 count)
 
     {
         std::unique_ptr<FoodGridDialog> grid;
-        report("GridView: open in table order (from the editor)", count,
+        report("food grid: open in table order (from the editor)", count,
             timed([&] { grid = std::make_unique<FoodGridDialog>(state, database, false, nullptr); }));
     }
 
     {
         std::unique_ptr<FoodEditorDialog> editor;
-        report("FoodEdit: open", count, timed([&] { editor = std::make_unique<FoodEditorDialog>(state, database, nullptr); }));
+        report("food editor: open", count, timed([&] { editor = std::make_unique<FoodEditorDialog>(state, database, nullptr); }));
         editor->show();
         QCoreApplication::processEvents();
         auto* findButton = editor->findChild<QPushButton*>(QStringLiteral("FindFood"));
         Prompt::queueAnswer(QStringLiteral("no such food anywhere"));
-        report("FoodEdit: Find that wraps the whole table", count, timed([&] { findButton->click(); }));
+        report("food editor: Find that wraps the whole table", count, timed([&] { findButton->click(); }));
         Prompt::queueAnswer(QStringLiteral("chicken"));
-        report("FoodEdit: Find \"chicken\"", count, timed([&] { findButton->click(); }));
+        report("food editor: Find \"chicken\"", count, timed([&] { findButton->click(); }));
         editor->close();
     }
     std::printf("    peak memory so far: %.0f MB\n\n", peakMegabytes());
