@@ -17,7 +17,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlQuery>
@@ -133,7 +133,7 @@ void TestUnwritablePlaces::savingAPlan()
     QVERIFY2(shown.last().text.contains(QStringLiteral("TamoDaily.txt")), qPrintable(shown.last().text));
     QCOMPARE(readFile(path), kOld);
     QCOMPARE(state.mealPlan, typed);
-    QCOMPARE(window.findChild<QListWidget*>(QStringLiteral("List3"))->count(), 1);
+    QCOMPARE(window.findChild<QListView*>(QStringLiteral("List3"))->model()->rowCount(), 1);
 }
 
 void TestUnwritablePlaces::savingAPlanOverTheFileSizeLimit()

@@ -1,6 +1,7 @@
 #include "gui/planner/MainWindow.h"
 
 #include "gui/planner/FoodListModel.h"
+#include "gui/planner/MealListModel.h"
 #include "core/NumberText.h"
 #include "gui/common/Program.h"
 #include "gui/common/Twips.h"
@@ -29,7 +30,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -180,12 +180,16 @@ void MainWindow::buildControls()
         buttons->addWidget(remove);
         buttons->addWidget(clear);
         buttons->addStretch(1);
-        auto* list = new QListWidget(central);
+        auto* model = new MealListModel(m_state.mealPlan.tables[static_cast<std::size_t>(meal)], this);
+        auto* list = new QListView(central);
         list->setObjectName(QLatin1String(names.list));
+        list->setModel(model);
         list->setFont(listFont);
         list->setMinimumSize(twips(4095) * 3 / 4, twips(1500));
         list->setUniformItemSizes(true);
-        m_mealLists[static_cast<std::size_t>(meal)] = list;
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_mealModels[static_cast<std::size_t>(meal)] = model;
+        m_mealViews[static_cast<std::size_t>(meal)] = list;
         meals->addLayout(buttons, meal, 0);
         meals->addWidget(list, meal, 1);
         meals->setRowStretch(meal, 1);
@@ -329,10 +333,8 @@ void MainWindow::addToMeal(int meal)
     }
     const QString food = m_foodList->foodName(current.row());
     const QString quantity = NumberToText(TextToNumber(m_quantity->text()));
-    MealTable& table = m_state.mealPlan.tables[static_cast<std::size_t>(meal)];
-    switch (table.add(food, quantity)) {
+    switch (m_mealModels[static_cast<std::size_t>(meal)]->add(food, quantity)) {
     case MealTable::AddResult::Added:
-        m_mealLists[static_cast<std::size_t>(meal)]->addItem(food + QStringLiteral(", ") + quantity);
         break;
     case MealTable::AddResult::Full:
         Prompt::message(this,
@@ -349,23 +351,19 @@ void MainWindow::addToMeal(int meal)
 
 void MainWindow::removeFromMeal(int meal)
 {
-    QListWidget* list = m_mealLists[static_cast<std::size_t>(meal)];
-    const QList<QListWidgetItem*> selected = list->selectedItems();
+    QListView* list = m_mealViews[static_cast<std::size_t>(meal)];
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
     if (selected.isEmpty()) {
         return;
     }
-    const int line = list->row(selected.first());
-    if (m_state.mealPlan.tables[static_cast<std::size_t>(meal)].removeLine(line)) {
-        delete list->takeItem(line);
-    }
+    m_mealModels[static_cast<std::size_t>(meal)]->removeLine(selected.first().row());
     list->clearSelection();
-    list->setCurrentRow(-1);
+    list->setCurrentIndex(QModelIndex());
 }
 
 void MainWindow::clearMeal(int meal)
 {
-    m_state.mealPlan.tables[static_cast<std::size_t>(meal)].clear();
-    m_mealLists[static_cast<std::size_t>(meal)]->clear();
+    m_mealModels[static_cast<std::size_t>(meal)]->clear();
 }
 
 void MainWindow::refreshFoodList()
@@ -465,8 +463,9 @@ void MainWindow::loadPeriodPlan()
             QStringLiteral("Load"))) {
         return;
     }
-    m_state.mealPlan = plan;
-    showMealPlan();
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        m_mealModels[static_cast<std::size_t>(meal)]->setTable(plan.tables[static_cast<std::size_t>(meal)]);
+    }
     statusBar()->showMessage(
         QStringLiteral("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
     if (!problems.isEmpty()) {
@@ -474,18 +473,6 @@ void MainWindow::loadPeriodPlan()
             QStringLiteral("Some lines of %1 could not be placed in the plan and were left out:\n%2")
                 .arg(QDir::toNativeSeparators(path), problems.join(QLatin1Char('\n'))),
             QStringLiteral("Load"));
-    }
-}
-
-void MainWindow::showMealPlan()
-{
-    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
-        QListWidget* list = m_mealLists[static_cast<std::size_t>(meal)];
-        const MealTable& table = m_state.mealPlan.tables[static_cast<std::size_t>(meal)];
-        list->clear();
-        for (int k = 1; k <= table.count(); ++k) {
-            list->addItem(table.slot(k).FoodName + QStringLiteral(", ") + table.slot(k).QuantityText);
-        }
     }
 }
 

@@ -8,11 +8,11 @@
 #include <array>
 
 class FoodListModel;
+class MealListModel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
-class QListWidget;
 class QPushButton;
 
 // The main window: the food list, the four meal lists, the period selector with Save and Load,
@@ -63,8 +63,6 @@ private:
     // message, when the text names none of them.
     QString chosenPeriod();
     bool foodTableReady();
-    // Shows the meal tables in the four meal lists.
-    void showMealPlan();
     // Opens a document of the data folder in the desktop's viewer.
     void showDocument(const QString& name);
 
@@ -77,5 +75,6 @@ private:
     QListView* m_foodView = nullptr;
     QLineEdit* m_quantity = nullptr;
     QLabel* m_servingUnit = nullptr;
-    std::array<QListWidget*, MealPlan::MealCount> m_mealLists {};
+    std::array<MealListModel*, MealPlan::MealCount> m_mealModels {};
+    std::array<QListView*, MealPlan::MealCount> m_mealViews {};
 };

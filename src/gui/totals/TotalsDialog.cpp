@@ -1,9 +1,11 @@
 #include "gui/totals/TotalsDialog.h"
 
 #include "gui/common/Twips.h"
+#include "gui/totals/TotalsModel.h"
 
 #include "core/IndexedFoodLookup.h"
 #include "core/TotalsCalculator.h"
+#include "core/TotalsReport.h"
 
 #include "core/NumberText.h"
 #include "gui/common/Prompt.h"
@@ -23,7 +25,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,8 +71,10 @@ void TotalsDialog::buildControls()
     sourcesLayout->setRowStretch(SourceCount, 1);
     connect(m_checks[0], &QCheckBox::toggled, this, &TotalsDialog::markActiveChoice);
 
-    m_grid = new QTableWidget(2, ColumnCount, this);
+    m_model = new TotalsModel(this);
+    m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    m_grid->setModel(m_model);
     // Row 0 is the grid's own header row, a row of cells like the others, so that rows are
     // numbered as the totals describe them: 1 for the first source.
     m_grid->horizontalHeader()->hide();
@@ -143,53 +147,19 @@ void TotalsDialog::buildControls()
 
 void TotalsDialog::formatHeader()
 {
-    m_grid->clearContents();
-    m_grid->setRowCount(2);
+    m_model->clear();
     m_grid->setColumnWidth(2, twips(1500));
     m_grid->setColumnWidth(0, twips(1000));
     m_grid->setColumnWidth(5, twips(1200));
     m_grid->setColumnWidth(8, twips(1500));
-    const QStringList& texts = TotalsCalculator::headerTexts();
-    const QBrush fixedBrush = palette().brush(QPalette::Button);
-    for (int column = 0; column < ColumnCount; ++column) {
-        auto* item = new QTableWidgetItem(texts[column]);
-        item->setFont(boldened(m_grid->font(), true));
-        item->setTextAlignment(Qt::AlignCenter);
-        item->setBackground(fixedBrush);
-        m_grid->setItem(0, column, item);
-    }
-    auto* emptyLabel = new QTableWidgetItem;
-    emptyLabel->setBackground(fixedBrush);
-    m_grid->setItem(1, 0, emptyLabel);
-    m_grid->setCurrentCell(0, 0);
+    m_grid->setCurrentIndex(m_model->index(0, 0));
 }
 
 void TotalsDialog::showResult(const TotalsResult& result)
 {
-    const int rows = static_cast<int>(result.rows.size());
-    m_grid->setRowCount(1 + std::max(1, rows));
-    const QLocale locale;
-    const QBrush fixedBrush = palette().brush(QPalette::Button);
-    for (int r = 0; r < rows; ++r) {
-        const TotalsRow& row = result.rows[static_cast<std::size_t>(r)];
-        const bool bold = result.hasTotalsRow && r == rows - 1;
-        auto* label = new QTableWidgetItem(row.label);
-        label->setBackground(fixedBrush);
-        if (bold) {
-            label->setFont(boldened(m_grid->font(), true));
-        }
-        m_grid->setItem(r + 1, 0, label);
-        for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
-            auto* cell = new QTableWidgetItem(GeneralNumberText(row.values[static_cast<std::size_t>(n)], locale));
-            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (bold) {
-                cell->setFont(boldened(m_grid->font(), true));
-            }
-            m_grid->setItem(r + 1, n + 1, cell);
-        }
-    }
+    m_model->setResult(result);
     if (result.hasTotalsRow) {
-        m_grid->setCurrentCell(rows, 0);
+        m_grid->setCurrentIndex(m_model->index(static_cast<int>(result.rows.size()), 0));
     }
 }
 
@@ -222,38 +192,14 @@ void TotalsDialog::markActiveChoice()
 }
 
 
-QList<TotalsDialog::ReportRow> TotalsDialog::reportRows() const
-{
-    QList<ReportRow> rows;
-    for (int r = 0; r < m_grid->rowCount(); ++r) {
-        const QTableWidgetItem* label = m_grid->item(r, 0);
-        // The empty data row of a grid that holds no totals yet is no part of the report.
-        if (!label || label->text().isEmpty()) {
-            continue;
-        }
-        ReportRow row;
-        row.bold = label->font().bold();
-        for (int c = 0; c < ColumnCount; ++c) {
-            const QTableWidgetItem* cell = m_grid->item(r, c);
-            row.texts.append(cell ? cell->text() : QString());
-        }
-        rows.append(row);
-    }
-    return rows;
-}
-
 bool TotalsDialog::writeReport(const QString& path, QString* error) const
 {
-    QStringList lines;
-    for (const ReportRow& row : reportRows()) {
-        lines.append(row.texts.join(QLatin1Char('\t')));
-    }
-    return TextFile::writeLines(path, lines, error);
+    return TextFile::writeLines(path, TotalsReport::fileLines(m_model->result()), error);
 }
 
 bool TotalsDialog::printReport(QPrinter* printer)
 {
-    const QList<ReportRow> rows = reportRows();
+    const QList<TotalsReportRow> rows = TotalsReport::rows(m_model->result());
     QPainter painter;
     if (!painter.begin(printer)) {
         return false;
@@ -271,7 +217,7 @@ bool TotalsDialog::printReport(QPrinter* printer)
         int total = 0;
         for (int c = 0; c < ColumnCount; ++c) {
             int widest = 0;
-            for (const ReportRow& row : rows) {
+            for (const TotalsReportRow& row : rows) {
                 widest = std::max(widest, metrics.horizontalAdvance(row.texts[c]));
             }
             widths[c] = widest + metrics.averageCharWidth() * 2;

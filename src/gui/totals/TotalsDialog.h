@@ -12,7 +12,8 @@ class QLabel;
 class QPrinter;
 class QPushButton;
 class QRadioButton;
-class QTableWidget;
+class QTableView;
+class TotalsModel;
 
 // The totals window: the plan on screen ("Active") and the eleven saved periods to choose from,
 // the grid of totals, and the report to the printer or to a file. It looks foods up through the
@@ -43,19 +44,13 @@ private:
     void buildControls();
     void formatHeader();
     void showResult(const TotalsResult& result);
-    struct ReportRow
-    {
-        QStringList texts;
-        bool bold = false;
-    };
-    // The header row and every row the last calculation wrote, as the grid shows them.
-    QList<ReportRow> reportRows() const;
 
     SharedState& m_state;
     FoodDatabase& m_foods;
     std::array<QCheckBox*, SourceCount> m_checks {};
     std::array<QLabel*, SourceCount> m_labels {};
-    QTableWidget* m_grid = nullptr;
+    TotalsModel* m_model = nullptr;
+    QTableView* m_grid = nullptr;
     QRadioButton* m_toPrinter = nullptr;
     QRadioButton* m_toFile = nullptr;
 };

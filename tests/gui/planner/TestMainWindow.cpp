@@ -8,10 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSqlQuery>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <cstdio>
@@ -42,7 +41,7 @@ private:
     void open();
     void selectFood(const QString& name);
     QPushButton* button(const char* name) { return m_window->findChild<QPushButton*>(QLatin1String(name)); }
-    QListWidget* mealList(const char* name) { return m_window->findChild<QListWidget*>(QLatin1String(name)); }
+    QListView* mealList(const char* name) { return m_window->findChild<QListView*>(QLatin1String(name)); }
     QStringList lines(const char* list);
 
     std::unique_ptr<TestFolder> m_folder;
@@ -88,9 +87,9 @@ void TestMainWindow::selectFood(const QString& name)
 QStringList TestMainWindow::lines(const char* name)
 {
     QStringList result;
-    QListWidget* list = mealList(name);
-    for (int i = 0; i < list->count(); ++i) {
-        result.append(list->item(i)->text());
+    QAbstractItemModel* model = mealList(name)->model();
+    for (int i = 0; i < model->rowCount(); ++i) {
+        result.append(model->index(i, 0).data().toString());
     }
     return result;
 }
@@ -201,11 +200,11 @@ void TestMainWindow::duplicates()
     QTest::mouseClick(button("Dinner_Add"), Qt::LeftButton);
     selectFood(second);
     QTest::mouseClick(button("Dinner_Add"), Qt::LeftButton);
-    QCOMPARE(mealList("List4")->count(), lines);
+    QCOMPARE(mealList("List4")->model()->rowCount(), lines);
     QCOMPARE(m_state.mealPlan.tables[MealPlan::Dinner].count(), lines);
     // The same food may stand once in each meal.
     QTest::mouseClick(button("Other_Add"), Qt::LeftButton);
-    QCOMPARE(mealList("List5")->count(), 1);
+    QCOMPARE(mealList("List5")->model()->rowCount(), 1);
     QVERIFY(Prompt::shown().isEmpty());
 }
 
@@ -213,7 +212,7 @@ void TestMainWindow::addWithoutSelectionDoesNothing()
 {
     open();
     QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
-    QCOMPARE(mealList("List2")->count(), 0);
+    QCOMPARE(mealList("List2")->model()->rowCount(), 0);
     QCOMPARE(m_state.mealPlan.tables[MealPlan::Breakfast].count(), 0);
 }
 
@@ -224,20 +223,20 @@ void TestMainWindow::removeAndClear()
         selectFood(QLatin1String(food));
         QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
     }
-    QListWidget* list = mealList("List2");
+    QListView* list = mealList("List2");
     // Remove without a selected line does nothing.
     QTest::mouseClick(button("BreakfastDelete"), Qt::LeftButton);
-    QCOMPARE(list->count(), 3);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QCOMPARE(list->model()->rowCount(), 3);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
     QTest::mouseClick(button("BreakfastDelete"), Qt::LeftButton);
     QCOMPARE(lines("List2"), (QStringList { QStringLiteral("Apple,  1"), QStringLiteral("Banana,  1") }));
     const MealTable& breakfast = m_state.mealPlan.tables[MealPlan::Breakfast];
     QCOMPARE(breakfast.slot(1).FoodName, QStringLiteral("Apple"));
     QCOMPARE(breakfast.slot(2).FoodName, QStringLiteral("Banana"));
     QCOMPARE(breakfast.slot(3), MealSlot {});
-    QVERIFY(list->selectedItems().isEmpty());
+    QVERIFY(list->selectionModel()->selectedRows().isEmpty());
     QTest::mouseClick(button("BreakfastClear"), Qt::LeftButton);
-    QCOMPARE(list->count(), 0);
+    QCOMPARE(list->model()->rowCount(), 0);
     QCOMPARE(breakfast, MealTable {});
     // Clearing an empty meal changes nothing.
     QTest::mouseClick(button("BreakfastClear"), Qt::LeftButton);
@@ -257,7 +256,7 @@ void TestMainWindow::mealHoldsAtMostHundred()
         list->setCurrentIndex(list->model()->index(i, 0));
         QTest::mouseClick(button("Other_Add"), Qt::LeftButton);
     }
-    QCOMPARE(mealList("List5")->count(), 100);
+    QCOMPARE(mealList("List5")->model()->rowCount(), 100);
     const MealTable& other = m_state.mealPlan.tables[MealPlan::Other];
     QCOMPARE(other.count(), 100);
     QCOMPARE(other.slot(100).FoodName, QStringLiteral("Food 099"));
@@ -283,7 +282,7 @@ void TestMainWindow::refreshShowsChangedTable()
     QVERIFY(!list->currentIndex().isValid());
     selectFood(QStringLiteral("Aardvark melon"));
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("Label7"))->text(), QStringLiteral("1 melon"));
-    QCOMPARE(mealList("List2")->count(), 1);
+    QCOMPARE(mealList("List2")->model()->rowCount(), 1);
 }
 
 void TestMainWindow::brokenTableGivesMessageAndEmptyList()
@@ -337,7 +336,7 @@ void TestMainWindow::replacedFoodTableIsReopened()
     whenModal([&calories](QWidget* totals) {
         totals->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
         QTest::mouseClick(totals->findChild<QPushButton*>(QStringLiteral("CalcTot")), Qt::LeftButton);
-        calories = totals->findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"))->item(1, 1)->text();
+        calories = totals->findChild<QTableView*>(QStringLiteral("MSFlexGrid1"))->model()->index(1, 1).data().toString();
         totals->close();
     });
     QTest::mouseClick(button("Command9"), Qt::LeftButton);

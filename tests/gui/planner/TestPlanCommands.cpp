@@ -9,9 +9,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
+#include <QFont>
 #include <QTest>
 
 #include <memory>
@@ -120,9 +120,9 @@ void TestPlanCommands::choosePeriod(const QString& period)
 QStringList TestPlanCommands::lines(const char* name) const
 {
     QStringList result;
-    auto* list = m_window->findChild<QListWidget*>(QLatin1String(name));
-    for (int i = 0; i < list->count(); ++i) {
-        result.append(list->item(i)->text());
+    QAbstractItemModel* model = m_window->findChild<QListView*>(QLatin1String(name))->model();
+    for (int i = 0; i < model->rowCount(); ++i) {
+        result.append(model->index(i, 0).data().toString());
     }
     return result;
 }
@@ -183,14 +183,14 @@ void TestPlanCommands::totalsOfActiveAndTwoSavedPeriods()
             window->findChild<QCheckBox*>(QLatin1String(check))->click();
         }
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("CalcTot")), Qt::LeftButton);
-        auto* grid = window->findChild<QTableWidget*>(QStringLiteral("MSFlexGrid1"));
+        QAbstractItemModel* grid = window->findChild<QTableView*>(QStringLiteral("MSFlexGrid1"))->model();
         for (int r = 0; r < grid->rowCount(); ++r) {
             QStringList row;
             for (int c = 0; c < grid->columnCount(); ++c) {
-                row.append(grid->item(r, c) ? grid->item(r, c)->text() : QString());
+                row.append(grid->index(r, c).data().toString());
             }
             rows.append(row);
-            bold.append(grid->item(r, 0) && grid->item(r, 0)->font().bold());
+            bold.append(grid->index(r, 0).data(Qt::FontRole).value<QFont>().bold());
         }
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     });

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QList>
+#include <QLocale>
+#include <QStringList>
+
+struct TotalsResult;
+
+// The totals as the grid shows them and the report gives them: the header row, then one row per
+// source and the bold "Totals" row, each as its ten cell texts. Numbers are in the general number
+// text of `locale`.
+struct TotalsReportRow
+{
+    QStringList texts;
+    bool bold = false;
+};
+
+namespace TotalsReport {
+
+constexpr int ColumnCount = 10;
+
+QList<TotalsReportRow> rows(const TotalsResult& result, const QLocale& locale = QLocale());
+// The lines of the totals report file: each row's texts separated by tabs.
+QStringList fileLines(const TotalsResult& result, const QLocale& locale = QLocale());
+
+} // namespace TotalsReport
