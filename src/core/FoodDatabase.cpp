@@ -4,6 +4,7 @@
 #include "core/NumberText.h"
 #include "core/TextFile.h"
 
+#include <QCoreApplication>
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -123,10 +124,10 @@ const QStringList& FoodDatabase::fieldNames()
 
 const QStringList& FoodDatabase::gridCaptions()
 {
-    static const QStringList captions { QStringLiteral("Food"), QStringLiteral("Serving Unit"),
-        QStringLiteral("Calories"), QStringLiteral("Carbohydrates"), QStringLiteral("Fat"), QStringLiteral("Sugar"),
-        QStringLiteral("Cholesterol"), QStringLiteral("Points"), QStringLiteral("Fiber"),
-        QStringLiteral("Sugar Alcohols") };
+    static const QStringList captions { tr("Food"), tr("Serving Unit"),
+        tr("Calories"), tr("Carbohydrates"), tr("Fat"), tr("Sugar"),
+        tr("Cholesterol"), tr("Points"), tr("Fiber"),
+        tr("Sugar Alcohols") };
     return captions;
 }
 
@@ -154,10 +155,10 @@ bool FoodDatabase::open(const QString& path, QString* error)
     m_path = path;
     const QFileInfo info(path);
     if (!info.exists()) {
-        return fail(QStringLiteral("the file does not exist"), error);
+        return fail(tr("the file does not exist"), error);
     }
     if (info.isDir()) {
-        return fail(QStringLiteral("a folder stands where the food table file should be"), error);
+        return fail(tr("a folder stands where the food table file should be"), error);
     }
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly)) {
@@ -168,7 +169,7 @@ bool FoodDatabase::open(const QString& path, QString* error)
     // An empty file would silently become a new database: refuse it, and anything that is not an
     // SQLite file, before SQLite gets to touch it.
     if (header != QByteArray("SQLite format 3\0", 16)) {
-        return fail(QStringLiteral("the file is not an SQLite food table"), error);
+        return fail(tr("the file is not an SQLite food table"), error);
     }
 
     identityOf(path, &m_identity);
@@ -225,7 +226,7 @@ QString FoodDatabase::openAndCheck()
         return query.lastError().text();
     }
     if (columns.isEmpty()) {
-        return QStringLiteral("the file holds no table named foods");
+        return tr("the file holds no table named foods");
     }
     QStringList missing;
     for (const QString& field : fieldNames()) {
@@ -234,7 +235,7 @@ QString FoodDatabase::openAndCheck()
         }
     }
     if (!missing.isEmpty()) {
-        return QStringLiteral("the foods table lacks the field(s) %1").arg(missing.join(QStringLiteral(", ")));
+        return tr("the foods table lacks the field(s) %1").arg(missing.join(QStringLiteral(", ")));
     }
     // The totals look foods up by exact name; an index keeps that instant at a million foods.
     // A read-only file simply goes without it.
@@ -273,7 +274,7 @@ bool FoodDatabase::createFromCsv(const QString& path, const QString& csvText, QS
         return false;
     };
     if (QFileInfo::exists(path)) {
-        return failWith(QStringLiteral("the file already exists"));
+        return failWith(tr("the file already exists"));
     }
     const QString temporary = path + QStringLiteral(".new");
     QFile::remove(temporary);
@@ -307,7 +308,7 @@ bool FoodDatabase::createFromCsv(const QString& path, const QString& csvText, QS
                 }
                 if (ok && reader.hasError()) {
                     ok = false;
-                    reason = QStringLiteral("the starter food table ends inside a quoted field");
+                    reason = tr("the starter food table ends inside a quoted field");
                 }
                 ok = ok && db.commit();
                 if (!ok && reason.isEmpty()) {
@@ -328,7 +329,7 @@ bool FoodDatabase::createFromCsv(const QString& path, const QString& csvText, QS
     QSqlDatabase::removeDatabase(name);
     if (ok && !QFile::rename(temporary, path)) {
         ok = false;
-        reason = QStringLiteral("could not move the new food table into place");
+        reason = tr("could not move the new food table into place");
     }
     if (!ok) {
         QFile::remove(temporary);
@@ -344,7 +345,7 @@ bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<Tex
     // connection's handle hands out each text in place, so a cell costs no allocation at all.
     sqlite3* sqlite = sqliteHandle();
     if (!sqlite) {
-        return fail(QStringLiteral("the food table is not open"), error);
+        return fail(tr("the food table is not open"), error);
     }
     const QByteArray sql = QStringLiteral("SELECT rowid, %1 FROM foods ORDER BY rowid").arg(selectList(fields)).toUtf8();
     sqlite3_stmt* statement = nullptr;
@@ -392,7 +393,7 @@ bool FoodDatabase::readNameOrder(
 {
     sqlite3* sqlite = sqliteHandle();
     if (!sqlite) {
-        return fail(QStringLiteral("the food table is not open"), error);
+        return fail(tr("the food table is not open"), error);
     }
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(sqlite, "SELECT rowid FROM foods ORDER BY FOOD, rowid", -1, &statement, nullptr)
@@ -423,7 +424,7 @@ bool FoodDatabase::readNameOrder(
     sqlite3_finalize(statement);
     if (rc != SQLITE_DONE || order->size() != rowids.size()) {
         // The table changed between the two reads: the caller sorts for itself.
-        return fail(QStringLiteral("the food table changed while it was read"), error);
+        return fail(tr("the food table changed while it was read"), error);
     }
     return true;
 }
@@ -442,7 +443,7 @@ bool FoodDatabase::readRecord(qint64 rowid, QStringList* values, QString* error)
 {
     sqlite3* sqlite = sqliteHandle();
     if (!sqlite) {
-        return fail(QStringLiteral("the food table is not open"), error);
+        return fail(tr("the food table is not open"), error);
     }
     const QByteArray sql
         = QStringLiteral("SELECT %1 FROM foods WHERE rowid = ?").arg(fieldNames().join(QStringLiteral(", "))).toUtf8();
@@ -460,7 +461,7 @@ bool FoodDatabase::readRecord(qint64 rowid, QStringList* values, QString* error)
         }
     }
     const QString reason = rc == SQLITE_ROW ? QString()
-        : rc == SQLITE_DONE                 ? QStringLiteral("the food record no longer exists")
+        : rc == SQLITE_DONE                 ? tr("the food record no longer exists")
                                             : QString::fromUtf8(sqlite3_errmsg(sqlite));
     sqlite3_finalize(statement);
     return reason.isEmpty() || fail(reason, error);
@@ -512,12 +513,12 @@ bool FoodDatabase::writeShownRecord(
     if (!query.exec()) {
         reason = query.lastError().text();
     } else if (!query.next()) {
-        reason = query.lastError().isValid() ? query.lastError().text() : QStringLiteral("the food is no longer in the table");
+        reason = query.lastError().isValid() ? query.lastError().text() : tr("the food is no longer in the table");
     } else {
         QString buffer;
         const QByteArray stored = query.value(0).toByteArray();
         if (storedText(stored, &buffer) != shownName) {
-            reason = QStringLiteral("the food is no longer in the table");
+            reason = tr("the food is no longer in the table");
         }
     }
     query.finish();
@@ -556,7 +557,7 @@ bool FoodDatabase::updateFields(qint64 rowid, const QString& shownName, const Fi
             if (!query.exec()) {
                 *reason = query.lastError().text();
             } else if (query.numRowsAffected() != 1) {
-                *reason = QStringLiteral("the food is no longer in the table");
+                *reason = tr("the food is no longer in the table");
             }
             return reason->isEmpty();
         },
@@ -600,7 +601,7 @@ bool FoodDatabase::deleteRecord(qint64 rowid, const QString& shownName, QString*
             if (!query.exec()) {
                 *reason = query.lastError().text();
             } else if (query.numRowsAffected() != 1) {
-                *reason = QStringLiteral("the food is no longer in the table");
+                *reason = tr("the food is no longer in the table");
             }
             return reason->isEmpty();
         },

@@ -2,6 +2,7 @@
 
 #include "core/TextColumn.h"
 
+#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QByteArrayView>
 #include <QString>
@@ -20,6 +21,8 @@ struct sqlite3;
 
 class FoodDatabase
 {
+    Q_DECLARE_TR_FUNCTIONS(FoodDatabase)
+
 public:
     enum Field
     {

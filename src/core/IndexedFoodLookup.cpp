@@ -2,6 +2,7 @@
 
 #include "core/FoodDatabase.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -43,7 +44,7 @@ bool IndexedFoodLookup::beginReading(QString* error)
     }
     if (!m_foods.isOpen()) {
         if (error) {
-            *error = QStringLiteral("The food table is not open.");
+            *error = tr("The food table is not open.");
         }
         return false;
     }

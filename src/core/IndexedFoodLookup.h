@@ -2,6 +2,7 @@
 
 #include "core/FoodLookup.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSqlQuery>
 
@@ -12,6 +13,8 @@ class FoodDatabase;
 // once; the cache lives as long as this object, which is meant to be one calculation.
 class IndexedFoodLookup : public FoodLookup
 {
+    Q_DECLARE_TR_FUNCTIONS(IndexedFoodLookup)
+
 public:
     explicit IndexedFoodLookup(const FoodDatabase& foods);
     ~IndexedFoodLookup() override;

@@ -6,6 +6,7 @@
 #include "core/TextFile.h"
 #include "core/TextLineReader.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 
 QStringList PeriodFile::fields(QStringView line)
@@ -84,21 +85,21 @@ bool PeriodFile::canSave(const MealPlan& plan, QString* error)
             const MealSlot& slot = table.slot(i);
             QString reason;
             if (slot.FoodName.contains(Separator)) {
-                reason = QStringLiteral("its name contains \"_\", which separates the fields of a saved plan");
+                reason = tr("its name contains \"_\", which separates the fields of a saved plan");
             } else if (slot.QuantityText.contains(Separator)) {
                 reason
-                    = QStringLiteral("its quantity \"%1\" contains \"_\", which separates the fields of a saved plan")
+                    = tr("its quantity \"%1\" contains \"_\", which separates the fields of a saved plan")
                           .arg(slot.QuantityText);
             } else if (breaksLine(slot.FoodName) || breaksLine(slot.QuantityText)) {
-                reason = QStringLiteral("its name or quantity contains a line break");
+                reason = tr("its name or quantity contains a line break");
             } else if ((slot.FoodName.size() + slot.QuantityText.size()) * 3 > TextLineReader::MaxLineBytes / 2
                 && (MealPlan::heading(meal) + slot.FoodName + slot.QuantityText).toUtf8().size() + 3
                     > TextLineReader::MaxLineBytes) {
-                reason = QStringLiteral("its name and quantity are too long for a saved plan");
+                reason = tr("its name and quantity are too long for a saved plan");
             }
             if (!reason.isEmpty()) {
                 if (error) {
-                    *error = QStringLiteral("The plan was not saved: the food \"%1\" in %2 cannot be saved because %3.")
+                    *error = tr("The plan was not saved: the food \"%1\" in %2 cannot be saved because %3.")
                                  .arg(slot.FoodName, MealPlan::heading(meal), reason);
                 }
                 return false;
@@ -126,7 +127,7 @@ public:
     {
         ++m_count;
         if (m_listed.size() < PeriodFile::ListedProblems) {
-            m_listed.append(what.arg(QStringLiteral("Line %1 \"%2\"").arg(lineNumber).arg(quoted(line))));
+            m_listed.append(what.arg(PeriodFile::tr("Line %1 \"%2\"").arg(lineNumber).arg(quoted(line))));
         }
     }
     qint64 count() const { return m_count; }
@@ -134,7 +135,7 @@ public:
     {
         QStringList all = m_listed;
         if (m_count > m_listed.size()) {
-            all.append(QStringLiteral("... and %1 more.").arg(QLocale().toString(m_count - m_listed.size())));
+            all.append(PeriodFile::tr("... and %1 more.").arg(QLocale().toString(m_count - m_listed.size())));
         }
         return all;
     }
@@ -159,7 +160,7 @@ void placeLine(QStringView line, qint64 lineNumber, bool cut, MealPlan* plan, Lo
         return;
     }
     if (cut) {
-        problems->add(lineNumber, line, QStringLiteral("%1 is too long to be a line of a saved plan."));
+        problems->add(lineNumber, line, PeriodFile::tr("%1 is too long to be a line of a saved plan."));
         return;
     }
     QStringView group;
@@ -167,7 +168,7 @@ void placeLine(QStringView line, qint64 lineNumber, bool cut, MealPlan* plan, Lo
     QStringView quantityText;
     const int fieldCount = PeriodFile::splitLine(line, &group, &food, &quantityText);
     if (fieldCount < 3) {
-        problems->add(lineNumber, line, QStringLiteral("%1 has no food name and quantity."));
+        problems->add(lineNumber, line, PeriodFile::tr("%1 has no food name and quantity."));
         return;
     }
     int meal = -1;
@@ -177,7 +178,7 @@ void placeLine(QStringView line, qint64 lineNumber, bool cut, MealPlan* plan, Lo
         }
     }
     if (meal < 0) {
-        problems->add(lineNumber, line, QStringLiteral("%1 does not name a meal."));
+        problems->add(lineNumber, line, PeriodFile::tr("%1 does not name a meal."));
         return;
     }
     // Quantities take the form the main window gives them, so a hand-written "2" shows as " 2".
@@ -186,18 +187,18 @@ void placeLine(QStringView line, qint64 lineNumber, bool cut, MealPlan* plan, Lo
     switch (plan->tables[static_cast<std::size_t>(meal)].add(food.toString(), quantity)) {
     case MealTable::AddResult::Added:
         if (fieldCount > 3) {
-            problems->add(lineNumber, line, QStringLiteral("%1: the text after the quantity was left out."));
+            problems->add(lineNumber, line, PeriodFile::tr("%1: the text after the quantity was left out."));
         }
         break;
     case MealTable::AddResult::NoFood:
-        problems->add(lineNumber, line, QStringLiteral("%1 has an empty food name."));
+        problems->add(lineNumber, line, PeriodFile::tr("%1 has an empty food name."));
         break;
     case MealTable::AddResult::Duplicate:
-        problems->add(lineNumber, line, QStringLiteral("%1 repeats a food already in %2.").arg(QStringLiteral("%1"), heading));
+        problems->add(lineNumber, line, PeriodFile::tr("%1 repeats a food already in %2.").arg(QStringLiteral("%1"), heading));
         break;
     case MealTable::AddResult::Full:
         problems->add(lineNumber, line,
-            QStringLiteral("%1 does not fit: %2 already holds %3 foods.")
+            PeriodFile::tr("%1 does not fit: %2 already holds %3 foods.")
                 .arg(QStringLiteral("%1"), heading, QString::number(MealTable::MaxEntries)));
         break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -11,6 +12,8 @@ struct MealPlan;
 // meal's heading as the group label so that Load can put each food back into its meal.
 class PeriodFile
 {
+    Q_DECLARE_TR_FUNCTIONS(PeriodFile)
+
 public:
     static constexpr QChar Separator = u'_';
 

@@ -3,6 +3,7 @@
 #include "core/TextFile.h"
 #include "core/FoodDatabase.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -76,7 +77,7 @@ bool PlatewellFolder::prepare(const QString& folder, QString* error)
     const QString data = dataFolder(folder);
     if (!QDir().mkpath(data)) {
         if (error) {
-            *error = QStringLiteral("%1: the folder could not be created").arg(QDir::toNativeSeparators(data));
+            *error = tr("%1: the folder could not be created").arg(QDir::toNativeSeparators(data));
         }
         return false;
     }

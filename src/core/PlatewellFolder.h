@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The folder Platewell works in: the food table foods.db, the data folder "Tamo" with the
 // documents, and the per-user files beside it.
 class PlatewellFolder
 {
+    Q_DECLARE_TR_FUNCTIONS(PlatewellFolder)
+
 public:
     // `--home` when given, else PLATEWELL_HOME, else the user's data location + "/Platewell".
     static QString resolve(const QString& homeOption);

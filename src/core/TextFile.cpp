@@ -1,5 +1,6 @@
 #include "core/TextFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -98,7 +99,7 @@ bool TextFile::readText(const QString& path, QString* text, QString* error)
     QFile file(path);
     if (QFileInfo(path).isDir()) {
         if (error) {
-            *error = describe(path, QStringLiteral("is a folder, not a file"));
+            *error = describe(path, tr("is a folder, not a file"));
         }
         return false;
     }
@@ -143,7 +144,7 @@ bool TextFile::writeBytes(const QString& path, const QByteArray& bytes, QString*
 {
     if (QFileInfo(path).isDir()) {
         if (error) {
-            *error = describe(path, QStringLiteral("a folder of that name is in the way"));
+            *error = describe(path, tr("a folder of that name is in the way"));
         }
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -10,6 +11,8 @@
 // one. Reading accepts CR LF, CR and LF, and takes a file that is not valid UTF-8 as Windows-1252.
 class TextFile
 {
+    Q_DECLARE_TR_FUNCTIONS(TextFile)
+
 public:
     // UTF-8 (a leading byte order mark is dropped) when the bytes are valid UTF-8, else
     // Windows-1252.

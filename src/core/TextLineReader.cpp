@@ -2,6 +2,7 @@
 
 #include "core/TextFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -40,7 +41,7 @@ bool TextLineReader::failed(QString* error) const
 
 bool TextLineReader::open(QString* error)
 {
-    const bool opened = QFileInfo(m_file.fileName()).isDir() ? fail(QStringLiteral("is a folder, not a file"))
+    const bool opened = QFileInfo(m_file.fileName()).isDir() ? fail(tr("is a folder, not a file"))
         : m_file.open(QIODevice::ReadOnly)                    ? scanEncoding()
                                                               : fail(m_file.errorString());
     if (!opened) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -12,6 +13,8 @@
 // before the first line.
 class TextLineReader
 {
+    Q_DECLARE_TR_FUNCTIONS(TextLineReader)
+
 public:
     // A line longer than this is not kept whole: readLine gives its start and lineCut() says so.
     // No line the program writes comes near it.

@@ -7,13 +7,13 @@
 #include "core/SharedState.h"
 #include "core/TextLineReader.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace {
 
 using Values = std::array<double, TotalsRow::NutrientCount>;
 
-const QString kFileNotFound = QStringLiteral("File Not Found");
 constexpr std::size_t kLinesPerSlice = 2000;
 
 // Adds every food row named `name`, times `quantity`, to `running`. False when the food table
@@ -39,10 +39,10 @@ bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values
 
 const QStringList& TotalsCalculator::headerTexts()
 {
-    static const QStringList texts { QStringLiteral("Period"), QStringLiteral("Calories"),
-        QStringLiteral("Carbohydrates"), QStringLiteral("Fat"), QStringLiteral("Sugar"), QStringLiteral("Cholesterol"),
-        QStringLiteral("Points"), QStringLiteral("Fiber"), QStringLiteral("Sugar Alcohols"),
-        QStringLiteral("Net Carbs") };
+    static const QStringList texts { tr("Period"), tr("Calories"),
+        tr("Carbohydrates"), tr("Fat"), tr("Sugar"), tr("Cholesterol"),
+        tr("Points"), tr("Fiber"), tr("Sugar Alcohols"),
+        tr("Net Carbs") };
     return texts;
 }
 
@@ -59,7 +59,7 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         result.stopReason = error;
         return result;
     };
-    const QString unreadableTable = QStringLiteral("The food table could not be read: %1");
+    const QString unreadableTable = tr("The food table could not be read: %1");
 
     if (sources.active) {
         anyData = true;
@@ -97,7 +97,7 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         // From here on every failure, the food table's included, stops with the one message.
         TextLineReader reader(state.perUserFile(period));
         if (!reader.open(&error)) {
-            return stop(kFileNotFound);
+            return stop(tr("File Not Found"));
         }
         // The file is read as a stream, a slice of lines at a time, so that a huge file never
         // sits in memory, and the names of a slice are fetched from the food table together.
@@ -119,11 +119,11 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
                 planned.append(slice.back().first);
             }
             if (reader.failed(&error) || !lookup.prefetch(planned, &error)) {
-                return stop(kFileNotFound);
+                return stop(tr("File Not Found"));
             }
             for (const auto& [food, quantity] : slice) {
                 if (!accumulate(lookup, food, quantity, running, &error)) {
-                    return stop(kFileNotFound);
+                    return stop(tr("File Not Found"));
                 }
             }
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -58,6 +59,8 @@ struct TotalsSources
 // totals add the rows' values, Net Carbs included. Nothing is rounded.
 class TotalsCalculator
 {
+    Q_DECLARE_TR_FUNCTIONS(TotalsCalculator)
+
 public:
     static TotalsResult calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup);
 

@@ -2,6 +2,7 @@
 
 #include "core/SharedState.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -56,7 +57,7 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
         return false;
     }
     if (QFileInfo(destination).isDir()) {
-        *error = QStringLiteral("a folder of that name is in the way");
+        *error = tr("a folder of that name is in the way");
         return false;
     }
     QSaveFile out(destination);
@@ -72,7 +73,7 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
         if (chunk.isEmpty()) {
             if (in.error() != QFileDevice::NoError || !in.atEnd()) {
                 *error
-                    = QStringLiteral("reading %1 failed: %2").arg(QDir::toNativeSeparators(source), in.errorString());
+                    = tr("reading %1 failed: %2").arg(QDir::toNativeSeparators(source), in.errorString());
                 out.cancelWriting();
                 return false;
             }
@@ -94,12 +95,12 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
 QString UserFilesCopy::failureMessage(const Result& result, const QString& destinationFolder)
 {
     QString text
-        = QStringLiteral("These files could not be copied to %1:").arg(QDir::toNativeSeparators(destinationFolder));
+        = tr("These files could not be copied to %1:").arg(QDir::toNativeSeparators(destinationFolder));
     for (qsizetype i = 0; i < result.failed.size(); ++i) {
         text += QStringLiteral("\n%1 (%2)").arg(result.failed[i], result.reasons.value(i));
     }
     if (!result.copied.isEmpty()) {
-        text += QStringLiteral("\n\nThe other files were copied.");
+        text += tr("\n\nThe other files were copied.");
     }
     return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,8 @@ struct SharedState;
 // copy never replaces a good older copy with a truncated one.
 class UserFilesCopy
 {
+    Q_DECLARE_TR_FUNCTIONS(UserFilesCopy)
+
 public:
     struct Result
     {

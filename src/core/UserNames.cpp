@@ -2,6 +2,7 @@
 
 #include "core/SharedState.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -39,7 +40,7 @@ bool isUsable(const SharedState& state, const QString& userName, QString* reason
         if (ch == u'/' || ch == u'\\') {
             what = QStringLiteral("\"%1\"").arg(ch);
         } else if (ch != u'\t' && ch.category() == QChar::Other_Control) {
-            what = QStringLiteral("a control character");
+            what = QCoreApplication::translate("UserNames", "a control character");
         }
         if (!what.isEmpty()) {
             if (reason) {

@@ -1,15 +1,12 @@
 #include "gui/common/CommandButton.h"
 
-#include "gui/common/Twips.h"
-
 #include <QPushButton>
 
-QPushButton* CommandButton(QWidget* parent, const QString& name, const QString& caption, int widthTwips,
-    int heightTwips)
+QPushButton* makeCommandButton(QWidget* parent, const QString& name, const QString& caption, QSize minimum)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setMinimumSize(button->sizeHint().expandedTo(QSize(twips(widthTwips), twips(heightTwips))));
+    button->setMinimumSize(button->sizeHint().expandedTo(minimum));
     button->setAutoDefault(false);
     return button;
 }

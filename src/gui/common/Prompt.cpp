@@ -33,10 +33,10 @@ void Prompt::message(QWidget* parent, const QString& text, const QString& title)
 void Prompt::error(QWidget* parent, const QString& text)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Message, QStringLiteral("Error"), text });
+        state().shown.append({ Kind::Message, Prompt::tr("Error"), text });
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), text, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Warning, Prompt::tr("Error"), text, QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -11,6 +12,8 @@ class QWidget;
 // them (an OK, a Yes, or the text typed into an input box).
 class Prompt
 {
+    Q_DECLARE_TR_FUNCTIONS(Prompt)
+
 public:
     enum class Kind
     {

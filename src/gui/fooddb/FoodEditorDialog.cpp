@@ -1,7 +1,7 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
 #include "gui/common/CommandButton.h"
-#include "gui/common/Twips.h"
+#include "gui/common/WindowSizes.h"
 
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/common/Prompt.h"
@@ -22,6 +22,18 @@
 
 namespace {
 
+// The measures the layout keeps, in pixels at 100 % scale.
+constexpr int kCaptionWidth = 89;
+constexpr int kFieldSpacing = 7;
+constexpr int kFieldHeight = 25;
+constexpr QSize kNavigationBar { 153, 25 };
+constexpr QSize kWideButton { 113, 25 };
+constexpr QSize kNarrowButton { 89, 25 };
+constexpr QSize kWideTallButton { 113, 41 };
+constexpr QSize kNarrowTallButton { 89, 41 };
+constexpr int kGroupSpacing = 15;
+constexpr int kMargin = 8;
+
 struct FieldPlace
 {
     FoodDatabase::Field field;
@@ -30,18 +42,18 @@ struct FieldPlace
     const char* unit;
 };
 
-// The fields top to bottom, with their captions, widths in twips and units.
+// The fields top to bottom, with their captions, widths in pixels and units.
 constexpr FieldPlace fieldPlaces[] = {
-    { FoodDatabase::FOOD, "Food", 3735, "" },
-    { FoodDatabase::SERVING_UN, "Per Serving Unit", 2055, "" },
-    { FoodDatabase::CALORIES, "Calories", 975, "" },
-    { FoodDatabase::CARBS, "Carbohydrates", 975, "g" },
-    { FoodDatabase::FAT, "Fat", 975, "g" },
-    { FoodDatabase::SUGAR, "Sugar", 975, "g" },
-    { FoodDatabase::CHOLESTERO, "Cholesterol", 975, "mg" },
-    { FoodDatabase::FIBER, "Fiber", 975, "g" },
-    { FoodDatabase::SUGAR_ALC, "Sugar Alcohols", 975, "g" },
-    { FoodDatabase::POINTS, "Points", 975, "" },
+    { FoodDatabase::FOOD, QT_TR_NOOP("Food"), 249, "" },
+    { FoodDatabase::SERVING_UN, QT_TR_NOOP("Per Serving Unit"), 137, "" },
+    { FoodDatabase::CALORIES, QT_TR_NOOP("Calories"), 65, "" },
+    { FoodDatabase::CARBS, QT_TR_NOOP("Carbohydrates"), 65, QT_TR_NOOP("g") },
+    { FoodDatabase::FAT, QT_TR_NOOP("Fat"), 65, QT_TR_NOOP("g") },
+    { FoodDatabase::SUGAR, QT_TR_NOOP("Sugar"), 65, QT_TR_NOOP("g") },
+    { FoodDatabase::CHOLESTERO, QT_TR_NOOP("Cholesterol"), 65, QT_TR_NOOP("mg") },
+    { FoodDatabase::FIBER, QT_TR_NOOP("Fiber"), 65, QT_TR_NOOP("g") },
+    { FoodDatabase::SUGAR_ALC, QT_TR_NOOP("Sugar Alcohols"), 65, QT_TR_NOOP("g") },
+    { FoodDatabase::POINTS, QT_TR_NOOP("Points"), 65, "" },
 };
 
 QToolButton* makeNavigationButton(QWidget* parent, const QString& name, const QString& caption, const QString& tip)
@@ -67,30 +79,29 @@ FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, Q
     , m_database(database)
 {
     setObjectName(QStringLiteral("FoodEdit"));
-    setWindowTitle(QStringLiteral("Edit Food List"));
+    setWindowTitle(tr("Edit Food List"));
 
     auto* fields = new QGridLayout;
-    fields->setHorizontalSpacing(twips(1560 - 120) - twips(1335));
-    fields->setVerticalSpacing(twips(480 - 375));
-    fields->setColumnMinimumWidth(0, twips(1335));
+    fields->setSpacing(kFieldSpacing);
+    fields->setColumnMinimumWidth(0, kCaptionWidth);
     int line = 0;
     for (const FieldPlace& place : fieldPlaces) {
         const QString name = FoodDatabase::fieldNames().at(place.field);
-        auto* caption = new QLabel(QString::fromLatin1(place.caption), this);
+        auto* caption = new QLabel(tr(place.caption), this);
         caption->setObjectName(name + QStringLiteral("_Caption"));
         auto* edit = new QLineEdit(this);
         edit->setObjectName(name);
         // A field holds the whole stored text: a cut text would be written back as a change.
         edit->setMaxLength(std::numeric_limits<int>::max());
-        edit->setFixedWidth(twips(place.width));
-        edit->setMinimumHeight(twips(375));
+        edit->setFixedWidth(place.width);
+        edit->setMinimumHeight(kFieldHeight);
         caption->setBuddy(edit);
         m_fields[static_cast<std::size_t>(place.field)] = edit;
         auto* row = new QHBoxLayout;
-        row->setSpacing(twips(2640 - 2535));
+        row->setSpacing(kFieldSpacing);
         row->addWidget(edit);
         if (*place.unit) {
-            auto* unit = new QLabel(QString::fromLatin1(place.unit), this);
+            auto* unit = new QLabel(tr(place.unit), this);
             unit->setObjectName(name + QStringLiteral("_Unit"));
             row->addWidget(unit);
         }
@@ -103,13 +114,13 @@ FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, Q
     auto* foods = new QFrame(this);
     foods->setObjectName(QStringLiteral("Foods"));
     foods->setFrameShape(QFrame::Box);
-    foods->setMinimumSize(twips(2295), twips(375));
+    foods->setMinimumSize(kNavigationBar);
     m_moveFirst = makeNavigationButton(foods, QStringLiteral("MoveFirst"), QStringLiteral("|<"), tr("First food"));
     m_movePrevious
         = makeNavigationButton(foods, QStringLiteral("MovePrevious"), QStringLiteral("<"), tr("Previous food"));
     m_moveNext = makeNavigationButton(foods, QStringLiteral("MoveNext"), QStringLiteral(">"), tr("Next food"));
     m_moveLast = makeNavigationButton(foods, QStringLiteral("MoveLast"), QStringLiteral(">|"), tr("Last food"));
-    auto* foodsCaption = new QLabel(QStringLiteral(" Food List"), foods);
+    auto* foodsCaption = new QLabel(tr(" Food List"), foods);
     foodsCaption->setObjectName(QStringLiteral("Foods_Caption"));
     auto* navigation = new QHBoxLayout(foods);
     navigation->setContentsMargins(1, 1, 1, 1);
@@ -120,17 +131,17 @@ FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, Q
     navigation->addWidget(m_moveNext);
     navigation->addWidget(m_moveLast);
     auto* navigationRow = new QHBoxLayout;
-    navigationRow->addSpacing(twips(1560 - 120));
+    navigationRow->addSpacing(kCaptionWidth + kFieldSpacing);
     navigationRow->addWidget(foods);
     navigationRow->addStretch(1);
 
-    m_addFood = CommandButton(this, QStringLiteral("AddFood"), QStringLiteral("Add"), 1695, 375);
-    m_deleteFood = CommandButton(this, QStringLiteral("DeleteFood"), QStringLiteral("Delete"), 1335, 375);
-    m_findFood = CommandButton(this, QStringLiteral("FindFood"), QStringLiteral("Find"), 1695, 375);
+    m_addFood = makeCommandButton(this, QStringLiteral("AddFood"), tr("Add"), kWideButton);
+    m_deleteFood = makeCommandButton(this, QStringLiteral("DeleteFood"), tr("Delete"), kNarrowButton);
+    m_findFood = makeCommandButton(this, QStringLiteral("FindFood"), tr("Find"), kWideButton);
     m_viewAll
-        = CommandButton(this, QStringLiteral("ViewFoodProps"), QStringLiteral("View All Food Properties"), 1695, 615);
-    m_quickHelp = CommandButton(this, QStringLiteral("PlatewellHelp"), QStringLiteral("Quick Help"), 1335, 615);
-    m_close = CommandButton(this, QStringLiteral("CloseEditor"), QStringLiteral("Close"), 1695, 615);
+        = makeCommandButton(this, QStringLiteral("ViewFoodProps"), tr("View All Food Properties"), kWideTallButton);
+    m_quickHelp = makeCommandButton(this, QStringLiteral("PlatewellHelp"), tr("Quick Help"), kNarrowTallButton);
+    m_close = makeCommandButton(this, QStringLiteral("CloseEditor"), tr("Close"), kWideTallButton);
     auto* commands = new QGridLayout;
     commands->addWidget(m_addFood, 0, 0);
     commands->addWidget(m_deleteFood, 0, 1);
@@ -138,17 +149,17 @@ FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, Q
     commands->addWidget(m_viewAll, 1, 0);
     commands->addWidget(m_quickHelp, 1, 1);
     commands->addWidget(m_close, 1, 2);
-    commands->setVerticalSpacing(twips(6240 - 6015));
+    commands->setVerticalSpacing(kGroupSpacing);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(twips(120), twips(120), twips(120), twips(120));
+    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->addLayout(fields);
-    layout->addSpacing(twips(5040 - 4815));
+    layout->addSpacing(kGroupSpacing);
     layout->addLayout(navigationRow);
-    layout->addSpacing(twips(5640 - 5415));
+    layout->addSpacing(kGroupSpacing);
     layout->addLayout(commands);
     layout->addStretch(1);
-    resize(twips(5475), twips(7020));
+    resize(WindowSizes::FoodEditorDialog);
 
     connect(m_moveFirst, &QToolButton::clicked, this, &FoodEditorDialog::moveToFirst);
     connect(m_movePrevious, &QToolButton::clicked, this, &FoodEditorDialog::moveToPrevious);
@@ -172,13 +183,13 @@ void FoodEditorDialog::loadFoods()
     if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
         showNoRecord();
         m_addFood->setEnabled(false);
-        Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+        Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
         return;
     }
     if (!m_records.load(m_database, &error)) {
         showNoRecord();
         m_addFood->setEnabled(false);
-        Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
+        Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
         return;
     }
     m_loaded = true;
@@ -217,7 +228,7 @@ void FoodEditorDialog::showRecord(qsizetype record)
     }
     m_shown = fieldValues();
     if (!read) {
-        Prompt::error(this, QStringLiteral("The food record cannot be read.\n%1").arg(error));
+        Prompt::error(this, tr("The food record cannot be read.\n%1").arg(error));
     }
 }
 
@@ -280,7 +291,7 @@ bool FoodEditorDialog::leaveCurrent()
     if (rowid == m_blankRowid && allEmpty(fieldValues())) {
         QString error;
         if (!m_database.deleteRecord(rowid, QString(), &error)) {
-            Prompt::error(this, QStringLiteral("The empty new food could not be removed again.\n%1").arg(error));
+            Prompt::error(this, tr("The empty new food could not be removed again.\n%1").arg(error));
             return false;
         }
         m_records.remove(m_current);
@@ -348,7 +359,7 @@ void FoodEditorDialog::addFood()
     qint64 rowid = -1;
     QString error;
     if (!m_database.insertRecord(empty, &rowid, &error)) {
-        Prompt::error(this, QStringLiteral("A new food could not be added.\n%1").arg(error));
+        Prompt::error(this, tr("A new food could not be added.\n%1").arg(error));
         return;
     }
     m_records.append(rowid, QString());
@@ -370,15 +381,15 @@ void FoodEditorDialog::deleteFood()
     }
     const QString name = m_stored.value(FoodDatabase::FOOD);
     const QString question = name.isEmpty()
-        ? QStringLiteral("Delete this food, which has no name, from the food table?")
-        : QStringLiteral("Delete the food \"%1\" from the food table?").arg(name);
-    if (!Prompt::question(this, question, QStringLiteral("Delete Food"))) {
+        ? tr("Delete this food, which has no name, from the food table?")
+        : tr("Delete the food \"%1\" from the food table?").arg(name);
+    if (!Prompt::question(this, question, tr("Delete Food"))) {
         return;
     }
     const qint64 rowid = m_records.rowid(m_current);
     QString error;
     if (!m_database.deleteRecord(rowid, name, &error)) {
-        Prompt::error(this, QStringLiteral("The food \"%1\" could not be deleted.\n%2").arg(name, error));
+        Prompt::error(this, tr("The food \"%1\" could not be deleted.\n%2").arg(name, error));
         return;
     }
     if (rowid == m_blankRowid) {
@@ -398,8 +409,8 @@ void FoodEditorDialog::findFood()
     if (!m_loaded || m_current < 0) {
         return;
     }
-    const QString answer = Prompt::input(this, QStringLiteral("Food Name Search"),
-        QStringLiteral("Enter the complete or partial food name\r\nor leave blank and use previous search: ")
+    const QString answer = Prompt::input(this, tr("Food Name Search"),
+        tr("Enter the complete or partial food name\r\nor leave blank and use previous search: ")
             + m_state.FoodSearchText);
     QString term = m_state.FoodSearchText;
     if (!answer.isEmpty()) {
@@ -442,8 +453,8 @@ void FoodEditorDialog::done(int result)
 {
     if (!leaveCurrent()
         && !Prompt::question(this,
-            QStringLiteral("The change to this food could not be saved. Close the editor and give up the change?"),
-            QStringLiteral("Edit Food List"))) {
+            tr("The change to this food could not be saved. Close the editor and give up the change?"),
+            tr("Edit Food List"))) {
         return;
     }
     QDialog::done(result);

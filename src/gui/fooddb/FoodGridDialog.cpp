@@ -1,7 +1,7 @@
 #include "gui/fooddb/FoodGridDialog.h"
 
 #include "gui/common/CommandButton.h"
-#include "gui/common/Twips.h"
+#include "gui/common/WindowSizes.h"
 
 #include "core/FoodDatabase.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
@@ -27,6 +27,23 @@
 
 #include <algorithm>
 
+namespace {
+
+// The measures the layout keeps, in pixels at 100 % scale.
+constexpr QSize kGridMinimum { 881, 233 };
+constexpr QSize kSmallButton { 65, 25 };
+constexpr QSize kSearchText { 105, 25 };
+constexpr QSize kSaveButton { 137, 41 };
+constexpr QSize kHelpButton { 73, 41 };
+constexpr QSize kCloseButton { 65, 41 };
+constexpr QSize kProgress { 281, 17 };
+constexpr int kProgressGap = 39;
+constexpr QMargins kMargins { 16, 8, 16, 8 };
+constexpr std::pair<int, int> kColumnWidths[]
+    = { { FoodDatabase::FOOD, 243 }, { FoodDatabase::CARBS, 86 }, { FoodDatabase::CHOLESTERO, 80 } };
+
+} // namespace
+
 FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool sortedByName, QWidget* parent)
     : QDialog(parent)
     , m_state(state)
@@ -34,7 +51,7 @@ FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool 
     , m_model(new FoodPropertiesModel(this))
 {
     setObjectName(QStringLiteral("GridView"));
-    setWindowTitle(QStringLiteral("View Food Properties"));
+    setWindowTitle(tr("View Food Properties"));
 
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
@@ -47,21 +64,21 @@ FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool 
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_grid->setWordWrap(false);
-    m_grid->setMinimumSize(twips(13215), twips(3495));
+    m_grid->setMinimumSize(kGridMinimum);
     m_captions = new GridCaptionBar(m_grid, FoodDatabase::gridCaptions(), this);
 
-    m_findText = CommandButton(this, QStringLiteral("cmdFindTxt"), QStringLiteral("Find Text"), 975, 375);
+    m_findText = makeCommandButton(this, QStringLiteral("cmdFindTxt"), tr("Find Text"), kSmallButton);
     m_searchText = new QLineEdit(this);
     m_searchText->setObjectName(QStringLiteral("Text1"));
-    m_searchText->setMinimumSize(twips(1575), twips(375));
-    m_sort = CommandButton(this, QStringLiteral("cmdSort"), QStringLiteral("Sort"), 975, 375);
-    m_printTable
-        = CommandButton(this, QStringLiteral("PrintTable"), QStringLiteral("Save Food Property Table to File"), 2055, 615);
-    m_help = CommandButton(this, QStringLiteral("LoadPlatewellHelp"), QStringLiteral("Quick Help"), 1095, 615);
-    m_close = CommandButton(this, QStringLiteral("cmdClose"), QStringLiteral("Close"), 975, 615);
+    m_searchText->setMinimumSize(kSearchText);
+    m_sort = makeCommandButton(this, QStringLiteral("cmdSort"), tr("Sort"), kSmallButton);
+    m_printTable = makeCommandButton(
+        this, QStringLiteral("PrintTable"), tr("Save Food Property Table to File"), kSaveButton);
+    m_help = makeCommandButton(this, QStringLiteral("LoadPlatewellHelp"), tr("Quick Help"), kHelpButton);
+    m_close = makeCommandButton(this, QStringLiteral("cmdClose"), tr("Close"), kCloseButton);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
-    m_progress->setMinimumSize(twips(4215), twips(255));
+    m_progress->setMinimumSize(kProgress);
     m_progress->setTextVisible(false);
     // The bar keeps its place while hidden, so showing it for a search moves nothing else.
     QSizePolicy barPolicy = m_progress->sizePolicy();
@@ -74,18 +91,18 @@ FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool 
     commands->addWidget(m_searchText, 0, 1);
     commands->addWidget(m_sort, 0, 2);
     commands->addWidget(m_progress, 1, 0, 1, 3);
-    commands->setColumnMinimumWidth(3, twips(5400 - 4815));
+    commands->setColumnMinimumWidth(3, kProgressGap);
     commands->addWidget(m_printTable, 0, 4, 2, 1, Qt::AlignTop);
     commands->addWidget(m_help, 0, 5, 2, 1, Qt::AlignTop);
     commands->addWidget(m_close, 0, 6, 2, 1, Qt::AlignTop);
     commands->setColumnStretch(7, 1);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(twips(240), twips(120), twips(240), twips(120));
+    layout->setContentsMargins(kMargins);
     layout->addWidget(m_captions);
     layout->addWidget(m_grid, 1);
     layout->addLayout(commands);
-    resize(twips(13680), twips(5175));
+    resize(WindowSizes::FoodGridDialog);
 
     connect(m_findText, &QPushButton::clicked, this, &FoodGridDialog::findText);
     connect(m_sort, &QPushButton::clicked, this, &FoodGridDialog::sortSelection);
@@ -100,9 +117,9 @@ FoodGridDialog::~FoodGridDialog() = default;
 
 void FoodGridDialog::loadFoods(bool sortedByName)
 {
-    m_grid->setColumnWidth(FoodDatabase::FOOD, twips(3650));
-    m_grid->setColumnWidth(FoodDatabase::CARBS, twips(1300));
-    m_grid->setColumnWidth(FoodDatabase::CHOLESTERO, twips(1200));
+    for (const auto& [column, width] : kColumnWidths) {
+        m_grid->setColumnWidth(column, width);
+    }
     // A bold caption wider than its column (Carbohydrates in most fonts) widens the column.
     for (int column = 0; column < FoodDatabase::FieldCount; ++column) {
         if (auto* caption = findChild<QLabel*>(QStringLiteral("ColumnCaption%1").arg(column))) {
@@ -117,13 +134,13 @@ void FoodGridDialog::loadFoods(bool sortedByName)
     }
     if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
         m_model->clear();
-        Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+        Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
         return;
     }
     // Opened sorted, the grid takes its rows in name order at once: the same order the sort on
     // column 0 gives, without sorting a million rows after reading them.
     if (!m_model->load(m_database, &error, sortedByName)) {
-        Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
+        Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
         return;
     }
     for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
@@ -209,12 +226,12 @@ void FoodGridDialog::saveTable()
     const bool written = TextFile::writeLines(path, m_model->tableLines(), &error);
     QApplication::restoreOverrideCursor();
     if (!written) {
-        Prompt::error(this, QStringLiteral("The food property table could not be saved.\n%1").arg(error));
+        Prompt::error(this, tr("The food property table could not be saved.\n%1").arg(error));
         return;
     }
     Prompt::message(this,
-        QStringLiteral("The food property table was saved to\n%1").arg(QDir::toNativeSeparators(path)),
-        QStringLiteral("Save Food Property Table to File"));
+        tr("The food property table was saved to\n%1").arg(QDir::toNativeSeparators(path)),
+        tr("Save Food Property Table to File"));
 }
 
 void FoodGridDialog::showQuickHelp()

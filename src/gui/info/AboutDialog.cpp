@@ -1,6 +1,7 @@
 #include "gui/info/AboutDialog.h"
 
 #include "gui/info/AboutPicture.h"
+#include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
 
 #include <QDesktopServices>
@@ -12,12 +13,18 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+namespace {
+
+constexpr int kCloseButtonWidth = 81;
+
+} // namespace
+
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent)
     , m_picture(new QLabel(this))
 {
     setObjectName(QStringLiteral("About"));
-    setWindowTitle(QStringLiteral("Platewell"));
+    setWindowTitle(tr("Platewell"));
 
     m_picture->setObjectName(QStringLiteral("Picture1"));
     m_picture->setPixmap(QPixmap::fromImage(AboutPicture::draw()));
@@ -26,9 +33,8 @@ AboutDialog::AboutDialog(QWidget* parent)
     m_picture->setToolTip(AboutPicture::webAddress());
     m_picture->installEventFilter(this);
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("Command1"));
-    close->setMinimumWidth(1215 / 15);
+    QPushButton* close = makeCommandButton(this, QStringLiteral("Command1"), tr("Close"), QSize(kCloseButtonWidth, 0));
+    close->setAutoDefault(true);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     auto* column = new QVBoxLayout(this);
@@ -58,7 +64,7 @@ void AboutDialog::openWebSite()
 {
     const QString address = AboutPicture::webAddress();
     if (!QDesktopServices::openUrl(QUrl(address))) {
-        Prompt::error(this, QStringLiteral("No web browser could be started to show %1.").arg(address));
+        Prompt::error(this, tr("No web browser could be started to show %1.").arg(address));
     }
 }
 

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 namespace {
-// 3525 twips at 15 twips to a pixel.
-constexpr int OuterWidth = 3525 / 15;
+// The window's width in pixels at 100 % scale, frame included.
+constexpr int OuterWidth = 235;
 } // namespace
 
 CalendarWindow::CalendarWindow(QWidget* parent)
@@ -16,7 +16,7 @@ CalendarWindow::CalendarWindow(QWidget* parent)
     , m_monthView(new QCalendarWidget(this))
 {
     setObjectName(QStringLiteral("ViewCalendar"));
-    setWindowTitle(QStringLiteral("Calendar"));
+    setWindowTitle(tr("Calendar"));
     setModal(false);
 
     m_monthView->setObjectName(QStringLiteral("MonthView1"));
@@ -26,7 +26,7 @@ CalendarWindow::CalendarWindow(QWidget* parent)
     // fonts; let it shrink instead of forcing the window wider.
     m_monthView->setMinimumSize(1, 1);
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* close = new QPushButton(tr("Close"), this);
     close->setObjectName(QStringLiteral("Command1"));
     close->setAutoDefault(false);
     connect(close, &QPushButton::clicked, this, &QWidget::close);

@@ -8,7 +8,5 @@ class ConversionChartViewer : public DocumentViewer
     Q_OBJECT
 
 public:
-    ConversionChartViewer(const SharedState& state, QWidget* parent = nullptr);
-
-private slots:
+    explicit ConversionChartViewer(const SharedState& state, QWidget* parent = nullptr);
 };

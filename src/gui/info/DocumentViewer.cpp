@@ -1,52 +1,67 @@
 #include "gui/info/DocumentViewer.h"
 
 #include "core/DocumentText.h"
-#include "gui/common/Prompt.h"
 #include "core/SharedState.h"
+#include "gui/common/CommandButton.h"
+#include "gui/common/Prompt.h"
 
+#include <QFont>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-DocumentViewer::DocumentViewer(
-    const SharedState& state, const QString& documentName, const Layout& layout, QWidget* parent)
+namespace {
+
+// The measures the layout keeps, in pixels at 100 % scale. The text area may shrink to a third
+// of the window's default size.
+constexpr int kMargin = 16;
+constexpr int kSpacing = 15;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonGap = 55;
+constexpr int kCloseButtonWidth = 113;
+
+} // namespace
+
+DocumentViewer::DocumentViewer(const SharedState& state, const Document& document, QWidget* parent)
     : QDialog(parent)
-    , m_path(state.documentPath(documentName))
+    , m_path(state.documentPath(document.fileName))
     , m_textArea(new QPlainTextEdit(this))
     , m_buttons(new QHBoxLayout)
 {
+    setObjectName(document.objectName);
+    setWindowTitle(document.caption);
     m_textArea->setObjectName(QStringLiteral("Text1"));
     m_textArea->setReadOnly(true);
     m_textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_textArea->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_textArea->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_textArea->setMinimumSize(twips(layout.textWidth) / 3, twips(layout.textHeight) / 3);
-
-    const int textBottom = layout.textTop + layout.textHeight;
-    const int buttonBottom = layout.buttonTop + layout.buttonHeight;
+    m_textArea->setMinimumSize(document.size / 3);
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(twips(layout.textLeft), twips(layout.textTop),
-        twips(layout.clientWidth - layout.textLeft - layout.textWidth), twips(layout.clientHeight - buttonBottom));
-    column->setSpacing(twips(layout.buttonTop - textBottom));
+    column->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    column->setSpacing(kSpacing);
     column->addWidget(m_textArea, 1);
     m_buttons->addStretch(1);
     column->addLayout(m_buttons);
     m_buttons->addStretch(1);
-    m_buttons->setSpacing(twips(825));
-    m_buttonHeight = twips(layout.buttonHeight);
-
-    resize(twips(layout.clientWidth), twips(layout.clientHeight));
+    m_buttons->setSpacing(kButtonGap);
+    resize(document.size);
 }
 
-QPushButton* DocumentViewer::addButton(const QString& objectName, const QString& caption, int widthTwips)
+void DocumentViewer::setUpForReading()
 {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(objectName);
-    button->setMinimumWidth(twips(widthTwips));
-    button->setMinimumHeight(m_buttonHeight);
-    button->setAutoDefault(false);
+    QFont font(QStringLiteral("Times New Roman"), 14);
+    font.setStyleHint(QFont::Serif);
+    m_textArea->setFont(font);
+    QPushButton* close = addButton(QStringLiteral("Command1"), tr("Close"), kCloseButtonWidth);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    loadDocument();
+}
+
+QPushButton* DocumentViewer::addButton(const QString& objectName, const QString& caption, int minimumWidth)
+{
+    QPushButton* button = makeCommandButton(this, objectName, caption, QSize(minimumWidth, kButtonHeight));
     // Keep the closing stretch last so the buttons stay centred.
     m_buttons->insertWidget(m_buttons->count() - 1, button);
     return button;
@@ -56,7 +71,7 @@ void DocumentViewer::loadDocument()
 {
     m_textArea->clear();
     if (!DocumentText::read(m_path, &m_text)) {
-        Prompt::error(this, QStringLiteral("File Not Found"));
+        Prompt::error(this, tr("File Not Found"));
         return;
     }
     m_textArea->setPlainText(m_text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 
 class QHBoxLayout;
@@ -10,7 +11,7 @@ struct SharedState;
 
 // The common frame of the three text document viewers: a read-only, scrolling text area that
 // shows one document of the data folder, read afresh every time the window is created, and a
-// row of buttons beneath it. Sizes are given in twips (15 twips to a pixel).
+// centred row of buttons beneath it.
 class DocumentViewer : public QDialog
 {
     Q_OBJECT
@@ -24,29 +25,29 @@ public:
     void loadDocument();
 
 protected:
-    struct Layout
+    // What a viewer shows: the document's file name in the data folder, the window's object name
+    // and caption, and its default size.
+    struct Document
     {
-        int clientWidth;
-        int clientHeight;
-        int textLeft;
-        int textTop;
-        int textWidth;
-        int textHeight;
-        int buttonTop;
-        int buttonHeight;
+        QString fileName;
+        QString objectName;
+        QString caption;
+        QSize size;
     };
 
-    DocumentViewer(const SharedState& state, const QString& documentName, const Layout& layout, QWidget* parent);
+    DocumentViewer(const SharedState& state, const Document& document, QWidget* parent);
+
+    // A viewer for reading at length: a large serif font and one "Close" button; the document
+    // is loaded at once.
+    void setUpForReading();
 
     QPlainTextEdit* textArea() const { return m_textArea; }
-    // Adds a button of the given width (twips) to the centred row beneath the text area.
-    QPushButton* addButton(const QString& objectName, const QString& caption, int widthTwips);
-    static int twips(int value) { return value / 15; }
+    // Adds a button, at least `minimumWidth` wide, to the centred row beneath the text area.
+    QPushButton* addButton(const QString& objectName, const QString& caption, int minimumWidth);
 
 private:
     QString m_path;
     QString m_text;
     QPlainTextEdit* m_textArea;
     QHBoxLayout* m_buttons;
-    int m_buttonHeight = 0;
 };

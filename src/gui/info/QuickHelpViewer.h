@@ -8,7 +8,5 @@ class QuickHelpViewer : public DocumentViewer
     Q_OBJECT
 
 public:
-    QuickHelpViewer(const SharedState& state, QWidget* parent = nullptr);
-
-private slots:
+    explicit QuickHelpViewer(const SharedState& state, QWidget* parent = nullptr);
 };

@@ -4,7 +4,8 @@
 #include "gui/planner/MealListModel.h"
 #include "core/NumberText.h"
 #include "gui/common/Program.h"
-#include "gui/common/Twips.h"
+#include "gui/common/WindowSizes.h"
+#include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -37,6 +38,20 @@
 #include <algorithm>
 
 namespace {
+
+// The measures the layout keeps, in pixels at 100 % scale. Lists may shrink to three quarters of
+// their usual width before the window stops getting narrower.
+constexpr int kPeriodsWidth = 105;
+constexpr QSize kUserNameButton { 81, 57 };
+constexpr int kFoodListWidth = 192;
+constexpr int kQuantityWidth = 162;
+constexpr QSize kServingUnit { 81, 49 };
+constexpr int kHelpButtonHeight = 41;
+constexpr int kMiddleTopSpace = 24;
+constexpr int kMiddleGroupSpace = 16;
+constexpr QSize kMealList { 204, 100 };
+constexpr int kFoodCommandHeight = 33;
+constexpr int kCommandHeight = 49;
 
 struct MealControls
 {
@@ -86,22 +101,14 @@ MainWindow::MainWindow(SharedState& state, QWidget* parent)
     , m_state(state)
 {
     setObjectName(QStringLiteral("MainMenu"));
-    setWindowTitle(QStringLiteral("Platewell"));
+    setWindowTitle(tr("Platewell"));
     buildControls();
     buildMenus();
-    resize(twips(11340), twips(7515) + menuBar()->sizeHint().height());
+    resize(WindowSizes::MainWindow + QSize(0, menuBar()->sizeHint().height()));
     startUp();
 }
 
 MainWindow::~MainWindow() = default;
-
-QPushButton* MainWindow::makeButton(const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 void MainWindow::buildControls()
 {
@@ -118,18 +125,18 @@ void MainWindow::buildControls()
     m_periods->setObjectName(QStringLiteral("DayofWeek"));
     m_periods->setEditable(true);
     m_periods->setInsertPolicy(QComboBox::NoInsert);
-    m_periods->setMinimumWidth(twips(1575));
-    auto* saveDiet = makeButton("SaveDiet", QStringLiteral("Save"));
-    auto* loadDiet = makeButton("LoadDiet", QStringLiteral("Load"));
+    m_periods->setMinimumWidth(kPeriodsWidth);
+    auto* saveButton = makeCommandButton(this, QStringLiteral("SaveDiet"), tr("Save"));
+    auto* loadButton = makeCommandButton(this, QStringLiteral("LoadDiet"), tr("Load"));
     periodRow->addWidget(m_periods);
-    periodRow->addWidget(saveDiet);
-    periodRow->addWidget(loadDiet);
+    periodRow->addWidget(saveButton);
+    periodRow->addWidget(loadButton);
 
-    m_userNameButton = makeButton("Command1", QStringLiteral("User Name"));
+    m_userNameButton = makeCommandButton(this, QStringLiteral("Command1"), tr("User Name"));
     QFont georgia(QStringLiteral("Georgia"), 12, QFont::Bold);
     georgia.setStyleHint(QFont::Serif);
     m_userNameButton->setFont(georgia);
-    m_userNameButton->setMinimumSize(std::max(twips(1215), m_userNameButton->sizeHint().width()), twips(855));
+    m_userNameButton->setMinimumSize(m_userNameButton->sizeHint().expandedTo(kUserNameButton));
 
     m_foodList = new FoodListModel(this);
     m_foodView = new QListView(central);
@@ -138,31 +145,31 @@ void MainWindow::buildControls()
     m_foodView->setUniformItemSizes(true);
     m_foodView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_foodView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_foodView->setMinimumWidth(twips(3855) * 3 / 4);
+    m_foodView->setMinimumWidth(kFoodListWidth);
     m_foodView->setFont(listFont);
 
     // Quantity and serving unit.
     auto* middle = new QVBoxLayout;
     m_quantity = new QLineEdit(QStringLiteral("1"), central);
     m_quantity->setObjectName(QStringLiteral("Text1"));
-    m_quantity->setMaximumWidth(twips(1215) * 2);
+    m_quantity->setMaximumWidth(kQuantityWidth);
     m_servingUnit = makeLabel(central, "Label7", QString(), sansFont(12, false));
     m_servingUnit->setWordWrap(true);
-    m_servingUnit->setMinimumSize(twips(1215), twips(735));
+    m_servingUnit->setMinimumSize(kServingUnit);
     m_servingUnit->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_servingUnit->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* quantityLabel = makeLabel(central, "Label5", QStringLiteral("Quantity"), labelFont);
+    auto* quantityLabel = makeLabel(central, "Label5", tr("Quantity"), labelFont);
     quantityLabel->setBuddy(m_quantity);
-    auto* helpEdit = makeButton("HelpEdit", QStringLiteral("Quick Help"));
-    helpEdit->setMinimumHeight(twips(615));
-    middle->addSpacing(twips(360));
+    auto* quickHelpButton = makeCommandButton(this, QStringLiteral("HelpEdit"), tr("Quick Help"));
+    quickHelpButton->setMinimumHeight(kHelpButtonHeight);
+    middle->addSpacing(kMiddleTopSpace);
     middle->addWidget(quantityLabel);
     middle->addWidget(m_quantity);
-    middle->addSpacing(twips(240));
-    middle->addWidget(makeLabel(central, "Label6", QStringLiteral("Serving Unit"), labelFont));
+    middle->addSpacing(kMiddleGroupSpace);
+    middle->addWidget(makeLabel(central, "Label6", tr("Serving Unit"), labelFont));
     middle->addWidget(m_servingUnit);
-    middle->addSpacing(twips(240));
-    middle->addWidget(helpEdit);
+    middle->addSpacing(kMiddleGroupSpace);
+    middle->addWidget(quickHelpButton);
     middle->addStretch(1);
 
     // The four meals: heading and buttons, then the meal's list.
@@ -172,9 +179,9 @@ void MainWindow::buildControls()
         auto* buttons = new QVBoxLayout;
         auto* heading = makeLabel(central, names.label, MealPlan::heading(meal), labelFont);
         heading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        auto* add = makeButton(names.add, QStringLiteral("Add  ->"));
-        auto* remove = makeButton(names.remove, QStringLiteral("<-  Remove"));
-        auto* clear = makeButton(names.clear, QStringLiteral("Clear"));
+        auto* add = makeCommandButton(this, QLatin1String(names.add), tr("Add  ->"));
+        auto* remove = makeCommandButton(this, QLatin1String(names.remove), tr("<-  Remove"));
+        auto* clear = makeCommandButton(this, QLatin1String(names.clear), tr("Clear"));
         buttons->addWidget(heading);
         buttons->addWidget(add);
         buttons->addWidget(remove);
@@ -185,7 +192,7 @@ void MainWindow::buildControls()
         list->setObjectName(QLatin1String(names.list));
         list->setModel(model);
         list->setFont(listFont);
-        list->setMinimumSize(twips(4095) * 3 / 4, twips(1500));
+        list->setMinimumSize(kMealList);
         list->setUniformItemSizes(true);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         m_mealModels[static_cast<std::size_t>(meal)] = model;
@@ -203,18 +210,18 @@ void MainWindow::buildControls()
     auto* foodBox = groupRectangle(central);
     foodBox->setObjectName(QStringLiteral("Shape2"));
     auto* foodRow = new QHBoxLayout(foodBox);
-    auto* loadFoodList = makeButton("LoadFoodList", QStringLiteral("Refresh Food List"));
-    auto* editFoodList = makeButton("EditFoodList", QStringLiteral("Edit Food List"));
-    auto* viewFoodProps = makeButton("ViewFoodProps", QStringLiteral("View All Food Properties"));
-    for (auto* button : { loadFoodList, editFoodList, viewFoodProps }) {
-        button->setMinimumHeight(twips(495));
+    auto* refreshButton = makeCommandButton(this, QStringLiteral("LoadFoodList"), tr("Refresh Food List"));
+    auto* editButton = makeCommandButton(this, QStringLiteral("EditFoodList"), tr("Edit Food List"));
+    auto* viewAllButton = makeCommandButton(this, QStringLiteral("ViewFoodProps"), tr("View All Food Properties"));
+    for (auto* button : { refreshButton, editButton, viewAllButton }) {
+        button->setMinimumHeight(kFoodCommandHeight);
         foodRow->addWidget(button);
     }
-    auto* servconvinfo = makeButton("servconvinfo", QStringLiteral("Serving Conversion Information"));
-    auto* command9 = makeButton("Command9", QStringLiteral("Calculate Totals"));
-    auto* command10 = makeButton("Command10", QStringLiteral("Exit"));
-    for (auto* button : { servconvinfo, command9, command10 }) {
-        button->setMinimumHeight(twips(735));
+    auto* conversionChartButton = makeCommandButton(this, QStringLiteral("servconvinfo"), tr("Serving Conversion Information"));
+    auto* totalsButton = makeCommandButton(this, QStringLiteral("Command9"), tr("Calculate Totals"));
+    auto* exitButton = makeCommandButton(this, QStringLiteral("Command10"), tr("Exit"));
+    for (auto* button : { conversionChartButton, totalsButton, exitButton }) {
+        button->setMinimumHeight(kCommandHeight);
     }
 
     auto* grid = new QGridLayout(central);
@@ -226,9 +233,9 @@ void MainWindow::buildControls()
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(foodBox, 0);
     bottom->addStretch(1);
-    bottom->addWidget(servconvinfo);
-    bottom->addWidget(command9);
-    bottom->addWidget(command10);
+    bottom->addWidget(conversionChartButton);
+    bottom->addWidget(totalsButton);
+    bottom->addWidget(exitButton);
     grid->addLayout(bottom, 2, 0, 1, 3);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 4);
@@ -236,16 +243,16 @@ void MainWindow::buildControls()
 
     connect(m_foodView->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::showServingUnit);
     connect(m_foodView, &QListView::clicked, this, &MainWindow::showServingUnit);
-    connect(loadFoodList, &QPushButton::clicked, this, &MainWindow::refreshFoodList);
-    connect(command10, &QPushButton::clicked, this, &MainWindow::exitProgram);
+    connect(refreshButton, &QPushButton::clicked, this, &MainWindow::refreshFoodList);
+    connect(exitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);
     connect(m_userNameButton, &QPushButton::clicked, this, &MainWindow::chooseUserName);
-    connect(command9, &QPushButton::clicked, this, &MainWindow::calculateTotals);
-    connect(saveDiet, &QPushButton::clicked, this, &MainWindow::savePeriodPlan);
-    connect(loadDiet, &QPushButton::clicked, this, &MainWindow::loadPeriodPlan);
-    connect(helpEdit, &QPushButton::clicked, this, &MainWindow::showQuickHelp);
-    connect(servconvinfo, &QPushButton::clicked, this, &MainWindow::showConversionChart);
-    connect(editFoodList, &QPushButton::clicked, this, &MainWindow::editFoods);
-    connect(viewFoodProps, &QPushButton::clicked, this, &MainWindow::viewFoodProperties);
+    connect(totalsButton, &QPushButton::clicked, this, &MainWindow::calculateTotals);
+    connect(saveButton, &QPushButton::clicked, this, &MainWindow::savePeriodPlan);
+    connect(loadButton, &QPushButton::clicked, this, &MainWindow::loadPeriodPlan);
+    connect(quickHelpButton, &QPushButton::clicked, this, &MainWindow::showQuickHelp);
+    connect(conversionChartButton, &QPushButton::clicked, this, &MainWindow::showConversionChart);
+    connect(editButton, &QPushButton::clicked, this, &MainWindow::editFoods);
+    connect(viewAllButton, &QPushButton::clicked, this, &MainWindow::viewFoodProperties);
 }
 
 void MainWindow::buildMenus()
@@ -260,24 +267,24 @@ void MainWindow::buildMenus()
         action->setObjectName(QLatin1String(name));
         return action;
     };
-    QMenu* file = addMenu("mnuItemFile", QStringLiteral("&File"));
-    connect(addItem(file, "mnuItemCopyFiles", QStringLiteral("Copy Your Files")), &QAction::triggered, this,
+    QMenu* file = addMenu("mnuItemFile", tr("&File"));
+    connect(addItem(file, "mnuItemCopyFiles", tr("Copy Your Files")), &QAction::triggered, this,
         &MainWindow::copyUserFiles);
-    QAction* exit = addItem(file, "mnuItemExit", QStringLiteral("Exit"));
+    QAction* exit = addItem(file, "mnuItemExit", tr("Exit"));
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
-    QMenu* view = addMenu("mnuitemView", QStringLiteral("&View"));
-    connect(addItem(view, "mnuItemCalendar", QStringLiteral("Calendar")), &QAction::triggered, this,
+    QMenu* view = addMenu("mnuitemView", tr("&View"));
+    connect(addItem(view, "mnuItemCalendar", tr("Calendar")), &QAction::triggered, this,
         &MainWindow::showCalendar);
-    connect(addItem(view, "MnuItemNVoF", QStringLiteral("Nutritive Value of Foods")), &QAction::triggered, this,
+    connect(addItem(view, "MnuItemNVoF", tr("Nutritive Value of Foods")), &QAction::triggered, this,
         &MainWindow::openNutritiveValueTable);
-    QMenu* help = addMenu("MnuItemHelp", QStringLiteral("&Help"));
-    QAction* manual = addItem(help, "MnuItemManual", QStringLiteral("User Manual"));
+    QMenu* help = addMenu("MnuItemHelp", tr("&Help"));
+    QAction* manual = addItem(help, "MnuItemManual", tr("User Manual"));
     manual->setShortcut(QKeySequence::HelpContents);
     connect(manual, &QAction::triggered, this, &MainWindow::openUserManual);
-    connect(addItem(help, "MnuItemLicense", QStringLiteral("License Agreement")), &QAction::triggered, this,
+    connect(addItem(help, "MnuItemLicense", tr("License Agreement")), &QAction::triggered, this,
         &MainWindow::showLicense);
-    connect(addItem(help, "MnuItemAbout", QStringLiteral("About Platewell")), &QAction::triggered, this,
+    connect(addItem(help, "MnuItemAbout", tr("About Platewell")), &QAction::triggered, this,
         &MainWindow::showAbout);
 }
 
@@ -288,7 +295,7 @@ void MainWindow::startUp()
     m_periods->setCurrentIndex(0);
     m_state.FoodSearchText.clear();
     m_state.CurrentUserName.clear();
-    m_userNameButton->setText(QStringLiteral("User Name"));
+    m_userNameButton->setText(tr("User Name"));
     fillFoodList();
 }
 
@@ -297,7 +304,7 @@ void MainWindow::fillFoodList()
     m_foodList->clear();
     QString error;
     if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
-        Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+        Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
         return;
     }
     std::vector<TextColumn> columns;
@@ -305,7 +312,7 @@ void MainWindow::fillFoodList()
     if (!m_foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &columns, &rowids, &error)) {
         // A table that fails now may be fixed by the user: open it afresh next time.
         m_foods.close();
-        Prompt::error(this, QStringLiteral("The food table cannot be read.\n%1").arg(error));
+        Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
         return;
     }
     QFont font = m_foodView->font();
@@ -338,10 +345,10 @@ void MainWindow::addToMeal(int meal)
         break;
     case MealTable::AddResult::Full:
         Prompt::message(this,
-            QStringLiteral("%1 already holds %2 foods, as many as a meal can hold.")
+            tr("%1 already holds %2 foods, as many as a meal can hold.")
                 .arg(MealPlan::heading(meal))
                 .arg(MealTable::MaxEntries),
-            QStringLiteral("Platewell"));
+            tr("Platewell"));
         break;
     case MealTable::AddResult::NoFood:
     case MealTable::AddResult::Duplicate:
@@ -400,9 +407,9 @@ QString MainWindow::chosenPeriod()
         }
     }
     Prompt::message(this,
-        QStringLiteral("\"%1\" is not a period Platewell keeps plans for. Choose one of: %2.")
+        tr("\"%1\" is not a period Platewell keeps plans for. Choose one of: %2.")
             .arg(m_periods->currentText(), Periods::names().join(QStringLiteral(", "))),
-        QStringLiteral("Platewell"));
+        tr("Platewell"));
     return QString();
 }
 
@@ -420,17 +427,17 @@ void MainWindow::savePeriodPlan()
     const QString path = m_state.perUserFile(period);
     if (QFileInfo::exists(path)
         && !Prompt::question(this,
-            QStringLiteral("A %1 plan is already saved in %2.\nReplace it with the plan on screen?")
+            tr("A %1 plan is already saved in %2.\nReplace it with the plan on screen?")
                 .arg(period, QDir::toNativeSeparators(path)),
-            QStringLiteral("Save"))) {
+            tr("Save"))) {
         return;
     }
     if (!PeriodFile::save(path, m_state.mealPlan, &error)) {
-        Prompt::error(this, QStringLiteral("The %1 plan was not saved.\n%2").arg(period, error));
+        Prompt::error(this, tr("The %1 plan was not saved.\n%2").arg(period, error));
         return;
     }
     statusBar()->showMessage(
-        QStringLiteral("Saved the %1 plan to %2").arg(period, QDir::toNativeSeparators(path)), 10000);
+        tr("Saved the %1 plan to %2").arg(period, QDir::toNativeSeparators(path)), 10000);
 }
 
 void MainWindow::loadPeriodPlan()
@@ -443,14 +450,14 @@ void MainWindow::loadPeriodPlan()
     QString error;
     if (!QFileInfo::exists(path)) {
         Prompt::error(this,
-            QStringLiteral("No %1 plan is saved for this user name.\n%2 does not exist.")
+            tr("No %1 plan is saved for this user name.\n%2 does not exist.")
                 .arg(period, QDir::toNativeSeparators(path)));
         return;
     }
     MealPlan plan;
     QStringList problems;
     if (!PeriodFile::load(path, &plan, &problems, &error)) {
-        Prompt::error(this, QStringLiteral("The %1 plan could not be read.\n%2").arg(period, error));
+        Prompt::error(this, tr("The %1 plan could not be read.\n%2").arg(period, error));
         return;
     }
     bool planOnScreen = false;
@@ -459,20 +466,20 @@ void MainWindow::loadPeriodPlan()
     }
     if (planOnScreen
         && !Prompt::question(this,
-            QStringLiteral("Loading the saved %1 plan replaces the plan on screen.\nLoad it?").arg(period),
-            QStringLiteral("Load"))) {
+            tr("Loading the saved %1 plan replaces the plan on screen.\nLoad it?").arg(period),
+            tr("Load"))) {
         return;
     }
     for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
         m_mealModels[static_cast<std::size_t>(meal)]->setTable(plan.tables[static_cast<std::size_t>(meal)]);
     }
     statusBar()->showMessage(
-        QStringLiteral("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
+        tr("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
     if (!problems.isEmpty()) {
         Prompt::message(this,
-            QStringLiteral("Some lines of %1 could not be placed in the plan and were left out:\n%2")
+            tr("Some lines of %1 could not be placed in the plan and were left out:\n%2")
                 .arg(QDir::toNativeSeparators(path), problems.join(QLatin1Char('\n'))),
-            QStringLiteral("Load"));
+            tr("Load"));
     }
 }
 
@@ -499,7 +506,7 @@ void MainWindow::showDocument(const QString& name)
     // started at all is ours to report.
     const QString path = m_state.documentPath(name);
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        Prompt::error(this, QStringLiteral("No document viewer could be started for %1.").arg(QDir::toNativeSeparators(path)));
+        Prompt::error(this, tr("No document viewer could be started for %1.").arg(QDir::toNativeSeparators(path)));
     }
 }
 
@@ -540,7 +547,7 @@ bool MainWindow::foodTableReady()
     if (m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
         return true;
     }
-    Prompt::error(this, QStringLiteral("The food table cannot be opened.\n%1").arg(error));
+    Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
     return false;
 }
 

@@ -58,7 +58,6 @@ private:
     void startUp();
     void buildControls();
     void buildMenus();
-    QPushButton* makeButton(const char* name, const QString& caption);
     // The period chosen in the period selector, as one of the eleven names; empty, after a
     // message, when the text names none of them.
     QString chosenPeriod();

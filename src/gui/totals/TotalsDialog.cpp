@@ -1,6 +1,6 @@
 #include "gui/totals/TotalsDialog.h"
 
-#include "gui/common/Twips.h"
+#include "gui/common/WindowSizes.h"
 #include "gui/totals/TotalsModel.h"
 
 #include "core/IndexedFoodLookup.h"
@@ -30,6 +30,19 @@
 
 namespace {
 
+// The measures the layout keeps, in pixels at 100 % scale. The grid may shrink to half its usual
+// size.
+constexpr int kSourceSpacing = 7;
+constexpr int kColumnWidth = 65;
+constexpr std::pair<int, int> kColumnWidths[] = { { 0, 66 }, { 2, 100 }, { 5, 80 }, { 8, 100 } };
+constexpr QSize kGridMinimum { 368, 108 };
+constexpr QSize kCalculateButton { 129, 81 };
+constexpr QSize kReturnButton { 121, 81 };
+constexpr QSize kPrintButton { 129, 33 };
+constexpr int kCommandGap = 79;
+constexpr int kOptionsGap = 63;
+constexpr QMargins kMargins { 16, 16, 10, 7 };
+
 QFont boldened(QFont font, bool bold)
 {
     font.setBold(bold);
@@ -44,18 +57,17 @@ TotalsDialog::TotalsDialog(SharedState& state, FoodDatabase& foods, QWidget* par
     , m_foods(foods)
 {
     setObjectName(QStringLiteral("CalculateTotals"));
-    setWindowTitle(QStringLiteral("Calculate Totals"));
+    setWindowTitle(tr("Calculate Totals"));
     buildControls();
     formatHeader();
-    resize(twips(13185), twips(5040));
+    resize(WindowSizes::TotalsDialog);
 }
 
 void TotalsDialog::buildControls()
 {
     auto* sourcesLayout = new QGridLayout;
-    sourcesLayout->setHorizontalSpacing(twips(105));
-    sourcesLayout->setVerticalSpacing(twips(105));
-    QStringList captions { QStringLiteral("Active") };
+    sourcesLayout->setSpacing(kSourceSpacing);
+    QStringList captions { tr("Active") };
     captions += Periods::names();
     for (int i = 0; i < SourceCount; ++i) {
         auto* check = new QCheckBox(this);
@@ -82,40 +94,40 @@ void TotalsDialog::buildControls()
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
     // The column widths were chosen for an 8.25 point font; the untouched columns keep a grid's
-    // usual 975 twips, so that all ten columns fill the grid's width exactly.
+    // usual width, so that all ten columns fill the grid's width exactly.
     QFont gridFont = m_grid->font();
     gridFont.setPointSizeF(8.25);
     m_grid->setFont(gridFont);
-    m_grid->horizontalHeader()->setDefaultSectionSize(twips(975));
+    m_grid->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setMinimumSize(twips(11055) / 2, twips(3255) / 2);
+    m_grid->setMinimumSize(kGridMinimum);
 
-    auto* calcTot = new QPushButton(QStringLiteral("Calculate Totals"), this);
+    auto* calcTot = new QPushButton(tr("Calculate Totals"), this);
     calcTot->setObjectName(QStringLiteral("CalcTot"));
-    calcTot->setMinimumSize(twips(1935), twips(1215));
+    calcTot->setMinimumSize(kCalculateButton);
     calcTot->setDefault(true);
     connect(calcTot, &QPushButton::clicked, this, &TotalsDialog::calculate);
 
-    auto* command1 = new QPushButton(QStringLiteral("Return to Main Menu"), this);
+    auto* command1 = new QPushButton(tr("Return to Main Menu"), this);
     command1->setObjectName(QStringLiteral("Command1"));
-    command1->setMinimumSize(twips(1815), twips(1215));
+    command1->setMinimumSize(kReturnButton);
     connect(command1, &QPushButton::clicked, this, &QWidget::close);
 
-    auto* totalsPrint = new QPushButton(QStringLiteral("Print Totals Report"), this);
+    auto* totalsPrint = new QPushButton(tr("Print Totals Report"), this);
     totalsPrint->setObjectName(QStringLiteral("TotalsPrint"));
-    totalsPrint->setMinimumSize(twips(1935), twips(495));
+    totalsPrint->setMinimumSize(kPrintButton);
     connect(totalsPrint, &QPushButton::clicked, this, &TotalsDialog::printOrSaveReport);
 
     // The buttons show only their circle; the labels beside them carry the text.
     m_toPrinter = new QRadioButton(this);
     m_toPrinter->setObjectName(QStringLiteral("Option1"));
     m_toPrinter->setChecked(true);
-    auto* label13 = new QLabel(QStringLiteral("To Printer"), this);
+    auto* label13 = new QLabel(tr("To Printer"), this);
     label13->setObjectName(QStringLiteral("Label13"));
     label13->setBuddy(m_toPrinter);
     m_toFile = new QRadioButton(this);
     m_toFile->setObjectName(QStringLiteral("Option2"));
-    auto* label14 = new QLabel(QStringLiteral("To File"), this);
+    auto* label14 = new QLabel(tr("To File"), this);
     label14->setObjectName(QStringLiteral("Label14"));
     label14->setBuddy(m_toFile);
 
@@ -130,9 +142,9 @@ void TotalsDialog::buildControls()
     auto* commandsLayout = new QHBoxLayout;
     commandsLayout->addStretch(1);
     commandsLayout->addWidget(calcTot);
-    commandsLayout->addSpacing(twips(1185));
+    commandsLayout->addSpacing(kCommandGap);
     commandsLayout->addWidget(command1);
-    commandsLayout->addSpacing(twips(945));
+    commandsLayout->addSpacing(kOptionsGap);
     commandsLayout->addLayout(optionsLayout);
 
     auto* rightLayout = new QVBoxLayout;
@@ -140,7 +152,7 @@ void TotalsDialog::buildControls()
     rightLayout->addLayout(commandsLayout);
 
     auto* mainLayout = new QHBoxLayout(this);
-    mainLayout->setContentsMargins(twips(240), twips(240), twips(150), twips(105));
+    mainLayout->setContentsMargins(kMargins);
     mainLayout->addLayout(sourcesLayout);
     mainLayout->addLayout(rightLayout, 1);
 }
@@ -148,10 +160,9 @@ void TotalsDialog::buildControls()
 void TotalsDialog::formatHeader()
 {
     m_model->clear();
-    m_grid->setColumnWidth(2, twips(1500));
-    m_grid->setColumnWidth(0, twips(1000));
-    m_grid->setColumnWidth(5, twips(1200));
-    m_grid->setColumnWidth(8, twips(1500));
+    for (const auto& [column, width] : kColumnWidths) {
+        m_grid->setColumnWidth(column, width);
+    }
     m_grid->setCurrentIndex(m_model->index(0, 0));
 }
 
@@ -205,7 +216,7 @@ bool TotalsDialog::printReport(QPrinter* printer)
         return false;
     }
     const QRect page = painter.viewport();
-    const QString name = m_state.CurrentUserName.isEmpty() ? QStringLiteral("(no user name)") : m_state.CurrentUserName;
+    const QString name = m_state.CurrentUserName.isEmpty() ? tr("(no user name)") : m_state.CurrentUserName;
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
 
     // The table takes the page's width; the font shrinks until the widest texts fit.
@@ -241,14 +252,14 @@ bool TotalsDialog::printReport(QPrinter* printer)
     painter.setFont(titleFont);
     const int titleHeight = QFontMetrics(titleFont, printer).height();
     painter.drawText(QRect(0, y, page.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-        QStringLiteral("Platewell Totals Report"));
+        tr("Platewell Totals Report"));
     y += titleHeight * 3 / 2;
     painter.setFont(font);
     painter.drawText(
-        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("User: %1").arg(name));
+        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("User: %1").arg(name));
     y += rowHeight;
     painter.drawText(
-        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Date: %1").arg(date));
+        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("Date: %1").arg(date));
     y += rowHeight * 2;
 
     const int padding = metrics.averageCharWidth();
@@ -281,24 +292,24 @@ void TotalsDialog::printOrSaveReport()
     if (m_toPrinter->isChecked()) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setPageOrientation(QPageLayout::Landscape);
-        printer.setDocName(QStringLiteral("Platewell Totals Report"));
+        printer.setDocName(tr("Platewell Totals Report"));
         QPrintDialog dialog(&printer, this);
-        dialog.setWindowTitle(QStringLiteral("Print Totals Report"));
+        dialog.setWindowTitle(tr("Print Totals Report"));
         if (dialog.exec() != QDialog::Accepted) {
             return;
         }
         if (!printReport(&printer)) {
             Prompt::error(
-                this, QStringLiteral("The totals report could not be printed on %1.").arg(printer.printerName()));
+                this, tr("The totals report could not be printed on %1.").arg(printer.printerName()));
         }
         return;
     }
     const QString path = m_state.perUserFile(QStringLiteral("TotalsReport"));
     QString error;
     if (!writeReport(path, &error)) {
-        Prompt::error(this, QStringLiteral("The totals report was not written. %1").arg(error));
+        Prompt::error(this, tr("The totals report was not written. %1").arg(error));
         return;
     }
-    Prompt::message(this, QStringLiteral("The totals report was written to %1").arg(QDir::toNativeSeparators(path)),
-        QStringLiteral("Print Totals Report"));
+    Prompt::message(this, tr("The totals report was written to %1").arg(QDir::toNativeSeparators(path)),
+        tr("Print Totals Report"));
 }

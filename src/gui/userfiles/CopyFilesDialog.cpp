@@ -4,6 +4,8 @@
 #include "gui/common/Prompt.h"
 #include "core/SharedState.h"
 
+#include "gui/common/WindowSizes.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -28,7 +30,7 @@ CopyFilesDialog::CopyFilesDialog(const SharedState& state, QWidget* parent)
     , m_folderLabel(new QLabel(this))
 {
     setObjectName(QStringLiteral("ChangeFolder"));
-    setWindowTitle(QStringLiteral("Change Folder Setting"));
+    setWindowTitle(tr("Change Folder Setting"));
 
     m_drive->setObjectName(QStringLiteral("Drive1"));
     // Hidden folders are shown too: the default Platewell folder lies under ~/.local.
@@ -56,9 +58,9 @@ CopyFilesDialog::CopyFilesDialog(const SharedState& state, QWidget* parent)
     m_folderLabel->setWordWrap(true);
     m_folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* copy = new QPushButton(QStringLiteral("Copy"), this);
+    auto* copy = new QPushButton(tr("Copy"), this);
     copy->setObjectName(QStringLiteral("Command1"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName(QStringLiteral("Command2"));
     // Enter opens a folder in the tree; it must never start a copy by way of a default button.
     copy->setAutoDefault(false);
@@ -75,7 +77,7 @@ CopyFilesDialog::CopyFilesDialog(const SharedState& state, QWidget* parent)
     buttons->addWidget(copy);
     buttons->addWidget(cancel);
     column->addLayout(buttons);
-    resize(420, 420);
+    resize(WindowSizes::CopyFilesDialog);
 
     fillVolumes();
     connect(m_drive, &QComboBox::currentIndexChanged, this, &CopyFilesDialog::showVolume);
@@ -146,7 +148,7 @@ void CopyFilesDialog::setFolder(const QString& path)
         m_dir->expand(index);
         m_dir->scrollTo(index);
     }
-    m_folderLabel->setText(QStringLiteral("Copy into: %1").arg(QDir::toNativeSeparators(m_folder)));
+    m_folderLabel->setText(tr("Copy into: %1").arg(QDir::toNativeSeparators(m_folder)));
     m_followFolder = true;
 }
 

@@ -4,6 +4,8 @@
 #include "gui/common/Prompt.h"
 #include "core/SharedState.h"
 
+#include "gui/common/WindowSizes.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,9 +20,9 @@ UserNameDialog::UserNameDialog(SharedState& state, QPushButton* userNameButton, 
     , m_userNameButton(userNameButton)
 {
     setObjectName(QStringLiteral("UserName"));
-    setWindowTitle(QStringLiteral("User Name"));
+    setWindowTitle(tr("User Name"));
 
-    auto* label1 = new QLabel(QStringLiteral("Enter your User Name"), this);
+    auto* label1 = new QLabel(tr("Enter your User Name"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     m_nameEdit = new QLineEdit(this);
     // The box itself sets no limit on the name's length (a line edit would stop at 32,767 characters).
@@ -28,11 +30,11 @@ UserNameDialog::UserNameDialog(SharedState& state, QPushButton* userNameButton, 
     m_nameEdit->setObjectName(QStringLiteral("Text1"));
     label1->setBuddy(m_nameEdit);
 
-    auto* command1 = new QPushButton(QStringLiteral("Apply"), this);
+    auto* command1 = new QPushButton(tr("Apply"), this);
     command1->setObjectName(QStringLiteral("Command1"));
     command1->setDefault(true);
     connect(command1, &QPushButton::clicked, this, &UserNameDialog::applyName);
-    auto* command2 = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* command2 = new QPushButton(tr("Cancel"), this);
     command2->setObjectName(QStringLiteral("Command2"));
     command2->setAutoDefault(false);
     connect(command2, &QPushButton::clicked, this, &QDialog::reject);
@@ -47,7 +49,7 @@ UserNameDialog::UserNameDialog(SharedState& state, QPushButton* userNameButton, 
     layout->addWidget(m_nameEdit);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    resize(300, 130);
+    resize(WindowSizes::UserNameDialog);
     m_nameEdit->setFocus();
 }
 
@@ -61,7 +63,7 @@ void UserNameDialog::applyName()
     }
     m_state.CurrentUserName = name;
     if (m_userNameButton) {
-        m_userNameButton->setText(UserNames::fileKey(name).isEmpty() ? QStringLiteral("User Name") : name);
+        m_userNameButton->setText(UserNames::fileKey(name).isEmpty() ? tr("User Name") : name);
     }
     accept();
 }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QSize>
+
+// The default size of every window, in pixels at 100 % scale; Qt multiplies them on screens that
+// are scaled up, and every window may be resized from there. The measures of a window's parts
+// stand, named, at the top of the window's own file.
+namespace WindowSizes {
+
+inline constexpr QSize MainWindow { 756, 501 }; // the menu bar comes on top
+inline constexpr QSize TotalsDialog { 879, 336 };
+inline constexpr QSize FoodGridDialog { 912, 345 };
+inline constexpr QSize FoodEditorDialog { 365, 468 };
+inline constexpr QSize QuickHelpViewer { 570, 392 };
+inline constexpr QSize ConversionChartViewer { 547, 391 };
+inline constexpr QSize LicenseViewer { 700, 369 };
+inline constexpr QSize CopyFilesDialog { 420, 420 };
+inline constexpr QSize UserNameDialog { 300, 130 };
+
+} // namespace WindowSizes
