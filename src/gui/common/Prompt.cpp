@@ -1,5 +1,7 @@
 #include "gui/common/Prompt.h"
 
+#include "gui/common/WindowModal.h"
+
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -27,7 +29,7 @@ void Prompt::message(QWidget* parent, const QString& text, const QString& title)
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
-    box.exec();
+    execWindowModal(box);
 }
 
 void Prompt::error(QWidget* parent, const QString& text)
@@ -37,7 +39,7 @@ void Prompt::error(QWidget* parent, const QString& text)
         return;
     }
     QMessageBox box(QMessageBox::Warning, Prompt::tr("Error"), text, QMessageBox::Ok, parent);
-    box.exec();
+    execWindowModal(box);
 }
 
 bool Prompt::question(QWidget* parent, const QString& text, const QString& title)
@@ -48,7 +50,7 @@ bool Prompt::question(QWidget* parent, const QString& text, const QString& title
     }
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return execWindowModal(box) == QMessageBox::Yes;
 }
 
 QString Prompt::input(QWidget* parent, const QString& title, const QString& prompt)
@@ -61,7 +63,7 @@ QString Prompt::input(QWidget* parent, const QString& title, const QString& prom
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(QString());
-    if (dialog.exec() != QDialog::Accepted) {
+    if (execWindowModal(dialog) != QDialog::Accepted) {
         return QString();
     }
     return dialog.textValue();

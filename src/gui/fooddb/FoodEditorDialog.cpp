@@ -1,5 +1,6 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
+#include "gui/common/WindowModal.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/WindowSizes.h"
 
@@ -406,7 +407,7 @@ void FoodEditorDialog::deleteFood()
 
 void FoodEditorDialog::findFood()
 {
-    if (!m_loaded || m_current < 0) {
+    if (!m_loaded) {
         return;
     }
     const QString answer = Prompt::input(this, tr("Food Name Search"),
@@ -417,7 +418,8 @@ void FoodEditorDialog::findFood()
         term = answer;
         m_state.FoodSearchText = answer;
     }
-    if (term.isEmpty()) {
+    // With no food in the table the search finds nothing and changes nothing.
+    if (term.isEmpty() || m_current < 0) {
         return;
     }
     const qsizetype from = m_current;
@@ -439,13 +441,13 @@ void FoodEditorDialog::viewAllFoods()
     // The grid reads the table, so what is typed here goes there first.
     saveCurrent();
     FoodGridDialog grid(m_state, m_database, false, this);
-    grid.exec();
+    execWindowModal(grid);
 }
 
 void FoodEditorDialog::showQuickHelp()
 {
     QuickHelpViewer help(m_state, this);
-    help.exec();
+    execWindowModal(help);
 }
 
 

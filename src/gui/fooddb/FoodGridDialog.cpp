@@ -1,5 +1,6 @@
 #include "gui/fooddb/FoodGridDialog.h"
 
+#include "gui/common/WindowModal.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/WindowSizes.h"
 
@@ -237,6 +238,6 @@ void FoodGridDialog::saveTable()
 void FoodGridDialog::showQuickHelp()
 {
     QuickHelpViewer help(m_state, this);
-    help.exec();
+    execWindowModal(help);
 }
 

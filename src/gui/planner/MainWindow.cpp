@@ -1,5 +1,6 @@
 #include "gui/planner/MainWindow.h"
 
+#include "gui/common/WindowModal.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MealListModel.h"
 #include "core/NumberText.h"
@@ -386,7 +387,7 @@ void MainWindow::exitProgram()
 void MainWindow::chooseUserName()
 {
     UserNameDialog window(m_state, m_userNameButton, this);
-    window.exec();
+    execWindowModal(window);
 }
 
 void MainWindow::calculateTotals()
@@ -395,7 +396,7 @@ void MainWindow::calculateTotals()
         return;
     }
     TotalsDialog window(m_state, m_foods, this);
-    window.exec();
+    execWindowModal(window);
 }
 
 QString MainWindow::chosenPeriod()
@@ -486,13 +487,13 @@ void MainWindow::loadPeriodPlan()
 void MainWindow::showQuickHelp()
 {
     QuickHelpViewer window(m_state, this);
-    window.exec();
+    execWindowModal(window);
 }
 
 void MainWindow::showConversionChart()
 {
     ConversionChartViewer window(m_state, this);
-    window.exec();
+    execWindowModal(window);
 }
 
 void MainWindow::showCalendar()
@@ -523,19 +524,19 @@ void MainWindow::openUserManual()
 void MainWindow::showLicense()
 {
     LicenseViewer window(m_state, this);
-    window.exec();
+    execWindowModal(window);
 }
 
 void MainWindow::showAbout()
 {
     AboutDialog window(this);
-    window.exec();
+    execWindowModal(window);
 }
 
 void MainWindow::copyUserFiles()
 {
     CopyFilesDialog window(m_state, this);
-    window.exec();
+    execWindowModal(window);
 }
 
 // The editor and the grid need the food table; when it could not be opened at start-up, or another
@@ -557,7 +558,7 @@ void MainWindow::editFoods()
         return;
     }
     FoodEditorDialog window(m_state, m_foods, this);
-    window.exec();
+    execWindowModal(window);
 }
 
 void MainWindow::viewFoodProperties()
@@ -566,5 +567,5 @@ void MainWindow::viewFoodProperties()
         return;
     }
     FoodGridDialog window(m_state, m_foods, true, this);
-    window.exec();
+    execWindowModal(window);
 }

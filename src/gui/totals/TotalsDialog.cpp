@@ -1,5 +1,6 @@
 #include "gui/totals/TotalsDialog.h"
 
+#include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 #include "gui/totals/TotalsModel.h"
 
@@ -295,7 +296,7 @@ void TotalsDialog::printOrSaveReport()
         printer.setDocName(tr("Platewell Totals Report"));
         QPrintDialog dialog(&printer, this);
         dialog.setWindowTitle(tr("Print Totals Report"));
-        if (dialog.exec() != QDialog::Accepted) {
+        if (execWindowModal(dialog) != QDialog::Accepted) {
             return;
         }
         if (!printReport(&printer)) {

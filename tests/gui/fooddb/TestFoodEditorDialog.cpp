@@ -474,11 +474,18 @@ void TestFoodEditorDialog::emptyTable()
         QVERIFY(!field(static_cast<FoodDatabase::Field>(f))->isEnabled());
     }
     m_state.FoodSearchText = QStringLiteral("bread");
-    for (const char* action : { "next", "previous", "first", "last", "find", "delete" }) {
+    for (const char* action : { "next", "previous", "first", "last", "delete" }) {
         press(action);
         QCOMPARE(m_window->currentRecord(), -1);
     }
     QVERIFY(Prompt::shown().isEmpty());
+    // Find still asks and keeps the term; the search then finds nothing and changes nothing.
+    Prompt::queueAnswer(QStringLiteral("soup"));
+    press("find");
+    QCOMPARE(m_window->currentRecord(), -1);
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown().first().kind, Prompt::Kind::Input);
+    QCOMPARE(m_state.FoodSearchText, QStringLiteral("soup"));
     press("add");
     QCOMPARE(m_window->currentRecord(), 0);
     QVERIFY(field(FoodDatabase::FOOD)->isEnabled());

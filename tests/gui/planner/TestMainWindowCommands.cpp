@@ -7,8 +7,10 @@
 #include <QCalendarWidget>
 #include <QDesktopServices>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
+#include <QWindow>
 
 #include <memory>
 
@@ -30,6 +32,7 @@ private slots:
     void documentsOpenInTheViewer();
     void calendarIsSingleAndModeless();
     void closingTheMainWindowLeavesTheCalendar();
+    void calendarTakesInputBesideModalWindows();
     void exitEndsWithoutAsking_data();
     void exitEndsWithoutAsking();
     void missingFoodTableGivesMessageNotWindow();
@@ -161,6 +164,36 @@ void TestMainWindowCommands::calendarIsSingleAndModeless()
     }
     QCOMPARE(calendars, 1);
     QCOMPARE(month->monthShown(), 3);
+}
+
+// A modal window blocks the main window only: the calendar beside it still takes a click, sent
+// through its window as the desktop would send it. The main window does not.
+void TestMainWindowCommands::calendarTakesInputBesideModalWindows()
+{
+    trigger(QStringLiteral("mnuItemCalendar"));
+    QWidget* calendar = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QStringLiteral("ViewCalendar") && window->isVisible()) {
+            calendar = window;
+        }
+    }
+    QVERIFY(calendar);
+    QVERIFY(QTest::qWaitForWindowExposed(calendar));
+    bool calendarClosed = false;
+    bool mainWindowTookClick = false;
+    whenModal([&](QWidget* modal) {
+        auto* mainButton = m_window->findChild<QPushButton*>(QStringLiteral("Command1"));
+        QSignalSpy mainClicks(mainButton, &QPushButton::clicked);
+        QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {}, mainButton->mapTo(m_window.get(), mainButton->rect().center()));
+        mainWindowTookClick = !mainClicks.isEmpty();
+        auto* close = calendar->findChild<QPushButton*>(QStringLiteral("Command1"));
+        QTest::mouseClick(calendar->windowHandle(), Qt::LeftButton, {}, close->mapTo(calendar, close->rect().center()));
+        calendarClosed = !calendar->isVisible();
+        modal->close();
+    });
+    trigger(QStringLiteral("Command9"));
+    QVERIFY(calendarClosed);
+    QVERIFY(!mainWindowTookClick);
 }
 
 void TestMainWindowCommands::closingTheMainWindowLeavesTheCalendar()

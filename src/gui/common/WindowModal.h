@@ -1,0 +1,7 @@
+#pragma once
+
+class QDialog;
+
+// Shows `dialog` and waits until it closes, blocking only the window it belongs to and that
+// window's parents: the calendar, which stands beside the main window, keeps taking input.
+int execWindowModal(QDialog& dialog);
