@@ -64,9 +64,7 @@ inline bool makeFoodTableFile(const QString& path, int count, QString* error, co
         ok = db.open();
         QSqlQuery query(db);
         ok = ok
-            && query.exec(QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, "
-                                         "CARBS NUMERIC, FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, "
-                                         "POINTS NUMERIC, FIBER NUMERIC, SUGAR_ALC NUMERIC)"))
+            && query.exec(FoodDatabase::createTableStatement())
             && query.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
         query.finish();
         ok = ok && db.transaction();

@@ -76,7 +76,7 @@ bool generateFoods(const QString& path, qint64 count, QString* error)
         return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
     }
     if (!FoodDatabase::createFromCsv(path,
-            QStringLiteral("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n"), error)) {
+            FoodDatabase::fieldNames().join(QLatin1Char(',')) + QLatin1Char('\n'), error)) {
         return false;
     }
     const QList<QStringList> starter = starterRows();

@@ -33,13 +33,6 @@ QString newConnectionName()
     return QStringLiteral("platewell-foods-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
 }
 
-QString createTableStatement()
-{
-    return QStringLiteral("CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT, CALORIES NUMERIC, CARBS NUMERIC, "
-                          "FAT NUMERIC, SUGAR NUMERIC, CHOLESTERO NUMERIC, POINTS NUMERIC, FIBER NUMERIC, "
-                          "SUGAR_ALC NUMERIC)");
-}
-
 QString selectList(const std::vector<FoodDatabase::Field>& fields)
 {
     QStringList names;
@@ -122,13 +115,34 @@ const QStringList& FoodDatabase::fieldNames()
     return names;
 }
 
+const QStringList& FoodDatabase::nutrientFieldNames()
+{
+    static const QStringList names = fieldNames().mid(CALORIES);
+    return names;
+}
+
+const QStringList& FoodDatabase::nutrientCaptions()
+{
+    static const QStringList captions { tr("Calories"), tr("Carbohydrates"), tr("Fat"), tr("Sugar"), tr("Cholesterol"),
+        tr("Points"), tr("Fiber"), tr("Sugar Alcohols") };
+    return captions;
+}
+
 const QStringList& FoodDatabase::gridCaptions()
 {
-    static const QStringList captions { tr("Food"), tr("Serving Unit"),
-        tr("Calories"), tr("Carbohydrates"), tr("Fat"), tr("Sugar"),
-        tr("Cholesterol"), tr("Points"), tr("Fiber"),
-        tr("Sugar Alcohols") };
+    static const QStringList captions = QStringList { tr("Food"), tr("Serving Unit") } + nutrientCaptions();
     return captions;
+}
+
+QString FoodDatabase::createTableStatement()
+{
+    // The name and serving unit are texts; the nutrients are numbers, while a typed "12.5g" or
+    // "n/a" is kept as the text it is.
+    QStringList columns;
+    for (int f = 0; f < FieldCount; ++f) {
+        columns.append(fieldNames().at(f) + (f < CALORIES ? QStringLiteral(" TEXT") : QStringLiteral(" NUMERIC")));
+    }
+    return QStringLiteral("CREATE TABLE foods (%1)").arg(columns.join(QStringLiteral(", ")));
 }
 
 FoodDatabase::FoodDatabase()
@@ -475,9 +489,8 @@ bool FoodDatabase::nutrientsOf(
     query.setForwardOnly(true);
     // A grid shows a missing name as empty text, so the empty name matches NULL names as well.
     const QString condition = name.isEmpty() ? QStringLiteral("FOOD = '' OR FOOD IS NULL") : QStringLiteral("FOOD = ?");
-    query.prepare(QStringLiteral("SELECT CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC "
-                                 "FROM foods WHERE %1 ORDER BY rowid")
-                      .arg(condition));
+    query.prepare(QStringLiteral("SELECT %1 FROM foods WHERE %2 ORDER BY rowid")
+                      .arg(nutrientFieldNames().join(QStringLiteral(", ")), condition));
     if (!name.isEmpty()) {
         query.addBindValue(name);
     }
@@ -571,8 +584,7 @@ bool FoodDatabase::insertRecord(const QStringList& values, qint64* rowid, QStrin
         return fail(db.lastError().text(), error);
     }
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, "
-                                 "POINTS, FIBER, SUGAR_ALC) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    query.prepare(QStringLiteral("INSERT INTO foods (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(fieldNames().join(QStringLiteral(", "))));
     QString reason;
     if (!bindAndRun(query, values, &reason)) {
         db.rollback();

@@ -41,6 +41,11 @@ public:
     static constexpr int NutrientCount = 8;
 
     static const QStringList& fieldNames();
+    // The eight nutrient fields' names, CALORIES to SUGAR_ALC, and the captions they are shown under.
+    static const QStringList& nutrientFieldNames();
+    static const QStringList& nutrientCaptions();
+    // The statement that creates the food table.
+    static QString createTableStatement();
     // The captions the grids show above the fields ("Food", "Serving Unit", ...).
     static const QStringList& gridCaptions();
 

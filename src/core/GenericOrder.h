@@ -32,7 +32,6 @@ public:
         std::uint64_t high;
         bool isText;
     };
-    const Key& key(qsizetype row) const { return m_keys[static_cast<std::size_t>(row)]; }
 
 private:
     const TextColumn* m_column;

@@ -12,7 +12,10 @@ namespace {
 // Names per batch query; well below SQLite's smallest limit on parameters (999).
 constexpr int kBatchSize = 400;
 
-const QString kNutrientList = QStringLiteral("CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC");
+QString nutrientList()
+{
+    return FoodDatabase::nutrientFieldNames().join(QStringLiteral(", "));
+}
 
 } // namespace
 
@@ -55,7 +58,7 @@ bool IndexedFoodLookup::beginReading(QString* error)
     // Each name is asked for as the program writes it and as the Windows-1252 bytes an older tool
     // may have stored for it (bound as a blob, cast to text), so both rows count.
     if (!m_query.prepare(
-            QStringLiteral("SELECT %1 FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid").arg(kNutrientList))) {
+            QStringLiteral("SELECT %1 FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid").arg(nutrientList()))) {
         return fail(m_query, error);
     }
     QStringList marks;
@@ -65,7 +68,7 @@ bool IndexedFoodLookup::beginReading(QString* error)
     m_batchQuery = QSqlQuery(m_foods.connection());
     m_batchQuery.setForwardOnly(true);
     if (!m_batchQuery.prepare(QStringLiteral("SELECT CAST(FOOD AS BLOB), %1 FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
-                                  .arg(kNutrientList, marks.join(QLatin1Char(','))))) {
+                                  .arg(nutrientList(), marks.join(QLatin1Char(','))))) {
         return fail(m_batchQuery, error);
     }
     m_started = true;

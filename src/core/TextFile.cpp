@@ -1,5 +1,7 @@
 #include "core/TextFile.h"
 
+#include "core/SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -142,33 +144,19 @@ bool TextFile::writeLines(const QString& path, const QStringList& lines, QString
 
 bool TextFile::writeBytes(const QString& path, const QByteArray& bytes, QString* error)
 {
-    if (QFileInfo(path).isDir()) {
-        if (error) {
-            *error = describe(path, tr("a folder of that name is in the way"));
-        }
-        return false;
+    QString reason;
+    const bool written = SafeFile::write(
+        path,
+        [&bytes](QSaveFile& file, QString* why) {
+            if (file.write(bytes) != bytes.size()) {
+                *why = file.errorString();
+                return false;
+            }
+            return true;
+        },
+        &reason);
+    if (!written && error) {
+        *error = describe(path, reason);
     }
-    QSaveFile file(path);
-    // Unbuffered: a buffered QSaveFile learns of a failed write (a full disk) only when it flushes
-    // inside commit(), and Qt 6.4 then still moves the short file into place.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (error) {
-            *error = describe(path, file.errorString());
-        }
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        if (error) {
-            *error = describe(path, file.errorString());
-        }
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error) {
-            *error = describe(path, file.errorString());
-        }
-        return false;
-    }
-    return true;
+    return written;
 }

@@ -1,5 +1,6 @@
 #include "core/TotalsCalculator.h"
 
+#include "core/FoodDatabase.h"
 #include "core/FoodLookup.h"
 #include "core/PeriodFile.h"
 
@@ -39,10 +40,8 @@ bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values
 
 const QStringList& TotalsCalculator::headerTexts()
 {
-    static const QStringList texts { tr("Period"), tr("Calories"),
-        tr("Carbohydrates"), tr("Fat"), tr("Sugar"), tr("Cholesterol"),
-        tr("Points"), tr("Fiber"), tr("Sugar Alcohols"),
-        tr("Net Carbs") };
+    static const QStringList texts
+        = QStringList { tr("Period") } + FoodDatabase::nutrientCaptions() + QStringList { tr("Net Carbs") };
     return texts;
 }
 

@@ -45,8 +45,6 @@ public:
     static TextColumn upperCased(const TextColumn& column);
 
     qsizetype size() const { return static_cast<qsizetype>(offsets().size()) - 1; }
-    // True when the column is plain ASCII and kept in bytes.
-    bool holdsBytes() const { return m_isAscii; }
     const std::vector<qsizetype>& offsets() const { return m_ownOffsets.empty() ? *m_offsets : m_ownOffsets; }
 
     // Calls onMatch(cell) for every cell in [firstCell, endCell) whose upper-cased text contains

@@ -1,5 +1,6 @@
 #include "core/UserFilesCopy.h"
 
+#include "core/SafeFile.h"
 #include "core/SharedState.h"
 
 #include <QCoreApplication>
@@ -56,40 +57,26 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
         *error = in.errorString();
         return false;
     }
-    if (QFileInfo(destination).isDir()) {
-        *error = tr("a folder of that name is in the way");
-        return false;
-    }
-    QSaveFile out(destination);
-    // Unbuffered, so that a failed write (a full disk) fails here and never reaches commit(),
-    // which in Qt 6.4 would still move the short file into place.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *error = out.errorString();
-        return false;
-    }
-    constexpr qint64 ChunkSize = 64 * 1024;
-    while (true) {
-        const QByteArray chunk = in.read(ChunkSize);
-        if (chunk.isEmpty()) {
-            if (in.error() != QFileDevice::NoError || !in.atEnd()) {
-                *error
-                    = tr("reading %1 failed: %2").arg(QDir::toNativeSeparators(source), in.errorString());
-                out.cancelWriting();
-                return false;
+    return SafeFile::write(
+        destination,
+        [&](QSaveFile& out, QString* reason) {
+            constexpr qint64 ChunkSize = 64 * 1024;
+            for (;;) {
+                const QByteArray chunk = in.read(ChunkSize);
+                if (chunk.isEmpty()) {
+                    if (in.error() != QFileDevice::NoError || !in.atEnd()) {
+                        *reason = tr("reading %1 failed: %2").arg(QDir::toNativeSeparators(source), in.errorString());
+                        return false;
+                    }
+                    return true;
+                }
+                if (out.write(chunk) != chunk.size()) {
+                    *reason = out.errorString();
+                    return false;
+                }
             }
-            break;
-        }
-        if (out.write(chunk) != chunk.size()) {
-            *error = out.errorString();
-            out.cancelWriting();
-            return false;
-        }
-    }
-    if (!out.commit()) {
-        *error = out.errorString();
-        return false;
-    }
-    return true;
+        },
+        error);
 }
 
 QString UserFilesCopy::failureMessage(const Result& result, const QString& destinationFolder)

@@ -35,8 +35,7 @@ SharedState TestFolder::state() const
 void TestFolder::createFoods(const QStringList& csvRows) const
 {
     QFile::remove(databasePath());
-    const QString csv = QStringLiteral("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n")
-        + csvRows.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    const QString csv = FoodDatabase::fieldNames().join(QLatin1Char(',')) + QLatin1Char('\n') + csvRows.join(QLatin1Char('\n')) + QLatin1Char('\n');
     QString error;
     if (!FoodDatabase::createFromCsv(databasePath(), csv, &error)) {
         qFatal("cannot create the test food table: %s", qPrintable(error));

@@ -76,10 +76,6 @@ void Prompt::setAnswering(bool on)
     state().shown.clear();
 }
 
-bool Prompt::answering()
-{
-    return state().answering;
-}
 
 void Prompt::queueAnswer(const QVariant& answer)
 {

@@ -38,7 +38,6 @@ public:
     static QString input(QWidget* parent, const QString& title, const QString& prompt);
 
     static void setAnswering(bool on);
-    static bool answering();
     // The answer for the next question (bool) or input box (QString).
     static void queueAnswer(const QVariant& answer);
     static QList<Shown> shown();
