@@ -2,8 +2,8 @@
 
 // Food tables for the benchmarks: the starter table, or generated tables of realistic shape.
 
-#include "core/PlatewellFolder.h"
 #include "core/FoodDatabase.h"
+#include "core/PlatewellFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +35,8 @@ inline QString generatedName(QRandomGenerator& random, int /*index*/)
         QStringLiteral("Yogurt"), QStringLiteral("low fat"), QStringLiteral("Rice"), QStringLiteral("brown"),
         QStringLiteral("Pasta"), QStringLiteral("tomato"), QStringLiteral("Salmon"), QStringLiteral("raw"),
         QStringLiteral("Oats"), QStringLiteral("Cereal"), QStringLiteral("Milk"), QStringLiteral("whole"),
-        QStringLiteral("Peanut butter"), QStringLiteral("crunchy"), QStringLiteral("Spinach"), QStringLiteral("frozen") };
+        QStringLiteral("Peanut butter"), QStringLiteral("crunchy"), QStringLiteral("Spinach"),
+        QStringLiteral("frozen") };
     QString food = words.at(random.bounded(words.size()));
     for (int w = random.bounded(2, 5); w > 0; --w) {
         food += QStringLiteral(", ") + words.at(random.bounded(words.size()));
@@ -63,8 +64,7 @@ inline bool makeFoodTableFile(const QString& path, int count, QString* error, co
         db.setDatabaseName(path);
         ok = db.open();
         QSqlQuery query(db);
-        ok = ok
-            && query.exec(FoodDatabase::createTableStatement())
+        ok = ok && query.exec(FoodDatabase::createTableStatement())
             && query.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
         query.finish();
         ok = ok && db.transaction();

@@ -8,14 +8,14 @@
 // environment variable PLATEWELL_BENCH_KEEP set to a folder, generated tables are kept there and
 // reused by later runs.
 
-#include "core/PlatewellFolder.h"
-#include "gui/common/Prompt.h"
-#include "core/SharedState.h"
 #include "core/CsvReader.h"
 #include "core/FoodDatabase.h"
+#include "core/PlatewellFolder.h"
+#include "core/SharedState.h"
+#include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
-#include "gui/fooddb/FoodPropertiesModel.h"
 #include "gui/fooddb/FoodGridDialog.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,8 +75,8 @@ bool generateFoods(const QString& path, qint64 count, QString* error)
     if (count == StarterSize) {
         return FoodDatabase::createFromCsv(path, PlatewellFolder::starterFoodsCsv(), error);
     }
-    if (!FoodDatabase::createFromCsv(path,
-            FoodDatabase::fieldNames().join(QLatin1Char(',')) + QLatin1Char('\n'), error)) {
+    if (!FoodDatabase::createFromCsv(
+            path, FoodDatabase::fieldNames().join(QLatin1Char(',')) + QLatin1Char('\n'), error)) {
         return false;
     }
     const QList<QStringList> starter = starterRows();
@@ -211,7 +211,8 @@ void run(qint64 count)
 
     {
         std::unique_ptr<FoodEditorDialog> editor;
-        report("food editor: open", count, timed([&] { editor = std::make_unique<FoodEditorDialog>(state, database, nullptr); }));
+        report("food editor: open", count,
+            timed([&] { editor = std::make_unique<FoodEditorDialog>(state, database, nullptr); }));
         editor->show();
         QCoreApplication::processEvents();
         auto* findButton = editor->findChild<QPushButton*>(QStringLiteral("FindFood"));

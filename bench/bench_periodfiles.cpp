@@ -4,11 +4,11 @@
 // is the peak beyond what the process held before it started.
 
 #include "BenchFoods.h"
-#include "core/PlatewellFolder.h"
-#include "core/SharedState.h"
 #include "core/FoodDatabase.h"
 #include "core/IndexedFoodLookup.h"
 #include "core/PeriodFile.h"
+#include "core/PlatewellFolder.h"
+#include "core/SharedState.h"
 #include "core/TotalsCalculator.h"
 
 #include <QCoreApplication>

@@ -3,14 +3,14 @@
 // index and through the plain full scan, and the time to open the totals window.
 
 #include "BenchFoods.h"
+#include "FullScanFoodLookup.h"
+#include "core/FoodDatabase.h"
+#include "core/IndexedFoodLookup.h"
 #include "core/PlatewellFolder.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
-#include "core/FoodDatabase.h"
-#include "gui/totals/TotalsDialog.h"
-#include "FullScanFoodLookup.h"
-#include "core/IndexedFoodLookup.h"
 #include "core/TotalsCalculator.h"
+#include "gui/totals/TotalsDialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -179,7 +179,8 @@ bool writeFoodTable(const QString& csvPath, const QString& outputPath)
 
     QPdfWriter writer(outputPath);
     QPainter painter;
-    if (!beginDocument(writer, painter, QStringLiteral("Nutritive Value of Foods"), QPageLayout::Landscape, outputPath)) {
+    if (!beginDocument(
+            writer, painter, QStringLiteral("Nutritive Value of Foods"), QPageLayout::Landscape, outputPath)) {
         return false;
     }
     const QRectF page(QPointF(0, 0), writer.pageLayout().paintRectPixels(Resolution).size());

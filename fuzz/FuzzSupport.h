@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>

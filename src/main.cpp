@@ -1,6 +1,6 @@
 #include "core/PlatewellFolder.h"
-#include "gui/common/Prompt.h"
 #include "core/SharedState.h"
+#include "gui/common/Prompt.h"
 #include "gui/planner/MainWindow.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 #include "core/NumberText.h"
 #include "core/TextFile.h"
 
-#include <QCoreApplication>
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -147,8 +147,7 @@ QString FoodDatabase::createTableStatement()
 
 FoodDatabase::FoodDatabase()
     : m_connection(newConnectionName())
-{
-}
+{ }
 
 FoodDatabase::~FoodDatabase()
 {
@@ -197,7 +196,9 @@ bool FoodDatabase::open(const QString& path, QString* error)
 
 bool FoodDatabase::identityOf(const QString& path, FileIdentity* identity)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
         return false;
     }
@@ -361,7 +362,8 @@ bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<Tex
     if (!sqlite) {
         return fail(tr("the food table is not open"), error);
     }
-    const QByteArray sql = QStringLiteral("SELECT rowid, %1 FROM foods ORDER BY rowid").arg(selectList(fields)).toUtf8();
+    const QByteArray sql
+        = QStringLiteral("SELECT rowid, %1 FROM foods ORDER BY rowid").arg(selectList(fields)).toUtf8();
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(sqlite, sql.constData(), -1, &statement, nullptr) != SQLITE_OK) {
         const QString reason = QString::fromUtf8(sqlite3_errmsg(sqlite));
@@ -584,7 +586,8 @@ bool FoodDatabase::insertRecord(const QStringList& values, qint64* rowid, QStrin
         return fail(db.lastError().text(), error);
     }
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT INTO foods (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)").arg(fieldNames().join(QStringLiteral(", "))));
+    query.prepare(QStringLiteral("INSERT INTO foods (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                      .arg(fieldNames().join(QStringLiteral(", "))));
     QString reason;
     if (!bindAndRun(query, values, &reason)) {
         db.rollback();

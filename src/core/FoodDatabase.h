@@ -2,9 +2,9 @@
 
 #include "core/TextColumn.h"
 
+#include <QByteArrayView>
 #include <QCoreApplication>
 #include <QSqlDatabase>
-#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -24,20 +24,7 @@ class FoodDatabase
     Q_DECLARE_TR_FUNCTIONS(FoodDatabase)
 
 public:
-    enum Field
-    {
-        FOOD,
-        SERVING_UN,
-        CALORIES,
-        CARBS,
-        FAT,
-        SUGAR,
-        CHOLESTERO,
-        POINTS,
-        FIBER,
-        SUGAR_ALC,
-        FieldCount
-    };
+    enum Field { FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC, FieldCount };
     static constexpr int NutrientCount = 8;
 
     static const QStringList& fieldNames();
@@ -122,8 +109,8 @@ private:
 
     // Runs `write` inside an immediate transaction after checking that `rowid` still holds
     // `shownName`; commits when it returns true.
-    bool writeShownRecord(qint64 rowid, const QString& shownName, const std::function<bool(QString*)>& write,
-        QString* error);
+    bool writeShownRecord(
+        qint64 rowid, const QString& shownName, const std::function<bool(QString*)>& write, QString* error);
     // The device and inode of the file that was opened.
     struct FileIdentity
     {

@@ -57,8 +57,8 @@ bool IndexedFoodLookup::beginReading(QString* error)
     m_query.setForwardOnly(true);
     // Each name is asked for as the program writes it and as the Windows-1252 bytes an older tool
     // may have stored for it (bound as a blob, cast to text), so both rows count.
-    if (!m_query.prepare(
-            QStringLiteral("SELECT %1 FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid").arg(nutrientList()))) {
+    if (!m_query.prepare(QStringLiteral("SELECT %1 FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid")
+                             .arg(nutrientList()))) {
         return fail(m_query, error);
     }
     QStringList marks;
@@ -67,8 +67,9 @@ bool IndexedFoodLookup::beginReading(QString* error)
     }
     m_batchQuery = QSqlQuery(m_foods.connection());
     m_batchQuery.setForwardOnly(true);
-    if (!m_batchQuery.prepare(QStringLiteral("SELECT CAST(FOOD AS BLOB), %1 FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
-                                  .arg(nutrientList(), marks.join(QLatin1Char(','))))) {
+    if (!m_batchQuery.prepare(
+            QStringLiteral("SELECT CAST(FOOD AS BLOB), %1 FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
+                .arg(nutrientList(), marks.join(QLatin1Char(','))))) {
         return fail(m_batchQuery, error);
     }
     m_started = true;

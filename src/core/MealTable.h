@@ -20,8 +20,7 @@ public:
     static constexpr int SlotCount = 101;
     static constexpr int MaxEntries = 100;
 
-    enum class AddResult
-    {
+    enum class AddResult {
         Added,
         NoFood,
         Duplicate,

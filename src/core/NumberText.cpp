@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <clocale>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 

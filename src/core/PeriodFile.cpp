@@ -87,9 +87,8 @@ bool PeriodFile::canSave(const MealPlan& plan, QString* error)
             if (slot.FoodName.contains(Separator)) {
                 reason = tr("its name contains \"_\", which separates the fields of a saved plan");
             } else if (slot.QuantityText.contains(Separator)) {
-                reason
-                    = tr("its quantity \"%1\" contains \"_\", which separates the fields of a saved plan")
-                          .arg(slot.QuantityText);
+                reason = tr("its quantity \"%1\" contains \"_\", which separates the fields of a saved plan")
+                             .arg(slot.QuantityText);
             } else if (breaksLine(slot.FoodName) || breaksLine(slot.QuantityText)) {
                 reason = tr("its name or quantity contains a line break");
             } else if ((slot.FoodName.size() + slot.QuantityText.size()) * 3 > TextLineReader::MaxLineBytes / 2
@@ -194,7 +193,8 @@ void placeLine(QStringView line, qint64 lineNumber, bool cut, MealPlan* plan, Lo
         problems->add(lineNumber, line, PeriodFile::tr("%1 has an empty food name."));
         break;
     case MealTable::AddResult::Duplicate:
-        problems->add(lineNumber, line, PeriodFile::tr("%1 repeats a food already in %2.").arg(QStringLiteral("%1"), heading));
+        problems->add(
+            lineNumber, line, PeriodFile::tr("%1 repeats a food already in %2.").arg(QStringLiteral("%1"), heading));
         break;
     case MealTable::AddResult::Full:
         problems->add(lineNumber, line,

@@ -1,7 +1,7 @@
 #include "core/PlatewellFolder.h"
 
-#include "core/TextFile.h"
 #include "core/FoodDatabase.h"
+#include "core/TextFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

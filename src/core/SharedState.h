@@ -10,14 +10,7 @@
 // The four meals, always walked in this order.
 struct MealPlan
 {
-    enum Meal
-    {
-        Breakfast,
-        Lunch,
-        Dinner,
-        Other,
-        MealCount
-    };
+    enum Meal { Breakfast, Lunch, Dinner, Other, MealCount };
 
     std::array<MealTable, MealCount> tables;
 

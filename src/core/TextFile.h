@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 

@@ -21,8 +21,7 @@ bool isContinuationByte(char c)
 
 TextLineReader::TextLineReader(const QString& path)
     : m_file(path)
-{
-}
+{ }
 
 bool TextLineReader::fail(const QString& reason)
 {
@@ -42,8 +41,8 @@ bool TextLineReader::failed(QString* error) const
 bool TextLineReader::open(QString* error)
 {
     const bool opened = QFileInfo(m_file.fileName()).isDir() ? fail(tr("is a folder, not a file"))
-        : m_file.open(QIODevice::ReadOnly)                    ? scanEncoding()
-                                                              : fail(m_file.errorString());
+        : m_file.open(QIODevice::ReadOnly)                   ? scanEncoding()
+                                                             : fail(m_file.errorString());
     if (!opened) {
         failed(error);
     }

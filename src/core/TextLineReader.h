@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 #include <QStringDecoder>

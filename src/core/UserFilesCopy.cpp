@@ -81,8 +81,7 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
 
 QString UserFilesCopy::failureMessage(const Result& result, const QString& destinationFolder)
 {
-    QString text
-        = tr("These files could not be copied to %1:").arg(QDir::toNativeSeparators(destinationFolder));
+    QString text = tr("These files could not be copied to %1:").arg(QDir::toNativeSeparators(destinationFolder));
     for (qsizetype i = 0; i < result.failed.size(); ++i) {
         text += QStringLiteral("\n%1 (%2)").arg(result.failed[i], result.reasons.value(i));
     }

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
-#include "core/PlatewellFolder.h"
 #include "core/FoodDatabase.h"
 #include "core/GenericOrder.h"
+#include "core/PlatewellFolder.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -75,8 +75,8 @@ void TestFoodDatabase::newFolderGetsStarterFoods()
     QVERIFY2(foods.open(PlatewellFolder::foodDatabasePath(dir.path()), &error), qPrintable(error));
     QCOMPARE(foods.rowCount(&error), 7878);
     std::vector<TextColumn> columns;
-    QVERIFY(foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN, FoodDatabase::CALORIES }, &columns,
-        nullptr, &error));
+    QVERIFY(foods.readColumns(
+        { FoodDatabase::FOOD, FoodDatabase::SERVING_UN, FoodDatabase::CALORIES }, &columns, nullptr, &error));
     QCOMPARE(columns[0].at(0), QStringLiteral("Abiyuch, raw"));
     QCOMPARE(columns[1].at(0), QStringLiteral("0.5 cup (114 g)"));
     QCOMPARE(columns[2].at(0), QStringLiteral("78.7"));
@@ -98,11 +98,16 @@ void TestFoodDatabase::lenientReads_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("number");
-    QTest::newRow("with unit") << "12.5g" << "12.5g" << 12.5;
-    QTest::newRow("not available") << "n/a" << "n/a" << 0.0;
-    QTest::newRow("empty") << "" << "" << 0.0;
-    QTest::newRow("decimal") << "0.25" << "0.25" << 0.25;
-    QTest::newRow("whole") << "95" << "95" << 95.0;
+    QTest::newRow("with unit") << "12.5g"
+                               << "12.5g" << 12.5;
+    QTest::newRow("not available") << "n/a"
+                                   << "n/a" << 0.0;
+    QTest::newRow("empty") << ""
+                           << "" << 0.0;
+    QTest::newRow("decimal") << "0.25"
+                             << "0.25" << 0.25;
+    QTest::newRow("whole") << "95"
+                           << "95" << 95.0;
 }
 
 void TestFoodDatabase::lenientReads()
@@ -151,7 +156,8 @@ void TestFoodDatabase::brokenFiles_data()
     QTest::newRow("empty file") << QByteArray() << QString() << "not an SQLite";
     QTest::newRow("not sqlite") << QByteArray("FOOD,SERVING_UN\nApple,1\n") << QString() << "not an SQLite";
     QTest::newRow("truncated") << QByteArray("SQLite format 3\0\x10\0", 19) << QString() << "";
-    QTest::newRow("no foods table") << QByteArray() << "CREATE TABLE other (x)" << "no table named foods";
+    QTest::newRow("no foods table") << QByteArray() << "CREATE TABLE other (x)"
+                                    << "no table named foods";
     QTest::newRow("missing columns") << QByteArray() << "CREATE TABLE foods (FOOD TEXT, SERVING_UN TEXT)"
                                      << "CALORIES";
 }
@@ -285,7 +291,8 @@ void TestFoodDatabase::genericOrder_data()
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<QStringList>("sorted");
     QTest::newRow("numbers by value") << QStringList { "10", "2", "1.5" } << QStringList { "1.5", "2", "10" };
-    QTest::newRow("numbers before texts") << QStringList { "b", "10", "1a", "9" } << QStringList { "9", "10", "1a", "b" };
+    QTest::newRow("numbers before texts")
+        << QStringList { "b", "10", "1a", "9" } << QStringList { "9", "10", "1a", "b" };
     QTest::newRow("names by characters") << QStringList { "Pear", "Apple pie", "Apple" }
                                          << QStringList { "Apple", "Apple pie", "Pear" };
     QTest::newRow("empty cells among texts") << QStringList { "x", "", "3" } << QStringList { "3", "", "x" };

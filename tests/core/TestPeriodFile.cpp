@@ -98,8 +98,8 @@ void TestPeriodFile::saveThenLoadGivesThePlanBack_data()
     QTest::newRow("empty plan") << MealPlan();
     QTest::newRow("every meal") << planOf({ { MealPlan::Breakfast, "Oats, rolled", " 1" },
         { MealPlan::Lunch, "Soup", " .5" }, { MealPlan::Dinner, "Rice", " 2" }, { MealPlan::Other, "Tea", "-1" } });
-    QTest::newRow("blanks around names")
-        << planOf({ { MealPlan::Lunch, " Apple ", " 1" }, { MealPlan::Lunch, "Apple", " 1" } });
+    QTest::newRow("blanks around names") << planOf(
+        { { MealPlan::Lunch, " Apple ", " 1" }, { MealPlan::Lunch, "Apple", " 1" } });
     QTest::newRow("fifteen digits and exponents") << planOf({ { MealPlan::Dinner, "Rice", " 1.23456789012345" },
         { MealPlan::Dinner, "Salt", " 1E-05" }, { MealPlan::Dinner, "Water", "-1E+15" } });
     QTest::newRow("non-latin names and tab") << planOf({ { MealPlan::Other, QString::fromUtf8("Crème brûlée"), " 1" },
@@ -133,13 +133,20 @@ void TestPeriodFile::loadStoresQuantitiesAsTheMainWindowDoes_data()
 {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("no leading blank") << "2" << " 2";
-    QTest::newRow("blanks around") << " 1 " << " 1";
-    QTest::newRow("fraction") << "1/2 cup" << " 1";
-    QTest::newRow("empty") << "" << " 0";
-    QTest::newRow("text") << "some" << " 0";
-    QTest::newRow("leading zero") << "0.50" << " .5";
-    QTest::newRow("negative") << "-.5" << "-.5";
+    QTest::newRow("no leading blank") << "2"
+                                      << " 2";
+    QTest::newRow("blanks around") << " 1 "
+                                   << " 1";
+    QTest::newRow("fraction") << "1/2 cup"
+                              << " 1";
+    QTest::newRow("empty") << ""
+                           << " 0";
+    QTest::newRow("text") << "some"
+                          << " 0";
+    QTest::newRow("leading zero") << "0.50"
+                                  << " .5";
+    QTest::newRow("negative") << "-.5"
+                              << "-.5";
 }
 
 void TestPeriodFile::loadStoresQuantitiesAsTheMainWindowDoes()

@@ -27,9 +27,14 @@ void TestPlatewellFolder::resolve_data()
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("environment");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("option wins") << "/tmp/a" << "/tmp/b" << "/tmp/a";
-    QTest::newRow("environment next") << "" << "/tmp/b/" << "/tmp/b";
-    QTest::newRow("default") << "" << ""
+    QTest::newRow("option wins") << "/tmp/a"
+                                 << "/tmp/b"
+                                 << "/tmp/a";
+    QTest::newRow("environment next") << ""
+                                      << "/tmp/b/"
+                                      << "/tmp/b";
+    QTest::newRow("default") << ""
+                             << ""
                              << QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/Platewell");
 }

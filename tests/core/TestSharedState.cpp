@@ -1,7 +1,7 @@
 #include "core/MealTable.h"
+#include "core/SharedState.h"
 #include "core/UserFilesCopy.h"
 #include "core/UserNames.h"
-#include "core/SharedState.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,11 +28,18 @@ void TestSharedState::stripSpaces_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("inner blank") << "John Smith" << "JohnSmith";
-    QTest::newRow("blanks only") << "   " << "";
-    QTest::newRow("tab remains") << "a\tb c" << "a\tbc";
-    QTest::newRow("leading and trailing") << " Ann Lee " << "AnnLee";
-    QTest::newRow("no-break space remains") << QString::fromUtf8("a\xc2\xa0" "b") << QString::fromUtf8("a\xc2\xa0" "b");
+    QTest::newRow("inner blank") << "John Smith"
+                                 << "JohnSmith";
+    QTest::newRow("blanks only") << "   "
+                                 << "";
+    QTest::newRow("tab remains") << "a\tb c"
+                                 << "a\tbc";
+    QTest::newRow("leading and trailing") << " Ann Lee "
+                                          << "AnnLee";
+    QTest::newRow("no-break space remains") << QString::fromUtf8("a\xc2\xa0"
+                                                                 "b")
+                                            << QString::fromUtf8("a\xc2\xa0"
+                                                                 "b");
 }
 
 void TestSharedState::stripSpaces()
@@ -62,10 +69,14 @@ void TestSharedState::perUserFileNames_data()
 {
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("inner space") << "Ann Lee" << "/p/TamoAnnLeeWeekly.txt";
-    QTest::newRow("empty name") << "" << "/p/TamoWeekly.txt";
-    QTest::newRow("spaces only") << "   " << "/p/TamoWeekly.txt";
-    QTest::newRow("tab kept") << "A\tB" << "/p/TamoA\tBWeekly.txt";
+    QTest::newRow("inner space") << "Ann Lee"
+                                 << "/p/TamoAnnLeeWeekly.txt";
+    QTest::newRow("empty name") << ""
+                                << "/p/TamoWeekly.txt";
+    QTest::newRow("spaces only") << "   "
+                                 << "/p/TamoWeekly.txt";
+    QTest::newRow("tab kept") << "A\tB"
+                              << "/p/TamoA\tBWeekly.txt";
 }
 
 void TestSharedState::perUserFileNames()
@@ -105,12 +116,18 @@ void TestSharedState::mealTableRefusals_data()
     QTest::addColumn<QString>("present");
     QTest::addColumn<QString>("added");
     QTest::addColumn<int>("result");
-    QTest::newRow("identical refused") << "Apple" << "Apple" << int(MealTable::AddResult::Duplicate);
-    QTest::newRow("part of a longer name accepted") << "Apple Pie" << "Apple" << int(MealTable::AddResult::Added);
-    QTest::newRow("longer name accepted") << "Apple" << "Apple Pie" << int(MealTable::AddResult::Added);
-    QTest::newRow("other case accepted") << "Apple" << "apple" << int(MealTable::AddResult::Added);
-    QTest::newRow("trailing blank accepted") << "Apple" << "Apple " << int(MealTable::AddResult::Added);
-    QTest::newRow("empty name refused") << "Apple" << "" << int(MealTable::AddResult::NoFood);
+    QTest::newRow("identical refused") << "Apple"
+                                       << "Apple" << int(MealTable::AddResult::Duplicate);
+    QTest::newRow("part of a longer name accepted") << "Apple Pie"
+                                                    << "Apple" << int(MealTable::AddResult::Added);
+    QTest::newRow("longer name accepted") << "Apple"
+                                          << "Apple Pie" << int(MealTable::AddResult::Added);
+    QTest::newRow("other case accepted") << "Apple"
+                                         << "apple" << int(MealTable::AddResult::Added);
+    QTest::newRow("trailing blank accepted") << "Apple"
+                                             << "Apple " << int(MealTable::AddResult::Added);
+    QTest::newRow("empty name refused") << "Apple"
+                                        << "" << int(MealTable::AddResult::NoFood);
 }
 
 void TestSharedState::mealTableRefusals()

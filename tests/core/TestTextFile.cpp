@@ -2,8 +2,8 @@
 #include "core/TextLineReader.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,7 +32,8 @@ void TestTextFile::splitLines_data()
     QTest::newRow("lone cr") << "a\rb\r" << QStringList { "a", "b" };
     QTest::newRow("blank lines kept") << "a\r\n\r\nb" << QStringList { "a", "", "b" };
     QTest::newRow("only a line end") << "\r\n" << QStringList { "" };
-    QTest::newRow("nul stays in line") << QString::fromLatin1("a\0b", 3) << QStringList { QString::fromLatin1("a\0b", 3) };
+    QTest::newRow("nul stays in line") << QString::fromLatin1("a\0b", 3)
+                                       << QStringList { QString::fromLatin1("a\0b", 3) };
 }
 
 void TestTextFile::splitLines()
@@ -49,7 +50,8 @@ void TestTextFile::decode_data()
     QTest::newRow("utf8") << QByteArray("Cr\xc3\xa8me") << QString::fromUtf8("Cr\xc3\xa8me");
     QTest::newRow("bom dropped") << QByteArray("\xef\xbb\xbfx") << QStringLiteral("x");
     QTest::newRow("latin text read as 1252") << QByteArray("Cr\xe8me") << QString::fromUtf8("Cr\xc3\xa8me");
-    QTest::newRow("1252 quotes and euro") << QByteArray("\x93x\x94 \x80") << QString::fromUtf8("\xe2\x80\x9cx\xe2\x80\x9d \xe2\x82\xac");
+    QTest::newRow("1252 quotes and euro")
+        << QByteArray("\x93x\x94 \x80") << QString::fromUtf8("\xe2\x80\x9cx\xe2\x80\x9d \xe2\x82\xac");
 }
 
 void TestTextFile::decode()
@@ -102,7 +104,8 @@ void TestTextFile::lineReaderMatchesWholeRead_data()
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("no final line end") << QByteArray("a\r\nb");
     QTest::newRow("every line end") << QByteArray("a\rb\nc\r\n\r\n\rd\n");
-    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF" "Cr\xC3\xA8me\r\n");
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF"
+                                                   "Cr\xC3\xA8me\r\n");
     QTest::newRow("Windows-1252") << QByteArray("Cr\xE8me \x80\r\n");
     QTest::newRow("CR LF across blocks") << QByteArray(block - 1, 'a') + "\r\nb";
     QTest::newRow("UTF-8 across blocks") << QByteArray(block - 1, 'a') + "\xC3\xA9\n" + QByteArray(block, 'b');

@@ -3,10 +3,10 @@
 #include "core/TotalsCalculator.h"
 
 #include "TestSupport.h"
+#include "core/FoodDatabase.h"
 #include "core/NumberText.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
-#include "core/FoodDatabase.h"
 
 #include <QRandomGenerator>
 #include <QSqlQuery>

@@ -3,11 +3,11 @@
 // the food table is sound and holds every edit that was reported committed.
 
 #include "TestSupport.h"
+#include "core/FoodDatabase.h"
 #include "core/NumberText.h"
+#include "core/PeriodFile.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
-#include "core/FoodDatabase.h"
-#include "core/PeriodFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -66,7 +66,8 @@ int runChild(const QString& folder)
     for (int generation = start;; ++generation) {
         PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), planOf(generation), &error);
         TextFile::writeLines(state.perUserFile(QStringLiteral("TotalsReport")), reportOf(generation), &error);
-        const QStringList record { QStringLiteral("Edited food"), QStringLiteral("1 cup"), QString::number(generation) };
+        const QStringList record { QStringLiteral("Edited food"), QStringLiteral("1 cup"),
+            QString::number(generation) };
         const FoodDatabase::FieldChanges changes { { FoodDatabase::FOOD, record[0] },
             { FoodDatabase::SERVING_UN, record[1] }, { FoodDatabase::CALORIES, record[2] } };
         QStringList shown;

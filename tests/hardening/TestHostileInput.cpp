@@ -1,16 +1,16 @@
 // Broken and hostile input: huge and malformed period files, overflowing nutrients, odd food
 // table files and user names. Nothing may crash, hang or change a stored file.
 
+#include "FullScanFoodLookup.h"
 #include "TestSupport.h"
-#include "core/NumberText.h"
 #include "core/FoodDatabase.h"
 #include "core/FoodNameIndex.h"
-#include "gui/fooddb/FoodPropertiesModel.h"
-#include "FullScanFoodLookup.h"
 #include "core/IndexedFoodLookup.h"
+#include "core/NumberText.h"
 #include "core/PeriodFile.h"
 #include "core/TotalsCalculator.h"
 #include "core/UserNames.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -72,7 +72,8 @@ void TestHostileInput::init()
     m_folder = std::make_unique<TestFolder>();
     m_folder->createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1"), { QStringLiteral("95") }),
         foodRow(QString::fromUtf8("Cr\xc3\xa8me"), QStringLiteral("1"), { QStringLiteral("10") }),
-        foodRow(QStringLiteral("Huge"), QStringLiteral("1"), { QStringLiteral("1e308"), QStringLiteral("&HFFFFFFFF") }) });
+        foodRow(
+            QStringLiteral("Huge"), QStringLiteral("1"), { QStringLiteral("1e308"), QStringLiteral("&HFFFFFFFF") }) });
 }
 
 TotalsResult TestHostileInput::totalsOfDaily(const QByteArray& content, qint64* milliseconds)
@@ -111,20 +112,20 @@ void TestHostileInput::periodFiles_data()
     QTest::addColumn<qint64>("unplaced");
     QTest::newRow("100 MB of lines") << QByteArray("Lunch_Apple_ 1\r\n").repeated(100 * 1024 * 1024 / 16)
                                      << 95.0 * (100 * 1024 * 1024 / 16) << 1 << qint64(100 * 1024 * 1024 / 16 - 1);
-    QTest::newRow("one line of 10 MB") << QByteArray("Lunch_") + QByteArray(10 * 1024 * 1024, 'x') + "_ 1" << 0.0
-                                       << 1 << qint64(0);
+    QTest::newRow("one line of 10 MB") << QByteArray("Lunch_") + QByteArray(10 * 1024 * 1024, 'x') + "_ 1" << 0.0 << 1
+                                       << qint64(0);
     QTest::newRow("10 MB quantity") << QByteArray("Lunch_Apple_") + QByteArray(10 * 1024 * 1024, '9') << DBL_MAX * 95
                                     << 1 << qint64(0);
     QTest::newRow("6 MB line without a food") << QByteArray("abcdef").repeated(1 << 20) << 0.0 << 0 << qint64(1);
     QTest::newRow("a line too long to read whole")
         << QByteArray("Lunch_Apple_ 1\r\nLunch_") + QByteArray(17 << 20, 'x') + "_ 1\r\nDinner_Apple_ 2" << 285.0 << 2
         << qint64(1);
-    QTest::newRow("a million lines that name no meal") << QByteArray("x\r\n").repeated(1000000) << 0.0 << 0
-                                                      << qint64(1000000);
+    QTest::newRow("a million lines that name no meal")
+        << QByteArray("x\r\n").repeated(1000000) << 0.0 << 0 << qint64(1000000);
     QTest::newRow("NUL bytes") << QByteArray("Lunch_Apple_ 2\0\0\r\nLunch_\0Apple_ 1\r\n", 32) << 190.0 << 2
                                << qint64(0);
-    QTest::newRow("invalid UTF-8 read as Windows-1252") << QByteArray("Dinner_Cr\xe8me_ 3\r\nLunch_Apple_1\xff\r\n")
-                                                      << 30.0 + 95.0 << 2 << qint64(0);
+    QTest::newRow("invalid UTF-8 read as Windows-1252")
+        << QByteArray("Dinner_Cr\xe8me_ 3\r\nLunch_Apple_1\xff\r\n") << 30.0 + 95.0 << 2 << qint64(0);
     QTest::newRow("lone CR line ends") << QByteArray("Lunch_Apple_1\rLunch_Apple_2\r") << 285.0 << 1 << qint64(1);
     QTest::newRow("only separators") << QByteArray(4096, '_') << 0.0 << 0 << qint64(1);
 }
@@ -173,11 +174,13 @@ void TestHostileInput::overflowingNutrients_data()
     QTest::addColumn<QByteArray>("plan");
     QTest::addColumn<QString>("calories");
     QTest::addColumn<QString>("carbohydrates");
-    QTest::newRow("1e308 times a large quantity")
-        << QByteArray("Lunch_Huge_ 1E+10\r\n") << "Overflow" << "4.294967295E+19";
+    QTest::newRow("1e308 times a large quantity") << QByteArray("Lunch_Huge_ 1E+10\r\n") << "Overflow"
+                                                  << "4.294967295E+19";
     QTest::newRow("infinities that cancel stay an overflow")
-        << QByteArray("Lunch_Huge_ 1E+300\r\nLunch_Huge_-1E+300\r\n") << "Overflow" << "Overflow";
-    QTest::newRow("hexadecimal nutrient") << QByteArray("Lunch_Huge_ 1\r\n") << "1E+308" << "4294967295";
+        << QByteArray("Lunch_Huge_ 1E+300\r\nLunch_Huge_-1E+300\r\n") << "Overflow"
+        << "Overflow";
+    QTest::newRow("hexadecimal nutrient") << QByteArray("Lunch_Huge_ 1\r\n") << "1E+308"
+                                          << "4294967295";
 }
 
 void TestHostileInput::overflowingNutrients()

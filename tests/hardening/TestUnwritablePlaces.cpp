@@ -4,19 +4,18 @@
 
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
+#include "core/UserFilesCopy.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/planner/MainWindow.h"
 #include "gui/totals/TotalsDialog.h"
-#include "core/UserFilesCopy.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QListView>
 #include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
@@ -143,8 +142,8 @@ void TestUnwritablePlaces::savingAPlanOverTheFileSizeLimit()
     const QString path = state.perUserFile(QStringLiteral("Weekly"));
     writeFile(path, kOld);
     for (int i = 0; i < 50; ++i) {
-        state.mealPlan.tables[MealPlan::Dinner].add(QStringLiteral("A food with a long name, number %1").arg(i),
-            QStringLiteral(" 1"));
+        state.mealPlan.tables[MealPlan::Dinner].add(
+            QStringLiteral("A food with a long name, number %1").arg(i), QStringLiteral(" 1"));
     }
     // The limit stops root too; the signal it raises is ignored so the write fails instead.
     rlimit old {};
@@ -235,7 +234,8 @@ void TestUnwritablePlaces::editingAFood()
     if (!place.ready()) {
         QSKIP(qPrintable(place.why()));
     }
-    const QString staged = (kind == UnwritablePlace::FullDisk ? place.path() : place.staging()) + QStringLiteral("/foods.db");
+    const QString staged
+        = (kind == UnwritablePlace::FullDisk ? place.path() : place.staging()) + QStringLiteral("/foods.db");
     QVERIFY(QFile::copy(m_folder->databasePath(), staged));
     const QString database = place.path() + QStringLiteral("/foods.db");
     {

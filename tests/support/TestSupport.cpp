@@ -1,13 +1,13 @@
 #include "TestSupport.h"
 
-#include "core/PlatewellFolder.h"
 #include "core/FoodDatabase.h"
+#include "core/PlatewellFolder.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
-#include <QTest>
 
 TestFolder::TestFolder()
 {
@@ -35,7 +35,8 @@ SharedState TestFolder::state() const
 void TestFolder::createFoods(const QStringList& csvRows) const
 {
     QFile::remove(databasePath());
-    const QString csv = FoodDatabase::fieldNames().join(QLatin1Char(',')) + QLatin1Char('\n') + csvRows.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    const QString csv = FoodDatabase::fieldNames().join(QLatin1Char(',')) + QLatin1Char('\n')
+        + csvRows.join(QLatin1Char('\n')) + QLatin1Char('\n');
     QString error;
     if (!FoodDatabase::createFromCsv(databasePath(), csv, &error)) {
         qFatal("cannot create the test food table: %s", qPrintable(error));

@@ -50,10 +50,8 @@ bool UnwritablePlace::lock()
         return false;
     }
     const QByteArray block(64 * 1024, '\0');
-    while (::write(fd, block.constData(), static_cast<std::size_t>(block.size())) > 0) {
-    }
-    while (::write(fd, "x", 1) == 1) {
-    }
+    while (::write(fd, block.constData(), static_cast<std::size_t>(block.size())) > 0) { }
+    while (::write(fd, "x", 1) == 1) { }
     const bool full = errno == ENOSPC;
     ::close(fd);
     return full;

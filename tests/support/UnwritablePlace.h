@@ -9,11 +9,7 @@
 class UnwritablePlace
 {
 public:
-    enum Kind
-    {
-        FullDisk,
-        ReadOnly
-    };
+    enum Kind { FullDisk, ReadOnly };
 
     explicit UnwritablePlace(Kind kind);
     ~UnwritablePlace();

@@ -76,7 +76,6 @@ void Prompt::setAnswering(bool on)
     state().shown.clear();
 }
 
-
 void Prompt::queueAnswer(const QVariant& answer)
 {
     state().answers.append(answer);

@@ -15,12 +15,7 @@ class Prompt
     Q_DECLARE_TR_FUNCTIONS(Prompt)
 
 public:
-    enum class Kind
-    {
-        Message,
-        Question,
-        Input
-    };
+    enum class Kind { Message, Question, Input };
     struct Shown
     {
         Kind kind;

@@ -1,12 +1,12 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
-#include "gui/common/WindowModal.h"
 #include "gui/common/CommandButton.h"
+#include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 
-#include "gui/fooddb/FoodGridDialog.h"
-#include "gui/common/Prompt.h"
 #include "core/SharedState.h"
+#include "gui/common/Prompt.h"
+#include "gui/fooddb/FoodGridDialog.h"
 #include "gui/info/QuickHelpViewer.h"
 
 #include <QFrame>
@@ -381,9 +381,8 @@ void FoodEditorDialog::deleteFood()
         return;
     }
     const QString name = m_stored.value(FoodDatabase::FOOD);
-    const QString question = name.isEmpty()
-        ? tr("Delete this food, which has no name, from the food table?")
-        : tr("Delete the food \"%1\" from the food table?").arg(name);
+    const QString question = name.isEmpty() ? tr("Delete this food, which has no name, from the food table?")
+                                            : tr("Delete the food \"%1\" from the food table?").arg(name);
     if (!Prompt::question(this, question, tr("Delete Food"))) {
         return;
     }
@@ -449,7 +448,6 @@ void FoodEditorDialog::showQuickHelp()
     QuickHelpViewer help(m_state, this);
     execWindowModal(help);
 }
-
 
 void FoodEditorDialog::done(int result)
 {

@@ -1,15 +1,15 @@
 #include "gui/fooddb/FoodGridDialog.h"
 
-#include "gui/common/WindowModal.h"
 #include "gui/common/CommandButton.h"
+#include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 
 #include "core/FoodDatabase.h"
-#include "gui/fooddb/FoodPropertiesModel.h"
-#include "gui/fooddb/GridCaptionBar.h"
-#include "gui/common/Prompt.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
+#include "gui/common/Prompt.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
+#include "gui/fooddb/GridCaptionBar.h"
 #include "gui/info/QuickHelpViewer.h"
 
 #include <QApplication>
@@ -73,8 +73,8 @@ FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool 
     m_searchText->setObjectName(QStringLiteral("Text1"));
     m_searchText->setMinimumSize(kSearchText);
     m_sort = makeCommandButton(this, QStringLiteral("cmdSort"), tr("Sort"), kSmallButton);
-    m_printTable = makeCommandButton(
-        this, QStringLiteral("PrintTable"), tr("Save Food Property Table to File"), kSaveButton);
+    m_printTable
+        = makeCommandButton(this, QStringLiteral("PrintTable"), tr("Save Food Property Table to File"), kSaveButton);
     m_help = makeCommandButton(this, QStringLiteral("LoadPlatewellHelp"), tr("Quick Help"), kHelpButton);
     m_close = makeCommandButton(this, QStringLiteral("cmdClose"), tr("Close"), kCloseButton);
     m_progress = new QProgressBar(this);
@@ -230,8 +230,7 @@ void FoodGridDialog::saveTable()
         Prompt::error(this, tr("The food property table could not be saved.\n%1").arg(error));
         return;
     }
-    Prompt::message(this,
-        tr("The food property table was saved to\n%1").arg(QDir::toNativeSeparators(path)),
+    Prompt::message(this, tr("The food property table was saved to\n%1").arg(QDir::toNativeSeparators(path)),
         tr("Save Food Property Table to File"));
 }
 
@@ -240,4 +239,3 @@ void FoodGridDialog::showQuickHelp()
     QuickHelpViewer help(m_state, this);
     execWindowModal(help);
 }
-

@@ -1,8 +1,8 @@
 #include "gui/info/AboutDialog.h"
 
-#include "gui/info/AboutPicture.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
+#include "gui/info/AboutPicture.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -67,4 +67,3 @@ void AboutDialog::openWebSite()
         Prompt::error(this, tr("No web browser could be started to show %1.").arg(address));
     }
 }
-

@@ -103,16 +103,19 @@ QImage AboutPicture::draw()
     const QRectF titleRect(16, 16, 160, 48);
     QFont title = pictureFont(QStringLiteral("Georgia"), QFont::Serif, 38, QFont::Bold);
     while (title.pixelSize() > 16
-        && QFontMetricsF(title).horizontalAdvance(QCoreApplication::translate("AboutPicture", "Platewell")) > titleRect.width()) {
+        && QFontMetricsF(title).horizontalAdvance(QCoreApplication::translate("AboutPicture", "Platewell"))
+            > titleRect.width()) {
         title.setPixelSize(title.pixelSize() - 1);
     }
     painter.setFont(title);
-    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, QCoreApplication::translate("AboutPicture", "Platewell"));
+    painter.drawText(
+        titleRect, Qt::AlignLeft | Qt::AlignVCenter, QCoreApplication::translate("AboutPicture", "Platewell"));
     painter.setPen(QColor(226, 240, 210));
     painter.setFont(pictureFont(QStringLiteral("Georgia"), QFont::Serif, 14, QFont::Normal));
     painter.drawText(QRectF(18, 66, 180, 20), Qt::AlignLeft | Qt::AlignVCenter,
         QCoreApplication::translate("AboutPicture", "Version %1").arg(QStringLiteral(PLATEWELL_VERSION)));
-    painter.drawText(QRectF(18, 86, 180, 20), Qt::AlignLeft | Qt::AlignVCenter, QCoreApplication::translate("AboutPicture", "Meal planner"));
+    painter.drawText(QRectF(18, 86, 180, 20), Qt::AlignLeft | Qt::AlignVCenter,
+        QCoreApplication::translate("AboutPicture", "Meal planner"));
 
     painter.setPen(QColor(255, 255, 255));
     painter.setFont(pictureFont(QString(), QFont::SansSerif, 12, QFont::Bold));

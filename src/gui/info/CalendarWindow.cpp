@@ -73,4 +73,3 @@ void CalendarWindow::showEvent(QShowEvent* event)
         resize(OuterWidth - frame, height());
     }
 }
-

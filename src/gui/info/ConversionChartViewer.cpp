@@ -4,7 +4,9 @@
 
 ConversionChartViewer::ConversionChartViewer(const SharedState& state, QWidget* parent)
     : DocumentViewer(state,
-        { QStringLiteral("convchart.txt"), QStringLiteral("convinfo"), tr("Conversion Information"), WindowSizes::ConversionChartViewer }, parent)
+        { QStringLiteral("convchart.txt"), QStringLiteral("convinfo"), tr("Conversion Information"),
+            WindowSizes::ConversionChartViewer },
+        parent)
 {
     setUpForReading();
 }

@@ -4,7 +4,9 @@
 
 QuickHelpViewer::QuickHelpViewer(const SharedState& state, QWidget* parent)
     : DocumentViewer(state,
-        { QStringLiteral("foods.hlp"), QStringLiteral("PlatewellHelp"), tr("Platewell Help"), WindowSizes::QuickHelpViewer }, parent)
+        { QStringLiteral("foods.hlp"), QStringLiteral("PlatewellHelp"), tr("Platewell Help"),
+            WindowSizes::QuickHelpViewer },
+        parent)
 {
     setUpForReading();
 }

@@ -6,8 +6,7 @@
 
 FoodListModel::FoodListModel(QObject* parent)
     : QAbstractListModel(parent)
-{
-}
+{ }
 
 void FoodListModel::setFoods(TextColumn names, TextColumn units, std::vector<std::uint32_t> nameOrder)
 {

@@ -1,22 +1,22 @@
 #include "gui/planner/MainWindow.h"
 
-#include "gui/common/WindowModal.h"
-#include "gui/planner/FoodListModel.h"
-#include "gui/planner/MealListModel.h"
 #include "core/NumberText.h"
-#include "gui/common/Program.h"
-#include "gui/common/WindowSizes.h"
+#include "core/PeriodFile.h"
 #include "gui/common/CommandButton.h"
+#include "gui/common/Program.h"
 #include "gui/common/Prompt.h"
+#include "gui/common/WindowModal.h"
+#include "gui/common/WindowSizes.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/info/AboutDialog.h"
-#include "gui/info/LicenseViewer.h"
-#include "gui/info/QuickHelpViewer.h"
 #include "gui/info/CalendarWindow.h"
 #include "gui/info/ConversionChartViewer.h"
+#include "gui/info/LicenseViewer.h"
+#include "gui/info/QuickHelpViewer.h"
+#include "gui/planner/FoodListModel.h"
+#include "gui/planner/MealListModel.h"
 #include "gui/totals/TotalsDialog.h"
-#include "core/PeriodFile.h"
 #include "gui/userfiles/CopyFilesDialog.h"
 #include "gui/userfiles/UserNameDialog.h"
 
@@ -24,8 +24,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QStatusBar>
-#include <QUrl>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -34,6 +32,8 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -218,7 +218,8 @@ void MainWindow::buildControls()
         button->setMinimumHeight(kFoodCommandHeight);
         foodRow->addWidget(button);
     }
-    auto* conversionChartButton = makeCommandButton(this, QStringLiteral("servconvinfo"), tr("Serving Conversion Information"));
+    auto* conversionChartButton
+        = makeCommandButton(this, QStringLiteral("servconvinfo"), tr("Serving Conversion Information"));
     auto* totalsButton = makeCommandButton(this, QStringLiteral("Command9"), tr("Calculate Totals"));
     auto* exitButton = makeCommandButton(this, QStringLiteral("Command10"), tr("Exit"));
     for (auto* button : { conversionChartButton, totalsButton, exitButton }) {
@@ -275,18 +276,16 @@ void MainWindow::buildMenus()
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
     QMenu* view = addMenu("mnuitemView", tr("&View"));
-    connect(addItem(view, "mnuItemCalendar", tr("Calendar")), &QAction::triggered, this,
-        &MainWindow::showCalendar);
+    connect(addItem(view, "mnuItemCalendar", tr("Calendar")), &QAction::triggered, this, &MainWindow::showCalendar);
     connect(addItem(view, "MnuItemNVoF", tr("Nutritive Value of Foods")), &QAction::triggered, this,
         &MainWindow::openNutritiveValueTable);
     QMenu* help = addMenu("MnuItemHelp", tr("&Help"));
     QAction* manual = addItem(help, "MnuItemManual", tr("User Manual"));
     manual->setShortcut(QKeySequence::HelpContents);
     connect(manual, &QAction::triggered, this, &MainWindow::openUserManual);
-    connect(addItem(help, "MnuItemLicense", tr("License Agreement")), &QAction::triggered, this,
-        &MainWindow::showLicense);
-    connect(addItem(help, "MnuItemAbout", tr("About Platewell")), &QAction::triggered, this,
-        &MainWindow::showAbout);
+    connect(
+        addItem(help, "MnuItemLicense", tr("License Agreement")), &QAction::triggered, this, &MainWindow::showLicense);
+    connect(addItem(help, "MnuItemAbout", tr("About Platewell")), &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 void MainWindow::startUp()
@@ -437,8 +436,7 @@ void MainWindow::savePeriodPlan()
         Prompt::error(this, tr("The %1 plan was not saved.\n%2").arg(period, error));
         return;
     }
-    statusBar()->showMessage(
-        tr("Saved the %1 plan to %2").arg(period, QDir::toNativeSeparators(path)), 10000);
+    statusBar()->showMessage(tr("Saved the %1 plan to %2").arg(period, QDir::toNativeSeparators(path)), 10000);
 }
 
 void MainWindow::loadPeriodPlan()
@@ -466,16 +464,14 @@ void MainWindow::loadPeriodPlan()
         planOnScreen = planOnScreen || table.count() > 0;
     }
     if (planOnScreen
-        && !Prompt::question(this,
-            tr("Loading the saved %1 plan replaces the plan on screen.\nLoad it?").arg(period),
-            tr("Load"))) {
+        && !Prompt::question(
+            this, tr("Loading the saved %1 plan replaces the plan on screen.\nLoad it?").arg(period), tr("Load"))) {
         return;
     }
     for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
         m_mealModels[static_cast<std::size_t>(meal)]->setTable(plan.tables[static_cast<std::size_t>(meal)]);
     }
-    statusBar()->showMessage(
-        tr("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
+    statusBar()->showMessage(tr("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
     if (!problems.isEmpty()) {
         Prompt::message(this,
             tr("Some lines of %1 could not be placed in the plan and were left out:\n%2")

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/SharedState.h"
 #include "core/FoodDatabase.h"
+#include "core/SharedState.h"
 
 #include <QMainWindow>
 

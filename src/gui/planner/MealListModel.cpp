@@ -3,8 +3,7 @@
 MealListModel::MealListModel(MealTable& table, QObject* parent)
     : QAbstractListModel(parent)
     , m_table(table)
-{
-}
+{ }
 
 MealTable::AddResult MealListModel::add(const QString& foodName, const QString& quantityText)
 {

@@ -8,11 +8,11 @@
 #include "core/TotalsCalculator.h"
 #include "core/TotalsReport.h"
 
+#include "core/FoodDatabase.h"
 #include "core/NumberText.h"
-#include "gui/common/Prompt.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
-#include "core/FoodDatabase.h"
+#include "gui/common/Prompt.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -203,7 +203,6 @@ void TotalsDialog::markActiveChoice()
     m_labels[0]->setFont(boldened(m_labels[0]->font(), m_checks[0]->isChecked()));
 }
 
-
 bool TotalsDialog::writeReport(const QString& path, QString* error) const
 {
     return TextFile::writeLines(path, TotalsReport::fileLines(m_model->result()), error);
@@ -252,15 +251,13 @@ bool TotalsDialog::printReport(QPrinter* printer)
     titleFont.setBold(true);
     painter.setFont(titleFont);
     const int titleHeight = QFontMetrics(titleFont, printer).height();
-    painter.drawText(QRect(0, y, page.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-        tr("Platewell Totals Report"));
+    painter.drawText(
+        QRect(0, y, page.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("Platewell Totals Report"));
     y += titleHeight * 3 / 2;
     painter.setFont(font);
-    painter.drawText(
-        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("User: %1").arg(name));
+    painter.drawText(QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("User: %1").arg(name));
     y += rowHeight;
-    painter.drawText(
-        QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("Date: %1").arg(date));
+    painter.drawText(QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("Date: %1").arg(date));
     y += rowHeight * 2;
 
     const int padding = metrics.averageCharWidth();
@@ -300,8 +297,7 @@ void TotalsDialog::printOrSaveReport()
             return;
         }
         if (!printReport(&printer)) {
-            Prompt::error(
-                this, tr("The totals report could not be printed on %1.").arg(printer.printerName()));
+            Prompt::error(this, tr("The totals report could not be printed on %1.").arg(printer.printerName()));
         }
         return;
     }
@@ -311,6 +307,6 @@ void TotalsDialog::printOrSaveReport()
         Prompt::error(this, tr("The totals report was not written. %1").arg(error));
         return;
     }
-    Prompt::message(this, tr("The totals report was written to %1").arg(QDir::toNativeSeparators(path)),
-        tr("Print Totals Report"));
+    Prompt::message(
+        this, tr("The totals report was written to %1").arg(QDir::toNativeSeparators(path)), tr("Print Totals Report"));
 }

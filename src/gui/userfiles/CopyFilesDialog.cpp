@@ -1,8 +1,8 @@
 #include "gui/userfiles/CopyFilesDialog.h"
 
+#include "core/SharedState.h"
 #include "core/UserFilesCopy.h"
 #include "gui/common/Prompt.h"
-#include "core/SharedState.h"
 
 #include "gui/common/WindowSizes.h"
 
@@ -212,4 +212,3 @@ void CopyFilesDialog::copyFiles()
     }
     accept();
 }
-

@@ -1,8 +1,8 @@
 #include "gui/userfiles/UserNameDialog.h"
 
+#include "core/SharedState.h"
 #include "core/UserNames.h"
 #include "gui/common/Prompt.h"
-#include "core/SharedState.h"
 
 #include "gui/common/WindowSizes.h"
 
@@ -67,4 +67,3 @@ void UserNameDialog::applyName()
     }
     accept();
 }
-

@@ -17,7 +17,6 @@ public:
     // `userNameButton` may be null when no button shows the name.
     UserNameDialog(SharedState& state, QPushButton* userNameButton, QWidget* parent = nullptr);
 
-
 public slots:
     void applyName();
 

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
-#include "gui/common/Prompt.h"
 #include "core/FoodDatabase.h"
+#include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
-#include "gui/fooddb/FoodPropertiesModel.h"
 #include "gui/fooddb/FoodGridDialog.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
 
 #include <QFile>
 #include <QLabel>
@@ -647,21 +647,26 @@ void TestFoodEditorDialog::anotherProgramMeanwhile_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("refused");
     QTest::addColumn<QStringList>("rowAfter");
-    const QString kiwi = QStringLiteral("DELETE FROM foods WHERE FOOD = 'Rye bread';"
-                                        "INSERT INTO foods (FOOD, SERVING_UN, CALORIES) VALUES ('Kiwi', '1 fruit', 42)");
+    const QString kiwi
+        = QStringLiteral("DELETE FROM foods WHERE FOOD = 'Rye bread';"
+                         "INSERT INTO foods (FOOD, SERVING_UN, CALORIES) VALUES ('Kiwi', '1 fruit', 42)");
     QTest::newRow("serving unit changed, calories typed")
-        << "Milk" << "UPDATE foods SET SERVING_UN = '2 cups' WHERE FOOD = 'Milk'" << "edit" << false
-        << QStringList { "Milk", "2 cups", "1039", "12", "2.4", "12", "12", "", "", "" };
+        << "Milk"
+        << "UPDATE foods SET SERVING_UN = '2 cups' WHERE FOOD = 'Milk'"
+        << "edit" << false << QStringList { "Milk", "2 cups", "1039", "12", "2.4", "12", "12", "", "", "" };
     QTest::newRow("last food replaced under its rowid, edited")
         << "Rye bread" << kiwi << "edit" << true << QStringList { "Kiwi", "1 fruit", "42", "", "", "", "", "", "", "" };
     QTest::newRow("last food replaced under its rowid, deleted")
-        << "Rye bread" << kiwi << "delete" << true << QStringList { "Kiwi", "1 fruit", "42", "", "", "", "", "", "", "" };
-    QTest::newRow("food deleted, edited") << "Milk" << "DELETE FROM foods WHERE FOOD = 'Milk'" << "edit" << true
-                                          << QStringList();
+        << "Rye bread" << kiwi << "delete" << true
+        << QStringList { "Kiwi", "1 fruit", "42", "", "", "", "", "", "", "" };
+    QTest::newRow("food deleted, edited") << "Milk"
+                                          << "DELETE FROM foods WHERE FOOD = 'Milk'"
+                                          << "edit" << true << QStringList();
     // Crème brûlée as a Windows CSV imported with the sqlite3 tool leaves it.
     QTest::newRow("name stored as Windows-1252, edited")
         << QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65")
-        << "UPDATE foods SET FOOD = CAST(x'4372e86d65206272fb6ce965' AS TEXT) WHERE FOOD = 'Milk'" << "edit" << false
+        << "UPDATE foods SET FOOD = CAST(x'4372e86d65206272fb6ce965' AS TEXT) WHERE FOOD = 'Milk'"
+        << "edit" << false
         << QStringList { QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65"), "1 cup", "1039", "12", "2.4", "12",
                "12", "", "", "" };
 }
@@ -738,11 +743,16 @@ void TestFoodEditorDialog::typedOverflowStoredAsLargestNumber_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("too large") << "1e400" << "1.7976931348623157e+308";
-    QTest::newRow("too large, negative, with blanks") << " -1E400 " << "-1.7976931348623157e+308";
-    QTest::newRow("plus sign and fraction") << "+12345.5e999" << "1.7976931348623157e+308";
-    QTest::newRow("text after the number stays text") << "1e400 kcal" << "1e400 kcal";
-    QTest::newRow("largest finite stays") << "1.7976931348623157e308" << "1.7976931348623157e+308";
+    QTest::newRow("too large") << "1e400"
+                               << "1.7976931348623157e+308";
+    QTest::newRow("too large, negative, with blanks") << " -1E400 "
+                                                      << "-1.7976931348623157e+308";
+    QTest::newRow("plus sign and fraction") << "+12345.5e999"
+                                            << "1.7976931348623157e+308";
+    QTest::newRow("text after the number stays text") << "1e400 kcal"
+                                                      << "1e400 kcal";
+    QTest::newRow("largest finite stays") << "1.7976931348623157e308"
+                                          << "1.7976931348623157e+308";
 }
 
 void TestFoodEditorDialog::typedOverflowStoredAsLargestNumber()

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
-#include "gui/common/Prompt.h"
-#include "core/TextFile.h"
 #include "core/FoodDatabase.h"
-#include "gui/fooddb/FoodPropertiesModel.h"
+#include "core/TextFile.h"
+#include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodGridDialog.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
 #include "gui/info/QuickHelpViewer.h"
 
 #include <QDir>

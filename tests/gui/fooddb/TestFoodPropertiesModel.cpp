@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 #include "core/FoodDatabase.h"
 #include "core/FoodNameIndex.h"
-#include "gui/fooddb/FoodPropertiesModel.h"
 #include "core/UpperColumn.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QFont>

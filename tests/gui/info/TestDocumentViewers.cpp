@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
-#include "gui/common/Prompt.h"
 #include "core/DocumentText.h"
+#include "gui/common/Prompt.h"
+#include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"
 #include "gui/info/QuickHelpViewer.h"
-#include "gui/info/ConversionChartViewer.h"
 
 #include <QEventLoop>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
+#include "core/CsvReader.h"
 #include "core/PlatewellFolder.h"
 #include "gui/common/Prompt.h"
-#include "core/CsvReader.h"
+#include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"
 #include "gui/info/QuickHelpViewer.h"
-#include "gui/info/ConversionChartViewer.h"
 
 #include <QDir>
 #include <QFile>

@@ -76,8 +76,8 @@ void TestMainWindow::open()
 void TestMainWindow::selectFood(const QString& name)
 {
     auto* list = m_window->findChild<QListView*>(QStringLiteral("List1"));
-    const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name, 1,
-        Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const QModelIndexList found = list->model()->match(
+        list->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly | Qt::MatchCaseSensitive);
     QVERIFY2(!found.isEmpty(), qPrintable(name));
     list->scrollTo(found.first());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(found.first()).center());
@@ -153,13 +153,20 @@ void TestMainWindow::addStoresQuantityText_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("cups") << "2 cups" << " 2";
-    QTest::newRow("fraction") << "1/2" << " 1";
-    QTest::newRow("empty") << "" << " 0";
-    QTest::newRow("letters") << "abc" << " 0";
-    QTest::newRow("half") << "0.5" << " .5";
-    QTest::newRow("one and a half") << "1.5" << " 1.5";
-    QTest::newRow("negative") << "-2" << "-2";
+    QTest::newRow("cups") << "2 cups"
+                          << " 2";
+    QTest::newRow("fraction") << "1/2"
+                              << " 1";
+    QTest::newRow("empty") << ""
+                           << " 0";
+    QTest::newRow("letters") << "abc"
+                             << " 0";
+    QTest::newRow("half") << "0.5"
+                          << " .5";
+    QTest::newRow("one and a half") << "1.5"
+                                    << " 1.5";
+    QTest::newRow("negative") << "-2"
+                              << "-2";
 }
 
 void TestMainWindow::addStoresQuantityText()
@@ -184,10 +191,14 @@ void TestMainWindow::duplicates_data()
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<int>("lines");
-    QTest::newRow("same food twice") << "Apple" << "Apple" << 1;
-    QTest::newRow("name inside a longer name") << "Apple Pie" << "Apple" << 2;
-    QTest::newRow("longer name") << "Apple" << "Apple Pie" << 2;
-    QTest::newRow("other case") << "Apple Pie" << "apple" << 2;
+    QTest::newRow("same food twice") << "Apple"
+                                     << "Apple" << 1;
+    QTest::newRow("name inside a longer name") << "Apple Pie"
+                                               << "Apple" << 2;
+    QTest::newRow("longer name") << "Apple"
+                                 << "Apple Pie" << 2;
+    QTest::newRow("other case") << "Apple Pie"
+                                << "apple" << 2;
 }
 
 void TestMainWindow::duplicates()
@@ -336,7 +347,8 @@ void TestMainWindow::replacedFoodTableIsReopened()
     whenModal([&calories](QWidget* totals) {
         totals->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
         QTest::mouseClick(totals->findChild<QPushButton*>(QStringLiteral("CalcTot")), Qt::LeftButton);
-        calories = totals->findChild<QTableView*>(QStringLiteral("MSFlexGrid1"))->model()->index(1, 1).data().toString();
+        calories
+            = totals->findChild<QTableView*>(QStringLiteral("MSFlexGrid1"))->model()->index(1, 1).data().toString();
         totals->close();
     });
     QTest::mouseClick(button("Command9"), Qt::LeftButton);

@@ -87,15 +87,33 @@ void TestMainWindowCommands::commandsOpenTheirWindows_data()
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("user name") << "Command1" << "UserName" << "User Name";
-    QTest::newRow("totals") << "Command9" << "CalculateTotals" << "Calculate Totals";
-    QTest::newRow("quick help") << "HelpEdit" << "PlatewellHelp" << "Platewell Help";
-    QTest::newRow("conversion") << "servconvinfo" << "convinfo" << "Conversion Information";
-    QTest::newRow("food editor") << "EditFoodList" << "FoodEdit" << "Edit Food List";
-    QTest::newRow("food grid") << "ViewFoodProps" << "GridView" << "View Food Properties";
-    QTest::newRow("copy files") << "mnuItemCopyFiles" << "ChangeFolder" << "Change Folder Setting";
-    QTest::newRow("licence") << "MnuItemLicense" << "License" << "License Agreement";
-    QTest::newRow("about") << "MnuItemAbout" << "About" << "Platewell";
+    QTest::newRow("user name") << "Command1"
+                               << "UserName"
+                               << "User Name";
+    QTest::newRow("totals") << "Command9"
+                            << "CalculateTotals"
+                            << "Calculate Totals";
+    QTest::newRow("quick help") << "HelpEdit"
+                                << "PlatewellHelp"
+                                << "Platewell Help";
+    QTest::newRow("conversion") << "servconvinfo"
+                                << "convinfo"
+                                << "Conversion Information";
+    QTest::newRow("food editor") << "EditFoodList"
+                                 << "FoodEdit"
+                                 << "Edit Food List";
+    QTest::newRow("food grid") << "ViewFoodProps"
+                               << "GridView"
+                               << "View Food Properties";
+    QTest::newRow("copy files") << "mnuItemCopyFiles"
+                                << "ChangeFolder"
+                                << "Change Folder Setting";
+    QTest::newRow("licence") << "MnuItemLicense"
+                             << "License"
+                             << "License Agreement";
+    QTest::newRow("about") << "MnuItemAbout"
+                           << "About"
+                           << "Platewell";
 }
 
 void TestMainWindowCommands::commandsOpenTheirWindows()
@@ -126,8 +144,10 @@ void TestMainWindowCommands::documentsOpenInTheViewer_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("document");
-    QTest::newRow("manual") << "MnuItemManual" << "PWmanual.pdf";
-    QTest::newRow("nutritive values") << "MnuItemNVoF" << "Nutritive Value of Foods.pdf";
+    QTest::newRow("manual") << "MnuItemManual"
+                            << "PWmanual.pdf";
+    QTest::newRow("nutritive values") << "MnuItemNVoF"
+                                      << "Nutritive Value of Foods.pdf";
 }
 
 void TestMainWindowCommands::documentsOpenInTheViewer()
@@ -184,7 +204,8 @@ void TestMainWindowCommands::calendarTakesInputBesideModalWindows()
     whenModal([&](QWidget* modal) {
         auto* mainButton = m_window->findChild<QPushButton*>(QStringLiteral("Command1"));
         QSignalSpy mainClicks(mainButton, &QPushButton::clicked);
-        QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {}, mainButton->mapTo(m_window.get(), mainButton->rect().center()));
+        QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {},
+            mainButton->mapTo(m_window.get(), mainButton->rect().center()));
         mainWindowTookClick = !mainClicks.isEmpty();
         auto* close = calendar->findChild<QPushButton*>(QStringLiteral("Command1"));
         QTest::mouseClick(calendar->windowHandle(), Qt::LeftButton, {}, close->mapTo(calendar, close->rect().center()));

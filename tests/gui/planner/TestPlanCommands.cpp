@@ -7,11 +7,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QTableView>
-#include <QFont>
 #include <QTest>
 
 #include <memory>
@@ -60,7 +60,8 @@ void TestPlanCommands::init()
     m_folder = std::make_unique<TestFolder>();
     m_folder->createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"),
                                 { "95", "25.1", "0.3", "19", "0", "1.9", "4.4", "" }),
-        foodRow(QStringLiteral("Bread"), QStringLiteral("1 slice"), { "80", "15", "1", "1.5", "0", "1.6", "0.8", "0.5" }),
+        foodRow(
+            QStringLiteral("Bread"), QStringLiteral("1 slice"), { "80", "15", "1", "1.5", "0", "1.6", "0.8", "0.5" }),
         foodRow(QStringLiteral("Bad_Name"), QStringLiteral("1"), { "1" }) });
     m_state = m_folder->state();
     open();
@@ -199,8 +200,8 @@ void TestPlanCommands::totalsOfActiveAndTwoSavedPeriods()
     QCOMPARE(rows[1], (QStringList { "Active", "430", "95.2", "3.6", "42.5", "0", "8.6", "11.2", "1.5", "82.5" }));
     QCOMPARE(rows[2], (QStringList { "Daily", "310", "72.7", "2.1", "40.25", "0", "6.2", "10", "0.75", "61.95" }));
     QCOMPARE(rows[3], (QStringList { "Monday", "430", "95.2", "3.6", "42.5", "0", "8.6", "11.2", "1.5", "82.5" }));
-    QCOMPARE(rows[4],
-        (QStringList { "Totals", "1170", "263.1", "9.3", "125.25", "0", "23.4", "32.4", "3.75", "226.95" }));
+    QCOMPARE(
+        rows[4], (QStringList { "Totals", "1170", "263.1", "9.3", "125.25", "0", "23.4", "32.4", "3.75", "226.95" }));
     QCOMPARE(bold, (QList<bool> { true, false, false, false, true }));
 }
 
@@ -209,9 +210,15 @@ void TestPlanCommands::saveRefusals_data()
     QTest::addColumn<QString>("period");
     QTest::addColumn<QString>("food");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unknown period") << "Holiday" << "Apple" << "Holiday";
-    QTest::newRow("path in period") << "../Daily" << "Apple" << "../Daily";
-    QTest::newRow("separator in food name") << "Daily" << "Bad_Name" << "Bad_Name";
+    QTest::newRow("unknown period") << "Holiday"
+                                    << "Apple"
+                                    << "Holiday";
+    QTest::newRow("path in period") << "../Daily"
+                                    << "Apple"
+                                    << "../Daily";
+    QTest::newRow("separator in food name") << "Daily"
+                                            << "Bad_Name"
+                                            << "Bad_Name";
 }
 
 void TestPlanCommands::saveRefusals()
@@ -290,7 +297,8 @@ void TestPlanCommands::loadReportsLinesItCannotPlace()
     QCOMPARE(lines("List4"), QStringList { QStringLiteral("Bread,  1.5") });
     QCOMPARE(Prompt::shown().size(), 1);
     const QString text = Prompt::shown().first().text;
-    QVERIFY2(text.contains(QStringLiteral("Brunch")) && text.contains(QStringLiteral("Dinner_Bread\"")), qPrintable(text));
+    QVERIFY2(
+        text.contains(QStringLiteral("Brunch")) && text.contains(QStringLiteral("Dinner_Bread\"")), qPrintable(text));
 }
 
 QTEST_MAIN(TestPlanCommands)

@@ -27,7 +27,8 @@ void TestPlannerModels::mealListFollowsItsTable_data()
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("adds in order") << QStringList { "+Oats", "+Milk" } << QStringList { "Oats,  1", "Milk,  1" };
     QTest::newRow("refused add changes nothing") << QStringList { "+Oats", "+Oats", "+" } << QStringList { "Oats,  1" };
-    QTest::newRow("remove the middle line") << QStringList { "+A", "+B", "+C", "-1" } << QStringList { "A,  1", "C,  1" };
+    QTest::newRow("remove the middle line")
+        << QStringList { "+A", "+B", "+C", "-1" } << QStringList { "A,  1", "C,  1" };
     QTest::newRow("remove past the end") << QStringList { "+A", "-1", "--1" } << QStringList { "A,  1" };
     QTest::newRow("clear") << QStringList { "+A", "+B", "clear" } << QStringList {};
     QTest::newRow("load replaces") << QStringList { "+A", "load", "+C" }

@@ -1,10 +1,10 @@
 #include "gui/totals/TotalsDialog.h"
 
 #include "TestSupport.h"
-#include "gui/common/Prompt.h"
+#include "core/FoodDatabase.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
-#include "core/FoodDatabase.h"
+#include "gui/common/Prompt.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -60,8 +60,9 @@ void TestTotalsModel::gridAndReportShowTheResult()
     const QLocale locale;
     const QStringList lines = TotalsReport::fileLines(result, locale);
     QCOMPARE(lines.size(), labels.size() + 1);
-    QCOMPARE(lines.first(), QStringLiteral("Period\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\t"
-                                           "Sugar Alcohols\tNet Carbs"));
+    QCOMPARE(lines.first(),
+        QStringLiteral("Period\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\t"
+                       "Sugar Alcohols\tNet Carbs"));
     for (int row = 0; row < model.rowCount(); ++row) {
         QStringList texts;
         for (int column = 0; column < model.columnCount(); ++column) {

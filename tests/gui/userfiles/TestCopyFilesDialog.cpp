@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "gui/common/Prompt.h"
 #include "core/SharedState.h"
+#include "gui/common/Prompt.h"
 #include "gui/userfiles/CopyFilesDialog.h"
 
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "gui/userfiles/UserNameDialog.h"
 
 #include "TestSupport.h"
-#include "gui/common/Prompt.h"
 #include "core/SharedState.h"
+#include "gui/common/Prompt.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -95,8 +95,8 @@ void TestUserNameDialog::applyStoresTheNameAsTyped_data()
                                        << "TamoAnn:*?Daily.txt";
     // The longest name whose files' names all fit in 255 bytes.
     const QString longest(230, QLatin1Char('a'));
-    QTest::newRow("longest, not cut short") << longest << false << longest
-                                            << QStringLiteral("Tamo") + longest + QStringLiteral("Daily.txt");
+    QTest::newRow("longest, not cut short")
+        << longest << false << longest << QStringLiteral("Tamo") + longest + QStringLiteral("Daily.txt");
 }
 
 void TestUserNameDialog::applyStoresTheNameAsTyped()
