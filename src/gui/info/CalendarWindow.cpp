@@ -1,6 +1,7 @@
 #include "gui/info/CalendarWindow.h"
 
 #include <QCalendarWidget>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
@@ -22,9 +23,11 @@ CalendarWindow::CalendarWindow(QWidget* parent)
     m_monthView->setObjectName(QStringLiteral("MonthView1"));
     m_monthView->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_monthView->setDateRange(QDate(1753, 1, 1), QDate(9999, 12, 31));
-    // The window's described width is narrower than the calendar's own preferred size in most
-    // fonts; let it shrink instead of forcing the window wider.
-    m_monthView->setMinimumSize(1, 1);
+    // The calendar keeps the window's small width by using the dialog font of the design, 8.25
+    // points, at which its day names and dates fit whole.
+    QFont font = m_monthView->font();
+    font.setPointSizeF(8.25);
+    m_monthView->setFont(font);
 
     auto* close = new QPushButton(tr("Close"), this);
     close->setObjectName(QStringLiteral("Command1"));
