@@ -10,6 +10,8 @@
 namespace {
 // The window's width in pixels at 100 % scale, frame included.
 constexpr int OuterWidth = 235;
+// The margin around the calendar, which at its smallest just fills that width.
+constexpr int kMargin = 7;
 } // namespace
 
 CalendarWindow::CalendarWindow(QWidget* parent)
@@ -35,7 +37,7 @@ CalendarWindow::CalendarWindow(QWidget* parent)
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(8, 8, 8, 8);
+    column->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     column->addWidget(m_monthView, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
