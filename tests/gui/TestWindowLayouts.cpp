@@ -108,8 +108,7 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
         { "food grid", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new FoodGridDialog(s, f, true); } },
         { "food editor", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new FoodEditorDialog(s, f); } },
         { "quick help", [](SharedState& s, FoodDatabase&) -> QWidget* { return new QuickHelpViewer(s); } },
-        { "conversion chart",
-            [](SharedState& s, FoodDatabase&) -> QWidget* { return new ConversionChartViewer(s); } },
+        { "conversion chart", [](SharedState& s, FoodDatabase&) -> QWidget* { return new ConversionChartViewer(s); } },
         { "licence", [](SharedState& s, FoodDatabase&) -> QWidget* { return new LicenseViewer(s); } },
         { "calendar", [](SharedState&, FoodDatabase&) -> QWidget* { return new CalendarWindow; } },
         { "about", [](SharedState&, FoodDatabase&) -> QWidget* { return new AboutDialog; } },
@@ -151,8 +150,8 @@ void TestWindowLayouts::nothingCutOffOrOverlapping()
         QVERIFY2(window->rect().contains(inWindow), qPrintable(QStringLiteral("cut off: ") + describe(control)));
         const QSize needed = control->minimumSizeHint();
         QVERIFY2(!needed.isValid() || (control->width() >= needed.width() && control->height() >= needed.height()),
-            qPrintable(QStringLiteral("squeezed below %1x%2: ").arg(needed.width()).arg(needed.height())
-                + describe(control)));
+            qPrintable(
+                QStringLiteral("squeezed below %1x%2: ").arg(needed.width()).arg(needed.height()) + describe(control)));
     }
     for (QWidget* a : controls) {
         for (QWidget* b : controls) {
