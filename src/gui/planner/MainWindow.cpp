@@ -391,11 +391,7 @@ void MainWindow::chooseUserName()
 
 void MainWindow::calculateTotals()
 {
-    if (!foodTableReady()) {
-        return;
-    }
-    TotalsDialog window(m_state, m_foods, this);
-    execWindowModal(window);
+    openWithFoodTable<TotalsDialog>();
 }
 
 QString MainWindow::chosenPeriod()
@@ -538,6 +534,15 @@ void MainWindow::copyUserFiles()
 // The editor and the grid need the food table; when it could not be opened at start-up, or another
 // program has replaced the file since, it is opened afresh here, and the message says why when
 // that fails.
+template <class Window, class... Options> void MainWindow::openWithFoodTable(Options... options)
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    Window window(m_state, m_foods, options..., this);
+    execWindowModal(window);
+}
+
 bool MainWindow::foodTableReady()
 {
     QString error;
@@ -550,18 +555,10 @@ bool MainWindow::foodTableReady()
 
 void MainWindow::editFoods()
 {
-    if (!foodTableReady()) {
-        return;
-    }
-    FoodEditorDialog window(m_state, m_foods, this);
-    execWindowModal(window);
+    openWithFoodTable<FoodEditorDialog>();
 }
 
 void MainWindow::viewFoodProperties()
 {
-    if (!foodTableReady()) {
-        return;
-    }
-    FoodGridDialog window(m_state, m_foods, true, this);
-    execWindowModal(window);
+    openWithFoodTable<FoodGridDialog>(true);
 }

@@ -62,6 +62,8 @@ private:
     // message, when the text names none of them.
     QString chosenPeriod();
     bool foodTableReady();
+    // Opens a window over the food table, modally, once the table is ready.
+    template <class Window, class... Options> void openWithFoodTable(Options... options);
     // Opens a document of the data folder in the desktop's viewer.
     void showDocument(const QString& name);
 
