@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -162,6 +163,17 @@ FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, Q
     layout->addStretch(1);
     resize(WindowSizes::FoodEditorDialog);
 
+    // Keys for Find and the navigation bar.
+    const std::pair<QKeySequence, void (FoodEditorDialog::*)()> keys[] = {
+        { QKeySequence::Find, &FoodEditorDialog::findFood },
+        { QKeySequence(Qt::Key_PageUp), &FoodEditorDialog::moveToPrevious },
+        { QKeySequence(Qt::Key_PageDown), &FoodEditorDialog::moveToNext },
+        { QKeySequence(Qt::CTRL | Qt::Key_Home), &FoodEditorDialog::moveToFirst },
+        { QKeySequence(Qt::CTRL | Qt::Key_End), &FoodEditorDialog::moveToLast },
+    };
+    for (const auto& [key, action] : keys) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, action);
+    }
     connect(m_moveFirst, &QToolButton::clicked, this, &FoodEditorDialog::moveToFirst);
     connect(m_movePrevious, &QToolButton::clicked, this, &FoodEditorDialog::moveToPrevious);
     connect(m_moveNext, &QToolButton::clicked, this, &FoodEditorDialog::moveToNext);

@@ -56,6 +56,7 @@ FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool 
 
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    m_grid->setAccessibleName(tr("Food properties"));
     m_grid->setModel(m_model);
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
@@ -71,6 +72,7 @@ FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool 
     m_findText = makeCommandButton(this, QStringLiteral("cmdFindTxt"), tr("Find Text"), kSmallButton);
     m_searchText = new QLineEdit(this);
     m_searchText->setObjectName(QStringLiteral("Text1"));
+    m_searchText->setAccessibleName(tr("Text to find"));
     m_searchText->setMinimumSize(kSearchText);
     m_sort = makeCommandButton(this, QStringLiteral("cmdSort"), tr("Sort"), kSmallButton);
     m_printTable
@@ -106,6 +108,8 @@ FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool 
     resize(WindowSizes::FoodGridDialog);
 
     connect(m_findText, &QPushButton::clicked, this, &FoodGridDialog::findText);
+    // Enter in the search text starts Find Text, as the button does.
+    connect(m_searchText, &QLineEdit::returnPressed, this, &FoodGridDialog::findText);
     connect(m_sort, &QPushButton::clicked, this, &FoodGridDialog::sortSelection);
     connect(m_printTable, &QPushButton::clicked, this, &FoodGridDialog::saveTable);
     connect(m_help, &QPushButton::clicked, this, &FoodGridDialog::showQuickHelp);

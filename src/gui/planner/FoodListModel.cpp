@@ -2,6 +2,7 @@
 
 #include "core/GenericOrder.h"
 
+#include <algorithm>
 #include <numeric>
 
 FoodListModel::FoodListModel(QObject* parent)
@@ -21,7 +22,59 @@ void FoodListModel::setFoods(TextColumn names, TextColumn units, std::vector<std
         std::iota(m_order.begin(), m_order.end(), 0u);
         GenericOrder(m_names).sort(m_order);
     }
+    m_search.clear();
+    m_searchReady = false;
+    m_filtering = false;
+    if (!m_filterText.trimmed().isEmpty()) {
+        prepareSearch();
+        m_filtering = m_search.search(m_filterText);
+    }
     endResetModel();
+}
+
+void FoodListModel::prepareSearch()
+{
+    if (!m_searchReady) {
+        m_search.setNames(m_names, m_order);
+        m_searchReady = true;
+    }
+}
+
+void FoodListModel::setFilterText(const QString& text)
+{
+    if (text == m_filterText) {
+        return;
+    }
+    beginResetModel();
+    m_filterText = text;
+    if (text.trimmed().isEmpty()) {
+        m_filtering = false;
+        m_search.search(QString());
+    } else {
+        prepareSearch();
+        m_filtering = m_search.search(text);
+    }
+    endResetModel();
+}
+
+int FoodListModel::positionOfRow(int row) const
+{
+    if (row < 0 || row >= rowCount()) {
+        return -1;
+    }
+    return m_filtering ? static_cast<int>(m_search.rows()[static_cast<std::size_t>(row)]) : row;
+}
+
+int FoodListModel::rowOfPosition(int position) const
+{
+    if (!m_filtering) {
+        return position >= 0 && position < totalCount() ? position : -1;
+    }
+    const auto& rows = m_search.rows();
+    const auto found = std::lower_bound(rows.begin(), rows.end(), static_cast<std::uint32_t>(position));
+    return found != rows.end() && *found == static_cast<std::uint32_t>(position)
+        ? static_cast<int>(found - rows.begin())
+        : -1;
 }
 
 void FoodListModel::clear()
@@ -31,7 +84,10 @@ void FoodListModel::clear()
 
 int FoodListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_order.size());
+    if (parent.isValid()) {
+        return 0;
+    }
+    return static_cast<int>(m_filtering ? m_search.rows().size() : m_order.size());
 }
 
 QVariant FoodListModel::data(const QModelIndex& index, int role) const
@@ -48,7 +104,7 @@ QString FoodListModel::foodName(int row) const
     if (row < 0 || row >= rowCount()) {
         return QString();
     }
-    return m_names.at(m_order[static_cast<std::size_t>(row)]).toString();
+    return m_names.at(m_order[static_cast<std::size_t>(positionOfRow(row))]).toString();
 }
 
 QString FoodListModel::servingUnit(int row) const
@@ -56,5 +112,5 @@ QString FoodListModel::servingUnit(int row) const
     if (row < 0 || row >= rowCount()) {
         return QString();
     }
-    return m_units.at(m_order[static_cast<std::size_t>(row)]).toString();
+    return m_units.at(m_order[static_cast<std::size_t>(positionOfRow(row))]).toString();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FoodNameSearch.h"
 #include "core/TextColumn.h"
 
 #include <QAbstractListModel>
@@ -9,7 +10,8 @@
 
 // The main window's food list: the food names in the generic ascending order, each line tied to
 // the serving unit of the same food. One model over two packed columns, so a million foods cost
-// no item objects.
+// no item objects. A search text shows only the foods whose names hold every typed word, still
+// in name order; the empty text shows them all, row for row.
 class FoodListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -22,6 +24,19 @@ public:
     void setFoods(TextColumn names, TextColumn units, std::vector<std::uint32_t> nameOrder = {});
     void clear();
 
+    // Shows the foods matching `text` (see FoodNameSearch); the text stays when the foods change.
+    void setFilterText(const QString& text);
+    QString filterText() const { return m_filterText; }
+    // The folded words being searched for; empty when every food is shown.
+    QStringList filterWords() const { return m_filtering ? m_search.currentWords() : QStringList(); }
+    // Builds the folded copy of the names the search scans, unless it is there already; a first
+    // keystroke then costs no more than any other.
+    void prepareSearch();
+    int totalCount() const { return static_cast<int>(m_order.size()); }
+    // A row's place in the full list, and back (-1 when that food is not shown).
+    int positionOfRow(int row) const;
+    int rowOfPosition(int position) const;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
@@ -32,4 +47,8 @@ private:
     TextColumn m_names;
     TextColumn m_units;
     std::vector<std::uint32_t> m_order;
+    FoodNameSearch m_search;
+    bool m_searchReady = false;
+    bool m_filtering = false;
+    QString m_filterText;
 };

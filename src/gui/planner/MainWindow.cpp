@@ -15,7 +15,9 @@
 #include "gui/info/LicenseViewer.h"
 #include "gui/info/QuickHelpViewer.h"
 #include "gui/planner/FoodListModel.h"
+#include "gui/planner/FoodNameDelegate.h"
 #include "gui/planner/MealListModel.h"
+#include "gui/planner/MealPlanChange.h"
 #include "gui/totals/TotalsDialog.h"
 #include "gui/userfiles/CopyFilesDialog.h"
 #include "gui/userfiles/UserNameDialog.h"
@@ -27,16 +29,21 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -100,6 +107,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 MainWindow::MainWindow(SharedState& state, QWidget* parent)
     : QMainWindow(parent)
     , m_state(state)
+    , m_undoStack(new QUndoStack(this))
 {
     setObjectName(QStringLiteral("MainMenu"));
     setWindowTitle(tr("Platewell"));
@@ -124,6 +132,7 @@ void MainWindow::buildControls()
     auto* periodRow = new QHBoxLayout(periodBox);
     m_periods = new QComboBox(periodBox);
     m_periods->setObjectName(QStringLiteral("DayofWeek"));
+    m_periods->setAccessibleName(tr("Period"));
     m_periods->setEditable(true);
     m_periods->setInsertPolicy(QComboBox::NoInsert);
     m_periods->setMinimumWidth(kPeriodsWidth);
@@ -142,7 +151,27 @@ void MainWindow::buildControls()
     m_foodList = new FoodListModel(this);
     m_foodView = new QListView(central);
     m_foodView->setObjectName(QStringLiteral("List1"));
+    m_foodView->setAccessibleName(tr("Foods"));
     m_foodView->setModel(m_foodList);
+    m_foodView->setItemDelegate(new FoodNameDelegate(m_foodView));
+    m_foodView->installEventFilter(this);
+
+    // The search box over the food list, with the count of the foods it shows.
+    m_foodFilter = new QLineEdit(central);
+    m_foodFilter->setObjectName(QStringLiteral("FoodFilter"));
+    m_foodFilter->setPlaceholderText(tr("Search foods"));
+    m_foodFilter->setAccessibleName(tr("Search foods"));
+    m_foodFilter->setClearButtonEnabled(true);
+    m_foodFilter->installEventFilter(this);
+    m_foodCount = new QLabel(central);
+    m_foodCount->setObjectName(QStringLiteral("FoodCount"));
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(m_foodFilter, 1);
+    filterRow->addWidget(m_foodCount);
+    auto* foodColumn = new QVBoxLayout;
+    foodColumn->addLayout(filterRow);
+    foodColumn->addWidget(m_foodView, 1);
+    connect(m_foodFilter, &QLineEdit::textChanged, this, &MainWindow::filterFoods);
     m_foodView->setUniformItemSizes(true);
     m_foodView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_foodView->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -153,6 +182,7 @@ void MainWindow::buildControls()
     auto* middle = new QVBoxLayout;
     m_quantity = new QLineEdit(QStringLiteral("1"), central);
     m_quantity->setObjectName(QStringLiteral("Text1"));
+    m_quantity->setAccessibleName(tr("Quantity"));
     m_quantity->setMaximumWidth(kQuantityWidth);
     m_servingUnit = makeLabel(central, "Label7", QString(), sansFont(12, false));
     m_servingUnit->setWordWrap(true);
@@ -179,6 +209,7 @@ void MainWindow::buildControls()
         const MealControls& names = kMeals[meal];
         auto* buttons = new QVBoxLayout;
         auto* heading = makeLabel(central, names.label, MealPlan::heading(meal), labelFont);
+        m_mealHeadings[static_cast<std::size_t>(meal)] = heading;
         heading->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         auto* add = makeCommandButton(this, QLatin1String(names.add), tr("Add  ->"));
         auto* remove = makeCommandButton(this, QLatin1String(names.remove), tr("<-  Remove"));
@@ -196,6 +227,8 @@ void MainWindow::buildControls()
         list->setMinimumSize(kMealList);
         list->setUniformItemSizes(true);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->setAccessibleName(tr("%1 foods").arg(MealPlan::heading(meal)));
+        list->installEventFilter(this);
         m_mealModels[static_cast<std::size_t>(meal)] = model;
         m_mealViews[static_cast<std::size_t>(meal)] = list;
         meals->addLayout(buttons, meal, 0);
@@ -229,7 +262,7 @@ void MainWindow::buildControls()
     auto* grid = new QGridLayout(central);
     grid->addWidget(periodBox, 0, 0);
     grid->addWidget(m_userNameButton, 0, 1, Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(m_foodView, 1, 0);
+    grid->addLayout(foodColumn, 1, 0);
     grid->addLayout(middle, 1, 1);
     grid->addLayout(meals, 0, 2, 2, 1);
     auto* bottom = new QHBoxLayout;
@@ -242,6 +275,27 @@ void MainWindow::buildControls()
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 4);
     grid->setColumnStretch(2, 5);
+
+    // Keyboard planning: Ctrl+1 to Ctrl+4 add the food to a meal and make it the current one,
+    // which Enter then adds to; Alt+Q goes to the quantity.
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + meal)), this);
+        connect(shortcut, &QShortcut::activated, this, [this, meal] { chooseMeal(meal); });
+    }
+    auto* toQuantity = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Q), this);
+    connect(toQuantity, &QShortcut::activated, this, [this] {
+        m_quantity->setFocus(Qt::ShortcutFocusReason);
+        m_quantity->selectAll();
+    });
+    QWidget* previous = m_foodFilter;
+    for (QWidget* next : std::initializer_list<QWidget*> { m_foodView, m_quantity }) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        setTabOrder(previous, m_mealViews[static_cast<std::size_t>(meal)]);
+        previous = m_mealViews[static_cast<std::size_t>(meal)];
+    }
 
     connect(m_foodView->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::showServingUnit);
     connect(m_foodView, &QListView::clicked, this, &MainWindow::showServingUnit);
@@ -275,6 +329,17 @@ void MainWindow::buildMenus()
     QAction* exit = addItem(file, "mnuItemExit", tr("Exit"));
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
+    // Undo and Redo of every change to the plan on screen; their texts name the step.
+    QMenu* editMenu = addMenu("mnuItemEdit", tr("&Edit"));
+    QAction* undo = m_undoStack->createUndoAction(this, tr("Undo"));
+    undo->setObjectName(QStringLiteral("mnuItemUndo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = m_undoStack->createRedoAction(this, tr("Redo"));
+    redo->setObjectName(QStringLiteral("mnuItemRedo"));
+    redo->setShortcuts({ QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence::Redo });
+    editMenu->addAction(undo);
+    editMenu->addAction(redo);
+
     QMenu* view = addMenu("mnuitemView", tr("&View"));
     connect(addItem(view, "mnuItemCalendar", tr("Calendar")), &QAction::triggered, this, &MainWindow::showCalendar);
     connect(addItem(view, "MnuItemNVoF", tr("Nutritive Value of Foods")), &QAction::triggered, this,
@@ -322,6 +387,7 @@ void MainWindow::fillFoodList()
     std::vector<std::uint32_t> nameOrder;
     m_foods.readNameOrder(rowids, &nameOrder, nullptr);
     m_foodList->setFoods(std::move(columns[0]), std::move(columns[1]), std::move(nameOrder));
+    showFoodCount();
 }
 
 void MainWindow::showServingUnit()
@@ -340,8 +406,11 @@ void MainWindow::addToMeal(int meal)
     }
     const QString food = m_foodList->foodName(current.row());
     const QString quantity = NumberToText(TextToNumber(m_quantity->text()));
-    switch (m_mealModels[static_cast<std::size_t>(meal)]->add(food, quantity)) {
+    const MealTable& before = m_mealModels[static_cast<std::size_t>(meal)]->table();
+    MealTable after = before;
+    switch (after.add(food, quantity)) {
     case MealTable::AddResult::Added:
+        changeMeals(tr("Add %1 to %2").arg(food, MealPlan::heading(meal)), { { meal, after } });
         break;
     case MealTable::AddResult::Full:
         Prompt::message(this,
@@ -363,14 +432,117 @@ void MainWindow::removeFromMeal(int meal)
     if (selected.isEmpty()) {
         return;
     }
-    m_mealModels[static_cast<std::size_t>(meal)]->removeLine(selected.first().row());
+    const int line = selected.first().row();
+    MealTable after = m_mealModels[static_cast<std::size_t>(meal)]->table();
+    const QString food = after.slot(line + 1).FoodName;
+    if (after.removeLine(line)) {
+        changeMeals(tr("Remove %1 from %2").arg(food, MealPlan::heading(meal)), { { meal, after } });
+    }
     list->clearSelection();
     list->setCurrentIndex(QModelIndex());
 }
 
 void MainWindow::clearMeal(int meal)
 {
-    m_mealModels[static_cast<std::size_t>(meal)]->clear();
+    changeMeals(tr("Clear %1").arg(MealPlan::heading(meal)), { { meal, MealTable() } });
+}
+
+void MainWindow::changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables)
+{
+    auto change = std::make_unique<MealPlanChange>(step, m_mealModels);
+    for (const auto& [meal, table] : tables) {
+        change->change(meal, m_mealModels[static_cast<std::size_t>(meal)]->table(), table);
+    }
+    // A step that changes nothing (clearing an empty meal) is no step to undo.
+    if (!change->changesNothing()) {
+        m_undoStack->push(change.release());
+    }
+}
+
+void MainWindow::addToCurrentMeal()
+{
+    addToMeal(m_currentMeal);
+}
+
+void MainWindow::chooseMeal(int meal)
+{
+    m_currentMeal = meal;
+    for (int m = 0; m < MealPlan::MealCount; ++m) {
+        QLabel* heading = m_mealHeadings[static_cast<std::size_t>(m)];
+        QFont font = heading->font();
+        font.setUnderline(m == meal);
+        heading->setFont(font);
+    }
+    addToMeal(meal);
+}
+
+void MainWindow::filterFoods()
+{
+    // The food that is selected stays selected while it is shown.
+    const int position = m_foodList->positionOfRow(m_foodView->currentIndex().row());
+    const bool selected = m_foodView->selectionModel()->isSelected(m_foodView->currentIndex());
+    m_foodList->setFilterText(m_foodFilter->text());
+    const int row = m_foodList->rowOfPosition(position);
+    if (row >= 0) {
+        m_foodView->setCurrentIndex(m_foodList->index(row));
+        if (!selected) {
+            m_foodView->selectionModel()->clearSelection();
+        }
+        m_foodView->scrollTo(m_foodList->index(row));
+    }
+    showFoodCount();
+}
+
+void MainWindow::showFoodCount()
+{
+    const QLocale locale;
+    m_foodCount->setText(
+        tr("%1 of %2 foods").arg(locale.toString(m_foodList->rowCount()), locale.toString(m_foodList->totalCount())));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn && watched == m_foodFilter) {
+        m_foodList->prepareSearch();
+    }
+    if (event->type() != QEvent::KeyPress) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter
+        = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier;
+    if (watched == m_foodFilter) {
+        if (key->key() == Qt::Key_Down && m_foodList->rowCount() > 0) {
+            m_foodView->setFocus();
+            if (!m_foodView->currentIndex().isValid()) {
+                m_foodView->setCurrentIndex(m_foodList->index(0));
+            }
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape && !m_foodFilter->text().isEmpty()) {
+            m_foodFilter->clear();
+            return true;
+        }
+        if (enter) {
+            // With one food shown, Enter takes it without a choice.
+            if (m_foodList->rowCount() == 1) {
+                m_foodView->setCurrentIndex(m_foodList->index(0));
+            }
+            addToCurrentMeal();
+            return true;
+        }
+    } else if (watched == m_foodView && enter) {
+        addToCurrentMeal();
+        return true;
+    } else if (key->key() == Qt::Key_Delete) {
+        for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+            if (watched == m_mealViews[static_cast<std::size_t>(meal)]) {
+                removeFromMeal(meal);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::refreshFoodList()
@@ -464,9 +636,11 @@ void MainWindow::loadPeriodPlan()
             this, tr("Loading the saved %1 plan replaces the plan on screen.\nLoad it?").arg(period), tr("Load"))) {
         return;
     }
+    std::vector<std::pair<int, MealTable>> tables;
     for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
-        m_mealModels[static_cast<std::size_t>(meal)]->setTable(plan.tables[static_cast<std::size_t>(meal)]);
+        tables.emplace_back(meal, plan.tables[static_cast<std::size_t>(meal)]);
     }
+    changeMeals(tr("Load %1 Plan").arg(period), tables);
     statusBar()->showMessage(tr("Loaded the %1 plan from %2").arg(period, QDir::toNativeSeparators(path)), 10000);
     if (!problems.isEmpty()) {
         Prompt::message(this,

@@ -6,6 +6,8 @@
 #include <QMainWindow>
 
 #include <array>
+#include <utility>
+#include <vector>
 
 class FoodListModel;
 class MealListModel;
@@ -14,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
+class QUndoStack;
 
 // The main window: the food list, the four meal lists, the period selector with Save and Load,
 // the commands that open the other windows, and the menu bar.
@@ -28,6 +31,7 @@ public:
     SharedState& state() { return m_state; }
     FoodDatabase& foods() { return m_foods; }
     FoodListModel* foodListModel() const { return m_foodList; }
+    QUndoStack* undoStack() const { return m_undoStack; }
 
     // Refills the food list from the food table, in food-name order.
     void fillFoodList();
@@ -53,6 +57,15 @@ public slots:
     void copyUserFiles();
     void editFoods();
     void viewFoodProperties();
+    // Adds the chosen food to the current meal (Breakfast until another is chosen).
+    void addToCurrentMeal();
+    // Makes `meal` the current meal, marked by its underlined heading, and adds the food to it.
+    void chooseMeal(int meal);
+    // Shows the foods that match the search box.
+    void filterFoods();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void startUp();
@@ -62,18 +75,26 @@ private:
     // message, when the text names none of them.
     QString chosenPeriod();
     bool foodTableReady();
+    // Changes meals to the given tables as one step that Undo takes back.
+    void changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables);
+    void showFoodCount();
     // Opens a window over the food table, modally, once the table is ready.
     template <class Window, class... Options> void openWithFoodTable(Options... options);
     // Opens a document of the data folder in the desktop's viewer.
     void showDocument(const QString& name);
 
     SharedState& m_state;
+    QUndoStack* m_undoStack;
+    int m_currentMeal = MealPlan::Breakfast;
     FoodDatabase m_foods;
     FoodListModel* m_foodList = nullptr;
 
     QComboBox* m_periods = nullptr;
     QPushButton* m_userNameButton = nullptr;
     QListView* m_foodView = nullptr;
+    QLineEdit* m_foodFilter = nullptr;
+    QLabel* m_foodCount = nullptr;
+    std::array<QLabel*, MealPlan::MealCount> m_mealHeadings {};
     QLineEdit* m_quantity = nullptr;
     QLabel* m_servingUnit = nullptr;
     std::array<MealListModel*, MealPlan::MealCount> m_mealModels {};

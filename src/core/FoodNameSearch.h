@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/TextColumn.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+// Finds foods by the words a person types: a name matches when it contains every word, in any
+// order, ignoring case and accents ("creme brul" finds "Crème brûlée"). The names are kept once,
+// folded, in the food list's order and packed in one text (one byte a character while every
+// folded character fits in one), so a keystroke scans memory instead of a million strings; when
+// the typed text only grew, the previous result is narrowed instead of searching anew.
+class FoodNameSearch
+{
+public:
+    // The text folded for matching: each character becomes its lower-case letter without accents.
+    // A character stays one character, so a position in a name is the same in its folded form.
+    static QString fold(QStringView text);
+    // The folded words of a typed text; blanks separate words.
+    static QStringList words(QStringView typed);
+    // Where any of `words` (folded) occurs in `name`: pairs of start and length, in name order,
+    // overlapping matches merged.
+    static std::vector<std::pair<int, int>> matchedRanges(QStringView name, const QStringList& words);
+
+    // Takes the names of `names` in `order` (list row i is names[order[i]]).
+    void setNames(const TextColumn& names, const std::vector<std::uint32_t>& order);
+    void clear();
+
+    // Searches for the typed text. Returns false when it holds no word: every row is shown.
+    bool search(QStringView typed);
+    // The rows holding every word of the last search, ascending; meaningful after search() gave true.
+    const std::vector<std::uint32_t>& rows() const { return m_rows; }
+    const QStringList& currentWords() const { return m_words; }
+    qsizetype nameCount() const { return static_cast<qsizetype>(m_starts.size()); }
+
+private:
+    template <class Text> void collectRows(const Text& text, const QStringList& words);
+    bool rowHolds(std::uint32_t row, const QString& word, const QByteArray& narrowWord) const;
+
+    // The folded names, each followed by a line feed, which no word holds; the text is in bytes
+    // (m_narrow) unless a folded character needs more (m_wide).
+    QByteArray m_narrow;
+    QString m_wide;
+    bool m_isNarrow = true;
+    std::vector<std::uint32_t> m_starts;
+    QStringList m_words;
+    QString m_typed;
+    std::vector<std::uint32_t> m_rows;
+};
