@@ -128,7 +128,8 @@ void FoodNameSearch::setNames(const TextColumn& names, const std::vector<std::ui
 bool FoodNameSearch::rowHolds(std::uint32_t row, const QString& word, const QByteArray& narrowWord) const
 {
     const qsizetype start = m_starts[row];
-    const qsizetype end = row + 1 < m_starts.size() ? m_starts[row + 1] : (m_isNarrow ? m_narrow.size() : m_wide.size());
+    const qsizetype end
+        = row + 1 < m_starts.size() ? m_starts[row + 1] : (m_isNarrow ? m_narrow.size() : m_wide.size());
     if (m_isNarrow) {
         return QByteArrayView(m_narrow).sliced(start, end - start).indexOf(narrowWord) >= 0;
     }
@@ -148,8 +149,8 @@ template <class Text> void FoodNameSearch::collectRows(const Text& text, const Q
         const QByteArrayMatcher matcher(first.toLatin1());
         while ((at = matcher.indexIn(text, at)) >= 0 && at < total) {
             row = static_cast<std::uint32_t>(
-                std::upper_bound(m_starts.begin() + row, m_starts.end(), static_cast<std::uint32_t>(at)) - m_starts.begin()
-                - 1);
+                std::upper_bound(m_starts.begin() + row, m_starts.end(), static_cast<std::uint32_t>(at))
+                - m_starts.begin() - 1);
             rows.push_back(row);
             at = row + 1 < m_starts.size() ? m_starts[row + 1] : total;
         }
@@ -157,8 +158,8 @@ template <class Text> void FoodNameSearch::collectRows(const Text& text, const Q
         const QStringMatcher matcher(first);
         while ((at = matcher.indexIn(text, at)) >= 0 && at < total) {
             row = static_cast<std::uint32_t>(
-                std::upper_bound(m_starts.begin() + row, m_starts.end(), static_cast<std::uint32_t>(at)) - m_starts.begin()
-                - 1);
+                std::upper_bound(m_starts.begin() + row, m_starts.end(), static_cast<std::uint32_t>(at))
+                - m_starts.begin() - 1);
             rows.push_back(row);
             at = row + 1 < m_starts.size() ? m_starts[row + 1] : total;
         }
@@ -180,14 +181,14 @@ bool FoodNameSearch::search(QStringView typed)
         return false;
     }
     // The longest word first: it finds the fewest rows for the others to test.
-    std::stable_sort(found.begin(), found.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    std::stable_sort(
+        found.begin(), found.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
     const bool narrowing = !m_words.isEmpty() && typed.startsWith(m_typed);
     m_words = found;
     m_typed = typed.toString();
-    if (m_isNarrow
-        && std::any_of(found.begin(), found.end(), [](const QString& word) {
-               return std::any_of(word.begin(), word.end(), [](QChar ch) { return ch.unicode() > 0xFF; });
-           })) {
+    if (m_isNarrow && std::any_of(found.begin(), found.end(), [](const QString& word) {
+            return std::any_of(word.begin(), word.end(), [](QChar ch) { return ch.unicode() > 0xFF; });
+        })) {
         m_rows.clear();
         return true;
     }

@@ -20,6 +20,7 @@
 #include "gui/userfiles/UserNameDialog.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QDir>
 #include <QLabel>
 #include <QTest>
@@ -36,6 +37,8 @@ private slots:
     void cleanup();
     void nothingCutOffOrOverlapping_data();
     void nothingCutOffOrOverlapping();
+    void everyFocusableControlIsNamed_data();
+    void everyFocusableControlIsNamed();
 
 private:
     std::unique_ptr<TestFolder> m_folder;
@@ -163,6 +166,37 @@ void TestWindowLayouts::nothingCutOffOrOverlapping()
             QVERIFY2(!ra.intersects(rb), qPrintable(describe(a) + QStringLiteral(" overlaps ") + describe(b)));
         }
     }
+}
+
+void TestWindowLayouts::everyFocusableControlIsNamed_data()
+{
+    nothingCutOffOrOverlapping_data();
+}
+
+// A screen reader names every control that takes focus: by its own text, its accessible name
+// or the label it is the buddy of.
+void TestWindowLayouts::everyFocusableControlIsNamed()
+{
+    QFETCH(WindowMaker, make);
+    QFETCH(double, enlarged);
+    if (enlarged != 1.0) {
+        QSKIP("the names do not depend on the size");
+    }
+    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QStringList unnamed;
+    for (QWidget* child : window->findChildren<QWidget*>()) {
+        if (!child->isVisible() || !(child->focusPolicy() & Qt::TabFocus) || child->focusProxy()) {
+            continue;
+        }
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(child);
+        if (!accessible || accessible->text(QAccessible::Name).trimmed().isEmpty()) {
+            unnamed.append(describe(child));
+        }
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestWindowLayouts)

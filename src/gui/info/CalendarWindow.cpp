@@ -1,5 +1,6 @@
 #include "gui/info/CalendarWindow.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QFont>
 #include <QHBoxLayout>
@@ -23,6 +24,11 @@ CalendarWindow::CalendarWindow(QWidget* parent)
     setModal(false);
 
     m_monthView->setObjectName(QStringLiteral("MonthView1"));
+    m_monthView->setAccessibleName(tr("Calendar"));
+    // The days are a view of the calendar's own; a screen reader names it as the calendar.
+    for (QAbstractItemView* days : m_monthView->findChildren<QAbstractItemView*>()) {
+        days->setAccessibleName(tr("Days of the month"));
+    }
     m_monthView->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_monthView->setDateRange(QDate(1753, 1, 1), QDate(9999, 12, 31));
     // The calendar keeps the window's small width by using the dialog font of the design, 8.25

@@ -32,6 +32,7 @@ DocumentViewer::DocumentViewer(const SharedState& state, const Document& documen
     setObjectName(document.objectName);
     setWindowTitle(document.caption);
     m_textArea->setObjectName(QStringLiteral("Text1"));
+    m_textArea->setAccessibleName(document.caption);
     m_textArea->setReadOnly(true);
     m_textArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_textArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -513,10 +513,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier;
     if (watched == m_foodFilter) {
         if (key->key() == Qt::Key_Down && m_foodList->rowCount() > 0) {
-            m_foodView->setFocus();
-            if (!m_foodView->currentIndex().isValid()) {
-                m_foodView->setCurrentIndex(m_foodList->index(0));
-            }
+            const QModelIndex current = m_foodView->currentIndex();
+            const QModelIndex target = current.isValid() ? current : m_foodList->index(0);
+            m_foodView->setFocus(Qt::TabFocusReason);
+            m_foodView->setCurrentIndex(target);
+            m_foodView->selectionModel()->select(target, QItemSelectionModel::ClearAndSelect);
             return true;
         }
         if (key->key() == Qt::Key_Escape && !m_foodFilter->text().isEmpty()) {

@@ -7,8 +7,7 @@
 MealPlanChange::MealPlanChange(const QString& text, const Models& models)
     : QUndoCommand(text)
     , m_models(models)
-{
-}
+{ }
 
 void MealPlanChange::change(int meal, const MealTable& before, const MealTable& after)
 {

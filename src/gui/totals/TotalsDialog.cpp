@@ -87,6 +87,7 @@ void TotalsDialog::buildControls()
     m_model = new TotalsModel(this);
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
+    m_grid->setAccessibleName(tr("Totals"));
     m_grid->setModel(m_model);
     // Row 0 is the grid's own header row, a row of cells like the others, so that rows are
     // numbered as the totals describe them: 1 for the first source.

@@ -37,6 +37,7 @@ CopyFilesDialog::CopyFilesDialog(const SharedState& state, QWidget* parent)
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
     m_model->setReadOnly(true);
     m_dir->setObjectName(QStringLiteral("Dir1"));
+    m_dir->setAccessibleName(tr("Folders"));
     m_dir->setModel(m_model);
     for (int column = 1; column < m_model->columnCount(); ++column) {
         m_dir->hideColumn(column);
