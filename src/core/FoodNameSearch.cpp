@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <type_traits>
 
 namespace {
@@ -83,92 +84,162 @@ std::vector<std::pair<int, int>> FoodNameSearch::matchedRanges(QStringView name,
     return merged;
 }
 
+namespace {
+
+// The first place at or after `from` where `word` stands in `text`; -1 when nowhere. The first
+// byte is found with memchr, which scans many bytes at a time.
+qsizetype findBytes(QByteArrayView text, qsizetype from, QByteArrayView word)
+{
+    const char* data = text.data();
+    const qsizetype size = text.size();
+    const qsizetype length = word.size();
+    while (from + length <= size) {
+        const void* hit = std::memchr(data + from, word[0], static_cast<std::size_t>(size - from - length + 1));
+        if (!hit) {
+            return -1;
+        }
+        const qsizetype at = static_cast<const char*>(hit) - data;
+        if (std::memcmp(data + at + 1, word.data() + 1, static_cast<std::size_t>(length - 1)) == 0) {
+            return at;
+        }
+        from = at + 1;
+    }
+    return -1;
+}
+
+} // namespace
+
 void FoodNameSearch::clear()
 {
     m_narrow.clear();
     m_wide.clear();
     m_isNarrow = true;
     m_starts.clear();
+    m_rowOfName.clear();
+    m_order = nullptr;
     m_words.clear();
     m_typed.clear();
     m_rows.clear();
 }
 
+qsizetype FoodNameSearch::memoryUse() const
+{
+    return m_narrow.capacity() + m_wide.capacity() * 2
+        + static_cast<qsizetype>((m_starts.capacity() + m_rowOfName.capacity() + m_rows.capacity()) * 4);
+}
+
 void FoodNameSearch::setNames(const TextColumn& names, const std::vector<std::uint32_t>& order)
 {
     clear();
+    m_order = &order;
     const auto& table = foldTable();
-    const qsizetype characters = names.text().size() + names.size();
-    m_starts.reserve(order.size());
-    m_narrow.reserve(characters);
-    for (const std::uint32_t index : order) {
-        m_starts.push_back(static_cast<std::uint32_t>(m_isNarrow ? m_narrow.size() : m_wide.size()));
-        for (const QChar ch : names.at(index)) {
-            const char16_t folded = table[ch.unicode()];
-            if (m_isNarrow && folded > 0xFF) {
-                // A folded character needs more than a byte: keep the whole text in UTF-16.
-                m_wide = QString::fromLatin1(m_narrow);
-                m_narrow = QByteArray();
-                m_isNarrow = false;
+    // Names whose folded characters all fit in a byte (nearly every food table) are kept in bytes.
+    // They are read in table order, one pass through memory.
+    const QString& all = names.text();
+    m_isNarrow = std::all_of(all.begin(), all.end(), [&table](QChar ch) { return table[ch.unicode()] <= 0xFF; });
+    const qsizetype characters = all.size() + names.size();
+    if (m_isNarrow) {
+        m_narrow.resize(characters);
+    } else {
+        m_wide.resize(characters);
+    }
+    char* narrow = m_isNarrow ? m_narrow.data() : nullptr;
+    QChar* wide = m_isNarrow ? nullptr : m_wide.data();
+    m_starts.resize(static_cast<std::size_t>(names.size()));
+    qsizetype at = 0;
+    for (qsizetype index = 0; index < names.size(); ++index) {
+        m_starts[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(at);
+        const QStringView name = names.at(index);
+        if (narrow) {
+            for (const QChar ch : name) {
+                narrow[at++] = static_cast<char>(table[ch.unicode()]);
             }
-            if (m_isNarrow) {
-                m_narrow.append(static_cast<char>(folded));
-            } else {
-                m_wide.append(QChar(folded));
-            }
-        }
-        if (m_isNarrow) {
-            m_narrow.append('\n');
+            narrow[at++] = '\n';
         } else {
-            m_wide.append(u'\n');
+            for (const QChar ch : name) {
+                wide[at++] = QChar(table[ch.unicode()]);
+            }
+            wide[at++] = u'\n';
         }
+    }
+    m_rowOfName.resize(order.size());
+    for (std::size_t row = 0; row < order.size(); ++row) {
+        m_rowOfName[order[row]] = static_cast<std::uint32_t>(row);
     }
 }
 
 bool FoodNameSearch::rowHolds(std::uint32_t row, const QString& word, const QByteArray& narrowWord) const
 {
-    const qsizetype start = m_starts[row];
+    const std::uint32_t name = (*m_order)[row];
+    const qsizetype start = m_starts[name];
     const qsizetype end
-        = row + 1 < m_starts.size() ? m_starts[row + 1] : (m_isNarrow ? m_narrow.size() : m_wide.size());
+        = name + 1 < m_starts.size() ? m_starts[name + 1] : (m_isNarrow ? m_narrow.size() : m_wide.size());
     if (m_isNarrow) {
-        return QByteArrayView(m_narrow).sliced(start, end - start).indexOf(narrowWord) >= 0;
+        return findBytes(QByteArrayView(m_narrow).sliced(start, end - start), 0, narrowWord) >= 0;
     }
     return QStringView(m_wide).sliced(start, end - start).indexOf(word) >= 0;
 }
 
+std::uint32_t FoodNameSearch::nameAt(std::uint32_t from, qsizetype position) const
+{
+    // Hits come in order, mostly a few names apart: step forward, and search only a long way.
+    const auto count = static_cast<std::uint32_t>(m_starts.size());
+    for (int step = 0; step < 8; ++step) {
+        if (from + 1 >= count || m_starts[from + 1] > position) {
+            return from;
+        }
+        ++from;
+    }
+    return static_cast<std::uint32_t>(
+        std::upper_bound(m_starts.begin() + from, m_starts.end(), static_cast<std::uint32_t>(position))
+        - m_starts.begin() - 1);
+}
+
 template <class Text> void FoodNameSearch::collectRows(const Text& text, const QStringList& words)
 {
-    // The first word scans the whole text once; each hit marks its row and skips to the next row.
-    // The other words then only test the rows found.
-    std::vector<std::uint32_t> rows;
-    const QString& first = words.front();
+    // The first word scans the whole text once. At each hit the other words are tested on the
+    // same name, which is still in the cache, and a name holding them all marks its list row in a
+    // bitmap; the scan then skips to the next name. The marked rows, read in order, are in the
+    // list's order.
+    std::vector<bool> marked(m_starts.size(), false);
+    QList<QByteArray> narrowWords;
+    for (const QString& word : words) {
+        narrowWords.append(word.toLatin1());
+    }
     const qsizetype total = text.size();
     qsizetype at = 0;
-    std::uint32_t row = 0;
-    if constexpr (std::is_same_v<Text, QByteArray>) {
-        const QByteArrayMatcher matcher(first.toLatin1());
-        while ((at = matcher.indexIn(text, at)) >= 0 && at < total) {
-            row = static_cast<std::uint32_t>(
-                std::upper_bound(m_starts.begin() + row, m_starts.end(), static_cast<std::uint32_t>(at))
-                - m_starts.begin() - 1);
-            rows.push_back(row);
-            at = row + 1 < m_starts.size() ? m_starts[row + 1] : total;
+    std::uint32_t name = 0;
+    for (;;) {
+        if constexpr (std::is_same_v<Text, QByteArray>) {
+            at = findBytes(text, at, narrowWords.front());
+        } else {
+            at = QStringView(text).indexOf(words.front(), at);
         }
-    } else {
-        const QStringMatcher matcher(first);
-        while ((at = matcher.indexIn(text, at)) >= 0 && at < total) {
-            row = static_cast<std::uint32_t>(
-                std::upper_bound(m_starts.begin() + row, m_starts.end(), static_cast<std::uint32_t>(at))
-                - m_starts.begin() - 1);
-            rows.push_back(row);
-            at = row + 1 < m_starts.size() ? m_starts[row + 1] : total;
+        if (at < 0) {
+            break;
+        }
+        name = nameAt(name, at);
+        const qsizetype start = m_starts[name];
+        const qsizetype end = name + 1 < m_starts.size() ? m_starts[name + 1] : total;
+        bool all = true;
+        for (qsizetype w = 1; all && w < words.size(); ++w) {
+            if constexpr (std::is_same_v<Text, QByteArray>) {
+                all = findBytes(QByteArrayView(text).sliced(start, end - start), 0, narrowWords[w]) >= 0;
+            } else {
+                all = QStringView(text).sliced(start, end - start).indexOf(words[w]) >= 0;
+            }
+        }
+        if (all) {
+            marked[m_rowOfName[name]] = true;
+        }
+        at = end;
+    }
+    m_rows.clear();
+    for (std::size_t row = 0; row < marked.size(); ++row) {
+        if (marked[row]) {
+            m_rows.push_back(static_cast<std::uint32_t>(row));
         }
     }
-    for (qsizetype w = 1; w < words.size(); ++w) {
-        const QByteArray narrowWord = words[w].toLatin1();
-        std::erase_if(rows, [&](std::uint32_t r) { return !rowHolds(r, words[w], narrowWord); });
-    }
-    m_rows = std::move(rows);
 }
 
 bool FoodNameSearch::search(QStringView typed)
@@ -183,7 +254,9 @@ bool FoodNameSearch::search(QStringView typed)
     // The longest word first: it finds the fewest rows for the others to test.
     std::stable_sort(
         found.begin(), found.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
-    const bool narrowing = !m_words.isEmpty() && typed.startsWith(m_typed);
+    // Testing rows one by one reaches all over memory; past an eighth of the names one pass over
+    // the whole text is faster.
+    const bool narrowing = !m_words.isEmpty() && typed.startsWith(m_typed) && m_rows.size() * 8 < m_starts.size();
     m_words = found;
     m_typed = typed.toString();
     if (m_isNarrow && std::any_of(found.begin(), found.end(), [](const QString& word) {

@@ -20,34 +20,41 @@ private slots:
 
 namespace {
 
-FoodNameSearch searchOver(const QStringList& names)
+// A search over names listed in reverse table order, as a name order may well be.
+struct Searched
 {
-    TextColumn column;
-    for (const QString& name : names) {
-        column.append(name);
+    explicit Searched(const QStringList& listed)
+        : names(listed)
+    {
+        for (qsizetype i = names.size() - 1; i >= 0; --i) {
+            column.append(names[i]);
+        }
+        order.resize(static_cast<std::size_t>(names.size()));
+        std::iota(order.rbegin(), order.rend(), 0u);
+        search.setNames(column, order);
     }
-    std::vector<std::uint32_t> order(static_cast<std::size_t>(names.size()));
-    std::iota(order.begin(), order.end(), 0u);
-    FoodNameSearch search;
-    search.setNames(column, order);
-    return search;
-}
+    QStringList found(const QString& typed)
+    {
+        if (!search.search(typed)) {
+            return names;
+        }
+        QStringList result;
+        for (const std::uint32_t row : search.rows()) {
+            result.append(names[static_cast<qsizetype>(row)]);
+        }
+        return result;
+    }
 
-QStringList found(FoodNameSearch& search, const QStringList& names, const QString& typed)
-{
-    if (!search.search(typed)) {
-        return names;
-    }
-    QStringList result;
-    for (const std::uint32_t row : search.rows()) {
-        result.append(names[static_cast<qsizetype>(row)]);
-    }
-    return result;
-}
+    QStringList names;
+    TextColumn column;
+    std::vector<std::uint32_t> order;
+    FoodNameSearch search;
+};
 
 const QStringList kNames { QStringLiteral("APPLEBEE'S, chicken fingers"), QStringLiteral("Chicken, breast, roasted"),
     QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65"), QStringLiteral("Creme fraiche"),
-    QStringLiteral("Milk, whole"), QString::fromUtf8("\xce\x9a\xce\xbf\xcf\x84\xcf\x8c\xcf\x80\xce\xbf\xcf\x85\xce\xbb\xce\xbf") };
+    QStringLiteral("Milk, whole"),
+    QString::fromUtf8("\xce\x9a\xce\xbf\xcf\x84\xcf\x8c\xcf\x80\xce\xbf\xcf\x85\xce\xbb\xce\xbf") };
 
 } // namespace
 
@@ -70,17 +77,17 @@ void TestFoodNameSearch::findsEveryWordInAnyOrder()
 {
     QFETCH(QString, typed);
     QFETCH(QStringList, expected);
-    FoodNameSearch search = searchOver(kNames);
-    QCOMPARE(found(search, kNames, typed), expected);
+    Searched wide(kNames);
+    QCOMPARE(wide.found(typed), expected);
     // Without the one name beyond Latin-1 the names are kept in bytes; the answer is the same.
     QStringList latin = kNames.mid(0, 5);
-    FoodNameSearch narrow = searchOver(latin);
+    Searched narrow(latin);
     QStringList expectedLatin = expected;
     expectedLatin.removeAll(kNames[5]);
     if (typed.trimmed().isEmpty()) {
         expectedLatin = latin;
     }
-    QCOMPARE(found(narrow, latin, typed), expectedLatin);
+    QCOMPARE(narrow.found(typed), expectedLatin);
 }
 
 void TestFoodNameSearch::typingLetterByLetterMatchesAFreshSearch()
@@ -90,19 +97,19 @@ void TestFoodNameSearch::typingLetterByLetterMatchesAFreshSearch()
     for (int i = 0; i < 400; ++i) {
         names.append(QStringLiteral("%1, %2 #%3").arg(words[i % 8], words[(i * 7 + 3) % 8]).arg(i));
     }
-    FoodNameSearch typing = searchOver(names);
+    Searched typing(names);
     const QString text = QStringLiteral("che roa 1");
     for (qsizetype length = 1; length <= text.size(); ++length) {
         const QString typed = text.left(length);
-        FoodNameSearch fresh = searchOver(names);
-        QCOMPARE(found(typing, names, typed), found(fresh, names, typed));
+        Searched fresh(names);
+        QCOMPARE(typing.found(typed), fresh.found(typed));
     }
     // Deleting letters is no narrowing: the search starts again.
     qsizetype holding = 0;
     for (const QString& name : names) {
         holding += name.contains(QStringLiteral("che"));
     }
-    QCOMPARE(found(typing, names, QStringLiteral("che")).size(), holding);
+    QCOMPARE(typing.found(QStringLiteral("che")).size(), holding);
 }
 
 void TestFoodNameSearch::matchedRangesMarkEveryWord()

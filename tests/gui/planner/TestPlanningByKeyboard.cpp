@@ -113,7 +113,8 @@ void TestPlanningByKeyboard::searchBoxFiltersTheList_data()
     QTest::newRow("words in any order") << "breast chick" << QStringList { "Chicken, breast, roasted" };
     QTest::newRow("case ignored, name order kept")
         << "CHICKEN" << QStringList { "APPLEBEE'S, chicken fingers", "Chicken, breast, roasted" };
-    QTest::newRow("accents ignored") << "creme brul" << QStringList { QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65") };
+    QTest::newRow("accents ignored") << "creme brul"
+                                     << QStringList { QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65") };
     QTest::newRow("no match") << "pizza" << QStringList {};
 }
 
@@ -169,8 +170,7 @@ void TestPlanningByKeyboard::keysAddAndRemove()
     QTest::keyClicks(quantity, QStringLiteral("2"));
     foods()->setFocus();
     QTest::keyClick(foods(), Qt::Key_Return);
-    QCOMPARE(mealLines("List3"),
-        (QStringList { "APPLEBEE'S, chicken fingers,  1", "Chicken, breast, roasted,  2" }));
+    QCOMPARE(mealLines("List3"), (QStringList { "APPLEBEE'S, chicken fingers,  1", "Chicken, breast, roasted,  2" }));
     // The same refusal as the buttons: a food already in the meal is not added twice.
     QTest::keyClick(foods(), Qt::Key_Return);
     QCOMPARE(mealLines("List3").size(), 2);
@@ -186,10 +186,14 @@ void TestPlanningByKeyboard::undoAndRedoEveryStep_data()
 {
     QTest::addColumn<QString>("step");
     QTest::addColumn<QString>("undoText");
-    QTest::newRow("add") << "add" << "Undo Add Apple to Dinner";
-    QTest::newRow("remove") << "remove" << "Undo Remove Milk, whole from Lunch";
-    QTest::newRow("clear") << "clear" << "Undo Clear Lunch";
-    QTest::newRow("load") << "load" << "Undo Load Daily Plan";
+    QTest::newRow("add") << "add"
+                         << "Undo Add Apple to Dinner";
+    QTest::newRow("remove") << "remove"
+                            << "Undo Remove Milk, whole from Lunch";
+    QTest::newRow("clear") << "clear"
+                           << "Undo Clear Lunch";
+    QTest::newRow("load") << "load"
+                          << "Undo Load Daily Plan";
 }
 
 void TestPlanningByKeyboard::undoAndRedoEveryStep()

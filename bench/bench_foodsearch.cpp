@@ -1,0 +1,110 @@
+// Times the main window's search box at 7,878, 100,000 and 1,000,000 foods: from a keystroke to
+// the filtered list (the model's new rows, the count and the selection), for a first letter, a
+// second letter, a second word, a word that matches nothing and clearing the box; and the memory
+// the folded copy of the names takes. Each table size runs in a process of its own.
+
+#include "BenchFoods.h"
+#include "core/PlatewellFolder.h"
+#include "core/SharedState.h"
+#include "gui/planner/FoodListModel.h"
+#include "gui/planner/MainWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// The memory the process holds now, in MB.
+double residentMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        }
+    }
+    return 0;
+}
+
+int measure(int argc, char** argv, const QString& folder)
+{
+    QApplication app(argc, argv);
+    SharedState state;
+    state.DataFolder = PlatewellFolder::dataFolder(folder);
+    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
+    MainWindow window(state);
+    window.show();
+    QApplication::processEvents();
+    auto* box = window.findChild<QLineEdit*>(QStringLiteral("FoodFilter"));
+    auto* list = window.findChild<QListView*>(QStringLiteral("List1"));
+    const double before = residentMB();
+    QElapsedTimer timer;
+    timer.start();
+    box->setFocus();
+    QApplication::processEvents();
+    std::printf("  folded copy of the names, built on focus:  %8.1f ms\n", double(timer.nsecsElapsed()) / 1e6);
+
+    // Typing "chicken br", then a word that matches nothing, then clearing the box.
+    const QStringList steps { "c", "ch", "chi", "chic", "chick", "chicke", "chicken", "chicken ", "chicken b",
+        "chicken br", "chicken brzq", "" };
+    const char* labels[] = { "first letter", "second letter", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        "second word, first letter", "second word, second letter", "a word that matches nothing", "clearing the box" };
+    double slowest = 0;
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        // The best of three, each from the previous text, as a person types it.
+        double best = 1e9;
+        int shown = 0;
+        for (int round = 0; round < 3; ++round) {
+            box->setText(i > 0 ? steps[i - 1] : QString());
+            QApplication::processEvents();
+            timer.restart();
+            box->setText(steps[i]);
+            shown = list->model()->rowCount();
+            best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+        }
+        slowest = std::max(slowest, best);
+        if (labels[i]) {
+            std::printf("  %-32s %-14s %8.2f ms  %8d shown\n", labels[i], qPrintable(QLatin1Char('"') + steps[i] + QLatin1Char('"')),
+                best, shown);
+        }
+    }
+    std::printf("  slowest keystroke:                         %8.2f ms\n", slowest);
+    std::printf("  extra memory for the search:               %8.1f MB\n", residentMB() - before);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--child") {
+        return measure(1, argv, QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    for (const int count : { 7878, 100000, 1000000 }) {
+        QTemporaryDir dir;
+        QString error;
+        if (!bench::makeFoodTable(dir.path(), count, &error)) {
+            std::fprintf(stderr, "cannot make the food table: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("%d foods\n", count);
+        std::fflush(stdout);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(app.applicationFilePath(), { QStringLiteral("--child"), dir.path() });
+        child.waitForFinished(-1);
+    }
+    return 0;
+}
