@@ -75,8 +75,8 @@ int measure(int argc, char** argv, const QString& folder)
         }
         slowest = std::max(slowest, best);
         if (labels[i]) {
-            std::printf("  %-32s %-14s %8.2f ms  %8d shown\n", labels[i], qPrintable(QLatin1Char('"') + steps[i] + QLatin1Char('"')),
-                best, shown);
+            std::printf("  %-32s %-14s %8.2f ms  %8d shown\n", labels[i],
+                qPrintable(QLatin1Char('"') + steps[i] + QLatin1Char('"')), best, shown);
         }
     }
     std::printf("  slowest keystroke:                         %8.2f ms\n", slowest);

@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -98,6 +99,7 @@ FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, Q
         edit->setFixedWidth(place.width);
         edit->setMinimumHeight(kFieldHeight);
         caption->setBuddy(edit);
+        edit->installEventFilter(this);
         m_fields[static_cast<std::size_t>(place.field)] = edit;
         auto* row = new QHBoxLayout;
         row->setSpacing(kFieldSpacing);
@@ -459,6 +461,19 @@ void FoodEditorDialog::showQuickHelp()
 {
     QuickHelpViewer help(m_state, this);
     execWindowModal(help);
+}
+
+bool FoodEditorDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // A field would take Ctrl+Home and Ctrl+End for its own cursor; they move between foods.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::ControlModifier && (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void FoodEditorDialog::done(int result)

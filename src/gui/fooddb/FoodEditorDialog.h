@@ -35,6 +35,9 @@ public:
 
     void done(int result) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private slots:
     void moveToFirst();
     void moveToPrevious();

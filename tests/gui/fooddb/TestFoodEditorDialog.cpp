@@ -219,6 +219,11 @@ void TestFoodEditorDialog::navigation_data()
     QTest::newRow("previous") << QStringList { "last", "previous" } << "Tomato Soup";
     QTest::newRow("previous stops at the first") << QStringList { "previous" } << "Garlic Bread";
     QTest::newRow("first") << QStringList { "last", "first" } << "Garlic Bread";
+    // The keys of the navigation bar and of Find.
+    QTest::newRow("Page Down") << QStringList { "PgDown", "PgDown" } << "BREAD STICKS";
+    QTest::newRow("Page Up") << QStringList { "Ctrl+End", "PgUp" } << "Tomato Soup";
+    QTest::newRow("Ctrl+Home") << QStringList { "PgDown", "Ctrl+Home" } << "Garlic Bread";
+    QTest::newRow("Ctrl+F finds") << QStringList { "Ctrl+F" } << "BREAD STICKS";
 }
 
 void TestFoodEditorDialog::navigation()
@@ -226,8 +231,19 @@ void TestFoodEditorDialog::navigation()
     QFETCH(QStringList, actions);
     QFETCH(QString, shown);
     open();
+    const QHash<QString, QKeyCombination> keys { { "PgDown", Qt::Key_PageDown }, { "PgUp", Qt::Key_PageUp },
+        { "Ctrl+End", Qt::CTRL | Qt::Key_End }, { "Ctrl+Home", Qt::CTRL | Qt::Key_Home },
+        { "Ctrl+F", Qt::CTRL | Qt::Key_F } };
     for (const QString& action : actions) {
-        press(action);
+        if (!keys.contains(action)) {
+            press(action);
+            continue;
+        }
+        if (action == QLatin1String("Ctrl+F")) {
+            Prompt::queueAnswer(QStringLiteral("bread st"));
+        }
+        const QKeyCombination key = keys.value(action);
+        QTest::keyClick(field(FoodDatabase::CALORIES), key.key(), key.keyboardModifiers());
     }
     QCOMPARE(shownFood(), shown);
     QCOMPARE(m_window->currentRecord(), starterNames.indexOf(shown));

@@ -53,7 +53,7 @@ private:
     QStringList column(int c) const;
     Cells markedCells() const;
     void clickCell(int row, int column, Qt::KeyboardModifiers modifiers = {});
-    void search(const QString& text);
+    void search(const QString& text, bool byEnter = false);
 
     std::unique_ptr<TestFolder> m_folder;
     SharedState m_state;
@@ -121,12 +121,16 @@ void TestFoodGridDialog::clickCell(int row, int column, Qt::KeyboardModifiers mo
     QTest::mouseClick(grid()->viewport(), Qt::LeftButton, modifiers, grid()->visualRect(cell).center());
 }
 
-void TestFoodGridDialog::search(const QString& text)
+void TestFoodGridDialog::search(const QString& text, bool byEnter)
 {
     auto* field = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
     field->clear();
     QTest::keyClicks(field, text);
-    QTest::mouseClick(button("cmdFindTxt"), Qt::LeftButton);
+    if (byEnter) {
+        QTest::keyClick(field, Qt::Key_Return);
+    } else {
+        QTest::mouseClick(button("cmdFindTxt"), Qt::LeftButton);
+    }
 }
 
 void TestFoodGridDialog::opens_data()
@@ -196,13 +200,16 @@ void TestFoodGridDialog::findText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<Cells>("marked");
     QTest::addColumn<QString>("current");
+    QTest::addColumn<bool>("byEnter");
     QTest::newRow("names in any letter case")
-        << "chicken" << Cells { "Chicken Breast@0", "fried CHICKEN@0" } << "fried CHICKEN@0";
-    QTest::newRow("serving units") << "CUP" << Cells { "1 Cup (150 g)@1", "1 cup@1" } << "1 cup@1";
+        << "chicken" << Cells { "Chicken Breast@0", "fried CHICKEN@0" } << "fried CHICKEN@0" << false;
+    QTest::newRow("Enter in the search text")
+        << "chicken" << Cells { "Chicken Breast@0", "fried CHICKEN@0" } << "fried CHICKEN@0" << true;
+    QTest::newRow("serving units") << "CUP" << Cells { "1 Cup (150 g)@1", "1 cup@1" } << "1 cup@1" << false;
     QTest::newRow("numbers as shown, across columns")
-        << "12" << Cells { "120@2", "12.5g@3", "12@4", "3.12@8" } << "3.12@8";
-    QTest::newRow("no match") << "pork" << Cells {} << "Banana@0";
-    QTest::newRow("empty search") << "" << Cells {} << "Banana@0";
+        << "12" << Cells { "120@2", "12.5g@3", "12@4", "3.12@8" } << "3.12@8" << false;
+    QTest::newRow("no match") << "pork" << Cells {} << "Banana@0" << false;
+    QTest::newRow("empty search") << "" << Cells {} << "Banana@0" << false;
 }
 
 void TestFoodGridDialog::findText()
@@ -210,9 +217,10 @@ void TestFoodGridDialog::findText()
     QFETCH(QString, text);
     QFETCH(Cells, marked);
     QFETCH(QString, current);
+    QFETCH(bool, byEnter);
     open(true);
     clickCell(2, 5);
-    search(text);
+    search(text, byEnter);
     QCOMPARE(markedCells(), marked);
     const QModelIndex cell = grid()->currentIndex();
     QCOMPARE(QStringLiteral("%1@%2").arg(cell.data().toString()).arg(cell.column()), current);
