@@ -125,6 +125,11 @@ void TestPlanningByKeyboard::searchBoxFiltersTheList()
     QCOMPARE(filter()->placeholderText(), QStringLiteral("Search foods"));
     QTest::keyClicks(filter(), typed);
     QCOMPARE(shownFoods(), shown);
+    const QString shots = qEnvironmentVariable("PLATEWELL_LAYOUT_SHOTS");
+    if (!shots.isEmpty()) {
+        m_window->grab().save(
+            QStringLiteral("%1/search-%2.png").arg(shots, QString::fromLatin1(QTest::currentDataTag())));
+    }
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("FoodCount"))->text(),
         QStringLiteral("%1 of 5 foods").arg(shown.size()));
     // Refresh Food List keeps the search.
