@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins poppler-utils sqlite3 fonts-dejavu-core)
+packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins libqt6svg6 librsvg2-bin poppler-utils sqlite3 fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 
 namespace {
 
@@ -42,7 +43,8 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setDesktopFileName(QStringLiteral("platewell"));
+    QApplication::setDesktopFileName(QStringLiteral("org.platewell.Platewell"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/org.platewell.Platewell.svg")));
     QCommandLineParser parser;
     describeOptions(parser, home);
     parser.process(app);
