@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +88,17 @@ void TestPlatewellFolder::commandLine()
     QCOMPARE(program.exitCode(), 0);
     const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput());
     QVERIFY2(printed.contains(output), qPrintable(printed));
+    // The manual page describes every option --help lists.
+    if (arguments.first() == QLatin1String("--help")) {
+        QFile page(QStringLiteral(PLATEWELL_SOURCE_DIR "/docs/platewell.1.in"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString manual = QString::fromUtf8(page.readAll()).remove(QLatin1Char('\\'));
+        const QRegularExpression option(QStringLiteral("(--[a-z][a-z-]*)"));
+        for (auto it = option.globalMatch(printed); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            QVERIFY2(manual.contains(name), qPrintable(name + QStringLiteral(" is not in the manual page")));
+        }
+    }
 }
 
 void TestPlatewellFolder::startsOnANewFolder_data()

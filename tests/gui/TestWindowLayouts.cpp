@@ -19,12 +19,18 @@
 #include "gui/userfiles/CopyFilesDialog.h"
 #include "gui/userfiles/UserNameDialog.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAccessible>
+#include <QApplication>
 #include <QDir>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -39,6 +45,8 @@ private slots:
     void nothingCutOffOrOverlapping();
     void everyFocusableControlIsNamed_data();
     void everyFocusableControlIsNamed();
+    void legibleUnderADarkPalette_data();
+    void legibleUnderADarkPalette();
 
 private:
     std::unique_ptr<TestFolder> m_folder;
@@ -197,6 +205,109 @@ void TestWindowLayouts::everyFocusableControlIsNamed()
         }
     }
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
+}
+
+namespace {
+
+double luminance(QRgb colour)
+{
+    auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(colour)) + 0.7152 * channel(qGreen(colour)) + 0.0722 * channel(qBlue(colour));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The contrast between a rendering's most common colour, its background, and the colour that
+// stands out most from it, its text.
+double textContrast(const QImage& image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            ++counts[image.pixel(x, y) | 0xFF000000u];
+        }
+    }
+    QRgb background = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    }
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        best = std::max(best, contrast(background, it.key()));
+    }
+    return best;
+}
+
+QPalette darkPalette()
+{
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 48));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 32));
+    dark.setColor(QPalette::AlternateBase, QColor(50, 50, 54));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(60, 60, 64));
+    dark.setColor(QPalette::ButtonText, QColor(235, 235, 235));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
+    dark.setColor(QPalette::ToolTipBase, QColor(60, 60, 64));
+    dark.setColor(QPalette::ToolTipText, QColor(235, 235, 235));
+    dark.setColor(QPalette::PlaceholderText, QColor(170, 170, 170));
+    return dark;
+}
+
+} // namespace
+
+void TestWindowLayouts::legibleUnderADarkPalette_data()
+{
+    nothingCutOffOrOverlapping_data();
+}
+
+// Under a dark desktop palette every control that shows text keeps it readable: at least 4.5 : 1
+// between its text and its background, measured on its rendering.
+void TestWindowLayouts::legibleUnderADarkPalette()
+{
+    QFETCH(WindowMaker, make);
+    QFETCH(double, enlarged);
+    if (enlarged != 1.0) {
+        QSKIP("the colours do not depend on the size");
+    }
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QStringList faint;
+    for (QWidget* control : controlsOf(window.get())) {
+        const auto* label = qobject_cast<QLabel*>(control);
+        const auto* button = qobject_cast<QAbstractButton*>(control);
+        const auto* view = qobject_cast<QAbstractItemView*>(control);
+        const bool showsText = (label && !label->text().isEmpty()) || (button && !button->text().isEmpty())
+            || (view && view->model() && view->model()->rowCount() > 0);
+        if (!showsText || control->width() < 4 || control->height() < 4) {
+            continue;
+        }
+        const double ratio = textContrast(control->grab().toImage());
+        if (ratio < 4.5) {
+            faint.append(QStringLiteral("%1 (%2 : 1)").arg(describe(control)).arg(ratio, 0, 'f', 1));
+        }
+    }
+    window.reset();
+    QApplication::setPalette(before);
+    QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestWindowLayouts)
