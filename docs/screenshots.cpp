@@ -1,0 +1,103 @@
+// Renders the screenshots of the README, the AppStream metadata and the manual from the real
+// windows: the main window with a planned day, the totals window with a calculation and the food
+// grid. scripts/screenshots.sh runs it under Xvfb.
+//   platewell_screenshots FOLDER
+
+#include "core/FoodDatabase.h"
+#include "core/PeriodFile.h"
+#include "core/PlatewellFolder.h"
+#include "core/SharedState.h"
+#include "gui/fooddb/FoodGridDialog.h"
+#include "gui/planner/MainWindow.h"
+#include "gui/totals/TotalsDialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+
+// Finds a food by the words of the search box, chooses the first match and adds it to a meal.
+void plan(MainWindow& window, const QString& words, const QString& quantity, int meal)
+{
+    auto* filter = window.findChild<QLineEdit*>(QStringLiteral("FoodFilter"));
+    auto* foods = window.findChild<QListView*>(QStringLiteral("List1"));
+    filter->setText(words);
+    if (foods->model()->rowCount() == 0) {
+        std::fprintf(stderr, "no food matches \"%s\"\n", qPrintable(words));
+        return;
+    }
+    foods->setCurrentIndex(foods->model()->index(0, 0));
+    window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(quantity);
+    window.addToMeal(meal);
+}
+
+bool save(QWidget* window, const QString& path)
+{
+    QApplication::processEvents();
+    const bool saved = window->grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: platewell_screenshots FOLDER\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir home;
+    QString error;
+    if (!PlatewellFolder::prepare(home.path(), &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    SharedState state;
+    state.DataFolder = PlatewellFolder::dataFolder(home.path());
+    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(home.path());
+
+    MainWindow window(state);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        std::fprintf(stderr, "the main window was not shown\n");
+    }
+    plan(window, QStringLiteral("oats regular dry"), QStringLiteral("0.5"), MealPlan::Breakfast);
+    plan(window, QStringLiteral("milk reduced fat 2%"), QStringLiteral("1"), MealPlan::Breakfast);
+    plan(window, QStringLiteral("blueberries raw"), QStringLiteral("0.5"), MealPlan::Breakfast);
+    plan(window, QStringLiteral("chicken breast roasted"), QStringLiteral("1"), MealPlan::Lunch);
+    plan(window, QStringLiteral("apples raw with skin"), QStringLiteral("1"), MealPlan::Lunch);
+    plan(window, QStringLiteral("salmon atlantic cooked"), QStringLiteral("1"), MealPlan::Dinner);
+    plan(window, QStringLiteral("rice brown long-grain cooked"), QStringLiteral("1"), MealPlan::Dinner);
+    plan(window, QStringLiteral("broccoli cooked"), QStringLiteral("1"), MealPlan::Dinner);
+    plan(window, QStringLiteral("yogurt plain low fat"), QStringLiteral("1"), MealPlan::Other);
+    window.findChild<QLineEdit*>(QStringLiteral("FoodFilter"))->setText(QStringLiteral("salmon"));
+    bool ok = save(&window, out + QStringLiteral("/main-window.png"));
+
+    ok = PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), state.mealPlan, &error) && ok;
+    TotalsDialog totals(state, window.foods());
+    totals.show();
+    ok = QTest::qWaitForWindowExposed(&totals) && ok;
+    for (const char* source : { "Check1", "Check2" }) {
+        totals.findChild<QCheckBox*>(QLatin1String(source))->setChecked(true);
+    }
+    totals.findChild<QPushButton*>(QStringLiteral("CalcTot"))->click();
+    ok = save(&totals, out + QStringLiteral("/totals.png")) && ok;
+    totals.close();
+
+    FoodGridDialog grid(state, window.foods(), true);
+    grid.show();
+    ok = QTest::qWaitForWindowExposed(&grid) && ok;
+    ok = save(&grid, out + QStringLiteral("/food-grid.png")) && ok;
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Renders docs/screenshots/*.png from the real windows under Xvfb: the main window with a planned
+# day, the totals window with a calculation and the food grid.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+for p in xvfb xauth; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends xvfb xauth
+        break
+    fi
+done
+scripts/setup.sh build
+cmake --build build --target platewell_screenshots
+mkdir -p docs/screenshots
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" build/docs/platewell_screenshots docs/screenshots
