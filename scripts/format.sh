@@ -15,6 +15,7 @@ if [ -z "$formatter" ]; then
 fi
 
 mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
+[ ${#files[@]} -gt 0 ] || { echo "format: no source files found (not a git checkout?)"; exit 1; }
 if [ "${1:-}" = "--check" ]; then
     status=0
     for file in "${files[@]}"; do

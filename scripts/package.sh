@@ -23,7 +23,7 @@ fi
 scripts/setup.sh build -DCMAKE_INSTALL_PREFIX=/usr
 rm -f build/platewell_*.deb
 (cd build && cpack -G DEB >/dev/null)
-deb=$(ls build/platewell_*_amd64.deb)
+deb=$(ls build/platewell_*_"$(dpkg --print-architecture)".deb)
 echo "package: $deb"
 [ "${1:-}" = "--check" ] || exit 0
 

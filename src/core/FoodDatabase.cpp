@@ -630,7 +630,8 @@ QStringView FoodDatabase::storedText(QByteArrayView bytes, QString* buffer)
     QChar* begin = buffer->data();
     QChar* end;
     if (bytes.isValidUtf8()) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QStringDecoder decoder(
+            QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         end = decoder.appendToBuffer(begin, bytes);
     } else {
         end = TextFile::appendWindows1252(begin, bytes);

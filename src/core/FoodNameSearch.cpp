@@ -1,6 +1,6 @@
 #include "core/FoodNameSearch.h"
 
-#include <QByteArrayMatcher>
+#include <QRegularExpression>
 #include <QStringMatcher>
 
 #include <algorithm>
@@ -22,10 +22,13 @@ const std::array<char16_t, 65536>& foldTable()
                 folded[unit] = static_cast<char16_t>(unit);
                 continue;
             }
-            // "ǖ" decomposes to "ü" and a mark, "ü" to "u" and a mark.
+            // "ǖ" decomposes to "ü" and a mark, "ü" to "u" and a mark. Only accents are dropped: a
+            // Korean syllable decomposes into letters, and stays whole.
             while (ch.decompositionTag() == QChar::Canonical) {
                 const QString parts = ch.decomposition();
-                if (parts.isEmpty() || parts.front() == ch) {
+                const bool accents = std::all_of(parts.begin() + 1, parts.end(),
+                    [](QChar part) { return part.category() == QChar::Mark_NonSpacing; });
+                if (parts.size() < 2 || parts.front() == ch || !accents) {
                     break;
                 }
                 ch = parts.front();
@@ -54,8 +57,11 @@ QString FoodNameSearch::fold(QStringView text)
 QStringList FoodNameSearch::words(QStringView typed)
 {
     QStringList found;
-    for (const QStringView word : typed.split(u' ', Qt::SkipEmptyParts)) {
-        const QString folded = fold(word.trimmed());
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString& word : typed.toString().split(blanks, Qt::SkipEmptyParts)) {
+        // An accent typed on its own, after its letter, is dropped as the names' accents are.
+        QString folded = fold(word);
+        folded.removeIf([](QChar ch) { return ch.category() == QChar::Mark_NonSpacing; });
         if (!folded.isEmpty() && !found.contains(folded)) {
             found.append(folded);
         }

@@ -106,7 +106,9 @@ void TextLineReader::decode(QByteArrayView bytes, QString* line) const
     QChar* begin = line->data();
     QChar* end;
     if (m_utf8) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // The file's own byte order mark was skipped on opening; one at the start of a line is text.
+        QStringDecoder decoder(
+            QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         end = decoder.appendToBuffer(begin, bytes);
     } else {
         end = TextFile::appendWindows1252(begin, bytes);

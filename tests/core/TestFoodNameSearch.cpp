@@ -70,6 +70,8 @@ void TestFoodNameSearch::findsEveryWordInAnyOrder_data()
     QTest::newRow("every word must match") << "chicken milk" << QStringList {};
     QTest::newRow("no match") << "zzz" << QStringList {};
     QTest::newRow("a word does not run into the next name") << "eecr" << QStringList {};
+    QTest::newRow("any blank separates words") << "breast\tchick" << QStringList { kNames[1] };
+    QTest::newRow("an accent typed on its own") << QString::fromUtf8("cre\xcc\x80me brul") << QStringList { kNames[2] };
     QTest::newRow("beyond Latin-1") << QString::fromUtf8("\xcf\x84\xce\xbf\xcf\x80") << QStringList { kNames[5] };
 }
 

@@ -183,6 +183,7 @@ void MainWindow::buildControls()
     m_quantity = new QLineEdit(QStringLiteral("1"), central);
     m_quantity->setObjectName(QStringLiteral("Text1"));
     m_quantity->setAccessibleName(tr("Quantity"));
+    m_quantity->installEventFilter(this);
     m_quantity->setMaximumWidth(kQuantityWidth);
     m_servingUnit = makeLabel(central, "Label7", QString(), sansFont(12, false));
     m_servingUnit->setWordWrap(true);
@@ -505,12 +506,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusIn && watched == m_foodFilter) {
         m_foodList->prepareSearch();
     }
+    // In the search box and the quantity, Ctrl+Z and Ctrl+Shift+Z undo and redo the plan, not
+    // the box's own text.
+    if (event->type() == QEvent::ShortcutOverride && (watched == m_foodFilter || watched == m_quantity)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
+            || key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z)) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress) {
         return QMainWindow::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    const bool enter
-        = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier;
+    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     if (watched == m_foodFilter) {
         if (key->key() == Qt::Key_Down && m_foodList->rowCount() > 0) {
             const QModelIndex current = m_foodView->currentIndex();

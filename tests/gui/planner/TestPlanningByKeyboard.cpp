@@ -161,6 +161,12 @@ void TestPlanningByKeyboard::keysAddAndRemove()
     QTest::keyClicks(filter(), QStringLiteral("milk"));
     QTest::keyClick(filter(), Qt::Key_Return);
     QCOMPARE(mealLines("List2"), QStringList { "Milk, whole,  1" });
+    // Ctrl+Z in the box undoes the plan's last step, not the typing; keypad Enter adds again.
+    QTest::keyClick(filter(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(mealLines("List2"), QStringList {});
+    QCOMPARE(filter()->text(), QStringLiteral("milk"));
+    QTest::keyClick(filter(), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(mealLines("List2"), QStringList { "Milk, whole,  1" });
     // Down goes into the list; Ctrl+2 adds to Lunch and makes it the current meal for Enter.
     filter()->clear();
     QTest::keyClicks(filter(), QStringLiteral("chicken"));
