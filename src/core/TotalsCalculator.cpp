@@ -45,6 +45,27 @@ const QStringList& TotalsCalculator::headerTexts()
     return texts;
 }
 
+TotalsRow TotalsCalculator::perDay(const TotalsRow& row, int days, const QString& label)
+{
+    TotalsRow result { label, {} };
+    for (std::size_t n = 0; n < row.values.size(); ++n) {
+        result.values[n] = row.values[n] / days;
+    }
+    return result;
+}
+
+TotalsRow TotalsCalculator::weekFromWeekdayAndWeekend(
+    const TotalsRow& weekday, const TotalsRow& weekend, const QString& label)
+{
+    TotalsRow result { label, {} };
+    for (std::size_t n = 0; n < weekday.values.size(); ++n) {
+        const double weekdays = 5 * weekday.values[n];
+        const double weekendDays = 2 * weekend.values[n];
+        result.values[n] = weekdays + weekendDays;
+    }
+    return result;
+}
+
 TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup)
 {
     TotalsResult result;

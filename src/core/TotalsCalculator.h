@@ -66,4 +66,10 @@ public:
 
     // The labels of the grid's header row, column 0 to 9.
     static const QStringList& headerTexts();
+
+    // Rows made of other rows, value by value and without rounding: a row divided into days (the
+    // Weekly plan per day), and a week of five weekdays and two weekend days.
+    static TotalsRow perDay(const TotalsRow& row, int days, const QString& label);
+    static TotalsRow weekFromWeekdayAndWeekend(
+        const TotalsRow& weekday, const TotalsRow& weekend, const QString& label);
 };

@@ -1,0 +1,160 @@
+#include "core/NutrientTargets.h"
+
+#include "core/TextFile.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// The unit each nutrient's value is given in, in the totals' column order.
+const char* const kUnits[TotalsRow::NutrientCount] = { "kcal", "g", "g", "g", "mg", "", "g", "g", "g" };
+
+QString numberField(const std::optional<double>& value)
+{
+    if (!value) {
+        return QString();
+    }
+    // The shortest text that reads back as exactly the same number.
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, *value).ptr;
+    return QString::fromLatin1(buffer, end - buffer);
+}
+
+// An empty field is no bound; anything else must be wholly a finite number.
+bool readBound(QStringView field, std::optional<double>* bound)
+{
+    const QByteArray text = field.trimmed().toLatin1();
+    if (text.isEmpty()) {
+        bound->reset();
+        return true;
+    }
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.constData(), text.constData() + text.size(), value);
+    if (ec != std::errc() || end != text.constData() + text.size() || !std::isfinite(value)) {
+        return false;
+    }
+    *bound = value;
+    return true;
+}
+
+QString shown(double value, const QLocale& locale)
+{
+    return locale.toString(value, 'f', std::abs(value - std::round(value)) < 0.05 ? 0 : 1);
+}
+
+} // namespace
+
+const QStringList& NutrientTargets::nutrientNames()
+{
+    static const QStringList names { QStringLiteral("Calories"), QStringLiteral("Carbohydrates"),
+        QStringLiteral("Fat"), QStringLiteral("Sugar"), QStringLiteral("Cholesterol"), QStringLiteral("Points"),
+        QStringLiteral("Fiber"), QStringLiteral("Sugar Alcohols"), QStringLiteral("Net Carbs") };
+    return names;
+}
+
+bool NutrientTargets::setRange(int nutrient, const Range& range, QString* reason)
+{
+    if (range.minimum && range.maximum && *range.minimum > *range.maximum) {
+        if (reason) {
+            *reason = tr("The minimum of %1 is above its maximum.").arg(nutrientNames().at(nutrient));
+        }
+        return false;
+    }
+    m_ranges[static_cast<std::size_t>(nutrient)] = range;
+    return true;
+}
+
+bool NutrientTargets::isEmpty() const
+{
+    return std::all_of(m_ranges.begin(), m_ranges.end(), [](const Range& r) { return !r.minimum && !r.maximum; });
+}
+
+NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) const
+{
+    const Range& r = range(nutrient);
+    if (!r.minimum && !r.maximum) {
+        return Standing::NoTarget;
+    }
+    if (r.minimum && value < *r.minimum) {
+        return Standing::Under;
+    }
+    if (r.maximum && value > *r.maximum) {
+        return Standing::Over;
+    }
+    return Standing::Within;
+}
+
+QString NutrientTargets::describe(int nutrient, double value, const QLocale& locale) const
+{
+    const Range& r = range(nutrient);
+    const QString unit = QString::fromLatin1(kUnits[nutrient]);
+    QString bounds;
+    if (r.minimum && r.maximum) {
+        bounds = shown(*r.minimum, locale) + QChar(0x2013) + shown(*r.maximum, locale);
+    } else if (r.minimum) {
+        bounds = tr("at least %1").arg(shown(*r.minimum, locale));
+    } else if (r.maximum) {
+        bounds = tr("at most %1").arg(shown(*r.maximum, locale));
+    } else {
+        return QString();
+    }
+    if (!unit.isEmpty()) {
+        bounds += QLatin1Char(' ') + unit;
+    }
+    const std::optional<double> reference = r.maximum ? r.maximum : r.minimum;
+    QString text = tr("%1 of %2").arg(shown(value, locale), bounds);
+    if (reference && *reference != 0) {
+        text += QStringLiteral(" (%1 %)").arg(locale.toString(std::round(value / *reference * 100), 'f', 0));
+    }
+    return text;
+}
+
+bool NutrientTargets::load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error)
+{
+    NutrientTargets loaded;
+    QStringList found;
+    if (QFileInfo::exists(path)) {
+        QStringList lines;
+        if (!TextFile::readLines(path, &lines, error)) {
+            return false;
+        }
+        for (qsizetype n = 0; n < lines.size(); ++n) {
+            const QString& line = lines[n];
+            if (line.trimmed().isEmpty()) {
+                continue;
+            }
+            const QStringList fields = line.split(QLatin1Char('_'));
+            const qsizetype nutrient = fields.size() == 3 ? nutrientNames().indexOf(fields[0].trimmed()) : -1;
+            Range range;
+            QString reason;
+            if (nutrient < 0 || !readBound(fields[1], &range.minimum) || !readBound(fields[2], &range.maximum)
+                || !loaded.setRange(static_cast<int>(nutrient), range, &reason)) {
+                found.append(tr("Line %1 \"%2\" is not a target%3.")
+                                 .arg(n + 1)
+                                 .arg(line.left(60), reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+            }
+        }
+    }
+    *targets = loaded;
+    if (problems) {
+        *problems = found;
+    }
+    return true;
+}
+
+bool NutrientTargets::save(const QString& path, QString* error) const
+{
+    QStringList lines;
+    for (int nutrient = 0; nutrient < TotalsRow::NutrientCount; ++nutrient) {
+        const Range& r = range(nutrient);
+        if (r.minimum || r.maximum) {
+            lines.append(nutrientNames().at(nutrient) + QLatin1Char('_') + numberField(r.minimum) + QLatin1Char('_')
+                + numberField(r.maximum));
+        }
+    }
+    return TextFile::writeLines(path, lines, error);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/TotalsCalculator.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+// A user's daily targets: for each of the nine nutrients an optional minimum and maximum. They
+// are kept beside the plans in Tamo<key>Targets.txt, one readable line a nutrient with a target,
+// "Calories_1800_2200", an empty field standing for no bound ("Fat__70").
+class NutrientTargets
+{
+    Q_DECLARE_TR_FUNCTIONS(NutrientTargets)
+
+public:
+    // The per-user file suffix of the targets.
+    static QString fileSuffix() { return QStringLiteral("Targets"); }
+
+    struct Range
+    {
+        std::optional<double> minimum;
+        std::optional<double> maximum;
+        bool operator==(const Range&) const = default;
+    };
+
+    enum class Standing
+    {
+        NoTarget,
+        Under,
+        Within,
+        Over,
+    };
+
+    // The nutrients' names as the file writes them, in the totals' column order.
+    static const QStringList& nutrientNames();
+
+    const Range& range(int nutrient) const { return m_ranges[static_cast<std::size_t>(nutrient)]; }
+    // False, with a reason naming the nutrient, when the minimum is above the maximum.
+    bool setRange(int nutrient, const Range& range, QString* reason);
+    bool isEmpty() const;
+
+    // Where a day's value stands: a bound itself counts as within.
+    Standing standing(int nutrient, double value) const;
+    // "1,850 of 1,800–2,200 kcal (103 %)": the value, the range with the nutrient's unit and, where
+    // there is a maximum (else the minimum), the share of it.
+    QString describe(int nutrient, double value, const QLocale& locale = QLocale()) const;
+
+    // Reads the file; a missing file gives no targets. Lines that cannot be read are described in
+    // `problems`, never dropped in silence; false, with `error`, only when the file cannot be read.
+    static bool load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error);
+    // Writes the file whole or not at all.
+    bool save(const QString& path, QString* error) const;
+
+    bool operator==(const NutrientTargets&) const = default;
+
+private:
+    std::array<Range, TotalsRow::NutrientCount> m_ranges {};
+};

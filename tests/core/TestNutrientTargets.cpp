@@ -1,0 +1,117 @@
+// Daily targets: where a day's value stands against them, their file read back exactly, the lines
+// and ranges refused, and the week rows made from other rows.
+
+#include "core/NutrientTargets.h"
+#include "core/TotalsCalculator.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <QTest>
+
+class TestNutrientTargets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void standing_data();
+    void standing();
+    void fileRoundTripAndRefusals();
+    void weekRows();
+};
+
+void TestNutrientTargets::standing_data()
+{
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("standing");
+    using S = NutrientTargets::Standing;
+    QTest::newRow("no target") << "" << "" << 5.0 << int(S::NoTarget);
+    QTest::newRow("below the minimum") << "1800" << "2200" << 1799.99 << int(S::Under);
+    QTest::newRow("at the minimum") << "1800" << "2200" << 1800.0 << int(S::Within);
+    QTest::newRow("at the maximum") << "1800" << "2200" << 2200.0 << int(S::Within);
+    QTest::newRow("above the maximum") << "1800" << "2200" << 2200.01 << int(S::Over);
+    QTest::newRow("only a minimum, far above") << "1800" << "" << 1e9 << int(S::Within);
+    QTest::newRow("only a maximum, below zero") << "" << "70" << -1.0 << int(S::Within);
+}
+
+void TestNutrientTargets::standing()
+{
+    QFETCH(QString, minimum);
+    QFETCH(QString, maximum);
+    QFETCH(double, value);
+    QFETCH(int, standing);
+    NutrientTargets targets;
+    NutrientTargets::Range range;
+    if (!minimum.isEmpty()) {
+        range.minimum = minimum.toDouble();
+    }
+    if (!maximum.isEmpty()) {
+        range.maximum = maximum.toDouble();
+    }
+    QVERIFY(targets.setRange(TotalsRow::Calories, range, nullptr));
+    QCOMPARE(int(targets.standing(TotalsRow::Calories, value)), standing);
+    QCOMPARE(int(targets.standing(TotalsRow::Fat, value)), int(NutrientTargets::Standing::NoTarget));
+}
+
+void TestNutrientTargets::fileRoundTripAndRefusals()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("TamoAnnTargets.txt"));
+    NutrientTargets targets;
+    QVERIFY(targets.setRange(TotalsRow::Calories, { 1800, 2200 }, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::Cholesterol, { std::nullopt, 0.1 + 0.2 }, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::NetCarbs, { 1e-7, std::nullopt }, nullptr));
+    QString reason;
+    QVERIFY(!targets.setRange(TotalsRow::Fat, { 80, 70 }, &reason));
+    QVERIFY2(reason.contains(QStringLiteral("Fat")), qPrintable(reason));
+    QString error;
+    QVERIFY2(targets.save(path, &error), qPrintable(error));
+
+    NutrientTargets loaded;
+    QStringList problems;
+    QVERIFY(NutrientTargets::load(path, &loaded, &problems, &error));
+    QVERIFY(problems.isEmpty());
+    QVERIFY(loaded == targets);
+    QCOMPARE(loaded.describe(TotalsRow::Calories, 1850, QLocale::c()), QStringLiteral("1850 of 1800\u20132200 kcal (84 %)"));
+
+    // Lines it cannot read are each reported; the good ones still count.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("Fat_abc_\r\nProtein_1_2\r\nSugar_1\r\nFiber_9_3\r\nPoints__30\r\n");
+    file.close();
+    QVERIFY(NutrientTargets::load(path, &loaded, &problems, &error));
+    QCOMPARE(problems.size(), 4);
+    QVERIFY2(problems[3].contains(QStringLiteral("Fiber")), qPrintable(problems[3]));
+    QCOMPARE(loaded.range(TotalsRow::Points).maximum, std::optional<double>(30));
+    QCOMPARE(loaded.range(TotalsRow::Calories).minimum, std::optional<double>(1800));
+
+    // No file: no targets, and no complaint.
+    QVERIFY(NutrientTargets::load(dir.filePath(QStringLiteral("none.txt")), &loaded, &problems, &error));
+    QVERIFY(loaded.isEmpty() && problems.isEmpty());
+}
+
+void TestNutrientTargets::weekRows()
+{
+    TotalsRow weekday { QStringLiteral("Weekday"), {} };
+    TotalsRow weekend { QStringLiteral("Weekend"), {} };
+    for (std::size_t n = 0; n < weekday.values.size(); ++n) {
+        weekday.values[n] = 0.1 * static_cast<double>(n + 1) + 1850.3;
+        weekend.values[n] = 1.0 / 3.0 * static_cast<double>(n + 2);
+    }
+    const TotalsRow week = TotalsCalculator::weekFromWeekdayAndWeekend(weekday, weekend, QStringLiteral("Week"));
+    const TotalsRow perDay = TotalsCalculator::perDay(week, 7, QStringLiteral("Week (per day)"));
+    for (std::size_t n = 0; n < weekday.values.size(); ++n) {
+        // To the last bit what adding the days by hand gives.
+        const double byHand = (weekday.values[n] * 5) + (weekend.values[n] * 2);
+        QCOMPARE(std::memcmp(&week.values[n], &byHand, sizeof byHand), 0);
+        const double daily = byHand / 7;
+        QCOMPARE(std::memcmp(&perDay.values[n], &daily, sizeof daily), 0);
+    }
+    QCOMPARE(perDay.label, QStringLiteral("Week (per day)"));
+}
+
+QTEST_APPLESS_MAIN(TestNutrientTargets)
+#include "TestNutrientTargets.moc"
