@@ -50,9 +50,9 @@ QString shown(double value, const QLocale& locale)
 
 const QStringList& NutrientTargets::nutrientNames()
 {
-    static const QStringList names { QStringLiteral("Calories"), QStringLiteral("Carbohydrates"),
-        QStringLiteral("Fat"), QStringLiteral("Sugar"), QStringLiteral("Cholesterol"), QStringLiteral("Points"),
-        QStringLiteral("Fiber"), QStringLiteral("Sugar Alcohols"), QStringLiteral("Net Carbs") };
+    static const QStringList names { QStringLiteral("Calories"), QStringLiteral("Carbohydrates"), QStringLiteral("Fat"),
+        QStringLiteral("Sugar"), QStringLiteral("Cholesterol"), QStringLiteral("Points"), QStringLiteral("Fiber"),
+        QStringLiteral("Sugar Alcohols"), QStringLiteral("Net Carbs") };
     return names;
 }
 

@@ -28,8 +28,7 @@ public:
         bool operator==(const Range&) const = default;
     };
 
-    enum class Standing
-    {
+    enum class Standing {
         NoTarget,
         Under,
         Within,

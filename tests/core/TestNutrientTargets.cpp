@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <cstring>
 #include <QTest>
+#include <cstring>
 
 class TestNutrientTargets : public QObject
 {
@@ -28,13 +28,20 @@ void TestNutrientTargets::standing_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("standing");
     using S = NutrientTargets::Standing;
-    QTest::newRow("no target") << "" << "" << 5.0 << int(S::NoTarget);
-    QTest::newRow("below the minimum") << "1800" << "2200" << 1799.99 << int(S::Under);
-    QTest::newRow("at the minimum") << "1800" << "2200" << 1800.0 << int(S::Within);
-    QTest::newRow("at the maximum") << "1800" << "2200" << 2200.0 << int(S::Within);
-    QTest::newRow("above the maximum") << "1800" << "2200" << 2200.01 << int(S::Over);
-    QTest::newRow("only a minimum, far above") << "1800" << "" << 1e9 << int(S::Within);
-    QTest::newRow("only a maximum, below zero") << "" << "70" << -1.0 << int(S::Within);
+    QTest::newRow("no target") << ""
+                               << "" << 5.0 << int(S::NoTarget);
+    QTest::newRow("below the minimum") << "1800"
+                                       << "2200" << 1799.99 << int(S::Under);
+    QTest::newRow("at the minimum") << "1800"
+                                    << "2200" << 1800.0 << int(S::Within);
+    QTest::newRow("at the maximum") << "1800"
+                                    << "2200" << 2200.0 << int(S::Within);
+    QTest::newRow("above the maximum") << "1800"
+                                       << "2200" << 2200.01 << int(S::Over);
+    QTest::newRow("only a minimum, far above") << "1800"
+                                               << "" << 1e9 << int(S::Within);
+    QTest::newRow("only a maximum, below zero") << ""
+                                                << "70" << -1.0 << int(S::Within);
 }
 
 void TestNutrientTargets::standing()
@@ -75,7 +82,8 @@ void TestNutrientTargets::fileRoundTripAndRefusals()
     QVERIFY(NutrientTargets::load(path, &loaded, &problems, &error));
     QVERIFY(problems.isEmpty());
     QVERIFY(loaded == targets);
-    QCOMPARE(loaded.describe(TotalsRow::Calories, 1850, QLocale::c()), QStringLiteral("1850 of 1800\u20132200 kcal (84 %)"));
+    QCOMPARE(
+        loaded.describe(TotalsRow::Calories, 1850, QLocale::c()), QStringLiteral("1850 of 1800\u20132200 kcal (84 %)"));
 
     // Lines it cannot read are each reported; the good ones still count.
     QFile file(path);

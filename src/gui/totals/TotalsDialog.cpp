@@ -1,7 +1,9 @@
 #include "gui/totals/TotalsDialog.h"
 
+#include "gui/common/CommandButton.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
+#include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsModel.h"
 
 #include "core/IndexedFoodLookup.h"
@@ -60,6 +62,11 @@ TotalsDialog::TotalsDialog(SharedState& state, FoodDatabase& foods, QWidget* par
     setObjectName(QStringLiteral("CalculateTotals"));
     setWindowTitle(tr("Calculate Totals"));
     buildControls();
+    NutrientTargets targets;
+    QString error;
+    if (NutrientTargets::load(m_state.perUserFile(NutrientTargets::fileSuffix()), &targets, nullptr, &error)) {
+        m_model->setTargets(targets);
+    }
     formatHeader();
     resize(WindowSizes::TotalsDialog);
 }
@@ -140,6 +147,10 @@ void TotalsDialog::buildControls()
     optionsLayout->addWidget(m_toFile, 2, 0);
     optionsLayout->addWidget(label14, 2, 1);
     optionsLayout->setColumnStretch(1, 1);
+    // Daily targets: the grid then shows where each day stands.
+    auto* targets = makeCommandButton(this, QStringLiteral("TotalsTargets"), tr("Targets..."));
+    connect(targets, &QPushButton::clicked, this, &TotalsDialog::editTargets);
+    optionsLayout->addWidget(targets, 3, 0, 1, 2);
 
     auto* commandsLayout = new QHBoxLayout;
     commandsLayout->addStretch(1);
@@ -196,6 +207,14 @@ void TotalsDialog::calculate()
     showResult(result);
     if (result.stopped) {
         Prompt::error(this, result.stopMessage);
+    }
+}
+
+void TotalsDialog::editTargets()
+{
+    TargetsDialog window(m_state, this);
+    if (execWindowModal(window) == QDialog::Accepted) {
+        m_model->setTargets(window.targets());
     }
 }
 

@@ -39,6 +39,8 @@ public slots:
     void calculate();
     void markActiveChoice();
     void printOrSaveReport();
+    // Opens the Targets window; the grid then shows where each day stands against them.
+    void editTargets();
 
 private:
     void buildControls();

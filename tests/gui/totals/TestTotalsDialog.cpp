@@ -8,7 +8,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -23,6 +25,8 @@ class TestTotalsDialog : public QObject
     Q_OBJECT
 
 private slots:
+    void targetsMarkEachDay_data();
+    void targetsMarkEachDay();
     void init();
     void cleanup();
 
@@ -340,6 +344,62 @@ void TestTotalsDialog::returnClosesTheWindow()
     QVERIFY(m_window->isVisible());
     click("Command1");
     QVERIFY(!m_window->isVisible());
+}
+
+// Targets set in the Targets window mark each one-day row's values: ↓ under, ↑ over, a tint and a
+// tool tip; a minimum above its maximum is refused and nothing is saved.
+void TestTotalsDialog::targetsMarkEachDay_data()
+{
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<QStringList>("calories");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("under and within") << "292"
+                                      << "300" << QStringList { "290 \u2193", "295", "585" }
+                                      << "290 of 292\u2013300 kcal (97 %)";
+    QTest::newRow("over") << ""
+                          << "291" << QStringList { "290", "295 \u2191", "585" } << "290 of at most 291 kcal (100 %)";
+    QTest::newRow("bounds count as within")
+        << "290"
+        << "295" << QStringList { "290", "295", "585" } << "290 of 290\u2013295 kcal (98 %)";
+    QTest::newRow("minimum above maximum refused") << "300"
+                                                   << "200" << QStringList { "290", "295", "585" } << "";
+}
+
+void TestTotalsDialog::targetsMarkEachDay()
+{
+    QFETCH(QString, minimum);
+    QFETCH(QString, maximum);
+    QFETCH(QStringList, calories);
+    QFETCH(QString, tip);
+    bool refused = false;
+    whenModal([&](QWidget* window) {
+        QCOMPARE(window->objectName(), QStringLiteral("Targets"));
+        window->findChild<QLineEdit*>(QStringLiteral("Minimum1"))->setText(minimum);
+        window->findChild<QLineEdit*>(QStringLiteral("Maximum1"))->setText(maximum);
+        QMetaObject::invokeMethod(window, "accept");
+        refused = window->isVisible();
+        if (refused) {
+            window->close();
+        }
+    });
+    click("TotalsTargets");
+    QCOMPARE(refused, tip.isEmpty());
+    QCOMPARE(QFileInfo::exists(m_state.perUserFile("Targets")), !refused);
+    tick(1);
+    tick(2);
+    click("CalcTot");
+    QCOMPARE((QStringList { rowTexts(1)[1], rowTexts(2)[1], rowTexts(3)[1] }), calories);
+    const QModelIndex active = grid()->model()->index(1, 1);
+    QCOMPARE(active.data(Qt::ToolTipRole).toString(), tip);
+    QCOMPARE(active.data(Qt::BackgroundRole).isValid(), !refused);
+    // The Totals row adds two days: never marked.
+    QVERIFY(!grid()->model()->index(3, 1).data(Qt::BackgroundRole).isValid());
+    // The window opened afresh reads the saved targets.
+    openWindow();
+    tick(1);
+    click("CalcTot");
+    QCOMPARE(rowTexts(1)[1], calories[0]);
 }
 
 QTEST_MAIN(TestTotalsDialog)

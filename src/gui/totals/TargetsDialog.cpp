@@ -1,0 +1,94 @@
+#include "gui/totals/TargetsDialog.h"
+
+#include "core/NumberText.h"
+#include "core/SharedState.h"
+#include "gui/common/Prompt.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+QString boundText(const std::optional<double>& bound)
+{
+    return bound ? NumberToText(*bound).trimmed() : QString();
+}
+
+std::optional<double> boundOf(const QLineEdit* edit)
+{
+    if (edit->text().trimmed().isEmpty()) {
+        return std::nullopt;
+    }
+    return TextToNumber(edit->text());
+}
+
+} // namespace
+
+TargetsDialog::TargetsDialog(const SharedState& state, QWidget* parent)
+    : QDialog(parent)
+    , m_state(state)
+{
+    setObjectName(QStringLiteral("Targets"));
+    setWindowTitle(tr("Targets"));
+    QStringList problems;
+    QString error;
+    if (!NutrientTargets::load(m_state.perUserFile(NutrientTargets::fileSuffix()), &m_targets, &problems, &error)) {
+        problems.append(error);
+    }
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(tr("Daily minimum"), this), 0, 1);
+    grid->addWidget(new QLabel(tr("Daily maximum"), this), 0, 2);
+    const QStringList captions = TotalsCalculator::headerTexts().mid(1);
+    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
+        auto* caption = new QLabel(captions[n], this);
+        auto* minimum = new QLineEdit(boundText(m_targets.range(n).minimum), this);
+        auto* maximum = new QLineEdit(boundText(m_targets.range(n).maximum), this);
+        minimum->setObjectName(QStringLiteral("Minimum%1").arg(n + 1));
+        maximum->setObjectName(QStringLiteral("Maximum%1").arg(n + 1));
+        minimum->setAccessibleName(tr("Daily minimum of %1").arg(captions[n]));
+        maximum->setAccessibleName(tr("Daily maximum of %1").arg(captions[n]));
+        caption->setBuddy(minimum);
+        grid->addWidget(caption, n + 1, 0);
+        grid->addWidget(minimum, n + 1, 1);
+        grid->addWidget(maximum, n + 1, 2);
+        m_minimums[static_cast<std::size_t>(n)] = minimum;
+        m_maximums[static_cast<std::size_t>(n)] = maximum;
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TargetsDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(buttons);
+
+    if (!problems.isEmpty()) {
+        Prompt::message(this, tr("Some lines of your targets file could not be read and were left out:\n%1")
+                                  .arg(problems.join(QLatin1Char('\n'))),
+            tr("Targets"));
+    }
+}
+
+void TargetsDialog::accept()
+{
+    NutrientTargets edited;
+    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
+        QString reason;
+        if (!edited.setRange(n,
+                { boundOf(m_minimums[static_cast<std::size_t>(n)]), boundOf(m_maximums[static_cast<std::size_t>(n)]) },
+                &reason)) {
+            Prompt::error(this, reason);
+            return;
+        }
+    }
+    QString error;
+    if (!edited.save(m_state.perUserFile(NutrientTargets::fileSuffix()), &error)) {
+        Prompt::error(this, tr("The targets were not saved.\n%1").arg(error));
+        return;
+    }
+    m_targets = edited;
+    QDialog::accept();
+}
