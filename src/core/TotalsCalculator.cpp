@@ -66,6 +66,66 @@ TotalsRow TotalsCalculator::weekFromWeekdayAndWeekend(
     return result;
 }
 
+TotalsSources TotalsCalculator::weekPlans()
+{
+    TotalsSources sources;
+    const QStringList& periods = Periods::names();
+    for (qsizetype p = 0; p < periods.size(); ++p) {
+        sources.periods[static_cast<std::size_t>(p)]
+            = periods[p] != QLatin1String("Daily") && periods[p] != QLatin1String("Weekly");
+    }
+    return sources;
+}
+
+bool TotalsCalculator::standsForOneDay(const QString& label)
+{
+    return label == QLatin1String("Active") || (Periods::names().contains(label) && label != QLatin1String("Weekly"))
+        || label.endsWith(tr("%1 (per day)").arg(QString()));
+}
+
+void TotalsCalculator::addWeekViews(TotalsResult* result, const TotalsResult& weekResult, bool perDay, bool rollUps)
+{
+    std::vector<TotalsRow> rows = result->rows;
+    if (result->hasTotalsRow) {
+        rows.pop_back();
+    }
+    const QString perDayLabel = tr("%1 (per day)");
+    for (TotalsRow& row : rows) {
+        if (perDay && row.label == QLatin1String("Weekly")) {
+            row = TotalsCalculator::perDay(row, 7, perDayLabel.arg(row.label));
+        }
+    }
+    Values grand {};
+    for (const TotalsRow& row : rows) {
+        for (std::size_t n = 0; n < grand.size(); ++n) {
+            grand[n] += row.values[n];
+        }
+    }
+    if (rollUps && !weekResult.stopped) {
+        auto rowOf = [&weekResult](const QString& label) {
+            const auto found = std::find_if(weekResult.rows.begin(), weekResult.rows.end(),
+                [&label](const TotalsRow& row) { return row.label == label; });
+            return found != weekResult.rows.end() ? *found : TotalsRow { label, {} };
+        };
+        TotalsRow fromParts = weekFromWeekdayAndWeekend(
+            rowOf(QStringLiteral("Weekday")), rowOf(QStringLiteral("Weekend")), tr("Week from Weekday and Weekend"));
+        TotalsRow fromDays { tr("Week from Sunday to Saturday"), {} };
+        for (const QString& day : Periods::names().mid(4)) {
+            const TotalsRow dayRow = rowOf(day);
+            for (std::size_t n = 0; n < fromDays.values.size(); ++n) {
+                fromDays.values[n] += dayRow.values[n];
+            }
+        }
+        for (const TotalsRow* week : { &fromParts, &fromDays }) {
+            rows.push_back(perDay ? TotalsCalculator::perDay(*week, 7, perDayLabel.arg(week->label)) : *week);
+        }
+    }
+    if (result->hasTotalsRow) {
+        rows.push_back({ result->rows.back().label, grand });
+    }
+    result->rows = rows;
+}
+
 TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup)
 {
     TotalsResult result;

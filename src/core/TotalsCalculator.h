@@ -72,4 +72,16 @@ public:
     static TotalsRow perDay(const TotalsRow& row, int days, const QString& label);
     static TotalsRow weekFromWeekdayAndWeekend(
         const TotalsRow& weekday, const TotalsRow& weekend, const QString& label);
+
+    // The plans a week is made of: Weekday, Weekend and the seven days.
+    static TotalsSources weekPlans();
+    // Whether a row of that label stands for one day: the plan on screen, every period but
+    // Weekly, and every row shown per day.
+    static bool standsForOneDay(const QString& label);
+    // The week views over a calculated result: with `perDay` the Weekly row shows one day of it
+    // ("Weekly (per day)"); with `rollUps`, computed from `weekResult` (a calculation of
+    // weekPlans()), the rows "Week from Weekday and Weekend" (5 x Weekday + 2 x Weekend) and
+    // "Week from Sunday to Saturday" (the seven days added) follow the chosen rows, per day too
+    // with `perDay`. The Totals row then adds the chosen rows as shown, in their order.
+    static void addWeekViews(TotalsResult* result, const TotalsResult& weekResult, bool perDay, bool rollUps);
 };

@@ -66,8 +66,9 @@ TargetsDialog::TargetsDialog(const SharedState& state, QWidget* parent)
     layout->addWidget(buttons);
 
     if (!problems.isEmpty()) {
-        Prompt::message(this, tr("Some lines of your targets file could not be read and were left out:\n%1")
-                                  .arg(problems.join(QLatin1Char('\n'))),
+        Prompt::message(this,
+            tr("Some lines of your targets file could not be read and were left out:\n%1")
+                .arg(problems.join(QLatin1Char('\n'))),
             tr("Targets"));
     }
 }

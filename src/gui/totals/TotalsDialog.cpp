@@ -88,7 +88,14 @@ void TotalsDialog::buildControls()
         m_checks[static_cast<std::size_t>(i)] = check;
         m_labels[static_cast<std::size_t>(i)] = label;
     }
+    // Views of the week: Weekly per day, and the week rolled up from its plans.
+    m_perDay = new QCheckBox(tr("Per day"), this);
+    m_perDay->setObjectName(QStringLiteral("PerDay"));
+    m_weekRollUps = new QCheckBox(tr("Week roll-ups"), this);
+    m_weekRollUps->setObjectName(QStringLiteral("WeekRollups"));
     sourcesLayout->setRowStretch(SourceCount, 1);
+    // Room to spare goes to the labels: the boxes keep the width of their square.
+    sourcesLayout->setColumnStretch(1, 1);
     connect(m_checks[0], &QCheckBox::toggled, this, &TotalsDialog::markActiveChoice);
 
     m_model = new TotalsModel(this);
@@ -166,7 +173,11 @@ void TotalsDialog::buildControls()
 
     auto* mainLayout = new QHBoxLayout(this);
     mainLayout->setContentsMargins(kMargins);
-    mainLayout->addLayout(sourcesLayout);
+    auto* sourcesColumn = new QVBoxLayout;
+    sourcesColumn->addLayout(sourcesLayout, 1);
+    sourcesColumn->addWidget(m_perDay);
+    sourcesColumn->addWidget(m_weekRollUps);
+    mainLayout->addLayout(sourcesColumn);
     mainLayout->addLayout(rightLayout, 1);
 }
 
@@ -203,6 +214,20 @@ void TotalsDialog::calculate()
         // The lookup holds a read lock on the food table; it is gone before any message shows.
         IndexedFoodLookup lookup(m_foods);
         result = TotalsCalculator::calculate(m_state, sources, lookup);
+        const bool perDay = m_perDay->isChecked();
+        const bool rollUps = m_weekRollUps->isChecked();
+        if (!result.stopped && (perDay || rollUps)) {
+            TotalsResult week;
+            if (rollUps) {
+                week = TotalsCalculator::calculate(m_state, TotalsCalculator::weekPlans(), lookup);
+            }
+            TotalsCalculator::addWeekViews(&result, week, perDay, rollUps);
+            if (week.stopped) {
+                result.stopped = true;
+                result.stopMessage = week.stopMessage;
+                result.stopReason = week.stopReason;
+            }
+        }
     }
     showResult(result);
     if (result.stopped) {

@@ -52,6 +52,8 @@ private:
     std::array<QCheckBox*, SourceCount> m_checks {};
     std::array<QLabel*, SourceCount> m_labels {};
     TotalsModel* m_model = nullptr;
+    QCheckBox* m_perDay = nullptr;
+    QCheckBox* m_weekRollUps = nullptr;
     QTableView* m_grid = nullptr;
     QRadioButton* m_toPrinter = nullptr;
     QRadioButton* m_toFile = nullptr;

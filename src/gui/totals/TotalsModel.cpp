@@ -33,8 +33,7 @@ NutrientTargets::Standing TotalsModel::standingOf(int row, int column) const
         return NutrientTargets::Standing::NoTarget;
     }
     const TotalsRow& source = m_result.rows[index];
-    // The Weekly plan adds seven days; every other source is one day.
-    if (source.label == QLatin1String("Weekly")) {
+    if (!TotalsCalculator::standsForOneDay(source.label)) {
         return NutrientTargets::Standing::NoTarget;
     }
     return m_targets.standing(column - 1, source.values[static_cast<std::size_t>(column - 1)]);

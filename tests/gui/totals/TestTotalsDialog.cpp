@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +26,8 @@ class TestTotalsDialog : public QObject
     Q_OBJECT
 
 private slots:
+    void weekViews_data();
+    void weekViews();
     void targetsMarkEachDay_data();
     void targetsMarkEachDay();
     void init();
@@ -400,6 +403,58 @@ void TestTotalsDialog::targetsMarkEachDay()
     tick(1);
     click("CalcTot");
     QCOMPARE(rowTexts(1)[1], calories[0]);
+}
+
+// "Per day" shows the Weekly plan per day; "Week roll-ups" adds the week made of Weekday and
+// Weekend, and of the seven days, after the chosen rows. Totals adds the chosen rows only.
+void TestTotalsDialog::weekViews_data()
+{
+    QTest::addColumn<bool>("perDay");
+    QTest::addColumn<bool>("rollUps");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("per day") << true << false << QStringList { "Weekly (per day):200", "Totals:200" };
+    QTest::newRow("roll-ups") << false << true
+                              << QStringList { "Weekly:1400", "Week from Weekday and Weekend:1350",
+                                     "Week from Sunday to Saturday:665", "Totals:1400" };
+    QTest::newRow("both") << true << true
+                          << QStringList { "Weekly (per day):200",
+                                 "Week from Weekday and Weekend (per day):192.857142857143",
+                                 "Week from Sunday to Saturday (per day):95", "Totals:200" };
+}
+
+void TestTotalsDialog::weekViews()
+{
+    QFETCH(bool, perDay);
+    QFETCH(bool, rollUps);
+    QFETCH(QStringList, rows);
+    QVERIFY(TextFile::writeLines(m_state.perUserFile("Weekly"), { "Lunch_Bar_ 7" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_state.perUserFile("Weekday"), { "Lunch_Apple_ 2" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_state.perUserFile("Weekend"), { "Lunch_Bar_ 1" }, nullptr));
+    for (const char* day : { "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday" }) {
+        QVERIFY(TextFile::writeLines(m_state.perUserFile(QLatin1String(day)), { "Lunch_Apple_ 1" }, nullptr));
+    }
+    tick(3);
+    if (perDay) {
+        m_window->findChild<QCheckBox*>(QStringLiteral("PerDay"))->setChecked(true);
+    }
+    if (rollUps) {
+        m_window->findChild<QCheckBox*>(QStringLiteral("WeekRollups"))->setChecked(true);
+    }
+    click("CalcTot");
+    QStringList shown;
+    for (int row = 1; row < grid()->model()->rowCount(); ++row) {
+        shown.append(rowTexts(row)[0] + u':' + rowTexts(row)[1]);
+    }
+    QCOMPARE(shown, rows);
+    QVERIFY(rowBold(grid()->model()->rowCount() - 1));
+    QVERIFY(Prompt::shown().isEmpty());
+    // A missing day plan stops the roll-ups with the usual message.
+    if (rollUps) {
+        QFile::remove(m_state.perUserFile("Tuesday"));
+        click("CalcTot");
+        QCOMPARE(Prompt::shown().size(), 1);
+        QCOMPARE(Prompt::shown().first().text, QStringLiteral("File Not Found"));
+    }
 }
 
 QTEST_MAIN(TestTotalsDialog)
