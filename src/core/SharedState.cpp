@@ -39,7 +39,7 @@ const QStringList& copySuffixes()
     static const QStringList list { QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Weekend"),
         QStringLiteral("Weekday"), QStringLiteral("Sunday"), QStringLiteral("Monday"), QStringLiteral("Tuesday"),
         QStringLiteral("Wednesday"), QStringLiteral("Thursday"), QStringLiteral("Friday"), QStringLiteral("Saturday"),
-        QStringLiteral("TotalsReport"), QStringLiteral("foodpropertytable") };
+        QStringLiteral("TotalsReport"), QStringLiteral("foodpropertytable"), QStringLiteral("Targets") };
     return list;
 }
 

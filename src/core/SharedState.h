@@ -51,7 +51,8 @@ namespace Periods {
 
 // The eleven periods in the order of the period selector and the totals window.
 const QStringList& names();
-// The thirteen per-user file suffixes in the order they are copied ("Weekend" before "Weekday").
+// The per-user file suffixes in the order they are copied ("Weekend" before "Weekday"): the
+// eleven plans, the totals report, the food property table and the daily targets.
 const QStringList& copySuffixes();
 
 } // namespace Periods

@@ -6,8 +6,8 @@
 
 struct SharedState;
 
-// Copies the current user's thirteen files (the eleven period plans, the totals report and the
-// food property table) out of the data folder into another folder. Each file goes to a temporary
+// Copies the current user's files (the eleven period plans, the totals report, the food property
+// table and the daily targets) out of the data folder into another folder. Each file goes to a temporary
 // name beside its destination and is renamed into place only when it was copied whole, so a failed
 // copy never replaces a good older copy with a truncated one.
 class UserFilesCopy
