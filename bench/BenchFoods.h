@@ -4,6 +4,7 @@
 
 #include "core/FoodDatabase.h"
 #include "core/PlatewellFolder.h"
+#include "core/SharedState.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,6 +88,15 @@ inline bool makeFoodTableFile(const QString& path, int count, QString* error, co
     }
     QSqlDatabase::removeDatabase(connection);
     return ok;
+}
+
+// The shared state of a Platewell folder, as the program sets it up at start.
+inline SharedState stateFor(const QString& folder)
+{
+    SharedState state;
+    state.DataFolder = PlatewellFolder::dataFolder(folder);
+    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
+    return state;
 }
 
 // Creates `<folder>/foods.db` holding `count` foods.

@@ -40,9 +40,7 @@ double residentMB()
 int measure(int argc, char** argv, const QString& folder)
 {
     QApplication app(argc, argv);
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(folder);
-    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
+    SharedState state = bench::stateFor(folder);
     MainWindow window(state);
     window.show();
     QApplication::processEvents();

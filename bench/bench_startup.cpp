@@ -17,9 +17,7 @@ static int runChild(int argc, char* argv[], const QString& folder)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(folder);
-    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
+    SharedState state = bench::stateFor(folder);
     MainWindow window(state);
     window.show();
     QCoreApplication::processEvents();

@@ -5,14 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-formatter=$(command -v clang-format-14 || command -v clang-format || true)
-if [ -z "$formatter" ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang-format-14
-    formatter=clang-format-14
-fi
+command -v clang-format-14 >/dev/null || command -v clang-format >/dev/null || scripts/install-missing.sh clang-format-14
+formatter=$(command -v clang-format-14 || command -v clang-format)
 
 mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
 [ ${#files[@]} -gt 0 ] || { echo "format: no source files found (not a git checkout?)"; exit 1; }

@@ -8,16 +8,7 @@ cd "$(dirname "$0")/.."
 mode="${1:---replay}"
 only="${2:-}"
 
-missing=()
-for p in clang-14 libfuzzer-14-dev libclang-rt-14-dev; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-missing.sh clang-14 libfuzzer-14-dev libclang-rt-14-dev
 CC=clang-14 CXX=clang++-14 scripts/setup.sh build-fuzz -DPLATEWELL_FUZZ=ON -DBUILD_TESTING=OFF
 
 export QT_QPA_PLATFORM=offscreen

@@ -8,17 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(dpkg-dev file desktop-file-utils appstream lintian)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-missing.sh dpkg-dev file desktop-file-utils appstream lintian
 
 scripts/setup.sh build -DCMAKE_INSTALL_PREFIX=/usr
 rm -f build/platewell_*.deb

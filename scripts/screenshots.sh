@@ -3,15 +3,7 @@
 # day, the totals window with a calculation and the food grid.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for p in xvfb xauth; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        sudo=""
-        [ "$(id -u)" -eq 0 ] || sudo="sudo"
-        $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends xvfb xauth
-        break
-    fi
-done
+scripts/install-missing.sh xvfb xauth
 scripts/setup.sh build
 cmake --build build --target platewell_screenshots
 mkdir -p docs/screenshots

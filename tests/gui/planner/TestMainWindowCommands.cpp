@@ -40,6 +40,8 @@ private slots:
 
 private:
     void trigger(const QString& name);
+    // Opens the calendar from the View menu; the calendar window shown, or null.
+    QWidget* openCalendar();
 
     std::unique_ptr<TestFolder> m_folder;
     SharedState m_state;
@@ -163,7 +165,7 @@ void TestMainWindowCommands::documentsOpenInTheViewer()
     QVERIFY(Prompt::shown().isEmpty());
 }
 
-void TestMainWindowCommands::calendarIsSingleAndModeless()
+QWidget* TestMainWindowCommands::openCalendar()
 {
     trigger(QStringLiteral("mnuItemCalendar"));
     QWidget* calendar = nullptr;
@@ -172,6 +174,12 @@ void TestMainWindowCommands::calendarIsSingleAndModeless()
             calendar = window;
         }
     }
+    return calendar;
+}
+
+void TestMainWindowCommands::calendarIsSingleAndModeless()
+{
+    QWidget* calendar = openCalendar();
     QVERIFY(calendar);
     QVERIFY(!QApplication::activeModalWidget());
     auto* month = calendar->findChild<QCalendarWidget*>(QStringLiteral("MonthView1"));
@@ -191,13 +199,7 @@ void TestMainWindowCommands::calendarIsSingleAndModeless()
 // through its window as the desktop would send it. The main window does not.
 void TestMainWindowCommands::calendarTakesInputBesideModalWindows()
 {
-    trigger(QStringLiteral("mnuItemCalendar"));
-    QWidget* calendar = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == QStringLiteral("ViewCalendar") && window->isVisible()) {
-            calendar = window;
-        }
-    }
+    QWidget* calendar = openCalendar();
     QVERIFY(calendar);
     QVERIFY(QTest::qWaitForWindowExposed(calendar));
     bool calendarClosed = false;
