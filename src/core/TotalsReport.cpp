@@ -1,6 +1,7 @@
 #include "core/TotalsReport.h"
 
 #include "core/NumberText.h"
+#include "core/NutrientTargets.h"
 #include "core/TotalsCalculator.h"
 
 namespace TotalsReport {
@@ -26,6 +27,49 @@ QStringList fileLines(const TotalsResult& result, const QLocale& locale)
     QStringList lines;
     for (const TotalsReportRow& row : rows(result, locale)) {
         lines.append(row.texts.join(QLatin1Char('\t')));
+    }
+    return lines;
+}
+
+QStringList fileLines(const TotalsResult& result, const NutrientTargets& targets, const QLocale& locale)
+{
+    QStringList lines = fileLines(result, locale);
+    if (targets.isEmpty()) {
+        return lines;
+    }
+    for (int nutrient = 0; nutrient < TotalsRow::NutrientCount; ++nutrient) {
+        const NutrientTargets::Range& range = targets.range(nutrient);
+        if (!range.minimum && !range.maximum) {
+            continue;
+        }
+        auto bound = [&locale](const std::optional<double>& value) {
+            return value ? GeneralNumberText(*value, locale) : QString();
+        };
+        lines[0] += QLatin1Char('\t')
+            + NutrientTargets::tr("%1 target %2")
+                  .arg(TotalsCalculator::headerTexts().at(nutrient + 1),
+                      bound(range.minimum) + QChar(0x2013) + bound(range.maximum));
+        for (std::size_t r = 0; r < result.rows.size(); ++r) {
+            const TotalsRow& row = result.rows[r];
+            const bool totals = result.hasTotalsRow && r + 1 == result.rows.size();
+            QString standing;
+            if (!totals && TotalsCalculator::standsForOneDay(row.label)) {
+                switch (targets.standing(nutrient, row.values[static_cast<std::size_t>(nutrient)])) {
+                case NutrientTargets::Standing::Under:
+                    standing = NutrientTargets::tr("under");
+                    break;
+                case NutrientTargets::Standing::Within:
+                    standing = NutrientTargets::tr("within");
+                    break;
+                case NutrientTargets::Standing::Over:
+                    standing = NutrientTargets::tr("over");
+                    break;
+                case NutrientTargets::Standing::NoTarget:
+                    break;
+                }
+            }
+            lines[static_cast<qsizetype>(r) + 1] += QLatin1Char('\t') + standing;
+        }
     }
     return lines;
 }

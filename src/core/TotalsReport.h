@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QStringList>
 
+class NutrientTargets;
 struct TotalsResult;
 
 // The totals as the grid shows them and the report gives them: the header row, then one row per
@@ -22,5 +23,9 @@ constexpr int ColumnCount = 10;
 QList<TotalsReportRow> rows(const TotalsResult& result, const QLocale& locale = QLocale());
 // The lines of the totals report file: each row's texts separated by tabs.
 QStringList fileLines(const TotalsResult& result, const QLocale& locale = QLocale());
+// The same with targets: when any is set, each nutrient with a target gains a column, headed by
+// the nutrient and its range ("Calories target 1800–2200"), that says where each one-day row
+// stands: under, within or over. Without targets the lines are those of fileLines().
+QStringList fileLines(const TotalsResult& result, const NutrientTargets& targets, const QLocale& locale = QLocale());
 
 } // namespace TotalsReport

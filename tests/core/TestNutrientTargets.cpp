@@ -3,6 +3,7 @@
 
 #include "core/NutrientTargets.h"
 #include "core/TotalsCalculator.h"
+#include "core/TotalsReport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@ private slots:
     void standing();
     void fileRoundTripAndRefusals();
     void weekRows();
+    void reportFileGainsTargetColumns();
 };
 
 void TestNutrientTargets::standing_data()
@@ -119,6 +121,30 @@ void TestNutrientTargets::weekRows()
         QCOMPARE(std::memcmp(&perDay.values[n], &daily, sizeof daily), 0);
     }
     QCOMPARE(perDay.label, QStringLiteral("Week (per day)"));
+}
+
+// The report file gains a column per nutrient with a target, only then, saying where each one-day
+// row stands; Weekly and the Totals row add several days and stay blank.
+void TestNutrientTargets::reportFileGainsTargetColumns()
+{
+    TotalsResult result;
+    result.rows
+        = { { QStringLiteral("Active"), {} }, { QStringLiteral("Weekly"), {} }, { QStringLiteral("Totals"), {} } };
+    result.rows[0].values.fill(10);
+    result.rows[1].values.fill(70);
+    result.rows[2].values.fill(80);
+    result.hasTotalsRow = true;
+    const QLocale c = QLocale::c();
+    NutrientTargets targets;
+    QCOMPARE(TotalsReport::fileLines(result, targets, c), TotalsReport::fileLines(result, c));
+    QVERIFY(targets.setRange(TotalsRow::Fat, { 12, std::nullopt }, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::NetCarbs, { 5, 10 }, nullptr));
+    const QStringList lines = TotalsReport::fileLines(result, targets, c);
+    const QStringList plain = TotalsReport::fileLines(result, c);
+    QCOMPARE(lines[0], plain[0] + QStringLiteral("\tFat target 12\u2013\tNet Carbs target 5\u201310"));
+    QCOMPARE(lines[1], plain[1] + QStringLiteral("\tunder\twithin"));
+    QCOMPARE(lines[2], plain[2] + QStringLiteral("\t\t"));
+    QCOMPARE(lines[3], plain[3] + QStringLiteral("\t\t"));
 }
 
 QTEST_APPLESS_MAIN(TestNutrientTargets)

@@ -250,7 +250,7 @@ void TotalsDialog::markActiveChoice()
 
 bool TotalsDialog::writeReport(const QString& path, QString* error) const
 {
-    return TextFile::writeLines(path, TotalsReport::fileLines(m_model->result()), error);
+    return TextFile::writeLines(path, TotalsReport::fileLines(m_model->result(), m_model->targets()), error);
 }
 
 bool TotalsDialog::printReport(QPrinter* printer)
@@ -303,7 +303,26 @@ bool TotalsDialog::printReport(QPrinter* printer)
     painter.drawText(QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("User: %1").arg(name));
     y += rowHeight;
     painter.drawText(QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("Date: %1").arg(date));
-    y += rowHeight * 2;
+    y += rowHeight;
+    // The daily targets, when set, as the grid measured the days against them.
+    const NutrientTargets& targets = m_model->targets();
+    QStringList ranges;
+    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
+        const NutrientTargets::Range& range = targets.range(n);
+        if (range.minimum || range.maximum) {
+            const QLocale locale;
+            ranges.append(QStringLiteral("%1 %2\u2013%3")
+                              .arg(TotalsCalculator::headerTexts().at(n + 1),
+                                  range.minimum ? GeneralNumberText(*range.minimum, locale) : QString(),
+                                  range.maximum ? GeneralNumberText(*range.maximum, locale) : QString()));
+        }
+    }
+    if (!ranges.isEmpty()) {
+        painter.drawText(QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+            tr("Daily targets: %1").arg(ranges.join(QStringLiteral(", "))));
+        y += rowHeight;
+    }
+    y += rowHeight;
 
     const int padding = metrics.averageCharWidth();
     for (qsizetype r = 0; r < rows.size(); ++r) {

@@ -398,6 +398,22 @@ void TestTotalsDialog::targetsMarkEachDay()
     QCOMPARE(active.data(Qt::BackgroundRole).isValid(), !refused);
     // The Totals row adds two days: never marked.
     QVERIFY(!grid()->model()->index(3, 1).data(Qt::BackgroundRole).isValid());
+    // The printed report names the targets; the report file gains a column for them.
+    const QString pdf = m_folder->path() + "/targets.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QVERIFY(m_window->printReport(&printer));
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", { pdf, "-" });
+    QVERIFY(pdftotext.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QCOMPARE(printed.contains(QStringLiteral("Daily targets: Calories")), !refused);
+    QString error;
+    QVERIFY(m_window->writeReport(m_folder->path() + "/report.txt", &error));
+    QStringList report;
+    QVERIFY(TextFile::readLines(m_folder->path() + "/report.txt", &report, nullptr));
+    QCOMPARE(report.first().contains(QStringLiteral("Calories target")), !refused);
     // The window opened afresh reads the saved targets.
     openWindow();
     tick(1);
