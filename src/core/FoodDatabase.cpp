@@ -13,7 +13,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cfloat>
@@ -625,19 +624,7 @@ bool FoodDatabase::deleteRecord(qint64 rowid, const QString& shownName, QString*
 
 QStringView FoodDatabase::storedText(QByteArrayView bytes, QString* buffer)
 {
-    // Resizing keeps the buffer's storage, so a million cells allocate almost nothing.
-    buffer->resize(bytes.size());
-    QChar* begin = buffer->data();
-    QChar* end;
-    if (bytes.isValidUtf8()) {
-        QStringDecoder decoder(
-            QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        end = decoder.appendToBuffer(begin, bytes);
-    } else {
-        end = TextFile::appendWindows1252(begin, bytes);
-    }
-    buffer->resize(end - begin);
-    return *buffer;
+    return TextFile::decodeInto(bytes, bytes.isValidUtf8(), buffer);
 }
 
 QByteArray FoodDatabase::windows1252Bytes(const QString& name)

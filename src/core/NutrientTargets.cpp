@@ -1,5 +1,6 @@
 #include "core/NutrientTargets.h"
 
+#include "core/NumberText.h"
 #include "core/TextFile.h"
 
 #include <QFileInfo>
@@ -71,6 +72,18 @@ bool NutrientTargets::setRange(int nutrient, const Range& range, QString* reason
 bool NutrientTargets::isEmpty() const
 {
     return std::all_of(m_ranges.begin(), m_ranges.end(), [](const Range& r) { return !r.minimum && !r.maximum; });
+}
+
+QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
+{
+    const Range& r = range(nutrient);
+    if (!r.minimum && !r.maximum) {
+        return QString();
+    }
+    auto bound = [&locale](const std::optional<double>& value) {
+        return value ? GeneralNumberText(*value, locale) : QString();
+    };
+    return bound(r.minimum) + QChar(0x2013) + bound(r.maximum);
 }
 
 NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) const

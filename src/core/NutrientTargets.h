@@ -43,6 +43,9 @@ public:
     bool setRange(int nutrient, const Range& range, QString* reason);
     bool isEmpty() const;
 
+    // A nutrient's range as the reports give it, "1800–2200", "12–" or "–70"; empty without a target.
+    QString rangeText(int nutrient, const QLocale& locale = QLocale()) const;
+
     // Where a day's value stands: a bound itself counts as within.
     Standing standing(int nutrient, double value) const;
     // "1,850 of 1,800–2,200 kcal (103 %)": the value, the range with the nutrient's unit and, where

@@ -46,11 +46,6 @@ int PeriodFile::splitLine(QStringView line, QStringView* group, QStringView* foo
     return count;
 }
 
-bool PeriodFile::readLines(const QString& path, QStringList* lines, QString* error)
-{
-    return TextFile::readLines(path, lines, error);
-}
-
 QStringList PeriodFile::planLines(const MealPlan& plan)
 {
     QStringList lines;

@@ -25,9 +25,6 @@ public:
     // group label, food name and quantity fields of those there are.
     static int splitLine(QStringView line, QStringView* group, QStringView* food, QStringView* quantity);
 
-    // The lines of a period file: any line end, UTF-8 or else Windows-1252.
-    static bool readLines(const QString& path, QStringList* lines, QString* error);
-
     // One line per entry of the four meals, in meal order: heading, food name, quantity text. An
     // empty quantity gets a closing "_" so that it still forms a third (empty) field.
     static QStringList planLines(const MealPlan& plan);

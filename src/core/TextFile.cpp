@@ -55,6 +55,22 @@ bool TextFile::toWindows1252(QStringView text, QByteArray* bytes)
     return true;
 }
 
+QStringView TextFile::decodeInto(QByteArrayView bytes, bool utf8, QString* buffer)
+{
+    buffer->resize(bytes.size());
+    QChar* begin = buffer->data();
+    QChar* end;
+    if (utf8) {
+        QStringDecoder decoder(
+            QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        end = decoder.appendToBuffer(begin, bytes);
+    } else {
+        end = appendWindows1252(begin, bytes);
+    }
+    buffer->resize(end - begin);
+    return *buffer;
+}
+
 QString TextFile::fromWindows1252(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);

@@ -18,6 +18,9 @@ public:
     // Windows-1252.
     static QString decode(const QByteArray& bytes);
     static QString fromWindows1252(QByteArrayView bytes);
+    // Decodes `bytes` as UTF-8 (a byte order mark in them is kept as text) or as Windows-1252 into
+    // `buffer`, whose storage is reused, so that a million short texts allocate almost nothing.
+    static QStringView decodeInto(QByteArrayView bytes, bool utf8, QString* buffer);
     // Writes one character per byte at `out` and returns the end.
     static QChar* appendWindows1252(QChar* out, QByteArrayView bytes);
     // The Windows-1252 bytes of `text`; false when a character has none.

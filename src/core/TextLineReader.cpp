@@ -101,19 +101,8 @@ bool TextLineReader::fill()
 
 void TextLineReader::decode(QByteArrayView bytes, QString* line) const
 {
-    // Resizing keeps the line's storage, so a file of many short lines allocates almost nothing.
-    line->resize(bytes.size());
-    QChar* begin = line->data();
-    QChar* end;
-    if (m_utf8) {
-        // The file's own byte order mark was skipped on opening; one at the start of a line is text.
-        QStringDecoder decoder(
-            QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-        end = decoder.appendToBuffer(begin, bytes);
-    } else {
-        end = TextFile::appendWindows1252(begin, bytes);
-    }
-    line->resize(end - begin);
+    // The file's own byte order mark was skipped on opening; one at the start of a line is text.
+    TextFile::decodeInto(bytes, m_utf8, line);
 }
 
 bool TextLineReader::readLine(QString* line)

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QString>
-#include <QStringDecoder>
 
 // Reads a text file one line at a time, for files that may be of any size: memory stays within
 // one read block and one line however big the file is. Lines end at CR LF, CR or LF, as

@@ -38,17 +38,12 @@ QStringList fileLines(const TotalsResult& result, const NutrientTargets& targets
         return lines;
     }
     for (int nutrient = 0; nutrient < TotalsRow::NutrientCount; ++nutrient) {
-        const NutrientTargets::Range& range = targets.range(nutrient);
-        if (!range.minimum && !range.maximum) {
+        const QString range = targets.rangeText(nutrient, locale);
+        if (range.isEmpty()) {
             continue;
         }
-        auto bound = [&locale](const std::optional<double>& value) {
-            return value ? GeneralNumberText(*value, locale) : QString();
-        };
         lines[0] += QLatin1Char('\t')
-            + NutrientTargets::tr("%1 target %2")
-                  .arg(TotalsCalculator::headerTexts().at(nutrient + 1),
-                      bound(range.minimum) + QChar(0x2013) + bound(range.maximum));
+            + NutrientTargets::tr("%1 target %2").arg(TotalsCalculator::headerTexts().at(nutrient + 1), range);
         for (std::size_t r = 0; r < result.rows.size(); ++r) {
             const TotalsRow& row = result.rows[r];
             const bool totals = result.hasTotalsRow && r + 1 == result.rows.size();

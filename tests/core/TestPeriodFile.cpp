@@ -236,7 +236,7 @@ void TestPeriodFile::readsAnyLineEndAndOldEncoding()
     const QString path = folder.state().perUserFile("Daily");
     QVERIFY(TextFile::writeBytes(path, bytes, nullptr));
     QStringList lines;
-    QVERIFY(PeriodFile::readLines(path, &lines, nullptr));
+    QVERIFY(TextFile::readLines(path, &lines, nullptr));
     QCOMPARE(lines, expected);
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/SharedState.h"
 #include "gui/common/Prompt.h"
+#include "gui/common/WindowKeys.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/info/QuickHelpViewer.h"
 
@@ -99,7 +100,8 @@ FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, Q
         edit->setFixedWidth(place.width);
         edit->setMinimumHeight(kFieldHeight);
         caption->setBuddy(edit);
-        edit->installEventFilter(this);
+        // Ctrl+Home and Ctrl+End move between foods, not the field's cursor.
+        giveKeysToWindow(edit, { QKeySequence(Qt::CTRL | Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_End) });
         m_fields[static_cast<std::size_t>(place.field)] = edit;
         auto* row = new QHBoxLayout;
         row->setSpacing(kFieldSpacing);
@@ -461,19 +463,6 @@ void FoodEditorDialog::showQuickHelp()
 {
     QuickHelpViewer help(m_state, this);
     execWindowModal(help);
-}
-
-bool FoodEditorDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    // A field would take Ctrl+Home and Ctrl+End for its own cursor; they move between foods.
-    if (event->type() == QEvent::ShortcutOverride) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() == Qt::ControlModifier && (key->key() == Qt::Key_Home || key->key() == Qt::Key_End)) {
-            event->ignore();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void FoodEditorDialog::done(int result)

@@ -35,9 +35,6 @@ public:
 
     void done(int result) override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private slots:
     void moveToFirst();
     void moveToPrevious();

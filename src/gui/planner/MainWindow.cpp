@@ -5,6 +5,7 @@
 #include "gui/common/CommandButton.h"
 #include "gui/common/Program.h"
 #include "gui/common/Prompt.h"
+#include "gui/common/WindowKeys.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 #include "gui/fooddb/FoodEditorDialog.h"
@@ -104,6 +105,17 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 } // namespace
 
+namespace {
+
+// The keys of Undo and Redo, which Ctrl+Shift+Z also means.
+QList<QKeySequence> undoKeys()
+{
+    return QKeySequence::keyBindings(QKeySequence::Undo) + QKeySequence::keyBindings(QKeySequence::Redo)
+        + QList<QKeySequence> { QKeySequence(QStringLiteral("Ctrl+Shift+Z")) };
+}
+
+} // namespace
+
 MainWindow::MainWindow(SharedState& state, QWidget* parent)
     : QMainWindow(parent)
     , m_state(state)
@@ -163,6 +175,7 @@ void MainWindow::buildControls()
     m_foodFilter->setAccessibleName(tr("Search foods"));
     m_foodFilter->setClearButtonEnabled(true);
     m_foodFilter->installEventFilter(this);
+    giveKeysToWindow(m_foodFilter, undoKeys());
     m_foodCount = new QLabel(central);
     m_foodCount->setObjectName(QStringLiteral("FoodCount"));
     auto* filterRow = new QHBoxLayout;
@@ -183,7 +196,8 @@ void MainWindow::buildControls()
     m_quantity = new QLineEdit(QStringLiteral("1"), central);
     m_quantity->setObjectName(QStringLiteral("Text1"));
     m_quantity->setAccessibleName(tr("Quantity"));
-    m_quantity->installEventFilter(this);
+    // Ctrl+Z and Ctrl+Shift+Z undo and redo the plan, not the box's own text.
+    giveKeysToWindow(m_quantity, undoKeys());
     m_quantity->setMaximumWidth(kQuantityWidth);
     m_servingUnit = makeLabel(central, "Label7", QString(), sansFont(12, false));
     m_servingUnit->setWordWrap(true);
@@ -505,16 +519,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && watched == m_foodFilter) {
         m_foodList->prepareSearch();
-    }
-    // In the search box and the quantity, Ctrl+Z and Ctrl+Shift+Z undo and redo the plan, not
-    // the box's own text.
-    if (event->type() == QEvent::ShortcutOverride && (watched == m_foodFilter || watched == m_quantity)) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
-            || key->keyCombination() == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z)) {
-            event->ignore();
-            return true;
-        }
     }
     if (event->type() != QEvent::KeyPress) {
         return QMainWindow::eventFilter(watched, event);

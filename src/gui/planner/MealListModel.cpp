@@ -5,34 +5,6 @@ MealListModel::MealListModel(MealTable& table, QObject* parent)
     , m_table(table)
 { }
 
-MealTable::AddResult MealListModel::add(const QString& foodName, const QString& quantityText)
-{
-    MealTable added = m_table;
-    const MealTable::AddResult result = added.add(foodName, quantityText);
-    if (result == MealTable::AddResult::Added) {
-        beginInsertRows(QModelIndex(), m_table.count(), m_table.count());
-        m_table = added;
-        endInsertRows();
-    }
-    return result;
-}
-
-bool MealListModel::removeLine(int line)
-{
-    if (line < 0 || line >= m_table.count()) {
-        return false;
-    }
-    beginRemoveRows(QModelIndex(), line, line);
-    m_table.removeLine(line);
-    endRemoveRows();
-    return true;
-}
-
-void MealListModel::clear()
-{
-    setTable(MealTable());
-}
-
 void MealListModel::setTable(const MealTable& table)
 {
     beginResetModel();

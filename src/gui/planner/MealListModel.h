@@ -5,8 +5,8 @@
 #include <QAbstractListModel>
 
 // One meal's list: a view's rows over the meal's table, each "food name, quantity text". The table
-// lives in the shared state, where the totals read it; every change to it goes through this model,
-// so the list and the table can never differ.
+// lives in the shared state, where the totals read it; every change to it goes through this model
+// (the main window's undoable steps set whole tables), so the list and the table never differ.
 class MealListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -14,10 +14,6 @@ class MealListModel : public QAbstractListModel
 public:
     MealListModel(MealTable& table, QObject* parent = nullptr);
 
-    MealTable::AddResult add(const QString& foodName, const QString& quantityText);
-    // Removes the entry of `line`, counted from 0.
-    bool removeLine(int line);
-    void clear();
     // Replaces every entry with those of `table`.
     void setTable(const MealTable& table);
     const MealTable& table() const { return m_table; }

@@ -308,13 +308,9 @@ bool TotalsDialog::printReport(QPrinter* printer)
     const NutrientTargets& targets = m_model->targets();
     QStringList ranges;
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
-        const NutrientTargets::Range& range = targets.range(n);
-        if (range.minimum || range.maximum) {
-            const QLocale locale;
-            ranges.append(QStringLiteral("%1 %2\u2013%3")
-                              .arg(TotalsCalculator::headerTexts().at(n + 1),
-                                  range.minimum ? GeneralNumberText(*range.minimum, locale) : QString(),
-                                  range.maximum ? GeneralNumberText(*range.maximum, locale) : QString()));
+        const QString range = targets.rangeText(n);
+        if (!range.isEmpty()) {
+            ranges.append(TotalsCalculator::headerTexts().at(n + 1) + QLatin1Char(' ') + range);
         }
     }
     if (!ranges.isEmpty()) {

@@ -43,12 +43,15 @@ void TestPlannerModels::mealListFollowsItsTable()
     MealListModel model(table);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     for (const QString& step : steps) {
+        MealTable changed = model.table();
         if (step.startsWith(u'+')) {
-            model.add(step.mid(1), QStringLiteral(" 1"));
+            changed.add(step.mid(1), QStringLiteral(" 1"));
+            model.setTable(changed);
         } else if (step.startsWith(u'-')) {
-            model.removeLine(step.mid(1).toInt());
+            changed.removeLine(step.mid(1).toInt());
+            model.setTable(changed);
         } else if (step == QLatin1String("clear")) {
-            model.clear();
+            model.setTable(MealTable());
         } else {
             MealTable loaded;
             loaded.add(QStringLiteral("Tea"), QStringLiteral(" 2"));
