@@ -13,8 +13,7 @@ public:
     KeysToWindow(const QList<QKeySequence>& keys, QObject* parent)
         : QObject(parent)
         , m_keys(keys)
-    {
-    }
+    { }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
