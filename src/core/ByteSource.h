@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QString>
+
+#include <memory>
+
+// A stream of bytes read block by block: a plain file, a gzip file decompressed on the fly, one
+// member of a zip archive (ZipArchive) or bytes already in memory. Readers over it keep only a
+// block at a time, so a file of any size is read in bounded memory.
+class ByteSource
+{
+    Q_DECLARE_TR_FUNCTIONS(ByteSource)
+
+public:
+    virtual ~ByteSource() = default;
+
+    // Reads up to `size` bytes into `data`: the number read, 0 at the end, -1 on failure, with the
+    // reason in errorString().
+    virtual qint64 read(char* data, qint64 size) = 0;
+    // How far reading has come and how far it goes, in bytes of the stored file (compressed
+    // bytes for a gzip file), for progress; total() is 0 when not known.
+    virtual qint64 position() const = 0;
+    virtual qint64 total() const = 0;
+    QString errorString() const { return m_error; }
+
+    // Null, with the file and the reason in `error`, when the file cannot be opened.
+    static std::unique_ptr<ByteSource> openFile(const QString& path, QString* error);
+    static std::unique_ptr<ByteSource> openGzip(const QString& path, QString* error);
+    static std::unique_ptr<ByteSource> fromBytes(QByteArray bytes);
+
+    // Up to `size` bytes from the start of the file, for telling what kind of file it is.
+    static bool readHead(const QString& path, qint64 size, QByteArray* head, QString* error);
+
+protected:
+    QString m_error;
+};
