@@ -669,3 +669,8 @@ double FoodDatabase::nutrientValue(const QVariant& value)
 {
     return TextToNumber(cellText(value));
 }
+
+QVariant FoodDatabase::storedValueOf(Field field, const QString& text)
+{
+    return storedValue(field, text);
+}

@@ -98,14 +98,19 @@ public:
     static QString numberText(double value);
     // A stored nutrient as a number: TextToNumber of its cell text.
     static double nutrientValue(const QVariant& value);
+    // The value a typed text is stored as in `field`: NULL for an empty nutrient, the largest
+    // double for a number too large for one, else the text itself (the column's numeric affinity
+    // makes a number of it when it reads wholly as one).
+    static QVariant storedValueOf(Field field, const QString& text);
 
     QSqlDatabase connection() const;
+    // SQLite's own handle of the open connection, for bulk reads and writes; null when closed.
+    sqlite3* sqliteHandle() const;
 
 private:
     bool fail(const QString& reason, QString* error) const;
     // Opens the connection and checks the table; the reason for a failure, or empty.
     QString openAndCheck();
-    sqlite3* sqliteHandle() const;
 
     // Runs `write` inside an immediate transaction after checking that `rowid` still holds
     // `shownName`; commits when it returns true.

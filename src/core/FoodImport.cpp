@@ -1,0 +1,309 @@
+#include "core/FoodImport.h"
+
+#include "core/ByteSource.h"
+#include "core/CsvFoodReader.h"
+#include "core/CsvStreamReader.h"
+#include "core/FieldNumber.h"
+#include "core/FoodDataCentralReader.h"
+#include "core/FoodDatabase.h"
+#include "core/FoodImportWriter.h"
+#include "core/OpenFoodFactsReader.h"
+#include "core/TextFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// The beginning of a file that is looked at to tell its kind and show its first rows.
+constexpr qint64 kHeadBytes = qint64(1) << 20;
+constexpr int kPreviewRows = 20;
+
+// The delimiter the header line uses most, outside quotes: tab, comma or semicolon.
+char sniffDelimiter(QByteArrayView line)
+{
+    int tabs = 0;
+    int commas = 0;
+    int semicolons = 0;
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted) {
+            tabs += c == '\t';
+            commas += c == ',';
+            semicolons += c == ';';
+        }
+    }
+    if (tabs >= commas && tabs >= semicolons && tabs > 0) {
+        return '\t';
+    }
+    return semicolons > commas ? ';' : ',';
+}
+
+bool looksBinary(QByteArrayView head)
+{
+    const QByteArrayView sample = head.first(std::min<qsizetype>(head.size(), 4096));
+    qsizetype controls = 0;
+    for (const char c : sample) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == 0) {
+            return true;
+        }
+        controls += (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f') ? 1 : 0;
+    }
+    return controls * 100 > sample.size();
+}
+
+} // namespace
+
+QString ImportProblem::locationText() const
+{
+    return isFdcId ? QStringLiteral("fdc_id %1").arg(location) : FoodImport::tr("line %1").arg(location);
+}
+
+FoodImport::FoodImport(const QString& sourcePath)
+    : m_path(sourcePath)
+{ }
+
+QString FoodImport::formatName(ImportFormat format)
+{
+    switch (format) {
+    case ImportFormat::FoodDataCentral:
+        return tr("USDA FoodData Central");
+    case ImportFormat::OpenFoodFacts:
+        return tr("Open Food Facts");
+    case ImportFormat::Csv:
+        return tr("CSV file");
+    case ImportFormat::Unknown:
+        break;
+    }
+    return tr("unknown");
+}
+
+bool FoodImport::fail(const QString& reason, QString* error) const
+{
+    const QString path = QDir::toNativeSeparators(m_path);
+    if (error) {
+        *error = reason.startsWith(path) ? reason : QStringLiteral("%1: %2").arg(path, reason);
+    }
+    return false;
+}
+
+bool FoodImport::inspect(QString* error)
+{
+    m_format = ImportFormat::Unknown;
+    m_gzip = false;
+    m_columns.clear();
+    m_mapping.clear();
+    m_preview.clear();
+    const QFileInfo info(m_path);
+    if (!info.exists()) {
+        return fail(tr("the file does not exist"), error);
+    }
+    QString reason;
+    if (info.isDir()) {
+        FoodDataCentralReader fdc(m_path);
+        if (!fdc.locate(false, &reason)) {
+            return fail(tr("the folder holds no FoodData Central download (food.csv and food_nutrient.csv)"), error);
+        }
+        m_format = ImportFormat::FoodDataCentral;
+        return true;
+    }
+    QByteArray head;
+    if (!ByteSource::readHead(m_path, kHeadBytes, &head, &reason)) {
+        return fail(reason, error);
+    }
+    if (head.isEmpty()) {
+        return fail(tr("the file is empty"), error);
+    }
+    if (head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06")) {
+        FoodDataCentralReader fdc(m_path);
+        if (!fdc.locate(true, &reason)) {
+            return fail(reason.isEmpty()
+                    ? tr("the zip archive holds no FoodData Central download (food.csv and food_nutrient.csv)")
+                    : reason,
+                error);
+        }
+        m_format = ImportFormat::FoodDataCentral;
+        return true;
+    }
+    if (head.startsWith("\x1f\x8b")) {
+        auto source = ByteSource::openGzip(m_path, &reason);
+        if (!source) {
+            return fail(reason, error);
+        }
+        head.resize(kHeadBytes);
+        qint64 size = 0;
+        qint64 n = 0;
+        while (size < kHeadBytes && (n = source->read(head.data() + size, kHeadBytes - size)) > 0) {
+            size += n;
+        }
+        if (n < 0) {
+            return fail(source->errorString(), error);
+        }
+        head.resize(size);
+        if (head.isEmpty()) {
+            return fail(tr("the compressed file is empty"), error);
+        }
+        m_gzip = true;
+        return inspectText(head, size == kHeadBytes, error);
+    }
+    return inspectText(head, info.size() > head.size(), error);
+}
+
+bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* error)
+{
+    if (head.startsWith(QByteArrayView("SQLite format 3\0", 16))) {
+        return fail(tr("it is an SQLite database, not a list of foods"), error);
+    }
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF")) {
+        return fail(tr("the file is in UTF-16; save it as UTF-8 or Windows-1252 text and import that"), error);
+    }
+    if (looksBinary(head)) {
+        return fail(tr("it is not a text file, so not a list of foods"), error);
+    }
+    const QByteArrayView text = head.startsWith("\xEF\xBB\xBF") ? QByteArrayView(head).sliced(3) : head;
+    qsizetype lineEnd = text.indexOf('\n');
+    if (lineEnd < 0) {
+        if (truncated) {
+            return fail(tr("its first line is over 1 MB long, so it is no header of a list of foods"), error);
+        }
+        lineEnd = text.size();
+    }
+    const QByteArrayView firstLine = text.first(lineEnd);
+    m_delimiter = sniffDelimiter(firstLine);
+
+    if (m_delimiter == '\t') {
+        QStringList tabColumns;
+        for (const QByteArray& column : firstLine.toByteArray().split('\t')) {
+            tabColumns.append(QString::fromUtf8(FieldNumber::trimmed(column)));
+        }
+        if (OpenFoodFactsReader::recognise(tabColumns)) {
+            m_format = ImportFormat::OpenFoodFacts;
+            return true;
+        }
+    }
+
+    auto source = ByteSource::fromBytes(head);
+    CsvStreamReader reader(*source, m_delimiter, true);
+    QString buffer;
+    auto decodedRecord = [&] {
+        QStringList fields;
+        const bool utf8 = reader.recordBytes().isValidUtf8();
+        for (qsizetype c = 0; c < reader.fieldCount(); ++c) {
+            fields.append(TextFile::decodeInto(reader.field(c), utf8, &buffer).toString());
+        }
+        return fields;
+    };
+    if (!reader.readRecord()) {
+        return fail(reader.failed() ? reader.errorString() : tr("the file has no header line"), error);
+    }
+    for (const QString& column : decodedRecord()) {
+        m_columns.append(column.simplified());
+    }
+    if (std::all_of(m_columns.cbegin(), m_columns.cend(), [](const QString& c) { return c.isEmpty(); })) {
+        return fail(tr("its first line is empty, so it has no header naming the columns"), error);
+    }
+    // Rows that run to the end of a cut-off beginning may be cut, so they are not shown.
+    while (m_preview.size() < kPreviewRows && reader.readRecord() && !(truncated && reader.consumed() == head.size())) {
+        m_preview.append(decodedRecord());
+    }
+    m_mapping = proposeMapping(m_columns);
+    m_format = ImportFormat::Csv;
+    return true;
+}
+
+std::vector<int> FoodImport::proposeMapping(const QStringList& columns)
+{
+    return CsvFoodReader::proposeMapping(columns);
+}
+
+bool FoodImport::setMapping(const std::vector<int>& mapping, QString* error)
+{
+    if (mapping.size() != std::size_t(m_columns.size())) {
+        return fail(
+            tr("the mapping has %1 columns where the file has %2").arg(mapping.size()).arg(m_columns.size()), error);
+    }
+    std::vector<int> columnOf(FoodDatabase::FieldCount, -1);
+    for (std::size_t c = 0; c < mapping.size(); ++c) {
+        const int field = mapping[c];
+        if (field == NoField) {
+            continue;
+        }
+        if (field < 0 || field >= FoodDatabase::FieldCount) {
+            return fail(tr("column \"%1\" goes to no food field").arg(m_columns.at(qsizetype(c))), error);
+        }
+        if (columnOf[std::size_t(field)] >= 0) {
+            return fail(tr("both \"%1\" and \"%2\" go to %3")
+                            .arg(m_columns.at(columnOf[std::size_t(field)]), m_columns.at(qsizetype(c)),
+                                FoodDatabase::fieldNames().at(field)),
+                error);
+        }
+        columnOf[std::size_t(field)] = int(c);
+    }
+    m_mapping = mapping;
+    return true;
+}
+
+QStringList FoodImport::unplacedColumns() const
+{
+    QStringList unplaced;
+    for (std::size_t c = 0; c < m_mapping.size(); ++c) {
+        if (m_mapping[c] == NoField) {
+            unplaced.append(m_columns.at(qsizetype(c)));
+        }
+    }
+    return unplaced;
+}
+
+bool FoodImport::run(const QString& databasePath, DuplicateRule rule, const ProgressCallback& progress,
+    const ProblemCallback& problems, ImportSummary* summary, QString* error) const
+{
+    ImportSummary ownSummary;
+    ImportSummary* counts = summary ? summary : &ownSummary;
+    *counts = ImportSummary();
+    if (m_format == ImportFormat::Unknown) {
+        return fail(tr("the kind of file is not known yet"), error);
+    }
+    if (m_format == ImportFormat::Csv) {
+        if (std::find(m_mapping.begin(), m_mapping.end(), int(FoodDatabase::FOOD)) == m_mapping.end()) {
+            return fail(
+                tr("no column holds the food names (the columns are: %1)").arg(m_columns.join(QStringLiteral(", "))),
+                error);
+        }
+        counts->unplacedColumns = unplacedColumns();
+    }
+
+    FoodImportWriter writer(rule, progress, problems, counts);
+    if (!writer.begin(databasePath, error)) {
+        return false;
+    }
+    QString reason;
+    bool ok = false;
+    if (m_format == ImportFormat::FoodDataCentral) {
+        FoodDataCentralReader fdc(m_path);
+        ok = fdc.locate(!QFileInfo(m_path).isDir(), &reason) && fdc.read(writer, &reason);
+    } else {
+        auto source = m_gzip ? ByteSource::openGzip(m_path, &reason) : ByteSource::openFile(m_path, &reason);
+        if (source && m_format == ImportFormat::OpenFoodFacts) {
+            ok = OpenFoodFactsReader::read(*source, writer, &reason);
+        } else if (source) {
+            ok = CsvFoodReader::read(*source, m_delimiter, m_mapping, writer, &reason);
+        }
+    }
+    if (!ok) {
+        writer.rollback();
+        if (counts->cancelled) {
+            if (error) {
+                *error = tr("The import was cancelled; the food table is as it was.");
+            }
+            return false;
+        }
+        if (reason.isEmpty()) {
+            reason = tr("the source changed after it was looked at");
+        }
+        return fail(tr("%1 Nothing was imported.").arg(reason.endsWith(u'.') ? reason : reason + u'.'), error);
+    }
+    return writer.commit(error);
+}

@@ -1,0 +1,276 @@
+#include "core/FoodImportWriter.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr qint64 kProgressRows = 4096;
+
+bool isLineBreakOrControl(QChar c)
+{
+    return c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+// Turns control characters into blanks, trims and folds blank runs; whether a control character
+// was met.
+QString folded(QStringView text, bool* hadControl)
+{
+    QString result;
+    result.reserve(text.size());
+    bool blank = false;
+    *hadControl = false;
+    for (const QChar c : text) {
+        const bool control = isLineBreakOrControl(c);
+        *hadControl = *hadControl || control;
+        if (control || c.isSpace()) {
+            blank = !result.isEmpty();
+            continue;
+        }
+        if (blank) {
+            result += u' ';
+            blank = false;
+        }
+        result += c;
+    }
+    return result;
+}
+
+bool bindValue(sqlite3_stmt* statement, int index, const QVariant& value)
+{
+    if (value.isNull()) {
+        return sqlite3_bind_null(statement, index) == SQLITE_OK;
+    }
+    if (value.typeId() == QMetaType::Double) {
+        return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
+    }
+    const QByteArray text = value.toString().toUtf8();
+    return sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT) == SQLITE_OK;
+}
+
+} // namespace
+
+FoodImportWriter::FoodImportWriter(DuplicateRule rule, const FoodImport::ProgressCallback& progress,
+    const FoodImport::ProblemCallback& problems, ImportSummary* summary)
+    : m_rule(rule)
+    , m_progressCallback(progress)
+    , m_problems(problems)
+    , m_summary(summary)
+{ }
+
+FoodImportWriter::~FoodImportWriter()
+{
+    rollback();
+}
+
+bool FoodImportWriter::fail(QString* error)
+{
+    sqlite3* db = m_foods.sqliteHandle();
+    if (error) {
+        *error = QStringLiteral("%1: %2").arg(
+            m_foods.path(), db ? QString::fromUtf8(sqlite3_errmsg(db)) : tr("the food table is not open"));
+    }
+    return false;
+}
+
+bool FoodImportWriter::begin(const QString& databasePath, QString* error)
+{
+    if (!m_foods.open(databasePath, error)) {
+        return false;
+    }
+    sqlite3* db = m_foods.sqliteHandle();
+    if (!db) {
+        return fail(error);
+    }
+    // The write lock is taken now, so that no other writer comes between the duplicate checks and
+    // the writes. A larger page cache keeps a million inserts from spilling to the file often.
+    sqlite3_busy_timeout(db, 5000);
+    if (sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr) != SQLITE_OK
+        || sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        return fail(error);
+    }
+    m_inTransaction = true;
+    const char* find = "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid";
+    const char* insert = "INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, "
+                         "SUGAR_ALC) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
+    const char* update = "UPDATE foods SET FOOD = ?1, SERVING_UN = ?2, CALORIES = ?3, CARBS = ?4, FAT = ?5, "
+                         "SUGAR = ?6, CHOLESTERO = ?7, POINTS = ?8, FIBER = ?9, SUGAR_ALC = ?10 WHERE rowid = ?11";
+    if (sqlite3_prepare_v2(db, find, -1, &m_find, nullptr) != SQLITE_OK
+        || sqlite3_prepare_v2(db, insert, -1, &m_insert, nullptr) != SQLITE_OK
+        || sqlite3_prepare_v2(db, update, -1, &m_update, nullptr) != SQLITE_OK) {
+        fail(error);
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+void FoodImportWriter::rollback()
+{
+    for (sqlite3_stmt** statement : { &m_find, &m_insert, &m_update }) {
+        sqlite3_finalize(*statement);
+        *statement = nullptr;
+    }
+    if (m_inTransaction) {
+        sqlite3_exec(m_foods.sqliteHandle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        m_inTransaction = false;
+    }
+    m_foods.close();
+}
+
+bool FoodImportWriter::commit(QString* error)
+{
+    for (sqlite3_stmt** statement : { &m_find, &m_insert, &m_update }) {
+        sqlite3_finalize(*statement);
+        *statement = nullptr;
+    }
+    if (!m_inTransaction || sqlite3_exec(m_foods.sqliteHandle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        fail(error);
+        rollback();
+        return false;
+    }
+    m_inTransaction = false;
+    m_foods.close();
+    return true;
+}
+
+QString FoodImportWriter::mendedName(QStringView name, QStringList* reasons)
+{
+    bool hadControl = false;
+    QString result = folded(name, &hadControl);
+    if (hadControl) {
+        reasons->append(tr("tabs, line breaks or control characters in the name became blanks"));
+    }
+    if (result.contains(u'_')) {
+        result.replace(u'_', u'-');
+        reasons->append(tr("\"_\" in the name became \"-\", as the plan files separate their fields with \"_\""));
+    }
+    return result;
+}
+
+QString FoodImportWriter::mendedServing(QStringView serving, QStringList* reasons)
+{
+    QString result = serving.toString();
+    bool hadControl = false;
+    for (QChar& c : result) {
+        if (isLineBreakOrControl(c)) {
+            c = u' ';
+            hadControl = true;
+        }
+    }
+    if (hadControl) {
+        reasons->append(tr("tabs, line breaks or control characters in the serving unit became blanks"));
+    }
+    return result;
+}
+
+void FoodImportWriter::refuse(qint64 location, bool isFdcId, const QString& name, const QString& reason)
+{
+    ++m_summary->foodsRead;
+    ++m_summary->rowsRefused;
+    if (m_problems) {
+        m_problems(ImportProblem { location, isFdcId, name, reason, true });
+    }
+}
+
+void FoodImportWriter::mended(qint64 location, bool isFdcId, const QString& name, const QString& reason)
+{
+    ++m_summary->rowsMended;
+    if (m_problems) {
+        m_problems(ImportProblem { location, isFdcId, name, reason, false });
+    }
+}
+
+bool FoodImportWriter::rowRead(qint64 position)
+{
+    ++m_progress.rowsRead;
+    m_progress.bytesRead = position;
+    m_summary->rowsRead = m_progress.rowsRead;
+    if (m_progress.rowsRead % kProgressRows != 0) {
+        return true;
+    }
+    return reportProgress();
+}
+
+bool FoodImportWriter::reportProgress()
+{
+    m_progress.foodsAdded = m_summary->foodsAdded;
+    if (m_progressCallback && !m_progressCallback(m_progress)) {
+        m_summary->cancelled = true;
+        return false;
+    }
+    return true;
+}
+
+bool FoodImportWriter::findRows(const QString& name, std::vector<qint64>* rowids)
+{
+    rowids->clear();
+    // A name an older tool stored in Windows-1252 is the same name.
+    const QByteArray utf8 = name.toUtf8();
+    const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
+    const QByteArray& other = legacy.isEmpty() ? utf8 : legacy;
+    sqlite3_reset(m_find);
+    sqlite3_bind_text(m_find, 1, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
+    sqlite3_bind_text(m_find, 2, other.constData(), int(other.size()), SQLITE_STATIC);
+    int rc;
+    while ((rc = sqlite3_step(m_find)) == SQLITE_ROW) {
+        rowids->push_back(sqlite3_column_int64(m_find, 0));
+    }
+    sqlite3_reset(m_find);
+    return rc == SQLITE_DONE;
+}
+
+bool FoodImportWriter::bindFood(sqlite3_stmt* statement, const QString& name, const ImportedFood& food)
+{
+    sqlite3_reset(statement);
+    bool ok = bindValue(statement, 1, name) && bindValue(statement, 2, food.serving);
+    for (int n = 0; n < FoodDatabase::NutrientCount; ++n) {
+        const QVariant& value = food.nutrients[static_cast<std::size_t>(n)];
+        const QVariant stored = value.typeId() == QMetaType::QString
+            ? FoodDatabase::storedValueOf(FoodDatabase::Field(FoodDatabase::CALORIES + n), value.toString())
+            : value;
+        ok = ok && bindValue(statement, 3 + n, stored);
+    }
+    return ok;
+}
+
+bool FoodImportWriter::add(ImportedFood& food, QString* error)
+{
+    QStringList reasons = food.notes;
+    const QString name = mendedName(food.name, &reasons);
+    if (name.isEmpty()) {
+        refuse(food.location, food.isFdcId, food.name, tr("the food has no name"));
+        return true;
+    }
+    ++m_summary->foodsRead;
+    food.serving = mendedServing(food.serving, &reasons);
+    if (!reasons.isEmpty()) {
+        mended(food.location, food.isFdcId, name, reasons.join(QStringLiteral("; ")));
+    }
+    if (!findRows(name, &m_rowids)) {
+        return fail(error);
+    }
+    if (!m_rowids.empty()) {
+        if (m_rule == DuplicateRule::Skip) {
+            ++m_summary->duplicatesSkipped;
+            return true;
+        }
+        if (m_rule == DuplicateRule::Replace) {
+            for (const qint64 rowid : m_rowids) {
+                if (!bindFood(m_update, name, food) || sqlite3_bind_int64(m_update, 11, rowid) != SQLITE_OK
+                    || sqlite3_step(m_update) != SQLITE_DONE) {
+                    return fail(error);
+                }
+            }
+            sqlite3_reset(m_update);
+            ++m_summary->duplicatesReplaced;
+            return true;
+        }
+        ++m_summary->duplicatesKept;
+    }
+    if (!bindFood(m_insert, name, food) || sqlite3_step(m_insert) != SQLITE_DONE) {
+        return fail(error);
+    }
+    sqlite3_reset(m_insert);
+    ++m_summary->foodsAdded;
+    return true;
+}

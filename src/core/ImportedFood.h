@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/FoodDatabase.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <array>
+#include <optional>
+
+// One food as a reader of a source hands it to the import: where it stands in the source, its
+// name and serving unit as the source has them, and its eight nutrients as stored values (a null
+// QVariant for an empty nutrient, a double, or a text as the user wrote it).
+struct ImportedFood
+{
+    // Nutrient amounts in 100 g of a food, in the table's units (kcal, g, cholesterol in mg).
+    struct Per100g
+    {
+        std::optional<double> calories;
+        std::optional<double> carbs;
+        std::optional<double> fat;
+        std::optional<double> sugar;
+        std::optional<double> cholesterol;
+        std::optional<double> fiber;
+        std::optional<double> sugarAlcohols;
+    };
+
+    qint64 location = 0;
+    bool isFdcId = false;
+    QString name;
+    QString serving;
+    std::array<QVariant, FoodDatabase::NutrientCount> nutrients;
+    // What the reader changed in the row, for the report.
+    QStringList notes;
+
+    // Sets the nutrients to the per-100-g amounts scaled to `grams`, rounded as the starter
+    // table is (calories and cholesterol to 1 decimal, the rest to 2), with the points worked
+    // out from them: calories/50 + fat/12 - min(fiber, 4)/5, never below 0, to 1 decimal, none
+    // without calories or fat. An amount the source does not give stays empty.
+    void setScaled(const Per100g& amounts, double grams);
+    void clear();
+
+    // A gram or millilitre figure as the serving units write it: "240", "28.35".
+    static QString amountText(double value);
+};
