@@ -1,3 +1,4 @@
+#include "core/FoodTransferCommand.h"
 #include "core/PlatewellFolder.h"
 #include "core/SharedState.h"
 #include "gui/common/Prompt.h"
@@ -6,8 +7,25 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace {
+
+const QCommandLineOption importOption(QStringLiteral("import"),
+    QStringLiteral("Import the foods of <path> into the food table, without a window: a USDA FoodData Central "
+                   "download (zip or folder), an Open Food Facts product dump (.csv or .csv.gz) or a CSV file "
+                   "with a header."),
+    QStringLiteral("path"));
+const QCommandLineOption duplicateOption(QStringLiteral("on-duplicate"),
+    QStringLiteral("With --import: what to do with a food whose name is already there: skip (default), replace or "
+                   "keep (both)."),
+    QStringLiteral("rule"), QStringLiteral("skip"));
+const QCommandLineOption exportOption(QStringLiteral("export"),
+    QStringLiteral("Write the whole food table to the CSV file <path>, without a window."), QStringLiteral("path"));
 
 void describeOptions(QCommandLineParser& parser, QCommandLineOption& home)
 {
@@ -15,6 +33,33 @@ void describeOptions(QCommandLineParser& parser, QCommandLineOption& home)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(home);
+    parser.addOption(importOption);
+    parser.addOption(duplicateOption);
+    parser.addOption(exportOption);
+}
+
+// --import and --export: the work is done without a display, and its exit status is returned.
+int transferFoods(const QCommandLineParser& parser, const QCommandLineOption& home)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (parser.isSet(importOption) && parser.isSet(exportOption)) {
+        err << QStringLiteral("Give either --import or --export, not both.") << Qt::endl;
+        return FoodTransferCommand::UsageError;
+    }
+    const QString folder = PlatewellFolder::resolve(parser.value(home));
+    QString error;
+    if (!PlatewellFolder::prepare(folder, &error)) {
+        err << QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error) << Qt::endl;
+        return FoodTransferCommand::Failure;
+    }
+    const QString database = PlatewellFolder::foodDatabasePath(folder);
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    if (parser.isSet(importOption)) {
+        return FoodTransferCommand::importFoods(
+            database, parser.value(importOption), parser.value(duplicateOption), out, err, terminal);
+    }
+    return FoodTransferCommand::exportFoods(database, parser.value(exportOption), out, err, terminal);
 }
 
 } // namespace
@@ -27,7 +72,7 @@ int main(int argc, char* argv[])
         QStringLiteral("Work in the Platewell folder <dir> (default: $PLATEWELL_HOME, else ~/.local/share/Platewell)."),
         QStringLiteral("dir"));
 
-    // Help and the version are answered without a display. Everything else waits for the
+    // Help, the version, --import and --export are answered without a display. Everything else waits for the
     // window's application, which first takes out Qt's own options such as -platform.
     {
         QCoreApplication console(argc, argv);
@@ -39,6 +84,13 @@ int main(int argc, char* argv[])
         }
         if (parser.isSet(QStringLiteral("version"))) {
             parser.showVersion();
+        }
+        if (parser.isSet(importOption) || parser.isSet(exportOption)) {
+            return transferFoods(parser, home);
+        }
+        if (parser.isSet(duplicateOption)) {
+            QTextStream(stderr) << QStringLiteral("--on-duplicate goes with --import.") << Qt::endl;
+            return FoodTransferCommand::UsageError;
         }
     }
 

@@ -1,0 +1,143 @@
+#include "core/FoodTransferCommand.h"
+
+#include "core/FoodExport.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QTextStream>
+
+namespace {
+
+QString grouped(qint64 value)
+{
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(value);
+}
+
+// Overwrites the terminal line with `text`, padded so that a longer line before is wiped out.
+void showLine(QTextStream& err, const QString& text)
+{
+    err << '\r' << text.leftJustified(79) << Qt::flush;
+}
+
+} // namespace
+
+bool FoodTransferCommand::parseDuplicateRule(const QString& text, DuplicateRule* rule)
+{
+    const QString word = text.trimmed().toLower();
+    if (word.isEmpty() || word == QLatin1String("skip")) {
+        *rule = DuplicateRule::Skip;
+    } else if (word == QLatin1String("replace")) {
+        *rule = DuplicateRule::Replace;
+    } else if (word == QLatin1String("keep") || word == QLatin1String("keep-both")) {
+        *rule = DuplicateRule::KeepBoth;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+int FoodTransferCommand::importFoods(const QString& databasePath, const QString& sourcePath,
+    const QString& duplicateRule, QTextStream& out, QTextStream& err, bool showProgress)
+{
+    DuplicateRule rule = DuplicateRule::Skip;
+    if (!parseDuplicateRule(duplicateRule, &rule)) {
+        err << tr("--on-duplicate takes skip, replace or keep, not \"%1\".").arg(duplicateRule) << Qt::endl;
+        return UsageError;
+    }
+    FoodImport import(sourcePath);
+    QString error;
+    if (!import.inspect(&error)) {
+        err << tr("Nothing was imported: %1").arg(error) << Qt::endl;
+        return Failure;
+    }
+
+    bool lineShown = false;
+    auto progress = [&](const ImportProgress& now) {
+        if (showProgress) {
+            QString text = tr("%1 rows read, %2 foods added").arg(grouped(now.rowsRead), grouped(now.foodsAdded));
+            if (now.totalBytes > 0) {
+                text += QStringLiteral(" (%1 %)").arg(std::min<qint64>(100, now.bytesRead * 100 / now.totalBytes));
+            }
+            showLine(err, text);
+            lineShown = true;
+        }
+        return true;
+    };
+    auto problem = [&](const ImportProblem& p) {
+        if (lineShown) {
+            showLine(err, QString());
+            err << '\r' << Qt::flush;
+            lineShown = false;
+        }
+        out << p.locationText() << ": \"" << p.name << "\": " << (p.refused ? tr("refused") : tr("mended")) << ": "
+            << p.reason << '\n';
+    };
+
+    ImportSummary summary;
+    const bool ok = import.run(databasePath, rule, progress, problem, &summary, &error);
+    if (lineShown) {
+        showLine(err, QString());
+        err << '\r' << Qt::flush;
+    }
+    out << (ok ? tr("Imported %1 (%2) into %3.") : tr("Not imported: %1 (%2) into %3."))
+               .arg(QDir::toNativeSeparators(sourcePath), FoodImport::formatName(import.format()),
+                   QDir::toNativeSeparators(databasePath))
+        << '\n';
+    const QList<QPair<QString, qint64>> lines {
+        { tr("Rows read"), summary.rowsRead },
+        { tr("Foods read"), summary.foodsRead },
+        { tr("Foods added"), summary.foodsAdded },
+        { tr("Duplicates skipped"), summary.duplicatesSkipped },
+        { tr("Duplicates replaced"), summary.duplicatesReplaced },
+        { tr("Duplicates kept beside the old"), summary.duplicatesKept },
+        { tr("Rows mended"), summary.rowsMended },
+        { tr("Rows refused"), summary.rowsRefused },
+    };
+    for (const auto& [label, value] : lines) {
+        out << "  " << (label + QLatin1Char(':')).leftJustified(32) << grouped(value) << '\n';
+    }
+    if (summary.productsWithoutName > 0) {
+        out << "  " << tr("Products without a name, skipped:").leftJustified(32) << grouped(summary.productsWithoutName)
+            << '\n';
+    }
+    if (summary.recordsNotFoods > 0) {
+        out << "  " << tr("Sample records, not foods:").leftJustified(32) << grouped(summary.recordsNotFoods) << '\n';
+    }
+    if (!summary.unplacedColumns.isEmpty()) {
+        out << "  " << tr("Columns not imported: %1").arg(summary.unplacedColumns.join(QStringLiteral(", "))) << '\n';
+    }
+    out << Qt::flush;
+    if (!ok) {
+        err << error << Qt::endl;
+        return Failure;
+    }
+    return Success;
+}
+
+int FoodTransferCommand::exportFoods(
+    const QString& databasePath, const QString& csvPath, QTextStream& out, QTextStream& err, bool showProgress)
+{
+    bool lineShown = false;
+    auto progress = [&](qint64 written, qint64 total) {
+        if (showProgress) {
+            showLine(err, tr("%1 of %2 foods written").arg(grouped(written), grouped(total)));
+            lineShown = true;
+        }
+        return true;
+    };
+    qint64 written = 0;
+    QString error;
+    const bool ok = FoodExport::run(databasePath, csvPath, progress, &written, &error);
+    if (lineShown) {
+        showLine(err, QString());
+        err << '\r' << Qt::flush;
+    }
+    if (!ok) {
+        err << tr("Nothing was exported: %1").arg(error) << Qt::endl;
+        return Failure;
+    }
+    out << tr("Exported %1 foods to %2.").arg(grouped(written), QDir::toNativeSeparators(csvPath)) << Qt::endl;
+    return Success;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/FoodImport.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+class QTextStream;
+
+// The command line's --import and --export, run without a window: progress on the terminal
+// (only when `showProgress`, meant for a terminal on standard error), every mended or refused row
+// and a summary on `out`, failures on `err`. Each returns the program's exit status: 0 only when
+// it worked.
+class FoodTransferCommand
+{
+    Q_DECLARE_TR_FUNCTIONS(FoodTransferCommand)
+
+public:
+    enum ExitStatus { Success = 0, Failure = 1, UsageError = 2 };
+
+    // `duplicateRule` is "skip" (also when empty), "replace" or "keep".
+    static int importFoods(const QString& databasePath, const QString& sourcePath, const QString& duplicateRule,
+        QTextStream& out, QTextStream& err, bool showProgress);
+    static int exportFoods(
+        const QString& databasePath, const QString& csvPath, QTextStream& out, QTextStream& err, bool showProgress);
+
+    static bool parseDuplicateRule(const QString& text, DuplicateRule* rule);
+};
