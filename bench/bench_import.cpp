@@ -1,0 +1,251 @@
+// Times importing a million foods from each kind of source, into an empty food table and into the
+// starter table, and exporting a million foods: a FoodData-Central-shaped folder (1,000,000 foods,
+// 8 nutrients each, so 8 million food_nutrient rows, and one portion each), an Open Food Facts
+// TSV of 1,000,000 products and a plain CSV of 1,000,000 foods. Each measurement runs in a process
+// of its own, so that the peak memory given (the whole process's) is its own.
+
+#include "BenchFoods.h"
+#include "core/FoodExport.h"
+#include "core/FoodImport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kFoods = 1000000;
+
+// Writes a file in blocks, so that the generated sources never sit whole in memory.
+class BlockWriter
+{
+public:
+    explicit BlockWriter(const QString& path)
+        : m_file(path)
+    {
+        m_ok = m_file.open(QIODevice::WriteOnly);
+    }
+    ~BlockWriter() { close(); }
+    void add(const QByteArray& text)
+    {
+        m_block += text;
+        if (m_block.size() > (1 << 20)) {
+            flush();
+        }
+    }
+    bool close()
+    {
+        flush();
+        m_file.close();
+        return m_ok;
+    }
+
+private:
+    void flush()
+    {
+        m_ok = m_ok && m_file.write(m_block) == m_block.size();
+        m_block.clear();
+    }
+    QFile m_file;
+    QByteArray m_block;
+    bool m_ok = false;
+};
+
+QByteArray nameOf(QRandomGenerator& random)
+{
+    return bench::generatedName(random, 0).toUtf8();
+}
+
+QByteArray amount(QRandomGenerator& random, int scale)
+{
+    return QByteArray::number(random.bounded(scale * 100) / 100.0);
+}
+
+bool writeFoodDataCentral(const QString& folder)
+{
+    QDir().mkpath(folder);
+    QRandomGenerator random(1);
+    BlockWriter food(folder + QStringLiteral("/food.csv"));
+    BlockWriter nutrients(folder + QStringLiteral("/food_nutrient.csv"));
+    BlockWriter portions(folder + QStringLiteral("/food_portion.csv"));
+    food.add("\"fdc_id\",\"data_type\",\"description\",\"food_category_id\",\"publication_date\"\n");
+    nutrients.add("\"id\",\"fdc_id\",\"nutrient_id\",\"amount\",\"data_points\",\"derivation_id\",\"min\",\"max\","
+                  "\"median\",\"footnote\",\"min_year_acquired\"\n");
+    portions.add("\"id\",\"fdc_id\",\"seq_num\",\"amount\",\"measure_unit_id\",\"portion_description\",\"modifier\","
+                 "\"gram_weight\",\"data_points\",\"footnote\",\"min_year_acquired\"\n");
+    const int nutrientIds[] = { 1008, 1005, 1004, 2000, 1253, 1079, 1086, 1003 };
+    qint64 row = 1;
+    for (int i = 0; i < kFoods; ++i) {
+        const QByteArray id = QByteArray::number(100000 + i);
+        food.add("\"" + id + "\",\"sr_legacy_food\",\"" + nameOf(random) + "\",\"" + QByteArray::number(i % 25)
+            + "\",\"2019-04-01\"\n");
+        for (const int nutrient : nutrientIds) {
+            nutrients.add("\"" + QByteArray::number(row++) + "\",\"" + id + "\",\"" + QByteArray::number(nutrient)
+                + "\",\"" + amount(random, 500) + "\",\"\",\"1\",\"\",\"\",\"\",\"\",\"\"\n");
+        }
+        portions.add("\"" + QByteArray::number(i + 1) + "\",\"" + id
+            + "\",\"1\",\"1.0\",\"9999\",\"\",\"cup, chopped\",\"" + amount(random, 300) + "\",\"\",\"\",\"\"\n");
+    }
+    BlockWriter units(folder + QStringLiteral("/measure_unit.csv"));
+    units.add("\"id\",\"name\"\n\"1000\",\"cup\"\n\"9999\",\"undetermined\"\n");
+    BlockWriter names(folder + QStringLiteral("/nutrient.csv"));
+    names.add("\"id\",\"name\",\"unit_name\",\"nutrient_nbr\",\"rank\"\n\"1008\",\"Energy\",\"KCAL\",\"208\",\"300\"\n"
+              "\"1253\",\"Cholesterol\",\"MG\",\"601\",\"15700\"\n");
+    return food.close() && nutrients.close() && portions.close() && units.close() && names.close();
+}
+
+bool writeOpenFoodFacts(const QString& path)
+{
+    QRandomGenerator random(2);
+    BlockWriter file(path);
+    QByteArrayList header { "code", "url", "creator", "created_t", "last_modified_t", "product_name", "generic_name",
+        "quantity", "packaging", "brands", "categories", "labels", "stores", "countries", "ingredients_text",
+        "allergens", "serving_size", "serving_quantity", "nutriscore_grade", "nova_group", "energy-kj_100g",
+        "energy-kcal_100g", "energy_100g", "fat_100g", "saturated-fat_100g", "carbohydrates_100g", "sugars_100g",
+        "polyols_100g", "fiber_100g", "proteins_100g", "salt_100g", "sodium_100g", "cholesterol_100g" };
+    file.add(header.join('\t') + '\n');
+    for (int i = 0; i < kFoods; ++i) {
+        QByteArrayList row;
+        row << QByteArray::number(3000000000000LL + i) << "http://world-en.openfoodfacts.org/product/x"
+            << "bench"
+            << "1600000000"
+            << "1600000001" << nameOf(random) << ""
+            << "500 g"
+            << "Plastic"
+            << "Brand " + QByteArray::number(i % 5000) << "Snacks,Sweet snacks"
+            << ""
+            << ""
+            << "France"
+            << "sugar, wheat flour, palm oil, cocoa, salt"
+            << "en:gluten"
+            << "30 g"
+            << "30"
+            << "d"
+            << "4";
+        const QByteArray kcal = amount(random, 600);
+        row << "" << kcal << QByteArray::number(kcal.toDouble() * 4.184) << amount(random, 40) << amount(random, 20)
+            << amount(random, 80) << amount(random, 50) << "" << amount(random, 10) << amount(random, 20)
+            << amount(random, 2) << amount(random, 1) << (i % 3 == 0 ? amount(random, 1) : QByteArray());
+        file.add(row.join('\t') + '\n');
+    }
+    return file.close();
+}
+
+bool writePlainCsv(const QString& path)
+{
+    QRandomGenerator random(3);
+    BlockWriter file(path);
+    file.add("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n");
+    for (int i = 0; i < kFoods; ++i) {
+        QByteArray row = "\"" + nameOf(random) + "\",1 cup (240 g)";
+        for (int n = 0; n < 8; ++n) {
+            row += ',' + (n == 7 ? QByteArray() : amount(random, 300));
+        }
+        file.add(row + '\n');
+    }
+    return file.close();
+}
+
+long peakMemoryMB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:")) {
+                return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
+            }
+        }
+    }
+    return bench::peakMemoryMB();
+}
+
+// One measurement in this process: prints seconds, peak memory in MB and the foods added or
+// written.
+int measure(const QString& what, const QString& data)
+{
+    const QString database = data + QStringLiteral("/") + what + QStringLiteral(".db");
+    QString error;
+    if (what == QLatin1String("export")) {
+        QElapsedTimer timer;
+        timer.start();
+        qint64 written = 0;
+        if (!FoodExport::run(
+                data + QStringLiteral("/million.db"), data + QStringLiteral("/export.csv"), {}, &written, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("%.2f %ld %lld\n", timer.nsecsElapsed() / 1e9, peakMemoryMB(), static_cast<long long>(written));
+        return 0;
+    }
+    const int starter = what.endsWith(QLatin1String("starter")) ? 7878 : 0;
+    if (!bench::makeFoodTableFile(database, starter, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    const QString source = data + QLatin1Char('/') + what.section(QLatin1Char('-'), 0, 0);
+    QElapsedTimer timer;
+    timer.start();
+    FoodImport import(source);
+    ImportSummary summary;
+    if (!import.inspect(&error) || !import.run(database, DuplicateRule::Skip, {}, {}, &summary, &error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf(
+        "%.2f %ld %lld\n", timer.nsecsElapsed() / 1e9, peakMemoryMB(), static_cast<long long>(summary.foodsAdded));
+    QFile::remove(database);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 3) {
+        return measure(args.at(1), args.at(2));
+    }
+
+    QTemporaryDir dir;
+    const QString data = dir.path();
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    if (!writeFoodDataCentral(data + QStringLiteral("/fdc")) || !writeOpenFoodFacts(data + QStringLiteral("/off"))
+        || !writePlainCsv(data + QStringLiteral("/csv"))
+        || !bench::makeFoodTableFile(data + QStringLiteral("/million.db"), kFoods, &error)) {
+        std::fprintf(stderr, "could not write the sources %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("sources written in %.1f s\n", timer.nsecsElapsed() / 1e9);
+    std::printf("%-46s %9s %11s %10s\n", "1,000,000 foods", "time (s)", "peak memory", "foods");
+    const std::pair<const char*, const char*> cases[] = {
+        { "fdc-empty", "FoodData Central folder into an empty table" },
+        { "fdc-starter", "FoodData Central folder into the starter table" },
+        { "off-empty", "Open Food Facts TSV into an empty table" },
+        { "off-starter", "Open Food Facts TSV into the starter table" },
+        { "csv-empty", "plain CSV into an empty table" },
+        { "csv-starter", "plain CSV into the starter table" },
+        { "export", "export to CSV" },
+    };
+    for (const auto& [what, label] : cases) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(app.applicationFilePath(), { QString::fromLatin1(what), data });
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+            std::printf("%-46s failed\n", label);
+            continue;
+        }
+        const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split(' ');
+        std::printf("%-46s %9s %8s MB %10s\n", label, figures.value(0).constData(), figures.value(1).constData(),
+            figures.value(2).constData());
+        std::fflush(stdout);
+    }
+    return 0;
+}
