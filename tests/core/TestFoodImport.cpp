@@ -1,0 +1,472 @@
+// Imports small crafted files of every kind into real food tables and checks the rows that come
+// out, the report and the summary; exports and imports back; and runs the command line.
+
+#include "TestSupport.h"
+#include "core/FoodDatabase.h"
+#include "core/FoodExport.h"
+#include "core/FoodImport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <zip.h>
+#include <zlib.h>
+
+using Files = QMap<QString, QByteArray>;
+using Rows = QList<QStringList>;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void writeGzip(const QString& path, const QByteArray& bytes)
+{
+    gzFile gz = gzopen(QFile::encodeName(path).constData(), "wb");
+    QVERIFY(gz);
+    QCOMPARE(gzwrite(gz, bytes.constData(), unsigned(bytes.size())), int(bytes.size()));
+    gzclose(gz);
+}
+
+void writeZip(const QString& path, const Files& files)
+{
+    int code = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    QVERIFY(archive);
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        zip_source_t* source = zip_source_buffer(archive, it.value().constData(), zip_uint64_t(it.value().size()), 0);
+        QVERIFY(zip_file_add(archive, ("FoodData_Central_csv/" + it.key()).toUtf8().constData(), source, 0) >= 0);
+    }
+    QCOMPARE(zip_close(archive), 0);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+Rows tableRows(const QString& databasePath)
+{
+    FoodDatabase foods;
+    std::vector<TextColumn> columns;
+    QString error;
+    std::vector<FoodDatabase::Field> fields;
+    for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+        fields.push_back(FoodDatabase::Field(f));
+    }
+    if (!foods.open(databasePath, &error) || !foods.readColumns(fields, &columns, nullptr, &error)) {
+        qWarning() << error;
+        return {};
+    }
+    Rows rows;
+    for (qsizetype r = 0; r < columns[0].size(); ++r) {
+        QStringList row;
+        for (const TextColumn& column : columns) {
+            row.append(column.at(r).toString());
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+struct Outcome
+{
+    bool ok = false;
+    QString error;
+    ImportSummary summary;
+    QStringList problems;
+};
+
+Outcome importInto(const QString& databasePath, const QString& source, DuplicateRule rule = DuplicateRule::Skip,
+    const FoodImport::ProgressCallback& progress = {})
+{
+    Outcome outcome;
+    FoodImport import(source);
+    outcome.ok = import.inspect(&outcome.error)
+        && import.run(
+            databasePath, rule, progress,
+            [&](const ImportProblem& p) {
+                outcome.problems.append(QStringLiteral("%1|%2|%3").arg(p.locationText(), p.name, p.reason));
+            },
+            &outcome.summary, &outcome.error);
+    return outcome;
+}
+
+const QByteArray kFoodCsv = "\"fdc_id\",\"data_type\",\"description\",\"food_category_id\"\n"
+                            "\"170567\",\"sr_legacy_food\",\"Nuts, almonds\",\"12\"\n";
+
+} // namespace
+
+class TestFoodImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void foodDataCentral_data();
+    void foodDataCentral();
+    void openFoodFacts_data();
+    void openFoodFacts();
+    void csvFiles_data();
+    void csvFiles();
+    void duplicates_data();
+    void duplicates();
+    void problemsAreReported();
+    void badSources_data();
+    void badSources();
+    void cancelLeavesTableAsItWas();
+    void exportImportsBackTheSameTable();
+    void commandLine_data();
+    void commandLine();
+};
+
+void TestFoodImport::foodDataCentral_data()
+{
+    QTest::addColumn<Files>("files");
+    QTest::addColumn<QStringList>("expected");
+    auto nutrients = [](const QByteArray& rows) { return "\"id\",\"fdc_id\",\"nutrient_id\",\"amount\"\n" + rows; };
+    const QByteArray units
+        = "\"id\",\"name\",\"unit_name\"\n\"1008\",\"Energy\",\"KCAL\"\n\"2047\",\"Energy\",\"KCAL\"\n"
+          "\"1253\",\"Cholesterol\",\"MG\"\n";
+    // Per 100 g: the best nutrient id wins wherever it stands in the file.
+    QTest::newRow("best ids") << Files {
+        { "food_nutrient.csv",
+            nutrients("1,170567,2047,590\n2,170567,1008,579\n3,170567,1050,20\n4,170567,1005,21.55\n"
+                      "5,170567,1004,49.93\n6,170567,1085,40\n7,170567,2000,4.35\n8,170567,1253,0\n"
+                      "9,170567,1079,12.5\n10,170567,1086,1\n") },
+        { "nutrient.csv", units }
+    } << QStringList { "Nuts, almonds", "100 g", "579", "21.55", "49.93", "4.35", "0", "14.9", "12.5", "1" };
+    QTest::newRow("fallbacks") << Files { { "food_nutrient.csv",
+        nutrients("1,170567,2048,100\n2,170567,2047,110\n3,170567,1050,20\n4,170567,1085,6\n"
+                  "5,170567,1063,2\n6,170567,2033,5\n") } }
+                               << QStringList { "Nuts, almonds", "100 g", "110", "20", "6", "2", "", "1.9", "5", "" };
+    QTest::newRow("energy in kJ, cholesterol in g")
+        << Files { { "food_nutrient.csv", nutrients("1,170567,1008,418.4\n2,170567,1253,0.12\n") },
+               { "nutrient.csv", "\"id\",\"name\",\"unit_name\"\n\"1008\",\"Energy\",\"kJ\"\n\"1253\",\"C\",\"G\"\n" } }
+        << QStringList { "Nuts, almonds", "100 g", "100", "", "", "", "120", "", "", "" };
+    const QByteArray measures = "\"id\",\"name\"\n\"1000\",\"cup\"\n\"9999\",\"undetermined\"\n";
+    QTest::newRow("first portion by seq_num, unit name") << Files {
+        { "food_nutrient.csv", nutrients("1,170567,1008,579\n2,170567,1004,50\n") }, { "measure_unit.csv", measures },
+        { "food_portion.csv",
+            "id,fdc_id,seq_num,amount,measure_unit_id,portion_description,modifier,gram_weight\n"
+            "1,170567,2,1.0,9999,,\"oz (22 whole kernels)\",28.35\n2,170567,1,0.5,1000,,whole,50\n" }
+    } << QStringList { "Nuts, almonds", "0.5 cup, whole (50 g)", "289.5", "", "25", "", "", "7.9", "", "" };
+    QTest::newRow("undetermined unit takes the modifier")
+        << Files { { "food_nutrient.csv", nutrients("1,170567,1008,579\n") }, { "measure_unit.csv", measures },
+               { "food_portion.csv",
+                   "id,fdc_id,seq_num,amount,measure_unit_id,modifier,gram_weight\n"
+                   "1,170567,1,1,9999,\"oz (22 whole kernels)\",28.35\n" } }
+        << QStringList { "Nuts, almonds", "1 oz (22 whole kernels) (28.35 g)", "164.1", "", "", "", "", "", "", "" };
+    const QByteArray branded
+        = "fdc_id,brand_owner,brand_name,serving_size,serving_size_unit,household_serving_fulltext\n";
+    QTest::newRow("branded label serving and brand")
+        << Files { { "food_nutrient.csv", nutrients("1,170567,1008,50\n") },
+               { "branded_food.csv", branded + "170567,Big Foods Inc.,Crunchy,240,g,1 cup\n" } }
+        << QStringList { "Nuts, almonds (Crunchy)", "1 cup (240 g)", "120", "", "", "", "", "", "", "" };
+    QTest::newRow("branded serving without household words, in ml")
+        << Files { { "food_nutrient.csv", nutrients("1,170567,1008,50\n") },
+               { "branded_food.csv", branded + "170567,Big Foods Inc.,,30,MLT,\n" } }
+        << QStringList { "Nuts, almonds (Big Foods Inc.)", "30 ml", "15", "", "", "", "", "", "", "" };
+}
+
+void TestFoodImport::foodDataCentral()
+{
+    QFETCH(Files, files);
+    QFETCH(QStringList, expected);
+    files.insert("food.csv", kFoodCsv + "\"170568\",\"sample_food\",\"Almonds, lab sample 3\",\"12\"\n");
+    // The unpacked folder and the zip archive give the same food.
+    for (const bool zipped : { false, true }) {
+        TestFolder folder;
+        folder.createFoods({});
+        const QString source = folder.path() + (zipped ? "/download.zip" : "/download");
+        if (zipped) {
+            writeZip(source, files);
+        } else {
+            QDir().mkpath(source);
+            for (auto it = files.begin(); it != files.end(); ++it) {
+                writeFile(source + "/" + it.key(), it.value());
+            }
+        }
+        const Outcome outcome = importInto(folder.databasePath(), source);
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        QCOMPARE(tableRows(folder.databasePath()), Rows { expected });
+        QCOMPARE(outcome.summary.recordsNotFoods, 1);
+    }
+}
+
+void TestFoodImport::openFoodFacts_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QStringList>("expected");
+    // product_name brands serving_size serving_quantity energy-kcal energy carbs fat sugars cholesterol fiber polyols
+    QTest::newRow("per serving, brand, cholesterol in g")
+        << QByteArray("Choco \"Bar\"\tAcme,Other\t1 bar\t40\t500\t2092\t60\t25\t50\t0.02\t3.5\t10")
+        << QStringList { "Choco \"Bar\" (Acme)", "1 bar (40 g)", "200", "24", "10", "20", "8", "4.6", "1.4", "4" };
+    QTest::newRow("kJ only, no serving") << QByteArray("Plain oats\t\t\t\t\t1568.84\t60\t7\t\t\t10\t")
+                                         << QStringList { "Plain oats", "100 g", "375", "60", "7", "", "", "7.3", "10",
+                                                "" };
+    QTest::newRow("brand already named, serving names its grams")
+        << QByteArray("Acme crisps\tACME\t30 g\t30\t540\t\t50\t30\t\t\t\t")
+        << QStringList { "Acme crisps", "30 g", "162", "15", "9", "", "", "4", "", "" };
+}
+
+void TestFoodImport::openFoodFacts()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QStringList, expected);
+    const QByteArray dump
+        = "code\tproduct_name\tbrands\tserving_size\tserving_quantity\tenergy-kcal_100g\tenergy_100g\t"
+          "carbohydrates_100g\tfat_100g\tsugars_100g\tcholesterol_100g\tfiber_100g\tpolyols_100g\n"
+          "1\t"
+        + line + "\n2\t\tNameless\t\t\t100\t\t\t\t\t\t\t\n";
+    for (const bool compressed : { false, true }) {
+        TestFolder folder;
+        folder.createFoods({});
+        const QString source = folder.path() + "/products.csv";
+        compressed ? writeGzip(source, dump) : writeFile(source, dump);
+        const Outcome outcome = importInto(folder.databasePath(), source);
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        QCOMPARE(tableRows(folder.databasePath()), Rows { expected });
+        QCOMPARE(outcome.summary.productsWithoutName, 1);
+    }
+}
+
+void TestFoodImport::csvFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Rows>("expected");
+    QTest::newRow("starter header, quoting")
+        << QByteArray("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n"
+                      "\"Pie, \"\"apple\"\"\",\"1 slice\n(125 g)\",296,42.5,14,,0,7,2,\n")
+        << Rows { { "Pie, \"apple\"", "1 slice (125 g)", "296", "42.5", "14", "", "0", "7", "2", "" } };
+    QTest::newRow("byte order mark, CR LF, common spellings with units")
+        << QByteArray("\xEF\xBB\xBFName,Serving Unit,Energy (kcal),Total Fat (g),Carbohydrates,Sugars,"
+                      "Cholesterol (mg),Fibre,Polyols,Points\r\nToast,1 slice,80,1,15,1,0,2,,1.9\r\n")
+        << Rows { { "Toast", "1 slice", "80", "15", "1", "1", "0", "1.9", "2", "" } };
+    QTest::newRow("Windows-1252, semicolons, decimal commas")
+        << QByteArray("Food;kcal;fat_g\nCr\xE8me br\xFBl\xE9\x65;250,5;12\n")
+        << Rows { { "Cr\u00e8me br\u00fbl\u00e9e", "", "250.5", "", "12", "", "", "", "", "" } };
+    QTest::newRow("tab-separated, numbers kept as written")
+        << QByteArray("Description\tCalories\tSugar Alcohols\nGum\t5 kcal\t2\n")
+        << Rows { { "Gum", "", "5 kcal", "", "", "", "", "", "", "2" } };
+}
+
+void TestFoodImport::csvFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Rows, expected);
+    TestFolder folder;
+    folder.createFoods({});
+    writeFile(folder.path() + "/foods.txt", bytes);
+    const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/foods.txt");
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QCOMPARE(tableRows(folder.databasePath()), expected);
+}
+
+void TestFoodImport::duplicates_data()
+{
+    QTest::addColumn<DuplicateRule>("rule");
+    QTest::addColumn<Rows>("expected");
+    QTest::addColumn<QList<qint64>>("counts"); // added, skipped, replaced, kept
+    QTest::newRow("skip") << DuplicateRule::Skip
+                          << Rows { { "Apple", "old", "1" }, { "Kiwi", "old", "2" }, { "Apple", "old", "3" },
+                                 { "Pear", "new", "5" } }
+                          << QList<qint64> { 1, 2, 0, 0 };
+    QTest::newRow("replace in place") << DuplicateRule::Replace
+                                      << Rows { { "Apple", "new", "4" }, { "Kiwi", "old", "2" },
+                                             { "Apple", "new", "4" }, { "Pear", "new", "6" } }
+                                      << QList<qint64> { 1, 0, 2, 0 };
+    QTest::newRow("keep both") << DuplicateRule::KeepBoth
+                               << Rows { { "Apple", "old", "1" }, { "Kiwi", "old", "2" }, { "Apple", "old", "3" },
+                                      { "Apple", "new", "4" }, { "Pear", "new", "5" }, { "Pear", "new", "6" } }
+                               << QList<qint64> { 3, 0, 0, 2 };
+}
+
+void TestFoodImport::duplicates()
+{
+    QFETCH(DuplicateRule, rule);
+    QFETCH(Rows, expected);
+    QFETCH(QList<qint64>, counts);
+    TestFolder folder;
+    folder.createFoods(
+        { foodRow("Apple", "old", { "1" }), foodRow("Kiwi", "old", { "2" }), foodRow("Apple", "old", { "3" }) });
+    writeFile(folder.path() + "/new.csv", "FOOD,SERVING_UN,CALORIES\nApple,new,4\nPear,new,5\nPear,new,6\n");
+    const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/new.csv", rule);
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    Rows rows;
+    for (const QStringList& row : tableRows(folder.databasePath())) {
+        rows.append(row.mid(0, 3));
+    }
+    QCOMPARE(rows, expected);
+    const ImportSummary& s = outcome.summary;
+    QCOMPARE((QList<qint64> { s.foodsAdded, s.duplicatesSkipped, s.duplicatesReplaced, s.duplicatesKept }), counts);
+}
+
+void TestFoodImport::problemsAreReported()
+{
+    TestFolder folder;
+    folder.createFoods({});
+    writeFile(folder.path() + "/foods.csv",
+        "Food,Calories,Fat\n"
+        "  Fish_and_chips  ,500,20\n"
+        ",100,1\n"
+        "\"Tea\tgreen\",1,0\n"
+        "Cake,lots,30\n"
+        "Soup, tomato,80,2\n"
+        "\n"
+        "Bread,&H10,.5\n");
+    const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/foods.csv");
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QCOMPARE(outcome.problems,
+        (QStringList { "line 2|Fish-and-chips|\"_\" in the name became \"-\", as the plan files separate their fields "
+                       "with \"_\"",
+            "line 3||the food has no name",
+            "line 4|Tea green|tabs, line breaks or control characters in the name became blanks",
+            "line 5|Cake|not a number: CALORIES \"lots\"",
+            "line 6|Soup|the row has 4 fields where the header has 3 (a name with an unquoted comma?)" }));
+    QCOMPARE(outcome.summary.foodsAdded, 3);
+    QCOMPARE(outcome.summary.rowsMended, 2);
+    QCOMPARE(outcome.summary.rowsRefused, 3);
+    QCOMPARE(tableRows(folder.databasePath()).last().mid(0, 5), (QStringList { "Bread", "", "&H10", "", "0.5" }));
+}
+
+void TestFoodImport::badSources_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    QByteArray gzip;
+    {
+        QTemporaryDir dir;
+        writeGzip(dir.filePath("x.gz"), "FOOD,CALORIES\n" + QByteArray("Apple,95\n").repeated(20000));
+        gzip = fileBytes(dir.filePath("x.gz"));
+    }
+    QByteArray zip;
+    {
+        QTemporaryDir dir;
+        writeZip(dir.filePath("x.zip"),
+            { { "food.csv", kFoodCsv.repeated(5000) },
+                { "food_nutrient.csv",
+                    "id,fdc_id,nutrient_id,amount\n" + QByteArray("1,170567,1008,5\n").repeated(5000) } });
+        zip = fileBytes(dir.filePath("x.zip"));
+    }
+    QByteArray damagedZip = zip;
+    damagedZip[zip.size() / 3] = char(damagedZip[zip.size() / 3] ^ 0x55);
+    QTest::newRow("empty file") << QByteArray() << "the file is empty";
+    QTest::newRow("truncated gzip") << gzip.left(gzip.size() / 2) << "gzip data is damaged or cut short";
+    QTest::newRow("damaged zip data") << damagedZip << "the zip archive";
+    QTest::newRow("truncated zip") << zip.left(zip.size() - 40) << "zip archive cannot be read";
+    QTest::newRow("zip without FoodData Central files")
+        << QByteArray("PK\x05\x06").append(18, '\0') << "holds no FoodData Central download";
+    QTest::newRow("picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "not a text file";
+    QTest::newRow("database") << QByteArray("SQLite format 3\0", 16).append(100, '\1') << "SQLite database";
+    QTest::newRow("quote that never closes")
+        << QByteArray("FOOD,CALORIES\nApple,95\n\"Pear,50\n") << "ends inside a quoted field";
+    QTest::newRow("no food column") << QByteArray("Colour,Size\nred,3\n") << "no column holds the food names";
+}
+
+void TestFoodImport::badSources()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    TestFolder folder;
+    folder.createStarterFoods();
+    const QByteArray before = fileBytes(folder.databasePath());
+    writeFile(folder.path() + "/source", bytes);
+    const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/source");
+    QVERIFY(!outcome.ok);
+    QVERIFY2(outcome.error.contains(message), qPrintable(outcome.error));
+    QVERIFY2(outcome.error.size() < 300, qPrintable(outcome.error));
+    QCOMPARE(fileBytes(folder.databasePath()), before);
+}
+
+void TestFoodImport::cancelLeavesTableAsItWas()
+{
+    TestFolder folder;
+    folder.createStarterFoods();
+    const QByteArray before = fileBytes(folder.databasePath());
+    QByteArray csv = "FOOD,CALORIES\n";
+    for (int i = 0; i < 100000; ++i) {
+        csv += "Food number " + QByteArray::number(i) + ",1\n";
+    }
+    writeFile(folder.path() + "/big.csv", csv);
+    int calls = 0;
+    const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/big.csv", DuplicateRule::Skip,
+        [&](const ImportProgress& progress) { return ++calls < 10 || progress.foodsAdded == 0; });
+    QVERIFY(!outcome.ok);
+    QVERIFY(outcome.summary.cancelled);
+    QVERIFY(outcome.summary.foodsAdded > 0 && outcome.summary.foodsAdded < 100000);
+    QCOMPARE(fileBytes(folder.databasePath()), before);
+}
+
+void TestFoodImport::exportImportsBackTheSameTable()
+{
+    TestFolder folder;
+    folder.createStarterFoods();
+    FoodDatabase foods;
+    QString error;
+    QVERIFY(foods.open(folder.databasePath(), &error));
+    for (const QStringList& record : { QStringList { "Odd \"one\", here", " 1 cup", "12.5g", "1e300", "", "-0.25" },
+             QStringList { "Caf\u00e9 cr\u00e8me", "", "", "", "", "", "", "", "", "3" } }) {
+        QVERIFY2(foods.insertRecord(record, nullptr, &error), qPrintable(error));
+    }
+    foods.close();
+    const QString csv = folder.path() + "/out.csv";
+    qint64 written = 0;
+    QVERIFY2(FoodExport::run(folder.databasePath(), csv, {}, &written, &error), qPrintable(error));
+    QCOMPARE(written, 7880);
+
+    TestFolder other;
+    other.createFoods({});
+    const Outcome outcome = importInto(other.databasePath(), csv);
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QCOMPARE(outcome.problems, QStringList());
+    QCOMPARE(tableRows(other.databasePath()), tableRows(folder.databasePath()));
+}
+
+void TestFoodImport::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("import") << QStringList { "--import", "in.csv", "--on-duplicate", "keep" } << 0
+                            << "Foods added:                    2";
+    QTest::newRow("refused rows are listed")
+        << QStringList { "--import", "in.csv" } << 0 << "line 3: \"\": refused: the food has no name";
+    QTest::newRow("unplaced columns") << QStringList { "--import", "in.csv" } << 0 << "Columns not imported: Colour";
+    QTest::newRow("unknown rule") << QStringList { "--import", "in.csv", "--on-duplicate", "merge" } << 2
+                                  << "skip, replace or keep";
+    QTest::newRow("missing file") << QStringList { "--import", "nothing.csv" } << 1 << "the file does not exist";
+    QTest::newRow("export") << QStringList { "--export", "out.csv" } << 0 << "Exported 7,878 foods";
+}
+
+void TestFoodImport::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    TestFolder folder;
+    folder.createStarterFoods();
+    writeFile(folder.path() + "/in.csv", "Food,Calories,Colour\nApple,95,red\n,1,\nApple,90,green\n");
+    QProcess program;
+    program.setWorkingDirectory(folder.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // No display is needed.
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    program.setProcessEnvironment(environment);
+    program.start(qEnvironmentVariable("PLATEWELL_EXECUTABLE"), arguments + QStringList { "--home", folder.path() });
+    QVERIFY(program.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+    QCOMPARE(program.exitCode(), status);
+    QVERIFY2(printed.contains(output), qPrintable(printed));
+}
+
+QTEST_MAIN(TestFoodImport)
+#include "TestFoodImport.moc"
