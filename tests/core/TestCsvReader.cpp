@@ -1,5 +1,8 @@
+#include "core/ByteSource.h"
 #include "core/CsvReader.h"
+#include "core/CsvStreamReader.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 class TestCsvReader : public QObject
@@ -9,6 +12,8 @@ class TestCsvReader : public QObject
 private slots:
     void records_data();
     void records();
+    void streamed_data();
+    void streamed();
 };
 
 using Records = QList<QStringList>;
@@ -45,6 +50,48 @@ void TestCsvReader::records()
     }
     QCOMPARE(records, expected);
     QCOMPARE(reader.hasError(), error);
+}
+
+// The streaming reader reads the same records from the bytes, also when records and quoted
+// fields straddle the blocks it reads (the last row: megabytes of random fields).
+void TestCsvReader::streamed_data()
+{
+    records_data();
+    QRandomGenerator random(7);
+    const QStringList pieces { "a", "\"b,\"\"c\"\"\"", "\"line\r\nbreak\"", "", "\u00e9t\u00e9", "\"\"", "x y" };
+    QString text;
+    while (text.size() < (3 << 20)) {
+        text += pieces.at(random.bounded(pieces.size()));
+        text += random.bounded(4) == 0 ? (random.bounded(2) ? "\r\n" : "\n") : ",";
+    }
+    CsvReader whole(text);
+    Records expected;
+    QStringList fields;
+    while (whole.readRecord(fields)) {
+        expected.append(fields);
+    }
+    QTest::newRow("records across blocks") << text << expected << false;
+}
+
+void TestCsvReader::streamed()
+{
+    QFETCH(QString, text);
+    QFETCH(Records, expected);
+    QFETCH(bool, error);
+    auto source = ByteSource::fromBytes(text.toUtf8());
+    CsvStreamReader reader(*source);
+    Records records;
+    while (reader.readRecord()) {
+        QStringList fields;
+        for (qsizetype i = 0; i < reader.fieldCount(); ++i) {
+            fields.append(QString::fromUtf8(reader.field(i)));
+        }
+        records.append(fields);
+    }
+    QCOMPARE(reader.failed(), error);
+    if (!error) {
+        QCOMPARE(records, expected);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestCsvReader)
