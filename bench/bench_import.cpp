@@ -48,6 +48,9 @@ public:
 private:
     void flush()
     {
+        if (m_block.isEmpty()) {
+            return;
+        }
         m_ok = m_ok && m_file.write(m_block) == m_block.size();
         m_block.clear();
     }

@@ -100,7 +100,7 @@ std::unique_ptr<ByteSource> ZipArchive::openMember(const QString& name, QString*
     zip_file_t* file = m_zip ? zip_fopen(m_zip, name.toUtf8().constData(), ZIP_FL_ENC_GUESS) : nullptr;
     if (!file) {
         *error = describe(where,
-            tr("the member cannot be read (%1)").arg(QString::fromUtf8(m_zip ? zip_strerror(m_zip) : "not open")));
+            tr("the zip archive is damaged (%1)").arg(QString::fromUtf8(m_zip ? zip_strerror(m_zip) : "not open")));
         return nullptr;
     }
     return std::make_unique<ZipMemberSource>(file, where, memberSize(name));
