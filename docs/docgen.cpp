@@ -8,13 +8,18 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -80,6 +85,32 @@ void drawPageFrame(QPainter& painter, const QRectF& page, const QString& left, c
     painter.restore();
 }
 
+// A screenshot keeps its proportions and takes at most `width` of the page, so that a window
+// shows whole at a size it can be read at.
+void fitPictures(QTextDocument& document, qreal width)
+{
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) {
+                continue;
+            }
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            const QImage picture = document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
+            if (picture.isNull()) {
+                std::fprintf(stderr, "docgen: the picture %s could not be read\n", qPrintable(format.name()));
+                continue;
+            }
+            format.setWidth(width);
+            format.setHeight(width * picture.height() / picture.width());
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+    }
+}
+
 // Markdown tables come out cramped and borderless; give them the full width, padding and rules.
 void styleTables(QTextFrame* frame)
 {
@@ -121,8 +152,12 @@ bool writeManual(const QString& sourcePath, const QString& outputPath)
     document.documentLayout()->setPaintDevice(&writer);
     document.setDefaultFont(documentFont(10.5));
     document.setDocumentMargin(0);
+    // Pictures are named relative to the manual's own folder.
+    document.setBaseUrl(QUrl::fromLocalFile(QFileInfo(sourcePath).absolutePath() + QLatin1Char('/')));
     document.setMarkdown(markdown);
     styleTables(document.rootFrame());
+    // Picture sizes are given at 96 dots per inch; the layout scales them to the writer's.
+    fitPictures(document, body.width() * 0.9 * 96 / writer.logicalDpiX());
     document.setPageSize(body.size());
     const int pages = document.pageCount();
 

@@ -1,15 +1,19 @@
 // Renders the screenshots of the README, the AppStream metadata and the manual from the real
-// windows: the main window with a planned day, the totals window with a calculation and the food
-// grid. scripts/screenshots.sh runs it under Xvfb.
+// windows: the main window with a planned day, the totals window with a calculation, the same
+// measured against daily targets with the week rolled up, the chart of it, and the food grid. scripts/screenshots.sh
+// runs it under Xvfb.
 //   platewell_screenshots FOLDER
 
 #include "core/FoodDatabase.h"
+#include "core/NutrientTargets.h"
 #include "core/PeriodFile.h"
 #include "core/PlatewellFolder.h"
 #include "core/SharedState.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/planner/MainWindow.h"
+#include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsDialog.h"
+#include "gui/totals/TotalsModel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -94,6 +98,39 @@ int main(int argc, char** argv)
     totals.findChild<QPushButton*>(QStringLiteral("CalcTot"))->click();
     ok = save(&totals, out + QStringLiteral("/totals.png")) && ok;
     totals.close();
+
+    // A weekday plan and a weekend plan with a treat, and daily targets to measure them against.
+    for (const char* day : { "Weekday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday" }) {
+        ok = PeriodFile::save(state.perUserFile(QLatin1String(day)), state.mealPlan, &error) && ok;
+    }
+    plan(window, QStringLiteral("pizza cheese regular crust"), QStringLiteral("2"), MealPlan::Dinner);
+    plan(window, QStringLiteral("ice creams vanilla"), QStringLiteral("1"), MealPlan::Other);
+    for (const char* day : { "Weekend", "Saturday", "Sunday" }) {
+        ok = PeriodFile::save(state.perUserFile(QLatin1String(day)), state.mealPlan, &error) && ok;
+    }
+    NutrientTargets targets;
+    const std::pair<std::optional<double>, std::optional<double>> ranges[] = { { 1800, 2200 }, { {}, 250 }, { 44, 78 },
+        { {}, 50 }, { {}, 300 }, { {}, {} }, { 25, {} }, { {}, {} }, { {}, 200 } };
+    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
+        ok = targets.setRange(n, { ranges[n].first, ranges[n].second }, &error) && ok;
+    }
+    ok = targets.save(state.perUserFile(NutrientTargets::fileSuffix()), &error) && ok;
+    TotalsDialog measured(state, window.foods());
+    measured.resize(measured.width() + 160, measured.height() + 40);
+    measured.show();
+    ok = QTest::qWaitForWindowExposed(&measured) && ok;
+    for (const char* source : { "Check2", "Check4", "Check5", "WeekRollups", "PerDay" }) {
+        measured.findChild<QCheckBox*>(QLatin1String(source))->setChecked(true);
+    }
+    measured.findChild<QPushButton*>(QStringLiteral("CalcTot"))->click();
+    ok = save(&measured, out + QStringLiteral("/totals-targets.png")) && ok;
+    const TotalsModel* model = measured.findChild<TotalsModel*>();
+    TotalsChartWindow chart(model->result(), model->targets(), QString(), &measured);
+    chart.show();
+    ok = QTest::qWaitForWindowExposed(&chart) && ok;
+    ok = save(&chart, out + QStringLiteral("/totals-chart.png")) && ok;
+    chart.close();
+    measured.close();
 
     FoodGridDialog grid(state, window.foods(), true);
     grid.show();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders docs/screenshots/*.png from the real windows under Xvfb: the main window with a planned
-# day, the totals window with a calculation and the food grid.
+# day, the totals window with a calculation, the same against daily targets, its chart and the
+# food grid.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-missing.sh xvfb xauth

@@ -74,6 +74,11 @@ bool NutrientTargets::isEmpty() const
     return std::all_of(m_ranges.begin(), m_ranges.end(), [](const Range& r) { return !r.minimum && !r.maximum; });
 }
 
+QString NutrientTargets::unit(int nutrient)
+{
+    return QString::fromLatin1(kUnits[nutrient]);
+}
+
 QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
 {
     const Range& r = range(nutrient);
@@ -104,7 +109,7 @@ NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) 
 QString NutrientTargets::describe(int nutrient, double value, const QLocale& locale) const
 {
     const Range& r = range(nutrient);
-    const QString unit = QString::fromLatin1(kUnits[nutrient]);
+    const QString unit = NutrientTargets::unit(nutrient);
     QString bounds;
     if (r.minimum && r.maximum) {
         bounds = shown(*r.minimum, locale) + QChar(0x2013) + shown(*r.maximum, locale);

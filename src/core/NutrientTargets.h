@@ -37,6 +37,8 @@ public:
 
     // The nutrients' names as the file writes them, in the totals' column order.
     static const QStringList& nutrientNames();
+    // The unit a nutrient's value is given in ("kcal", "g", "mg"); empty for Points.
+    static QString unit(int nutrient);
 
     const Range& range(int nutrient) const { return m_ranges[static_cast<std::size_t>(nutrient)]; }
     // False, with a reason naming the nutrient, when the minimum is above the maximum.

@@ -4,6 +4,8 @@
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 #include "gui/totals/TargetsDialog.h"
+#include "gui/totals/TotalsChartWindow.h"
+#include "gui/totals/TotalsCharts.h"
 #include "gui/totals/TotalsModel.h"
 
 #include "core/IndexedFoodLookup.h"
@@ -28,6 +30,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -158,6 +161,12 @@ void TotalsDialog::buildControls()
     auto* targets = makeCommandButton(this, QStringLiteral("TotalsTargets"), tr("Targets..."));
     connect(targets, &QPushButton::clicked, this, &TotalsDialog::editTargets);
     optionsLayout->addWidget(targets, 3, 0, 1, 2);
+    // The calculated rows as charts, one per nutrient; there is something to chart once a
+    // calculation wrote a row.
+    m_chart = makeCommandButton(this, QStringLiteral("TotalsChart"), tr("Chart..."));
+    m_chart->setEnabled(false);
+    connect(m_chart, &QPushButton::clicked, this, &TotalsDialog::showChart);
+    optionsLayout->addWidget(m_chart, 4, 0, 1, 2);
 
     auto* commandsLayout = new QHBoxLayout;
     commandsLayout->addStretch(1);
@@ -184,6 +193,7 @@ void TotalsDialog::buildControls()
 void TotalsDialog::formatHeader()
 {
     m_model->clear();
+    m_chart->setEnabled(false);
     for (const auto& [column, width] : kColumnWidths) {
         m_grid->setColumnWidth(column, width);
     }
@@ -193,6 +203,7 @@ void TotalsDialog::formatHeader()
 void TotalsDialog::showResult(const TotalsResult& result)
 {
     m_model->setResult(result);
+    m_chart->setEnabled(!TotalsCharts::chartedRows(result).empty());
     if (result.hasTotalsRow) {
         m_grid->setCurrentIndex(m_model->index(static_cast<int>(result.rows.size()), 0));
     }
@@ -241,6 +252,17 @@ void TotalsDialog::editTargets()
     if (execWindowModal(window) == QDialog::Accepted) {
         m_model->setTargets(window.targets());
     }
+}
+
+void TotalsDialog::showChart()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) {
+        folder = QDir::homePath();
+    }
+    TotalsChartWindow window(
+        m_model->result(), m_model->targets(), QDir(folder).filePath(tr("Platewell Totals Chart.png")), this);
+    execWindowModal(window);
 }
 
 void TotalsDialog::markActiveChoice()
@@ -341,6 +363,18 @@ bool TotalsDialog::printReport(QPrinter* printer)
             x += widths[c];
         }
         y += rowHeight;
+    }
+    // With targets set, the charts follow on a page of their own, each with its target band.
+    if (!targets.isEmpty() && !TotalsCharts::chartedRows(m_model->result()).empty()) {
+        if (!printer->newPage()) {
+            painter.end();
+            return false;
+        }
+        painter.setFont(titleFont);
+        painter.drawText(
+            QRect(0, 0, page.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("Platewell Totals Chart"));
+        const int top = titleHeight * 3 / 2;
+        TotalsCharts::render(&painter, QRectF(0, top, page.width(), page.height() - top), m_model->result(), targets);
     }
     return painter.end();
 }

@@ -41,6 +41,8 @@ public slots:
     void printOrSaveReport();
     // Opens the Targets window; the grid then shows where each day stands against them.
     void editTargets();
+    // Opens the chart of the calculated rows.
+    void showChart();
 
 private:
     void buildControls();
@@ -54,6 +56,7 @@ private:
     TotalsModel* m_model = nullptr;
     QCheckBox* m_perDay = nullptr;
     QCheckBox* m_weekRollUps = nullptr;
+    QPushButton* m_chart = nullptr;
     QTableView* m_grid = nullptr;
     QRadioButton* m_toPrinter = nullptr;
     QRadioButton* m_toFile = nullptr;

@@ -5,11 +5,21 @@
 #include "core/SharedState.h"
 #include "core/TextFile.h"
 #include "gui/common/Prompt.h"
+#include "gui/totals/TotalsChartWindow.h"
+#include "gui/totals/TotalsCharts.h"
+
+#include "core/NumberText.h"
 
 #include <QApplication>
+#include <QAreaSeries>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -30,6 +40,8 @@ private slots:
     void weekViews();
     void targetsMarkEachDay_data();
     void targetsMarkEachDay();
+    void chartShowsTheGridAndSaves_data();
+    void chartShowsTheGridAndSaves();
     void init();
     void cleanup();
 
@@ -471,6 +483,106 @@ void TestTotalsDialog::weekViews()
         QCOMPARE(Prompt::shown().size(), 1);
         QCOMPARE(Prompt::shown().first().text, QStringLiteral("File Not Found"));
     }
+}
+
+// The chart has a bar per calculated row with the grid's own numbers and, for a nutrient with a
+// target, the band behind them; it saves whole as PNG, SVG or PDF, and with targets set the
+// printed report carries it on a page of its own.
+void TestTotalsDialog::chartShowsTheGridAndSaves_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("withTargets");
+    QTest::newRow("png without targets") << "chart.png" << false;
+    QTest::newRow("pdf with targets") << "chart.pdf" << true;
+    QTest::newRow("svg with targets") << "chart.svg" << true;
+}
+
+void TestTotalsDialog::chartShowsTheGridAndSaves()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, withTargets);
+    if (withTargets) {
+        QVERIFY(
+            TextFile::writeLines(m_state.perUserFile("Targets"), { "Calories_292_300", "Cholesterol__2" }, nullptr));
+        openWindow();
+    }
+    auto* chartButton = m_window->findChild<QPushButton*>(QStringLiteral("TotalsChart"));
+    QVERIFY(!chartButton->isEnabled());
+    tick(1);
+    tick(2);
+    click("CalcTot");
+    QVERIFY(chartButton->isEnabled());
+
+    const QString path = m_folder->path() + u'/' + file;
+    bool saved = false;
+    whenModal([&](QWidget* widget) {
+        auto* window = qobject_cast<TotalsChartWindow*>(widget);
+        QVERIFY(window);
+        QCOMPARE(window->objectName(), QStringLiteral("Chart"));
+        QCOMPARE(window->views().size(), 9);
+        for (int n = 0; n < 9; ++n) {
+            QChart* chart = window->views()[n]->chart();
+            QBarSeries* bars = nullptr;
+            int bands = 0;
+            for (QAbstractSeries* series : chart->series()) {
+                bars = bars ? bars : qobject_cast<QBarSeries*>(series);
+                bands += qobject_cast<QAreaSeries*>(series) ? 1 : 0;
+            }
+            QVERIFY(bars);
+            QCOMPARE(bands, withTargets && (n == 0 || n == 4) ? 1 : 0);
+            QCOMPARE(bars->count(), 2); // Active and Daily; not the Totals row
+            for (int r = 0; r < bars->count(); ++r) {
+                QString shown = rowTexts(r + 1)[n + 1];
+                QCOMPARE(bars->barSets()[r]->label(), rowTexts(r + 1)[0]);
+                QCOMPARE(GeneralNumberText(bars->barSets()[r]->at(0)),
+                    shown.remove(QStringLiteral(" \u2193")).remove(" \u2191"));
+            }
+        }
+        saved = window->saveTo(path);
+        window->close();
+    });
+    click("TotalsChart");
+    QVERIFY(saved);
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray head = written.read(8);
+    if (file.endsWith(".png")) {
+        QCOMPARE(QImage(path).size(), TotalsCharts::LayoutSize);
+    } else if (file.endsWith(".svg")) {
+        QVERIFY(head.startsWith("<?xml"));
+    } else {
+        QVERIFY(head.startsWith("%PDF"));
+        QProcess pdfinfo;
+        pdfinfo.start("pdfinfo", { path });
+        QVERIFY(pdfinfo.waitForFinished(30000));
+        const QByteArray info = pdfinfo.readAllStandardOutput();
+        QVERIFY2(info.contains("842 x 595 pts (A4)"), info.constData());
+        QProcess pdftotext;
+        pdftotext.start("pdftotext", { path, "-" });
+        QVERIFY(pdftotext.waitForFinished(30000));
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        QVERIFY2(text.contains(QStringLiteral("target 292\u2013300")), qPrintable(text));
+    }
+    // A name of another kind is refused with a message and nothing written.
+    whenModal([&](QWidget* widget) {
+        QVERIFY(!static_cast<TotalsChartWindow*>(widget)->saveTo(m_folder->path() + "/chart.bmp"));
+        widget->close();
+    });
+    click("TotalsChart");
+    QVERIFY(!QFileInfo::exists(m_folder->path() + "/chart.bmp"));
+    QVERIFY(Prompt::shown().last().text.contains(QStringLiteral(".png, .svg or .pdf")));
+
+    const QString printed = m_folder->path() + "/printed.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printed);
+    QVERIFY(m_window->printReport(&printer));
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", { printed, "-" });
+    QVERIFY(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QCOMPARE(text.contains(QStringLiteral("Platewell Totals Chart")), withTargets);
+    QCOMPARE(text.contains(QStringLiteral("Cholesterol (mg), target \u20132")), withTargets);
 }
 
 QTEST_MAIN(TestTotalsDialog)
