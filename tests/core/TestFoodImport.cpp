@@ -115,6 +115,8 @@ private slots:
     void openFoodFacts();
     void csvFiles_data();
     void csvFiles();
+    void proposedMapping_data();
+    void proposedMapping();
     void duplicates_data();
     void duplicates();
     void problemsAreReported();
@@ -267,6 +269,29 @@ void TestFoodImport::csvFiles()
     const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/foods.txt");
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QCOMPARE(tableRows(folder.databasePath()), expected);
+}
+
+void TestFoodImport::proposedMapping_data()
+{
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("grid captions") << QStringList { "Food", "Serving Unit", "Carbohydrates", "Sugar Alcohols" }
+                                   << QStringList { "FOOD", "SERVING_UN", "CARBS", "SUGAR_ALC" };
+    QTest::newRow("units and punctuation") << QStringList { "energy-kcal_100g", "Cholesterol [mg]", "Fat, total (g)" }
+                                           << QStringList { "CALORIES", "CHOLESTERO", "" };
+    QTest::newRow("a field takes the first column only") << QStringList { "Name", "Description", "kcal", "Calories",
+        "Notes" } << QStringList { "FOOD", "", "CALORIES", "", "" };
+}
+
+void TestFoodImport::proposedMapping()
+{
+    QFETCH(QStringList, columns);
+    QFETCH(QStringList, fields);
+    QStringList proposed;
+    for (const int field : FoodImport::proposeMapping(columns)) {
+        proposed.append(field == FoodImport::NoField ? QString() : FoodDatabase::fieldNames().at(field));
+    }
+    QCOMPARE(proposed, fields);
 }
 
 void TestFoodImport::duplicates_data()
