@@ -1,5 +1,10 @@
 #include "gui/planner/MainWindow.h"
 
+#include "core/FoodExport.h"
+#include "gui/common/BackgroundWork.h"
+#include "gui/fooddb/ImportFoodsDialog.h"
+#include "gui/totals/TargetsDialog.h"
+
 #include "core/NumberText.h"
 #include "core/PeriodFile.h"
 #include "gui/common/CommandButton.h"
@@ -26,6 +31,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -341,6 +347,12 @@ void MainWindow::buildMenus()
     QMenu* file = addMenu("mnuItemFile", tr("&File"));
     connect(addItem(file, "mnuItemCopyFiles", tr("Copy Your Files")), &QAction::triggered, this,
         &MainWindow::copyUserFiles);
+    file->addSeparator();
+    connect(addItem(file, "mnuItemImportFoods", tr("Import Foods...")), &QAction::triggered, this,
+        &MainWindow::importFoods);
+    connect(addItem(file, "mnuItemExportFoods", tr("Export Foods...")), &QAction::triggered, this,
+        &MainWindow::exportFoods);
+    file->addSeparator();
     QAction* exit = addItem(file, "mnuItemExit", tr("Exit"));
     exit->setShortcut(QKeySequence::Quit);
     connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
@@ -359,6 +371,7 @@ void MainWindow::buildMenus()
     connect(addItem(view, "mnuItemCalendar", tr("Calendar")), &QAction::triggered, this, &MainWindow::showCalendar);
     connect(addItem(view, "MnuItemNVoF", tr("Nutritive Value of Foods")), &QAction::triggered, this,
         &MainWindow::openNutritiveValueTable);
+    connect(addItem(view, "mnuItemTargets", tr("Targets...")), &QAction::triggered, this, &MainWindow::editTargets);
     QMenu* help = addMenu("MnuItemHelp", tr("&Help"));
     QAction* manual = addItem(help, "MnuItemManual", tr("User Manual"));
     manual->setShortcut(QKeySequence::HelpContents);
@@ -564,6 +577,68 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::refreshFoodList()
 {
     fillFoodList();
+}
+
+void MainWindow::importFoods()
+{
+    ImportFoodsDialog window(m_state, this);
+    execWindowModal(window);
+    if (window.changedTable()) {
+        refreshFoodList();
+    }
+}
+
+void MainWindow::exportFoods()
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    QString path = QFileDialog::getSaveFileName(
+        this, tr("Export Foods"), QDir::home().filePath(QStringLiteral("foods.csv")), tr("CSV files (*.csv)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".csv");
+    }
+    exportFoodsTo(path);
+}
+
+bool MainWindow::exportFoodsTo(const QString& path)
+{
+    qint64 written = 0;
+    bool done = false;
+    bool cancelled = false;
+    QString error;
+    const QString database = m_state.FoodDatabasePath;
+    BackgroundWork::run(
+        this, QStringLiteral("ExportProgress"), tr("Exporting Foods"), [&](const BackgroundWork::Report& tell) {
+            done = FoodExport::run(
+                database, path,
+                [&](qint64 rows, qint64 total) {
+                    cancelled = !tell(rows, total,
+                        tr("%1 of %2 foods written").arg(QLocale().toString(rows), QLocale().toString(total)));
+                    return !cancelled;
+                },
+                &written, &error);
+        });
+    if (cancelled) {
+        Prompt::message(this, tr("The export was cancelled; no file was written."), tr("Export Foods"));
+    } else if (!done) {
+        Prompt::error(this, tr("The foods were not exported.\n%1").arg(error));
+    } else {
+        Prompt::message(this,
+            tr("%n food(s) were written to %1.", nullptr, int(std::min<qint64>(written, INT_MAX)))
+                .arg(QDir::toNativeSeparators(path)),
+            tr("Export Foods"));
+    }
+    return done;
+}
+
+void MainWindow::editTargets()
+{
+    TargetsDialog window(m_state, this);
+    execWindowModal(window);
 }
 
 void MainWindow::exitProgram()

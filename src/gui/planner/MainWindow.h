@@ -33,6 +33,9 @@ public:
     FoodListModel* foodListModel() const { return m_foodList; }
     QUndoStack* undoStack() const { return m_undoStack; }
 
+    // Writes the food table to `path` with a progress window; false, after a message, when it was
+    // not written.
+    bool exportFoodsTo(const QString& path);
     // Refills the food list from the food table, in food-name order.
     void fillFoodList();
 
@@ -57,6 +60,12 @@ public slots:
     void copyUserFiles();
     void editFoods();
     void viewFoodProperties();
+    // Brings foods in from a FoodData Central download, an Open Food Facts file or a CSV file.
+    void importFoods();
+    // Writes the whole food table to a CSV file of the user's choosing.
+    void exportFoods();
+    // Opens the daily targets of the current user.
+    void editTargets();
     // Adds the chosen food to the current meal (Breakfast until another is chosen).
     void addToCurrentMeal();
     // Makes `meal` the current meal, marked by its underlined heading, and adds the food to it.

@@ -111,6 +111,12 @@ void TestMainWindowCommands::commandsOpenTheirWindows_data()
     QTest::newRow("copy files") << "mnuItemCopyFiles"
                                 << "ChangeFolder"
                                 << "Change Folder Setting";
+    QTest::newRow("import foods") << "mnuItemImportFoods"
+                                  << "ImportFoods"
+                                  << "Import Foods";
+    QTest::newRow("targets") << "mnuItemTargets"
+                             << "Targets"
+                             << "Targets";
     QTest::newRow("licence") << "MnuItemLicense"
                              << "License"
                              << "License Agreement";

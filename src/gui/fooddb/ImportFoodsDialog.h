@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/FoodImport.h"
+
+#include <QDialog>
+
+#include <memory>
+
+struct SharedState;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+// The Import Foods window: the file or folder to import from, what kind of source it was found
+// to be, for a CSV file which column goes to which food field, and what to do with a food whose
+// name is already in the table. Import runs with a progress window and Cancel; the import is one
+// transaction, so a Cancel or a failure leaves the food table as it was. Afterwards a report
+// gives the counts and every row that was mended or refused.
+class ImportFoodsDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    ImportFoodsDialog(const SharedState& state, QWidget* parent = nullptr);
+    ~ImportFoodsDialog() override;
+
+    // Looks at the source at `path` and shows what was found.
+    void setSource(const QString& path);
+    // Whether the last import committed foods to the table.
+    bool changedTable() const { return m_changedTable; }
+    // The file the last import's mended and refused rows were written to; empty when none.
+    QString reportPath() const { return m_reportPath; }
+
+public slots:
+    void chooseFile();
+    void chooseFolder();
+    // Imports with the chosen columns and duplicate rule; the window closes once foods went in.
+    void startImport();
+
+private:
+    void showColumns();
+    // Shows the counts and the first mended or refused rows, and where the whole list is.
+    void showReport(bool committed, bool cancelled, const ImportSummary& summary, qint64 problemCount,
+        const QStringList& firstProblems, const QString& error);
+
+    const SharedState& m_state;
+    std::unique_ptr<FoodImport> m_import;
+    QLineEdit* m_source = nullptr;
+    QLabel* m_kind = nullptr;
+    QTableWidget* m_columns = nullptr;
+    QComboBox* m_duplicates = nullptr;
+    QPushButton* m_start = nullptr;
+    bool m_changedTable = false;
+    QString m_reportPath;
+};
