@@ -1,7 +1,7 @@
 #include "gui/totals/TotalsCharts.h"
 
 #include "core/NutrientTargets.h"
-#include "core/SafeFile.h"
+#include "core/TextFile.h"
 #include "core/TotalsCalculator.h"
 
 #include <QAreaSeries>
@@ -10,7 +10,6 @@
 #include <QBarSet>
 #include <QBuffer>
 #include <QChart>
-#include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
@@ -20,7 +19,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <QValueAxis>
 
@@ -249,21 +247,9 @@ bool TotalsCharts::save(const QString& path, const TotalsResult& result, const N
         return false;
     }
     buffer.close();
-    const QByteArray& bytes = buffer.data();
     QString reason;
-    const bool written = !bytes.isEmpty()
-        && SafeFile::write(
-            path,
-            [&bytes](QSaveFile& file, QString* why) {
-                if (file.write(bytes) != bytes.size()) {
-                    *why = file.errorString();
-                    return false;
-                }
-                return true;
-            },
-            &reason);
-    if (!written) {
-        *error = tr("The chart could not be saved as %1. %2").arg(QDir::toNativeSeparators(path), reason);
+    if (buffer.data().isEmpty() || !TextFile::writeBytes(path, buffer.data(), &reason)) {
+        *error = tr("The chart was not saved. %1").arg(reason);
         return false;
     }
     return true;
