@@ -21,7 +21,7 @@
 #include "gui/info/LicenseViewer.h"
 #include "gui/info/QuickHelpViewer.h"
 #include "gui/planner/FoodListModel.h"
-#include "gui/planner/FoodNameDelegate.h"
+#include "gui/planner/FoodPicker.h"
 #include "gui/planner/MealListModel.h"
 #include "gui/planner/MealPlanChange.h"
 #include "gui/totals/TotalsDialog.h"
@@ -166,34 +166,14 @@ void MainWindow::buildControls()
     m_userNameButton->setFont(georgia);
     m_userNameButton->setMinimumSize(m_userNameButton->sizeHint().expandedTo(kUserNameButton));
 
-    m_foodList = new FoodListModel(this);
-    m_foodView = new QListView(central);
-    m_foodView->setObjectName(QStringLiteral("List1"));
-    m_foodView->setAccessibleName(tr("Foods"));
-    m_foodView->setModel(m_foodList);
-    m_foodView->setItemDelegate(new FoodNameDelegate(m_foodView));
-    m_foodView->installEventFilter(this);
-
-    // The search box over the food list, with the count of the foods it shows.
-    m_foodFilter = new QLineEdit(central);
-    m_foodFilter->setObjectName(QStringLiteral("FoodFilter"));
-    m_foodFilter->setPlaceholderText(tr("Search foods"));
-    m_foodFilter->setAccessibleName(tr("Search foods"));
-    m_foodFilter->setClearButtonEnabled(true);
-    m_foodFilter->installEventFilter(this);
+    // The food list with its search box and count.
+    m_picker = new FoodPicker(central);
+    m_foodList = m_picker->model();
+    m_foodView = m_picker->list();
+    m_foodFilter = m_picker->searchBox();
     giveKeysToWindow(m_foodFilter, undoKeys());
-    m_foodCount = new QLabel(central);
-    m_foodCount->setObjectName(QStringLiteral("FoodCount"));
-    auto* filterRow = new QHBoxLayout;
-    filterRow->addWidget(m_foodFilter, 1);
-    filterRow->addWidget(m_foodCount);
-    auto* foodColumn = new QVBoxLayout;
-    foodColumn->addLayout(filterRow);
-    foodColumn->addWidget(m_foodView, 1);
-    connect(m_foodFilter, &QLineEdit::textChanged, this, &MainWindow::filterFoods);
-    m_foodView->setUniformItemSizes(true);
-    m_foodView->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_foodView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QBoxLayout* foodColumn = m_picker->makeLayout();
+    connect(m_picker, &FoodPicker::taken, this, &MainWindow::addToCurrentMeal);
     m_foodView->setMinimumWidth(kFoodListWidth);
     m_foodView->setFont(listFont);
 
@@ -394,28 +374,20 @@ void MainWindow::startUp()
 
 void MainWindow::fillFoodList()
 {
-    m_foodList->clear();
-    QString error;
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
-        Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
-        return;
-    }
-    std::vector<TextColumn> columns;
-    std::vector<qint64> rowids;
-    if (!m_foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &columns, &rowids, &error)) {
-        // A table that fails now may be fixed by the user: open it afresh next time.
-        m_foods.close();
-        Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
-        return;
-    }
     QFont font = m_foodView->font();
     font.setPointSizeF(10);
     m_foodView->setFont(font);
-    // Without the name order (a read-only table without its index, say) the list sorts itself.
-    std::vector<std::uint32_t> nameOrder;
-    m_foods.readNameOrder(rowids, &nameOrder, nullptr);
-    m_foodList->setFoods(std::move(columns[0]), std::move(columns[1]), std::move(nameOrder));
-    showFoodCount();
+    QString error;
+    switch (m_picker->fill(m_foods, m_state.FoodDatabasePath, &error)) {
+    case FoodPicker::FillResult::Filled:
+        break;
+    case FoodPicker::FillResult::CannotOpen:
+        Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
+        break;
+    case FoodPicker::FillResult::CannotRead:
+        Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
+        break;
+    }
 }
 
 void MainWindow::showServingUnit()
@@ -504,66 +476,13 @@ void MainWindow::chooseMeal(int meal)
     addToMeal(meal);
 }
 
-void MainWindow::filterFoods()
-{
-    // The food that is selected stays selected while it is shown.
-    const int position = m_foodList->positionOfRow(m_foodView->currentIndex().row());
-    const bool selected = m_foodView->selectionModel()->isSelected(m_foodView->currentIndex());
-    m_foodList->setFilterText(m_foodFilter->text());
-    const int row = m_foodList->rowOfPosition(position);
-    if (row >= 0) {
-        m_foodView->setCurrentIndex(m_foodList->index(row));
-        if (!selected) {
-            m_foodView->selectionModel()->clearSelection();
-        }
-        m_foodView->scrollTo(m_foodList->index(row));
-    }
-    showFoodCount();
-}
-
-void MainWindow::showFoodCount()
-{
-    const QLocale locale;
-    m_foodCount->setText(
-        tr("%1 of %2 foods").arg(locale.toString(m_foodList->rowCount()), locale.toString(m_foodList->totalCount())));
-}
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn && watched == m_foodFilter) {
-        m_foodList->prepareSearch();
-    }
     if (event->type() != QEvent::KeyPress) {
         return QMainWindow::eventFilter(watched, event);
     }
     const auto* key = static_cast<QKeyEvent*>(event);
-    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-        && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (watched == m_foodFilter) {
-        if (key->key() == Qt::Key_Down && m_foodList->rowCount() > 0) {
-            const QModelIndex current = m_foodView->currentIndex();
-            const QModelIndex target = current.isValid() ? current : m_foodList->index(0);
-            m_foodView->setFocus(Qt::TabFocusReason);
-            m_foodView->setCurrentIndex(target);
-            m_foodView->selectionModel()->select(target, QItemSelectionModel::ClearAndSelect);
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape && !m_foodFilter->text().isEmpty()) {
-            m_foodFilter->clear();
-            return true;
-        }
-        if (enter) {
-            // With one food shown, Enter takes it without a choice.
-            if (m_foodList->rowCount() == 1) {
-                m_foodView->setCurrentIndex(m_foodList->index(0));
-            }
-            addToCurrentMeal();
-            return true;
-        }
-    } else if (watched == m_foodView && enter) {
-        addToCurrentMeal();
-        return true;
-    } else if (key->key() == Qt::Key_Delete) {
+    if (key->key() == Qt::Key_Delete) {
         for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
             if (watched == m_mealViews[static_cast<std::size_t>(meal)]) {
                 removeFromMeal(meal);

@@ -10,6 +10,7 @@
 #include <vector>
 
 class FoodListModel;
+class FoodPicker;
 class MealListModel;
 class QComboBox;
 class QLabel;
@@ -70,8 +71,6 @@ public slots:
     void addToCurrentMeal();
     // Makes `meal` the current meal, marked by its underlined heading, and adds the food to it.
     void chooseMeal(int meal);
-    // Shows the foods that match the search box.
-    void filterFoods();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,7 +85,6 @@ private:
     bool foodTableReady();
     // Changes meals to the given tables as one step that Undo takes back.
     void changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables);
-    void showFoodCount();
     // Opens a window over the food table, modally, once the table is ready.
     template <class Window, class... Options> void openWithFoodTable(Options... options);
     // Opens a document of the data folder in the desktop's viewer.
@@ -96,13 +94,13 @@ private:
     QUndoStack* m_undoStack;
     int m_currentMeal = MealPlan::Breakfast;
     FoodDatabase m_foods;
+    FoodPicker* m_picker = nullptr;
     FoodListModel* m_foodList = nullptr;
 
     QComboBox* m_periods = nullptr;
     QPushButton* m_userNameButton = nullptr;
     QListView* m_foodView = nullptr;
     QLineEdit* m_foodFilter = nullptr;
-    QLabel* m_foodCount = nullptr;
     std::array<QLabel*, MealPlan::MealCount> m_mealHeadings {};
     QLineEdit* m_quantity = nullptr;
     QLabel* m_servingUnit = nullptr;

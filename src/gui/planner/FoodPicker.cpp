@@ -1,0 +1,147 @@
+#include "gui/planner/FoodPicker.h"
+
+#include "core/FoodDatabase.h"
+#include "gui/planner/FoodListModel.h"
+#include "gui/planner/FoodNameDelegate.h"
+
+#include <QBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+
+FoodPicker::FoodPicker(QWidget* parent)
+    : QObject(parent)
+{
+    m_model = new FoodListModel(this);
+    m_view = new QListView(parent);
+    m_view->setObjectName(QStringLiteral("List1"));
+    m_view->setAccessibleName(tr("Foods"));
+    m_view->setModel(m_model);
+    m_view->setItemDelegate(new FoodNameDelegate(m_view));
+    m_view->setUniformItemSizes(true);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->installEventFilter(this);
+
+    m_search = new QLineEdit(parent);
+    m_search->setObjectName(QStringLiteral("FoodFilter"));
+    m_search->setPlaceholderText(tr("Search foods"));
+    m_search->setAccessibleName(tr("Search foods"));
+    m_search->setClearButtonEnabled(true);
+    m_search->installEventFilter(this);
+    m_count = new QLabel(parent);
+    m_count->setObjectName(QStringLiteral("FoodCount"));
+    connect(m_search, &QLineEdit::textChanged, this, &FoodPicker::filter);
+}
+
+QBoxLayout* FoodPicker::makeLayout() const
+{
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(m_search, 1);
+    filterRow->addWidget(m_count);
+    auto* column = new QVBoxLayout;
+    column->addLayout(filterRow);
+    column->addWidget(m_view, 1);
+    return column;
+}
+
+FoodPicker::FillResult FoodPicker::fill(FoodDatabase& foods, const QString& path, QString* error)
+{
+    m_model->clear();
+    if (!foods.ensureOpen(path, error)) {
+        return FillResult::CannotOpen;
+    }
+    std::vector<TextColumn> columns;
+    std::vector<qint64> rowids;
+    if (!foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &columns, &rowids, error)) {
+        // A table that fails now may be fixed by the user: open it afresh next time.
+        foods.close();
+        return FillResult::CannotRead;
+    }
+    // Without the name order (a read-only table without its index, say) the list sorts itself.
+    std::vector<std::uint32_t> nameOrder;
+    foods.readNameOrder(rowids, &nameOrder, nullptr);
+    m_model->setFoods(std::move(columns[0]), std::move(columns[1]), std::move(nameOrder));
+    showCount();
+    return FillResult::Filled;
+}
+
+QString FoodPicker::chosenFood() const
+{
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid() || !m_view->selectionModel()->isSelected(current)) {
+        return QString();
+    }
+    return m_model->foodName(current.row());
+}
+
+QString FoodPicker::chosenServingUnit() const
+{
+    const QModelIndex current = m_view->currentIndex();
+    return current.isValid() ? m_model->servingUnit(current.row()) : QString();
+}
+
+void FoodPicker::filter()
+{
+    // The food that is selected stays selected while it is shown.
+    const int position = m_model->positionOfRow(m_view->currentIndex().row());
+    const bool selected = m_view->selectionModel()->isSelected(m_view->currentIndex());
+    m_model->setFilterText(m_search->text());
+    const int row = m_model->rowOfPosition(position);
+    if (row >= 0) {
+        m_view->setCurrentIndex(m_model->index(row));
+        if (!selected) {
+            m_view->selectionModel()->clearSelection();
+        }
+        m_view->scrollTo(m_model->index(row));
+    }
+    showCount();
+}
+
+void FoodPicker::showCount()
+{
+    const QLocale locale;
+    m_count->setText(
+        tr("%1 of %2 foods").arg(locale.toString(m_model->rowCount()), locale.toString(m_model->totalCount())));
+}
+
+bool FoodPicker::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn && watched == m_search) {
+        m_model->prepareSearch();
+    }
+    if (event->type() != QEvent::KeyPress) {
+        return QObject::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (watched == m_search) {
+        if (key->key() == Qt::Key_Down && m_model->rowCount() > 0) {
+            const QModelIndex current = m_view->currentIndex();
+            const QModelIndex target = current.isValid() ? current : m_model->index(0);
+            m_view->setFocus(Qt::TabFocusReason);
+            m_view->setCurrentIndex(target);
+            m_view->selectionModel()->select(target, QItemSelectionModel::ClearAndSelect);
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
+            m_search->clear();
+            return true;
+        }
+        if (enter) {
+            // With one food shown, Enter takes it without a choice.
+            if (m_model->rowCount() == 1) {
+                m_view->setCurrentIndex(m_model->index(0));
+            }
+            emit taken();
+            return true;
+        }
+    } else if (watched == m_view && enter) {
+        emit taken();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}

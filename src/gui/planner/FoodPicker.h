@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class FoodDatabase;
+class FoodListModel;
+class QBoxLayout;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QWidget;
+
+// The food list with its search box and count, as the main window and the Recipes window show
+// it. Typing narrows the list to the foods whose names hold the words, matches drawn in bold;
+// Down goes from the box into the list, Escape empties the box, and Enter in the box or the list
+// takes the chosen food (with one food shown, that one without choosing).
+class FoodPicker : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class FillResult { Filled, CannotOpen, CannotRead };
+
+    // Makes the widgets as children of `parent`; layout() places them.
+    explicit FoodPicker(QWidget* parent);
+
+    QLineEdit* searchBox() const { return m_search; }
+    QListView* list() const { return m_view; }
+    QLabel* countLabel() const { return m_count; }
+    FoodListModel* model() const { return m_model; }
+    // The search box and count above the list.
+    QBoxLayout* makeLayout() const;
+
+    // Fills the list from the food table at `path`, in food-name order; the reason in `error`.
+    FillResult fill(FoodDatabase& foods, const QString& path, QString* error);
+    // The name and serving unit of the food chosen in the list; empty when none is.
+    QString chosenFood() const;
+    QString chosenServingUnit() const;
+
+signals:
+    // Enter was pressed in the box or the list.
+    void taken();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void filter();
+    void showCount();
+
+    FoodListModel* m_model = nullptr;
+    QLineEdit* m_search = nullptr;
+    QLabel* m_count = nullptr;
+    QListView* m_view = nullptr;
+};
