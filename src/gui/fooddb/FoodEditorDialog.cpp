@@ -1,5 +1,7 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
+#include "core/RecipeBook.h"
+
 #include "gui/common/CommandButton.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
@@ -397,8 +399,14 @@ void FoodEditorDialog::deleteFood()
         return;
     }
     const QString name = m_stored.value(FoodDatabase::FOOD);
-    const QString question = name.isEmpty() ? tr("Delete this food, which has no name, from the food table?")
-                                            : tr("Delete the food \"%1\" from the food table?").arg(name);
+    QString question = name.isEmpty() ? tr("Delete this food, which has no name, from the food table?")
+                                      : tr("Delete the food \"%1\" from the food table?").arg(name);
+    // Recipes made with the food keep it as a missing ingredient, which counts nothing: say which.
+    QStringList recipes;
+    if (!name.isEmpty() && RecipeBook(m_database).recipesUsing(name, &recipes, nullptr) && !recipes.isEmpty()) {
+        question += QLatin1Char('\n')
+            + tr("These recipes use it and would show it as missing: %1.").arg(recipes.join(QStringLiteral(", ")));
+    }
     if (!Prompt::question(this, question, tr("Delete Food"))) {
         return;
     }

@@ -24,10 +24,12 @@
 #include "gui/planner/FoodPicker.h"
 #include "gui/planner/MealListModel.h"
 #include "gui/planner/MealPlanChange.h"
+#include "gui/recipes/RecipesWindow.h"
 #include "gui/totals/TotalsDialog.h"
 #include "gui/userfiles/CopyFilesDialog.h"
 #include "gui/userfiles/UserNameDialog.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -230,6 +232,12 @@ void MainWindow::buildControls()
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setAccessibleName(tr("%1 foods").arg(MealPlan::heading(meal)));
         list->installEventFilter(this);
+        // The meal's context menu makes a recipe of it.
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        auto* asRecipe = new QAction(tr("Save Meal as Recipe..."), list);
+        asRecipe->setObjectName(QStringLiteral("SaveMealAsRecipe%1").arg(meal + 1));
+        list->addAction(asRecipe);
+        connect(asRecipe, &QAction::triggered, this, [this, meal] { saveMealAsRecipe(meal); });
         m_mealModels[static_cast<std::size_t>(meal)] = model;
         m_mealViews[static_cast<std::size_t>(meal)] = list;
         meals->addLayout(buttons, meal, 0);
@@ -346,12 +354,16 @@ void MainWindow::buildMenus()
     redo->setShortcuts({ QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence::Redo });
     editMenu->addAction(undo);
     editMenu->addAction(redo);
+    editMenu->addSeparator();
+    connect(addItem(editMenu, "mnuItemSaveMealAsRecipe", tr("Save Meal as Recipe...")), &QAction::triggered, this,
+        [this] { saveMealAsRecipe(m_currentMeal); });
 
     QMenu* view = addMenu("mnuitemView", tr("&View"));
     connect(addItem(view, "mnuItemCalendar", tr("Calendar")), &QAction::triggered, this, &MainWindow::showCalendar);
     connect(addItem(view, "MnuItemNVoF", tr("Nutritive Value of Foods")), &QAction::triggered, this,
         &MainWindow::openNutritiveValueTable);
     connect(addItem(view, "mnuItemTargets", tr("Targets...")), &QAction::triggered, this, &MainWindow::editTargets);
+    connect(addItem(view, "mnuItemRecipes", tr("Recipes")), &QAction::triggered, this, &MainWindow::showRecipes);
     QMenu* help = addMenu("MnuItemHelp", tr("&Help"));
     QAction* manual = addItem(help, "MnuItemManual", tr("User Manual"));
     manual->setShortcut(QKeySequence::HelpContents);
@@ -552,6 +564,26 @@ bool MainWindow::exportFoodsTo(const QString& path)
             tr("Export Foods"));
     }
     return done;
+}
+
+void MainWindow::showRecipes()
+{
+    saveMealAsRecipe(-1);
+}
+
+void MainWindow::saveMealAsRecipe(int meal)
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    RecipesWindow window(m_state, m_foods, this);
+    if (meal >= 0) {
+        window.startFromMeal(m_mealModels[static_cast<std::size_t>(meal)]->table());
+    }
+    execWindowModal(window);
+    if (window.changedFoods()) {
+        refreshFoodList();
+    }
 }
 
 void MainWindow::editTargets()

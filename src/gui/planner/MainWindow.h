@@ -65,6 +65,10 @@ public slots:
     void importFoods();
     // Writes the whole food table to a CSV file of the user's choosing.
     void exportFoods();
+    // Opens the Recipes window.
+    void showRecipes();
+    // Opens the Recipes window with a new recipe made of the entries of `meal`.
+    void saveMealAsRecipe(int meal);
     // Opens the daily targets of the current user.
     void editTargets();
     // Adds the chosen food to the current meal (Breakfast until another is chosen).

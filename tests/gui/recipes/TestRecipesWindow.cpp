@@ -1,0 +1,198 @@
+#include "TestSupport.h"
+#include "core/FoodDatabase.h"
+#include "core/RecipeBook.h"
+#include "gui/common/Prompt.h"
+#include "gui/fooddb/FoodEditorDialog.h"
+#include "gui/planner/FoodListModel.h"
+#include "gui/planner/MainWindow.h"
+#include "gui/recipes/RecipesWindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <memory>
+
+// The Recipes window and the main window's ways into it, driven through the real widgets over a
+// real food table: a recipe built by searching and typing, one made from a meal, the values
+// that follow as a quantity is typed, refusals that keep what was typed, and the food editor's
+// word on the recipes a food is used in.
+class TestRecipesWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void buildsARecipeByKeyboard_data();
+    void buildsARecipeByKeyboard();
+    void savesAMealAsRecipe();
+    void editorNamesTheRecipesOfAFood();
+
+private:
+    QStringList foodNames() const;
+    QString preview(int nutrient) const;
+
+    std::unique_ptr<TestFolder> m_folder;
+    SharedState m_state;
+    std::unique_ptr<MainWindow> m_window;
+    RecipesWindow* m_recipes = nullptr;
+};
+
+void TestRecipesWindow::init()
+{
+    Prompt::setAnswering(true);
+    Prompt::clearShown();
+    m_folder = std::make_unique<TestFolder>();
+    m_folder->createFoods({ foodRow("Apple", "1 medium", { "95", "25", "0.3", "19", "0", "1", "4.4", "0" }),
+        foodRow("Oats", "0.5 cup", { "150", "27", "2.5", "1", "", "3", "4", "" }) });
+    m_state = m_folder->state();
+    m_window = std::make_unique<MainWindow>(m_state);
+    m_window->show();
+}
+
+void TestRecipesWindow::cleanup()
+{
+    m_window.reset();
+    m_folder.reset();
+    Prompt::setAnswering(false);
+}
+
+QStringList TestRecipesWindow::foodNames() const
+{
+    QStringList names;
+    for (int r = 0; r < m_window->foodListModel()->rowCount(); ++r) {
+        names.append(m_window->foodListModel()->index(r, 0).data().toString());
+    }
+    return names;
+}
+
+QString TestRecipesWindow::preview(int nutrient) const
+{
+    auto* table = m_recipes->findChild<QTableWidget*>("RecipePreview");
+    return table->item(0, nutrient) ? table->item(0, nutrient)->text() : QString();
+}
+
+// New, a name, servings, foods found by typing and taken with Enter, each quantity typed: the
+// values of one serving follow each keystroke, and Save makes the recipe a food of the main
+// window's list. A quantity or a number of servings that cannot be one is refused with what was
+// typed kept, and nothing is saved.
+void TestRecipesWindow::buildsARecipeByKeyboard_data()
+{
+    QTest::addColumn<QString>("servings");
+    QTest::addColumn<QString>("appleQuantity");
+    QTest::addColumn<QString>("calories");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("two servings") << "2"
+                                  << "3"
+                                  << "217.5" << true;
+    QTest::newRow("half a serving") << "0.5"
+                                    << "1"
+                                    << "490" << true;
+    QTest::newRow("quantity not a number") << "2"
+                                           << "lots"
+                                           << "122.5" << false;
+    QTest::newRow("no servings") << "0"
+                                 << "1"
+                                 << "" << false;
+}
+
+void TestRecipesWindow::buildsARecipeByKeyboard()
+{
+    QFETCH(QString, servings);
+    QFETCH(QString, appleQuantity);
+    QFETCH(QString, calories);
+    QFETCH(bool, saved);
+    whenModal([&](QWidget* window) {
+        m_recipes = qobject_cast<RecipesWindow*>(window);
+        QVERIFY(m_recipes);
+        QCOMPARE(m_recipes->objectName(), QStringLiteral("Recipes"));
+        QTest::mouseClick(m_recipes->findChild<QPushButton*>("RecipeNew"), Qt::LeftButton);
+        QTest::keyClicks(m_recipes->findChild<QLineEdit*>("RecipeName"), "Porridge");
+        auto* servingsBox = m_recipes->findChild<QLineEdit*>("RecipeServings");
+        servingsBox->selectAll();
+        QTest::keyClicks(servingsBox, servings);
+        auto* search = m_recipes->findChild<QLineEdit*>("FoodFilter");
+        auto* quantity = m_recipes->findChild<QLineEdit*>("RecipeQuantity");
+        for (const auto& [words, amount] : { std::pair<QString, QString>("oats", "1"), { "appl", appleQuantity } }) {
+            search->clear();
+            QTest::keyClicks(search, words);
+            QTest::keyClick(search, Qt::Key_Return);
+            QVERIFY(quantity->hasFocus());
+            QTest::keyClicks(quantity, amount);
+        }
+        QCOMPARE(m_recipes->findChild<QTableWidget*>("RecipeIngredients")->rowCount(), 2);
+        QCOMPARE(preview(0), calories);
+        QTest::mouseClick(m_recipes->findChild<QPushButton*>("RecipeSave"), Qt::LeftButton);
+        QCOMPARE(m_recipes->findChild<QListWidget*>("RecipeList")->count(), saved ? 1 : 0);
+        // What was typed stays after a refusal; closing then asks before dropping it.
+        QCOMPARE(m_recipes->recipe().name, QStringLiteral("Porridge"));
+        Prompt::queueAnswer(true);
+        m_recipes->findChild<QPushButton*>("RecipeClose")->click();
+    });
+    m_window->findChild<QAction*>("mnuItemRecipes")->trigger();
+    QCOMPARE(foodNames().contains("Porridge"), saved);
+    if (!saved) {
+        QCOMPARE(Prompt::shown().first().title, QStringLiteral("Error"));
+    }
+}
+
+// A meal's context menu makes a recipe of its entries with their quantities; planned, the recipe
+// adds up like the meal divided by its servings.
+void TestRecipesWindow::savesAMealAsRecipe()
+{
+    m_state.mealPlan.LunchTable().add("Apple", " 2");
+    m_state.mealPlan.LunchTable().add("Oats", " .5");
+    whenModal([&](QWidget* window) {
+        m_recipes = static_cast<RecipesWindow*>(window);
+        QCOMPARE(m_recipes->recipe().ingredients.size(), std::size_t(2));
+        QCOMPARE(m_recipes->recipe().ingredients[1].quantity, QStringLiteral(" .5"));
+        QCOMPARE(preview(0), QStringLiteral("265"));
+        QTest::keyClicks(m_recipes->findChild<QLineEdit*>("RecipeName"), "Lunch box");
+        QTest::mouseClick(m_recipes->findChild<QPushButton*>("RecipeSave"), Qt::LeftButton);
+        m_recipes->findChild<QPushButton*>("RecipeClose")->click();
+    });
+    m_window->findChild<QAction*>("SaveMealAsRecipe2")->trigger();
+    QVERIFY(foodNames().contains("Lunch box"));
+    FoodDatabase foods;
+    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    std::vector<std::array<double, FoodDatabase::NutrientCount>> rows;
+    QVERIFY(foods.nutrientsOf("Lunch box", &rows, nullptr));
+    QCOMPARE(rows.size(), std::size_t(1));
+    QCOMPARE(rows[0][0], 265.0);
+}
+
+// Deleting a food asks with the recipes that use it named; the recipe's own row cannot be edited
+// by hand.
+void TestRecipesWindow::editorNamesTheRecipesOfAFood()
+{
+    FoodDatabase foods;
+    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    Recipe recipe;
+    recipe.name = "Apple snack";
+    recipe.ingredients = { { "Apple", " 1" } };
+    QString error;
+    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    foods.close();
+    whenModal([&](QWidget* window) {
+        auto* editor = static_cast<FoodEditorDialog*>(window);
+        auto* find = editor->findChild<QLineEdit*>("FindText");
+        if (find) {
+            find->setText("Apple");
+        }
+        Prompt::queueAnswer(false);
+        QTest::mouseClick(editor->findChild<QPushButton*>("DeleteFood"), Qt::LeftButton);
+        editor->close();
+    });
+    QTest::mouseClick(m_window->findChild<QPushButton*>("EditFoodList"), Qt::LeftButton);
+    QVERIFY(!Prompt::shown().isEmpty());
+    QVERIFY2(Prompt::shown().first().text.contains("Apple snack"), qPrintable(Prompt::shown().first().text));
+}
+
+QTEST_MAIN(TestRecipesWindow)
+#include "TestRecipesWindow.moc"
