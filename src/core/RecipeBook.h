@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/Recipe.h"
+#include "core/TotalsCalculator.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+class FoodDatabase;
+class RecipeTables;
+
+// The recipes of the open food table file. A recipe is kept in tables of its own beside `foods`
+// (made when the first recipe is saved; a file without them is only ever read) and as a food row
+// of its name holding the values of one serving, which the food table keeps in step whenever one
+// of its ingredients changes. Every write is one immediate transaction: it is made whole or not
+// at all, and a refused or failed one leaves the file as it was.
+// This class never shows a window: every failure comes back as false with a message to show.
+class RecipeBook
+{
+    Q_DECLARE_TR_FUNCTIONS(RecipeBook)
+
+public:
+    explicit RecipeBook(FoodDatabase& foods);
+
+    // The recipes' ids and names, by name; none (and true) when the file has no recipe tables.
+    bool list(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const;
+    bool load(qint64 id, Recipe* recipe, QString* error) const;
+    // The nine values (TotalsRow order, Net Carbs last) of one serving of `recipe` as it stands,
+    // read from the food table now; the ingredients whose food is not in the table are named in
+    // `missing`. Nothing is written, so this serves a preview of a recipe being typed.
+    bool valuesPerServing(const Recipe& recipe, std::array<double, TotalsRow::NutrientCount>* values,
+        QStringList* missing, QString* error) const;
+    // Checks the recipe and writes it and its food row in one transaction; the recipes made of
+    // it are recomputed in the same one. A new recipe gets its id. On success `recipe` holds what
+    // was saved: the name without blanks around it and each quantity as ingredientQuantity()
+    // makes it. A recipe saved under a new name keeps its place in the recipes made of it.
+    bool save(Recipe* recipe, QString* error);
+    // Saves the stored recipe under a new name, as save() does.
+    bool rename(qint64 id, const QString& newName, QString* error);
+    // Deletes the recipe and its food row; refused, naming them, while other recipes use it.
+    bool remove(qint64 id, QString* error);
+    // The recipes that use the food of that name, directly or through other recipes, by name.
+    bool recipesUsing(const QString& foodName, QStringList* recipeNames, QString* error) const;
+    // Whether the food row with this rowid is a recipe's own row; a row of a recipe's name that
+    // another program renamed or added is not.
+    bool isRecipeRow(qint64 rowid) const;
+    // Whether a recipe bears exactly this name.
+    bool isRecipeName(const QString& name) const;
+
+    // The quantity as an ingredient holds it, the text the main window's Add stores for the
+    // typed text (NumberToText of TextToNumber, so "2 cups" is 2); empty with a reason when it
+    // reads as no number above 0.
+    static QString ingredientQuantity(const QString& typed, QString* reason);
+    // Why a name cannot be a recipe's, or empty when it can (blanks around it are not counted):
+    // the plan files must hold it as a food name.
+    static QString nameProblem(const QString& name);
+    // Why a number of servings cannot be a recipe's, or empty: it must be a number above 0.
+    static QString servingsProblem(double servings);
+
+private:
+    // Checks what needs no file, trims the name and rewrites the quantities; empty when fine.
+    static QString checkFields(Recipe* recipe);
+    // Writes a checked recipe inside the caller's transaction; the message when refused.
+    QString write(RecipeTables& tables, Recipe* recipe) const;
+    // A message for a failure of the file, naming it.
+    QString inFile(const QString& reason) const;
+    bool refuse(const QString& message, QString* error) const;
+
+    FoodDatabase& m_foods;
+};
