@@ -2,6 +2,7 @@
 
 #include "core/CsvReader.h"
 #include "core/NumberText.h"
+#include "core/RecipeTables.h"
 #include "core/TextFile.h"
 
 #include <QAtomicInt>
@@ -100,6 +101,38 @@ bool bindAndRun(QSqlQuery& query, const QStringList& values, QString* error)
             *error = query.lastError().text();
         }
         return false;
+    }
+    return true;
+}
+
+// Whether the file's recipes allow writing row `rowid` (0 for a new row), now named `shownName`,
+// as `newName`, or deleting it; if not, `reason` says why.
+bool mayWriteBesideRecipes(RecipeTables& recipes, qint64 rowid, const QString& shownName, const QString& newName,
+    bool deleting, QString* reason)
+{
+    // A recipe's row holds values computed from its ingredients; an edit by hand would go stale,
+    // and a second food of a recipe's name would be counted with it wherever the name is planned.
+    qint64 recipe = 0;
+    if (rowid > 0 && !recipes.recipeOfRow(rowid, &recipe, reason)) {
+        return false;
+    }
+    if (recipe != 0) {
+        *reason = deleting
+            ? FoodDatabase::tr("\"%1\" is a recipe: delete it in the Recipes window").arg(shownName)
+            : FoodDatabase::tr(
+                "\"%1\" is a recipe: change it in the Recipes window, which keeps its values in step with its "
+                "ingredients")
+                  .arg(shownName);
+        return false;
+    }
+    if (!deleting && newName != shownName) {
+        if (!recipes.recipeNamed(newName, &recipe, reason)) {
+            return false;
+        }
+        if (recipe != 0) {
+            *reason = FoodDatabase::tr("a recipe is named \"%1\"; give the food another name").arg(newName);
+            return false;
+        }
     }
     return true;
 }
@@ -554,9 +587,25 @@ bool FoodDatabase::updateFields(qint64 rowid, const QString& shownName, const Fi
     if (changes.empty()) {
         return true;
     }
+    QString newName = shownName;
+    bool valuesChange = false;
+    for (const auto& change : changes) {
+        if (change.first == FOOD) {
+            newName = change.second;
+        }
+        valuesChange = valuesChange || change.first != SERVING_UN;
+    }
     return writeShownRecord(
         rowid, shownName,
         [&](QString* reason) {
+            RecipeTables recipes(sqliteHandle());
+            bool withRecipes = false;
+            if (!recipes.exist(&withRecipes, reason)) {
+                return false;
+            }
+            if (withRecipes && !mayWriteBesideRecipes(recipes, rowid, shownName, newName, false, reason)) {
+                return false;
+            }
             QStringList assignments;
             for (const auto& change : changes) {
                 assignments.append(fieldNames().at(change.first) + QStringLiteral(" = ?"));
@@ -572,6 +621,8 @@ bool FoodDatabase::updateFields(qint64 rowid, const QString& shownName, const Fi
                 *reason = query.lastError().text();
             } else if (query.numRowsAffected() != 1) {
                 *reason = tr("the food is no longer in the table");
+            } else if (withRecipes && valuesChange) {
+                recipes.recomputeUsing({ shownName, newName }, reason);
             }
             return reason->isEmpty();
         },
@@ -581,21 +632,36 @@ bool FoodDatabase::updateFields(qint64 rowid, const QString& shownName, const Fi
 bool FoodDatabase::insertRecord(const QStringList& values, qint64* rowid, QString* error)
 {
     QSqlDatabase db = connection();
-    if (!db.transaction()) {
+    // Immediate, so that the check for a recipe of that name and the recipes recomputed see the
+    // table as the insert leaves it.
+    if (!QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"))) {
         return fail(db.lastError().text(), error);
     }
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("INSERT INTO foods (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                      .arg(fieldNames().join(QStringLiteral(", "))));
+    const QString name = values.value(FOOD);
     QString reason;
-    if (!bindAndRun(query, values, &reason)) {
-        db.rollback();
-        return fail(reason, error);
+    qint64 id = 0;
+    {
+        RecipeTables recipes(sqliteHandle());
+        bool withRecipes = false;
+        if (recipes.exist(&withRecipes, &reason)
+            && (!withRecipes || mayWriteBesideRecipes(recipes, 0, QString(), name, false, &reason))) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("INSERT INTO foods (%1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                              .arg(fieldNames().join(QStringLiteral(", "))));
+            if (bindAndRun(query, values, &reason)) {
+                id = query.lastInsertId().toLongLong();
+                if (withRecipes) {
+                    recipes.recomputeUsing({ name }, &reason);
+                }
+            }
+        }
     }
-    const qint64 id = query.lastInsertId().toLongLong();
-    if (!db.commit()) {
-        reason = db.lastError().text();
-        db.rollback();
+    QSqlQuery commit(db);
+    if (reason.isEmpty() && !commit.exec(QStringLiteral("COMMIT"))) {
+        reason = commit.lastError().text();
+    }
+    if (!reason.isEmpty()) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         return fail(reason, error);
     }
     if (rowid) {
@@ -609,6 +675,14 @@ bool FoodDatabase::deleteRecord(qint64 rowid, const QString& shownName, QString*
     return writeShownRecord(
         rowid, shownName,
         [&](QString* reason) {
+            RecipeTables recipes(sqliteHandle());
+            bool withRecipes = false;
+            if (!recipes.exist(&withRecipes, reason)) {
+                return false;
+            }
+            if (withRecipes && !mayWriteBesideRecipes(recipes, rowid, shownName, QString(), true, reason)) {
+                return false;
+            }
             QSqlQuery query(connection());
             query.prepare(QStringLiteral("DELETE FROM foods WHERE rowid = ?"));
             query.addBindValue(rowid);
@@ -616,6 +690,8 @@ bool FoodDatabase::deleteRecord(qint64 rowid, const QString& shownName, QString*
                 *reason = query.lastError().text();
             } else if (query.numRowsAffected() != 1) {
                 *reason = tr("the food is no longer in the table");
+            } else if (withRecipes) {
+                recipes.recomputeUsing({ shownName }, reason);
             }
             return reason->isEmpty();
         },
@@ -668,6 +744,12 @@ QString FoodDatabase::numberText(double value)
 double FoodDatabase::nutrientValue(const QVariant& value)
 {
     return TextToNumber(cellText(value));
+}
+
+double FoodDatabase::nutrientValue(sqlite3_stmt* statement, int column)
+{
+    QString buffer;
+    return TextToNumber(cellTextAt(statement, column, &buffer));
 }
 
 QVariant FoodDatabase::storedValueOf(Field field, const QString& text)

@@ -18,6 +18,7 @@
 // handed out as the text a grid shows for them; nutrients are read as numbers with TextToNumber.
 // This class never shows a window: every failure comes back as false with a reason.
 struct sqlite3;
+struct sqlite3_stmt;
 
 class FoodDatabase
 {
@@ -74,6 +75,8 @@ public:
     bool nutrientsOf(const QString& name, std::vector<std::array<double, NutrientCount>>* rows, QString* error) const;
 
     // Record writes, each one transaction: the file holds either the old record or the new one.
+    // The recipes made of a food that is written are recomputed in the same transaction, and a
+    // recipe's own row is refused: it changes only with its recipe (RecipeBook).
     // Another program may change the table meanwhile, and SQLite may give a deleted food's rowid
     // to a new one, so a write to a record shown to the user first checks, in the same
     // transaction, that the row still holds the food name that was shown (`shownName`); if not,
@@ -98,6 +101,8 @@ public:
     static QString numberText(double value);
     // A stored nutrient as a number: TextToNumber of its cell text.
     static double nutrientValue(const QVariant& value);
+    // The same for a column of a statement's current row.
+    static double nutrientValue(sqlite3_stmt* statement, int column);
     // The value a typed text is stored as in `field`: NULL for an empty nutrient, the largest
     // double for a number too large for one, else the text itself (the column's numeric affinity
     // makes a number of it when it reads wholly as one).

@@ -1,5 +1,7 @@
 #include "core/FoodImportWriter.h"
 
+#include "core/RecipeTables.h"
+
 #include <sqlite3.h>
 
 namespace {
@@ -89,6 +91,25 @@ bool FoodImportWriter::begin(const QString& databasePath, QString* error)
         return fail(error);
     }
     m_inTransaction = true;
+    QString reason;
+    std::vector<std::pair<qint64, QString>> named;
+    {
+        RecipeTables recipes(db);
+        bool withRecipes = false;
+        if (recipes.exist(&withRecipes, &reason) && withRecipes && recipes.list(&named, &reason)) {
+            recipes.ingredientFoods(&m_ingredientFoods, &reason);
+        }
+    }
+    if (!reason.isEmpty()) {
+        if (error) {
+            *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
+        }
+        rollback();
+        return false;
+    }
+    for (const auto& recipe : named) {
+        m_recipeNames.insert(recipe.second);
+    }
     const char* find = "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid";
     const char* insert = "INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, "
                          "SUGAR_ALC) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
@@ -122,6 +143,17 @@ bool FoodImportWriter::commit(QString* error)
     for (sqlite3_stmt** statement : { &m_find, &m_insert, &m_update }) {
         sqlite3_finalize(*statement);
         *statement = nullptr;
+    }
+    if (m_inTransaction && !m_changedIngredients.isEmpty()) {
+        RecipeTables recipes(m_foods.sqliteHandle());
+        QString reason;
+        if (!recipes.recomputeUsing(QStringList(m_changedIngredients.begin(), m_changedIngredients.end()), &reason)) {
+            if (error) {
+                *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
+            }
+            rollback();
+            return false;
+        }
     }
     if (!m_inTransaction || sqlite3_exec(m_foods.sqliteHandle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         fail(error);
@@ -241,6 +273,13 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         refuse(food.location, food.isFdcId, food.name, tr("the food has no name"));
         return true;
     }
+    // A recipe's row holds what its ingredients make; a food of its name would stand beside it.
+    if (m_recipeNames.contains(name)) {
+        refuse(food.location, food.isFdcId, name,
+            tr("a recipe has this name; a recipe is changed in the Recipes window, and a food needs a name of its "
+               "own"));
+        return true;
+    }
     ++m_summary->foodsRead;
     food.serving = mendedServing(food.serving, &reasons);
     if (!reasons.isEmpty()) {
@@ -248,6 +287,9 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
     }
     if (!findRows(name, &m_rowids)) {
         return fail(error);
+    }
+    if (m_ingredientFoods.contains(name) && !(m_rule == DuplicateRule::Skip && !m_rowids.empty())) {
+        m_changedIngredients.insert(name);
     }
     if (!m_rowids.empty()) {
         if (m_rule == DuplicateRule::Skip) {

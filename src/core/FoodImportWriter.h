@@ -5,6 +5,7 @@
 #include "core/ImportedFood.h"
 
 #include <QCoreApplication>
+#include <QSet>
 #include <QString>
 
 struct sqlite3_stmt;
@@ -14,6 +15,8 @@ struct sqlite3_stmt;
 // leaves the table as it was. It mends names the plan files could not hold, refuses rows without
 // a name, applies the duplicate rule, counts everything in the summary and reports every mended
 // or refused row. It also keeps the progress and asks the progress callback whether to go on.
+// A food named as a recipe is refused, and the recipes made of the foods it writes are
+// recomputed in the same transaction before it commits.
 class FoodImportWriter
 {
     Q_DECLARE_TR_FUNCTIONS(FoodImportWriter)
@@ -75,4 +78,9 @@ private:
     sqlite3_stmt* m_insert = nullptr;
     sqlite3_stmt* m_update = nullptr;
     std::vector<qint64> m_rowids;
+    // The recipes' names and the foods they are made of, read when the import begins.
+    QSet<QString> m_recipeNames;
+    QSet<QString> m_ingredientFoods;
+    // The foods written that recipes are made of.
+    QSet<QString> m_changedIngredients;
 };
