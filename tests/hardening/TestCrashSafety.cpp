@@ -1,11 +1,14 @@
-// Kills a process that saves plans, totals reports and food edits over and over, at random
+// Kills a process that saves plans, totals reports, food edits and recipes over and over, at random
 // moments, and checks after every kill that each file is whole (the old or the new one) and that
-// the food table is sound and holds every edit that was reported committed.
+// the food table is sound, holds every edit and recipe that was reported committed, and that
+// every recipe's food row holds what its ingredients make.
 
+#include "RecipeConsistency.h"
 #include "TestSupport.h"
 #include "core/FoodDatabase.h"
 #include "core/NumberText.h"
 #include "core/PeriodFile.h"
+#include "core/RecipeBook.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
 
@@ -63,6 +66,21 @@ int runChild(const QString& folder)
             start = query.value(0).toInt() + 1;
         }
     }
+    // Each generation edits Flour, which every cake is made of, saves a new cake made of the one
+    // before it (chains of up to ten), and saves the Base recipe again with other servings.
+    RecipeBook recipes(foods);
+    Recipe base;
+    base.name = QStringLiteral("Base");
+    base.ingredients
+        = { { QStringLiteral("Flour"), QStringLiteral(" 2") }, { QStringLiteral("Sugar"), QStringLiteral(" .5") } };
+    std::vector<std::pair<qint64, QString>> saved;
+    if (recipes.list(&saved, &error)) {
+        for (const auto& [id, name] : saved) {
+            if (name == base.name) {
+                recipes.load(id, &base, &error);
+            }
+        }
+    }
     for (int generation = start;; ++generation) {
         PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), planOf(generation), &error);
         TextFile::writeLines(state.perUserFile(QStringLiteral("TotalsReport")), reportOf(generation), &error);
@@ -72,8 +90,20 @@ int runChild(const QString& folder)
             { FoodDatabase::SERVING_UN, record[1] }, { FoodDatabase::CALORIES, record[2] } };
         QStringList shown;
         qint64 added = 0;
+        Recipe cake;
+        cake.name = QStringLiteral("Cake %1").arg(generation);
+        cake.servings = 1 + generation % 7;
+        cake.ingredients = { { QStringLiteral("Flour"), NumberToText(1 + generation % 3) },
+            { QStringLiteral("Sugar"), QStringLiteral(" .3") } };
+        if (generation % 10 != 0) {
+            cake.ingredients.push_back({ QStringLiteral("Cake %1").arg(generation - 1), QStringLiteral(" .25") });
+        }
+        base.servings = generation;
         if (foods.readRecord(1, &shown, &error) && foods.updateFields(1, shown[0], changes, &error)
-            && foods.insertRecord(record, &added, &error)) {
+            && foods.insertRecord(record, &added, &error)
+            && foods.updateFields(
+                2, QStringLiteral("Flour"), { { FoodDatabase::CALORIES, QString::number(generation) } }, &error)
+            && recipes.save(&cake, &error) && recipes.save(&base, &error)) {
             std::printf("committed %d\n", generation);
             std::fflush(stdout);
         }
@@ -93,7 +123,10 @@ private slots:
 void TestCrashSafety::killedWhileSaving()
 {
     TestFolder folder;
-    folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }) });
+    folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }),
+        foodRow(QStringLiteral("Flour"), QStringLiteral("1 cup"), { QStringLiteral("455"), QStringLiteral("95.4") }),
+        foodRow(
+            QStringLiteral("Sugar"), QStringLiteral("1 tbsp"), { QStringLiteral("48.4"), QStringLiteral("12.5") }) });
     const SharedState state = folder.state();
     const QString planPath = state.perUserFile(QStringLiteral("Daily"));
     const QString reportPath = state.perUserFile(QStringLiteral("TotalsReport"));
@@ -149,13 +182,20 @@ void TestCrashSafety::killedWhileSaving()
         // Every edit reported committed is there; the one in flight may be too.
         QVERIFY2(query.value(0).toInt() >= committed, qPrintable(QString::number(committed)));
         query.finish();
+        const QString inconsistency = recipeInconsistency(foods);
+        QVERIFY2(inconsistency.isEmpty(), qPrintable(inconsistency));
     }
     {
         FoodDatabase foods;
         QString error;
         QVERIFY(foods.open(folder.databasePath(), &error));
+        RecipeBook recipes(foods);
+        for (const int generation : std::as_const(allCommitted)) {
+            QVERIFY2(recipes.isRecipeName(QStringLiteral("Cake %1").arg(generation)),
+                qPrintable(QString::number(generation)));
+        }
         QSqlQuery query(foods.connection());
-        QVERIFY(query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid > 1")));
+        QVERIFY(query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid > 3 AND FOOD = 'Edited food'")));
         QSet<int> inserted;
         while (query.next()) {
             inserted.insert(query.value(0).toInt());
