@@ -4,14 +4,56 @@
 #include "core/SafeFile.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
 constexpr qint64 kProgressRows = 8192;
 constexpr qsizetype kWriteBytes = qsizetype(1) << 20;
+
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
+// The path with its folder's links and dots resolved, for a file that need not exist yet.
+QString resolvedPath(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
+}
+
+// Whether writing `csvPath` would overwrite the food table: its file under any name (a symbolic
+// or hard link, another spelling of the path), or the journal files SQLite keeps beside it.
+bool isTableFile(const QString& databasePath, const QString& csvPath)
+{
+    if (sameFile(databasePath, csvPath)) {
+        return true;
+    }
+    const QString table = QFileInfo(databasePath).canonicalFilePath();
+    const QString base = table.isEmpty() ? resolvedPath(databasePath) : table;
+    const QString target = resolvedPath(csvPath);
+    for (const char* suffix : { "", "-journal", "-wal", "-shm" }) {
+        if (target == base + QLatin1String(suffix)) {
+            return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -37,6 +79,16 @@ void FoodExport::appendField(QByteArray* row, QByteArrayView field)
 bool FoodExport::run(const QString& databasePath, const QString& csvPath, const ProgressCallback& progress,
     qint64* rowsWritten, QString* error)
 {
+    if (rowsWritten) {
+        *rowsWritten = 0;
+    }
+    if (isTableFile(databasePath, csvPath)) {
+        if (error) {
+            *error = tr("%1 is the food table itself; choose another file for the CSV")
+                         .arg(QDir::toNativeSeparators(csvPath));
+        }
+        return false;
+    }
     FoodDatabase foods;
     if (!foods.open(databasePath, error)) {
         return false;

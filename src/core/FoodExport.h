@@ -19,6 +19,7 @@ public:
     // to cancel, which leaves any file already at `csvPath` as it was.
     using ProgressCallback = std::function<bool(qint64 rowsWritten, qint64 rowCount)>;
 
+    // Refuses, writing nothing, a `csvPath` that is the food table's own file under any name.
     static bool run(const QString& databasePath, const QString& csvPath, const ProgressCallback& progress,
         qint64* rowsWritten, QString* error);
     // A field as a CSV row holds it: quoted when it has a comma, a quote, a line break or blanks at

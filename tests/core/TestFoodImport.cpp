@@ -8,11 +8,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
 #include <zip.h>
 #include <zlib.h>
+
+#include <unistd.h>
 
 using Files = QMap<QString, QByteArray>;
 using Rows = QList<QStringList>;
@@ -124,6 +127,8 @@ private slots:
     void badSources();
     void cancelLeavesTableAsItWas();
     void exportImportsBackTheSameTable();
+    void exportRefusesTheTableItself_data();
+    void exportRefusesTheTableItself();
     void commandLine_data();
     void commandLine();
 };
@@ -454,6 +459,45 @@ void TestFoodImport::exportImportsBackTheSameTable()
     QCOMPARE(tableRows(other.databasePath()), tableRows(folder.databasePath()));
 }
 
+void TestFoodImport::exportRefusesTheTableItself_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("link");
+    QTest::newRow("its own path") << "foods.db"
+                                  << "";
+    QTest::newRow("another spelling of its path") << "sub/../foods.db"
+                                                  << "";
+    QTest::newRow("a symbolic link to it") << "link.csv"
+                                           << "symbolic";
+    QTest::newRow("a hard link to it") << "hard.csv"
+                                       << "hard";
+    QTest::newRow("its journal") << "foods.db-journal"
+                                 << "";
+}
+
+void TestFoodImport::exportRefusesTheTableItself()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, link);
+    TestFolder folder;
+    folder.createStarterFoods();
+    QVERIFY(QDir(folder.path()).mkdir("sub"));
+    const QString path = folder.path() + "/" + target;
+    if (link == "symbolic") {
+        QVERIFY(QFile::link(folder.databasePath(), path));
+    } else if (link == "hard") {
+        QCOMPARE(::link(QFile::encodeName(folder.databasePath()).constData(), QFile::encodeName(path).constData()), 0);
+    }
+    const QByteArray before = fileBytes(folder.databasePath());
+    qint64 written = -1;
+    QString error;
+    QVERIFY(!FoodExport::run(folder.databasePath(), path, {}, &written, &error));
+    QVERIFY2(error.contains("is the food table itself"), qPrintable(error));
+    QCOMPARE(written, 0);
+    QCOMPARE(fileBytes(folder.databasePath()), before);
+    QCOMPARE(QFileInfo::exists(path), !link.isEmpty() || target != "foods.db-journal");
+}
+
 void TestFoodImport::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -468,6 +512,8 @@ void TestFoodImport::commandLine_data()
                                   << "skip, replace or keep";
     QTest::newRow("missing file") << QStringList { "--import", "nothing.csv" } << 1 << "the file does not exist";
     QTest::newRow("export") << QStringList { "--export", "out.csv" } << 0 << "Exported 7,878 foods";
+    QTest::newRow("export onto the food table")
+        << QStringList { "--export", "foods.db" } << 1 << "Nothing was exported: foods.db is the food table itself";
 }
 
 void TestFoodImport::commandLine()
