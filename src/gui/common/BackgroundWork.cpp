@@ -1,5 +1,6 @@
 #include "gui/common/BackgroundWork.h"
 
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMutex>
@@ -39,21 +40,52 @@ QString timeLeft(qint64 elapsedMs, qint64 done, qint64 total)
     return BackgroundWork::tr("about %n minute(s) left", nullptr, int((seconds + 30) / 60));
 }
 
+// The progress window stays up until the work has returned: Cancel, Escape and closing the
+// window ask the work to stop and say so, and the windows below take no input meanwhile, so that
+// nothing the work relies on changes under it.
+class ProgressWindow : public QProgressDialog
+{
+public:
+    explicit ProgressWindow(QWidget* parent)
+        : QProgressDialog(parent)
+    {
+        // The Cancel button would hide the window at once; here it only asks. The window makes that
+        // connection by name, so it is undone by name.
+        disconnect(this, SIGNAL(canceled()), this, SLOT(cancel()));
+    }
+    void finish() { m_finished = true; }
+
+protected:
+    void reject() override { emit canceled(); }
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (m_finished) {
+            QProgressDialog::closeEvent(event);
+            return;
+        }
+        event->ignore();
+        emit canceled();
+    }
+
+private:
+    bool m_finished = false;
+};
+
 } // namespace
 
 void BackgroundWork::run(QWidget* parent, const QString& name, const QString& title, const Work& work)
 {
     auto shared = std::make_shared<Shared>();
-    QProgressDialog progress(parent);
+    ProgressWindow progress(parent);
     progress.setObjectName(name);
     progress.setWindowTitle(title);
     progress.setWindowModality(Qt::WindowModal);
     progress.setRange(0, kSteps);
-    progress.setMinimumDuration(300);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
     progress.setLabelText(tr("Starting..."));
     QObject::connect(&progress, &QProgressDialog::canceled, [shared] { shared->cancelled = true; });
+    progress.show();
 
     QThread* thread = QThread::create([shared, work] {
         work([shared](qint64 done, qint64 total, const QString& text) {
@@ -76,9 +108,6 @@ void BackgroundWork::run(QWidget* parent, const QString& name, const QString& ti
             done = shared->done;
             total = shared->total;
             text = shared->text;
-        }
-        if (progress.wasCanceled()) {
-            shared->cancelled = true;
         }
         if (shared->cancelled) {
             progress.setLabelText(tr("Cancelling..."));
@@ -104,5 +133,6 @@ void BackgroundWork::run(QWidget* parent, const QString& name, const QString& ti
     thread->wait();
     delete thread;
     refresh.stop();
+    progress.finish();
     progress.close();
 }

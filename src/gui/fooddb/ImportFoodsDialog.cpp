@@ -228,7 +228,7 @@ void ImportFoodsDialog::startImport()
         });
     report.flush();
     reportFile.close();
-    m_reportPath = problemCount > 0 ? reportPath : QString();
+    m_reportPath = problemCount > 0 && reportFile.error() == QFileDevice::NoError ? reportPath : QString();
     m_changedTable = committed && (summary.foodsAdded > 0 || summary.duplicatesReplaced > 0);
     showReport(committed, summary.cancelled, summary, problemCount, firstProblems, error);
     if (committed) {
@@ -244,7 +244,15 @@ void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportS
         return;
     }
     QStringList lines;
-    lines.append(committed ? tr("The foods were imported.") : tr("Nothing was imported: %1").arg(error));
+    if (!committed) {
+        // Nothing of the import stayed: the counts of what it had done so far would mislead.
+        lines.append(tr("Nothing was imported; the food table is as it was."));
+        lines.append(error);
+        lines.append(tr("Rows read before it stopped: %1").arg(grouped(summary.rowsRead)));
+        Prompt::error(this, lines.join(QLatin1Char('\n')));
+        return;
+    }
+    lines.append(tr("The foods were imported."));
     lines.append(QString());
     lines.append(tr("Foods read: %1").arg(grouped(summary.foodsRead)));
     lines.append(tr("Foods added: %1").arg(grouped(summary.foodsAdded)));
@@ -267,11 +275,10 @@ void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportS
         if (problemCount > firstProblems.size()) {
             lines.append(tr("... and %1 more.").arg(grouped(problemCount - firstProblems.size())));
         }
-        lines.append(tr("Every mended or refused row is listed in %1.").arg(QDir::toNativeSeparators(m_reportPath)));
+        if (!m_reportPath.isEmpty()) {
+            lines.append(
+                tr("Every mended or refused row is listed in %1.").arg(QDir::toNativeSeparators(m_reportPath)));
+        }
     }
-    if (committed) {
-        Prompt::message(this, lines.join(QLatin1Char('\n')), tr("Import Foods"));
-    } else {
-        Prompt::error(this, lines.join(QLatin1Char('\n')));
-    }
+    Prompt::message(this, lines.join(QLatin1Char('\n')), tr("Import Foods"));
 }

@@ -524,15 +524,15 @@ void MainWindow::exportFoods()
     if (!foodTableReady()) {
         return;
     }
-    QString path = QFileDialog::getSaveFileName(
+    // The ending is added before the file window asks about replacing a file of that name.
+    QFileDialog chooser(
         this, tr("Export Foods"), QDir::home().filePath(QStringLiteral("foods.csv")), tr("CSV files (*.csv)"));
-    if (path.isEmpty()) {
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setDefaultSuffix(QStringLiteral("csv"));
+    if (execWindowModal(chooser) != QDialog::Accepted || chooser.selectedFiles().isEmpty()) {
         return;
     }
-    if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".csv");
-    }
-    exportFoodsTo(path);
+    exportFoodsTo(chooser.selectedFiles().constFirst());
 }
 
 bool MainWindow::exportFoodsTo(const QString& path)
