@@ -39,12 +39,24 @@ void describeOptions(QCommandLineParser& parser, QCommandLineOption& home)
 }
 
 // --import and --export: the work is done without a display, and its exit status is returned.
-int transferFoods(const QCommandLineParser& parser, const QCommandLineOption& home)
+// Without a window to show what was meant, a command line that does not read wholly (a misspelt
+// option, a word too many) does nothing and says why.
+int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandLineOption& home)
 {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (parser.isSet(importOption) && parser.isSet(exportOption)) {
-        err << QStringLiteral("Give either --import or --export, not both.") << Qt::endl;
+    QString usage;
+    if (!parsed) {
+        usage = parser.errorText();
+    } else if (!parser.positionalArguments().isEmpty()) {
+        usage = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
+    } else if (parser.isSet(importOption) && parser.isSet(exportOption)) {
+        usage = QStringLiteral("Give either --import or --export, not both.");
+    } else if (parser.isSet(duplicateOption) && !parser.isSet(importOption)) {
+        usage = QStringLiteral("--on-duplicate goes with --import.");
+    }
+    if (!usage.isEmpty()) {
+        err << usage << '\n' << QStringLiteral("Nothing was imported or exported; see --help.") << Qt::endl;
         return FoodTransferCommand::UsageError;
     }
     const QString folder = PlatewellFolder::resolve(parser.value(home));
@@ -78,7 +90,9 @@ int main(int argc, char* argv[])
         QCoreApplication console(argc, argv);
         QCommandLineParser parser;
         describeOptions(parser, home);
-        parser.parse(QCoreApplication::arguments());
+        // The window's options (such as -platform) are not known here, so a failure to parse is
+        // only an error for --import and --export; the window's parser checks its own.
+        const bool parsed = parser.parse(QCoreApplication::arguments());
         if (parser.isSet(QStringLiteral("help"))) {
             parser.showHelp(0);
         }
@@ -86,7 +100,7 @@ int main(int argc, char* argv[])
             parser.showVersion();
         }
         if (parser.isSet(importOption) || parser.isSet(exportOption)) {
-            return transferFoods(parser, home);
+            return transferFoods(parser, parsed, home);
         }
         if (parser.isSet(duplicateOption)) {
             QTextStream(stderr) << QStringLiteral("--on-duplicate goes with --import.") << Qt::endl;

@@ -511,6 +511,14 @@ void TestFoodImport::commandLine_data()
     QTest::newRow("unknown rule") << QStringList { "--import", "in.csv", "--on-duplicate", "merge" } << 2
                                   << "skip, replace or keep";
     QTest::newRow("missing file") << QStringList { "--import", "nothing.csv" } << 1 << "the file does not exist";
+    QTest::newRow("misspelt option") << QStringList { "--import", "in.csv", "--on-duplcate", "keep" } << 2
+                                     << "Unknown option 'on-duplcate'";
+    QTest::newRow("a word too many") << QStringList { "--import", "in.csv", "more.csv" } << 2
+                                     << "Unexpected argument: more.csv";
+    QTest::newRow("rule without import") << QStringList { "--export", "out.csv", "--on-duplicate", "keep" } << 2
+                                         << "--on-duplicate goes with --import";
+    QTest::newRow("import and export") << QStringList { "--import", "in.csv", "--export", "out.csv" } << 2
+                                       << "not both";
     QTest::newRow("export") << QStringList { "--export", "out.csv" } << 0 << "Exported 7,878 foods";
     QTest::newRow("export onto the food table")
         << QStringList { "--export", "foods.db" } << 1 << "Nothing was exported: foods.db is the food table itself";
@@ -524,6 +532,7 @@ void TestFoodImport::commandLine()
     TestFolder folder;
     folder.createStarterFoods();
     writeFile(folder.path() + "/in.csv", "Food,Calories,Colour\nApple,95,red\n,1,\nApple,90,green\n");
+    const QByteArray before = fileBytes(folder.databasePath());
     QProcess program;
     program.setWorkingDirectory(folder.path());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -537,6 +546,10 @@ void TestFoodImport::commandLine()
     const QString printed = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
     QCOMPARE(program.exitCode(), status);
     QVERIFY2(printed.contains(output), qPrintable(printed));
+    if (status == 2) {
+        QCOMPARE(fileBytes(folder.databasePath()), before);
+        QVERIFY(!QFileInfo::exists(folder.path() + "/out.csv"));
+    }
 }
 
 QTEST_MAIN(TestFoodImport)
