@@ -32,6 +32,22 @@ void FoodListModel::setFoods(TextColumn names, TextColumn units, std::vector<std
     endResetModel();
 }
 
+void FoodListModel::copyFoods(const FoodListModel& other)
+{
+    beginResetModel();
+    m_names = other.m_names;
+    m_units = other.m_units;
+    m_order = other.m_order;
+    m_search.clear();
+    m_searchReady = false;
+    m_filtering = false;
+    if (!m_filterText.trimmed().isEmpty()) {
+        prepareSearch();
+        m_filtering = m_search.search(m_filterText);
+    }
+    endResetModel();
+}
+
 void FoodListModel::prepareSearch()
 {
     if (!m_searchReady) {

@@ -23,6 +23,8 @@ public:
     // order the name index gives, which makes sorting a check in linear time.
     void setFoods(TextColumn names, TextColumn units, std::vector<std::uint32_t> nameOrder = {});
     void clear();
+    // Shows the same foods as `other`, already in name order, without reading the table again.
+    void copyFoods(const FoodListModel& other);
 
     // Shows the foods matching `text` (see FoodNameSearch); the text stays when the foods change.
     void setFilterText(const QString& text);

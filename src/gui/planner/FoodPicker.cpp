@@ -68,6 +68,12 @@ FoodPicker::FillResult FoodPicker::fill(FoodDatabase& foods, const QString& path
     return FillResult::Filled;
 }
 
+void FoodPicker::copyFoods(const FoodListModel& other)
+{
+    m_model->copyFoods(other);
+    showCount();
+}
+
 QString FoodPicker::chosenFood() const
 {
     const QModelIndex current = m_view->currentIndex();

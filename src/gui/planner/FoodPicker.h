@@ -34,6 +34,8 @@ public:
 
     // Fills the list from the food table at `path`, in food-name order; the reason in `error`.
     FillResult fill(FoodDatabase& foods, const QString& path, QString* error);
+    // Shows the foods `other` shows, without reading the table again.
+    void copyFoods(const FoodListModel& other);
     // The name and serving unit of the food chosen in the list; empty when none is.
     QString chosenFood() const;
     QString chosenServingUnit() const;

@@ -576,7 +576,7 @@ void MainWindow::saveMealAsRecipe(int meal)
     if (!foodTableReady()) {
         return;
     }
-    RecipesWindow window(m_state, m_foods, this);
+    RecipesWindow window(m_state, m_foods, m_foodList, this);
     if (meal >= 0) {
         window.startFromMeal(m_mealModels[static_cast<std::size_t>(meal)]->table());
     }

@@ -42,7 +42,7 @@ QTableWidgetItem* cell(const QString& text)
 
 } // namespace
 
-RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, QWidget* parent)
+RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const FoodListModel* shownFoods, QWidget* parent)
     : QDialog(parent)
     , m_state(state)
     , m_foods(foods)
@@ -52,13 +52,10 @@ RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, QWidget* p
     setSizeGripEnabled(true);
     buildControls();
     QString error;
-    switch (m_picker->fill(m_foods, m_state.FoodDatabasePath, &error)) {
-    case FoodPicker::FillResult::Filled:
-        break;
-    case FoodPicker::FillResult::CannotOpen:
-    case FoodPicker::FillResult::CannotRead:
+    if (shownFoods) {
+        m_picker->copyFoods(*shownFoods);
+    } else if (m_picker->fill(m_foods, m_state.FoodDatabasePath, &error) != FoodPicker::FillResult::Filled) {
         Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
-        break;
     }
     fillRecipeList(0);
     if (m_recipes->count() > 0) {

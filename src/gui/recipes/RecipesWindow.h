@@ -8,6 +8,7 @@
 
 struct SharedState;
 class FoodDatabase;
+class FoodListModel;
 class FoodPicker;
 class MealTable;
 class QLabel;
@@ -26,7 +27,10 @@ class RecipesWindow : public QDialog
     Q_OBJECT
 
 public:
-    RecipesWindow(SharedState& state, FoodDatabase& foods, QWidget* parent = nullptr);
+    // `shownFoods`, when given, is a food list already read from the table, which the window's
+    // own food list then shows without reading the table again.
+    RecipesWindow(
+        SharedState& state, FoodDatabase& foods, const FoodListModel* shownFoods = nullptr, QWidget* parent = nullptr);
 
     // Starts a new recipe whose ingredients are the entries of `meal`.
     void startFromMeal(const MealTable& meal);
