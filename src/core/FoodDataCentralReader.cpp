@@ -598,11 +598,18 @@ bool FoodDataCentralReader::writeFoods(Data& data, FoodImportWriter& writer, QSt
         if (!brand.isEmpty() && !food.name.contains(brand, Qt::CaseInsensitive)) {
             food.name += QStringLiteral(" (%1)").arg(brand);
         }
+        food.notes.clear();
         double grams = 100;
         food.serving = QStringLiteral("100 g");
         if (!data.servingRanks.empty() && data.servingRanks[index] != LLONG_MAX) {
             grams = data.servingGrams[index];
             food.serving = data.servingTexts.get(index);
+            if (!ImportedFood::isServingWeight(grams)) {
+                grams = food.useHundredGrams(data.servingRanks[index] == kLabelServing
+                        ? QStringLiteral("%1 serving_size").arg(kBranded)
+                        : QStringLiteral("%1 gram_weight").arg(kPortion),
+                    grams);
+            }
         }
         ImportedFood::Per100g amounts;
         std::array<std::optional<double>*, SlotCount> targets { &amounts.calories, &amounts.carbs, &amounts.fat,

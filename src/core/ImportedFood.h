@@ -34,11 +34,22 @@ struct ImportedFood
     // What the reader changed in the row, for the report.
     QStringList notes;
 
+    // The heaviest serving taken as the data gives it; a larger one is a slip in the data, and
+    // scaling to it would make nutrients no number holds.
+    static constexpr double MaxServingGrams = 100000;
+
     // Sets the nutrients to the per-100-g amounts scaled to `grams`, rounded as the starter
     // table is (calories and cholesterol to 1 decimal, the rest to 2), with the points worked
     // out from them: calories/50 + fat/12 - min(fiber, 4)/5, never below 0, to 1 decimal, none
-    // without calories or fat. An amount the source does not give stays empty.
+    // without calories or fat. An amount the source does not give stays empty. An amount too
+    // large for a double is held at the largest one, as the food table stores a typed one, and
+    // a note says so.
     void setScaled(const Per100g& amounts, double grams);
+    // Whether `grams` (or millilitres) can be a serving: above 0 and at most MaxServingGrams.
+    static bool isServingWeight(double grams);
+    // Sets the serving to "100 g" with a note that `grams`, what the data gives as the serving
+    // (named `what`), is no serving; the nutrients then go for 100 g. Returns 100.
+    double useHundredGrams(const QString& what, double grams);
     void clear();
 
     // A gram or millilitre figure as the serving units write it: "240", "28.35".

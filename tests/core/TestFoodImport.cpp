@@ -137,55 +137,77 @@ void TestFoodImport::foodDataCentral_data()
 {
     QTest::addColumn<Files>("files");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("problems");
     auto nutrients = [](const QByteArray& rows) { return "\"id\",\"fdc_id\",\"nutrient_id\",\"amount\"\n" + rows; };
     const QByteArray units
         = "\"id\",\"name\",\"unit_name\"\n\"1008\",\"Energy\",\"KCAL\"\n\"2047\",\"Energy\",\"KCAL\"\n"
           "\"1253\",\"Cholesterol\",\"MG\"\n";
     // Per 100 g: the best nutrient id wins wherever it stands in the file.
-    QTest::newRow("best ids") << Files {
-        { "food_nutrient.csv",
-            nutrients("1,170567,2047,590\n2,170567,1008,579\n3,170567,1050,20\n4,170567,1005,21.55\n"
-                      "5,170567,1004,49.93\n6,170567,1085,40\n7,170567,2000,4.35\n8,170567,1253,0\n"
-                      "9,170567,1079,12.5\n10,170567,1086,1\n") },
-        { "nutrient.csv", units }
-    } << QStringList { "Nuts, almonds", "100 g", "579", "21.55", "49.93", "4.35", "0", "14.9", "12.5", "1" };
+    QTest::newRow("best ids")
+        << Files { { "food_nutrient.csv",
+                       nutrients("1,170567,2047,590\n2,170567,1008,579\n3,170567,1050,20\n4,170567,1005,21.55\n"
+                                 "5,170567,1004,49.93\n6,170567,1085,40\n7,170567,2000,4.35\n8,170567,1253,0\n"
+                                 "9,170567,1079,12.5\n10,170567,1086,1\n") },
+               { "nutrient.csv", units } }
+        << QStringList { "Nuts, almonds", "100 g", "579", "21.55", "49.93", "4.35", "0", "14.9", "12.5", "1" }
+        << QStringList();
     QTest::newRow("fallbacks") << Files { { "food_nutrient.csv",
         nutrients("1,170567,2048,100\n2,170567,2047,110\n3,170567,1050,20\n4,170567,1085,6\n"
                   "5,170567,1063,2\n6,170567,2033,5\n") } }
-                               << QStringList { "Nuts, almonds", "100 g", "110", "20", "6", "2", "", "1.9", "5", "" };
+                               << QStringList { "Nuts, almonds", "100 g", "110", "20", "6", "2", "", "1.9", "5", "" }
+                               << QStringList();
     QTest::newRow("energy in kJ, cholesterol in g")
         << Files { { "food_nutrient.csv", nutrients("1,170567,1008,418.4\n2,170567,1253,0.12\n") },
                { "nutrient.csv", "\"id\",\"name\",\"unit_name\"\n\"1008\",\"Energy\",\"kJ\"\n\"1253\",\"C\",\"G\"\n" } }
-        << QStringList { "Nuts, almonds", "100 g", "100", "", "", "", "120", "", "", "" };
+        << QStringList { "Nuts, almonds", "100 g", "100", "", "", "", "120", "", "", "" } << QStringList();
     const QByteArray measures = "\"id\",\"name\"\n\"1000\",\"cup\"\n\"9999\",\"undetermined\"\n";
-    QTest::newRow("first portion by seq_num, unit name") << Files {
-        { "food_nutrient.csv", nutrients("1,170567,1008,579\n2,170567,1004,50\n") }, { "measure_unit.csv", measures },
-        { "food_portion.csv",
-            "id,fdc_id,seq_num,amount,measure_unit_id,portion_description,modifier,gram_weight\n"
-            "1,170567,2,1.0,9999,,\"oz (22 whole kernels)\",28.35\n2,170567,1,0.5,1000,,whole,50\n" }
-    } << QStringList { "Nuts, almonds", "0.5 cup, whole (50 g)", "289.5", "", "25", "", "", "7.9", "", "" };
+    QTest::newRow("first portion by seq_num, unit name")
+        << Files { { "food_nutrient.csv", nutrients("1,170567,1008,579\n2,170567,1004,50\n") },
+               { "measure_unit.csv", measures },
+               { "food_portion.csv",
+                   "id,fdc_id,seq_num,amount,measure_unit_id,portion_description,modifier,gram_weight\n"
+                   "1,170567,2,1.0,9999,,\"oz (22 whole kernels)\",28.35\n2,170567,1,0.5,1000,,whole,50\n" } }
+        << QStringList { "Nuts, almonds", "0.5 cup, whole (50 g)", "289.5", "", "25", "", "", "7.9", "", "" }
+        << QStringList();
     QTest::newRow("undetermined unit takes the modifier")
         << Files { { "food_nutrient.csv", nutrients("1,170567,1008,579\n") }, { "measure_unit.csv", measures },
                { "food_portion.csv",
                    "id,fdc_id,seq_num,amount,measure_unit_id,modifier,gram_weight\n"
                    "1,170567,1,1,9999,\"oz (22 whole kernels)\",28.35\n" } }
-        << QStringList { "Nuts, almonds", "1 oz (22 whole kernels) (28.35 g)", "164.1", "", "", "", "", "", "", "" };
+        << QStringList { "Nuts, almonds", "1 oz (22 whole kernels) (28.35 g)", "164.1", "", "", "", "", "", "", "" }
+        << QStringList();
     const QByteArray branded
         = "fdc_id,brand_owner,brand_name,serving_size,serving_size_unit,household_serving_fulltext\n";
     QTest::newRow("branded label serving and brand")
         << Files { { "food_nutrient.csv", nutrients("1,170567,1008,50\n") },
                { "branded_food.csv", branded + "170567,Big Foods Inc.,Crunchy,240,g,1 cup\n" } }
-        << QStringList { "Nuts, almonds (Crunchy)", "1 cup (240 g)", "120", "", "", "", "", "", "", "" };
+        << QStringList { "Nuts, almonds (Crunchy)", "1 cup (240 g)", "120", "", "", "", "", "", "", "" }
+        << QStringList();
     QTest::newRow("branded serving without household words, in ml")
         << Files { { "food_nutrient.csv", nutrients("1,170567,1008,50\n") },
                { "branded_food.csv", branded + "170567,Big Foods Inc.,,30,MLT,\n" } }
-        << QStringList { "Nuts, almonds (Big Foods Inc.)", "30 ml", "15", "", "", "", "", "", "", "" };
+        << QStringList { "Nuts, almonds (Big Foods Inc.)", "30 ml", "15", "", "", "", "", "", "", "" } << QStringList();
+    QTest::newRow("portion weight beyond any serving")
+        << Files { { "food_nutrient.csv", nutrients("1,170567,1008,579\n") }, { "measure_unit.csv", measures },
+               { "food_portion.csv",
+                   "id,fdc_id,seq_num,amount,measure_unit_id,modifier,gram_weight\n1,170567,1,1,1000,,1e308\n" } }
+        << QStringList { "Nuts, almonds", "100 g", "579", "", "", "", "", "", "", "" }
+        << QStringList { "fdc_id 170567|Nuts, almonds|food_portion.csv gram_weight 1e+308 is no serving weight, so the "
+                         "serving is "
+                         "100 g" };
+    QTest::newRow("branded serving beyond any serving")
+        << Files { { "food_nutrient.csv", nutrients("1,170567,1008,50\n") },
+               { "branded_food.csv", branded + "170567,,,250000,g,1 tub\n" } }
+        << QStringList { "Nuts, almonds", "100 g", "50", "", "", "", "", "", "", "" }
+        << QStringList { "fdc_id 170567|Nuts, almonds|branded_food.csv serving_size 250000 is no serving weight, so "
+                         "the serving is 100 g" };
 }
 
 void TestFoodImport::foodDataCentral()
 {
     QFETCH(Files, files);
     QFETCH(QStringList, expected);
+    QFETCH(QStringList, problems);
     files.insert("food.csv", kFoodCsv + "\"170568\",\"sample_food\",\"Almonds, lab sample 3\",\"12\"\n");
     // The unpacked folder and the zip archive give the same food.
     for (const bool zipped : { false, true }) {
@@ -203,6 +225,7 @@ void TestFoodImport::foodDataCentral()
         const Outcome outcome = importInto(folder.databasePath(), source);
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(tableRows(folder.databasePath()), Rows { expected });
+        QCOMPARE(outcome.problems, problems);
         QCOMPARE(outcome.summary.recordsNotFoods, 1);
     }
 }
@@ -211,22 +234,45 @@ void TestFoodImport::openFoodFacts_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("problems");
     // product_name brands serving_size serving_quantity energy-kcal energy carbs fat sugars cholesterol fiber polyols
     QTest::newRow("per serving, brand, cholesterol in g")
         << QByteArray("Choco \"Bar\"\tAcme,Other\t1 bar\t40\t500\t2092\t60\t25\t50\t0.02\t3.5\t10")
-        << QStringList { "Choco \"Bar\" (Acme)", "1 bar (40 g)", "200", "24", "10", "20", "8", "4.6", "1.4", "4" };
+        << QStringList { "Choco \"Bar\" (Acme)", "1 bar (40 g)", "200", "24", "10", "20", "8", "4.6", "1.4", "4" }
+        << QStringList();
     QTest::newRow("kJ only, no serving") << QByteArray("Plain oats\t\t\t\t\t1568.84\t60\t7\t\t\t10\t")
                                          << QStringList { "Plain oats", "100 g", "375", "60", "7", "", "", "7.3", "10",
-                                                "" };
+                                                "" }
+                                         << QStringList();
     QTest::newRow("brand already named, serving names its grams")
         << QByteArray("Acme crisps\tACME\t30 g\t30\t540\t\t50\t30\t\t\t\t")
-        << QStringList { "Acme crisps", "30 g", "162", "15", "9", "", "", "4", "", "" };
+        << QStringList { "Acme crisps", "30 g", "162", "15", "9", "", "", "4", "", "" } << QStringList();
+    QTest::newRow("serving names its grams without a blank")
+        << QByteArray("Flapjack\t\t1 bar (30g)\t30\t400\t\t\t\t\t\t\t")
+        << QStringList { "Flapjack", "1 bar (30g)", "120", "", "", "", "", "", "", "" } << QStringList();
+    QTest::newRow("serving names other grams than the quantity")
+        << QByteArray("Syrup\t\t1 tbsp (15 g)\t5\t300\t\t\t\t\t\t\t")
+        << QStringList { "Syrup", "1 tbsp (15 g) (5 g)", "15", "", "", "", "", "", "", "" } << QStringList();
+    QTest::newRow("serving quantity beyond any serving")
+        << QByteArray("Choco bar\t\t1 bar\t1e308\t250\t\t\t\t\t\t\t")
+        << QStringList { "Choco bar", "100 g", "250", "", "", "", "", "", "", "" }
+        << QStringList { "line 2|Choco bar|serving_quantity 1e+308 is no serving weight, so the serving is 100 g" };
+    QTest::newRow("negative serving quantity")
+        << QByteArray("Choco bar\t\t1 bar\t-40\t250\t\t\t\t\t\t\t")
+        << QStringList { "Choco bar", "100 g", "250", "", "", "", "", "", "", "" }
+        << QStringList { "line 2|Choco bar|serving_quantity -40 is no serving weight, so the serving is 100 g" };
+    QTest::newRow("nutrients too large for a number")
+        << QByteArray("Lard block\t\t\t100000\t\t\t\t1e308\t\t1e306\t\t")
+        << QStringList { "Lard block", "100000 g", "", "", "1.7976931348623157e+308", "", "1.7976931348623157e+308", "",
+               "", "" }
+        << QStringList { "line 2|Lard block|a nutrient too large for a number was held at the largest one" };
 }
 
 void TestFoodImport::openFoodFacts()
 {
     QFETCH(QByteArray, line);
     QFETCH(QStringList, expected);
+    QFETCH(QStringList, problems);
     const QByteArray dump
         = "code\tproduct_name\tbrands\tserving_size\tserving_quantity\tenergy-kcal_100g\tenergy_100g\t"
           "carbohydrates_100g\tfat_100g\tsugars_100g\tcholesterol_100g\tfiber_100g\tpolyols_100g\n"
@@ -240,6 +286,7 @@ void TestFoodImport::openFoodFacts()
         const Outcome outcome = importInto(folder.databasePath(), source);
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(tableRows(folder.databasePath()), Rows { expected });
+        QCOMPARE(outcome.problems, problems);
         QCOMPARE(outcome.summary.productsWithoutName, 1);
     }
 }
