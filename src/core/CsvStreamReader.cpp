@@ -157,6 +157,10 @@ CsvStreamReader::Scan CsvStreamReader::scan()
             continue;
         }
         if (c == m_delimiter) {
+            if (fieldCount() + 1 >= MaxFields) {
+                m_error = tr("line %1: a record has over %2 fields, which no food list has").arg(m_line).arg(MaxFields);
+                return Scan::Failed;
+            }
             endField();
             fieldStart = m_fields.size();
             wasQuoted = false;

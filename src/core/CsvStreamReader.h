@@ -23,6 +23,9 @@ class CsvStreamReader
 public:
     // A record longer than this is taken for a quote that never closes, and reading stops.
     static constexpr qsizetype MaxRecordBytes = qsizetype(64) << 20;
+    // A record of more fields than this is refused too: each field costs its end's offset on top
+    // of its bytes, so a long line of delimiters alone would take memory eight times its size.
+    static constexpr qsizetype MaxFields = 10000;
 
     explicit CsvStreamReader(ByteSource& source, char delimiter = ',', bool quoting = true);
 

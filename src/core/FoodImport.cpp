@@ -173,6 +173,13 @@ bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* er
     }
     const QByteArrayView firstLine = text.first(lineEnd);
     m_delimiter = sniffDelimiter(firstLine);
+    // The window lists every column for the user to place; more than any reader takes is refused
+    // before one is listed.
+    if (firstLine.count(m_delimiter) >= CsvStreamReader::MaxFields) {
+        return fail(
+            tr("its first line has over %1 columns, which no list of foods has").arg(CsvStreamReader::MaxFields),
+            error);
+    }
 
     if (m_delimiter == '\t') {
         QStringList tabColumns;

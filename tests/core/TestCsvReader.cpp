@@ -71,6 +71,12 @@ void TestCsvReader::streamed_data()
         expected.append(fields);
     }
     QTest::newRow("records across blocks") << text << expected << false;
+    // Each field costs memory beyond its bytes, so a record's fields are counted too.
+    QTest::newRow("fields up to the limit")
+        << QString(",").repeated(CsvStreamReader::MaxFields - 1) + "\nx"
+        << Records { QStringList(CsvStreamReader::MaxFields, QString()), { "x" } } << false;
+    QTest::newRow("a field over the limit")
+        << "x\n" + QString(",").repeated(CsvStreamReader::MaxFields) + "\nx" << Records {} << true;
 }
 
 void TestCsvReader::streamed()
@@ -91,6 +97,8 @@ void TestCsvReader::streamed()
     QCOMPARE(reader.failed(), error);
     if (!error) {
         QCOMPARE(records, expected);
+    } else {
+        QVERIFY2(reader.errorString().startsWith("line "), qPrintable(reader.errorString()));
     }
 }
 

@@ -445,6 +445,10 @@ void TestFoodImport::badSources_data()
     QTest::newRow("quote that never closes")
         << QByteArray("FOOD,CALORIES\nApple,95\n\"Pear,50\n") << "ends inside a quoted field";
     QTest::newRow("no food column") << QByteArray("Colour,Size\nred,3\n") << "no column holds the food names";
+    QTest::newRow("a header of too many columns") << "FOOD" + QByteArray(",x").repeated(10000) + "\nApple\n"
+                                                  << "first line has over 10000 columns";
+    QTest::newRow("a record of too many fields") << "FOOD,CALORIES\nApple,95\n" + QByteArray(20000, ',') + "\n"
+                                                 << "line 3: a record has over 10000 fields";
 }
 
 void TestFoodImport::badSources()
