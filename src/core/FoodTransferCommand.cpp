@@ -85,6 +85,15 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
                .arg(QDir::toNativeSeparators(sourcePath), FoodImport::formatName(import.format()),
                    QDir::toNativeSeparators(databasePath))
         << '\n';
+    if (!ok) {
+        // What the import had written was rolled back: counts of foods added or replaced would
+        // tell of work that is not there.
+        out << "  " << tr("Rows read:").leftJustified(32) << grouped(summary.rowsRead) << '\n'
+            << "  " << tr("Nothing was added: the food table is as it was.") << '\n'
+            << Qt::flush;
+        err << error << Qt::endl;
+        return Failure;
+    }
     const QList<QPair<QString, qint64>> lines {
         { tr("Rows read"), summary.rowsRead },
         { tr("Foods read"), summary.foodsRead },
@@ -109,10 +118,6 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
         out << "  " << tr("Columns not imported: %1").arg(summary.unplacedColumns.join(QStringLiteral(", "))) << '\n';
     }
     out << Qt::flush;
-    if (!ok) {
-        err << error << Qt::endl;
-        return Failure;
-    }
     return Success;
 }
 
