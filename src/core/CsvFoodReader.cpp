@@ -151,9 +151,30 @@ bool CsvFoodReader::read(
         *error = reader.failed() ? reader.errorString() : tr("the file is empty");
         return false;
     }
+    // The food table's own layout, as Export and the starter file write it: its nutrients hold
+    // what the food editor stored, texts such as "n/a" among the numbers.
+    bool ownTable = reader.fieldCount() == FoodDatabase::FieldCount;
+    for (qsizetype c = 0; c < reader.fieldCount() && ownTable; ++c) {
+        ownTable = FieldNumber::trimmed(reader.field(c)) == FoodDatabase::fieldNames().at(c).toLatin1();
+    }
     const qsizetype columnCount = qsizetype(mapping.size());
     QString buffer;
     ImportedFood food;
+    // A blank record is a row without a name, and is refused as one; but blank lines that only
+    // end the file are no rows. So a run of blank records waits for a row after it.
+    qint64 blankFrom = 0;
+    qint64 blankCount = 0;
+    auto refuseBlankRun = [&] {
+        for (qint64 i = 0; i < blankCount; ++i) {
+            food.clear();
+            food.location = blankFrom + i;
+            if (!writer.add(food, error)) {
+                return false;
+            }
+        }
+        blankCount = 0;
+        return true;
+    };
     while (reader.readRecord()) {
         if (!writer.rowRead(source.position())) {
             return false;
@@ -163,7 +184,15 @@ bool CsvFoodReader::read(
             blank = FieldNumber::trimmed(reader.field(c)).isEmpty();
         }
         if (blank) {
+            // A blank record holds no quoted line break, so a run of them takes a line each.
+            if (blankCount == 0) {
+                blankFrom = reader.lineNumber();
+            }
+            ++blankCount;
             continue;
+        }
+        if (!refuseBlankRun()) {
+            return false;
         }
         const bool utf8 = reader.recordBytes().isValidUtf8();
         food.clear();
@@ -181,6 +210,13 @@ bool CsvFoodReader::read(
             }
             if (field == FoodDatabase::SERVING_UN) {
                 food.serving = text;
+                continue;
+            }
+            if (ownTable) {
+                // Kept exactly, as the table held it; only an empty one is no value.
+                if (!text.isEmpty()) {
+                    food.nutrients[std::size_t(field - FoodDatabase::CALORIES)] = text;
+                }
                 continue;
             }
             QString value = text.trimmed();

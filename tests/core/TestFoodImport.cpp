@@ -295,32 +295,51 @@ void TestFoodImport::csvFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Rows>("expected");
+    QTest::addColumn<QStringList>("problems");
     QTest::newRow("starter header, quoting")
         << QByteArray("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n"
                       "\"Pie, \"\"apple\"\"\",\"1 slice\n(125 g)\",296,42.5,14,,0,7,2,\n")
-        << Rows { { "Pie, \"apple\"", "1 slice (125 g)", "296", "42.5", "14", "", "0", "7", "2", "" } };
+        << Rows { { "Pie, \"apple\"", "1 slice (125 g)", "296", "42.5", "14", "", "0", "7", "2", "" } }
+        << QStringList {
+               "line 2|Pie, \"apple\"|tabs, line breaks or control characters in the serving unit became blanks"
+           };
     QTest::newRow("byte order mark, CR LF, common spellings with units")
         << QByteArray("\xEF\xBB\xBFName,Serving Unit,Energy (kcal),Total Fat (g),Carbohydrates,Sugars,"
                       "Cholesterol (mg),Fibre,Polyols,Points\r\nToast,1 slice,80,1,15,1,0,2,,1.9\r\n")
-        << Rows { { "Toast", "1 slice", "80", "15", "1", "1", "0", "1.9", "2", "" } };
+        << Rows { { "Toast", "1 slice", "80", "15", "1", "1", "0", "1.9", "2", "" } } << QStringList();
     QTest::newRow("Windows-1252, semicolons, decimal commas")
         << QByteArray("Food;kcal;fat_g\nCr\xE8me br\xFBl\xE9\x65;250,5;12\n")
-        << Rows { { "Cr\u00e8me br\u00fbl\u00e9e", "", "250.5", "", "12", "", "", "", "", "" } };
+        << Rows { { "Cr\u00e8me br\u00fbl\u00e9e", "", "250.5", "", "12", "", "", "", "", "" } } << QStringList();
     QTest::newRow("tab-separated, numbers kept as written")
         << QByteArray("Description\tCalories\tSugar Alcohols\nGum\t5 kcal\t2\n")
-        << Rows { { "Gum", "", "5 kcal", "", "", "", "", "", "", "2" } };
+        << Rows { { "Gum", "", "5 kcal", "", "", "", "", "", "", "2" } } << QStringList();
+    const QByteArray header = "FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n";
+    QTest::newRow("the table's own layout keeps text nutrients")
+        << header + "Toast,1 slice,n/a,tr,12.5g,,-,,\"\",?\n"
+        << Rows { { "Toast", "1 slice", "n/a", "tr", "12.5g", "", "-", "", "", "?" } } << QStringList();
+    QTest::newRow("other headers refuse text nutrients") << header.toLower()
+            + "Toast,1 slice,n/a,12\n" << Rows {} << QStringList { "line 2|Toast|not a number: CALORIES \"n/a\"" };
+    // Blank lines that only end the file are no rows; the others are rows without a name.
+    QTest::newRow("blank records") << QByteArray("FOOD,CALORIES\nApple,1\n,\n\n \t\nPear,2\n\n,\n\n")
+                                   << Rows { { "Apple", "", "1", "", "", "", "", "", "", "" },
+                                          { "Pear", "", "2", "", "", "", "", "", "", "" } }
+                                   << QStringList { "line 3||the food has no name", "line 4||the food has no name",
+                                          "line 5||the food has no name" };
 }
 
 void TestFoodImport::csvFiles()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(Rows, expected);
+    QFETCH(QStringList, problems);
     TestFolder folder;
     folder.createFoods({});
     writeFile(folder.path() + "/foods.txt", bytes);
     const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/foods.txt");
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QCOMPARE(tableRows(folder.databasePath()), expected);
+    QCOMPARE(outcome.problems, problems);
+    QCOMPARE(outcome.summary.rowsRefused + outcome.summary.rowsMended, problems.size());
 }
 
 void TestFoodImport::proposedMapping_data()
@@ -406,10 +425,11 @@ void TestFoodImport::problemsAreReported()
             "line 3||the food has no name",
             "line 4|Tea green|tabs, line breaks or control characters in the name became blanks",
             "line 5|Cake|not a number: CALORIES \"lots\"",
-            "line 6|Soup|the row has 4 fields where the header has 3 (a name with an unquoted comma?)" }));
+            "line 6|Soup|the row has 4 fields where the header has 3 (a name with an unquoted comma?)",
+            "line 7||the food has no name" }));
     QCOMPARE(outcome.summary.foodsAdded, 3);
     QCOMPARE(outcome.summary.rowsMended, 2);
-    QCOMPARE(outcome.summary.rowsRefused, 3);
+    QCOMPARE(outcome.summary.rowsRefused, 4);
     QCOMPARE(tableRows(folder.databasePath()).last().mid(0, 5), (QStringList { "Bread", "", "&H10", "", "0.5" }));
 }
 
