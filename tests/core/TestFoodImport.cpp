@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 #include <zip.h>
@@ -73,6 +75,35 @@ Rows tableRows(const QString& databasePath)
         QStringList row;
         for (const TextColumn& column : columns) {
             row.append(column.at(r).toString());
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+// Every stored value as an SQL literal, so that 12 and '12' differ as the table holds them.
+Rows storedRows(const QString& databasePath)
+{
+    FoodDatabase foods;
+    QString error;
+    if (!foods.open(databasePath, &error)) {
+        qWarning() << error;
+        return {};
+    }
+    QStringList quoted;
+    for (const QString& field : FoodDatabase::fieldNames()) {
+        quoted.append("quote(" + field + ")");
+    }
+    QSqlQuery query(foods.connection());
+    Rows rows;
+    if (!query.exec("SELECT " + quoted.join(", ") + " FROM foods ORDER BY rowid")) {
+        qWarning() << query.lastError().text();
+        return {};
+    }
+    while (query.next()) {
+        QStringList row;
+        for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+            row.append(query.value(f).toString());
         }
         rows.append(row);
     }
@@ -512,15 +543,21 @@ void TestFoodImport::exportImportsBackTheSameTable()
     FoodDatabase foods;
     QString error;
     QVERIFY(foods.open(folder.databasePath(), &error));
-    for (const QStringList& record : { QStringList { "Odd \"one\", here", " 1 cup", "12.5g", "1e300", "", "-0.25" },
-             QStringList { "Caf\u00e9 cr\u00e8me", "", "", "", "", "", "", "", "", "3" } }) {
+    // Texts the food editor keeps among the numbers, blanks around a number, a serving of blanks.
+    const QList<QStringList> awkward {
+        { "Odd \"one\", here", " 1 cup", "12.5g", "1e300", "", "-0.25" },
+        { "Caf\u00e9 cr\u00e8me", "", "", "", "", "", "", "", "", "3" },
+        { "Crisps, salted", "1 bag", "n/a", "tr", "-", "?", "", " 12 ", "  ", "3 g" },
+        { "Trail mix", "  ", "&H10", ".5", "1,5", "\"", "", "", "", "0" },
+    };
+    for (const QStringList& record : awkward) {
         QVERIFY2(foods.insertRecord(record, nullptr, &error), qPrintable(error));
     }
     foods.close();
     const QString csv = folder.path() + "/out.csv";
     qint64 written = 0;
     QVERIFY2(FoodExport::run(folder.databasePath(), csv, {}, &written, &error), qPrintable(error));
-    QCOMPARE(written, 7880);
+    QCOMPARE(written, 7878 + awkward.size());
 
     TestFolder other;
     other.createFoods({});
@@ -528,6 +565,9 @@ void TestFoodImport::exportImportsBackTheSameTable()
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QCOMPARE(outcome.problems, QStringList());
     QCOMPARE(tableRows(other.databasePath()), tableRows(folder.databasePath()));
+    const Rows stored = storedRows(folder.databasePath());
+    QCOMPARE(stored.size(), written);
+    QCOMPARE(storedRows(other.databasePath()), stored);
 }
 
 void TestFoodImport::exportRefusesTheTableItself_data()
