@@ -748,6 +748,14 @@ double FoodDatabase::nutrientValue(const QVariant& value)
 
 double FoodDatabase::nutrientValue(sqlite3_stmt* statement, int column)
 {
+    // numberText gives the shortest text that reads back as the same number, so a stored real
+    // reads as itself; only an infinity (no number to TextToNumber) and -0 (shown as "0") do not.
+    if (sqlite3_column_type(statement, column) == SQLITE_FLOAT) {
+        const double value = sqlite3_column_double(statement, column);
+        if (std::isfinite(value) && value != 0) {
+            return value;
+        }
+    }
     QString buffer;
     return TextToNumber(cellTextAt(statement, column, &buffer));
 }

@@ -188,31 +188,34 @@ bool RecipeTables::readIngredients(qint64 id, std::vector<RecipeIngredient>* ing
 
 bool RecipeTables::read(qint64 id, Recipe* recipe, qint64* foodRowid, bool* found, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT name, servings, serving_unit, food_rowid FROM recipes WHERE id = ?", error);
+    sqlite3_stmt* query = statement("SELECT r.name, r.servings, r.serving_unit, r.food_rowid, i.food, i.quantity "
+                                    "FROM recipes r LEFT JOIN recipe_ingredients i ON i.recipe_id = r.id "
+                                    "WHERE r.id = ?1 ORDER BY i.position",
+        error);
     if (!query) {
         return false;
     }
-    {
-        ResetOnExit reset(query);
-        sqlite3_bind_int64(query, 1, id);
-        const int rc = sqlite3_step(query);
-        if (rc == SQLITE_DONE) {
-            *found = false;
-            return true;
+    ResetOnExit reset(query);
+    sqlite3_bind_int64(query, 1, id);
+    *found = false;
+    int rc;
+    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
+        if (!*found) {
+            *found = true;
+            recipe->id = id;
+            recipe->name = columnText(query, 0);
+            recipe->servings = sqlite3_column_double(query, 1);
+            recipe->servingUnit = columnText(query, 2);
+            recipe->ingredients.clear();
+            if (foodRowid) {
+                *foodRowid = sqlite3_column_int64(query, 3);
+            }
         }
-        if (rc != SQLITE_ROW) {
-            return fail(error);
-        }
-        *found = true;
-        recipe->id = id;
-        recipe->name = columnText(query, 0);
-        recipe->servings = sqlite3_column_double(query, 1);
-        recipe->servingUnit = columnText(query, 2);
-        if (foodRowid) {
-            *foodRowid = sqlite3_column_int64(query, 3);
+        if (sqlite3_column_type(query, 4) != SQLITE_NULL) {
+            recipe->ingredients.push_back({ columnText(query, 4), columnText(query, 5) });
         }
     }
-    return readIngredients(id, &recipe->ingredients, error);
+    return rc == SQLITE_DONE || fail(error);
 }
 
 bool RecipeTables::ingredientFoods(QSet<QString>* foods, QString* error)
@@ -396,14 +399,22 @@ const std::vector<RecipeTables::Nutrients>* RecipeTables::rowsNamed(const QStrin
     if (cached != m_rows.constEnd()) {
         return &cached.value();
     }
-    static const QByteArray sql
+    // A name without other Windows-1252 bytes is one probe of the name index, which hands out
+    // the rows of one name in rowid order without sorting them.
+    const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
+    static const QByteArray one
+        = QByteArray("SELECT ") + kNutrientColumns + " FROM foods WHERE FOOD = ?1 ORDER BY rowid";
+    static const QByteArray both
         = QByteArray("SELECT ") + kNutrientColumns + " FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid";
-    sqlite3_stmt* query = statement(sql.constData(), error);
+    sqlite3_stmt* query = statement(legacy.isEmpty() ? one.constData() : both.constData(), error);
     if (!query) {
         return nullptr;
     }
     ResetOnExit reset(query);
-    bindFoodName(query, 1, name);
+    bindText(query, 1, name);
+    if (!legacy.isEmpty()) {
+        sqlite3_bind_text(query, 2, legacy.constData(), int(legacy.size()), SQLITE_TRANSIENT);
+    }
     std::vector<Nutrients> rows;
     int rc;
     while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
@@ -418,6 +429,89 @@ const std::vector<RecipeTables::Nutrients>* RecipeTables::rowsNamed(const QStrin
         return nullptr;
     }
     return &m_rows.insert(name, std::move(rows)).value();
+}
+
+bool RecipeTables::prefetch(const QStringList& names, QString* error)
+{
+    std::vector<std::pair<QByteArray, QString>> wanted;
+    for (const QString& name : names) {
+        if (!m_rows.contains(name)) {
+            m_rows.insert(name, {});
+            wanted.emplace_back(name.toUtf8(), name);
+        }
+    }
+    if (wanted.empty()) {
+        return true;
+    }
+    // Thousands of foods spread over a big table cost a page read each; read in the order of the
+    // name index and then of the table, neighbouring foods share their pages. First the rowids,
+    // from the name index alone, in name order.
+    std::sort(wanted.begin(), wanted.end());
+    std::vector<std::pair<qint64, const QString*>> found;
+    for (const auto& [utf8, name] : wanted) {
+        const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
+        const QByteArray legacy = ascii ? QByteArray() : FoodDatabase::windows1252Bytes(name);
+        sqlite3_stmt* query = legacy.isEmpty() ? statement("SELECT rowid FROM foods WHERE FOOD = ?1", error)
+                                               : statement("SELECT rowid FROM foods WHERE FOOD IN (?1, ?2)", error);
+        if (!query) {
+            return false;
+        }
+        ResetOnExit reset(query);
+        sqlite3_bind_text(query, 1, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
+        if (!legacy.isEmpty()) {
+            sqlite3_bind_text(query, 2, legacy.constData(), int(legacy.size()), SQLITE_STATIC);
+        }
+        int rc;
+        while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
+            found.emplace_back(sqlite3_column_int64(query, 0), &name);
+        }
+        if (rc != SQLITE_DONE) {
+            return fail(error);
+        }
+    }
+    // Then the rows in table order, which is also the order each name's rows are added in, a few
+    // hundred a query (within SQLite's smallest limit on parameters, 999).
+    constexpr int kBatch = 400;
+    std::sort(found.begin(), found.end());
+    static const QByteArray sql = [] {
+        QByteArray marks = "?";
+        for (int i = 1; i < kBatch; ++i) {
+            marks += ",?";
+        }
+        return QByteArray("SELECT rowid, ") + kNutrientColumns + " FROM foods WHERE rowid IN (" + marks
+            + ") ORDER BY rowid";
+    }();
+    for (std::size_t first = 0; first < found.size(); first += kBatch) {
+        const std::size_t end = std::min(found.size(), first + kBatch);
+        sqlite3_stmt* query = statement(sql.constData(), error);
+        if (!query) {
+            return false;
+        }
+        ResetOnExit reset(query);
+        for (std::size_t i = first; i < end; ++i) {
+            sqlite3_bind_int64(query, int(i - first) + 1, found[i].first);
+        }
+        std::size_t next = first;
+        int rc;
+        while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
+            const qint64 rowid = sqlite3_column_int64(query, 0);
+            while (next < end && found[next].first < rowid) {
+                ++next;
+            }
+            if (next == end || found[next].first != rowid) {
+                continue;
+            }
+            Nutrients row {};
+            for (int n = 0; n < FoodDatabase::NutrientCount; ++n) {
+                row[static_cast<std::size_t>(n)] = FoodDatabase::nutrientValue(query, n + 1);
+            }
+            m_rows[*found[next].second].push_back(row);
+        }
+        if (rc != SQLITE_DONE) {
+            return fail(error);
+        }
+    }
+    return true;
 }
 
 bool RecipeTables::values(const Recipe& recipe, Values* values, QStringList* missing, QString* error)
@@ -638,6 +732,25 @@ bool RecipeTables::recomputeUsing(const QStringList& foods, QString* error)
     }
     std::vector<std::pair<Recipe, qint64>> users;
     if (!usersInOrder(foods, &users, error)) {
+        return false;
+    }
+    // The foods the recipes are made of, apart from the recipes being recomputed, are read
+    // together in the order of the name index before any recipe is computed.
+    QSet<QString> recomputed;
+    for (const auto& user : users) {
+        recomputed.insert(user.first.name);
+    }
+    QStringList plain;
+    QSet<QString> listed;
+    for (const auto& user : users) {
+        for (const RecipeIngredient& ingredient : user.first.ingredients) {
+            if (!recomputed.contains(ingredient.food) && !listed.contains(ingredient.food)) {
+                listed.insert(ingredient.food);
+                plain.append(ingredient.food);
+            }
+        }
+    }
+    if (!prefetch(plain, error)) {
         return false;
     }
     for (auto& [recipe, rowid] : users) {

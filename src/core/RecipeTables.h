@@ -105,6 +105,8 @@ private:
     bool readIngredients(qint64 id, std::vector<RecipeIngredient>* ingredients, QString* error);
     bool directUsers(const QString& food, std::vector<qint64>* ids, QString* error);
     const std::vector<Nutrients>* rowsNamed(const QString& name, QString* error);
+    // Reads the rows of all these names not read yet, a few hundred names a query.
+    bool prefetch(const QStringList& names, QString* error);
     bool execute(sqlite3_stmt* statement, QString* error);
 
     sqlite3* m_db;
