@@ -7,6 +7,7 @@
 #include "gui/planner/MainWindow.h"
 #include "gui/recipes/RecipesWindow.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
@@ -167,14 +168,14 @@ void TestRecipesWindow::savesAMealAsRecipe()
     QCOMPARE(rows[0][0], 265.0);
 }
 
-// Deleting a food asks with the recipes that use it named; the recipe's own row cannot be edited
-// by hand.
+// Deleting a food asks with the recipes that use it named; a correction of an ingredient in the
+// food editor reaches the recipe at once, and the recipe's own row cannot be edited by hand.
 void TestRecipesWindow::editorNamesTheRecipesOfAFood()
 {
     FoodDatabase foods;
     QVERIFY(foods.open(m_folder->databasePath(), nullptr));
     Recipe recipe;
-    recipe.name = "Apple snack";
+    recipe.name = "Zoo snack";
     recipe.ingredients = { { "Apple", " 1" } };
     QString error;
     QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
@@ -191,7 +192,31 @@ void TestRecipesWindow::editorNamesTheRecipesOfAFood()
     });
     QTest::mouseClick(m_window->findChild<QPushButton*>("EditFoodList"), Qt::LeftButton);
     QVERIFY(!Prompt::shown().isEmpty());
-    QVERIFY2(Prompt::shown().first().text.contains("Apple snack"), qPrintable(Prompt::shown().first().text));
+    QVERIFY2(Prompt::shown().first().text.contains("Zoo snack"), qPrintable(Prompt::shown().first().text));
+
+    // Apple's calories corrected in the editor, then the recipe's row tried by hand.
+    for (const char* move : { "MoveFirst", "MoveLast" }) {
+        whenModal([&](QWidget* window) {
+            auto* editor = static_cast<FoodEditorDialog*>(window);
+            editor->findChild<QAbstractButton*>(QLatin1String(move))->click();
+            editor->field(FoodDatabase::CALORIES)
+                ->setText(QLatin1String(move) == QLatin1String("MoveLast") ? "250" : "100");
+            // The recipe's row is refused; the editor then asks before giving up the change.
+            if (QLatin1String(move) == QLatin1String("MoveLast")) {
+                Prompt::queueAnswer(true);
+            }
+            editor->findChild<QAbstractButton*>("CloseEditor")->click();
+        });
+        QTest::mouseClick(m_window->findChild<QPushButton*>("EditFoodList"), Qt::LeftButton);
+    }
+    const QList<Prompt::Shown> shown = Prompt::shown();
+    QVERIFY(std::any_of(shown.begin(), shown.end(), [](const Prompt::Shown& p) {
+        return p.title == "Error" && p.text.contains("Zoo snack") && p.text.contains("Recipes window");
+    }));
+    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    std::vector<std::array<double, FoodDatabase::NutrientCount>> rows;
+    QVERIFY(foods.nutrientsOf("Zoo snack", &rows, nullptr));
+    QCOMPARE(rows.at(0)[0], 100.0);
 }
 
 QTEST_MAIN(TestRecipesWindow)
