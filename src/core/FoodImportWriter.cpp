@@ -171,6 +171,8 @@ QString FoodImportWriter::mendedName(QStringView name, QStringList* reasons)
     QString result = folded(name, &hadControl);
     if (hadControl) {
         reasons->append(tr("tabs, line breaks or control characters in the name became blanks"));
+    } else if (result != name) {
+        reasons->append(tr("blanks around the name or doubled inside it were taken out"));
     }
     if (result.contains(u'_')) {
         result.replace(u'_', u'-');

@@ -348,6 +348,10 @@ void TestFoodImport::csvFiles_data()
     QTest::newRow("the table's own layout keeps text nutrients")
         << header + "Toast,1 slice,n/a,tr,12.5g,,-,,\"\",?\n"
         << Rows { { "Toast", "1 slice", "n/a", "tr", "12.5g", "", "-", "", "", "?" } } << QStringList();
+    QTest::newRow("blanks tidied in a name are reported")
+        << header + "\" Toast  with jam\",1 slice,80\n"
+        << Rows { { "Toast with jam", "1 slice", "80", "", "", "", "", "", "", "" } }
+        << QStringList { "line 2|Toast with jam|blanks around the name or doubled inside it were taken out" };
     QTest::newRow("other headers refuse text nutrients") << header.toLower()
             + "Toast,1 slice,n/a,12\n" << Rows {} << QStringList { "line 2|Toast|not a number: CALORIES \"n/a\"" };
     // Blank lines that only end the file are no rows; the others are rows without a name.
@@ -451,7 +455,8 @@ void TestFoodImport::problemsAreReported()
     const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/foods.csv");
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     QCOMPARE(outcome.problems,
-        (QStringList { "line 2|Fish-and-chips|\"_\" in the name became \"-\", as the plan files separate their fields "
+        (QStringList { "line 2|Fish-and-chips|blanks around the name or doubled inside it were taken out; \"_\" in "
+                       "the name became \"-\", as the plan files separate their fields "
                        "with \"_\"",
             "line 3||the food has no name",
             "line 4|Tea green|tabs, line breaks or control characters in the name became blanks",
