@@ -1,16 +1,22 @@
 // Times the recipes over a table of 1,000,000 foods and 10,000 recipes of 2 to 30 ingredients, one
 // in twenty-five made of another recipe: opening the Recipes window (the list and one recipe), the
 // preview of a 30-ingredient recipe, saving a recipe, and editing a food that 1,000 recipes are
-// made of, which recomputes them and the recipes made of those in the same transaction. Each
+// made of, which recomputes them and the recipes made of those in the same transaction; then the
+// Recipes window itself, shown, and a keystroke in a quantity with the values it shows. Each
 // figure is the median of several runs, with the file synchronised as in use.
 
 #include "BenchFoods.h"
 #include "core/FoodDatabase.h"
 #include "core/NumberText.h"
 #include "core/RecipeBook.h"
+#include "core/SharedState.h"
+#include "gui/planner/FoodListModel.h"
+#include "gui/recipes/RecipesWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -18,6 +24,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -50,7 +57,7 @@ int fail(const QString& error)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("foods.db"));
     QString error;
@@ -130,11 +137,53 @@ int main(int argc, char** argv)
     if (open < 0 || preview < 0 || save < 0 || edit < 0) {
         return fail(error);
     }
+
+    // The window itself: its food list taken from the main window's, already read; then the
+    // values of one serving as a quantity is typed, a keystroke at a time.
+    FoodListModel shown;
+    {
+        std::vector<TextColumn> listed;
+        std::vector<qint64> listedRows;
+        std::vector<std::uint32_t> order;
+        if (!foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &listed, &listedRows, &error)) {
+            return fail(error);
+        }
+        foods.readNameOrder(listedRows, &order, nullptr);
+        shown.setFoods(std::move(listed[0]), std::move(listed[1]), std::move(order));
+    }
+    SharedState state;
+    state.DataFolder = dir.path();
+    state.FoodDatabasePath = path;
+    const double window = medianMs([&] {
+        RecipesWindow recipes(state, foods, &shown);
+        recipes.show();
+        QCoreApplication::processEvents();
+        return recipes.findChild<QListWidget*>(QStringLiteral("RecipeList"))->count() == kRecipes;
+    });
+    std::unique_ptr<RecipesWindow> typing = std::make_unique<RecipesWindow>(state, foods, &shown);
+    typing->show();
+    auto* list = typing->findChild<QListWidget*>(QStringLiteral("RecipeList"));
+    list->setCurrentItem(list->findItems(longest.name, Qt::MatchExactly).value(0));
+    auto* quantity = typing->findChild<QLineEdit*>(QStringLiteral("RecipeQuantity"));
+    int typed = 0;
+    const double keystroke = medianMs([&] {
+        const QString text = QString::number(1 + (++typed % 9));
+        quantity->setText(text);
+        emit quantity->textEdited(text);
+        return typing->recipe().ingredients.front().quantity.trimmed() == text;
+    });
+    typing.reset();
+    if (window < 0 || keystroke < 0) {
+        return fail(QStringLiteral("the Recipes window did not show the recipes"));
+    }
     std::printf("  opening the Recipes window (list and one recipe): %8.2f ms (target 200)\n", open);
     std::printf("  preview of a 30-ingredient recipe:               %8.2f ms (target 10)\n", preview);
     std::printf("  saving a 30-ingredient recipe:                   %8.2f ms (target 50)\n", save);
     std::printf("  editing a food of %lld recipes, recompute included: %6.2f ms (target 200)\n",
         static_cast<long long>(users.size()), edit);
+    std::printf(
+        "  the Recipes window shown with %d foods and %d recipes: %6.2f ms (target 200)\n", kFoods, kRecipes, window);
+    std::printf("  a keystroke in a quantity, values shown:          %8.2f ms (target 10)\n", keystroke);
     std::printf("  (medians of %d runs)\n", kRuns);
     return 0;
 }

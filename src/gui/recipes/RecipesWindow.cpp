@@ -48,7 +48,7 @@ RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const Food
     , m_foods(foods)
 {
     setObjectName(QStringLiteral("Recipes"));
-    setWindowTitle(tr("Recipes"));
+    setWindowTitle(tr("Recipes") + QStringLiteral("[*]"));
     setSizeGripEnabled(true);
     buildControls();
     QString error;
