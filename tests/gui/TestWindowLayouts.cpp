@@ -9,12 +9,16 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/fooddb/GridCaptionBar.h"
+#include "gui/fooddb/ImportFoodsDialog.h"
 #include "gui/info/AboutDialog.h"
 #include "gui/info/CalendarWindow.h"
 #include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"
 #include "gui/info/QuickHelpViewer.h"
 #include "gui/planner/MainWindow.h"
+#include "gui/recipes/RecipesWindow.h"
+#include "gui/totals/TargetsDialog.h"
+#include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsDialog.h"
 #include "gui/userfiles/CopyFilesDialog.h"
 #include "gui/userfiles/UserNameDialog.h"
@@ -125,6 +129,18 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
         { "about", [](SharedState&, FoodDatabase&) -> QWidget* { return new AboutDialog; } },
         { "copy files", [](SharedState& s, FoodDatabase&) -> QWidget* { return new CopyFilesDialog(s); } },
         { "user name", [](SharedState& s, FoodDatabase&) -> QWidget* { return new UserNameDialog(s, nullptr); } },
+        { "targets", [](SharedState& s, FoodDatabase&) -> QWidget* { return new TargetsDialog(s); } },
+        { "chart",
+            [](SharedState&, FoodDatabase&) -> QWidget* {
+                TotalsResult result;
+                result.rows = { { "Daily", { 1850, 210, 62, 40, 180, 30, 28, 3, 179 } },
+                    { "Weekend", { 2400, 260, 90, 70, 250, 41, 22, 0, 238 } } };
+                NutrientTargets targets;
+                targets.setRange(0, { 1800, 2200 }, nullptr);
+                return new TotalsChartWindow(result, targets, QString());
+            } },
+        { "import foods", [](SharedState& s, FoodDatabase&) -> QWidget* { return new ImportFoodsDialog(s); } },
+        { "recipes", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new RecipesWindow(s, f); } },
     };
     for (const auto& [name, make] : windows) {
         QTest::addRow("%s, default size", name) << make << 1.0;

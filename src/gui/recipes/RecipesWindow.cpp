@@ -180,9 +180,10 @@ void RecipesWindow::buildControls()
     m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_preview->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_preview->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_preview->setFixedHeight(m_preview->horizontalHeader()->sizeHint().height()
+    const int previewHeight = m_preview->horizontalHeader()->sizeHint().height()
         + m_preview->verticalHeader()->defaultSectionSize() + 2 * m_preview->frameWidth()
-        + m_preview->horizontalScrollBar()->sizeHint().height());
+        + m_preview->horizontalScrollBar()->sizeHint().height();
+    m_preview->setFixedHeight(std::max(previewHeight, m_preview->minimumSizeHint().height()));
 
     auto* middle = new QVBoxLayout;
     middle->addLayout(form);
