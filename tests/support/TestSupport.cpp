@@ -1,10 +1,14 @@
 #include "TestSupport.h"
 
+#include "gui/common/Prompt.h"
+
 #include "core/FoodDatabase.h"
 #include "core/PlatewellFolder.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -74,7 +78,20 @@ void whenModal(std::function<void(QWidget*)> action)
         }
         timer->stop();
         timer->deleteLater();
+        QPointer<QWidget> shown(modal);
         action(modal);
+        // An action that stopped early (a failed check returns at once) leaves the window up; it
+        // is closed here, answering Yes to any question, so that the test fails instead of
+        // waiting for ever.
+        if (shown && shown->isVisible() && QApplication::activeModalWidget() == shown) {
+            Prompt::queueAnswer(true);
+            shown->close();
+            if (shown && shown->isVisible()) {
+                if (auto* dialog = qobject_cast<QDialog*>(shown.data())) {
+                    dialog->done(QDialog::Rejected);
+                }
+            }
+        }
     });
     timer->start();
 }
