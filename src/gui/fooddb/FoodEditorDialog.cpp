@@ -238,12 +238,19 @@ void FoodEditorDialog::showRecord(qsizetype record)
         values = QStringList(FoodDatabase::FieldCount, QString());
     }
     m_stored = values;
+    // A recipe's own row follows its ingredients: it is changed in the Recipes window only.
+    const bool recipe = read && RecipeBook(m_database).isRecipeRow(m_records.rowid(record));
+    const QString recipeTip = recipe
+        ? tr("\"%1\" is a recipe: change it in the Recipes window.").arg(values.at(FoodDatabase::FOOD))
+        : QString();
     for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
         QLineEdit* edit = m_fields[static_cast<std::size_t>(f)];
         edit->setText(values.at(f));
         edit->setCursorPosition(0);
         // A record that cannot be read takes no typing: its values would overwrite what is there.
         edit->setEnabled(read);
+        edit->setReadOnly(recipe);
+        edit->setToolTip(recipeTip);
     }
     m_shown = fieldValues();
     if (!read) {

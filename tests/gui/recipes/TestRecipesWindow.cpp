@@ -199,6 +199,9 @@ void TestRecipesWindow::editorNamesTheRecipesOfAFood()
         whenModal([&](QWidget* window) {
             auto* editor = static_cast<FoodEditorDialog*>(window);
             editor->findChild<QAbstractButton*>(QLatin1String(move))->click();
+            // The recipe's row takes no typing; set all the same, it is refused when saved.
+            QCOMPARE(
+                editor->field(FoodDatabase::CALORIES)->isReadOnly(), QLatin1String(move) == QLatin1String("MoveLast"));
             editor->field(FoodDatabase::CALORIES)
                 ->setText(QLatin1String(move) == QLatin1String("MoveLast") ? "250" : "100");
             // The recipe's row is refused; the editor then asks before giving up the change.
