@@ -213,15 +213,12 @@ bool RecipeBook::load(qint64 id, Recipe* recipe, QString* error) const
     Transaction transaction(db);
     RecipeTables tables(db);
     QString reason;
-    bool exist = false;
-    bool found = false;
     Recipe stored;
-    if (!transaction.beginRead(&reason) || !tables.exist(&exist, &reason)
-        || (exist && !tables.read(id, &stored, nullptr, &found, &reason))) {
+    if (!transaction.beginRead(&reason)) {
         return refuse(inFile(reason), error);
     }
-    if (!found) {
-        return refuse(tr("The recipe is no longer in the food table; another program may have deleted it."), error);
+    if (!readStored(tables, id, &stored, nullptr, error)) {
+        return false;
     }
     *recipe = stored;
     return true;
@@ -341,6 +338,20 @@ bool RecipeBook::save(Recipe* recipe, QString* error)
     return true;
 }
 
+bool RecipeBook::readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error) const
+{
+    QString reason;
+    bool exist = false;
+    bool found = false;
+    if (!tables.exist(&exist, &reason) || (exist && !tables.read(id, recipe, rowid, &found, &reason))) {
+        return refuse(inFile(reason), error);
+    }
+    if (!found) {
+        return refuse(tr("The recipe is no longer in the food table; another program may have deleted it."), error);
+    }
+    return true;
+}
+
 bool RecipeBook::rename(qint64 id, const QString& newName, QString* error)
 {
     const QString problem = nameProblem(newName);
@@ -354,15 +365,12 @@ bool RecipeBook::rename(qint64 id, const QString& newName, QString* error)
     Transaction transaction(db);
     RecipeTables tables(db);
     QString reason;
-    bool exist = false;
-    bool found = false;
     Recipe recipe;
-    if (!transaction.beginWrite(&reason) || !tables.exist(&exist, &reason)
-        || (exist && !tables.read(id, &recipe, nullptr, &found, &reason))) {
+    if (!transaction.beginWrite(&reason)) {
         return refuse(inFile(reason), error);
     }
-    if (!found) {
-        return refuse(tr("The recipe is no longer in the food table; another program may have deleted it."), error);
+    if (!readStored(tables, id, &recipe, nullptr, error)) {
+        return false;
     }
     recipe.name = newName;
     QString refusal = checkFields(&recipe);
@@ -387,16 +395,13 @@ bool RecipeBook::remove(qint64 id, QString* error)
     Transaction transaction(db);
     RecipeTables tables(db);
     QString reason;
-    bool exist = false;
-    bool found = false;
     Recipe recipe;
     qint64 rowid = 0;
-    if (!transaction.beginWrite(&reason) || !tables.exist(&exist, &reason)
-        || (exist && !tables.read(id, &recipe, &rowid, &found, &reason))) {
+    if (!transaction.beginWrite(&reason)) {
         return refuse(inFile(reason), error);
     }
-    if (!found) {
-        return refuse(tr("The recipe is no longer in the food table; another program may have deleted it."), error);
+    if (!readStored(tables, id, &recipe, &rowid, error)) {
+        return false;
     }
     QStringList users;
     if (!tables.directUserNames(recipe.name, id, &users, &reason)) {

@@ -69,6 +69,9 @@ private:
     QString write(RecipeTables& tables, Recipe* recipe) const;
     // A message for a failure of the file, naming it.
     QString inFile(const QString& reason) const;
+    // Reads the stored recipe `id` inside the caller's transaction; false, with the message to
+    // give, when it cannot be read or is no longer there.
+    bool readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error) const;
     bool refuse(const QString& message, QString* error) const;
 
     FoodDatabase& m_foods;
