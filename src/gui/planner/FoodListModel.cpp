@@ -22,13 +22,7 @@ void FoodListModel::setFoods(TextColumn names, TextColumn units, std::vector<std
         std::iota(m_order.begin(), m_order.end(), 0u);
         GenericOrder(m_names).sort(m_order);
     }
-    m_search.clear();
-    m_searchReady = false;
-    m_filtering = false;
-    if (!m_filterText.trimmed().isEmpty()) {
-        prepareSearch();
-        m_filtering = m_search.search(m_filterText);
-    }
+    searchAfresh();
     endResetModel();
 }
 
@@ -38,6 +32,12 @@ void FoodListModel::copyFoods(const FoodListModel& other)
     m_names = other.m_names;
     m_units = other.m_units;
     m_order = other.m_order;
+    searchAfresh();
+    endResetModel();
+}
+
+void FoodListModel::searchAfresh()
+{
     m_search.clear();
     m_searchReady = false;
     m_filtering = false;
@@ -45,7 +45,6 @@ void FoodListModel::copyFoods(const FoodListModel& other)
         prepareSearch();
         m_filtering = m_search.search(m_filterText);
     }
-    endResetModel();
 }
 
 void FoodListModel::prepareSearch()

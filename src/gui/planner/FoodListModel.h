@@ -46,6 +46,9 @@ public:
     QString servingUnit(int row) const;
 
 private:
+    // Drops the search over the foods shown before and searches the new ones for the same text.
+    void searchAfresh();
+
     TextColumn m_names;
     TextColumn m_units;
     std::vector<std::uint32_t> m_order;
