@@ -187,9 +187,9 @@ QString RecipeBook::checkFields(Recipe* recipe)
 bool RecipeBook::list(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const
 {
     recipes->clear();
-    sqlite3* db = m_foods.sqliteHandle();
+    sqlite3* db = openHandle(error);
     if (!db) {
-        return refuse(tr("The food table is not open."), error);
+        return false;
     }
     RecipeTables tables(db);
     bool exist = false;
@@ -206,9 +206,9 @@ bool RecipeBook::list(std::vector<std::pair<qint64, QString>>* recipes, QString*
 
 bool RecipeBook::load(qint64 id, Recipe* recipe, QString* error) const
 {
-    sqlite3* db = m_foods.sqliteHandle();
+    sqlite3* db = openHandle(error);
     if (!db) {
-        return refuse(tr("The food table is not open."), error);
+        return false;
     }
     Transaction transaction(db);
     RecipeTables tables(db);
@@ -231,9 +231,9 @@ bool RecipeBook::valuesPerServing(const Recipe& recipe, std::array<double, Total
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = m_foods.sqliteHandle();
+    sqlite3* db = openHandle(error);
     if (!db) {
-        return refuse(tr("The food table is not open."), error);
+        return false;
     }
     Transaction transaction(db);
     RecipeTables tables(db);
@@ -317,9 +317,9 @@ bool RecipeBook::save(Recipe* recipe, QString* error)
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = m_foods.sqliteHandle();
+    sqlite3* db = openHandle(error);
     if (!db) {
-        return refuse(tr("The food table is not open."), error);
+        return false;
     }
     Transaction transaction(db);
     RecipeTables tables(db);
@@ -336,6 +336,15 @@ bool RecipeBook::save(Recipe* recipe, QString* error)
     }
     *recipe = checked;
     return true;
+}
+
+sqlite3* RecipeBook::openHandle(QString* error) const
+{
+    sqlite3* db = m_foods.sqliteHandle();
+    if (!db) {
+        refuse(tr("The food table is not open."), error);
+    }
+    return db;
 }
 
 bool RecipeBook::readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error) const
@@ -358,9 +367,9 @@ bool RecipeBook::rename(qint64 id, const QString& newName, QString* error)
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = m_foods.sqliteHandle();
+    sqlite3* db = openHandle(error);
     if (!db) {
-        return refuse(tr("The food table is not open."), error);
+        return false;
     }
     Transaction transaction(db);
     RecipeTables tables(db);
@@ -388,9 +397,9 @@ bool RecipeBook::rename(qint64 id, const QString& newName, QString* error)
 
 bool RecipeBook::remove(qint64 id, QString* error)
 {
-    sqlite3* db = m_foods.sqliteHandle();
+    sqlite3* db = openHandle(error);
     if (!db) {
-        return refuse(tr("The food table is not open."), error);
+        return false;
     }
     Transaction transaction(db);
     RecipeTables tables(db);
@@ -424,9 +433,9 @@ bool RecipeBook::remove(qint64 id, QString* error)
 bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames, QString* error) const
 {
     recipeNames->clear();
-    sqlite3* db = m_foods.sqliteHandle();
+    sqlite3* db = openHandle(error);
     if (!db) {
-        return refuse(tr("The food table is not open."), error);
+        return false;
     }
     Transaction transaction(db);
     RecipeTables tables(db);
