@@ -1,5 +1,6 @@
 #include "core/PeriodFile.h"
 
+#include "core/MessageText.h"
 #include "core/NumberText.h"
 
 #include "core/SharedState.h"
@@ -119,32 +120,19 @@ class LoadProblems
 public:
     void add(qint64 lineNumber, QStringView line, const QString& what)
     {
-        ++m_count;
-        if (m_listed.size() < PeriodFile::ListedProblems) {
-            m_listed.append(what.arg(PeriodFile::tr("Line %1 \"%2\"").arg(lineNumber).arg(quoted(line))));
+        if (m_list.listsNext()) {
+            m_list.add(what.arg(PeriodFile::tr("Line %1 \"%2\"")
+                                    .arg(lineNumber)
+                                    .arg(MessageText::quoted(line, PeriodFile::QuotedCharacters))));
+        } else {
+            m_list.countUnlisted();
         }
     }
-    qint64 count() const { return m_count; }
-    QStringList lines() const
-    {
-        QStringList all = m_listed;
-        if (m_count > m_listed.size()) {
-            all.append(PeriodFile::tr("... and %1 more.").arg(QLocale().toString(m_count - m_listed.size())));
-        }
-        return all;
-    }
+    qint64 count() const { return m_list.count(); }
+    QStringList lines() const { return m_list.lines(); }
 
 private:
-    static QString quoted(QStringView line)
-    {
-        if (line.size() <= PeriodFile::QuotedCharacters) {
-            return line.toString();
-        }
-        return line.first(PeriodFile::QuotedCharacters).toString() + QStringLiteral("...");
-    }
-
-    QStringList m_listed;
-    qint64 m_count = 0;
+    ListedItems m_list { PeriodFile::ListedProblems };
 };
 
 // Places one line into the plan, or tells `problems` why it cannot.

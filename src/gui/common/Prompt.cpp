@@ -22,30 +22,32 @@ PromptState& state()
 
 } // namespace
 
-void Prompt::message(QWidget* parent, const QString& text, const QString& title)
+void Prompt::message(QWidget* parent, const QString& text, const QString& title, const QString& detail)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Message, title, text });
+        state().shown.append({ Kind::Message, title, text, detail });
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.setDetailedText(detail);
     execWindowModal(box);
 }
 
-void Prompt::error(QWidget* parent, const QString& text)
+void Prompt::error(QWidget* parent, const QString& text, const QString& detail)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Message, Prompt::tr("Error"), text });
+        state().shown.append({ Kind::Message, Prompt::tr("Error"), text, detail });
         return;
     }
     QMessageBox box(QMessageBox::Warning, Prompt::tr("Error"), text, QMessageBox::Ok, parent);
+    box.setDetailedText(detail);
     execWindowModal(box);
 }
 
 bool Prompt::question(QWidget* parent, const QString& text, const QString& title)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Question, title, text });
+        state().shown.append({ Kind::Question, title, text, {} });
         return nextAnswer(true).toBool();
     }
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
@@ -56,7 +58,7 @@ bool Prompt::question(QWidget* parent, const QString& text, const QString& title
 QString Prompt::input(QWidget* parent, const QString& title, const QString& prompt)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Input, title, prompt });
+        state().shown.append({ Kind::Input, title, prompt, {} });
         return nextAnswer(QString()).toString();
     }
     QInputDialog dialog(parent);

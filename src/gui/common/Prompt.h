@@ -21,12 +21,15 @@ public:
         Kind kind;
         QString title;
         QString text;
+        // The scrollable detail under the text, when the message has one.
+        QString detail;
     };
 
-    // A message box with the text, the title and one OK button.
-    static void message(QWidget* parent, const QString& text, const QString& title);
+    // A message box with the text, the title and one OK button; a `detail` (a long list, say) is
+    // shown behind "Show Details...", where it scrolls, so that the box itself stays small.
+    static void message(QWidget* parent, const QString& text, const QString& title, const QString& detail = {});
     // The program's failure message, titled "Error".
-    static void error(QWidget* parent, const QString& text);
+    static void error(QWidget* parent, const QString& text, const QString& detail = {});
     // Yes or No; true for Yes.
     static bool question(QWidget* parent, const QString& text, const QString& title);
     // An input box; Cancel gives the empty text.
