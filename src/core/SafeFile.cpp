@@ -76,9 +76,17 @@ bool resolveTarget(const QByteArray& path, QByteArray* target, bool* exists, mod
         }
     }
     *reason = refusal(status.st_mode);
+    if (!reason->isEmpty()) {
+        return false;
+    }
+    // A file its owner made read-only is not replaced behind that, though the folder would allow it.
+    if (::access(target->constData(), W_OK) != 0) {
+        *reason = systemReason(errno);
+        return false;
+    }
     *exists = true;
     *mode = status.st_mode;
-    return reason->isEmpty();
+    return true;
 }
 
 QByteArray folderOf(const QByteArray& path)

@@ -64,8 +64,8 @@ void TestFoodExport::commandLine()
     arguments.replaceInStrings(QStringLiteral("MISSING"), missing);
     const QStringList before = QDir(work.path()).entryList();
 
-    const PlatewellRun run = PlatewellRun::start(
-        arguments, work.path(), environmentHome.isEmpty() ? QString() : QString(environmentHome).replace("MISSING", missing));
+    const PlatewellRun run = PlatewellRun::start(arguments, work.path(),
+        environmentHome.isEmpty() ? QString() : QString(environmentHome).replace("MISSING", missing));
     const QString err = QString::fromUtf8(run.err);
     QCOMPARE(run.status, status);
     QVERIFY2(err.contains(said), qPrintable(err));

@@ -31,7 +31,8 @@ QString shown(const Content& content)
 
 // Every content a power cut after the first `done` operations may leave at `target`, which
 // held `before` when they began.
-QList<Content> afterPowerCut(const Operations& operations, std::size_t done, const QString& target, const Content& before)
+QList<Content> afterPowerCut(
+    const Operations& operations, std::size_t done, const QString& target, const Content& before)
 {
     using Kind = FileOperationLog::Kind;
     const QString folder = QFileInfo(target).absolutePath();

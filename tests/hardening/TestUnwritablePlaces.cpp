@@ -93,6 +93,8 @@ private:
     // A state whose data folder lies in `folder` (the per-user files beside it), with the
     // test's food table.
     SharedState stateIn(const QString& folder) const;
+    // A food table whose export takes about 100 KB.
+    void createManyFoods() const;
     std::unique_ptr<TestFolder> m_folder;
 };
 
@@ -122,6 +124,16 @@ SharedState TestUnwritablePlaces::stateIn(const QString& folder) const
     state.DataFolder = folder + QStringLiteral("/Tamo");
     QDir().mkpath(state.DataFolder);
     return state;
+}
+
+void TestUnwritablePlaces::createManyFoods() const
+{
+    QStringList rows;
+    for (int i = 0; i < 2000; ++i) {
+        rows.append(foodRow(QStringLiteral("Food number %1 with a longer name").arg(i), QStringLiteral("1 cup"),
+            { QStringLiteral("95"), QStringLiteral("12.5") }));
+    }
+    m_folder->createFoods(rows);
 }
 
 void TestUnwritablePlaces::savingAPlan_data()
@@ -334,6 +346,9 @@ void TestUnwritablePlaces::exportingFoods()
     writeFile(
         (kind == UnwritablePlace::FullDisk ? place.path() : place.staging()) + QStringLiteral("/foods.csv"), kOld);
     QVERIFY(place.lock());
+    // Some room is left, so the system takes part of the file before the disk is full.
+    createManyFoods();
+    QVERIFY(kind != UnwritablePlace::FullDisk || place.leaveRoom(16 * 1024));
     const QString path = place.path() + QStringLiteral("/foods.csv");
     SharedState state = m_folder->state();
     MainWindow window(state);
@@ -373,6 +388,8 @@ void TestUnwritablePlaces::exportingOnTheCommandLine()
     }
     writeFile(place.path() + QStringLiteral("/foods.csv"), kOld);
     QVERIFY(place.lock());
+    createManyFoods();
+    QVERIFY(place.leaveRoom(16 * 1024));
     const QString path = place.path() + QStringLiteral("/foods.csv");
     const PlatewellRun run = PlatewellRun::start(
         { QStringLiteral("--home"), m_folder->path(), QStringLiteral("--export"), path }, m_folder->path());
