@@ -8,11 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace {
 
@@ -56,19 +53,6 @@ bool make(const QString& kind, const QString& path, QString* why)
         }
         return true;
     }
-    if (kind == QLatin1String("socket")) {
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        if (name.size() >= qsizetype(sizeof(address.sun_path))) {
-            *why = QStringLiteral("the temporary folder's path is too long for a socket");
-            return false;
-        }
-        qstrcpy(address.sun_path, name.constData());
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
-        ::close(fd);
-        return bound;
-    }
     if (kind == QLatin1String("link to a named pipe")) {
         return ::mkfifo(QFile::encodeName(aside).constData(), 0600) == 0 && QFile::link(aside, path);
     }
@@ -89,7 +73,6 @@ private slots:
     void refusesAllButARegularFile();
     void replacesAFileOrWhatALinkLeadsTo_data();
     void replacesAFileOrWhatALinkLeadsTo();
-    void givesTheSystemsReason();
     void copiesOnlyRegularFiles();
 };
 
@@ -101,8 +84,6 @@ void TestSafeFile::refusesAllButARegularFile_data()
                                 << "a named pipe of that name is in the way";
     QTest::newRow("device") << "device"
                             << "a device of that name is in the way";
-    QTest::newRow("socket") << "socket"
-                            << "a socket of that name is in the way";
     QTest::newRow("folder") << "folder"
                             << "a folder of that name is in the way";
     QTest::newRow("link to a named pipe") << "link to a named pipe"
@@ -165,15 +146,6 @@ void TestSafeFile::replacesAFileOrWhatALinkLeadsTo()
     QCOMPARE(QFileInfo(path).isSymLink(), throughLink);
     QCOMPARE(QDir(QFileInfo(file).absolutePath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList { QStringLiteral("TamoDaily.txt") });
-}
-
-void TestSafeFile::givesTheSystemsReason()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("gone/TamoDaily.txt"));
-    QString error;
-    QVERIFY(!TextFile::writeBytes(path, "x", &error));
-    QCOMPARE(error, path + QStringLiteral(": No such file or directory"));
 }
 
 void TestSafeFile::copiesOnlyRegularFiles()
