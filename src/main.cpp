@@ -67,7 +67,9 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
     // would then save in place of the user's table.
     const QString folder = PlatewellFolder::resolve(parser.value(home));
     if (!QFileInfo(folder).isDir()) {
-        err << QStringLiteral("The Platewell folder %1 does not exist; nothing was imported or exported.")
+        err << (QFileInfo::exists(folder)
+                ? QStringLiteral("The Platewell folder %1 is not a folder; nothing was imported or exported.")
+                : QStringLiteral("The Platewell folder %1 does not exist; nothing was imported or exported."))
                    .arg(QDir::toNativeSeparators(folder))
             << Qt::endl;
         return FoodTransferCommand::UsageError;

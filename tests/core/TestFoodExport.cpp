@@ -39,6 +39,8 @@ void TestFoodExport::commandLine_data()
                                              << 2 << "does not exist; nothing was imported or exported";
     QTest::newRow("mistyped --home, import") << QStringList { "--home", "MISSING", "--import", "in.csv" } << QString()
                                              << 2 << "does not exist; nothing was imported or exported";
+    QTest::newRow("--home names a file") << QStringList { "--home", "in.csv", "--export", "out.csv" } << QString() << 2
+                                         << "in.csv is not a folder; nothing was imported or exported";
     QTest::newRow("mistyped PLATEWELL_HOME") << QStringList { "--export", "out.csv" } << "MISSING" << 2
                                              << "does not exist; nothing was imported or exported";
 }
