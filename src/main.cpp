@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QTextStream>
 
@@ -25,7 +27,9 @@ const QCommandLineOption duplicateOption(QStringLiteral("on-duplicate"),
                    "keep (both)."),
     QStringLiteral("rule"), QStringLiteral("skip"));
 const QCommandLineOption exportOption(QStringLiteral("export"),
-    QStringLiteral("Write the whole food table to the CSV file <path>, without a window."), QStringLiteral("path"));
+    QStringLiteral("Write the whole food table to the CSV file <path>, or to standard output for -, without a "
+                   "window."),
+    QStringLiteral("path"));
 
 void describeOptions(QCommandLineParser& parser, QCommandLineOption& home)
 {
@@ -59,9 +63,20 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
         err << usage << '\n' << QStringLiteral("Nothing was imported or exported; see --help.") << Qt::endl;
         return FoodTransferCommand::UsageError;
     }
+    // A mistyped folder must not become a fresh one with the starter foods, which a backup script
+    // would then save in place of the user's table.
     const QString folder = PlatewellFolder::resolve(parser.value(home));
+    if (!QFileInfo(folder).isDir()) {
+        err << (QFileInfo::exists(folder)
+                ? QStringLiteral("The Platewell folder %1 is not a folder; nothing was imported or exported.")
+                : QStringLiteral("The Platewell folder %1 does not exist; nothing was imported or exported."))
+                   .arg(QDir::toNativeSeparators(folder))
+            << Qt::endl;
+        return FoodTransferCommand::UsageError;
+    }
+    // An export only reads the food table, so a folder it cannot write does not stop it.
     QString error;
-    if (!PlatewellFolder::prepare(folder, &error)) {
+    if (parser.isSet(importOption) && !PlatewellFolder::prepare(folder, &error)) {
         err << QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error) << Qt::endl;
         return FoodTransferCommand::Failure;
     }
@@ -81,7 +96,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Platewell"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PLATEWELL_VERSION));
     QCommandLineOption home(QStringLiteral("home"),
-        QStringLiteral("Work in the Platewell folder <dir> (default: $PLATEWELL_HOME, else ~/.local/share/Platewell)."),
+        QStringLiteral("Work in the Platewell folder <dir> (default: $PLATEWELL_HOME, else ~/.local/share/Platewell). "
+                       "--import and --export need it to exist; the window creates it."),
         QStringLiteral("dir"));
 
     // Help, the version, --import and --export are answered without a display. Everything else waits for the

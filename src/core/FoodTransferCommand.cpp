@@ -1,10 +1,14 @@
 #include "core/FoodTransferCommand.h"
 
 #include "core/FoodExport.h"
+#include "core/SafeFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QTextStream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -124,6 +128,14 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
 int FoodTransferCommand::exportFoods(
     const QString& databasePath, const QString& csvPath, QTextStream& out, QTextStream& err, bool showProgress)
 {
+    const bool toOutput = csvPath == QLatin1String("-");
+    QString reason;
+    if (!toOutput && !SafeFile::isReplaceable(csvPath, &reason)) {
+        err << tr("Nothing was exported: %1: %2").arg(QDir::toNativeSeparators(csvPath), reason) << Qt::endl;
+        return UsageError;
+    }
+    // Progress lines would land among the rows on a terminal that shows both.
+    showProgress = showProgress && !(toOutput && ::isatty(STDOUT_FILENO));
     bool lineShown = false;
     auto progress = [&](qint64 written, qint64 total) {
         if (showProgress) {
@@ -134,7 +146,18 @@ int FoodTransferCommand::exportFoods(
     };
     qint64 written = 0;
     QString error;
-    const bool ok = FoodExport::run(databasePath, csvPath, progress, &written, &error);
+    bool ok;
+    if (toOutput) {
+        QFile output;
+        ok = output.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        if (!ok) {
+            error = tr("standard output: %1").arg(output.errorString());
+        } else {
+            ok = FoodExport::writeTo(databasePath, &output, tr("standard output"), progress, &written, &error);
+        }
+    } else {
+        ok = FoodExport::run(databasePath, csvPath, progress, &written, &error);
+    }
     if (lineShown) {
         showLine(err, QString());
         err << '\r' << Qt::flush;
@@ -143,6 +166,10 @@ int FoodTransferCommand::exportFoods(
         err << tr("Nothing was exported: %1").arg(error) << Qt::endl;
         return Failure;
     }
-    out << tr("Exported %1 foods to %2.").arg(grouped(written), QDir::toNativeSeparators(csvPath)) << Qt::endl;
+    // With the rows on standard output, the summary goes with the messages.
+    (toOutput ? err : out) << tr("Exported %1 foods to %2.")
+                                  .arg(grouped(written),
+                                      toOutput ? tr("standard output") : QDir::toNativeSeparators(csvPath))
+                           << Qt::endl;
     return Success;
 }

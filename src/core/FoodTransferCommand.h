@@ -21,6 +21,8 @@ public:
     // `duplicateRule` is "skip" (also when empty), "replace" or "keep".
     static int importFoods(const QString& databasePath, const QString& sourcePath, const QString& duplicateRule,
         QTextStream& out, QTextStream& err, bool showProgress);
+    // `csvPath` "-" writes the CSV to standard output and the summary to `err`. A path that names
+    // something other than a regular file is refused with UsageError.
     static int exportFoods(
         const QString& databasePath, const QString& csvPath, QTextStream& out, QTextStream& err, bool showProgress);
 

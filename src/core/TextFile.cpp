@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -163,8 +162,8 @@ bool TextFile::writeBytes(const QString& path, const QByteArray& bytes, QString*
     QString reason;
     const bool written = SafeFile::write(
         path,
-        [&bytes](QSaveFile& file, QString* why) {
-            if (file.write(bytes) != bytes.size()) {
+        [&bytes](SafeFile& file, QString* why) {
+            if (!file.append(bytes)) {
                 *why = file.errorString();
                 return false;
             }

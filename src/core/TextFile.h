@@ -7,7 +7,7 @@
 #include <QStringList>
 
 // Reading and writing the program's plain-text files. Files are written in UTF-8 with CR LF line
-// ends through QSaveFile, so a failed write never leaves a half-written file in place of the old
+// ends through SafeFile, so a failed write never leaves a half-written file in place of the old
 // one. Reading accepts CR LF, CR and LF, and takes a file that is not valid UTF-8 as Windows-1252.
 class TextFile
 {

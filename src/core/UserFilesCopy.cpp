@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 QString UserFilesCopy::destinationPath(const QString& folder, const QString& fileKey, const QString& suffix)
 {
@@ -20,7 +19,8 @@ QString UserFilesCopy::destinationPath(const QString& folder, const QString& fil
 
 bool UserFilesCopy::isReadableFile(const QString& path)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir()) {
+    // Only a regular file: opening a named pipe would wait for a writer that never comes.
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return false;
     }
     QFile file(path);
@@ -59,7 +59,7 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
     }
     return SafeFile::write(
         destination,
-        [&](QSaveFile& out, QString* reason) {
+        [&](SafeFile& out, QString* reason) {
             constexpr qint64 ChunkSize = 64 * 1024;
             for (;;) {
                 const QByteArray chunk = in.read(ChunkSize);
@@ -70,7 +70,7 @@ bool UserFilesCopy::copyFile(const QString& source, const QString& destination, 
                     }
                     return true;
                 }
-                if (out.write(chunk) != chunk.size()) {
+                if (!out.append(chunk)) {
                     *reason = out.errorString();
                     return false;
                 }

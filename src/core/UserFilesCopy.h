@@ -31,7 +31,7 @@ public:
     static QString destinationPath(const QString& folder, const QString& fileKey, const QString& suffix);
 
     // True when the named file can be opened for reading; the file is closed again at once.
-    // Folders, missing files and unreadable files give false.
+    // Folders, named pipes and devices, missing files and unreadable files give false.
     static bool isReadableFile(const QString& path);
 
     // Copies every user file that can be read (isReadableFile) in the order of Periods::copySuffixes(),

@@ -2,6 +2,7 @@
 // root, who runs CI), and a file size limit. Every case gives a clear message, leaves the old
 // file whole and keeps what the user typed.
 
+#include "PlatewellRun.h"
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
 #include "core/UserFilesCopy.h"
@@ -9,6 +10,7 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/planner/MainWindow.h"
+#include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsDialog.h"
 
 #include <QCheckBox>
@@ -25,6 +27,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -41,6 +44,21 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// The system's own words for why the place took no file, which every message must give.
+QString reasonOf(int kind)
+{
+    return kind == UnwritablePlace::FullDisk ? QStringLiteral("No space left on device")
+                                             : QStringLiteral("Read-only file system");
+}
+
+bool isNamedPipe(const QString& path)
+{
+    struct stat status
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISFIFO(status.st_mode);
 }
 
 } // namespace
@@ -63,12 +81,20 @@ private slots:
     void editingAFood();
     void copyingFiles_data();
     void copyingFiles();
+    void exportingFoods_data();
+    void exportingFoods();
+    void exportingOnTheCommandLine_data();
+    void exportingOnTheCommandLine();
+    void writingOntoANamedPipe_data();
+    void writingOntoANamedPipe();
 
 private:
     void kinds();
     // A state whose data folder lies in `folder` (the per-user files beside it), with the
     // test's food table.
     SharedState stateIn(const QString& folder) const;
+    // A food table whose export takes about 100 KB.
+    void createManyFoods() const;
     std::unique_ptr<TestFolder> m_folder;
 };
 
@@ -100,6 +126,16 @@ SharedState TestUnwritablePlaces::stateIn(const QString& folder) const
     return state;
 }
 
+void TestUnwritablePlaces::createManyFoods() const
+{
+    QStringList rows;
+    for (int i = 0; i < 2000; ++i) {
+        rows.append(foodRow(QStringLiteral("Food number %1 with a longer name").arg(i), QStringLiteral("1 cup"),
+            { QStringLiteral("95"), QStringLiteral("12.5") }));
+    }
+    m_folder->createFoods(rows);
+}
+
 void TestUnwritablePlaces::savingAPlan_data()
 {
     kinds();
@@ -129,7 +165,8 @@ void TestUnwritablePlaces::savingAPlan()
     const auto shown = Prompt::shown();
     QVERIFY(!shown.isEmpty());
     QCOMPARE(shown.last().title, QStringLiteral("Error"));
-    QVERIFY2(shown.last().text.contains(QStringLiteral("TamoDaily.txt")), qPrintable(shown.last().text));
+    QVERIFY2(
+        shown.last().text.contains(QStringLiteral("TamoDaily.txt: ") + reasonOf(kind)), qPrintable(shown.last().text));
     QCOMPARE(readFile(path), kOld);
     QCOMPARE(state.mealPlan, typed);
     QCOMPARE(window.findChild<QListView*>(QStringLiteral("List3"))->model()->rowCount(), 1);
@@ -158,7 +195,7 @@ void TestUnwritablePlaces::savingAPlanOverTheFileSizeLimit()
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previousHandler);
     QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
-    QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoWeekly.txt")));
+    QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoWeekly.txt: File too large")));
     QCOMPARE(readFile(path), kOld);
     QCOMPARE(state.mealPlan.tables[MealPlan::Dinner].count(), 50);
 }
@@ -190,7 +227,7 @@ void TestUnwritablePlaces::writingTheTotalsReport()
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("TotalsPrint")), Qt::LeftButton);
     QVERIFY(!Prompt::shown().isEmpty());
     QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
-    QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoTotalsReport.txt")));
+    QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoTotalsReport.txt: ") + reasonOf(kind)));
     QCOMPARE(readFile(state.perUserFile(QStringLiteral("TotalsReport"))), kOld);
 }
 
@@ -218,7 +255,7 @@ void TestUnwritablePlaces::savingTheFoodPropertyTable()
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("PrintTable")), Qt::LeftButton);
     QVERIFY(!Prompt::shown().isEmpty());
     QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
-    QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("Tamofoodpropertytable.txt")));
+    QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("Tamofoodpropertytable.txt: ") + reasonOf(kind)));
     QCOMPARE(readFile(state.perUserFile(QStringLiteral("foodpropertytable"))), kOld);
 }
 
@@ -291,7 +328,119 @@ void TestUnwritablePlaces::copyingFiles()
     QVERIFY(!result.succeeded());
     QVERIFY(result.failed.join(QLatin1Char(' ')).contains(QStringLiteral("AnnLeeDaily.txt")));
     QCOMPARE(readFile(place.path() + QStringLiteral("/AnnLeeDaily.txt")), kOld);
-    QVERIFY(!UserFilesCopy::failureMessage(result, place.path()).isEmpty());
+    QVERIFY(UserFilesCopy::failureMessage(result, place.path()).contains(reasonOf(kind)));
+}
+
+void TestUnwritablePlaces::exportingFoods_data()
+{
+    kinds();
+}
+
+void TestUnwritablePlaces::exportingFoods()
+{
+    QFETCH(int, kind);
+    UnwritablePlace place { static_cast<UnwritablePlace::Kind>(kind) };
+    if (!place.ready()) {
+        QSKIP(qPrintable(place.why()));
+    }
+    writeFile(
+        (kind == UnwritablePlace::FullDisk ? place.path() : place.staging()) + QStringLiteral("/foods.csv"), kOld);
+    QVERIFY(place.lock());
+    // Some room is left, so the system takes part of the file before the disk is full.
+    createManyFoods();
+    QVERIFY(kind != UnwritablePlace::FullDisk || place.leaveRoom(16 * 1024));
+    const QString path = place.path() + QStringLiteral("/foods.csv");
+    SharedState state = m_folder->state();
+    MainWindow window(state);
+    QVERIFY(!window.exportFoodsTo(path));
+    QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
+    QVERIFY2(Prompt::shown().last().text.contains(path + QStringLiteral(": ") + reasonOf(kind)),
+        qPrintable(Prompt::shown().last().text));
+    QCOMPARE(readFile(path), kOld);
+}
+
+void TestUnwritablePlaces::exportingOnTheCommandLine_data()
+{
+    kinds();
+}
+
+// An export only reads the food table: a Platewell folder it cannot write, holding nothing but
+// foods.db, does not stop it. Onto a full disk it fails with the system's reason.
+void TestUnwritablePlaces::exportingOnTheCommandLine()
+{
+    QFETCH(int, kind);
+    UnwritablePlace place { static_cast<UnwritablePlace::Kind>(kind) };
+    if (!place.ready()) {
+        QSKIP(qPrintable(place.why()));
+    }
+    if (kind == UnwritablePlace::ReadOnly) {
+        QVERIFY(QFile::copy(m_folder->databasePath(), place.staging() + QStringLiteral("/foods.db")));
+        QVERIFY(place.lock());
+        const QString path = m_folder->path() + QStringLiteral("/out.csv");
+        const PlatewellRun run = PlatewellRun::start(
+            { QStringLiteral("--home"), place.path(), QStringLiteral("--export"), path }, m_folder->path());
+        QVERIFY2(run.status == 0, run.err.constData());
+        QVERIFY2(run.out.contains("Exported 2 foods"), run.out.constData());
+        QVERIFY(readFile(path).startsWith("FOOD,SERVING_UN,"));
+        QCOMPARE(QDir(place.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList { QStringLiteral("foods.db") });
+        return;
+    }
+    writeFile(place.path() + QStringLiteral("/foods.csv"), kOld);
+    QVERIFY(place.lock());
+    createManyFoods();
+    QVERIFY(place.leaveRoom(16 * 1024));
+    const QString path = place.path() + QStringLiteral("/foods.csv");
+    const PlatewellRun run = PlatewellRun::start(
+        { QStringLiteral("--home"), m_folder->path(), QStringLiteral("--export"), path }, m_folder->path());
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QFile::encodeName(path) + ": No space left on device"), run.err.constData());
+    QCOMPARE(readFile(path), kOld);
+}
+
+void TestUnwritablePlaces::writingOntoANamedPipe_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("chart") << "chart";
+    QTest::newRow("totals report") << "report";
+    QTest::newRow("food property table") << "table";
+    QTest::newRow("exported foods") << "export";
+}
+
+// Only a regular file is ever replaced: a named pipe where the file should go is left as it is,
+// never opened (which would wait for a reader), and the message says why.
+void TestUnwritablePlaces::writingOntoANamedPipe()
+{
+    QFETCH(QString, what);
+    SharedState state = m_folder->state();
+    const QString path = what == QLatin1String("chart") ? m_folder->path() + QStringLiteral("/chart.png")
+        : what == QLatin1String("report")               ? state.perUserFile(QStringLiteral("TotalsReport"))
+        : what == QLatin1String("table")                ? state.perUserFile(QStringLiteral("foodpropertytable"))
+                                                        : m_folder->path() + QStringLiteral("/foods.csv");
+    QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    FoodDatabase foods;
+    QString error;
+    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    if (what == QLatin1String("chart")) {
+        TotalsChartWindow window(TotalsResult(), NutrientTargets(), path);
+        QVERIFY(!window.saveTo(path));
+    } else if (what == QLatin1String("report")) {
+        TotalsDialog window(state, foods);
+        window.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("TotalsPrint")), Qt::LeftButton);
+    } else if (what == QLatin1String("table")) {
+        FoodGridDialog window(state, foods, true);
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("PrintTable")), Qt::LeftButton);
+    } else {
+        MainWindow window(state);
+        QVERIFY(!window.exportFoodsTo(path));
+    }
+    QVERIFY(!Prompt::shown().isEmpty());
+    QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
+    QVERIFY2(Prompt::shown().last().text.contains(
+                 QFileInfo(path).fileName() + QStringLiteral(": a named pipe of that name is in the way")),
+        qPrintable(Prompt::shown().last().text));
+    QVERIFY(isNamedPipe(path));
 }
 
 QTEST_MAIN(TestUnwritablePlaces)

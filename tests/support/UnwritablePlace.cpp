@@ -56,3 +56,9 @@ bool UnwritablePlace::lock()
     ::close(fd);
     return full;
 }
+
+bool UnwritablePlace::leaveRoom(qint64 bytes)
+{
+    QFile filler(m_mountPoint.filePath(QStringLiteral("filler")));
+    return m_kind == FullDisk && filler.size() > bytes && filler.resize(filler.size() - bytes);
+}

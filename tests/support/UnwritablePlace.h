@@ -25,6 +25,9 @@ public:
 
     // Makes the place refuse writes: fills the disk, or remounts the bind mount read-only.
     bool lock();
+    // After lock() on a full disk: frees about `bytes` again, so that a larger write is cut short
+    // part way rather than refused at its first byte.
+    bool leaveRoom(qint64 bytes);
 
 private:
     Kind m_kind;
