@@ -33,8 +33,7 @@ class ListedItems
 public:
     explicit ListedItems(int maxItems = MessageText::MaxListedItems)
         : m_max(maxItems)
-    {
-    }
+    { }
 
     // False when the item was only counted (the caller may skip building it next time).
     bool add(const QString& item);
