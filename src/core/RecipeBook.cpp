@@ -459,6 +459,18 @@ bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames,
     return true;
 }
 
+bool RecipeBook::recipeRows(const FoodDatabase& foods, QSet<qint64>* rowids, QString* error)
+{
+    rowids->clear();
+    sqlite3* db = foods.sqliteHandle();
+    if (!db) {
+        return true;
+    }
+    RecipeTables tables(db);
+    bool exist = false;
+    return tables.exist(&exist, error) && (!exist || tables.recipeRows(rowids, error));
+}
+
 bool RecipeBook::isRecipeRow(qint64 rowid) const
 {
     sqlite3* db = m_foods.sqliteHandle();

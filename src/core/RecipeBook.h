@@ -4,6 +4,7 @@
 #include "core/TotalsCalculator.h"
 
 #include <QCoreApplication>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -56,6 +57,8 @@ public:
     bool isRecipeRow(qint64 rowid) const;
     // Whether a recipe bears exactly this name.
     bool isRecipeName(const QString& name) const;
+    // The rowids of the food rows that are recipes' own rows; none in a file without recipes.
+    static bool recipeRows(const FoodDatabase& foods, QSet<qint64>* rowids, QString* error);
 
     // The quantity as an ingredient holds it, the text the main window's Add stores for the
     // typed text (NumberToText of TextToNumber, so "2 cups" is 2); empty with a reason when it

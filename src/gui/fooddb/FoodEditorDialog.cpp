@@ -1,6 +1,7 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
 #include "core/MessageText.h"
+#include "core/NumberText.h"
 #include "core/RecipeBook.h"
 
 #include "gui/common/CommandButton.h"
@@ -247,7 +248,10 @@ void FoodEditorDialog::showRecord(qsizetype record)
         : QString();
     for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
         QLineEdit* edit = m_fields[static_cast<std::size_t>(f)];
-        edit->setText(values.at(f));
+        // A recipe's values are sums and quotients of its ingredients': shown rounded, as typed
+        // values are, while the row keeps them whole.
+        const bool computed = recipe && f >= FoodDatabase::CALORIES && IsWholeNumber(values.at(f));
+        edit->setText(computed ? RoundedValueText(TextToNumber(values.at(f)), QLocale::c()) : values.at(f));
         edit->setCursorPosition(0);
         // A record that cannot be read takes no typing: its values would overwrite what is there.
         edit->setEnabled(read);

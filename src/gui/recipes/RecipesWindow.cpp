@@ -313,7 +313,7 @@ void RecipesWindow::showPreview()
     QString error;
     const bool read = m_recipe.servings > 0 && book.valuesPerServing(m_recipe, &values, &missing, &error);
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
-        m_preview->setItem(0, n, cell(read ? GeneralNumberText(values[std::size_t(n)]) : QString()));
+        m_preview->setItem(0, n, cell(read ? RoundedValueText(values[std::size_t(n)]) : QString()));
         m_preview->item(0, n)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     // An ingredient whose food left the food table counts nothing and says so.
