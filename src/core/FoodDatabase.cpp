@@ -1,6 +1,7 @@
 #include "core/FoodDatabase.h"
 
 #include "core/CsvReader.h"
+#include "core/MessageText.h"
 #include "core/NumberText.h"
 #include "core/RecipeTables.h"
 #include "core/TextFile.h"
@@ -133,6 +134,45 @@ bool mayWriteBesideRecipes(RecipeTables& recipes, qint64 rowid, const QString& s
             *reason = FoodDatabase::tr("a recipe is named \"%1\"; give the food another name").arg(newName);
             return false;
         }
+    }
+    return true;
+}
+
+// A recipe names its ingredients by food name, so a food renamed from under it would drop out of
+// it. While no other row keeps the old name, the rename is the same food under a new name: its
+// recipes follow it. Where another row still bears the old name, that row is what the recipes
+// now mean.
+bool followRename(RecipeTables& recipes, qint64 rowid, const QString& oldName, const QString& newName,
+    QStringList* renamedIn, QString* reason)
+{
+    bool stillThere = false;
+    if (!recipes.otherFoodNamed(oldName, rowid, &stillThere, reason)) {
+        return false;
+    }
+    if (stillThere) {
+        return true;
+    }
+    QStringList users;
+    if (!recipes.directUserNames(oldName, 0, &users, reason)) {
+        return false;
+    }
+    if (users.isEmpty()) {
+        return true;
+    }
+    QString clash;
+    if (!recipes.renameIngredient(oldName, newName, &clash, reason)) {
+        return false;
+    }
+    if (!clash.isEmpty()) {
+        *reason = FoodDatabase::tr("the recipe \"%1\" has both \"%2\" and \"%3\" as ingredients; join them in the "
+                                   "Recipes window first")
+                      .arg(MessageText::quoted(clash), MessageText::quoted(oldName), MessageText::quoted(newName));
+        return false;
+    }
+    if (renamedIn) {
+        std::sort(users.begin(), users.end(),
+            [](const QString& a, const QString& b) { return QString::localeAwareCompare(a, b) < 0; });
+        *renamedIn = users;
     }
     return true;
 }
@@ -582,8 +622,12 @@ bool FoodDatabase::writeShownRecord(
     return true;
 }
 
-bool FoodDatabase::updateFields(qint64 rowid, const QString& shownName, const FieldChanges& changes, QString* error)
+bool FoodDatabase::updateFields(
+    qint64 rowid, const QString& shownName, const FieldChanges& changes, QString* error, QStringList* renamedIn)
 {
+    if (renamedIn) {
+        renamedIn->clear();
+    }
     if (changes.empty()) {
         return true;
     }
@@ -621,7 +665,10 @@ bool FoodDatabase::updateFields(qint64 rowid, const QString& shownName, const Fi
                 *reason = query.lastError().text();
             } else if (query.numRowsAffected() != 1) {
                 *reason = tr("the food is no longer in the table");
-            } else if (withRecipes && valuesChange) {
+            } else if (withRecipes && newName != shownName) {
+                followRename(recipes, rowid, shownName, newName, renamedIn, reason);
+            }
+            if (reason->isEmpty() && withRecipes && valuesChange) {
                 recipes.recomputeUsing({ shownName, newName }, reason);
             }
             return reason->isEmpty();

@@ -83,8 +83,11 @@ public:
     // nothing is written and the reason says the food is no longer in the table.
     using FieldChanges = std::vector<std::pair<Field, QString>>;
     // Writes only the given fields, so that a field another program changed meanwhile keeps its
-    // new value.
-    bool updateFields(qint64 rowid, const QString& shownName, const FieldChanges& changes, QString* error);
+    // new value. A food renamed while no other row keeps its old name takes its recipes along:
+    // they use the new name from then on, with the same values, and `renamedIn` (when given)
+    // names them.
+    bool updateFields(qint64 rowid, const QString& shownName, const FieldChanges& changes, QString* error,
+        QStringList* renamedIn = nullptr);
     bool insertRecord(const QStringList& values, qint64* rowid, QString* error);
     bool deleteRecord(qint64 rowid, const QString& shownName, QString* error);
 

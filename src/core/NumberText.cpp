@@ -1,5 +1,6 @@
 #include "core/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -181,6 +182,35 @@ QString GeneralNumberText(double value, const QLocale& locale)
     }
     if (value < 0 && digits != "0") {
         text.prepend(QLatin1Char('-'));
+    }
+    return text;
+}
+
+QString RoundedValueText(double value, const QLocale& locale)
+{
+    const double magnitude = std::fabs(value);
+    if (!std::isfinite(value) || magnitude >= 1e15) {
+        return GeneralNumberText(value, locale);
+    }
+    int decimals = 2;
+    if (magnitude > 0 && magnitude < 0.1) {
+        decimals = std::min(6, 2 - static_cast<int>(std::floor(std::log10(magnitude))));
+    }
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains(QLatin1Char('.'))) {
+        while (text.endsWith(QLatin1Char('0'))) {
+            text.chop(1);
+        }
+        if (text.endsWith(QLatin1Char('.'))) {
+            text.chop(1);
+        }
+    }
+    if (text == QLatin1String("-0")) {
+        text = QStringLiteral("0");
+    }
+    const QString separator = locale.decimalPoint();
+    if (separator != QLatin1String(".")) {
+        text.replace(QLatin1Char('.'), separator);
     }
     return text;
 }

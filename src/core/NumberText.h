@@ -23,6 +23,12 @@ QString NumberToText(double value);
 // not a number) is shown as "Overflow".
 QString GeneralNumberText(double value, const QLocale& locale = QLocale());
 
+// A computed value (a recipe's, made of its ingredients) as the food table's own values are
+// written: two decimals, more below 1 to keep three significant digits (at most six), trailing
+// zeros dropped, the locale's decimal separator. Very large or overflowed values are given as
+// GeneralNumberText gives them.
+QString RoundedValueText(double value, const QLocale& locale = QLocale());
+
 // True when the text, apart from blanks and tabs at either end, is wholly a decimal number
 // (sign, digits, one ".", exponent). The generic sort compares such texts by value.
 bool IsWholeNumber(QStringView text);

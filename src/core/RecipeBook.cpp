@@ -250,7 +250,7 @@ bool RecipeBook::valuesPerServing(const Recipe& recipe, std::array<double, Total
     return true;
 }
 
-QString RecipeBook::write(RecipeTables& tables, Recipe* recipe) const
+QString RecipeBook::write(RecipeTables& tables, Recipe* recipe, const QString& storedName) const
 {
     QString reason;
     QString formerName;
@@ -261,8 +261,8 @@ QString RecipeBook::write(RecipeTables& tables, Recipe* recipe) const
         if (!tables.read(recipe->id, &stored, &linkedRowid, &found, &reason)) {
             return inFile(reason);
         }
-        if (!found) {
-            return tr("The recipe is no longer in the food table; another program may have deleted it.");
+        if (!found || (!storedName.isEmpty() && stored.name != storedName)) {
+            return goneMessage();
         }
         formerName = stored.name;
     }
@@ -310,7 +310,7 @@ QString RecipeBook::write(RecipeTables& tables, Recipe* recipe) const
     return QString();
 }
 
-bool RecipeBook::save(Recipe* recipe, QString* error)
+bool RecipeBook::save(Recipe* recipe, QString* error, const QString& storedName)
 {
     Recipe checked = *recipe;
     const QString problem = checkFields(&checked);
@@ -327,7 +327,7 @@ bool RecipeBook::save(Recipe* recipe, QString* error)
     if (!transaction.beginWrite(&reason) || !tables.create(&reason)) {
         return refuse(inFile(reason), error);
     }
-    const QString refusal = write(tables, &checked);
+    const QString refusal = write(tables, &checked, storedName);
     if (!refusal.isEmpty()) {
         return refuse(refusal, error);
     }
@@ -347,7 +347,13 @@ sqlite3* RecipeBook::openHandle(QString* error) const
     return db;
 }
 
-bool RecipeBook::readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error) const
+QString RecipeBook::goneMessage()
+{
+    return tr("The recipe is no longer in the food table; another program may have deleted or replaced it.");
+}
+
+bool RecipeBook::readStored(
+    RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error, const QString& storedName) const
 {
     QString reason;
     bool exist = false;
@@ -355,13 +361,13 @@ bool RecipeBook::readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qin
     if (!tables.exist(&exist, &reason) || (exist && !tables.read(id, recipe, rowid, &found, &reason))) {
         return refuse(inFile(reason), error);
     }
-    if (!found) {
-        return refuse(tr("The recipe is no longer in the food table; another program may have deleted it."), error);
+    if (!found || (!storedName.isEmpty() && recipe->name != storedName)) {
+        return refuse(goneMessage(), error);
     }
     return true;
 }
 
-bool RecipeBook::rename(qint64 id, const QString& newName, QString* error)
+bool RecipeBook::rename(qint64 id, const QString& storedName, const QString& newName, QString* error)
 {
     const QString problem = nameProblem(newName);
     if (!problem.isEmpty()) {
@@ -378,7 +384,7 @@ bool RecipeBook::rename(qint64 id, const QString& newName, QString* error)
     if (!transaction.beginWrite(&reason)) {
         return refuse(inFile(reason), error);
     }
-    if (!readStored(tables, id, &recipe, nullptr, error)) {
+    if (!readStored(tables, id, &recipe, nullptr, error, storedName)) {
         return false;
     }
     recipe.name = newName;
@@ -395,7 +401,7 @@ bool RecipeBook::rename(qint64 id, const QString& newName, QString* error)
     return true;
 }
 
-bool RecipeBook::remove(qint64 id, QString* error)
+bool RecipeBook::remove(qint64 id, const QString& storedName, QString* error)
 {
     sqlite3* db = openHandle(error);
     if (!db) {
@@ -409,7 +415,7 @@ bool RecipeBook::remove(qint64 id, QString* error)
     if (!transaction.beginWrite(&reason)) {
         return refuse(inFile(reason), error);
     }
-    if (!readStored(tables, id, &recipe, &rowid, error)) {
+    if (!readStored(tables, id, &recipe, &rowid, error, storedName)) {
         return false;
     }
     QStringList users;
@@ -451,6 +457,18 @@ bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames,
     }
     sortByName(recipeNames);
     return true;
+}
+
+bool RecipeBook::recipeRows(const FoodDatabase& foods, QSet<qint64>* rowids, QString* error)
+{
+    rowids->clear();
+    sqlite3* db = foods.sqliteHandle();
+    if (!db) {
+        return true;
+    }
+    RecipeTables tables(db);
+    bool exist = false;
+    return tables.exist(&exist, error) && (!exist || tables.recipeRows(rowids, error));
 }
 
 bool RecipeBook::isRecipeRow(qint64 rowid) const

@@ -4,6 +4,7 @@
 #include "core/TotalsCalculator.h"
 
 #include <QCoreApplication>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -40,11 +41,15 @@ public:
     // it are recomputed in the same one. A new recipe gets its id. On success `recipe` holds what
     // was saved: the name without blanks around it and each quantity as ingredientQuantity()
     // makes it. A recipe saved under a new name keeps its place in the recipes made of it.
-    bool save(Recipe* recipe, QString* error);
-    // Saves the stored recipe under a new name, as save() does.
-    bool rename(qint64 id, const QString& newName, QString* error);
-    // Deletes the recipe and its food row; refused, naming them, while other recipes use it.
-    bool remove(qint64 id, QString* error);
+    // `storedName`, when given, is the name the user last saw the stored recipe under: another
+    // program may have replaced the file meanwhile, and a recipe of the same id but another name
+    // is then a different recipe, which is left alone.
+    bool save(Recipe* recipe, QString* error, const QString& storedName = {});
+    // Saves the stored recipe, last seen as `storedName`, under a new name, as save() does.
+    bool rename(qint64 id, const QString& storedName, const QString& newName, QString* error);
+    // Deletes the recipe, last seen as `storedName`, and its food row; refused, naming them, while
+    // other recipes use it.
+    bool remove(qint64 id, const QString& storedName, QString* error);
     // The recipes that use the food of that name, directly or through other recipes, by name.
     bool recipesUsing(const QString& foodName, QStringList* recipeNames, QString* error) const;
     // Whether the food row with this rowid is a recipe's own row; a row of a recipe's name that
@@ -52,6 +57,8 @@ public:
     bool isRecipeRow(qint64 rowid) const;
     // Whether a recipe bears exactly this name.
     bool isRecipeName(const QString& name) const;
+    // The rowids of the food rows that are recipes' own rows; none in a file without recipes.
+    static bool recipeRows(const FoodDatabase& foods, QSet<qint64>* rowids, QString* error);
 
     // The quantity as an ingredient holds it, the text the main window's Add stores for the
     // typed text (NumberToText of TextToNumber, so "2 cups" is 2); empty with a reason when it
@@ -67,14 +74,17 @@ private:
     // Checks what needs no file, trims the name and rewrites the quantities; empty when fine.
     static QString checkFields(Recipe* recipe);
     // Writes a checked recipe inside the caller's transaction; the message when refused.
-    QString write(RecipeTables& tables, Recipe* recipe) const;
+    QString write(RecipeTables& tables, Recipe* recipe, const QString& storedName = {}) const;
     // A message for a failure of the file, naming it.
     QString inFile(const QString& reason) const;
     // The open food table's connection; null, with the message to give, when it is not open.
     sqlite3* openHandle(QString* error) const;
     // Reads the stored recipe `id` inside the caller's transaction; false, with the message to
-    // give, when it cannot be read or is no longer there.
-    bool readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error) const;
+    // give, when it cannot be read, is no longer there or no longer bears `storedName` (when given).
+    bool readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error,
+        const QString& storedName = {}) const;
+    // The message for a recipe that is gone or is now another one.
+    static QString goneMessage();
     bool refuse(const QString& message, QString* error) const;
 
     FoodDatabase& m_foods;

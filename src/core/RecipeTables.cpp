@@ -245,6 +245,25 @@ bool RecipeTables::recipeNamed(const QString& name, qint64* id, QString* error)
     return rc == SQLITE_ROW || rc == SQLITE_DONE || fail(error);
 }
 
+bool RecipeTables::recipeRows(QSet<qint64>* rowids, QString* error)
+{
+    sqlite3_stmt* query = statement("SELECT r.food_rowid, r.name, CAST(f.FOOD AS BLOB) FROM recipes r "
+                                    "JOIN foods f ON f.rowid = r.food_rowid",
+        error);
+    if (!query) {
+        return false;
+    }
+    ResetOnExit reset(query);
+    rowids->clear();
+    int rc;
+    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
+        if (columnText(query, 1) == columnText(query, 2)) {
+            rowids->insert(sqlite3_column_int64(query, 0));
+        }
+    }
+    return rc == SQLITE_DONE || fail(error);
+}
+
 bool RecipeTables::recipeOfRow(qint64 rowid, qint64* id, QString* error)
 {
     sqlite3_stmt* query = statement("SELECT r.id, r.name, CAST(f.FOOD AS BLOB) FROM recipes r "

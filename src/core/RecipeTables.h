@@ -55,6 +55,8 @@ public:
     bool recipeNamed(const QString& name, qint64* id, QString* error);
     // The id of the recipe whose own food row is `rowid`, or 0.
     bool recipeOfRow(qint64 rowid, qint64* id, QString* error);
+    // The rowids of every recipe's own food row that still bears its recipe's name.
+    bool recipeRows(QSet<qint64>* rowids, QString* error);
     // The names of the recipes other than `except` with an ingredient of exactly that name.
     bool directUserNames(const QString& food, qint64 except, QStringList* names, QString* error);
     // Every recipe that uses one of `foods`, directly or through other recipes, each after the

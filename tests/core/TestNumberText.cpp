@@ -21,6 +21,8 @@ private slots:
     void generalNumberTextUsesLocaleSeparator();
     void isWholeNumber_data();
     void isWholeNumber();
+    void roundedValueText_data();
+    void roundedValueText();
 };
 
 void TestNumberText::textToNumber_data()
@@ -169,6 +171,29 @@ void TestNumberText::isWholeNumber()
     QFETCH(QString, text);
     QFETCH(bool, expected);
     QCOMPARE(IsWholeNumber(text), expected);
+}
+
+void TestNumberText::roundedValueText_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a third of a sum") << (95.0 + 150.0 + 12.4) / 3 << "85.8";
+    QTest::newRow("sum with binary noise") << 27.919999999999998 << "27.92";
+    QTest::newRow("whole") << 190.0 << "190";
+    QTest::newRow("rounds up") << 30.466666666666665 << "30.47";
+    QTest::newRow("small keeps three digits") << 0.0413333 << "0.0413";
+    QTest::newRow("tiny") << 0.0000004 << "0";
+    QTest::newRow("negative zero") << -0.001 << "-0.001";
+    QTest::newRow("rounds to zero") << -0.0000001 << "0";
+    QTest::newRow("huge as totals") << 1.5e20 << "1.5E+20";
+}
+
+void TestNumberText::roundedValueText()
+{
+    QFETCH(double, value);
+    QFETCH(QString, expected);
+    QCOMPARE(RoundedValueText(value, QLocale::c()), expected);
+    QCOMPARE(RoundedValueText(value, QLocale(QLocale::German)), QString(expected).replace(u'.', u','));
 }
 
 QTEST_APPLESS_MAIN(TestNumberText)

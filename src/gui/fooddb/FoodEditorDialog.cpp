@@ -1,5 +1,7 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
+#include "core/MessageText.h"
+#include "core/NumberText.h"
 #include "core/RecipeBook.h"
 
 #include "gui/common/CommandButton.h"
@@ -18,6 +20,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QShortcut>
 #include <QToolButton>
@@ -245,7 +248,10 @@ void FoodEditorDialog::showRecord(qsizetype record)
         : QString();
     for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
         QLineEdit* edit = m_fields[static_cast<std::size_t>(f)];
-        edit->setText(values.at(f));
+        // A recipe's values are sums and quotients of its ingredients': shown rounded, as typed
+        // values are, while the row keeps them whole.
+        const bool computed = recipe && f >= FoodDatabase::CALORIES && IsWholeNumber(values.at(f));
+        edit->setText(computed ? RoundedValueText(TextToNumber(values.at(f)), QLocale::c()) : values.at(f));
         edit->setCursorPosition(0);
         // A record that cannot be read takes no typing: its values would overwrite what is there.
         edit->setEnabled(read);
@@ -289,7 +295,8 @@ bool FoodEditorDialog::saveCurrent()
     const qint64 rowid = m_records.rowid(m_current);
     const QString shownName = m_stored.value(FoodDatabase::FOOD);
     QString error;
-    if (!m_database.updateFields(rowid, shownName, changes, &error)) {
+    QStringList renamedIn;
+    if (!m_database.updateFields(rowid, shownName, changes, &error, &renamedIn)) {
         const QString name = shownName.isEmpty() ? values.value(FoodDatabase::FOOD) : shownName;
         Prompt::error(this,
             QStringLiteral("The change to the food \"%1\" could not be saved; the food table still holds the "
@@ -304,6 +311,18 @@ bool FoodEditorDialog::saveCurrent()
     m_records.rename(m_current, values.value(FoodDatabase::FOOD));
     if (rowid == m_blankRowid) {
         m_blankRowid = -1;
+    }
+    if (!renamedIn.isEmpty()) {
+        QStringList quoted;
+        for (const QString& recipe : renamedIn) {
+            quoted.append(QStringLiteral("\"%1\"").arg(MessageText::quoted(recipe)));
+        }
+        Prompt::message(this,
+            (renamedIn.size() == 1 ? tr("1 recipe now uses \"%2\":")
+                                   : tr("%1 recipes now use \"%2\":").arg(QLocale().toString(renamedIn.size())))
+                    .arg(MessageText::quoted(values.value(FoodDatabase::FOOD)))
+                + QLatin1Char('\n') + MessageText::listed(quoted).join(QLatin1Char('\n')),
+            windowTitle());
     }
     return true;
 }

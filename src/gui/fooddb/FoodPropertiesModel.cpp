@@ -1,6 +1,11 @@
 #include "gui/fooddb/FoodPropertiesModel.h"
 
+#include "core/NumberText.h"
+#include "core/RecipeBook.h"
+
 #include <QFont>
+#include <QLocale>
+#include <QSet>
 #include <QStringMatcher>
 
 #include <algorithm>
@@ -39,6 +44,7 @@ bool FoodPropertiesModel::load(const FoodDatabase& database, QString* error, boo
         clear();
         return false;
     }
+    roundRecipeValues(database, rowids, &columns);
     std::vector<std::uint32_t> nameOrder;
     if (sortedByName) {
         // Without the name index (a read-only table that lacks it, say) the names are sorted here.
@@ -50,6 +56,37 @@ bool FoodPropertiesModel::load(const FoodDatabase& database, QString* error, boo
     }
     setColumns(std::move(columns), std::move(nameOrder));
     return true;
+}
+
+void FoodPropertiesModel::roundRecipeValues(
+    const FoodDatabase& database, const std::vector<qint64>& rowids, std::vector<TextColumn>* columns)
+{
+    // A recipe's values are sums and quotients of its ingredients': shown rounded, as typed values
+    // are, while the row keeps them whole. Without the recipe tables the values show as stored.
+    QSet<qint64> recipeRows;
+    if (!RecipeBook::recipeRows(database, &recipeRows, nullptr) || recipeRows.isEmpty()) {
+        return;
+    }
+    std::vector<bool> isRecipe(rowids.size());
+    for (std::size_t row = 0; row < rowids.size(); ++row) {
+        isRecipe[row] = recipeRows.contains(rowids[row]);
+    }
+    // Each column is written afresh in one pass: rewriting cells in place would move the whole
+    // column's text once per recipe.
+    for (int f = FoodDatabase::CALORIES; f < ColumnCount && std::size_t(f) < columns->size(); ++f) {
+        const TextColumn& column = (*columns)[std::size_t(f)];
+        TextColumn rounded;
+        rounded.reserve(column.size(), column.text().size());
+        for (qsizetype cell = 0; cell < column.size(); ++cell) {
+            const QStringView text = column.at(cell);
+            if (std::size_t(cell) < isRecipe.size() && isRecipe[std::size_t(cell)] && IsWholeNumber(text)) {
+                rounded.append(RoundedValueText(TextToNumber(text), QLocale::c()));
+            } else {
+                rounded.append(text);
+            }
+        }
+        (*columns)[std::size_t(f)] = std::move(rounded);
+    }
 }
 
 void FoodPropertiesModel::setColumns(std::vector<TextColumn> columns, std::vector<std::uint32_t> nameOrder)

@@ -67,6 +67,8 @@ public:
     QStringList tableLines() const;
 
 private:
+    static void roundRecipeValues(
+        const FoodDatabase& database, const std::vector<qint64>& rowids, std::vector<TextColumn>* columns);
     std::size_t tableRow(int row) const { return m_order[static_cast<std::size_t>(row)]; }
     const GenericOrder& orderOf(int column);
     const UpperColumn& upperOf(int column);

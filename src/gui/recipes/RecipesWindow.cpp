@@ -271,6 +271,7 @@ void RecipesWindow::chooseRecipe()
 void RecipesWindow::showRecipe(const Recipe& recipe)
 {
     m_recipe = recipe;
+    m_storedName = recipe.id != 0 ? recipe.name : QString();
     m_name->setText(recipe.name);
     m_servings->setText(NumberToText(recipe.servings).trimmed());
     m_servingUnit->setText(recipe.servingUnit);
@@ -312,7 +313,7 @@ void RecipesWindow::showPreview()
     QString error;
     const bool read = m_recipe.servings > 0 && book.valuesPerServing(m_recipe, &values, &missing, &error);
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
-        m_preview->setItem(0, n, cell(read ? GeneralNumberText(values[std::size_t(n)]) : QString()));
+        m_preview->setItem(0, n, cell(read ? RoundedValueText(values[std::size_t(n)]) : QString()));
         m_preview->item(0, n)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     // An ingredient whose food left the food table counts nothing and says so.
@@ -443,12 +444,13 @@ bool RecipesWindow::saveRecipe()
     }
     Recipe saved = m_recipe;
     RecipeBook book(m_foods);
-    if (!book.save(&saved, &error)) {
+    if (!book.save(&saved, &error, m_storedName)) {
         // What was typed stays, to be mended and saved again.
         Prompt::error(this, tr("The recipe was not saved.\n%1").arg(error));
         return false;
     }
     m_recipe = saved;
+    m_storedName = saved.name;
     m_changedFoods = true;
     // The recipe is a food now, to be used in other recipes too.
     m_picker->fill(m_foods, m_state.FoodDatabasePath, &error);
@@ -471,12 +473,19 @@ void RecipesWindow::renameRecipe()
         return;
     }
     QString error;
+    // As Save does: a food table another program replaced is reopened, not written through a
+    // connection to the old file.
+    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+        Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
+        return;
+    }
     RecipeBook book(m_foods);
-    if (!book.rename(m_recipe.id, name, &error)) {
+    if (!book.rename(m_recipe.id, m_storedName, name, &error)) {
         Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
         return;
     }
     m_recipe.name = name;
+    m_storedName = name;
     m_name->setText(name);
     m_changedFoods = true;
     fillRecipeList(m_recipe.id);
@@ -492,8 +501,12 @@ void RecipesWindow::deleteRecipe()
         return;
     }
     QString error;
+    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+        Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
+        return;
+    }
     RecipeBook book(m_foods);
-    if (!book.remove(m_recipe.id, &error)) {
+    if (!book.remove(m_recipe.id, m_storedName, &error)) {
         Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
         return;
     }

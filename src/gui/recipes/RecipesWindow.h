@@ -70,6 +70,9 @@ private:
     SharedState& m_state;
     FoodDatabase& m_foods;
     Recipe m_recipe;
+    // The name the shown recipe has in the file as last read or written, to check before a write
+    // that its id still stands for the same recipe.
+    QString m_storedName;
     bool m_edited = false;
     bool m_changedFoods = false;
     bool m_showing = false;

@@ -3,12 +3,14 @@
 #include "core/RecipeBook.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
+#include "gui/fooddb/FoodPropertiesModel.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
 #include "gui/recipes/RecipesWindow.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -34,6 +36,10 @@ private slots:
     void buildsARecipeByKeyboard();
     void savesAMealAsRecipe();
     void editorNamesTheRecipesOfAFood();
+    void renameInEditorTakesTheRecipes();
+    void recipeValuesShowRounded();
+    void recipeChangesAfterTableReplaced_data();
+    void recipeChangesAfterTableReplaced();
 
 private:
     QStringList foodNames() const;
@@ -64,6 +70,16 @@ void TestRecipesWindow::cleanup()
     Prompt::setAnswering(false);
 }
 
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
 QStringList TestRecipesWindow::foodNames() const
 {
     QStringList names;
@@ -92,6 +108,9 @@ void TestRecipesWindow::buildsARecipeByKeyboard_data()
     QTest::newRow("two servings") << "2"
                                   << "3"
                                   << "217.5" << true;
+    QTest::newRow("a third, rounded") << "3"
+                                      << "1"
+                                      << "81.67" << true;
     QTest::newRow("half a serving") << "0.5"
                                     << "1"
                                     << "490" << true;
@@ -220,6 +239,127 @@ void TestRecipesWindow::editorNamesTheRecipesOfAFood()
     std::vector<std::array<double, FoodDatabase::NutrientCount>> rows;
     QVERIFY(foods.nutrientsOf("Zoo snack", &rows, nullptr));
     QCOMPARE(rows.at(0)[0], 100.0);
+}
+
+// A food renamed in the editor stays in the recipes made of it, and the editor says which.
+void TestRecipesWindow::renameInEditorTakesTheRecipes()
+{
+    FoodDatabase foods;
+    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    Recipe recipe;
+    recipe.name = "Zoo snack";
+    recipe.ingredients = { { "Apple", " 2" } };
+    QString error;
+    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    std::vector<std::array<double, FoodDatabase::NutrientCount>> before;
+    QVERIFY(foods.nutrientsOf("Zoo snack", &before, nullptr));
+    foods.close();
+    whenModal([&](QWidget* window) {
+        auto* editor = static_cast<FoodEditorDialog*>(window);
+        editor->findChild<QAbstractButton*>("MoveFirst")->click();
+        QCOMPARE(editor->field(FoodDatabase::FOOD)->text(), QStringLiteral("Apple"));
+        editor->field(FoodDatabase::FOOD)->setText("Red apple");
+        editor->findChild<QAbstractButton*>("CloseEditor")->click();
+    });
+    QTest::mouseClick(m_window->findChild<QPushButton*>("EditFoodList"), Qt::LeftButton);
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown().first().text, QStringLiteral("1 recipe now uses \"Red apple\":\n\"Zoo snack\""));
+    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    QVERIFY(RecipeBook(foods).load(recipe.id, &recipe, &error));
+    QCOMPARE(recipe.ingredients.at(0).food, QStringLiteral("Red apple"));
+    std::vector<std::array<double, FoodDatabase::NutrientCount>> after;
+    QVERIFY(foods.nutrientsOf("Zoo snack", &after, nullptr));
+    QCOMPARE(after, before);
+}
+
+// A recipe's values are shown rounded in the food grid and the editor, as typed values are, while
+// the table keeps them whole.
+void TestRecipesWindow::recipeValuesShowRounded()
+{
+    FoodDatabase foods;
+    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    Recipe recipe;
+    recipe.name = "Zoo snack";
+    recipe.servings = 3;
+    recipe.ingredients = { { "Apple", " 1" }, { "Oats", " 1" } };
+    QString error;
+    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    std::vector<std::array<double, FoodDatabase::NutrientCount>> stored;
+    QVERIFY(foods.nutrientsOf("Zoo snack", &stored, nullptr));
+    QCOMPARE(stored.at(0)[0], (95.0 + 150.0) / 3);
+
+    FoodPropertiesModel grid;
+    QVERIFY2(grid.load(foods, &error), qPrintable(error));
+    QStringList shown;
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        if (grid.index(r, FoodDatabase::FOOD).data().toString() == "Zoo snack") {
+            for (int c = FoodDatabase::CALORIES; c <= FoodDatabase::FAT; ++c) {
+                shown.append(grid.index(r, c).data().toString());
+            }
+        }
+    }
+    QCOMPARE(shown, QStringList({ "81.67", "17.33", "0.93" }));
+    // A food that is not a recipe shows what was typed.
+    QCOMPARE(grid.index(0, FoodDatabase::FAT).data().toString(), QStringLiteral("0.3"));
+    foods.close();
+
+    whenModal([&](QWidget* window) {
+        auto* editor = static_cast<FoodEditorDialog*>(window);
+        editor->findChild<QAbstractButton*>("MoveLast")->click();
+        QCOMPARE(editor->field(FoodDatabase::CALORIES)->text(), QStringLiteral("81.67"));
+        editor->findChild<QAbstractButton*>("CloseEditor")->click();
+    });
+    const QByteArray before = fileBytes(m_folder->databasePath());
+    QTest::mouseClick(m_window->findChild<QPushButton*>("EditFoodList"), Qt::LeftButton);
+    QCOMPARE(fileBytes(m_folder->databasePath()), before);
+}
+
+// A food table another program renamed over the open one (a restore, a sync tool) is reopened
+// by Rename and Delete as by Save; they change the recipe in the file that is there now.
+void TestRecipesWindow::recipeChangesAfterTableReplaced_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("rename") << "RecipeRename";
+    QTest::newRow("delete") << "RecipeDelete";
+}
+
+void TestRecipesWindow::recipeChangesAfterTableReplaced()
+{
+    QFETCH(QString, button);
+    {
+        FoodDatabase foods;
+        QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+        Recipe recipe;
+        recipe.name = "Zoo snack";
+        recipe.ingredients = { { "Apple", " 1" } };
+        QString error;
+        QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    }
+    whenModal([&](QWidget* window) {
+        m_recipes = static_cast<RecipesWindow*>(window);
+        m_recipes->findChild<QListWidget*>("RecipeList")->setCurrentRow(0);
+        QCOMPARE(m_recipes->recipe().name, QStringLiteral("Zoo snack"));
+        const QString path = m_folder->databasePath();
+        QVERIFY(QFile::copy(path, path + ".restored"));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::rename(path + ".restored", path));
+        Prompt::queueAnswer(button == "RecipeRename" ? QVariant("Snack box") : QVariant(true));
+        m_recipes->findChild<QPushButton*>(button)->click();
+        m_recipes->findChild<QPushButton*>("RecipeClose")->click();
+    });
+    m_window->findChild<QAction*>("mnuItemRecipes")->trigger();
+    for (const Prompt::Shown& shown : Prompt::shown()) {
+        QVERIFY2(shown.title != "Error", qPrintable(shown.text));
+    }
+    FoodDatabase foods;
+    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    std::vector<std::pair<qint64, QString>> recipes;
+    QString error;
+    QVERIFY(RecipeBook(foods).list(&recipes, &error));
+    QCOMPARE(recipes.size(), std::size_t(button == "RecipeRename" ? 1 : 0));
+    if (!recipes.empty()) {
+        QCOMPARE(recipes.front().second, QStringLiteral("Snack box"));
+    }
 }
 
 QTEST_MAIN(TestRecipesWindow)
