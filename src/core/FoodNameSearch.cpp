@@ -73,6 +73,18 @@ qsizetype findBytes(QByteArrayView text, qsizetype from, QByteArrayView word)
     return -1;
 }
 
+// Writes `text` to `out` a byte a character, and tells whether every character fitted.
+bool toLatin1(const QString& text, char* out)
+{
+    const auto* from = reinterpret_cast<const char16_t*>(text.constData());
+    char16_t high = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        high |= from[i] & 0xFF00;
+        out[i] = static_cast<char>(from[i]);
+    }
+    return high == 0;
+}
+
 } // namespace
 
 void FoodNameSearch::clear()
@@ -115,12 +127,14 @@ void FoodNameSearch::setNames(const TextColumn& names, const std::vector<std::ui
                 m_narrow.append('\n');
                 continue;
             }
-            m_narrow.truncate(at);
-            folded = TextFold::fold(name);
-            if (std::all_of(folded.begin(), folded.end(), [](QChar ch) { return ch.unicode() <= 0xFF; })) {
-                m_narrow.append(folded.toLatin1()).append('\n');
+            folded.resize(0);
+            TextFold::appendFold(name, &folded);
+            m_narrow.resize(at + folded.size());
+            if (toLatin1(folded, m_narrow.data() + at)) {
+                m_narrow.append('\n');
                 continue;
             }
+            m_narrow.truncate(at);
             m_wide = QString::fromLatin1(m_narrow);
             m_wide.reserve(room + folded.size());
             m_narrow = QByteArray();
@@ -131,7 +145,7 @@ void FoodNameSearch::setNames(const TextColumn& names, const std::vector<std::ui
         m_wide.resize(at + name.size());
         if (!TextFold::foldAscii(name, reinterpret_cast<char16_t*>(m_wide.data() + at))) {
             m_wide.truncate(at);
-            m_wide.append(TextFold::fold(name));
+            TextFold::appendFold(name, &m_wide);
         }
         m_wide.append(u'\n');
     }

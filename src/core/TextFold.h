@@ -16,6 +16,8 @@ class TextFold
 {
 public:
     static QString fold(QStringView text);
+    // Appends the fold of `text` to `out`, for callers that fold many texts into one.
+    static void appendFold(QStringView text, QString* out);
     // The same folded text, and where each of its units came from: sources[k] is the start and the
     // end, in `text`, of the characters that folded unit k stems from, so that a match in the
     // folded text can be shown on the written one.
