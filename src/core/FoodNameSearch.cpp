@@ -96,7 +96,6 @@ void FoodNameSearch::clear()
     m_rowOfName.clear();
     m_order = nullptr;
     m_words.clear();
-    m_typed.clear();
     m_rows.clear();
 }
 
@@ -234,18 +233,23 @@ bool FoodNameSearch::search(QStringView typed)
     QStringList found = words(typed);
     if (found.isEmpty()) {
         m_words.clear();
-        m_typed.clear();
         m_rows.clear();
         return false;
     }
     // The longest word first: it finds the fewest rows for the others to test.
     std::stable_sort(
         found.begin(), found.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    // A name holding every new word holds every earlier word when each earlier word lies inside a
+    // new one, so the earlier rows can only be narrowed. That is so as a person types on, but not
+    // always: Korean letters typed one by one join into a syllable that holds none of them.
     // Testing rows one by one reaches all over memory; past an eighth of the names one pass over
     // the whole text is faster.
-    const bool narrowing = !m_words.isEmpty() && typed.startsWith(m_typed) && m_rows.size() * 8 < m_starts.size();
+    const bool narrowing = !m_words.isEmpty() && m_rows.size() * 8 < m_starts.size()
+        && std::all_of(m_words.begin(), m_words.end(), [&found](const QString& earlier) {
+               return std::any_of(
+                   found.begin(), found.end(), [&earlier](const QString& word) { return word.contains(earlier); });
+           });
     m_words = found;
-    m_typed = typed.toString();
     if (m_isNarrow && std::any_of(found.begin(), found.end(), [](const QString& word) {
             return std::any_of(word.begin(), word.end(), [](QChar ch) { return ch.unicode() > 0xFF; });
         })) {
@@ -253,7 +257,6 @@ bool FoodNameSearch::search(QStringView typed)
         return true;
     }
     if (narrowing) {
-        // Text that only grew can only keep fewer rows.
         for (const QString& word : found) {
             const QByteArray narrowWord = word.toLatin1();
             std::erase_if(m_rows, [&](std::uint32_t r) { return !rowHolds(r, word, narrowWord); });

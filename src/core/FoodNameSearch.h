@@ -15,8 +15,8 @@
 // stored, "weisswurst" finds "Weißwurst"; see TextFold). The names are kept once, folded and packed
 // in one text in table order (one byte a character while every folded character fits in one), so
 // a keystroke scans memory instead of a million strings; the rows found are then put in list order
-// through a bitmap. When the typed text only grew, the previous result is narrowed instead of
-// searching anew.
+// through a bitmap. When each earlier word lies inside a new one (as when the typed text only
+// grew), the previous result is narrowed instead of searching anew.
 class FoodNameSearch
 {
 public:
@@ -57,6 +57,5 @@ private:
     std::vector<std::uint32_t> m_rowOfName;
     const std::vector<std::uint32_t>* m_order = nullptr;
     QStringList m_words;
-    QString m_typed;
     std::vector<std::uint32_t> m_rows;
 };
