@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-missing.sh cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev qt6-qpa-plugins libqt6svg6 librsvg2-bin poppler-utils sqlite3 fonts-dejavu-core libzip-dev zlib1g-dev \
+scripts/install-missing.sh cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libicu-dev qt6-qpa-plugins libqt6svg6 librsvg2-bin poppler-utils sqlite3 fonts-dejavu-core libzip-dev zlib1g-dev \
     qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
 
 build="${1:-build}"

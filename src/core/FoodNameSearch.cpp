@@ -1,69 +1,27 @@
 #include "core/FoodNameSearch.h"
 
-#include <QRegularExpression>
-#include <QStringMatcher>
+#include "core/TextFold.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <type_traits>
 
-namespace {
-
-// Every UTF-16 code unit folded: its canonical decomposition's base letter, case-folded.
-// Surrogates stay as they are, so a character outside the first plane still matches itself.
-const std::array<char16_t, 65536>& foldTable()
-{
-    static const std::array<char16_t, 65536> table = [] {
-        std::array<char16_t, 65536> folded {};
-        for (std::uint32_t unit = 0; unit < 65536; ++unit) {
-            QChar ch(static_cast<char16_t>(unit));
-            if (ch.isSurrogate()) {
-                folded[unit] = static_cast<char16_t>(unit);
-                continue;
-            }
-            // "ǖ" decomposes to "ü" and a mark, "ü" to "u" and a mark. Only accents are dropped: a
-            // Korean syllable decomposes into letters, and stays whole.
-            while (ch.decompositionTag() == QChar::Canonical) {
-                const QString parts = ch.decomposition();
-                const bool accents = std::all_of(parts.begin() + 1, parts.end(),
-                    [](QChar part) { return part.category() == QChar::Mark_NonSpacing; });
-                if (parts.size() < 2 || parts.front() == ch || !accents) {
-                    break;
-                }
-                ch = parts.front();
-            }
-            const char32_t lower = QChar::toCaseFolded(static_cast<char32_t>(ch.unicode()));
-            folded[unit] = lower <= 0xFFFF ? static_cast<char16_t>(lower) : ch.unicode();
-        }
-        return folded;
-    }();
-    return table;
-}
-
-} // namespace
-
-QString FoodNameSearch::fold(QStringView text)
-{
-    const auto& table = foldTable();
-    QString folded(text.size(), Qt::Uninitialized);
-    QChar* out = folded.data();
-    for (const QChar ch : text) {
-        *out++ = QChar(table[ch.unicode()]);
-    }
-    return folded;
-}
-
 QStringList FoodNameSearch::words(QStringView typed)
 {
+    // Split by hand rather than by a regular expression, which gives up on text that is not valid
+    // UTF-16 (an unpaired surrogate) and would leave it one word.
     QStringList found;
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    for (const QString& word : typed.toString().split(blanks, Qt::SkipEmptyParts)) {
-        // An accent typed on its own, after its letter, is dropped as the names' accents are.
-        QString folded = fold(word);
-        folded.removeIf([](QChar ch) { return ch.category() == QChar::Mark_NonSpacing; });
-        if (!folded.isEmpty() && !found.contains(folded)) {
-            found.append(folded);
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= typed.size(); ++i) {
+        const bool blank = i == typed.size() || typed[i].isSpace();
+        if (!blank && start < 0) {
+            start = i;
+        } else if (blank && start >= 0) {
+            QString folded = TextFold::fold(typed.sliced(start, i - start));
+            if (!folded.isEmpty() && !found.contains(folded)) {
+                found.append(folded);
+            }
+            start = -1;
         }
     }
     return found;
@@ -71,11 +29,13 @@ QStringList FoodNameSearch::words(QStringView typed)
 
 std::vector<std::pair<int, int>> FoodNameSearch::matchedRanges(QStringView name, const QStringList& words)
 {
-    const QString folded = fold(name);
+    std::vector<std::pair<int, int>> sources;
+    const QString folded = TextFold::fold(name, &sources);
     std::vector<std::pair<int, int>> ranges;
     for (const QString& word : words) {
         for (qsizetype at = folded.indexOf(word); at >= 0; at = folded.indexOf(word, at + 1)) {
-            ranges.emplace_back(static_cast<int>(at), static_cast<int>(word.size()));
+            const int start = sources[static_cast<std::size_t>(at)].first;
+            ranges.emplace_back(start, sources[static_cast<std::size_t>(at + word.size() - 1)].second - start);
         }
     }
     std::sort(ranges.begin(), ranges.end());
@@ -113,6 +73,18 @@ qsizetype findBytes(QByteArrayView text, qsizetype from, QByteArrayView word)
     return -1;
 }
 
+// Writes `text` to `out` a byte a character, and tells whether every character fitted.
+bool toLatin1(const QString& text, char* out)
+{
+    const auto* from = reinterpret_cast<const char16_t*>(text.constData());
+    char16_t high = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        high |= from[i] & 0xFF00;
+        out[i] = static_cast<char>(from[i]);
+    }
+    return high == 0;
+}
+
 } // namespace
 
 void FoodNameSearch::clear()
@@ -124,7 +96,6 @@ void FoodNameSearch::clear()
     m_rowOfName.clear();
     m_order = nullptr;
     m_words.clear();
-    m_typed.clear();
     m_rows.clear();
 }
 
@@ -138,35 +109,44 @@ void FoodNameSearch::setNames(const TextColumn& names, const std::vector<std::ui
 {
     clear();
     m_order = &order;
-    const auto& table = foldTable();
-    // Names whose folded characters all fit in a byte (nearly every food table) are kept in bytes.
-    // They are read in table order, one pass through memory.
-    const QString& all = names.text();
-    m_isNarrow = std::all_of(all.begin(), all.end(), [&table](QChar ch) { return table[ch.unicode()] <= 0xFF; });
-    const qsizetype characters = all.size() + names.size();
-    if (m_isNarrow) {
-        m_narrow.resize(characters);
-    } else {
-        m_wide.resize(characters);
-    }
-    char* narrow = m_isNarrow ? m_narrow.data() : nullptr;
-    QChar* wide = m_isNarrow ? nullptr : m_wide.data();
     m_starts.resize(static_cast<std::size_t>(names.size()));
-    qsizetype at = 0;
+    // Names are read in table order, one pass through memory. Those whose folded characters all
+    // fit in a byte (nearly every food table) are kept in bytes until the first name that does not;
+    // a plain ASCII name folds to as many characters, so room for that is made once.
+    const qsizetype room = names.text().size() + names.size();
+    m_narrow.reserve(room);
+    QString folded;
     for (qsizetype index = 0; index < names.size(); ++index) {
-        m_starts[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(at);
         const QStringView name = names.at(index);
-        if (narrow) {
-            for (const QChar ch : name) {
-                narrow[at++] = static_cast<char>(table[ch.unicode()]);
+        const qsizetype at = m_isNarrow ? m_narrow.size() : m_wide.size();
+        m_starts[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(at);
+        if (m_isNarrow) {
+            m_narrow.resize(at + name.size());
+            if (TextFold::foldAscii(name, m_narrow.data() + at)) {
+                m_narrow.append('\n');
+                continue;
             }
-            narrow[at++] = '\n';
-        } else {
-            for (const QChar ch : name) {
-                wide[at++] = QChar(table[ch.unicode()]);
+            folded.resize(0);
+            TextFold::appendFold(name, &folded);
+            m_narrow.resize(at + folded.size());
+            if (toLatin1(folded, m_narrow.data() + at)) {
+                m_narrow.append('\n');
+                continue;
             }
-            wide[at++] = u'\n';
+            m_narrow.truncate(at);
+            m_wide = QString::fromLatin1(m_narrow);
+            m_wide.reserve(room + folded.size());
+            m_narrow = QByteArray();
+            m_isNarrow = false;
+            m_wide.append(folded).append(u'\n');
+            continue;
         }
+        m_wide.resize(at + name.size());
+        if (!TextFold::foldAscii(name, reinterpret_cast<char16_t*>(m_wide.data() + at))) {
+            m_wide.truncate(at);
+            TextFold::appendFold(name, &m_wide);
+        }
+        m_wide.append(u'\n');
     }
     m_rowOfName.resize(order.size());
     for (std::size_t row = 0; row < order.size(); ++row) {
@@ -253,18 +233,23 @@ bool FoodNameSearch::search(QStringView typed)
     QStringList found = words(typed);
     if (found.isEmpty()) {
         m_words.clear();
-        m_typed.clear();
         m_rows.clear();
         return false;
     }
     // The longest word first: it finds the fewest rows for the others to test.
     std::stable_sort(
         found.begin(), found.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    // A name holding every new word holds every earlier word when each earlier word lies inside a
+    // new one, so the earlier rows can only be narrowed. That is so as a person types on, but not
+    // always: Korean letters typed one by one join into a syllable that holds none of them.
     // Testing rows one by one reaches all over memory; past an eighth of the names one pass over
     // the whole text is faster.
-    const bool narrowing = !m_words.isEmpty() && typed.startsWith(m_typed) && m_rows.size() * 8 < m_starts.size();
+    const bool narrowing = !m_words.isEmpty() && m_rows.size() * 8 < m_starts.size()
+        && std::all_of(m_words.begin(), m_words.end(), [&found](const QString& earlier) {
+               return std::any_of(
+                   found.begin(), found.end(), [&earlier](const QString& word) { return word.contains(earlier); });
+           });
     m_words = found;
-    m_typed = typed.toString();
     if (m_isNarrow && std::any_of(found.begin(), found.end(), [](const QString& word) {
             return std::any_of(word.begin(), word.end(), [](QChar ch) { return ch.unicode() > 0xFF; });
         })) {
@@ -272,7 +257,6 @@ bool FoodNameSearch::search(QStringView typed)
         return true;
     }
     if (narrowing) {
-        // Text that only grew can only keep fewer rows.
         for (const QString& word : found) {
             const QByteArray narrowWord = word.toLatin1();
             std::erase_if(m_rows, [&](std::uint32_t r) { return !rowHolds(r, word, narrowWord); });

@@ -11,17 +11,15 @@
 #include <vector>
 
 // Finds foods by the words a person types: a name matches when it contains every word, in any
-// order, ignoring case and accents ("creme brul" finds "Crème brûlée"). The names are kept once,
-// folded and packed in one text in table order (one byte a character while every folded character
-// fits in one), so a keystroke scans memory instead of a million strings; the rows found are
-// then put in list order through a bitmap. When the typed text only grew, the previous result is
-// narrowed instead of searching anew.
+// order, ignoring case, accents and Unicode form ("creme brul" finds "Crème brûlée" however it is
+// stored, "weisswurst" finds "Weißwurst"; see TextFold). The names are kept once, folded and packed
+// in one text in table order (one byte a character while every folded character fits in one), so
+// a keystroke scans memory instead of a million strings; the rows found are then put in list order
+// through a bitmap. When each earlier word lies inside a new one (as when the typed text only
+// grew), the previous result is narrowed instead of searching anew.
 class FoodNameSearch
 {
 public:
-    // The text folded for matching: each character becomes its lower-case letter without accents.
-    // A character stays one character, so a position in a name is the same in its folded form.
-    static QString fold(QStringView text);
     // The folded words of a typed text; blanks separate words.
     static QStringList words(QStringView typed);
     // Where any of `words` (folded) occurs in `name`: pairs of start and length, in name order,
@@ -59,6 +57,5 @@ private:
     std::vector<std::uint32_t> m_rowOfName;
     const std::vector<std::uint32_t>* m_order = nullptr;
     QStringList m_words;
-    QString m_typed;
     std::vector<std::uint32_t> m_rows;
 };

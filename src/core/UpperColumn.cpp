@@ -41,6 +41,13 @@ QByteArray upperAsciiBytes(const QString& text, bool* ascii)
     return result;
 }
 
+// A text beyond ASCII upper-cased in its composed form, so that an accent stored decomposed (as
+// files from macOS often have it) reads as the same letter typed composed, and the other way round.
+QString upperComposed(QStringView text)
+{
+    return text.toString().normalized(QString::NormalizationForm_C).toUpper();
+}
+
 } // namespace
 
 QString UpperColumn::upper(QStringView text)
@@ -50,7 +57,7 @@ QString UpperColumn::upper(QStringView text)
         upperAsciiInPlace(result.data(), result.data() + result.size());
         return result;
     }
-    return text.toString().toUpper();
+    return upperComposed(text);
 }
 
 TextColumn UpperColumn::upperCased(const TextColumn& column)
@@ -63,7 +70,7 @@ TextColumn UpperColumn::upperCased(const TextColumn& column)
         if (isAscii(cell.begin(), cell.end())) {
             result.appendUpperAscii(cell);
         } else {
-            folded = cell.toString().toUpper();
+            folded = upperComposed(cell);
             result.append(folded);
         }
     }
@@ -92,7 +99,8 @@ UpperColumn::UpperColumn(const TextColumn& column)
     }
     m_bytes = QByteArray();
     // Most texts keep their length when upper-cased, so the cells are folded in place over the
-    // original's layout; only a cell that grows or shrinks ("ß") calls for a new layout.
+    // original's layout; only a cell that grows or shrinks ("ß", a decomposed accent) calls for a
+    // new layout.
     m_text = column.text();
     const auto& offsets = column.offsets();
     QChar* const data = m_text.data();
@@ -103,7 +111,7 @@ UpperColumn::UpperColumn(const TextColumn& column)
             upperAsciiInPlace(begin, end);
             continue;
         }
-        const QString upperCell = QString(begin, end - begin).toUpper();
+        const QString upperCell = upperComposed(QStringView(begin, end - begin));
         if (upperCell.size() != end - begin) {
             const TextColumn rebuilt = upperCased(column);
             m_text = rebuilt.text();

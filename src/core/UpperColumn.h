@@ -39,7 +39,8 @@ public:
     explicit UpperColumn(const TextColumn& column);
 
     // The text upper-cased as the searches compare it: ASCII letters directly, anything else
-    // through QString::toUpper (which may change the length, as "ß" becomes "SS").
+    // composed (NFC) and through QString::toUpper, either of which may change the length: "ß"
+    // becomes "SS", a letter with its accent stored decomposed becomes one character.
     static QString upper(QStringView text);
     // An upper-cased column that owns its text, for callers that edit it afterwards.
     static TextColumn upperCased(const TextColumn& column);

@@ -138,6 +138,10 @@ void TestFoodPropertiesModel::find_data()
     QTest::newRow("grown text then later cells")
         << Rows { { QStringLiteral("ßß") }, { QStringLiteral("Wurst") }, { QStringLiteral("bratwurst") } } << "wurst"
         << Cells { "1,0", "2,0" } << "2,0";
+    // A decomposed accent shrinks when composed: the cells after it must still be found too.
+    QTest::newRow("decomposed and composed accents")
+        << Rows { { QStringLiteral("Cre\u0300me") }, { QStringLiteral("Cr\u00e8me") }, { QStringLiteral("Creme") } }
+        << QStringLiteral("CRE\u0300ME") << Cells { "0,0", "1,0" } << "1,0";
     QTest::newRow("empty grid") << Rows {} << "x" << Cells {} << "";
 }
 
@@ -325,6 +329,14 @@ void TestFoodPropertiesModel::nameSearch_data()
     QTest::newRow("never across names") << QStringList { "ab", "cd" } << 1 << "bc" << 0;
     QTest::newRow("empty name never matches") << QStringList { "", "x", "" } << 1 << "x" << 1;
     QTest::newRow("empty term stays") << names << 3 << "" << 3;
+    const QStringList accents { QStringLiteral("Creme"), QStringLiteral("Cre\u0300me caramel"),
+        QStringLiteral("Cr\u00e8me br\u00fbl\u00e9e"), QStringLiteral("Wei\u00dfwurst"),
+        QStringLiteral("K\u0131s\u0131r") };
+    QTest::newRow("composed accent finds a decomposed one") << accents << 0 << QStringLiteral("cr\u00e8me") << 1;
+    QTest::newRow("decomposed accent finds a composed one") << accents << 1 << QStringLiteral("CRE\u0300ME") << 2;
+    QTest::newRow("accents still count") << accents << 1 << "creme" << 0;
+    QTest::newRow("sharp s") << accents << 0 << "WEISSWURST" << 3;
+    QTest::newRow("dotless i") << accents << 0 << "KISIR" << 4;
 }
 
 void TestFoodPropertiesModel::nameSearch()
