@@ -166,7 +166,7 @@ void ImportFoodsDialog::showColumns()
         for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
             field->addItem(FoodDatabase::gridCaptions().at(f), f);
         }
-        field->setCurrentIndex(field->findData(m_import->mapping()[std::size_t(c)]));
+        field->setCurrentIndex(field->findData(m_import->mapping()[std::size_t(c)].field));
         m_columns->setCellWidget(c, 2, field);
     }
     m_columns->resizeColumnToContents(0);
@@ -181,9 +181,10 @@ void ImportFoodsDialog::startImport()
     }
     QString error;
     if (m_import->format() == ImportFormat::Csv) {
-        std::vector<int> mapping;
+        std::vector<ImportColumn> mapping;
         for (int c = 0; c < m_columns->rowCount(); ++c) {
-            mapping.push_back(static_cast<QComboBox*>(m_columns->cellWidget(c, 2))->currentData().toInt());
+            mapping.push_back(
+                ColumnMapping::column(static_cast<QComboBox*>(m_columns->cellWidget(c, 2))->currentData().toInt()));
         }
         if (!m_import->setMapping(mapping, &error)) {
             Prompt::error(this, error);
@@ -211,8 +212,7 @@ void ImportFoodsDialog::startImport()
             };
             auto problem = [&](const ImportProblem& p) {
                 const QString line
-                    = QStringLiteral("%1\t%2\t%3\t%4")
-                          .arg(p.locationText(), p.name, p.refused ? tr("refused") : tr("mended"), p.reason);
+                    = QStringLiteral("%1\t%2\t%3\t%4").arg(p.locationText(), p.name, p.kindText(), p.reason);
                 if (problemCount == 0 && reportFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
                     report.setEncoding(QStringConverter::Utf8);
                 }
