@@ -5,6 +5,7 @@
 #include "core/FieldNumber.h"
 #include "core/FoodImportWriter.h"
 #include "core/ImportedFood.h"
+#include "core/MessageText.h"
 #include "core/TextFile.h"
 
 #include <array>
@@ -89,7 +90,8 @@ bool OpenFoodFactsReader::read(ByteSource& source, FoodImportWriter& writer, QSt
                 return std::nullopt;
             }
             if (!FieldNumber::readDouble(field, &value)) {
-                unreadable.append(QStringLiteral("%1 \"%2\"").arg(QLatin1String(kColumnNames[column]), text(column)));
+                unreadable.append(QStringLiteral("%1 \"%2\"")
+                                      .arg(QLatin1String(kColumnNames[column]), MessageText::quoted(text(column))));
                 return std::nullopt;
             }
             return value;
