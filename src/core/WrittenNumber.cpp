@@ -2,6 +2,8 @@
 
 #include "core/NumberText.h"
 
+#include <algorithm>
+#include <charconv>
 #include <string>
 
 namespace {
@@ -101,7 +103,11 @@ bool WrittenNumber::read(QStringView text, NumberStyle style, double* value, QSt
     if (rest) {
         *rest = after;
     }
-    *value = TextToNumber(QString::fromLatin1(number.data(), qsizetype(number.size())));
+    // As the program reads numbers: beyond the range of a double is the largest one.
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), *value);
+    if (result.ec != std::errc() || result.ptr != number.data() + number.size()) {
+        *value = TextToNumber(QString::fromLatin1(number.data(), qsizetype(number.size())));
+    }
     return true;
 }
 
@@ -109,11 +115,18 @@ NumberStyle WrittenNumber::guess(const QList<QStringList>& rows, char delimiter)
 {
     qsizetype commas = 0;
     qsizetype points = 0;
+    // Only a field that is a number, with at most a unit after it, tells: not a name such as
+    // "1,5 litres of soup".
+    auto reads = [](const QString& field, NumberStyle style) {
+        double value = 0;
+        QStringView rest;
+        return read(field, style, &value, &rest) && rest.size() <= 4
+            && std::all_of(rest.begin(), rest.end(), [](QChar c) { return c.isLetter() || c == u'%'; });
+    };
     for (const QStringList& row : rows) {
         for (const QString& field : row) {
-            double value = 0;
-            const bool point = read(field, NumberStyle::DecimalPoint, &value);
-            const bool comma = read(field, NumberStyle::DecimalComma, &value);
+            const bool point = reads(field, NumberStyle::DecimalPoint);
+            const bool comma = reads(field, NumberStyle::DecimalComma);
             points += point && !comma ? 1 : 0;
             commas += comma && !point ? 1 : 0;
         }

@@ -178,7 +178,14 @@ void ImportFoodsDialog::setSource(const QString& path)
     m_source->setText(path);
     m_import = std::make_unique<FoodImport>(path);
     QString error;
-    const bool usable = !path.trimmed().isEmpty() && m_import->inspect(&error);
+    // A pipe or a device would hold the window until something writes to it, or forever.
+    const QFileInfo info(path);
+    const bool stream = info.exists() && !info.isFile() && !info.isDir();
+    if (stream) {
+        error = tr("%1 is no file or folder; import from a pipe on the command line (platewell --import -).")
+                    .arg(QDir::toNativeSeparators(path));
+    }
+    const bool usable = !path.trimmed().isEmpty() && !stream && m_import->inspect(&error);
     if (!usable) {
         m_kind->setText(path.trimmed().isEmpty() ? tr("Choose a file or a folder.") : error);
         m_columns->hide();

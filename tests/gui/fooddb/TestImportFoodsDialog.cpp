@@ -22,6 +22,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 // The Import Foods and Export Foods commands of the main window, driven through the real windows
 // over a real food table: the columns a CSV file's header places, the user's own choice of them,
 // Cancel while the import runs, sources that cannot be imported, and the food list afterwards.
@@ -35,6 +37,7 @@ private slots:
     void importsThroughTheWindow_data();
     void importsThroughTheWindow();
     void enterInTheSourceBoxOnlyLooks();
+    void aPipeIsLeftToTheCommandLine();
     void wheelTurnsOnlyAFocusedChoice();
     void unitsAndAmountsGoIntoTheImport();
     void reportStaysSmall();
@@ -179,6 +182,18 @@ void TestImportFoodsDialog::enterInTheSourceBoxOnlyLooks()
     QVERIFY(dialog.isVisible());
     QVERIFY(Prompt::shown().isEmpty());
     QCOMPARE(tableBytes(), before);
+}
+
+void TestImportFoodsDialog::aPipeIsLeftToTheCommandLine()
+{
+    // Opening a pipe waits for a writer; the window must not.
+    const QString pipe = m_folder->path() + "/pipe";
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ImportFoodsDialog dialog(m_state);
+    dialog.setSource(pipe);
+    QVERIFY(!dialog.findChild<QPushButton*>("ImportStart")->isEnabled());
+    const QString kind = dialog.findChild<QLabel*>("ImportKind")->text();
+    QVERIFY2(kind.contains("is no file or folder"), qPrintable(kind));
 }
 
 void TestImportFoodsDialog::wheelTurnsOnlyAFocusedChoice()
