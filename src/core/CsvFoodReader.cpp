@@ -144,6 +144,7 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
                 // Kept exactly, as the table held it; only an empty one is no value.
                 if (!text.isEmpty()) {
                     food.nutrients[index] = text;
+                    perServingGiven = true;
                 }
                 continue;
             }
