@@ -1,20 +1,60 @@
 // The food import's readers on any bytes: the streaming CSV reader with each delimiter, with and
-// without quoting, then the whole import of the bytes as a file (told apart by content: CSV,
-// Open Food Facts, gzip, zip) into a real food table. No crash, no hang, the reader always makes
-// progress, and the summary accounts for every food record it read.
+// without quoting, numbers read in either style, then the whole import of the bytes as a file
+// (told apart by content: CSV, Open Food Facts, gzip, zip) into a real food table, and once more
+// as a source read only once (a pipe), its columns placed, in units and per 100 g, as the bytes
+// choose and by a --columns made of them. No crash, no hang, the reader always makes progress,
+// and the summary accounts for every food record it read.
 
 #include "FuzzSupport.h"
 #include "core/ByteSource.h"
 #include "core/CsvStreamReader.h"
 #include "core/FoodDatabase.h"
 #include "core/FoodImport.h"
+#include "core/WrittenNumber.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <cmath>
+
 namespace {
+
+void readNumbers(QByteArrayView field)
+{
+    const QString text = QString::fromUtf8(field);
+    for (const NumberStyle style : { NumberStyle::DecimalPoint, NumberStyle::DecimalComma }) {
+        double value = 0;
+        QStringView rest;
+        if (WrittenNumber::read(text, style, &value, &rest) && (!std::isfinite(value) || rest.size() > text.size())) {
+            fuzz::fail("a number read is no finite number", value, text);
+        }
+    }
+}
+
+// Imports `import` (inspected) into `database`, checks that every food record is accounted for
+// and that the table holds the foods added, then empties the table.
+void runImport(const FoodImport& import, const QString& database, DuplicateRule rule)
+{
+    ImportSummary summary;
+    QString error;
+    if (!import.run(database, rule, {}, {}, &summary, &error)) {
+        return;
+    }
+    // A name repeated within the source is skipped, replaced or kept (then added) as a duplicate is.
+    const qint64 accounted = summary.foodsAdded + summary.duplicatesSkipped + summary.duplicatesReplaced
+        + summary.rowsRefused + summary.productsWithoutName
+        + (rule == DuplicateRule::KeepBoth ? 0 : summary.repeatedInSource);
+    if (accounted != summary.foodsRead) {
+        fuzz::fail("food records not accounted for", double(summary.foodsRead - accounted), QString());
+    }
+    FoodDatabase foods;
+    if (!foods.open(database, &error) || foods.rowCount(&error) != summary.foodsAdded) {
+        fuzz::fail("the table does not hold the foods added", double(summary.foodsAdded), error);
+    }
+    QSqlQuery(foods.connection()).exec(QStringLiteral("DELETE FROM foods"));
+}
 
 void readAll(const QByteArray& bytes, char delimiter, bool quoting)
 {
@@ -27,6 +67,11 @@ void readAll(const QByteArray& bytes, char delimiter, bool quoting)
         qsizetype fieldBytes = 0;
         for (qsizetype i = 0; i < reader.fieldCount(); ++i) {
             fieldBytes += reader.field(i).size();
+        }
+        if (records < 50) {
+            for (qsizetype i = 0; i < reader.fieldCount() && i < 50; ++i) {
+                readNumbers(reader.field(i));
+            }
         }
         if (fieldBytes > bytes.size() || records > bytes.size() + 1) {
             fuzz::fail("the reader gives more than it read", double(records), QString());
@@ -64,24 +109,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::fail("cannot write the source", 0, path);
     }
     file.close();
-    FoodImport import(path);
+    const DuplicateRule rule = DuplicateRule(size % 3);
     QString error;
-    if (!import.inspect(&error)) {
+    FoodImport import(path);
+    if (import.inspect(&error)) {
+        runImport(import, database, rule);
+    }
+
+    // The same bytes read once, as from a pipe; a CSV file's columns placed as its bytes choose.
+    FoodImport once(ByteSource::fromBytes(bytes), QStringLiteral("standard input"));
+    if (!once.inspect(&error)) {
         return 0;
     }
-    ImportSummary summary;
-    const DuplicateRule rule = DuplicateRule(size % 3);
-    if (import.run(database, rule, {}, {}, &summary, &error)) {
-        const qint64 accounted = summary.foodsAdded + summary.duplicatesSkipped + summary.duplicatesReplaced
-            + summary.rowsRefused + summary.productsWithoutName;
-        if (accounted != summary.foodsRead) {
-            fuzz::fail("food records not accounted for", double(summary.foodsRead - accounted), QString());
+    if (once.format() == ImportFormat::Csv) {
+        for (qsizetype c = 0; c < once.columns().size() && c < 64; ++c) {
+            const auto choice = static_cast<unsigned char>(bytes[c % bytes.size()]);
+            ImportColumn column = ColumnMapping::column(int(choice % (ColumnMapping::ChoiceCount + 1)) - 1);
+            const QList<NutrientUnit> units = ColumnMapping::units(column.field);
+            column.unit = units.at((choice >> 4) % units.size());
+            column.per100g = ColumnMapping::isNutrient(column.field) && (choice & 0x80) != 0;
+            once.placeColumn(int(c), column);
         }
-        FoodDatabase foods;
-        if (!foods.open(database, &error) || foods.rowCount(&error) != summary.foodsAdded) {
-            fuzz::fail("the table does not hold the foods added", double(summary.foodsAdded), error);
-        }
-        QSqlQuery(foods.connection()).exec(QStringLiteral("DELETE FROM foods"));
+        // A --columns made of the first line's bytes, which may well not read.
+        once.applyColumnsOption(QString::fromUtf8(bytes.left(bytes.indexOf('\n'))), &error);
+    }
+    runImport(once, database, rule);
+    // A source read once cannot run twice.
+    ImportSummary again;
+    if (once.run(database, rule, {}, {}, &again, &error)) {
+        fuzz::fail("a source read once ran twice", 0, error);
     }
     return 0;
 }

@@ -20,8 +20,16 @@ namespace {
 const QCommandLineOption importOption(QStringLiteral("import"),
     QStringLiteral("Import the foods of <path> into the food table, without a window: a USDA FoodData Central "
                    "download (zip or folder), an Open Food Facts product dump (.csv or .csv.gz) or a CSV file "
-                   "with a header."),
+                   "with a header; - reads standard input. Exit status: 0 when every row went in (mended or "
+                   "skipped as a duplicate included), 3 when some rows were refused, 1 when nothing was imported, "
+                   "2 for a mistake in the command line."),
     QStringLiteral("path"));
+const QCommandLineOption columnsOption(QStringLiteral("columns"),
+    QStringLiteral("With --import of a CSV file: how columns are read, as HEADER=FIELD[:UNIT][:per100g],... "
+                   "FIELD is FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC, "
+                   "SERVING_G (the serving's weight in g) or none; UNIT is kcal, kJ, g, mg or ug; a header may be "
+                   "given as #N. Other columns are read as their names suggest."),
+    QStringLiteral("mapping"));
 const QCommandLineOption duplicateOption(QStringLiteral("on-duplicate"),
     QStringLiteral("With --import: what to do with a food whose name is already there: skip (default), replace or "
                    "keep (both)."),
@@ -39,6 +47,7 @@ void describeOptions(QCommandLineParser& parser, QCommandLineOption& home)
     parser.addOption(home);
     parser.addOption(importOption);
     parser.addOption(duplicateOption);
+    parser.addOption(columnsOption);
     parser.addOption(exportOption);
 }
 
@@ -58,6 +67,8 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
         usage = QStringLiteral("Give either --import or --export, not both.");
     } else if (parser.isSet(duplicateOption) && !parser.isSet(importOption)) {
         usage = QStringLiteral("--on-duplicate goes with --import.");
+    } else if (parser.isSet(columnsOption) && !parser.isSet(importOption)) {
+        usage = QStringLiteral("--columns goes with --import.");
     }
     if (!usage.isEmpty()) {
         err << usage << '\n' << QStringLiteral("Nothing was imported or exported; see --help.") << Qt::endl;
@@ -83,8 +94,8 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
     const QString database = PlatewellFolder::foodDatabasePath(folder);
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     if (parser.isSet(importOption)) {
-        return FoodTransferCommand::importFoods(
-            database, parser.value(importOption), parser.value(duplicateOption), out, err, terminal);
+        return FoodTransferCommand::importFoods(database, parser.value(importOption), parser.value(duplicateOption),
+            parser.value(columnsOption), out, err, terminal);
     }
     return FoodTransferCommand::exportFoods(database, parser.value(exportOption), out, err, terminal);
 }
@@ -120,6 +131,10 @@ int main(int argc, char* argv[])
         }
         if (parser.isSet(duplicateOption)) {
             QTextStream(stderr) << QStringLiteral("--on-duplicate goes with --import.") << Qt::endl;
+            return FoodTransferCommand::UsageError;
+        }
+        if (parser.isSet(columnsOption)) {
+            QTextStream(stderr) << QStringLiteral("--columns goes with --import.") << Qt::endl;
             return FoodTransferCommand::UsageError;
         }
     }

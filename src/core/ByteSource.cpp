@@ -29,7 +29,18 @@ public:
             *error = describe(m_file.fileName(), m_file.errorString());
             return false;
         }
-        m_total = m_file.size();
+        m_total = m_file.isSequential() ? 0 : m_file.size();
+        return true;
+    }
+
+    bool openDescriptor(int descriptor, const QString& name, QString* error)
+    {
+        m_name = name;
+        if (!m_file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            *error = describe(name, m_file.errorString());
+            return false;
+        }
+        m_total = m_file.isSequential() ? 0 : m_file.size();
         return true;
     }
 
@@ -37,7 +48,7 @@ public:
     {
         const qint64 n = m_file.read(data, size);
         if (n < 0) {
-            m_error = describe(m_file.fileName(), m_file.errorString());
+            m_error = describe(m_name.isEmpty() ? m_file.fileName() : m_name, m_file.errorString());
             return -1;
         }
         m_position += n;
@@ -48,6 +59,7 @@ public:
 
 private:
     QFile m_file;
+    QString m_name;
     qint64 m_position = 0;
     qint64 m_total = 0;
 };
@@ -125,7 +137,65 @@ private:
     qint64 m_position = 0;
 };
 
+class ChainedSource : public ByteSource
+{
+public:
+    ChainedSource(QByteArray head, std::unique_ptr<ByteSource> rest)
+        : m_head(std::move(head))
+        , m_rest(std::move(rest))
+    { }
+
+    qint64 read(char* data, qint64 size) override
+    {
+        if (m_headRead < m_head.size()) {
+            const qint64 n = std::min<qint64>(size, m_head.size() - m_headRead);
+            std::memcpy(data, m_head.constData() + m_headRead, static_cast<std::size_t>(n));
+            m_headRead += n;
+            return n;
+        }
+        const qint64 n = m_rest->read(data, size);
+        if (n < 0) {
+            m_error = m_rest->errorString();
+        }
+        return n;
+    }
+    qint64 position() const override { return m_rest->position(); }
+    qint64 total() const override { return m_rest->total(); }
+
+private:
+    QByteArray m_head;
+    qint64 m_headRead = 0;
+    std::unique_ptr<ByteSource> m_rest;
+};
+
 } // namespace
+
+std::unique_ptr<ByteSource> ByteSource::openStandardInput(QString* error)
+{
+    auto source = std::make_unique<FileSource>(QString());
+    if (!source->openDescriptor(0, tr("standard input"), error)) {
+        return nullptr;
+    }
+    return source;
+}
+
+std::unique_ptr<ByteSource> ByteSource::chained(QByteArray head, std::unique_ptr<ByteSource> rest)
+{
+    return std::make_unique<ChainedSource>(std::move(head), std::move(rest));
+}
+
+bool ByteSource::readUpTo(ByteSource& source, qint64 size, QByteArray* bytes, bool* ended)
+{
+    bytes->resize(size);
+    qint64 filled = 0;
+    qint64 n = 0;
+    while (filled < size && (n = source.read(bytes->data() + filled, size - filled)) > 0) {
+        filled += n;
+    }
+    bytes->resize(filled);
+    *ended = n == 0;
+    return n >= 0;
+}
 
 std::unique_ptr<ByteSource> ByteSource::openFile(const QString& path, QString* error)
 {

@@ -29,6 +29,14 @@ public:
     static std::unique_ptr<ByteSource> openFile(const QString& path, QString* error);
     static std::unique_ptr<ByteSource> openGzip(const QString& path, QString* error);
     static std::unique_ptr<ByteSource> fromBytes(QByteArray bytes);
+    // The program's standard input, which can be read only once.
+    static std::unique_ptr<ByteSource> openStandardInput(QString* error);
+    // `head`, bytes already read from `rest`, and then the rest of it: a source that can be read
+    // only once, read on from where looking at its beginning stopped.
+    static std::unique_ptr<ByteSource> chained(QByteArray head, std::unique_ptr<ByteSource> rest);
+    // Reads until `size` bytes are in `bytes` or the source ends (`ended`); a pipe gives its bytes
+    // a few at a time. False when reading failed.
+    static bool readUpTo(ByteSource& source, qint64 size, QByteArray* bytes, bool* ended);
 
     // Up to `size` bytes from the start of the file, for telling what kind of file it is.
     static bool readHead(const QString& path, qint64 size, QByteArray* head, QString* error);

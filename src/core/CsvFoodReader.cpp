@@ -7,110 +7,12 @@
 #include "core/FoodImport.h"
 #include "core/FoodImportWriter.h"
 #include "core/ImportedFood.h"
+#include "core/MessageText.h"
+#include "core/NumberText.h"
 #include "core/TextFile.h"
 
-#include <QHash>
-
-namespace {
-
-// A column name reduced to its lower-case letters and digits, a unit in brackets dropped:
-// "Total Fat (g)" and "total_fat" both become "totalfat".
-QString normalised(const QString& name)
-{
-    QString text = name.trimmed().toLower();
-    if (text.endsWith(u')') || text.endsWith(u']')) {
-        const qsizetype open = text.lastIndexOf(text.endsWith(u')') ? u'(' : u'[');
-        if (open > 0) {
-            text.truncate(open);
-        }
-    }
-    QString result;
-    for (const QChar c : text) {
-        if (c.isLetterOrNumber()) {
-            result += c;
-        }
-    }
-    return result;
-}
-
-const QHash<QString, int>& knownNames()
-{
-    static const QHash<QString, int> names = [] {
-        QHash<QString, int> map;
-        const QList<QPair<int, QStringList>> spellings {
-            { FoodDatabase::FOOD,
-                { "food", "name", "foodname", "description", "fooddescription", "item", "product", "productname" } },
-            { FoodDatabase::SERVING_UN,
-                { "servingun", "servingunit", "serving", "servingsize", "unit", "measure", "portion",
-                    "householdmeasure" } },
-            { FoodDatabase::CALORIES,
-                { "calories", "calorie", "kcal", "energy", "energykcal", "cal", "kilocalories" } },
-            { FoodDatabase::CARBS,
-                { "carbs", "carb", "carbohydrate", "carbohydrates", "totalcarbs", "totalcarbohydrate",
-                    "totalcarbohydrates", "carbohydratebydifference" } },
-            { FoodDatabase::FAT, { "fat", "fats", "totalfat", "totallipidfat", "lipid", "lipids" } },
-            { FoodDatabase::SUGAR, { "sugar", "sugars", "totalsugar", "totalsugars", "sugarstotal" } },
-            { FoodDatabase::CHOLESTERO, { "cholestero", "cholesterol" } },
-            { FoodDatabase::POINTS, { "points", "point" } },
-            { FoodDatabase::FIBER,
-                { "fiber", "fibre", "dietaryfiber", "dietaryfibre", "totaldietaryfiber", "fibertotaldietary" } },
-            { FoodDatabase::SUGAR_ALC, { "sugaralc", "sugaralcohol", "sugaralcohols", "polyols", "polyol" } },
-        };
-        for (const auto& [field, words] : spellings) {
-            for (const QString& word : words) {
-                map.insert(word, field);
-            }
-        }
-        for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
-            map.insert(normalised(FoodDatabase::fieldNames().at(f)), f);
-            map.insert(normalised(FoodDatabase::gridCaptions().at(f)), f);
-        }
-        return map;
-    }();
-    return names;
-}
-
-int fieldOfName(const QString& column)
-{
-    const QString name = normalised(column);
-    const auto found = knownNames().constFind(name);
-    if (found != knownNames().constEnd()) {
-        return *found;
-    }
-    // A unit written onto the name: "fat_g", "energy-kcal_100g", "cholesterol mg".
-    static const char* const units[] = { "per100g", "100g", "kcal", "kj", "mg", "mcg", "ug", "grams", "gram", "g" };
-    for (const char* unit : units) {
-        const QLatin1String suffix(unit);
-        QString rest = name;
-        while (rest.size() > suffix.size() && rest.endsWith(suffix)) {
-            rest.chop(suffix.size());
-            const auto match = knownNames().constFind(rest);
-            if (match != knownNames().constEnd()) {
-                return *match;
-            }
-        }
-    }
-    return FoodImport::NoField;
-}
-
-} // namespace
-
-std::vector<int> CsvFoodReader::proposeMapping(const QStringList& columns)
-{
-    std::vector<int> mapping;
-    std::vector<bool> taken(FoodDatabase::FieldCount, false);
-    for (const QString& column : columns) {
-        int field = fieldOfName(column);
-        if (field != FoodImport::NoField && taken[std::size_t(field)]) {
-            field = FoodImport::NoField;
-        }
-        if (field != FoodImport::NoField) {
-            taken[std::size_t(field)] = true;
-        }
-        mapping.push_back(field);
-    }
-    return mapping;
-}
+#include <array>
+#include <optional>
 
 bool CsvFoodReader::hasLeadingNumber(QStringView text)
 {
@@ -142,8 +44,8 @@ bool CsvFoodReader::hasLeadingNumber(QStringView text)
     return digit(i, 10);
 }
 
-bool CsvFoodReader::read(
-    ByteSource& source, char delimiter, const std::vector<int>& mapping, FoodImportWriter& writer, QString* error)
+bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
+    const std::vector<ImportColumn>& mapping, FoodImportWriter& writer, QString* error)
 {
     writer.setTotalBytes(source.total());
     CsvStreamReader reader(source, delimiter, true);
@@ -158,6 +60,10 @@ bool CsvFoodReader::read(
         ownTable = FieldNumber::trimmed(reader.field(c)) == FoodDatabase::fieldNames().at(c).toLatin1();
     }
     const qsizetype columnCount = qsizetype(mapping.size());
+    bool anyPer100g = false;
+    for (const ImportColumn& column : mapping) {
+        anyPer100g = anyPer100g || column.per100g;
+    }
     QString buffer;
     ImportedFood food;
     // A blank record is a row without a name, and is refused as one; but blank lines that only
@@ -175,6 +81,9 @@ bool CsvFoodReader::read(
         blankCount = 0;
         return true;
     };
+    // The amounts of the row that are converted or scaled, in the table's units.
+    std::array<std::optional<double>, FoodDatabase::NutrientCount> amounts;
+    std::array<bool, FoodDatabase::NutrientCount> per100g {};
     while (reader.readRecord()) {
         if (!writer.rowRead(source.position())) {
             return false;
@@ -194,16 +103,29 @@ bool CsvFoodReader::read(
         if (!refuseBlankRun()) {
             return false;
         }
-        const bool utf8 = reader.recordBytes().isValidUtf8();
         food.clear();
         food.location = reader.lineNumber();
+        amounts.fill(std::nullopt);
+        per100g.fill(false);
+        bool perServingGiven = false;
+        QString gramsText;
+        QStringList legacy;
         QStringList unreadable;
+        QStringList unknown;
         for (qsizetype c = 0; c < columnCount && c < reader.fieldCount(); ++c) {
-            const int field = mapping[std::size_t(c)];
-            if (field == FoodImport::NoField) {
+            const ImportColumn& column = mapping[std::size_t(c)];
+            const int field = column.field;
+            if (field == ColumnMapping::NoField) {
                 continue;
             }
-            const QString text = TextFile::decodeInto(reader.field(c), utf8, &buffer).toString();
+            // Each field is decoded on its own: one byte of Windows-1252 elsewhere in the row
+            // does not make a UTF-8 name read as Windows-1252.
+            const QByteArrayView bytes = reader.field(c);
+            const bool utf8 = bytes.isValidUtf8();
+            const QString text = TextFile::decodeInto(bytes, utf8, &buffer).toString();
+            if (!utf8) {
+                legacy.append(ColumnMapping::fieldName(field));
+            }
             if (field == FoodDatabase::FOOD) {
                 food.name = text;
                 continue;
@@ -212,25 +134,54 @@ bool CsvFoodReader::read(
                 food.serving = text;
                 continue;
             }
-            if (ownTable) {
+            if (field == ColumnMapping::ServingGrams) {
+                gramsText = text.trimmed();
+                continue;
+            }
+            const std::size_t index = std::size_t(field - FoodDatabase::CALORIES);
+            const bool asWritten = column == ColumnMapping::column(field);
+            if (ownTable && asWritten) {
                 // Kept exactly, as the table held it; only an empty one is no value.
                 if (!text.isEmpty()) {
-                    food.nutrients[std::size_t(field - FoodDatabase::CALORIES)] = text;
+                    food.nutrients[index] = text;
+                    perServingGiven = true;
                 }
                 continue;
             }
-            QString value = text.trimmed();
-            if (delimiter == ';' && value.count(u',') == 1 && !value.contains(u'.')) {
-                value.replace(u',', u'.');
-            }
+            const QString value = text.trimmed();
             if (value.isEmpty()) {
                 continue;
             }
-            if (!hasLeadingNumber(value)) {
-                unreadable.append(QStringLiteral("%1 \"%2\"").arg(FoodDatabase::fieldNames().at(field), value));
+            if (WrittenNumber::isUnknownMark(value)) {
+                unknown.append(QStringLiteral("%1 \"%2\"").arg(ColumnMapping::fieldName(field), value));
                 continue;
             }
-            food.nutrients[std::size_t(field - FoodDatabase::CALORIES)] = value;
+            double number = 0;
+            // "&H10" is the program's own way of writing a number.
+            const bool programNumber = value.startsWith(u'&') && hasLeadingNumber(value);
+            if (programNumber) {
+                number = TextToNumber(value);
+            } else if (!WrittenNumber::read(value, style, &number)) {
+                QString item
+                    = QStringLiteral("%1 \"%2\"").arg(ColumnMapping::fieldName(field), MessageText::quoted(value));
+                const NumberStyle other
+                    = style == NumberStyle::DecimalPoint ? NumberStyle::DecimalComma : NumberStyle::DecimalPoint;
+                if (WrittenNumber::read(value, other, &number)) {
+                    item += tr(" (the file writes its numbers as %1)").arg(WrittenNumber::example(style));
+                }
+                unreadable.append(item);
+                continue;
+            }
+            perServingGiven = perServingGiven || !column.per100g;
+            if (asWritten) {
+                // The text as written when the program reads it as the number it is; else the
+                // number, so that no text stands for another number than the one written.
+                food.nutrients[index]
+                    = programNumber || TextToNumber(value) == number ? value : FoodDatabase::numberText(number);
+            } else {
+                amounts[index] = number * ColumnMapping::factor(field, column.unit);
+                per100g[index] = column.per100g;
+            }
         }
         qsizetype extra = 0;
         for (qsizetype c = columnCount; c < reader.fieldCount(); ++c) {
@@ -243,10 +194,63 @@ bool CsvFoodReader::read(
                     .arg(columnCount));
             continue;
         }
+        if (!legacy.isEmpty()) {
+            food.notes.append(tr("not UTF-8, so read as Windows-1252: %1").arg(legacy.join(QStringLiteral(", "))));
+        }
+        double grams = 0;
+        bool weighed = false;
+        if (!gramsText.isEmpty()) {
+            QStringView unit;
+            const bool read = WrittenNumber::read(gramsText, style, &grams, &unit);
+            const bool inGrams = unit.isEmpty() || unit.compare(u"g", Qt::CaseInsensitive) == 0
+                || unit.compare(u"ml", Qt::CaseInsensitive) == 0;
+            if (!read || !inGrams) {
+                unreadable.append(
+                    QStringLiteral("%1 \"%2\"")
+                        .arg(ColumnMapping::fieldName(ColumnMapping::ServingGrams), MessageText::quoted(gramsText)));
+            } else if (!ImportedFood::isServingWeight(grams)) {
+                food.notes.append(
+                    tr("%1 \"%2\" is no serving weight, so it is left out")
+                        .arg(ColumnMapping::fieldName(ColumnMapping::ServingGrams), MessageText::quoted(gramsText)));
+            } else {
+                weighed = true;
+                food.serving = ImportedFood::servingWithWeight(food.serving.trimmed(), grams);
+            }
+        }
         if (!unreadable.isEmpty()) {
             writer.refuse(
                 food.location, false, food.name, tr("not a number: %1").arg(unreadable.join(QStringLiteral(", "))));
             continue;
+        }
+        if (!unknown.isEmpty()) {
+            food.notes.append(tr("not known, left empty: %1").arg(unknown.join(QStringLiteral(", "))));
+        }
+        if (!weighed && anyPer100g) {
+            weighed
+                = ImportedFood::weightOfServing(food.serving, style, &grams) && ImportedFood::isServingWeight(grams);
+        }
+        const bool per100gGiven = std::find(per100g.begin(), per100g.end(), true) != per100g.end();
+        if (per100gGiven && !weighed) {
+            // The amounts for 100 g can only stand as they are, for a serving of 100 g; amounts
+            // for the row's own serving beside them would then be wrong.
+            if (perServingGiven) {
+                writer.refuse(food.location, false, food.name,
+                    tr("the amounts per 100 g cannot be scaled to the serving, whose weight is not known, and "
+                       "others are per serving"));
+                continue;
+            }
+            if (!food.serving.trimmed().isEmpty()) {
+                food.notes.append(tr("the serving \"%1\" gives no weight, so the amounts are for 100 g and the "
+                                     "serving is 100 g")
+                                      .arg(MessageText::quoted(food.serving)));
+            }
+            food.serving = QStringLiteral("100 g");
+            grams = 100;
+        }
+        for (std::size_t n = 0; n < amounts.size(); ++n) {
+            if (amounts[n]) {
+                food.setAmount(n, per100g[n] ? *amounts[n] * grams / 100 : *amounts[n]);
+            }
         }
         if (!writer.add(food, error)) {
             return false;

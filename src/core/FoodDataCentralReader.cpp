@@ -5,6 +5,7 @@
 #include "core/FieldNumber.h"
 #include "core/FoodImportWriter.h"
 #include "core/ImportedFood.h"
+#include "core/MessageText.h"
 #include "core/TextFile.h"
 #include "core/ZipArchive.h"
 
@@ -398,7 +399,7 @@ bool FoodDataCentralReader::readNutrients(Data& data, FoodImportWriter& writer, 
             if (!FieldNumber::trimmed(text).isEmpty()) {
                 writer.mended(fdcId, true, QString(),
                     tr("the amount \"%1\" of nutrient %2 is not a number; it was left out")
-                        .arg(decoded(text))
+                        .arg(MessageText::quoted(decoded(text)))
                         .arg(nutrientId));
             }
             continue;
@@ -585,7 +586,8 @@ bool FoodDataCentralReader::writeFoods(Data& data, FoodImportWriter& writer, QSt
             // Blank lines are no records; a record without a readable id is refused by name.
             if (reader.fieldCount() > 1 || !FieldNumber::trimmed(reader.field(0)).isEmpty()) {
                 writer.refuse(reader.lineNumber(), false, food.name,
-                    tr("the fdc_id \"%1\" is not a number").arg(decoded(reader.field(columns[0]))));
+                    tr("the fdc_id \"%1\" is not a number")
+                        .arg(MessageText::quoted(decoded(reader.field(columns[0])))));
             }
             continue;
         }

@@ -7,6 +7,7 @@
 #include "core/FoodDataCentralReader.h"
 #include "core/FoodDatabase.h"
 #include "core/FoodImportWriter.h"
+#include "core/MessageText.h"
 #include "core/OpenFoodFactsReader.h"
 #include "core/TextFile.h"
 
@@ -62,9 +63,30 @@ QString ImportProblem::locationText() const
     return isFdcId ? QStringLiteral("fdc_id %1").arg(location) : FoodImport::tr("line %1").arg(location);
 }
 
+QString ImportProblem::kindText() const
+{
+    switch (kind) {
+    case Refused:
+        return FoodImport::tr("refused");
+    case Repeated:
+        return FoodImport::tr("repeated");
+    case Mended:
+        break;
+    }
+    return FoodImport::tr("mended");
+}
+
 FoodImport::FoodImport(const QString& sourcePath)
     : m_path(sourcePath)
 { }
+
+FoodImport::FoodImport(std::unique_ptr<ByteSource> stream, const QString& name)
+    : m_path(name)
+    , m_onceOnly(true)
+    , m_stream(std::move(stream))
+{ }
+
+FoodImport::~FoodImport() = default;
 
 QString FoodImport::formatName(ImportFormat format)
 {
@@ -97,9 +119,22 @@ bool FoodImport::inspect(QString* error)
     m_columns.clear();
     m_mapping.clear();
     m_preview.clear();
+    if (m_onceOnly) {
+        return inspectStream(error);
+    }
     const QFileInfo info(m_path);
     if (!info.exists()) {
         return fail(tr("the file does not exist"), error);
+    }
+    // A pipe or a device gives its bytes once: they are read from one opening only.
+    if (!info.isDir() && !info.isFile()) {
+        QString reason;
+        m_stream = ByteSource::openFile(m_path, &reason);
+        if (!m_stream) {
+            return fail(reason, error);
+        }
+        m_onceOnly = true;
+        return inspectStream(error);
     }
     QString reason;
     if (info.isDir()) {
@@ -152,6 +187,29 @@ bool FoodImport::inspect(QString* error)
     return inspectText(head, info.size() > head.size(), error);
 }
 
+bool FoodImport::inspectStream(QString* error)
+{
+    if (!m_stream && m_head.isEmpty() && !m_headEnded) {
+        return fail(tr("it can be read only once, and was read already"), error);
+    }
+    if (m_stream && m_head.isEmpty() && !m_headEnded
+        && !ByteSource::readUpTo(*m_stream, kHeadBytes, &m_head, &m_headEnded)) {
+        return fail(m_stream->errorString(), error);
+    }
+    if (m_head.isEmpty()) {
+        return fail(tr("the file is empty"), error);
+    }
+    if (m_head.startsWith("PK\x03\x04") || m_head.startsWith("PK\x05\x06")) {
+        return fail(tr("a zip archive cannot be read from a pipe; save it as a file and import that"), error);
+    }
+    if (m_head.startsWith("\x1f\x8b")) {
+        return fail(tr("a compressed file cannot be read from a pipe; unpack it on the way (gunzip -c FILE | "
+                       "platewell --import -) or import the file itself"),
+            error);
+    }
+    return inspectText(m_head, !m_headEnded, error);
+}
+
 bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* error)
 {
     if (head.startsWith(QByteArrayView("SQLite format 3\0", 16))) {
@@ -197,9 +255,9 @@ bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* er
     QString buffer;
     auto decodedRecord = [&] {
         QStringList fields;
-        const bool utf8 = reader.recordBytes().isValidUtf8();
         for (qsizetype c = 0; c < reader.fieldCount(); ++c) {
-            fields.append(TextFile::decodeInto(reader.field(c), utf8, &buffer).toString());
+            const QByteArrayView field = reader.field(c);
+            fields.append(TextFile::decodeInto(field, field.isValidUtf8(), &buffer).toString());
         }
         return fields;
     };
@@ -217,47 +275,67 @@ bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* er
         m_preview.append(decodedRecord());
     }
     m_mapping = proposeMapping(m_columns);
+    m_numberStyle = WrittenNumber::guess(m_preview, m_delimiter);
     m_format = ImportFormat::Csv;
     return true;
 }
 
-std::vector<int> FoodImport::proposeMapping(const QStringList& columns)
+std::vector<ImportColumn> FoodImport::proposeMapping(const QStringList& columns)
 {
-    return CsvFoodReader::proposeMapping(columns);
+    return ColumnMapping::propose(columns);
 }
 
-bool FoodImport::setMapping(const std::vector<int>& mapping, QString* error)
+bool FoodImport::setMapping(const std::vector<ImportColumn>& mapping, QString* error)
 {
-    if (mapping.size() != std::size_t(m_columns.size())) {
-        return fail(
-            tr("the mapping has %1 columns where the file has %2").arg(mapping.size()).arg(m_columns.size()), error);
-    }
-    std::vector<int> columnOf(FoodDatabase::FieldCount, -1);
-    for (std::size_t c = 0; c < mapping.size(); ++c) {
-        const int field = mapping[c];
-        if (field == NoField) {
-            continue;
-        }
-        if (field < 0 || field >= FoodDatabase::FieldCount) {
-            return fail(tr("column \"%1\" goes to no food field").arg(m_columns.at(qsizetype(c))), error);
-        }
-        if (columnOf[std::size_t(field)] >= 0) {
-            return fail(tr("both \"%1\" and \"%2\" go to %3")
-                            .arg(m_columns.at(columnOf[std::size_t(field)]), m_columns.at(qsizetype(c)),
-                                FoodDatabase::fieldNames().at(field)),
-                error);
-        }
-        columnOf[std::size_t(field)] = int(c);
+    QString reason;
+    if (!ColumnMapping::check(mapping, m_columns, &reason)) {
+        return fail(reason, error);
     }
     m_mapping = mapping;
     return true;
+}
+
+int FoodImport::placeColumn(int column, const ImportColumn& choice)
+{
+    if (column < 0 || std::size_t(column) >= m_mapping.size()) {
+        return -1;
+    }
+    int loser = -1;
+    if (choice.field != NoField) {
+        for (std::size_t c = 0; c < m_mapping.size(); ++c) {
+            if (int(c) != column && m_mapping[c].field == choice.field) {
+                m_mapping[c] = ImportColumn();
+                loser = int(c);
+            }
+        }
+    }
+    m_mapping[std::size_t(column)] = choice;
+    return loser;
+}
+
+bool FoodImport::applyColumnsOption(const QString& option, QString* error)
+{
+    if (m_format != ImportFormat::Csv) {
+        return fail(tr("--columns is for a CSV file, and this is %1").arg(formatName(m_format)), error);
+    }
+    QString reason;
+    if (!ColumnMapping::applyOption(option, m_columns, &m_mapping, &reason)) {
+        return fail(tr("--columns: %1").arg(reason), error);
+    }
+    return true;
+}
+
+bool FoodImport::hasNameColumn() const
+{
+    return std::any_of(
+        m_mapping.begin(), m_mapping.end(), [](const ImportColumn& c) { return c.field == FoodDatabase::FOOD; });
 }
 
 QStringList FoodImport::unplacedColumns() const
 {
     QStringList unplaced;
     for (std::size_t c = 0; c < m_mapping.size(); ++c) {
-        if (m_mapping[c] == NoField) {
+        if (m_mapping[c].field == NoField) {
             unplaced.append(m_columns.at(qsizetype(c)));
         }
     }
@@ -274,12 +352,24 @@ bool FoodImport::run(const QString& databasePath, DuplicateRule rule, const Prog
         return fail(tr("the kind of file is not known yet"), error);
     }
     if (m_format == ImportFormat::Csv) {
-        if (std::find(m_mapping.begin(), m_mapping.end(), int(FoodDatabase::FOOD)) == m_mapping.end()) {
-            return fail(
-                tr("no column holds the food names (the columns are: %1)").arg(m_columns.join(QStringLiteral(", "))),
+        if (!hasNameColumn()) {
+            QStringList quoted;
+            for (const QString& column : m_columns) {
+                quoted.append(MessageText::quoted(column));
+            }
+            return fail(tr("no column holds the food names (the columns are: %1)")
+                            .arg(MessageText::listed(quoted).join(QStringLiteral(", "))),
                 error);
         }
         counts->unplacedColumns = unplacedColumns();
+    }
+    std::unique_ptr<ByteSource> once;
+    if (m_onceOnly) {
+        if (!m_stream) {
+            return fail(tr("it can be read only once, and was read already"), error);
+        }
+        // What inspect() read of it comes first; the rest of it follows.
+        once = ByteSource::chained(m_head, std::move(m_stream));
     }
 
     FoodImportWriter writer(rule, progress, problems, counts);
@@ -292,11 +382,13 @@ bool FoodImport::run(const QString& databasePath, DuplicateRule rule, const Prog
         FoodDataCentralReader fdc(m_path);
         ok = fdc.locate(!QFileInfo(m_path).isDir(), &reason) && fdc.read(writer, &reason);
     } else {
-        auto source = m_gzip ? ByteSource::openGzip(m_path, &reason) : ByteSource::openFile(m_path, &reason);
+        auto source = once ? std::move(once)
+            : m_gzip       ? ByteSource::openGzip(m_path, &reason)
+                           : ByteSource::openFile(m_path, &reason);
         if (source && m_format == ImportFormat::OpenFoodFacts) {
             ok = OpenFoodFactsReader::read(*source, writer, &reason);
         } else if (source) {
-            ok = CsvFoodReader::read(*source, m_delimiter, m_mapping, writer, &reason);
+            ok = CsvFoodReader::read(*source, m_delimiter, m_numberStyle, m_mapping, writer, &reason);
         }
     }
     if (!ok) {

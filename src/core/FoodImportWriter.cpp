@@ -1,12 +1,23 @@
 #include "core/FoodImportWriter.h"
 
+#include "core/MessageText.h"
 #include "core/RecipeTables.h"
+
+#include <QLocale>
 
 #include <sqlite3.h>
 
 namespace {
 
 constexpr qint64 kProgressRows = 4096;
+
+// "17,825,792", as the command line's counts are written.
+QString grouped(qint64 value)
+{
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(value);
+}
 
 bool isLineBreakOrControl(QChar c)
 {
@@ -110,6 +121,16 @@ bool FoodImportWriter::begin(const QString& databasePath, QString* error)
     for (const auto& recipe : named) {
         m_recipeNames.insert(recipe.second);
     }
+    sqlite3_stmt* last = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT max(rowid) FROM foods", -1, &last, nullptr) != SQLITE_OK
+        || sqlite3_step(last) != SQLITE_ROW) {
+        sqlite3_finalize(last);
+        fail(error);
+        rollback();
+        return false;
+    }
+    m_firstNewRowid = sqlite3_column_int64(last, 0) + 1;
+    sqlite3_finalize(last);
     const char* find = "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid";
     const char* insert = "INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, "
                          "SUGAR_ALC) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
@@ -197,21 +218,44 @@ QString FoodImportWriter::mendedServing(QStringView serving, QStringList* reason
     return result;
 }
 
+void FoodImportWriter::report(
+    qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind)
+{
+    if (m_problems) {
+        m_problems(ImportProblem { location, isFdcId, MessageText::quoted(name), reason, kind });
+    }
+}
+
 void FoodImportWriter::refuse(qint64 location, bool isFdcId, const QString& name, const QString& reason)
 {
     ++m_summary->foodsRead;
     ++m_summary->rowsRefused;
-    if (m_problems) {
-        m_problems(ImportProblem { location, isFdcId, name, reason, true });
-    }
+    report(location, isFdcId, name, reason, ImportProblem::Refused);
 }
 
 void FoodImportWriter::mended(qint64 location, bool isFdcId, const QString& name, const QString& reason)
 {
     ++m_summary->rowsMended;
-    if (m_problems) {
-        m_problems(ImportProblem { location, isFdcId, name, reason, false });
+    report(location, isFdcId, name, reason, ImportProblem::Mended);
+}
+
+qint64 FoodImportWriter::earlierLocation(const QString& name, const std::vector<qint64>& rows) const
+{
+    const auto met = m_metInTable.constFind(name);
+    if (met != m_metInTable.constEnd()) {
+        return *met;
     }
+    for (const qint64 rowid : rows) {
+        if (rowid < m_firstNewRowid) {
+            continue;
+        }
+        const auto found = std::lower_bound(m_inserted.begin(), m_inserted.end(), std::make_pair(rowid, qint64(0)),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+        if (found != m_inserted.end() && found->first == rowid) {
+            return found->second;
+        }
+    }
+    return 0;
 }
 
 bool FoodImportWriter::rowRead(qint64 position)
@@ -275,6 +319,12 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         refuse(food.location, food.isFdcId, food.name, tr("the food has no name"));
         return true;
     }
+    if (name.size() > MaxNameCharacters) {
+        refuse(food.location, food.isFdcId, name,
+            tr("the name has %1 characters; a food's name may have %2")
+                .arg(grouped(name.size()), grouped(MaxNameCharacters)));
+        return true;
+    }
     // A recipe's row holds what its ingredients make; a food of its name would stand beside it.
     if (m_recipeNames.contains(name)) {
         refuse(food.location, food.isFdcId, name,
@@ -293,9 +343,23 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
     if (m_ingredientFoods.contains(name) && !(m_rule == DuplicateRule::Skip && !m_rowids.empty())) {
         m_changedIngredients.insert(name);
     }
+    // A name this import met before is repeated within the source, not one the table had.
+    const qint64 earlier = m_rowids.empty() ? 0 : earlierLocation(name, m_rowids);
+    if (earlier != 0) {
+        ++m_summary->repeatedInSource;
+        const QString where = food.isFdcId ? QStringLiteral("fdc_id %1").arg(earlier) : tr("line %1").arg(earlier);
+        report(food.location, food.isFdcId, name,
+            m_rule == DuplicateRule::Skip ? tr("the name came earlier in the file (%1); skipped").arg(where)
+                : m_rule == DuplicateRule::Replace
+                ? tr("the name came earlier in the file (%1); it replaced that one").arg(where)
+                : tr("the name came earlier in the file (%1); both kept").arg(where),
+            ImportProblem::Repeated);
+    } else if (!m_rowids.empty() && !m_metInTable.contains(name)) {
+        m_metInTable.insert(name, food.location);
+    }
     if (!m_rowids.empty()) {
         if (m_rule == DuplicateRule::Skip) {
-            ++m_summary->duplicatesSkipped;
+            m_summary->duplicatesSkipped += earlier == 0 ? 1 : 0;
             return true;
         }
         if (m_rule == DuplicateRule::Replace) {
@@ -306,15 +370,23 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
                 }
             }
             sqlite3_reset(m_update);
-            ++m_summary->duplicatesReplaced;
+            m_summary->duplicatesReplaced += earlier == 0 ? 1 : 0;
             return true;
         }
-        ++m_summary->duplicatesKept;
+        m_summary->duplicatesKept += earlier == 0 ? 1 : 0;
     }
     if (!bindFood(m_insert, name, food) || sqlite3_step(m_insert) != SQLITE_DONE) {
         return fail(error);
     }
     sqlite3_reset(m_insert);
+    const qint64 rowid = sqlite3_last_insert_rowid(m_foods.sqliteHandle());
+    // Rows go in at the end, so their rowids rise; should one not, it is put in its place.
+    const std::pair<qint64, qint64> entry { rowid, food.location };
+    if (m_inserted.empty() || m_inserted.back().first < rowid) {
+        m_inserted.push_back(entry);
+    } else {
+        m_inserted.insert(std::lower_bound(m_inserted.begin(), m_inserted.end(), entry), entry);
+    }
     ++m_summary->foodsAdded;
     return true;
 }

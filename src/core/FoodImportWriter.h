@@ -5,6 +5,7 @@
 #include "core/ImportedFood.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QSet>
 #include <QString>
 
@@ -16,12 +17,17 @@ struct sqlite3_stmt;
 // a name, applies the duplicate rule, counts everything in the summary and reports every mended
 // or refused row. It also keeps the progress and asks the progress callback whether to go on.
 // A food named as a recipe is refused, and the recipes made of the foods it writes are
-// recomputed in the same transaction before it commits.
+// recomputed in the same transaction before it commits. A name of over MaxNameCharacters is
+// refused, and a name that came earlier in the same source is reported as repeated, with its
+// line, before the duplicate rule applies to it.
 class FoodImportWriter
 {
     Q_DECLARE_TR_FUNCTIONS(FoodImportWriter)
 
 public:
+    // The longest name a food may have; no real food's name comes near it.
+    static constexpr qsizetype MaxNameCharacters = 1000;
+
     FoodImportWriter(DuplicateRule rule, const FoodImport::ProgressCallback& progress,
         const FoodImport::ProblemCallback& problems, ImportSummary* summary);
     ~FoodImportWriter();
@@ -65,6 +71,9 @@ public:
 private:
     bool fail(QString* error);
     bool findRows(const QString& name, std::vector<qint64>* rowids);
+    void report(qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind);
+    // Where the name of `rows` (the table's rows of one name) came earlier in this import, or 0.
+    qint64 earlierLocation(const QString& name, const std::vector<qint64>& rows) const;
     bool bindFood(sqlite3_stmt* statement, const QString& name, const ImportedFood& food);
 
     DuplicateRule m_rule;
@@ -83,4 +92,10 @@ private:
     QSet<QString> m_ingredientFoods;
     // The foods written that recipes are made of.
     QSet<QString> m_changedIngredients;
+    // The rows this import inserted, from m_firstNewRowid on, with where each came from, in rowid
+    // order; and the names of this import that were found in the table before it, with where
+    // each came first. Together they tell a name repeated within the source.
+    qint64 m_firstNewRowid = 1;
+    std::vector<std::pair<qint64, qint64>> m_inserted;
+    QHash<QString, qint64> m_metInTable;
 };

@@ -1,6 +1,8 @@
 #include "core/FoodTransferCommand.h"
 
+#include "core/ByteSource.h"
 #include "core/FoodExport.h"
+#include "core/MessageText.h"
 #include "core/SafeFile.h"
 
 #include <QDir>
@@ -43,18 +45,36 @@ bool FoodTransferCommand::parseDuplicateRule(const QString& text, DuplicateRule*
 }
 
 int FoodTransferCommand::importFoods(const QString& databasePath, const QString& sourcePath,
-    const QString& duplicateRule, QTextStream& out, QTextStream& err, bool showProgress)
+    const QString& duplicateRule, const QString& columns, QTextStream& out, QTextStream& err, bool showProgress)
 {
     DuplicateRule rule = DuplicateRule::Skip;
     if (!parseDuplicateRule(duplicateRule, &rule)) {
-        err << tr("--on-duplicate takes skip, replace or keep, not \"%1\".").arg(duplicateRule) << Qt::endl;
+        err << tr("--on-duplicate takes skip, replace or keep, not \"%1\".").arg(MessageText::quoted(duplicateRule))
+            << Qt::endl;
         return UsageError;
     }
-    FoodImport import(sourcePath);
     QString error;
+    std::unique_ptr<FoodImport> owned;
+    if (sourcePath == QLatin1String("-")) {
+        auto input = ByteSource::openStandardInput(&error);
+        if (!input) {
+            err << tr("Nothing was imported: %1").arg(error) << Qt::endl;
+            return Failure;
+        }
+        owned = std::make_unique<FoodImport>(std::move(input), tr("standard input"));
+    } else {
+        owned = std::make_unique<FoodImport>(sourcePath);
+    }
+    FoodImport& import = *owned;
+    const QString sourceName
+        = sourcePath == QLatin1String("-") ? tr("standard input") : QDir::toNativeSeparators(sourcePath);
     if (!import.inspect(&error)) {
         err << tr("Nothing was imported: %1").arg(error) << Qt::endl;
         return Failure;
+    }
+    if (!columns.isEmpty() && !import.applyColumnsOption(columns, &error)) {
+        err << tr("Nothing was imported: %1").arg(error) << Qt::endl;
+        return UsageError;
     }
 
     bool lineShown = false;
@@ -75,8 +95,7 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
             err << '\r' << Qt::flush;
             lineShown = false;
         }
-        out << p.locationText() << ": \"" << p.name << "\": " << (p.refused ? tr("refused") : tr("mended")) << ": "
-            << p.reason << '\n';
+        out << p.locationText() << ": \"" << p.name << "\": " << p.kindText() << ": " << p.reason << '\n';
     };
 
     ImportSummary summary;
@@ -85,10 +104,19 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
         showLine(err, QString());
         err << '\r' << Qt::flush;
     }
-    out << (ok ? tr("Imported %1 (%2) into %3.") : tr("Not imported: %1 (%2) into %3."))
-               .arg(QDir::toNativeSeparators(sourcePath), FoodImport::formatName(import.format()),
-                   QDir::toNativeSeparators(databasePath))
-        << '\n';
+    // Every food row was refused: the import went through, but took nothing.
+    const qint64 taken = summary.foodsRead - summary.rowsRefused - summary.productsWithoutName;
+    const bool noneTaken = ok && summary.rowsRefused > 0 && taken == 0;
+    const QString kind = FoodImport::formatName(import.format());
+    const QString database = QDir::toNativeSeparators(databasePath);
+    if (!ok) {
+        out << tr("Not imported: %1 (%2) into %3.").arg(sourceName, kind, database) << '\n';
+    } else if (noneTaken) {
+        out << tr("Nothing was imported from %1 (%2) into %3: every row was refused.").arg(sourceName, kind, database)
+            << '\n';
+    } else {
+        out << tr("Imported %1 (%2) into %3.").arg(sourceName, kind, database) << '\n';
+    }
     if (!ok) {
         // What the import had written was rolled back: counts of foods added or replaced would
         // tell of work that is not there.
@@ -105,6 +133,7 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
         { tr("Duplicates skipped"), summary.duplicatesSkipped },
         { tr("Duplicates replaced"), summary.duplicatesReplaced },
         { tr("Duplicates kept beside the old"), summary.duplicatesKept },
+        { tr("Repeated within the file"), summary.repeatedInSource },
         { tr("Rows mended"), summary.rowsMended },
         { tr("Rows refused"), summary.rowsRefused },
     };
@@ -119,9 +148,23 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
         out << "  " << tr("Sample records, not foods:").leftJustified(32) << grouped(summary.recordsNotFoods) << '\n';
     }
     if (!summary.unplacedColumns.isEmpty()) {
-        out << "  " << tr("Columns not imported: %1").arg(summary.unplacedColumns.join(QStringLiteral(", "))) << '\n';
+        QStringList quoted;
+        for (const QString& column : summary.unplacedColumns) {
+            quoted.append(MessageText::quoted(column));
+        }
+        out << "  " << tr("Columns not imported: %1").arg(MessageText::listed(quoted).join(QStringLiteral(", ")))
+            << '\n';
     }
     out << Qt::flush;
+    if (noneTaken) {
+        err << tr("Nothing was imported: every row was refused.") << Qt::endl;
+        return Failure;
+    }
+    if (summary.rowsRefused > 0) {
+        err << tr("Some rows were refused (%1); the others were imported.").arg(grouped(summary.rowsRefused))
+            << Qt::endl;
+        return SomeRefused;
+    }
     return Success;
 }
 

@@ -22,17 +22,34 @@ double rounded(double value, int decimals)
     return result == 0 ? 0.0 : result;
 }
 
-QVariant scaled(const std::optional<double>& per100g, double factor, int decimals, bool* held)
+// The decimals each nutrient is rounded to, as the starter table has them.
+constexpr int kDecimals[FoodDatabase::NutrientCount] = { 1, 2, 2, 2, 1, 1, 2, 2 };
+
+QVariant held(double value, int decimals, bool* held)
 {
-    if (!per100g || std::isnan(*per100g)) {
-        return QVariant();
-    }
-    double value = *per100g * factor;
     if (std::isinf(value)) {
         value = std::copysign(DBL_MAX, value);
         *held = true;
     }
     return rounded(value, decimals);
+}
+
+QVariant scaled(const std::optional<double>& per100g, double factor, int decimals, bool* wasHeld)
+{
+    if (!per100g || std::isnan(*per100g)) {
+        return QVariant();
+    }
+    return held(*per100g * factor, decimals, wasHeld);
+}
+
+bool isWeightUnit(QStringView word)
+{
+    for (const char* unit : { "g", "gr", "gram", "grams", "ml" }) {
+        if (word.compare(QLatin1String(unit), Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -41,13 +58,13 @@ void ImportedFood::setScaled(const Per100g& amounts, double grams)
 {
     const double factor = grams / 100.0;
     bool held = false;
-    nutrients[0] = scaled(amounts.calories, factor, 1, &held);
-    nutrients[1] = scaled(amounts.carbs, factor, 2, &held);
-    nutrients[2] = scaled(amounts.fat, factor, 2, &held);
-    nutrients[3] = scaled(amounts.sugar, factor, 2, &held);
-    nutrients[4] = scaled(amounts.cholesterol, factor, 1, &held);
-    nutrients[6] = scaled(amounts.fiber, factor, 2, &held);
-    nutrients[7] = scaled(amounts.sugarAlcohols, factor, 2, &held);
+    nutrients[0] = scaled(amounts.calories, factor, kDecimals[0], &held);
+    nutrients[1] = scaled(amounts.carbs, factor, kDecimals[1], &held);
+    nutrients[2] = scaled(amounts.fat, factor, kDecimals[2], &held);
+    nutrients[3] = scaled(amounts.sugar, factor, kDecimals[3], &held);
+    nutrients[4] = scaled(amounts.cholesterol, factor, kDecimals[4], &held);
+    nutrients[6] = scaled(amounts.fiber, factor, kDecimals[6], &held);
+    nutrients[7] = scaled(amounts.sugarAlcohols, factor, kDecimals[7], &held);
     nutrients[5] = QVariant();
     if (!nutrients[0].isNull() && !nutrients[2].isNull()) {
         const double fiber = nutrients[6].isNull() ? 0.0 : nutrients[6].toDouble();
@@ -58,6 +75,17 @@ void ImportedFood::setScaled(const Per100g& amounts, double grams)
     if (held) {
         notes.append(QCoreApplication::translate(
             "ImportedFood", "a nutrient too large for a number was held at the largest one"));
+    }
+}
+
+void ImportedFood::setAmount(std::size_t index, double value)
+{
+    bool wasHeld = false;
+    nutrients[index] = held(value, kDecimals[index], &wasHeld);
+    const QString note
+        = QCoreApplication::translate("ImportedFood", "a nutrient too large for a number was held at the largest one");
+    if (wasHeld && !notes.contains(note)) {
+        notes.append(note);
     }
 }
 
@@ -101,4 +129,53 @@ QString ImportedFood::amountText(double value)
         }
     }
     return text;
+}
+
+QString ImportedFood::servingWithWeight(const QString& size, double grams, const QString& unit)
+{
+    const QString amount = amountText(grams);
+    if (size.isEmpty()) {
+        return amount + QLatin1Char(' ') + unit;
+    }
+    // Whether the size already gives the amount as a whole number: "30 g" and "1 bar (30g)" give
+    // 30, "1 tbsp (15 g)" does not give 5. Written out rather than as a regular expression, which
+    // a million products would compile a million times.
+    auto isNumberChar = [](QChar c) { return c.isDigit() || c == u'.' || c == u','; };
+    const QStringView text(size);
+    for (qsizetype at = text.indexOf(amount); at >= 0; at = text.indexOf(amount, at + 1)) {
+        if (at > 0 && isNumberChar(text[at - 1])) {
+            continue;
+        }
+        qsizetype end = at + amount.size();
+        while (end < text.size() && text[end].isSpace()) {
+            ++end;
+        }
+        qsizetype letters = end;
+        while (letters < text.size() && text[letters].isLetter()) {
+            ++letters;
+        }
+        if (isWeightUnit(text.sliced(end, letters - end))) {
+            return size;
+        }
+    }
+    return QStringLiteral("%1 (%2 %3)").arg(size, amount, unit);
+}
+
+bool ImportedFood::weightOfServing(QStringView serving, NumberStyle style, double* grams)
+{
+    QStringView text = serving.trimmed();
+    if (text.endsWith(u')')) {
+        const qsizetype open = text.lastIndexOf(u'(');
+        if (open < 0) {
+            return false;
+        }
+        text = text.sliced(open + 1, text.size() - open - 2);
+    }
+    QStringView unit;
+    double value = 0;
+    if (!WrittenNumber::read(text, style, &value, &unit) || !isWeightUnit(unit)) {
+        return false;
+    }
+    *grams = value;
+    return true;
 }

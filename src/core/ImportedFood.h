@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FoodDatabase.h"
+#include "core/WrittenNumber.h"
 
 #include <QString>
 #include <QStringList>
@@ -45,6 +46,10 @@ struct ImportedFood
     // large for a double is held at the largest one, as the food table stores a typed one, and
     // a note says so.
     void setScaled(const Per100g& amounts, double grams);
+    // Sets nutrient `index` (0 for calories) to `value` in the table's unit, rounded as
+    // setScaled rounds it; a value too large for a double is held at the largest one, and a note
+    // says so.
+    void setAmount(std::size_t index, double value);
     // Whether `grams` (or millilitres) can be a serving: above 0 and at most MaxServingGrams.
     static bool isServingWeight(double grams);
     // Sets the serving to "100 g" with a note that `grams`, what the data gives as the serving
@@ -54,4 +59,10 @@ struct ImportedFood
 
     // A gram or millilitre figure as the serving units write it: "240", "28.35".
     static QString amountText(double value);
+    // The serving `size` with its weight: "240 g" when it is empty, `size` itself when it names
+    // the weight as a whole number ("30 g", "1 bar (30g)"), else "1 cup (240 g)".
+    static QString servingWithWeight(const QString& size, double grams, const QString& unit = QStringLiteral("g"));
+    // The grams (or millilitres) a serving unit names as the whole of it or in brackets at its
+    // end: "100 g", "30g", "1 cup (240 g)", "1 glass (200 ml)". False when it names none.
+    static bool weightOfServing(QStringView serving, NumberStyle style, double* grams);
 };

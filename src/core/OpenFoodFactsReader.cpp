@@ -5,6 +5,7 @@
 #include "core/FieldNumber.h"
 #include "core/FoodImportWriter.h"
 #include "core/ImportedFood.h"
+#include "core/MessageText.h"
 #include "core/TextFile.h"
 
 #include <array>
@@ -31,34 +32,6 @@ enum Column {
 const std::array<const char*, ColumnCount> kColumnNames { "product_name", "brands", "serving_size", "serving_quantity",
     "serving_quantity_unit", "energy-kcal_100g", "energy_100g", "carbohydrates_100g", "fat_100g", "sugars_100g",
     "cholesterol_100g", "fiber_100g", "polyols_100g" };
-
-// Whether the serving size already gives `amount` grams or millilitres, the amount standing as a
-// whole number: "30 g" and "1 bar (30g)" give 30, "1 tbsp (15 g)" does not give 5. Written out
-// rather than as a regular expression, which a million products would compile a million times.
-bool namesAmount(QStringView size, QStringView amount)
-{
-    auto isNumberChar = [](QChar c) { return c.isDigit() || c == u'.' || c == u','; };
-    for (qsizetype at = size.indexOf(amount); at >= 0; at = size.indexOf(amount, at + 1)) {
-        if (at > 0 && isNumberChar(size[at - 1])) {
-            continue;
-        }
-        qsizetype end = at + amount.size();
-        while (end < size.size() && size[end].isSpace()) {
-            ++end;
-        }
-        qsizetype letters = end;
-        while (letters < size.size() && size[letters].isLetter()) {
-            ++letters;
-        }
-        const QStringView unit = size.sliced(end, letters - end);
-        for (const char* word : { "g", "gr", "gram", "grams", "ml" }) {
-            if (unit.compare(QLatin1String(word), Qt::CaseInsensitive) == 0) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 } // namespace
 
@@ -117,7 +90,8 @@ bool OpenFoodFactsReader::read(ByteSource& source, FoodImportWriter& writer, QSt
                 return std::nullopt;
             }
             if (!FieldNumber::readDouble(field, &value)) {
-                unreadable.append(QStringLiteral("%1 \"%2\"").arg(QLatin1String(kColumnNames[column]), text(column)));
+                unreadable.append(QStringLiteral("%1 \"%2\"")
+                                      .arg(QLatin1String(kColumnNames[column]), MessageText::quoted(text(column))));
                 return std::nullopt;
             }
             return value;
@@ -150,11 +124,7 @@ bool OpenFoodFactsReader::read(ByteSource& source, FoodImportWriter& writer, QSt
             const QString unit = text(ServingQuantityUnit).compare(QLatin1String("ml"), Qt::CaseInsensitive) == 0
                 ? QStringLiteral("ml")
                 : QStringLiteral("g");
-            const QString amount = ImportedFood::amountText(grams);
-            const QString size = text(ServingSize);
-            food.serving = size.isEmpty()   ? amount + QLatin1Char(' ') + unit
-                : namesAmount(size, amount) ? size
-                                            : QStringLiteral("%1 (%2 %3)").arg(size, amount, unit);
+            food.serving = ImportedFood::servingWithWeight(text(ServingSize), grams, unit);
         }
         food.setScaled(amounts, grams);
         if (!unreadable.isEmpty()) {

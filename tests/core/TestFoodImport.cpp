@@ -2,6 +2,7 @@
 // out, the report and the summary; exports and imports back; and runs the command line.
 
 #include "TestSupport.h"
+#include "core/ColumnMapping.h"
 #include "core/FoodDatabase.h"
 #include "core/FoodExport.h"
 #include "core/FoodImport.h"
@@ -151,8 +152,11 @@ private slots:
     void csvFiles();
     void proposedMapping_data();
     void proposedMapping();
+    void columnsOption_data();
+    void columnsOption();
     void duplicates_data();
     void duplicates();
+    void longNamesAreRefused();
     void problemsAreReported();
     void badSources_data();
     void badSources();
@@ -162,6 +166,8 @@ private slots:
     void exportRefusesTheTableItself();
     void commandLine_data();
     void commandLine();
+    void commandLineReadsAPipe_data();
+    void commandLineReadsAPipe();
 };
 
 void TestFoodImport::foodDataCentral_data()
@@ -340,7 +346,8 @@ void TestFoodImport::csvFiles_data()
         << Rows { { "Toast", "1 slice", "80", "15", "1", "1", "0", "1.9", "2", "" } } << QStringList();
     QTest::newRow("Windows-1252, semicolons, decimal commas")
         << QByteArray("Food;kcal;fat_g\nCr\xE8me br\xFBl\xE9\x65;250,5;12\n")
-        << Rows { { "Cr\u00e8me br\u00fbl\u00e9e", "", "250.5", "", "12", "", "", "", "", "" } } << QStringList();
+        << Rows { { "Cr\u00e8me br\u00fbl\u00e9e", "", "250.5", "", "12", "", "", "", "", "" } }
+        << QStringList { "line 2|Cr\u00e8me br\u00fbl\u00e9e|not UTF-8, so read as Windows-1252: FOOD" };
     QTest::newRow("tab-separated, numbers kept as written")
         << QByteArray("Description\tCalories\tSugar Alcohols\nGum\t5 kcal\t2\n")
         << Rows { { "Gum", "", "5 kcal", "", "", "", "", "", "", "2" } } << QStringList();
@@ -352,14 +359,83 @@ void TestFoodImport::csvFiles_data()
         << header + "\" Toast  with jam\",1 slice,80\n"
         << Rows { { "Toast with jam", "1 slice", "80", "", "", "", "", "", "", "" } }
         << QStringList { "line 2|Toast with jam|blanks around the name or doubled inside it were taken out" };
-    QTest::newRow("other headers refuse text nutrients") << header.toLower()
-            + "Toast,1 slice,n/a,12\n" << Rows {} << QStringList { "line 2|Toast|not a number: CALORIES \"n/a\"" };
+    QTest::newRow("other headers leave a value marked unknown empty")
+        << header.toLower() + "Toast,1 slice,n/a,12\n"
+        << Rows { { "Toast", "1 slice", "", "12", "", "", "", "", "", "" } }
+        << QStringList { "line 2|Toast|not known, left empty: CALORIES \"n/a\"" };
+    QTest::newRow("other headers refuse a text that is no number") << header.toLower()
+            + "Toast,1 slice,lots,12\n" << Rows {} << QStringList { "line 2|Toast|not a number: CALORIES \"lots\"" };
     // Blank lines that only end the file are no rows; the others are rows without a name.
     QTest::newRow("blank records") << QByteArray("FOOD,CALORIES\nApple,1\n,\n\n \t\nPear,2\n\n,\n\n")
                                    << Rows { { "Apple", "", "1", "", "", "", "", "", "", "" },
                                           { "Pear", "", "2", "", "", "", "", "", "", "" } }
                                    << QStringList { "line 3||the food has no name", "line 4||the food has no name",
                                           "line 5||the food has no name" };
+
+    // Energy in kJ is converted; a column in kcal takes the calories before one in kJ.
+    QTest::newRow("energy in kJ") << QByteArray("Food,Energy (kJ)\nOats,1568.8\n")
+                                  << Rows { { "Oats", "", "375", "", "", "", "", "", "", "" } } << QStringList();
+    QTest::newRow("kcal after kJ") << QByteArray("Food,energy_kj,Energy kcal\nOats,1000,375\n")
+                                   << Rows { { "Oats", "", "375", "", "", "", "", "", "", "" } } << QStringList();
+    QTest::newRow("kJ written onto the name")
+        << QByteArray("Name;Energy kJ\nTea;4,184\n") << Rows { { "Tea", "", "1", "", "", "", "", "", "", "" } }
+        << QStringList();
+    QTest::newRow("mg and \u00b5g") << QByteArray("Food,Fat (mg),Cholesterol (g),Fibre (\xC2\xB5g)\nX,1500,0.02,2e6\n")
+                                    << Rows { { "X", "", "", "", "1.5", "", "20", "", "2", "" } } << QStringList();
+    // Amounts per 100 g are scaled to the serving's weight, from the serving unit or a column.
+    QTest::newRow("per 100 g, weight in the serving unit")
+        << QByteArray("Food,Serving,kcal per 100 g,Fat_100g,Sugars\nBread,1 slice (40 g),250,3,\n")
+        << Rows { { "Bread", "1 slice (40 g)", "100", "", "1.2", "", "", "", "", "" } } << QStringList();
+    QTest::newRow("per 100 g, weight column")
+        << QByteArray("Food,Serving,Serving weight (g),Energy (kcal/100 g)\nRice,1 cup,180,130\nSalt,,1,0\n")
+        << Rows { { "Rice", "1 cup (180 g)", "234", "", "", "", "", "", "", "" },
+               { "Salt", "1 g", "0", "", "", "", "", "", "", "" } }
+        << QStringList();
+    QTest::newRow("per 100 g, weight not known")
+        << QByteArray("Food,Serving,kcal_100g\nSoup,1 bowl,40\nTea,,1\n")
+        << Rows { { "Soup", "100 g", "40", "", "", "", "", "", "", "" },
+               { "Tea", "100 g", "1", "", "", "", "", "", "", "" } }
+        << QStringList { "line 2|Soup|the serving \"1 bowl\" gives no weight, so the amounts are for 100 g and the "
+                         "serving is 100 g" };
+    QTest::newRow("per 100 g beside per serving, weight not known")
+        << QByteArray("Food,Serving,kcal_100g,Fat\nSoup,1 bowl,40,2\nStew,1 bowl (300 g),100,5\n")
+        << Rows { { "Stew", "1 bowl (300 g)", "300", "", "5", "", "", "", "", "" } }
+        << QStringList { "line 2|Soup|the amounts per 100 g cannot be scaled to the serving, whose weight is not "
+                         "known, and others are per serving" };
+
+    // One number style holds for the whole file; a text never stands for another number.
+    QTest::newRow("grouping in a comma-separated file")
+        << QByteArray("Food,kcal,Fat\nCake,\"1,234\",\"1,234.5\"\nPie,\"12,345\",0.5\n")
+        << Rows { { "Cake", "", "1234", "", "1234.5", "", "", "", "", "" },
+               { "Pie", "", "12345", "", "0.5", "", "", "", "", "" } }
+        << QStringList();
+    QTest::newRow("decimal commas in a semicolon-separated file")
+        << QByteArray("Food;kcal;Fat;Sugar\nA;1,5;1.234,5;12 g\nB;12;3;2,5 g\n")
+        << Rows { { "A", "", "1.5", "", "1234.5", "12 g", "", "", "", "" },
+               { "B", "", "12", "", "3", "2.5", "", "", "", "" } }
+        << QStringList();
+    QTest::newRow("the values decide a tab-separated file's style")
+        << QByteArray("Food\tkcal\nA\t1,5\nB\t1,234\n")
+        << Rows { { "A", "", "1.5", "", "", "", "", "", "", "" }, { "B", "", "1.234", "", "", "", "", "", "", "" } }
+        << QStringList();
+    QTest::newRow("a value in the other style is refused")
+        << QByteArray("Food;kcal\nA;1,5\nB;2,5\nC;1.5\nD;1 2\n")
+        << Rows { { "A", "", "1.5", "", "", "", "", "", "", "" }, { "B", "", "2.5", "", "", "", "", "", "", "" } }
+        << QStringList { "line 4|C|not a number: CALORIES \"1.5\" (the file writes its numbers as 1.234,5)",
+               "line 5|D|not a number: CALORIES \"1 2\"" };
+    QTest::newRow("values marked unknown")
+        << QByteArray("Food,kcal,Fat,Sugar,Fiber\nTea,n/a,-,tr,0\n")
+        << Rows { { "Tea", "", "", "", "", "", "", "", "0", "" } }
+        << QStringList { "line 2|Tea|not known, left empty: CALORIES \"n/a\", FAT \"-\", SUGAR \"tr\"" };
+
+    // Each field is decoded on its own.
+    QTest::newRow("Windows-1252 in a column not imported")
+        << QByteArray("Food,Note\nG\xC3\xA2teau,caf\xE9\n")
+        << Rows { { "G\u00e2teau", "", "", "", "", "", "", "", "", "" } } << QStringList();
+    QTest::newRow("Windows-1252 in another imported field")
+        << QByteArray("Food,Serving\nG\xC3\xA2teau,1 tasse \xE0 caf\xE9\n")
+        << Rows { { "G\u00e2teau", "1 tasse \u00e0 caf\u00e9", "", "", "", "", "", "", "", "" } }
+        << QStringList { "line 2|G\u00e2teau|not UTF-8, so read as Windows-1252: SERVING_UN" };
 }
 
 void TestFoodImport::csvFiles()
@@ -384,39 +460,114 @@ void TestFoodImport::proposedMapping_data()
     QTest::newRow("grid captions") << QStringList { "Food", "Serving Unit", "Carbohydrates", "Sugar Alcohols" }
                                    << QStringList { "FOOD", "SERVING_UN", "CARBS", "SUGAR_ALC" };
     QTest::newRow("units and punctuation") << QStringList { "energy-kcal_100g", "Cholesterol [mg]", "Fat, total (g)" }
-                                           << QStringList { "CALORIES", "CHOLESTERO", "" };
+                                           << QStringList { "CALORIES:kcal:per100g", "CHOLESTERO", "" };
     QTest::newRow("a field takes the first column only") << QStringList { "Name", "Description", "kcal", "Calories",
         "Notes" } << QStringList { "FOOD", "", "CALORIES", "", "" };
+    QTest::newRow("kJ columns") << QStringList { "Energy (kJ)", "energy_kj", "Energy kJ" }
+                                << QStringList { "CALORIES:kJ", "", "" };
+    QTest::newRow("a column in kcal wins over one in kJ before it")
+        << QStringList { "Energy (kJ)", "Energy (kcal)", "Energy, kJ" } << QStringList { "", "CALORIES", "" };
+    QTest::newRow("a name and a code, units in brackets")
+        << QStringList { "Total Fat; fatce", "Cholesterol (g) [CHOLE]", "Total lipid (fat)", "Sugars, total (g/100 g)" }
+        << QStringList { "FAT", "CHOLESTERO:g", "", "SUGAR:g:per100g" };
+    QTest::newRow("serving weights") << QStringList { "Serving size (g)", "Serving", "Points (g)" }
+                                     << QStringList { "SERVING_G", "SERVING_UN", "" };
 }
 
 void TestFoodImport::proposedMapping()
 {
     QFETCH(QStringList, columns);
     QFETCH(QStringList, fields);
+    // A field in its own unit per serving is its name alone; else its unit and per100g follow.
     QStringList proposed;
-    for (const int field : FoodImport::proposeMapping(columns)) {
-        proposed.append(field == FoodImport::NoField ? QString() : FoodDatabase::fieldNames().at(field));
+    for (const ImportColumn& column : FoodImport::proposeMapping(columns)) {
+        QString text = ColumnMapping::fieldName(column.field);
+        if (column.field != FoodImport::NoField && !(column == ColumnMapping::column(column.field))) {
+            text += ":" + ColumnMapping::unitName(column.unit) + (column.per100g ? ":per100g" : "");
+        }
+        proposed.append(text);
     }
     QCOMPARE(proposed, fields);
+}
+
+void TestFoodImport::columnsOption_data()
+{
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QString>("option");
+    // The mapping as proposedMapping writes it, or the start of the error.
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("error");
+    const QStringList headers { "Name", "Energie", "Fett, gesamt", "Portion (g)", "Notes" };
+    QTest::newRow("fields, units, per 100 g")
+        << headers << "Energie=CALORIES:kJ:per100g, Fett\\, gesamt=fat:mg , Portion (g)=SERVING_G"
+        << QStringList { "FOOD", "CALORIES:kJ:per100g", "FAT:mg", "SERVING_G", "" } << QString();
+    QTest::newRow("by number and caption")
+        << headers << "#2=Calories,#3=Fat:\u00b5g" << QStringList { "FOOD", "CALORIES", "FAT:\u00b5g", "SERVING_G", "" }
+        << QString();
+    QTest::newRow("a field given leaves the column proposed for it")
+        << headers << "notes=food" << QStringList { "", "", "", "SERVING_G", "FOOD" } << QString();
+    QTest::newRow("none") << headers << "Name=none,Portion (g)=-" << QStringList { "", "", "", "", "" } << QString();
+    QTest::newRow("no field") << headers << "Energie" << QStringList() << "\"Energie\" gives no field";
+    QTest::newRow("no such column") << headers << "Energy=CALORIES" << QStringList()
+                                    << "no column is named \"Energy\"; the columns are \"Name\", \"Energie\"";
+    QTest::newRow("no such number") << headers << "#9=FAT" << QStringList() << "the file has no column #9";
+    QTest::newRow("no such field") << headers << "Energie=PROTEIN" << QStringList() << "\"PROTEIN\" is no food field";
+    QTest::newRow("a unit the field cannot be in")
+        << headers << "Energie=CALORIES:mg" << QStringList() << "Calories of column \"Energie\" cannot be in mg";
+    QTest::newRow("no unit") << headers << "Energie=CALORIES:lots" << QStringList() << "\"lots\" is neither a unit";
+    QTest::newRow("per 100 g of a name") << headers << "Name=FOOD:per100g" << QStringList()
+                                         << "Food of column \"Name\" is no amount per 100 g";
+    QTest::newRow("one field twice") << headers << "Energie=FAT,Notes=FAT" << QStringList() << "both \"Energie\" and";
+    QTest::newRow("a header named twice") << QStringList { "Name", "kcal", "kcal" } << "kcal=CALORIES" << QStringList()
+                                          << "2 columns are named \"kcal\"; give the one meant as #2";
+}
+
+void TestFoodImport::columnsOption()
+{
+    QFETCH(QStringList, headers);
+    QFETCH(QString, option);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, error);
+    std::vector<ImportColumn> mapping = ColumnMapping::propose(headers);
+    const std::vector<ImportColumn> before = mapping;
+    QString reason;
+    const bool ok = ColumnMapping::applyOption(option, headers, &mapping, &reason);
+    QCOMPARE(ok, error.isEmpty());
+    if (!ok) {
+        QVERIFY2(reason.startsWith(error), qPrintable(reason));
+        QVERIFY(mapping == before);
+        return;
+    }
+    QStringList placed;
+    for (const ImportColumn& column : mapping) {
+        QString text = ColumnMapping::fieldName(column.field);
+        if (column.field != FoodImport::NoField && !(column == ColumnMapping::column(column.field))) {
+            text += ":" + ColumnMapping::unitName(column.unit) + (column.per100g ? ":per100g" : "");
+        }
+        placed.append(text);
+    }
+    QCOMPARE(placed, fields);
 }
 
 void TestFoodImport::duplicates_data()
 {
     QTest::addColumn<DuplicateRule>("rule");
     QTest::addColumn<Rows>("expected");
-    QTest::addColumn<QList<qint64>>("counts"); // added, skipped, replaced, kept
+    QTest::addColumn<QList<qint64>>("counts"); // added, skipped, replaced, kept, repeated within the file
+    QTest::addColumn<QString>("handled");
     QTest::newRow("skip") << DuplicateRule::Skip
                           << Rows { { "Apple", "old", "1" }, { "Kiwi", "old", "2" }, { "Apple", "old", "3" },
                                  { "Pear", "new", "5" } }
-                          << QList<qint64> { 1, 2, 0, 0 };
+                          << QList<qint64> { 1, 1, 0, 0, 2 } << "skipped";
     QTest::newRow("replace in place") << DuplicateRule::Replace
-                                      << Rows { { "Apple", "new", "4" }, { "Kiwi", "old", "2" },
-                                             { "Apple", "new", "4" }, { "Pear", "new", "6" } }
-                                      << QList<qint64> { 1, 0, 2, 0 };
+                                      << Rows { { "Apple", "newer", "7" }, { "Kiwi", "old", "2" },
+                                             { "Apple", "newer", "7" }, { "Pear", "new", "6" } }
+                                      << QList<qint64> { 1, 0, 1, 0, 2 } << "it replaced that one";
     QTest::newRow("keep both") << DuplicateRule::KeepBoth
                                << Rows { { "Apple", "old", "1" }, { "Kiwi", "old", "2" }, { "Apple", "old", "3" },
-                                      { "Apple", "new", "4" }, { "Pear", "new", "5" }, { "Pear", "new", "6" } }
-                               << QList<qint64> { 3, 0, 0, 2 };
+                                      { "Apple", "new", "4" }, { "Pear", "new", "5" }, { "Pear", "new", "6" },
+                                      { "Apple", "newer", "7" } }
+                               << QList<qint64> { 4, 0, 0, 1, 2 } << "both kept";
 }
 
 void TestFoodImport::duplicates()
@@ -424,10 +575,12 @@ void TestFoodImport::duplicates()
     QFETCH(DuplicateRule, rule);
     QFETCH(Rows, expected);
     QFETCH(QList<qint64>, counts);
+    QFETCH(QString, handled);
     TestFolder folder;
     folder.createFoods(
         { foodRow("Apple", "old", { "1" }), foodRow("Kiwi", "old", { "2" }), foodRow("Apple", "old", { "3" }) });
-    writeFile(folder.path() + "/new.csv", "FOOD,SERVING_UN,CALORIES\nApple,new,4\nPear,new,5\nPear,new,6\n");
+    writeFile(
+        folder.path() + "/new.csv", "FOOD,SERVING_UN,CALORIES\nApple,new,4\nPear,new,5\nPear,new,6\nApple,newer,7\n");
     const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/new.csv", rule);
     QVERIFY2(outcome.ok, qPrintable(outcome.error));
     Rows rows;
@@ -436,7 +589,32 @@ void TestFoodImport::duplicates()
     }
     QCOMPARE(rows, expected);
     const ImportSummary& s = outcome.summary;
-    QCOMPARE((QList<qint64> { s.foodsAdded, s.duplicatesSkipped, s.duplicatesReplaced, s.duplicatesKept }), counts);
+    QCOMPARE((QList<qint64> {
+                 s.foodsAdded, s.duplicatesSkipped, s.duplicatesReplaced, s.duplicatesKept, s.repeatedInSource }),
+        counts);
+    // A name met earlier in the file is told with its line, not counted as one the table had.
+    QCOMPARE(outcome.problems,
+        (QStringList { "line 4|Pear|the name came earlier in the file (line 3); " + handled,
+            "line 5|Apple|the name came earlier in the file (line 2); " + handled }));
+}
+
+void TestFoodImport::longNamesAreRefused()
+{
+    TestFolder folder;
+    folder.createFoods({});
+    const QByteArray huge(17 << 20, 'a');
+    writeFile(folder.path() + "/long.csv",
+        "Food,kcal\n" + QByteArray(1000, 'b') + ",1\n" + QByteArray(1001, 'c') + ",2\n" + huge + ",3\n\"  "
+            + QByteArray(1000, 'd') + "  \",4\n");
+    const Outcome outcome = importInto(folder.databasePath(), folder.path() + "/long.csv");
+    QVERIFY2(outcome.ok, qPrintable(outcome.error));
+    QCOMPARE(outcome.summary.foodsAdded, 2);
+    QCOMPARE(outcome.summary.rowsRefused, 2);
+    const QString cut = QString(60, 'c') + "...";
+    QCOMPARE(outcome.problems,
+        (QStringList { "line 3|" + cut + "|the name has 1,001 characters; a food's name may have 1,000",
+            "line 4|" + QString(60, 'a') + "...|the name has 17,825,792 characters; a food's name may have 1,000",
+            "line 5|" + QString(60, 'd') + "...|blanks around the name or doubled inside it were taken out" }));
 }
 
 void TestFoodImport::problemsAreReported()
@@ -614,58 +792,17 @@ void TestFoodImport::exportRefusesTheTableItself()
     QCOMPARE(QFileInfo::exists(path), !link.isEmpty() || target != "foods.db-journal");
 }
 
-void TestFoodImport::commandLine_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("output");
-    QTest::addColumn<QString>("unsaid");
-    QTest::newRow("import") << QStringList { "--import", "in.csv", "--on-duplicate", "keep" } << 0
-                            << "Foods added:                    2" << QString();
-    QTest::newRow("refused rows are listed")
-        << QStringList { "--import", "in.csv" } << 0 << "line 3: \"\": refused: the food has no name" << QString();
-    QTest::newRow("unplaced columns") << QStringList { "--import", "in.csv" } << 0 << "Columns not imported: Colour"
-                                      << QString();
-    QTest::newRow("unknown rule") << QStringList { "--import", "in.csv", "--on-duplicate", "merge" } << 2
-                                  << "skip, replace or keep" << QString();
-    QTest::newRow("missing file") << QStringList { "--import", "nothing.csv" } << 1 << "the file does not exist"
-                                  << QString();
-    QTest::newRow("misspelt option") << QStringList { "--import", "in.csv", "--on-duplcate", "keep" } << 2
-                                     << "Unknown option 'on-duplcate'" << QString();
-    QTest::newRow("a word too many") << QStringList { "--import", "in.csv", "more.csv" } << 2
-                                     << "Unexpected argument: more.csv" << QString();
-    QTest::newRow("rule without import") << QStringList { "--export", "out.csv", "--on-duplicate", "keep" } << 2
-                                         << "--on-duplicate goes with --import" << QString();
-    QTest::newRow("import and export") << QStringList { "--import", "in.csv", "--export", "out.csv" } << 2 << "not both"
-                                       << QString();
-    QTest::newRow("export") << QStringList { "--export", "out.csv" } << 0 << "Exported 7,878 foods" << QString();
-    QTest::newRow("export onto the food table")
-        << QStringList { "--export", "foods.db" } << 1 << "Nothing was exported: foods.db is the food table itself"
-        << QString();
-    // The rows added before the failure were rolled back, so no count of them is given.
-    QTest::newRow("failed import") << QStringList { "--import", "cut.csv.gz" } << 1
-                                   << "Nothing was added: the food table is as it was"
-                                   << "Foods added";
-}
+namespace {
 
-void TestFoodImport::commandLine()
+struct Run
 {
-    QFETCH(QStringList, arguments);
-    QFETCH(int, status);
-    QFETCH(QString, output);
-    QFETCH(QString, unsaid);
-    TestFolder folder;
-    folder.createStarterFoods();
-    writeFile(folder.path() + "/in.csv", "Food,Calories,Colour\nApple,95,red\n,1,\nApple,90,green\n");
-    QByteArray rows = "FOOD,CALORIES\n";
-    // More than the megabyte the kind of file is told by, so that the import itself meets the cut.
-    for (int i = 0; i < 300000; ++i) {
-        rows += "Food " + QByteArray::number(i) + ",1\n";
-    }
-    writeGzip(folder.path() + "/whole.gz", rows);
-    const QByteArray gzip = fileBytes(folder.path() + "/whole.gz");
-    writeFile(folder.path() + "/cut.csv.gz", gzip.left(gzip.size() * 3 / 4));
-    const QByteArray before = fileBytes(folder.databasePath());
+    int status = -1;
+    QString printed;
+};
+
+// Runs the program on `folder` with `arguments`, feeding it `input` through a pipe.
+Run runProgram(const TestFolder& folder, const QStringList& arguments, const QByteArray& input = {})
+{
     QProcess program;
     program.setWorkingDirectory(folder.path());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -675,14 +812,164 @@ void TestFoodImport::commandLine()
     environment.remove("WAYLAND_DISPLAY");
     program.setProcessEnvironment(environment);
     program.start(qEnvironmentVariable("PLATEWELL_EXECUTABLE"), arguments + QStringList { "--home", folder.path() });
-    QVERIFY(program.waitForFinished(60000));
-    const QString printed = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
-    QCOMPARE(program.exitCode(), status);
-    QVERIFY2(printed.contains(output), qPrintable(printed));
-    QVERIFY2(unsaid.isEmpty() || !printed.contains(unsaid), qPrintable(printed));
-    if (status != 0) {
+    if (!program.waitForStarted()) {
+        return {};
+    }
+    program.write(input);
+    program.closeWriteChannel();
+    if (!program.waitForFinished(120000)) {
+        program.kill();
+        return {};
+    }
+    return { program.exitCode(), QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError()) };
+}
+
+} // namespace
+
+void TestFoodImport::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("unsaid");
+    // The last food in the table afterwards, name and calories, when it matters.
+    QTest::addColumn<QStringList>("last");
+    QTest::newRow("import") << QStringList { "--import", "in.csv", "--on-duplicate", "keep" } << 3
+                            << "Foods added:                    2" << QString() << QStringList { "Apple", "90" };
+    QTest::newRow("refused rows are listed")
+        << QStringList { "--import", "in.csv" } << 3 << "line 3: \"\": refused: the food has no name" << QString()
+        << QStringList();
+    QTest::newRow("unplaced columns") << QStringList { "--import", "in.csv" } << 3 << "Columns not imported: Colour"
+                                      << QString() << QStringList();
+    QTest::newRow("a name repeated in the file")
+        << QStringList { "--import", "in.csv" } << 3
+        << "line 4: \"Apple\": repeated: the name came earlier in the file (line 2); skipped" << QString()
+        << QStringList();
+    QTest::newRow("every row went in") << QStringList { "--import", "good.csv" } << 0
+                                       << "Foods added:                    2"
+                                       << "line " << QStringList { "Plum", "30" };
+    QTest::newRow("every row refused") << QStringList { "--import", "none.csv" } << 1
+                                       << "Nothing was imported from none.csv (CSV file)"
+                                       << "Imported" << QStringList();
+    QTest::newRow("a long name is cut where it is quoted")
+        << QStringList { "--import", "long.csv" } << 1 << "\"" + QString(60, 'x') + "...\": refused" << QString(61, 'x')
+        << QStringList();
+    QTest::newRow("columns") << QStringList { "--import", "kj.csv", "--columns",
+        "Energie=CALORIES:kJ:per100g,Gewicht=SERVING_G" }
+                             << 0 << "Foods added:                    1" << QString() << QStringList { "Pear", "250" };
+    QTest::newRow("columns naming no column")
+        << QStringList { "--import", "kj.csv", "--columns", "Energy=CALORIES:kJ" } << 2
+        << "--columns: no column is named \"Energy\"" << QString() << QStringList();
+    QTest::newRow("columns without import") << QStringList { "--export", "out.csv", "--columns", "a=FOOD" } << 2
+                                            << "--columns goes with --import" << QString() << QStringList();
+    QTest::newRow("help tells the exit statuses")
+        << QStringList { "--help" } << 0 << "3 when some rows were refused" << QString() << QStringList();
+    QTest::newRow("unknown rule") << QStringList { "--import", "in.csv", "--on-duplicate", "merge" } << 2
+                                  << "skip, replace or keep" << QString() << QStringList();
+    QTest::newRow("missing file") << QStringList { "--import", "nothing.csv" } << 1 << "the file does not exist"
+                                  << QString() << QStringList();
+    QTest::newRow("misspelt option") << QStringList { "--import", "in.csv", "--on-duplcate", "keep" } << 2
+                                     << "Unknown option 'on-duplcate'" << QString() << QStringList();
+    QTest::newRow("a word too many") << QStringList { "--import", "in.csv", "more.csv" } << 2
+                                     << "Unexpected argument: more.csv" << QString() << QStringList();
+    QTest::newRow("rule without import") << QStringList { "--export", "out.csv", "--on-duplicate", "keep" } << 2
+                                         << "--on-duplicate goes with --import" << QString() << QStringList();
+    QTest::newRow("import and export") << QStringList { "--import", "in.csv", "--export", "out.csv" } << 2 << "not both"
+                                       << QString() << QStringList();
+    QTest::newRow("export") << QStringList { "--export", "out.csv" } << 0 << "Exported 7,878 foods" << QString()
+                            << QStringList();
+    QTest::newRow("export onto the food table")
+        << QStringList { "--export", "foods.db" } << 1 << "Nothing was exported: foods.db is the food table itself"
+        << QString() << QStringList();
+    // The rows added before the failure were rolled back, so no count of them is given.
+    QTest::newRow("failed import") << QStringList { "--import", "cut.csv.gz" } << 1
+                                   << "Nothing was added: the food table is as it was"
+                                   << "Foods added" << QStringList();
+}
+
+void TestFoodImport::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QString, unsaid);
+    QFETCH(QStringList, last);
+    TestFolder folder;
+    folder.createStarterFoods();
+    writeFile(folder.path() + "/in.csv", "Food,Calories,Colour\nApple,95,red\n,1,\nApple,90,green\n");
+    writeFile(folder.path() + "/good.csv", "Food,kcal\nPear,50\nPlum,30\n");
+    writeFile(folder.path() + "/none.csv", "Food,kcal\n,50\n,30\n");
+    writeFile(folder.path() + "/long.csv", "Food,kcal\n" + QByteArray(5000, 'x') + ",50\n");
+    writeFile(folder.path() + "/kj.csv", "Name,Energie,Gewicht\nPear,2092,50\n");
+    QByteArray rows = "FOOD,CALORIES\n";
+    // More than the megabyte the kind of file is told by, so that the import itself meets the cut.
+    for (int i = 0; i < 300000; ++i) {
+        rows += "Food " + QByteArray::number(i) + ",1\n";
+    }
+    writeGzip(folder.path() + "/whole.gz", rows);
+    const QByteArray gzip = fileBytes(folder.path() + "/whole.gz");
+    writeFile(folder.path() + "/cut.csv.gz", gzip.left(gzip.size() * 3 / 4));
+    const QByteArray before = fileBytes(folder.databasePath());
+    const Run run = runProgram(folder, arguments);
+    QCOMPARE(run.status, status);
+    // --help wraps its lines.
+    QVERIFY2(run.printed.contains(output) || run.printed.simplified().contains(output), qPrintable(run.printed));
+    QVERIFY2(unsaid.isEmpty() || !run.printed.contains(unsaid), qPrintable(run.printed));
+    if (status == 1 || status == 2) {
         QCOMPARE(fileBytes(folder.databasePath()), before);
         QVERIFY(!QFileInfo::exists(folder.path() + "/out.csv"));
+    }
+    if (!last.isEmpty()) {
+        const QStringList row = tableRows(folder.databasePath()).last();
+        QCOMPARE((QStringList { row[0], row[2] }), last);
+    }
+}
+
+void TestFoodImport::commandLineReadsAPipe_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("compressed");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("output");
+    // Past the megabyte the kind of file is told by, so that the rest must come from the same read.
+    QTest::newRow("- , a large file") << "-" << 200000 << false << 0 << "Foods added:                    200,000";
+    QTest::newRow("/dev/stdin, a large file")
+        << "/dev/stdin" << 200000 << false << 0 << "Foods added:                    200,000";
+    QTest::newRow("- , a small file") << "-" << 3 << false << 0 << "Foods added:                    3";
+    QTest::newRow("/dev/stdin, a small file") << "/dev/stdin" << 3 << false << 0 << "Foods added:                    3";
+    QTest::newRow("- , nothing") << "-" << -1 << false << 1 << "standard input: the file is empty";
+    QTest::newRow("a compressed file") << "-" << 3 << true << 1 << "a compressed file cannot be read from a pipe";
+}
+
+void TestFoodImport::commandLineReadsAPipe()
+{
+    QFETCH(QString, source);
+    QFETCH(int, rows);
+    QFETCH(bool, compressed);
+    QFETCH(int, status);
+    QFETCH(QString, output);
+    TestFolder folder;
+    folder.createFoods({});
+    QByteArray input;
+    if (rows >= 0) {
+        input = "Food,kcal\n";
+        for (int i = 0; i < rows; ++i) {
+            input += "Food number " + QByteArray::number(i) + ",1\n";
+        }
+    }
+    if (compressed) {
+        writeGzip(folder.path() + "/in.gz", input);
+        input = fileBytes(folder.path() + "/in.gz");
+    }
+    const QByteArray before = fileBytes(folder.databasePath());
+    const Run run = runProgram(folder, { "--import", source }, input);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.printed.contains(output), qPrintable(run.printed));
+    if (status == 0) {
+        QCOMPARE(tableRows(folder.databasePath()).size(), rows);
+    } else {
+        QCOMPARE(fileBytes(folder.databasePath()), before);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "gui/fooddb/ImportFoodsDialog.h"
 
 #include "core/FoodDatabase.h"
+#include "core/MessageText.h"
 #include "core/SharedState.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/common/CommandButton.h"
@@ -11,8 +12,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -23,9 +26,11 @@
 
 namespace {
 
-constexpr QSize kWindowSize { 640, 460 };
+constexpr QSize kWindowSize { 760, 480 };
 // The mended or refused rows the report shows; the report file holds them all.
-constexpr int kProblemsShown = 10;
+constexpr int kProblemsShown = MessageText::MaxListedItems;
+// The table's columns.
+enum { NameColumn, SamplesColumn, FieldColumn, UnitColumn, AmountsColumn, ColumnCount };
 
 QString grouped(qint64 value)
 {
@@ -51,6 +56,9 @@ ImportFoodsDialog::ImportFoodsDialog(const SharedState& state, QWidget* parent)
             setSource(m_source->text());
         }
     });
+    // Enter there looks at the source; it never starts the import, whose columns are yet to be
+    // chosen.
+    m_source->installEventFilter(this);
     auto* file = makeCommandButton(this, QStringLiteral("ImportChooseFile"), tr("&File..."));
     auto* folder = makeCommandButton(this, QStringLiteral("ImportChooseFolder"), tr("F&older..."));
     connect(file, &QPushButton::clicked, this, &ImportFoodsDialog::chooseFile);
@@ -62,14 +70,27 @@ ImportFoodsDialog::ImportFoodsDialog(const SharedState& state, QWidget* parent)
     m_kind->setObjectName(QStringLiteral("ImportKind"));
     m_kind->setWordWrap(true);
 
-    m_columns = new QTableWidget(0, 3, this);
+    m_columns = new QTableWidget(0, ColumnCount, this);
     m_columns->setObjectName(QStringLiteral("ImportColumns"));
-    m_columns->setHorizontalHeaderLabels({ tr("Column"), tr("First values"), tr("Goes to") });
-    m_columns->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    m_columns->setHorizontalHeaderLabels(
+        { tr("Column"), tr("First values"), tr("Goes to"), tr("Unit"), tr("Amounts") });
+    m_columns->horizontalHeader()->setSectionResizeMode(SamplesColumn, QHeaderView::Stretch);
     m_columns->verticalHeader()->hide();
     m_columns->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_columns->setAccessibleName(tr("Columns of the file and the food fields they go to"));
     m_columns->hide();
+    // A file of hundreds of columns is found through its names.
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName(QStringLiteral("ImportColumnFilter"));
+    m_filter->setPlaceholderText(tr("Find a column by its name"));
+    m_filter->setAccessibleName(tr("Find a column by its name"));
+    m_filter->setClearButtonEnabled(true);
+    m_filter->hide();
+    connect(m_filter, &QLineEdit::textChanged, this, &ImportFoodsDialog::filterColumns);
+    m_numbers = new QLabel(this);
+    m_numbers->setObjectName(QStringLiteral("ImportNumbers"));
+    m_numbers->setWordWrap(true);
+    m_numbers->hide();
 
     m_duplicates = new QComboBox(this);
     m_duplicates->setObjectName(QStringLiteral("ImportDuplicates"));
@@ -95,7 +116,9 @@ ImportFoodsDialog::ImportFoodsDialog(const SharedState& state, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(sourceRow);
     layout->addWidget(m_kind);
+    layout->addWidget(m_filter);
     layout->addWidget(m_columns, 1);
+    layout->addWidget(m_numbers);
     layout->addStretch(0);
     layout->addWidget(duplicatesLabel);
     layout->addWidget(m_duplicates);
@@ -103,7 +126,12 @@ ImportFoodsDialog::ImportFoodsDialog(const SharedState& state, QWidget* parent)
     resize(kWindowSize);
 }
 
-ImportFoodsDialog::~ImportFoodsDialog() = default;
+ImportFoodsDialog::~ImportFoodsDialog()
+{
+    // The source box loses the focus as the window closes, after the import it would look at is
+    // gone.
+    m_source->disconnect(this);
+}
 
 void ImportFoodsDialog::chooseFile()
 {
@@ -122,17 +150,48 @@ void ImportFoodsDialog::chooseFolder()
     }
 }
 
+bool ImportFoodsDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_source && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (!m_import || m_import->sourcePath() != m_source->text()) {
+                setSource(m_source->text());
+            }
+            return true;
+        }
+    }
+    // A drop-down the pointer passes over while the list scrolls is not changed by the wheel;
+    // only one the user chose to work in (it has the focus) is.
+    if (event->type() == QEvent::Wheel) {
+        auto* choice = qobject_cast<QComboBox*>(watched);
+        if (choice && !choice->hasFocus()) {
+            QCoreApplication::sendEvent(m_columns->viewport(), event);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void ImportFoodsDialog::setSource(const QString& path)
 {
     m_source->setText(path);
     m_import = std::make_unique<FoodImport>(path);
     QString error;
-    const bool usable = !path.trimmed().isEmpty() && m_import->inspect(&error);
-    m_start->setEnabled(usable);
-    m_start->setDefault(usable);
+    // A pipe or a device would hold the window until something writes to it, or forever.
+    const QFileInfo info(path);
+    const bool stream = info.exists() && !info.isFile() && !info.isDir();
+    if (stream) {
+        error = tr("%1 is no file or folder; import from a pipe on the command line (platewell --import -).")
+                    .arg(QDir::toNativeSeparators(path));
+    }
+    const bool usable = !path.trimmed().isEmpty() && !stream && m_import->inspect(&error);
     if (!usable) {
         m_kind->setText(path.trimmed().isEmpty() ? tr("Choose a file or a folder.") : error);
         m_columns->hide();
+        m_filter->hide();
+        m_numbers->hide();
+        updateStart();
         return;
     }
     m_kind->setText(m_import->format() == ImportFormat::Csv
@@ -142,36 +201,137 @@ void ImportFoodsDialog::setSource(const QString& path)
             : tr("%1: the foods go in with their serving and nutrients.")
                   .arg(FoodImport::formatName(m_import->format())));
     showColumns();
+    updateStart();
+}
+
+void ImportFoodsDialog::updateStart()
+{
+    // A CSV file goes in only once a column holds the names.
+    const bool usable = m_import && m_import->format() != ImportFormat::Unknown
+        && (m_import->format() != ImportFormat::Csv || m_import->hasNameColumn());
+    m_start->setEnabled(usable);
+    m_start->setDefault(usable);
+}
+
+QComboBox* ImportFoodsDialog::makeChoice(const QString& name, int column)
+{
+    auto* choice = new QComboBox(m_columns);
+    choice->setObjectName(name.arg(column + 1));
+    // The wheel turns it only once it has the focus (see eventFilter).
+    choice->setFocusPolicy(Qt::StrongFocus);
+    choice->installEventFilter(this);
+    return choice;
 }
 
 void ImportFoodsDialog::showColumns()
 {
+    m_filter->clear();
     if (m_import->format() != ImportFormat::Csv) {
         m_columns->hide();
+        m_filter->hide();
+        m_numbers->hide();
         return;
     }
     const QStringList& columns = m_import->columns();
+    m_columns->setRowCount(0);
     m_columns->setRowCount(int(columns.size()));
     for (int c = 0; c < columns.size(); ++c) {
-        m_columns->setItem(c, 0, new QTableWidgetItem(columns[c]));
+        auto* name = new QTableWidgetItem(MessageText::quoted(columns[c]));
+        name->setToolTip(MessageText::quoted(columns[c], 1000));
+        m_columns->setItem(c, NameColumn, name);
         QStringList samples;
         for (const QStringList& row : m_import->previewRows()) {
-            samples.append(row.value(c));
+            samples.append(MessageText::quoted(row.value(c)));
         }
-        m_columns->setItem(c, 1, new QTableWidgetItem(samples.join(QStringLiteral(" | "))));
-        auto* field = new QComboBox(m_columns);
-        field->setObjectName(QStringLiteral("ImportField%1").arg(c + 1));
-        field->setAccessibleName(tr("Food field for the column %1").arg(columns[c]));
+        m_columns->setItem(c, SamplesColumn, new QTableWidgetItem(samples.join(QStringLiteral(" | "))));
+        auto* field = makeChoice(QStringLiteral("ImportField%1"), c);
+        field->setAccessibleName(tr("Food field for the column %1").arg(MessageText::quoted(columns[c])));
         field->addItem(tr("(not imported)"), FoodImport::NoField);
-        for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
-            field->addItem(FoodDatabase::gridCaptions().at(f), f);
+        for (int f = 0; f < ColumnMapping::ChoiceCount; ++f) {
+            field->addItem(ColumnMapping::fieldCaption(f), f);
         }
-        field->setCurrentIndex(field->findData(m_import->mapping()[std::size_t(c)]));
-        m_columns->setCellWidget(c, 2, field);
+        m_columns->setCellWidget(c, FieldColumn, field);
+        showColumn(c);
+        connect(field, &QComboBox::currentIndexChanged, this, [this, c] { placeColumn(c); });
     }
-    m_columns->resizeColumnToContents(0);
-    m_columns->resizeColumnToContents(2);
+    m_columns->resizeColumnToContents(NameColumn);
+    m_columns->resizeColumnToContents(FieldColumn);
+    m_columns->resizeColumnToContents(UnitColumn);
+    m_columns->resizeColumnToContents(AmountsColumn);
     m_columns->show();
+    m_filter->setVisible(columns.size() > kProblemsShown);
+    m_numbers->setText(tr("Numbers are read as written %1. Amounts per 100 g are scaled to the serving when its "
+                          "weight is known, from a column that goes to \"%2\" or from a serving unit such as \"1 "
+                          "cup (240 g)\"; otherwise the serving is 100 g.")
+                           .arg(WrittenNumber::example(m_import->numberStyle()),
+                               ColumnMapping::fieldCaption(ColumnMapping::ServingGrams)));
+    m_numbers->show();
+}
+
+void ImportFoodsDialog::showColumn(int column)
+{
+    const ImportColumn& choice = m_import->mapping()[std::size_t(column)];
+    auto* field = static_cast<QComboBox*>(m_columns->cellWidget(column, FieldColumn));
+    {
+        const QSignalBlocker blocker(field);
+        field->setCurrentIndex(field->findData(choice.field));
+    }
+    // Only a nutrient has a unit and may be given per 100 g.
+    if (!ColumnMapping::isNutrient(choice.field)) {
+        m_columns->removeCellWidget(column, UnitColumn);
+        m_columns->removeCellWidget(column, AmountsColumn);
+        return;
+    }
+    auto* unit = qobject_cast<QComboBox*>(m_columns->cellWidget(column, UnitColumn));
+    if (!unit) {
+        unit = makeChoice(QStringLiteral("ImportUnit%1"), column);
+        m_columns->setCellWidget(column, UnitColumn, unit);
+        connect(unit, &QComboBox::currentIndexChanged, this, [this, column] { placeColumn(column); });
+        auto* amounts = makeChoice(QStringLiteral("ImportAmounts%1"), column);
+        amounts->addItem(tr("per serving"), false);
+        amounts->addItem(tr("per 100 g"), true);
+        m_columns->setCellWidget(column, AmountsColumn, amounts);
+        connect(amounts, &QComboBox::currentIndexChanged, this, [this, column] { placeColumn(column); });
+    }
+    auto* amounts = static_cast<QComboBox*>(m_columns->cellWidget(column, AmountsColumn));
+    const QString name = MessageText::quoted(m_import->columns().at(column));
+    unit->setAccessibleName(tr("Unit of the column %1").arg(name));
+    amounts->setAccessibleName(tr("Amounts of the column %1, per serving or per 100 g").arg(name));
+    const QSignalBlocker unitBlocker(unit);
+    const QSignalBlocker amountsBlocker(amounts);
+    unit->clear();
+    for (const NutrientUnit each : ColumnMapping::units(choice.field)) {
+        unit->addItem(ColumnMapping::unitName(each), int(each));
+    }
+    unit->setCurrentIndex(unit->findData(int(choice.unit)));
+    amounts->setCurrentIndex(choice.per100g ? 1 : 0);
+}
+
+void ImportFoodsDialog::placeColumn(int column)
+{
+    const int field = static_cast<QComboBox*>(m_columns->cellWidget(column, FieldColumn))->currentData().toInt();
+    ImportColumn choice = ColumnMapping::column(field);
+    // The unit and amounts stay as chosen while the column keeps its field.
+    if (field == m_import->mapping()[std::size_t(column)].field && ColumnMapping::isNutrient(field)) {
+        choice.unit
+            = NutrientUnit(static_cast<QComboBox*>(m_columns->cellWidget(column, UnitColumn))->currentData().toInt());
+        choice.per100g = static_cast<QComboBox*>(m_columns->cellWidget(column, AmountsColumn))->currentData().toBool();
+    }
+    const int other = m_import->placeColumn(column, choice);
+    if (other >= 0) {
+        showColumn(other);
+    }
+    showColumn(column);
+    updateStart();
+}
+
+void ImportFoodsDialog::filterColumns(const QString& text)
+{
+    const QString wanted = text.trimmed();
+    for (int c = 0; c < m_columns->rowCount(); ++c) {
+        m_columns->setRowHidden(
+            c, !wanted.isEmpty() && !m_import->columns().at(c).contains(wanted, Qt::CaseInsensitive));
+    }
 }
 
 void ImportFoodsDialog::startImport()
@@ -179,22 +339,19 @@ void ImportFoodsDialog::startImport()
     if (!m_import || m_import->format() == ImportFormat::Unknown) {
         return;
     }
-    QString error;
-    if (m_import->format() == ImportFormat::Csv) {
-        std::vector<int> mapping;
-        for (int c = 0; c < m_columns->rowCount(); ++c) {
-            mapping.push_back(static_cast<QComboBox*>(m_columns->cellWidget(c, 2))->currentData().toInt());
-        }
-        if (!m_import->setMapping(mapping, &error)) {
-            Prompt::error(this, error);
-            return;
-        }
+    if (!m_start->isEnabled()) {
+        return;
     }
+    QString error;
     const auto rule = static_cast<DuplicateRule>(m_duplicates->currentData().toInt());
 
-    // Every mended or refused row goes to the report file as it comes; the first few are also
-    // kept for the report window.
+    // Every mended, refused or repeated row goes to the report file as it comes; the first few
+    // are also kept for the report window. The report of an earlier import goes first, so that
+    // it never stands for this one.
     const QString reportPath = QDir(m_state.DataFolder).filePath(QStringLiteral("ImportReport.txt"));
+    if (QFileInfo(reportPath).isFile()) {
+        QFile::remove(reportPath);
+    }
     QFile reportFile(reportPath);
     QTextStream report(&reportFile);
     qint64 problemCount = 0;
@@ -211,8 +368,7 @@ void ImportFoodsDialog::startImport()
             };
             auto problem = [&](const ImportProblem& p) {
                 const QString line
-                    = QStringLiteral("%1\t%2\t%3\t%4")
-                          .arg(p.locationText(), p.name, p.refused ? tr("refused") : tr("mended"), p.reason);
+                    = QStringLiteral("%1\t%2\t%3\t%4").arg(p.locationText(), p.name, p.kindText(), p.reason);
                 if (problemCount == 0 && reportFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
                     report.setEncoding(QStringConverter::Utf8);
                 }
@@ -252,7 +408,9 @@ void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportS
         Prompt::error(this, lines.join(QLatin1Char('\n')));
         return;
     }
-    lines.append(tr("The foods were imported."));
+    const qint64 taken = summary.foodsRead - summary.rowsRefused - summary.productsWithoutName;
+    lines.append(summary.rowsRefused > 0 && taken == 0 ? tr("No food was imported: every row was refused.")
+                                                       : tr("The foods were imported."));
     lines.append(QString());
     lines.append(tr("Foods read: %1").arg(grouped(summary.foodsRead)));
     lines.append(tr("Foods added: %1").arg(grouped(summary.foodsAdded)));
@@ -261,13 +419,25 @@ void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportS
                          .arg(grouped(summary.duplicatesSkipped), grouped(summary.duplicatesReplaced),
                              grouped(summary.duplicatesKept)));
     }
+    if (summary.repeatedInSource > 0) {
+        lines.append(tr("Names repeated within the file: %1").arg(grouped(summary.repeatedInSource)));
+    }
     lines.append(
         tr("Rows mended: %1; rows refused: %2").arg(grouped(summary.rowsMended), grouped(summary.rowsRefused)));
     if (summary.productsWithoutName > 0) {
         lines.append(tr("Products without a name, skipped: %1").arg(grouped(summary.productsWithoutName)));
     }
+    // A file of hundreds of columns names a few here and all of them in the details.
+    QString detail;
     if (!summary.unplacedColumns.isEmpty()) {
-        lines.append(tr("Columns not imported: %1").arg(summary.unplacedColumns.join(QStringLiteral(", "))));
+        QStringList quoted;
+        for (const QString& column : summary.unplacedColumns) {
+            quoted.append(MessageText::quoted(column));
+        }
+        lines.append(tr("Columns not imported: %1").arg(MessageText::listed(quoted).join(QStringLiteral(", "))));
+        if (quoted.size() > MessageText::MaxListedItems) {
+            detail = tr("Columns not imported:") + QLatin1Char('\n') + quoted.join(QLatin1Char('\n'));
+        }
     }
     if (problemCount > 0) {
         lines.append(QString());
@@ -280,5 +450,5 @@ void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportS
                 tr("Every mended or refused row is listed in %1.").arg(QDir::toNativeSeparators(m_reportPath)));
         }
     }
-    Prompt::message(this, lines.join(QLatin1Char('\n')), tr("Import Foods"));
+    Prompt::message(this, lines.join(QLatin1Char('\n')), tr("Import Foods"), detail);
 }

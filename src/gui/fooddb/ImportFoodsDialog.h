@@ -14,10 +14,13 @@ class QPushButton;
 class QTableWidget;
 
 // The Import Foods window: the file or folder to import from, what kind of source it was found
-// to be, for a CSV file which column goes to which food field, and what to do with a food whose
-// name is already in the table. Import runs with a progress window and Cancel; the import is one
-// transaction, so a Cancel or a failure leaves the food table as it was. Afterwards a report
-// gives the counts and every row that was mended or refused.
+// to be, for a CSV file which column goes to which food field (in which unit, per serving or per
+// 100 g), and what to do with a food whose name is already in the table. The choices are written
+// into the import itself as they are made; Import is offered once a column holds the names.
+// Import runs with a progress window and Cancel; the import is one transaction, so a Cancel or a
+// failure leaves the food table as it was. Afterwards a report gives the counts and the first
+// rows that were mended, refused or repeated; ImportReport.txt lists them all, and is removed
+// when an import has none, so that it never tells of an earlier import.
 class ImportFoodsDialog : public QDialog
 {
     Q_OBJECT
@@ -39,8 +42,18 @@ public slots:
     // Imports with the chosen columns and duplicate rule; the window closes once foods went in.
     void startImport();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showColumns();
+    // Shows column `column`'s choices as the import holds them.
+    void showColumn(int column);
+    // Writes row `column`'s choices into the import.
+    void placeColumn(int column);
+    void updateStart();
+    void filterColumns(const QString& text);
+    QComboBox* makeChoice(const QString& name, int column);
     // Shows the counts and the first mended or refused rows, and where the whole list is.
     void showReport(bool committed, bool cancelled, const ImportSummary& summary, qint64 problemCount,
         const QStringList& firstProblems, const QString& error);
@@ -50,6 +63,8 @@ private:
     QLineEdit* m_source = nullptr;
     QLabel* m_kind = nullptr;
     QTableWidget* m_columns = nullptr;
+    QLineEdit* m_filter = nullptr;
+    QLabel* m_numbers = nullptr;
     QComboBox* m_duplicates = nullptr;
     QPushButton* m_start = nullptr;
     bool m_changedTable = false;

@@ -9,14 +9,20 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 // The Import Foods and Export Foods commands of the main window, driven through the real windows
 // over a real food table: the columns a CSV file's header places, the user's own choice of them,
@@ -30,6 +36,11 @@ private slots:
     void cleanup();
     void importsThroughTheWindow_data();
     void importsThroughTheWindow();
+    void enterInTheSourceBoxOnlyLooks();
+    void aPipeIsLeftToTheCommandLine();
+    void wheelTurnsOnlyAFocusedChoice();
+    void unitsAndAmountsGoIntoTheImport();
+    void reportStaysSmall();
     void cancelLeavesTheTableAsItWas();
     void exportWritesTheTable();
 
@@ -84,16 +95,25 @@ void TestImportFoodsDialog::importsThroughTheWindow_data()
     QTest::addColumn<QStringList>("choices");
     QTest::addColumn<QStringList>("foodsAfter");
     QTest::addColumn<QString>("message");
+    // Whether Import can be pressed once the choices are made.
+    QTest::addColumn<bool>("startable");
     QTest::newRow("header placed") << QByteArray("Name,kcal,Carbs,Notes\nBagel,250,48,fresh\nApple,1,1,x\n")
                                    << QStringList { "", "", "", "" } << QStringList { "Apple", "Bagel" }
-                                   << "Foods added: 1";
+                                   << "Foods added: 1" << true;
     QTest::newRow("user places a column")
         << QByteArray("Item;Energie\nBrezel;300\n") << QStringList { "Food", "Calories" }
-        << QStringList { "Apple", "Brezel" } << "Foods added: 1";
+        << QStringList { "Apple", "Brezel" } << "Foods added: 1" << true;
+    // Without a column of names there is nothing to import, so Import is not offered.
     QTest::newRow("name left out") << QByteArray("Name,kcal\nBagel,250\n") << QStringList { "(not imported)", "" }
-                                   << QStringList { "Apple" } << "Food";
+                                   << QStringList { "Apple" } << "" << false;
+    QTest::newRow("no name in the header")
+        << QByteArray("Colour,kcal\nBagel,250\n") << QStringList { "", "" } << QStringList { "Apple" } << "" << false;
+    // A field chosen for a second column leaves the first.
+    QTest::newRow("names from another column")
+        << QByteArray("Name,Label,kcal\nx,Bagel,250\n") << QStringList { "", "Food", "" }
+        << QStringList { "Apple", "Bagel" } << "Foods added: 1" << true;
     QTest::newRow("another kind of file")
-        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11) << QStringList {} << QStringList { "Apple" } << "";
+        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11) << QStringList {} << QStringList { "Apple" } << "" << false;
 }
 
 void TestImportFoodsDialog::importsThroughTheWindow()
@@ -102,15 +122,15 @@ void TestImportFoodsDialog::importsThroughTheWindow()
     QFETCH(QStringList, choices);
     QFETCH(QStringList, foodsAfter);
     QFETCH(QString, message);
+    QFETCH(bool, startable);
     const QString source = writeFile("foods.csv", content);
     const QByteArray before = tableBytes();
-    bool startable = false;
+    bool started = false;
     whenModal([&](QWidget* window) {
         auto* dialog = qobject_cast<ImportFoodsDialog*>(window);
         QVERIFY(dialog);
         dialog->setSource(source);
         auto* start = dialog->findChild<QPushButton*>("ImportStart");
-        startable = start->isEnabled();
         for (int c = 0; c < choices.size(); ++c) {
             if (!choices[c].isEmpty()) {
                 auto* field = dialog->findChild<QComboBox*>(QStringLiteral("ImportField%1").arg(c + 1));
@@ -118,7 +138,8 @@ void TestImportFoodsDialog::importsThroughTheWindow()
                 field->setCurrentIndex(field->findText(choices[c]));
             }
         }
-        if (startable) {
+        started = start->isEnabled();
+        if (started) {
             start->click();
         }
         if (dialog->isVisible()) {
@@ -126,7 +147,7 @@ void TestImportFoodsDialog::importsThroughTheWindow()
         }
     });
     m_window->findChild<QAction*>("mnuItemImportFoods")->trigger();
-    QCOMPARE(startable, !choices.isEmpty());
+    QCOMPARE(started, startable);
     QStringList shown;
     for (int r = 0; r < m_window->foodListModel()->rowCount(); ++r) {
         shown.append(m_window->foodListModel()->index(r, 0).data().toString());
@@ -140,6 +161,147 @@ void TestImportFoodsDialog::importsThroughTheWindow()
     if (foodsAfter.size() == 1) {
         QCOMPARE(tableBytes(), before);
     }
+}
+
+void TestImportFoodsDialog::enterInTheSourceBoxOnlyLooks()
+{
+    const QString source = writeFile("foods.csv", "Name,kcal\nBagel,250\n");
+    const QByteArray before = tableBytes();
+    ImportFoodsDialog dialog(m_state);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* box = dialog.findChild<QLineEdit*>("ImportSource");
+    box->setFocus();
+    QTest::keyClicks(box, source);
+    QTest::keyClick(box, Qt::Key_Return);
+    // The file was looked at and its columns are shown; nothing was imported.
+    const QString kind = dialog.findChild<QLabel*>("ImportKind")->text();
+    QVERIFY2(kind.startsWith("A CSV file with 2 column"), qPrintable(kind));
+    QVERIFY(dialog.findChild<QPushButton*>("ImportStart")->isEnabled());
+    QTest::keyClick(box, Qt::Key_Enter);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(Prompt::shown().isEmpty());
+    QCOMPARE(tableBytes(), before);
+}
+
+void TestImportFoodsDialog::aPipeIsLeftToTheCommandLine()
+{
+    // Opening a pipe waits for a writer; the window must not.
+    const QString pipe = m_folder->path() + "/pipe";
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ImportFoodsDialog dialog(m_state);
+    dialog.setSource(pipe);
+    QVERIFY(!dialog.findChild<QPushButton*>("ImportStart")->isEnabled());
+    const QString kind = dialog.findChild<QLabel*>("ImportKind")->text();
+    QVERIFY2(kind.contains("is no file or folder"), qPrintable(kind));
+}
+
+void TestImportFoodsDialog::wheelTurnsOnlyAFocusedChoice()
+{
+    QByteArray header = "Name,kcal";
+    for (int c = 0; c < 60; ++c) {
+        header += ",Extra " + QByteArray::number(c);
+    }
+    const QString source = writeFile("wide.csv", header + "\nBagel,250\n");
+    ImportFoodsDialog dialog(m_state);
+    dialog.setSource(source);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* table = dialog.findChild<QTableWidget*>("ImportColumns");
+    auto* calories = dialog.findChild<QComboBox*>("ImportField2");
+    QCOMPARE(calories->currentText(), QStringLiteral("Calories"));
+    auto wheel = [](QWidget* target) {
+        const QPointF at(target->width() / 2.0, target->height() / 2.0);
+        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+            Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    };
+    // Passing over it, the wheel scrolls the list and leaves the choice as it was.
+    dialog.findChild<QLineEdit*>("ImportSource")->setFocus();
+    const int scrolled = table->verticalScrollBar()->value();
+    wheel(calories);
+    QCOMPARE(calories->currentText(), QStringLiteral("Calories"));
+    QVERIFY(table->verticalScrollBar()->value() > scrolled);
+    // Once the user works in it, the wheel changes it, and the import with it.
+    calories->setFocus();
+    QTRY_VERIFY(calories->hasFocus());
+    wheel(calories);
+    QVERIFY(calories->currentText() != QStringLiteral("Calories"));
+    auto* name = dialog.findChild<QComboBox*>("ImportField1");
+    name->setCurrentIndex(name->findText("(not imported)"));
+    QVERIFY(!dialog.findChild<QPushButton*>("ImportStart")->isEnabled());
+}
+
+void TestImportFoodsDialog::unitsAndAmountsGoIntoTheImport()
+{
+    const QString source = writeFile("kj.csv", "Name,Energie,Gewicht\nPear,2092,50\n");
+    ImportFoodsDialog dialog(m_state);
+    dialog.setSource(source);
+    auto choose = [&](const QString& name, const QString& text) {
+        auto* choice = dialog.findChild<QComboBox*>(name);
+        QVERIFY2(choice, qPrintable(name));
+        choice->setCurrentIndex(choice->findText(text));
+        QCOMPARE(choice->currentText(), text);
+    };
+    // A unit and per 100 g are offered for a nutrient only.
+    QVERIFY(!dialog.findChild<QComboBox*>("ImportUnit3"));
+    choose("ImportField2", "Calories");
+    choose("ImportUnit2", "kJ");
+    choose("ImportAmounts2", "per 100 g");
+    choose("ImportField3", "Serving weight (g)");
+    QVERIFY(!dialog.findChild<QComboBox*>("ImportUnit3"));
+    dialog.findChild<QPushButton*>("ImportStart")->click();
+    QVERIFY(dialog.changedTable());
+    FoodDatabase foods;
+    QString error;
+    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QCOMPARE(foods.rowCount(&error), 2);
+    std::vector<TextColumn> columns;
+    QVERIFY(foods.readColumns(
+        { FoodDatabase::FOOD, FoodDatabase::SERVING_UN, FoodDatabase::CALORIES }, &columns, nullptr, &error));
+    QCOMPARE(columns[0].at(1).toString(), QStringLiteral("Pear"));
+    QCOMPARE(columns[1].at(1).toString(), QStringLiteral("50 g"));
+    QCOMPARE(columns[2].at(1).toString(), QStringLiteral("250"));
+}
+
+void TestImportFoodsDialog::reportStaysSmall()
+{
+    // Hundreds of columns no field takes, and many refused rows with long names.
+    QByteArray csv = "Name,kcal";
+    for (int c = 0; c < 300; ++c) {
+        csv += ",Extra column number " + QByteArray::number(c);
+    }
+    csv += "\n";
+    for (int r = 0; r < 40; ++r) {
+        csv += (r % 2 ? QByteArray(5000, 'n') + QByteArray::number(r) : "Food " + QByteArray::number(r))
+            + (r % 2 ? ",lots\n" : ",1\n");
+    }
+    const QString report = m_folder->dataFolder() + "/ImportReport.txt";
+    ImportFoodsDialog dialog(m_state);
+    dialog.setSource(writeFile("wide.csv", csv));
+    dialog.findChild<QPushButton*>("ImportStart")->click();
+    const Prompt::Shown shown = Prompt::shown().last();
+    QVERIFY2(shown.text.contains("Foods added: 20"), qPrintable(shown.text));
+    QVERIFY2(shown.text.count('\n') < 30, qPrintable(shown.text));
+    QVERIFY2(shown.text.size() < 3000, qPrintable(shown.text));
+    QVERIFY(shown.text.contains("... and 290 more."));
+    QVERIFY(shown.text.contains("... and 10 more."));
+    QVERIFY(!shown.text.contains(QString(61, 'n')));
+    // The rest is in the details and the report file.
+    QVERIFY(shown.detail.contains("Extra column number 299"));
+    QCOMPARE(dialog.reportPath(), report);
+    QFile file(report);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().count('\n'), 20);
+    file.close();
+
+    // An import with nothing to report leaves no report of the one before.
+    ImportFoodsDialog again(m_state);
+    again.setSource(writeFile("clean.csv", "Name,kcal\nPlum,30\n"));
+    again.findChild<QPushButton*>("ImportStart")->click();
+    QVERIFY(Prompt::shown().last().text.contains("Foods added: 1"));
+    QVERIFY(!QFileInfo::exists(report));
+    QCOMPARE(again.reportPath(), QString());
 }
 
 void TestImportFoodsDialog::cancelLeavesTheTableAsItWas()
