@@ -306,8 +306,8 @@ void MainWindow::buildControls()
         previous = m_mealViews[static_cast<std::size_t>(meal)];
     }
 
-    connect(m_foodView->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::showServingUnit);
-    connect(m_foodView, &QListView::clicked, this, &MainWindow::showServingUnit);
+    connect(m_picker, &FoodPicker::chosenChanged, this, &MainWindow::showServingUnit);
+    connect(m_quantity, &QLineEdit::returnPressed, this, &MainWindow::addToCurrentMeal);
     connect(refreshButton, &QPushButton::clicked, this, &MainWindow::refreshFoodList);
     connect(exitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);
     connect(m_userNameButton, &QPushButton::clicked, this, &MainWindow::chooseUserName);
@@ -382,6 +382,8 @@ void MainWindow::startUp()
     m_state.CurrentUserName.clear();
     m_userNameButton->setText(tr("User Name"));
     fillFoodList();
+    // A new user starts by typing a food's name, so the first keystrokes go to the search.
+    m_foodFilter->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::fillFoodList()
@@ -404,19 +406,16 @@ void MainWindow::fillFoodList()
 
 void MainWindow::showServingUnit()
 {
-    const QModelIndex current = m_foodView->currentIndex();
-    if (current.isValid()) {
-        m_servingUnit->setText(m_foodList->servingUnit(current.row()));
-    }
+    // The unit of the food an Add or Enter would add, and nothing when none would be.
+    m_servingUnit->setText(m_picker->chosenServingUnit());
 }
 
 void MainWindow::addToMeal(int meal)
 {
-    const QModelIndex current = m_foodView->currentIndex();
-    if (!current.isValid() || !m_foodView->selectionModel()->isSelected(current)) {
+    const QString food = m_picker->chosenFood();
+    if (food.isEmpty()) {
         return;
     }
-    const QString food = m_foodList->foodName(current.row());
     const QString quantity = NumberToText(TextToNumber(m_quantity->text()));
     const MealTable& before = m_mealModels[static_cast<std::size_t>(meal)]->table();
     MealTable after = before;
