@@ -17,4 +17,9 @@ inline constexpr QSize LicenseViewer { 700, 369 };
 inline constexpr QSize CopyFilesDialog { 420, 420 };
 inline constexpr QSize UserNameDialog { 300, 130 };
 
+// The most characters of a name that a list line, a label or a tool tip lays out. No window is
+// wide enough to show more, and laying out a name of millions of characters would hold the
+// window for seconds at every repaint.
+inline constexpr int ShownNameCharacters = 1000;
+
 } // namespace WindowSizes

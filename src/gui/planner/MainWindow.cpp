@@ -1,6 +1,7 @@
 #include "gui/planner/MainWindow.h"
 
 #include "core/FoodExport.h"
+#include "core/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
 #include "gui/totals/TargetsDialog.h"
@@ -407,7 +408,7 @@ void MainWindow::fillFoodList()
 void MainWindow::showServingUnit()
 {
     // The unit of the food an Add or Enter would add, and nothing when none would be.
-    m_servingUnit->setText(m_picker->chosenServingUnit());
+    m_servingUnit->setText(MessageText::quoted(m_picker->chosenServingUnit()));
 }
 
 void MainWindow::addToMeal(int meal)
@@ -421,7 +422,7 @@ void MainWindow::addToMeal(int meal)
     MealTable after = before;
     switch (after.add(food, quantity)) {
     case MealTable::AddResult::Added:
-        changeMeals(tr("Add %1 to %2").arg(food, MealPlan::heading(meal)), { { meal, after } });
+        changeMeals(tr("Add %1 to %2").arg(MessageText::quoted(food), MealPlan::heading(meal)), { { meal, after } });
         break;
     case MealTable::AddResult::Full:
         Prompt::message(this,
@@ -447,7 +448,8 @@ void MainWindow::removeFromMeal(int meal)
     MealTable after = m_mealModels[static_cast<std::size_t>(meal)]->table();
     const QString food = after.slot(line + 1).FoodName;
     if (after.removeLine(line)) {
-        changeMeals(tr("Remove %1 from %2").arg(food, MealPlan::heading(meal)), { { meal, after } });
+        changeMeals(
+            tr("Remove %1 from %2").arg(MessageText::quoted(food), MealPlan::heading(meal)), { { meal, after } });
     }
     list->clearSelection();
     list->setCurrentIndex(QModelIndex());
@@ -617,7 +619,7 @@ QString MainWindow::chosenPeriod()
     }
     Prompt::message(this,
         tr("\"%1\" is not a period Platewell keeps plans for. Choose one of: %2.")
-            .arg(m_periods->currentText(), Periods::names().join(QStringLiteral(", "))),
+            .arg(MessageText::quoted(m_periods->currentText()), Periods::names().join(QStringLiteral(", "))),
         tr("Platewell"));
     return QString();
 }
