@@ -1,6 +1,7 @@
 // Times the main window over one food whose name is megabytes long, as a careless import can
-// bring: selecting it, adding it to a meal, and Save, each with the repaint that follows. Message
-// boxes are answered unseen, so what is timed is the window's own work.
+// bring: selecting it, adding it to a meal (which keeps the plan on screen in its file), and Save,
+// each with the repaint that follows. Message boxes are answered unseen, so what is timed is the
+// window's own work.
 
 #include "BenchFoods.h"
 #include "gui/common/Prompt.h"
@@ -48,6 +49,7 @@ int main(int argc, char* argv[])
             return 1;
         }
         SharedState state = bench::stateFor(folder);
+        state.PlanOnScreenPath = PlatewellFolder::planOnScreenPath(folder);
         QElapsedTimer timer;
         timer.start();
         MainWindow window(state);

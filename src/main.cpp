@@ -125,6 +125,7 @@ int main(int argc, char* argv[])
     SharedState state;
     state.DataFolder = PlatewellFolder::dataFolder(folder);
     state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
+    state.PlanOnScreenPath = PlatewellFolder::planOnScreenPath(folder);
     MainWindow window(state);
     window.show();
     return app.exec();

@@ -128,6 +128,7 @@ QList<QKeySequence> undoKeys()
 MainWindow::MainWindow(SharedState& state, QWidget* parent)
     : QMainWindow(parent)
     , m_state(state)
+    , m_planFile(state.PlanOnScreenPath)
     , m_undoStack(new QUndoStack(this))
 {
     setObjectName(QStringLiteral("MainMenu"));
@@ -138,7 +139,12 @@ MainWindow::MainWindow(SharedState& state, QWidget* parent)
     startUp();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The Undo stack, deleted with the window's children, empties itself then: that is no change
+    // to the plan to keep.
+    disconnect(m_undoStack, nullptr, this, nullptr);
+}
 
 void MainWindow::buildControls()
 {
@@ -383,8 +389,62 @@ void MainWindow::startUp()
     m_state.CurrentUserName.clear();
     m_userNameButton->setText(tr("User Name"));
     fillFoodList();
+    restorePlan();
+    // Every step on the plan, and every Undo and Redo of one, changes the meals.
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &MainWindow::keepPlan);
     // A new user starts by typing a food's name, so the first keystrokes go to the search.
     m_foodFilter->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::restorePlan()
+{
+    if (m_planFile.path().isEmpty()) {
+        return;
+    }
+    MealPlan plan;
+    QStringList problems;
+    QString error;
+    switch (m_planFile.restore(&plan, &problems, &error)) {
+    case PlanOnScreenFile::Restored::Nothing:
+        return;
+    case PlanOnScreenFile::Restored::Unreadable:
+        Prompt::error(this,
+            tr("The plan on screen from the last run could not be read, so the meals start empty. The file stays "
+               "as it is until you change the plan; it is then first copied to %1.\n%2")
+                .arg(QDir::toNativeSeparators(m_planFile.asidePath()), error));
+        return;
+    case PlanOnScreenFile::Restored::Partly:
+        Prompt::message(this,
+            tr("Some lines of the plan on screen from the last run could not be placed and were left out. When you "
+               "change the plan, the file is first copied to %1.\n%2")
+                .arg(QDir::toNativeSeparators(m_planFile.asidePath()), problems.join(QLatin1Char('\n'))),
+            tr("Platewell"));
+        break;
+    case PlanOnScreenFile::Restored::Whole:
+        break;
+    }
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        m_mealModels[static_cast<std::size_t>(meal)]->setTable(plan.tables[static_cast<std::size_t>(meal)]);
+    }
+}
+
+void MainWindow::keepPlan()
+{
+    if (m_planFile.path().isEmpty()) {
+        return;
+    }
+    QString error;
+    if (m_planFile.keep(m_state.mealPlan, &error)) {
+        m_toldPlanNotKept = false;
+        return;
+    }
+    if (!m_toldPlanNotKept) {
+        m_toldPlanNotKept = true;
+        Prompt::error(this,
+            tr("The plan on screen could not be kept for the next start of Platewell; save it to keep it. Platewell "
+               "tries again at every change without saying so again.\n%1")
+                .arg(error));
+    }
 }
 
 void MainWindow::fillFoodList()
