@@ -11,6 +11,7 @@
 #include "gui/common/CommandButton.h"
 #include "gui/common/Program.h"
 #include "gui/common/Prompt.h"
+#include "gui/common/ShrinkingScrollArea.h"
 #include "gui/common/WindowKeys.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
@@ -135,7 +136,14 @@ MainWindow::MainWindow(SharedState& state, QWidget* parent)
     setWindowTitle(tr("Platewell"));
     buildControls();
     buildMenus();
-    resize(WindowSizes::MainWindow + QSize(0, menuBar()->sizeHint().height()));
+    // The status bar is there from the start, so that the first message in it does not make the
+    // window taller.
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    // On a screen too narrow for the commands in one row (a small one scaled up), they take two.
+    if (centralWidget()->minimumSizeHint().width() > WindowSizes::room(this).width()) {
+        m_commands->setDirection(QBoxLayout::TopToBottom);
+    }
+    resize(WindowSizes::MainWindow + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     startUp();
 }
 
@@ -275,19 +283,27 @@ void MainWindow::buildControls()
         button->setMinimumHeight(kCommandHeight);
     }
 
-    auto* grid = new QGridLayout(central);
+    // Everything above the commands scrolls on a screen too small for it, so that the commands
+    // stay in sight (WindowSizes::fitToScreen).
+    auto* upper = new QWidget;
+    auto* grid = new QGridLayout(upper);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(periodBox, 0, 0);
     grid->addWidget(m_userNameButton, 0, 1, Qt::AlignLeft | Qt::AlignTop);
     grid->addLayout(foodColumn, 1, 0);
     grid->addLayout(middle, 1, 1);
     grid->addLayout(meals, 0, 2, 2, 1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(foodBox, 0);
-    bottom->addStretch(1);
-    bottom->addWidget(conversionChartButton);
-    bottom->addWidget(totalsButton);
-    bottom->addWidget(exitButton);
-    grid->addLayout(bottom, 2, 0, 1, 3);
+    m_commands = new QBoxLayout(QBoxLayout::LeftToRight);
+    m_commands->addWidget(foodBox, 0, Qt::AlignLeft);
+    auto* otherCommands = new QHBoxLayout;
+    otherCommands->addStretch(1);
+    otherCommands->addWidget(conversionChartButton);
+    otherCommands->addWidget(totalsButton);
+    otherCommands->addWidget(exitButton);
+    m_commands->addLayout(otherCommands, 1);
+    auto* column = new QVBoxLayout(central);
+    column->addWidget(new ShrinkingScrollArea(upper, central), 1);
+    column->addLayout(m_commands);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 4);
     grid->setColumnStretch(2, 5);

@@ -11,6 +11,7 @@
 #include <vector>
 
 class FoodListModel;
+class QBoxLayout;
 class FoodPicker;
 class MealListModel;
 class QComboBox;
@@ -118,4 +119,6 @@ private:
     QLabel* m_servingUnit = nullptr;
     std::array<MealListModel*, MealPlan::MealCount> m_mealModels {};
     std::array<QListView*, MealPlan::MealCount> m_mealViews {};
+    // The row of commands under the plan.
+    QBoxLayout* m_commands = nullptr;
 };
