@@ -789,10 +789,13 @@ void MainWindow::showCalendar()
 void MainWindow::showDocument(const QString& name)
 {
     // The viewer opens even for a missing file and says so itself; only a viewer that cannot be
-    // started at all is ours to report.
+    // started at all is ours to report, with the file's place so that it can be opened otherwise.
     const QString path = m_state.documentPath(name);
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        Prompt::error(this, tr("No document viewer could be started for %1.").arg(QDir::toNativeSeparators(path)));
+        Prompt::error(this,
+            tr("No document viewer could be started for %1.\nInstall a PDF viewer, such as Evince or Okular, to "
+               "read it from Platewell, or open the file with a program you have.")
+                .arg(QDir::toNativeSeparators(path)));
     }
 }
 
