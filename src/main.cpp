@@ -2,6 +2,7 @@
 #include "core/PlatewellFolder.h"
 #include "core/SharedState.h"
 #include "gui/common/Prompt.h"
+#include "gui/common/WindowSizes.h"
 #include "gui/planner/MainWindow.h"
 
 #include <QApplication>
@@ -156,7 +157,9 @@ int main(int argc, char* argv[])
     SharedState state;
     state.DataFolder = PlatewellFolder::dataFolder(folder);
     state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
+    state.PlanOnScreenPath = PlatewellFolder::planOnScreenPath(folder);
     MainWindow window(state);
+    WindowSizes::fitToScreen(&window);
     window.show();
     return app.exec();
 }

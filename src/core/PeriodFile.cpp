@@ -84,7 +84,7 @@ bool PeriodFile::canSave(const MealPlan& plan, QString* error)
                 reason = tr("its name contains \"_\", which separates the fields of a saved plan");
             } else if (slot.QuantityText.contains(Separator)) {
                 reason = tr("its quantity \"%1\" contains \"_\", which separates the fields of a saved plan")
-                             .arg(slot.QuantityText);
+                             .arg(MessageText::quoted(slot.QuantityText));
             } else if (breaksLine(slot.FoodName) || breaksLine(slot.QuantityText)) {
                 reason = tr("its name or quantity contains a line break");
             } else if ((slot.FoodName.size() + slot.QuantityText.size()) * 3 > TextLineReader::MaxLineBytes / 2
@@ -95,7 +95,7 @@ bool PeriodFile::canSave(const MealPlan& plan, QString* error)
             if (!reason.isEmpty()) {
                 if (error) {
                     *error = tr("The plan was not saved: the food \"%1\" in %2 cannot be saved because %3.")
-                                 .arg(slot.FoodName, MealPlan::heading(meal), reason);
+                                 .arg(MessageText::quoted(slot.FoodName), MealPlan::heading(meal), reason);
                 }
                 return false;
             }

@@ -34,6 +34,11 @@ QString PlatewellFolder::foodDatabasePath(const QString& folder)
     return folder + QStringLiteral("/foods.db");
 }
 
+QString PlatewellFolder::planOnScreenPath(const QString& folder)
+{
+    return folder + QStringLiteral("/plan-on-screen.txt");
+}
+
 QString PlatewellFolder::dataFolder(const QString& folder)
 {
     return folder + QStringLiteral("/Tamo");

@@ -15,6 +15,9 @@ public:
 
     static QString foodDatabasePath(const QString& folder);
     static QString dataFolder(const QString& folder);
+    // The plan on screen between runs. Its name does not begin with the data folder's name, as
+    // every per-user file's does, so that no user name can make a file of the same name.
+    static QString planOnScreenPath(const QString& folder);
 
     // First start on a folder: creates what is missing (the folder, the data folder, the food
     // table filled with the starter foods, the documents) and never touches what exists.

@@ -26,7 +26,8 @@ struct MealPlan
     bool operator==(const MealPlan&) const = default;
 };
 
-// The state that lives for one run and that every window shares. Nothing of it is saved.
+// The state that lives for one run and that every window shares. Only the meal plan outlasts
+// the run, in the file PlanOnScreenPath names, which the main window writes.
 struct SharedState
 {
     MealPlan mealPlan;
@@ -37,6 +38,8 @@ struct SharedState
     QString FoodSearchText;
     // The food table file; it does not follow the data folder.
     QString FoodDatabasePath;
+    // The file that keeps the plan on screen from one run to the next; empty: it is not kept.
+    QString PlanOnScreenPath;
 
     // The user name without blanks; computed afresh every time a file name is formed.
     QString fileKey() const;

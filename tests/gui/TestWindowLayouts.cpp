@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "core/FoodDatabase.h"
 #include "gui/common/Prompt.h"
+#include "gui/common/ShrinkingScrollArea.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/fooddb/GridCaptionBar.h"
@@ -65,7 +66,8 @@ namespace {
 
 // The controls a user sees: named widgets, less the parts of a scroll area (its viewport and
 // bars), which the area itself places, and the food grid's captions, which scroll with its
-// columns as a header does.
+// columns as a header does. A window's part that scrolls only on a screen too small for it is
+// laid out as part of the window.
 QList<QWidget*> controlsOf(QWidget* window)
 {
     QList<QWidget*> controls;
@@ -75,7 +77,8 @@ QList<QWidget*> controlsOf(QWidget* window)
         }
         bool insideScrollArea = false;
         for (QWidget* parent = child->parentWidget(); parent && parent != window; parent = parent->parentWidget()) {
-            insideScrollArea = insideScrollArea || qobject_cast<QAbstractScrollArea*>(parent)
+            insideScrollArea = insideScrollArea
+                || (qobject_cast<QAbstractScrollArea*>(parent) && !qobject_cast<ShrinkingScrollArea*>(parent))
                 || qobject_cast<GridCaptionBar*>(parent);
         }
         if (!insideScrollArea) {

@@ -73,6 +73,8 @@ private slots:
     void savingAPlan_data();
     void savingAPlan();
     void savingAPlanOverTheFileSizeLimit();
+    void keepingThePlanOnScreen_data();
+    void keepingThePlanOnScreen();
     void writingTheTotalsReport_data();
     void writingTheTotalsReport();
     void savingTheFoodPropertyTable_data();
@@ -198,6 +200,45 @@ void TestUnwritablePlaces::savingAPlanOverTheFileSizeLimit()
     QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoWeekly.txt: File too large")));
     QCOMPARE(readFile(path), kOld);
     QCOMPARE(state.mealPlan.tables[MealPlan::Dinner].count(), 50);
+}
+
+void TestUnwritablePlaces::keepingThePlanOnScreen_data()
+{
+    kinds();
+}
+
+// The plan on screen is put back from a place that takes no file, and every change to it fails
+// to be kept there: that is said once, not at every change, and the old file stays whole.
+void TestUnwritablePlaces::keepingThePlanOnScreen()
+{
+    QFETCH(int, kind);
+    UnwritablePlace place { static_cast<UnwritablePlace::Kind>(kind) };
+    if (!place.ready()) {
+        QSKIP(qPrintable(place.why()));
+    }
+    const QByteArray old = "Lunch_Apple_ 2\r\n";
+    writeFile(
+        (kind == UnwritablePlace::FullDisk ? place.path() : place.staging()) + QStringLiteral("/plan-on-screen.txt"),
+        old);
+    QVERIFY(place.lock());
+    SharedState state = m_folder->state();
+    state.PlanOnScreenPath = place.path() + QStringLiteral("/plan-on-screen.txt");
+    MainWindow window(state);
+    window.show();
+    QCOMPARE(window.findChild<QListView*>(QStringLiteral("List3"))->model()->rowCount(), 1);
+    QVERIFY(Prompt::shown().isEmpty());
+    auto* list = window.findChild<QListView*>(QStringLiteral("List1"));
+    list->setCurrentIndex(list->model()->index(1, 0));
+    for (const char* add : { "Breakfast_Add", "Dinner_Add", "Other_Add", "LunchClear" }) {
+        QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(add)), Qt::LeftButton);
+    }
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown().first().title, QStringLiteral("Error"));
+    QVERIFY2(Prompt::shown().first().text.contains(QStringLiteral("plan-on-screen.txt")),
+        qPrintable(Prompt::shown().first().text));
+    QCOMPARE(readFile(state.PlanOnScreenPath), old);
+    QCOMPARE(state.mealPlan.tables[MealPlan::Other].slot(1).FoodName, QStringLiteral("Bread"));
+    QCOMPARE(state.mealPlan.tables[MealPlan::Lunch].count(), 0);
 }
 
 void TestUnwritablePlaces::writingTheTotalsReport_data()

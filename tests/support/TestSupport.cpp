@@ -33,6 +33,7 @@ SharedState TestFolder::state() const
     SharedState state;
     state.DataFolder = dataFolder();
     state.FoodDatabasePath = databasePath();
+    state.PlanOnScreenPath = PlatewellFolder::planOnScreenPath(path());
     return state;
 }
 

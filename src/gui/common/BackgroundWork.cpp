@@ -1,5 +1,7 @@
 #include "gui/common/BackgroundWork.h"
 
+#include "gui/common/WindowSizes.h"
+
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -85,6 +87,7 @@ void BackgroundWork::run(QWidget* parent, const QString& name, const QString& ti
     progress.setAutoReset(false);
     progress.setLabelText(tr("Starting..."));
     QObject::connect(&progress, &QProgressDialog::canceled, [shared] { shared->cancelled = true; });
+    WindowSizes::fitToScreen(&progress);
     progress.show();
 
     QThread* thread = QThread::create([shared, work] {

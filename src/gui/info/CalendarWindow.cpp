@@ -1,5 +1,7 @@
 #include "gui/info/CalendarWindow.h"
 
+#include "gui/common/WindowSizes.h"
+
 #include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QFont>
@@ -60,6 +62,7 @@ CalendarWindow* CalendarWindow::openSingle()
     if (!instance) {
         instance = new CalendarWindow(nullptr);
         instance->setAttribute(Qt::WA_DeleteOnClose);
+        WindowSizes::fitToScreen(instance);
     }
     instance->show();
     instance->raise();

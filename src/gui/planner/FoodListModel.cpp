@@ -1,6 +1,8 @@
 #include "gui/planner/FoodListModel.h"
 
 #include "core/GenericOrder.h"
+#include "core/MessageText.h"
+#include "gui/common/WindowSizes.h"
 
 #include <algorithm>
 #include <numeric>
@@ -107,9 +109,13 @@ int FoodListModel::rowCount(const QModelIndex& parent) const
 
 QVariant FoodListModel::data(const QModelIndex& index, int role) const
 {
-    // Long names are cut off by the list's width; the tool tip shows them whole.
+    // Long names are cut off by the list's width; the tool tip shows them whole, up to what a
+    // screen can show.
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
         return QVariant();
+    }
+    if (role == Qt::ToolTipRole) {
+        return MessageText::quoted(foodName(index.row()), WindowSizes::ShownNameCharacters);
     }
     return foodName(index.row());
 }

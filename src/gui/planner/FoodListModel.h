@@ -29,6 +29,8 @@ public:
     // Shows the foods matching `text` (see FoodNameSearch); the text stays when the foods change.
     void setFilterText(const QString& text);
     QString filterText() const { return m_filterText; }
+    // Whether a search narrows the list (a text of no words shows every food).
+    bool isFiltering() const { return m_filtering; }
     // The folded words being searched for; empty when every food is shown.
     QStringList filterWords() const { return m_filtering ? m_search.currentWords() : QStringList(); }
     // Builds the folded copy of the names the search scans, unless it is there already; a first

@@ -1,11 +1,21 @@
 #include "gui/planner/FoodNameDelegate.h"
 
 #include "core/FoodNameSearch.h"
+#include "core/MessageText.h"
+#include "gui/common/WindowSizes.h"
 #include "gui/planner/FoodListModel.h"
 
 #include <QApplication>
 #include <QPainter>
 #include <QTextLayout>
+
+void FoodNameDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (option->text.size() > WindowSizes::ShownNameCharacters) {
+        option->text = MessageText::quoted(option->text, WindowSizes::ShownNameCharacters);
+    }
+}
 
 void FoodNameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {

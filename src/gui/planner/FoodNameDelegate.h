@@ -12,4 +12,8 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    // Only the start of a name longer than any list can show is laid out.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 };

@@ -34,6 +34,12 @@ FoodPicker::FoodPicker(QWidget* parent)
     m_count = new QLabel(parent);
     m_count->setObjectName(QStringLiteral("FoodCount"));
     connect(m_search, &QLineEdit::textChanged, this, &FoodPicker::filter);
+    // Whatever changes which food Enter takes tells the window, so that what it shows of the
+    // chosen food (the serving unit) is never another food's.
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &FoodPicker::chosenChanged);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this, &FoodPicker::chosenChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &FoodPicker::chosenChanged);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &FoodPicker::chosenChanged);
 }
 
 QBoxLayout* FoodPicker::makeLayout() const
@@ -49,6 +55,7 @@ QBoxLayout* FoodPicker::makeLayout() const
 
 FoodPicker::FillResult FoodPicker::fill(FoodDatabase& foods, const QString& path, QString* error)
 {
+    m_keptPosition = -1;
     m_model->clear();
     if (!foods.ensureOpen(path, error)) {
         return FillResult::CannotOpen;
@@ -70,35 +77,49 @@ FoodPicker::FillResult FoodPicker::fill(FoodDatabase& foods, const QString& path
 
 void FoodPicker::copyFoods(const FoodListModel& other)
 {
+    m_keptPosition = -1;
     m_model->copyFoods(other);
     showCount();
 }
 
-QString FoodPicker::chosenFood() const
+int FoodPicker::chosenRow() const
 {
     const QModelIndex current = m_view->currentIndex();
-    if (!current.isValid() || !m_view->selectionModel()->isSelected(current)) {
-        return QString();
+    if (current.isValid() && m_view->selectionModel()->isSelected(current)) {
+        return current.row();
     }
-    return m_model->foodName(current.row());
+    // A search with nothing selected takes its first food, as does a list of one food; the full
+    // list without a choice takes none, so that a stray Enter adds nothing.
+    if (m_model->rowCount() > 0 && (m_model->isFiltering() || m_model->rowCount() == 1)) {
+        return 0;
+    }
+    return -1;
+}
+
+QString FoodPicker::chosenFood() const
+{
+    return m_model->foodName(chosenRow());
 }
 
 QString FoodPicker::chosenServingUnit() const
 {
-    const QModelIndex current = m_view->currentIndex();
-    return current.isValid() ? m_model->servingUnit(current.row()) : QString();
+    return m_model->servingUnit(chosenRow());
 }
 
 void FoodPicker::filter()
 {
-    // The food that is selected stays selected while it is shown.
-    const int position = m_model->positionOfRow(m_view->currentIndex().row());
-    const bool selected = m_view->selectionModel()->isSelected(m_view->currentIndex());
+    // The food that is selected stays selected while it is shown, and is selected again when a
+    // search that hid it gives way to one that shows it.
+    const QModelIndex current = m_view->currentIndex();
+    if (current.isValid()) {
+        m_keptPosition = m_model->positionOfRow(current.row());
+        m_keptSelected = m_view->selectionModel()->isSelected(current);
+    }
     m_model->setFilterText(m_search->text());
-    const int row = m_model->rowOfPosition(position);
+    const int row = m_model->rowOfPosition(m_keptPosition);
     if (row >= 0) {
         m_view->setCurrentIndex(m_model->index(row));
-        if (!selected) {
+        if (!m_keptSelected) {
             m_view->selectionModel()->clearSelection();
         }
         m_view->scrollTo(m_model->index(row));
@@ -138,10 +159,6 @@ bool FoodPicker::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         if (enter) {
-            // With one food shown, Enter takes it without a choice.
-            if (m_model->rowCount() == 1) {
-                m_view->setCurrentIndex(m_model->index(0));
-            }
             emit taken();
             return true;
         }

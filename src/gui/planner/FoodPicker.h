@@ -14,7 +14,8 @@ class QWidget;
 // The food list with its search box and count, as the main window and the Recipes window show
 // it. Typing narrows the list to the foods whose names hold the words, matches drawn in bold;
 // Down goes from the box into the list, Escape empties the box, and Enter in the box or the list
-// takes the chosen food (with one food shown, that one without choosing).
+// takes the chosen food: the selected one, else the first shown while a search narrows the list
+// (or while the list holds one food only).
 class FoodPicker : public QObject
 {
     Q_OBJECT
@@ -36,13 +37,17 @@ public:
     FillResult fill(FoodDatabase& foods, const QString& path, QString* error);
     // Shows the foods `other` shows, without reading the table again.
     void copyFoods(const FoodListModel& other);
-    // The name and serving unit of the food chosen in the list; empty when none is.
+    // The row of the food Enter takes, as above; -1 when there is none.
+    int chosenRow() const;
+    // The name and serving unit of the chosen food; empty when none is.
     QString chosenFood() const;
     QString chosenServingUnit() const;
 
 signals:
     // Enter was pressed in the box or the list.
     void taken();
+    // Another food became the chosen one, or none is any more.
+    void chosenChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,4 +60,8 @@ private:
     QLineEdit* m_search = nullptr;
     QLabel* m_count = nullptr;
     QListView* m_view = nullptr;
+    // The place in the full list of the food that was current before the search, kept while a
+    // search hides it; -1 for none.
+    int m_keptPosition = -1;
+    bool m_keptSelected = false;
 };

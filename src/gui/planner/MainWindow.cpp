@@ -1,6 +1,7 @@
 #include "gui/planner/MainWindow.h"
 
 #include "core/FoodExport.h"
+#include "core/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
 #include "gui/totals/TargetsDialog.h"
@@ -10,6 +11,7 @@
 #include "gui/common/CommandButton.h"
 #include "gui/common/Program.h"
 #include "gui/common/Prompt.h"
+#include "gui/common/ShrinkingScrollArea.h"
 #include "gui/common/WindowKeys.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
@@ -127,17 +129,30 @@ QList<QKeySequence> undoKeys()
 MainWindow::MainWindow(SharedState& state, QWidget* parent)
     : QMainWindow(parent)
     , m_state(state)
+    , m_planFile(state.PlanOnScreenPath)
     , m_undoStack(new QUndoStack(this))
 {
     setObjectName(QStringLiteral("MainMenu"));
     setWindowTitle(tr("Platewell"));
     buildControls();
     buildMenus();
-    resize(WindowSizes::MainWindow + QSize(0, menuBar()->sizeHint().height()));
+    // The status bar is there from the start, so that the first message in it does not make the
+    // window taller.
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    // On a screen too narrow for the commands in one row (a small one scaled up), they take two.
+    if (centralWidget()->minimumSizeHint().width() > WindowSizes::room(this).width()) {
+        m_commands->setDirection(QBoxLayout::TopToBottom);
+    }
+    resize(WindowSizes::MainWindow + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     startUp();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The Undo stack, deleted with the window's children, empties itself then: that is no change
+    // to the plan to keep.
+    disconnect(m_undoStack, nullptr, this, nullptr);
+}
 
 void MainWindow::buildControls()
 {
@@ -268,19 +283,27 @@ void MainWindow::buildControls()
         button->setMinimumHeight(kCommandHeight);
     }
 
-    auto* grid = new QGridLayout(central);
+    // Everything above the commands scrolls on a screen too small for it, so that the commands
+    // stay in sight (WindowSizes::fitToScreen).
+    auto* upper = new QWidget;
+    auto* grid = new QGridLayout(upper);
+    grid->setContentsMargins(0, 0, 0, 0);
     grid->addWidget(periodBox, 0, 0);
     grid->addWidget(m_userNameButton, 0, 1, Qt::AlignLeft | Qt::AlignTop);
     grid->addLayout(foodColumn, 1, 0);
     grid->addLayout(middle, 1, 1);
     grid->addLayout(meals, 0, 2, 2, 1);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(foodBox, 0);
-    bottom->addStretch(1);
-    bottom->addWidget(conversionChartButton);
-    bottom->addWidget(totalsButton);
-    bottom->addWidget(exitButton);
-    grid->addLayout(bottom, 2, 0, 1, 3);
+    m_commands = new QBoxLayout(QBoxLayout::LeftToRight);
+    m_commands->addWidget(foodBox, 0, Qt::AlignLeft);
+    auto* otherCommands = new QHBoxLayout;
+    otherCommands->addStretch(1);
+    otherCommands->addWidget(conversionChartButton);
+    otherCommands->addWidget(totalsButton);
+    otherCommands->addWidget(exitButton);
+    m_commands->addLayout(otherCommands, 1);
+    auto* column = new QVBoxLayout(central);
+    column->addWidget(new ShrinkingScrollArea(upper, central), 1);
+    column->addLayout(m_commands);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 4);
     grid->setColumnStretch(2, 5);
@@ -306,8 +329,8 @@ void MainWindow::buildControls()
         previous = m_mealViews[static_cast<std::size_t>(meal)];
     }
 
-    connect(m_foodView->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::showServingUnit);
-    connect(m_foodView, &QListView::clicked, this, &MainWindow::showServingUnit);
+    connect(m_picker, &FoodPicker::chosenChanged, this, &MainWindow::showServingUnit);
+    connect(m_quantity, &QLineEdit::returnPressed, this, &MainWindow::addToCurrentMeal);
     connect(refreshButton, &QPushButton::clicked, this, &MainWindow::refreshFoodList);
     connect(exitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);
     connect(m_userNameButton, &QPushButton::clicked, this, &MainWindow::chooseUserName);
@@ -382,6 +405,62 @@ void MainWindow::startUp()
     m_state.CurrentUserName.clear();
     m_userNameButton->setText(tr("User Name"));
     fillFoodList();
+    restorePlan();
+    // Every step on the plan, and every Undo and Redo of one, changes the meals.
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &MainWindow::keepPlan);
+    // A new user starts by typing a food's name, so the first keystrokes go to the search.
+    m_foodFilter->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::restorePlan()
+{
+    if (m_planFile.path().isEmpty()) {
+        return;
+    }
+    MealPlan plan;
+    QStringList problems;
+    QString error;
+    switch (m_planFile.restore(&plan, &problems, &error)) {
+    case PlanOnScreenFile::Restored::Nothing:
+        return;
+    case PlanOnScreenFile::Restored::Unreadable:
+        Prompt::error(this,
+            tr("The plan on screen from the last run could not be read, so the meals start empty. The file stays "
+               "as it is until you change the plan; it is then first copied to %1.\n%2")
+                .arg(QDir::toNativeSeparators(m_planFile.asidePath()), error));
+        return;
+    case PlanOnScreenFile::Restored::Partly:
+        Prompt::message(this,
+            tr("Some lines of the plan on screen from the last run could not be placed and were left out. When you "
+               "change the plan, the file is first copied to %1.\n%2")
+                .arg(QDir::toNativeSeparators(m_planFile.asidePath()), problems.join(QLatin1Char('\n'))),
+            tr("Platewell"));
+        break;
+    case PlanOnScreenFile::Restored::Whole:
+        break;
+    }
+    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
+        m_mealModels[static_cast<std::size_t>(meal)]->setTable(plan.tables[static_cast<std::size_t>(meal)]);
+    }
+}
+
+void MainWindow::keepPlan()
+{
+    if (m_planFile.path().isEmpty()) {
+        return;
+    }
+    QString error;
+    if (m_planFile.keep(m_state.mealPlan, &error)) {
+        m_toldPlanNotKept = false;
+        return;
+    }
+    if (!m_toldPlanNotKept) {
+        m_toldPlanNotKept = true;
+        Prompt::error(this,
+            tr("The plan on screen could not be kept for the next start of Platewell; save it to keep it. Platewell "
+               "tries again at every change without saying so again.\n%1")
+                .arg(error));
+    }
 }
 
 void MainWindow::fillFoodList()
@@ -404,25 +483,22 @@ void MainWindow::fillFoodList()
 
 void MainWindow::showServingUnit()
 {
-    const QModelIndex current = m_foodView->currentIndex();
-    if (current.isValid()) {
-        m_servingUnit->setText(m_foodList->servingUnit(current.row()));
-    }
+    // The unit of the food an Add or Enter would add, and nothing when none would be.
+    m_servingUnit->setText(MessageText::quoted(m_picker->chosenServingUnit()));
 }
 
 void MainWindow::addToMeal(int meal)
 {
-    const QModelIndex current = m_foodView->currentIndex();
-    if (!current.isValid() || !m_foodView->selectionModel()->isSelected(current)) {
+    const QString food = m_picker->chosenFood();
+    if (food.isEmpty()) {
         return;
     }
-    const QString food = m_foodList->foodName(current.row());
     const QString quantity = NumberToText(TextToNumber(m_quantity->text()));
     const MealTable& before = m_mealModels[static_cast<std::size_t>(meal)]->table();
     MealTable after = before;
     switch (after.add(food, quantity)) {
     case MealTable::AddResult::Added:
-        changeMeals(tr("Add %1 to %2").arg(food, MealPlan::heading(meal)), { { meal, after } });
+        changeMeals(tr("Add %1 to %2").arg(MessageText::quoted(food), MealPlan::heading(meal)), { { meal, after } });
         break;
     case MealTable::AddResult::Full:
         Prompt::message(this,
@@ -448,7 +524,8 @@ void MainWindow::removeFromMeal(int meal)
     MealTable after = m_mealModels[static_cast<std::size_t>(meal)]->table();
     const QString food = after.slot(line + 1).FoodName;
     if (after.removeLine(line)) {
-        changeMeals(tr("Remove %1 from %2").arg(food, MealPlan::heading(meal)), { { meal, after } });
+        changeMeals(
+            tr("Remove %1 from %2").arg(MessageText::quoted(food), MealPlan::heading(meal)), { { meal, after } });
     }
     list->clearSelection();
     list->setCurrentIndex(QModelIndex());
@@ -618,7 +695,7 @@ QString MainWindow::chosenPeriod()
     }
     Prompt::message(this,
         tr("\"%1\" is not a period Platewell keeps plans for. Choose one of: %2.")
-            .arg(m_periods->currentText(), Periods::names().join(QStringLiteral(", "))),
+            .arg(MessageText::quoted(m_periods->currentText()), Periods::names().join(QStringLiteral(", "))),
         tr("Platewell"));
     return QString();
 }
@@ -712,10 +789,13 @@ void MainWindow::showCalendar()
 void MainWindow::showDocument(const QString& name)
 {
     // The viewer opens even for a missing file and says so itself; only a viewer that cannot be
-    // started at all is ours to report.
+    // started at all is ours to report, with the file's place so that it can be opened otherwise.
     const QString path = m_state.documentPath(name);
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        Prompt::error(this, tr("No document viewer could be started for %1.").arg(QDir::toNativeSeparators(path)));
+        Prompt::error(this,
+            tr("No document viewer could be started for %1.\nInstall a PDF viewer, such as Evince or Okular, to "
+               "read it from Platewell, or open the file with a program you have.")
+                .arg(QDir::toNativeSeparators(path)));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FoodDatabase.h"
+#include "core/PlanOnScreenFile.h"
 #include "core/SharedState.h"
 
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 #include <vector>
 
 class FoodListModel;
+class QBoxLayout;
 class FoodPicker;
 class MealListModel;
 class QComboBox;
@@ -87,6 +89,11 @@ private:
     // message, when the text names none of them.
     QString chosenPeriod();
     bool foodTableReady();
+    // Puts back the plan on screen of the last run, without an Undo step.
+    void restorePlan();
+    // Writes the plan on screen to its file after a change; a failure is told once, not at every
+    // change that follows it.
+    void keepPlan();
     // Changes meals to the given tables as one step that Undo takes back.
     void changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables);
     // Opens a window over the food table, modally, once the table is ready.
@@ -95,6 +102,8 @@ private:
     void showDocument(const QString& name);
 
     SharedState& m_state;
+    PlanOnScreenFile m_planFile;
+    bool m_toldPlanNotKept = false;
     QUndoStack* m_undoStack;
     int m_currentMeal = MealPlan::Breakfast;
     FoodDatabase m_foods;
@@ -110,4 +119,6 @@ private:
     QLabel* m_servingUnit = nullptr;
     std::array<MealListModel*, MealPlan::MealCount> m_mealModels {};
     std::array<QListView*, MealPlan::MealCount> m_mealViews {};
+    // The row of commands under the plan.
+    QBoxLayout* m_commands = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "gui/planner/MealListModel.h"
 
+#include "core/MessageText.h"
+#include "gui/common/WindowSizes.h"
+
 MealListModel::MealListModel(MealTable& table, QObject* parent)
     : QAbstractListModel(parent)
     , m_table(table)
@@ -22,6 +25,8 @@ QVariant MealListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || role != Qt::DisplayRole || index.row() >= m_table.count()) {
         return QVariant();
     }
+    // A name longer than any list can show is cut before its quantity, which stays in sight.
     const MealSlot& slot = m_table.slot(index.row() + 1);
-    return QString(slot.FoodName + QStringLiteral(", ") + slot.QuantityText);
+    return QString(MessageText::quoted(slot.FoodName, WindowSizes::ShownNameCharacters) + QStringLiteral(", ")
+        + slot.QuantityText);
 }

@@ -3,6 +3,7 @@
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -36,6 +37,8 @@ private slots:
     void refreshShowsChangedTable();
     void brokenTableGivesMessageAndEmptyList();
     void replacedFoodTableIsReopened();
+    void hostileLengthsStayShort_data();
+    void hostileLengthsStayShort();
 
 private:
     void open();
@@ -353,6 +356,54 @@ void TestMainWindow::replacedFoodTableIsReopened()
     });
     QTest::mouseClick(button("Command9"), Qt::LeftButton);
     QCOMPARE(calories, QStringLiteral("86"));
+}
+
+void TestMainWindow::hostileLengthsStayShort_data()
+{
+    QTest::addColumn<QString>("food");
+    QTest::addColumn<QString>("period");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("long name with a field separator") << QStringLiteral("Stew_") + QString(100000, u'x') << "Daily"
+                                                      << "separates the fields";
+    QTest::newRow("name longer than a saved line") << QString(17 * 1000 * 1000, u'y') << "Daily"
+                                                   << "too long";
+    QTest::newRow("long period text") << "Apple" << QString(100000, u'p') << "not a period";
+}
+
+// An imported name of megabytes, or a period text pasted by mistake: adding and saving quote
+// at most a short start of it, in the messages and in the Undo command, and the lists lay out
+// no more of it than they can show.
+void TestMainWindow::hostileLengthsStayShort()
+{
+    QFETCH(QString, food);
+    QFETCH(QString, period);
+    QFETCH(QString, refusal);
+    if (food != QLatin1String("Apple")) {
+        m_folder->createFoods({ foodRow(food, QStringLiteral("1 bowl")) });
+    }
+    open();
+    auto* list = m_window->findChild<QListView*>(QStringLiteral("List1"));
+    list->setCurrentIndex(list->model()->index(list->model()->rowCount() - 1, 0));
+    QCOMPARE(list->currentIndex().data().toString().size(), food.size());
+    QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
+    QCOMPARE(m_state.mealPlan.tables[MealPlan::Breakfast].slot(1).FoodName.size(), food.size());
+    auto* undo = m_window->findChild<QAction*>(QStringLiteral("mnuItemUndo"));
+    QVERIFY2(undo->text().size() < 100, qPrintable(undo->text().left(100)));
+    QVERIFY(lines("List2").constFirst().size() < 1100);
+    QVERIFY(lines("List2").constFirst().endsWith(QStringLiteral(",  1")));
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    QVERIFY(list->itemDelegate()->sizeHint(option, list->currentIndex()).width() < 20000);
+
+    m_window->findChild<QComboBox*>(QStringLiteral("DayofWeek"))->setEditText(period);
+    QTest::mouseClick(button("SaveDiet"), Qt::LeftButton);
+    QVERIFY(!Prompt::shown().isEmpty());
+    QVERIFY2(
+        Prompt::shown().constLast().text.contains(refusal), qPrintable(Prompt::shown().constLast().text.left(300)));
+    for (const Prompt::Shown& shown : Prompt::shown()) {
+        QVERIFY2(shown.text.size() < 400, qPrintable(shown.text.left(300)));
+        QVERIFY(shown.detail.size() < 400);
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -31,6 +31,8 @@ private slots:
     void commandsOpenTheirWindows();
     void documentsOpenInTheViewer_data();
     void documentsOpenInTheViewer();
+    void documentWithoutViewerNamesItsFile_data();
+    void documentWithoutViewerNamesItsFile();
     void calendarIsSingleAndModeless();
     void closingTheMainWindowLeavesTheCalendar();
     void calendarTakesInputBesideModalWindows();
@@ -169,6 +171,34 @@ void TestMainWindowCommands::documentsOpenInTheViewer()
     QCOMPARE(m_opened.size(), 2);
     QCOMPARE(m_opened.first(), QUrl::fromLocalFile(m_folder->dataFolder() + QLatin1Char('/') + document));
     QVERIFY(Prompt::shown().isEmpty());
+}
+
+void TestMainWindowCommands::documentWithoutViewerNamesItsFile_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("document");
+    QTest::newRow("manual by F1") << "F1"
+                                  << "PWmanual.pdf";
+    QTest::newRow("nutritive values") << "MnuItemNVoF"
+                                      << "Nutritive Value of Foods.pdf";
+}
+
+// With no viewer to start (the offscreen desktop has none), the message says where the document
+// is and what would open it.
+void TestMainWindowCommands::documentWithoutViewerNamesItsFile()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, document);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    if (command == QLatin1String("F1")) {
+        QTest::keyClick(m_window.get(), Qt::Key_F1);
+    } else {
+        trigger(command);
+    }
+    QCOMPARE(Prompt::shown().size(), 1);
+    const QString text = Prompt::shown().first().text;
+    QVERIFY2(text.contains(m_folder->dataFolder() + QLatin1Char('/') + document), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("PDF viewer")), qPrintable(text));
 }
 
 QWidget* TestMainWindowCommands::openCalendar()

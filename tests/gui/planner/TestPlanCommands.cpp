@@ -1,7 +1,10 @@
 #include "TestSupport.h"
+#include "core/PeriodFile.h"
+#include "core/PlatewellFolder.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,8 +16,12 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <QUndoStack>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 // The main window's plan commands worked through the real windows: the user name, Save and
 // Load of a period's plan, and the totals of saved plans.
@@ -34,9 +41,18 @@ private slots:
     void saveFailureKeepsOldFile();
     void loadMissingFileChangesNothing();
     void loadReportsLinesItCannotPlace();
+    void planOutlastsEveryWayOfEnding_data();
+    void planOutlastsEveryWayOfEnding();
+    void everyChangeIsKept_data();
+    void everyChangeIsKept();
+    void brokenKeptPlanDoesNotStopStartUp_data();
+    void brokenKeptPlanDoesNotStopStartUp();
 
 private:
     void open();
+    // Opens a new main window over the same folder, as the next start of the program does.
+    void restart();
+    QString keptPlanPath() const { return m_folder->path() + QStringLiteral("/plan-on-screen.txt"); }
     void add(const QString& food, const QString& quantity, const char* addButton);
     void setUserName(const QString& name);
     void choosePeriod(const QString& period);
@@ -78,6 +94,14 @@ void TestPlanCommands::open()
     m_window = std::make_unique<MainWindow>(m_state);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestPlanCommands::restart()
+{
+    Prompt::clearShown();
+    m_window.reset();
+    m_state = m_folder->state();
+    open();
 }
 
 void TestPlanCommands::click(const char* name)
@@ -227,6 +251,8 @@ void TestPlanCommands::saveRefusals()
     QFETCH(QString, food);
     QFETCH(QString, message);
     add(food, QStringLiteral("1"), "Dinner_Add");
+    // A name that no saved plan can hold is said once at the Add, as the plan on screen is kept.
+    Prompt::clearShown();
     choosePeriod(period);
     const QStringList before = QDir(m_folder->path()).entryList(QDir::Files);
     click("SaveDiet");
@@ -299,6 +325,170 @@ void TestPlanCommands::loadReportsLinesItCannotPlace()
     const QString text = Prompt::shown().first().text;
     QVERIFY2(
         text.contains(QStringLiteral("Brunch")) && text.contains(QStringLiteral("Dinner_Bread\"")), qPrintable(text));
+}
+
+namespace {
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+} // namespace
+
+void TestPlanCommands::planOutlastsEveryWayOfEnding_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("Exit button") << "Command10";
+    QTest::newRow("Exit in the File menu") << "mnuItemExit";
+    QTest::newRow("window's close button") << "close";
+    QTest::newRow("I Don't Accept") << "MnuItemLicense";
+}
+
+// However the program ends, at once and asking nothing, the plan on screen is there at the next
+// start; its Undo history is not. Starting writes nothing.
+void TestPlanCommands::planOutlastsEveryWayOfEnding()
+{
+    QFETCH(QString, ending);
+    QString error;
+    QVERIFY2(PlatewellFolder::installDocuments(m_folder->dataFolder(), &error), qPrintable(error));
+    add(QStringLiteral("Apple"), QStringLiteral("0.5"), "Breakfast_Add");
+    add(QStringLiteral("Bread"), QStringLiteral("2 slices"), "Breakfast_Add");
+    add(QStringLiteral("Bread"), QStringLiteral("1"), "Other_Add");
+    const MealPlan shown = m_state.mealPlan;
+    const QStringList breakfast = lines("List2");
+    // The application's own event loop runs, as in the program, and ending the program leaves it.
+    QTimer::singleShot(0, m_window.get(), [this, ending] {
+        if (ending == QLatin1String("close")) {
+            m_window->close();
+            return;
+        }
+        if (ending == QLatin1String("MnuItemLicense")) {
+            whenModal([](QWidget* licence) {
+                QTest::mouseClick(licence->findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+            });
+        }
+        if (auto* button = m_window->findChild<QPushButton*>(ending)) {
+            QTest::mouseClick(button, Qt::LeftButton);
+        } else {
+            m_window->findChild<QAction*>(ending)->trigger();
+        }
+    });
+    QTimer::singleShot(10000, m_window.get(), [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!m_window->isVisible());
+    QVERIFY2(Prompt::shown().isEmpty(), qPrintable(Prompt::shown().value(0).text));
+
+    const ino_t written = inodeOf(keptPlanPath());
+    restart();
+    QCOMPARE(m_state.mealPlan, shown);
+    QCOMPARE(lines("List2"), breakfast);
+    QCOMPARE(lines("List5"), QStringList { QStringLiteral("Bread,  1") });
+    QVERIFY(!m_window->undoStack()->canUndo());
+    click("LunchClear");
+    QCOMPARE(inodeOf(keptPlanPath()), written);
+    QVERIFY(Prompt::shown().isEmpty());
+}
+
+void TestPlanCommands::everyChangeIsKept_data()
+{
+    QTest::addColumn<QString>("step");
+    for (const char* step : { "add", "remove", "clear", "load", "undo", "redo" }) {
+        QTest::newRow(step) << QString::fromLatin1(step);
+    }
+}
+
+// After each step on the meals the file holds exactly the plan on screen.
+void TestPlanCommands::everyChangeIsKept()
+{
+    QFETCH(QString, step);
+    add(QStringLiteral("Apple"), QStringLiteral("1"), "Lunch_Add");
+    add(QStringLiteral("Bread"), QStringLiteral("2"), "Lunch_Add");
+    MealPlan saved;
+    saved.tables[MealPlan::Other].add(QStringLiteral("Apple"), QStringLiteral(" 3"));
+    QString error;
+    QVERIFY(PeriodFile::save(m_state.perUserFile(QStringLiteral("Daily")), saved, &error));
+    const MealPlan before = m_state.mealPlan;
+    if (step == QLatin1String("add")) {
+        add(QStringLiteral("Bread"), QStringLiteral("1.5"), "Dinner_Add");
+    } else if (step == QLatin1String("remove")) {
+        auto* lunch = m_window->findChild<QListView*>(QStringLiteral("List3"));
+        lunch->setCurrentIndex(lunch->model()->index(0, 0));
+        click("LunchDelete");
+    } else if (step == QLatin1String("clear")) {
+        click("LunchClear");
+    } else if (step == QLatin1String("load")) {
+        click("LoadDiet");
+    } else {
+        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+        if (step == QLatin1String("redo")) {
+            QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        }
+    }
+    QVERIFY(step == QLatin1String("redo") || m_state.mealPlan != before);
+    MealPlan kept;
+    QStringList problems;
+    QVERIFY2(PeriodFile::load(keptPlanPath(), &kept, &problems, &error), qPrintable(error));
+    QVERIFY(problems.isEmpty());
+    QCOMPARE(kept, m_state.mealPlan);
+    QVERIFY(Prompt::shown().size() <= 1);
+}
+
+void TestPlanCommands::brokenKeptPlanDoesNotStopStartUp_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lunch");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a line that names no meal")
+        << QByteArray("Brunch_Apple_ 1\r\nLunch_Bread_ 2\r\n") << QStringList { "Bread,  2" } << "Brunch";
+    QTest::newRow("not a plan at all") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << QStringList {}
+                                       << "left out";
+    QTest::newRow("a line of 17 MB") << QByteArray(17 << 20, 'x') << QStringList {} << "too long";
+    QTest::newRow("a folder in its place") << QByteArray() << QStringList {} << "not a regular file";
+}
+
+// A kept plan that cannot be read, or only in part, gives one short message and what could be
+// read; the file stays as it was until the plan changes, and is then copied aside before the
+// plan on screen replaces it. A failure to keep the plan is told once.
+void TestPlanCommands::brokenKeptPlanDoesNotStopStartUp()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lunch);
+    QFETCH(QString, said);
+    m_window.reset();
+    const bool folder = bytes.isEmpty();
+    if (folder) {
+        QVERIFY(QDir().mkdir(keptPlanPath()));
+    } else {
+        QFile file(keptPlanPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    restart();
+    QCOMPARE(Prompt::shown().size(), 1);
+    QVERIFY2(Prompt::shown().first().text.contains(said), qPrintable(Prompt::shown().first().text.left(300)));
+    QVERIFY(Prompt::shown().first().text.size() < 800);
+    QCOMPARE(lines("List3"), lunch);
+    QCOMPARE(folder ? QByteArray() : fileBytes(keptPlanPath()), bytes);
+
+    add(QStringLiteral("Apple"), QStringLiteral("1"), "Breakfast_Add");
+    add(QStringLiteral("Bread"), QStringLiteral("1"), "Breakfast_Add");
+    QCOMPARE(lines("List2").size(), 2);
+    if (folder) {
+        QVERIFY(QFileInfo(keptPlanPath()).isDir());
+        QCOMPARE(Prompt::shown().size(), 2);
+        QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("plan-on-screen.txt")));
+        return;
+    }
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(fileBytes(m_folder->path() + QStringLiteral("/plan-on-screen-unread.txt")), bytes);
+    restart();
+    QCOMPARE(Prompt::shown().size(), 0);
+    QCOMPARE(lines("List2"), (QStringList { "Apple,  1", "Bread,  1" }));
+    QCOMPARE(lines("List3"), lunch);
 }
 
 QTEST_MAIN(TestPlanCommands)

@@ -8,6 +8,8 @@
 #include "gui/planner/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -28,6 +30,9 @@ private slots:
     void searchBoxFiltersTheList();
     void emptyBoxGivesBackTheFullListAndSelection();
     void keysAddAndRemove();
+    void firstKeystrokesGoToTheSearch();
+    void enterAddsTheFoodTheUnitBelongsTo_data();
+    void enterAddsTheFoodTheUnitBelongsTo();
     void undoAndRedoEveryStep_data();
     void undoAndRedoEveryStep();
 
@@ -152,6 +157,8 @@ void TestPlanningByKeyboard::emptyBoxGivesBackTheFullListAndSelection()
     QCOMPARE(shownFoods(), QStringList {});
     filter()->clear();
     QCOMPARE(shownFoods(), full);
+    QCOMPARE(foods()->currentIndex().data().toString(), QStringLiteral("Chicken, breast, roasted"));
+    QVERIFY(foods()->selectionModel()->isSelected(foods()->currentIndex()));
     QCOMPARE(m_window->findChild<QLabel*>(QStringLiteral("Label7"))->text(), QStringLiteral("3 oz"));
 }
 
@@ -191,6 +198,81 @@ void TestPlanningByKeyboard::keysAddAndRemove()
     QTest::keyClick(lunch, Qt::Key_Delete);
     QCOMPARE(mealLines("List3"), QStringList { "Chicken, breast, roasted,  2" });
     QCOMPARE(m_state.mealPlan.tables[MealPlan::Lunch].slot(1).FoodName, QStringLiteral("Chicken, breast, roasted"));
+}
+
+// Typed into the window as it opens, through the window system as a person's keys come: a food's
+// name and Enter put the food in Breakfast and leave the period as it was.
+void TestPlanningByKeyboard::firstKeystrokesGoToTheSearch()
+{
+    QApplication::setActiveWindow(m_window.get());
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    for (const char key : QByteArrayLiteral("milk")) {
+        QTest::keyClick(m_window->windowHandle(), key);
+    }
+    QTest::keyClick(m_window->windowHandle(), Qt::Key_Return);
+    QCOMPARE(filter()->text(), QStringLiteral("milk"));
+    QCOMPARE(m_window->findChild<QComboBox*>(QStringLiteral("DayofWeek"))->currentText(), QStringLiteral("Daily"));
+    QCOMPARE(mealLines("List2"), QStringList { "Milk, whole,  1" });
+}
+
+void TestPlanningByKeyboard::enterAddsTheFoodTheUnitBelongsTo_data()
+{
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("enterIn");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QStringList>("breakfast");
+    const QStringList first { "APPLEBEE'S, chicken fingers,  2" };
+    QTest::newRow("search, none selected") << ""
+                                           << "chicken"
+                                           << "FoodFilter"
+                                           << "1 serving" << first;
+    QTest::newRow("search, one selected") << "Chicken, breast, roasted"
+                                          << "chicken"
+                                          << "FoodFilter"
+                                          << "3 oz" << QStringList { "Chicken, breast, roasted,  2" };
+    QTest::newRow("selection hidden by a new search") << "Milk, whole"
+                                                      << "chicken"
+                                                      << "FoodFilter"
+                                                      << "1 serving" << first;
+    QTest::newRow("quantity after a search") << ""
+                                             << "chicken"
+                                             << "Text1"
+                                             << "1 serving" << first;
+    QTest::newRow("quantity, food selected") << "Apple"
+                                             << ""
+                                             << "Text1"
+                                             << "1 medium" << QStringList { "Apple,  2" };
+    QTest::newRow("quantity, nothing chosen") << ""
+                                              << ""
+                                              << "Text1"
+                                              << "" << QStringList {};
+    QTest::newRow("search finds nothing") << "Apple"
+                                          << "pizza"
+                                          << "FoodFilter"
+                                          << "" << QStringList {};
+}
+
+// Enter in the search box or the quantity adds the food whose serving unit is shown, to the
+// current meal; the unit never belongs to another food.
+void TestPlanningByKeyboard::enterAddsTheFoodTheUnitBelongsTo()
+{
+    QFETCH(QString, selected);
+    QFETCH(QString, typed);
+    QFETCH(QString, enterIn);
+    QFETCH(QString, unit);
+    QFETCH(QStringList, breakfast);
+    auto* quantity = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    quantity->setText(QStringLiteral("2"));
+    if (!selected.isEmpty()) {
+        selectFood(selected);
+    }
+    QTest::keyClicks(filter(), typed);
+    auto* shownUnit = m_window->findChild<QLabel*>(QStringLiteral("Label7"));
+    QCOMPARE(shownUnit->text(), unit);
+    QTest::keyClick(m_window->findChild<QLineEdit*>(enterIn), Qt::Key_Return);
+    QCOMPARE(mealLines("List2"), breakfast);
+    QCOMPARE(shownUnit->text(), unit);
 }
 
 void TestPlanningByKeyboard::undoAndRedoEveryStep_data()
