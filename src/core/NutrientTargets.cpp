@@ -97,10 +97,13 @@ NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) 
     if (!r.minimum && !r.maximum) {
         return Standing::NoTarget;
     }
-    if (r.minimum && value < *r.minimum) {
+    // Judged as shown: a day the grid shows as "25" is at a maximum of 25, whatever digits lie
+    // beyond the fifteen shown.
+    const double shown = GeneralNumberValue(value);
+    if (r.minimum && shown < GeneralNumberValue(*r.minimum)) {
         return Standing::Under;
     }
-    if (r.maximum && value > *r.maximum) {
+    if (r.maximum && shown > GeneralNumberValue(*r.maximum)) {
         return Standing::Over;
     }
     return Standing::Within;

@@ -48,7 +48,8 @@ public:
     // A nutrient's range as the reports give it, "1800–2200", "12–" or "–70"; empty without a target.
     QString rangeText(int nutrient, const QLocale& locale = QLocale()) const;
 
-    // Where a day's value stands: a bound itself counts as within.
+    // Where a day's value stands, judged at the precision the totals show it with: a bound itself
+    // counts as within.
     Standing standing(int nutrient, double value) const;
     // "1,850 of 1,800–2,200 kcal (103 %)": the value, the range with the nutrient's unit and, where
     // there is a maximum (else the minimum), the share of it.

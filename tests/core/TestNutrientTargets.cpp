@@ -44,6 +44,15 @@ void TestNutrientTargets::standing_data()
                                                << "" << 1e9 << int(S::Within);
     QTest::newRow("only a maximum, below zero") << ""
                                                 << "70" << -1.0 << int(S::Within);
+    // A value is judged as the grid shows it, to 15 significant digits.
+    QTest::newRow("a sum shown as the maximum") << ""
+                                                << "25" << 25.000000000000004 << int(S::Within);
+    QTest::newRow("a sum shown as the minimum") << "0.3"
+                                                << "" << 0.1 + 0.2 - 1e-16 << int(S::Within);
+    QTest::newRow("above the maximum in the 15th digit") << ""
+                                                         << "25" << 25.0000000000001 << int(S::Over);
+    QTest::newRow("below the minimum in the 15th digit") << "1800"
+                                                         << "" << 1799.99999999999 << int(S::Under);
 }
 
 void TestNutrientTargets::standing()
