@@ -55,8 +55,17 @@ public:
     // there is a maximum (else the minimum), the share of it.
     QString describe(int nutrient, double value, const QLocale& locale = QLocale()) const;
 
-    // Reads the file; a missing file gives no targets. Lines that cannot be read are described in
-    // `problems`, never dropped in silence; false, with `error`, only when the file cannot be read.
+    // How many unreadable lines `problems` quotes, as for a period file; the rest are counted in
+    // one closing line.
+    static constexpr int ListedProblems = 5;
+    // How many characters of a line a problem quotes.
+    static constexpr int QuotedCharacters = 60;
+
+    // Reads the file as a stream, in memory bounded by one line whatever its size; a missing file
+    // gives no targets. Lines that cannot be read, and a second line for a nutrient (the first
+    // counts), are described in `problems`, never dropped in silence: the first few quoted
+    // shortly, then how many more there were. False, with `error`, only when the file cannot be
+    // read.
     static bool load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error);
     // Writes the file whole or not at all.
     bool save(const QString& path, QString* error) const;
