@@ -81,6 +81,31 @@ QString NutrientTargets::unit(int nutrient)
     return QString::fromLatin1(kUnits[nutrient]);
 }
 
+bool NutrientTargets::readTypedBound(QStringView text, const QLocale& locale, std::optional<double>* bound)
+{
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        bound->reset();
+        return true;
+    }
+    bool ok = false;
+    double value = locale.toDouble(trimmed, &ok);
+    if (!ok) {
+        value = QLocale::c().toDouble(trimmed, &ok);
+    }
+    // "inf" and "nan" read as numbers, but no target can be either.
+    if (!ok || !std::isfinite(value)) {
+        return false;
+    }
+    *bound = value;
+    return true;
+}
+
+QString NutrientTargets::typedBoundText(double bound, const QLocale& locale)
+{
+    return locale.toString(bound, 'g', QLocale::FloatingPointShortest);
+}
+
 QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
 {
     const Range& r = range(nutrient);

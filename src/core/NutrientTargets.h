@@ -45,6 +45,13 @@ public:
     bool setRange(int nutrient, const Range& range, QString* reason);
     bool isEmpty() const;
 
+    // A bound as a person typed it: in the form of `locale`, with its grouping and decimal
+    // separator ("1,800", "2.200,5"), or in the plain C form ("1800.5"). An empty text is no bound;
+    // false for anything else that is not wholly a finite number.
+    static bool readTypedBound(QStringView text, const QLocale& locale, std::optional<double>* bound);
+    // A bound in the form of `locale`, shortest that reads back as the same number.
+    static QString typedBoundText(double bound, const QLocale& locale);
+
     // A nutrient's range as the reports give it, "1800–2200", "12–" or "–70"; empty without a target.
     QString rangeText(int nutrient, const QLocale& locale = QLocale()) const;
 

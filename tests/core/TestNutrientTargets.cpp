@@ -19,6 +19,9 @@ private slots:
     void standing_data();
     void standing();
     void fileRoundTripAndRefusals();
+    void boundsReadAsTyped_data();
+    void boundsReadAsTyped();
+    void typedBoundsReadBack();
     void weekRows();
     void reportFileGainsTargetColumns();
 };
@@ -110,6 +113,75 @@ void TestNutrientTargets::fileRoundTripAndRefusals()
     // No file: no targets, and no complaint.
     QVERIFY(NutrientTargets::load(dir.filePath(QStringLiteral("none.txt")), &loaded, &problems, &error));
     QVERIFY(loaded.isEmpty() && problems.isEmpty());
+}
+
+// Numbers are read as a person of the locale writes them, or in the C form, or refused: never
+// the leading digits of a text ("1,800" as 1) nor 0 for a word.
+void TestNutrientTargets::boundsReadAsTyped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<double>("value");
+    QTest::newRow("grouped thousands") << "en_US"
+                                       << "1,800" << true << 1800.0;
+    QTest::newRow("grouped with decimals") << "en_US"
+                                           << "2,200.5" << true << 2200.5;
+    QTest::newRow("blanks around") << "en_US"
+                                   << " 70 " << true << 70.0;
+    QTest::newRow("exponent") << "en_US"
+                              << "1e3" << true << 1000.0;
+    QTest::newRow("below zero") << "en_US"
+                                << "-5" << true << -5.0;
+    QTest::newRow("German grouping") << "de_DE"
+                                     << "1.800" << true << 1800.0;
+    QTest::newRow("German decimal comma") << "de_DE"
+                                          << "2.200,5" << true << 2200.5;
+    QTest::newRow("C form in German") << "de_DE"
+                                      << "1.5" << true << 1.5;
+    QTest::newRow("French blank grouping") << "fr_FR"
+                                           << "1 800" << true << 1800.0;
+    QTest::newRow("a word") << "en_US"
+                            << "seventy" << false << 0.0;
+    QTest::newRow("digits then a word") << "en_US"
+                                        << "1800 kcal" << false << 0.0;
+    QTest::newRow("misplaced grouping") << "en_US"
+                                        << "12,34" << false << 0.0;
+    QTest::newRow("infinity") << "en_US"
+                              << "inf" << false << 0.0;
+    QTest::newRow("not a number") << "en_US"
+                                  << "nan" << false << 0.0;
+    QTest::newRow("beyond a double") << "en_US"
+                                     << "1e400" << false << 0.0;
+}
+
+void TestNutrientTargets::boundsReadAsTyped()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, read);
+    QFETCH(double, value);
+    std::optional<double> bound = 42.0;
+    QCOMPARE(NutrientTargets::readTypedBound(text, QLocale(locale), &bound), read);
+    if (read) {
+        QCOMPARE(bound, std::optional(value));
+    }
+    QVERIFY(NutrientTargets::readTypedBound(QStringLiteral("  "), QLocale(locale), &bound));
+    QVERIFY(!bound);
+}
+
+// What the Targets window shows reads back as the very same number in every locale.
+void TestNutrientTargets::typedBoundsReadBack()
+{
+    for (const char* name : { "en_US", "de_DE", "fr_FR", "C" }) {
+        const QLocale locale(QString::fromLatin1(name));
+        for (double value : { 1800.0, 1800.125, 0.1 + 0.2, 1e-7, 1e20, -5.0, 1234567.5 }) {
+            const QString text = NutrientTargets::typedBoundText(value, locale);
+            std::optional<double> read;
+            QVERIFY2(NutrientTargets::readTypedBound(text, locale, &read), qPrintable(text));
+            QVERIFY2(read == value, qPrintable(QStringLiteral("%1 in %2").arg(text, QLatin1String(name))));
+        }
+    }
 }
 
 void TestNutrientTargets::weekRows()

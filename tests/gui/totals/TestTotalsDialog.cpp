@@ -5,6 +5,7 @@
 #include "core/SharedState.h"
 #include "core/TextFile.h"
 #include "gui/common/Prompt.h"
+#include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsCharts.h"
 
@@ -40,6 +41,8 @@ private slots:
     void weekViews();
     void targetsMarkEachDay_data();
     void targetsMarkEachDay();
+    void targetsAreReadAsTyped_data();
+    void targetsAreReadAsTyped();
     void chartShowsTheGridAndSaves_data();
     void chartShowsTheGridAndSaves();
     void init();
@@ -431,6 +434,78 @@ void TestTotalsDialog::targetsMarkEachDay()
     tick(1);
     click("CalcTot");
     QCOMPARE(rowTexts(1)[1], calories[0]);
+}
+
+// The Targets window shows and reads numbers as the user's locale writes them; a field that is not
+// a number is named and nothing is saved, and targets left as they were are not written again.
+void TestTotalsDialog::targetsAreReadAsTyped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QStringList>("named");
+    const QStringList empty { "", "" };
+    QTest::newRow("grouped thousands") << "en_US" << QByteArray() << empty << QStringList { "1,800", "2,200" }
+                                       << QByteArray("Calories_1800_2200\r\n") << QStringList {};
+    QTest::newRow("German form") << "de_DE" << QByteArray() << empty << QStringList { "1.800", "2.200,5" }
+                                 << QByteArray("Calories_1800_2200.5\r\n") << QStringList {};
+    QTest::newRow("a word") << "en_US" << QByteArray() << empty << QStringList { "1,800", "seventy" } << QByteArray()
+                            << QStringList { "Daily maximum of Calories: \"seventy\"" };
+    QTest::newRow("every field that is not a number")
+        << "en_US" << QByteArray("Calories_1_2\n") << QStringList { "1", "2" }
+        << QStringList { "1800 kcal", QString(300, u'9') + "x" } << QByteArray("Calories_1_2\n")
+        << QStringList { "Daily minimum of Calories: \"1800 kcal\"",
+               "Daily maximum of Calories: \"" + QString(60, u'9') + "...\"" };
+    QTest::newRow("shown in the locale, left as it was")
+        << "de_DE" << QByteArray("Calories_1800.125_2200\n") << QStringList { "1.800,125", "2.200" } << QStringList {}
+        << QByteArray("Calories_1800.125_2200\n") << QStringList {};
+    QTest::newRow("shown in the locale, one field changed")
+        << "de_DE" << QByteArray("Calories_1800.125_2200\n") << QStringList { "1.800,125", "2.200" }
+        << QStringList { QString(), "2.300" } << QByteArray("Calories_1800.125_2300\r\n") << QStringList {};
+}
+
+void TestTotalsDialog::targetsAreReadAsTyped()
+{
+    QFETCH(QString, locale);
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, typed);
+    QFETCH(QByteArray, after);
+    QFETCH(QStringList, named);
+    QLocale::setDefault(QLocale(locale));
+    const QString path = m_state.perUserFile("Targets");
+    if (!before.isNull()) {
+        QVERIFY(TextFile::writeBytes(path, before, nullptr));
+    }
+    TargetsDialog window(m_state);
+    auto* minimum = window.findChild<QLineEdit*>(QStringLiteral("Minimum1"));
+    auto* maximum = window.findChild<QLineEdit*>(QStringLiteral("Maximum1"));
+    QCOMPARE((QStringList { minimum->text(), maximum->text() }), shown);
+    if (!typed.value(0).isNull()) {
+        minimum->setText(typed[0]);
+    }
+    if (!typed.value(1).isNull()) {
+        maximum->setText(typed[1]);
+    }
+    window.accept();
+    QCOMPARE(window.result(), named.isEmpty() ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    QFile file(path);
+    QCOMPARE(file.exists(), !after.isNull());
+    if (!after.isNull()) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after);
+    }
+    if (named.isEmpty()) {
+        QVERIFY(Prompt::shown().isEmpty());
+    } else {
+        QCOMPARE(Prompt::shown().size(), 1);
+        for (const QString& field : named) {
+            QVERIFY2(Prompt::shown()[0].text.contains(field), qPrintable(Prompt::shown()[0].text));
+        }
+        QVERIFY(Prompt::shown()[0].text.contains(QStringLiteral("nothing was saved")));
+    }
 }
 
 // "Per day" shows the Weekly plan per day; "Week roll-ups" adds the week made of Weekday and
