@@ -44,6 +44,17 @@ bool readBound(QStringView field, std::optional<double>* bound)
     return true;
 }
 
+// A bound as the totals show numbers, to 15 significant digits, with the locale's grouping.
+QString boundText(double value, const QLocale& locale)
+{
+    const QString plain = GeneralNumberText(value, QLocale::c());
+    if (!std::isfinite(value) || plain.contains(QLatin1Char('E'))) {
+        return GeneralNumberText(value, locale);
+    }
+    const qsizetype point = plain.indexOf(QLatin1Char('.'));
+    return locale.toString(GeneralNumberValue(value), 'f', point < 0 ? 0 : int(plain.size() - point - 1));
+}
+
 QString shown(double value, const QLocale& locale)
 {
     return locale.toString(value, 'f', std::abs(value - std::round(value)) < 0.05 ? 0 : 1);
@@ -109,13 +120,17 @@ QString NutrientTargets::typedBoundText(double bound, const QLocale& locale)
 QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
 {
     const Range& r = range(nutrient);
-    if (!r.minimum && !r.maximum) {
-        return QString();
+    if (r.minimum && r.maximum) {
+        return boundText(*r.minimum, locale) + QChar(0x2013) + boundText(*r.maximum, locale);
     }
-    auto bound = [&locale](const std::optional<double>& value) {
-        return value ? GeneralNumberText(*value, locale) : QString();
-    };
-    return bound(r.minimum) + QChar(0x2013) + bound(r.maximum);
+    // A lone bound gets a sign of its own: a dash before it would read as a minus.
+    if (r.minimum) {
+        return tr("\u2265 %1").arg(boundText(*r.minimum, locale));
+    }
+    if (r.maximum) {
+        return tr("\u2264 %1").arg(boundText(*r.maximum, locale));
+    }
+    return QString();
 }
 
 NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) const

@@ -52,7 +52,8 @@ public:
     // A bound in the form of `locale`, shortest that reads back as the same number.
     static QString typedBoundText(double bound, const QLocale& locale);
 
-    // A nutrient's range as the reports give it, "1800–2200", "12–" or "–70"; empty without a target.
+    // A nutrient's range as the reports and charts give it, in the totals' precision with the
+    // locale's grouping: "1,800–2,200", "≥ 12" or "≤ 70"; empty without a target.
     QString rangeText(int nutrient, const QLocale& locale = QLocale()) const;
 
     // Where a day's value stands, judged at the precision the totals show it with: a bound itself

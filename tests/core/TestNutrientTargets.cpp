@@ -24,6 +24,8 @@ private slots:
     void typedBoundsReadBack();
     void weekRows();
     void reportFileGainsTargetColumns();
+    void rangeTexts_data();
+    void rangeTexts();
 };
 
 void TestNutrientTargets::standing_data()
@@ -222,10 +224,61 @@ void TestNutrientTargets::reportFileGainsTargetColumns()
     QVERIFY(targets.setRange(TotalsRow::NetCarbs, { 5, 10 }, nullptr));
     const QStringList lines = TotalsReport::fileLines(result, targets, c);
     const QStringList plain = TotalsReport::fileLines(result, c);
-    QCOMPARE(lines[0], plain[0] + QStringLiteral("\tFat target 12\u2013\tNet Carbs target 5\u201310"));
+    QCOMPARE(lines[0], plain[0] + QStringLiteral("\tFat target \u2265 12\tNet Carbs target 5\u201310"));
     QCOMPARE(lines[1], plain[1] + QStringLiteral("\tunder\twithin"));
     QCOMPARE(lines[2], plain[2] + QStringLiteral("\t\t"));
     QCOMPARE(lines[3], plain[3] + QStringLiteral("\t\t"));
+}
+
+// A range never reads as a negative number, and numbers take the locale's grouping.
+void TestNutrientTargets::rangeTexts_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("both bounds, grouped") << "en_US"
+                                          << "1800"
+                                          << "2200" << QStringLiteral("1,800\u20132,200");
+    QTest::newRow("only a maximum") << "en_US"
+                                    << ""
+                                    << "250" << QStringLiteral("\u2264 250");
+    QTest::newRow("only a minimum") << "en_US"
+                                    << "25"
+                                    << "" << QStringLiteral("\u2265 25");
+    QTest::newRow("a maximum below zero") << "en_US"
+                                          << ""
+                                          << "-5" << QStringLiteral("\u2264 -5");
+    QTest::newRow("German form") << "de_DE"
+                                 << "1800.5"
+                                 << "2200" << QStringLiteral("1.800,5\u20132.200");
+    QTest::newRow("shown to 15 digits") << "en_US"
+                                        << "0.30000000000000004"
+                                        << "" << QStringLiteral("\u2265 0.3");
+    QTest::newRow("huge") << "en_US"
+                          << ""
+                          << "1e20" << QStringLiteral("\u2264 1E+20");
+    QTest::newRow("no target") << "en_US"
+                               << ""
+                               << "" << QString();
+}
+
+void TestNutrientTargets::rangeTexts()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, minimum);
+    QFETCH(QString, maximum);
+    QFETCH(QString, text);
+    NutrientTargets targets;
+    NutrientTargets::Range range;
+    if (!minimum.isEmpty()) {
+        range.minimum = minimum.toDouble();
+    }
+    if (!maximum.isEmpty()) {
+        range.maximum = maximum.toDouble();
+    }
+    QVERIFY(targets.setRange(TotalsRow::Calories, range, nullptr));
+    QCOMPARE(targets.rangeText(TotalsRow::Calories, QLocale(locale)), text);
 }
 
 QTEST_APPLESS_MAIN(TestNutrientTargets)

@@ -657,7 +657,7 @@ void TestTotalsDialog::chartShowsTheGridAndSaves()
     QVERIFY(pdftotext.waitForFinished(30000));
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
     QCOMPARE(text.contains(QStringLiteral("Platewell Totals Chart")), withTargets);
-    QCOMPARE(text.contains(QStringLiteral("Cholesterol (mg), target \u20132")), withTargets);
+    QCOMPARE(text.contains(QStringLiteral("Cholesterol (mg), target \u2264 2")), withTargets);
 }
 
 QTEST_MAIN(TestTotalsDialog)
