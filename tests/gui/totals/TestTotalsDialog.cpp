@@ -551,12 +551,25 @@ void TestTotalsDialog::weekViews()
     QCOMPARE(shown, rows);
     QVERIFY(rowBold(grid()->model()->rowCount() - 1));
     QVERIFY(Prompt::shown().isEmpty());
-    // A missing day plan stops the roll-ups with the usual message.
     if (rollUps) {
+        // A missing day plan leaves out the week made of the days only, and the message names
+        // the day's file.
         QFile::remove(m_state.perUserFile("Tuesday"));
         click("CalcTot");
         QCOMPARE(Prompt::shown().size(), 1);
-        QCOMPARE(Prompt::shown().first().text, QStringLiteral("File Not Found"));
+        QVERIFY2(Prompt::shown().first().text.contains(QStringLiteral("the Tuesday plan, TamoAnnLeeTuesday.txt")),
+            qPrintable(Prompt::shown().first().text));
+        QStringList labels;
+        for (int row = 1; row < grid()->model()->rowCount(); ++row) {
+            labels.append(rowTexts(row)[0]);
+        }
+        QCOMPARE(labels.size(), 3);
+        QVERIFY(labels[1].startsWith(QStringLiteral("Week from Weekday and Weekend")));
+        // A chosen period's own file missing keeps its message exactly as it is.
+        QFile::remove(m_state.perUserFile("Weekly"));
+        click("CalcTot");
+        QCOMPARE(Prompt::shown().size(), 2);
+        QCOMPARE(Prompt::shown().last().text, QStringLiteral("File Not Found"));
     }
 }
 
