@@ -37,10 +37,7 @@ TotalsChartWindow::TotalsChartWindow(
     const bool dark = palette().color(QPalette::Window).lightness() < 128;
     auto* grid = new QGridLayout;
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
-        QChart* chart = TotalsCharts::makeChart(n, m_result, m_targets);
-        if (dark) {
-            chart->setTheme(QChart::ChartThemeDark);
-        }
+        QChart* chart = TotalsCharts::makeChart(n, m_result, m_targets, dark);
         auto* view = new QChartView(chart, this);
         view->setObjectName(QStringLiteral("Chart%1").arg(n + 1));
         view->setRenderHint(QPainter::Antialiasing);

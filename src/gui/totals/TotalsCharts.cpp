@@ -68,9 +68,14 @@ std::vector<const TotalsRow*> TotalsCharts::chartedRows(const TotalsResult& resu
     return rows;
 }
 
-QChart* TotalsCharts::makeChart(int nutrient, const TotalsResult& result, const NutrientTargets& targets)
+QChart* TotalsCharts::makeChart(int nutrient, const TotalsResult& result, const NutrientTargets& targets, bool dark)
 {
     auto* chart = new QChart;
+    // A theme repaints every series already in the chart: it goes on first, so that the rows'
+    // colours, which the key repeats, and the band's see-through green stay as set below.
+    if (dark) {
+        chart->setTheme(QChart::ChartThemeDark);
+    }
     chart->setTitle(chartTitle(nutrient, targets));
     chart->legend()->hide();
     chart->setMargins(QMargins(4, 4, 4, 4));
