@@ -9,7 +9,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -78,17 +77,14 @@ void TotalsChartWindow::saveAs()
 {
     QString filter = tr("PNG image (*.png)");
     const QStringList filters { filter, tr("SVG drawing (*.svg)"), tr("PDF document (*.pdf)") };
-    QString path = QFileDialog::getSaveFileName(
+    const QString path = QFileDialog::getSaveFileName(
         this, tr("Save Chart"), m_suggestedPath, filters.join(QStringLiteral(";;")), &filter);
     if (path.isEmpty()) {
         return;
     }
     // A name without an ending takes the one of the chosen kind.
-    if (QFileInfo(path).suffix().isEmpty()) {
-        const qsizetype open = filter.lastIndexOf(QStringLiteral("*."));
-        path += filter.mid(open + 1, filter.size() - open - 2);
-    }
-    saveTo(path);
+    const qsizetype open = filter.lastIndexOf(QStringLiteral("*."));
+    saveTo(TotalsCharts::withEnding(path, filter.mid(open + 2, filter.size() - open - 3)));
 }
 
 bool TotalsChartWindow::saveTo(const QString& path)

@@ -42,6 +42,8 @@ public:
     // Draws the nine charts, three by three, into `target`, keeping their proportions.
     static void render(
         QPainter* painter, const QRectF& target, const TotalsResult& result, const NutrientTargets& targets);
+    // `path` with `ending` ("png") added when its name has none; a name ending in a dot has none.
+    static QString withEnding(const QString& path, const QString& ending);
     // Saves the nine charts as a PNG image (LayoutSize pixels), an SVG drawing or a one-page PDF,
     // by the ending of `path`.
     static bool save(const QString& path, const TotalsResult& result, const NutrientTargets& targets, QString* error);

@@ -19,6 +19,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -31,6 +32,10 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QValueAxis>
+
+#include <cfloat>
+#include <cmath>
 
 class TestTotalsDialog : public QObject
 {
@@ -45,6 +50,10 @@ private slots:
     void targetsAreReadAsTyped();
     void chartShowsTheGridAndSaves_data();
     void chartShowsTheGridAndSaves();
+    void chartsOfHugeValues_data();
+    void chartsOfHugeValues();
+    void chartNameTakesTheChosenEnding_data();
+    void chartNameTakesTheChosenEnding();
     void init();
     void cleanup();
 
@@ -671,6 +680,87 @@ void TestTotalsDialog::chartShowsTheGridAndSaves()
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
     QCOMPARE(text.contains(QStringLiteral("Platewell Totals Chart")), withTargets);
     QCOMPARE(text.contains(QStringLiteral("Cholesterol (mg), target \u2264 2")), withTargets);
+}
+
+// Totals near the largest double, overflowed ones and huge targets keep every axis finite: no
+// chart, on screen or saved, is labelled "inf" or "nan".
+void TestTotalsDialog::chartsOfHugeValues_data()
+{
+    QTest::addColumn<double>("first");
+    QTest::addColumn<double>("second");
+    QTest::addColumn<double>("maximum");
+    QTest::newRow("largest doubles") << DBL_MAX << -DBL_MAX << 2200.0;
+    QTest::newRow("near the largest double") << 1e308 << 1e307 << 2200.0;
+    QTest::newRow("overflowed") << double(INFINITY) << -double(INFINITY) << 2200.0;
+    QTest::newRow("not a number") << double(NAN) << 5.0 << 2200.0;
+    QTest::newRow("huge target") << 1850.0 << 2400.0 << DBL_MAX;
+}
+
+void TestTotalsDialog::chartsOfHugeValues()
+{
+    QFETCH(double, first);
+    QFETCH(double, second);
+    QFETCH(double, maximum);
+    TotalsResult result;
+    result.rows = { { "Daily", {} }, { "Weekend", {} } };
+    result.rows[0].values.fill(first);
+    result.rows[1].values.fill(second);
+    NutrientTargets targets;
+    QVERIFY(targets.setRange(TotalsRow::Calories, { 1800, maximum }, nullptr));
+    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
+        std::unique_ptr<QChart> chart(TotalsCharts::makeChart(n, result, targets));
+        const auto* axis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+        QVERIFY(axis);
+        QVERIFY2(std::isfinite(axis->min()) && std::isfinite(axis->max()) && axis->min() < axis->max(),
+            qPrintable(QStringLiteral("%1: %2 to %3").arg(n).arg(axis->min()).arg(axis->max())));
+    }
+    const QString path = m_folder->path() + "/huge.svg";
+    QString error;
+    QVERIFY2(TotalsCharts::save(path, result, targets, &error), qPrintable(error));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString svg = QString::fromUtf8(file.readAll());
+    const QRegularExpression notANumber(
+        QStringLiteral(">\\s*-?(inf|nan)\\s*<"), QRegularExpression::CaseInsensitiveOption);
+    QVERIFY2(!svg.contains(notANumber), qPrintable(notANumber.match(svg).captured(0)));
+}
+
+// A name typed without an ending, or ending in a dot, takes the ending of the kind chosen in the
+// save window; one with an ending keeps it.
+void TestTotalsDialog::chartNameTakesTheChosenEnding_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no ending") << "chart" << 1 << "chart.svg";
+    QTest::newRow("a final dot") << "chart." << 0 << "chart.png";
+    QTest::newRow("two final dots") << "chart.." << 2 << "chart.pdf";
+    QTest::newRow("an ending of another kind") << "chart.pdf" << 0 << "chart.pdf";
+}
+
+void TestTotalsDialog::chartNameTakesTheChosenEnding()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, kind);
+    QFETCH(QString, saved);
+    TotalsResult result;
+    result.rows = { { "Daily", { 1850, 210, 62, 40, 180, 30, 28, 3, 179 } } };
+    TotalsChartWindow window(result, NutrientTargets(), m_folder->path() + "/suggested.png");
+    whenModal([&](QWidget* widget) {
+        auto* dialog = qobject_cast<QFileDialog*>(widget);
+        QVERIFY(dialog);
+        dialog->selectNameFilter(dialog->nameFilters().at(kind));
+        // Typed as a user types it: the dialog's own selection may still be filled in by the
+        // folder it is reading.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(m_folder->path() + u'/' + typed);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window.saveAs();
+    QVERIFY2(Prompt::shown().isEmpty(), qPrintable(Prompt::shown().value(0).text));
+    QStringList files = QDir(m_folder->path()).entryList({ "chart*" }, QDir::Files);
+    QCOMPARE(files, QStringList { saved });
 }
 
 QTEST_MAIN(TestTotalsDialog)
