@@ -13,6 +13,7 @@
 #include "core/TotalsReport.h"
 
 #include "core/FoodDatabase.h"
+#include "core/MessageText.h"
 #include "core/NumberText.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
@@ -21,6 +22,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -403,6 +405,10 @@ void TotalsDialog::printOrSaveReport()
         Prompt::error(this, tr("The totals report was not written. %1").arg(error));
         return;
     }
-    Prompt::message(
-        this, tr("The totals report was written to %1").arg(QDir::toNativeSeparators(path)), tr("Print Totals Report"));
+    // The file's name carries the user name, which may be long: it is quoted shortly.
+    const QFileInfo written(path);
+    Prompt::message(this,
+        tr("The totals report was written to %1")
+            .arg(QDir::toNativeSeparators(written.path() + QLatin1Char('/')) + MessageText::quoted(written.fileName())),
+        tr("Print Totals Report"));
 }

@@ -351,6 +351,18 @@ void TestTotalsDialog::writesTheReportFile()
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown()[0].kind, Prompt::Kind::Message);
     QVERIFY(Prompt::shown()[0].text.contains(path));
+
+    // A long user name is quoted shortly.
+    m_state.CurrentUserName = QString(150, u'n');
+    openWindow();
+    tick(1);
+    click("CalcTot");
+    click("Option2");
+    click("TotalsPrint");
+    const QFileInfo longFile(m_state.perUserFile("TotalsReport"));
+    QVERIFY(longFile.exists());
+    QCOMPARE(Prompt::shown().last().text,
+        "The totals report was written to " + longFile.path() + "/Tamo" + QString(56, u'n') + "...");
 }
 
 void TestTotalsDialog::reportFileFailureKeepsOldFile()
