@@ -125,36 +125,34 @@ void TestNutrientTargets::boundsReadAsTyped_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("read");
     QTest::addColumn<double>("value");
-    QTest::newRow("grouped thousands") << "en_US"
-                                       << "1,800" << true << 1800.0;
-    QTest::newRow("grouped with decimals") << "en_US"
-                                           << "2,200.5" << true << 2200.5;
-    QTest::newRow("blanks around") << "en_US"
-                                   << " 70 " << true << 70.0;
-    QTest::newRow("exponent") << "en_US"
-                              << "1e3" << true << 1000.0;
-    QTest::newRow("below zero") << "en_US"
-                                << "-5" << true << -5.0;
-    QTest::newRow("German grouping") << "de_DE"
-                                     << "1.800" << true << 1800.0;
-    QTest::newRow("German decimal comma") << "de_DE"
-                                          << "2.200,5" << true << 2200.5;
-    QTest::newRow("C form in German") << "de_DE"
-                                      << "1.5" << true << 1.5;
-    QTest::newRow("French blank grouping") << "fr_FR"
-                                           << "1 800" << true << 1800.0;
-    QTest::newRow("a word") << "en_US"
-                            << "seventy" << false << 0.0;
-    QTest::newRow("digits then a word") << "en_US"
-                                        << "1800 kcal" << false << 0.0;
-    QTest::newRow("misplaced grouping") << "en_US"
-                                        << "12,34" << false << 0.0;
-    QTest::newRow("infinity") << "en_US"
-                              << "inf" << false << 0.0;
-    QTest::newRow("not a number") << "en_US"
-                                  << "nan" << false << 0.0;
-    QTest::newRow("beyond a double") << "en_US"
-                                     << "1e400" << false << 0.0;
+    const struct
+    {
+        const char* tag;
+        const char* locale;
+        const char* text;
+        bool read;
+        double value;
+    } rows[] = {
+        { "grouped thousands", "en_US", "1,800", true, 1800 },
+        { "grouped with decimals", "en_US", "2,200.5", true, 2200.5 },
+        { "blanks around", "en_US", " 70 ", true, 70 },
+        { "exponent", "en_US", "1e3", true, 1000 },
+        { "below zero", "en_US", "-5", true, -5 },
+        { "German grouping", "de_DE", "1.800", true, 1800 },
+        { "German decimal comma", "de_DE", "2.200,5", true, 2200.5 },
+        { "C form in German", "de_DE", "1.5", true, 1.5 },
+        { "French blank grouping", "fr_FR", "1 800", true, 1800 },
+        { "a word", "en_US", "seventy", false, 0 },
+        { "digits then a word", "en_US", "1800 kcal", false, 0 },
+        { "misplaced grouping", "en_US", "12,34", false, 0 },
+        { "infinity", "en_US", "inf", false, 0 },
+        { "not a number", "en_US", "nan", false, 0 },
+        { "beyond a double", "en_US", "1e400", false, 0 },
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.tag) << QString::fromLatin1(row.locale) << QString::fromLatin1(row.text) << row.read
+                               << row.value;
+    }
 }
 
 void TestNutrientTargets::boundsReadAsTyped()
@@ -237,30 +235,27 @@ void TestNutrientTargets::rangeTexts_data()
     QTest::addColumn<QString>("minimum");
     QTest::addColumn<QString>("maximum");
     QTest::addColumn<QString>("text");
-    QTest::newRow("both bounds, grouped") << "en_US"
-                                          << "1800"
-                                          << "2200" << QStringLiteral("1,800\u20132,200");
-    QTest::newRow("only a maximum") << "en_US"
-                                    << ""
-                                    << "250" << QStringLiteral("\u2264 250");
-    QTest::newRow("only a minimum") << "en_US"
-                                    << "25"
-                                    << "" << QStringLiteral("\u2265 25");
-    QTest::newRow("a maximum below zero") << "en_US"
-                                          << ""
-                                          << "-5" << QStringLiteral("\u2264 -5");
-    QTest::newRow("German form") << "de_DE"
-                                 << "1800.5"
-                                 << "2200" << QStringLiteral("1.800,5\u20132.200");
-    QTest::newRow("shown to 15 digits") << "en_US"
-                                        << "0.30000000000000004"
-                                        << "" << QStringLiteral("\u2265 0.3");
-    QTest::newRow("huge") << "en_US"
-                          << ""
-                          << "1e20" << QStringLiteral("\u2264 1E+20");
-    QTest::newRow("no target") << "en_US"
-                               << ""
-                               << "" << QString();
+    const struct
+    {
+        const char* tag;
+        const char* locale;
+        const char* minimum;
+        const char* maximum;
+        const char* text;
+    } rows[] = {
+        { "both bounds, grouped", "en_US", "1800", "2200", "1,800\u20132,200" },
+        { "only a maximum", "en_US", "", "250", "\u2264 250" },
+        { "only a minimum", "en_US", "25", "", "\u2265 25" },
+        { "a maximum below zero", "en_US", "", "-5", "\u2264 -5" },
+        { "German form", "de_DE", "1800.5", "2200", "1.800,5\u20132.200" },
+        { "shown to 15 digits", "en_US", "0.30000000000000004", "", "\u2265 0.3" },
+        { "huge", "en_US", "", "1e20", "\u2264 1E+20" },
+        { "no target", "en_US", "", "", "" },
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.tag) << QString::fromLatin1(row.locale) << QString::fromLatin1(row.minimum)
+                               << QString::fromLatin1(row.maximum) << QString::fromUtf8(row.text);
+    }
 }
 
 void TestNutrientTargets::rangeTexts()
