@@ -11,6 +11,9 @@ namespace {
 
 // Names per batch query; well below SQLite's smallest limit on parameters (999).
 constexpr int kBatchSize = 400;
+// The most names the cache keeps: a plan names a few hundred foods, while a hostile file of
+// millions of distinct names must not keep them all.
+constexpr qsizetype kMaxCachedNames = 20000;
 
 QString nutrientList()
 {
@@ -117,6 +120,10 @@ const std::vector<FoodLookup::Nutrients>* IndexedFoodLookup::rowsNamed(const QSt
 
 bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
 {
+    // Emptied before the names of this batch go in, so that those stay known until the next batch.
+    if (m_cache.size() + names.size() > kMaxCachedNames) {
+        m_cache.clear();
+    }
     QStringList wanted;
     QSet<QString> seen;
     for (const QString& name : names) {

@@ -10,7 +10,8 @@ class FoodDatabase;
 
 // Looks names up through the food table's index on FOOD, so a calculation costs a few thousand
 // index probes instead of a scan of the whole table per planned food. Each distinct name is read
-// once; the cache lives as long as this object, which is meant to be one calculation.
+// once while the cache holds it; the cache lives as long as this object, which is meant to be one
+// calculation, and is emptied when it grows beyond what any plan names.
 class IndexedFoodLookup : public FoodLookup
 {
     Q_DECLARE_TR_FUNCTIONS(IndexedFoodLookup)

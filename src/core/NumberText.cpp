@@ -215,6 +215,20 @@ QString RoundedValueText(double value, const QLocale& locale)
     return text;
 }
 
+double GeneralNumberValue(double value)
+{
+    if (!std::isfinite(value) || value == 0) {
+        return value;
+    }
+    const std::string digits = formatG15(std::fabs(value));
+    double shown = 0;
+    // Near the largest double the rounded text may lie beyond it; the value then stands as it is.
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), shown).ec != std::errc()) {
+        return value;
+    }
+    return value < 0 ? -shown : shown;
+}
+
 bool IsWholeNumber(QStringView text)
 {
     qsizetype begin = 0;

@@ -22,6 +22,9 @@ QString NumberToText(double value);
 // leading 0 below 1, exponent form below 1E-4 and from 1E15. A value that overflowed (infinite or
 // not a number) is shown as "Overflow".
 QString GeneralNumberText(double value, const QLocale& locale = QLocale());
+// The number GeneralNumberText shows for `value`: rounded to 15 significant digits, so that what
+// is judged against a bound is what the user reads. Infinite and not-a-number values stay as they are.
+double GeneralNumberValue(double value);
 
 // A computed value (a recipe's, made of its ingredients) as the food table's own values are
 // written: two decimals, more below 1 to keep three significant digits (at most six), trailing

@@ -1,7 +1,9 @@
 #include "core/NutrientTargets.h"
 
+#include "core/MessageText.h"
 #include "core/NumberText.h"
 #include "core/TextFile.h"
+#include "core/TextLineReader.h"
 
 #include <QFileInfo>
 
@@ -42,6 +44,17 @@ bool readBound(QStringView field, std::optional<double>* bound)
     return true;
 }
 
+// A bound as the totals show numbers, to 15 significant digits, with the locale's grouping.
+QString boundText(double value, const QLocale& locale)
+{
+    const QString plain = GeneralNumberText(value, QLocale::c());
+    if (!std::isfinite(value) || plain.contains(QLatin1Char('E'))) {
+        return GeneralNumberText(value, locale);
+    }
+    const qsizetype point = plain.indexOf(QLatin1Char('.'));
+    return locale.toString(GeneralNumberValue(value), 'f', point < 0 ? 0 : int(plain.size() - point - 1));
+}
+
 QString shown(double value, const QLocale& locale)
 {
     return locale.toString(value, 'f', std::abs(value - std::round(value)) < 0.05 ? 0 : 1);
@@ -79,16 +92,45 @@ QString NutrientTargets::unit(int nutrient)
     return QString::fromLatin1(kUnits[nutrient]);
 }
 
+bool NutrientTargets::readTypedBound(QStringView text, const QLocale& locale, std::optional<double>* bound)
+{
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        bound->reset();
+        return true;
+    }
+    bool ok = false;
+    double value = locale.toDouble(trimmed, &ok);
+    if (!ok) {
+        value = QLocale::c().toDouble(trimmed, &ok);
+    }
+    // "inf" and "nan" read as numbers, but no target can be either.
+    if (!ok || !std::isfinite(value)) {
+        return false;
+    }
+    *bound = value;
+    return true;
+}
+
+QString NutrientTargets::typedBoundText(double bound, const QLocale& locale)
+{
+    return locale.toString(bound, 'g', QLocale::FloatingPointShortest);
+}
+
 QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
 {
     const Range& r = range(nutrient);
-    if (!r.minimum && !r.maximum) {
-        return QString();
+    if (r.minimum && r.maximum) {
+        return boundText(*r.minimum, locale) + QChar(0x2013) + boundText(*r.maximum, locale);
     }
-    auto bound = [&locale](const std::optional<double>& value) {
-        return value ? GeneralNumberText(*value, locale) : QString();
-    };
-    return bound(r.minimum) + QChar(0x2013) + bound(r.maximum);
+    // A lone bound gets a sign of its own: a dash before it would read as a minus.
+    if (r.minimum) {
+        return tr("\u2265 %1").arg(boundText(*r.minimum, locale));
+    }
+    if (r.maximum) {
+        return tr("\u2264 %1").arg(boundText(*r.maximum, locale));
+    }
+    return QString();
 }
 
 NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) const
@@ -97,10 +139,13 @@ NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) 
     if (!r.minimum && !r.maximum) {
         return Standing::NoTarget;
     }
-    if (r.minimum && value < *r.minimum) {
+    // Judged as shown: a day the grid shows as "25" is at a maximum of 25, whatever digits lie
+    // beyond the fifteen shown.
+    const double shown = GeneralNumberValue(value);
+    if (r.minimum && shown < GeneralNumberValue(*r.minimum)) {
         return Standing::Under;
     }
-    if (r.maximum && value > *r.maximum) {
+    if (r.maximum && shown > GeneralNumberValue(*r.maximum)) {
         return Standing::Over;
     }
     return Standing::Within;
@@ -134,32 +179,66 @@ QString NutrientTargets::describe(int nutrient, double value, const QLocale& loc
 bool NutrientTargets::load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error)
 {
     NutrientTargets loaded;
-    QStringList found;
+    ListedItems found(ListedProblems);
     if (QFileInfo::exists(path)) {
-        QStringList lines;
-        if (!TextFile::readLines(path, &lines, error)) {
+        // Read as a stream, like the period files: a file of millions of lines costs one line of
+        // memory, and its problems a few quoted lines and a count.
+        TextLineReader reader(path);
+        if (!reader.open(error)) {
             return false;
         }
-        for (qsizetype n = 0; n < lines.size(); ++n) {
-            const QString& line = lines[n];
-            if (line.trimmed().isEmpty()) {
+        // The line each nutrient's target was read from, 0 for none yet.
+        std::array<qint64, TotalsRow::NutrientCount> readOn {};
+        // Only the problems a message lists are put into words; the rest are counted.
+        auto listed = [&found] {
+            if (found.listsNext()) {
+                return true;
+            }
+            found.countUnlisted();
+            return false;
+        };
+        QString line;
+        while (reader.readLine(&line)) {
+            if (QStringView(line).trimmed().isEmpty()) {
                 continue;
             }
-            const QStringList fields = line.split(QLatin1Char('_'));
-            const qsizetype nutrient = fields.size() == 3 ? nutrientNames().indexOf(fields[0].trimmed()) : -1;
+            const qsizetype first = line.indexOf(QLatin1Char('_'));
+            const qsizetype second = first < 0 ? -1 : line.indexOf(QLatin1Char('_'), first + 1);
+            const bool threeFields = second >= 0 && line.indexOf(QLatin1Char('_'), second + 1) < 0;
+            const qsizetype nutrient = threeFields && !reader.lineCut()
+                ? nutrientNames().indexOf(QStringView(line).first(first).trimmed())
+                : -1;
             Range range;
             QString reason;
-            if (nutrient < 0 || !readBound(fields[1], &range.minimum) || !readBound(fields[2], &range.maximum)
-                || !loaded.setRange(static_cast<int>(nutrient), range, &reason)) {
-                found.append(tr("Line %1 \"%2\" is not a target%3.")
-                                 .arg(n + 1)
-                                 .arg(line.left(60), reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+            const bool read = nutrient >= 0
+                && readBound(QStringView(line).sliced(first + 1, second - first - 1), &range.minimum)
+                && readBound(QStringView(line).sliced(second + 1), &range.maximum);
+            const std::size_t n = static_cast<std::size_t>(std::max<qsizetype>(nutrient, 0));
+            if (read && readOn[n] > 0) {
+                if (listed()) {
+                    found.add(
+                        tr("Line %1 \"%2\" is a second target of %3; the one on line %4 counts.")
+                            .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
+                                nutrientNames().at(nutrient), QString::number(readOn[n])));
+                }
+            } else if (!read || !loaded.setRange(static_cast<int>(nutrient), range, &reason)) {
+                if (listed()) {
+                    found.add(
+                        tr("Line %1 \"%2\" is not a target%3.")
+                            .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
+                                reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+                }
+            } else {
+                readOn[n] = reader.lineNumber();
             }
+        }
+        if (reader.failed(error)) {
+            return false;
         }
     }
     *targets = loaded;
     if (problems) {
-        *problems = found;
+        *problems = found.lines();
     }
     return true;
 }

@@ -40,9 +40,12 @@ bool TextLineReader::failed(QString* error) const
 
 bool TextLineReader::open(QString* error)
 {
-    const bool opened = QFileInfo(m_file.fileName()).isDir() ? fail(tr("is a folder, not a file"))
-        : m_file.open(QIODevice::ReadOnly)                   ? scanEncoding()
-                                                             : fail(m_file.errorString());
+    // A pipe or a device would make the first read wait, or never end; only a regular file is read.
+    const QFileInfo info(m_file.fileName());
+    const bool opened = info.isDir()       ? fail(tr("is a folder, not a file"))
+        : info.exists() && !info.isFile()  ? fail(tr("is not a regular file"))
+        : m_file.open(QIODevice::ReadOnly) ? scanEncoding()
+                                           : fail(m_file.errorString());
     if (!opened) {
         failed(error);
     }

@@ -2,6 +2,7 @@
 
 #include "core/FoodDatabase.h"
 #include "core/FoodLookup.h"
+#include "core/MessageText.h"
 #include "core/PeriodFile.h"
 
 #include "core/NumberText.h"
@@ -9,6 +10,7 @@
 #include "core/TextLineReader.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace {
@@ -66,13 +68,23 @@ TotalsRow TotalsCalculator::weekFromWeekdayAndWeekend(
     return result;
 }
 
-TotalsSources TotalsCalculator::weekPlans()
+TotalsSources TotalsCalculator::weekdayAndWeekendPlans()
 {
     TotalsSources sources;
     const QStringList& periods = Periods::names();
     for (qsizetype p = 0; p < periods.size(); ++p) {
         sources.periods[static_cast<std::size_t>(p)]
-            = periods[p] != QLatin1String("Daily") && periods[p] != QLatin1String("Weekly");
+            = periods[p] == QLatin1String("Weekday") || periods[p] == QLatin1String("Weekend");
+    }
+    return sources;
+}
+
+TotalsSources TotalsCalculator::sevenDayPlans()
+{
+    TotalsSources sources;
+    // The seven days follow Daily, Weekly, Weekday and Weekend.
+    for (std::size_t p = 4; p < sources.periods.size(); ++p) {
+        sources.periods[p] = true;
     }
     return sources;
 }
@@ -83,7 +95,8 @@ bool TotalsCalculator::standsForOneDay(const QString& label)
         || label.endsWith(tr("%1 (per day)").arg(QString()));
 }
 
-void TotalsCalculator::addWeekViews(TotalsResult* result, const TotalsResult& weekResult, bool perDay, bool rollUps)
+QStringList TotalsCalculator::addWeekViews(
+    TotalsResult* result, const TotalsResult& fromParts, const TotalsResult& fromDays, bool perDay, bool rollUps)
 {
     std::vector<TotalsRow> rows = result->rows;
     if (result->hasTotalsRow) {
@@ -101,29 +114,41 @@ void TotalsCalculator::addWeekViews(TotalsResult* result, const TotalsResult& we
             grand[n] += row.values[n];
         }
     }
-    if (rollUps && !weekResult.stopped) {
-        auto rowOf = [&weekResult](const QString& label) {
-            const auto found = std::find_if(weekResult.rows.begin(), weekResult.rows.end(),
-                [&label](const TotalsRow& row) { return row.label == label; });
-            return found != weekResult.rows.end() ? *found : TotalsRow { label, {} };
+    QStringList leftOut;
+    if (rollUps) {
+        auto rowOf = [](const TotalsResult& plans, const QString& label) {
+            const auto found = std::find_if(
+                plans.rows.begin(), plans.rows.end(), [&label](const TotalsRow& row) { return row.label == label; });
+            return found != plans.rows.end() ? *found : TotalsRow { label, {} };
         };
-        TotalsRow fromParts = weekFromWeekdayAndWeekend(
-            rowOf(QStringLiteral("Weekday")), rowOf(QStringLiteral("Weekend")), tr("Week from Weekday and Weekend"));
-        TotalsRow fromDays { tr("Week from Sunday to Saturday"), {} };
+        TotalsRow weekFromParts = weekFromWeekdayAndWeekend(rowOf(fromParts, QStringLiteral("Weekday")),
+            rowOf(fromParts, QStringLiteral("Weekend")), tr("Week from Weekday and Weekend"));
+        TotalsRow weekFromDays { tr("Week from Sunday to Saturday"), {} };
         for (const QString& day : Periods::names().mid(4)) {
-            const TotalsRow dayRow = rowOf(day);
-            for (std::size_t n = 0; n < fromDays.values.size(); ++n) {
-                fromDays.values[n] += dayRow.values[n];
+            const TotalsRow dayRow = rowOf(fromDays, day);
+            for (std::size_t n = 0; n < weekFromDays.values.size(); ++n) {
+                weekFromDays.values[n] += dayRow.values[n];
             }
         }
-        for (const TotalsRow* week : { &fromParts, &fromDays }) {
-            rows.push_back(perDay ? TotalsCalculator::perDay(*week, 7, perDayLabel.arg(week->label)) : *week);
+        for (const auto& [week, plans] :
+            { std::pair(&weekFromParts, &fromParts), std::pair(&weekFromDays, &fromDays) }) {
+            const TotalsRow shown = perDay ? TotalsCalculator::perDay(*week, 7, perDayLabel.arg(week->label)) : *week;
+            if (!plans->stopped) {
+                rows.push_back(shown);
+            } else if (!plans->stopFile.isEmpty()) {
+                leftOut.append(tr("File Not Found: the %1 plan, %2, so \"%3\" was left out.")
+                                   .arg(plans->stopPeriod, MessageText::quoted(QFileInfo(plans->stopFile).fileName()),
+                                       shown.label));
+            } else {
+                leftOut.append(tr("\"%1\" was left out: %2").arg(shown.label, plans->stopReason));
+            }
         }
     }
     if (result->hasTotalsRow) {
         rows.push_back({ result->rows.back().label, grand });
     }
     result->rows = rows;
+    return leftOut;
 }
 
 TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup)
@@ -176,8 +201,14 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         Values running {};
         // From here on every failure, the food table's included, stops with the one message.
         TextLineReader reader(state.perUserFile(period));
-        if (!reader.open(&error)) {
+        // The plan's own file could not be read: the week rows name it.
+        auto stopOnFile = [&] {
+            result.stopPeriod = period;
+            result.stopFile = state.perUserFile(period);
             return stop(tr("File Not Found"));
+        };
+        if (!reader.open(&error)) {
+            return stopOnFile();
         }
         // The file is read as a stream, a slice of lines at a time, so that a huge file never
         // sits in memory, and the names of a slice are fetched from the food table together.
@@ -198,7 +229,10 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
                 slice.emplace_back(food.toString(), TextToNumber(quantity));
                 planned.append(slice.back().first);
             }
-            if (reader.failed(&error) || !lookup.prefetch(planned, &error)) {
+            if (reader.failed(&error)) {
+                return stopOnFile();
+            }
+            if (!lookup.prefetch(planned, &error)) {
                 return stop(tr("File Not Found"));
             }
             for (const auto& [food, quantity] : slice) {

@@ -43,6 +43,10 @@ struct TotalsResult
     QString stopMessage;
     // The underlying reason of a stop (file name and system message), for logs and tests.
     QString stopReason;
+    // The period whose file could not be opened or read, with the file's path; empty when the
+    // stop had another cause.
+    QString stopPeriod;
+    QString stopFile;
 };
 
 // Which plans to total: the plan on screen, and each of the eleven periods in their order.
@@ -73,15 +77,20 @@ public:
     static TotalsRow weekFromWeekdayAndWeekend(
         const TotalsRow& weekday, const TotalsRow& weekend, const QString& label);
 
-    // The plans a week is made of: Weekday, Weekend and the seven days.
-    static TotalsSources weekPlans();
+    // The plans of each week row: Weekday and Weekend, and the seven days.
+    static TotalsSources weekdayAndWeekendPlans();
+    static TotalsSources sevenDayPlans();
     // Whether a row of that label stands for one day: the plan on screen, every period but
     // Weekly, and every row shown per day.
     static bool standsForOneDay(const QString& label);
     // The week views over a calculated result: with `perDay` the Weekly row shows one day of it
-    // ("Weekly (per day)"); with `rollUps`, computed from `weekResult` (a calculation of
-    // weekPlans()), the rows "Week from Weekday and Weekend" (5 x Weekday + 2 x Weekend) and
-    // "Week from Sunday to Saturday" (the seven days added) follow the chosen rows, per day too
-    // with `perDay`. The Totals row then adds the chosen rows as shown, in their order.
-    static void addWeekViews(TotalsResult* result, const TotalsResult& weekResult, bool perDay, bool rollUps);
+    // ("Weekly (per day)"); with `rollUps` the rows "Week from Weekday and Weekend" (5 x Weekday +
+    // 2 x Weekend, from `fromParts`, a calculation of weekdayAndWeekendPlans()) and "Week from
+    // Sunday to Saturday" (the seven days added, from `fromDays`, a calculation of
+    // sevenDayPlans()) follow the chosen rows, per day too with `perDay`. Each week row stands on
+    // its own plans: one whose calculation stopped is left out, and the returned messages say so,
+    // naming the plan and its file. The Totals row then adds the chosen rows as shown, in their
+    // order.
+    static QStringList addWeekViews(
+        TotalsResult* result, const TotalsResult& fromParts, const TotalsResult& fromDays, bool perDay, bool rollUps);
 };

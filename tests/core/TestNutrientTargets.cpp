@@ -19,8 +19,13 @@ private slots:
     void standing_data();
     void standing();
     void fileRoundTripAndRefusals();
+    void boundsReadAsTyped_data();
+    void boundsReadAsTyped();
+    void typedBoundsReadBack();
     void weekRows();
     void reportFileGainsTargetColumns();
+    void rangeTexts_data();
+    void rangeTexts();
 };
 
 void TestNutrientTargets::standing_data()
@@ -44,6 +49,15 @@ void TestNutrientTargets::standing_data()
                                                << "" << 1e9 << int(S::Within);
     QTest::newRow("only a maximum, below zero") << ""
                                                 << "70" << -1.0 << int(S::Within);
+    // A value is judged as the grid shows it, to 15 significant digits.
+    QTest::newRow("a sum shown as the maximum") << ""
+                                                << "25" << 25.000000000000004 << int(S::Within);
+    QTest::newRow("a sum shown as the minimum") << "0.3"
+                                                << "" << 0.1 + 0.2 - 1e-16 << int(S::Within);
+    QTest::newRow("above the maximum in the 15th digit") << ""
+                                                         << "25" << 25.0000000000001 << int(S::Over);
+    QTest::newRow("below the minimum in the 15th digit") << "1800"
+                                                         << "" << 1799.99999999999 << int(S::Under);
 }
 
 void TestNutrientTargets::standing()
@@ -103,6 +117,73 @@ void TestNutrientTargets::fileRoundTripAndRefusals()
     QVERIFY(loaded.isEmpty() && problems.isEmpty());
 }
 
+// Numbers are read as a person of the locale writes them, or in the C form, or refused: never
+// the leading digits of a text ("1,800" as 1) nor 0 for a word.
+void TestNutrientTargets::boundsReadAsTyped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<double>("value");
+    const struct
+    {
+        const char* tag;
+        const char* locale;
+        const char* text;
+        bool read;
+        double value;
+    } rows[] = {
+        { "grouped thousands", "en_US", "1,800", true, 1800 },
+        { "grouped with decimals", "en_US", "2,200.5", true, 2200.5 },
+        { "blanks around", "en_US", " 70 ", true, 70 },
+        { "exponent", "en_US", "1e3", true, 1000 },
+        { "below zero", "en_US", "-5", true, -5 },
+        { "German grouping", "de_DE", "1.800", true, 1800 },
+        { "German decimal comma", "de_DE", "2.200,5", true, 2200.5 },
+        { "C form in German", "de_DE", "1.5", true, 1.5 },
+        { "French blank grouping", "fr_FR", "1 800", true, 1800 },
+        { "a word", "en_US", "seventy", false, 0 },
+        { "digits then a word", "en_US", "1800 kcal", false, 0 },
+        { "misplaced grouping", "en_US", "12,34", false, 0 },
+        { "infinity", "en_US", "inf", false, 0 },
+        { "not a number", "en_US", "nan", false, 0 },
+        { "beyond a double", "en_US", "1e400", false, 0 },
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.tag) << QString::fromLatin1(row.locale) << QString::fromLatin1(row.text) << row.read
+                               << row.value;
+    }
+}
+
+void TestNutrientTargets::boundsReadAsTyped()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, read);
+    QFETCH(double, value);
+    std::optional<double> bound = 42.0;
+    QCOMPARE(NutrientTargets::readTypedBound(text, QLocale(locale), &bound), read);
+    if (read) {
+        QCOMPARE(bound, std::optional(value));
+    }
+    QVERIFY(NutrientTargets::readTypedBound(QStringLiteral("  "), QLocale(locale), &bound));
+    QVERIFY(!bound);
+}
+
+// What the Targets window shows reads back as the very same number in every locale.
+void TestNutrientTargets::typedBoundsReadBack()
+{
+    for (const char* name : { "en_US", "de_DE", "fr_FR", "C" }) {
+        const QLocale locale(QString::fromLatin1(name));
+        for (double value : { 1800.0, 1800.125, 0.1 + 0.2, 1e-7, 1e20, -5.0, 1234567.5 }) {
+            const QString text = NutrientTargets::typedBoundText(value, locale);
+            std::optional<double> read;
+            QVERIFY2(NutrientTargets::readTypedBound(text, locale, &read), qPrintable(text));
+            QVERIFY2(read == value, qPrintable(QStringLiteral("%1 in %2").arg(text, QLatin1String(name))));
+        }
+    }
+}
+
 void TestNutrientTargets::weekRows()
 {
     TotalsRow weekday { QStringLiteral("Weekday"), {} };
@@ -141,10 +222,58 @@ void TestNutrientTargets::reportFileGainsTargetColumns()
     QVERIFY(targets.setRange(TotalsRow::NetCarbs, { 5, 10 }, nullptr));
     const QStringList lines = TotalsReport::fileLines(result, targets, c);
     const QStringList plain = TotalsReport::fileLines(result, c);
-    QCOMPARE(lines[0], plain[0] + QStringLiteral("\tFat target 12\u2013\tNet Carbs target 5\u201310"));
+    QCOMPARE(lines[0], plain[0] + QStringLiteral("\tFat target \u2265 12\tNet Carbs target 5\u201310"));
     QCOMPARE(lines[1], plain[1] + QStringLiteral("\tunder\twithin"));
     QCOMPARE(lines[2], plain[2] + QStringLiteral("\t\t"));
     QCOMPARE(lines[3], plain[3] + QStringLiteral("\t\t"));
+}
+
+// A range never reads as a negative number, and numbers take the locale's grouping.
+void TestNutrientTargets::rangeTexts_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<QString>("text");
+    const struct
+    {
+        const char* tag;
+        const char* locale;
+        const char* minimum;
+        const char* maximum;
+        const char* text;
+    } rows[] = {
+        { "both bounds, grouped", "en_US", "1800", "2200", "1,800\u20132,200" },
+        { "only a maximum", "en_US", "", "250", "\u2264 250" },
+        { "only a minimum", "en_US", "25", "", "\u2265 25" },
+        { "a maximum below zero", "en_US", "", "-5", "\u2264 -5" },
+        { "German form", "de_DE", "1800.5", "2200", "1.800,5\u20132.200" },
+        { "shown to 15 digits", "en_US", "0.30000000000000004", "", "\u2265 0.3" },
+        { "huge", "en_US", "", "1e20", "\u2264 1E+20" },
+        { "no target", "en_US", "", "", "" },
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.tag) << QString::fromLatin1(row.locale) << QString::fromLatin1(row.minimum)
+                               << QString::fromLatin1(row.maximum) << QString::fromUtf8(row.text);
+    }
+}
+
+void TestNutrientTargets::rangeTexts()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, minimum);
+    QFETCH(QString, maximum);
+    QFETCH(QString, text);
+    NutrientTargets targets;
+    NutrientTargets::Range range;
+    if (!minimum.isEmpty()) {
+        range.minimum = minimum.toDouble();
+    }
+    if (!maximum.isEmpty()) {
+        range.maximum = maximum.toDouble();
+    }
+    QVERIFY(targets.setRange(TotalsRow::Calories, range, nullptr));
+    QCOMPARE(targets.rangeText(TotalsRow::Calories, QLocale(locale)), text);
 }
 
 QTEST_APPLESS_MAIN(TestNutrientTargets)

@@ -76,6 +76,8 @@ private slots:
     void sourcesAndTotalsRow();
     void missingPeriodStopsAndKeepsEarlierRows();
     void missingFirstPeriodWithoutActive();
+    void weekRowsStandOnTheirOwnPlans_data();
+    void weekRowsStandOnTheirOwnPlans();
     void periodFilesFollowTheFileKey();
     void unreadableFoodTableStops();
     void manyNamesInOnePeriod();
@@ -286,6 +288,66 @@ void TestTotalsCalculator::missingFirstPeriodWithoutActive()
     QVERIFY(result.stopped);
     QCOMPARE(result.stopMessage, QString("File Not Found"));
     QVERIFY(result.rows.empty());
+}
+
+// Each week row needs only its own plans: a missing day leaves out the week of the seven days and
+// nothing else, and the message names the plan and its file.
+void TestTotalsCalculator::weekRowsStandOnTheirOwnPlans_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("messages");
+    const QString parts = "Week from Weekday and Weekend:1140";
+    const QString days = "Week from Sunday to Saturday:665";
+    QTest::newRow("every plan there") << "" << QStringList {} << QStringList { "Daily:95", parts, days, "Totals:95" }
+                                      << QStringList {};
+    QTest::newRow("a day missing")
+        << "" << QStringList { "Tuesday" } << QStringList { "Daily:95", parts, "Totals:95" }
+        << QStringList { "File Not Found: the Tuesday plan, TamoTuesday.txt, so \"Week from Sunday to Saturday\" was "
+                         "left out." };
+    QTest::newRow("Weekend missing")
+        << "Ann" << QStringList { "Weekend" } << QStringList { "Daily:95", days, "Totals:95" }
+        << QStringList {
+               "File Not Found: the Weekend plan, TamoAnnWeekend.txt, so \"Week from Weekday and Weekend\" was "
+               "left out."
+           };
+    QTest::newRow("one of each missing")
+        << "" << QStringList { "Weekday", "Saturday" } << QStringList { "Daily:95", "Totals:95" }
+        << QStringList {
+               "File Not Found: the Weekday plan, TamoWeekday.txt, so \"Week from Weekday and Weekend\" was left out.",
+               "File Not Found: the Saturday plan, TamoSaturday.txt, so \"Week from Sunday to Saturday\" was left out."
+           };
+    const QString longName(150, u'n');
+    QTest::newRow("a long user name quoted shortly")
+        << longName << QStringList { "Monday" } << QStringList { "Daily:95", parts, "Totals:95" }
+        << QStringList { "File Not Found: the Monday plan, Tamo" + longName.left(56)
+               + "..., so \"Week from Sunday to Saturday\" was left out." };
+}
+
+void TestTotalsCalculator::weekRowsStandOnTheirOwnPlans()
+{
+    QFETCH(QString, user);
+    QFETCH(QStringList, missing);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, messages);
+    openFoods({ foodRow("Apple", "1", { "95" }) });
+    m_state.CurrentUserName = user;
+    for (const QString& period : Periods::names()) {
+        const QString quantity = period == "Weekday" ? " 2" : " 1";
+        if (!missing.contains(period)) {
+            QVERIFY(TextFile::writeLines(m_state.perUserFile(period), { "Lunch_Apple_" + quantity }, nullptr));
+        }
+    }
+    TotalsResult result = calculate(sourcesOf(false, { "Daily" }));
+    const TotalsResult fromParts = calculate(TotalsCalculator::weekdayAndWeekendPlans());
+    const TotalsResult fromDays = calculate(TotalsCalculator::sevenDayPlans());
+    QCOMPARE(TotalsCalculator::addWeekViews(&result, fromParts, fromDays, false, true), messages);
+    QStringList shown;
+    for (const TotalsRow& row : result.rows) {
+        shown.append(row.label + u':' + GeneralNumberText(row.values[TotalsRow::Calories], QLocale::c()));
+    }
+    QCOMPARE(shown, rows);
 }
 
 void TestTotalsCalculator::periodFilesFollowTheFileKey()

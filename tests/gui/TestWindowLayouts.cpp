@@ -29,10 +29,16 @@
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
+#include <QAreaSeries>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QDir>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <cmath>
@@ -324,9 +330,37 @@ void TestWindowLayouts::legibleUnderADarkPalette()
             faint.append(QStringLiteral("%1 (%2 : 1)").arg(describe(control)).arg(ratio, 0, 'f', 1));
         }
     }
+    // The chart takes the dark theme but keeps its own colours: the key shows each bar's colour,
+    // and the target band stays see-through over the grid lines.
+    QStringList unmatched;
+    if (const auto* chartWindow = qobject_cast<TotalsChartWindow*>(window.get())) {
+        QStringList keyColours;
+        const QString key = chartWindow->findChild<QLabel*>(QStringLiteral("ChartKey"))->text();
+        for (const QRegularExpressionMatch& match :
+            QRegularExpression(QStringLiteral("background-color:(#[0-9a-f]{6})")).globalMatch(key)) {
+            keyColours.append(match.captured(1));
+        }
+        for (const QChartView* view : chartWindow->views()) {
+            for (QAbstractSeries* series : view->chart()->series()) {
+                if (const auto* bars = qobject_cast<QBarSeries*>(series)) {
+                    QStringList barColours;
+                    for (QBarSet* set : bars->barSets()) {
+                        barColours.append(set->color().name());
+                    }
+                    if (barColours != keyColours) {
+                        unmatched.append(QStringLiteral("%1: bars %2, key %3")
+                                             .arg(view->objectName(), barColours.join(u','), keyColours.join(u',')));
+                    }
+                } else if (const auto* band = qobject_cast<QAreaSeries*>(series); band && band->brush().isOpaque()) {
+                    unmatched.append(QStringLiteral("%1: opaque target band").arg(view->objectName()));
+                }
+            }
+        }
+    }
     window.reset();
     QApplication::setPalette(before);
     QVERIFY2(faint.isEmpty(), qPrintable(faint.join(QStringLiteral("; "))));
+    QVERIFY2(unmatched.isEmpty(), qPrintable(unmatched.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestWindowLayouts)

@@ -7,6 +7,7 @@
 #include "core/FoodNameIndex.h"
 #include "core/IndexedFoodLookup.h"
 #include "core/NumberText.h"
+#include "core/NutrientTargets.h"
 #include "core/PeriodFile.h"
 #include "core/TotalsCalculator.h"
 #include "core/UserNames.h"
@@ -21,6 +22,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,6 +54,9 @@ private slots:
     void init();
     void periodFiles_data();
     void periodFiles();
+    void targetsFiles_data();
+    void targetsFiles();
+    void pipesAreNotRead();
     void overflowingNutrients_data();
     void overflowingNutrients();
     void foodTableWithExtraColumns();
@@ -128,6 +133,15 @@ void TestHostileInput::periodFiles_data()
         << QByteArray("Dinner_Cr\xe8me_ 3\r\nLunch_Apple_1\xff\r\n") << 30.0 + 95.0 << 2 << qint64(0);
     QTest::newRow("lone CR line ends") << QByteArray("Lunch_Apple_1\rLunch_Apple_2\r") << 285.0 << 1 << qint64(1);
     QTest::newRow("only separators") << QByteArray(4096, '_') << 0.0 << 0 << qint64(1);
+    // More distinct names than the lookup keeps known: the ones it let go still count each time.
+    QByteArray distinct;
+    const int names = 300000;
+    for (int i = 0; i < names; ++i) {
+        distinct += "Lunch_Food " + QByteArray::number(i) + (i % 1000 == 0 ? "_ 1\r\nDinner_Apple_ 1\r\n" : "_ 1\r\n");
+    }
+    // Load places the first foods of Lunch and one Apple in Dinner; the rest overflow or repeat.
+    QTest::newRow("300,000 distinct names") << distinct << 95.0 * (names / 1000) << MealTable::MaxEntries + 1
+                                            << qint64(names - MealTable::MaxEntries + names / 1000 - 1);
 }
 
 void TestHostileInput::periodFiles()
@@ -167,6 +181,77 @@ void TestHostileInput::periodFiles()
         QCOMPARE(problems.last(),
             QStringLiteral("... and %1 more.").arg(QLocale().toString(unplaced - PeriodFile::ListedProblems)));
     }
+}
+
+void TestHostileInput::targetsFiles_data()
+{
+    // The targets file, the Calories maximum read from it ("" for none), how many lines could not
+    // be read, and what the first problem says.
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<qint64>("unreadable");
+    QTest::addColumn<QString>("firstProblem");
+    QTest::newRow("200,000 bad lines") << QByteArray("Calories_1800_2200\r\n")
+            + QByteArray("seventy\r\n").repeated(200000)
+                                       << "2200" << qint64(200000) << "Line 2 \"seventy\" is not a target.";
+    QTest::newRow("30 MB of short lines") << QByteArray("x\n").repeated(15 << 20) + "Calories__2200"
+                                          << "2200" << qint64(15 << 20) << "Line 1 \"x\" is not a target.";
+    QTest::newRow("a line too long to read whole")
+        << QByteArray("Calories_1_") + QByteArray(17 << 20, '2') + "\r\nCalories__2200\r\n"
+        << "2200" << qint64(1) << "Line 1 \"Calories_1_222";
+    QTest::newRow("a name of 10,000 characters") << QByteArray(10000, 'N') + "_1_2"
+                                                 << "" << qint64(1) << "Line 1 \"NNN";
+    QTest::newRow("only separators") << QByteArray(4096, '_') << "" << qint64(1) << "Line 1 \"___";
+    QTest::newRow("two lines for one nutrient")
+        << QByteArray("Calories_1800_2200\r\nFat__70\r\nCalories__2500\r\n") << "2200" << qint64(1)
+        << "Line 3 \"Calories__2500\" is a second target of Calories; the one on line 1 counts.";
+}
+
+void TestHostileInput::targetsFiles()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, maximum);
+    QFETCH(qint64, unreadable);
+    QFETCH(QString, firstProblem);
+    const QString path = m_folder->state().perUserFile(NutrientTargets::fileSuffix());
+    writeFile(path, content);
+    NutrientTargets targets;
+    QStringList problems;
+    QString error;
+    QVERIFY2(NutrientTargets::load(path, &targets, &problems, &error), qPrintable(error));
+    const std::optional<double> expected = maximum.isEmpty() ? std::nullopt : std::optional(maximum.toDouble());
+    QCOMPARE(targets.range(TotalsRow::Calories).maximum, expected);
+    // A short message however many lines failed: a few quoted shortly, the rest counted.
+    QCOMPARE(problems.size(), int(std::min<qint64>(unreadable, NutrientTargets::ListedProblems + 1)));
+    QVERIFY2(problems.first().startsWith(firstProblem), qPrintable(problems.first().left(200)));
+    for (const QString& problem : problems) {
+        QVERIFY2(problem.size() < 160, qPrintable(problem.left(200)));
+    }
+    if (unreadable > NutrientTargets::ListedProblems) {
+        QCOMPARE(problems.last(),
+            QStringLiteral("... and %1 more.").arg(QLocale().toString(unreadable - NutrientTargets::ListedProblems)));
+    }
+}
+
+// A pipe in a plan's or the targets' place would make the first read wait for a writer forever.
+void TestHostileInput::pipesAreNotRead()
+{
+    const SharedState state = m_folder->state();
+    for (const QString& suffix : { QStringLiteral("Daily"), NutrientTargets::fileSuffix() }) {
+        QCOMPARE(mkfifo(QFile::encodeName(state.perUserFile(suffix)).constData(), 0600), 0);
+    }
+    NutrientTargets targets;
+    QString error;
+    QVERIFY(!NutrientTargets::load(state.perUserFile(NutrientTargets::fileSuffix()), &targets, nullptr, &error));
+    QVERIFY2(error.contains(QStringLiteral("not a regular file")), qPrintable(error));
+    FoodDatabase foods;
+    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    IndexedFoodLookup lookup(foods);
+    TotalsSources sources;
+    sources.periods[0] = true;
+    const TotalsResult result = TotalsCalculator::calculate(state, sources, lookup);
+    QVERIFY(result.stopped);
+    QCOMPARE(result.stopMessage, QStringLiteral("File Not Found"));
 }
 
 void TestHostileInput::overflowingNutrients_data()

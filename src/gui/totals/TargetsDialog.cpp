@@ -1,6 +1,6 @@
 #include "gui/totals/TargetsDialog.h"
 
-#include "core/NumberText.h"
+#include "core/MessageText.h"
 #include "core/SharedState.h"
 #include "gui/common/Prompt.h"
 
@@ -9,23 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
-
-namespace {
-
-QString boundText(const std::optional<double>& bound)
-{
-    return bound ? NumberToText(*bound).trimmed() : QString();
-}
-
-std::optional<double> boundOf(const QLineEdit* edit)
-{
-    if (edit->text().trimmed().isEmpty()) {
-        return std::nullopt;
-    }
-    return TextToNumber(edit->text());
-}
-
-} // namespace
 
 TargetsDialog::TargetsDialog(const SharedState& state, QWidget* parent)
     : QDialog(parent)
@@ -73,20 +56,47 @@ TargetsDialog::TargetsDialog(const SharedState& state, QWidget* parent)
     }
 }
 
+QString TargetsDialog::boundText(const std::optional<double>& bound)
+{
+    // In the form the user types, so that OK reads back the very same number.
+    return bound ? NutrientTargets::typedBoundText(*bound, QLocale()) : QString();
+}
+
 void TargetsDialog::accept()
 {
+    // Every field is read before anything is saved; all those that are not numbers are named in
+    // one message.
+    std::array<NutrientTargets::Range, TotalsRow::NutrientCount> ranges {};
+    QStringList unreadable;
+    QLineEdit* firstUnreadable = nullptr;
+    for (std::size_t n = 0; n < ranges.size(); ++n) {
+        for (auto [edit, bound] :
+            { std::pair(m_minimums[n], &ranges[n].minimum), std::pair(m_maximums[n], &ranges[n].maximum) }) {
+            if (!NutrientTargets::readTypedBound(edit->text(), QLocale(), bound)) {
+                unreadable.append(tr("%1: \"%2\"").arg(edit->accessibleName(), MessageText::quoted(edit->text())));
+                firstUnreadable = firstUnreadable ? firstUnreadable : edit;
+            }
+        }
+    }
+    if (firstUnreadable) {
+        Prompt::error(this,
+            tr("These targets are not numbers, so nothing was saved:\n%1")
+                .arg(MessageText::listed(unreadable).join(QLatin1Char('\n'))));
+        firstUnreadable->setFocus();
+        firstUnreadable->selectAll();
+        return;
+    }
     NutrientTargets edited;
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
         QString reason;
-        if (!edited.setRange(n,
-                { boundOf(m_minimums[static_cast<std::size_t>(n)]), boundOf(m_maximums[static_cast<std::size_t>(n)]) },
-                &reason)) {
+        if (!edited.setRange(n, ranges[static_cast<std::size_t>(n)], &reason)) {
             Prompt::error(this, reason);
             return;
         }
     }
+    // Targets left as they were are not written again.
     QString error;
-    if (!edited.save(m_state.perUserFile(NutrientTargets::fileSuffix()), &error)) {
+    if (!(edited == m_targets) && !edited.save(m_state.perUserFile(NutrientTargets::fileSuffix()), &error)) {
         Prompt::error(this, tr("The targets were not saved.\n%1").arg(error));
         return;
     }

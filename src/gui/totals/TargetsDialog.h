@@ -10,8 +10,10 @@ class QLineEdit;
 struct SharedState;
 
 // "Targets": the user's daily minimum and maximum of each of the nine nutrients, either of which
-// may stay empty. OK checks every row and writes the user's targets file; a minimum above its
-// maximum is refused with a message naming the nutrient, and the window stays open.
+// may stay empty. Numbers are shown and read in the form of the user's locale, grouping and
+// decimal separator included, and read in the plain C form too. OK reads every field and writes
+// the user's targets file when they changed; fields that are not numbers are named in one message
+// and a minimum above its maximum in another, nothing is saved and the window stays open.
 class TargetsDialog : public QDialog
 {
     Q_OBJECT
@@ -25,6 +27,8 @@ public slots:
     void accept() override;
 
 private:
+    static QString boundText(const std::optional<double>& bound);
+
     const SharedState& m_state;
     NutrientTargets m_targets;
     std::array<QLineEdit*, TotalsRow::NutrientCount> m_minimums {};

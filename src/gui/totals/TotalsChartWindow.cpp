@@ -9,7 +9,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -37,10 +36,7 @@ TotalsChartWindow::TotalsChartWindow(
     const bool dark = palette().color(QPalette::Window).lightness() < 128;
     auto* grid = new QGridLayout;
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
-        QChart* chart = TotalsCharts::makeChart(n, m_result, m_targets);
-        if (dark) {
-            chart->setTheme(QChart::ChartThemeDark);
-        }
+        QChart* chart = TotalsCharts::makeChart(n, m_result, m_targets, dark);
         auto* view = new QChartView(chart, this);
         view->setObjectName(QStringLiteral("Chart%1").arg(n + 1));
         view->setRenderHint(QPainter::Antialiasing);
@@ -81,17 +77,14 @@ void TotalsChartWindow::saveAs()
 {
     QString filter = tr("PNG image (*.png)");
     const QStringList filters { filter, tr("SVG drawing (*.svg)"), tr("PDF document (*.pdf)") };
-    QString path = QFileDialog::getSaveFileName(
+    const QString path = QFileDialog::getSaveFileName(
         this, tr("Save Chart"), m_suggestedPath, filters.join(QStringLiteral(";;")), &filter);
     if (path.isEmpty()) {
         return;
     }
     // A name without an ending takes the one of the chosen kind.
-    if (QFileInfo(path).suffix().isEmpty()) {
-        const qsizetype open = filter.lastIndexOf(QStringLiteral("*."));
-        path += filter.mid(open + 1, filter.size() - open - 2);
-    }
-    saveTo(path);
+    const qsizetype open = filter.lastIndexOf(QStringLiteral("*."));
+    saveTo(TotalsCharts::withEnding(path, filter.mid(open + 2, filter.size() - open - 3)));
 }
 
 bool TotalsChartWindow::saveTo(const QString& path)

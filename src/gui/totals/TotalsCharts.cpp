@@ -37,6 +37,21 @@ const QColor kRowColours[] = { QColor(31, 119, 180), QColor(255, 127, 14), QColo
     QColor(140, 86, 75), QColor(227, 119, 194), QColor(127, 127, 127), QColor(188, 189, 34), QColor(23, 190, 207),
     QColor(57, 59, 121), QColor(173, 73, 74), QColor(99, 121, 57), QColor(206, 109, 189), QColor(82, 84, 163) };
 
+// The largest magnitude a chart draws. Its axis adds a margin and rounds its ends up to round
+// numbers, which from near the largest double would overflow to an axis labelled "inf"; no real
+// total comes near it, and a bar beyond it reaches the chart's edge.
+constexpr double kLargestDrawn = 1e300;
+
+double drawable(double value)
+{
+    // An overflowed total (shown as "Overflow" in the grid) has no height of its own: it is drawn
+    // as far as the chart goes, and one that is not a number not at all.
+    if (std::isnan(value)) {
+        return 0;
+    }
+    return std::clamp(value, -kLargestDrawn, kLargestDrawn);
+}
+
 QString chartTitle(int nutrient, const NutrientTargets& targets)
 {
     QString title = TotalsCalculator::headerTexts().at(nutrient + 1);
@@ -68,9 +83,14 @@ std::vector<const TotalsRow*> TotalsCharts::chartedRows(const TotalsResult& resu
     return rows;
 }
 
-QChart* TotalsCharts::makeChart(int nutrient, const TotalsResult& result, const NutrientTargets& targets)
+QChart* TotalsCharts::makeChart(int nutrient, const TotalsResult& result, const NutrientTargets& targets, bool dark)
 {
     auto* chart = new QChart;
+    // A theme repaints every series already in the chart: it goes on first, so that the rows'
+    // colours, which the key repeats, and the band's see-through green stay as set below.
+    if (dark) {
+        chart->setTheme(QChart::ChartThemeDark);
+    }
     chart->setTitle(chartTitle(nutrient, targets));
     chart->legend()->hide();
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -83,22 +103,21 @@ QChart* TotalsCharts::makeChart(int nutrient, const TotalsResult& result, const 
     double low = 0;
     double high = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        const double value = rows[r]->values[static_cast<std::size_t>(nutrient)];
+        const double value = drawable(rows[r]->values[static_cast<std::size_t>(nutrient)]);
         auto* bar = new QBarSet(rows[r]->label);
         bar->setColor(rowColour(static_cast<int>(r)));
         bar->setBorderColor(rowColour(static_cast<int>(r)).darker(120));
         bar->append(value);
         series->append(bar);
-        if (std::isfinite(value)) {
-            low = std::min(low, value);
-            high = std::max(high, value);
-        }
+        low = std::min(low, value);
+        high = std::max(high, value);
     }
-    const NutrientTargets::Range& range = targets.range(nutrient);
-    for (const auto& bound : { range.minimum, range.maximum }) {
-        if (bound && std::isfinite(*bound)) {
-            low = std::min(low, *bound);
-            high = std::max(high, *bound);
+    NutrientTargets::Range range = targets.range(nutrient);
+    for (std::optional<double>* bound : { &range.minimum, &range.maximum }) {
+        if (*bound) {
+            **bound = drawable(**bound);
+            low = std::min(low, **bound);
+            high = std::max(high, **bound);
         }
     }
     if (high <= low) {
@@ -207,6 +226,19 @@ void TotalsCharts::render(
         x += width;
     }
     painter->restore();
+}
+
+QString TotalsCharts::withEnding(const QString& path, const QString& ending)
+{
+    // "chart." would otherwise become "chart..png".
+    QString base = path;
+    while (base.endsWith(QLatin1Char('.')) && !QFileInfo(base).fileName().isEmpty()) {
+        base.chop(1);
+    }
+    if (!QFileInfo(base).suffix().isEmpty()) {
+        return path;
+    }
+    return base + QLatin1Char('.') + ending;
 }
 
 bool TotalsCharts::save(const QString& path, const TotalsResult& result, const NutrientTargets& targets, QString* error)

@@ -35,11 +35,15 @@ public:
     // The rows that get a bar, in the grid's order.
     static std::vector<const TotalsRow*> chartedRows(const TotalsResult& result);
     // A new chart of one nutrient (0 to 8, the grid's column order after the labels); the caller
-    // owns it.
-    static QChart* makeChart(int nutrient, const TotalsResult& result, const NutrientTargets& targets);
+    // owns it. `dark` gives it the dark theme for a dark desktop, with the bars and the band in
+    // their own colours all the same.
+    static QChart* makeChart(
+        int nutrient, const TotalsResult& result, const NutrientTargets& targets, bool dark = false);
     // Draws the nine charts, three by three, into `target`, keeping their proportions.
     static void render(
         QPainter* painter, const QRectF& target, const TotalsResult& result, const NutrientTargets& targets);
+    // `path` with `ending` ("png") added when its name has none; a name ending in a dot has none.
+    static QString withEnding(const QString& path, const QString& ending);
     // Saves the nine charts as a PNG image (LayoutSize pixels), an SVG drawing or a one-page PDF,
     // by the ending of `path`.
     static bool save(const QString& path, const TotalsResult& result, const NutrientTargets& targets, QString* error);

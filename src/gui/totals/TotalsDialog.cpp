@@ -13,6 +13,7 @@
 #include "core/TotalsReport.h"
 
 #include "core/FoodDatabase.h"
+#include "core/MessageText.h"
 #include "core/NumberText.h"
 #include "core/SharedState.h"
 #include "core/TextFile.h"
@@ -21,6 +22,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -218,6 +220,7 @@ void TotalsDialog::calculate()
         sources.periods[p] = m_checks[p + 1]->isChecked();
     }
     TotalsResult result;
+    QStringList weekRowsLeftOut;
     {
         // Each calculation reads the table now at the path, also when another program replaced the
         // file; one that cannot be opened stops the calculation through the lookup's message.
@@ -228,21 +231,22 @@ void TotalsDialog::calculate()
         const bool perDay = m_perDay->isChecked();
         const bool rollUps = m_weekRollUps->isChecked();
         if (!result.stopped && (perDay || rollUps)) {
-            TotalsResult week;
+            // Each week row is worked out from its own plans, so that a missing day leaves out
+            // only the week made of the days.
+            TotalsResult fromParts;
+            TotalsResult fromDays;
             if (rollUps) {
-                week = TotalsCalculator::calculate(m_state, TotalsCalculator::weekPlans(), lookup);
+                fromParts = TotalsCalculator::calculate(m_state, TotalsCalculator::weekdayAndWeekendPlans(), lookup);
+                fromDays = TotalsCalculator::calculate(m_state, TotalsCalculator::sevenDayPlans(), lookup);
             }
-            TotalsCalculator::addWeekViews(&result, week, perDay, rollUps);
-            if (week.stopped) {
-                result.stopped = true;
-                result.stopMessage = week.stopMessage;
-                result.stopReason = week.stopReason;
-            }
+            weekRowsLeftOut = TotalsCalculator::addWeekViews(&result, fromParts, fromDays, perDay, rollUps);
         }
     }
     showResult(result);
     if (result.stopped) {
         Prompt::error(this, result.stopMessage);
+    } else if (!weekRowsLeftOut.isEmpty()) {
+        Prompt::error(this, weekRowsLeftOut.join(QLatin1Char('\n')));
     }
 }
 
@@ -401,6 +405,10 @@ void TotalsDialog::printOrSaveReport()
         Prompt::error(this, tr("The totals report was not written. %1").arg(error));
         return;
     }
-    Prompt::message(
-        this, tr("The totals report was written to %1").arg(QDir::toNativeSeparators(path)), tr("Print Totals Report"));
+    // The file's name carries the user name, which may be long: it is quoted shortly.
+    const QFileInfo written(path);
+    Prompt::message(this,
+        tr("The totals report was written to %1")
+            .arg(QDir::toNativeSeparators(written.path() + QLatin1Char('/')) + MessageText::quoted(written.fileName())),
+        tr("Print Totals Report"));
 }

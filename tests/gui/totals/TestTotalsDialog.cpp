@@ -5,6 +5,7 @@
 #include "core/SharedState.h"
 #include "core/TextFile.h"
 #include "gui/common/Prompt.h"
+#include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsCharts.h"
 
@@ -18,6 +19,7 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -30,6 +32,10 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QValueAxis>
+
+#include <cfloat>
+#include <cmath>
 
 class TestTotalsDialog : public QObject
 {
@@ -40,8 +46,14 @@ private slots:
     void weekViews();
     void targetsMarkEachDay_data();
     void targetsMarkEachDay();
+    void targetsAreReadAsTyped_data();
+    void targetsAreReadAsTyped();
     void chartShowsTheGridAndSaves_data();
     void chartShowsTheGridAndSaves();
+    void chartsOfHugeValues_data();
+    void chartsOfHugeValues();
+    void chartNameTakesTheChosenEnding_data();
+    void chartNameTakesTheChosenEnding();
     void init();
     void cleanup();
 
@@ -339,6 +351,18 @@ void TestTotalsDialog::writesTheReportFile()
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown()[0].kind, Prompt::Kind::Message);
     QVERIFY(Prompt::shown()[0].text.contains(path));
+
+    // A long user name is quoted shortly.
+    m_state.CurrentUserName = QString(150, u'n');
+    openWindow();
+    tick(1);
+    click("CalcTot");
+    click("Option2");
+    click("TotalsPrint");
+    const QFileInfo longFile(m_state.perUserFile("TotalsReport"));
+    QVERIFY(longFile.exists());
+    QCOMPARE(Prompt::shown().last().text,
+        "The totals report was written to " + longFile.path() + "/Tamo" + QString(56, u'n') + "...");
 }
 
 void TestTotalsDialog::reportFileFailureKeepsOldFile()
@@ -433,6 +457,78 @@ void TestTotalsDialog::targetsMarkEachDay()
     QCOMPARE(rowTexts(1)[1], calories[0]);
 }
 
+// The Targets window shows and reads numbers as the user's locale writes them; a field that is not
+// a number is named and nothing is saved, and targets left as they were are not written again.
+void TestTotalsDialog::targetsAreReadAsTyped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<QStringList>("named");
+    const QStringList empty { "", "" };
+    QTest::newRow("grouped thousands") << "en_US" << QByteArray() << empty << QStringList { "1,800", "2,200" }
+                                       << QByteArray("Calories_1800_2200\r\n") << QStringList {};
+    QTest::newRow("German form") << "de_DE" << QByteArray() << empty << QStringList { "1.800", "2.200,5" }
+                                 << QByteArray("Calories_1800_2200.5\r\n") << QStringList {};
+    QTest::newRow("a word") << "en_US" << QByteArray() << empty << QStringList { "1,800", "seventy" } << QByteArray()
+                            << QStringList { "Daily maximum of Calories: \"seventy\"" };
+    QTest::newRow("every field that is not a number")
+        << "en_US" << QByteArray("Calories_1_2\n") << QStringList { "1", "2" }
+        << QStringList { "1800 kcal", QString(300, u'9') + "x" } << QByteArray("Calories_1_2\n")
+        << QStringList { "Daily minimum of Calories: \"1800 kcal\"",
+               "Daily maximum of Calories: \"" + QString(60, u'9') + "...\"" };
+    QTest::newRow("shown in the locale, left as it was")
+        << "de_DE" << QByteArray("Calories_1800.125_2200\n") << QStringList { "1.800,125", "2.200" } << QStringList {}
+        << QByteArray("Calories_1800.125_2200\n") << QStringList {};
+    QTest::newRow("shown in the locale, one field changed")
+        << "de_DE" << QByteArray("Calories_1800.125_2200\n") << QStringList { "1.800,125", "2.200" }
+        << QStringList { QString(), "2.300" } << QByteArray("Calories_1800.125_2300\r\n") << QStringList {};
+}
+
+void TestTotalsDialog::targetsAreReadAsTyped()
+{
+    QFETCH(QString, locale);
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, typed);
+    QFETCH(QByteArray, after);
+    QFETCH(QStringList, named);
+    QLocale::setDefault(QLocale(locale));
+    const QString path = m_state.perUserFile("Targets");
+    if (!before.isNull()) {
+        QVERIFY(TextFile::writeBytes(path, before, nullptr));
+    }
+    TargetsDialog window(m_state);
+    auto* minimum = window.findChild<QLineEdit*>(QStringLiteral("Minimum1"));
+    auto* maximum = window.findChild<QLineEdit*>(QStringLiteral("Maximum1"));
+    QCOMPARE((QStringList { minimum->text(), maximum->text() }), shown);
+    if (!typed.value(0).isNull()) {
+        minimum->setText(typed[0]);
+    }
+    if (!typed.value(1).isNull()) {
+        maximum->setText(typed[1]);
+    }
+    window.accept();
+    QCOMPARE(window.result(), named.isEmpty() ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    QFile file(path);
+    QCOMPARE(file.exists(), !after.isNull());
+    if (!after.isNull()) {
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after);
+    }
+    if (named.isEmpty()) {
+        QVERIFY(Prompt::shown().isEmpty());
+    } else {
+        QCOMPARE(Prompt::shown().size(), 1);
+        for (const QString& field : named) {
+            QVERIFY2(Prompt::shown()[0].text.contains(field), qPrintable(Prompt::shown()[0].text));
+        }
+        QVERIFY(Prompt::shown()[0].text.contains(QStringLiteral("nothing was saved")));
+    }
+}
+
 // "Per day" shows the Weekly plan per day; "Week roll-ups" adds the week made of Weekday and
 // Weekend, and of the seven days, after the chosen rows. Totals adds the chosen rows only.
 void TestTotalsDialog::weekViews_data()
@@ -476,12 +572,25 @@ void TestTotalsDialog::weekViews()
     QCOMPARE(shown, rows);
     QVERIFY(rowBold(grid()->model()->rowCount() - 1));
     QVERIFY(Prompt::shown().isEmpty());
-    // A missing day plan stops the roll-ups with the usual message.
     if (rollUps) {
+        // A missing day plan leaves out the week made of the days only, and the message names
+        // the day's file.
         QFile::remove(m_state.perUserFile("Tuesday"));
         click("CalcTot");
         QCOMPARE(Prompt::shown().size(), 1);
-        QCOMPARE(Prompt::shown().first().text, QStringLiteral("File Not Found"));
+        QVERIFY2(Prompt::shown().first().text.contains(QStringLiteral("the Tuesday plan, TamoAnnLeeTuesday.txt")),
+            qPrintable(Prompt::shown().first().text));
+        QStringList labels;
+        for (int row = 1; row < grid()->model()->rowCount(); ++row) {
+            labels.append(rowTexts(row)[0]);
+        }
+        QCOMPARE(labels.size(), 3);
+        QVERIFY(labels[1].startsWith(QStringLiteral("Week from Weekday and Weekend")));
+        // A chosen period's own file missing keeps its message exactly as it is.
+        QFile::remove(m_state.perUserFile("Weekly"));
+        click("CalcTot");
+        QCOMPARE(Prompt::shown().size(), 2);
+        QCOMPARE(Prompt::shown().last().text, QStringLiteral("File Not Found"));
     }
 }
 
@@ -582,7 +691,88 @@ void TestTotalsDialog::chartShowsTheGridAndSaves()
     QVERIFY(pdftotext.waitForFinished(30000));
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
     QCOMPARE(text.contains(QStringLiteral("Platewell Totals Chart")), withTargets);
-    QCOMPARE(text.contains(QStringLiteral("Cholesterol (mg), target \u20132")), withTargets);
+    QCOMPARE(text.contains(QStringLiteral("Cholesterol (mg), target \u2264 2")), withTargets);
+}
+
+// Totals near the largest double, overflowed ones and huge targets keep every axis finite: no
+// chart, on screen or saved, is labelled "inf" or "nan".
+void TestTotalsDialog::chartsOfHugeValues_data()
+{
+    QTest::addColumn<double>("first");
+    QTest::addColumn<double>("second");
+    QTest::addColumn<double>("maximum");
+    QTest::newRow("largest doubles") << DBL_MAX << -DBL_MAX << 2200.0;
+    QTest::newRow("near the largest double") << 1e308 << 1e307 << 2200.0;
+    QTest::newRow("overflowed") << double(INFINITY) << -double(INFINITY) << 2200.0;
+    QTest::newRow("not a number") << double(NAN) << 5.0 << 2200.0;
+    QTest::newRow("huge target") << 1850.0 << 2400.0 << DBL_MAX;
+}
+
+void TestTotalsDialog::chartsOfHugeValues()
+{
+    QFETCH(double, first);
+    QFETCH(double, second);
+    QFETCH(double, maximum);
+    TotalsResult result;
+    result.rows = { { "Daily", {} }, { "Weekend", {} } };
+    result.rows[0].values.fill(first);
+    result.rows[1].values.fill(second);
+    NutrientTargets targets;
+    QVERIFY(targets.setRange(TotalsRow::Calories, { 1800, maximum }, nullptr));
+    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
+        std::unique_ptr<QChart> chart(TotalsCharts::makeChart(n, result, targets));
+        const auto* axis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+        QVERIFY(axis);
+        QVERIFY2(std::isfinite(axis->min()) && std::isfinite(axis->max()) && axis->min() < axis->max(),
+            qPrintable(QStringLiteral("%1: %2 to %3").arg(n).arg(axis->min()).arg(axis->max())));
+    }
+    const QString path = m_folder->path() + "/huge.svg";
+    QString error;
+    QVERIFY2(TotalsCharts::save(path, result, targets, &error), qPrintable(error));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString svg = QString::fromUtf8(file.readAll());
+    const QRegularExpression notANumber(
+        QStringLiteral(">\\s*-?(inf|nan)\\s*<"), QRegularExpression::CaseInsensitiveOption);
+    QVERIFY2(!svg.contains(notANumber), qPrintable(notANumber.match(svg).captured(0)));
+}
+
+// A name typed without an ending, or ending in a dot, takes the ending of the kind chosen in the
+// save window; one with an ending keeps it.
+void TestTotalsDialog::chartNameTakesTheChosenEnding_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no ending") << "chart" << 1 << "chart.svg";
+    QTest::newRow("a final dot") << "chart." << 0 << "chart.png";
+    QTest::newRow("two final dots") << "chart.." << 2 << "chart.pdf";
+    QTest::newRow("an ending of another kind") << "chart.pdf" << 0 << "chart.pdf";
+}
+
+void TestTotalsDialog::chartNameTakesTheChosenEnding()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, kind);
+    QFETCH(QString, saved);
+    TotalsResult result;
+    result.rows = { { "Daily", { 1850, 210, 62, 40, 180, 30, 28, 3, 179 } } };
+    TotalsChartWindow window(result, NutrientTargets(), m_folder->path() + "/suggested.png");
+    whenModal([&](QWidget* widget) {
+        auto* dialog = qobject_cast<QFileDialog*>(widget);
+        QVERIFY(dialog);
+        dialog->selectNameFilter(dialog->nameFilters().at(kind));
+        // Typed as a user types it: the dialog's own selection may still be filled in by the
+        // folder it is reading.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(m_folder->path() + u'/' + typed);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    window.saveAs();
+    QVERIFY2(Prompt::shown().isEmpty(), qPrintable(Prompt::shown().value(0).text));
+    QStringList files = QDir(m_folder->path()).entryList({ "chart*" }, QDir::Files);
+    QCOMPARE(files, QStringList { saved });
 }
 
 QTEST_MAIN(TestTotalsDialog)
