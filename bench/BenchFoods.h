@@ -2,9 +2,9 @@
 
 // Food tables for the benchmarks: the starter table, or generated tables of realistic shape.
 
-#include "core/FoodDatabase.h"
-#include "core/PlatewellFolder.h"
-#include "core/SharedState.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/SharedState.h"
 
 #include <QDir>
 #include <QFile>

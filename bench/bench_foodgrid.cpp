@@ -8,10 +8,10 @@
 // environment variable PLATEWELL_BENCH_KEEP set to a folder, generated tables are kept there and
 // reused by later runs.
 
-#include "core/CsvReader.h"
-#include "core/FoodDatabase.h"
-#include "core/PlatewellFolder.h"
-#include "core/SharedState.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/imports/CsvReader.h"
+#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"

@@ -6,8 +6,8 @@
 // process of its own.
 
 #include "BenchFoods.h"
-#include "core/PlatewellFolder.h"
-#include "core/SharedState.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/plans/SharedState.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
 

@@ -5,8 +5,8 @@
 // of its own, so that the peak memory given (the whole process's) is its own.
 
 #include "BenchFoods.h"
-#include "core/FoodExport.h"
-#include "core/FoodImport.h"
+#include "core/foods/FoodExport.h"
+#include "core/imports/FoodImport.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,12 +4,12 @@
 // is the peak beyond what the process held before it started.
 
 #include "BenchFoods.h"
-#include "core/FoodDatabase.h"
-#include "core/IndexedFoodLookup.h"
-#include "core/PeriodFile.h"
-#include "core/PlatewellFolder.h"
-#include "core/SharedState.h"
-#include "core/TotalsCalculator.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/foods/IndexedFoodLookup.h"
+#include "core/plans/PeriodFile.h"
+#include "core/plans/SharedState.h"
+#include "core/totals/TotalsCalculator.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,10 +6,10 @@
 // figure is the median of several runs, with the file synchronised as in use.
 
 #include "BenchFoods.h"
-#include "core/FoodDatabase.h"
-#include "core/NumberText.h"
-#include "core/RecipeBook.h"
-#include "core/SharedState.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/SharedState.h"
+#include "core/recipes/RecipeBook.h"
+#include "core/text/NumberText.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/recipes/RecipesWindow.h"
 

@@ -2,7 +2,7 @@
 // 1,000,000 foods. Each run is a fresh child process, as a real start would be.
 
 #include "BenchFoods.h"
-#include "core/SharedState.h"
+#include "core/plans/SharedState.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
 

@@ -4,12 +4,12 @@
 
 #include "BenchFoods.h"
 #include "FullScanFoodLookup.h"
-#include "core/FoodDatabase.h"
-#include "core/IndexedFoodLookup.h"
-#include "core/PlatewellFolder.h"
-#include "core/SharedState.h"
-#include "core/TextFile.h"
-#include "core/TotalsCalculator.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/files/TextFile.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/foods/IndexedFoodLookup.h"
+#include "core/plans/SharedState.h"
+#include "core/totals/TotalsCalculator.h"
 #include "gui/totals/TotalsDialog.h"
 
 #include <QAbstractButton>

@@ -4,7 +4,7 @@
 //
 //     docgen MANUAL.md FOODS.csv OUTPUT_FOLDER
 
-#include "core/CsvReader.h"
+#include "core/imports/CsvReader.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>

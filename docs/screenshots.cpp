@@ -4,11 +4,11 @@
 // runs it under Xvfb.
 //   platewell_screenshots FOLDER
 
-#include "core/FoodDatabase.h"
-#include "core/NutrientTargets.h"
-#include "core/PeriodFile.h"
-#include "core/PlatewellFolder.h"
-#include "core/SharedState.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/PeriodFile.h"
+#include "core/plans/SharedState.h"
+#include "core/totals/NutrientTargets.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/planner/MainWindow.h"
 #include "gui/totals/TotalsChartWindow.h"

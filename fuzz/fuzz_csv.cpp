@@ -2,8 +2,8 @@
 // accounted for (the reader always makes progress).
 
 #include "FuzzSupport.h"
-#include "core/CsvReader.h"
-#include "core/TextFile.h"
+#include "core/files/TextFile.h"
+#include "core/imports/CsvReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

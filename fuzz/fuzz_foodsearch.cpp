@@ -3,8 +3,8 @@
 // name always found by its own words, with every bold range inside it.
 
 #include "FuzzSupport.h"
-#include "core/FoodNameSearch.h"
-#include "core/TextFold.h"
+#include "core/search/FoodNameSearch.h"
+#include "core/text/TextFold.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

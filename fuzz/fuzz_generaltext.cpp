@@ -2,7 +2,7 @@
 // number rounded to 15 significant digits.
 
 #include "FuzzSupport.h"
-#include "core/NumberText.h"
+#include "core/text/NumberText.h"
 
 #include <QLocale>
 

@@ -6,11 +6,11 @@
 // and the summary accounts for every food record it read.
 
 #include "FuzzSupport.h"
-#include "core/ByteSource.h"
-#include "core/CsvStreamReader.h"
-#include "core/FoodDatabase.h"
-#include "core/FoodImport.h"
-#include "core/WrittenNumber.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/imports/ByteSource.h"
+#include "core/imports/CsvStreamReader.h"
+#include "core/imports/FoodImport.h"
+#include "core/text/WrittenNumber.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 // finite double reads back with TextToNumber as the number rounded to 15 significant digits.
 
 #include "FuzzSupport.h"
-#include "core/NumberText.h"
+#include "core/text/NumberText.h"
 
 #include <clocale>
 

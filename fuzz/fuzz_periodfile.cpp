@@ -2,9 +2,9 @@
 // that keeps the meal tables' rules.
 
 #include "FuzzSupport.h"
-#include "core/PeriodFile.h"
-#include "core/SharedState.h"
-#include "core/TextFile.h"
+#include "core/files/TextFile.h"
+#include "core/plans/PeriodFile.h"
+#include "core/plans/SharedState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

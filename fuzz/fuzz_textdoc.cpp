@@ -2,7 +2,7 @@
 // text holds no line end of its own beyond those.
 
 #include "FuzzSupport.h"
-#include "core/DocumentText.h"
+#include "core/text/DocumentText.h"
 
 #include <QFile>
 #include <QTemporaryFile>

@@ -4,7 +4,7 @@
 // folder, the renderings are saved there to be looked at.
 
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
+#include "core/foods/FoodDatabase.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/ShrinkingScrollArea.h"
 #include "gui/fooddb/FoodEditorDialog.h"

@@ -4,7 +4,7 @@
 // starts, so it runs the same from CTest and by hand.
 
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
+#include "core/foods/FoodDatabase.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"

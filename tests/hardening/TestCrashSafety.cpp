@@ -5,12 +5,12 @@
 
 #include "RecipeConsistency.h"
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
-#include "core/NumberText.h"
-#include "core/PeriodFile.h"
-#include "core/RecipeBook.h"
-#include "core/SharedState.h"
-#include "core/TextFile.h"
+#include "core/files/TextFile.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/PeriodFile.h"
+#include "core/plans/SharedState.h"
+#include "core/recipes/RecipeBook.h"
+#include "core/text/NumberText.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

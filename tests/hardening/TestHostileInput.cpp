@@ -3,14 +3,14 @@
 
 #include "FullScanFoodLookup.h"
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
-#include "core/FoodNameIndex.h"
-#include "core/IndexedFoodLookup.h"
-#include "core/NumberText.h"
-#include "core/NutrientTargets.h"
-#include "core/PeriodFile.h"
-#include "core/TotalsCalculator.h"
-#include "core/UserNames.h"
+#include "core/files/UserNames.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/foods/IndexedFoodLookup.h"
+#include "core/plans/PeriodFile.h"
+#include "core/search/FoodNameIndex.h"
+#include "core/text/NumberText.h"
+#include "core/totals/NutrientTargets.h"
+#include "core/totals/TotalsCalculator.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
 
 #include <QCryptographicHash>

@@ -2,7 +2,7 @@
 // food table is then byte for byte what it was before, and sound.
 
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
+#include "core/foods/FoodDatabase.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -6,10 +6,10 @@
 // the whole new one, and once the save was reported the new one.
 
 #include "TestSupport.h"
-#include "core/FileOperationLog.h"
-#include "core/FoodExport.h"
-#include "core/NutrientTargets.h"
-#include "core/PeriodFile.h"
+#include "core/files/FileOperationLog.h"
+#include "core/foods/FoodExport.h"
+#include "core/plans/PeriodFile.h"
+#include "core/totals/NutrientTargets.h"
 
 #include <QFile>
 #include <QFileInfo>

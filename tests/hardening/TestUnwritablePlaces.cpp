@@ -5,7 +5,7 @@
 #include "PlatewellRun.h"
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
-#include "core/UserFilesCopy.h"
+#include "core/files/UserFilesCopy.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"

@@ -1,7 +1,7 @@
 #include "FullScanFoodLookup.h"
 
-#include "core/FoodDatabase.h"
-#include "core/NumberText.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/text/NumberText.h"
 
 bool FullScanFoodLookup::load(const FoodDatabase& foods, QString* error)
 {

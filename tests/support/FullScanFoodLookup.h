@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/FoodLookup.h"
+#include "core/foods/FoodLookup.h"
 
-#include "core/TextColumn.h"
+#include "core/text/TextColumn.h"
 
 class FoodDatabase;
 

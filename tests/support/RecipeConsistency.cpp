@@ -1,8 +1,8 @@
 #include "RecipeConsistency.h"
 
-#include "core/FoodDatabase.h"
-#include "core/RecipeBook.h"
-#include "core/RecipeTables.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/recipes/RecipeBook.h"
+#include "core/recipes/RecipeTables.h"
 
 #include <bit>
 

@@ -2,8 +2,8 @@
 
 #include "gui/common/Prompt.h"
 
-#include "core/FoodDatabase.h"
-#include "core/PlatewellFolder.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/foods/FoodDatabase.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/SharedState.h"
+#include "core/plans/SharedState.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,14 +1,14 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
-#include "core/MessageText.h"
-#include "core/NumberText.h"
-#include "core/RecipeBook.h"
+#include "core/recipes/RecipeBook.h"
+#include "core/text/MessageText.h"
+#include "core/text/NumberText.h"
 
 #include "gui/common/CommandButton.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 
-#include "core/SharedState.h"
+#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowKeys.h"
 #include "gui/fooddb/FoodGridDialog.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/FoodDatabase.h"
-#include "core/FoodNameIndex.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/search/FoodNameIndex.h"
 
 #include <QDialog>
 #include <QStringList>

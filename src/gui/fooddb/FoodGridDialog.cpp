@@ -4,9 +4,9 @@
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 
-#include "core/FoodDatabase.h"
-#include "core/SharedState.h"
-#include "core/TextFile.h"
+#include "core/files/TextFile.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
 #include "gui/fooddb/GridCaptionBar.h"

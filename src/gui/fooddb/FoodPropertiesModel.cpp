@@ -1,7 +1,7 @@
 #include "gui/fooddb/FoodPropertiesModel.h"
 
-#include "core/NumberText.h"
-#include "core/RecipeBook.h"
+#include "core/recipes/RecipeBook.h"
+#include "core/text/NumberText.h"
 
 #include <QFont>
 #include <QLocale>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/FoodDatabase.h"
-#include "core/GenericOrder.h"
-#include "core/TextColumn.h"
-#include "core/UpperColumn.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/text/GenericOrder.h"
+#include "core/text/TextColumn.h"
+#include "core/text/UpperColumn.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "gui/fooddb/ImportFoodsDialog.h"
 
-#include "core/FoodDatabase.h"
-#include "core/MessageText.h"
-#include "core/SharedState.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/SharedState.h"
+#include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FoodImport.h"
+#include "core/imports/FoodImport.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "gui/info/DocumentViewer.h"
 
-#include "core/DocumentText.h"
-#include "core/SharedState.h"
+#include "core/plans/SharedState.h"
+#include "core/text/DocumentText.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
 

@@ -1,7 +1,7 @@
 #include "gui/planner/FoodListModel.h"
 
-#include "core/GenericOrder.h"
-#include "core/MessageText.h"
+#include "core/text/GenericOrder.h"
+#include "core/text/MessageText.h"
 #include "gui/common/WindowSizes.h"
 
 #include <algorithm>

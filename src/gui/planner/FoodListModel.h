@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/FoodNameSearch.h"
-#include "core/TextColumn.h"
+#include "core/search/FoodNameSearch.h"
+#include "core/text/TextColumn.h"
 
 #include <QAbstractListModel>
 

@@ -1,7 +1,7 @@
 #include "gui/planner/FoodNameDelegate.h"
 
-#include "core/FoodNameSearch.h"
-#include "core/MessageText.h"
+#include "core/search/FoodNameSearch.h"
+#include "core/text/MessageText.h"
 #include "gui/common/WindowSizes.h"
 #include "gui/planner/FoodListModel.h"
 

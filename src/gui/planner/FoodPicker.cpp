@@ -1,6 +1,6 @@
 #include "gui/planner/FoodPicker.h"
 
-#include "core/FoodDatabase.h"
+#include "core/foods/FoodDatabase.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/FoodNameDelegate.h"
 

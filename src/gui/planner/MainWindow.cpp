@@ -1,13 +1,13 @@
 #include "gui/planner/MainWindow.h"
 
-#include "core/FoodExport.h"
-#include "core/MessageText.h"
+#include "core/foods/FoodExport.h"
+#include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
 #include "gui/totals/TargetsDialog.h"
 
-#include "core/NumberText.h"
-#include "core/PeriodFile.h"
+#include "core/plans/PeriodFile.h"
+#include "core/text/NumberText.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Program.h"
 #include "gui/common/Prompt.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/FoodDatabase.h"
-#include "core/PlanOnScreenFile.h"
-#include "core/SharedState.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/PlanOnScreenFile.h"
+#include "core/plans/SharedState.h"
 
 #include <QMainWindow>
 

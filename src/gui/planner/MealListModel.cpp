@@ -1,6 +1,6 @@
 #include "gui/planner/MealListModel.h"
 
-#include "core/MessageText.h"
+#include "core/text/MessageText.h"
 #include "gui/common/WindowSizes.h"
 
 MealListModel::MealListModel(MealTable& table, QObject* parent)

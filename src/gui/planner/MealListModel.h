@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/MealTable.h"
+#include "core/plans/MealTable.h"
 
 #include <QAbstractListModel>
 

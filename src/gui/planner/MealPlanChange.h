@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/MealTable.h"
-#include "core/SharedState.h"
+#include "core/plans/MealTable.h"
+#include "core/plans/SharedState.h"
 
 #include <QUndoCommand>
 

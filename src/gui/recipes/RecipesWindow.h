@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Recipe.h"
+#include "core/recipes/Recipe.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "gui/totals/TargetsDialog.h"
 
-#include "core/MessageText.h"
-#include "core/SharedState.h"
+#include "core/plans/SharedState.h"
+#include "core/text/MessageText.h"
 #include "gui/common/Prompt.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/NutrientTargets.h"
+#include "core/totals/NutrientTargets.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/NutrientTargets.h"
-#include "core/TotalsCalculator.h"
+#include "core/totals/NutrientTargets.h"
+#include "core/totals/TotalsCalculator.h"
 
 #include <QDialog>
 

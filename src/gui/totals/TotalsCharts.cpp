@@ -1,8 +1,8 @@
 #include "gui/totals/TotalsCharts.h"
 
-#include "core/NutrientTargets.h"
-#include "core/TextFile.h"
-#include "core/TotalsCalculator.h"
+#include "core/files/TextFile.h"
+#include "core/totals/NutrientTargets.h"
+#include "core/totals/TotalsCalculator.h"
 
 #include <QAreaSeries>
 #include <QBarCategoryAxis>

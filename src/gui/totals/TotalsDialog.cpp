@@ -8,15 +8,15 @@
 #include "gui/totals/TotalsCharts.h"
 #include "gui/totals/TotalsModel.h"
 
-#include "core/IndexedFoodLookup.h"
-#include "core/TotalsCalculator.h"
-#include "core/TotalsReport.h"
+#include "core/foods/IndexedFoodLookup.h"
+#include "core/totals/TotalsCalculator.h"
+#include "core/totals/TotalsReport.h"
 
-#include "core/FoodDatabase.h"
-#include "core/MessageText.h"
-#include "core/NumberText.h"
-#include "core/SharedState.h"
-#include "core/TextFile.h"
+#include "core/files/TextFile.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/SharedState.h"
+#include "core/text/MessageText.h"
+#include "core/text/NumberText.h"
 #include "gui/common/Prompt.h"
 
 #include <QCheckBox>

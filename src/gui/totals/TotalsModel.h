@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/NutrientTargets.h"
-#include "core/TotalsCalculator.h"
-#include "core/TotalsReport.h"
+#include "core/totals/NutrientTargets.h"
+#include "core/totals/TotalsCalculator.h"
+#include "core/totals/TotalsReport.h"
 
 #include <QAbstractTableModel>
 

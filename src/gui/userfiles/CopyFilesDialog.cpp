@@ -1,7 +1,7 @@
 #include "gui/userfiles/CopyFilesDialog.h"
 
-#include "core/SharedState.h"
-#include "core/UserFilesCopy.h"
+#include "core/files/UserFilesCopy.h"
+#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 
 #include "gui/common/WindowSizes.h"

@@ -1,7 +1,7 @@
 #include "gui/userfiles/UserNameDialog.h"
 
-#include "core/SharedState.h"
-#include "core/UserNames.h"
+#include "core/files/UserNames.h"
+#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 
 #include "gui/common/WindowSizes.h"

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
+#include "core/foods/FoodDatabase.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"

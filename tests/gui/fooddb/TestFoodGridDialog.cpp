@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
-#include "core/TextFile.h"
+#include "core/files/TextFile.h"
+#include "core/foods/FoodDatabase.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/fooddb/FoodPropertiesModel.h"

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
-#include "core/FoodNameIndex.h"
-#include "core/UpperColumn.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/search/FoodNameIndex.h"
+#include "core/text/UpperColumn.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
 
 #include <QAbstractItemModelTester>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "core/CsvReader.h"
-#include "core/PlatewellFolder.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/imports/CsvReader.h"
 #include "gui/common/Prompt.h"
 #include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"

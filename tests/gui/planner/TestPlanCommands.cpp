@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "core/PeriodFile.h"
-#include "core/PlatewellFolder.h"
+#include "core/files/PlatewellFolder.h"
+#include "core/plans/PeriodFile.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/MainWindow.h"
 

@@ -1,7 +1,7 @@
 // The main window's models: the food list and the meal lists, each checked by Qt's model tester
 // while it changes, and the meal lists kept in step with the meal tables the totals read.
 
-#include "core/TextColumn.h"
+#include "core/text/TextColumn.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MealListModel.h"
 

@@ -2,7 +2,7 @@
 // Ctrl+1 to Ctrl+4, Delete in a meal list, and undo and redo of every change to the plan.
 
 #include "TestSupport.h"
-#include "core/PeriodFile.h"
+#include "core/plans/PeriodFile.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"

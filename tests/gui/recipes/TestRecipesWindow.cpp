@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
-#include "core/RecipeBook.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/recipes/RecipeBook.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodPropertiesModel.h"

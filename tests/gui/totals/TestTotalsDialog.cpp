@@ -1,15 +1,15 @@
 #include "gui/totals/TotalsDialog.h"
 
 #include "TestSupport.h"
-#include "core/FoodDatabase.h"
-#include "core/SharedState.h"
-#include "core/TextFile.h"
+#include "core/files/TextFile.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 #include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsCharts.h"
 
-#include "core/NumberText.h"
+#include "core/text/NumberText.h"
 
 #include <QApplication>
 #include <QAreaSeries>

@@ -1,7 +1,7 @@
 // The totals grid's model and the report built from the same result: texts, bold rows,
 // alignment and the shaded fixed cells, row 0 included.
 
-#include "core/TotalsReport.h"
+#include "core/totals/TotalsReport.h"
 #include "gui/totals/TotalsModel.h"
 
 #include <QAbstractItemModelTester>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "core/SharedState.h"
+#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 #include "gui/userfiles/CopyFilesDialog.h"
 

@@ -1,7 +1,7 @@
 #include "gui/userfiles/UserNameDialog.h"
 
 #include "TestSupport.h"
-#include "core/SharedState.h"
+#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 
 #include <QLabel>

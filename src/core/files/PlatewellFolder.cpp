@@ -1,0 +1,96 @@
+#include "core/files/PlatewellFolder.h"
+
+#include "core/files/TextFile.h"
+#include "core/foods/FoodDatabase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+// The starter food table lives in this library; the documents are linked into each program that
+// installs them (the executable, the tests) and register themselves.
+static void initStarterResources()
+{
+    Q_INIT_RESOURCE(starter);
+}
+
+QString PlatewellFolder::resolve(const QString& homeOption)
+{
+    QString folder = homeOption;
+    if (folder.isEmpty()) {
+        folder = qEnvironmentVariable("PLATEWELL_HOME");
+    }
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Platewell");
+    }
+    return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+QString PlatewellFolder::foodDatabasePath(const QString& folder)
+{
+    return folder + QStringLiteral("/foods.db");
+}
+
+QString PlatewellFolder::planOnScreenPath(const QString& folder)
+{
+    return folder + QStringLiteral("/plan-on-screen.txt");
+}
+
+QString PlatewellFolder::dataFolder(const QString& folder)
+{
+    return folder + QStringLiteral("/Tamo");
+}
+
+QString PlatewellFolder::starterFoodsCsv()
+{
+    initStarterResources();
+    QString text;
+    TextFile::readText(QStringLiteral(":/starter/usda-sr24-foods.csv"), &text, nullptr);
+    return text;
+}
+
+bool PlatewellFolder::installDocuments(const QString& dataFolder, QString* error)
+{
+    initStarterResources();
+    QDirIterator it(QStringLiteral(":/documents"), QDir::Files);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = dataFolder + QLatin1Char('/') + QFileInfo(source).fileName();
+        if (QFileInfo::exists(target)) {
+            continue;
+        }
+        QFile in(source);
+        if (!in.open(QIODevice::ReadOnly)) {
+            if (error) {
+                *error = QStringLiteral("%1: %2").arg(source, in.errorString());
+            }
+            return false;
+        }
+        if (!TextFile::writeBytes(target, in.readAll(), error)) {
+            return false;
+        }
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    return true;
+}
+
+bool PlatewellFolder::prepare(const QString& folder, QString* error)
+{
+    const QString data = dataFolder(folder);
+    if (!QDir().mkpath(data)) {
+        if (error) {
+            *error = tr("%1: the folder could not be created").arg(QDir::toNativeSeparators(data));
+        }
+        return false;
+    }
+    const QString database = foodDatabasePath(folder);
+    if (!QFileInfo::exists(database) && !QFileInfo(database).isSymLink()) {
+        if (!FoodDatabase::createFromCsv(database, starterFoodsCsv(), error)) {
+            return false;
+        }
+    }
+    return installDocuments(data, error);
+}

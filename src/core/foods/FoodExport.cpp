@@ -1,0 +1,266 @@
+#include "core/foods/FoodExport.h"
+
+#include "core/files/SafeFile.h"
+#include "core/foods/FoodDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr qint64 kProgressRows = 8192;
+constexpr qsizetype kWriteBytes = qsizetype(1) << 20;
+
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+        && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
+// The path with its folder's links and dots resolved, for a file that need not exist yet.
+QString resolvedPath(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : folder + QLatin1Char('/') + info.fileName();
+}
+
+// Whether writing `csvPath` would overwrite the food table: its file under any name (a symbolic
+// or hard link, another spelling of the path), or the journal files SQLite keeps beside it.
+bool isTableFile(const QString& databasePath, const QString& csvPath)
+{
+    if (sameFile(databasePath, csvPath)) {
+        return true;
+    }
+    const QString table = QFileInfo(databasePath).canonicalFilePath();
+    const QString base = table.isEmpty() ? resolvedPath(databasePath) : table;
+    const QString target = resolvedPath(csvPath);
+    for (const char* suffix : { "", "-journal", "-wal", "-shm" }) {
+        if (target == base + QLatin1String(suffix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The food table's rows as CSV, handed on in blocks of about a megabyte.
+class TableRows
+{
+public:
+    using Sink = std::function<bool(QByteArrayView block, QString* reason)>;
+
+    TableRows() = default;
+    ~TableRows() { sqlite3_finalize(m_statement); }
+    TableRows(const TableRows&) = delete;
+    TableRows& operator=(const TableRows&) = delete;
+
+    bool open(const QString& databasePath, QString* error);
+    // The header and every row in table order; false, with the reason, when the table could not
+    // be read, `sink` failed or `progress` cancelled.
+    bool write(const Sink& sink, const FoodExport::ProgressCallback& progress, QString* reason);
+
+    qint64 rowCount() const { return m_rowCount; }
+    qint64 written() const { return m_written; }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    FoodDatabase m_foods;
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+    qint64 m_rowCount = 0;
+    qint64 m_written = 0;
+    bool m_cancelled = false;
+};
+
+bool TableRows::open(const QString& databasePath, QString* error)
+{
+    if (!m_foods.open(databasePath, error)) {
+        return false;
+    }
+    m_rowCount = m_foods.rowCount(error);
+    if (m_rowCount < 0) {
+        return false;
+    }
+    m_db = m_foods.sqliteHandle();
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM foods ORDER BY rowid")
+                               .arg(FoodDatabase::fieldNames().join(QStringLiteral(", ")))
+                               .toUtf8();
+    if (!m_db || sqlite3_prepare_v2(m_db, sql.constData(), -1, &m_statement, nullptr) != SQLITE_OK) {
+        if (error) {
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(databasePath),
+                m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : FoodExport::tr("the food table is not open"));
+        }
+        return false;
+    }
+    return true;
+}
+
+bool TableRows::write(const Sink& sink, const FoodExport::ProgressCallback& progress, QString* reason)
+{
+    QByteArray block = FoodDatabase::fieldNames().join(QLatin1Char(',')).toUtf8() + '\n';
+    QString text;
+    QByteArray utf8;
+    int rc;
+    while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
+        for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+            if (f > 0) {
+                block.append(',');
+            }
+            switch (sqlite3_column_type(m_statement, f)) {
+            case SQLITE_NULL:
+                break;
+            case SQLITE_INTEGER:
+                block.append(QByteArray::number(sqlite3_column_int64(m_statement, f)));
+                break;
+            case SQLITE_FLOAT:
+                block.append(FoodDatabase::numberText(sqlite3_column_double(m_statement, f)).toLatin1());
+                break;
+            default: {
+                const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, f));
+                const QByteArrayView stored(bytes, sqlite3_column_bytes(m_statement, f));
+                // A name an older tool stored in Windows-1252 goes out as the UTF-8 of its text.
+                if (stored.isValidUtf8()) {
+                    FoodExport::appendField(&block, stored);
+                } else {
+                    utf8 = FoodDatabase::storedText(stored, &text).toUtf8();
+                    FoodExport::appendField(&block, utf8);
+                }
+            }
+            }
+        }
+        block.append('\n');
+        ++m_written;
+        if (block.size() >= kWriteBytes) {
+            if (!sink(block, reason)) {
+                return false;
+            }
+            block.clear();
+        }
+        if (m_written % kProgressRows == 0 && progress && !progress(m_written, m_rowCount)) {
+            m_cancelled = true;
+            *reason = FoodExport::tr("The export was cancelled; no file was written.");
+            return false;
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        *reason = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    return sink(block, reason);
+}
+
+} // namespace
+
+void FoodExport::appendField(QByteArray* row, QByteArrayView field)
+{
+    const bool quote = field.contains(',') || field.contains('"') || field.contains('\n') || field.contains('\r')
+        || (!field.isEmpty()
+            && (field.front() == ' ' || field.back() == ' ' || field.front() == '\t' || field.back() == '\t'));
+    if (!quote) {
+        row->append(field);
+        return;
+    }
+    row->append('"');
+    for (const char c : field) {
+        if (c == '"') {
+            row->append('"');
+        }
+        row->append(c);
+    }
+    row->append('"');
+}
+
+bool FoodExport::run(const QString& databasePath, const QString& csvPath, const ProgressCallback& progress,
+    qint64* rowsWritten, QString* error)
+{
+    if (rowsWritten) {
+        *rowsWritten = 0;
+    }
+    if (isTableFile(databasePath, csvPath)) {
+        if (error) {
+            *error = tr("%1 is the food table itself; choose another file for the CSV")
+                         .arg(QDir::toNativeSeparators(csvPath));
+        }
+        return false;
+    }
+    QString reason;
+    // A pipe or a device in the file's place is refused before the table is read.
+    if (!SafeFile::isReplaceable(csvPath, &reason)) {
+        if (error) {
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), reason);
+        }
+        return false;
+    }
+    TableRows rows;
+    if (!rows.open(databasePath, error)) {
+        return false;
+    }
+    const bool ok = SafeFile::write(
+        csvPath,
+        [&](SafeFile& file, QString* why) {
+            return rows.write(
+                [&file](QByteArrayView block, QString* reason) {
+                    if (!file.append(block)) {
+                        *reason = file.errorString();
+                        return false;
+                    }
+                    return true;
+                },
+                progress, why);
+        },
+        &reason);
+    if (rowsWritten) {
+        *rowsWritten = rows.written();
+    }
+    if (!ok && error) {
+        *error = rows.cancelled() ? reason : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(csvPath), reason);
+    }
+    if (ok && progress) {
+        progress(rows.written(), rows.rowCount());
+    }
+    return ok;
+}
+
+bool FoodExport::writeTo(const QString& databasePath, QIODevice* device, const QString& name,
+    const ProgressCallback& progress, qint64* rowsWritten, QString* error)
+{
+    if (rowsWritten) {
+        *rowsWritten = 0;
+    }
+    TableRows rows;
+    if (!rows.open(databasePath, error)) {
+        return false;
+    }
+    QString reason;
+    const bool ok = rows.write(
+        [device](QByteArrayView block, QString* why) {
+            if (device->write(block.data(), block.size()) != block.size()) {
+                *why = device->errorString();
+                return false;
+            }
+            return true;
+        },
+        progress, &reason);
+    if (rowsWritten) {
+        *rowsWritten = rows.written();
+    }
+    if (!ok && error) {
+        *error = rows.cancelled() ? reason : QStringLiteral("%1: %2").arg(name, reason);
+    }
+    if (ok && progress) {
+        progress(rows.written(), rows.rowCount());
+    }
+    return ok;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/foods/FoodLookup.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QSqlQuery>
+
+class FoodDatabase;
+
+// Looks names up through the food table's index on FOOD, so a calculation costs a few thousand
+// index probes instead of a scan of the whole table per planned food. Each distinct name is read
+// once while the cache holds it; the cache lives as long as this object, which is meant to be one
+// calculation, and is emptied when it grows beyond what any plan names.
+class IndexedFoodLookup : public FoodLookup
+{
+    Q_DECLARE_TR_FUNCTIONS(IndexedFoodLookup)
+
+public:
+    explicit IndexedFoodLookup(const FoodDatabase& foods);
+    ~IndexedFoodLookup() override;
+    IndexedFoodLookup(const IndexedFoodLookup&) = delete;
+    IndexedFoodLookup& operator=(const IndexedFoodLookup&) = delete;
+
+    const std::vector<Nutrients>* rowsNamed(const QString& name, QString* error) override;
+    // Reads the rows of all names not yet known in a few queries of many names each.
+    bool prefetch(const QStringList& names, QString* error) override;
+
+private:
+    const FoodDatabase& m_foods;
+    bool beginReading(QString* error);
+    bool fail(const QSqlQuery& query, QString* error) const;
+
+    // Prepared once: preparing a statement costs more than running it.
+    QSqlQuery m_query;
+    QSqlQuery m_batchQuery;
+    bool m_started = false;
+    // All lookups of one calculation read one snapshot of the table under one read lock; without
+    // it SQLite takes and drops the file lock for every single lookup.
+    bool m_reading = false;
+    QHash<QString, std::vector<Nutrients>> m_cache;
+};

@@ -1,0 +1,633 @@
+#include "core/imports/FoodDataCentralReader.h"
+
+#include "core/files/TextFile.h"
+#include "core/imports/ByteSource.h"
+#include "core/imports/CsvStreamReader.h"
+#include "core/imports/FoodImportWriter.h"
+#include "core/imports/ImportedFood.h"
+#include "core/imports/ZipArchive.h"
+#include "core/text/FieldNumber.h"
+#include "core/text/MessageText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdint>
+
+namespace {
+
+const QString kFood = QStringLiteral("food.csv");
+const QString kFoodNutrient = QStringLiteral("food_nutrient.csv");
+const QString kNutrient = QStringLiteral("nutrient.csv");
+const QString kPortion = QStringLiteral("food_portion.csv");
+const QString kMeasureUnit = QStringLiteral("measure_unit.csv");
+const QString kBranded = QStringLiteral("branded_food.csv");
+
+// measure_unit.csv's "undetermined" unit: the portion's words are in its modifier.
+constexpr qint64 kUndeterminedUnit = 9999;
+constexpr std::uint8_t kNoRank = 0xFF;
+// A branded food's label serving comes before any household portion.
+constexpr qint64 kLabelServing = LLONG_MIN;
+
+// The records of food.csv that are foods; the others describe lab samples and acquisitions.
+bool isFoodType(QByteArrayView type)
+{
+    type = FieldNumber::trimmed(type);
+    return type.isEmpty() || type == "foundation_food" || type == "sr_legacy_food" || type == "branded_food"
+        || type == "survey_fndds_food" || type == "experimental_food";
+}
+
+QString decoded(QByteArrayView bytes)
+{
+    QString buffer;
+    return TextFile::decodeInto(bytes, bytes.isValidUtf8(), &buffer).trimmed().toString();
+}
+
+// Texts kept per food in one block, so that a million of them cost one allocation.
+class TextPool
+{
+public:
+    void resize(std::size_t count) { m_refs.assign(count, Ref {}); }
+    bool isEmpty() const { return m_refs.empty(); }
+    void set(std::size_t index, const QString& text)
+    {
+        const QByteArray bytes = text.toUtf8();
+        m_refs[index] = Ref { m_data.size(), bytes.size() };
+        m_data.append(bytes);
+    }
+    QString get(std::size_t index) const
+    {
+        if (index >= m_refs.size()) {
+            return QString();
+        }
+        const Ref& ref = m_refs[index];
+        return QString::fromUtf8(m_data.constData() + ref.begin, ref.size);
+    }
+
+private:
+    struct Ref
+    {
+        qsizetype begin = 0;
+        qsizetype size = 0;
+    };
+    QByteArray m_data;
+    std::vector<Ref> m_refs;
+};
+
+// Whether the reader came to the end of its file without a failure.
+bool finished(const CsvStreamReader& reader, QString* error)
+{
+    if (reader.failed()) {
+        *error = reader.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+struct FoodDataCentralReader::Data
+{
+    // Each food's fdc_id, in food.csv's order, and the same sorted with each one's place, when
+    // food.csv is not in fdc_id order.
+    std::vector<qint64> ids;
+    std::vector<std::pair<qint64, std::uint32_t>> sortedIds;
+    bool idsAscending = true;
+    qint64 lastId = -1;
+    std::int64_t lastIndex = -1;
+
+    // Per food and slot: the amount per 100 g and the rank of the nutrient id it came from.
+    std::vector<double> amounts;
+    std::vector<std::uint8_t> ranks;
+    // Each nutrient id's factor to the table's unit, from nutrient.csv's unit names.
+    QHash<qint64, double> unitFactors;
+
+    QHash<qint64, QString> measureUnits;
+    // Per food: the serving's rank (portion seq_num, or the label serving), grams and text.
+    std::vector<qint64> servingRanks;
+    std::vector<double> servingGrams;
+    TextPool servingTexts;
+    TextPool brands;
+
+    // The place of a food in `ids`, or -1.
+    std::int64_t indexOf(qint64 id)
+    {
+        if (id == lastId) {
+            return lastIndex;
+        }
+        std::int64_t index = -1;
+        if (idsAscending) {
+            const auto it = std::lower_bound(ids.begin(), ids.end(), id);
+            if (it != ids.end() && *it == id) {
+                index = it - ids.begin();
+            }
+        } else {
+            const auto it = std::lower_bound(sortedIds.begin(), sortedIds.end(), std::make_pair(id, std::uint32_t(0)));
+            if (it != sortedIds.end() && it->first == id) {
+                index = it->second;
+            }
+        }
+        lastId = id;
+        lastIndex = index;
+        return index;
+    }
+};
+
+FoodDataCentralReader::FoodDataCentralReader(const QString& path)
+    : m_path(path)
+{ }
+
+FoodDataCentralReader::~FoodDataCentralReader() = default;
+
+int FoodDataCentralReader::slotOf(qint64 nutrientId, int* rank)
+{
+    struct Entry
+    {
+        qint64 id;
+        int slot;
+        int rank;
+    };
+    static constexpr Entry entries[]
+        = { { 1008, Energy, 0 }, { 2047, Energy, 1 }, { 2048, Energy, 2 }, { 1005, Carbs, 0 }, { 1050, Carbs, 1 },
+              { 1004, Fat, 0 }, { 1085, Fat, 1 }, { 2000, Sugar, 0 }, { 1063, Sugar, 1 }, { 1253, Cholesterol, 0 },
+              { 1079, Fiber, 0 }, { 2033, Fiber, 1 }, { 1086, SugarAlcohols, 0 } };
+    for (const Entry& entry : entries) {
+        if (entry.id == nutrientId) {
+            *rank = entry.rank;
+            return entry.slot;
+        }
+    }
+    return -1;
+}
+
+bool FoodDataCentralReader::locate(bool zip, QString* error)
+{
+    if (!zip) {
+        const QDir folder(m_path);
+        return folder.exists(kFood) && folder.exists(kFoodNutrient);
+    }
+    m_zip = std::make_unique<ZipArchive>();
+    if (!m_zip->open(m_path, error)) {
+        m_zip.reset();
+        return false;
+    }
+    const QStringList names = m_zip->memberNames();
+    for (const QString& name : names) {
+        if (name == kFood || name.endsWith(QLatin1Char('/') + kFood)) {
+            const QString prefix = name.left(name.size() - kFood.size());
+            if (names.contains(prefix + kFoodNutrient)) {
+                m_prefix = prefix;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool FoodDataCentralReader::exists(const QString& name) const
+{
+    return m_zip ? m_zip->memberSize(m_prefix + name) >= 0 : QFileInfo(QDir(m_path).filePath(name)).isFile();
+}
+
+qint64 FoodDataCentralReader::sizeOf(const QString& name) const
+{
+    if (!exists(name)) {
+        return 0;
+    }
+    return m_zip ? m_zip->memberSize(m_prefix + name) : QFileInfo(QDir(m_path).filePath(name)).size();
+}
+
+std::unique_ptr<ByteSource> FoodDataCentralReader::open(const QString& name, QString* error) const
+{
+    return m_zip ? m_zip->openMember(m_prefix + name, error) : ByteSource::openFile(QDir(m_path).filePath(name), error);
+}
+
+bool FoodDataCentralReader::readHeader(CsvStreamReader& reader, const QString& name, const QStringList& wanted,
+    int required, std::vector<int>* columns, QString* error) const
+{
+    columns->assign(static_cast<std::size_t>(wanted.size()), -1);
+    if (!reader.readRecord()) {
+        *error = reader.failed() ? reader.errorString() : tr("%1 is empty").arg(name);
+        return false;
+    }
+    for (qsizetype c = 0; c < reader.fieldCount(); ++c) {
+        const QString header = decoded(reader.field(c)).toLower();
+        const qsizetype w = wanted.indexOf(header);
+        if (w >= 0 && (*columns)[static_cast<std::size_t>(w)] < 0) {
+            (*columns)[static_cast<std::size_t>(w)] = int(c);
+        }
+    }
+    for (int w = 0; w < required; ++w) {
+        if ((*columns)[static_cast<std::size_t>(w)] < 0) {
+            *error = tr("%1 has no column %2").arg(name, wanted[w]);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool FoodDataCentralReader::read(FoodImportWriter& writer, QString* error)
+{
+    Data data;
+    writer.setTotalBytes(sizeOf(kFood) * 2 + sizeOf(kFoodNutrient) + sizeOf(kNutrient) + sizeOf(kPortion)
+        + sizeOf(kMeasureUnit) + sizeOf(kBranded));
+    m_doneBytes = 0;
+    auto failed = [&](const QString& reason) {
+        if (!writer.cancelled()) {
+            *error = reason;
+        }
+        return false;
+    };
+    QString reason;
+    if (!readUnits(data, &reason) || !readMeasureUnits(data, &reason) || !numberFoods(data, writer, &reason)
+        || !readNutrients(data, writer, &reason) || !readPortions(data, writer, &reason)
+        || !readBranded(data, writer, &reason) || !writeFoods(data, writer, &reason)) {
+        return failed(reason);
+    }
+    return writer.reportProgress() || failed(QString());
+}
+
+bool FoodDataCentralReader::readUnits(Data& data, QString* error)
+{
+    if (!exists(kNutrient)) {
+        return true;
+    }
+    auto source = open(kNutrient, error);
+    if (!source) {
+        return false;
+    }
+    CsvStreamReader reader(*source);
+    std::vector<int> columns;
+    if (!readHeader(reader, kNutrient, { QStringLiteral("id"), QStringLiteral("unit_name") }, 2, &columns, error)) {
+        return false;
+    }
+    while (reader.readRecord()) {
+        qint64 id = 0;
+        int rank = 0;
+        if (!FieldNumber::readInteger(reader.field(columns[0]), &id)) {
+            continue;
+        }
+        const int slot = slotOf(id, &rank);
+        if (slot < 0) {
+            continue;
+        }
+        const QByteArray unit = reader.field(columns[1]).toByteArray().trimmed().toUpper();
+        // Energy is kept in kcal, cholesterol in mg, the rest in g.
+        double factor = 1;
+        if (unit == "KJ") {
+            factor = slot == Energy ? 1 / 4.184 : 1;
+        } else if (unit == "MG") {
+            factor = slot == Cholesterol ? 1 : 0.001;
+        } else if (unit == "G") {
+            factor = slot == Cholesterol ? 1000 : 1;
+        } else if (unit == "UG" || unit == "\xC2\xB5G") {
+            factor = slot == Cholesterol ? 0.001 : 0.000001;
+        }
+        data.unitFactors.insert(id, factor);
+    }
+    m_doneBytes += sizeOf(kNutrient);
+    return finished(reader, error);
+}
+
+bool FoodDataCentralReader::readMeasureUnits(Data& data, QString* error)
+{
+    if (!exists(kMeasureUnit)) {
+        return true;
+    }
+    auto source = open(kMeasureUnit, error);
+    if (!source) {
+        return false;
+    }
+    CsvStreamReader reader(*source);
+    std::vector<int> columns;
+    if (!readHeader(reader, kMeasureUnit, { QStringLiteral("id"), QStringLiteral("name") }, 2, &columns, error)) {
+        return false;
+    }
+    while (reader.readRecord()) {
+        qint64 id = 0;
+        if (FieldNumber::readInteger(reader.field(columns[0]), &id)) {
+            data.measureUnits.insert(id, decoded(reader.field(columns[1])));
+        }
+    }
+    m_doneBytes += sizeOf(kMeasureUnit);
+    return finished(reader, error);
+}
+
+bool FoodDataCentralReader::numberFoods(Data& data, FoodImportWriter& writer, QString* error)
+{
+    auto source = open(kFood, error);
+    if (!source) {
+        return false;
+    }
+    CsvStreamReader reader(*source);
+    std::vector<int> columns;
+    if (!readHeader(reader, kFood, { QStringLiteral("fdc_id"), QStringLiteral("data_type") }, 1, &columns, error)) {
+        return false;
+    }
+    while (reader.readRecord()) {
+        if (!writer.rowRead(m_doneBytes + source->position())) {
+            return false;
+        }
+        qint64 id = 0;
+        if (!FieldNumber::readInteger(reader.field(columns[0]), &id)
+            || (columns[1] >= 0 && !isFoodType(reader.field(columns[1])))) {
+            continue;
+        }
+        data.idsAscending = data.idsAscending && (data.ids.empty() || data.ids.back() < id);
+        data.ids.push_back(id);
+    }
+    if (reader.failed()) {
+        *error = reader.errorString();
+        return false;
+    }
+    if (!data.idsAscending) {
+        data.sortedIds.reserve(data.ids.size());
+        for (std::size_t i = 0; i < data.ids.size(); ++i) {
+            data.sortedIds.emplace_back(data.ids[i], std::uint32_t(i));
+        }
+        std::sort(data.sortedIds.begin(), data.sortedIds.end());
+    }
+    data.amounts.assign(data.ids.size() * SlotCount, 0.0);
+    data.ranks.assign(data.ids.size() * SlotCount, kNoRank);
+    m_doneBytes += sizeOf(kFood);
+    return true;
+}
+
+bool FoodDataCentralReader::readNutrients(Data& data, FoodImportWriter& writer, QString* error)
+{
+    auto source = open(kFoodNutrient, error);
+    if (!source) {
+        return false;
+    }
+    CsvStreamReader reader(*source);
+    std::vector<int> columns;
+    if (!readHeader(reader, kFoodNutrient,
+            { QStringLiteral("fdc_id"), QStringLiteral("nutrient_id"), QStringLiteral("amount") }, 3, &columns,
+            error)) {
+        return false;
+    }
+    while (reader.readRecord()) {
+        if (!writer.rowRead(m_doneBytes + source->position())) {
+            return false;
+        }
+        qint64 nutrientId = 0;
+        int rank = 0;
+        int slot = -1;
+        if (!FieldNumber::readInteger(reader.field(columns[1]), &nutrientId)
+            || (slot = slotOf(nutrientId, &rank)) < 0) {
+            continue;
+        }
+        qint64 fdcId = 0;
+        if (!FieldNumber::readInteger(reader.field(columns[0]), &fdcId)) {
+            continue;
+        }
+        const std::int64_t index = data.indexOf(fdcId);
+        if (index < 0) {
+            continue;
+        }
+        const std::size_t at = std::size_t(index) * SlotCount + std::size_t(slot);
+        if (rank >= data.ranks[at]) {
+            continue;
+        }
+        double amount = 0;
+        const QByteArrayView text = reader.field(columns[2]);
+        if (!FieldNumber::readDouble(text, &amount)) {
+            if (!FieldNumber::trimmed(text).isEmpty()) {
+                writer.mended(fdcId, true, QString(),
+                    tr("the amount \"%1\" of nutrient %2 is not a number; it was left out")
+                        .arg(MessageText::quoted(decoded(text)))
+                        .arg(nutrientId));
+            }
+            continue;
+        }
+        data.amounts[at] = amount * data.unitFactors.value(nutrientId, 1.0);
+        data.ranks[at] = std::uint8_t(rank);
+    }
+    m_doneBytes += sizeOf(kFoodNutrient);
+    return finished(reader, error);
+}
+
+bool FoodDataCentralReader::readPortions(Data& data, FoodImportWriter& writer, QString* error)
+{
+    if (!exists(kPortion)) {
+        return true;
+    }
+    auto source = open(kPortion, error);
+    if (!source) {
+        return false;
+    }
+    CsvStreamReader reader(*source);
+    std::vector<int> columns;
+    enum { FdcId, GramWeight, SeqNum, Amount, MeasureUnit, Description, Modifier };
+    if (!readHeader(reader, kPortion,
+            { QStringLiteral("fdc_id"), QStringLiteral("gram_weight"), QStringLiteral("seq_num"),
+                QStringLiteral("amount"), QStringLiteral("measure_unit_id"), QStringLiteral("portion_description"),
+                QStringLiteral("modifier") },
+            2, &columns, error)) {
+        return false;
+    }
+    if (data.servingRanks.empty()) {
+        data.servingRanks.assign(data.ids.size(), LLONG_MAX);
+        data.servingGrams.assign(data.ids.size(), 0.0);
+        data.servingTexts.resize(data.ids.size());
+    }
+    while (reader.readRecord()) {
+        if (!writer.rowRead(m_doneBytes + source->position())) {
+            return false;
+        }
+        qint64 fdcId = 0;
+        double grams = 0;
+        if (!FieldNumber::readInteger(reader.field(columns[FdcId]), &fdcId)
+            || !FieldNumber::readDouble(reader.field(columns[GramWeight]), &grams) || grams <= 0) {
+            continue;
+        }
+        const std::int64_t index = data.indexOf(fdcId);
+        if (index < 0) {
+            continue;
+        }
+        // The first portion by seq_num; one without a seq_num comes after those with one, and
+        // among equals the first in the file.
+        qint64 seq = LLONG_MAX - 1;
+        FieldNumber::readInteger(reader.field(columns[SeqNum]), &seq);
+        const std::size_t at = std::size_t(index);
+        if (seq >= data.servingRanks[at]) {
+            continue;
+        }
+        qint64 unitId = kUndeterminedUnit;
+        FieldNumber::readInteger(reader.field(columns[MeasureUnit]), &unitId);
+        const QString unit = data.measureUnits.value(unitId);
+        QString modifier = decoded(reader.field(columns[Modifier]));
+        // Survey foods keep a numeric code in the modifier and their words in the description.
+        bool code = false;
+        modifier.toLongLong(&code);
+        if (code) {
+            modifier.clear();
+        }
+        const QString description = decoded(reader.field(columns[Description]));
+        double amount = 0;
+        const bool hasAmount = FieldNumber::readDouble(reader.field(columns[Amount]), &amount);
+        QString measure;
+        if (unitId != kUndeterminedUnit && !unit.isEmpty() && unit != QLatin1String("undetermined")) {
+            measure = modifier.isEmpty() ? unit : unit + QStringLiteral(", ") + modifier;
+        } else if (!modifier.isEmpty()) {
+            measure = modifier;
+        }
+        QString text;
+        if (!measure.isEmpty()) {
+            text = hasAmount ? ImportedFood::amountText(amount) + QLatin1Char(' ') + measure : measure;
+        } else if (!description.isEmpty()) {
+            text = description;
+        } else {
+            continue;
+        }
+        data.servingRanks[at] = seq;
+        data.servingGrams[at] = grams;
+        data.servingTexts.set(at, QStringLiteral("%1 (%2 g)").arg(text, ImportedFood::amountText(grams)));
+    }
+    m_doneBytes += sizeOf(kPortion);
+    return finished(reader, error);
+}
+
+bool FoodDataCentralReader::readBranded(Data& data, FoodImportWriter& writer, QString* error)
+{
+    if (!exists(kBranded)) {
+        return true;
+    }
+    auto source = open(kBranded, error);
+    if (!source) {
+        return false;
+    }
+    CsvStreamReader reader(*source);
+    std::vector<int> columns;
+    enum { FdcId, BrandName, BrandOwner, Size, Unit, Household };
+    if (!readHeader(reader, kBranded,
+            { QStringLiteral("fdc_id"), QStringLiteral("brand_name"), QStringLiteral("brand_owner"),
+                QStringLiteral("serving_size"), QStringLiteral("serving_size_unit"),
+                QStringLiteral("household_serving_fulltext") },
+            1, &columns, error)) {
+        return false;
+    }
+    if (data.servingRanks.empty()) {
+        data.servingRanks.assign(data.ids.size(), LLONG_MAX);
+        data.servingGrams.assign(data.ids.size(), 0.0);
+        data.servingTexts.resize(data.ids.size());
+    }
+    data.brands.resize(data.ids.size());
+    while (reader.readRecord()) {
+        if (!writer.rowRead(m_doneBytes + source->position())) {
+            return false;
+        }
+        qint64 fdcId = 0;
+        if (!FieldNumber::readInteger(reader.field(columns[FdcId]), &fdcId)) {
+            continue;
+        }
+        const std::int64_t index = data.indexOf(fdcId);
+        if (index < 0) {
+            continue;
+        }
+        const std::size_t at = std::size_t(index);
+        QString brand = decoded(reader.field(columns[BrandName]));
+        if (brand.isEmpty()) {
+            brand = decoded(reader.field(columns[BrandOwner]));
+        }
+        if (!brand.isEmpty()) {
+            data.brands.set(at, brand);
+        }
+        // The label serving, when it is given in grams or millilitres: nutrients are per 100 g
+        // or per 100 ml.
+        double size = 0;
+        const QByteArray unit = reader.field(columns[Unit]).toByteArray().trimmed().toLower();
+        const char* unitText = unit == "g" || unit == "grm" ? "g" : unit == "ml" || unit == "mlt" ? "ml" : nullptr;
+        if (!unitText || !FieldNumber::readDouble(reader.field(columns[Size]), &size) || size <= 0) {
+            continue;
+        }
+        const QString household = decoded(reader.field(columns[Household]));
+        const QString amount = ImportedFood::amountText(size) + QLatin1Char(' ') + QLatin1String(unitText);
+        data.servingRanks[at] = kLabelServing;
+        data.servingGrams[at] = size;
+        data.servingTexts.set(at, household.isEmpty() ? amount : QStringLiteral("%1 (%2)").arg(household, amount));
+    }
+    m_doneBytes += sizeOf(kBranded);
+    return finished(reader, error);
+}
+
+bool FoodDataCentralReader::writeFoods(Data& data, FoodImportWriter& writer, QString* error)
+{
+    auto source = open(kFood, error);
+    if (!source) {
+        return false;
+    }
+    CsvStreamReader reader(*source);
+    std::vector<int> columns;
+    if (!readHeader(reader, kFood,
+            { QStringLiteral("fdc_id"), QStringLiteral("description"), QStringLiteral("data_type") }, 2, &columns,
+            error)) {
+        return false;
+    }
+    std::size_t index = 0;
+    ImportedFood food;
+    food.isFdcId = true;
+    while (reader.readRecord()) {
+        if (!writer.rowRead(m_doneBytes + source->position())) {
+            return false;
+        }
+        qint64 id = 0;
+        const bool hasId = FieldNumber::readInteger(reader.field(columns[0]), &id);
+        if (hasId && columns[2] >= 0 && !isFoodType(reader.field(columns[2]))) {
+            writer.notFood();
+            continue;
+        }
+        food.name = decoded(reader.field(columns[1]));
+        if (!hasId) {
+            // Blank lines are no records; a record without a readable id is refused by name.
+            if (reader.fieldCount() > 1 || !FieldNumber::trimmed(reader.field(0)).isEmpty()) {
+                writer.refuse(reader.lineNumber(), false, food.name,
+                    tr("the fdc_id \"%1\" is not a number")
+                        .arg(MessageText::quoted(decoded(reader.field(columns[0])))));
+            }
+            continue;
+        }
+        if (index >= data.ids.size() || data.ids[index] != id) {
+            *error = tr("%1 changed while it was read").arg(kFood);
+            return false;
+        }
+        food.location = id;
+        const QString brand = data.brands.get(index);
+        if (!brand.isEmpty() && !food.name.contains(brand, Qt::CaseInsensitive)) {
+            food.name += QStringLiteral(" (%1)").arg(brand);
+        }
+        food.notes.clear();
+        double grams = 100;
+        food.serving = QStringLiteral("100 g");
+        if (!data.servingRanks.empty() && data.servingRanks[index] != LLONG_MAX) {
+            grams = data.servingGrams[index];
+            food.serving = data.servingTexts.get(index);
+            if (!ImportedFood::isServingWeight(grams)) {
+                grams = food.useHundredGrams(data.servingRanks[index] == kLabelServing
+                        ? QStringLiteral("%1 serving_size").arg(kBranded)
+                        : QStringLiteral("%1 gram_weight").arg(kPortion),
+                    grams);
+            }
+        }
+        ImportedFood::Per100g amounts;
+        std::array<std::optional<double>*, SlotCount> targets { &amounts.calories, &amounts.carbs, &amounts.fat,
+            &amounts.sugar, &amounts.cholesterol, &amounts.fiber, &amounts.sugarAlcohols };
+        for (std::size_t s = 0; s < SlotCount; ++s) {
+            const std::size_t at = index * SlotCount + s;
+            if (data.ranks[at] != kNoRank) {
+                *targets[s] = data.amounts[at];
+            }
+        }
+        food.setScaled(amounts, grams);
+        ++index;
+        if (!writer.add(food, error)) {
+            return false;
+        }
+    }
+    m_doneBytes += sizeOf(kFood);
+    return finished(reader, error);
+}

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "core/imports/ColumnMapping.h"
+#include "core/text/WrittenNumber.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class ByteSource;
+
+enum class ImportFormat { Unknown, FoodDataCentral, OpenFoodFacts, Csv };
+
+// What happens to a food whose exact name is already in the table or came earlier in the same
+// import: the old one stays (Skip), its row or rows take the new values in place (Replace), or
+// the new one goes in beside it (KeepBoth).
+enum class DuplicateRule { Skip, Replace, KeepBoth };
+
+struct ImportProgress
+{
+    // Data rows read so far from every file of the source (for FoodData Central, the nutrient
+    // and portion rows as well as the foods).
+    qint64 rowsRead = 0;
+    qint64 foodsAdded = 0;
+    qint64 bytesRead = 0;
+    // The bytes there are to read in all; 0 when not known.
+    qint64 totalBytes = 0;
+};
+
+// A row that was refused, mended, or whose name came earlier in the same source. `location` is
+// the line of the source file the row starts on, or for FoodData Central the food's fdc_id
+// (`isFdcId`). `name` is cut to the length a message quotes.
+struct ImportProblem
+{
+    enum Kind { Mended, Refused, Repeated };
+
+    qint64 location = 0;
+    bool isFdcId = false;
+    QString name;
+    QString reason;
+    Kind kind = Mended;
+
+    bool refused() const { return kind == Refused; }
+    // "mended", "refused" or "repeated", for reports.
+    QString kindText() const;
+
+    // "line 12" or "fdc_id 167512".
+    QString locationText() const;
+};
+
+struct ImportSummary
+{
+    qint64 rowsRead = 0;
+    // The food records met: foods, products or CSV rows (blank lines and, for FoodData Central,
+    // sample and acquisition records are no foods).
+    qint64 foodsRead = 0;
+    qint64 foodsAdded = 0;
+    qint64 duplicatesSkipped = 0;
+    qint64 duplicatesReplaced = 0;
+    qint64 duplicatesKept = 0;
+    // Foods whose name came earlier in the same source; the duplicate rule applies to them as to
+    // a name already in the table (a kept one is also counted in foodsAdded), but they are not
+    // counted among the duplicates above.
+    qint64 repeatedInSource = 0;
+    qint64 rowsMended = 0;
+    qint64 rowsRefused = 0;
+    // Open Food Facts products without a name.
+    qint64 productsWithoutName = 0;
+    // FoodData Central records that describe lab samples or acquisitions rather than foods.
+    qint64 recordsNotFoods = 0;
+    bool cancelled = false;
+    // The source's columns that no food field takes (a generic CSV file).
+    QStringList unplacedColumns;
+};
+
+// Brings foods into the food table from a FoodData Central download (its zip or its unpacked
+// folder), an Open Food Facts product dump (tab-separated, also gzip-compressed) or any CSV or
+// tab-separated file with a header. The kind of file is told by its content, not its name.
+//
+// inspect() and run() open what they read themselves and never show a window, so run() may be
+// called on a worker thread: it opens its own connection to the food table there, writes the
+// whole import in one transaction and commits only at the end. On Cancel or any failure nothing
+// of the import stays in the table.
+//
+// A source that cannot be read twice (standard input, a pipe) is read once: inspect() keeps the
+// beginning it looked at, and run() reads that and then the rest; such a source can run once.
+// A compressed file or a zip archive is refused from one, as its reading needs the whole file.
+class FoodImport
+{
+    Q_DECLARE_TR_FUNCTIONS(FoodImport)
+
+public:
+    // Called every few thousand rows; return false to cancel the import.
+    using ProgressCallback = std::function<bool(const ImportProgress&)>;
+    using ProblemCallback = std::function<void(const ImportProblem&)>;
+    // The field a source column goes to (FoodDatabase::Field), or none.
+    static constexpr int NoField = ColumnMapping::NoField;
+
+    explicit FoodImport(const QString& sourcePath);
+    // Imports from a source that can be read only once, such as standard input, named `name`.
+    FoodImport(std::unique_ptr<ByteSource> stream, const QString& name);
+    ~FoodImport();
+    FoodImport(const FoodImport&) = delete;
+    FoodImport& operator=(const FoodImport&) = delete;
+
+    // Finds out what kind of source it is, reading only its beginning (and a zip archive's list
+    // of members). False, with a short message naming the file, when it cannot be imported.
+    bool inspect(QString* error);
+    ImportFormat format() const { return m_format; }
+    static QString formatName(ImportFormat format);
+    QString sourcePath() const { return m_path; }
+
+    // A generic CSV file's header, how each of its columns is read, its first rows for a preview,
+    // decoded, and the style its numbers are written in.
+    const QStringList& columns() const { return m_columns; }
+    const std::vector<ImportColumn>& mapping() const { return m_mapping; }
+    const QList<QStringList>& previewRows() const { return m_preview; }
+    QChar delimiter() const { return QLatin1Char(m_delimiter); }
+    NumberStyle numberStyle() const { return m_numberStyle; }
+    // Sets the mapping the user chose: one entry per column; no field may take two columns.
+    bool setMapping(const std::vector<ImportColumn>& mapping, QString* error);
+    // Sets how one column is read; a field it takes leaves the column that had it. Returns that
+    // column, or -1.
+    int placeColumn(int column, const ImportColumn& choice);
+    // Applies the command line's --columns (see ColumnMapping::applyOption).
+    bool applyColumnsOption(const QString& option, QString* error);
+    // Whether a column holds the food names, without which a CSV file cannot be imported.
+    bool hasNameColumn() const;
+    // The columns the mapping leaves out.
+    QStringList unplacedColumns() const;
+    // How each column name is read (see ColumnMapping::propose).
+    static std::vector<ImportColumn> proposeMapping(const QStringList& columns);
+
+    // Imports into the food table at `databasePath`. True when the import was committed;
+    // otherwise the table is as it was, `summary->cancelled` tells a Cancel, and `error` says why.
+    bool run(const QString& databasePath, DuplicateRule rule, const ProgressCallback& progress,
+        const ProblemCallback& problems, ImportSummary* summary, QString* error) const;
+
+private:
+    bool fail(const QString& reason, QString* error) const;
+    bool inspectStream(QString* error);
+    bool inspectText(const QByteArray& head, bool truncated, QString* error);
+
+    QString m_path;
+    ImportFormat m_format = ImportFormat::Unknown;
+    bool m_gzip = false;
+    char m_delimiter = ',';
+    NumberStyle m_numberStyle = NumberStyle::DecimalPoint;
+    QStringList m_columns;
+    std::vector<ImportColumn> m_mapping;
+    QList<QStringList> m_preview;
+    // A source read only once: what is left of it after its beginning (m_head) was read; null
+    // once run() took it.
+    bool m_onceOnly = false;
+    mutable std::unique_ptr<ByteSource> m_stream;
+    QByteArray m_head;
+    bool m_headEnded = false;
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "core/foods/FoodDatabase.h"
+#include "core/imports/FoodImport.h"
+#include "core/imports/ImportedFood.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+struct sqlite3_stmt;
+
+// Writes the foods of one import into the food table, on a connection of its own, in one
+// immediate transaction that only commit() ends well: destroyed or rolled back before that, it
+// leaves the table as it was. It mends names the plan files could not hold, refuses rows without
+// a name, applies the duplicate rule, counts everything in the summary and reports every mended
+// or refused row. It also keeps the progress and asks the progress callback whether to go on.
+// A food named as a recipe is refused, and the recipes made of the foods it writes are
+// recomputed in the same transaction before it commits. A name of over MaxNameCharacters is
+// refused, and a name that came earlier in the same source is reported as repeated, with its
+// line, before the duplicate rule applies to it.
+class FoodImportWriter
+{
+    Q_DECLARE_TR_FUNCTIONS(FoodImportWriter)
+
+public:
+    // The longest name a food may have; no real food's name comes near it.
+    static constexpr qsizetype MaxNameCharacters = 1000;
+
+    FoodImportWriter(DuplicateRule rule, const FoodImport::ProgressCallback& progress,
+        const FoodImport::ProblemCallback& problems, ImportSummary* summary);
+    ~FoodImportWriter();
+    FoodImportWriter(const FoodImportWriter&) = delete;
+    FoodImportWriter& operator=(const FoodImportWriter&) = delete;
+
+    // Opens the table and begins the transaction.
+    bool begin(const QString& databasePath, QString* error);
+    // Mends, checks and writes one food. False only when the table could not be written.
+    bool add(ImportedFood& food, QString* error);
+    // Counts a row that cannot go in and reports it.
+    void refuse(qint64 location, bool isFdcId, const QString& name, const QString& reason);
+    // Reports a row that went in with a change the reason describes.
+    void mended(qint64 location, bool isFdcId, const QString& name, const QString& reason);
+    // Counts a record that is no food (a FoodData Central sample) and an Open Food Facts product
+    // without a name.
+    void notFood() { ++m_summary->recordsNotFoods; }
+    void nameless()
+    {
+        ++m_summary->foodsRead;
+        ++m_summary->productsWithoutName;
+    }
+    bool cancelled() const { return m_summary->cancelled; }
+    bool commit(QString* error);
+    void rollback();
+
+    // Counts one row read from the source, `position` being the bytes read so far of all its
+    // files. False when the user cancelled; the summary then says so.
+    bool rowRead(qint64 position);
+    void setTotalBytes(qint64 total) { m_progress.totalBytes = total; }
+    // Tells the progress callback where the import stands now; false when the user cancelled.
+    bool reportProgress();
+
+    // The name as the table takes it: control characters, tabs and line breaks become blanks,
+    // blanks are trimmed and inner runs folded to one, and "_" (the plan files' separator)
+    // becomes "-". Each change that is worth telling is added to `reasons`.
+    static QString mendedName(QStringView name, QStringList* reasons);
+    // A serving unit with its control characters turned to blanks; otherwise kept as it is.
+    static QString mendedServing(QStringView serving, QStringList* reasons);
+
+private:
+    bool fail(QString* error);
+    bool findRows(const QString& name, std::vector<qint64>* rowids);
+    void report(qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind);
+    // Where the name of `rows` (the table's rows of one name) came earlier in this import, or 0.
+    qint64 earlierLocation(const QString& name, const std::vector<qint64>& rows) const;
+    bool bindFood(sqlite3_stmt* statement, const QString& name, const ImportedFood& food);
+
+    DuplicateRule m_rule;
+    FoodImport::ProgressCallback m_progressCallback;
+    FoodImport::ProblemCallback m_problems;
+    ImportSummary* m_summary;
+    ImportProgress m_progress;
+    FoodDatabase m_foods;
+    bool m_inTransaction = false;
+    sqlite3_stmt* m_find = nullptr;
+    sqlite3_stmt* m_insert = nullptr;
+    sqlite3_stmt* m_update = nullptr;
+    std::vector<qint64> m_rowids;
+    // The recipes' names and the foods they are made of, read when the import begins.
+    QSet<QString> m_recipeNames;
+    QSet<QString> m_ingredientFoods;
+    // The foods written that recipes are made of.
+    QSet<QString> m_changedIngredients;
+    // The rows this import inserted, from m_firstNewRowid on, with where each came from, in rowid
+    // order; and the names of this import that were found in the table before it, with where
+    // each came first. Together they tell a name repeated within the source.
+    qint64 m_firstNewRowid = 1;
+    std::vector<std::pair<qint64, qint64>> m_inserted;
+    QHash<QString, qint64> m_metInTable;
+};

@@ -1,0 +1,496 @@
+#include "core/recipes/RecipeBook.h"
+
+#include "core/files/TextLineReader.h"
+#include "core/foods/FoodDatabase.h"
+#include "core/plans/PeriodFile.h"
+#include "core/plans/SharedState.h"
+#include "core/recipes/RecipeTables.h"
+#include "core/text/NumberText.h"
+
+#include <QDir>
+#include <QSet>
+
+#include <algorithm>
+#include <cmath>
+
+#include <sqlite3.h>
+
+namespace {
+
+// The longest quantity text NumberToText makes, with room to spare.
+constexpr qsizetype kLongestQuantity = 32;
+
+bool isLineBreakOrControl(QChar c)
+{
+    return c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+bool hasLineBreakOrControl(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), isLineBreakOrControl);
+}
+
+void sortByName(QStringList* names)
+{
+    std::sort(names->begin(), names->end(), [](const QString& a, const QString& b) {
+        const int folded = a.compare(b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a < b;
+    });
+}
+
+// One transaction on the connection, rolled back unless committed. A read joins a transaction
+// the connection is already in (a totals lookup may hold one) instead of beginning its own.
+class Transaction
+{
+public:
+    explicit Transaction(sqlite3* db)
+        : m_db(db)
+    { }
+    ~Transaction()
+    {
+        if (m_open) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // An immediate transaction takes the write lock at once, so that nothing another program
+    // writes can come between the checks and the writes.
+    bool beginWrite(QString* reason) { return run("BEGIN IMMEDIATE", reason); }
+    bool beginRead(QString* reason) { return !sqlite3_get_autocommit(m_db) || run("BEGIN", reason); }
+    bool commit(QString* reason)
+    {
+        if (!run("COMMIT", reason)) {
+            return false;
+        }
+        m_open = false;
+        return true;
+    }
+
+private:
+    bool run(const char* sql, QString* reason)
+    {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) {
+            m_open = qstrcmp(sql, "COMMIT") != 0;
+            return true;
+        }
+        *reason = RecipeTables::problemOf(m_db);
+        return false;
+    }
+
+    sqlite3* m_db;
+    bool m_open = false;
+};
+
+} // namespace
+
+RecipeBook::RecipeBook(FoodDatabase& foods)
+    : m_foods(foods)
+{ }
+
+QString RecipeBook::inFile(const QString& reason) const
+{
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_foods.path()), reason);
+}
+
+bool RecipeBook::refuse(const QString& message, QString* error) const
+{
+    if (error) {
+        *error = message;
+    }
+    return false;
+}
+
+QString RecipeBook::ingredientQuantity(const QString& typed, QString* reason)
+{
+    const double value = TextToNumber(typed);
+    QString problem;
+    if (typed.trimmed().isEmpty()) {
+        problem = tr("Type a quantity.");
+    } else if (value == 0 && !std::any_of(typed.begin(), typed.end(), [](QChar c) { return c.isDigit(); })) {
+        problem = tr("\"%1\" is not a number.").arg(typed.trimmed());
+    } else if (!(value > 0)) {
+        problem = tr("The quantity must be more than 0.");
+    }
+    if (!problem.isEmpty()) {
+        if (reason) {
+            *reason = problem;
+        }
+        return QString();
+    }
+    return NumberToText(value);
+}
+
+QString RecipeBook::nameProblem(const QString& name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty()) {
+        return tr("The recipe needs a name.");
+    }
+    if (trimmed.contains(PeriodFile::Separator)) {
+        return tr("A recipe's name cannot contain \"_\", which separates the fields of a saved plan.");
+    }
+    if (hasLineBreakOrControl(trimmed)) {
+        return tr("A recipe's name cannot contain line breaks, tabs or control characters.");
+    }
+    // A planned recipe is a line of its meal's heading, its name and a quantity.
+    if ((trimmed.size() + kLongestQuantity) * 3 > TextLineReader::MaxLineBytes / 2
+        && (MealPlan::heading(MealPlan::Other) + trimmed).toUtf8().size() + 3 + kLongestQuantity
+            > TextLineReader::MaxLineBytes) {
+        return tr("The name is too long for a saved plan.");
+    }
+    return QString();
+}
+
+QString RecipeBook::servingsProblem(double servings)
+{
+    if (!(servings > 0) || !std::isfinite(servings)) {
+        return tr("The number of servings must be a number above 0.");
+    }
+    return QString();
+}
+
+QString RecipeBook::checkFields(Recipe* recipe)
+{
+    QString problem = nameProblem(recipe->name);
+    if (!problem.isEmpty()) {
+        return problem;
+    }
+    recipe->name = recipe->name.trimmed();
+    problem = servingsProblem(recipe->servings);
+    if (!problem.isEmpty()) {
+        return problem;
+    }
+    if (hasLineBreakOrControl(recipe->servingUnit)) {
+        return tr("The serving unit cannot contain line breaks, tabs or control characters.");
+    }
+    QSet<QString> foods;
+    for (RecipeIngredient& ingredient : recipe->ingredients) {
+        if (ingredient.food.isEmpty()) {
+            return tr("An ingredient has no food.");
+        }
+        if (foods.contains(ingredient.food)) {
+            return tr("\"%1\" is an ingredient twice; put its quantities together.").arg(ingredient.food);
+        }
+        foods.insert(ingredient.food);
+        QString reason;
+        const QString quantity = ingredientQuantity(ingredient.quantity, &reason);
+        if (quantity.isEmpty()) {
+            return tr("The quantity of \"%1\": %2").arg(ingredient.food, reason);
+        }
+        ingredient.quantity = quantity;
+    }
+    return QString();
+}
+
+bool RecipeBook::list(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const
+{
+    recipes->clear();
+    sqlite3* db = openHandle(error);
+    if (!db) {
+        return false;
+    }
+    RecipeTables tables(db);
+    bool exist = false;
+    QString reason;
+    if (!tables.exist(&exist, &reason) || (exist && !tables.list(recipes, &reason))) {
+        return refuse(inFile(reason), error);
+    }
+    std::sort(recipes->begin(), recipes->end(), [](const auto& a, const auto& b) {
+        const int folded = a.second.compare(b.second, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a.second < b.second;
+    });
+    return true;
+}
+
+bool RecipeBook::load(qint64 id, Recipe* recipe, QString* error) const
+{
+    sqlite3* db = openHandle(error);
+    if (!db) {
+        return false;
+    }
+    Transaction transaction(db);
+    RecipeTables tables(db);
+    QString reason;
+    Recipe stored;
+    if (!transaction.beginRead(&reason)) {
+        return refuse(inFile(reason), error);
+    }
+    if (!readStored(tables, id, &stored, nullptr, error)) {
+        return false;
+    }
+    *recipe = stored;
+    return true;
+}
+
+bool RecipeBook::valuesPerServing(const Recipe& recipe, std::array<double, TotalsRow::NutrientCount>* values,
+    QStringList* missing, QString* error) const
+{
+    const QString problem = servingsProblem(recipe.servings);
+    if (!problem.isEmpty()) {
+        return refuse(problem, error);
+    }
+    sqlite3* db = openHandle(error);
+    if (!db) {
+        return false;
+    }
+    Transaction transaction(db);
+    RecipeTables tables(db);
+    QString reason;
+    QStringList absent;
+    RecipeTables::Values computed {};
+    if (!transaction.beginRead(&reason) || !tables.values(recipe, &computed, &absent, &reason)) {
+        return refuse(inFile(reason), error);
+    }
+    *values = computed;
+    if (missing) {
+        *missing = absent;
+    }
+    return true;
+}
+
+QString RecipeBook::write(RecipeTables& tables, Recipe* recipe, const QString& storedName) const
+{
+    QString reason;
+    QString formerName;
+    qint64 linkedRowid = 0;
+    if (recipe->id != 0) {
+        Recipe stored;
+        bool found = false;
+        if (!tables.read(recipe->id, &stored, &linkedRowid, &found, &reason)) {
+            return inFile(reason);
+        }
+        if (!found || (!storedName.isEmpty() && stored.name != storedName)) {
+            return goneMessage();
+        }
+        formerName = stored.name;
+    }
+    qint64 sameName = 0;
+    if (!tables.recipeNamed(recipe->name, &sameName, &reason)) {
+        return inFile(reason);
+    }
+    if (sameName != 0 && sameName != recipe->id) {
+        return tr("A recipe named \"%1\" already exists.").arg(recipe->name);
+    }
+    bool linked = false;
+    bool otherFood = false;
+    if ((linkedRowid > 0 && !tables.rowHolds(linkedRowid, formerName, &linked, &reason))
+        || !tables.otherFoodNamed(recipe->name, linked ? linkedRowid : 0, &otherFood, &reason)) {
+        return inFile(reason);
+    }
+    if (otherFood) {
+        return tr("The food table already has a food named \"%1\"; a recipe needs a name of its own.")
+            .arg(recipe->name);
+    }
+    QStringList chain;
+    if (!tables.findCycle(recipe->name, formerName, recipe->ingredients, &chain, &reason)) {
+        return inFile(reason);
+    }
+    if (!chain.isEmpty()) {
+        return tr("\"%1\" cannot be made of itself: %2.").arg(recipe->name, chain.join(QStringLiteral(" → ")));
+    }
+    if (!formerName.isEmpty() && formerName != recipe->name) {
+        QString clash;
+        if (!tables.renameIngredient(formerName, recipe->name, &clash, &reason)) {
+            return inFile(reason);
+        }
+        if (!clash.isEmpty()) {
+            return tr("The recipe \"%1\" has both \"%2\" and \"%3\" as ingredients.")
+                .arg(clash, formerName, recipe->name);
+        }
+    }
+    RecipeTables::Values values {};
+    qint64 rowid = 0;
+    if (!tables.values(*recipe, &values, nullptr, &reason)
+        || !tables.writeFoodRow(*recipe, linkedRowid, formerName, values, &rowid, &reason)
+        || !tables.writeDefinition(recipe, rowid, &reason) || !tables.recomputeUsing({ recipe->name }, &reason)) {
+        return inFile(reason);
+    }
+    return QString();
+}
+
+bool RecipeBook::save(Recipe* recipe, QString* error, const QString& storedName)
+{
+    Recipe checked = *recipe;
+    const QString problem = checkFields(&checked);
+    if (!problem.isEmpty()) {
+        return refuse(problem, error);
+    }
+    sqlite3* db = openHandle(error);
+    if (!db) {
+        return false;
+    }
+    Transaction transaction(db);
+    RecipeTables tables(db);
+    QString reason;
+    if (!transaction.beginWrite(&reason) || !tables.create(&reason)) {
+        return refuse(inFile(reason), error);
+    }
+    const QString refusal = write(tables, &checked, storedName);
+    if (!refusal.isEmpty()) {
+        return refuse(refusal, error);
+    }
+    if (!transaction.commit(&reason)) {
+        return refuse(inFile(reason), error);
+    }
+    *recipe = checked;
+    return true;
+}
+
+sqlite3* RecipeBook::openHandle(QString* error) const
+{
+    sqlite3* db = m_foods.sqliteHandle();
+    if (!db) {
+        refuse(tr("The food table is not open."), error);
+    }
+    return db;
+}
+
+QString RecipeBook::goneMessage()
+{
+    return tr("The recipe is no longer in the food table; another program may have deleted or replaced it.");
+}
+
+bool RecipeBook::readStored(
+    RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error, const QString& storedName) const
+{
+    QString reason;
+    bool exist = false;
+    bool found = false;
+    if (!tables.exist(&exist, &reason) || (exist && !tables.read(id, recipe, rowid, &found, &reason))) {
+        return refuse(inFile(reason), error);
+    }
+    if (!found || (!storedName.isEmpty() && recipe->name != storedName)) {
+        return refuse(goneMessage(), error);
+    }
+    return true;
+}
+
+bool RecipeBook::rename(qint64 id, const QString& storedName, const QString& newName, QString* error)
+{
+    const QString problem = nameProblem(newName);
+    if (!problem.isEmpty()) {
+        return refuse(problem, error);
+    }
+    sqlite3* db = openHandle(error);
+    if (!db) {
+        return false;
+    }
+    Transaction transaction(db);
+    RecipeTables tables(db);
+    QString reason;
+    Recipe recipe;
+    if (!transaction.beginWrite(&reason)) {
+        return refuse(inFile(reason), error);
+    }
+    if (!readStored(tables, id, &recipe, nullptr, error, storedName)) {
+        return false;
+    }
+    recipe.name = newName;
+    QString refusal = checkFields(&recipe);
+    if (refusal.isEmpty()) {
+        refusal = write(tables, &recipe);
+    }
+    if (!refusal.isEmpty()) {
+        return refuse(refusal, error);
+    }
+    if (!transaction.commit(&reason)) {
+        return refuse(inFile(reason), error);
+    }
+    return true;
+}
+
+bool RecipeBook::remove(qint64 id, const QString& storedName, QString* error)
+{
+    sqlite3* db = openHandle(error);
+    if (!db) {
+        return false;
+    }
+    Transaction transaction(db);
+    RecipeTables tables(db);
+    QString reason;
+    Recipe recipe;
+    qint64 rowid = 0;
+    if (!transaction.beginWrite(&reason)) {
+        return refuse(inFile(reason), error);
+    }
+    if (!readStored(tables, id, &recipe, &rowid, error, storedName)) {
+        return false;
+    }
+    QStringList users;
+    if (!tables.directUserNames(recipe.name, id, &users, &reason)) {
+        return refuse(inFile(reason), error);
+    }
+    if (!users.isEmpty()) {
+        sortByName(&users);
+        return refuse(tr("\"%1\" cannot be deleted while the recipes \"%2\" are made of it.")
+                          .arg(recipe.name, users.join(QStringLiteral("\", \""))),
+            error);
+    }
+    bool linked = false;
+    if (!tables.rowHolds(rowid, recipe.name, &linked, &reason) || !tables.deleteRecipe(id, &reason)
+        || (linked && !tables.deleteFoodRow(rowid, &reason)) || !transaction.commit(&reason)) {
+        return refuse(inFile(reason), error);
+    }
+    return true;
+}
+
+bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames, QString* error) const
+{
+    recipeNames->clear();
+    sqlite3* db = openHandle(error);
+    if (!db) {
+        return false;
+    }
+    Transaction transaction(db);
+    RecipeTables tables(db);
+    QString reason;
+    bool exist = false;
+    std::vector<std::pair<Recipe, qint64>> users;
+    if (!transaction.beginRead(&reason) || !tables.exist(&exist, &reason)
+        || (exist && !tables.usersInOrder({ foodName }, &users, &reason))) {
+        return refuse(inFile(reason), error);
+    }
+    for (const auto& user : users) {
+        recipeNames->append(user.first.name);
+    }
+    sortByName(recipeNames);
+    return true;
+}
+
+bool RecipeBook::recipeRows(const FoodDatabase& foods, QSet<qint64>* rowids, QString* error)
+{
+    rowids->clear();
+    sqlite3* db = foods.sqliteHandle();
+    if (!db) {
+        return true;
+    }
+    RecipeTables tables(db);
+    bool exist = false;
+    return tables.exist(&exist, error) && (!exist || tables.recipeRows(rowids, error));
+}
+
+bool RecipeBook::isRecipeRow(qint64 rowid) const
+{
+    sqlite3* db = m_foods.sqliteHandle();
+    if (!db) {
+        return false;
+    }
+    RecipeTables tables(db);
+    bool exist = false;
+    qint64 id = 0;
+    return tables.exist(&exist, nullptr) && exist && tables.recipeOfRow(rowid, &id, nullptr) && id != 0;
+}
+
+bool RecipeBook::isRecipeName(const QString& name) const
+{
+    sqlite3* db = m_foods.sqliteHandle();
+    if (!db) {
+        return false;
+    }
+    RecipeTables tables(db);
+    bool exist = false;
+    qint64 id = 0;
+    return tables.exist(&exist, nullptr) && exist && tables.recipeNamed(name, &id, nullptr) && id != 0;
+}

@@ -1,0 +1,257 @@
+#include "core/totals/NutrientTargets.h"
+
+#include "core/files/TextFile.h"
+#include "core/files/TextLineReader.h"
+#include "core/text/MessageText.h"
+#include "core/text/NumberText.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+// The unit each nutrient's value is given in, in the totals' column order.
+const char* const kUnits[TotalsRow::NutrientCount] = { "kcal", "g", "g", "g", "mg", "", "g", "g", "g" };
+
+QString numberField(const std::optional<double>& value)
+{
+    if (!value) {
+        return QString();
+    }
+    // The shortest text that reads back as exactly the same number.
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, *value).ptr;
+    return QString::fromLatin1(buffer, end - buffer);
+}
+
+// An empty field is no bound; anything else must be wholly a finite number.
+bool readBound(QStringView field, std::optional<double>* bound)
+{
+    const QByteArray text = field.trimmed().toLatin1();
+    if (text.isEmpty()) {
+        bound->reset();
+        return true;
+    }
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.constData(), text.constData() + text.size(), value);
+    if (ec != std::errc() || end != text.constData() + text.size() || !std::isfinite(value)) {
+        return false;
+    }
+    *bound = value;
+    return true;
+}
+
+// A bound as the totals show numbers, to 15 significant digits, with the locale's grouping.
+QString boundText(double value, const QLocale& locale)
+{
+    const QString plain = GeneralNumberText(value, QLocale::c());
+    if (!std::isfinite(value) || plain.contains(QLatin1Char('E'))) {
+        return GeneralNumberText(value, locale);
+    }
+    const qsizetype point = plain.indexOf(QLatin1Char('.'));
+    return locale.toString(GeneralNumberValue(value), 'f', point < 0 ? 0 : int(plain.size() - point - 1));
+}
+
+QString shown(double value, const QLocale& locale)
+{
+    return locale.toString(value, 'f', std::abs(value - std::round(value)) < 0.05 ? 0 : 1);
+}
+
+} // namespace
+
+const QStringList& NutrientTargets::nutrientNames()
+{
+    static const QStringList names { QStringLiteral("Calories"), QStringLiteral("Carbohydrates"), QStringLiteral("Fat"),
+        QStringLiteral("Sugar"), QStringLiteral("Cholesterol"), QStringLiteral("Points"), QStringLiteral("Fiber"),
+        QStringLiteral("Sugar Alcohols"), QStringLiteral("Net Carbs") };
+    return names;
+}
+
+bool NutrientTargets::setRange(int nutrient, const Range& range, QString* reason)
+{
+    if (range.minimum && range.maximum && *range.minimum > *range.maximum) {
+        if (reason) {
+            *reason = tr("The minimum of %1 is above its maximum.").arg(nutrientNames().at(nutrient));
+        }
+        return false;
+    }
+    m_ranges[static_cast<std::size_t>(nutrient)] = range;
+    return true;
+}
+
+bool NutrientTargets::isEmpty() const
+{
+    return std::all_of(m_ranges.begin(), m_ranges.end(), [](const Range& r) { return !r.minimum && !r.maximum; });
+}
+
+QString NutrientTargets::unit(int nutrient)
+{
+    return QString::fromLatin1(kUnits[nutrient]);
+}
+
+bool NutrientTargets::readTypedBound(QStringView text, const QLocale& locale, std::optional<double>* bound)
+{
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        bound->reset();
+        return true;
+    }
+    bool ok = false;
+    double value = locale.toDouble(trimmed, &ok);
+    if (!ok) {
+        value = QLocale::c().toDouble(trimmed, &ok);
+    }
+    // "inf" and "nan" read as numbers, but no target can be either.
+    if (!ok || !std::isfinite(value)) {
+        return false;
+    }
+    *bound = value;
+    return true;
+}
+
+QString NutrientTargets::typedBoundText(double bound, const QLocale& locale)
+{
+    return locale.toString(bound, 'g', QLocale::FloatingPointShortest);
+}
+
+QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
+{
+    const Range& r = range(nutrient);
+    if (r.minimum && r.maximum) {
+        return boundText(*r.minimum, locale) + QChar(0x2013) + boundText(*r.maximum, locale);
+    }
+    // A lone bound gets a sign of its own: a dash before it would read as a minus.
+    if (r.minimum) {
+        return tr("\u2265 %1").arg(boundText(*r.minimum, locale));
+    }
+    if (r.maximum) {
+        return tr("\u2264 %1").arg(boundText(*r.maximum, locale));
+    }
+    return QString();
+}
+
+NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) const
+{
+    const Range& r = range(nutrient);
+    if (!r.minimum && !r.maximum) {
+        return Standing::NoTarget;
+    }
+    // Judged as shown: a day the grid shows as "25" is at a maximum of 25, whatever digits lie
+    // beyond the fifteen shown.
+    const double shown = GeneralNumberValue(value);
+    if (r.minimum && shown < GeneralNumberValue(*r.minimum)) {
+        return Standing::Under;
+    }
+    if (r.maximum && shown > GeneralNumberValue(*r.maximum)) {
+        return Standing::Over;
+    }
+    return Standing::Within;
+}
+
+QString NutrientTargets::describe(int nutrient, double value, const QLocale& locale) const
+{
+    const Range& r = range(nutrient);
+    const QString unit = NutrientTargets::unit(nutrient);
+    QString bounds;
+    if (r.minimum && r.maximum) {
+        bounds = shown(*r.minimum, locale) + QChar(0x2013) + shown(*r.maximum, locale);
+    } else if (r.minimum) {
+        bounds = tr("at least %1").arg(shown(*r.minimum, locale));
+    } else if (r.maximum) {
+        bounds = tr("at most %1").arg(shown(*r.maximum, locale));
+    } else {
+        return QString();
+    }
+    if (!unit.isEmpty()) {
+        bounds += QLatin1Char(' ') + unit;
+    }
+    const std::optional<double> reference = r.maximum ? r.maximum : r.minimum;
+    QString text = tr("%1 of %2").arg(shown(value, locale), bounds);
+    if (reference && *reference != 0) {
+        text += QStringLiteral(" (%1 %)").arg(locale.toString(std::round(value / *reference * 100), 'f', 0));
+    }
+    return text;
+}
+
+bool NutrientTargets::load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error)
+{
+    NutrientTargets loaded;
+    ListedItems found(ListedProblems);
+    if (QFileInfo::exists(path)) {
+        // Read as a stream, like the period files: a file of millions of lines costs one line of
+        // memory, and its problems a few quoted lines and a count.
+        TextLineReader reader(path);
+        if (!reader.open(error)) {
+            return false;
+        }
+        // The line each nutrient's target was read from, 0 for none yet.
+        std::array<qint64, TotalsRow::NutrientCount> readOn {};
+        // Only the problems a message lists are put into words; the rest are counted.
+        auto listed = [&found] {
+            if (found.listsNext()) {
+                return true;
+            }
+            found.countUnlisted();
+            return false;
+        };
+        QString line;
+        while (reader.readLine(&line)) {
+            if (QStringView(line).trimmed().isEmpty()) {
+                continue;
+            }
+            const qsizetype first = line.indexOf(QLatin1Char('_'));
+            const qsizetype second = first < 0 ? -1 : line.indexOf(QLatin1Char('_'), first + 1);
+            const bool threeFields = second >= 0 && line.indexOf(QLatin1Char('_'), second + 1) < 0;
+            const qsizetype nutrient = threeFields && !reader.lineCut()
+                ? nutrientNames().indexOf(QStringView(line).first(first).trimmed())
+                : -1;
+            Range range;
+            QString reason;
+            const bool read = nutrient >= 0
+                && readBound(QStringView(line).sliced(first + 1, second - first - 1), &range.minimum)
+                && readBound(QStringView(line).sliced(second + 1), &range.maximum);
+            const std::size_t n = static_cast<std::size_t>(std::max<qsizetype>(nutrient, 0));
+            if (read && readOn[n] > 0) {
+                if (listed()) {
+                    found.add(
+                        tr("Line %1 \"%2\" is a second target of %3; the one on line %4 counts.")
+                            .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
+                                nutrientNames().at(nutrient), QString::number(readOn[n])));
+                }
+            } else if (!read || !loaded.setRange(static_cast<int>(nutrient), range, &reason)) {
+                if (listed()) {
+                    found.add(
+                        tr("Line %1 \"%2\" is not a target%3.")
+                            .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
+                                reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+                }
+            } else {
+                readOn[n] = reader.lineNumber();
+            }
+        }
+        if (reader.failed(error)) {
+            return false;
+        }
+    }
+    *targets = loaded;
+    if (problems) {
+        *problems = found.lines();
+    }
+    return true;
+}
+
+bool NutrientTargets::save(const QString& path, QString* error) const
+{
+    QStringList lines;
+    for (int nutrient = 0; nutrient < TotalsRow::NutrientCount; ++nutrient) {
+        const Range& r = range(nutrient);
+        if (r.minimum || r.maximum) {
+            lines.append(nutrientNames().at(nutrient) + QLatin1Char('_') + numberField(r.minimum) + QLatin1Char('_')
+                + numberField(r.maximum));
+        }
+    }
+    return TextFile::writeLines(path, lines, error);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/totals/TotalsCalculator.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+// A user's daily targets: for each of the nine nutrients an optional minimum and maximum. They
+// are kept beside the plans in Tamo<key>Targets.txt, one readable line a nutrient with a target,
+// "Calories_1800_2200", an empty field standing for no bound ("Fat__70").
+class NutrientTargets
+{
+    Q_DECLARE_TR_FUNCTIONS(NutrientTargets)
+
+public:
+    // The per-user file suffix of the targets.
+    static QString fileSuffix() { return QStringLiteral("Targets"); }
+
+    struct Range
+    {
+        std::optional<double> minimum;
+        std::optional<double> maximum;
+        bool operator==(const Range&) const = default;
+    };
+
+    enum class Standing {
+        NoTarget,
+        Under,
+        Within,
+        Over,
+    };
+
+    // The nutrients' names as the file writes them, in the totals' column order.
+    static const QStringList& nutrientNames();
+    // The unit a nutrient's value is given in ("kcal", "g", "mg"); empty for Points.
+    static QString unit(int nutrient);
+
+    const Range& range(int nutrient) const { return m_ranges[static_cast<std::size_t>(nutrient)]; }
+    // False, with a reason naming the nutrient, when the minimum is above the maximum.
+    bool setRange(int nutrient, const Range& range, QString* reason);
+    bool isEmpty() const;
+
+    // A bound as a person typed it: in the form of `locale`, with its grouping and decimal
+    // separator ("1,800", "2.200,5"), or in the plain C form ("1800.5"). An empty text is no bound;
+    // false for anything else that is not wholly a finite number.
+    static bool readTypedBound(QStringView text, const QLocale& locale, std::optional<double>* bound);
+    // A bound in the form of `locale`, shortest that reads back as the same number.
+    static QString typedBoundText(double bound, const QLocale& locale);
+
+    // A nutrient's range as the reports and charts give it, in the totals' precision with the
+    // locale's grouping: "1,800–2,200", "≥ 12" or "≤ 70"; empty without a target.
+    QString rangeText(int nutrient, const QLocale& locale = QLocale()) const;
+
+    // Where a day's value stands, judged at the precision the totals show it with: a bound itself
+    // counts as within.
+    Standing standing(int nutrient, double value) const;
+    // "1,850 of 1,800–2,200 kcal (103 %)": the value, the range with the nutrient's unit and, where
+    // there is a maximum (else the minimum), the share of it.
+    QString describe(int nutrient, double value, const QLocale& locale = QLocale()) const;
+
+    // How many unreadable lines `problems` quotes, as for a period file; the rest are counted in
+    // one closing line.
+    static constexpr int ListedProblems = 5;
+    // How many characters of a line a problem quotes.
+    static constexpr int QuotedCharacters = 60;
+
+    // Reads the file as a stream, in memory bounded by one line whatever its size; a missing file
+    // gives no targets. Lines that cannot be read, and a second line for a nutrient (the first
+    // counts), are described in `problems`, never dropped in silence: the first few quoted
+    // shortly, then how many more there were. False, with `error`, only when the file cannot be
+    // read.
+    static bool load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error);
+    // Writes the file whole or not at all.
+    bool save(const QString& path, QString* error) const;
+
+    bool operator==(const NutrientTargets&) const = default;
+
+private:
+    std::array<Range, TotalsRow::NutrientCount> m_ranges {};
+};

@@ -1,0 +1,280 @@
+// Daily targets: where a day's value stands against them, their file read back exactly, the lines
+// and ranges refused, and the week rows made from other rows.
+
+#include "core/totals/NutrientTargets.h"
+#include "core/totals/TotalsCalculator.h"
+#include "core/totals/TotalsReport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <QTest>
+#include <cstring>
+
+class TestNutrientTargets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void standing_data();
+    void standing();
+    void fileRoundTripAndRefusals();
+    void boundsReadAsTyped_data();
+    void boundsReadAsTyped();
+    void typedBoundsReadBack();
+    void weekRows();
+    void reportFileGainsTargetColumns();
+    void rangeTexts_data();
+    void rangeTexts();
+};
+
+void TestNutrientTargets::standing_data()
+{
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("standing");
+    using S = NutrientTargets::Standing;
+    QTest::newRow("no target") << ""
+                               << "" << 5.0 << int(S::NoTarget);
+    QTest::newRow("below the minimum") << "1800"
+                                       << "2200" << 1799.99 << int(S::Under);
+    QTest::newRow("at the minimum") << "1800"
+                                    << "2200" << 1800.0 << int(S::Within);
+    QTest::newRow("at the maximum") << "1800"
+                                    << "2200" << 2200.0 << int(S::Within);
+    QTest::newRow("above the maximum") << "1800"
+                                       << "2200" << 2200.01 << int(S::Over);
+    QTest::newRow("only a minimum, far above") << "1800"
+                                               << "" << 1e9 << int(S::Within);
+    QTest::newRow("only a maximum, below zero") << ""
+                                                << "70" << -1.0 << int(S::Within);
+    // A value is judged as the grid shows it, to 15 significant digits.
+    QTest::newRow("a sum shown as the maximum") << ""
+                                                << "25" << 25.000000000000004 << int(S::Within);
+    QTest::newRow("a sum shown as the minimum") << "0.3"
+                                                << "" << 0.1 + 0.2 - 1e-16 << int(S::Within);
+    QTest::newRow("above the maximum in the 15th digit") << ""
+                                                         << "25" << 25.0000000000001 << int(S::Over);
+    QTest::newRow("below the minimum in the 15th digit") << "1800"
+                                                         << "" << 1799.99999999999 << int(S::Under);
+}
+
+void TestNutrientTargets::standing()
+{
+    QFETCH(QString, minimum);
+    QFETCH(QString, maximum);
+    QFETCH(double, value);
+    QFETCH(int, standing);
+    NutrientTargets targets;
+    NutrientTargets::Range range;
+    if (!minimum.isEmpty()) {
+        range.minimum = minimum.toDouble();
+    }
+    if (!maximum.isEmpty()) {
+        range.maximum = maximum.toDouble();
+    }
+    QVERIFY(targets.setRange(TotalsRow::Calories, range, nullptr));
+    QCOMPARE(int(targets.standing(TotalsRow::Calories, value)), standing);
+    QCOMPARE(int(targets.standing(TotalsRow::Fat, value)), int(NutrientTargets::Standing::NoTarget));
+}
+
+void TestNutrientTargets::fileRoundTripAndRefusals()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("TamoAnnTargets.txt"));
+    NutrientTargets targets;
+    QVERIFY(targets.setRange(TotalsRow::Calories, { 1800, 2200 }, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::Cholesterol, { std::nullopt, 0.1 + 0.2 }, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::NetCarbs, { 1e-7, std::nullopt }, nullptr));
+    QString reason;
+    QVERIFY(!targets.setRange(TotalsRow::Fat, { 80, 70 }, &reason));
+    QVERIFY2(reason.contains(QStringLiteral("Fat")), qPrintable(reason));
+    QString error;
+    QVERIFY2(targets.save(path, &error), qPrintable(error));
+
+    NutrientTargets loaded;
+    QStringList problems;
+    QVERIFY(NutrientTargets::load(path, &loaded, &problems, &error));
+    QVERIFY(problems.isEmpty());
+    QVERIFY(loaded == targets);
+    QCOMPARE(
+        loaded.describe(TotalsRow::Calories, 1850, QLocale::c()), QStringLiteral("1850 of 1800\u20132200 kcal (84 %)"));
+
+    // Lines it cannot read are each reported; the good ones still count.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("Fat_abc_\r\nProtein_1_2\r\nSugar_1\r\nFiber_9_3\r\nPoints__30\r\n");
+    file.close();
+    QVERIFY(NutrientTargets::load(path, &loaded, &problems, &error));
+    QCOMPARE(problems.size(), 4);
+    QVERIFY2(problems[3].contains(QStringLiteral("Fiber")), qPrintable(problems[3]));
+    QCOMPARE(loaded.range(TotalsRow::Points).maximum, std::optional<double>(30));
+    QCOMPARE(loaded.range(TotalsRow::Calories).minimum, std::optional<double>(1800));
+
+    // No file: no targets, and no complaint.
+    QVERIFY(NutrientTargets::load(dir.filePath(QStringLiteral("none.txt")), &loaded, &problems, &error));
+    QVERIFY(loaded.isEmpty() && problems.isEmpty());
+}
+
+// Numbers are read as a person of the locale writes them, or in the C form, or refused: never
+// the leading digits of a text ("1,800" as 1) nor 0 for a word.
+void TestNutrientTargets::boundsReadAsTyped_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<double>("value");
+    const struct
+    {
+        const char* tag;
+        const char* locale;
+        const char* text;
+        bool read;
+        double value;
+    } rows[] = {
+        { "grouped thousands", "en_US", "1,800", true, 1800 },
+        { "grouped with decimals", "en_US", "2,200.5", true, 2200.5 },
+        { "blanks around", "en_US", " 70 ", true, 70 },
+        { "exponent", "en_US", "1e3", true, 1000 },
+        { "below zero", "en_US", "-5", true, -5 },
+        { "German grouping", "de_DE", "1.800", true, 1800 },
+        { "German decimal comma", "de_DE", "2.200,5", true, 2200.5 },
+        { "C form in German", "de_DE", "1.5", true, 1.5 },
+        { "French blank grouping", "fr_FR", "1 800", true, 1800 },
+        { "a word", "en_US", "seventy", false, 0 },
+        { "digits then a word", "en_US", "1800 kcal", false, 0 },
+        { "misplaced grouping", "en_US", "12,34", false, 0 },
+        { "infinity", "en_US", "inf", false, 0 },
+        { "not a number", "en_US", "nan", false, 0 },
+        { "beyond a double", "en_US", "1e400", false, 0 },
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.tag) << QString::fromLatin1(row.locale) << QString::fromLatin1(row.text) << row.read
+                               << row.value;
+    }
+}
+
+void TestNutrientTargets::boundsReadAsTyped()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, read);
+    QFETCH(double, value);
+    std::optional<double> bound = 42.0;
+    QCOMPARE(NutrientTargets::readTypedBound(text, QLocale(locale), &bound), read);
+    if (read) {
+        QCOMPARE(bound, std::optional(value));
+    }
+    QVERIFY(NutrientTargets::readTypedBound(QStringLiteral("  "), QLocale(locale), &bound));
+    QVERIFY(!bound);
+}
+
+// What the Targets window shows reads back as the very same number in every locale.
+void TestNutrientTargets::typedBoundsReadBack()
+{
+    for (const char* name : { "en_US", "de_DE", "fr_FR", "C" }) {
+        const QLocale locale(QString::fromLatin1(name));
+        for (double value : { 1800.0, 1800.125, 0.1 + 0.2, 1e-7, 1e20, -5.0, 1234567.5 }) {
+            const QString text = NutrientTargets::typedBoundText(value, locale);
+            std::optional<double> read;
+            QVERIFY2(NutrientTargets::readTypedBound(text, locale, &read), qPrintable(text));
+            QVERIFY2(read == value, qPrintable(QStringLiteral("%1 in %2").arg(text, QLatin1String(name))));
+        }
+    }
+}
+
+void TestNutrientTargets::weekRows()
+{
+    TotalsRow weekday { QStringLiteral("Weekday"), {} };
+    TotalsRow weekend { QStringLiteral("Weekend"), {} };
+    for (std::size_t n = 0; n < weekday.values.size(); ++n) {
+        weekday.values[n] = 0.1 * static_cast<double>(n + 1) + 1850.3;
+        weekend.values[n] = 1.0 / 3.0 * static_cast<double>(n + 2);
+    }
+    const TotalsRow week = TotalsCalculator::weekFromWeekdayAndWeekend(weekday, weekend, QStringLiteral("Week"));
+    const TotalsRow perDay = TotalsCalculator::perDay(week, 7, QStringLiteral("Week (per day)"));
+    for (std::size_t n = 0; n < weekday.values.size(); ++n) {
+        // To the last bit what adding the days by hand gives.
+        const double byHand = (weekday.values[n] * 5) + (weekend.values[n] * 2);
+        QCOMPARE(std::memcmp(&week.values[n], &byHand, sizeof byHand), 0);
+        const double daily = byHand / 7;
+        QCOMPARE(std::memcmp(&perDay.values[n], &daily, sizeof daily), 0);
+    }
+    QCOMPARE(perDay.label, QStringLiteral("Week (per day)"));
+}
+
+// The report file gains a column per nutrient with a target, only then, saying where each one-day
+// row stands; Weekly and the Totals row add several days and stay blank.
+void TestNutrientTargets::reportFileGainsTargetColumns()
+{
+    TotalsResult result;
+    result.rows
+        = { { QStringLiteral("Active"), {} }, { QStringLiteral("Weekly"), {} }, { QStringLiteral("Totals"), {} } };
+    result.rows[0].values.fill(10);
+    result.rows[1].values.fill(70);
+    result.rows[2].values.fill(80);
+    result.hasTotalsRow = true;
+    const QLocale c = QLocale::c();
+    NutrientTargets targets;
+    QCOMPARE(TotalsReport::fileLines(result, targets, c), TotalsReport::fileLines(result, c));
+    QVERIFY(targets.setRange(TotalsRow::Fat, { 12, std::nullopt }, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::NetCarbs, { 5, 10 }, nullptr));
+    const QStringList lines = TotalsReport::fileLines(result, targets, c);
+    const QStringList plain = TotalsReport::fileLines(result, c);
+    QCOMPARE(lines[0], plain[0] + QStringLiteral("\tFat target \u2265 12\tNet Carbs target 5\u201310"));
+    QCOMPARE(lines[1], plain[1] + QStringLiteral("\tunder\twithin"));
+    QCOMPARE(lines[2], plain[2] + QStringLiteral("\t\t"));
+    QCOMPARE(lines[3], plain[3] + QStringLiteral("\t\t"));
+}
+
+// A range never reads as a negative number, and numbers take the locale's grouping.
+void TestNutrientTargets::rangeTexts_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<QString>("text");
+    const struct
+    {
+        const char* tag;
+        const char* locale;
+        const char* minimum;
+        const char* maximum;
+        const char* text;
+    } rows[] = {
+        { "both bounds, grouped", "en_US", "1800", "2200", "1,800\u20132,200" },
+        { "only a maximum", "en_US", "", "250", "\u2264 250" },
+        { "only a minimum", "en_US", "25", "", "\u2265 25" },
+        { "a maximum below zero", "en_US", "", "-5", "\u2264 -5" },
+        { "German form", "de_DE", "1800.5", "2200", "1.800,5\u20132.200" },
+        { "shown to 15 digits", "en_US", "0.30000000000000004", "", "\u2265 0.3" },
+        { "huge", "en_US", "", "1e20", "\u2264 1E+20" },
+        { "no target", "en_US", "", "", "" },
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.tag) << QString::fromLatin1(row.locale) << QString::fromLatin1(row.minimum)
+                               << QString::fromLatin1(row.maximum) << QString::fromUtf8(row.text);
+    }
+}
+
+void TestNutrientTargets::rangeTexts()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, minimum);
+    QFETCH(QString, maximum);
+    QFETCH(QString, text);
+    NutrientTargets targets;
+    NutrientTargets::Range range;
+    if (!minimum.isEmpty()) {
+        range.minimum = minimum.toDouble();
+    }
+    if (!maximum.isEmpty()) {
+        range.maximum = maximum.toDouble();
+    }
+    QVERIFY(targets.setRange(TotalsRow::Calories, range, nullptr));
+    QCOMPARE(targets.rangeText(TotalsRow::Calories, QLocale(locale)), text);
+}
+
+QTEST_APPLESS_MAIN(TestNutrientTargets)
+#include "TestNutrientTargets.moc"
