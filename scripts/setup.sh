@@ -9,5 +9,6 @@ scripts/install-missing.sh cmake g++ make qt6-base-dev libqt6sql6-sqlite libsqli
 
 build="${1:-build}"
 shift || true
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+# CI sets PLATEWELL_WERROR=ON so that a new warning fails it; a user's build only warns.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLATEWELL_WERROR="${PLATEWELL_WERROR:-OFF}" "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
