@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/plans/SharedState.h"
+#include "core/plans/MealPlan.h"
 
 #include <QCoreApplication>
 #include <QString>
