@@ -230,10 +230,9 @@ void MainWindow::buildControls()
         buttons->addWidget(remove);
         buttons->addWidget(clear);
         buttons->addStretch(1);
-        auto* model = new MealListModel(m_workspace.plan(), meal, this);
         auto* list = new QListView(central);
         list->setObjectName(QLatin1String(names.list));
-        list->setModel(model);
+        list->setModel(new MealListModel(m_workspace.plan(), meal, list));
         list->setFont(listFont);
         list->setMinimumSize(kMealList);
         list->setUniformItemSizes(true);
@@ -246,7 +245,6 @@ void MainWindow::buildControls()
         asRecipe->setObjectName(QStringLiteral("SaveMealAsRecipe%1").arg(meal + 1));
         list->addAction(asRecipe);
         connect(asRecipe, &QAction::triggered, this, [this, meal] { saveMealAsRecipe(meal); });
-        m_mealModels[static_cast<std::size_t>(meal)] = model;
         m_mealViews[static_cast<std::size_t>(meal)] = list;
         meals->addLayout(buttons, meal, 0);
         meals->addWidget(list, meal, 1);

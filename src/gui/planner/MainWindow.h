@@ -12,7 +12,6 @@
 class FoodListModel;
 class QBoxLayout;
 class FoodPicker;
-class MealListModel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -111,7 +110,6 @@ private:
     std::array<QLabel*, MealPlan::MealCount> m_mealHeadings {};
     QLineEdit* m_quantity = nullptr;
     QLabel* m_servingUnit = nullptr;
-    std::array<MealListModel*, MealPlan::MealCount> m_mealModels {};
     std::array<QListView*, MealPlan::MealCount> m_mealViews {};
     // The row of commands under the plan.
     QBoxLayout* m_commands = nullptr;

@@ -102,8 +102,8 @@ void TestUserFiles::pathsFollowTheUserName()
     const QStringList perUser { files.periodPlanPath(QStringLiteral("Daily")), files.totalsReportPath(),
         files.foodPropertyTablePath(), files.targetsPath() };
     QCOMPARE(perUser,
-        (QStringList { "/p/TamoAnnLeeDaily.txt", "/p/TamoAnnLeeTotalsReport.txt",
-            "/p/TamoAnnLeefoodpropertytable.txt", "/p/TamoAnnLeeTargets.txt" }));
+        (QStringList { "/p/TamoAnnLeeDaily.txt", "/p/TamoAnnLeeTotalsReport.txt", "/p/TamoAnnLeefoodpropertytable.txt",
+            "/p/TamoAnnLeeTargets.txt" }));
     QCOMPARE(files.documentPath(QStringLiteral("foods.hlp")), QStringLiteral("/p/Tamo/foods.hlp"));
     QCOMPARE(files.importReportPath(), QStringLiteral("/p/Tamo/ImportReport.txt"));
     QCOMPARE(files.foodDatabasePath(), QStringLiteral("/p/foods.db"));
