@@ -10,7 +10,6 @@ class TestPlanDocument : public QObject
 private slots:
     void changesAreTold_data();
     void changesAreTold();
-    void listsSeeTheNewMealWhenTold();
 };
 
 namespace {
@@ -85,24 +84,6 @@ void TestPlanDocument::changesAreTold()
     }
     QCOMPARE(heard, wanted);
     QCOMPARE(document.plan(), expected);
-}
-
-// A list resets on the signals: before the change it must still see the old meal, after it the
-// new one.
-void TestPlanDocument::listsSeeTheNewMealWhenTold()
-{
-    PlanDocument document;
-    QList<int> countsBefore;
-    QList<int> countsAfter;
-    connect(&document, &PlanDocument::mealAboutToChange, this,
-        [&](int m) { countsBefore.append(document.meal(m).count()); });
-    connect(&document, &PlanDocument::mealChanged, this, [&](int m) { countsAfter.append(document.meal(m).count()); });
-    document.setMeal(MealPlan::Dinner, tableOf({ QStringLiteral("A"), QStringLiteral("B") }));
-    QCOMPARE(countsBefore, QList<int> { 0 });
-    QCOMPARE(countsAfter, QList<int> { 2 });
-    QVERIFY(!document.isEmpty());
-    document.setMeal(MealPlan::Dinner, MealTable());
-    QVERIFY(document.isEmpty());
 }
 
 QTEST_APPLESS_MAIN(TestPlanDocument)

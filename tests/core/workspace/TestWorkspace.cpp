@@ -16,7 +16,6 @@ private slots:
     void init();
     void cleanup();
     void planIsKeptOnlyOnceRestored();
-    void eachChangeIsKeptOnce();
     void notKeptIsToldOnceUntilKeptAgain();
     void noPlanFileNoKeeping();
 
@@ -64,26 +63,6 @@ void TestWorkspace::planIsKeptOnlyOnceRestored()
     QCOMPARE(workspace.plan().meal(MealPlan::Dinner).count(), 0);
     addToMeal(workspace.plan(), MealPlan::Other, QStringLiteral("Nuts"), QStringLiteral(" 2"));
     QCOMPARE(keptPlan(), workspace.plan().plan());
-}
-
-void TestWorkspace::eachChangeIsKeptOnce()
-{
-    Workspace workspace(m_folder->places());
-    QStringList problems;
-    QString error;
-    QCOMPARE(workspace.restorePlan(&problems, &error), PlanOnScreenFile::Restored::Nothing);
-    QVERIFY(!QFileInfo::exists(m_folder->places().planOnScreenPath));
-    MealPlan loaded;
-    for (MealTable& table : loaded.tables) {
-        table.add(QStringLiteral("Tea"), QStringLiteral(" 1"));
-    }
-    QSignalSpy changed(&workspace.plan(), &PlanDocument::planChanged);
-    workspace.plan().setPlan(loaded);
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(keptPlan(), loaded);
-    workspace.plan().setMeal(MealPlan::Lunch, MealTable());
-    loaded.tables[MealPlan::Lunch].clear();
-    QCOMPARE(keptPlan(), loaded);
 }
 
 // A file that cannot be written is told at the first change only; once it is written again, the
