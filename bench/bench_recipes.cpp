@@ -6,8 +6,8 @@
 // figure is the median of several runs, with the file synchronised as in use.
 
 #include "BenchFoods.h"
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
 #include "core/recipes/RecipeBook.h"
 #include "core/text/NumberText.h"
 #include "gui/planner/FoodListModel.h"
@@ -151,16 +151,14 @@ int main(int argc, char** argv)
         foods.readNameOrder(listedRows, &order, nullptr);
         shown.setFoods(std::move(listed[0]), std::move(listed[1]), std::move(order));
     }
-    SharedState state;
-    state.DataFolder = dir.path();
-    state.FoodDatabasePath = path;
+    const UserFiles files({ dir.path(), path, QString() });
     const double window = medianMs([&] {
-        RecipesWindow recipes(state, foods, &shown);
+        RecipesWindow recipes(files, foods, &shown);
         recipes.show();
         QCoreApplication::processEvents();
         return recipes.findChild<QListWidget*>(QStringLiteral("RecipeList"))->count() == kRecipes;
     });
-    std::unique_ptr<RecipesWindow> typing = std::make_unique<RecipesWindow>(state, foods, &shown);
+    std::unique_ptr<RecipesWindow> typing = std::make_unique<RecipesWindow>(files, foods, &shown);
     typing->show();
     auto* list = typing->findChild<QListWidget*>(QStringLiteral("RecipeList"));
     list->setCurrentItem(list->findItems(longest.name, Qt::MatchExactly).value(0));

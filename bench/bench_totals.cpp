@@ -8,8 +8,9 @@
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/foods/IndexedFoodLookup.h"
-#include "core/plans/SharedState.h"
+#include "core/plans/Periods.h"
 #include "core/totals/TotalsCalculator.h"
+#include "core/workspace/Workspace.h"
 #include "gui/totals/TotalsDialog.h"
 
 #include <QAbstractButton>
@@ -91,10 +92,8 @@ void runSize(int count)
     }
     const double makeMs = msSince(timer);
 
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(dir.path());
-    state.FoodDatabasePath = databasePath;
-    QDir().mkpath(state.DataFolder);
+    Workspace workspace({ PlatewellFolder::dataFolder(dir.path()), databasePath, QString() });
+    QDir().mkpath(workspace.files().dataFolder());
 
     FoodDatabase foods;
     timer.restart();
@@ -108,11 +107,13 @@ void runSize(int count)
     const QStringList names = sampleNames(foods, 4 * 100 + 11 * 400, random);
     const QStringList quantities { " 1", " .5", " 2", " 1.5", "1/2", " 3", "-1" };
     int next = 0;
-    for (MealTable& table : state.mealPlan.tables) {
+    MealPlan plan;
+    for (MealTable& table : plan.tables) {
         while (table.count() < MealTable::MaxEntries) {
             table.add(names[next++ % names.size()], quantities[random.bounded(quantities.size())]);
         }
     }
+    workspace.plan().setPlan(plan);
     TotalsSources all;
     all.active = true;
     for (std::size_t p = 0; p < all.periods.size(); ++p) {
@@ -122,7 +123,8 @@ void runSize(int count)
             lines.append(QStringLiteral("Lunch_%1_%2")
                              .arg(names[next++ % names.size()], quantities[random.bounded(quantities.size())]));
         }
-        TextFile::writeLines(state.perUserFile(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr);
+        TextFile::writeLines(
+            workspace.files().periodPlanPath(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr);
     }
     TotalsSources activeOnly;
     activeOnly.active = true;
@@ -134,17 +136,17 @@ void runSize(int count)
     for (int run = 0; run < 5; ++run) {
         IndexedFoodLookup lookup(foods);
         timer.restart();
-        indexedAll = TotalsCalculator::calculate(state, all, lookup);
+        indexedAll = TotalsCalculator::calculate(plan, workspace.files(), all, lookup);
         indexedRuns.push_back(msSince(timer));
     }
     std::sort(indexedRuns.begin(), indexedRuns.end());
     {
         IndexedFoodLookup lookup(foods);
-        indexedActive = TotalsCalculator::calculate(state, activeOnly, lookup);
+        indexedActive = TotalsCalculator::calculate(plan, workspace.files(), activeOnly, lookup);
     }
     timer.restart();
     IndexedFoodLookup activeLookup(foods);
-    TotalsCalculator::calculate(state, activeOnly, activeLookup);
+    TotalsCalculator::calculate(plan, workspace.files(), activeOnly, activeLookup);
     const double indexedActiveMs = msSince(timer);
 
     FullScanFoodLookup scan;
@@ -153,7 +155,7 @@ void runSize(int count)
     const double scanLoadMs = msSince(timer);
     const bool scanAll = count <= kFullScanAllSourcesLimit;
     timer.restart();
-    const TotalsResult scanned = TotalsCalculator::calculate(state, scanAll ? all : activeOnly, scan);
+    const TotalsResult scanned = TotalsCalculator::calculate(plan, workspace.files(), scanAll ? all : activeOnly, scan);
     const double scanMs = msSince(timer);
     const bool identical = sameBits(scanAll ? indexedAll : indexedActive, scanned);
 
@@ -161,7 +163,7 @@ void runSize(int count)
     double firstCalcMs = 0;
     for (int run = 0; run < 3; ++run) {
         timer.restart();
-        auto* window = new TotalsDialog(state, foods);
+        auto* window = new TotalsDialog(workspace.files(), foods, workspace.plan(), workspace.targets());
         window->show();
         QApplication::processEvents();
         windowRuns.push_back(msSince(timer));

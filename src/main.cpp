@@ -1,6 +1,6 @@
 #include "core/files/PlatewellFolder.h"
 #include "core/imports/FoodTransferCommand.h"
-#include "core/plans/SharedState.h"
+#include "core/workspace/Workspace.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowSizes.h"
 #include "gui/planner/MainWindow.h"
@@ -154,11 +154,8 @@ int main(int argc, char* argv[])
         Prompt::error(nullptr, QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error));
     }
 
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(folder);
-    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
-    state.PlanOnScreenPath = PlatewellFolder::planOnScreenPath(folder);
-    MainWindow window(state);
+    Workspace workspace(UserFiles::placesIn(folder));
+    MainWindow window(workspace);
     WindowSizes::fitToScreen(&window);
     window.show();
     return app.exec();

@@ -61,11 +61,11 @@ private slots:
 
 private:
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     FoodDatabase m_foods;
 };
 
-using WindowMaker = std::function<QWidget*(SharedState&, FoodDatabase&)>;
+using WindowMaker = std::function<QWidget*(Workspace&, FoodDatabase&)>;
 Q_DECLARE_METATYPE(WindowMaker)
 
 namespace {
@@ -112,13 +112,14 @@ void TestWindowLayouts::init()
     Prompt::setAnswering(true);
     m_folder = std::make_unique<TestFolder>();
     m_folder->createStarterFoods();
-    m_state = m_folder->state();
-    QDir().mkpath(m_state.DataFolder);
+    m_workspace = m_folder->workspace();
+    QDir().mkpath(m_workspace->files().dataFolder());
 }
 
 void TestWindowLayouts::cleanup()
 {
     m_foods.close();
+    m_workspace.reset();
     m_folder.reset();
 }
 
@@ -127,20 +128,28 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
     QTest::addColumn<WindowMaker>("make");
     QTest::addColumn<double>("enlarged");
     const QList<std::pair<const char*, WindowMaker>> windows {
-        { "main window", [](SharedState& s, FoodDatabase&) -> QWidget* { return new MainWindow(s); } },
-        { "totals", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new TotalsDialog(s, f); } },
-        { "food grid", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new FoodGridDialog(s, f, true); } },
-        { "food editor", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new FoodEditorDialog(s, f); } },
-        { "quick help", [](SharedState& s, FoodDatabase&) -> QWidget* { return new QuickHelpViewer(s); } },
-        { "conversion chart", [](SharedState& s, FoodDatabase&) -> QWidget* { return new ConversionChartViewer(s); } },
-        { "licence", [](SharedState& s, FoodDatabase&) -> QWidget* { return new LicenseViewer(s); } },
-        { "calendar", [](SharedState&, FoodDatabase&) -> QWidget* { return new CalendarWindow; } },
-        { "about", [](SharedState&, FoodDatabase&) -> QWidget* { return new AboutDialog; } },
-        { "copy files", [](SharedState& s, FoodDatabase&) -> QWidget* { return new CopyFilesDialog(s); } },
-        { "user name", [](SharedState& s, FoodDatabase&) -> QWidget* { return new UserNameDialog(s, nullptr); } },
-        { "targets", [](SharedState& s, FoodDatabase&) -> QWidget* { return new TargetsDialog(s); } },
+        { "main window", [](Workspace& w, FoodDatabase&) -> QWidget* { return new MainWindow(w); } },
+        { "totals",
+            [](Workspace& w, FoodDatabase& f) -> QWidget* {
+                return new TotalsDialog(w.files(), f, w.plan(), w.targets());
+            } },
+        { "food grid",
+            [](Workspace& w, FoodDatabase& f) -> QWidget* { return new FoodGridDialog(w.files(), f, true); } },
+        { "food editor",
+            [](Workspace& w, FoodDatabase& f) -> QWidget* {
+                return new FoodEditorDialog(w.files(), f, w.foodSearchText());
+            } },
+        { "quick help", [](Workspace& w, FoodDatabase&) -> QWidget* { return new QuickHelpViewer(w.files()); } },
+        { "conversion chart",
+            [](Workspace& w, FoodDatabase&) -> QWidget* { return new ConversionChartViewer(w.files()); } },
+        { "licence", [](Workspace& w, FoodDatabase&) -> QWidget* { return new LicenseViewer(w.files()); } },
+        { "calendar", [](Workspace&, FoodDatabase&) -> QWidget* { return new CalendarWindow; } },
+        { "about", [](Workspace&, FoodDatabase&) -> QWidget* { return new AboutDialog; } },
+        { "copy files", [](Workspace& w, FoodDatabase&) -> QWidget* { return new CopyFilesDialog(w.files()); } },
+        { "user name", [](Workspace& w, FoodDatabase&) -> QWidget* { return new UserNameDialog(w.files()); } },
+        { "targets", [](Workspace& w, FoodDatabase&) -> QWidget* { return new TargetsDialog(w.targets()); } },
         { "chart",
-            [](SharedState&, FoodDatabase&) -> QWidget* {
+            [](Workspace&, FoodDatabase&) -> QWidget* {
                 TotalsResult result;
                 result.rows = { { "Daily", { 1850, 210, 62, 40, 180, 30, 28, 3, 179 } },
                     { "Weekend", { 2400, 260, 90, 70, 250, 41, 22, 0, 238 } } };
@@ -148,8 +157,8 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
                 targets.setRange(0, { 1800, 2200 }, nullptr);
                 return new TotalsChartWindow(result, targets, QString());
             } },
-        { "import foods", [](SharedState& s, FoodDatabase&) -> QWidget* { return new ImportFoodsDialog(s); } },
-        { "recipes", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new RecipesWindow(s, f); } },
+        { "import foods", [](Workspace& w, FoodDatabase&) -> QWidget* { return new ImportFoodsDialog(w.files()); } },
+        { "recipes", [](Workspace& w, FoodDatabase& f) -> QWidget* { return new RecipesWindow(w.files(), f); } },
     };
     for (const auto& [name, make] : windows) {
         QTest::addRow("%s, default size", name) << make << 1.0;
@@ -161,7 +170,7 @@ void TestWindowLayouts::nothingCutOffOrOverlapping()
 {
     QFETCH(WindowMaker, make);
     QFETCH(double, enlarged);
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_foods));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     if (enlarged != 1.0) {
         window->resize(window->size() * enlarged);
@@ -215,7 +224,7 @@ void TestWindowLayouts::everyFocusableControlIsNamed()
     if (enlarged != 1.0) {
         QSKIP("the names do not depend on the size");
     }
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_foods));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -311,7 +320,7 @@ void TestWindowLayouts::legibleUnderADarkPalette()
     }
     const QPalette before = QApplication::palette();
     QApplication::setPalette(darkPalette());
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_foods));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

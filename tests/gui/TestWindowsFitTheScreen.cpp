@@ -28,7 +28,7 @@
 #include <functional>
 #include <memory>
 
-using DialogMaker = std::function<QDialog*(SharedState&, FoodDatabase&)>;
+using DialogMaker = std::function<QDialog*(Workspace&, FoodDatabase&)>;
 Q_DECLARE_METATYPE(DialogMaker)
 
 class TestWindowsFitTheScreen : public QObject
@@ -48,7 +48,7 @@ private:
     QRect room() const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     FoodDatabase m_foods;
 };
 
@@ -57,12 +57,13 @@ void TestWindowsFitTheScreen::init()
     Prompt::setAnswering(true);
     m_folder = std::make_unique<TestFolder>();
     m_folder->createStarterFoods();
-    m_state = m_folder->state();
+    m_workspace = m_folder->workspace();
 }
 
 void TestWindowsFitTheScreen::cleanup()
 {
     m_foods.close();
+    m_workspace.reset();
     m_folder.reset();
 }
 
@@ -74,7 +75,7 @@ QRect TestWindowsFitTheScreen::room() const
 void TestWindowsFitTheScreen::mainWindowFitsWithItsCommandsInSight()
 {
     QCOMPARE(room().size(), QSize(800, 500));
-    MainWindow window(m_state);
+    MainWindow window(*m_workspace);
     WindowSizes::fitToScreen(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -99,7 +100,7 @@ void TestWindowsFitTheScreen::mainWindowFitsWithItsCommandsInSight()
 // of the window's size.
 void TestWindowsFitTheScreen::statusMessageKeepsTheWindowsHeight()
 {
-    MainWindow window(m_state);
+    MainWindow window(*m_workspace);
     WindowSizes::fitToScreen(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -116,16 +117,18 @@ void TestWindowsFitTheScreen::statusMessageKeepsTheWindowsHeight()
 void TestWindowsFitTheScreen::modalWindowsFit_data()
 {
     QTest::addColumn<DialogMaker>("make");
-    QTest::newRow("totals") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new TotalsDialog(s, f); });
+    QTest::newRow("totals") << DialogMaker([](Workspace& w, FoodDatabase& f) -> QDialog* {
+        return new TotalsDialog(w.files(), f, w.plan(), w.targets());
+    });
     QTest::newRow("food grid") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new FoodGridDialog(s, f, true); });
-    QTest::newRow("food editor") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new FoodEditorDialog(s, f); });
+        [](Workspace& w, FoodDatabase& f) -> QDialog* { return new FoodGridDialog(w.files(), f, true); });
+    QTest::newRow("food editor") << DialogMaker([](Workspace& w, FoodDatabase& f) -> QDialog* {
+        return new FoodEditorDialog(w.files(), f, w.foodSearchText());
+    });
     QTest::newRow("import foods") << DialogMaker(
-        [](SharedState& s, FoodDatabase&) -> QDialog* { return new ImportFoodsDialog(s); });
+        [](Workspace& w, FoodDatabase&) -> QDialog* { return new ImportFoodsDialog(w.files()); });
     QTest::newRow("recipes") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new RecipesWindow(s, f); });
+        [](Workspace& w, FoodDatabase& f) -> QDialog* { return new RecipesWindow(w.files(), f); });
 }
 
 // Opened as every modal window is, each fits; a window whose content needs more than the screen
@@ -134,10 +137,10 @@ void TestWindowsFitTheScreen::modalWindowsFit()
 {
     QFETCH(DialogMaker, make);
     QString error;
-    QVERIFY2(m_foods.open(m_state.FoodDatabasePath, &error), qPrintable(error));
+    QVERIFY2(m_foods.open(m_workspace->files().foodDatabasePath(), &error), qPrintable(error));
     QWidget owner;
     owner.show();
-    std::unique_ptr<QDialog> window(make(m_state, m_foods));
+    std::unique_ptr<QDialog> window(make(*m_workspace, m_foods));
     window->setParent(&owner, window->windowFlags());
     QRect shown;
     int buttons = 0;

@@ -6,9 +6,9 @@
 #include "RecipeConsistency.h"
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/plans/PeriodFile.h"
-#include "core/plans/SharedState.h"
 #include "core/recipes/RecipeBook.h"
 #include "core/text/NumberText.h"
 
@@ -50,8 +50,7 @@ QStringList reportOf(int generation)
 
 int runChild(const QString& folder)
 {
-    SharedState state;
-    state.DataFolder = folder + QStringLiteral("/Tamo");
+    const UserFiles files({ folder + QStringLiteral("/Tamo"), QString(), QString() });
     FoodDatabase foods;
     QString error;
     if (!foods.open(folder + QStringLiteral("/foods.db"), &error)) {
@@ -82,8 +81,8 @@ int runChild(const QString& folder)
         }
     }
     for (int generation = start;; ++generation) {
-        PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), planOf(generation), &error);
-        TextFile::writeLines(state.perUserFile(QStringLiteral("TotalsReport")), reportOf(generation), &error);
+        PeriodFile::save(files.perUserFile(QStringLiteral("Daily")), planOf(generation), &error);
+        TextFile::writeLines(files.perUserFile(QStringLiteral("TotalsReport")), reportOf(generation), &error);
         const QStringList record { QStringLiteral("Edited food"), QStringLiteral("1 cup"),
             QString::number(generation) };
         const FoodDatabase::FieldChanges changes { { FoodDatabase::FOOD, record[0] },
@@ -127,9 +126,9 @@ void TestCrashSafety::killedWhileSaving()
         foodRow(QStringLiteral("Flour"), QStringLiteral("1 cup"), { QStringLiteral("455"), QStringLiteral("95.4") }),
         foodRow(
             QStringLiteral("Sugar"), QStringLiteral("1 tbsp"), { QStringLiteral("48.4"), QStringLiteral("12.5") }) });
-    const SharedState state = folder.state();
-    const QString planPath = state.perUserFile(QStringLiteral("Daily"));
-    const QString reportPath = state.perUserFile(QStringLiteral("TotalsReport"));
+    const std::unique_ptr<UserFiles> files = folder.files();
+    const QString planPath = files->perUserFile(QStringLiteral("Daily"));
+    const QString reportPath = files->perUserFile(QStringLiteral("TotalsReport"));
     QRandomGenerator random(20261207);
     QElapsedTimer timer;
     timer.start();

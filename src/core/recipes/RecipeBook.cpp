@@ -2,8 +2,8 @@
 
 #include "core/files/TextLineReader.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/plans/MealPlan.h"
 #include "core/plans/PeriodFile.h"
-#include "core/plans/SharedState.h"
 #include "core/recipes/RecipeTables.h"
 #include "core/text/NumberText.h"
 

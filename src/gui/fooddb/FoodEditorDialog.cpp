@@ -8,7 +8,7 @@
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 
-#include "core/plans/SharedState.h"
+#include "core/files/UserFiles.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowKeys.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -82,10 +82,12 @@ bool allEmpty(const QStringList& values)
 
 } // namespace
 
-FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, QWidget* parent)
+FoodEditorDialog::FoodEditorDialog(
+    const UserFiles& files, FoodDatabase& database, QString& previousSearch, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
     , m_database(database)
+    , m_previousSearch(previousSearch)
 {
     setObjectName(QStringLiteral("FoodEdit"));
     setWindowTitle(tr("Edit Food List"));
@@ -202,7 +204,7 @@ FoodEditorDialog::~FoodEditorDialog() = default;
 void FoodEditorDialog::loadFoods()
 {
     QString error;
-    if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_database.ensureOpen(m_files.foodDatabasePath(), &error)) {
         showNoRecord();
         m_addFood->setEnabled(false);
         Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
@@ -460,12 +462,11 @@ void FoodEditorDialog::findFood()
         return;
     }
     const QString answer = Prompt::input(this, tr("Food Name Search"),
-        tr("Enter the complete or partial food name\r\nor leave blank and use previous search: ")
-            + m_state.FoodSearchText);
-    QString term = m_state.FoodSearchText;
+        tr("Enter the complete or partial food name\r\nor leave blank and use previous search: ") + m_previousSearch);
+    QString term = m_previousSearch;
     if (!answer.isEmpty()) {
         term = answer;
-        m_state.FoodSearchText = answer;
+        m_previousSearch = answer;
     }
     // With no food in the table the search finds nothing and changes nothing.
     if (term.isEmpty() || m_current < 0) {
@@ -489,13 +490,13 @@ void FoodEditorDialog::viewAllFoods()
 {
     // The grid reads the table, so what is typed here goes there first.
     saveCurrent();
-    FoodGridDialog grid(m_state, m_database, false, this);
+    FoodGridDialog grid(m_files, m_database, false, this);
     execWindowModal(grid);
 }
 
 void FoodEditorDialog::showQuickHelp()
 {
-    QuickHelpViewer help(m_state, this);
+    QuickHelpViewer help(m_files, this);
     execWindowModal(help);
 }
 

@@ -12,7 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-struct SharedState;
+class UserFiles;
 
 // "Edit Food List": the one window that changes the food table. It shows one food at a time in ten
 // fields; a changed record is written when another record becomes current (navigation, Find, Add)
@@ -25,7 +25,10 @@ class FoodEditorDialog : public QDialog
 public:
     // Opens `database` at the shared food table path when it is not open yet and shows the first
     // record.
-    FoodEditorDialog(SharedState& state, FoodDatabase& database, QWidget* parent = nullptr);
+    // `previousSearch` is the search text Find uses again when it is answered with nothing; it
+    // outlives the window.
+    FoodEditorDialog(
+        const UserFiles& files, FoodDatabase& database, QString& previousSearch, QWidget* parent = nullptr);
     ~FoodEditorDialog() override;
 
     // The record shown, counted from 0 in table order; -1 when the table is empty.
@@ -58,8 +61,9 @@ private:
     void showRecord(qsizetype record);
     void showNoRecord();
 
-    SharedState& m_state;
+    const UserFiles& m_files;
     FoodDatabase& m_database;
+    QString& m_previousSearch;
     FoodNameIndex m_records;
     bool m_loaded = false;
     qsizetype m_current = -1;

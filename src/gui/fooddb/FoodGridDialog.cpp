@@ -5,8 +5,8 @@
 #include "gui/common/WindowSizes.h"
 
 #include "core/files/TextFile.h"
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
 #include "gui/fooddb/GridCaptionBar.h"
@@ -45,9 +45,9 @@ constexpr std::pair<int, int> kColumnWidths[]
 
 } // namespace
 
-FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool sortedByName, QWidget* parent)
+FoodGridDialog::FoodGridDialog(const UserFiles& files, FoodDatabase& database, bool sortedByName, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
     , m_database(database)
     , m_model(new FoodPropertiesModel(this))
 {
@@ -137,7 +137,7 @@ void FoodGridDialog::loadFoods(bool sortedByName)
     for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
         command->setEnabled(false);
     }
-    if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_database.ensureOpen(m_files.foodDatabasePath(), &error)) {
         m_model->clear();
         Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
         return;
@@ -225,7 +225,7 @@ void FoodGridDialog::sortSelection()
 
 void FoodGridDialog::saveTable()
 {
-    const QString path = m_state.perUserFile(QStringLiteral("foodpropertytable"));
+    const QString path = m_files.foodPropertyTablePath();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written = TextFile::writeLines(path, m_model->tableLines(), &error);
@@ -240,6 +240,6 @@ void FoodGridDialog::saveTable()
 
 void FoodGridDialog::showQuickHelp()
 {
-    QuickHelpViewer help(m_state, this);
+    QuickHelpViewer help(m_files, this);
     execWindowModal(help);
 }

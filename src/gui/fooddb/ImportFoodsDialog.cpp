@@ -1,7 +1,7 @@
 #include "gui/fooddb/ImportFoodsDialog.h"
 
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/common/CommandButton.h"
@@ -39,9 +39,9 @@ QString grouped(qint64 value)
 
 } // namespace
 
-ImportFoodsDialog::ImportFoodsDialog(const SharedState& state, QWidget* parent)
+ImportFoodsDialog::ImportFoodsDialog(const UserFiles& files, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
 {
     setObjectName(QStringLiteral("ImportFoods"));
     setWindowTitle(tr("Import Foods"));
@@ -348,7 +348,7 @@ void ImportFoodsDialog::startImport()
     // Every mended, refused or repeated row goes to the report file as it comes; the first few
     // are also kept for the report window. The report of an earlier import goes first, so that
     // it never stands for this one.
-    const QString reportPath = QDir(m_state.DataFolder).filePath(QStringLiteral("ImportReport.txt"));
+    const QString reportPath = m_files.importReportPath();
     if (QFileInfo(reportPath).isFile()) {
         QFile::remove(reportPath);
     }
@@ -359,7 +359,7 @@ void ImportFoodsDialog::startImport()
     ImportSummary summary;
     bool committed = false;
     const FoodImport& import = *m_import;
-    const QString database = m_state.FoodDatabasePath;
+    const QString database = m_files.foodDatabasePath();
     BackgroundWork::run(
         this, QStringLiteral("ImportProgress"), tr("Importing Foods"), [&](const BackgroundWork::Report& tell) {
             auto progress = [&](const ImportProgress& now) {

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-struct SharedState;
+class UserFiles;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -26,7 +26,7 @@ class ImportFoodsDialog : public QDialog
     Q_OBJECT
 
 public:
-    ImportFoodsDialog(const SharedState& state, QWidget* parent = nullptr);
+    explicit ImportFoodsDialog(const UserFiles& files, QWidget* parent = nullptr);
     ~ImportFoodsDialog() override;
 
     // Looks at the source at `path` and shows what was found.
@@ -58,7 +58,7 @@ private:
     void showReport(bool committed, bool cancelled, const ImportSummary& summary, qint64 problemCount,
         const QStringList& firstProblems, const QString& error);
 
-    const SharedState& m_state;
+    const UserFiles& m_files;
     std::unique_ptr<FoodImport> m_import;
     QLineEdit* m_source = nullptr;
     QLabel* m_kind = nullptr;

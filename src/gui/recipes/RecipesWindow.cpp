@@ -1,8 +1,8 @@
 #include "gui/recipes/RecipesWindow.h"
 
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/plans/MealTable.h"
-#include "core/plans/SharedState.h"
 #include "core/recipes/RecipeBook.h"
 #include "core/text/NumberText.h"
 #include "core/totals/TotalsCalculator.h"
@@ -42,9 +42,10 @@ QTableWidgetItem* cell(const QString& text)
 
 } // namespace
 
-RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const FoodListModel* shownFoods, QWidget* parent)
+RecipesWindow::RecipesWindow(
+    const UserFiles& files, FoodDatabase& foods, const FoodListModel* shownFoods, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
     , m_foods(foods)
 {
     setObjectName(QStringLiteral("Recipes"));
@@ -54,7 +55,7 @@ RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const Food
     QString error;
     if (shownFoods) {
         m_picker->copyFoods(*shownFoods);
-    } else if (m_picker->fill(m_foods, m_state.FoodDatabasePath, &error) != FoodPicker::FillResult::Filled) {
+    } else if (m_picker->fill(m_foods, m_files.foodDatabasePath(), &error) != FoodPicker::FillResult::Filled) {
         Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
     }
     fillRecipeList(0);
@@ -438,7 +439,7 @@ bool RecipesWindow::saveRecipe()
         return false;
     }
     QString error;
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.ensureOpen(m_files.foodDatabasePath(), &error)) {
         Prompt::error(this, tr("The recipe was not saved.\n%1").arg(error));
         return false;
     }
@@ -453,7 +454,7 @@ bool RecipesWindow::saveRecipe()
     m_storedName = saved.name;
     m_changedFoods = true;
     // The recipe is a food now, to be used in other recipes too.
-    m_picker->fill(m_foods, m_state.FoodDatabasePath, &error);
+    m_picker->fill(m_foods, m_files.foodDatabasePath(), &error);
     setEdited(false);
     fillRecipeList(m_recipe.id);
     m_rename->setEnabled(true);
@@ -475,7 +476,7 @@ void RecipesWindow::renameRecipe()
     QString error;
     // As Save does: a food table another program replaced is reopened, not written through a
     // connection to the old file.
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.ensureOpen(m_files.foodDatabasePath(), &error)) {
         Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
         return;
     }
@@ -501,7 +502,7 @@ void RecipesWindow::deleteRecipe()
         return;
     }
     QString error;
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.ensureOpen(m_files.foodDatabasePath(), &error)) {
         Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
         return;
     }

@@ -6,7 +6,7 @@
 
 #include <array>
 
-struct SharedState;
+class UserFiles;
 class FoodDatabase;
 class FoodListModel;
 class FoodPicker;
@@ -29,8 +29,8 @@ class RecipesWindow : public QDialog
 public:
     // `shownFoods`, when given, is a food list already read from the table, which the window's
     // own food list then shows without reading the table again.
-    RecipesWindow(
-        SharedState& state, FoodDatabase& foods, const FoodListModel* shownFoods = nullptr, QWidget* parent = nullptr);
+    RecipesWindow(const UserFiles& files, FoodDatabase& foods, const FoodListModel* shownFoods = nullptr,
+        QWidget* parent = nullptr);
 
     // Starts a new recipe whose ingredients are the entries of `meal`.
     void startFromMeal(const MealTable& meal);
@@ -67,7 +67,7 @@ private:
     bool mayDropEdits();
     void setEdited(bool edited);
 
-    SharedState& m_state;
+    const UserFiles& m_files;
     FoodDatabase& m_foods;
     Recipe m_recipe;
     // The name the shown recipe has in the file as last read or written, to check before a write

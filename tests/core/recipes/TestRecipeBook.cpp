@@ -6,6 +6,7 @@
 #include "core/foods/IndexedFoodLookup.h"
 #include "core/imports/FoodImport.h"
 #include "core/plans/PeriodFile.h"
+#include "core/plans/Periods.h"
 #include "core/recipes/RecipeBook.h"
 #include "core/totals/TotalsCalculator.h"
 
@@ -173,14 +174,15 @@ void TestRecipeBook::valuesEqualPlanTotals()
     QVERIFY2(book.valuesPerServing(recipe, &values, &missing, &error), qPrintable(error));
     QCOMPARE(missing, QStringList());
 
-    SharedState state = folder.state();
+    MealPlan plan;
+    const std::unique_ptr<UserFiles> files = folder.files();
     for (const RecipeIngredient& ingredient : recipe.ingredients) {
-        state.mealPlan.tables[MealPlan::Lunch].add(ingredient.food, ingredient.quantity);
+        plan.tables[MealPlan::Lunch].add(ingredient.food, ingredient.quantity);
     }
     TotalsSources sources;
     sources.active = true;
     IndexedFoodLookup lookup(database);
-    const TotalsResult totals = TotalsCalculator::calculate(state, sources, lookup);
+    const TotalsResult totals = TotalsCalculator::calculate(plan, *files, sources, lookup);
     QVERIFY(!totals.stopped);
     for (std::size_t n = 0; n < values.size(); ++n) {
         const double expected = totals.rows.at(0).values[n] / servings;
@@ -533,20 +535,21 @@ void TestRecipeBook::renameKeepsUsersAndRemoveTakesTheRow()
 void TestRecipeBook::plannedSavedLoadedTotalled()
 {
     Kitchen kitchen;
-    SharedState state = kitchen.folder.state();
-    state.mealPlan.tables[MealPlan::Dinner].add("Chili", " 2");
-    const QString path = state.perUserFile(QStringLiteral("Daily"));
+    MealPlan plan;
+    const std::unique_ptr<UserFiles> files = kitchen.folder.files();
+    plan.tables[MealPlan::Dinner].add("Chili", " 2");
+    const QString path = files->perUserFile(QStringLiteral("Daily"));
     QString error;
-    QVERIFY2(PeriodFile::save(path, state.mealPlan, &error), qPrintable(error));
+    QVERIFY2(PeriodFile::save(path, plan, &error), qPrintable(error));
     MealPlan loaded;
     QStringList problems;
     QVERIFY(PeriodFile::load(path, &loaded, &problems, &error));
-    QCOMPARE(loaded, state.mealPlan);
+    QCOMPARE(loaded, plan);
 
     TotalsSources sources;
     sources.periods[static_cast<std::size_t>(Periods::names().indexOf("Daily"))] = true;
     IndexedFoodLookup lookup(kitchen.foods);
-    const TotalsResult totals = TotalsCalculator::calculate(state, sources, lookup);
+    const TotalsResult totals = TotalsCalculator::calculate(plan, *files, sources, lookup);
     QVERIFY(!totals.stopped);
     Values values {};
     QVERIFY(kitchen.book.valuesPerServing(kitchen.chili, &values, nullptr, &error));

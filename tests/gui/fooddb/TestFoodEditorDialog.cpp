@@ -73,7 +73,9 @@ private:
     QStringList storedNames() const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<UserFiles> m_files;
+    // The previous search text, which the program keeps from one opening of the editor to the next.
+    QString m_previousSearch;
     FoodDatabase m_database;
     std::unique_ptr<FoodEditorDialog> m_window;
 };
@@ -91,7 +93,8 @@ void TestFoodEditorDialog::init()
     m_folder->createFoods({ foodRow("Garlic Bread", "1 slice", { "150", "18", "7" }),
         foodRow("Milk", "1 cup", { "103", "12", "2.4", "12", "12" }), foodRow("BREAD STICKS", "2 sticks", { "82" }),
         foodRow("Tomato Soup", "1 cup", { "74", "n/a" }), foodRow("Rye bread", "1 slice", { "83", "15.5g" }) });
-    m_state = m_folder->state();
+    m_files = m_folder->files();
+    m_previousSearch.clear();
 }
 
 void TestFoodEditorDialog::cleanup()
@@ -103,7 +106,7 @@ void TestFoodEditorDialog::cleanup()
 
 void TestFoodEditorDialog::open()
 {
-    m_window = std::make_unique<FoodEditorDialog>(m_state, m_database, nullptr);
+    m_window = std::make_unique<FoodEditorDialog>(*m_files, m_database, m_previousSearch, nullptr);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -319,7 +322,7 @@ void TestFoodEditorDialog::findPromptAndRememberedTerm()
     QCOMPARE(Prompt::shown().at(0).title, QStringLiteral("Food Name Search"));
     QCOMPARE(Prompt::shown().at(0).text,
         QStringLiteral("Enter the complete or partial food name\r\nor leave blank and use previous search: "));
-    QCOMPARE(m_state.FoodSearchText, QStringLiteral("soup"));
+    QCOMPARE(m_previousSearch, QStringLiteral("soup"));
     press("find");
     QCOMPARE(Prompt::shown().at(1).text,
         QStringLiteral("Enter the complete or partial food name\r\nor leave blank and use previous search: soup"));
@@ -331,7 +334,7 @@ void TestFoodEditorDialog::findPromptAndRememberedTerm()
     Prompt::queueAnswer(QStringLiteral("BREAD s"));
     press("find");
     QVERIFY(Prompt::shown().at(0).text.endsWith(QStringLiteral("search: soup")));
-    QCOMPARE(m_state.FoodSearchText, QStringLiteral("BREAD s"));
+    QCOMPARE(m_previousSearch, QStringLiteral("BREAD s"));
     QCOMPARE(shownFood(), QStringLiteral("BREAD STICKS"));
 }
 
@@ -360,7 +363,7 @@ void TestFoodEditorDialog::find()
     QFETCH(int, start);
     QFETCH(QStringList, answers);
     QFETCH(QStringList, shown);
-    m_state.FoodSearchText = previousTerm;
+    m_previousSearch = previousTerm;
     open();
     for (int i = 0; i < start; ++i) {
         press("next");
@@ -489,7 +492,7 @@ void TestFoodEditorDialog::emptyTable()
     for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
         QVERIFY(!field(static_cast<FoodDatabase::Field>(f))->isEnabled());
     }
-    m_state.FoodSearchText = QStringLiteral("bread");
+    m_previousSearch = QStringLiteral("bread");
     for (const char* action : { "next", "previous", "first", "last", "delete" }) {
         press(action);
         QCOMPARE(m_window->currentRecord(), -1);
@@ -501,7 +504,7 @@ void TestFoodEditorDialog::emptyTable()
     QCOMPARE(m_window->currentRecord(), -1);
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown().first().kind, Prompt::Kind::Input);
-    QCOMPARE(m_state.FoodSearchText, QStringLiteral("soup"));
+    QCOMPARE(m_previousSearch, QStringLiteral("soup"));
     press("add");
     QCOMPARE(m_window->currentRecord(), 0);
     QVERIFY(field(FoodDatabase::FOOD)->isEnabled());

@@ -56,7 +56,7 @@ private:
     void search(const QString& text, bool byEnter = false);
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<UserFiles> m_files;
     FoodDatabase m_database;
     std::unique_ptr<FoodGridDialog> m_window;
 };
@@ -72,7 +72,7 @@ void TestFoodGridDialog::init()
             QStringLiteral("Banana"), QStringLiteral("1 Cup (150 g)"), { "2", "27", "0.4", "14", "0", "2", "3.12" }),
         foodRow(QStringLiteral("fried CHICKEN"), QStringLiteral("piece"), { "n/a", "12.5g" }),
     });
-    m_state = m_folder->state();
+    m_files = m_folder->files();
 }
 
 void TestFoodGridDialog::cleanup()
@@ -84,7 +84,7 @@ void TestFoodGridDialog::cleanup()
 
 void TestFoodGridDialog::open(bool sortedByName)
 {
-    m_window = std::make_unique<FoodGridDialog>(m_state, m_database, sortedByName, nullptr);
+    m_window = std::make_unique<FoodGridDialog>(*m_files, m_database, sortedByName, nullptr);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -316,7 +316,7 @@ void TestFoodGridDialog::sortAfterSearchUsesColumnOfLastMatch()
 
 void TestFoodGridDialog::saveTable()
 {
-    m_state.CurrentUserName = QStringLiteral("Ann Lee");
+    m_files->setUserName(QStringLiteral("Ann Lee"));
     open(true);
     clickCell(0, 2);
     QTest::mouseClick(button("cmdSort"), Qt::LeftButton);
@@ -341,7 +341,7 @@ void TestFoodGridDialog::saveTable()
 
 void TestFoodGridDialog::saveTableFailureNamesFile()
 {
-    const QString path = m_state.perUserFile(QStringLiteral("foodpropertytable"));
+    const QString path = m_files->perUserFile(QStringLiteral("foodpropertytable"));
     QVERIFY(QDir().mkpath(path));
     open(true);
     QTest::mouseClick(button("PrintTable"), Qt::LeftButton);
@@ -364,7 +364,7 @@ void TestFoodGridDialog::unreadableTableGivesMessageAndEmptyGrid()
     QVERIFY(Prompt::shown().first().text.contains(QStringLiteral("not an SQLite food table")));
     // Without the table there is nothing to find, sort or save: a saved file of the empty grid
     // would replace the user's good one.
-    const QString saved = m_state.perUserFile(QStringLiteral("foodpropertytable"));
+    const QString saved = m_files->perUserFile(QStringLiteral("foodpropertytable"));
     QFile old(saved);
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("earlier table");

@@ -103,12 +103,11 @@ void TestDocuments::changedDocumentIsKept()
 
 void TestDocuments::viewersReadInstalledDocuments()
 {
-    SharedState state;
-    state.DataFolder = m_data;
+    const UserFiles files({ m_data, QString(), QString() });
     Prompt::clearShown();
-    ConversionChartViewer chart(state);
-    QuickHelpViewer help(state);
-    LicenseViewer licence(state);
+    ConversionChartViewer chart(files);
+    QuickHelpViewer help(files);
+    LicenseViewer licence(files);
     QVERIFY(Prompt::shown().isEmpty());
     QVERIFY(chart.text().contains(QStringLiteral("1 cup = 16 tablespoons = 8 fl oz = 237 mL")));
     QVERIFY(help.text().startsWith(QStringLiteral("PLATEWELL QUICK HELP\r\n")));

@@ -46,7 +46,7 @@ private:
     QString preview(int nutrient) const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<MainWindow> m_window;
     RecipesWindow* m_recipes = nullptr;
 };
@@ -58,8 +58,8 @@ void TestRecipesWindow::init()
     m_folder = std::make_unique<TestFolder>();
     m_folder->createFoods({ foodRow("Apple", "1 medium", { "95", "25", "0.3", "19", "0", "1", "4.4", "0" }),
         foodRow("Oats", "0.5 cup", { "150", "27", "2.5", "1", "", "3", "4", "" }) });
-    m_state = m_folder->state();
-    m_window = std::make_unique<MainWindow>(m_state);
+    m_workspace = m_folder->workspace();
+    m_window = std::make_unique<MainWindow>(*m_workspace);
     m_window->show();
 }
 
@@ -166,8 +166,8 @@ void TestRecipesWindow::buildsARecipeByKeyboard()
 // adds up like the meal divided by its servings.
 void TestRecipesWindow::savesAMealAsRecipe()
 {
-    m_state.mealPlan.LunchTable().add("Apple", " 2");
-    m_state.mealPlan.LunchTable().add("Oats", " .5");
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, "Apple", " 2");
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, "Oats", " .5");
     whenModal([&](QWidget* window) {
         m_recipes = static_cast<RecipesWindow*>(window);
         QCOMPARE(m_recipes->recipe().ingredients.size(), std::size_t(2));
