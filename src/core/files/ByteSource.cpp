@@ -1,4 +1,4 @@
-#include "core/imports/ByteSource.h"
+#include "core/files/ByteSource.h"
 
 #include <QDir>
 #include <QFile>
