@@ -4,7 +4,6 @@
 #include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/FoodImport.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
 #include "core/text/FieldNumber.h"

@@ -58,24 +58,6 @@ bool looksBinary(QByteArrayView head)
 
 } // namespace
 
-QString ImportProblem::locationText() const
-{
-    return isFdcId ? QStringLiteral("fdc_id %1").arg(location) : FoodImport::tr("line %1").arg(location);
-}
-
-QString ImportProblem::kindText() const
-{
-    switch (kind) {
-    case Refused:
-        return FoodImport::tr("refused");
-    case Repeated:
-        return FoodImport::tr("repeated");
-    case Mended:
-        break;
-    }
-    return FoodImport::tr("mended");
-}
-
 FoodImport::FoodImport(const QString& sourcePath)
     : m_path(sourcePath)
 { }
