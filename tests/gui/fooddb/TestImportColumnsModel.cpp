@@ -65,8 +65,8 @@ void TestImportColumnsModel::choicesGoIntoTheImport_data()
         << QStringList { "1 3 kJ", "1 2 Calories" } << QStringList { "FOOD", "CALORIES kJ", "-" } << QList<int> { 1 };
     QTest::newRow("another field comes in its own unit")
         << QStringList { "1 3 kJ", "1 2 Fat" } << QStringList { "FOOD", "FAT g", "-" } << QList<int> { 1 };
-    QTest::newRow("not imported") << QStringList { "0 2 (not imported)" }
-                                  << QStringList { "-", "CALORIES kcal", "-" } << QList<int> { 0 };
+    QTest::newRow("not imported") << QStringList { "0 2 (not imported)" } << QStringList { "-", "CALORIES kcal", "-" }
+                                  << QList<int> { 0 };
     QTest::newRow("no unit for the names or a column left out")
         << QStringList { "0 3 g refused", "2 4 per 100 g refused", "0 1 x refused" }
         << QStringList { "FOOD", "CALORIES kcal", "-" } << QList<int> {};

@@ -31,8 +31,10 @@ void TestRecipeModels::ingredientsFollowTheRecipe_data()
     QTest::addColumn<QStringList>("rows");
     QTest::newRow("as loaded") << QStringList {} << QStringList { "Oats 1", "Milk 2" };
     QTest::newRow("add and remove") << QStringList { "+Tea", "-0" } << QStringList { "Milk 2", "Tea 1" };
-    QTest::newRow("move down and up") << QStringList { "+Tea", "v0", "^2" } << QStringList { "Milk 2", "Tea 1", "Oats 1" };
-    QTest::newRow("moves past the ends do nothing") << QStringList { "^0", "v1", "-5" } << QStringList { "Oats 1", "Milk 2" };
+    QTest::newRow("move down and up") << QStringList { "+Tea", "v0", "^2" }
+                                      << QStringList { "Milk 2", "Tea 1", "Oats 1" };
+    QTest::newRow("moves past the ends do nothing")
+        << QStringList { "^0", "v1", "-5" } << QStringList { "Oats 1", "Milk 2" };
     QTest::newRow("quantity") << QStringList { "1=0.5" } << QStringList { "Oats 1", "Milk 0.5" };
     QTest::newRow("another recipe") << QStringList { "load" } << QStringList { "Bread 3" };
     QTest::newRow("saved keeps the rows") << QStringList { "saved" } << QStringList { "Oats 1.0", "Milk 2.0" };
@@ -92,7 +94,8 @@ void TestRecipeModels::missingFoodsAreMarked()
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.setServingUnits({ { "Oats", "0.5 cup" } });
     model.setMissing({ "Gone" });
-    const auto cell = [&](int row, int column, int role = Qt::DisplayRole) { return model.index(row, column).data(role); };
+    const auto cell
+        = [&](int row, int column, int role = Qt::DisplayRole) { return model.index(row, column).data(role); };
     QCOMPARE(cell(0, RecipeIngredientsModel::UnitColumn).toString(), QStringLiteral("0.5 cup"));
     QCOMPARE(cell(1, RecipeIngredientsModel::UnitColumn).toString(), QStringLiteral("(missing)"));
     QVERIFY(cell(1, RecipeIngredientsModel::FoodColumn, Qt::FontRole).value<QFont>().italic());
