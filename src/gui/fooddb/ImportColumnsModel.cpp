@@ -124,20 +124,8 @@ QVariant ImportColumnsModel::headerData(int section, Qt::Orientation orientation
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    switch (section) {
-    case NameColumn:
-        return tr("Column");
-    case SamplesColumn:
-        return tr("First values");
-    case FieldColumn:
-        return tr("Goes to");
-    case UnitColumn:
-        return tr("Unit");
-    case AmountsColumn:
-        return tr("Amounts");
-    default:
-        return QVariant();
-    }
+    const QStringList captions { tr("Column"), tr("First values"), tr("Goes to"), tr("Unit"), tr("Amounts") };
+    return captions.value(section);
 }
 
 Qt::ItemFlags ImportColumnsModel::flags(const QModelIndex& index) const

@@ -135,14 +135,6 @@ QVariant RecipeIngredientsModel::headerData(int section, Qt::Orientation orienta
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
-    switch (section) {
-    case FoodColumn:
-        return tr("Ingredient");
-    case QuantityColumn:
-        return tr("Quantity");
-    case UnitColumn:
-        return tr("Serving unit");
-    default:
-        return QVariant();
-    }
+    const QStringList captions { tr("Ingredient"), tr("Quantity"), tr("Serving unit") };
+    return captions.value(section);
 }
