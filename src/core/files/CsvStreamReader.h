@@ -14,10 +14,10 @@ class ByteSource;
 // of rows is read in memory bounded by one block and one record. With quoting, fields follow RFC
 // 4180 (a field in double quotes may hold delimiters, line breaks and doubled quotes; a quote
 // inside a field that did not begin with one is an ordinary character; records end at CR LF, LF
-// or CR). Without quoting, as tab-separated dumps are
-// written, a quote is an ordinary character and only LF ends a record (a CR before it is dropped).
-// A byte order mark at the start is skipped. Fields are handed out as the bytes of the file,
-// valid until the next record is read; decoding them is the caller's choice.
+// or CR). Without quoting, as tab-separated dumps are written, a quote is an ordinary character
+// and only LF ends a record (a CR before it is dropped). A byte order mark at the start is
+// skipped. Fields are handed out as the bytes of the file, valid until the next record is read;
+// decoding them is the caller's choice (fieldTexts() reads them as UTF-8).
 class CsvStreamReader
 {
     Q_DECLARE_TR_FUNCTIONS(CsvStreamReader)
