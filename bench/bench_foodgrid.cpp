@@ -8,10 +8,11 @@
 // environment variable PLATEWELL_BENCH_KEEP set to a folder, generated tables are kept there and
 // reused by later runs.
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/PlatewellFolder.h"
 #include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/CsvReader.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -54,14 +55,14 @@ void report(const char* what, qint64 foods, double milliseconds)
 QList<QStringList> starterRows()
 {
     QList<QStringList> rows;
-    CsvReader reader(PlatewellFolder::starterFoodsCsv());
-    QStringList fields;
+    const auto starter = ByteSource::fromBytes(PlatewellFolder::starterFoodsCsv().toUtf8());
+    CsvStreamReader reader(*starter);
     bool header = true;
-    while (reader.readRecord(fields)) {
+    while (reader.readRecord()) {
         if (header) {
             header = false;
-        } else if (fields.size() >= FoodDatabase::FieldCount) {
-            rows.append(fields);
+        } else if (reader.fieldCount() >= FoodDatabase::FieldCount) {
+            rows.append(reader.fieldTexts());
         }
     }
     return rows;

@@ -16,7 +16,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -156,12 +156,13 @@ int main(int argc, char** argv)
         RecipesWindow recipes(files, foods, &shown);
         recipes.show();
         QCoreApplication::processEvents();
-        return recipes.findChild<QListWidget*>(QStringLiteral("RecipeList"))->count() == kRecipes;
+        return recipes.findChild<QListView*>(QStringLiteral("RecipeList"))->model()->rowCount() == kRecipes;
     });
     std::unique_ptr<RecipesWindow> typing = std::make_unique<RecipesWindow>(files, foods, &shown);
     typing->show();
-    auto* list = typing->findChild<QListWidget*>(QStringLiteral("RecipeList"));
-    list->setCurrentItem(list->findItems(longest.name, Qt::MatchExactly).value(0));
+    auto* list = typing->findChild<QListView*>(QStringLiteral("RecipeList"));
+    list->setCurrentIndex(
+        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, longest.name, 1, Qt::MatchExactly).value(0));
     auto* quantity = typing->findChild<QLineEdit*>(QStringLiteral("RecipeQuantity"));
     int typed = 0;
     const double keystroke = medianMs([&] {

@@ -6,9 +6,9 @@
 // and the summary accounts for every food record it read.
 
 #include "FuzzSupport.h"
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/ByteSource.h"
-#include "core/imports/CsvStreamReader.h"
 #include "core/imports/FoodImport.h"
 #include "core/text/WrittenNumber.h"
 

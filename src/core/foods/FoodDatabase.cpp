@@ -1,7 +1,8 @@
 #include "core/foods/FoodDatabase.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
-#include "core/imports/CsvReader.h"
 #include "core/recipes/RecipeTables.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
@@ -380,22 +381,23 @@ bool FoodDatabase::createFromCsv(const QString& path, const QString& csvText, QS
             if (ok) {
                 QSqlQuery insert(db);
                 insert.prepare(QStringLiteral("INSERT INTO foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-                CsvReader reader(csvText);
-                QStringList fields;
+                const auto source = ByteSource::fromBytes(csvText.toUtf8());
+                CsvStreamReader reader(*source);
                 bool header = true;
-                while (ok && reader.readRecord(fields)) {
+                while (ok && reader.readRecord()) {
                     if (header) {
                         header = false;
                         continue;
                     }
-                    if (fields.size() == 1 && fields.first().isEmpty()) {
+                    if (reader.fieldCount() == 1 && reader.field(0).isEmpty()) {
                         continue;
                     }
-                    ok = bindAndRun(insert, fields, &reason);
+                    ok = bindAndRun(insert, reader.fieldTexts(), &reason);
                 }
-                if (ok && reader.hasError()) {
+                if (ok && reader.failed()) {
                     ok = false;
-                    reason = tr("the starter food table ends inside a quoted field");
+                    reason = reader.endsInsideQuotes() ? tr("the starter food table ends inside a quoted field")
+                                                       : reader.errorString();
                 }
                 ok = ok && db.commit();
                 if (!ok && reason.isEmpty()) {

@@ -1,10 +1,9 @@
 #include "core/imports/CsvFoodReader.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/ByteSource.h"
-#include "core/imports/CsvStreamReader.h"
-#include "core/imports/FoodImport.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
 #include "core/text/FieldNumber.h"

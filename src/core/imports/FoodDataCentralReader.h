@@ -42,17 +42,13 @@ public:
 
 private:
     struct Data;
+    struct File;
     bool exists(const QString& name) const;
     qint64 sizeOf(const QString& name) const;
     std::unique_ptr<ByteSource> open(const QString& name, QString* error) const;
 
-    bool readUnits(Data& data, QString* error);
-    bool readMeasureUnits(Data& data, QString* error);
-    bool numberFoods(Data& data, FoodImportWriter& writer, QString* error);
-    bool readNutrients(Data& data, FoodImportWriter& writer, QString* error);
-    bool readPortions(Data& data, FoodImportWriter& writer, QString* error);
-    bool readBranded(Data& data, FoodImportWriter& writer, QString* error);
-    bool writeFoods(Data& data, FoodImportWriter& writer, QString* error);
+    // Reads one file's header and hands each of its records to the file's pass.
+    bool readFile(const File& file, Data& data, FoodImportWriter& writer, QString* error);
     // Reads a file's header; false when the file lacks one of `required`.
     bool readHeader(CsvStreamReader& reader, const QString& name, const QStringList& wanted, int required,
         std::vector<int>* columns, QString* error) const;

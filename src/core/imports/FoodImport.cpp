@@ -1,10 +1,10 @@
 #include "core/imports/FoodImport.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/ByteSource.h"
 #include "core/imports/CsvFoodReader.h"
-#include "core/imports/CsvStreamReader.h"
 #include "core/imports/FoodDataCentralReader.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/OpenFoodFactsReader.h"
@@ -57,24 +57,6 @@ bool looksBinary(QByteArrayView head)
 }
 
 } // namespace
-
-QString ImportProblem::locationText() const
-{
-    return isFdcId ? QStringLiteral("fdc_id %1").arg(location) : FoodImport::tr("line %1").arg(location);
-}
-
-QString ImportProblem::kindText() const
-{
-    switch (kind) {
-    case Refused:
-        return FoodImport::tr("refused");
-    case Repeated:
-        return FoodImport::tr("repeated");
-    case Mended:
-        break;
-    }
-    return FoodImport::tr("mended");
-}
 
 FoodImport::FoodImport(const QString& sourcePath)
     : m_path(sourcePath)

@@ -62,8 +62,8 @@ bool bindValue(sqlite3_stmt* statement, int index, const QVariant& value)
 
 } // namespace
 
-FoodImportWriter::FoodImportWriter(DuplicateRule rule, const FoodImport::ProgressCallback& progress,
-    const FoodImport::ProblemCallback& problems, ImportSummary* summary)
+FoodImportWriter::FoodImportWriter(DuplicateRule rule, const ImportProgressCallback& progress,
+    const ImportProblemCallback& problems, ImportSummary* summary)
     : m_rule(rule)
     , m_progressCallback(progress)
     , m_problems(problems)

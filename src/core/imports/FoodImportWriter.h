@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/FoodImport.h"
+#include "core/imports/ImportTypes.h"
 #include "core/imports/ImportedFood.h"
 
 #include <QCoreApplication>
@@ -28,8 +28,8 @@ public:
     // The longest name a food may have; no real food's name comes near it.
     static constexpr qsizetype MaxNameCharacters = 1000;
 
-    FoodImportWriter(DuplicateRule rule, const FoodImport::ProgressCallback& progress,
-        const FoodImport::ProblemCallback& problems, ImportSummary* summary);
+    FoodImportWriter(DuplicateRule rule, const ImportProgressCallback& progress, const ImportProblemCallback& problems,
+        ImportSummary* summary);
     ~FoodImportWriter();
     FoodImportWriter(const FoodImportWriter&) = delete;
     FoodImportWriter& operator=(const FoodImportWriter&) = delete;
@@ -77,8 +77,8 @@ private:
     bool bindFood(sqlite3_stmt* statement, const QString& name, const ImportedFood& food);
 
     DuplicateRule m_rule;
-    FoodImport::ProgressCallback m_progressCallback;
-    FoodImport::ProblemCallback m_problems;
+    ImportProgressCallback m_progressCallback;
+    ImportProblemCallback m_problems;
     ImportSummary* m_summary;
     ImportProgress m_progress;
     FoodDatabase m_foods;

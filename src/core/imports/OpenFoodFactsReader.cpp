@@ -1,8 +1,8 @@
 #include "core/imports/OpenFoodFactsReader.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
-#include "core/imports/ByteSource.h"
-#include "core/imports/CsvStreamReader.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
 #include "core/text/FieldNumber.h"

@@ -15,7 +15,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -207,7 +207,7 @@ void TestImportFoodsDialog::wheelTurnsOnlyAFocusedChoice()
     dialog.setSource(source);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto* table = dialog.findChild<QTableWidget*>("ImportColumns");
+    auto* table = dialog.findChild<QTableView*>("ImportColumns");
     auto* calories = dialog.findChild<QComboBox*>("ImportField2");
     QCOMPARE(calories->currentText(), QStringLiteral("Calories"));
     auto wheel = [](QWidget* target) {

@@ -1,7 +1,8 @@
 #include "TestSupport.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/PlatewellFolder.h"
-#include "core/imports/CsvReader.h"
 #include "gui/common/Prompt.h"
 #include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"
@@ -167,11 +168,12 @@ void TestDocuments::foodTableListsStarterFoods()
     // Every starter food whose name fits on one line of its cell is listed, with its serving unit.
     const QStringList lines = text.split(QLatin1Char('\n'));
     const QSet<QString> lineSet(lines.begin(), lines.end());
-    CsvReader reader(PlatewellFolder::starterFoodsCsv());
-    QStringList fields;
-    reader.readRecord(fields);
+    const auto starter = ByteSource::fromBytes(PlatewellFolder::starterFoodsCsv().toUtf8());
+    CsvStreamReader reader(*starter);
+    reader.readRecord();
     int checked = 0;
-    while (reader.readRecord(fields)) {
+    while (reader.readRecord()) {
+        const QStringList fields = reader.fieldTexts();
         if (fields.value(0).size() <= 30) {
             QVERIFY2(lineSet.contains(fields.value(0)), qPrintable(fields.value(0)));
             ++checked;

@@ -9,14 +9,14 @@
 #include "gui/recipes/RecipesWindow.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <memory>
@@ -35,6 +35,7 @@ private slots:
     void buildsARecipeByKeyboard_data();
     void buildsARecipeByKeyboard();
     void savesAMealAsRecipe();
+    void ingredientCommandsFollowTheChosenRow();
     void editorNamesTheRecipesOfAFood();
     void renameInEditorTakesTheRecipes();
     void recipeValuesShowRounded();
@@ -91,8 +92,8 @@ QStringList TestRecipesWindow::foodNames() const
 
 QString TestRecipesWindow::preview(int nutrient) const
 {
-    auto* table = m_recipes->findChild<QTableWidget*>("RecipePreview");
-    return table->item(0, nutrient) ? table->item(0, nutrient)->text() : QString();
+    auto* table = m_recipes->findChild<QTableView*>("RecipePreview");
+    return table->model()->index(0, nutrient).data().toString();
 }
 
 // New, a name, servings, foods found by typing and taken with Enter, each quantity typed: the
@@ -146,10 +147,10 @@ void TestRecipesWindow::buildsARecipeByKeyboard()
             QCOMPARE(m_recipes->focusWidget(), quantity);
             QTest::keyClicks(quantity, amount);
         }
-        QCOMPARE(m_recipes->findChild<QTableWidget*>("RecipeIngredients")->rowCount(), 2);
+        QCOMPARE(m_recipes->findChild<QTableView*>("RecipeIngredients")->model()->rowCount(), 2);
         QCOMPARE(preview(0), calories);
         QTest::mouseClick(m_recipes->findChild<QPushButton*>("RecipeSave"), Qt::LeftButton);
-        QCOMPARE(m_recipes->findChild<QListWidget*>("RecipeList")->count(), saved ? 1 : 0);
+        QCOMPARE(m_recipes->findChild<QListView*>("RecipeList")->model()->rowCount(), saved ? 1 : 0);
         // What was typed stays after a refusal; closing then asks before dropping it.
         QCOMPARE(m_recipes->recipe().name, QStringLiteral("Porridge"));
         Prompt::queueAnswer(true);
@@ -185,6 +186,64 @@ void TestRecipesWindow::savesAMealAsRecipe()
     QVERIFY(foods.nutrientsOf("Lunch box", &rows, nullptr));
     QCOMPARE(rows.size(), std::size_t(1));
     QCOMPARE(rows[0][0], 265.0);
+}
+
+// Up, Down and Remove work on the chosen ingredient, which stays chosen, and the quantity box
+// always shows the chosen one's quantity; a food no longer in the table is marked. Qt's model
+// tester watches the window's models throughout.
+void TestRecipesWindow::ingredientCommandsFollowTheChosenRow()
+{
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, "Apple", " 3");
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, "Gone", " 1");
+    whenModal([&](QWidget* window) {
+        m_recipes = static_cast<RecipesWindow*>(window);
+        std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
+        for (const char* name : { "RecipeList", "RecipeIngredients", "RecipePreview" }) {
+            testers.push_back(
+                std::make_unique<QAbstractItemModelTester>(m_recipes->findChild<QAbstractItemView*>(name)->model(),
+                    QAbstractItemModelTester::FailureReportingMode::QtTest));
+        }
+        auto* table = m_recipes->findChild<QTableView*>("RecipeIngredients");
+        auto* quantity = m_recipes->findChild<QLineEdit*>("RecipeQuantity");
+        auto rows = [&] {
+            QStringList shown;
+            for (int r = 0; r < table->model()->rowCount(); ++r) {
+                shown.append(QStringList { table->model()->index(r, 0).data().toString(),
+                    table->model()->index(r, 1).data().toString(), table->model()->index(r, 2).data().toString() }
+                                 .join(u'|'));
+            }
+            return shown;
+        };
+        auto click = [&](const char* button) { m_recipes->findChild<QPushButton*>(button)->click(); };
+        QCOMPARE(rows(), (QStringList { "Apple|3|1 medium", "Gone|1|(missing)" }));
+        QCOMPARE(quantity->text(), QStringLiteral("3"));
+
+        auto* search = m_recipes->findChild<QLineEdit*>("FoodFilter");
+        QTest::keyClicks(search, "oats");
+        QTest::keyClick(search, Qt::Key_Return);
+        QTest::keyClicks(quantity, "2");
+        QCOMPARE(table->currentIndex().row(), 2);
+        click("RecipeUp");
+        QCOMPARE(rows(), (QStringList { "Apple|3|1 medium", "Oats|2|0.5 cup", "Gone|1|(missing)" }));
+        QCOMPARE(table->currentIndex().row(), 1);
+        QCOMPARE(quantity->text(), QStringLiteral("2"));
+        table->setCurrentIndex(table->model()->index(0, 1));
+        QCOMPARE(quantity->text(), QStringLiteral("3"));
+        click("RecipeDown");
+        QCOMPARE(rows(), (QStringList { "Oats|2|0.5 cup", "Apple|3|1 medium", "Gone|1|(missing)" }));
+        QCOMPARE(table->currentIndex().row(), 1);
+        QCOMPARE(quantity->text(), QStringLiteral("3"));
+        click("RecipeRemoveIngredient");
+        QCOMPARE(rows(), (QStringList { "Oats|2|0.5 cup", "Gone|1|(missing)" }));
+        QCOMPARE(table->currentIndex().row(), 1);
+        QCOMPARE(quantity->text(), QStringLiteral("1"));
+        QCOMPARE(m_recipes->recipe().ingredients.size(), std::size_t(2));
+        QCOMPARE(m_recipes->recipe().ingredients[0].quantity.trimmed(), QStringLiteral("2"));
+        QCOMPARE(preview(0), QStringLiteral("300"));
+        Prompt::queueAnswer(true);
+        click("RecipeClose");
+    });
+    m_window->findChild<QAction*>("SaveMealAsRecipe2")->trigger();
 }
 
 // Deleting a food asks with the recipes that use it named; a correction of an ingredient in the
@@ -337,7 +396,8 @@ void TestRecipesWindow::recipeChangesAfterTableReplaced()
     }
     whenModal([&](QWidget* window) {
         m_recipes = static_cast<RecipesWindow*>(window);
-        m_recipes->findChild<QListWidget*>("RecipeList")->setCurrentRow(0);
+        auto* list = m_recipes->findChild<QListView*>("RecipeList");
+        list->setCurrentIndex(list->model()->index(0, 0));
         QCOMPARE(m_recipes->recipe().name, QStringLiteral("Zoo snack"));
         const QString path = m_folder->databasePath();
         QVERIFY(QFile::copy(path, path + ".restored"));
