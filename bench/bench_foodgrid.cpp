@@ -12,6 +12,7 @@
 #include "core/foods/FoodDatabase.h"
 #include "core/imports/CsvReader.h"
 #include "core/plans/SharedState.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -153,8 +154,8 @@ void run(qint64 count)
         }
     }
 
-    FoodDatabase database;
-    if (!database.open(state.FoodDatabasePath, &error)) {
+    SqliteFoodStore database(state.FoodDatabasePath);
+    if (!database.refresh(&error)) {
         qFatal("cannot open the foods: %s", qPrintable(error));
     }
 

@@ -5,10 +5,10 @@
 
 #include "BenchFoods.h"
 #include "core/files/PlatewellFolder.h"
-#include "core/foods/FoodDatabase.h"
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/plans/PeriodFile.h"
 #include "core/plans/SharedState.h"
+#include "core/storage/FoodStore.h"
 #include "core/totals/TotalsCalculator.h"
 
 #include <QCoreApplication>
@@ -73,16 +73,16 @@ int measure(const QString& what, const QString& home)
         const QString message = problems.join(QLatin1Char('\n'));
         std::fprintf(stderr, "message: %lld characters\n", static_cast<long long>(message.size()));
     } else {
-        FoodDatabase foods;
         QString error;
-        if (!foods.open(state.FoodDatabasePath, &error)) {
+        const std::unique_ptr<FoodStore> foods = FoodStore::openAt(state.FoodDatabasePath, &error);
+        if (!foods) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
         TotalsSources sources;
         sources.periods[static_cast<std::size_t>(Periods::names().indexOf(period))] = true;
-        IndexedFoodLookup lookup(foods);
-        const TotalsResult result = TotalsCalculator::calculate(state, sources, lookup);
+        const auto lookup = foods->lookup();
+        const TotalsResult result = TotalsCalculator::calculate(state, sources, *lookup);
         if (result.stopped) {
             std::fprintf(stderr, "%s\n", qPrintable(result.stopReason));
             return 1;

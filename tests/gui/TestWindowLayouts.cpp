@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/ShrinkingScrollArea.h"
 #include "gui/fooddb/FoodEditorDialog.h"
@@ -62,10 +63,10 @@ private slots:
 private:
     std::unique_ptr<TestFolder> m_folder;
     SharedState m_state;
-    FoodDatabase m_foods;
+    std::unique_ptr<SqliteFoodStore> m_foods;
 };
 
-using WindowMaker = std::function<QWidget*(SharedState&, FoodDatabase&)>;
+using WindowMaker = std::function<QWidget*(SharedState&, FoodStore&)>;
 Q_DECLARE_METATYPE(WindowMaker)
 
 namespace {
@@ -114,11 +115,12 @@ void TestWindowLayouts::init()
     m_folder->createStarterFoods();
     m_state = m_folder->state();
     QDir().mkpath(m_state.DataFolder);
+    m_foods = std::make_unique<SqliteFoodStore>(m_state.FoodDatabasePath);
 }
 
 void TestWindowLayouts::cleanup()
 {
-    m_foods.close();
+    m_foods.reset();
     m_folder.reset();
 }
 
@@ -127,20 +129,20 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
     QTest::addColumn<WindowMaker>("make");
     QTest::addColumn<double>("enlarged");
     const QList<std::pair<const char*, WindowMaker>> windows {
-        { "main window", [](SharedState& s, FoodDatabase&) -> QWidget* { return new MainWindow(s); } },
-        { "totals", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new TotalsDialog(s, f); } },
-        { "food grid", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new FoodGridDialog(s, f, true); } },
-        { "food editor", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new FoodEditorDialog(s, f); } },
-        { "quick help", [](SharedState& s, FoodDatabase&) -> QWidget* { return new QuickHelpViewer(s); } },
-        { "conversion chart", [](SharedState& s, FoodDatabase&) -> QWidget* { return new ConversionChartViewer(s); } },
-        { "licence", [](SharedState& s, FoodDatabase&) -> QWidget* { return new LicenseViewer(s); } },
-        { "calendar", [](SharedState&, FoodDatabase&) -> QWidget* { return new CalendarWindow; } },
-        { "about", [](SharedState&, FoodDatabase&) -> QWidget* { return new AboutDialog; } },
-        { "copy files", [](SharedState& s, FoodDatabase&) -> QWidget* { return new CopyFilesDialog(s); } },
-        { "user name", [](SharedState& s, FoodDatabase&) -> QWidget* { return new UserNameDialog(s, nullptr); } },
-        { "targets", [](SharedState& s, FoodDatabase&) -> QWidget* { return new TargetsDialog(s); } },
+        { "main window", [](SharedState& s, FoodStore&) -> QWidget* { return new MainWindow(s); } },
+        { "totals", [](SharedState& s, FoodStore& f) -> QWidget* { return new TotalsDialog(s, f); } },
+        { "food grid", [](SharedState& s, FoodStore& f) -> QWidget* { return new FoodGridDialog(s, f, true); } },
+        { "food editor", [](SharedState& s, FoodStore& f) -> QWidget* { return new FoodEditorDialog(s, f); } },
+        { "quick help", [](SharedState& s, FoodStore&) -> QWidget* { return new QuickHelpViewer(s); } },
+        { "conversion chart", [](SharedState& s, FoodStore&) -> QWidget* { return new ConversionChartViewer(s); } },
+        { "licence", [](SharedState& s, FoodStore&) -> QWidget* { return new LicenseViewer(s); } },
+        { "calendar", [](SharedState&, FoodStore&) -> QWidget* { return new CalendarWindow; } },
+        { "about", [](SharedState&, FoodStore&) -> QWidget* { return new AboutDialog; } },
+        { "copy files", [](SharedState& s, FoodStore&) -> QWidget* { return new CopyFilesDialog(s); } },
+        { "user name", [](SharedState& s, FoodStore&) -> QWidget* { return new UserNameDialog(s, nullptr); } },
+        { "targets", [](SharedState& s, FoodStore&) -> QWidget* { return new TargetsDialog(s); } },
         { "chart",
-            [](SharedState&, FoodDatabase&) -> QWidget* {
+            [](SharedState&, FoodStore&) -> QWidget* {
                 TotalsResult result;
                 result.rows = { { "Daily", { 1850, 210, 62, 40, 180, 30, 28, 3, 179 } },
                     { "Weekend", { 2400, 260, 90, 70, 250, 41, 22, 0, 238 } } };
@@ -148,8 +150,8 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
                 targets.setRange(0, { 1800, 2200 }, nullptr);
                 return new TotalsChartWindow(result, targets, QString());
             } },
-        { "import foods", [](SharedState& s, FoodDatabase&) -> QWidget* { return new ImportFoodsDialog(s); } },
-        { "recipes", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new RecipesWindow(s, f); } },
+        { "import foods", [](SharedState& s, FoodStore&) -> QWidget* { return new ImportFoodsDialog(s); } },
+        { "recipes", [](SharedState& s, FoodStore& f) -> QWidget* { return new RecipesWindow(s, f); } },
     };
     for (const auto& [name, make] : windows) {
         QTest::addRow("%s, default size", name) << make << 1.0;
@@ -161,7 +163,7 @@ void TestWindowLayouts::nothingCutOffOrOverlapping()
 {
     QFETCH(WindowMaker, make);
     QFETCH(double, enlarged);
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(m_state, *m_foods));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     if (enlarged != 1.0) {
         window->resize(window->size() * enlarged);
@@ -215,7 +217,7 @@ void TestWindowLayouts::everyFocusableControlIsNamed()
     if (enlarged != 1.0) {
         QSKIP("the names do not depend on the size");
     }
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(m_state, *m_foods));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -311,7 +313,7 @@ void TestWindowLayouts::legibleUnderADarkPalette()
     }
     const QPalette before = QApplication::palette();
     QApplication::setPalette(darkPalette());
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(m_state, *m_foods));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

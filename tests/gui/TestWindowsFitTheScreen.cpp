@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
@@ -28,7 +29,7 @@
 #include <functional>
 #include <memory>
 
-using DialogMaker = std::function<QDialog*(SharedState&, FoodDatabase&)>;
+using DialogMaker = std::function<QDialog*(SharedState&, FoodStore&)>;
 Q_DECLARE_METATYPE(DialogMaker)
 
 class TestWindowsFitTheScreen : public QObject
@@ -49,7 +50,7 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     SharedState m_state;
-    FoodDatabase m_foods;
+    std::unique_ptr<SqliteFoodStore> m_foods;
 };
 
 void TestWindowsFitTheScreen::init()
@@ -58,11 +59,12 @@ void TestWindowsFitTheScreen::init()
     m_folder = std::make_unique<TestFolder>();
     m_folder->createStarterFoods();
     m_state = m_folder->state();
+    m_foods = std::make_unique<SqliteFoodStore>(m_state.FoodDatabasePath);
 }
 
 void TestWindowsFitTheScreen::cleanup()
 {
-    m_foods.close();
+    m_foods.reset();
     m_folder.reset();
 }
 
@@ -117,15 +119,15 @@ void TestWindowsFitTheScreen::modalWindowsFit_data()
 {
     QTest::addColumn<DialogMaker>("make");
     QTest::newRow("totals") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new TotalsDialog(s, f); });
+        [](SharedState& s, FoodStore& f) -> QDialog* { return new TotalsDialog(s, f); });
     QTest::newRow("food grid") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new FoodGridDialog(s, f, true); });
+        [](SharedState& s, FoodStore& f) -> QDialog* { return new FoodGridDialog(s, f, true); });
     QTest::newRow("food editor") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new FoodEditorDialog(s, f); });
+        [](SharedState& s, FoodStore& f) -> QDialog* { return new FoodEditorDialog(s, f); });
     QTest::newRow("import foods") << DialogMaker(
-        [](SharedState& s, FoodDatabase&) -> QDialog* { return new ImportFoodsDialog(s); });
+        [](SharedState& s, FoodStore&) -> QDialog* { return new ImportFoodsDialog(s); });
     QTest::newRow("recipes") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new RecipesWindow(s, f); });
+        [](SharedState& s, FoodStore& f) -> QDialog* { return new RecipesWindow(s, f); });
 }
 
 // Opened as every modal window is, each fits; a window whose content needs more than the screen
@@ -134,10 +136,10 @@ void TestWindowsFitTheScreen::modalWindowsFit()
 {
     QFETCH(DialogMaker, make);
     QString error;
-    QVERIFY2(m_foods.open(m_state.FoodDatabasePath, &error), qPrintable(error));
+    QVERIFY2(m_foods->refresh(&error), qPrintable(error));
     QWidget owner;
     owner.show();
-    std::unique_ptr<QDialog> window(make(m_state, m_foods));
+    std::unique_ptr<QDialog> window(make(m_state, *m_foods));
     window->setParent(&owner, window->windowFlags());
     QRect shown;
     int buttons = 0;

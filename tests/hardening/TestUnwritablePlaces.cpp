@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
 #include "core/files/UserFilesCopy.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -257,9 +258,9 @@ void TestUnwritablePlaces::writingTheTotalsReport()
     writeFile(state.perUserFile(QStringLiteral("TotalsReport")), kOld);
     QVERIFY(place.lock());
     state.DataFolder = place.path() + QStringLiteral("/Tamo");
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     TotalsDialog window(state, foods);
     window.show();
     window.findChild<QCheckBox*>(QStringLiteral("Check1"))->click();
@@ -288,9 +289,9 @@ void TestUnwritablePlaces::savingTheFoodPropertyTable()
     writeFile(state.perUserFile(QStringLiteral("foodpropertytable")), kOld);
     QVERIFY(place.lock());
     state.DataFolder = place.path() + QStringLiteral("/Tamo");
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     FoodGridDialog window(state, foods, true);
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("PrintTable")), Qt::LeftButton);
@@ -318,16 +319,16 @@ void TestUnwritablePlaces::editingAFood()
     const QString database = place.path() + QStringLiteral("/foods.db");
     {
         // Opened once while writable, so the name index exists before the place is locked.
-        FoodDatabase foods;
+        SqliteFoodStore foods(database);
         QString error;
-        QVERIFY(foods.open(database, &error));
+        QVERIFY(foods.refresh(&error));
     }
     QVERIFY(place.lock());
     SharedState state = m_folder->state();
     state.FoodDatabasePath = database;
-    FoodDatabase foods;
+    SqliteFoodStore foods(database);
     QString error;
-    QVERIFY2(foods.open(database, &error), qPrintable(error));
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
     FoodEditorDialog window(state, foods);
     window.show();
     auto* calories = window.findChild<QLineEdit*>(QStringLiteral("CALORIES"));
@@ -459,9 +460,9 @@ void TestUnwritablePlaces::writingOntoANamedPipe()
         : what == QLatin1String("table")                ? state.perUserFile(QStringLiteral("foodpropertytable"))
                                                         : m_folder->path() + QStringLiteral("/foods.csv");
     QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     if (what == QLatin1String("chart")) {
         TotalsChartWindow window(TotalsResult(), NutrientTargets(), path);
         QVERIFY(!window.saveTo(path));

@@ -1,8 +1,8 @@
 #include "core/imports/FoodTransferCommand.h"
 
 #include "core/files/SafeFile.h"
-#include "core/foods/FoodExport.h"
 #include "core/imports/ByteSource.h"
+#include "core/imports/FoodExport.h"
 #include "core/text/MessageText.h"
 
 #include <QDir>

@@ -5,6 +5,7 @@
 #include "core/plans/PeriodFile.h"
 #include "core/plans/SharedState.h"
 #include "core/recipes/RecipeTables.h"
+#include "core/sqlite/SqliteTransaction.h"
 #include "core/text/NumberText.h"
 
 #include <QDir>
@@ -12,8 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-#include <sqlite3.h>
 
 namespace {
 
@@ -37,51 +36,6 @@ void sortByName(QStringList* names)
         return folded != 0 ? folded < 0 : a < b;
     });
 }
-
-// One transaction on the connection, rolled back unless committed. A read joins a transaction
-// the connection is already in (a totals lookup may hold one) instead of beginning its own.
-class Transaction
-{
-public:
-    explicit Transaction(sqlite3* db)
-        : m_db(db)
-    { }
-    ~Transaction()
-    {
-        if (m_open) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        }
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-    // An immediate transaction takes the write lock at once, so that nothing another program
-    // writes can come between the checks and the writes.
-    bool beginWrite(QString* reason) { return run("BEGIN IMMEDIATE", reason); }
-    bool beginRead(QString* reason) { return !sqlite3_get_autocommit(m_db) || run("BEGIN", reason); }
-    bool commit(QString* reason)
-    {
-        if (!run("COMMIT", reason)) {
-            return false;
-        }
-        m_open = false;
-        return true;
-    }
-
-private:
-    bool run(const char* sql, QString* reason)
-    {
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) {
-            m_open = qstrcmp(sql, "COMMIT") != 0;
-            return true;
-        }
-        *reason = RecipeTables::problemOf(m_db);
-        return false;
-    }
-
-    sqlite3* m_db;
-    bool m_open = false;
-};
 
 } // namespace
 
@@ -187,11 +141,10 @@ QString RecipeBook::checkFields(Recipe* recipe)
 bool RecipeBook::list(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const
 {
     recipes->clear();
-    sqlite3* db = openHandle(error);
-    if (!db) {
+    if (!isOpen(error)) {
         return false;
     }
-    RecipeTables tables(db);
+    RecipeTables tables(m_foods.connection());
     bool exist = false;
     QString reason;
     if (!tables.exist(&exist, &reason) || (exist && !tables.list(recipes, &reason))) {
@@ -206,12 +159,11 @@ bool RecipeBook::list(std::vector<std::pair<qint64, QString>>* recipes, QString*
 
 bool RecipeBook::load(qint64 id, Recipe* recipe, QString* error) const
 {
-    sqlite3* db = openHandle(error);
-    if (!db) {
+    if (!isOpen(error)) {
         return false;
     }
-    Transaction transaction(db);
-    RecipeTables tables(db);
+    SqliteTransaction transaction(m_foods.connection());
+    RecipeTables tables(m_foods.connection());
     QString reason;
     Recipe stored;
     if (!transaction.beginRead(&reason)) {
@@ -231,12 +183,11 @@ bool RecipeBook::valuesPerServing(const Recipe& recipe, std::array<double, Total
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = openHandle(error);
-    if (!db) {
+    if (!isOpen(error)) {
         return false;
     }
-    Transaction transaction(db);
-    RecipeTables tables(db);
+    SqliteTransaction transaction(m_foods.connection());
+    RecipeTables tables(m_foods.connection());
     QString reason;
     QStringList absent;
     RecipeTables::Values computed {};
@@ -317,12 +268,11 @@ bool RecipeBook::save(Recipe* recipe, QString* error, const QString& storedName)
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = openHandle(error);
-    if (!db) {
+    if (!isOpen(error)) {
         return false;
     }
-    Transaction transaction(db);
-    RecipeTables tables(db);
+    SqliteTransaction transaction(m_foods.connection());
+    RecipeTables tables(m_foods.connection());
     QString reason;
     if (!transaction.beginWrite(&reason) || !tables.create(&reason)) {
         return refuse(inFile(reason), error);
@@ -338,13 +288,9 @@ bool RecipeBook::save(Recipe* recipe, QString* error, const QString& storedName)
     return true;
 }
 
-sqlite3* RecipeBook::openHandle(QString* error) const
+bool RecipeBook::isOpen(QString* error) const
 {
-    sqlite3* db = m_foods.sqliteHandle();
-    if (!db) {
-        refuse(tr("The food table is not open."), error);
-    }
-    return db;
+    return m_foods.isOpen() || refuse(tr("The food table is not open."), error);
 }
 
 QString RecipeBook::goneMessage()
@@ -373,12 +319,11 @@ bool RecipeBook::rename(qint64 id, const QString& storedName, const QString& new
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = openHandle(error);
-    if (!db) {
+    if (!isOpen(error)) {
         return false;
     }
-    Transaction transaction(db);
-    RecipeTables tables(db);
+    SqliteTransaction transaction(m_foods.connection());
+    RecipeTables tables(m_foods.connection());
     QString reason;
     Recipe recipe;
     if (!transaction.beginWrite(&reason)) {
@@ -403,12 +348,11 @@ bool RecipeBook::rename(qint64 id, const QString& storedName, const QString& new
 
 bool RecipeBook::remove(qint64 id, const QString& storedName, QString* error)
 {
-    sqlite3* db = openHandle(error);
-    if (!db) {
+    if (!isOpen(error)) {
         return false;
     }
-    Transaction transaction(db);
-    RecipeTables tables(db);
+    SqliteTransaction transaction(m_foods.connection());
+    RecipeTables tables(m_foods.connection());
     QString reason;
     Recipe recipe;
     qint64 rowid = 0;
@@ -439,12 +383,11 @@ bool RecipeBook::remove(qint64 id, const QString& storedName, QString* error)
 bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames, QString* error) const
 {
     recipeNames->clear();
-    sqlite3* db = openHandle(error);
-    if (!db) {
+    if (!isOpen(error)) {
         return false;
     }
-    Transaction transaction(db);
-    RecipeTables tables(db);
+    SqliteTransaction transaction(m_foods.connection());
+    RecipeTables tables(m_foods.connection());
     QString reason;
     bool exist = false;
     std::vector<std::pair<Recipe, qint64>> users;
@@ -462,22 +405,20 @@ bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames,
 bool RecipeBook::recipeRows(const FoodDatabase& foods, QSet<qint64>* rowids, QString* error)
 {
     rowids->clear();
-    sqlite3* db = foods.sqliteHandle();
-    if (!db) {
+    if (!foods.isOpen()) {
         return true;
     }
-    RecipeTables tables(db);
+    RecipeTables tables(foods.connection());
     bool exist = false;
     return tables.exist(&exist, error) && (!exist || tables.recipeRows(rowids, error));
 }
 
 bool RecipeBook::isRecipeRow(qint64 rowid) const
 {
-    sqlite3* db = m_foods.sqliteHandle();
-    if (!db) {
+    if (!m_foods.isOpen()) {
         return false;
     }
-    RecipeTables tables(db);
+    RecipeTables tables(m_foods.connection());
     bool exist = false;
     qint64 id = 0;
     return tables.exist(&exist, nullptr) && exist && tables.recipeOfRow(rowid, &id, nullptr) && id != 0;
@@ -485,11 +426,10 @@ bool RecipeBook::isRecipeRow(qint64 rowid) const
 
 bool RecipeBook::isRecipeName(const QString& name) const
 {
-    sqlite3* db = m_foods.sqliteHandle();
-    if (!db) {
+    if (!m_foods.isOpen()) {
         return false;
     }
-    RecipeTables tables(db);
+    RecipeTables tables(m_foods.connection());
     bool exist = false;
     qint64 id = 0;
     return tables.exist(&exist, nullptr) && exist && tables.recipeNamed(name, &id, nullptr) && id != 0;

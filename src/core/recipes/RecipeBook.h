@@ -14,7 +14,6 @@
 
 class FoodDatabase;
 class RecipeTables;
-struct sqlite3;
 
 // The recipes of the open food table file. A recipe is kept in tables of its own beside `foods`
 // (made when the first recipe is saved; a file without them is only ever read) and as a food row
@@ -77,8 +76,8 @@ private:
     QString write(RecipeTables& tables, Recipe* recipe, const QString& storedName = {}) const;
     // A message for a failure of the file, naming it.
     QString inFile(const QString& reason) const;
-    // The open food table's connection; null, with the message to give, when it is not open.
-    sqlite3* openHandle(QString* error) const;
+    // Whether the food table is open; false, with the message to give, when it is not.
+    bool isOpen(QString* error) const;
     // Reads the stored recipe `id` inside the caller's transaction; false, with the message to
     // give, when it cannot be read, is no longer there or no longer bears `storedName` (when given).
     bool readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error,

@@ -1,6 +1,6 @@
 #include "gui/planner/MainWindow.h"
 
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
@@ -131,6 +131,8 @@ MainWindow::MainWindow(SharedState& state, QWidget* parent)
     , m_state(state)
     , m_planFile(state.PlanOnScreenPath)
     , m_undoStack(new QUndoStack(this))
+    , m_foodStore(FoodStore::forLocation(state.FoodDatabasePath))
+    , m_foods(*m_foodStore)
 {
     setObjectName(QStringLiteral("MainMenu"));
     setWindowTitle(tr("Platewell"));
@@ -469,7 +471,7 @@ void MainWindow::fillFoodList()
     font.setPointSizeF(10);
     m_foodView->setFont(font);
     QString error;
-    switch (m_picker->fill(m_foods, m_state.FoodDatabasePath, &error)) {
+    switch (m_picker->fill(m_foods, &error)) {
     case FoodPicker::FillResult::Filled:
         break;
     case FoodPicker::FillResult::CannotOpen:
@@ -842,7 +844,7 @@ template <class Window, class... Options> void MainWindow::openWithFoodTable(Opt
 bool MainWindow::foodTableReady()
 {
     QString error;
-    if (m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (m_foods.refresh(&error)) {
         return true;
     }
     Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));

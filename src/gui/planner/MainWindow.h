@@ -1,12 +1,13 @@
 #pragma once
 
-#include "core/foods/FoodDatabase.h"
 #include "core/plans/PlanOnScreenFile.h"
 #include "core/plans/SharedState.h"
+#include "core/storage/FoodStore.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -32,7 +33,7 @@ public:
     ~MainWindow() override;
 
     SharedState& state() { return m_state; }
-    FoodDatabase& foods() { return m_foods; }
+    FoodStore& foods() { return m_foods; }
     FoodListModel* foodListModel() const { return m_foodList; }
     QUndoStack* undoStack() const { return m_undoStack; }
 
@@ -106,7 +107,9 @@ private:
     bool m_toldPlanNotKept = false;
     QUndoStack* m_undoStack;
     int m_currentMeal = MealPlan::Breakfast;
-    FoodDatabase m_foods;
+    // The food table the windows share, at the folder's food table path.
+    std::unique_ptr<FoodStore> m_foodStore;
+    FoodStore& m_foods;
     FoodPicker* m_picker = nullptr;
     FoodListModel* m_foodList = nullptr;
 

@@ -1,9 +1,9 @@
 #include "gui/recipes/RecipesWindow.h"
 
-#include "core/foods/FoodDatabase.h"
 #include "core/plans/MealTable.h"
 #include "core/plans/SharedState.h"
 #include "core/recipes/RecipeBook.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/NumberText.h"
 #include "core/totals/TotalsCalculator.h"
 #include "gui/common/CommandButton.h"
@@ -22,7 +22,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -42,7 +41,7 @@ QTableWidgetItem* cell(const QString& text)
 
 } // namespace
 
-RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const FoodListModel* shownFoods, QWidget* parent)
+RecipesWindow::RecipesWindow(SharedState& state, FoodStore& foods, const FoodListModel* shownFoods, QWidget* parent)
     : QDialog(parent)
     , m_state(state)
     , m_foods(foods)
@@ -54,7 +53,7 @@ RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const Food
     QString error;
     if (shownFoods) {
         m_picker->copyFoods(*shownFoods);
-    } else if (m_picker->fill(m_foods, m_state.FoodDatabasePath, &error) != FoodPicker::FillResult::Filled) {
+    } else if (m_picker->fill(m_foods, &error) != FoodPicker::FillResult::Filled) {
         Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
     }
     fillRecipeList(0);
@@ -225,8 +224,7 @@ void RecipesWindow::fillRecipeList(qint64 chosen)
     m_recipes->clear();
     std::vector<std::pair<qint64, QString>> recipes;
     QString error;
-    RecipeBook book(m_foods);
-    if (!book.list(&recipes, &error)) {
+    if (!m_foods.listRecipes(&recipes, &error)) {
         Prompt::error(this, tr("The recipes cannot be read.\n%1").arg(error));
     }
     for (const auto& [id, name] : recipes) {
@@ -259,8 +257,7 @@ void RecipesWindow::chooseRecipe()
     }
     Recipe recipe;
     QString error;
-    RecipeBook book(m_foods);
-    if (!book.load(id, &recipe, &error)) {
+    if (!m_foods.loadRecipe(id, &recipe, &error)) {
         Prompt::error(this, tr("The recipe cannot be read.\n%1").arg(error));
         fillRecipeList(m_recipe.id);
         return;
@@ -285,15 +282,13 @@ void RecipesWindow::showIngredients(int current)
 {
     m_ingredients->setRowCount(int(m_recipe.ingredients.size()));
     // Each ingredient's serving unit, as the food table holds it now.
-    QSqlQuery unit(m_foods.connection());
-    unit.prepare(QStringLiteral("SELECT SERVING_UN FROM foods WHERE FOOD = ? ORDER BY rowid LIMIT 1"));
     for (int r = 0; r < int(m_recipe.ingredients.size()); ++r) {
         const RecipeIngredient& ingredient = m_recipe.ingredients[std::size_t(r)];
-        unit.bindValue(0, ingredient.food);
-        const bool found = unit.exec() && unit.next();
+        QString unit;
+        m_foods.servingUnitOf(ingredient.food, &unit, nullptr);
         m_ingredients->setItem(r, FoodColumn, cell(ingredient.food));
         m_ingredients->setItem(r, QuantityColumn, cell(ingredient.quantity.trimmed()));
-        m_ingredients->setItem(r, UnitColumn, cell(found ? unit.value(0).toString() : QString()));
+        m_ingredients->setItem(r, UnitColumn, cell(unit));
     }
     if (current >= 0 && current < m_ingredients->rowCount()) {
         m_ingredients->selectRow(current);
@@ -307,11 +302,10 @@ void RecipesWindow::showIngredients(int current)
 
 void RecipesWindow::showPreview()
 {
-    RecipeBook book(m_foods);
-    std::array<double, TotalsRow::NutrientCount> values {};
+    FoodStore::RecipeValues values {};
     QStringList missing;
     QString error;
-    const bool read = m_recipe.servings > 0 && book.valuesPerServing(m_recipe, &values, &missing, &error);
+    const bool read = m_recipe.servings > 0 && m_foods.recipeValues(m_recipe, &values, &missing, &error);
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
         m_preview->setItem(0, n, cell(read ? RoundedValueText(values[std::size_t(n)]) : QString()));
         m_preview->item(0, n)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -438,13 +432,12 @@ bool RecipesWindow::saveRecipe()
         return false;
     }
     QString error;
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe was not saved.\n%1").arg(error));
         return false;
     }
     Recipe saved = m_recipe;
-    RecipeBook book(m_foods);
-    if (!book.save(&saved, &error, m_storedName)) {
+    if (!m_foods.saveRecipe(&saved, &error, m_storedName)) {
         // What was typed stays, to be mended and saved again.
         Prompt::error(this, tr("The recipe was not saved.\n%1").arg(error));
         return false;
@@ -453,7 +446,7 @@ bool RecipesWindow::saveRecipe()
     m_storedName = saved.name;
     m_changedFoods = true;
     // The recipe is a food now, to be used in other recipes too.
-    m_picker->fill(m_foods, m_state.FoodDatabasePath, &error);
+    m_picker->fill(m_foods, &error);
     setEdited(false);
     fillRecipeList(m_recipe.id);
     m_rename->setEnabled(true);
@@ -475,12 +468,11 @@ void RecipesWindow::renameRecipe()
     QString error;
     // As Save does: a food table another program replaced is reopened, not written through a
     // connection to the old file.
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
         return;
     }
-    RecipeBook book(m_foods);
-    if (!book.rename(m_recipe.id, m_storedName, name, &error)) {
+    if (!m_foods.renameRecipe(m_recipe.id, m_storedName, name, &error)) {
         Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
         return;
     }
@@ -501,12 +493,11 @@ void RecipesWindow::deleteRecipe()
         return;
     }
     QString error;
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
         return;
     }
-    RecipeBook book(m_foods);
-    if (!book.remove(m_recipe.id, m_storedName, &error)) {
+    if (!m_foods.removeRecipe(m_recipe.id, m_storedName, &error)) {
         Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
         return;
     }

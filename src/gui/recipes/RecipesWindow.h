@@ -7,7 +7,7 @@
 #include <array>
 
 struct SharedState;
-class FoodDatabase;
+class FoodStore;
 class FoodListModel;
 class FoodPicker;
 class MealTable;
@@ -30,7 +30,7 @@ public:
     // `shownFoods`, when given, is a food list already read from the table, which the window's
     // own food list then shows without reading the table again.
     RecipesWindow(
-        SharedState& state, FoodDatabase& foods, const FoodListModel* shownFoods = nullptr, QWidget* parent = nullptr);
+        SharedState& state, FoodStore& foods, const FoodListModel* shownFoods = nullptr, QWidget* parent = nullptr);
 
     // Starts a new recipe whose ingredients are the entries of `meal`.
     void startFromMeal(const MealTable& meal);
@@ -68,7 +68,7 @@ private:
     void setEdited(bool edited);
 
     SharedState& m_state;
-    FoodDatabase& m_foods;
+    FoodStore& m_foods;
     Recipe m_recipe;
     // The name the shown recipe has in the file as last read or written, to check before a write
     // that its id still stands for the same recipe.

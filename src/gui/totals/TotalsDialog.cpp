@@ -8,13 +8,13 @@
 #include "gui/totals/TotalsCharts.h"
 #include "gui/totals/TotalsModel.h"
 
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/totals/TotalsCalculator.h"
 #include "core/totals/TotalsReport.h"
 
 #include "core/files/TextFile.h"
-#include "core/foods/FoodDatabase.h"
 #include "core/plans/SharedState.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 #include "gui/common/Prompt.h"
@@ -59,7 +59,7 @@ QFont boldened(QFont font, bool bold)
 
 } // namespace
 
-TotalsDialog::TotalsDialog(SharedState& state, FoodDatabase& foods, QWidget* parent)
+TotalsDialog::TotalsDialog(SharedState& state, FoodStore& foods, QWidget* parent)
     : QDialog(parent)
     , m_state(state)
     , m_foods(foods)
@@ -224,9 +224,10 @@ void TotalsDialog::calculate()
     {
         // Each calculation reads the table now at the path, also when another program replaced the
         // file; one that cannot be opened stops the calculation through the lookup's message.
-        m_foods.ensureOpen(m_state.FoodDatabasePath, nullptr);
+        m_foods.refresh(nullptr);
         // The lookup holds a read lock on the food table; it is gone before any message shows.
-        IndexedFoodLookup lookup(m_foods);
+        const std::unique_ptr<FoodLookup> foods = m_foods.lookup();
+        FoodLookup& lookup = *foods;
         result = TotalsCalculator::calculate(m_state, sources, lookup);
         const bool perDay = m_perDay->isChecked();
         const bool rollUps = m_weekRollUps->isChecked();

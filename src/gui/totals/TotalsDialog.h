@@ -6,7 +6,7 @@
 
 struct SharedState;
 struct TotalsResult;
-class FoodDatabase;
+class FoodStore;
 class QCheckBox;
 class QLabel;
 class QPrinter;
@@ -26,7 +26,7 @@ public:
     static constexpr int SourceCount = 12;
     static constexpr int ColumnCount = 10;
 
-    TotalsDialog(SharedState& state, FoodDatabase& foods, QWidget* parent = nullptr);
+    TotalsDialog(SharedState& state, FoodStore& foods, QWidget* parent = nullptr);
 
     // Draws the totals grid on the printer: a title with the user name and date, the header,
     // every row the last calculation wrote, the "Totals" row in bold. False when the printer
@@ -50,7 +50,7 @@ private:
     void showResult(const TotalsResult& result);
 
     SharedState& m_state;
-    FoodDatabase& m_foods;
+    FoodStore& m_foods;
     std::array<QCheckBox*, SourceCount> m_checks {};
     std::array<QLabel*, SourceCount> m_labels {};
     TotalsModel* m_model = nullptr;

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -74,7 +75,7 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     SharedState m_state;
-    FoodDatabase m_database;
+    std::unique_ptr<SqliteFoodStore> m_database;
     std::unique_ptr<FoodEditorDialog> m_window;
 };
 
@@ -92,18 +93,19 @@ void TestFoodEditorDialog::init()
         foodRow("Milk", "1 cup", { "103", "12", "2.4", "12", "12" }), foodRow("BREAD STICKS", "2 sticks", { "82" }),
         foodRow("Tomato Soup", "1 cup", { "74", "n/a" }), foodRow("Rye bread", "1 slice", { "83", "15.5g" }) });
     m_state = m_folder->state();
+    m_database = std::make_unique<SqliteFoodStore>(m_state.FoodDatabasePath);
 }
 
 void TestFoodEditorDialog::cleanup()
 {
     m_window.reset();
-    m_database.close();
+    m_database.reset();
     m_folder.reset();
 }
 
 void TestFoodEditorDialog::open()
 {
-    m_window = std::make_unique<FoodEditorDialog>(m_state, m_database, nullptr);
+    m_window = std::make_unique<FoodEditorDialog>(m_state, *m_database, nullptr);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -116,9 +118,9 @@ void TestFoodEditorDialog::openOn(const QStringList& csvRows)
 
 QList<QStringList> TestFoodEditorDialog::storedFoods() const
 {
-    FoodDatabase other;
+    SqliteFoodStore other(m_folder->databasePath());
     QString error;
-    if (!other.open(m_folder->databasePath(), &error)) {
+    if (!other.refresh(&error)) {
         qWarning("%s", qPrintable(error));
         return {};
     }

@@ -4,6 +4,7 @@
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/plans/SharedState.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
@@ -81,7 +82,7 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     SharedState m_state;
-    std::unique_ptr<FoodDatabase> m_foods;
+    std::unique_ptr<SqliteFoodStore> m_foods;
     std::unique_ptr<TotalsDialog> m_window;
 };
 
@@ -98,9 +99,9 @@ void TestTotalsDialog::init()
     m_state.mealPlan.OtherTable().add("Bar", " .5");
     QVERIFY(TextFile::writeLines(m_state.perUserFile("Daily"), { "Lunch_Bar_ 1", "Dinner_Apple_ 1" }, nullptr));
     QVERIFY(TextFile::writeLines(m_state.perUserFile("Friday"), { "Lunch_Bar_-1" }, nullptr));
-    m_foods = std::make_unique<FoodDatabase>();
+    m_foods = std::make_unique<SqliteFoodStore>(m_folder->databasePath());
     QString error;
-    QVERIFY2(m_foods->open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(m_foods->refresh(&error), qPrintable(error));
     openWindow();
 }
 
