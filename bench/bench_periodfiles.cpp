@@ -9,6 +9,7 @@
 #include "core/plans/PeriodFile.h"
 #include "core/plans/SharedState.h"
 #include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 #include "core/totals/TotalsCalculator.h"
 
 #include <QCoreApplication>
@@ -74,7 +75,7 @@ int measure(const QString& what, const QString& home)
         std::fprintf(stderr, "message: %lld characters\n", static_cast<long long>(message.size()));
     } else {
         QString error;
-        const std::unique_ptr<FoodStore> foods = FoodStore::openAt(state.FoodDatabasePath, &error);
+        const std::unique_ptr<FoodStore> foods = FoodStoreOpener::open(state.FoodDatabasePath, &error);
         if (!foods) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;

@@ -5,6 +5,7 @@
 #include "core/foods/FoodValues.h"
 #include "core/foods/StoredText.h"
 #include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,7 +84,7 @@ private:
 
 bool TableRows::open(const QString& databasePath, QString* error)
 {
-    m_foods = FoodStore::openAt(databasePath, error);
+    m_foods = FoodStoreOpener::open(databasePath, error);
     if (!m_foods) {
         return false;
     }

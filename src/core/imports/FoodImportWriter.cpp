@@ -3,6 +3,7 @@
 #include "core/foods/FoodValues.h"
 #include "core/storage/FoodImportSession.h"
 #include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 #include "core/text/MessageText.h"
 
 #include <QLocale>
@@ -78,7 +79,7 @@ FoodImportWriter::~FoodImportWriter()
 
 bool FoodImportWriter::begin(const QString& databasePath, QString* error)
 {
-    m_store = FoodStore::openAt(databasePath, error);
+    m_store = FoodStoreOpener::open(databasePath, error);
     if (m_store) {
         m_session = m_store->beginImport(error);
     }

@@ -36,13 +36,6 @@ public:
     // Called with each row in table order; false stops the reading, with the reason in `reason`.
     using RowVisitor = std::function<bool(const StoredRow& row, QString* reason)>;
 
-    // A store for the table at `location` (today the path of an SQLite file), not opened yet:
-    // refresh() opens it. Each connection the program needs, such as a worker thread's own, is
-    // made here.
-    static std::unique_ptr<FoodStore> forLocation(const QString& location);
-    // The same, opened; null, with the reason, when the table cannot be opened.
-    static std::unique_ptr<FoodStore> openAt(const QString& location, QString* error);
-
     virtual ~FoodStore() = default;
 
     // Where the table is, as messages name it.

@@ -1,6 +1,7 @@
 #include "gui/planner/MainWindow.h"
 
 #include "core/imports/FoodExport.h"
+#include "core/storage/FoodStoreOpener.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
@@ -131,7 +132,7 @@ MainWindow::MainWindow(SharedState& state, QWidget* parent)
     , m_state(state)
     , m_planFile(state.PlanOnScreenPath)
     , m_undoStack(new QUndoStack(this))
-    , m_foodStore(FoodStore::forLocation(state.FoodDatabasePath))
+    , m_foodStore(FoodStoreOpener::forLocation(state.FoodDatabasePath))
     , m_foods(*m_foodStore)
 {
     setObjectName(QStringLiteral("MainMenu"));

@@ -1,13 +1,13 @@
-#include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 
 #include "core/storage/SqliteFoodStore.h"
 
-std::unique_ptr<FoodStore> FoodStore::forLocation(const QString& location)
+std::unique_ptr<FoodStore> FoodStoreOpener::forLocation(const QString& location)
 {
     return std::make_unique<SqliteFoodStore>(location);
 }
 
-std::unique_ptr<FoodStore> FoodStore::openAt(const QString& location, QString* error)
+std::unique_ptr<FoodStore> FoodStoreOpener::open(const QString& location, QString* error)
 {
     std::unique_ptr<FoodStore> store = forLocation(location);
     if (!store->refresh(error)) {
