@@ -141,35 +141,29 @@ QString RecipeBook::checkFields(Recipe* recipe)
 bool RecipeBook::list(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const
 {
     recipes->clear();
-    if (!isOpen(error)) {
-        return false;
-    }
-    RecipeTables tables(m_foods.connection());
-    bool exist = false;
-    QString reason;
-    if (!tables.exist(&exist, &reason) || (exist && !tables.list(recipes, &reason))) {
-        return refuse(inFile(reason), error);
-    }
+    const bool read = inTransaction(
+        Access::Read,
+        [&](RecipeTables& tables, QString* message) {
+            QString reason;
+            bool exist = false;
+            return (tables.exist(&exist, &reason) && (!exist || tables.list(recipes, &reason)))
+                || refuse(inFile(reason), message);
+        },
+        error);
     std::sort(recipes->begin(), recipes->end(), [](const auto& a, const auto& b) {
         const int folded = a.second.compare(b.second, Qt::CaseInsensitive);
         return folded != 0 ? folded < 0 : a.second < b.second;
     });
-    return true;
+    return read;
 }
 
 bool RecipeBook::load(qint64 id, Recipe* recipe, QString* error) const
 {
-    if (!isOpen(error)) {
-        return false;
-    }
-    SqliteTransaction transaction(m_foods.connection());
-    RecipeTables tables(m_foods.connection());
-    QString reason;
     Recipe stored;
-    if (!transaction.beginRead(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    if (!readStored(tables, id, &stored, nullptr, error)) {
+    if (!inTransaction(
+            Access::Read,
+            [&](RecipeTables& tables, QString* message) { return readStored(tables, id, &stored, nullptr, message); },
+            error)) {
         return false;
     }
     *recipe = stored;
@@ -183,16 +177,16 @@ bool RecipeBook::valuesPerServing(const Recipe& recipe, std::array<double, Total
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    if (!isOpen(error)) {
-        return false;
-    }
-    SqliteTransaction transaction(m_foods.connection());
-    RecipeTables tables(m_foods.connection());
-    QString reason;
     QStringList absent;
     RecipeTables::Values computed {};
-    if (!transaction.beginRead(&reason) || !tables.values(recipe, &computed, &absent, &reason)) {
-        return refuse(inFile(reason), error);
+    if (!inTransaction(
+            Access::Read,
+            [&](RecipeTables& tables, QString* message) {
+                QString reason;
+                return tables.values(recipe, &computed, &absent, &reason) || refuse(inFile(reason), message);
+            },
+            error)) {
+        return false;
     }
     *values = computed;
     if (missing) {
@@ -268,24 +262,39 @@ bool RecipeBook::save(Recipe* recipe, QString* error, const QString& storedName)
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
+    if (!inTransaction(
+            Access::Write,
+            [&](RecipeTables& tables, QString* message) {
+                QString reason;
+                if (!tables.create(&reason)) {
+                    return refuse(inFile(reason), message);
+                }
+                const QString refusal = write(tables, &checked, storedName);
+                return refusal.isEmpty() || refuse(refusal, message);
+            },
+            error)) {
+        return false;
+    }
+    *recipe = checked;
+    return true;
+}
+
+bool RecipeBook::inTransaction(
+    Access access, const std::function<bool(RecipeTables&, QString*)>& work, QString* error) const
+{
     if (!isOpen(error)) {
         return false;
     }
     SqliteTransaction transaction(m_foods.connection());
     RecipeTables tables(m_foods.connection());
     QString reason;
-    if (!transaction.beginWrite(&reason) || !tables.create(&reason)) {
+    if (!(access == Access::Write ? transaction.beginWrite(&reason) : transaction.beginRead(&reason))) {
         return refuse(inFile(reason), error);
     }
-    const QString refusal = write(tables, &checked, storedName);
-    if (!refusal.isEmpty()) {
-        return refuse(refusal, error);
+    if (!work(tables, error)) {
+        return false;
     }
-    if (!transaction.commit(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    *recipe = checked;
-    return true;
+    return access == Access::Read || transaction.commit(&reason) || refuse(inFile(reason), error);
 }
 
 bool RecipeBook::isOpen(QString* error) const
@@ -319,81 +328,66 @@ bool RecipeBook::rename(qint64 id, const QString& storedName, const QString& new
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    if (!isOpen(error)) {
-        return false;
-    }
-    SqliteTransaction transaction(m_foods.connection());
-    RecipeTables tables(m_foods.connection());
-    QString reason;
-    Recipe recipe;
-    if (!transaction.beginWrite(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    if (!readStored(tables, id, &recipe, nullptr, error, storedName)) {
-        return false;
-    }
-    recipe.name = newName;
-    QString refusal = checkFields(&recipe);
-    if (refusal.isEmpty()) {
-        refusal = write(tables, &recipe);
-    }
-    if (!refusal.isEmpty()) {
-        return refuse(refusal, error);
-    }
-    if (!transaction.commit(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    return true;
+    return inTransaction(
+        Access::Write,
+        [&](RecipeTables& tables, QString* message) {
+            Recipe recipe;
+            if (!readStored(tables, id, &recipe, nullptr, message, storedName)) {
+                return false;
+            }
+            recipe.name = newName;
+            QString refusal = checkFields(&recipe);
+            if (refusal.isEmpty()) {
+                refusal = write(tables, &recipe);
+            }
+            return refusal.isEmpty() || refuse(refusal, message);
+        },
+        error);
 }
 
 bool RecipeBook::remove(qint64 id, const QString& storedName, QString* error)
 {
-    if (!isOpen(error)) {
-        return false;
-    }
-    SqliteTransaction transaction(m_foods.connection());
-    RecipeTables tables(m_foods.connection());
-    QString reason;
-    Recipe recipe;
-    qint64 rowid = 0;
-    if (!transaction.beginWrite(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    if (!readStored(tables, id, &recipe, &rowid, error, storedName)) {
-        return false;
-    }
-    QStringList users;
-    if (!tables.directUserNames(recipe.name, id, &users, &reason)) {
-        return refuse(inFile(reason), error);
-    }
-    if (!users.isEmpty()) {
-        sortByName(&users);
-        return refuse(tr("\"%1\" cannot be deleted while the recipes \"%2\" are made of it.")
-                          .arg(recipe.name, users.join(QStringLiteral("\", \""))),
-            error);
-    }
-    bool linked = false;
-    if (!tables.rowHolds(rowid, recipe.name, &linked, &reason) || !tables.deleteRecipe(id, &reason)
-        || (linked && !tables.deleteFoodRow(rowid, &reason)) || !transaction.commit(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    return true;
+    return inTransaction(
+        Access::Write,
+        [&](RecipeTables& tables, QString* message) {
+            Recipe recipe;
+            qint64 rowid = 0;
+            if (!readStored(tables, id, &recipe, &rowid, message, storedName)) {
+                return false;
+            }
+            QString reason;
+            QStringList users;
+            if (!tables.directUserNames(recipe.name, id, &users, &reason)) {
+                return refuse(inFile(reason), message);
+            }
+            if (!users.isEmpty()) {
+                sortByName(&users);
+                return refuse(tr("\"%1\" cannot be deleted while the recipes \"%2\" are made of it.")
+                                  .arg(recipe.name, users.join(QStringLiteral("\", \""))),
+                    message);
+            }
+            bool linked = false;
+            return (tables.rowHolds(rowid, recipe.name, &linked, &reason) && tables.deleteRecipe(id, &reason)
+                       && (!linked || tables.deleteFoodRow(rowid, &reason)))
+                || refuse(inFile(reason), message);
+        },
+        error);
 }
 
 bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames, QString* error) const
 {
     recipeNames->clear();
-    if (!isOpen(error)) {
-        return false;
-    }
-    SqliteTransaction transaction(m_foods.connection());
-    RecipeTables tables(m_foods.connection());
-    QString reason;
-    bool exist = false;
     std::vector<std::pair<Recipe, qint64>> users;
-    if (!transaction.beginRead(&reason) || !tables.exist(&exist, &reason)
-        || (exist && !tables.usersInOrder({ foodName }, &users, &reason))) {
-        return refuse(inFile(reason), error);
+    if (!inTransaction(
+            Access::Read,
+            [&](RecipeTables& tables, QString* message) {
+                QString reason;
+                bool exist = false;
+                return (tables.exist(&exist, &reason) && (!exist || tables.usersInOrder({ foodName }, &users, &reason)))
+                    || refuse(inFile(reason), message);
+            },
+            error)) {
+        return false;
     }
     for (const auto& user : users) {
         recipeNames->append(user.first.name);

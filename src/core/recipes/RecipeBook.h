@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -70,6 +71,12 @@ public:
     static QString servingsProblem(double servings);
 
 private:
+    enum class Access { Read, Write };
+
+    // Runs `work` on the recipe tables in one transaction of the file, with the message to give
+    // in `error` when it fails: a read sees one state of the file (joining a transaction already
+    // open), a write takes the write lock first and commits only when `work` succeeds.
+    bool inTransaction(Access access, const std::function<bool(RecipeTables&, QString*)>& work, QString* error) const;
     // Checks what needs no file, trims the name and rewrites the quantities; empty when fine.
     static QString checkFields(Recipe* recipe);
     // Writes a checked recipe inside the caller's transaction; the message when refused.
