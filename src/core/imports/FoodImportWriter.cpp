@@ -1,6 +1,5 @@
 #include "core/imports/FoodImportWriter.h"
 
-#include "core/foods/FoodValues.h"
 #include "core/storage/FoodImportSession.h"
 #include "core/storage/FoodStore.h"
 #include "core/storage/FoodStoreOpener.h"
@@ -47,19 +46,6 @@ QString folded(QStringView text, bool* hadControl)
         result += c;
     }
     return result;
-}
-
-// The nutrients as the table stores them: a text read from a source as typed text would be.
-FoodImportSession::StoredNutrients storedNutrients(const ImportedFood& food)
-{
-    FoodImportSession::StoredNutrients stored;
-    for (std::size_t n = 0; n < stored.size(); ++n) {
-        const QVariant& value = food.nutrients[n];
-        stored[n] = value.typeId() == QMetaType::QString
-            ? FoodValues::storedValueOf(FoodFields::Field(FoodFields::CALORIES + int(n)), value.toString())
-            : value;
-    }
-    return stored;
 }
 
 } // namespace
@@ -257,7 +243,7 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         }
         if (m_rule == DuplicateRule::Replace) {
             for (const qint64 rowid : m_rowids) {
-                if (!m_session->replaceFood(rowid, name, food.serving, storedNutrients(food), error)) {
+                if (!m_session->replaceFood(rowid, name, food.serving, food.nutrients, error)) {
                     return false;
                 }
             }
@@ -267,7 +253,7 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         m_summary->duplicatesKept += earlier == 0 ? 1 : 0;
     }
     qint64 rowid = 0;
-    if (!m_session->insertFood(name, food.serving, storedNutrients(food), &rowid, error)) {
+    if (!m_session->insertFood(name, food.serving, food.nutrients, &rowid, error)) {
         return false;
     }
     // Rows go in at the end, so their identities mostly rise; one that does not is put in its place.

@@ -18,8 +18,9 @@ class FoodImportSession
 {
 public:
     using RowId = qint64;
-    // A food's eight nutrients as they are to be stored: null, a real number or a text.
-    using StoredNutrients = std::array<QVariant, FoodFields::NutrientCount>;
+    // A food's eight nutrients as a source gives them: null, a number, or a text as typed, which
+    // is stored as the food editor stores a typed text.
+    using Nutrients = std::array<QVariant, FoodFields::NutrientCount>;
 
     virtual ~FoodImportSession() = default;
 
@@ -31,11 +32,11 @@ public:
     // it, in table order.
     virtual bool findRows(const QString& name, std::vector<RowId>* rows, QString* error) = 0;
     virtual bool insertFood(
-        const QString& name, const QString& serving, const StoredNutrients& nutrients, RowId* row, QString* error)
+        const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error)
         = 0;
     // Gives row `row` the name, serving unit and nutrients in place.
     virtual bool replaceFood(
-        RowId row, const QString& name, const QString& serving, const StoredNutrients& nutrients, QString* error)
+        RowId row, const QString& name, const QString& serving, const Nutrients& nutrients, QString* error)
         = 0;
 
     // Recomputes the recipes made of `changedFoods` and commits, in the import's one transaction;

@@ -1,6 +1,7 @@
 #include "core/storage/SqliteFoodImport.h"
 
 #include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodValues.h"
 #include "core/foods/StoredText.h"
 #include "core/recipes/RecipeTables.h"
 #include "core/sqlite/SqliteConnection.h"
@@ -86,14 +87,18 @@ bool SqliteFoodImport::findRows(const QString& name, std::vector<RowId>* rows, Q
 }
 
 void SqliteFoodImport::bindFood(
-    SqliteStatement& statement, const QString& name, const QString& serving, const StoredNutrients& nutrients)
+    SqliteStatement& statement, const QString& name, const QString& serving, const Nutrients& nutrients)
 {
-    statement.restart();
+    // Every parameter is bound afresh, so the statement need not drop the last food's.
+    statement.reset();
     statement.bindText(1, name);
     statement.bindText(2, serving);
     for (std::size_t n = 0; n < nutrients.size(); ++n) {
-        const QVariant& value = nutrients[n];
         const int index = 3 + int(n);
+        const QVariant& read = nutrients[n];
+        const QVariant value = read.typeId() == QMetaType::QString
+            ? FoodValues::storedValueOf(FoodFields::Field(FoodFields::CALORIES + int(n)), read.toString())
+            : read;
         if (value.isNull()) {
             statement.bindNull(index);
         } else if (value.typeId() == QMetaType::Double) {
@@ -105,7 +110,7 @@ void SqliteFoodImport::bindFood(
 }
 
 bool SqliteFoodImport::insertFood(
-    const QString& name, const QString& serving, const StoredNutrients& nutrients, RowId* row, QString* error)
+    const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error)
 {
     bindFood(*m_insert, name, serving, nutrients);
     if (!m_insert->execute()) {
@@ -116,7 +121,7 @@ bool SqliteFoodImport::insertFood(
 }
 
 bool SqliteFoodImport::replaceFood(
-    RowId row, const QString& name, const QString& serving, const StoredNutrients& nutrients, QString* error)
+    RowId row, const QString& name, const QString& serving, const Nutrients& nutrients, QString* error)
 {
     bindFood(*m_update, name, serving, nutrients);
     m_update->bindInt64(11, row);

@@ -29,18 +29,17 @@ public:
     const QSet<QString>& recipeNames() const override { return m_recipeNames; }
     const QSet<QString>& ingredientFoods() const override { return m_ingredientFoods; }
     bool findRows(const QString& name, std::vector<RowId>* rows, QString* error) override;
-    bool insertFood(const QString& name, const QString& serving, const StoredNutrients& nutrients, RowId* row,
-        QString* error) override;
-    bool replaceFood(RowId row, const QString& name, const QString& serving, const StoredNutrients& nutrients,
-        QString* error) override;
+    bool insertFood(
+        const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error) override;
+    bool replaceFood(
+        RowId row, const QString& name, const QString& serving, const Nutrients& nutrients, QString* error) override;
     bool commit(const QStringList& changedFoods, QString* error) override;
     void rollback() override;
 
 private:
     // The reason given with the table's path; always false.
     bool fail(const QString& reason, QString* error);
-    void bindFood(
-        SqliteStatement& statement, const QString& name, const QString& serving, const StoredNutrients& nutrients);
+    void bindFood(SqliteStatement& statement, const QString& name, const QString& serving, const Nutrients& nutrients);
     void finalize();
 
     FoodDatabase& m_foods;
