@@ -64,7 +64,8 @@ public:
     virtual bool nutrientsOf(const QString& name, std::vector<Nutrients>* rows, QString* error) const = 0;
     // The serving unit of the first row of exactly that name; empty when there is none.
     virtual bool servingUnitOf(const QString& name, QString* unit, QString* error) const = 0;
-    // A lookup of foods by name for one calculation of totals, reading one state of the table.
+    // A lookup of foods by name for one calculation of totals, reading one state of the table; it
+    // holds the table's read lock until it goes, and goes before the store.
     virtual std::unique_ptr<FoodLookup> lookup() const = 0;
 
     // Writing foods. A write to a row shown to the user first checks, in its transaction, that

@@ -1,6 +1,5 @@
 #include "gui/fooddb/ImportFoodsDialog.h"
 
-#include "core/foods/FoodDatabase.h"
 #include "core/plans/SharedState.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
