@@ -13,6 +13,7 @@
 #include "core/files/PlatewellFolder.h"
 #include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -153,8 +154,8 @@ void run(qint64 count)
         }
     }
 
-    FoodDatabase database;
-    if (!database.open(files.foodDatabasePath(), &error)) {
+    SqliteFoodStore database(files.foodDatabasePath());
+    if (!database.refresh(&error)) {
         qFatal("cannot open the foods: %s", qPrintable(error));
     }
 

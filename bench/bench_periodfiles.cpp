@@ -6,11 +6,12 @@
 #include "BenchFoods.h"
 #include "core/files/PlatewellFolder.h"
 #include "core/files/UserFiles.h"
-#include "core/foods/FoodDatabase.h"
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/plans/MealPlan.h"
 #include "core/plans/PeriodFile.h"
 #include "core/plans/Periods.h"
+#include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 #include "core/totals/TotalsCalculator.h"
 
 #include <QCoreApplication>
@@ -75,16 +76,16 @@ int measure(const QString& what, const QString& home)
         const QString message = problems.join(QLatin1Char('\n'));
         std::fprintf(stderr, "message: %lld characters\n", static_cast<long long>(message.size()));
     } else {
-        FoodDatabase foods;
         QString error;
-        if (!foods.open(files->foodDatabasePath(), &error)) {
+        const std::unique_ptr<FoodStore> foods = FoodStoreOpener::open(files->foodDatabasePath(), &error);
+        if (!foods) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
         TotalsSources sources;
         sources.periods[static_cast<std::size_t>(Periods::names().indexOf(period))] = true;
-        IndexedFoodLookup lookup(foods);
-        const TotalsResult result = TotalsCalculator::calculate(MealPlan(), *files, sources, lookup);
+        const auto lookup = foods->lookup();
+        const TotalsResult result = TotalsCalculator::calculate(MealPlan(), *files, sources, *lookup);
         if (result.stopped) {
             std::fprintf(stderr, "%s\n", qPrintable(result.stopReason));
             return 1;

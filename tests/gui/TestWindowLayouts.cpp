@@ -4,7 +4,6 @@
 // folder, the renderings are saved there to be looked at.
 
 #include "TestSupport.h"
-#include "core/foods/FoodDatabase.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/ShrinkingScrollArea.h"
 #include "gui/fooddb/FoodEditorDialog.h"
@@ -62,10 +61,9 @@ private slots:
 private:
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<Workspace> m_workspace;
-    FoodDatabase m_foods;
 };
 
-using WindowMaker = std::function<QWidget*(Workspace&, FoodDatabase&)>;
+using WindowMaker = std::function<QWidget*(Workspace&, FoodStore&)>;
 Q_DECLARE_METATYPE(WindowMaker)
 
 namespace {
@@ -118,7 +116,6 @@ void TestWindowLayouts::init()
 
 void TestWindowLayouts::cleanup()
 {
-    m_foods.close();
     m_workspace.reset();
     m_folder.reset();
 }
@@ -128,28 +125,28 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
     QTest::addColumn<WindowMaker>("make");
     QTest::addColumn<double>("enlarged");
     const QList<std::pair<const char*, WindowMaker>> windows {
-        { "main window", [](Workspace& w, FoodDatabase&) -> QWidget* { return new MainWindow(w); } },
+        { "main window", [](Workspace& w, FoodStore&) -> QWidget* { return new MainWindow(w); } },
         { "totals",
-            [](Workspace& w, FoodDatabase& f) -> QWidget* {
+            [](Workspace& w, FoodStore& f) -> QWidget* {
                 return new TotalsDialog(w.files(), f, w.plan(), w.targets());
             } },
         { "food grid",
-            [](Workspace& w, FoodDatabase& f) -> QWidget* { return new FoodGridDialog(w.files(), f, true); } },
+            [](Workspace& w, FoodStore& f) -> QWidget* { return new FoodGridDialog(w.files(), f, true); } },
         { "food editor",
-            [](Workspace& w, FoodDatabase& f) -> QWidget* {
+            [](Workspace& w, FoodStore& f) -> QWidget* {
                 return new FoodEditorDialog(w.files(), f, w.foodSearchText());
             } },
-        { "quick help", [](Workspace& w, FoodDatabase&) -> QWidget* { return new QuickHelpViewer(w.files()); } },
+        { "quick help", [](Workspace& w, FoodStore&) -> QWidget* { return new QuickHelpViewer(w.files()); } },
         { "conversion chart",
-            [](Workspace& w, FoodDatabase&) -> QWidget* { return new ConversionChartViewer(w.files()); } },
-        { "licence", [](Workspace& w, FoodDatabase&) -> QWidget* { return new LicenseViewer(w.files()); } },
-        { "calendar", [](Workspace&, FoodDatabase&) -> QWidget* { return new CalendarWindow; } },
-        { "about", [](Workspace&, FoodDatabase&) -> QWidget* { return new AboutDialog; } },
-        { "copy files", [](Workspace& w, FoodDatabase&) -> QWidget* { return new CopyFilesDialog(w.files()); } },
-        { "user name", [](Workspace& w, FoodDatabase&) -> QWidget* { return new UserNameDialog(w.files()); } },
-        { "targets", [](Workspace& w, FoodDatabase&) -> QWidget* { return new TargetsDialog(w.targets()); } },
+            [](Workspace& w, FoodStore&) -> QWidget* { return new ConversionChartViewer(w.files()); } },
+        { "licence", [](Workspace& w, FoodStore&) -> QWidget* { return new LicenseViewer(w.files()); } },
+        { "calendar", [](Workspace&, FoodStore&) -> QWidget* { return new CalendarWindow; } },
+        { "about", [](Workspace&, FoodStore&) -> QWidget* { return new AboutDialog; } },
+        { "copy files", [](Workspace& w, FoodStore&) -> QWidget* { return new CopyFilesDialog(w.files()); } },
+        { "user name", [](Workspace& w, FoodStore&) -> QWidget* { return new UserNameDialog(w.files()); } },
+        { "targets", [](Workspace& w, FoodStore&) -> QWidget* { return new TargetsDialog(w.targets()); } },
         { "chart",
-            [](Workspace&, FoodDatabase&) -> QWidget* {
+            [](Workspace&, FoodStore&) -> QWidget* {
                 TotalsResult result;
                 result.rows = { { "Daily", { 1850, 210, 62, 40, 180, 30, 28, 3, 179 } },
                     { "Weekend", { 2400, 260, 90, 70, 250, 41, 22, 0, 238 } } };
@@ -157,8 +154,8 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
                 targets.setRange(0, { 1800, 2200 }, nullptr);
                 return new TotalsChartWindow(result, targets, QString());
             } },
-        { "import foods", [](Workspace& w, FoodDatabase&) -> QWidget* { return new ImportFoodsDialog(w.files()); } },
-        { "recipes", [](Workspace& w, FoodDatabase& f) -> QWidget* { return new RecipesWindow(w.files(), f); } },
+        { "import foods", [](Workspace& w, FoodStore&) -> QWidget* { return new ImportFoodsDialog(w.files()); } },
+        { "recipes", [](Workspace& w, FoodStore& f) -> QWidget* { return new RecipesWindow(w.files(), f); } },
     };
     for (const auto& [name, make] : windows) {
         QTest::addRow("%s, default size", name) << make << 1.0;
@@ -170,7 +167,7 @@ void TestWindowLayouts::nothingCutOffOrOverlapping()
 {
     QFETCH(WindowMaker, make);
     QFETCH(double, enlarged);
-    std::unique_ptr<QWidget> window(make(*m_workspace, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_workspace->foods()));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     if (enlarged != 1.0) {
         window->resize(window->size() * enlarged);
@@ -224,7 +221,7 @@ void TestWindowLayouts::everyFocusableControlIsNamed()
     if (enlarged != 1.0) {
         QSKIP("the names do not depend on the size");
     }
-    std::unique_ptr<QWidget> window(make(*m_workspace, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_workspace->foods()));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -320,7 +317,7 @@ void TestWindowLayouts::legibleUnderADarkPalette()
     }
     const QPalette before = QApplication::palette();
     QApplication::setPalette(darkPalette());
-    std::unique_ptr<QWidget> window(make(*m_workspace, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_workspace->foods()));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

@@ -4,7 +4,6 @@
 // starts, so it runs the same from CTest and by hand.
 
 #include "TestSupport.h"
-#include "core/foods/FoodDatabase.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
@@ -28,7 +27,7 @@
 #include <functional>
 #include <memory>
 
-using DialogMaker = std::function<QDialog*(Workspace&, FoodDatabase&)>;
+using DialogMaker = std::function<QDialog*(Workspace&, FoodStore&)>;
 Q_DECLARE_METATYPE(DialogMaker)
 
 class TestWindowsFitTheScreen : public QObject
@@ -49,7 +48,6 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<Workspace> m_workspace;
-    FoodDatabase m_foods;
 };
 
 void TestWindowsFitTheScreen::init()
@@ -62,7 +60,6 @@ void TestWindowsFitTheScreen::init()
 
 void TestWindowsFitTheScreen::cleanup()
 {
-    m_foods.close();
     m_workspace.reset();
     m_folder.reset();
 }
@@ -117,18 +114,18 @@ void TestWindowsFitTheScreen::statusMessageKeepsTheWindowsHeight()
 void TestWindowsFitTheScreen::modalWindowsFit_data()
 {
     QTest::addColumn<DialogMaker>("make");
-    QTest::newRow("totals") << DialogMaker([](Workspace& w, FoodDatabase& f) -> QDialog* {
+    QTest::newRow("totals") << DialogMaker([](Workspace& w, FoodStore& f) -> QDialog* {
         return new TotalsDialog(w.files(), f, w.plan(), w.targets());
     });
     QTest::newRow("food grid") << DialogMaker(
-        [](Workspace& w, FoodDatabase& f) -> QDialog* { return new FoodGridDialog(w.files(), f, true); });
-    QTest::newRow("food editor") << DialogMaker([](Workspace& w, FoodDatabase& f) -> QDialog* {
+        [](Workspace& w, FoodStore& f) -> QDialog* { return new FoodGridDialog(w.files(), f, true); });
+    QTest::newRow("food editor") << DialogMaker([](Workspace& w, FoodStore& f) -> QDialog* {
         return new FoodEditorDialog(w.files(), f, w.foodSearchText());
     });
     QTest::newRow("import foods") << DialogMaker(
-        [](Workspace& w, FoodDatabase&) -> QDialog* { return new ImportFoodsDialog(w.files()); });
+        [](Workspace& w, FoodStore&) -> QDialog* { return new ImportFoodsDialog(w.files()); });
     QTest::newRow("recipes") << DialogMaker(
-        [](Workspace& w, FoodDatabase& f) -> QDialog* { return new RecipesWindow(w.files(), f); });
+        [](Workspace& w, FoodStore& f) -> QDialog* { return new RecipesWindow(w.files(), f); });
 }
 
 // Opened as every modal window is, each fits; a window whose content needs more than the screen
@@ -137,10 +134,10 @@ void TestWindowsFitTheScreen::modalWindowsFit()
 {
     QFETCH(DialogMaker, make);
     QString error;
-    QVERIFY2(m_foods.open(m_workspace->files().foodDatabasePath(), &error), qPrintable(error));
+    QVERIFY2(m_workspace->foods().refresh(&error), qPrintable(error));
     QWidget owner;
     owner.show();
-    std::unique_ptr<QDialog> window(make(*m_workspace, m_foods));
+    std::unique_ptr<QDialog> window(make(*m_workspace, m_workspace->foods()));
     window->setParent(&owner, window->windowFlags());
     QRect shown;
     int buttons = 0;

@@ -3,13 +3,14 @@
 // the food table is sound, holds every edit and recipe that was reported committed, and that
 // every recipe's food row holds what its ingredients make.
 
+#include "OtherProgram.h"
 #include "RecipeConsistency.h"
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
 #include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/plans/PeriodFile.h"
-#include "core/recipes/RecipeBook.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/NumberText.h"
 
 #include <QCoreApplication>
@@ -51,32 +52,31 @@ QStringList reportOf(int generation)
 int runChild(const QString& folder)
 {
     const UserFiles files({ folder + QStringLiteral("/Tamo"), QString(), QString() });
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder + QStringLiteral("/foods.db"));
     QString error;
-    if (!foods.open(folder + QStringLiteral("/foods.db"), &error)) {
+    if (!foods.refresh(&error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
     // Generations go on from the last edit that reached the table, so they only ever grow.
     int start = 1;
     {
-        QSqlQuery query(foods.connection());
-        if (query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid = 1")) && query.next()) {
-            start = query.value(0).toInt() + 1;
+        QStringList first;
+        if (foods.readRecord(1, &first, nullptr)) {
+            start = first.value(FoodFields::CALORIES).toInt() + 1;
         }
     }
     // Each generation edits Flour, which every cake is made of, saves a new cake made of the one
     // before it (chains of up to ten), and saves the Base recipe again with other servings.
-    RecipeBook recipes(foods);
     Recipe base;
     base.name = QStringLiteral("Base");
     base.ingredients
         = { { QStringLiteral("Flour"), QStringLiteral(" 2") }, { QStringLiteral("Sugar"), QStringLiteral(" .5") } };
     std::vector<std::pair<qint64, QString>> saved;
-    if (recipes.list(&saved, &error)) {
+    if (foods.listRecipes(&saved, &error)) {
         for (const auto& [id, name] : saved) {
             if (name == base.name) {
-                recipes.load(id, &base, &error);
+                foods.loadRecipe(id, &base, &error);
             }
         }
     }
@@ -102,7 +102,7 @@ int runChild(const QString& folder)
             && foods.insertRecord(record, &added, &error)
             && foods.updateFields(
                 2, QStringLiteral("Flour"), { { FoodDatabase::CALORIES, QString::number(generation) } }, &error)
-            && recipes.save(&cake, &error) && recipes.save(&base, &error)) {
+            && foods.saveRecipe(&cake, &error) && foods.saveRecipe(&base, &error)) {
             std::printf("committed %d\n", generation);
             std::fflush(stdout);
         }
@@ -171,9 +171,10 @@ void TestCrashSafety::killedWhileSaving()
             }
         }
 
-        FoodDatabase foods;
-        QVERIFY2(foods.open(folder.databasePath(), &error), qPrintable(error));
-        QSqlQuery query(foods.connection());
+        SqliteFoodStore foods(folder.databasePath());
+        QVERIFY2(foods.refresh(&error), qPrintable(error));
+        OtherProgram reader(folder.databasePath());
+        QSqlQuery query(reader.database());
         QVERIFY(query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next());
         QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
         QVERIFY(query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid = 1")));
@@ -185,15 +186,15 @@ void TestCrashSafety::killedWhileSaving()
         QVERIFY2(inconsistency.isEmpty(), qPrintable(inconsistency));
     }
     {
-        FoodDatabase foods;
+        SqliteFoodStore foods(folder.databasePath());
         QString error;
-        QVERIFY(foods.open(folder.databasePath(), &error));
-        RecipeBook recipes(foods);
+        QVERIFY(foods.refresh(&error));
         for (const int generation : std::as_const(allCommitted)) {
-            QVERIFY2(recipes.isRecipeName(QStringLiteral("Cake %1").arg(generation)),
-                qPrintable(QString::number(generation)));
+            QVERIFY2(
+                foods.isRecipeName(QStringLiteral("Cake %1").arg(generation)), qPrintable(QString::number(generation)));
         }
-        QSqlQuery query(foods.connection());
+        OtherProgram reader(folder.databasePath());
+        QSqlQuery query(reader.database());
         QVERIFY(query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid > 3 AND FOOD = 'Edited food'")));
         QSet<int> inserted;
         while (query.next()) {

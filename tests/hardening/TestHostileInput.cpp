@@ -2,11 +2,13 @@
 // table files and user names. Nothing may crash, hang or change a stored file.
 
 #include "FullScanFoodLookup.h"
+#include "OtherProgram.h"
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/plans/PeriodFile.h"
 #include "core/search/FoodNameIndex.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/NumberText.h"
 #include "core/totals/NutrientTargets.h"
 #include "core/totals/TotalsCalculator.h"
@@ -87,12 +89,13 @@ TotalsResult TestHostileInput::totalsOfDaily(const QByteArray& content, qint64* 
     const QString path = files->perUserFile(QStringLiteral("Daily"));
     writeFile(path, content);
     const QByteArray before = hashOf(path);
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    if (!foods.open(m_folder->databasePath(), &error)) {
+    if (!foods.refresh(&error)) {
         qFatal("%s", qPrintable(error));
     }
-    IndexedFoodLookup lookup(foods);
+    const std::unique_ptr<FoodLookup> lookupOwner = foods.lookup();
+    FoodLookup& lookup = *lookupOwner;
     TotalsSources sources;
     sources.periods[0] = true;
     QElapsedTimer timer;
@@ -245,9 +248,10 @@ void TestHostileInput::pipesAreNotRead()
     QString error;
     QVERIFY(!NutrientTargets::load(files->perUserFile(NutrientTargets::fileSuffix()), &targets, nullptr, &error));
     QVERIFY2(error.contains(QStringLiteral("not a regular file")), qPrintable(error));
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
-    IndexedFoodLookup lookup(foods);
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(&error));
+    const std::unique_ptr<FoodLookup> lookupOwner = foods.lookup();
+    FoodLookup& lookup = *lookupOwner;
     TotalsSources sources;
     sources.periods[0] = true;
     const TotalsResult result = TotalsCalculator::calculate(plan, *files, sources, lookup);
@@ -287,15 +291,14 @@ void TestHostileInput::overflowingNutrients()
 void TestHostileInput::foodTableWithExtraColumns()
 {
     {
-        FoodDatabase foods;
+        SqliteFoodStore foods(m_folder->databasePath());
         QString error;
-        QVERIFY(foods.open(m_folder->databasePath(), &error));
-        QSqlQuery query(foods.connection());
-        QVERIFY(query.exec(QStringLiteral("ALTER TABLE foods ADD COLUMN BRAND TEXT")));
+        QVERIFY(foods.refresh(&error));
+        QVERIFY(OtherProgram(m_folder->databasePath()).exec(QStringLiteral("ALTER TABLE foods ADD COLUMN BRAND TEXT")));
     }
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY2(foods.open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SUGAR_ALC }, &columns, nullptr, &error));
     QCOMPARE(columns[0].size(), 3);
@@ -332,9 +335,9 @@ void TestHostileInput::searchTexts()
     }
     m_folder->createFoods(rows);
     const QByteArray before = hashOf(m_folder->databasePath());
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
 
     // The grid's Find Text marks exactly the food cells that hold the term.
     FoodPropertiesModel model;
@@ -402,13 +405,13 @@ void TestHostileInput::userNames()
 void TestHostileInput::namesStoredAsWindows1252()
 {
     const QString name = QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65");
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
-    QSqlQuery query(foods.connection());
-    QVERIFY(query.exec(QStringLiteral("INSERT INTO foods (FOOD, CALORIES) VALUES "
-                                      "(CAST(x'4372e86d65206272fb6ce965' AS TEXT), 300), ('%1', 1)")
-                           .arg(name)));
+    QVERIFY(foods.refresh(&error));
+    QVERIFY(OtherProgram(m_folder->databasePath())
+                .exec(QStringLiteral("INSERT INTO foods (FOOD, CALORIES) VALUES "
+                                     "(CAST(x'4372e86d65206272fb6ce965' AS TEXT), 300), ('%1', 1)")
+                          .arg(name)));
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, nullptr, &error));
     QCOMPARE(columns[0].at(3), name);
@@ -424,7 +427,8 @@ void TestHostileInput::namesStoredAsWindows1252()
     TotalsSources sources;
     sources.active = true;
     sources.periods[0] = true;
-    IndexedFoodLookup indexed(foods);
+    const std::unique_ptr<FoodLookup> indexedOwner = foods.lookup();
+    FoodLookup& indexed = *indexedOwner;
     FullScanFoodLookup scanned;
     QVERIFY(scanned.load(foods, &error));
     for (FoodLookup* lookup : std::initializer_list<FoodLookup*> { &indexed, &scanned }) {

@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "core/files/FileOperationLog.h"
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 #include "core/plans/PeriodFile.h"
 #include "core/totals/NutrientTargets.h"
 

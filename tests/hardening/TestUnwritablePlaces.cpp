@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
 #include "core/files/UserFilesCopy.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -260,9 +261,9 @@ void TestUnwritablePlaces::writingTheTotalsReport()
     QVERIFY(place.lock());
     places.dataFolder = place.path() + QStringLiteral("/Tamo");
     Workspace workspace(places);
-    FoodDatabase foods;
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(&error));
     TotalsDialog window(workspace.files(), foods, workspace.plan(), workspace.targets());
     window.show();
     window.findChild<QCheckBox*>(QStringLiteral("Check1"))->click();
@@ -292,9 +293,9 @@ void TestUnwritablePlaces::savingTheFoodPropertyTable()
     QVERIFY(place.lock());
     places.dataFolder = place.path() + QStringLiteral("/Tamo");
     const UserFiles files(places);
-    FoodDatabase foods;
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(&error));
     FoodGridDialog window(files, foods, true);
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("PrintTable")), Qt::LeftButton);
@@ -322,18 +323,18 @@ void TestUnwritablePlaces::editingAFood()
     const QString database = place.path() + QStringLiteral("/foods.db");
     {
         // Opened once while writable, so the name index exists before the place is locked.
-        FoodDatabase foods;
+        SqliteFoodStore foods(database);
         QString error;
-        QVERIFY(foods.open(database, &error));
+        QVERIFY(foods.refresh(&error));
     }
     QVERIFY(place.lock());
     UserFiles::Places places = m_folder->places();
     places.foodDatabasePath = database;
     const UserFiles files(places);
     QString previousSearch;
-    FoodDatabase foods;
     QString error;
-    QVERIFY2(foods.open(database, &error), qPrintable(error));
+    SqliteFoodStore foods(database);
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
     FoodEditorDialog window(files, foods, previousSearch);
     window.show();
     auto* calories = window.findChild<QLineEdit*>(QStringLiteral("CALORIES"));
@@ -465,9 +466,9 @@ void TestUnwritablePlaces::writingOntoANamedPipe()
         : what == QLatin1String("table")                ? workspace.files().foodPropertyTablePath()
                                                         : m_folder->path() + QStringLiteral("/foods.csv");
     QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     if (what == QLatin1String("chart")) {
         TotalsChartWindow window(TotalsResult(), NutrientTargets(), path);
         QVERIFY(!window.saveTo(path));

@@ -4,6 +4,7 @@
 #include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodValues.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
 #include "core/text/FieldNumber.h"
@@ -176,7 +177,7 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
                 // The text as written when the program reads it as the number it is; else the
                 // number, so that no text stands for another number than the one written.
                 food.nutrients[index]
-                    = programNumber || TextToNumber(value) == number ? value : FoodDatabase::numberText(number);
+                    = programNumber || TextToNumber(value) == number ? value : FoodValues::numberText(number);
             } else {
                 amounts[index] = number * ColumnMapping::factor(field, column.unit);
                 per100g[index] = column.per100g;

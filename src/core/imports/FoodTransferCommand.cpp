@@ -2,7 +2,7 @@
 
 #include "core/files/ByteSource.h"
 #include "core/files/SafeFile.h"
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 #include "core/text/MessageText.h"
 
 #include <QDir>

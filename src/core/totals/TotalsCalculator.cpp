@@ -1,6 +1,6 @@
 #include "core/totals/TotalsCalculator.h"
 
-#include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodFields.h"
 #include "core/foods/FoodLookup.h"
 #include "core/plans/PeriodFile.h"
 #include "core/text/MessageText.h"
@@ -45,7 +45,7 @@ bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values
 const QStringList& TotalsCalculator::headerTexts()
 {
     static const QStringList texts
-        = QStringList { tr("Period") } + FoodDatabase::nutrientCaptions() + QStringList { tr("Net Carbs") };
+        = QStringList { tr("Period") } + FoodFields::nutrientCaptions() + QStringList { tr("Net Carbs") };
     return texts;
 }
 

@@ -1,9 +1,12 @@
 #include "core/workspace/Workspace.h"
 
+#include "core/storage/FoodStoreOpener.h"
+
 Workspace::Workspace(const UserFiles::Places& places, QObject* parent)
     : QObject(parent)
     , m_files(places)
     , m_targets(m_files)
+    , m_foods(FoodStoreOpener::forLocation(places.foodDatabasePath))
     , m_planFile(places.planOnScreenPath)
 { }
 

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "core/files/UserFiles.h"
-#include "core/foods/FoodDatabase.h"
 #include "core/plans/PlanDocument.h"
 #include "core/plans/PlanOnScreenFile.h"
+#include "core/storage/FoodStore.h"
 #include "core/totals/UserTargets.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // What one run of Platewell works on, owned in one place and lent to the windows: the food table,
 // the meal plan on screen, the current user's files and targets, and the food editor's previous
@@ -20,7 +22,7 @@ class Workspace : public QObject
 public:
     explicit Workspace(const UserFiles::Places& places, QObject* parent = nullptr);
 
-    FoodDatabase& foods() { return m_foods; }
+    FoodStore& foods() { return *m_foods; }
     PlanDocument& plan() { return m_plan; }
     const PlanDocument& plan() const { return m_plan; }
     UserFiles& files() { return m_files; }
@@ -47,7 +49,8 @@ private:
     UserFiles m_files;
     PlanDocument m_plan;
     UserTargets m_targets;
-    FoodDatabase m_foods;
+    // The food table, through the storage seam; opened by the first window that reads it.
+    std::unique_ptr<FoodStore> m_foods;
     PlanOnScreenFile m_planFile;
     QString m_foodSearchText;
     bool m_toldPlanNotKept = false;

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class FoodDatabase;
+class FoodStore;
 class FoodPropertiesModel;
 class GridCaptionBar;
 class QLineEdit;
@@ -22,7 +22,7 @@ public:
     // Fills the grid from the food table, opening `database` at the shared food table path when it
     // is not open yet. With `sortedByName` the grid starts in ascending food name order, as the
     // main window opens it; the food editor opens it in table order.
-    FoodGridDialog(const UserFiles& files, FoodDatabase& database, bool sortedByName, QWidget* parent = nullptr);
+    FoodGridDialog(const UserFiles& files, FoodStore& database, bool sortedByName, QWidget* parent = nullptr);
     ~FoodGridDialog() override;
 
     FoodPropertiesModel* model() const { return m_model; }
@@ -38,7 +38,7 @@ private:
     void setCurrentCell(int row, int column);
 
     const UserFiles& m_files;
-    FoodDatabase& m_database;
+    FoodStore& m_database;
     FoodPropertiesModel* m_model;
     QTableView* m_grid;
     GridCaptionBar* m_captions;

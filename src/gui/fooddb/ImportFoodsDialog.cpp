@@ -1,7 +1,6 @@
 #include "gui/fooddb/ImportFoodsDialog.h"
 
 #include "core/files/UserFiles.h"
-#include "core/foods/FoodDatabase.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/common/CommandButton.h"

@@ -1,6 +1,6 @@
 #include "gui/planner/MainWindow.h"
 
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
@@ -441,7 +441,7 @@ void MainWindow::fillFoodList()
     font.setPointSizeF(10);
     m_foodView->setFont(font);
     QString error;
-    switch (m_picker->fill(m_workspace.foods(), m_workspace.files().foodDatabasePath(), &error)) {
+    switch (m_picker->fill(m_workspace.foods(), &error)) {
     case FoodPicker::FillResult::Filled:
         break;
     case FoodPicker::FillResult::CannotOpen:
@@ -811,7 +811,7 @@ template <class Window, class... Arguments> void MainWindow::openWithFoodTable(A
 bool MainWindow::foodTableReady()
 {
     QString error;
-    if (m_workspace.foods().ensureOpen(m_workspace.files().foodDatabasePath(), &error)) {
+    if (m_workspace.foods().refresh(&error)) {
         return true;
     }
     Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));

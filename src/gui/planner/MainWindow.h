@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/plans/MealPlan.h"
+#include "core/storage/FoodStore.h"
 #include "core/workspace/Workspace.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -29,7 +31,7 @@ public:
     explicit MainWindow(Workspace& workspace, QWidget* parent = nullptr);
 
     Workspace& workspace() { return m_workspace; }
-    FoodDatabase& foods() { return m_workspace.foods(); }
+    FoodStore& foods() { return m_workspace.foods(); }
     FoodListModel* foodListModel() const { return m_foodList; }
     QUndoStack* undoStack() const { return m_undoStack; }
 

@@ -1,9 +1,10 @@
 #include "gui/recipes/RecipesWindow.h"
 
 #include "core/files/UserFiles.h"
-#include "core/foods/FoodDatabase.h"
+#include "core/storage/FoodStore.h"
 #include "core/plans/MealTable.h"
 #include "core/recipes/RecipeBook.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/NumberText.h"
 #include "core/totals/TotalsCalculator.h"
 #include "gui/common/CommandButton.h"
@@ -24,7 +25,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSqlQuery>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -36,8 +36,7 @@ constexpr int kFoodListWidth = 260;
 
 } // namespace
 
-RecipesWindow::RecipesWindow(
-    const UserFiles& files, FoodDatabase& foods, const FoodListModel* shownFoods, QWidget* parent)
+RecipesWindow::RecipesWindow(const UserFiles& files, FoodStore& foods, const FoodListModel* shownFoods, QWidget* parent)
     : QDialog(parent)
     , m_files(files)
     , m_foods(foods)
@@ -49,7 +48,7 @@ RecipesWindow::RecipesWindow(
     QString error;
     if (shownFoods) {
         m_picker->copyFoods(*shownFoods);
-    } else if (m_picker->fill(m_foods, m_files.foodDatabasePath(), &error) != FoodPicker::FillResult::Filled) {
+    } else if (m_picker->fill(m_foods, &error) != FoodPicker::FillResult::Filled) {
         Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
     }
     fillRecipeList(0);
@@ -218,8 +217,7 @@ void RecipesWindow::fillRecipeList(qint64 chosen)
     m_showing = true;
     std::vector<std::pair<qint64, QString>> recipes;
     QString error;
-    RecipeBook book(m_foods);
-    if (!book.list(&recipes, &error)) {
+    if (!m_foods.listRecipes(&recipes, &error)) {
         Prompt::error(this, tr("The recipes cannot be read.\n%1").arg(error));
     }
     m_recipeRows->setRecipes(std::move(recipes));
@@ -249,8 +247,7 @@ void RecipesWindow::chooseRecipe()
     }
     Recipe recipe;
     QString error;
-    RecipeBook book(m_foods);
-    if (!book.load(id, &recipe, &error)) {
+    if (!m_foods.loadRecipe(id, &recipe, &error)) {
         Prompt::error(this, tr("The recipe cannot be read.\n%1").arg(error));
         fillRecipeList(m_recipe.id);
         return;
@@ -275,12 +272,10 @@ void RecipesWindow::showIngredients(int current)
 {
     // Each ingredient's serving unit, as the food table holds it now.
     QHash<QString, QString> units;
-    QSqlQuery unit(m_foods.connection());
-    unit.prepare(QStringLiteral("SELECT SERVING_UN FROM foods WHERE FOOD = ? ORDER BY rowid LIMIT 1"));
     for (const RecipeIngredient& ingredient : m_recipe.ingredients) {
-        unit.bindValue(0, ingredient.food);
-        if (unit.exec() && unit.next()) {
-            units.insert(ingredient.food, unit.value(0).toString());
+        QString unit;
+        if (m_foods.servingUnitOf(ingredient.food, &unit, nullptr) && !units.contains(ingredient.food)) {
+            units.insert(ingredient.food, unit);
         }
     }
     m_ingredientRows->setServingUnits(units);
@@ -308,11 +303,10 @@ int RecipesWindow::currentIngredient() const
 
 void RecipesWindow::showPreview()
 {
-    RecipeBook book(m_foods);
-    std::array<double, TotalsRow::NutrientCount> values {};
+    FoodStore::RecipeValues values {};
     QStringList missing;
     QString error;
-    const bool read = m_recipe.servings > 0 && book.valuesPerServing(m_recipe, &values, &missing, &error);
+    const bool read = m_recipe.servings > 0 && m_foods.recipeValues(m_recipe, &values, &missing, &error);
     m_previewRow->setValues(read ? std::optional(values) : std::nullopt);
     // An ingredient whose food left the food table counts nothing and says so.
     m_ingredientRows->setMissing(missing);
@@ -425,13 +419,12 @@ bool RecipesWindow::saveRecipe()
         return false;
     }
     QString error;
-    if (!m_foods.ensureOpen(m_files.foodDatabasePath(), &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe was not saved.\n%1").arg(error));
         return false;
     }
     Recipe saved = m_recipe;
-    RecipeBook book(m_foods);
-    if (!book.save(&saved, &error, m_storedName)) {
+    if (!m_foods.saveRecipe(&saved, &error, m_storedName)) {
         // What was typed stays, to be mended and saved again.
         Prompt::error(this, tr("The recipe was not saved.\n%1").arg(error));
         return false;
@@ -440,7 +433,7 @@ bool RecipesWindow::saveRecipe()
     m_storedName = saved.name;
     m_changedFoods = true;
     // The recipe is a food now, to be used in other recipes too.
-    m_picker->fill(m_foods, m_files.foodDatabasePath(), &error);
+    m_picker->fill(m_foods, &error);
     setEdited(false);
     fillRecipeList(m_recipe.id);
     m_rename->setEnabled(true);
@@ -462,12 +455,11 @@ void RecipesWindow::renameRecipe()
     QString error;
     // As Save does: a food table another program replaced is reopened, not written through a
     // connection to the old file.
-    if (!m_foods.ensureOpen(m_files.foodDatabasePath(), &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
         return;
     }
-    RecipeBook book(m_foods);
-    if (!book.rename(m_recipe.id, m_storedName, name, &error)) {
+    if (!m_foods.renameRecipe(m_recipe.id, m_storedName, name, &error)) {
         Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
         return;
     }
@@ -488,12 +480,11 @@ void RecipesWindow::deleteRecipe()
         return;
     }
     QString error;
-    if (!m_foods.ensureOpen(m_files.foodDatabasePath(), &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
         return;
     }
-    RecipeBook book(m_foods);
-    if (!book.remove(m_recipe.id, m_storedName, &error)) {
+    if (!m_foods.removeRecipe(m_recipe.id, m_storedName, &error)) {
         Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
         return;
     }

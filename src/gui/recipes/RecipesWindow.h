@@ -7,7 +7,7 @@
 #include <array>
 
 class UserFiles;
-class FoodDatabase;
+class FoodStore;
 class FoodListModel;
 class FoodPicker;
 class MealTable;
@@ -32,7 +32,7 @@ class RecipesWindow : public QDialog
 public:
     // `shownFoods`, when given, is a food list already read from the table, which the window's
     // own food list then shows without reading the table again.
-    RecipesWindow(const UserFiles& files, FoodDatabase& foods, const FoodListModel* shownFoods = nullptr,
+    RecipesWindow(const UserFiles& files, FoodStore& foods, const FoodListModel* shownFoods = nullptr,
         QWidget* parent = nullptr);
 
     // Starts a new recipe whose ingredients are the entries of `meal`.
@@ -74,7 +74,7 @@ private:
     void setEdited(bool edited);
 
     const UserFiles& m_files;
-    FoodDatabase& m_foods;
+    FoodStore& m_foods;
     Recipe m_recipe;
     // The name the shown recipe has in the file as last read or written, to check before a write
     // that its id still stands for the same recipe.

@@ -8,15 +8,15 @@
 #include "gui/totals/TotalsCharts.h"
 #include "gui/totals/TotalsModel.h"
 
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/totals/TotalsCalculator.h"
 #include "core/totals/TotalsReport.h"
 
 #include "core/files/TextFile.h"
 #include "core/files/UserFiles.h"
-#include "core/foods/FoodDatabase.h"
 #include "core/plans/Periods.h"
 #include "core/plans/PlanDocument.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 #include "core/totals/UserTargets.h"
@@ -63,7 +63,7 @@ QFont boldened(QFont font, bool bold)
 } // namespace
 
 TotalsDialog::TotalsDialog(
-    const UserFiles& files, FoodDatabase& foods, const PlanDocument& plan, UserTargets& targets, QWidget* parent)
+    const UserFiles& files, FoodStore& foods, const PlanDocument& plan, UserTargets& targets, QWidget* parent)
     : QDialog(parent)
     , m_files(files)
     , m_foods(foods)
@@ -230,9 +230,10 @@ void TotalsDialog::calculate()
     {
         // Each calculation reads the table now at the path, also when another program replaced the
         // file; one that cannot be opened stops the calculation through the lookup's message.
-        m_foods.ensureOpen(m_files.foodDatabasePath(), nullptr);
+        m_foods.refresh(nullptr);
         // The lookup holds a read lock on the food table; it is gone before any message shows.
-        IndexedFoodLookup lookup(m_foods);
+        const std::unique_ptr<FoodLookup> foods = m_foods.lookup();
+        FoodLookup& lookup = *foods;
         result = TotalsCalculator::calculate(m_plan.plan(), m_files, sources, lookup);
         const bool perDay = m_perDay->isChecked();
         const bool rollUps = m_weekRollUps->isChecked();

@@ -5,7 +5,7 @@
 #include <array>
 
 struct TotalsResult;
-class FoodDatabase;
+class FoodStore;
 class PlanDocument;
 class UserFiles;
 class UserTargets;
@@ -30,7 +30,7 @@ public:
 
     // The rows of "Active" add up `plan`; the periods' plans and the report are the user's
     // files; the grid judges each day against the user's targets.
-    TotalsDialog(const UserFiles& files, FoodDatabase& foods, const PlanDocument& plan, UserTargets& targets,
+    TotalsDialog(const UserFiles& files, FoodStore& foods, const PlanDocument& plan, UserTargets& targets,
         QWidget* parent = nullptr);
 
     // Draws the totals grid on the printer: a title with the user name and date, the header,
@@ -55,7 +55,7 @@ private:
     void showResult(const TotalsResult& result);
 
     const UserFiles& m_files;
-    FoodDatabase& m_foods;
+    FoodStore& m_foods;
     const PlanDocument& m_plan;
     UserTargets& m_targets;
     std::array<QCheckBox*, SourceCount> m_checks {};

@@ -1,11 +1,13 @@
 // Imports small crafted files of every kind into real food tables and checks the rows that come
 // out, the report and the summary; exports and imports back; and runs the command line.
 
+#include "OtherProgram.h"
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/foods/FoodExport.h"
 #include "core/imports/ColumnMapping.h"
+#include "core/imports/FoodExport.h"
 #include "core/imports/FoodImport.h"
+#include "core/storage/SqliteFoodStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,14 +62,14 @@ QByteArray fileBytes(const QString& path)
 
 Rows tableRows(const QString& databasePath)
 {
-    FoodDatabase foods;
+    SqliteFoodStore foods(databasePath);
     std::vector<TextColumn> columns;
     QString error;
     std::vector<FoodDatabase::Field> fields;
     for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
         fields.push_back(FoodDatabase::Field(f));
     }
-    if (!foods.open(databasePath, &error) || !foods.readColumns(fields, &columns, nullptr, &error)) {
+    if (!foods.refresh(&error) || !foods.readColumns(fields, &columns, nullptr, &error)) {
         qWarning() << error;
         return {};
     }
@@ -85,9 +87,9 @@ Rows tableRows(const QString& databasePath)
 // Every stored value as an SQL literal, so that 12 and '12' differ as the table holds them.
 Rows storedRows(const QString& databasePath)
 {
-    FoodDatabase foods;
+    SqliteFoodStore foods(databasePath);
     QString error;
-    if (!foods.open(databasePath, &error)) {
+    if (!foods.refresh(&error)) {
         qWarning() << error;
         return {};
     }
@@ -95,7 +97,8 @@ Rows storedRows(const QString& databasePath)
     for (const QString& field : FoodDatabase::fieldNames()) {
         quoted.append("quote(" + field + ")");
     }
-    QSqlQuery query(foods.connection());
+    OtherProgram reader(databasePath);
+    QSqlQuery query(reader.database());
     Rows rows;
     if (!query.exec("SELECT " + quoted.join(", ") + " FROM foods ORDER BY rowid")) {
         qWarning() << query.lastError().text();
@@ -723,9 +726,9 @@ void TestFoodImport::exportImportsBackTheSameTable()
 {
     TestFolder folder;
     folder.createStarterFoods();
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder.databasePath());
     QString error;
-    QVERIFY(foods.open(folder.databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     // Texts the food editor keeps among the numbers, blanks around a number, a serving of blanks.
     const QList<QStringList> awkward {
         { "Odd \"one\", here", " 1 cup", "12.5g", "1e300", "", "-0.25" },

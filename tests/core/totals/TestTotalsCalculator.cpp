@@ -1,12 +1,14 @@
 #include "FullScanFoodLookup.h"
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/totals/TotalsCalculator.h"
 
+#include "OtherProgram.h"
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/plans/MealPlan.h"
 #include "core/plans/Periods.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/NumberText.h"
 
 #include <QRandomGenerator>
@@ -93,7 +95,7 @@ private:
     std::unique_ptr<TestFolder> m_folder;
     MealPlan m_plan;
     std::unique_ptr<UserFiles> m_files;
-    FoodDatabase m_foods;
+    std::unique_ptr<SqliteFoodStore> m_foods;
 };
 
 void TestTotalsCalculator::init()
@@ -101,29 +103,31 @@ void TestTotalsCalculator::init()
     m_folder = std::make_unique<TestFolder>();
     m_plan = MealPlan();
     m_files = m_folder->files();
+    m_foods = std::make_unique<SqliteFoodStore>(m_folder->databasePath());
 }
 
 void TestTotalsCalculator::cleanup()
 {
-    m_foods.close();
+    m_foods.reset();
     m_folder.reset();
 }
 
 void TestTotalsCalculator::openFoods(const QStringList& csvRows)
 {
-    m_foods.close();
+    m_foods->close();
     m_folder->createFoods(csvRows);
     QString error;
-    QVERIFY2(m_foods.open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(m_foods->refresh(&error), qPrintable(error));
 }
 
 TotalsResult TestTotalsCalculator::calculate(const TotalsSources& sources)
 {
-    IndexedFoodLookup indexed(m_foods);
+    const std::unique_ptr<FoodLookup> indexedOwner = m_foods->lookup();
+    FoodLookup& indexed = *indexedOwner;
     const TotalsResult result = TotalsCalculator::calculate(m_plan, *m_files, sources, indexed);
     FullScanFoodLookup scan;
     QString error;
-    if (!scan.load(m_foods, &error)) {
+    if (!scan.load(*m_foods, &error)) {
         qWarning("full scan could not read the food table: %s", qPrintable(error));
     }
     const TotalsResult reference = TotalsCalculator::calculate(m_plan, *m_files, sources, scan);
@@ -369,8 +373,9 @@ void TestTotalsCalculator::unreadableFoodTableStops()
     openFoods({ foodRow("Apple", "1", { "95" }) });
     m_plan.BreakfastTable().add("Apple", " 1");
     QVERIFY(TextFile::writeLines(m_files->perUserFile("Daily"), { "Lunch_Apple_ 2" }, nullptr));
-    m_foods.close();
-    IndexedFoodLookup lookup(m_foods);
+    m_foods->close();
+    const std::unique_ptr<FoodLookup> lookupOwner = m_foods->lookup();
+    FoodLookup& lookup = *lookupOwner;
     TotalsResult result = TotalsCalculator::calculate(m_plan, *m_files, sourcesOf(true, {}), lookup);
     QVERIFY(result.stopped);
     QVERIFY(result.rows.empty());
@@ -427,8 +432,8 @@ void TestTotalsCalculator::indexMatchesFullScan()
     }
     openFoods(rows);
     // A name stored as NULL reads as empty text, like the empty name.
-    QSqlQuery nullName(m_foods.connection());
-    QVERIFY(nullName.exec("INSERT INTO foods (FOOD, CALORIES, CARBS) VALUES (NULL, 4, 2)"));
+    QVERIFY(
+        OtherProgram(m_folder->databasePath()).exec("INSERT INTO foods (FOOD, CALORIES, CARBS) VALUES (NULL, 4, 2)"));
 
     const QStringList planned = names + QStringList { "Pear", "APPLE", "Bread " };
     for (auto& table : m_plan.tables) {
@@ -459,17 +464,19 @@ void TestTotalsCalculator::indexMatchesFullScan()
             TextFile::writeLines(m_files->perUserFile(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr));
     }
 
-    IndexedFoodLookup indexed(m_foods);
+    const std::unique_ptr<FoodLookup> indexedOwner = m_foods->lookup();
+    FoodLookup& indexed = *indexedOwner;
     const TotalsResult result = TotalsCalculator::calculate(m_plan, *m_files, sources, indexed);
     FullScanFoodLookup scan;
-    QVERIFY(scan.load(m_foods, nullptr));
+    QVERIFY(scan.load(*m_foods, nullptr));
     QCOMPARE(scan.rowCount(), qsizetype(301));
     const TotalsResult reference = TotalsCalculator::calculate(m_plan, *m_files, sources, scan);
     QVERIFY(!result.stopped);
     QCOMPARE(result.rows.size(), std::size_t(13));
     QVERIFY(sameBits(result, reference));
     // Asked one name at a time, without fetching ahead, the index finds the same rows.
-    IndexedFoodLookup single(m_foods);
+    const std::unique_ptr<FoodLookup> singleOwner = m_foods->lookup();
+    FoodLookup& single = *singleOwner;
     for (const QString& name : planned + QStringList { "" }) {
         const std::vector<FoodLookup::Nutrients> expected = *scan.rowsNamed(name, nullptr);
         const std::vector<FoodLookup::Nutrients>* rows = single.rowsNamed(name, nullptr);

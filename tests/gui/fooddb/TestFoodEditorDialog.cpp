@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -76,7 +77,7 @@ private:
     std::unique_ptr<UserFiles> m_files;
     // The previous search text, which the program keeps from one opening of the editor to the next.
     QString m_previousSearch;
-    FoodDatabase m_database;
+    std::unique_ptr<SqliteFoodStore> m_database;
     std::unique_ptr<FoodEditorDialog> m_window;
 };
 
@@ -95,18 +96,19 @@ void TestFoodEditorDialog::init()
         foodRow("Tomato Soup", "1 cup", { "74", "n/a" }), foodRow("Rye bread", "1 slice", { "83", "15.5g" }) });
     m_files = m_folder->files();
     m_previousSearch.clear();
+    m_database = std::make_unique<SqliteFoodStore>(m_files->foodDatabasePath());
 }
 
 void TestFoodEditorDialog::cleanup()
 {
     m_window.reset();
-    m_database.close();
+    m_database.reset();
     m_folder.reset();
 }
 
 void TestFoodEditorDialog::open()
 {
-    m_window = std::make_unique<FoodEditorDialog>(*m_files, m_database, m_previousSearch, nullptr);
+    m_window = std::make_unique<FoodEditorDialog>(*m_files, *m_database, m_previousSearch, nullptr);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -119,9 +121,9 @@ void TestFoodEditorDialog::openOn(const QStringList& csvRows)
 
 QList<QStringList> TestFoodEditorDialog::storedFoods() const
 {
-    FoodDatabase other;
+    SqliteFoodStore other(m_folder->databasePath());
     QString error;
-    if (!other.open(m_folder->databasePath(), &error)) {
+    if (!other.refresh(&error)) {
         qWarning("%s", qPrintable(error));
         return {};
     }

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
@@ -57,7 +58,7 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<UserFiles> m_files;
-    FoodDatabase m_database;
+    std::unique_ptr<SqliteFoodStore> m_database;
     std::unique_ptr<FoodGridDialog> m_window;
 };
 
@@ -73,18 +74,19 @@ void TestFoodGridDialog::init()
         foodRow(QStringLiteral("fried CHICKEN"), QStringLiteral("piece"), { "n/a", "12.5g" }),
     });
     m_files = m_folder->files();
+    m_database = std::make_unique<SqliteFoodStore>(m_files->foodDatabasePath());
 }
 
 void TestFoodGridDialog::cleanup()
 {
     m_window.reset();
-    m_database.close();
+    m_database.reset();
     m_folder.reset();
 }
 
 void TestFoodGridDialog::open(bool sortedByName)
 {
-    m_window = std::make_unique<FoodGridDialog>(*m_files, m_database, sortedByName, nullptr);
+    m_window = std::make_unique<FoodGridDialog>(*m_files, *m_database, sortedByName, nullptr);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }

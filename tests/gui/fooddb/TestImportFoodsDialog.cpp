@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
 #include "gui/planner/FoodListModel.h"
@@ -252,9 +253,9 @@ void TestImportFoodsDialog::unitsAndAmountsGoIntoTheImport()
     QVERIFY(!dialog.findChild<QComboBox*>("ImportUnit3"));
     dialog.findChild<QPushButton*>("ImportStart")->click();
     QVERIFY(dialog.changedTable());
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     QCOMPARE(foods.rowCount(&error), 2);
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns(

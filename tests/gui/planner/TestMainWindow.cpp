@@ -1,4 +1,6 @@
+#include "OtherProgram.h"
 #include "TestSupport.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
@@ -284,10 +286,10 @@ void TestMainWindow::refreshShowsChangedTable()
     selectFood(QStringLiteral("Banana"));
     QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
     {
-        FoodDatabase& foods = m_window->foods();
-        QSqlQuery query(foods.connection());
-        QVERIFY(query.exec(QStringLiteral("UPDATE foods SET FOOD = 'Aardvark melon', SERVING_UN = '1 melon' "
-                                          "WHERE FOOD = 'Banana'")));
+        // Another program renames a food while the list shows it.
+        QVERIFY(OtherProgram(m_folder->databasePath())
+                    .exec(QStringLiteral("UPDATE foods SET FOOD = 'Aardvark melon', SERVING_UN = '1 melon' "
+                                         "WHERE FOOD = 'Banana'")));
     }
     auto* list = m_window->findChild<QListView*>(QStringLiteral("List1"));
     QCOMPARE(list->model()->index(2, 0).data().toString(), QStringLiteral("Banana"));
@@ -338,9 +340,9 @@ void TestMainWindow::replacedFoodTableIsReopened()
     });
     QTest::mouseClick(button("EditFoodList"), Qt::LeftButton);
     QVERIFY2(Prompt::shown().isEmpty(), qPrintable(Prompt::shown().value(0).text));
-    FoodDatabase check;
+    SqliteFoodStore check(m_folder->databasePath());
     QString error;
-    QVERIFY2(check.open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(check.refresh(&error), qPrintable(error));
     QStringList record;
     QVERIFY(check.readRecord(1, &record, &error));
     QCOMPARE(record.mid(0, 3), (QStringList { "Kiwi", "1 fruit", "43" }));

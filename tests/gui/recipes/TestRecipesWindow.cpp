@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/recipes/RecipeBook.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
@@ -180,8 +180,8 @@ void TestRecipesWindow::savesAMealAsRecipe()
     });
     m_window->findChild<QAction*>("SaveMealAsRecipe2")->trigger();
     QVERIFY(foodNames().contains("Lunch box"));
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> rows;
     QVERIFY(foods.nutrientsOf("Lunch box", &rows, nullptr));
     QCOMPARE(rows.size(), std::size_t(1));
@@ -250,13 +250,13 @@ void TestRecipesWindow::ingredientCommandsFollowTheChosenRow()
 // food editor reaches the recipe at once, and the recipe's own row cannot be edited by hand.
 void TestRecipesWindow::editorNamesTheRecipesOfAFood()
 {
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     Recipe recipe;
     recipe.name = "Zoo snack";
     recipe.ingredients = { { "Apple", " 1" } };
     QString error;
-    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
     foods.close();
     whenModal([&](QWidget* window) {
         auto* editor = static_cast<FoodEditorDialog*>(window);
@@ -294,7 +294,7 @@ void TestRecipesWindow::editorNamesTheRecipesOfAFood()
     QVERIFY(std::any_of(shown.begin(), shown.end(), [](const Prompt::Shown& p) {
         return p.title == "Error" && p.text.contains("Zoo snack") && p.text.contains("Recipes window");
     }));
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    QVERIFY(foods.refresh(nullptr));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> rows;
     QVERIFY(foods.nutrientsOf("Zoo snack", &rows, nullptr));
     QCOMPARE(rows.at(0)[0], 100.0);
@@ -303,13 +303,13 @@ void TestRecipesWindow::editorNamesTheRecipesOfAFood()
 // A food renamed in the editor stays in the recipes made of it, and the editor says which.
 void TestRecipesWindow::renameInEditorTakesTheRecipes()
 {
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     Recipe recipe;
     recipe.name = "Zoo snack";
     recipe.ingredients = { { "Apple", " 2" } };
     QString error;
-    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> before;
     QVERIFY(foods.nutrientsOf("Zoo snack", &before, nullptr));
     foods.close();
@@ -323,8 +323,8 @@ void TestRecipesWindow::renameInEditorTakesTheRecipes()
     QTest::mouseClick(m_window->findChild<QPushButton*>("EditFoodList"), Qt::LeftButton);
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown().first().text, QStringLiteral("1 recipe now uses \"Red apple\":\n\"Zoo snack\""));
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
-    QVERIFY(RecipeBook(foods).load(recipe.id, &recipe, &error));
+    QVERIFY(foods.refresh(nullptr));
+    QVERIFY(foods.loadRecipe(recipe.id, &recipe, &error));
     QCOMPARE(recipe.ingredients.at(0).food, QStringLiteral("Red apple"));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> after;
     QVERIFY(foods.nutrientsOf("Zoo snack", &after, nullptr));
@@ -335,14 +335,14 @@ void TestRecipesWindow::renameInEditorTakesTheRecipes()
 // the table keeps them whole.
 void TestRecipesWindow::recipeValuesShowRounded()
 {
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     Recipe recipe;
     recipe.name = "Zoo snack";
     recipe.servings = 3;
     recipe.ingredients = { { "Apple", " 1" }, { "Oats", " 1" } };
     QString error;
-    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> stored;
     QVERIFY(foods.nutrientsOf("Zoo snack", &stored, nullptr));
     QCOMPARE(stored.at(0)[0], (95.0 + 150.0) / 3);
@@ -386,13 +386,13 @@ void TestRecipesWindow::recipeChangesAfterTableReplaced()
 {
     QFETCH(QString, button);
     {
-        FoodDatabase foods;
-        QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+        SqliteFoodStore foods(m_folder->databasePath());
+        QVERIFY(foods.refresh(nullptr));
         Recipe recipe;
         recipe.name = "Zoo snack";
         recipe.ingredients = { { "Apple", " 1" } };
         QString error;
-        QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+        QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
     }
     whenModal([&](QWidget* window) {
         m_recipes = static_cast<RecipesWindow*>(window);
@@ -411,11 +411,11 @@ void TestRecipesWindow::recipeChangesAfterTableReplaced()
     for (const Prompt::Shown& shown : Prompt::shown()) {
         QVERIFY2(shown.title != "Error", qPrintable(shown.text));
     }
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     std::vector<std::pair<qint64, QString>> recipes;
     QString error;
-    QVERIFY(RecipeBook(foods).list(&recipes, &error));
+    QVERIFY(foods.listRecipes(&recipes, &error));
     QCOMPARE(recipes.size(), std::size_t(button == "RecipeRename" ? 1 : 0));
     if (!recipes.empty()) {
         QCOMPARE(recipes.front().second, QStringLiteral("Snack box"));

@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
@@ -80,7 +81,7 @@ private:
 
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<Workspace> m_workspace;
-    std::unique_ptr<FoodDatabase> m_foods;
+    std::unique_ptr<SqliteFoodStore> m_foods;
     std::unique_ptr<TotalsDialog> m_window;
 };
 
@@ -98,9 +99,9 @@ void TestTotalsDialog::init()
     QVERIFY(TextFile::writeLines(
         m_workspace->files().perUserFile("Daily"), { "Lunch_Bar_ 1", "Dinner_Apple_ 1" }, nullptr));
     QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile("Friday"), { "Lunch_Bar_-1" }, nullptr));
-    m_foods = std::make_unique<FoodDatabase>();
+    m_foods = std::make_unique<SqliteFoodStore>(m_folder->databasePath());
     QString error;
-    QVERIFY2(m_foods->open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(m_foods->refresh(&error), qPrintable(error));
     openWindow();
 }
 
