@@ -8,6 +8,7 @@
 #include "core/foods/FoodDatabase.h"
 #include "core/plans/PeriodFile.h"
 #include "core/totals/NutrientTargets.h"
+#include "core/workspace/FolderSetup.h"
 #include "core/workspace/Workspace.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/planner/MainWindow.h"
@@ -63,7 +64,7 @@ int main(int argc, char** argv)
     const QString out = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir home;
     QString error;
-    if (!PlatewellFolder::prepare(home.path(), &error)) {
+    if (!FolderSetup::prepare(home.path(), &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }

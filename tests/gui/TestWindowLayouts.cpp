@@ -130,8 +130,7 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
             [](Workspace& w, FoodStore& f) -> QWidget* {
                 return new TotalsDialog(w.files(), f, w.plan(), w.targets());
             } },
-        { "food grid",
-            [](Workspace& w, FoodStore& f) -> QWidget* { return new FoodGridDialog(w.files(), f, true); } },
+        { "food grid", [](Workspace& w, FoodStore& f) -> QWidget* { return new FoodGridDialog(w.files(), f, true); } },
         { "food editor",
             [](Workspace& w, FoodStore& f) -> QWidget* {
                 return new FoodEditorDialog(w.files(), f, w.foodSearchText());

@@ -114,14 +114,12 @@ void TestWindowsFitTheScreen::statusMessageKeepsTheWindowsHeight()
 void TestWindowsFitTheScreen::modalWindowsFit_data()
 {
     QTest::addColumn<DialogMaker>("make");
-    QTest::newRow("totals") << DialogMaker([](Workspace& w, FoodStore& f) -> QDialog* {
-        return new TotalsDialog(w.files(), f, w.plan(), w.targets());
-    });
+    QTest::newRow("totals") << DialogMaker(
+        [](Workspace& w, FoodStore& f) -> QDialog* { return new TotalsDialog(w.files(), f, w.plan(), w.targets()); });
     QTest::newRow("food grid") << DialogMaker(
         [](Workspace& w, FoodStore& f) -> QDialog* { return new FoodGridDialog(w.files(), f, true); });
-    QTest::newRow("food editor") << DialogMaker([](Workspace& w, FoodStore& f) -> QDialog* {
-        return new FoodEditorDialog(w.files(), f, w.foodSearchText());
-    });
+    QTest::newRow("food editor") << DialogMaker(
+        [](Workspace& w, FoodStore& f) -> QDialog* { return new FoodEditorDialog(w.files(), f, w.foodSearchText()); });
     QTest::newRow("import foods") << DialogMaker(
         [](Workspace& w, FoodStore&) -> QDialog* { return new ImportFoodsDialog(w.files()); });
     QTest::newRow("recipes") << DialogMaker(

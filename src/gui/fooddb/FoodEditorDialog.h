@@ -27,8 +27,7 @@ public:
     // Opens `database` when it is not open yet, or afresh when another program replaced it, and
     // shows the first record. `previousSearch` is the search text Find uses again when it is
     // answered with nothing; it outlives the window.
-    FoodEditorDialog(
-        const UserFiles& files, FoodStore& database, QString& previousSearch, QWidget* parent = nullptr);
+    FoodEditorDialog(const UserFiles& files, FoodStore& database, QString& previousSearch, QWidget* parent = nullptr);
     ~FoodEditorDialog() override;
 
     // The record shown, counted from 0 in table order; -1 when the table is empty.

@@ -1,7 +1,7 @@
 #include "gui/info/DocumentViewer.h"
 
+#include "core/files/DocumentText.h"
 #include "core/files/UserFiles.h"
-#include "core/text/DocumentText.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
 

@@ -1,7 +1,6 @@
 #include "gui/recipes/RecipesWindow.h"
 
 #include "core/files/UserFiles.h"
-#include "core/storage/FoodStore.h"
 #include "core/plans/MealTable.h"
 #include "core/recipes/RecipeBook.h"
 #include "core/storage/FoodStore.h"

@@ -32,8 +32,8 @@ class RecipesWindow : public QDialog
 public:
     // `shownFoods`, when given, is a food list already read from the table, which the window's
     // own food list then shows without reading the table again.
-    RecipesWindow(const UserFiles& files, FoodStore& foods, const FoodListModel* shownFoods = nullptr,
-        QWidget* parent = nullptr);
+    RecipesWindow(
+        const UserFiles& files, FoodStore& foods, const FoodListModel* shownFoods = nullptr, QWidget* parent = nullptr);
 
     // Starts a new recipe whose ingredients are the entries of `meal`.
     void startFromMeal(const MealTable& meal);

@@ -4,6 +4,7 @@
 #include "core/foods/FoodValues.h"
 #include "core/storage/SqliteFoodStore.h"
 #include "core/text/GenericOrder.h"
+#include "core/workspace/FolderSetup.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -71,7 +72,7 @@ void TestFoodDatabase::newFolderGetsStarterFoods()
 {
     QTemporaryDir dir;
     QString error;
-    QVERIFY2(PlatewellFolder::prepare(dir.path(), &error), qPrintable(error));
+    QVERIFY2(FolderSetup::prepare(dir.path(), &error), qPrintable(error));
     QVERIFY(QFileInfo(PlatewellFolder::dataFolder(dir.path())).isDir());
     SqliteFoodStore foods(PlatewellFolder::foodDatabasePath(dir.path()));
     QVERIFY2(foods.refresh(&error), qPrintable(error));
@@ -91,7 +92,7 @@ void TestFoodDatabase::prepareNeverReplacesTheUsersTable()
     folder.createFoods({ foodRow(QStringLiteral("Mine"), QStringLiteral("1 cup")) });
     const QByteArray before = fileHash(folder.databasePath());
     QString error;
-    QVERIFY(PlatewellFolder::prepare(folder.path(), &error));
+    QVERIFY(FolderSetup::prepare(folder.path(), &error));
     QCOMPARE(fileHash(folder.databasePath()), before);
 }
 
@@ -187,7 +188,7 @@ void TestFoodDatabase::brokenFiles()
     QVERIFY(!foods.isOpen());
     QCOMPARE(fileHash(folder.databasePath()), before);
     // Preparing the folder again must not "repair" the user's file either.
-    QVERIFY(PlatewellFolder::prepare(folder.path(), &error));
+    QVERIFY(FolderSetup::prepare(folder.path(), &error));
     QCOMPARE(fileHash(folder.databasePath()), before);
 }
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "core/text/DocumentText.h"
+#include "core/files/DocumentText.h"
 #include "gui/common/Prompt.h"
 #include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"

@@ -3,6 +3,7 @@
 #include "core/files/ByteSource.h"
 #include "core/files/CsvStreamReader.h"
 #include "core/files/PlatewellFolder.h"
+#include "core/workspace/FolderSetup.h"
 #include "gui/common/Prompt.h"
 #include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"
@@ -51,7 +52,7 @@ void TestDocuments::initTestCase()
 {
     Prompt::setAnswering(true);
     QString error;
-    QVERIFY2(PlatewellFolder::prepare(m_home.path(), &error), qPrintable(error));
+    QVERIFY2(FolderSetup::prepare(m_home.path(), &error), qPrintable(error));
     m_data = PlatewellFolder::dataFolder(m_home.path());
 }
 
