@@ -87,15 +87,18 @@ FoodWriteService::FoodWriteService(FoodDatabase& foods)
     : m_foods(foods)
 { }
 
-bool FoodWriteService::inTransaction(
-    qint64 rowid, const QString& shownName, const std::function<bool(QString*)>& write, QString* error)
+bool FoodWriteService::inTransaction(qint64 rowid, const QString& shownName,
+    const std::function<bool(RecipeTables* recipes, QString*)>& write, QString* error)
 {
     SqliteTransaction transaction(m_foods.connection());
     if (!transaction.beginWrite()) {
         return m_foods.fail(m_foods.connection().message(), error);
     }
     QString reason;
-    if ((rowid == 0 || m_foods.holdsShownName(rowid, shownName, &reason)) && write(&reason) && transaction.commit()) {
+    RecipeTables recipes(m_foods.connection());
+    bool withRecipes = false;
+    if ((rowid == 0 || m_foods.holdsShownName(rowid, shownName, &reason)) && recipes.exist(&withRecipes, &reason)
+        && write(withRecipes ? &recipes : nullptr, &reason) && transaction.commit()) {
         return true;
     }
     // Whatever failed, the transaction rolls back as it goes: nothing of the write stays.
@@ -121,15 +124,12 @@ bool FoodWriteService::updateFields(qint64 rowid, const QString& shownName, cons
     }
     return inTransaction(
         rowid, shownName,
-        [&](QString* reason) {
-            RecipeTables recipes(m_foods.connection());
-            bool withRecipes = false;
-            return recipes.exist(&withRecipes, reason)
-                && (!withRecipes || mayWriteBesideRecipes(recipes, rowid, shownName, newName, false, reason))
+        [&](RecipeTables* recipes, QString* reason) {
+            return (!recipes || mayWriteBesideRecipes(*recipes, rowid, shownName, newName, false, reason))
                 && m_foods.writeFields(rowid, changes, reason)
-                && (!withRecipes || newName == shownName
-                    || followRename(recipes, rowid, shownName, newName, renamedIn, reason))
-                && (!withRecipes || !valuesChange || recipes.recomputeUsing({ shownName, newName }, reason));
+                && (!recipes || newName == shownName
+                    || followRename(*recipes, rowid, shownName, newName, renamedIn, reason))
+                && (!recipes || !valuesChange || recipes->recomputeUsing({ shownName, newName }, reason));
         },
         error);
 }
@@ -142,12 +142,9 @@ bool FoodWriteService::insertRecord(const QStringList& values, qint64* rowid, QS
     qint64 id = 0;
     const bool written = inTransaction(
         0, QString(),
-        [&](QString* reason) {
-            RecipeTables recipes(m_foods.connection());
-            bool withRecipes = false;
-            return recipes.exist(&withRecipes, reason)
-                && (!withRecipes || mayWriteBesideRecipes(recipes, 0, QString(), name, false, reason))
-                && m_foods.insertRow(values, &id, reason) && (!withRecipes || recipes.recomputeUsing({ name }, reason));
+        [&](RecipeTables* recipes, QString* reason) {
+            return (!recipes || mayWriteBesideRecipes(*recipes, 0, QString(), name, false, reason))
+                && m_foods.insertRow(values, &id, reason) && (!recipes || recipes->recomputeUsing({ name }, reason));
         },
         error);
     if (written && rowid) {
@@ -160,12 +157,9 @@ bool FoodWriteService::deleteRecord(qint64 rowid, const QString& shownName, QStr
 {
     return inTransaction(
         rowid, shownName,
-        [&](QString* reason) {
-            RecipeTables recipes(m_foods.connection());
-            bool withRecipes = false;
-            return recipes.exist(&withRecipes, reason)
-                && (!withRecipes || mayWriteBesideRecipes(recipes, rowid, shownName, QString(), true, reason))
-                && m_foods.deleteRow(rowid, reason) && (!withRecipes || recipes.recomputeUsing({ shownName }, reason));
+        [&](RecipeTables* recipes, QString* reason) {
+            return (!recipes || mayWriteBesideRecipes(*recipes, rowid, shownName, QString(), true, reason))
+                && m_foods.deleteRow(rowid, reason) && (!recipes || recipes->recomputeUsing({ shownName }, reason));
         },
         error);
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 class FoodDatabase;
+class RecipeTables;
 
 // The writes of foods that recipes follow, over an SQLite food table: each one writes the food
 // and recomputes the recipes made of it in one immediate transaction, so the file holds either
@@ -30,9 +31,10 @@ public:
 
 private:
     // Runs `write` inside an immediate transaction, after checking that `rowid` still holds
-    // `shownName` when `rowid` is given (not 0); commits when it returns true.
-    bool inTransaction(
-        qint64 rowid, const QString& shownName, const std::function<bool(QString*)>& write, QString* error);
+    // `shownName` when `rowid` is given (not 0), with the file's recipes at hand (null in a file
+    // without them); commits when it returns true.
+    bool inTransaction(qint64 rowid, const QString& shownName,
+        const std::function<bool(RecipeTables* recipes, QString*)>& write, QString* error);
 
     FoodDatabase& m_foods;
 };
