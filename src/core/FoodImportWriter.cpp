@@ -1,23 +1,14 @@
 #include "core/FoodImportWriter.h"
 
 #include "core/MessageText.h"
+#include "core/NumberText.h"
 #include "core/RecipeTables.h"
-
-#include <QLocale>
 
 #include <sqlite3.h>
 
 namespace {
 
 constexpr qint64 kProgressRows = 4096;
-
-// "17,825,792", as the command line's counts are written.
-QString grouped(qint64 value)
-{
-    QLocale locale = QLocale::c();
-    locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    return locale.toString(value);
-}
 
 bool isLineBreakOrControl(QChar c)
 {
@@ -322,7 +313,7 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
     if (name.size() > MaxNameCharacters) {
         refuse(food.location, food.isFdcId, name,
             tr("the name has %1 characters; a food's name may have %2")
-                .arg(grouped(name.size()), grouped(MaxNameCharacters)));
+                .arg(GroupedCount(name.size()), GroupedCount(MaxNameCharacters)));
         return true;
     }
     // A recipe's row holds what its ingredients make; a food of its name would stand beside it.
