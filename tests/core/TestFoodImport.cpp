@@ -423,6 +423,29 @@ void TestFoodImport::csvFiles_data()
         << Rows { { "A", "", "1.5", "", "", "", "", "", "", "" }, { "B", "", "2.5", "", "", "", "", "", "", "" } }
         << QStringList { "line 4|C|not a number: CALORIES \"1.5\" (the file writes its numbers as 1.234,5)",
                "line 5|D|not a number: CALORIES \"1 2\"" };
+    QTest::newRow("the table's own layout reads numbers as the file writes them")
+        << header + "Cake,1 slice,\"1,234\",12.5,n/a,\" 3\",tr\nPie,1 slice,\"1,5\",2.5\nTart,,1 2\n"
+        << Rows { { "Cake", "1 slice", "1234", "12.5", "n/a", "3", "tr", "", "", "" } }
+        << QStringList { "line 3|Pie|not a number: CALORIES \"1,5\" (the file writes its numbers as 1,234.5)",
+               "line 4|Tart|not a number: CALORIES \"1 2\"" };
+    QTest::newRow("the table's own layout with decimal commas")
+        << header + "Cake,1 slice,\"1,5\",\"1.234,5\",-,&H10\n"
+        << Rows { { "Cake", "1 slice", "1.5", "1234.5", "-", "&H10", "", "", "", "" } } << QStringList();
+    QTest::newRow("a serving weight marked unknown")
+        << QByteArray("Food,Serving,Serving weight (g),kcal\nSoup,1 bowl,n/a,40\nTea,1 cup,tr,1\n")
+        << Rows { { "Soup", "1 bowl", "40", "", "", "", "", "", "", "" },
+               { "Tea", "1 cup", "1", "", "", "", "", "", "", "" } }
+        << QStringList { "line 2|Soup|not known, left empty: SERVING_G \"n/a\"",
+               "line 3|Tea|not known, left empty: SERVING_G \"tr\"" };
+    QTest::newRow("a serving weight marked unknown, amounts per 100 g")
+        << QByteArray("Food,Serving,Serving weight (g),kcal_100g\nRice,1 cup,-,130\n")
+        << Rows { { "Rice", "100 g", "130", "", "", "", "", "", "", "" } }
+        << QStringList { "line 2|Rice|not known, left empty: SERVING_G \"-\"; the serving \"1 cup\" gives no weight, "
+                         "so the amounts are for 100 g and the serving is 100 g" };
+    QTest::newRow("columns not imported have no say in the style")
+        << QByteArray("Food,Code,Ref,kcal\nA,\"1,5\",\"2,5\",12.5\nB,\"1,25\",\"7,5\",0.5\n")
+        << Rows { { "A", "", "12.5", "", "", "", "", "", "", "" }, { "B", "", "0.5", "", "", "", "", "", "", "" } }
+        << QStringList();
     QTest::newRow("values marked unknown")
         << QByteArray("Food,kcal,Fat,Sugar,Fiber\nTea,n/a,-,tr,0\n")
         << Rows { { "Tea", "", "", "", "", "", "", "", "0", "" } }
@@ -731,7 +754,7 @@ void TestFoodImport::exportImportsBackTheSameTable()
         { "Odd \"one\", here", " 1 cup", "12.5g", "1e300", "", "-0.25" },
         { "Caf\u00e9 cr\u00e8me", "", "", "", "", "", "", "", "", "3" },
         { "Crisps, salted", "1 bag", "n/a", "tr", "-", "?", "", " 12 ", "  ", "3 g" },
-        { "Trail mix", "  ", "&H10", ".5", "1,5", "\"", "", "", "", "0" },
+        { "Trail mix", "  ", "&H10", ".5", "2.5 oz", "\"", "", "", "", "0" },
     };
     for (const QStringList& record : awkward) {
         QVERIFY2(foods.insertRecord(record, nullptr, &error), qPrintable(error));
