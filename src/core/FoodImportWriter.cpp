@@ -212,8 +212,9 @@ QString FoodImportWriter::mendedServing(QStringView serving, QStringList* reason
 void FoodImportWriter::report(
     qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind)
 {
+    // The name whole, for the report file; where a problem is shown, its name is cut.
     if (m_problems) {
-        m_problems(ImportProblem { location, isFdcId, MessageText::quoted(name), reason, kind });
+        m_problems(ImportProblem { location, isFdcId, name, reason, kind });
     }
 }
 

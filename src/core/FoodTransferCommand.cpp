@@ -89,7 +89,8 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
             err << '\r' << Qt::flush;
             lineShown = false;
         }
-        out << p.locationText() << ": \"" << p.name << "\": " << p.kindText() << ": " << p.reason << '\n';
+        out << p.locationText() << ": \"" << MessageText::quoted(p.name) << "\": " << p.kindText() << ": " << p.reason
+            << '\n';
     };
 
     ImportSummary summary;
