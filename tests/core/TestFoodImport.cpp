@@ -238,6 +238,26 @@ void TestFoodImport::foodDataCentral_data()
         << QStringList { "Nuts, almonds", "100 g", "50", "", "", "", "", "", "", "" }
         << QStringList { "fdc_id 170567|Nuts, almonds|branded_food.csv serving_size 250000 is no serving weight, so "
                          "the serving is 100 g" };
+    // Each field is decoded on its own, and a text kept in the food that was read as Windows-1252
+    // is told.
+    const QByteArray foodHeader = "\"fdc_id\",\"data_type\",\"description\",\"food_category_id\"\n";
+    QTest::newRow("Windows-1252 in a column not imported and in the brand")
+        << Files { { "food.csv", foodHeader + "\"170567\",\"branded_food\",\"G\xC3\xA2teau\",\"caf\xE9\"\n" },
+               { "food_nutrient.csv", nutrients("1,170567,1008,50\n") },
+               { "branded_food.csv", branded + "170567,Caf\xE9 Co,,240,g,1 cup\n" } }
+        << QStringList { "G\u00e2teau (Caf\u00e9 Co)", "1 cup (240 g)", "120", "", "", "", "", "", "", "" }
+        << QStringList { "fdc_id 170567|G\u00e2teau (Caf\u00e9 Co)|not UTF-8, so read as Windows-1252: "
+                         "branded_food.csv brand_owner" };
+    QTest::newRow("Windows-1252 in the name and the portion")
+        << Files { { "food.csv", foodHeader + "\"170567\",\"sr_legacy_food\",\"Cr\xE8me br\xFBl\xE9\x65\",\"12\"\n" },
+               { "food_nutrient.csv", nutrients("1,170567,1008,300\n") }, { "measure_unit.csv", measures },
+               { "food_portion.csv",
+                   "id,fdc_id,seq_num,amount,measure_unit_id,modifier,gram_weight\n"
+                   "1,170567,1,1,9999,petit pot \xE0 dessert,120\n" } }
+        << QStringList { "Cr\u00e8me br\u00fbl\u00e9\x65", "1 petit pot \u00e0 dessert (120 g)", "360", "", "", "", "",
+               "", "", "" }
+        << QStringList { "fdc_id 170567|Cr\u00e8me br\u00fbl\u00e9\x65|not UTF-8, so read as Windows-1252: food.csv "
+                         "description, food_portion.csv" };
 }
 
 void TestFoodImport::foodDataCentral()
@@ -245,7 +265,8 @@ void TestFoodImport::foodDataCentral()
     QFETCH(Files, files);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, problems);
-    files.insert("food.csv", kFoodCsv + "\"170568\",\"sample_food\",\"Almonds, lab sample 3\",\"12\"\n");
+    files.insert("food.csv",
+        files.value("food.csv", kFoodCsv) + "\"170568\",\"sample_food\",\"Almonds, lab sample 3\",\"12\"\n");
     // The unpacked folder and the zip archive give the same food.
     for (const bool zipped : { false, true }) {
         TestFolder folder;
@@ -303,6 +324,16 @@ void TestFoodImport::openFoodFacts_data()
         << QStringList { "Lard block", "100000 g", "", "", "1.7976931348623157e+308", "", "1.7976931348623157e+308", "",
                "", "" }
         << QStringList { "line 2|Lard block|a nutrient too large for a number was held at the largest one" };
+    // Each field is decoded on its own: one byte of Windows-1252 in any of the dump's columns
+    // leaves a UTF-8 name as it is; a text kept in the food that was read so is told.
+    QTest::newRow("Windows-1252 in a column not imported")
+        << QByteArray("G\xC3\xA2teau\t\t\t\t400\t\t\t\t\t\t\t\tp\xE2tisserie")
+        << QStringList { "G\u00e2teau", "100 g", "400", "", "", "", "", "", "", "" } << QStringList();
+    QTest::newRow("Windows-1252 in the brand and the serving")
+        << QByteArray("G\xC3\xA2teau\tCaf\xE9 Co\t1 part \xE0 partager\t50\t400\t\t\t\t\t\t\t\tp\xE2tisserie")
+        << QStringList { "G\u00e2teau (Caf\u00e9 Co)", "1 part \u00e0 partager (50 g)", "200", "", "", "", "", "", "",
+               "" }
+        << QStringList { "line 2|G\u00e2teau (Caf\u00e9 Co)|not UTF-8, so read as Windows-1252: brands, serving_size" };
 }
 
 void TestFoodImport::openFoodFacts()
@@ -312,7 +343,7 @@ void TestFoodImport::openFoodFacts()
     QFETCH(QStringList, problems);
     const QByteArray dump
         = "code\tproduct_name\tbrands\tserving_size\tserving_quantity\tenergy-kcal_100g\tenergy_100g\t"
-          "carbohydrates_100g\tfat_100g\tsugars_100g\tcholesterol_100g\tfiber_100g\tpolyols_100g\n"
+          "carbohydrates_100g\tfat_100g\tsugars_100g\tcholesterol_100g\tfiber_100g\tpolyols_100g\tcategories\n"
           "1\t"
         + line + "\n2\t\tNameless\t\t\t100\t\t\t\t\t\t\t\n";
     for (const bool compressed : { false, true }) {
