@@ -20,6 +20,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTemporaryFile>
 #include <QTest>
@@ -127,7 +128,7 @@ void TestWindowsFitTheScreen::modalWindowsFit_data()
 }
 
 // Opened as every modal window is, each fits; a window whose content needs more than the screen
-// scrolls, and its buttons are still there to press.
+// scrolls, and each of its buttons can be scrolled into sight, whole, and pressed there.
 void TestWindowsFitTheScreen::modalWindowsFit()
 {
     QFETCH(DialogMaker, make);
@@ -139,10 +140,27 @@ void TestWindowsFitTheScreen::modalWindowsFit()
     window->setParent(&owner, window->windowFlags());
     QRect shown;
     int buttons = 0;
+    QStringList outOfReach;
     whenModal([&](QWidget* modal) {
         QVERIFY(QTest::qWaitForWindowExposed(modal));
         shown = modal->frameGeometry();
-        buttons = static_cast<int>(modal->findChildren<QPushButton*>().size());
+        for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+            if (!button->isVisibleTo(modal)) {
+                continue;
+            }
+            ++buttons;
+            // As a user would: every scroll area around the button brings it into sight.
+            for (QWidget* up = button->parentWidget(); up && up != modal; up = up->parentWidget()) {
+                if (auto* area = qobject_cast<QScrollArea*>(up)) {
+                    area->ensureWidgetVisible(button, 0, 0);
+                }
+            }
+            QCoreApplication::processEvents();
+            const QRect inWindow(button->mapTo(modal, QPoint(0, 0)), button->size());
+            if (button->visibleRegion() != QRegion(button->rect()) || !modal->rect().contains(inWindow)) {
+                outOfReach.append(button->objectName() + u' ' + button->text());
+            }
+        }
         modal->close();
     });
     execWindowModal(*window);
@@ -150,6 +168,7 @@ void TestWindowsFitTheScreen::modalWindowsFit()
     QVERIFY(shown.isValid());
     QVERIFY2(room().contains(shown), qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
     QVERIFY(buttons > 0);
+    QVERIFY2(outOfReach.isEmpty(), qPrintable(outOfReach.join(QStringLiteral(", "))));
 }
 
 int main(int argc, char* argv[])

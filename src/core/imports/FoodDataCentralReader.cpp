@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -41,10 +42,36 @@ bool isFoodType(QByteArrayView type)
         || type == "survey_fndds_food" || type == "experimental_food";
 }
 
-QString decoded(QByteArrayView bytes)
+QString decoded(QByteArrayView bytes, bool* legacy = nullptr)
 {
     QString buffer;
-    return TextFile::decodeInto(bytes, bytes.isValidUtf8(), &buffer).trimmed().toString();
+    const bool utf8 = bytes.isValidUtf8();
+    if (legacy) {
+        *legacy = !utf8;
+    }
+    return TextFile::decodeInto(bytes, utf8, &buffer).trimmed().toString();
+}
+
+// Where a text kept for a food was not UTF-8 and so was read as Windows-1252, for its report.
+enum class Legacy : std::uint8_t { None, BrandName, BrandOwner, Portion, MeasureUnit, LabelServing };
+
+QString legacyName(Legacy where)
+{
+    switch (where) {
+    case Legacy::BrandName:
+        return QStringLiteral("branded_food.csv brand_name");
+    case Legacy::BrandOwner:
+        return QStringLiteral("branded_food.csv brand_owner");
+    case Legacy::Portion:
+        return QStringLiteral("food_portion.csv");
+    case Legacy::MeasureUnit:
+        return QStringLiteral("measure_unit.csv name");
+    case Legacy::LabelServing:
+        return QStringLiteral("branded_food.csv household_serving_fulltext");
+    case Legacy::None:
+        break;
+    }
+    return QString();
 }
 
 // Texts kept per food in one block, so that a million of them cost one allocation.
@@ -53,12 +80,13 @@ class TextPool
 public:
     void resize(std::size_t count) { m_refs.assign(count, Ref {}); }
     bool isEmpty() const { return m_refs.empty(); }
-    void set(std::size_t index, const QString& text)
+    void set(std::size_t index, const QString& text, Legacy legacy = Legacy::None)
     {
         const QByteArray bytes = text.toUtf8();
-        m_refs[index] = Ref { m_data.size(), bytes.size() };
+        m_refs[index] = Ref { m_data.size(), bytes.size(), legacy };
         m_data.append(bytes);
     }
+    Legacy legacy(std::size_t index) const { return index < m_refs.size() ? m_refs[index].legacy : Legacy::None; }
     QString get(std::size_t index) const
     {
         if (index >= m_refs.size()) {
@@ -73,6 +101,7 @@ private:
     {
         qsizetype begin = 0;
         qsizetype size = 0;
+        Legacy legacy = Legacy::None;
     };
     QByteArray m_data;
     std::vector<Ref> m_refs;
@@ -98,6 +127,8 @@ struct FoodDataCentralReader::Data
     QHash<qint64, double> unitFactors;
 
     QHash<qint64, QString> measureUnits;
+    // The measure units whose names were read as Windows-1252.
+    QSet<qint64> legacyUnits;
     // Per food: the serving's rank (portion seq_num, or the label serving), grams and text.
     std::vector<qint64> servingRanks;
     std::vector<double> servingGrams;
@@ -375,8 +406,12 @@ bool FoodDataCentralReader::Data::takeMeasureUnit(
     const CsvStreamReader& record, const Columns& columns, FoodImportWriter&, QString*)
 {
     qint64 id = 0;
+    bool legacy = false;
     if (FieldNumber::readInteger(record.field(columns[0]), &id)) {
-        measureUnits.insert(id, decoded(record.field(columns[1])));
+        measureUnits.insert(id, decoded(record.field(columns[1]), &legacy));
+    }
+    if (legacy) {
+        legacyUnits.insert(id);
     }
     return true;
 }
@@ -478,33 +513,42 @@ bool FoodDataCentralReader::Data::takePortion(
     qint64 unitId = kUndeterminedUnit;
     FieldNumber::readInteger(record.field(columns[MeasureUnit]), &unitId);
     const QString unit = measureUnits.value(unitId);
-    QString modifier = decoded(record.field(columns[Modifier]));
+    bool legacyModifier = false;
+    bool legacyDescription = false;
+    QString modifier = decoded(record.field(columns[Modifier]), &legacyModifier);
     // Survey foods keep a numeric code in the modifier and their words in the description.
     bool code = false;
     modifier.toLongLong(&code);
     if (code) {
         modifier.clear();
     }
-    const QString description = decoded(record.field(columns[Description]));
+    const QString description = decoded(record.field(columns[Description]), &legacyDescription);
     double amount = 0;
     const bool hasAmount = FieldNumber::readDouble(record.field(columns[Amount]), &amount);
     QString measure;
+    bool unitNamed = false;
     if (unitId != kUndeterminedUnit && !unit.isEmpty() && unit != QLatin1String("undetermined")) {
         measure = modifier.isEmpty() ? unit : unit + QStringLiteral(", ") + modifier;
+        unitNamed = true;
     } else if (!modifier.isEmpty()) {
         measure = modifier;
     }
     QString text;
+    Legacy legacy = Legacy::None;
     if (!measure.isEmpty()) {
         text = hasAmount ? ImportedFood::amountText(amount) + QLatin1Char(' ') + measure : measure;
+        legacy = legacyModifier && !modifier.isEmpty()  ? Legacy::Portion
+            : unitNamed && legacyUnits.contains(unitId) ? Legacy::MeasureUnit
+                                                        : Legacy::None;
     } else if (!description.isEmpty()) {
         text = description;
+        legacy = legacyDescription ? Legacy::Portion : Legacy::None;
     } else {
         return true;
     }
     servingRanks[at] = seq;
     servingGrams[at] = grams;
-    servingTexts.set(at, QStringLiteral("%1 (%2 g)").arg(text, ImportedFood::amountText(grams)));
+    servingTexts.set(at, QStringLiteral("%1 (%2 g)").arg(text, ImportedFood::amountText(grams)), legacy);
     return true;
 }
 
@@ -527,12 +571,15 @@ bool FoodDataCentralReader::Data::takeBrand(
         return true;
     }
     const std::size_t at = std::size_t(index);
-    QString brand = decoded(record.field(columns[BrandName]));
+    bool legacy = false;
+    QString brand = decoded(record.field(columns[BrandName]), &legacy);
+    Legacy where = legacy ? Legacy::BrandName : Legacy::None;
     if (brand.isEmpty()) {
-        brand = decoded(record.field(columns[BrandOwner]));
+        brand = decoded(record.field(columns[BrandOwner]), &legacy);
+        where = legacy ? Legacy::BrandOwner : Legacy::None;
     }
     if (!brand.isEmpty()) {
-        brands.set(at, brand);
+        brands.set(at, brand, where);
     }
     // The label serving, when it is given in grams or millilitres: nutrients are per 100 g
     // or per 100 ml.
@@ -542,11 +589,13 @@ bool FoodDataCentralReader::Data::takeBrand(
     if (!unitText || !FieldNumber::readDouble(record.field(columns[Size]), &size) || size <= 0) {
         return true;
     }
-    const QString household = decoded(record.field(columns[Household]));
+    bool legacyHousehold = false;
+    const QString household = decoded(record.field(columns[Household]), &legacyHousehold);
     const QString amount = ImportedFood::amountText(size) + QLatin1Char(' ') + QLatin1String(unitText);
     servingRanks[at] = kLabelServing;
     servingGrams[at] = size;
-    servingTexts.set(at, household.isEmpty() ? amount : QStringLiteral("%1 (%2)").arg(household, amount));
+    servingTexts.set(at, household.isEmpty() ? amount : QStringLiteral("%1 (%2)").arg(household, amount),
+        legacyHousehold && !household.isEmpty() ? Legacy::LabelServing : Legacy::None);
     return true;
 }
 
@@ -567,7 +616,8 @@ bool FoodDataCentralReader::Data::writeFood(
         writer.notFood();
         return true;
     }
-    food.name = decoded(record.field(columns[Description]));
+    bool nameLegacy = false;
+    food.name = decoded(record.field(columns[Description]), &nameLegacy);
     if (!hasId) {
         // Blank lines are no records; a record without a readable id is refused by name.
         if (record.fieldCount() > 1 || !FieldNumber::trimmed(record.field(0)).isEmpty()) {
@@ -583,9 +633,17 @@ bool FoodDataCentralReader::Data::writeFood(
         return false;
     }
     food.location = id;
+    // Each text is decoded on its own; those read as Windows-1252 are told.
+    QStringList legacy;
+    if (nameLegacy) {
+        legacy.append(QStringLiteral("%1 description").arg(kFood));
+    }
     const QString brand = brands.get(index);
     if (!brand.isEmpty() && !food.name.contains(brand, Qt::CaseInsensitive)) {
         food.name += QStringLiteral(" (%1)").arg(brand);
+        if (brands.legacy(index) != Legacy::None) {
+            legacy.append(legacyName(brands.legacy(index)));
+        }
     }
     food.notes.clear();
     double grams = 100;
@@ -593,6 +651,9 @@ bool FoodDataCentralReader::Data::writeFood(
     if (!servingRanks.empty() && servingRanks[index] != LLONG_MAX) {
         grams = servingGrams[index];
         food.serving = servingTexts.get(index);
+        if (servingTexts.legacy(index) != Legacy::None && ImportedFood::isServingWeight(grams)) {
+            legacy.append(legacyName(servingTexts.legacy(index)));
+        }
         if (!ImportedFood::isServingWeight(grams)) {
             grams = food.useHundredGrams(servingRanks[index] == kLabelServing
                     ? QStringLiteral("%1 serving_size").arg(kBranded)
@@ -610,6 +671,9 @@ bool FoodDataCentralReader::Data::writeFood(
         }
     }
     food.setScaled(per100g, grams);
+    if (!legacy.isEmpty()) {
+        food.notes.append(tr("not UTF-8, so read as Windows-1252: %1").arg(legacy.join(QStringLiteral(", "))));
+    }
     ++written;
     return writer.add(food, error);
 }

@@ -15,7 +15,9 @@ class ZipArchive;
 // branded_food.csv), nutrients from food_nutrient.csv by nutrient id with their fallbacks, in
 // the units nutrient.csv gives, scaled from 100 g to the serving: the label serving of a branded
 // food, else the first household portion in food_portion.csv (units from measure_unit.csv),
-// else 100 g. Columns are found by their header names.
+// else 100 g. Columns are found by their header names. Each text field is decoded on its own, as
+// UTF-8 when its bytes are valid UTF-8, else as Windows-1252; a name, brand or serving so read is
+// told in the food's report.
 //
 // The files are streamed. What is kept per food is a few numbers and its serving and brand texts;
 // food.csv is read twice (once to number the foods, once to write them) so that the names are

@@ -257,7 +257,6 @@ bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* er
         m_preview.append(decodedRecord());
     }
     m_mapping = proposeMapping(m_columns);
-    m_numberStyle = WrittenNumber::guess(m_preview, m_delimiter);
     m_format = ImportFormat::Csv;
     return true;
 }
@@ -305,6 +304,11 @@ bool FoodImport::applyColumnsOption(const QString& option, QString* error)
         return fail(tr("--columns: %1").arg(reason), error);
     }
     return true;
+}
+
+NumberStyle FoodImport::numberStyle() const
+{
+    return CsvFoodReader::guessStyle(m_preview, m_mapping, m_delimiter);
 }
 
 bool FoodImport::hasNameColumn() const
@@ -370,7 +374,7 @@ bool FoodImport::run(const QString& databasePath, DuplicateRule rule, const Prog
         if (source && m_format == ImportFormat::OpenFoodFacts) {
             ok = OpenFoodFactsReader::read(*source, writer, &reason);
         } else if (source) {
-            ok = CsvFoodReader::read(*source, m_delimiter, m_numberStyle, m_mapping, writer, &reason);
+            ok = CsvFoodReader::read(*source, m_delimiter, numberStyle(), m_mapping, writer, &reason);
         }
     }
     if (!ok) {

@@ -57,7 +57,8 @@ public:
     const std::vector<ImportColumn>& mapping() const { return m_mapping; }
     const QList<QStringList>& previewRows() const { return m_preview; }
     QChar delimiter() const { return QLatin1Char(m_delimiter); }
-    NumberStyle numberStyle() const { return m_numberStyle; }
+    // Judged by the columns the mapping now reads as numbers.
+    NumberStyle numberStyle() const;
     // Sets the mapping the user chose: one entry per column; no field may take two columns.
     bool setMapping(const std::vector<ImportColumn>& mapping, QString* error);
     // Sets how one column is read; a field it takes leaves the column that had it. Returns that
@@ -86,7 +87,6 @@ private:
     ImportFormat m_format = ImportFormat::Unknown;
     bool m_gzip = false;
     char m_delimiter = ',';
-    NumberStyle m_numberStyle = NumberStyle::DecimalPoint;
     QStringList m_columns;
     std::vector<ImportColumn> m_mapping;
     QList<QStringList> m_preview;

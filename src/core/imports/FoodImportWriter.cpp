@@ -4,20 +4,13 @@
 #include "core/storage/FoodStore.h"
 #include "core/storage/FoodStoreOpener.h"
 #include "core/text/MessageText.h"
+#include "core/text/NumberText.h"
 
 #include <QLocale>
 
 namespace {
 
 constexpr qint64 kProgressRows = 4096;
-
-// "17,825,792", as the command line's counts are written.
-QString grouped(qint64 value)
-{
-    QLocale locale = QLocale::c();
-    locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    return locale.toString(value);
-}
 
 bool isLineBreakOrControl(QChar c)
 {
@@ -135,8 +128,9 @@ QString FoodImportWriter::mendedServing(QStringView serving, QStringList* reason
 void FoodImportWriter::report(
     qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind)
 {
+    // The name whole, for the report file; where a problem is shown, its name is cut.
     if (m_problems) {
-        m_problems(ImportProblem { location, isFdcId, MessageText::quoted(name), reason, kind });
+        m_problems(ImportProblem { location, isFdcId, name, reason, kind });
     }
 }
 
@@ -201,7 +195,7 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
     if (name.size() > MaxNameCharacters) {
         refuse(food.location, food.isFdcId, name,
             tr("the name has %1 characters; a food's name may have %2")
-                .arg(grouped(name.size()), grouped(MaxNameCharacters)));
+                .arg(GroupedCount(name.size()), GroupedCount(MaxNameCharacters)));
         return true;
     }
     // A recipe's row holds what its ingredients make; a food of its name would stand beside it.

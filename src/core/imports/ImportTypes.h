@@ -28,7 +28,8 @@ struct ImportProgress
 
 // A row that was refused, mended, or whose name came earlier in the same source. `location` is
 // the line of the source file the row starts on, or for FoodData Central the food's fdc_id
-// (`isFdcId`). `name` is cut to the length a message quotes.
+// (`isFdcId`). `name` is whole, as the report file keeps it; what shows it in a window or on a
+// terminal cuts it (MessageText::quoted).
 struct ImportProblem
 {
     enum Kind { Mended, Refused, Repeated };

@@ -245,9 +245,9 @@ void FoodEditorDialog::showRecord(qsizetype record)
     m_stored = values;
     // A recipe's own row follows its ingredients: it is changed in the Recipes window only.
     const bool recipe = read && m_database.isRecipeRow(m_records.rowid(record));
-    const QString recipeTip = recipe
-        ? tr("\"%1\" is a recipe: change it in the Recipes window.").arg(values.at(FoodFields::FOOD))
-        : QString();
+    const QString recipeTip = recipe ? tr("\"%1\" is a recipe: change it in the Recipes window.")
+                                           .arg(MessageText::quoted(values.at(FoodFields::FOOD)))
+                                     : QString();
     for (int f = 0; f < FoodFields::FieldCount; ++f) {
         QLineEdit* edit = m_fields[static_cast<std::size_t>(f)];
         // A recipe's values are sums and quotients of its ingredients': shown rounded, as typed
@@ -303,7 +303,7 @@ bool FoodEditorDialog::saveCurrent()
         Prompt::error(this,
             QStringLiteral("The change to the food \"%1\" could not be saved; the food table still holds the "
                            "record as it was, and what you typed stays in the fields.\n%2")
-                .arg(name, error));
+                .arg(MessageText::quoted(name), error));
         return false;
     }
     for (const auto& [field, value] : changes) {
@@ -427,13 +427,29 @@ void FoodEditorDialog::deleteFood()
         return;
     }
     const QString name = m_stored.value(FoodFields::FOOD);
-    QString question = name.isEmpty() ? tr("Delete this food, which has no name, from the food table?")
-                                      : tr("Delete the food \"%1\" from the food table?").arg(name);
+    QString question = name.isEmpty()
+        ? tr("Delete this food, which has no name, from the food table?")
+        : tr("Delete the food \"%1\" from the food table?").arg(MessageText::quoted(name));
     // Recipes made with the food keep it as a missing ingredient, which counts nothing: say which.
     QStringList recipes;
     if (!name.isEmpty() && m_database.recipesUsing(name, &recipes, nullptr) && !recipes.isEmpty()) {
+        // A food in a thousand recipes names ten, each cut short, and counts the rest.
+        ListedItems listed;
+        for (const QString& recipe : recipes) {
+            if (listed.listsNext()) {
+                listed.add(MessageText::quoted(recipe));
+            } else {
+                listed.countUnlisted();
+            }
+        }
+        const QStringList lines = listed.lines();
+        const bool more = listed.count() > lines.size();
         question += QLatin1Char('\n')
-            + tr("These recipes use it and would show it as missing: %1.").arg(recipes.join(QStringLiteral(", ")));
+            + tr("These recipes use it and would show it as missing: %1.")
+                  .arg(QStringList(lines.begin(), lines.end() - (more ? 1 : 0)).join(QStringLiteral(", ")));
+        if (more) {
+            question += QLatin1Char('\n') + lines.last();
+        }
     }
     if (!Prompt::question(this, question, tr("Delete Food"))) {
         return;
@@ -441,7 +457,7 @@ void FoodEditorDialog::deleteFood()
     const qint64 rowid = m_records.rowid(m_current);
     QString error;
     if (!m_database.deleteRecord(rowid, name, &error)) {
-        Prompt::error(this, tr("The food \"%1\" could not be deleted.\n%2").arg(name, error));
+        Prompt::error(this, tr("The food \"%1\" could not be deleted.\n%2").arg(MessageText::quoted(name), error));
         return;
     }
     if (rowid == m_blankRowid) {

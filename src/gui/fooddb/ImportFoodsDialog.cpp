@@ -307,7 +307,8 @@ void ImportFoodsDialog::startImport()
                     report << line << '\n';
                 }
                 if (firstProblems.size() < kProblemsShown) {
-                    firstProblems.append(QStringLiteral("%1: \"%2\": %3").arg(p.locationText(), p.name, p.reason));
+                    firstProblems.append(
+                        QStringLiteral("%1: \"%2\": %3").arg(p.locationText(), MessageText::quoted(p.name), p.reason));
                 }
                 ++problemCount;
             };

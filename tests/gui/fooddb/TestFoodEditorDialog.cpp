@@ -51,6 +51,7 @@ private slots:
     void browsingWritesNothing();
     void typedOverflowStoredAsLargestNumber_data();
     void typedOverflowStoredAsLargestNumber();
+    void messagesStayShortWithLongNamesAndManyRecipes();
 
 private:
     // Runs SQL on the food table through a connection of its own, as another program would.
@@ -786,6 +787,72 @@ void TestFoodEditorDialog::typedOverflowStoredAsLargestNumber()
     QCOMPARE(storedFoods().at(0).at(FoodDatabase::CALORIES), stored);
     press("first");
     QCOMPARE(field(FoodDatabase::CALORIES)->text(), stored);
+}
+
+// A food of a 500-character name in 1,200 recipes, one of them of a long name too: every message
+// of the editor quotes at most 60 characters of a name and lists ten recipes, then counts the rest.
+void TestFoodEditorDialog::messagesStayShortWithLongNamesAndManyRecipes()
+{
+    const QString food = QStringLiteral("Long food ") + QString(500, u'x');
+    const QString longRecipe = QStringLiteral("Long recipe ") + QString(500, u'y');
+    m_folder->createFoods({ foodRow(food, QStringLiteral("1 cup"), { QStringLiteral("100") }) });
+    {
+        FoodDatabase foods;
+        QString error;
+        QVERIFY2(foods.open(m_folder->databasePath(), &error), qPrintable(error));
+        RecipeBook book(foods);
+        for (int i = 0; i < 1200; ++i) {
+            Recipe recipe;
+            recipe.name = i == 0 ? longRecipe : QStringLiteral("Soup %1").arg(i);
+            recipe.ingredients = { { food, QStringLiteral(" 1") } };
+            QVERIFY2(book.save(&recipe, &error), qPrintable(error));
+        }
+    }
+    auto isShort = [](const QString& text) {
+        return !text.contains(QString(61, u'x')) && !text.contains(QString(61, u'y')) && text.count(u'\n') < 15
+            && text.size() < 1500;
+    };
+    open();
+    QCOMPARE(shownFood(), food);
+    Prompt::queueAnswer(false);
+    press("delete");
+    const QString question = Prompt::shown().last().text;
+    QVERIFY2(isShort(question), qPrintable(question));
+    QVERIFY2(question.contains(food.left(60) + QStringLiteral("...")), qPrintable(question));
+    QVERIFY2(question.contains(longRecipe.left(60) + QStringLiteral("...")), qPrintable(question));
+    QVERIFY2(question.contains(QStringLiteral("... and %1 more.").arg(QLocale().toString(1190))), qPrintable(question));
+
+    press("next");
+    QCOMPARE(shownFood(), longRecipe);
+    QVERIFY2(isShort(field(FoodDatabase::FOOD)->toolTip()), qPrintable(field(FoodDatabase::FOOD)->toolTip()));
+    QVERIFY(field(FoodDatabase::FOOD)->toolTip().contains(longRecipe.left(60) + QStringLiteral("...")));
+    press("previous");
+
+    // Another program holds the write lock: the change and the delete both fail, and say so shortly.
+    {
+        QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+        locker.setDatabaseName(m_folder->databasePath());
+        QVERIFY(locker.open());
+        QSqlQuery lock(locker);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        Prompt::clearShown();
+        field(FoodDatabase::CALORIES)->selectAll();
+        QTest::keyClicks(field(FoodDatabase::CALORIES), "77");
+        press("next");
+        Prompt::queueAnswer(true);
+        press("delete");
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+        locker.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+    const QList<Prompt::Shown> shown = Prompt::shown();
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown[0].title, QStringLiteral("Error"));
+    QCOMPARE(shown[2].title, QStringLiteral("Error"));
+    for (const Prompt::Shown& message : shown) {
+        QVERIFY2(isShort(message.text), qPrintable(message.text));
+        QVERIFY2(message.text.contains(food.left(60) + QStringLiteral("...")), qPrintable(message.text));
+    }
 }
 
 QTEST_MAIN(TestFoodEditorDialog)

@@ -741,8 +741,8 @@ void TestTotalsDialog::chartsOfHugeValues()
     QVERIFY2(!svg.contains(notANumber), qPrintable(notANumber.match(svg).captured(0)));
 }
 
-// A name typed without an ending, or ending in a dot, takes the ending of the kind chosen in the
-// save window; one with an ending keeps it.
+// A name typed without an ending the chart can be saved as takes the ending of the kind chosen in
+// the save window, final dots dropped; one with such an ending, in any case, keeps it.
 void TestTotalsDialog::chartNameTakesTheChosenEnding_data()
 {
     QTest::addColumn<QString>("typed");
@@ -752,6 +752,10 @@ void TestTotalsDialog::chartNameTakesTheChosenEnding_data()
     QTest::newRow("a final dot") << "chart." << 0 << "chart.png";
     QTest::newRow("two final dots") << "chart.." << 2 << "chart.pdf";
     QTest::newRow("an ending of another kind") << "chart.pdf" << 0 << "chart.pdf";
+    QTest::newRow("an ending in capitals") << "chart.SVG" << 2 << "chart.SVG";
+    QTest::newRow("a dot in the name") << "chart 2024.06" << 1 << "chart 2024.06.svg";
+    QTest::newRow("a dot in the name and a final one") << "chart.mine." << 0 << "chart.mine.png";
+    QTest::newRow("an ending and a final dot") << "chart.pdf." << 0 << "chart.pdf";
 }
 
 void TestTotalsDialog::chartNameTakesTheChosenEnding()
