@@ -266,16 +266,6 @@ std::vector<ImportColumn> FoodImport::proposeMapping(const QStringList& columns)
     return ColumnMapping::propose(columns);
 }
 
-bool FoodImport::setMapping(const std::vector<ImportColumn>& mapping, QString* error)
-{
-    QString reason;
-    if (!ColumnMapping::check(mapping, m_columns, &reason)) {
-        return fail(reason, error);
-    }
-    m_mapping = mapping;
-    return true;
-}
-
 int FoodImport::placeColumn(int column, const ImportColumn& choice)
 {
     if (column < 0 || std::size_t(column) >= m_mapping.size()) {

@@ -59,8 +59,6 @@ public:
     QChar delimiter() const { return QLatin1Char(m_delimiter); }
     // Judged by the columns the mapping now reads as numbers.
     NumberStyle numberStyle() const;
-    // Sets the mapping the user chose: one entry per column; no field may take two columns.
-    bool setMapping(const std::vector<ImportColumn>& mapping, QString* error);
     // Sets how one column is read; a field it takes leaves the column that had it. Returns that
     // column, or -1.
     int placeColumn(int column, const ImportColumn& choice);

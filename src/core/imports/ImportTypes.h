@@ -40,7 +40,6 @@ struct ImportProblem
     QString reason;
     Kind kind = Mended;
 
-    bool refused() const { return kind == Refused; }
     // "mended", "refused" or "repeated", for reports.
     QString kindText() const;
 

@@ -41,7 +41,6 @@ public:
     bool listsNext() const { return m_items.size() < m_max; }
     void countUnlisted(qint64 n = 1) { m_count += n; }
     qint64 count() const { return m_count; }
-    bool isEmpty() const { return m_count == 0; }
     // The listed items, then "... and N more." when some were only counted.
     QStringList lines() const;
 

@@ -16,7 +16,6 @@ public:
     // The most the area asks for as its least size, scroll bars included; an invalid size for
     // no limit.
     void setMinimumLimit(QSize limit);
-    QSize minimumLimit() const { return m_limit; }
     // What the content needs with nothing to scroll.
     QSize contentMinimum() const;
 
