@@ -150,21 +150,15 @@ bool FoodImport::inspect(QString* error)
         if (!source) {
             return fail(reason, error);
         }
-        head.resize(kHeadBytes);
-        qint64 size = 0;
-        qint64 n = 0;
-        while (size < kHeadBytes && (n = source->read(head.data() + size, kHeadBytes - size)) > 0) {
-            size += n;
-        }
-        if (n < 0) {
+        bool ended = false;
+        if (!ByteSource::readUpTo(*source, kHeadBytes, &head, &ended)) {
             return fail(source->errorString(), error);
         }
-        head.resize(size);
         if (head.isEmpty()) {
             return fail(tr("the compressed file is empty"), error);
         }
         m_gzip = true;
-        return inspectText(head, size == kHeadBytes, error);
+        return inspectText(head, !ended, error);
     }
     return inspectText(head, info.size() > head.size(), error);
 }
