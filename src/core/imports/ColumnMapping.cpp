@@ -513,20 +513,20 @@ bool ColumnMapping::applyOption(
                 return false;
             }
         }
-        const QStringList spec = splitEscaped(sides[1], u':');
+        const QStringList choiceParts = splitEscaped(sides[1], u':');
         ImportColumn choice;
-        if (!readField(unescaped(spec[0]), &choice.field)) {
+        if (!readField(unescaped(choiceParts[0]), &choice.field)) {
             QStringList names;
             for (int f = 0; f < ChoiceCount; ++f) {
                 names.append(fieldName(f));
             }
             *error = tr("\"%1\" is no food field; the fields are %2, or none")
-                         .arg(MessageText::quoted(unescaped(spec[0])), names.join(QStringLiteral(", ")));
+                         .arg(MessageText::quoted(unescaped(choiceParts[0])), names.join(QStringLiteral(", ")));
             return false;
         }
         choice = ColumnMapping::column(choice.field);
-        for (qsizetype p = 1; p < spec.size(); ++p) {
-            const QString word = unescaped(spec[p]).trimmed();
+        for (qsizetype p = 1; p < choiceParts.size(); ++p) {
+            const QString word = unescaped(choiceParts[p]).trimmed();
             NutrientUnit unit = NutrientUnit::None;
             if (normalised(word) == u"per100g" || normalised(word) == u"100g") {
                 choice.per100g = true;
