@@ -1,8 +1,11 @@
 // Times importing a million foods from each kind of source, into an empty food table and into the
 // starter table, and exporting a million foods: a FoodData-Central-shaped folder (1,000,000 foods,
 // 8 nutrients each, so 8 million food_nutrient rows, and one portion each), an Open Food Facts
-// TSV of 1,000,000 products and a plain CSV of 1,000,000 foods. Each measurement runs in a process
-// of its own, so that the peak memory given (the whole process's) is its own.
+// TSV of 1,000,000 products and a plain CSV of 1,000,000 foods. It also times a CSV file that
+// repeats one name 100,000 times, kept beside one another, whose every row is checked against the
+// rows of that name before it. Each measurement runs in a process of its own, so that the peak
+// memory given (the whole process's) is its own. Given case names (fdc-empty, same-keep, ...), it
+// runs those alone.
 
 #include "BenchFoods.h"
 #include "core/imports/FoodExport.h"
@@ -15,11 +18,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
 constexpr int kFoods = 1000000;
+constexpr int kRepeats = 100000;
 
 // Writes a file in blocks, so that the generated sources never sit whole in memory.
 class BlockWriter
@@ -154,6 +160,16 @@ bool writePlainCsv(const QString& path)
     return file.close();
 }
 
+bool writeOneNameRepeated(const QString& path)
+{
+    BlockWriter file(path);
+    file.add("FOOD,SERVING_UN,CALORIES\n");
+    for (int i = 0; i < kRepeats; ++i) {
+        file.add("Apple,1 medium," + QByteArray::number(i % 300) + '\n');
+    }
+    return file.close();
+}
+
 long peakMemoryMB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -195,7 +211,8 @@ int measure(const QString& what, const QString& data)
     timer.start();
     FoodImport import(source);
     ImportSummary summary;
-    if (!import.inspect(&error) || !import.run(database, DuplicateRule::Skip, {}, {}, &summary, &error)) {
+    const DuplicateRule rule = what.endsWith(QLatin1String("-keep")) ? DuplicateRule::KeepBoth : DuplicateRule::Skip;
+    if (!import.inspect(&error) || !import.run(database, rule, {}, {}, &summary, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
@@ -211,36 +228,52 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 3) {
-        return measure(args.at(1), args.at(2));
+    if (args.size() == 4 && args.at(1) == QLatin1String("--measure")) {
+        return measure(args.at(2), args.at(3));
     }
 
-    QTemporaryDir dir;
-    const QString data = dir.path();
-    QElapsedTimer timer;
-    timer.start();
-    QString error;
-    if (!writeFoodDataCentral(data + QStringLiteral("/fdc")) || !writeOpenFoodFacts(data + QStringLiteral("/off"))
-        || !writePlainCsv(data + QStringLiteral("/csv"))
-        || !bench::makeFoodTableFile(data + QStringLiteral("/million.db"), kFoods, &error)) {
-        std::fprintf(stderr, "could not write the sources %s\n", qPrintable(error));
-        return 1;
-    }
-    std::printf("sources written in %.1f s\n", timer.nsecsElapsed() / 1e9);
-    std::printf("%-46s %9s %11s %10s\n", "1,000,000 foods", "time (s)", "peak memory", "foods");
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<const char*, const char*> allCases[] = {
         { "fdc-empty", "FoodData Central folder into an empty table" },
         { "fdc-starter", "FoodData Central folder into the starter table" },
         { "off-empty", "Open Food Facts TSV into an empty table" },
         { "off-starter", "Open Food Facts TSV into the starter table" },
         { "csv-empty", "plain CSV into an empty table" },
         { "csv-starter", "plain CSV into the starter table" },
+        { "same-keep", "one name 100,000 times, both kept" },
         { "export", "export to CSV" },
     };
+    std::vector<std::pair<const char*, const char*>> cases;
+    for (const auto& entry : allCases) {
+        if (args.size() == 1 || args.contains(QString::fromLatin1(entry.first))) {
+            cases.push_back(entry);
+        }
+    }
+    // Only the sources of the cases run are written.
+    auto runs = [&](const char* source) {
+        return std::any_of(cases.begin(), cases.end(), [&](const auto& entry) {
+            return QString::fromLatin1(entry.first).section(QLatin1Char('-'), 0, 0) == QLatin1String(source);
+        });
+    };
+
+    QTemporaryDir dir;
+    const QString data = dir.path();
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    if ((runs("fdc") && !writeFoodDataCentral(data + QStringLiteral("/fdc")))
+        || (runs("off") && !writeOpenFoodFacts(data + QStringLiteral("/off")))
+        || (runs("csv") && !writePlainCsv(data + QStringLiteral("/csv")))
+        || (runs("same") && !writeOneNameRepeated(data + QStringLiteral("/same")))
+        || (runs("export") && !bench::makeFoodTableFile(data + QStringLiteral("/million.db"), kFoods, &error))) {
+        std::fprintf(stderr, "could not write the sources %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("sources written in %.1f s\n", timer.nsecsElapsed() / 1e9);
+    std::printf("%-46s %9s %11s %10s\n", "1,000,000 foods", "time (s)", "peak memory", "foods");
     for (const auto& [what, label] : cases) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(app.applicationFilePath(), { QString::fromLatin1(what), data });
+        child.start(app.applicationFilePath(), { QStringLiteral("--measure"), QString::fromLatin1(what), data });
         if (!child.waitForFinished(-1) || child.exitCode() != 0) {
             std::printf("%-46s failed\n", label);
             continue;

@@ -147,20 +147,14 @@ void FoodImportWriter::mended(qint64 location, bool isFdcId, const QString& name
     report(location, isFdcId, name, reason, ImportProblem::Mended);
 }
 
-qint64 FoodImportWriter::earlierLocation(const QString& name, const std::vector<qint64>& rows) const
+qint64 FoodImportWriter::earlierLocation(qint64 firstRow) const
 {
-    const auto met = m_metInTable.constFind(name);
-    if (met != m_metInTable.constEnd()) {
-        return *met;
+    const auto inserted = std::lower_bound(m_inserted.begin(), m_inserted.end(), std::make_pair(firstRow, qint64(0)),
+        [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (inserted != m_inserted.end() && inserted->first == firstRow) {
+        return inserted->second;
     }
-    for (const qint64 rowid : rows) {
-        const auto found = std::lower_bound(m_inserted.begin(), m_inserted.end(), std::make_pair(rowid, qint64(0)),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-        if (found != m_inserted.end() && found->first == rowid) {
-            return found->second;
-        }
-    }
-    return 0;
+    return m_metInTable.value(firstRow, 0);
 }
 
 bool FoodImportWriter::rowRead(qint64 position)
@@ -210,14 +204,17 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
     if (!reasons.isEmpty()) {
         mended(food.location, food.isFdcId, name, reasons.join(QStringLiteral("; ")));
     }
-    if (!m_session->findRows(name, &m_rowids, error)) {
+    // Only Replace writes to every row of the name; the others need to know of the first alone,
+    // which keeps a name the source repeats a million times from being read back a million times.
+    const qint64 most = m_rule == DuplicateRule::Replace ? FoodImportSession::AllRows : 1;
+    if (!m_session->findRows(name, most, &m_rowids, error)) {
         return false;
     }
     if (m_session->ingredientFoods().contains(name) && !(m_rule == DuplicateRule::Skip && !m_rowids.empty())) {
         m_changedIngredients.insert(name);
     }
     // A name this import met before is repeated within the source, not one the table had.
-    const qint64 earlier = m_rowids.empty() ? 0 : earlierLocation(name, m_rowids);
+    const qint64 earlier = m_rowids.empty() ? 0 : earlierLocation(m_rowids.front());
     if (earlier != 0) {
         ++m_summary->repeatedInSource;
         const QString where = food.isFdcId ? QStringLiteral("fdc_id %1").arg(earlier) : tr("line %1").arg(earlier);
@@ -227,8 +224,8 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
                 ? tr("the name came earlier in the file (%1); it replaced that one").arg(where)
                 : tr("the name came earlier in the file (%1); both kept").arg(where),
             ImportProblem::Repeated);
-    } else if (!m_rowids.empty() && !m_metInTable.contains(name)) {
-        m_metInTable.insert(name, food.location);
+    } else if (!m_rowids.empty()) {
+        m_metInTable.insert(m_rowids.front(), food.location);
     }
     if (!m_rowids.empty()) {
         if (m_rule == DuplicateRule::Skip) {

@@ -72,8 +72,8 @@ public:
 
 private:
     void report(qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind);
-    // Where the name of `rows` (the table's rows of one name) came earlier in this import, or 0.
-    qint64 earlierLocation(const QString& name, const std::vector<qint64>& rows) const;
+    // Where the name whose first row in the table is `firstRow` came earlier in this import, or 0.
+    qint64 earlierLocation(qint64 firstRow) const;
 
     DuplicateRule m_rule;
     ImportProgressCallback m_progressCallback;
@@ -87,8 +87,9 @@ private:
     // The foods written that recipes are made of.
     QSet<QString> m_changedIngredients;
     // The rows this import inserted, with where each came from, in the order of their identities;
-    // and the names of this import that were found in the table before it, with where each came
-    // first. Together they tell a name repeated within the source.
+    // and for each name of this import found in the table before it, the first row of the name
+    // with where the name came first. A name's first row tells whether it came earlier in the
+    // source, so no name's text is kept, and a name repeated many times is looked up in one step.
     std::vector<std::pair<qint64, qint64>> m_inserted;
-    QHash<QString, qint64> m_metInTable;
+    QHash<qint64, qint64> m_metInTable;
 };

@@ -28,9 +28,13 @@ public:
     virtual const QSet<QString>& recipeNames() const = 0;
     virtual const QSet<QString>& ingredientFoods() const = 0;
 
-    // The rows that bear exactly that name, as the program writes it or as an older tool stored
-    // it, in table order.
-    virtual bool findRows(const QString& name, std::vector<RowId>* rows, QString* error) = 0;
+    // findRows() without a limit.
+    static constexpr qint64 AllRows = -1;
+
+    // The first `most` rows (all for AllRows) that bear exactly that name, as the program writes
+    // it or as an older tool stored it, in table order. The table's name index finds the first
+    // without reading the others, however many there are.
+    virtual bool findRows(const QString& name, qint64 most, std::vector<RowId>* rows, QString* error) = 0;
     virtual bool insertFood(
         const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error)
         = 0;

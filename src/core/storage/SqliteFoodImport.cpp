@@ -55,7 +55,7 @@ bool SqliteFoodImport::begin(QString* error)
         m_recipeNames.insert(recipe.second);
     }
     m_find = std::make_unique<SqliteStatement>(
-        connection.handle(), "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid");
+        connection.handle(), "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid LIMIT ?3");
     m_insert = std::make_unique<SqliteStatement>(connection.handle(),
         "INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC) "
         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
@@ -70,7 +70,7 @@ bool SqliteFoodImport::begin(QString* error)
     return true;
 }
 
-bool SqliteFoodImport::findRows(const QString& name, std::vector<RowId>* rows, QString* error)
+bool SqliteFoodImport::findRows(const QString& name, qint64 most, std::vector<RowId>* rows, QString* error)
 {
     rows->clear();
     // A name an older tool stored in Windows-1252 is the same name.
@@ -79,6 +79,7 @@ bool SqliteFoodImport::findRows(const QString& name, std::vector<RowId>* rows, Q
     SqliteStatement& find = m_find->restart();
     find.bindUtf8InPlace(1, utf8);
     find.bindUtf8InPlace(2, legacy.isEmpty() ? utf8 : legacy);
+    find.bindInt64(3, most);
     while (find.next()) {
         rows->push_back(find.int64(0));
     }

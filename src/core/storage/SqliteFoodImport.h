@@ -28,7 +28,7 @@ public:
 
     const QSet<QString>& recipeNames() const override { return m_recipeNames; }
     const QSet<QString>& ingredientFoods() const override { return m_ingredientFoods; }
-    bool findRows(const QString& name, std::vector<RowId>* rows, QString* error) override;
+    bool findRows(const QString& name, qint64 most, std::vector<RowId>* rows, QString* error) override;
     bool insertFood(
         const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error) override;
     bool replaceFood(
