@@ -312,15 +312,6 @@ bool readUnit(const QString& text, NutrientUnit* unit)
     return true;
 }
 
-QString quotedList(const QStringList& items)
-{
-    QStringList quoted;
-    for (const QString& item : items) {
-        quoted.append(QStringLiteral("\"%1\"").arg(MessageText::quoted(item)));
-    }
-    return MessageText::listed(quoted).join(QStringLiteral(", "));
-}
-
 } // namespace
 
 QList<NutrientUnit> ColumnMapping::units(int field)
@@ -508,8 +499,9 @@ bool ColumnMapping::applyOption(
                 }
             }
             if (column < 0) {
-                *error = tr("no column is named \"%1\"; the columns are %2")
-                             .arg(MessageText::quoted(header), quotedList(headers));
+                *error
+                    = tr("no column is named \"%1\"; the columns are %2")
+                          .arg(MessageText::quoted(header), MessageText::quotedList(headers, MessageText::Marks::With));
                 return false;
             }
         }

@@ -323,12 +323,8 @@ bool FoodImport::run(const QString& databasePath, DuplicateRule rule, const Prog
     }
     if (m_format == ImportFormat::Csv) {
         if (!hasNameColumn()) {
-            QStringList quoted;
-            for (const QString& column : m_columns) {
-                quoted.append(MessageText::quoted(column));
-            }
-            return fail(tr("no column holds the food names (the columns are: %1)")
-                            .arg(MessageText::listed(quoted).join(QStringLiteral(", "))),
+            return fail(
+                tr("no column holds the food names (the columns are: %1)").arg(MessageText::quotedList(m_columns)),
                 error);
         }
         counts->unplacedColumns = unplacedColumns();

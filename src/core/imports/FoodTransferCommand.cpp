@@ -144,12 +144,7 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
             << '\n';
     }
     if (!summary.unplacedColumns.isEmpty()) {
-        QStringList quoted;
-        for (const QString& column : summary.unplacedColumns) {
-            quoted.append(MessageText::quoted(column));
-        }
-        out << "  " << tr("Columns not imported: %1").arg(MessageText::listed(quoted).join(QStringLiteral(", ")))
-            << '\n';
+        out << "  " << tr("Columns not imported: %1").arg(MessageText::quotedList(summary.unplacedColumns)) << '\n';
     }
     out << Qt::flush;
     if (noneTaken) {

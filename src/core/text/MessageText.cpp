@@ -23,6 +23,40 @@ QStringList MessageText::listed(const QStringList& items, int maxItems)
     return list.lines();
 }
 
+namespace {
+
+QString quotedIn(QStringView text, MessageText::Marks marks)
+{
+    const QString cut = MessageText::quoted(text);
+    return marks == MessageText::Marks::With ? QStringLiteral("\"%1\"").arg(cut) : cut;
+}
+
+} // namespace
+
+QStringList MessageText::quotedEach(const QStringList& items, Marks marks)
+{
+    QStringList quotedItems;
+    quotedItems.reserve(items.size());
+    for (const QString& item : items) {
+        quotedItems.append(quotedIn(item, marks));
+    }
+    return quotedItems;
+}
+
+QString MessageText::quotedList(const QStringList& items, Marks marks, const QString& separator)
+{
+    // Only the names listed are cut and quoted; the others are counted.
+    ListedItems list;
+    for (const QString& item : items) {
+        if (list.listsNext()) {
+            list.add(quotedIn(item, marks));
+        } else {
+            list.countUnlisted();
+        }
+    }
+    return list.lines().join(separator);
+}
+
 bool ListedItems::add(const QString& item)
 {
     ++m_count;

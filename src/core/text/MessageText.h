@@ -22,8 +22,18 @@ public:
     // never splits a surrogate pair.
     static QString quoted(QStringView text, int maxCharacters = QuotedCharacters);
 
+    // Whether a quoted name stands in quotation marks.
+    enum class Marks { Without, With };
+
     // The first `maxItems` of `items` and, when there are more, "... and N more." as a last line.
     static QStringList listed(const QStringList& items, int maxItems = MaxListedItems);
+    // Each of `items` quoted(), in quotation marks when `marks` says so.
+    static QStringList quotedEach(const QStringList& items, Marks marks = Marks::Without);
+    // The first MaxListedItems of `items`, each quoted() (in quotation marks when `marks` says so),
+    // then "... and N more." when there are more, joined by `separator`: the list of names a
+    // message gives.
+    static QString quotedList(
+        const QStringList& items, Marks marks = Marks::Without, const QString& separator = QStringLiteral(", "));
 };
 
 // Gathers items for a message one at a time, keeping only the first few and counting the rest,

@@ -315,15 +315,12 @@ bool FoodEditorDialog::saveCurrent()
         m_blankRowid = -1;
     }
     if (!renamedIn.isEmpty()) {
-        QStringList quoted;
-        for (const QString& recipe : renamedIn) {
-            quoted.append(QStringLiteral("\"%1\"").arg(MessageText::quoted(recipe)));
-        }
         Prompt::message(this,
             (renamedIn.size() == 1 ? tr("1 recipe now uses \"%2\":")
                                    : tr("%1 recipes now use \"%2\":").arg(QLocale().toString(renamedIn.size())))
                     .arg(MessageText::quoted(values.value(FoodFields::FOOD)))
-                + QLatin1Char('\n') + MessageText::listed(quoted).join(QLatin1Char('\n')),
+                + QLatin1Char('\n')
+                + MessageText::quotedList(renamedIn, MessageText::Marks::With, QStringLiteral("\n")),
             windowTitle());
     }
     return true;

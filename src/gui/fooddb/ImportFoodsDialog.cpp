@@ -362,13 +362,10 @@ void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportS
     // A file of hundreds of columns names a few here and all of them in the details.
     QString detail;
     if (!summary.unplacedColumns.isEmpty()) {
-        QStringList quoted;
-        for (const QString& column : summary.unplacedColumns) {
-            quoted.append(MessageText::quoted(column));
-        }
-        lines.append(tr("Columns not imported: %1").arg(MessageText::listed(quoted).join(QStringLiteral(", "))));
-        if (quoted.size() > MessageText::MaxListedItems) {
-            detail = tr("Columns not imported:") + QLatin1Char('\n') + quoted.join(QLatin1Char('\n'));
+        lines.append(tr("Columns not imported: %1").arg(MessageText::quotedList(summary.unplacedColumns)));
+        if (summary.unplacedColumns.size() > MessageText::MaxListedItems) {
+            detail = tr("Columns not imported:") + QLatin1Char('\n')
+                + MessageText::quotedEach(summary.unplacedColumns).join(QLatin1Char('\n'));
         }
     }
     if (problemCount > 0) {

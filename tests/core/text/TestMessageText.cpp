@@ -11,6 +11,8 @@ private slots:
     void quoted();
     void listed_data();
     void listed();
+    void quotedList_data();
+    void quotedList();
 };
 
 void TestMessageText::quoted_data()
@@ -60,6 +62,41 @@ void TestMessageText::listed()
         QCOMPARE(lines.first(), QStringLiteral("item 1"));
         QCOMPARE(lines.last(), lastLine);
     }
+}
+
+void TestMessageText::quotedList_data()
+{
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<bool>("marks");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("none") << QStringList() << true << ", " << QString();
+    QTest::newRow("in marks") << QStringList { "Kcal", "Fat" } << true << ", "
+                              << "\"Kcal\", \"Fat\"";
+    QTest::newRow("bare, one a line") << QStringList { "Kcal", "Fat" } << false << "\n"
+                                      << "Kcal\nFat";
+    QTest::newRow("a long name is cut") << QStringList { QString(61, u'x') } << true << ", "
+                                        << "\"" + QString(60, u'x') + "...\"";
+    QStringList twelve;
+    QStringList firstTen;
+    for (int i = 1; i <= 12; ++i) {
+        twelve.append(QStringLiteral("c%1").arg(i));
+        if (i <= 10) {
+            firstTen.append(twelve.last());
+        }
+    }
+    QTest::newRow("ten, then a count") << twelve << false << ", " << firstTen.join(", ") + ", ... and 2 more.";
+}
+
+void TestMessageText::quotedList()
+{
+    QFETCH(QStringList, items);
+    QFETCH(bool, marks);
+    QFETCH(QString, separator);
+    QFETCH(QString, expected);
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(MessageText::quotedList(items, marks ? MessageText::Marks::With : MessageText::Marks::Without, separator),
+        expected);
 }
 
 QTEST_GUILESS_MAIN(TestMessageText)
