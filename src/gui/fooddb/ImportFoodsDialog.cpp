@@ -1,5 +1,6 @@
 #include "gui/fooddb/ImportFoodsDialog.h"
 
+#include "core/files/SafeFile.h"
 #include "core/files/UserFiles.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
@@ -22,7 +23,6 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTableView>
-#include <QTextStream>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,6 +30,10 @@ namespace {
 constexpr QSize kWindowSize { 760, 480 };
 // The mended or refused rows the report shows; the report file holds them all.
 constexpr int kProblemsShown = MessageText::MaxListedItems;
+// A file of more columns than this is searched through the filter box; fewer are seen at a glance.
+constexpr qsizetype kColumnsWithoutFilter = 10;
+// The report file is written in blocks of this size, not a line at a time.
+constexpr qsizetype kReportBlockBytes = 64 * 1024;
 
 QString grouped(qint64 value)
 {
@@ -86,6 +90,8 @@ ImportFoodsDialog::ImportFoodsDialog(const UserFiles& files, QWidget* parent)
             for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
                 showChoices(row);
             }
+            // The style numbers are read in is told by the columns read as numbers.
+            showNumbers();
             updateStart();
         });
     // A file of hundreds of columns is found through its names.
@@ -96,6 +102,8 @@ ImportFoodsDialog::ImportFoodsDialog(const UserFiles& files, QWidget* parent)
     m_filter->setClearButtonEnabled(true);
     m_filter->hide();
     connect(m_filter, &QLineEdit::textChanged, this, &ImportFoodsDialog::filterColumns);
+    // Enter there finds a column; it never starts the import.
+    m_filter->installEventFilter(this);
     m_numbers = new QLabel(this);
     m_numbers->setObjectName(QStringLiteral("ImportNumbers"));
     m_numbers->setWordWrap(true);
@@ -162,10 +170,10 @@ void ImportFoodsDialog::chooseFolder()
 
 bool ImportFoodsDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_source && event->type() == QEvent::KeyPress) {
+    if ((watched == m_source || watched == m_filter) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (!m_import || m_import->sourcePath() != m_source->text()) {
+            if (watched == m_source && (!m_import || m_import->sourcePath() != m_source->text())) {
                 setSource(m_source->text());
             }
             return true;
@@ -234,13 +242,21 @@ void ImportFoodsDialog::showColumns()
     m_columns->resizeColumnToContents(ImportColumnsModel::UnitColumn);
     m_columns->resizeColumnToContents(ImportColumnsModel::AmountsColumn);
     m_columns->show();
-    m_filter->setVisible(m_import->columns().size() > kProblemsShown);
+    m_filter->setVisible(m_import->columns().size() > kColumnsWithoutFilter);
+    showNumbers();
+    m_numbers->show();
+}
+
+void ImportFoodsDialog::showNumbers()
+{
+    if (!m_import || m_import->format() != ImportFormat::Csv) {
+        return;
+    }
     m_numbers->setText(tr("Numbers are read as written %1. Amounts per 100 g are scaled to the serving when its "
                           "weight is known, from a column that goes to \"%2\" or from a serving unit such as \"1 "
                           "cup (240 g)\"; otherwise the serving is 100 g.")
                            .arg(WrittenNumber::example(m_import->numberStyle()),
                                ColumnMapping::fieldCaption(ColumnMapping::ServingGrams)));
-    m_numbers->show();
 }
 
 void ImportFoodsDialog::showChoices(int row)
@@ -276,19 +292,29 @@ void ImportFoodsDialog::startImport()
     QString error;
     const auto rule = static_cast<DuplicateRule>(m_duplicates->currentData().toInt());
 
-    // Every mended, refused or repeated row goes to the report file as it comes; the first few
-    // are also kept for the report window. The report of an earlier import goes first, so that
-    // it never stands for this one.
+    // Every mended, refused or repeated row goes to the report file; the first few are also kept
+    // for the report window. Only a regular file of its name is replaced: a named pipe there
+    // would hold the window until something read from it. The report of an earlier import goes
+    // first, so that it never stands for this one.
     const QString reportPath = m_files.importReportPath();
-    if (QFileInfo(reportPath).isFile()) {
-        QFile::remove(reportPath);
+    QString reportError;
+    bool reportPlace = SafeFile::isReplaceable(reportPath, &reportError);
+    QFile oldReport(reportPath);
+    if (reportPlace && oldReport.exists() && !oldReport.remove()) {
+        reportError = tr("the report of the last import cannot be removed: %1").arg(oldReport.errorString());
+        reportPlace = false;
     }
-    QFile reportFile(reportPath);
-    QTextStream report(&reportFile);
+    if (!reportPlace) {
+        Prompt::error(this,
+            tr("Nothing was imported; the food table is as it was.") + QLatin1Char('\n')
+                + QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(reportPath), reportError));
+        return;
+    }
     qint64 problemCount = 0;
     QStringList firstProblems;
     ImportSummary summary;
     bool committed = false;
+    bool reportWritten = false;
     const FoodImport& import = *m_import;
     const QString database = m_files.foodDatabasePath();
     BackgroundWork::run(
@@ -297,14 +323,20 @@ void ImportFoodsDialog::startImport()
                 return tell(now.bytesRead, now.totalBytes,
                     tr("%1 rows read, %2 foods added").arg(grouped(now.rowsRead), grouped(now.foodsAdded)));
             };
+            // The lines go to the report in blocks, not one at a time.
+            QByteArray block;
+            SafeFile* reportFile = nullptr;
+            bool writing = true;
+            auto writeBlock = [&] {
+                writing = writing && reportFile && reportFile->append(block);
+                block.clear();
+            };
             auto problem = [&](const ImportProblem& p) {
-                const QString line
-                    = QStringLiteral("%1\t%2\t%3\t%4").arg(p.locationText(), p.name, p.kindText(), p.reason);
-                if (problemCount == 0 && reportFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                    report.setEncoding(QStringConverter::Utf8);
-                }
-                if (reportFile.isOpen()) {
-                    report << line << '\n';
+                block += QStringLiteral("%1\t%2\t%3\t%4\n")
+                             .arg(p.locationText(), p.name, p.kindText(), p.reason)
+                             .toUtf8();
+                if (block.size() >= kReportBlockBytes) {
+                    writeBlock();
                 }
                 if (firstProblems.size() < kProblemsShown) {
                     firstProblems.append(
@@ -312,20 +344,44 @@ void ImportFoodsDialog::startImport()
                 }
                 ++problemCount;
             };
-            committed = import.run(database, rule, progress, problem, &summary, &error);
+            auto runImport = [&] { committed = import.run(database, rule, progress, problem, &summary, &error); };
+            bool ran = false;
+            // The report is whole or not there: it is written beside its place and takes it at the
+            // end. With nothing to report, none is left.
+            reportWritten = SafeFile::write(
+                reportPath,
+                [&](SafeFile& file, QString* reason) {
+                    reportFile = &file;
+                    runImport();
+                    ran = true;
+                    writeBlock();
+                    reportFile = nullptr;
+                    if (!writing) {
+                        *reason = file.errorString();
+                    }
+                    return writing && problemCount > 0;
+                },
+                &reportError);
+            // Where the report could not even be begun, the import runs all the same, and its
+            // message tells why the list is missing.
+            if (!ran) {
+                writing = false;
+                runImport();
+            }
         });
-    report.flush();
-    reportFile.close();
-    m_reportPath = problemCount > 0 && reportFile.error() == QFileDevice::NoError ? reportPath : QString();
+    m_reportPath = reportWritten ? reportPath : QString();
+    if (problemCount == 0) {
+        reportError.clear();
+    }
     m_changedTable = committed && (summary.foodsAdded > 0 || summary.duplicatesReplaced > 0);
-    showReport(committed, summary.cancelled, summary, problemCount, firstProblems, error);
+    showReport(committed, summary.cancelled, summary, problemCount, firstProblems, error, reportError);
     if (committed) {
         accept();
     }
 }
 
 void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportSummary& summary, qint64 problemCount,
-    const QStringList& firstProblems, const QString& error)
+    const QStringList& firstProblems, const QString& error, const QString& reportError)
 {
     if (cancelled) {
         Prompt::message(this, tr("The import was cancelled. The food table is as it was."), tr("Import Foods"));
@@ -377,6 +433,9 @@ void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportS
         if (!m_reportPath.isEmpty()) {
             lines.append(
                 tr("Every mended or refused row is listed in %1.").arg(QDir::toNativeSeparators(m_reportPath)));
+        } else if (!reportError.isEmpty()) {
+            lines.append(tr("The list of every mended or refused row could not be written to %1: %2")
+                             .arg(QDir::toNativeSeparators(m_files.importReportPath()), reportError));
         }
     }
     Prompt::message(this, lines.join(QLatin1Char('\n')), tr("Import Foods"), detail);

@@ -52,9 +52,12 @@ private:
     void showChoices(int row);
     void updateStart();
     void filterColumns(const QString& text);
-    // Shows the counts and the first mended or refused rows, and where the whole list is.
+    // Tells how the numbers of the columns now read as numbers are written.
+    void showNumbers();
+    // Shows the counts and the first mended or refused rows, and where the whole list is or why
+    // it could not be written (`reportError`).
     void showReport(bool committed, bool cancelled, const ImportSummary& summary, qint64 problemCount,
-        const QStringList& firstProblems, const QString& error);
+        const QStringList& firstProblems, const QString& error, const QString& reportError);
 
     const UserFiles& m_files;
     std::unique_ptr<FoodImport> m_import;

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -38,10 +39,14 @@ private slots:
     void importsThroughTheWindow_data();
     void importsThroughTheWindow();
     void enterInTheSourceBoxOnlyLooks();
+    void enterInTheFilterBoxOnlyFinds();
+    void numbersFollowTheColumns();
     void aPipeIsLeftToTheCommandLine();
     void wheelTurnsOnlyAFocusedChoice();
     void unitsAndAmountsGoIntoTheImport();
     void reportStaysSmall();
+    void reportPlaceHoldingNoFileIsRefused_data();
+    void reportPlaceHoldingNoFileIsRefused();
     void cancelLeavesTheTableAsItWas();
     void exportWritesTheTable();
 
@@ -185,6 +190,46 @@ void TestImportFoodsDialog::enterInTheSourceBoxOnlyLooks()
     QCOMPARE(tableBytes(), before);
 }
 
+void TestImportFoodsDialog::enterInTheFilterBoxOnlyFinds()
+{
+    QByteArray header = "Name,kcal";
+    for (int c = 0; c < 12; ++c) {
+        header += ",Extra " + QByteArray::number(c);
+    }
+    const QByteArray before = tableBytes();
+    ImportFoodsDialog dialog(m_workspace->files());
+    dialog.setSource(writeFile("wide.csv", header + "\nBagel,250\n"));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* filter = dialog.findChild<QLineEdit*>("ImportColumnFilter");
+    QVERIFY(filter->isVisible());
+    QVERIFY(dialog.findChild<QPushButton*>("ImportStart")->isDefault());
+    filter->setFocus();
+    QTest::keyClicks(filter, "kcal");
+    QTest::keyClick(filter, Qt::Key_Return);
+    QTest::keyClick(filter, Qt::Key_Enter);
+    auto* table = dialog.findChild<QTableView*>("ImportColumns");
+    QVERIFY(table->isRowHidden(0));
+    QVERIFY(!table->isRowHidden(1));
+    QVERIFY(dialog.isVisible());
+    QVERIFY(Prompt::shown().isEmpty());
+    QCOMPARE(tableBytes(), before);
+}
+
+// The style of the numbers is told by the columns read as numbers, so it follows the user's choice.
+void TestImportFoodsDialog::numbersFollowTheColumns()
+{
+    ImportFoodsDialog dialog(m_workspace->files());
+    dialog.setSource(writeFile("fat.csv", "Food,Note,kcal\nBagel,\"1,5\",250\n"));
+    auto* numbers = dialog.findChild<QLabel*>("ImportNumbers");
+    QVERIFY2(numbers->text().contains("1,234.5"), qPrintable(numbers->text()));
+    auto* note = dialog.findChild<QComboBox*>("ImportField2");
+    note->setCurrentIndex(note->findText("Fat"));
+    QVERIFY2(numbers->text().contains("1.234,5"), qPrintable(numbers->text()));
+    note->setCurrentIndex(note->findText("(not imported)"));
+    QVERIFY2(numbers->text().contains("1,234.5"), qPrintable(numbers->text()));
+}
+
 void TestImportFoodsDialog::aPipeIsLeftToTheCommandLine()
 {
     // Opening a pipe waits for a writer; the window must not.
@@ -306,6 +351,43 @@ void TestImportFoodsDialog::reportStaysSmall()
     QVERIFY(Prompt::shown().last().text.contains("Foods added: 1"));
     QVERIFY(!QFileInfo::exists(report));
     QCOMPARE(again.reportPath(), QString());
+}
+
+void TestImportFoodsDialog::reportPlaceHoldingNoFileIsRefused_data()
+{
+    QTest::addColumn<QString>("thing");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a named pipe") << "pipe"
+                                  << "a named pipe of that name is in the way";
+    QTest::newRow("a folder") << "folder"
+                              << "a folder of that name is in the way";
+}
+
+// A pipe where the report goes would hold the window until something read from it; the import is
+// refused before it starts, and the thing in the way stays as it is.
+void TestImportFoodsDialog::reportPlaceHoldingNoFileIsRefused()
+{
+    QFETCH(QString, thing);
+    QFETCH(QString, reason);
+    const QString report = m_folder->dataFolder() + "/ImportReport.txt";
+    if (thing == "pipe") {
+        QCOMPARE(::mkfifo(QFile::encodeName(report).constData(), 0600), 0);
+    } else {
+        QVERIFY(QDir().mkdir(report));
+    }
+    const QByteArray before = tableBytes();
+    ImportFoodsDialog dialog(m_workspace->files());
+    dialog.setSource(writeFile("refused.csv", "Name,kcal\nBagel,250\nCake,lots\n"));
+    dialog.findChild<QPushButton*>("ImportStart")->click();
+    QCOMPARE(Prompt::shown().size(), 1);
+    const QString text = Prompt::shown().last().text;
+    QVERIFY2(text.startsWith("Nothing was imported; the food table is as it was.\n"), qPrintable(text));
+    QVERIFY2(text.contains("ImportReport.txt: " + reason), qPrintable(text));
+    QVERIFY(!dialog.changedTable());
+    QCOMPARE(dialog.reportPath(), QString());
+    QCOMPARE(tableBytes(), before);
+    const QFileInfo left(report);
+    QVERIFY(thing == "pipe" ? !left.isFile() && !left.isDir() && left.exists() : left.isDir());
 }
 
 void TestImportFoodsDialog::cancelLeavesTheTableAsItWas()
