@@ -73,7 +73,8 @@ public:
     // the table. A recipe's own row is refused: it changes only with its recipe.
     // Writes only the given fields, so that a field another program changed meanwhile keeps its
     // value. A food renamed while no other row keeps its old name takes its recipes along;
-    // `renamedIn` (when given) names them.
+    // `renamedIn` (when given) names them. Such a rename to the name of another food is refused,
+    // naming it: the recipes would count both.
     virtual bool updateFields(RowId row, const QString& shownName, const FieldChanges& changes, QString* error,
         QStringList* renamedIn = nullptr)
         = 0;

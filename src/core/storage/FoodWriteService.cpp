@@ -45,7 +45,8 @@ bool mayWriteBesideRecipes(RecipeTables& recipes, qint64 rowid, const QString& s
 // A recipe names its ingredients by food name, so a food renamed from under it would drop out of
 // it. While no other row keeps the old name, the rename is the same food under a new name: its
 // recipes follow it. Where another row still bears the old name, that row is what the recipes
-// now mean.
+// now mean. A new name another food bears is refused: the recipes would count that food too,
+// and their values would change without a word.
 bool followRename(RecipeTables& recipes, qint64 rowid, const QString& oldName, const QString& newName,
     QStringList* renamedIn, QString* reason)
 {
@@ -71,6 +72,16 @@ bool followRename(RecipeTables& recipes, qint64 rowid, const QString& oldName, c
         *reason = FoodWriteService::tr("the recipe \"%1\" has both \"%2\" and \"%3\" as ingredients; join them in the "
                                        "Recipes window first")
                       .arg(MessageText::quoted(clash), MessageText::quoted(oldName), MessageText::quoted(newName));
+        return false;
+    }
+    bool taken = false;
+    if (!recipes.otherFoodNamed(newName, rowid, &taken, reason)) {
+        return false;
+    }
+    if (taken) {
+        *reason = FoodWriteService::tr("another food is named \"%1\", and recipes are made of \"%2\": they would count "
+                                       "both foods. Give the food a name of its own")
+                      .arg(MessageText::quoted(newName), MessageText::quoted(oldName));
         return false;
     }
     if (renamedIn) {

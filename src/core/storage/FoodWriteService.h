@@ -14,8 +14,8 @@ class RecipeTables;
 // The writes of foods that recipes follow, over an SQLite food table: each one writes the food
 // and recomputes the recipes made of it in one immediate transaction, so the file holds either
 // the old record and the old recipes or the new ones. A recipe's own row is refused, as is a food
-// named as a recipe; a renamed food takes its recipes along. Failures come back as false with the
-// reason, naming the file.
+// named as a recipe; a renamed food takes its recipes along, unless another food bears the new
+// name. Failures come back as false with the reason, naming the file.
 class FoodWriteService
 {
     Q_DECLARE_TR_FUNCTIONS(FoodWriteService)

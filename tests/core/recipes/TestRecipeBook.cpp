@@ -437,6 +437,10 @@ void TestRecipeBook::renamedFoodTakesItsRecipes_data()
     QTest::newRow("recipe has both names")
         << "Apple"
         << "Cheese" << false << QStringList() << "the recipe \"Sauce\" has both \"Apple\" and \"Cheese\"";
+    // Chili is made of Sauce (of Apple) and Bread: it would count Bread twice.
+    QTest::newRow("another food's name") << "Apple"
+                                         << "Bread" << false << QStringList()
+                                         << "another food is named \"Bread\", and recipes are made of \"Apple\"";
 }
 
 void TestRecipeBook::renamedFoodTakesItsRecipes()
