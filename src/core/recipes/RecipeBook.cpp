@@ -6,6 +6,7 @@
 #include "core/plans/PeriodFile.h"
 #include "core/recipes/RecipeTables.h"
 #include "core/sqlite/SqliteTransaction.h"
+#include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 
 #include <QDir>
@@ -63,7 +64,7 @@ QString RecipeBook::ingredientQuantity(const QString& typed, QString* reason)
     if (typed.trimmed().isEmpty()) {
         problem = tr("Type a quantity.");
     } else if (value == 0 && !std::any_of(typed.begin(), typed.end(), [](QChar c) { return c.isDigit(); })) {
-        problem = tr("\"%1\" is not a number.").arg(typed.trimmed());
+        problem = tr("\"%1\" is not a number.").arg(MessageText::quoted(typed.trimmed()));
     } else if (!(value > 0)) {
         problem = tr("The quantity must be more than 0.");
     }
@@ -125,13 +126,14 @@ QString RecipeBook::checkFields(Recipe* recipe)
             return tr("An ingredient has no food.");
         }
         if (foods.contains(ingredient.food)) {
-            return tr("\"%1\" is an ingredient twice; put its quantities together.").arg(ingredient.food);
+            return tr("\"%1\" is an ingredient twice; put its quantities together.")
+                .arg(MessageText::quoted(ingredient.food));
         }
         foods.insert(ingredient.food);
         QString reason;
         const QString quantity = ingredientQuantity(ingredient.quantity, &reason);
         if (quantity.isEmpty()) {
-            return tr("The quantity of \"%1\": %2").arg(ingredient.food, reason);
+            return tr("The quantity of \"%1\": %2").arg(MessageText::quoted(ingredient.food), reason);
         }
         ingredient.quantity = quantity;
     }
@@ -216,7 +218,7 @@ QString RecipeBook::write(RecipeTables& tables, Recipe* recipe, const QString& s
         return inFile(reason);
     }
     if (sameName != 0 && sameName != recipe->id) {
-        return tr("A recipe named \"%1\" already exists.").arg(recipe->name);
+        return tr("A recipe named \"%1\" already exists.").arg(MessageText::quoted(recipe->name));
     }
     bool linked = false;
     bool otherFood = false;
@@ -226,14 +228,16 @@ QString RecipeBook::write(RecipeTables& tables, Recipe* recipe, const QString& s
     }
     if (otherFood) {
         return tr("The food table already has a food named \"%1\"; a recipe needs a name of its own.")
-            .arg(recipe->name);
+            .arg(MessageText::quoted(recipe->name));
     }
     QStringList chain;
     if (!tables.findCycle(recipe->name, formerName, recipe->ingredients, &chain, &reason)) {
         return inFile(reason);
     }
     if (!chain.isEmpty()) {
-        return tr("\"%1\" cannot be made of itself: %2.").arg(recipe->name, chain.join(QStringLiteral(" → ")));
+        return tr("\"%1\" cannot be made of itself: %2.")
+            .arg(MessageText::quoted(recipe->name),
+                MessageText::quotedList(chain, MessageText::Marks::Without, QStringLiteral(" → ")));
     }
     if (!formerName.isEmpty() && formerName != recipe->name) {
         QString clash;
@@ -242,7 +246,7 @@ QString RecipeBook::write(RecipeTables& tables, Recipe* recipe, const QString& s
         }
         if (!clash.isEmpty()) {
             return tr("The recipe \"%1\" has both \"%2\" and \"%3\" as ingredients.")
-                .arg(clash, formerName, recipe->name);
+                .arg(MessageText::quoted(clash), MessageText::quoted(formerName), MessageText::quoted(recipe->name));
         }
     }
     RecipeTables::Values values {};
@@ -362,8 +366,9 @@ bool RecipeBook::remove(qint64 id, const QString& storedName, QString* error)
             }
             if (!users.isEmpty()) {
                 sortByName(&users);
-                return refuse(tr("\"%1\" cannot be deleted while the recipes \"%2\" are made of it.")
-                                  .arg(recipe.name, users.join(QStringLiteral("\", \""))),
+                return refuse(tr("\"%1\" cannot be deleted while these recipes are made of it:\n%2")
+                                  .arg(MessageText::quoted(recipe.name),
+                                      MessageText::quotedList(users, MessageText::Marks::With, QStringLiteral("\n"))),
                     message);
             }
             bool linked = false;

@@ -23,11 +23,12 @@ bool mayWriteBesideRecipes(RecipeTables& recipes, qint64 rowid, const QString& s
     }
     if (recipe != 0) {
         *reason = deleting
-            ? FoodWriteService::tr("\"%1\" is a recipe: delete it in the Recipes window").arg(shownName)
+            ? FoodWriteService::tr("\"%1\" is a recipe: delete it in the Recipes window")
+                  .arg(MessageText::quoted(shownName))
             : FoodWriteService::tr(
                 "\"%1\" is a recipe: change it in the Recipes window, which keeps its values in step with its "
                 "ingredients")
-                  .arg(shownName);
+                  .arg(MessageText::quoted(shownName));
         return false;
     }
     if (!deleting && newName != shownName) {
@@ -35,7 +36,8 @@ bool mayWriteBesideRecipes(RecipeTables& recipes, qint64 rowid, const QString& s
             return false;
         }
         if (recipe != 0) {
-            *reason = FoodWriteService::tr("a recipe is named \"%1\"; give the food another name").arg(newName);
+            *reason = FoodWriteService::tr("a recipe is named \"%1\"; give the food another name")
+                          .arg(MessageText::quoted(newName));
             return false;
         }
     }

@@ -4,6 +4,7 @@
 #include "core/plans/MealTable.h"
 #include "core/recipes/RecipeBook.h"
 #include "core/storage/FoodStore.h"
+#include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 #include "core/totals/TotalsCalculator.h"
 #include "gui/common/CommandButton.h"
@@ -322,7 +323,8 @@ bool RecipesWindow::mayDropEdits()
     if (!m_edited) {
         return true;
     }
-    const QString name = m_recipe.name.isEmpty() ? tr("the new recipe") : QStringLiteral("\"%1\"").arg(m_recipe.name);
+    const QString name = m_recipe.name.isEmpty() ? tr("the new recipe")
+                                                 : QStringLiteral("\"%1\"").arg(MessageText::quoted(m_recipe.name));
     return Prompt::question(this, tr("The changes to %1 are not saved. Leave them unsaved?").arg(name), tr("Recipes"));
 }
 
@@ -446,8 +448,8 @@ void RecipesWindow::renameRecipe()
     if (m_recipe.id == 0) {
         return;
     }
-    const QString name
-        = Prompt::input(this, tr("Rename Recipe"), tr("The new name of the recipe \"%1\":").arg(m_recipe.name));
+    const QString name = Prompt::input(
+        this, tr("Rename Recipe"), tr("The new name of the recipe \"%1\":").arg(MessageText::quoted(m_recipe.name)));
     if (name.isEmpty() || name == m_recipe.name) {
         return;
     }
@@ -474,17 +476,20 @@ void RecipesWindow::deleteRecipe()
     if (m_recipe.id == 0) {
         return;
     }
-    if (!Prompt::question(this, tr("Delete the recipe \"%1\"? Its food leaves the food table too.").arg(m_recipe.name),
+    if (!Prompt::question(this,
+            tr("Delete the recipe \"%1\"? Its food leaves the food table too.").arg(MessageText::quoted(m_recipe.name)),
             tr("Delete Recipe"))) {
         return;
     }
     QString error;
     if (!m_foods.refresh(&error)) {
-        Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
+        Prompt::error(
+            this, tr("The recipe \"%1\" was not deleted.\n%2").arg(MessageText::quoted(m_recipe.name), error));
         return;
     }
     if (!m_foods.removeRecipe(m_recipe.id, m_storedName, &error)) {
-        Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
+        Prompt::error(
+            this, tr("The recipe \"%1\" was not deleted.\n%2").arg(MessageText::quoted(m_recipe.name), error));
         return;
     }
     m_changedFoods = true;

@@ -132,6 +132,8 @@ private slots:
     void renamedFoodTakesItsRecipes();
     void recipeReplacedMeanwhileIsLeftAlone_data();
     void recipeReplacedMeanwhileIsLeftAlone();
+    void messagesStayShortWithLongNamesAndManyRecipes_data();
+    void messagesStayShortWithLongNamesAndManyRecipes();
     void plannedSavedLoadedTotalled();
     void fileWithoutRecipesIsOnlyRead();
 };
@@ -381,7 +383,7 @@ void TestRecipeBook::recipeRowsAreGuarded_data()
                                             << "Chili|a recipe has this name";
     QTest::newRow("delete a recipe others are made of")
         << "remove"
-        << "\"Sauce\" cannot be deleted while the recipes \"Chili\" are made of it";
+        << "\"Sauce\" cannot be deleted while these recipes are made of it:\n\"Chili\"";
 }
 
 void TestRecipeBook::recipeRowsAreGuarded()
@@ -543,6 +545,98 @@ void TestRecipeBook::renameKeepsUsersAndRemoveTakesTheRow()
     QCOMPARE(left.at(0).second, QStringLiteral("Toast"));
     QVERIFY(!book.loadRecipe(kitchen.chili.id, &chili, &error));
     QVERIFY2(error.contains("no longer"), qPrintable(error));
+}
+
+void TestRecipeBook::messagesStayShortWithLongNamesAndManyRecipes_data()
+{
+    QTest::addColumn<QString>("write");
+    // What the message says, with the long names cut to 60 characters ("x...": the food, "y...":
+    // the recipe, "z...": the other food).
+    QTest::addColumn<QString>("message");
+    QTest::newRow("delete a recipe thirty are made of")
+        << "remove"
+        << "cannot be deleted while these recipes are made of it:\n\"Soup 1 z";
+    QTest::newRow("a recipe's name") << "recipe name"
+                                     << "A recipe named \"Long recipe y";
+    QTest::newRow("a food's name") << "food name"
+                                   << "already has a food named \"Long food x";
+    QTest::newRow("an ingredient twice") << "twice"
+                                         << "\"Long food x";
+    QTest::newRow("a quantity that is no number") << "quantity"
+                                                  << "\"qqq";
+    QTest::newRow("made of itself") << "cycle"
+                                    << "cannot be made of itself: Long recipe y";
+    QTest::newRow("edit a recipe's row") << "edit"
+                                         << "\"Long recipe y";
+    QTest::newRow("delete a recipe's row") << "delete"
+                                           << "\"Long recipe y";
+    QTest::newRow("a food of a recipe's name") << "insert"
+                                               << "a recipe is named \"Long recipe y";
+    QTest::newRow("rename a food to a recipe's name") << "rename to recipe"
+                                                      << "a recipe is named \"Long recipe y";
+    QTest::newRow("rename a food to another food's name") << "rename to food"
+                                                          << "another food is named \"Other food z";
+}
+
+// A food and a recipe of 500-character names, and thirty recipes made of the recipe: every
+// message quotes at most 60 characters of a name and lists ten recipes, then counts the rest.
+void TestRecipeBook::messagesStayShortWithLongNamesAndManyRecipes()
+{
+    QFETCH(QString, write);
+    QFETCH(QString, message);
+    const QString food = QStringLiteral("Long food ") + QString(500, u'x');
+    const QString other = QStringLiteral("Other food ") + QString(500, u'z');
+    const QString longRecipe = QStringLiteral("Long recipe ") + QString(500, u'y');
+    TestFolder folder;
+    folder.createFoods({ foodRow(food, "1 cup", { "100" }), foodRow(other, "1 cup", { "50" }) });
+    SqliteFoodStore foods(folder.databasePath());
+    QString error;
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
+    Recipe recipe = recipeOf(longRecipe, 1, { food + "|1" });
+    QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
+    Recipe soup;
+    for (int i = 1; i <= 30; ++i) {
+        soup = recipeOf(QStringLiteral("Soup %1 ").arg(i) + QString(500, u'z'), 1, { longRecipe + "|1" });
+        QVERIFY2(foods.saveRecipe(&soup, &error), qPrintable(error));
+    }
+    const QByteArray before = fileHash(folder.databasePath());
+    Recipe refused = recipeOf(QStringLiteral("Stew"), 1, { food + "|1" });
+    bool ok = true;
+    if (write == "remove") {
+        ok = foods.removeRecipe(recipe.id, longRecipe, &error);
+    } else if (write == "recipe name" || write == "food name") {
+        refused.name = write == "recipe name" ? longRecipe : food;
+        ok = foods.saveRecipe(&refused, &error);
+    } else if (write == "twice" || write == "quantity") {
+        refused.ingredients.push_back({ food, write == "twice" ? QStringLiteral("2") : QString(500, u'q') });
+        if (write == "quantity") {
+            refused.ingredients.erase(refused.ingredients.begin());
+        }
+        ok = foods.saveRecipe(&refused, &error);
+    } else if (write == "cycle") {
+        Recipe edited = recipe;
+        edited.ingredients.push_back({ soup.name, QStringLiteral("1") });
+        ok = foods.saveRecipe(&edited, &error, longRecipe);
+    } else if (write == "edit") {
+        ok = foods.updateFields(rowidOf(foods, longRecipe), longRecipe, { { FoodDatabase::CALORIES, "1" } }, &error);
+    } else if (write == "delete") {
+        ok = foods.deleteRecord(rowidOf(foods, longRecipe), longRecipe, &error);
+    } else if (write == "insert") {
+        ok = foods.insertRecord({ longRecipe }, nullptr, &error);
+    } else {
+        ok = foods.updateFields(rowidOf(foods, food), food,
+            { { FoodDatabase::FOOD, write == "rename to recipe" ? longRecipe : other } }, &error);
+    }
+    QVERIFY(!ok);
+    QVERIFY2(error.contains(message), qPrintable(error));
+    for (const QChar c : { u'x', u'y', u'z', u'q' }) {
+        QVERIFY2(!error.contains(QString(61, c)), qPrintable(error));
+    }
+    QVERIFY2(error.count(u'\n') < 15 && error.size() < 1500, qPrintable(error));
+    if (write == "remove") {
+        QVERIFY2(error.contains("\n... and 20 more."), qPrintable(error));
+    }
+    QCOMPARE(fileHash(folder.databasePath()), before);
 }
 
 void TestRecipeBook::plannedSavedLoadedTotalled()
