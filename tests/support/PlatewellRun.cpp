@@ -3,7 +3,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
-PlatewellRun PlatewellRun::start(const QStringList& arguments, const QString& workingFolder, const QString& home)
+PlatewellRun PlatewellRun::start(
+    const QStringList& arguments, const QString& workingFolder, const QString& home, const QByteArray& input)
 {
     QProcess program;
     program.setWorkingDirectory(workingFolder);
@@ -16,8 +17,13 @@ PlatewellRun PlatewellRun::start(const QStringList& arguments, const QString& wo
     }
     program.setProcessEnvironment(environment);
     program.start(qEnvironmentVariable("PLATEWELL_EXECUTABLE"), arguments);
+    if (program.waitForStarted()) {
+        program.write(input);
+        program.closeWriteChannel();
+    }
     PlatewellRun run;
-    if (program.waitForFinished(60000) && program.exitStatus() == QProcess::NormalExit) {
+    // An import of a few hundred thousand rows takes a while under the sanitizers.
+    if (program.waitForFinished(120000) && program.exitStatus() == QProcess::NormalExit) {
         run.status = program.exitCode();
     }
     run.out = program.readAllStandardOutput();

@@ -11,7 +11,10 @@ struct PlatewellRun
     QByteArray out;
     QByteArray err;
 
-    // `home` set as PLATEWELL_HOME when not empty; the program runs in `workingFolder`.
-    static PlatewellRun start(
-        const QStringList& arguments, const QString& workingFolder, const QString& home = QString());
+    // `home` set as PLATEWELL_HOME when not empty; the program runs in `workingFolder`, reading
+    // `input` from a pipe.
+    static PlatewellRun start(const QStringList& arguments, const QString& workingFolder,
+        const QString& home = QString(), const QByteArray& input = QByteArray());
+    // What it wrote to its output and its errors, as text.
+    QString printed() const { return QString::fromUtf8(out + err); }
 };

@@ -2,6 +2,7 @@
 // out, the report and the summary; exports and imports back; and runs the command line.
 
 #include "OtherProgram.h"
+#include "PlatewellRun.h"
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/imports/ColumnMapping.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -112,6 +112,21 @@ Rows storedRows(const QString& databasePath)
         rows.append(row);
     }
     return rows;
+}
+
+// Each column's field; a field in its own unit per serving is its name alone, else its unit and
+// per100g follow ("CALORIES:kJ:per100g").
+QStringList mappingText(const std::vector<ImportColumn>& mapping)
+{
+    QStringList texts;
+    for (const ImportColumn& column : mapping) {
+        QString text = ColumnMapping::fieldName(column.field);
+        if (column.field != FoodImport::NoField && !(column == ColumnMapping::column(column.field))) {
+            text += ":" + ColumnMapping::unitName(column.unit) + (column.per100g ? ":per100g" : "");
+        }
+        texts.append(text);
+    }
+    return texts;
 }
 
 struct Outcome
@@ -535,23 +550,14 @@ void TestFoodImport::proposedMapping()
 {
     QFETCH(QStringList, columns);
     QFETCH(QStringList, fields);
-    // A field in its own unit per serving is its name alone; else its unit and per100g follow.
-    QStringList proposed;
-    for (const ImportColumn& column : FoodImport::proposeMapping(columns)) {
-        QString text = ColumnMapping::fieldName(column.field);
-        if (column.field != FoodImport::NoField && !(column == ColumnMapping::column(column.field))) {
-            text += ":" + ColumnMapping::unitName(column.unit) + (column.per100g ? ":per100g" : "");
-        }
-        proposed.append(text);
-    }
-    QCOMPARE(proposed, fields);
+    QCOMPARE(mappingText(FoodImport::proposeMapping(columns)), fields);
 }
 
 void TestFoodImport::columnsOption_data()
 {
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<QString>("option");
-    // The mapping as proposedMapping writes it, or the start of the error.
+    // The mapping as mappingText writes it, or the start of the error.
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("error");
     const QStringList headers { "Name", "Energie", "Fett, gesamt", "Portion (g)", "Notes" };
@@ -595,15 +601,7 @@ void TestFoodImport::columnsOption()
         QVERIFY(mapping == before);
         return;
     }
-    QStringList placed;
-    for (const ImportColumn& column : mapping) {
-        QString text = ColumnMapping::fieldName(column.field);
-        if (column.field != FoodImport::NoField && !(column == ColumnMapping::column(column.field))) {
-            text += ":" + ColumnMapping::unitName(column.unit) + (column.per100g ? ":per100g" : "");
-        }
-        placed.append(text);
-    }
-    QCOMPARE(placed, fields);
+    QCOMPARE(mappingText(mapping), fields);
 }
 
 void TestFoodImport::duplicates_data()
@@ -851,34 +849,10 @@ void TestFoodImport::exportRefusesTheTableItself()
 
 namespace {
 
-struct Run
-{
-    int status = -1;
-    QString printed;
-};
-
 // Runs the program on `folder` with `arguments`, feeding it `input` through a pipe.
-Run runProgram(const TestFolder& folder, const QStringList& arguments, const QByteArray& input = {})
+PlatewellRun runProgram(const TestFolder& folder, const QStringList& arguments, const QByteArray& input = {})
 {
-    QProcess program;
-    program.setWorkingDirectory(folder.path());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    // No display is needed.
-    environment.remove("QT_QPA_PLATFORM");
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
-    program.setProcessEnvironment(environment);
-    program.start(qEnvironmentVariable("PLATEWELL_EXECUTABLE"), arguments + QStringList { "--home", folder.path() });
-    if (!program.waitForStarted()) {
-        return {};
-    }
-    program.write(input);
-    program.closeWriteChannel();
-    if (!program.waitForFinished(120000)) {
-        program.kill();
-        return {};
-    }
-    return { program.exitCode(), QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError()) };
+    return PlatewellRun::start(arguments + QStringList { "--home", folder.path() }, folder.path(), QString(), input);
 }
 
 } // namespace
@@ -967,11 +941,11 @@ void TestFoodImport::commandLine()
     const QByteArray gzip = fileBytes(folder.path() + "/whole.gz");
     writeFile(folder.path() + "/cut.csv.gz", gzip.left(gzip.size() * 3 / 4));
     const QByteArray before = fileBytes(folder.databasePath());
-    const Run run = runProgram(folder, arguments);
+    const PlatewellRun run = runProgram(folder, arguments);
     QCOMPARE(run.status, status);
     // --help wraps its lines.
-    QVERIFY2(run.printed.contains(output) || run.printed.simplified().contains(output), qPrintable(run.printed));
-    QVERIFY2(unsaid.isEmpty() || !run.printed.contains(unsaid), qPrintable(run.printed));
+    QVERIFY2(run.printed().contains(output) || run.printed().simplified().contains(output), qPrintable(run.printed()));
+    QVERIFY2(unsaid.isEmpty() || !run.printed().contains(unsaid), qPrintable(run.printed()));
     if (status == 1 || status == 2) {
         QCOMPARE(fileBytes(folder.databasePath()), before);
         QVERIFY(!QFileInfo::exists(folder.path() + "/out.csv"));
@@ -1020,9 +994,9 @@ void TestFoodImport::commandLineReadsAPipe()
         input = fileBytes(folder.path() + "/in.gz");
     }
     const QByteArray before = fileBytes(folder.databasePath());
-    const Run run = runProgram(folder, { "--import", source }, input);
+    const PlatewellRun run = runProgram(folder, { "--import", source }, input);
     QCOMPARE(run.status, status);
-    QVERIFY2(run.printed.contains(output), qPrintable(run.printed));
+    QVERIFY2(run.printed().contains(output), qPrintable(run.printed()));
     if (status == 0) {
         QCOMPARE(tableRows(folder.databasePath()).size(), rows);
     } else {
