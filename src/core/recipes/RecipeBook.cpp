@@ -235,9 +235,12 @@ QString RecipeBook::write(RecipeTables& tables, Recipe* recipe, const QString& s
         return inFile(reason);
     }
     if (!chain.isEmpty()) {
-        return tr("\"%1\" cannot be made of itself: %2.")
-            .arg(MessageText::quoted(recipe->name),
-                MessageText::quotedList(chain, MessageText::Marks::Without, QStringLiteral(" → ")));
+        QString chainText = MessageText::quotedList(chain, MessageText::Marks::Without, QStringLiteral(" → "));
+        // A long chain ends in "... and N more.", whose full stop ends the sentence too.
+        if (chain.size() > MessageText::MaxListedItems) {
+            chainText.chop(1);
+        }
+        return tr("\"%1\" cannot be made of itself: %2.").arg(MessageText::quoted(recipe->name), chainText);
     }
     if (!formerName.isEmpty() && formerName != recipe->name) {
         QString clash;
