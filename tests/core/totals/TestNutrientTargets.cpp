@@ -11,6 +11,23 @@
 #include <QTest>
 #include <cstring>
 
+namespace {
+
+// A range as a test row gives it: an empty text leaves that end open.
+NutrientTargets::Range typedRange(const QString& minimum, const QString& maximum)
+{
+    NutrientTargets::Range range;
+    if (!minimum.isEmpty()) {
+        range.minimum = minimum.toDouble();
+    }
+    if (!maximum.isEmpty()) {
+        range.maximum = maximum.toDouble();
+    }
+    return range;
+}
+
+} // namespace
+
 class TestNutrientTargets : public QObject
 {
     Q_OBJECT
@@ -69,14 +86,7 @@ void TestNutrientTargets::standing()
     QFETCH(double, value);
     QFETCH(int, standing);
     NutrientTargets targets;
-    NutrientTargets::Range range;
-    if (!minimum.isEmpty()) {
-        range.minimum = minimum.toDouble();
-    }
-    if (!maximum.isEmpty()) {
-        range.maximum = maximum.toDouble();
-    }
-    QVERIFY(targets.setRange(TotalsRow::Calories, range, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::Calories, typedRange(minimum, maximum), nullptr));
     QCOMPARE(int(targets.standing(TotalsRow::Calories, value)), standing);
     QCOMPARE(int(targets.standing(TotalsRow::Fat, value)), int(NutrientTargets::Standing::NoTarget));
 }
@@ -267,14 +277,7 @@ void TestNutrientTargets::rangeTexts()
     QFETCH(QString, maximum);
     QFETCH(QString, text);
     NutrientTargets targets;
-    NutrientTargets::Range range;
-    if (!minimum.isEmpty()) {
-        range.minimum = minimum.toDouble();
-    }
-    if (!maximum.isEmpty()) {
-        range.maximum = maximum.toDouble();
-    }
-    QVERIFY(targets.setRange(TotalsRow::Calories, range, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::Calories, typedRange(minimum, maximum), nullptr));
     QCOMPARE(targets.rangeText(TotalsRow::Calories, QLocale(locale)), text);
 }
 
@@ -317,14 +320,7 @@ void TestNutrientTargets::describeAsShownAndJudged()
     QFETCH(double, value);
     QFETCH(QString, text);
     NutrientTargets targets;
-    NutrientTargets::Range range;
-    if (!minimum.isEmpty()) {
-        range.minimum = minimum.toDouble();
-    }
-    if (!maximum.isEmpty()) {
-        range.maximum = maximum.toDouble();
-    }
-    QVERIFY(targets.setRange(TotalsRow::Fat, range, nullptr));
+    QVERIFY(targets.setRange(TotalsRow::Fat, typedRange(minimum, maximum), nullptr));
     QCOMPARE(targets.describe(TotalsRow::Fat, value, QLocale(locale)), text);
 }
 
