@@ -3,8 +3,8 @@
 // Food tables for the benchmarks: the starter table, or generated tables of realistic shape.
 
 #include "core/files/PlatewellFolder.h"
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,13 +90,13 @@ inline bool makeFoodTableFile(const QString& path, int count, QString* error, co
     return ok;
 }
 
-// The shared state of a Platewell folder, as the program sets it up at start.
-inline SharedState stateFor(const QString& folder)
+// The places of a Platewell folder, as the program sets them up at start, without keeping the
+// plan on screen.
+inline UserFiles::Places placesFor(const QString& folder)
 {
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(folder);
-    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
-    return state;
+    UserFiles::Places places = UserFiles::placesIn(folder);
+    places.planOnScreenPath.clear();
+    return places;
 }
 
 // Creates `<folder>/foods.db` holding `count` foods.

@@ -8,10 +8,12 @@
 // environment variable PLATEWELL_BENCH_KEEP set to a folder, generated tables are kept there and
 // reused by later runs.
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/PlatewellFolder.h"
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/CsvReader.h"
-#include "core/plans/SharedState.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -54,14 +56,14 @@ void report(const char* what, qint64 foods, double milliseconds)
 QList<QStringList> starterRows()
 {
     QList<QStringList> rows;
-    CsvReader reader(PlatewellFolder::starterFoodsCsv());
-    QStringList fields;
+    const auto starter = ByteSource::fromBytes(PlatewellFolder::starterFoodsCsv().toUtf8());
+    CsvStreamReader reader(*starter);
     bool header = true;
-    while (reader.readRecord(fields)) {
+    while (reader.readRecord()) {
         if (header) {
             header = false;
-        } else if (fields.size() >= FoodDatabase::FieldCount) {
-            rows.append(fields);
+        } else if (reader.fieldCount() >= FoodDatabase::FieldCount) {
+            rows.append(reader.fieldTexts());
         }
     }
     return rows;
@@ -131,37 +133,36 @@ template <typename Work> double timed(Work work)
 void run(qint64 count)
 {
     QTemporaryDir dir;
-    SharedState state;
-    state.DataFolder = dir.path() + QStringLiteral("/Tamo");
-    state.FoodDatabasePath = dir.path() + QStringLiteral("/foods.db");
-    QDir().mkpath(state.DataFolder);
+    const UserFiles files(
+        { dir.path() + QStringLiteral("/Tamo"), dir.path() + QStringLiteral("/foods.db"), QString() });
+    QDir().mkpath(files.dataFolder());
     QString error;
     const QString keep = qEnvironmentVariable("PLATEWELL_BENCH_KEEP");
     const QString kept = keep.isEmpty() ? QString() : QStringLiteral("%1/foods-%2.db").arg(keep).arg(count);
     if (!kept.isEmpty() && QFile::exists(kept)) {
-        QFile::copy(kept, state.FoodDatabasePath);
+        QFile::copy(kept, files.foodDatabasePath());
     } else {
         const double generating = timed([&] {
-            if (!generateFoods(state.FoodDatabasePath, count, &error)) {
+            if (!generateFoods(files.foodDatabasePath(), count, &error)) {
                 qFatal("cannot generate the foods: %s", qPrintable(error));
             }
         });
         report("generating the food table (not a target)", count, generating);
         if (!kept.isEmpty()) {
             QDir().mkpath(keep);
-            QFile::copy(state.FoodDatabasePath, kept);
+            QFile::copy(files.foodDatabasePath(), kept);
         }
     }
 
-    FoodDatabase database;
-    if (!database.open(state.FoodDatabasePath, &error)) {
+    SqliteFoodStore database(files.foodDatabasePath());
+    if (!database.refresh(&error)) {
         qFatal("cannot open the foods: %s", qPrintable(error));
     }
 
     {
         std::unique_ptr<FoodGridDialog> grid;
         report("food grid: open sorted by name (window, load, sort)", count,
-            timed([&] { grid = std::make_unique<FoodGridDialog>(state, database, true, nullptr); }));
+            timed([&] { grid = std::make_unique<FoodGridDialog>(files, database, true, nullptr); }));
         report("food grid: show and paint", count, timed([&] {
             grid->show();
             QCoreApplication::processEvents();
@@ -206,13 +207,14 @@ void run(qint64 count)
     {
         std::unique_ptr<FoodGridDialog> grid;
         report("food grid: open in table order (from the editor)", count,
-            timed([&] { grid = std::make_unique<FoodGridDialog>(state, database, false, nullptr); }));
+            timed([&] { grid = std::make_unique<FoodGridDialog>(files, database, false, nullptr); }));
     }
 
     {
+        QString previousSearch;
         std::unique_ptr<FoodEditorDialog> editor;
         report("food editor: open", count,
-            timed([&] { editor = std::make_unique<FoodEditorDialog>(state, database, nullptr); }));
+            timed([&] { editor = std::make_unique<FoodEditorDialog>(files, database, previousSearch, nullptr); }));
         editor->show();
         QCoreApplication::processEvents();
         auto* findButton = editor->findChild<QPushButton*>(QStringLiteral("FindFood"));

@@ -7,7 +7,7 @@
 
 #include "BenchFoods.h"
 #include "core/files/PlatewellFolder.h"
-#include "core/plans/SharedState.h"
+#include "core/workspace/Workspace.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
 
@@ -43,8 +43,8 @@ double residentMB()
 int measure(int argc, char** argv, const QString& folder)
 {
     QApplication app(argc, argv);
-    SharedState state = bench::stateFor(folder);
-    MainWindow window(state);
+    Workspace workspace(bench::placesFor(folder));
+    MainWindow window(workspace);
     window.show();
     QApplication::processEvents();
     auto* box = window.findChild<QLineEdit*>(QStringLiteral("FoodFilter"));

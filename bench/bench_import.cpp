@@ -5,7 +5,7 @@
 // of its own, so that the peak memory given (the whole process's) is its own.
 
 #include "BenchFoods.h"
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 #include "core/imports/FoodImport.h"
 
 #include <QCoreApplication>

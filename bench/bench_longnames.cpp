@@ -48,11 +48,10 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "cannot make the food table: %s\n", qPrintable(error));
             return 1;
         }
-        SharedState state = bench::stateFor(folder);
-        state.PlanOnScreenPath = PlatewellFolder::planOnScreenPath(folder);
+        Workspace workspace(UserFiles::placesIn(folder));
         QElapsedTimer timer;
         timer.start();
-        MainWindow window(state);
+        MainWindow window(workspace);
         window.show();
         QCoreApplication::processEvents();
         const double open = timer.elapsed() / 1000.0;

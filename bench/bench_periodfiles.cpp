@@ -5,10 +5,13 @@
 
 #include "BenchFoods.h"
 #include "core/files/PlatewellFolder.h"
-#include "core/foods/FoodDatabase.h"
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/files/UserFiles.h"
+#include "core/foods/FoodLookup.h"
+#include "core/plans/MealPlan.h"
 #include "core/plans/PeriodFile.h"
-#include "core/plans/SharedState.h"
+#include "core/plans/Periods.h"
+#include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 #include "core/totals/TotalsCalculator.h"
 
 #include <QCoreApplication>
@@ -19,18 +22,18 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
 const char* const kUser = "Bench";
 
-SharedState stateFor(const QString& home)
+// The bench user's files in the Platewell folder `home`.
+std::unique_ptr<UserFiles> filesIn(const QString& home)
 {
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(home);
-    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(home);
-    state.CurrentUserName = QString::fromLatin1(kUser);
-    return state;
+    auto files = std::make_unique<UserFiles>(UserFiles::placesIn(home));
+    files->setUserName(QString::fromLatin1(kUser));
+    return files;
 }
 
 bool writeRepeated(const QString& path, const QByteArray& piece, qint64 times)
@@ -56,7 +59,7 @@ bool writeRepeated(const QString& path, const QByteArray& piece, qint64 times)
 // One measurement in this process: prints milliseconds and extra peak memory in MB.
 int measure(const QString& what, const QString& home)
 {
-    SharedState state = stateFor(home);
+    const std::unique_ptr<UserFiles> files = filesIn(home);
     const QString period = what.endsWith(QStringLiteral("line")) ? QStringLiteral("Daily") : QStringLiteral("Weekly");
     const long before = bench::peakMemoryMB();
     QElapsedTimer timer;
@@ -65,7 +68,7 @@ int measure(const QString& what, const QString& home)
         MealPlan plan;
         QStringList problems;
         QString error;
-        if (!PeriodFile::load(state.perUserFile(period), &plan, &problems, &error)) {
+        if (!PeriodFile::load(files->periodPlanPath(period), &plan, &problems, &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
@@ -73,16 +76,16 @@ int measure(const QString& what, const QString& home)
         const QString message = problems.join(QLatin1Char('\n'));
         std::fprintf(stderr, "message: %lld characters\n", static_cast<long long>(message.size()));
     } else {
-        FoodDatabase foods;
         QString error;
-        if (!foods.open(state.FoodDatabasePath, &error)) {
+        const std::unique_ptr<FoodStore> foods = FoodStoreOpener::open(files->foodDatabasePath(), &error);
+        if (!foods) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
         TotalsSources sources;
         sources.periods[static_cast<std::size_t>(Periods::names().indexOf(period))] = true;
-        IndexedFoodLookup lookup(foods);
-        const TotalsResult result = TotalsCalculator::calculate(state, sources, lookup);
+        const auto lookup = foods->lookup();
+        const TotalsResult result = TotalsCalculator::calculate(MealPlan(), *files, sources, *lookup);
         if (result.stopped) {
             std::fprintf(stderr, "%s\n", qPrintable(result.stopReason));
             return 1;
@@ -109,11 +112,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    const SharedState state = stateFor(home);
-    QDir().mkpath(state.DataFolder);
+    const std::unique_ptr<UserFiles> files = filesIn(home);
+    QDir().mkpath(files->dataFolder());
     // One line of 6 MB without a separator, then a line end.
-    if (!writeRepeated(state.perUserFile(QStringLiteral("Daily")), QByteArray("abcdef"), 1 << 20)
-        || !writeRepeated(state.perUserFile(QStringLiteral("Weekly")), QByteArray("x\r\n"), 50'000'000)) {
+    if (!writeRepeated(files->periodPlanPath(QStringLiteral("Daily")), QByteArray("abcdef"), 1 << 20)
+        || !writeRepeated(files->periodPlanPath(QStringLiteral("Weekly")), QByteArray("x\r\n"), 50'000'000)) {
         std::fprintf(stderr, "could not write the period files\n");
         return 1;
     }

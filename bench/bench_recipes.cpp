@@ -6,9 +6,10 @@
 // figure is the median of several runs, with the file synchronised as in use.
 
 #include "BenchFoods.h"
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
-#include "core/recipes/RecipeBook.h"
+#include "core/sqlite/SqliteConnection.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/NumberText.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/recipes/RecipesWindow.h"
@@ -16,9 +17,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QSet>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -66,10 +66,10 @@ int main(int argc, char** argv)
     if (!bench::makeFoodTableFile(path, kFoods, &error)) {
         return fail(error);
     }
-    FoodDatabase foods;
+    SqliteFoodStore foods(path);
     std::vector<TextColumn> columns;
     std::vector<qint64> rowids;
-    if (!foods.open(path, &error) || !foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error)) {
+    if (!foods.refresh(&error) || !foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error)) {
         return fail(error);
     }
     const TextColumn& names = columns[0];
@@ -77,8 +77,7 @@ int main(int argc, char** argv)
     const QString popular = names.at(popularIndex).toString();
 
     // The recipes are made without waiting for the disk, then timed as the program runs.
-    QSqlQuery(foods.connection()).exec(QStringLiteral("PRAGMA synchronous = OFF"));
-    RecipeBook book(foods);
+    foods.table().connection().execute("PRAGMA synchronous = OFF");
     QRandomGenerator random(7);
     Recipe longest;
     for (int i = 0; i < kRecipes; ++i) {
@@ -102,32 +101,31 @@ int main(int argc, char** argv)
         while (int(recipe.ingredients.size()) < count) {
             add(names.at(random.bounded(int(names.size()))).toString());
         }
-        if (!book.save(&recipe, &error)) {
+        if (!foods.saveRecipe(&recipe, &error)) {
             return fail(error);
         }
         if (i == 0) {
             longest = recipe;
         }
     }
-    QSqlQuery(foods.connection()).exec(QStringLiteral("PRAGMA synchronous = FULL"));
+    foods.table().connection().execute("PRAGMA synchronous = FULL");
     QStringList users;
-    if (!book.recipesUsing(popular, &users, &error)) {
+    if (!foods.recipesUsing(popular, &users, &error)) {
         return fail(error);
     }
 
     std::printf("%d foods, %d recipes; %lld recipes made of \"%s\" directly or not\n", kFoods, kRecipes,
         static_cast<long long>(users.size()), qPrintable(popular));
     const double open = medianMs([&] {
-        RecipeBook window(foods);
         std::vector<std::pair<qint64, QString>> recipes;
         Recipe first;
-        return window.list(&recipes, &error) && window.load(recipes.front().first, &first, &error);
+        return foods.listRecipes(&recipes, &error) && foods.loadRecipe(recipes.front().first, &first, &error);
     });
     std::array<double, TotalsRow::NutrientCount> values {};
-    const double preview = medianMs([&] { return book.valuesPerServing(longest, &values, nullptr, &error); });
+    const double preview = medianMs([&] { return foods.recipeValues(longest, &values, nullptr, &error); });
     const double save = medianMs([&] {
         longest.servings = longest.servings == 2 ? 3 : 2;
-        return book.save(&longest, &error);
+        return foods.saveRecipe(&longest, &error);
     });
     int calories = 100;
     const double edit = medianMs([&] {
@@ -151,19 +149,18 @@ int main(int argc, char** argv)
         foods.readNameOrder(listedRows, &order, nullptr);
         shown.setFoods(std::move(listed[0]), std::move(listed[1]), std::move(order));
     }
-    SharedState state;
-    state.DataFolder = dir.path();
-    state.FoodDatabasePath = path;
+    const UserFiles files({ dir.path(), path, QString() });
     const double window = medianMs([&] {
-        RecipesWindow recipes(state, foods, &shown);
+        RecipesWindow recipes(files, foods, &shown);
         recipes.show();
         QCoreApplication::processEvents();
-        return recipes.findChild<QListWidget*>(QStringLiteral("RecipeList"))->count() == kRecipes;
+        return recipes.findChild<QListView*>(QStringLiteral("RecipeList"))->model()->rowCount() == kRecipes;
     });
-    std::unique_ptr<RecipesWindow> typing = std::make_unique<RecipesWindow>(state, foods, &shown);
+    std::unique_ptr<RecipesWindow> typing = std::make_unique<RecipesWindow>(files, foods, &shown);
     typing->show();
-    auto* list = typing->findChild<QListWidget*>(QStringLiteral("RecipeList"));
-    list->setCurrentItem(list->findItems(longest.name, Qt::MatchExactly).value(0));
+    auto* list = typing->findChild<QListView*>(QStringLiteral("RecipeList"));
+    list->setCurrentIndex(
+        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, longest.name, 1, Qt::MatchExactly).value(0));
     auto* quantity = typing->findChild<QLineEdit*>(QStringLiteral("RecipeQuantity"));
     int typed = 0;
     const double keystroke = medianMs([&] {

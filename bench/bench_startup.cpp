@@ -2,7 +2,7 @@
 // 1,000,000 foods. Each run is a fresh child process, as a real start would be.
 
 #include "BenchFoods.h"
-#include "core/plans/SharedState.h"
+#include "core/workspace/Workspace.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
 
@@ -17,8 +17,8 @@ static int runChild(int argc, char* argv[], const QString& folder)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    SharedState state = bench::stateFor(folder);
-    MainWindow window(state);
+    Workspace workspace(bench::placesFor(folder));
+    MainWindow window(workspace);
     window.show();
     QCoreApplication::processEvents();
     std::printf("%d %ld\n", window.foodListModel()->rowCount(), bench::peakMemoryMB());

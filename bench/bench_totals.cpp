@@ -6,10 +6,11 @@
 #include "FullScanFoodLookup.h"
 #include "core/files/PlatewellFolder.h"
 #include "core/files/TextFile.h"
-#include "core/foods/FoodDatabase.h"
-#include "core/foods/IndexedFoodLookup.h"
-#include "core/plans/SharedState.h"
+#include "core/foods/FoodLookup.h"
+#include "core/plans/Periods.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/totals/TotalsCalculator.h"
+#include "core/workspace/Workspace.h"
 #include "gui/totals/TotalsDialog.h"
 
 #include <QAbstractButton>
@@ -46,14 +47,20 @@ QString generatedName(QRandomGenerator& random, int i)
 }
 
 // Names for the plans: mostly foods of the table, some that are not in it.
-QStringList sampleNames(const FoodDatabase& foods, int count, QRandomGenerator& random)
+QStringList sampleNames(const QString& path, int count, QRandomGenerator& random)
 {
     QStringList names;
-    QSqlQuery query(foods.connection());
-    query.exec(QStringLiteral("SELECT FOOD FROM foods ORDER BY random() LIMIT %1").arg(count));
-    while (query.next()) {
-        names.append(query.value(0).toString());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bench-sample"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("SELECT FOOD FROM foods ORDER BY random() LIMIT %1").arg(count));
+        while (query.next()) {
+            names.append(query.value(0).toString());
+        }
     }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench-sample"));
     for (int i = 0; i < count / 20; ++i) {
         names[random.bounded(names.size())] = QStringLiteral("Not a food %1").arg(i);
     }
@@ -91,28 +98,28 @@ void runSize(int count)
     }
     const double makeMs = msSince(timer);
 
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(dir.path());
-    state.FoodDatabasePath = databasePath;
-    QDir().mkpath(state.DataFolder);
+    Workspace workspace({ PlatewellFolder::dataFolder(dir.path()), databasePath, QString() });
+    QDir().mkpath(workspace.files().dataFolder());
 
-    FoodDatabase foods;
+    SqliteFoodStore foods(databasePath);
     timer.restart();
-    if (!foods.open(databasePath, &error)) {
+    if (!foods.refresh(&error)) {
         std::printf("cannot open %d foods: %s\n", count, qPrintable(error));
         return;
     }
     const double openMs = msSince(timer);
 
     QRandomGenerator random(11);
-    const QStringList names = sampleNames(foods, 4 * 100 + 11 * 400, random);
+    const QStringList names = sampleNames(databasePath, 4 * 100 + 11 * 400, random);
     const QStringList quantities { " 1", " .5", " 2", " 1.5", "1/2", " 3", "-1" };
     int next = 0;
-    for (MealTable& table : state.mealPlan.tables) {
+    MealPlan plan;
+    for (MealTable& table : plan.tables) {
         while (table.count() < MealTable::MaxEntries) {
             table.add(names[next++ % names.size()], quantities[random.bounded(quantities.size())]);
         }
     }
+    workspace.plan().setPlan(plan);
     TotalsSources all;
     all.active = true;
     for (std::size_t p = 0; p < all.periods.size(); ++p) {
@@ -122,7 +129,8 @@ void runSize(int count)
             lines.append(QStringLiteral("Lunch_%1_%2")
                              .arg(names[next++ % names.size()], quantities[random.bounded(quantities.size())]));
         }
-        TextFile::writeLines(state.perUserFile(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr);
+        TextFile::writeLines(
+            workspace.files().periodPlanPath(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr);
     }
     TotalsSources activeOnly;
     activeOnly.active = true;
@@ -132,19 +140,19 @@ void runSize(int count)
     TotalsResult indexedAll;
     TotalsResult indexedActive;
     for (int run = 0; run < 5; ++run) {
-        IndexedFoodLookup lookup(foods);
+        const auto lookup = foods.lookup();
         timer.restart();
-        indexedAll = TotalsCalculator::calculate(state, all, lookup);
+        indexedAll = TotalsCalculator::calculate(plan, workspace.files(), all, *lookup);
         indexedRuns.push_back(msSince(timer));
     }
     std::sort(indexedRuns.begin(), indexedRuns.end());
     {
-        IndexedFoodLookup lookup(foods);
-        indexedActive = TotalsCalculator::calculate(state, activeOnly, lookup);
+        const auto lookup = foods.lookup();
+        indexedActive = TotalsCalculator::calculate(plan, workspace.files(), activeOnly, *lookup);
     }
     timer.restart();
-    IndexedFoodLookup activeLookup(foods);
-    TotalsCalculator::calculate(state, activeOnly, activeLookup);
+    const auto activeLookup = foods.lookup();
+    TotalsCalculator::calculate(plan, workspace.files(), activeOnly, *activeLookup);
     const double indexedActiveMs = msSince(timer);
 
     FullScanFoodLookup scan;
@@ -153,7 +161,7 @@ void runSize(int count)
     const double scanLoadMs = msSince(timer);
     const bool scanAll = count <= kFullScanAllSourcesLimit;
     timer.restart();
-    const TotalsResult scanned = TotalsCalculator::calculate(state, scanAll ? all : activeOnly, scan);
+    const TotalsResult scanned = TotalsCalculator::calculate(plan, workspace.files(), scanAll ? all : activeOnly, scan);
     const double scanMs = msSince(timer);
     const bool identical = sameBits(scanAll ? indexedAll : indexedActive, scanned);
 
@@ -161,7 +169,7 @@ void runSize(int count)
     double firstCalcMs = 0;
     for (int run = 0; run < 3; ++run) {
         timer.restart();
-        auto* window = new TotalsDialog(state, foods);
+        auto* window = new TotalsDialog(workspace.files(), foods, workspace.plan(), workspace.targets());
         window->show();
         QApplication::processEvents();
         windowRuns.push_back(msSince(timer));

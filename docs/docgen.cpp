@@ -4,7 +4,8 @@
 //
 //     docgen MANUAL.md FOODS.csv OUTPUT_FOLDER
 
-#include "core/imports/CsvReader.h"
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
@@ -189,25 +190,27 @@ struct Food
 
 bool writeFoodTable(const QString& csvPath, const QString& outputPath)
 {
-    QString csv;
-    if (!readFile(csvPath, &csv)) {
+    QString error;
+    const auto csv = ByteSource::openFile(csvPath, &error);
+    if (!csv) {
+        std::fprintf(stderr, "docgen: %s\n", qPrintable(error));
         return false;
     }
-    CsvReader reader(csv);
-    QStringList fields;
+    CsvStreamReader reader(*csv);
     QList<Food> foods;
     bool header = true;
-    while (reader.readRecord(fields)) {
+    while (reader.readRecord()) {
         if (header) {
             header = false;
             continue;
         }
+        QStringList fields = reader.fieldTexts();
         if (fields.size() < 10) {
             fields.resize(10);
         }
         foods.append({ fields.mid(0, 10) });
     }
-    if (reader.hasError() || foods.isEmpty()) {
+    if (reader.failed() || foods.isEmpty()) {
         std::fprintf(stderr, "docgen: %s: not a food table\n", qPrintable(csvPath));
         return false;
     }

@@ -7,8 +7,9 @@
 #include "core/files/PlatewellFolder.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/plans/PeriodFile.h"
-#include "core/plans/SharedState.h"
 #include "core/totals/NutrientTargets.h"
+#include "core/workspace/FolderSetup.h"
+#include "core/workspace/Workspace.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/planner/MainWindow.h"
 #include "gui/totals/TotalsChartWindow.h"
@@ -63,15 +64,17 @@ int main(int argc, char** argv)
     const QString out = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir home;
     QString error;
-    if (!PlatewellFolder::prepare(home.path(), &error)) {
+    if (!FolderSetup::prepare(home.path(), &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(home.path());
-    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(home.path());
+    UserFiles::Places places = UserFiles::placesIn(home.path());
+    places.planOnScreenPath.clear();
+    Workspace workspace(places);
+    const UserFiles& files = workspace.files();
+    const MealPlan& planOnScreen = workspace.plan().plan();
 
-    MainWindow window(state);
+    MainWindow window(workspace);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {
         std::fprintf(stderr, "the main window was not shown\n");
@@ -88,8 +91,8 @@ int main(int argc, char** argv)
     window.findChild<QLineEdit*>(QStringLiteral("FoodFilter"))->setText(QStringLiteral("salmon"));
     bool ok = save(&window, out + QStringLiteral("/main-window.png"));
 
-    ok = PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), state.mealPlan, &error) && ok;
-    TotalsDialog totals(state, window.foods());
+    ok = PeriodFile::save(files.periodPlanPath(QStringLiteral("Daily")), planOnScreen, &error) && ok;
+    TotalsDialog totals(files, workspace.foods(), workspace.plan(), workspace.targets());
     totals.show();
     ok = QTest::qWaitForWindowExposed(&totals) && ok;
     for (const char* source : { "Check1", "Check2" }) {
@@ -101,12 +104,12 @@ int main(int argc, char** argv)
 
     // A weekday plan and a weekend plan with a treat, and daily targets to measure them against.
     for (const char* day : { "Weekday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday" }) {
-        ok = PeriodFile::save(state.perUserFile(QLatin1String(day)), state.mealPlan, &error) && ok;
+        ok = PeriodFile::save(files.periodPlanPath(QLatin1String(day)), planOnScreen, &error) && ok;
     }
     plan(window, QStringLiteral("pizza cheese regular crust"), QStringLiteral("2"), MealPlan::Dinner);
     plan(window, QStringLiteral("ice creams vanilla"), QStringLiteral("1"), MealPlan::Other);
     for (const char* day : { "Weekend", "Saturday", "Sunday" }) {
-        ok = PeriodFile::save(state.perUserFile(QLatin1String(day)), state.mealPlan, &error) && ok;
+        ok = PeriodFile::save(files.periodPlanPath(QLatin1String(day)), planOnScreen, &error) && ok;
     }
     NutrientTargets targets;
     const std::pair<std::optional<double>, std::optional<double>> ranges[] = { { 1800, 2200 }, { {}, 250 }, { 44, 78 },
@@ -114,8 +117,8 @@ int main(int argc, char** argv)
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
         ok = targets.setRange(n, { ranges[n].first, ranges[n].second }, &error) && ok;
     }
-    ok = targets.save(state.perUserFile(NutrientTargets::fileSuffix()), &error) && ok;
-    TotalsDialog measured(state, window.foods());
+    ok = targets.save(files.targetsPath(), &error) && ok;
+    TotalsDialog measured(files, workspace.foods(), workspace.plan(), workspace.targets());
     measured.resize(measured.width() + 160, measured.height() + 40);
     measured.show();
     ok = QTest::qWaitForWindowExposed(&measured) && ok;
@@ -132,7 +135,7 @@ int main(int argc, char** argv)
     chart.close();
     measured.close();
 
-    FoodGridDialog grid(state, window.foods(), true);
+    FoodGridDialog grid(files, workspace.foods(), true);
     grid.show();
     ok = QTest::qWaitForWindowExposed(&grid) && ok;
     ok = save(&grid, out + QStringLiteral("/food-grid.png")) && ok;

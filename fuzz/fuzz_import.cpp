@@ -6,15 +6,16 @@
 // and the summary accounts for every food record it read.
 
 #include "FuzzSupport.h"
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/ByteSource.h"
-#include "core/imports/CsvStreamReader.h"
 #include "core/imports/FoodImport.h"
+#include "core/sqlite/SqliteConnection.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/WrittenNumber.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -49,11 +50,11 @@ void runImport(const FoodImport& import, const QString& database, DuplicateRule 
     if (accounted != summary.foodsRead) {
         fuzz::fail("food records not accounted for", double(summary.foodsRead - accounted), QString());
     }
-    FoodDatabase foods;
-    if (!foods.open(database, &error) || foods.rowCount(&error) != summary.foodsAdded) {
+    SqliteFoodStore foods(database);
+    if (!foods.refresh(&error) || foods.rowCount(&error) != summary.foodsAdded) {
         fuzz::fail("the table does not hold the foods added", double(summary.foodsAdded), error);
     }
-    QSqlQuery(foods.connection()).exec(QStringLiteral("DELETE FROM foods"));
+    foods.table().connection().execute("DELETE FROM foods");
 }
 
 void readAll(const QByteArray& bytes, char delimiter, bool quoting)

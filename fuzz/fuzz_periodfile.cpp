@@ -3,8 +3,8 @@
 
 #include "FuzzSupport.h"
 #include "core/files/TextFile.h"
+#include "core/plans/MealPlan.h"
 #include "core/plans/PeriodFile.h"
-#include "core/plans/SharedState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -2,7 +2,7 @@
 // text holds no line end of its own beyond those.
 
 #include "FuzzSupport.h"
-#include "core/text/DocumentText.h"
+#include "core/files/DocumentText.h"
 
 #include <QFile>
 #include <QTemporaryFile>

@@ -1,6 +1,7 @@
 #include "core/files/PlatewellFolder.h"
 #include "core/imports/FoodTransferCommand.h"
-#include "core/plans/SharedState.h"
+#include "core/workspace/FolderSetup.h"
+#include "core/workspace/Workspace.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowSizes.h"
 #include "gui/planner/MainWindow.h"
@@ -88,7 +89,7 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
     }
     // An export only reads the food table, so a folder it cannot write does not stop it.
     QString error;
-    if (parser.isSet(importOption) && !PlatewellFolder::prepare(folder, &error)) {
+    if (parser.isSet(importOption) && !FolderSetup::prepare(folder, &error)) {
         err << QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error) << Qt::endl;
         return FoodTransferCommand::Failure;
     }
@@ -149,16 +150,13 @@ int main(int argc, char* argv[])
 
     const QString folder = PlatewellFolder::resolve(parser.value(home));
     QString error;
-    if (!PlatewellFolder::prepare(folder, &error)) {
+    if (!FolderSetup::prepare(folder, &error)) {
         // The window still opens; the food table's own message follows if it is missing.
         Prompt::error(nullptr, QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error));
     }
 
-    SharedState state;
-    state.DataFolder = PlatewellFolder::dataFolder(folder);
-    state.FoodDatabasePath = PlatewellFolder::foodDatabasePath(folder);
-    state.PlanOnScreenPath = PlatewellFolder::planOnScreenPath(folder);
-    MainWindow window(state);
+    Workspace workspace(UserFiles::placesIn(folder));
+    MainWindow window(workspace);
     WindowSizes::fitToScreen(&window);
     window.show();
     return app.exec();

@@ -4,7 +4,6 @@
 // folder, the renderings are saved there to be looked at.
 
 #include "TestSupport.h"
-#include "core/foods/FoodDatabase.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/ShrinkingScrollArea.h"
 #include "gui/fooddb/FoodEditorDialog.h"
@@ -61,11 +60,10 @@ private slots:
 
 private:
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
-    FoodDatabase m_foods;
+    std::unique_ptr<Workspace> m_workspace;
 };
 
-using WindowMaker = std::function<QWidget*(SharedState&, FoodDatabase&)>;
+using WindowMaker = std::function<QWidget*(Workspace&, FoodStore&)>;
 Q_DECLARE_METATYPE(WindowMaker)
 
 namespace {
@@ -112,13 +110,13 @@ void TestWindowLayouts::init()
     Prompt::setAnswering(true);
     m_folder = std::make_unique<TestFolder>();
     m_folder->createStarterFoods();
-    m_state = m_folder->state();
-    QDir().mkpath(m_state.DataFolder);
+    m_workspace = m_folder->workspace();
+    QDir().mkpath(m_workspace->files().dataFolder());
 }
 
 void TestWindowLayouts::cleanup()
 {
-    m_foods.close();
+    m_workspace.reset();
     m_folder.reset();
 }
 
@@ -127,20 +125,27 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
     QTest::addColumn<WindowMaker>("make");
     QTest::addColumn<double>("enlarged");
     const QList<std::pair<const char*, WindowMaker>> windows {
-        { "main window", [](SharedState& s, FoodDatabase&) -> QWidget* { return new MainWindow(s); } },
-        { "totals", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new TotalsDialog(s, f); } },
-        { "food grid", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new FoodGridDialog(s, f, true); } },
-        { "food editor", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new FoodEditorDialog(s, f); } },
-        { "quick help", [](SharedState& s, FoodDatabase&) -> QWidget* { return new QuickHelpViewer(s); } },
-        { "conversion chart", [](SharedState& s, FoodDatabase&) -> QWidget* { return new ConversionChartViewer(s); } },
-        { "licence", [](SharedState& s, FoodDatabase&) -> QWidget* { return new LicenseViewer(s); } },
-        { "calendar", [](SharedState&, FoodDatabase&) -> QWidget* { return new CalendarWindow; } },
-        { "about", [](SharedState&, FoodDatabase&) -> QWidget* { return new AboutDialog; } },
-        { "copy files", [](SharedState& s, FoodDatabase&) -> QWidget* { return new CopyFilesDialog(s); } },
-        { "user name", [](SharedState& s, FoodDatabase&) -> QWidget* { return new UserNameDialog(s, nullptr); } },
-        { "targets", [](SharedState& s, FoodDatabase&) -> QWidget* { return new TargetsDialog(s); } },
+        { "main window", [](Workspace& w, FoodStore&) -> QWidget* { return new MainWindow(w); } },
+        { "totals",
+            [](Workspace& w, FoodStore& f) -> QWidget* {
+                return new TotalsDialog(w.files(), f, w.plan(), w.targets());
+            } },
+        { "food grid", [](Workspace& w, FoodStore& f) -> QWidget* { return new FoodGridDialog(w.files(), f, true); } },
+        { "food editor",
+            [](Workspace& w, FoodStore& f) -> QWidget* {
+                return new FoodEditorDialog(w.files(), f, w.foodSearchText());
+            } },
+        { "quick help", [](Workspace& w, FoodStore&) -> QWidget* { return new QuickHelpViewer(w.files()); } },
+        { "conversion chart",
+            [](Workspace& w, FoodStore&) -> QWidget* { return new ConversionChartViewer(w.files()); } },
+        { "licence", [](Workspace& w, FoodStore&) -> QWidget* { return new LicenseViewer(w.files()); } },
+        { "calendar", [](Workspace&, FoodStore&) -> QWidget* { return new CalendarWindow; } },
+        { "about", [](Workspace&, FoodStore&) -> QWidget* { return new AboutDialog; } },
+        { "copy files", [](Workspace& w, FoodStore&) -> QWidget* { return new CopyFilesDialog(w.files()); } },
+        { "user name", [](Workspace& w, FoodStore&) -> QWidget* { return new UserNameDialog(w.files()); } },
+        { "targets", [](Workspace& w, FoodStore&) -> QWidget* { return new TargetsDialog(w.targets()); } },
         { "chart",
-            [](SharedState&, FoodDatabase&) -> QWidget* {
+            [](Workspace&, FoodStore&) -> QWidget* {
                 TotalsResult result;
                 result.rows = { { "Daily", { 1850, 210, 62, 40, 180, 30, 28, 3, 179 } },
                     { "Weekend", { 2400, 260, 90, 70, 250, 41, 22, 0, 238 } } };
@@ -148,8 +153,8 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
                 targets.setRange(0, { 1800, 2200 }, nullptr);
                 return new TotalsChartWindow(result, targets, QString());
             } },
-        { "import foods", [](SharedState& s, FoodDatabase&) -> QWidget* { return new ImportFoodsDialog(s); } },
-        { "recipes", [](SharedState& s, FoodDatabase& f) -> QWidget* { return new RecipesWindow(s, f); } },
+        { "import foods", [](Workspace& w, FoodStore&) -> QWidget* { return new ImportFoodsDialog(w.files()); } },
+        { "recipes", [](Workspace& w, FoodStore& f) -> QWidget* { return new RecipesWindow(w.files(), f); } },
     };
     for (const auto& [name, make] : windows) {
         QTest::addRow("%s, default size", name) << make << 1.0;
@@ -161,7 +166,7 @@ void TestWindowLayouts::nothingCutOffOrOverlapping()
 {
     QFETCH(WindowMaker, make);
     QFETCH(double, enlarged);
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_workspace->foods()));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     if (enlarged != 1.0) {
         window->resize(window->size() * enlarged);
@@ -215,7 +220,7 @@ void TestWindowLayouts::everyFocusableControlIsNamed()
     if (enlarged != 1.0) {
         QSKIP("the names do not depend on the size");
     }
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_workspace->foods()));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -311,7 +316,7 @@ void TestWindowLayouts::legibleUnderADarkPalette()
     }
     const QPalette before = QApplication::palette();
     QApplication::setPalette(darkPalette());
-    std::unique_ptr<QWidget> window(make(m_state, m_foods));
+    std::unique_ptr<QWidget> window(make(*m_workspace, m_workspace->foods()));
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

@@ -4,7 +4,6 @@
 // starts, so it runs the same from CTest and by hand.
 
 #include "TestSupport.h"
-#include "core/foods/FoodDatabase.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
@@ -21,6 +20,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTemporaryFile>
 #include <QTest>
@@ -28,7 +28,7 @@
 #include <functional>
 #include <memory>
 
-using DialogMaker = std::function<QDialog*(SharedState&, FoodDatabase&)>;
+using DialogMaker = std::function<QDialog*(Workspace&, FoodStore&)>;
 Q_DECLARE_METATYPE(DialogMaker)
 
 class TestWindowsFitTheScreen : public QObject
@@ -48,8 +48,7 @@ private:
     QRect room() const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
-    FoodDatabase m_foods;
+    std::unique_ptr<Workspace> m_workspace;
 };
 
 void TestWindowsFitTheScreen::init()
@@ -57,12 +56,12 @@ void TestWindowsFitTheScreen::init()
     Prompt::setAnswering(true);
     m_folder = std::make_unique<TestFolder>();
     m_folder->createStarterFoods();
-    m_state = m_folder->state();
+    m_workspace = m_folder->workspace();
 }
 
 void TestWindowsFitTheScreen::cleanup()
 {
-    m_foods.close();
+    m_workspace.reset();
     m_folder.reset();
 }
 
@@ -74,7 +73,7 @@ QRect TestWindowsFitTheScreen::room() const
 void TestWindowsFitTheScreen::mainWindowFitsWithItsCommandsInSight()
 {
     QCOMPARE(room().size(), QSize(800, 500));
-    MainWindow window(m_state);
+    MainWindow window(*m_workspace);
     WindowSizes::fitToScreen(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -99,7 +98,7 @@ void TestWindowsFitTheScreen::mainWindowFitsWithItsCommandsInSight()
 // of the window's size.
 void TestWindowsFitTheScreen::statusMessageKeepsTheWindowsHeight()
 {
-    MainWindow window(m_state);
+    MainWindow window(*m_workspace);
     WindowSizes::fitToScreen(&window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -117,34 +116,51 @@ void TestWindowsFitTheScreen::modalWindowsFit_data()
 {
     QTest::addColumn<DialogMaker>("make");
     QTest::newRow("totals") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new TotalsDialog(s, f); });
+        [](Workspace& w, FoodStore& f) -> QDialog* { return new TotalsDialog(w.files(), f, w.plan(), w.targets()); });
     QTest::newRow("food grid") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new FoodGridDialog(s, f, true); });
+        [](Workspace& w, FoodStore& f) -> QDialog* { return new FoodGridDialog(w.files(), f, true); });
     QTest::newRow("food editor") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new FoodEditorDialog(s, f); });
+        [](Workspace& w, FoodStore& f) -> QDialog* { return new FoodEditorDialog(w.files(), f, w.foodSearchText()); });
     QTest::newRow("import foods") << DialogMaker(
-        [](SharedState& s, FoodDatabase&) -> QDialog* { return new ImportFoodsDialog(s); });
+        [](Workspace& w, FoodStore&) -> QDialog* { return new ImportFoodsDialog(w.files()); });
     QTest::newRow("recipes") << DialogMaker(
-        [](SharedState& s, FoodDatabase& f) -> QDialog* { return new RecipesWindow(s, f); });
+        [](Workspace& w, FoodStore& f) -> QDialog* { return new RecipesWindow(w.files(), f); });
 }
 
 // Opened as every modal window is, each fits; a window whose content needs more than the screen
-// scrolls, and its buttons are still there to press.
+// scrolls, and each of its buttons can be scrolled into sight, whole, and pressed there.
 void TestWindowsFitTheScreen::modalWindowsFit()
 {
     QFETCH(DialogMaker, make);
     QString error;
-    QVERIFY2(m_foods.open(m_state.FoodDatabasePath, &error), qPrintable(error));
+    QVERIFY2(m_workspace->foods().refresh(&error), qPrintable(error));
     QWidget owner;
     owner.show();
-    std::unique_ptr<QDialog> window(make(m_state, m_foods));
+    std::unique_ptr<QDialog> window(make(*m_workspace, m_workspace->foods()));
     window->setParent(&owner, window->windowFlags());
     QRect shown;
     int buttons = 0;
+    QStringList outOfReach;
     whenModal([&](QWidget* modal) {
         QVERIFY(QTest::qWaitForWindowExposed(modal));
         shown = modal->frameGeometry();
-        buttons = static_cast<int>(modal->findChildren<QPushButton*>().size());
+        for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+            if (!button->isVisibleTo(modal)) {
+                continue;
+            }
+            ++buttons;
+            // As a user would: every scroll area around the button brings it into sight.
+            for (QWidget* up = button->parentWidget(); up && up != modal; up = up->parentWidget()) {
+                if (auto* area = qobject_cast<QScrollArea*>(up)) {
+                    area->ensureWidgetVisible(button, 0, 0);
+                }
+            }
+            QCoreApplication::processEvents();
+            const QRect inWindow(button->mapTo(modal, QPoint(0, 0)), button->size());
+            if (button->visibleRegion() != QRegion(button->rect()) || !modal->rect().contains(inWindow)) {
+                outOfReach.append(button->objectName() + u' ' + button->text());
+            }
+        }
         modal->close();
     });
     execWindowModal(*window);
@@ -152,6 +168,7 @@ void TestWindowsFitTheScreen::modalWindowsFit()
     QVERIFY(shown.isValid());
     QVERIFY2(room().contains(shown), qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
     QVERIFY(buttons > 0);
+    QVERIFY2(outOfReach.isEmpty(), qPrintable(outOfReach.join(QStringLiteral(", "))));
 }
 
 int main(int argc, char* argv[])

@@ -3,13 +3,14 @@
 // the food table is sound, holds every edit and recipe that was reported committed, and that
 // every recipe's food row holds what its ingredients make.
 
+#include "OtherProgram.h"
 #include "RecipeConsistency.h"
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
+#include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/plans/PeriodFile.h"
-#include "core/plans/SharedState.h"
-#include "core/recipes/RecipeBook.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/NumberText.h"
 
 #include <QCoreApplication>
@@ -50,40 +51,38 @@ QStringList reportOf(int generation)
 
 int runChild(const QString& folder)
 {
-    SharedState state;
-    state.DataFolder = folder + QStringLiteral("/Tamo");
-    FoodDatabase foods;
+    const UserFiles files({ folder + QStringLiteral("/Tamo"), QString(), QString() });
+    SqliteFoodStore foods(folder + QStringLiteral("/foods.db"));
     QString error;
-    if (!foods.open(folder + QStringLiteral("/foods.db"), &error)) {
+    if (!foods.refresh(&error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;
     }
     // Generations go on from the last edit that reached the table, so they only ever grow.
     int start = 1;
     {
-        QSqlQuery query(foods.connection());
-        if (query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid = 1")) && query.next()) {
-            start = query.value(0).toInt() + 1;
+        QStringList first;
+        if (foods.readRecord(1, &first, nullptr)) {
+            start = first.value(FoodFields::CALORIES).toInt() + 1;
         }
     }
     // Each generation edits Flour, which every cake is made of, saves a new cake made of the one
     // before it (chains of up to ten), and saves the Base recipe again with other servings.
-    RecipeBook recipes(foods);
     Recipe base;
     base.name = QStringLiteral("Base");
     base.ingredients
         = { { QStringLiteral("Flour"), QStringLiteral(" 2") }, { QStringLiteral("Sugar"), QStringLiteral(" .5") } };
     std::vector<std::pair<qint64, QString>> saved;
-    if (recipes.list(&saved, &error)) {
+    if (foods.listRecipes(&saved, &error)) {
         for (const auto& [id, name] : saved) {
             if (name == base.name) {
-                recipes.load(id, &base, &error);
+                foods.loadRecipe(id, &base, &error);
             }
         }
     }
     for (int generation = start;; ++generation) {
-        PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), planOf(generation), &error);
-        TextFile::writeLines(state.perUserFile(QStringLiteral("TotalsReport")), reportOf(generation), &error);
+        PeriodFile::save(files.perUserFile(QStringLiteral("Daily")), planOf(generation), &error);
+        TextFile::writeLines(files.perUserFile(QStringLiteral("TotalsReport")), reportOf(generation), &error);
         const QStringList record { QStringLiteral("Edited food"), QStringLiteral("1 cup"),
             QString::number(generation) };
         const FoodDatabase::FieldChanges changes { { FoodDatabase::FOOD, record[0] },
@@ -103,7 +102,7 @@ int runChild(const QString& folder)
             && foods.insertRecord(record, &added, &error)
             && foods.updateFields(
                 2, QStringLiteral("Flour"), { { FoodDatabase::CALORIES, QString::number(generation) } }, &error)
-            && recipes.save(&cake, &error) && recipes.save(&base, &error)) {
+            && foods.saveRecipe(&cake, &error) && foods.saveRecipe(&base, &error)) {
             std::printf("committed %d\n", generation);
             std::fflush(stdout);
         }
@@ -127,9 +126,9 @@ void TestCrashSafety::killedWhileSaving()
         foodRow(QStringLiteral("Flour"), QStringLiteral("1 cup"), { QStringLiteral("455"), QStringLiteral("95.4") }),
         foodRow(
             QStringLiteral("Sugar"), QStringLiteral("1 tbsp"), { QStringLiteral("48.4"), QStringLiteral("12.5") }) });
-    const SharedState state = folder.state();
-    const QString planPath = state.perUserFile(QStringLiteral("Daily"));
-    const QString reportPath = state.perUserFile(QStringLiteral("TotalsReport"));
+    const std::unique_ptr<UserFiles> files = folder.files();
+    const QString planPath = files->perUserFile(QStringLiteral("Daily"));
+    const QString reportPath = files->perUserFile(QStringLiteral("TotalsReport"));
     QRandomGenerator random(20261207);
     QElapsedTimer timer;
     timer.start();
@@ -172,9 +171,10 @@ void TestCrashSafety::killedWhileSaving()
             }
         }
 
-        FoodDatabase foods;
-        QVERIFY2(foods.open(folder.databasePath(), &error), qPrintable(error));
-        QSqlQuery query(foods.connection());
+        SqliteFoodStore foods(folder.databasePath());
+        QVERIFY2(foods.refresh(&error), qPrintable(error));
+        OtherProgram reader(folder.databasePath());
+        QSqlQuery query(reader.database());
         QVERIFY(query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next());
         QCOMPARE(query.value(0).toString(), QStringLiteral("ok"));
         QVERIFY(query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid = 1")));
@@ -186,15 +186,15 @@ void TestCrashSafety::killedWhileSaving()
         QVERIFY2(inconsistency.isEmpty(), qPrintable(inconsistency));
     }
     {
-        FoodDatabase foods;
+        SqliteFoodStore foods(folder.databasePath());
         QString error;
-        QVERIFY(foods.open(folder.databasePath(), &error));
-        RecipeBook recipes(foods);
+        QVERIFY(foods.refresh(&error));
         for (const int generation : std::as_const(allCommitted)) {
-            QVERIFY2(recipes.isRecipeName(QStringLiteral("Cake %1").arg(generation)),
-                qPrintable(QString::number(generation)));
+            QVERIFY2(
+                foods.isRecipeName(QStringLiteral("Cake %1").arg(generation)), qPrintable(QString::number(generation)));
         }
-        QSqlQuery query(foods.connection());
+        OtherProgram reader(folder.databasePath());
+        QSqlQuery query(reader.database());
         QVERIFY(query.exec(QStringLiteral("SELECT CALORIES FROM foods WHERE rowid > 3 AND FOOD = 'Edited food'")));
         QSet<int> inserted;
         while (query.next()) {

@@ -2,12 +2,13 @@
 // table files and user names. Nothing may crash, hang or change a stored file.
 
 #include "FullScanFoodLookup.h"
+#include "OtherProgram.h"
 #include "TestSupport.h"
-#include "core/files/UserNames.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/plans/PeriodFile.h"
 #include "core/search/FoodNameIndex.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/NumberText.h"
 #include "core/totals/NutrientTargets.h"
 #include "core/totals/TotalsCalculator.h"
@@ -83,21 +84,23 @@ void TestHostileInput::init()
 
 TotalsResult TestHostileInput::totalsOfDaily(const QByteArray& content, qint64* milliseconds)
 {
-    const SharedState state = m_folder->state();
-    const QString path = state.perUserFile(QStringLiteral("Daily"));
+    const MealPlan plan {};
+    const std::unique_ptr<UserFiles> files = m_folder->files();
+    const QString path = files->perUserFile(QStringLiteral("Daily"));
     writeFile(path, content);
     const QByteArray before = hashOf(path);
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    if (!foods.open(m_folder->databasePath(), &error)) {
+    if (!foods.refresh(&error)) {
         qFatal("%s", qPrintable(error));
     }
-    IndexedFoodLookup lookup(foods);
+    const std::unique_ptr<FoodLookup> lookupOwner = foods.lookup();
+    FoodLookup& lookup = *lookupOwner;
     TotalsSources sources;
     sources.periods[0] = true;
     QElapsedTimer timer;
     timer.start();
-    TotalsResult result = TotalsCalculator::calculate(state, sources, lookup);
+    TotalsResult result = TotalsCalculator::calculate(plan, *files, sources, lookup);
     if (milliseconds) {
         *milliseconds = timer.elapsed();
     }
@@ -165,7 +168,7 @@ void TestHostileInput::periodFiles()
     MealPlan plan;
     QStringList problems;
     QString error;
-    QVERIFY2(PeriodFile::load(m_folder->state().perUserFile(QStringLiteral("Daily")), &plan, &problems, &error),
+    QVERIFY2(PeriodFile::load(m_folder->files()->perUserFile(QStringLiteral("Daily")), &plan, &problems, &error),
         qPrintable(error));
     int entries = 0;
     for (const MealTable& table : plan.tables) {
@@ -213,7 +216,7 @@ void TestHostileInput::targetsFiles()
     QFETCH(QString, maximum);
     QFETCH(qint64, unreadable);
     QFETCH(QString, firstProblem);
-    const QString path = m_folder->state().perUserFile(NutrientTargets::fileSuffix());
+    const QString path = m_folder->files()->perUserFile(NutrientTargets::fileSuffix());
     writeFile(path, content);
     NutrientTargets targets;
     QStringList problems;
@@ -236,20 +239,22 @@ void TestHostileInput::targetsFiles()
 // A pipe in a plan's or the targets' place would make the first read wait for a writer forever.
 void TestHostileInput::pipesAreNotRead()
 {
-    const SharedState state = m_folder->state();
+    const MealPlan plan {};
+    const std::unique_ptr<UserFiles> files = m_folder->files();
     for (const QString& suffix : { QStringLiteral("Daily"), NutrientTargets::fileSuffix() }) {
-        QCOMPARE(mkfifo(QFile::encodeName(state.perUserFile(suffix)).constData(), 0600), 0);
+        QCOMPARE(mkfifo(QFile::encodeName(files->perUserFile(suffix)).constData(), 0600), 0);
     }
     NutrientTargets targets;
     QString error;
-    QVERIFY(!NutrientTargets::load(state.perUserFile(NutrientTargets::fileSuffix()), &targets, nullptr, &error));
+    QVERIFY(!NutrientTargets::load(files->perUserFile(NutrientTargets::fileSuffix()), &targets, nullptr, &error));
     QVERIFY2(error.contains(QStringLiteral("not a regular file")), qPrintable(error));
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
-    IndexedFoodLookup lookup(foods);
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(&error));
+    const std::unique_ptr<FoodLookup> lookupOwner = foods.lookup();
+    FoodLookup& lookup = *lookupOwner;
     TotalsSources sources;
     sources.periods[0] = true;
-    const TotalsResult result = TotalsCalculator::calculate(state, sources, lookup);
+    const TotalsResult result = TotalsCalculator::calculate(plan, *files, sources, lookup);
     QVERIFY(result.stopped);
     QCOMPARE(result.stopMessage, QStringLiteral("File Not Found"));
 }
@@ -286,15 +291,14 @@ void TestHostileInput::overflowingNutrients()
 void TestHostileInput::foodTableWithExtraColumns()
 {
     {
-        FoodDatabase foods;
+        SqliteFoodStore foods(m_folder->databasePath());
         QString error;
-        QVERIFY(foods.open(m_folder->databasePath(), &error));
-        QSqlQuery query(foods.connection());
-        QVERIFY(query.exec(QStringLiteral("ALTER TABLE foods ADD COLUMN BRAND TEXT")));
+        QVERIFY(foods.refresh(&error));
+        QVERIFY(OtherProgram(m_folder->databasePath()).exec(QStringLiteral("ALTER TABLE foods ADD COLUMN BRAND TEXT")));
     }
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY2(foods.open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SUGAR_ALC }, &columns, nullptr, &error));
     QCOMPARE(columns[0].size(), 3);
@@ -331,9 +335,9 @@ void TestHostileInput::searchTexts()
     }
     m_folder->createFoods(rows);
     const QByteArray before = hashOf(m_folder->databasePath());
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
 
     // The grid's Find Text marks exactly the food cells that hold the term.
     FoodPropertiesModel model;
@@ -392,7 +396,7 @@ void TestHostileInput::userNames()
     QFETCH(QString, name);
     QFETCH(bool, usable);
     QString reason;
-    QCOMPARE(UserNames::isUsable(m_folder->state(), name, &reason), usable);
+    QCOMPARE(m_folder->files()->canTakeUserName(name, &reason), usable);
     QCOMPARE(reason.isEmpty(), usable);
 }
 
@@ -401,33 +405,34 @@ void TestHostileInput::userNames()
 void TestHostileInput::namesStoredAsWindows1252()
 {
     const QString name = QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65");
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
-    QSqlQuery query(foods.connection());
-    QVERIFY(query.exec(QStringLiteral("INSERT INTO foods (FOOD, CALORIES) VALUES "
-                                      "(CAST(x'4372e86d65206272fb6ce965' AS TEXT), 300), ('%1', 1)")
-                           .arg(name)));
+    QVERIFY(foods.refresh(&error));
+    QVERIFY(OtherProgram(m_folder->databasePath())
+                .exec(QStringLiteral("INSERT INTO foods (FOOD, CALORIES) VALUES "
+                                     "(CAST(x'4372e86d65206272fb6ce965' AS TEXT), 300), ('%1', 1)")
+                          .arg(name)));
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, nullptr, &error));
     QCOMPARE(columns[0].at(3), name);
 
-    SharedState state = m_folder->state();
-    state.mealPlan.tables[MealPlan::Lunch].add(name, QStringLiteral(" 2"));
+    MealPlan plan;
+    const std::unique_ptr<UserFiles> files = m_folder->files();
+    plan.tables[MealPlan::Lunch].add(name, QStringLiteral(" 2"));
     QString saveError;
-    QVERIFY2(PeriodFile::save(state.perUserFile(QStringLiteral("Daily")), state.mealPlan, &saveError),
-        qPrintable(saveError));
+    QVERIFY2(PeriodFile::save(files->perUserFile(QStringLiteral("Daily")), plan, &saveError), qPrintable(saveError));
     MealPlan loaded;
-    QVERIFY(PeriodFile::load(state.perUserFile(QStringLiteral("Daily")), &loaded, nullptr, &error));
-    QCOMPARE(loaded, state.mealPlan);
+    QVERIFY(PeriodFile::load(files->perUserFile(QStringLiteral("Daily")), &loaded, nullptr, &error));
+    QCOMPARE(loaded, plan);
     TotalsSources sources;
     sources.active = true;
     sources.periods[0] = true;
-    IndexedFoodLookup indexed(foods);
+    const std::unique_ptr<FoodLookup> indexedOwner = foods.lookup();
+    FoodLookup& indexed = *indexedOwner;
     FullScanFoodLookup scanned;
     QVERIFY(scanned.load(foods, &error));
     for (FoodLookup* lookup : std::initializer_list<FoodLookup*> { &indexed, &scanned }) {
-        const TotalsResult result = TotalsCalculator::calculate(state, sources, *lookup);
+        const TotalsResult result = TotalsCalculator::calculate(plan, *files, sources, *lookup);
         QCOMPARE(result.rows.size(), std::size_t(3));
         QCOMPARE(result.rows[0].values[TotalsRow::Calories], 602.0);
         QCOMPARE(result.rows[1].values[TotalsRow::Calories], 602.0);

@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "core/files/FileOperationLog.h"
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 #include "core/plans/PeriodFile.h"
 #include "core/totals/NutrientTargets.h"
 
@@ -123,9 +123,9 @@ void TestPowerLoss::savedFileSurvives()
     TestFolder folder;
     folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }),
         foodRow(QStringLiteral("Bread"), QStringLiteral("1 slice"), { QStringLiteral("80") }) });
-    const SharedState state = folder.state();
-    const QString path = what == QLatin1String("plan") ? state.perUserFile(QStringLiteral("Daily"))
-        : what == QLatin1String("targets")             ? state.perUserFile(NutrientTargets::fileSuffix())
+    const std::unique_ptr<UserFiles> files = folder.files();
+    const QString path = what == QLatin1String("plan") ? files->perUserFile(QStringLiteral("Daily"))
+        : what == QLatin1String("targets")             ? files->perUserFile(NutrientTargets::fileSuffix())
                                                        : folder.path() + QStringLiteral("/foods.csv");
     Content before;
     if (existing) {

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
 #include "core/files/UserFilesCopy.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -92,9 +93,9 @@ private slots:
 
 private:
     void kinds();
-    // A state whose data folder lies in `folder` (the per-user files beside it), with the
-    // test's food table.
-    SharedState stateIn(const QString& folder) const;
+    // The places of the test's folder, but with the data folder in `folder` (the per-user files
+    // beside it).
+    UserFiles::Places placesIn(const QString& folder) const;
     // A food table whose export takes about 100 KB.
     void createManyFoods() const;
     std::unique_ptr<TestFolder> m_folder;
@@ -120,12 +121,12 @@ void TestUnwritablePlaces::kinds()
     QTest::newRow("read-only") << int(UnwritablePlace::ReadOnly);
 }
 
-SharedState TestUnwritablePlaces::stateIn(const QString& folder) const
+UserFiles::Places TestUnwritablePlaces::placesIn(const QString& folder) const
 {
-    SharedState state = m_folder->state();
-    state.DataFolder = folder + QStringLiteral("/Tamo");
-    QDir().mkpath(state.DataFolder);
-    return state;
+    UserFiles::Places places = m_folder->places();
+    places.dataFolder = folder + QStringLiteral("/Tamo");
+    QDir().mkpath(places.dataFolder);
+    return places;
 }
 
 void TestUnwritablePlaces::createManyFoods() const
@@ -150,18 +151,19 @@ void TestUnwritablePlaces::savingAPlan()
     if (!place.ready()) {
         QSKIP(qPrintable(place.why()));
     }
-    SharedState state = stateIn(kind == UnwritablePlace::FullDisk ? place.path() : place.staging());
-    writeFile(state.perUserFile(QStringLiteral("Daily")), kOld);
+    UserFiles::Places places = placesIn(kind == UnwritablePlace::FullDisk ? place.path() : place.staging());
+    writeFile(UserFiles(places).perUserFile(QStringLiteral("Daily")), kOld);
     QVERIFY(place.lock());
-    state.DataFolder = place.path() + QStringLiteral("/Tamo");
-    const QString path = state.perUserFile(QStringLiteral("Daily"));
+    places.dataFolder = place.path() + QStringLiteral("/Tamo");
+    Workspace workspace(places);
+    const QString path = workspace.files().perUserFile(QStringLiteral("Daily"));
 
-    MainWindow window(state);
+    MainWindow window(workspace);
     window.show();
     auto* list = window.findChild<QListView*>(QStringLiteral("List1"));
     list->setCurrentIndex(list->model()->index(0, 0));
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Lunch_Add")), Qt::LeftButton);
-    const MealPlan typed = state.mealPlan;
+    const MealPlan typed = workspace.plan().plan();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("SaveDiet")), Qt::LeftButton);
 
     const auto shown = Prompt::shown();
@@ -170,20 +172,20 @@ void TestUnwritablePlaces::savingAPlan()
     QVERIFY2(
         shown.last().text.contains(QStringLiteral("TamoDaily.txt: ") + reasonOf(kind)), qPrintable(shown.last().text));
     QCOMPARE(readFile(path), kOld);
-    QCOMPARE(state.mealPlan, typed);
+    QCOMPARE(workspace.plan().plan(), typed);
     QCOMPARE(window.findChild<QListView*>(QStringLiteral("List3"))->model()->rowCount(), 1);
 }
 
 void TestUnwritablePlaces::savingAPlanOverTheFileSizeLimit()
 {
-    const SharedState folderState = m_folder->state();
-    SharedState state = folderState;
-    const QString path = state.perUserFile(QStringLiteral("Weekly"));
+    Workspace workspace(m_folder->places());
+    const QString path = workspace.files().perUserFile(QStringLiteral("Weekly"));
     writeFile(path, kOld);
+    MealTable dinner;
     for (int i = 0; i < 50; ++i) {
-        state.mealPlan.tables[MealPlan::Dinner].add(
-            QStringLiteral("A food with a long name, number %1").arg(i), QStringLiteral(" 1"));
+        dinner.add(QStringLiteral("A food with a long name, number %1").arg(i), QStringLiteral(" 1"));
     }
+    workspace.plan().setMeal(MealPlan::Dinner, dinner);
     // The limit stops root too; the signal it raises is ignored so the write fails instead.
     rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -191,7 +193,7 @@ void TestUnwritablePlaces::savingAPlanOverTheFileSizeLimit()
     rlimit limit = old;
     limit.rlim_cur = 512;
     QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
-    MainWindow window(state);
+    MainWindow window(workspace);
     window.findChild<QComboBox*>(QStringLiteral("DayofWeek"))->setCurrentText(QStringLiteral("Weekly"));
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("SaveDiet")), Qt::LeftButton);
     setrlimit(RLIMIT_FSIZE, &old);
@@ -199,7 +201,7 @@ void TestUnwritablePlaces::savingAPlanOverTheFileSizeLimit()
     QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
     QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoWeekly.txt: File too large")));
     QCOMPARE(readFile(path), kOld);
-    QCOMPARE(state.mealPlan.tables[MealPlan::Dinner].count(), 50);
+    QCOMPARE(workspace.plan().meal(MealPlan::Dinner).count(), 50);
 }
 
 void TestUnwritablePlaces::keepingThePlanOnScreen_data()
@@ -221,9 +223,10 @@ void TestUnwritablePlaces::keepingThePlanOnScreen()
         (kind == UnwritablePlace::FullDisk ? place.path() : place.staging()) + QStringLiteral("/plan-on-screen.txt"),
         old);
     QVERIFY(place.lock());
-    SharedState state = m_folder->state();
-    state.PlanOnScreenPath = place.path() + QStringLiteral("/plan-on-screen.txt");
-    MainWindow window(state);
+    UserFiles::Places places = m_folder->places();
+    places.planOnScreenPath = place.path() + QStringLiteral("/plan-on-screen.txt");
+    Workspace workspace(places);
+    MainWindow window(workspace);
     window.show();
     QCOMPARE(window.findChild<QListView*>(QStringLiteral("List3"))->model()->rowCount(), 1);
     QVERIFY(Prompt::shown().isEmpty());
@@ -236,9 +239,9 @@ void TestUnwritablePlaces::keepingThePlanOnScreen()
     QCOMPARE(Prompt::shown().first().title, QStringLiteral("Error"));
     QVERIFY2(Prompt::shown().first().text.contains(QStringLiteral("plan-on-screen.txt")),
         qPrintable(Prompt::shown().first().text));
-    QCOMPARE(readFile(state.PlanOnScreenPath), old);
-    QCOMPARE(state.mealPlan.tables[MealPlan::Other].slot(1).FoodName, QStringLiteral("Bread"));
-    QCOMPARE(state.mealPlan.tables[MealPlan::Lunch].count(), 0);
+    QCOMPARE(readFile(places.planOnScreenPath), old);
+    QCOMPARE(workspace.plan().meal(MealPlan::Other).slot(1).FoodName, QStringLiteral("Bread"));
+    QCOMPARE(workspace.plan().meal(MealPlan::Lunch).count(), 0);
 }
 
 void TestUnwritablePlaces::writingTheTotalsReport_data()
@@ -253,14 +256,15 @@ void TestUnwritablePlaces::writingTheTotalsReport()
     if (!place.ready()) {
         QSKIP(qPrintable(place.why()));
     }
-    SharedState state = stateIn(kind == UnwritablePlace::FullDisk ? place.path() : place.staging());
-    writeFile(state.perUserFile(QStringLiteral("TotalsReport")), kOld);
+    UserFiles::Places places = placesIn(kind == UnwritablePlace::FullDisk ? place.path() : place.staging());
+    writeFile(UserFiles(places).perUserFile(QStringLiteral("TotalsReport")), kOld);
     QVERIFY(place.lock());
-    state.DataFolder = place.path() + QStringLiteral("/Tamo");
-    FoodDatabase foods;
+    places.dataFolder = place.path() + QStringLiteral("/Tamo");
+    Workspace workspace(places);
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
-    TotalsDialog window(state, foods);
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(&error));
+    TotalsDialog window(workspace.files(), foods, workspace.plan(), workspace.targets());
     window.show();
     window.findChild<QCheckBox*>(QStringLiteral("Check1"))->click();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("CalcTot")), Qt::LeftButton);
@@ -269,7 +273,7 @@ void TestUnwritablePlaces::writingTheTotalsReport()
     QVERIFY(!Prompt::shown().isEmpty());
     QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
     QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoTotalsReport.txt: ") + reasonOf(kind)));
-    QCOMPARE(readFile(state.perUserFile(QStringLiteral("TotalsReport"))), kOld);
+    QCOMPARE(readFile(workspace.files().perUserFile(QStringLiteral("TotalsReport"))), kOld);
 }
 
 void TestUnwritablePlaces::savingTheFoodPropertyTable_data()
@@ -284,20 +288,21 @@ void TestUnwritablePlaces::savingTheFoodPropertyTable()
     if (!place.ready()) {
         QSKIP(qPrintable(place.why()));
     }
-    SharedState state = stateIn(kind == UnwritablePlace::FullDisk ? place.path() : place.staging());
-    writeFile(state.perUserFile(QStringLiteral("foodpropertytable")), kOld);
+    UserFiles::Places places = placesIn(kind == UnwritablePlace::FullDisk ? place.path() : place.staging());
+    writeFile(UserFiles(places).perUserFile(QStringLiteral("foodpropertytable")), kOld);
     QVERIFY(place.lock());
-    state.DataFolder = place.path() + QStringLiteral("/Tamo");
-    FoodDatabase foods;
+    places.dataFolder = place.path() + QStringLiteral("/Tamo");
+    const UserFiles files(places);
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
-    FoodGridDialog window(state, foods, true);
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(&error));
+    FoodGridDialog window(files, foods, true);
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("PrintTable")), Qt::LeftButton);
     QVERIFY(!Prompt::shown().isEmpty());
     QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
     QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("Tamofoodpropertytable.txt: ") + reasonOf(kind)));
-    QCOMPARE(readFile(state.perUserFile(QStringLiteral("foodpropertytable"))), kOld);
+    QCOMPARE(readFile(files.perUserFile(QStringLiteral("foodpropertytable"))), kOld);
 }
 
 void TestUnwritablePlaces::editingAFood_data()
@@ -318,17 +323,19 @@ void TestUnwritablePlaces::editingAFood()
     const QString database = place.path() + QStringLiteral("/foods.db");
     {
         // Opened once while writable, so the name index exists before the place is locked.
-        FoodDatabase foods;
+        SqliteFoodStore foods(database);
         QString error;
-        QVERIFY(foods.open(database, &error));
+        QVERIFY(foods.refresh(&error));
     }
     QVERIFY(place.lock());
-    SharedState state = m_folder->state();
-    state.FoodDatabasePath = database;
-    FoodDatabase foods;
+    UserFiles::Places places = m_folder->places();
+    places.foodDatabasePath = database;
+    const UserFiles files(places);
+    QString previousSearch;
     QString error;
-    QVERIFY2(foods.open(database, &error), qPrintable(error));
-    FoodEditorDialog window(state, foods);
+    SqliteFoodStore foods(database);
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
+    FoodEditorDialog window(files, foods, previousSearch);
     window.show();
     auto* calories = window.findChild<QLineEdit*>(QStringLiteral("CALORIES"));
     auto* food = window.findChild<QLineEdit*>(QStringLiteral("FOOD"));
@@ -358,14 +365,14 @@ void TestUnwritablePlaces::copyingFiles()
     if (!place.ready()) {
         QSKIP(qPrintable(place.why()));
     }
-    SharedState state = m_folder->state();
-    state.CurrentUserName = QStringLiteral("Ann Lee");
-    writeFile(state.perUserFile(QStringLiteral("Daily")), QByteArray("Lunch_Apple_ 2\r\n").repeated(200));
-    writeFile(state.perUserFile(QStringLiteral("Monday")), "Lunch_Bread_ 1\r\n");
+    UserFiles files(m_folder->places());
+    files.setUserName(QStringLiteral("Ann Lee"));
+    writeFile(files.perUserFile(QStringLiteral("Daily")), QByteArray("Lunch_Apple_ 2\r\n").repeated(200));
+    writeFile(files.perUserFile(QStringLiteral("Monday")), "Lunch_Bread_ 1\r\n");
     writeFile((kind == UnwritablePlace::FullDisk ? place.path() : place.staging()) + QStringLiteral("/AnnLeeDaily.txt"),
         kOld);
     QVERIFY(place.lock());
-    const UserFilesCopy::Result result = UserFilesCopy::copy(state, place.path());
+    const UserFilesCopy::Result result = UserFilesCopy::copy(files, place.path());
     QVERIFY(!result.succeeded());
     QVERIFY(result.failed.join(QLatin1Char(' ')).contains(QStringLiteral("AnnLeeDaily.txt")));
     QCOMPARE(readFile(place.path() + QStringLiteral("/AnnLeeDaily.txt")), kOld);
@@ -391,8 +398,8 @@ void TestUnwritablePlaces::exportingFoods()
     createManyFoods();
     QVERIFY(kind != UnwritablePlace::FullDisk || place.leaveRoom(16 * 1024));
     const QString path = place.path() + QStringLiteral("/foods.csv");
-    SharedState state = m_folder->state();
-    MainWindow window(state);
+    Workspace workspace(m_folder->places());
+    MainWindow window(workspace);
     QVERIFY(!window.exportFoodsTo(path));
     QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
     QVERIFY2(Prompt::shown().last().text.contains(path + QStringLiteral(": ") + reasonOf(kind)),
@@ -453,27 +460,27 @@ void TestUnwritablePlaces::writingOntoANamedPipe_data()
 void TestUnwritablePlaces::writingOntoANamedPipe()
 {
     QFETCH(QString, what);
-    SharedState state = m_folder->state();
+    Workspace workspace(m_folder->places());
     const QString path = what == QLatin1String("chart") ? m_folder->path() + QStringLiteral("/chart.png")
-        : what == QLatin1String("report")               ? state.perUserFile(QStringLiteral("TotalsReport"))
-        : what == QLatin1String("table")                ? state.perUserFile(QStringLiteral("foodpropertytable"))
+        : what == QLatin1String("report")               ? workspace.files().totalsReportPath()
+        : what == QLatin1String("table")                ? workspace.files().foodPropertyTablePath()
                                                         : m_folder->path() + QStringLiteral("/foods.csv");
     QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     if (what == QLatin1String("chart")) {
         TotalsChartWindow window(TotalsResult(), NutrientTargets(), path);
         QVERIFY(!window.saveTo(path));
     } else if (what == QLatin1String("report")) {
-        TotalsDialog window(state, foods);
+        TotalsDialog window(workspace.files(), foods, workspace.plan(), workspace.targets());
         window.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("TotalsPrint")), Qt::LeftButton);
     } else if (what == QLatin1String("table")) {
-        FoodGridDialog window(state, foods, true);
+        FoodGridDialog window(workspace.files(), foods, true);
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("PrintTable")), Qt::LeftButton);
     } else {
-        MainWindow window(state);
+        MainWindow window(workspace);
         QVERIFY(!window.exportFoodsTo(path));
     }
     QVERIFY(!Prompt::shown().isEmpty());

@@ -1,13 +1,13 @@
 #include "FullScanFoodLookup.h"
 
-#include "core/foods/FoodDatabase.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/NumberText.h"
 
-bool FullScanFoodLookup::load(const FoodDatabase& foods, QString* error)
+bool FullScanFoodLookup::load(const FoodStore& foods, QString* error)
 {
-    const std::vector<FoodDatabase::Field> fields { FoodDatabase::FOOD, FoodDatabase::CALORIES, FoodDatabase::CARBS,
-        FoodDatabase::FAT, FoodDatabase::SUGAR, FoodDatabase::CHOLESTERO, FoodDatabase::POINTS, FoodDatabase::FIBER,
-        FoodDatabase::SUGAR_ALC };
+    const std::vector<FoodFields::Field> fields { FoodFields::FOOD, FoodFields::CALORIES, FoodFields::CARBS,
+        FoodFields::FAT, FoodFields::SUGAR, FoodFields::CHOLESTERO, FoodFields::POINTS, FoodFields::FIBER,
+        FoodFields::SUGAR_ALC };
     std::vector<TextColumn> columns;
     if (!foods.readColumns(fields, &columns, nullptr, error)) {
         return false;

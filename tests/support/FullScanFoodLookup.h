@@ -4,7 +4,7 @@
 
 #include "core/text/TextColumn.h"
 
-class FoodDatabase;
+class FoodStore;
 
 // The plain way to find a food: compare the name with every row of the table, first to last.
 // It holds the whole table in memory and is slow on big tables; it serves as the reference that
@@ -13,7 +13,7 @@ class FullScanFoodLookup : public FoodLookup
 {
 public:
     // Reads every row of the table in table order.
-    bool load(const FoodDatabase& foods, QString* error);
+    bool load(const FoodStore& foods, QString* error);
     qsizetype rowCount() const { return m_names.size(); }
 
     const std::vector<Nutrients>* rowsNamed(const QString& name, QString* error) override;

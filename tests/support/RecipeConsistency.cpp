@@ -1,24 +1,22 @@
 #include "RecipeConsistency.h"
 
-#include "core/foods/FoodDatabase.h"
-#include "core/recipes/RecipeBook.h"
 #include "core/recipes/RecipeTables.h"
+#include "core/storage/FoodStore.h"
 
 #include <bit>
 
-QString recipeInconsistency(FoodDatabase& foods)
+QString recipeInconsistency(FoodStore& foods)
 {
-    RecipeBook book(foods);
     std::vector<std::pair<qint64, QString>> recipes;
     QString error;
-    if (!book.list(&recipes, &error)) {
+    if (!foods.listRecipes(&recipes, &error)) {
         return error;
     }
     for (const auto& [id, name] : recipes) {
         Recipe recipe;
         std::array<double, TotalsRow::NutrientCount> values {};
-        std::vector<std::array<double, FoodDatabase::NutrientCount>> rows;
-        if (!book.load(id, &recipe, &error) || !book.valuesPerServing(recipe, &values, nullptr, &error)
+        std::vector<FoodStore::Nutrients> rows;
+        if (!foods.loadRecipe(id, &recipe, &error) || !foods.recipeValues(recipe, &values, nullptr, &error)
             || !foods.nutrientsOf(name, &rows, &error)) {
             return error;
         }

@@ -28,13 +28,26 @@ QString TestFolder::dataFolder() const
     return PlatewellFolder::dataFolder(path());
 }
 
-SharedState TestFolder::state() const
+UserFiles::Places TestFolder::places() const
 {
-    SharedState state;
-    state.DataFolder = dataFolder();
-    state.FoodDatabasePath = databasePath();
-    state.PlanOnScreenPath = PlatewellFolder::planOnScreenPath(path());
-    return state;
+    return UserFiles::placesIn(path());
+}
+
+std::unique_ptr<Workspace> TestFolder::workspace() const
+{
+    return std::make_unique<Workspace>(places());
+}
+
+std::unique_ptr<UserFiles> TestFolder::files() const
+{
+    return std::make_unique<UserFiles>(places());
+}
+
+void addToMeal(PlanDocument& plan, int meal, const QString& food, const QString& quantity)
+{
+    MealTable table = plan.meal(meal);
+    table.add(food, quantity);
+    plan.setMeal(meal, table);
 }
 
 void TestFolder::createFoods(const QStringList& csvRows) const

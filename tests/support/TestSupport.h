@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/plans/SharedState.h"
+#include "core/workspace/Workspace.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,7 +25,11 @@ public:
     QString path() const { return m_dir.path(); }
     QString databasePath() const;
     QString dataFolder() const;
-    SharedState state() const;
+    // The places the program works in for this folder: data folder, food table, plan on screen.
+    UserFiles::Places places() const;
+    // A workspace over this folder, as the program makes it at start, and the user's files alone.
+    std::unique_ptr<Workspace> workspace() const;
+    std::unique_ptr<UserFiles> files() const;
 
     // A food table from CSV rows (without header) of the ten fields.
     void createFoods(const QStringList& csvRows) const;
@@ -35,6 +39,9 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Adds an entry to a meal of the plan on screen, as the plan's one change.
+void addToMeal(PlanDocument& plan, int meal, const QString& food, const QString& quantity);
 
 // A CSV row of the ten fields, quoting the name.
 QString foodRow(const QString& name, const QString& unit, const QStringList& nutrients = {});

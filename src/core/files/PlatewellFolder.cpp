@@ -1,7 +1,6 @@
 #include "core/files/PlatewellFolder.h"
 
 #include "core/files/TextFile.h"
-#include "core/foods/FoodDatabase.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,22 +74,4 @@ bool PlatewellFolder::installDocuments(const QString& dataFolder, QString* error
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     }
     return true;
-}
-
-bool PlatewellFolder::prepare(const QString& folder, QString* error)
-{
-    const QString data = dataFolder(folder);
-    if (!QDir().mkpath(data)) {
-        if (error) {
-            *error = tr("%1: the folder could not be created").arg(QDir::toNativeSeparators(data));
-        }
-        return false;
-    }
-    const QString database = foodDatabasePath(folder);
-    if (!QFileInfo::exists(database) && !QFileInfo(database).isSymLink()) {
-        if (!FoodDatabase::createFromCsv(database, starterFoodsCsv(), error)) {
-            return false;
-        }
-    }
-    return installDocuments(data, error);
 }

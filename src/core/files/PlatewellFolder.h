@@ -19,10 +19,6 @@ public:
     // every per-user file's does, so that no user name can make a file of the same name.
     static QString planOnScreenPath(const QString& folder);
 
-    // First start on a folder: creates what is missing (the folder, the data folder, the food
-    // table filled with the starter foods, the documents) and never touches what exists.
-    static bool prepare(const QString& folder, QString* error);
-
     // The starter food table that ships with the program, as CSV text.
     static QString starterFoodsCsv();
     // Copies the documents that ship with the program into the data folder where missing.

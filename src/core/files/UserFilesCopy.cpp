@@ -1,7 +1,7 @@
 #include "core/files/UserFilesCopy.h"
 
 #include "core/files/SafeFile.h"
-#include "core/plans/SharedState.h"
+#include "core/files/UserFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,13 +27,13 @@ bool UserFilesCopy::isReadableFile(const QString& path)
     return file.open(QIODevice::ReadOnly);
 }
 
-UserFilesCopy::Result UserFilesCopy::copy(const SharedState& state, const QString& destinationFolder)
+UserFilesCopy::Result UserFilesCopy::copy(const UserFiles& files, const QString& destinationFolder)
 {
     Result result;
-    const QString key = state.fileKey();
-    const QStringList& suffixes = Periods::copySuffixes();
+    const QString key = files.fileKey();
+    const QStringList& suffixes = UserFiles::copiedSuffixes();
     for (const QString& suffix : suffixes) {
-        const QString source = state.perUserFile(suffix);
+        const QString source = files.perUserFile(suffix);
         if (!isReadableFile(source)) {
             continue;
         }

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-struct SharedState;
+class UserFiles;
 
 // Copies the current user's files (the eleven period plans, the totals report, the food property
 // table and the daily targets) out of the data folder into another folder. Each file goes to a temporary
@@ -34,9 +34,9 @@ public:
     // Folders, named pipes and devices, missing files and unreadable files give false.
     static bool isReadableFile(const QString& path);
 
-    // Copies every user file that can be read (isReadableFile) in the order of Periods::copySuffixes(),
+    // Copies every user file that can be read (isReadableFile) in the order of UserFiles::copiedSuffixes(),
     // replacing files of the same names. A failure does not stop the files after it.
-    static Result copy(const SharedState& state, const QString& destinationFolder);
+    static Result copy(const UserFiles& files, const QString& destinationFolder);
 
     // Copies one file byte for byte through a temporary file and a rename.
     static bool copyFile(const QString& source, const QString& destination, QString* error);

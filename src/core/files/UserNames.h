@@ -2,8 +2,6 @@
 
 #include <QString>
 
-struct SharedState;
-
 // The user name as it forms the names of the per-user files.
 namespace UserNames {
 
@@ -11,10 +9,10 @@ namespace UserNames {
 // in order. Every per-user file name is formed from it, never from the name as typed.
 QString fileKey(const QString& userName);
 
-// Whether the name can form file names beside `state`'s data folder: its file key may not hold
-// "/", "\" or a control character other than the tab, since those would lead a file out of its
-// folder or cannot stand in a file name, and the longest per-user file name it forms must fit the
-// file system's limit for a file name. Otherwise `reason` says why.
-bool isUsable(const SharedState& state, const QString& userName, QString* reason);
+// Whether the name's characters can stand in a file name: its file key may not hold "/", "\" or
+// a control character other than the tab, since those would lead a file out of its folder or
+// cannot stand in a file name. Otherwise `reason` says why. Whether the names it forms are short
+// enough depends on their folder: UserFiles::canTakeUserName.
+bool isUsable(const QString& userName, QString* reason);
 
 } // namespace UserNames

@@ -1,41 +1,35 @@
 #pragma once
 
+#include "core/foods/FoodFields.h"
+#include "core/foods/StoredRow.h"
 #include "core/text/TextColumn.h"
 
-#include <QByteArrayView>
 #include <QCoreApplication>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 
 #include <array>
 #include <functional>
-#include <utility>
+#include <memory>
 #include <vector>
 
-// The food table: table `foods` of an SQLite file, ten fields, rows in rowid order. Values are
-// handed out as the text a grid shows for them; nutrients are read as numbers with TextToNumber.
-// This class never shows a window: every failure comes back as false with a reason.
-struct sqlite3;
-struct sqlite3_stmt;
+class SqliteConnection;
+class SqliteStatement;
 
-class FoodDatabase
+// The food table of an SQLite file: table `foods`, ten fields, rows in rowid order. Values are
+// handed out as the text a grid shows for them; nutrients are read as numbers with TextToNumber.
+// It knows foods only: the recipes made of them, and the rules that keep the two in step, stand
+// above it. This class never shows a window: every failure comes back as false with a reason.
+class FoodDatabase : public FoodFields
 {
     Q_DECLARE_TR_FUNCTIONS(FoodDatabase)
 
 public:
-    enum Field { FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC, FieldCount };
-    static constexpr int NutrientCount = 8;
+    // Called with each row in table order; false stops the reading, with the reason in `reason`.
+    using RowVisitor = std::function<bool(const StoredRow& row, QString* reason)>;
 
-    static const QStringList& fieldNames();
-    // The eight nutrient fields' names, CALORIES to SUGAR_ALC, and the captions they are shown under.
-    static const QStringList& nutrientFieldNames();
-    static const QStringList& nutrientCaptions();
     // The statement that creates the food table.
     static QString createTableStatement();
-    // The captions the grids show above the fields ("Food", "Serving Unit", ...).
-    static const QStringList& gridCaptions();
 
     FoodDatabase();
     ~FoodDatabase();
@@ -63,67 +57,47 @@ public:
     // Reads the given fields of every row, in table order, with each row's identity.
     bool readColumns(const std::vector<Field>& fields, std::vector<TextColumn>* columns, std::vector<qint64>* rowids,
         QString* error) const;
+    // Hands every row, in table order, to `visit` as stored. Why the reading failed or `visit`
+    // stopped it comes back in `error` as it is, without the file's name.
+    bool readRows(const RowVisitor& visit, QString* error) const;
     qint64 rowCount(QString* error) const;
     // The positions (into rows read in table order, whose rowids are given) of the foods in
     // the order of their names as the name index holds them: by name, equal names by rowid.
     bool readNameOrder(const std::vector<qint64>& rowids, std::vector<std::uint32_t>* order, QString* error) const;
     // The ten cell texts of one record; false when it cannot be read or no longer exists.
     bool readRecord(qint64 rowid, QStringList* values, QString* error) const;
-
     // The eight nutrient values, as numbers, of every row whose FOOD equals `name` exactly
     // (case and blanks count), in table order.
     bool nutrientsOf(const QString& name, std::vector<std::array<double, NutrientCount>>* rows, QString* error) const;
+    // The serving unit of the first row, in table order, of exactly that name; empty when none.
+    bool servingUnitOf(const QString& name, QString* unit, QString* error) const;
 
-    // Record writes, each one transaction: the file holds either the old record or the new one.
-    // The recipes made of a food that is written are recomputed in the same transaction, and a
-    // recipe's own row is refused: it changes only with its recipe (RecipeBook).
-    // Another program may change the table meanwhile, and SQLite may give a deleted food's rowid
-    // to a new one, so a write to a record shown to the user first checks, in the same
-    // transaction, that the row still holds the food name that was shown (`shownName`); if not,
-    // nothing is written and the reason says the food is no longer in the table.
-    using FieldChanges = std::vector<std::pair<Field, QString>>;
+    // Writes of one row, made inside the caller's write transaction; each failure comes back as
+    // the bare reason, for the caller to give with the path.
+    // Whether row `rowid` still holds the food name the user was shown; another program may
+    // have changed the table, and SQLite may give a deleted food's rowid to a new one.
+    bool holdsShownName(qint64 rowid, const QString& shownName, QString* reason) const;
     // Writes only the given fields, so that a field another program changed meanwhile keeps its
-    // new value. A food renamed while no other row keeps its old name takes its recipes along:
-    // they use the new name from then on, with the same values, and `renamedIn` (when given)
-    // names them.
-    bool updateFields(qint64 rowid, const QString& shownName, const FieldChanges& changes, QString* error,
-        QStringList* renamedIn = nullptr);
-    bool insertRecord(const QStringList& values, qint64* rowid, QString* error);
-    bool deleteRecord(qint64 rowid, const QString& shownName, QString* error);
+    // new value.
+    bool writeFields(qint64 rowid, const FieldChanges& changes, QString* reason);
+    bool insertRow(const QStringList& values, qint64* rowid, QString* reason);
+    bool deleteRow(qint64 rowid, QString* reason);
 
-    // A stored text as the program shows it: UTF-8 when its bytes are valid UTF-8, else
-    // Windows-1252, as older tools may have stored them. `buffer` is reused between calls.
-    static QStringView storedText(QByteArrayView bytes, QString* buffer);
-    // The Windows-1252 bytes under which a table written by such a tool holds the name the
-    // program shows as `name`; empty when no such bytes exist or they are the UTF-8 bytes.
-    static QByteArray windows1252Bytes(const QString& name);
+    // `reason` given with the file it concerns; always false, to return at once.
+    bool fail(const QString& reason, QString* error) const;
 
-    // The text a grid cell shows for a stored value.
-    static QString cellText(const QVariant& value);
-    // The text a grid cell shows for a stored real number.
-    static QString numberText(double value);
-    // A stored nutrient as a number: TextToNumber of its cell text.
-    static double nutrientValue(const QVariant& value);
-    // The same for a column of a statement's current row.
-    static double nutrientValue(sqlite3_stmt* statement, int column);
-    // The value a typed text is stored as in `field`: NULL for an empty nutrient, the largest
-    // double for a number too large for one, else the text itself (the column's numeric affinity
-    // makes a number of it when it reads wholly as one).
-    static QVariant storedValueOf(Field field, const QString& text);
+    // The open connection, for the layers above to work in the same file and transactions.
+    SqliteConnection& connection() const { return *m_connection; }
 
-    QSqlDatabase connection() const;
-    // SQLite's own handle of the open connection, for bulk reads and writes; null when closed.
-    sqlite3* sqliteHandle() const;
+    // The text a grid shows for one cell of a statement's current row.
+    static QStringView cellText(const SqliteStatement& statement, int column, QString* buffer);
+    // A stored nutrient of a statement's current row as a number: TextToNumber of its cell text.
+    static double nutrientValue(const SqliteStatement& statement, int column);
 
 private:
-    bool fail(const QString& reason, QString* error) const;
     // Opens the connection and checks the table; the reason for a failure, or empty.
     QString openAndCheck();
 
-    // Runs `write` inside an immediate transaction after checking that `rowid` still holds
-    // `shownName`; commits when it returns true.
-    bool writeShownRecord(
-        qint64 rowid, const QString& shownName, const std::function<bool(QString*)>& write, QString* error);
     // The device and inode of the file that was opened.
     struct FileIdentity
     {
@@ -133,7 +107,7 @@ private:
     };
     static bool identityOf(const QString& path, FileIdentity* identity);
 
-    QString m_connection;
+    std::unique_ptr<SqliteConnection> m_connection;
     QString m_path;
     FileIdentity m_identity;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodFields.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,7 +14,7 @@
 class FoodLookup
 {
 public:
-    using Nutrients = std::array<double, FoodDatabase::NutrientCount>;
+    using Nutrients = std::array<double, FoodFields::NutrientCount>;
 
     virtual ~FoodLookup() = default;
 

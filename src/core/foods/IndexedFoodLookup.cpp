@@ -1,11 +1,12 @@
 #include "core/foods/IndexedFoodLookup.h"
 
 #include "core/foods/FoodDatabase.h"
+#include "core/foods/StoredText.h"
+#include "core/sqlite/SqliteConnection.h"
+#include "core/sqlite/SqliteStatement.h"
+#include "core/sqlite/SqliteTransaction.h"
 
-#include <QCoreApplication>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlError>
 
 namespace {
 
@@ -28,24 +29,23 @@ IndexedFoodLookup::IndexedFoodLookup(const FoodDatabase& foods)
 
 IndexedFoodLookup::~IndexedFoodLookup()
 {
-    m_query = QSqlQuery();
-    m_batchQuery = QSqlQuery();
-    if (m_reading && m_foods.isOpen()) {
-        m_foods.connection().rollback();
-    }
+    // The statements go before the read transaction ends.
+    m_query.reset();
+    m_batchQuery.reset();
+    m_reading.reset();
 }
 
-bool IndexedFoodLookup::fail(const QSqlQuery& query, QString* error) const
+bool IndexedFoodLookup::fail(QString* error) const
 {
     if (error) {
-        *error = QStringLiteral("%1: %2").arg(m_foods.path(), query.lastError().text());
+        *error = QStringLiteral("%1: %2").arg(m_foods.path(), m_foods.connection().message());
     }
     return false;
 }
 
 bool IndexedFoodLookup::beginReading(QString* error)
 {
-    if (m_started) {
+    if (m_query) {
         return true;
     }
     if (!m_foods.isOpen()) {
@@ -54,28 +54,32 @@ bool IndexedFoodLookup::beginReading(QString* error)
         }
         return false;
     }
-    // A table already inside someone else's transaction is simply read without our own.
-    m_reading = m_foods.connection().transaction();
-    m_query = QSqlQuery(m_foods.connection());
-    m_query.setForwardOnly(true);
+    // A table already inside someone else's transaction is simply read within it.
+    m_reading = std::make_unique<SqliteTransaction>(m_foods.connection());
+    m_reading->beginRead();
+    sqlite3* db = m_foods.connection().handle();
     // Each name is asked for as the program writes it and as the Windows-1252 bytes an older tool
     // may have stored for it (bound as a blob, cast to text), so both rows count.
-    if (!m_query.prepare(QStringLiteral("SELECT %1 FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid")
-                             .arg(nutrientList()))) {
-        return fail(m_query, error);
+    auto query = std::make_unique<SqliteStatement>(db,
+        QStringLiteral("SELECT %1 FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid")
+            .arg(nutrientList())
+            .toUtf8());
+    if (!query->isPrepared()) {
+        return fail(error);
     }
     QStringList marks;
     for (int i = 0; i < kBatchSize; ++i) {
         marks.append(QStringLiteral("CAST(? AS TEXT)"));
     }
-    m_batchQuery = QSqlQuery(m_foods.connection());
-    m_batchQuery.setForwardOnly(true);
-    if (!m_batchQuery.prepare(
-            QStringLiteral("SELECT CAST(FOOD AS BLOB), %1 FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
-                .arg(nutrientList(), marks.join(QLatin1Char(','))))) {
-        return fail(m_batchQuery, error);
+    m_batchQuery = std::make_unique<SqliteStatement>(db,
+        QStringLiteral("SELECT CAST(FOOD AS BLOB), %1 FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
+            .arg(nutrientList(), marks.join(QLatin1Char(',')))
+            .toUtf8());
+    if (!m_batchQuery->isPrepared()) {
+        m_batchQuery.reset();
+        return fail(error);
     }
-    m_started = true;
+    m_query = std::move(query);
     return true;
 }
 
@@ -96,25 +100,25 @@ const std::vector<FoodLookup::Nutrients>* IndexedFoodLookup::rowsNamed(const QSt
         }
         return &m_cache.insert(name, std::move(rows)).value();
     }
-    m_query.bindValue(0, name);
-    const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
-    m_query.bindValue(1, legacy.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(legacy));
-    if (!m_query.exec()) {
-        fail(m_query, error);
-        return nullptr;
+    SqliteStatement& query = m_query->restart();
+    query.bindText(1, name);
+    const QByteArray legacy = StoredText::windows1252Bytes(name);
+    if (legacy.isEmpty()) {
+        query.bindNull(2);
+    } else {
+        query.bindBlob(2, legacy);
     }
-    while (m_query.next()) {
+    while (query.next()) {
         Nutrients values {};
         for (std::size_t n = 0; n < values.size(); ++n) {
-            values[n] = FoodDatabase::nutrientValue(m_query.value(static_cast<int>(n)));
+            values[n] = FoodDatabase::nutrientValue(query, static_cast<int>(n));
         }
         rows.push_back(values);
     }
-    if (m_query.lastError().isValid()) {
-        fail(m_query, error);
+    if (query.failed()) {
+        fail(error);
         return nullptr;
     }
-    m_query.finish();
     return &m_cache.insert(name, std::move(rows)).value();
 }
 
@@ -143,10 +147,11 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
         m_cache.insert(name, {});
     }
     // A name whose Windows-1252 bytes differ from its UTF-8 bytes takes two places, always in one
-    // batch, so that its rows still arrive in table order.
+    // batch, so that its rows still arrive in table order. A name goes as text, its older bytes
+    // as a blob.
     std::vector<std::vector<QVariant>> batches(1);
     for (const QString& name : wanted) {
-        const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
+        const QByteArray legacy = StoredText::windows1252Bytes(name);
         const std::size_t places = legacy.isEmpty() ? 1 : 2;
         if (batches.back().size() + places > std::size_t(kBatchSize)) {
             batches.emplace_back();
@@ -159,30 +164,25 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
     QString buffer;
     for (const std::vector<QVariant>& batch : batches) {
         // A short batch is filled up with NULL, which matches no name.
-        for (std::size_t i = 0; i < std::size_t(kBatchSize); ++i) {
-            m_batchQuery.bindValue(
-                static_cast<int>(i), i < batch.size() ? batch[i] : QVariant(QMetaType(QMetaType::QString)));
-        }
-        if (!m_batchQuery.exec()) {
-            return fail(m_batchQuery, error);
+        SqliteStatement& query = m_batchQuery->restart();
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            query.bindValue(static_cast<int>(i) + 1, batch[i]);
         }
         // Rows arrive in table order, so each name's rows keep that order.
-        while (m_batchQuery.next()) {
-            const QByteArray stored = m_batchQuery.value(0).toByteArray();
-            auto target = m_cache.find(FoodDatabase::storedText(stored, &buffer).toString());
+        while (query.next()) {
+            auto target = m_cache.find(StoredText::decoded(query.blob(0), &buffer).toString());
             if (target == m_cache.end()) {
                 continue;
             }
             Nutrients values {};
             for (std::size_t n = 0; n < values.size(); ++n) {
-                values[n] = FoodDatabase::nutrientValue(m_batchQuery.value(static_cast<int>(n) + 1));
+                values[n] = FoodDatabase::nutrientValue(query, static_cast<int>(n) + 1);
             }
             target.value().push_back(values);
         }
-        if (m_batchQuery.lastError().isValid()) {
-            return fail(m_batchQuery, error);
+        if (query.failed()) {
+            return fail(error);
         }
-        m_batchQuery.finish();
     }
     return true;
 }

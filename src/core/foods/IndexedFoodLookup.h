@@ -4,9 +4,12 @@
 
 #include <QCoreApplication>
 #include <QHash>
-#include <QSqlQuery>
+
+#include <memory>
 
 class FoodDatabase;
+class SqliteStatement;
+class SqliteTransaction;
 
 // Looks names up through the food table's index on FOOD, so a calculation costs a few thousand
 // index probes instead of a scan of the whole table per planned food. Each distinct name is read
@@ -27,16 +30,15 @@ public:
     bool prefetch(const QStringList& names, QString* error) override;
 
 private:
-    const FoodDatabase& m_foods;
     bool beginReading(QString* error);
-    bool fail(const QSqlQuery& query, QString* error) const;
+    bool fail(QString* error) const;
 
-    // Prepared once: preparing a statement costs more than running it.
-    QSqlQuery m_query;
-    QSqlQuery m_batchQuery;
-    bool m_started = false;
+    const FoodDatabase& m_foods;
     // All lookups of one calculation read one snapshot of the table under one read lock; without
     // it SQLite takes and drops the file lock for every single lookup.
-    bool m_reading = false;
+    std::unique_ptr<SqliteTransaction> m_reading;
+    // Prepared once: preparing a statement costs more than running it.
+    std::unique_ptr<SqliteStatement> m_query;
+    std::unique_ptr<SqliteStatement> m_batchQuery;
     QHash<QString, std::vector<Nutrients>> m_cache;
 };

@@ -1,10 +1,10 @@
 #include "core/imports/CsvFoodReader.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/ByteSource.h"
-#include "core/imports/CsvStreamReader.h"
-#include "core/imports/FoodImport.h"
+#include "core/foods/FoodValues.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
 #include "core/text/FieldNumber.h"
@@ -42,6 +42,23 @@ bool CsvFoodReader::hasLeadingNumber(QStringView text)
         ++i;
     }
     return digit(i, 10);
+}
+
+NumberStyle CsvFoodReader::guessStyle(
+    const QList<QStringList>& rows, const std::vector<ImportColumn>& mapping, char delimiter)
+{
+    QList<QStringList> numbers;
+    for (const QStringList& row : rows) {
+        QStringList fields;
+        for (qsizetype c = 0; c < row.size() && std::size_t(c) < mapping.size(); ++c) {
+            const int field = mapping[std::size_t(c)].field;
+            if (ColumnMapping::isNutrient(field) || field == ColumnMapping::ServingGrams) {
+                fields.append(row.at(c));
+            }
+        }
+        numbers.append(fields);
+    }
+    return WrittenNumber::guess(numbers, delimiter);
 }
 
 bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
@@ -140,15 +157,18 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
             }
             const std::size_t index = std::size_t(field - FoodDatabase::CALORIES);
             const bool asWritten = column == ColumnMapping::column(field);
-            if (ownTable && asWritten) {
-                // Kept exactly, as the table held it; only an empty one is no value.
-                if (!text.isEmpty()) {
-                    food.nutrients[index] = text;
-                    perServingGiven = true;
-                }
+            const QString value = text.trimmed();
+            // The table's own layout holds what the food editor stored: a text that reads as no
+            // number ("n/a", "?") or the program's own "&H10" is kept exactly, so that Export then
+            // Import gives the same table; a number is read as any other below.
+            double number = 0;
+            const bool programNumber = value.startsWith(u'&') && hasLeadingNumber(value);
+            if (ownTable && asWritten && !text.isEmpty()
+                && (programNumber || (!hasLeadingNumber(value) && !WrittenNumber::read(value, style, &number)))) {
+                food.nutrients[index] = text;
+                perServingGiven = true;
                 continue;
             }
-            const QString value = text.trimmed();
             if (value.isEmpty()) {
                 continue;
             }
@@ -156,9 +176,7 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
                 unknown.append(QStringLiteral("%1 \"%2\"").arg(ColumnMapping::fieldName(field), value));
                 continue;
             }
-            double number = 0;
             // "&H10" is the program's own way of writing a number.
-            const bool programNumber = value.startsWith(u'&') && hasLeadingNumber(value);
             if (programNumber) {
                 number = TextToNumber(value);
             } else if (!WrittenNumber::read(value, style, &number)) {
@@ -176,8 +194,8 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
             if (asWritten) {
                 // The text as written when the program reads it as the number it is; else the
                 // number, so that no text stands for another number than the one written.
-                food.nutrients[index]
-                    = programNumber || TextToNumber(value) == number ? value : FoodDatabase::numberText(number);
+                const bool same = programNumber || TextToNumber(value) == number;
+                food.nutrients[index] = same ? (ownTable ? text : value) : FoodValues::numberText(number);
             } else {
                 amounts[index] = number * ColumnMapping::factor(field, column.unit);
                 per100g[index] = column.per100g;
@@ -199,7 +217,11 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
         }
         double grams = 0;
         bool weighed = false;
-        if (!gramsText.isEmpty()) {
+        if (WrittenNumber::isUnknownMark(gramsText)) {
+            // The serving's weight is not known, as if the field were empty.
+            unknown.append(
+                QStringLiteral("%1 \"%2\"").arg(ColumnMapping::fieldName(ColumnMapping::ServingGrams), gramsText));
+        } else if (!gramsText.isEmpty()) {
             QStringView unit;
             const bool read = WrittenNumber::read(gramsText, style, &grams, &unit);
             const bool inGrams = unit.isEmpty() || unit.compare(u"g", Qt::CaseInsensitive) == 0

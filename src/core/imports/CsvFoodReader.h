@@ -19,13 +19,15 @@ class FoodImportWriter;
 // kept in its column's own unit per serving is kept as written when the program reads it as the
 // same number ("12.5", " 3 g"), else as the number; one in another unit or per 100 g is converted
 // to the table's unit and scaled to the serving's weight. A value that reads as no number refuses
-// its row; "n/a", "-" or "tr" leaves the value empty, with a note. Amounts per 100 g are scaled
-// to the serving's weight when a SERVING_G column or the serving unit ("1 cup (240 g)") gives
-// it; otherwise the serving becomes "100 g", unless other amounts of the row are per serving,
-// which refuses the row. A file whose header is the food table's ten field names in order (what
-// Export and the starter file write) is the table itself: each nutrient read as written is kept
-// exactly, a text such as "n/a" too, so that it reads back to the same table. A blank record is
-// refused as a row without a name, unless only blank lines follow it.
+// its row; "n/a", "-" or "tr" leaves the value empty, with a note, in a SERVING_G column too.
+// Amounts per 100 g are scaled to the serving's weight when a SERVING_G column or the serving unit
+// ("1 cup (240 g)") gives it; otherwise the serving becomes "100 g", unless other amounts of the
+// row are per serving, which refuses the row. A file whose header is the food table's ten field
+// names in order (what Export and the starter file write) is the table itself: a nutrient that
+// reads as no number at all ("n/a") is kept exactly, and one the program reads as the number the
+// file's style reads is kept exactly as written, so that it reads back to the same table; any
+// other number is read as in any file ("1,234" as 1234). A blank record is refused as a row
+// without a name, unless only blank lines follow it.
 class CsvFoodReader
 {
     Q_DECLARE_TR_FUNCTIONS(CsvFoodReader)
@@ -33,6 +35,11 @@ class CsvFoodReader
 public:
     // Whether the lenient number reading finds a number at the start of `text`.
     static bool hasLeadingNumber(QStringView text);
+    // The style the numbers among `rows` (the file's first rows) are written in, judged by the
+    // columns the mapping reads as numbers only: a column not imported, such as notes or codes
+    // with "1,5" in them, has no say.
+    static NumberStyle guessStyle(
+        const QList<QStringList>& rows, const std::vector<ImportColumn>& mapping, char delimiter);
     static bool read(ByteSource& source, char delimiter, NumberStyle style, const std::vector<ImportColumn>& mapping,
         FoodImportWriter& writer, QString* error);
 };

@@ -1,8 +1,8 @@
 #include "core/imports/FoodDataCentralReader.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
-#include "core/imports/ByteSource.h"
-#include "core/imports/CsvStreamReader.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
 #include "core/imports/ZipArchive.h"
@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
@@ -41,10 +42,36 @@ bool isFoodType(QByteArrayView type)
         || type == "survey_fndds_food" || type == "experimental_food";
 }
 
-QString decoded(QByteArrayView bytes)
+QString decoded(QByteArrayView bytes, bool* legacy = nullptr)
 {
     QString buffer;
-    return TextFile::decodeInto(bytes, bytes.isValidUtf8(), &buffer).trimmed().toString();
+    const bool utf8 = bytes.isValidUtf8();
+    if (legacy) {
+        *legacy = !utf8;
+    }
+    return TextFile::decodeInto(bytes, utf8, &buffer).trimmed().toString();
+}
+
+// Where a text kept for a food was not UTF-8 and so was read as Windows-1252, for its report.
+enum class Legacy : std::uint8_t { None, BrandName, BrandOwner, Portion, MeasureUnit, LabelServing };
+
+QString legacyName(Legacy where)
+{
+    switch (where) {
+    case Legacy::BrandName:
+        return QStringLiteral("branded_food.csv brand_name");
+    case Legacy::BrandOwner:
+        return QStringLiteral("branded_food.csv brand_owner");
+    case Legacy::Portion:
+        return QStringLiteral("food_portion.csv");
+    case Legacy::MeasureUnit:
+        return QStringLiteral("measure_unit.csv name");
+    case Legacy::LabelServing:
+        return QStringLiteral("branded_food.csv household_serving_fulltext");
+    case Legacy::None:
+        break;
+    }
+    return QString();
 }
 
 // Texts kept per food in one block, so that a million of them cost one allocation.
@@ -53,12 +80,13 @@ class TextPool
 public:
     void resize(std::size_t count) { m_refs.assign(count, Ref {}); }
     bool isEmpty() const { return m_refs.empty(); }
-    void set(std::size_t index, const QString& text)
+    void set(std::size_t index, const QString& text, Legacy legacy = Legacy::None)
     {
         const QByteArray bytes = text.toUtf8();
-        m_refs[index] = Ref { m_data.size(), bytes.size() };
+        m_refs[index] = Ref { m_data.size(), bytes.size(), legacy };
         m_data.append(bytes);
     }
+    Legacy legacy(std::size_t index) const { return index < m_refs.size() ? m_refs[index].legacy : Legacy::None; }
     QString get(std::size_t index) const
     {
         if (index >= m_refs.size()) {
@@ -73,23 +101,15 @@ private:
     {
         qsizetype begin = 0;
         qsizetype size = 0;
+        Legacy legacy = Legacy::None;
     };
     QByteArray m_data;
     std::vector<Ref> m_refs;
 };
 
-// Whether the reader came to the end of its file without a failure.
-bool finished(const CsvStreamReader& reader, QString* error)
-{
-    if (reader.failed()) {
-        *error = reader.errorString();
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
+// What the files give, gathered per food, and what each file's records do with it.
 struct FoodDataCentralReader::Data
 {
     // Each food's fdc_id, in food.csv's order, and the same sorted with each one's place, when
@@ -107,11 +127,17 @@ struct FoodDataCentralReader::Data
     QHash<qint64, double> unitFactors;
 
     QHash<qint64, QString> measureUnits;
+    // The measure units whose names were read as Windows-1252.
+    QSet<qint64> legacyUnits;
     // Per food: the serving's rank (portion seq_num, or the label serving), grams and text.
     std::vector<qint64> servingRanks;
     std::vector<double> servingGrams;
     TextPool servingTexts;
     TextPool brands;
+
+    // The place in `ids` of the next food written, and the food each record fills in turn.
+    std::size_t written = 0;
+    ImportedFood food;
 
     // The place of a food in `ids`, or -1.
     std::int64_t indexOf(qint64 id)
@@ -135,6 +161,40 @@ struct FoodDataCentralReader::Data
         lastIndex = index;
         return index;
     }
+
+    // Each takes one record of its file, its columns found by the header; false stops the import.
+    using Columns = std::vector<int>;
+    bool takeUnit(const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString* error);
+    bool takeMeasureUnit(
+        const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString* error);
+    bool numberFood(const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString* error);
+    bool takeNutrient(const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString* error);
+    bool takePortion(const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString* error);
+    bool takeBrand(const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString* error);
+    bool writeFood(const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString* error);
+
+    // What comes before or after a file's records.
+    void placeFoods();
+    void startServings();
+    void startBrands();
+    void startWriting();
+};
+
+// One pass over one file of the download.
+struct FoodDataCentralReader::File
+{
+    using Take = bool (Data::*)(const CsvStreamReader&, const Data::Columns&, FoodImportWriter&, QString*);
+    QString name;
+    // The columns looked for by their header names; the first `required` of them must be there.
+    QStringList columns;
+    int required = 0;
+    // Whether a download may lack the file.
+    bool optional = false;
+    // Whether its records count as rows read; the small tables of units do not.
+    bool countsRows = true;
+    void (Data::*before)() = nullptr;
+    Take take = nullptr;
+    void (Data::*after)() = nullptr;
 };
 
 FoodDataCentralReader::FoodDataCentralReader(const QString& path)
@@ -232,402 +292,388 @@ bool FoodDataCentralReader::readHeader(CsvStreamReader& reader, const QString& n
 
 bool FoodDataCentralReader::read(FoodImportWriter& writer, QString* error)
 {
-    Data data;
-    writer.setTotalBytes(sizeOf(kFood) * 2 + sizeOf(kFoodNutrient) + sizeOf(kNutrient) + sizeOf(kPortion)
-        + sizeOf(kMeasureUnit) + sizeOf(kBranded));
-    m_doneBytes = 0;
-    auto failed = [&](const QString& reason) {
-        if (!writer.cancelled()) {
-            *error = reason;
-        }
-        return false;
+    enum { Required = false, Optional = true };
+    enum { UnitsTable = false, Rows = true };
+    // The units first, as the nutrients and portions are read with them; then food.csv numbers
+    // the foods, their nutrients, portions and brands are gathered by that number, and food.csv
+    // read once more writes them.
+    const File files[] = {
+        { kNutrient, { QStringLiteral("id"), QStringLiteral("unit_name") }, 2, Optional, UnitsTable, nullptr,
+            &Data::takeUnit, nullptr },
+        { kMeasureUnit, { QStringLiteral("id"), QStringLiteral("name") }, 2, Optional, UnitsTable, nullptr,
+            &Data::takeMeasureUnit, nullptr },
+        { kFood, { QStringLiteral("fdc_id"), QStringLiteral("data_type") }, 1, Required, Rows, nullptr,
+            &Data::numberFood, &Data::placeFoods },
+        { kFoodNutrient, { QStringLiteral("fdc_id"), QStringLiteral("nutrient_id"), QStringLiteral("amount") }, 3,
+            Required, Rows, nullptr, &Data::takeNutrient, nullptr },
+        { kPortion,
+            { QStringLiteral("fdc_id"), QStringLiteral("gram_weight"), QStringLiteral("seq_num"),
+                QStringLiteral("amount"), QStringLiteral("measure_unit_id"), QStringLiteral("portion_description"),
+                QStringLiteral("modifier") },
+            2, Optional, Rows, &Data::startServings, &Data::takePortion, nullptr },
+        { kBranded,
+            { QStringLiteral("fdc_id"), QStringLiteral("brand_name"), QStringLiteral("brand_owner"),
+                QStringLiteral("serving_size"), QStringLiteral("serving_size_unit"),
+                QStringLiteral("household_serving_fulltext") },
+            1, Optional, Rows, &Data::startBrands, &Data::takeBrand, nullptr },
+        { kFood, { QStringLiteral("fdc_id"), QStringLiteral("description"), QStringLiteral("data_type") }, 2, Required,
+            Rows, &Data::startWriting, &Data::writeFood, nullptr },
     };
-    QString reason;
-    if (!readUnits(data, &reason) || !readMeasureUnits(data, &reason) || !numberFoods(data, writer, &reason)
-        || !readNutrients(data, writer, &reason) || !readPortions(data, writer, &reason)
-        || !readBranded(data, writer, &reason) || !writeFoods(data, writer, &reason)) {
-        return failed(reason);
+    Data data;
+    qint64 total = 0;
+    for (const File& file : files) {
+        total += sizeOf(file.name);
     }
-    return writer.reportProgress() || failed(QString());
-}
-
-bool FoodDataCentralReader::readUnits(Data& data, QString* error)
-{
-    if (!exists(kNutrient)) {
-        return true;
-    }
-    auto source = open(kNutrient, error);
-    if (!source) {
-        return false;
-    }
-    CsvStreamReader reader(*source);
-    std::vector<int> columns;
-    if (!readHeader(reader, kNutrient, { QStringLiteral("id"), QStringLiteral("unit_name") }, 2, &columns, error)) {
-        return false;
-    }
-    while (reader.readRecord()) {
-        qint64 id = 0;
-        int rank = 0;
-        if (!FieldNumber::readInteger(reader.field(columns[0]), &id)) {
-            continue;
-        }
-        const int slot = slotOf(id, &rank);
-        if (slot < 0) {
-            continue;
-        }
-        const QByteArray unit = reader.field(columns[1]).toByteArray().trimmed().toUpper();
-        // Energy is kept in kcal, cholesterol in mg, the rest in g.
-        double factor = 1;
-        if (unit == "KJ") {
-            factor = slot == Energy ? 1 / 4.184 : 1;
-        } else if (unit == "MG") {
-            factor = slot == Cholesterol ? 1 : 0.001;
-        } else if (unit == "G") {
-            factor = slot == Cholesterol ? 1000 : 1;
-        } else if (unit == "UG" || unit == "\xC2\xB5G") {
-            factor = slot == Cholesterol ? 0.001 : 0.000001;
-        }
-        data.unitFactors.insert(id, factor);
-    }
-    m_doneBytes += sizeOf(kNutrient);
-    return finished(reader, error);
-}
-
-bool FoodDataCentralReader::readMeasureUnits(Data& data, QString* error)
-{
-    if (!exists(kMeasureUnit)) {
-        return true;
-    }
-    auto source = open(kMeasureUnit, error);
-    if (!source) {
-        return false;
-    }
-    CsvStreamReader reader(*source);
-    std::vector<int> columns;
-    if (!readHeader(reader, kMeasureUnit, { QStringLiteral("id"), QStringLiteral("name") }, 2, &columns, error)) {
-        return false;
-    }
-    while (reader.readRecord()) {
-        qint64 id = 0;
-        if (FieldNumber::readInteger(reader.field(columns[0]), &id)) {
-            data.measureUnits.insert(id, decoded(reader.field(columns[1])));
-        }
-    }
-    m_doneBytes += sizeOf(kMeasureUnit);
-    return finished(reader, error);
-}
-
-bool FoodDataCentralReader::numberFoods(Data& data, FoodImportWriter& writer, QString* error)
-{
-    auto source = open(kFood, error);
-    if (!source) {
-        return false;
-    }
-    CsvStreamReader reader(*source);
-    std::vector<int> columns;
-    if (!readHeader(reader, kFood, { QStringLiteral("fdc_id"), QStringLiteral("data_type") }, 1, &columns, error)) {
-        return false;
-    }
-    while (reader.readRecord()) {
-        if (!writer.rowRead(m_doneBytes + source->position())) {
+    writer.setTotalBytes(total);
+    m_doneBytes = 0;
+    for (const File& file : files) {
+        QString reason;
+        if (!readFile(file, data, writer, &reason)) {
+            if (!writer.cancelled()) {
+                *error = reason;
+            }
             return false;
         }
-        qint64 id = 0;
-        if (!FieldNumber::readInteger(reader.field(columns[0]), &id)
-            || (columns[1] >= 0 && !isFoodType(reader.field(columns[1])))) {
-            continue;
+    }
+    return writer.reportProgress();
+}
+
+bool FoodDataCentralReader::readFile(const File& file, Data& data, FoodImportWriter& writer, QString* error)
+{
+    if (file.optional && !exists(file.name)) {
+        return true;
+    }
+    auto source = open(file.name, error);
+    if (!source) {
+        return false;
+    }
+    CsvStreamReader reader(*source);
+    std::vector<int> columns;
+    if (!readHeader(reader, file.name, file.columns, file.required, &columns, error)) {
+        return false;
+    }
+    if (file.before) {
+        (data.*file.before)();
+    }
+    while (reader.readRecord()) {
+        if (file.countsRows && !writer.rowRead(m_doneBytes + source->position())) {
+            return false;
         }
-        data.idsAscending = data.idsAscending && (data.ids.empty() || data.ids.back() < id);
-        data.ids.push_back(id);
+        if (!(data.*file.take)(reader, columns, writer, error)) {
+            return false;
+        }
     }
     if (reader.failed()) {
         *error = reader.errorString();
         return false;
     }
-    if (!data.idsAscending) {
-        data.sortedIds.reserve(data.ids.size());
-        for (std::size_t i = 0; i < data.ids.size(); ++i) {
-            data.sortedIds.emplace_back(data.ids[i], std::uint32_t(i));
-        }
-        std::sort(data.sortedIds.begin(), data.sortedIds.end());
+    if (file.after) {
+        (data.*file.after)();
     }
-    data.amounts.assign(data.ids.size() * SlotCount, 0.0);
-    data.ranks.assign(data.ids.size() * SlotCount, kNoRank);
-    m_doneBytes += sizeOf(kFood);
+    m_doneBytes += sizeOf(file.name);
     return true;
 }
 
-bool FoodDataCentralReader::readNutrients(Data& data, FoodImportWriter& writer, QString* error)
+bool FoodDataCentralReader::Data::takeUnit(
+    const CsvStreamReader& record, const Columns& columns, FoodImportWriter&, QString*)
 {
-    auto source = open(kFoodNutrient, error);
-    if (!source) {
-        return false;
-    }
-    CsvStreamReader reader(*source);
-    std::vector<int> columns;
-    if (!readHeader(reader, kFoodNutrient,
-            { QStringLiteral("fdc_id"), QStringLiteral("nutrient_id"), QStringLiteral("amount") }, 3, &columns,
-            error)) {
-        return false;
-    }
-    while (reader.readRecord()) {
-        if (!writer.rowRead(m_doneBytes + source->position())) {
-            return false;
-        }
-        qint64 nutrientId = 0;
-        int rank = 0;
-        int slot = -1;
-        if (!FieldNumber::readInteger(reader.field(columns[1]), &nutrientId)
-            || (slot = slotOf(nutrientId, &rank)) < 0) {
-            continue;
-        }
-        qint64 fdcId = 0;
-        if (!FieldNumber::readInteger(reader.field(columns[0]), &fdcId)) {
-            continue;
-        }
-        const std::int64_t index = data.indexOf(fdcId);
-        if (index < 0) {
-            continue;
-        }
-        const std::size_t at = std::size_t(index) * SlotCount + std::size_t(slot);
-        if (rank >= data.ranks[at]) {
-            continue;
-        }
-        double amount = 0;
-        const QByteArrayView text = reader.field(columns[2]);
-        if (!FieldNumber::readDouble(text, &amount)) {
-            if (!FieldNumber::trimmed(text).isEmpty()) {
-                writer.mended(fdcId, true, QString(),
-                    tr("the amount \"%1\" of nutrient %2 is not a number; it was left out")
-                        .arg(MessageText::quoted(decoded(text)))
-                        .arg(nutrientId));
-            }
-            continue;
-        }
-        data.amounts[at] = amount * data.unitFactors.value(nutrientId, 1.0);
-        data.ranks[at] = std::uint8_t(rank);
-    }
-    m_doneBytes += sizeOf(kFoodNutrient);
-    return finished(reader, error);
-}
-
-bool FoodDataCentralReader::readPortions(Data& data, FoodImportWriter& writer, QString* error)
-{
-    if (!exists(kPortion)) {
+    qint64 id = 0;
+    int rank = 0;
+    if (!FieldNumber::readInteger(record.field(columns[0]), &id)) {
         return true;
     }
-    auto source = open(kPortion, error);
-    if (!source) {
-        return false;
+    const int slot = slotOf(id, &rank);
+    if (slot < 0) {
+        return true;
     }
-    CsvStreamReader reader(*source);
-    std::vector<int> columns;
+    const QByteArray unit = record.field(columns[1]).toByteArray().trimmed().toUpper();
+    // Energy is kept in kcal, cholesterol in mg, the rest in g.
+    double factor = 1;
+    if (unit == "KJ") {
+        factor = slot == Energy ? 1 / 4.184 : 1;
+    } else if (unit == "MG") {
+        factor = slot == Cholesterol ? 1 : 0.001;
+    } else if (unit == "G") {
+        factor = slot == Cholesterol ? 1000 : 1;
+    } else if (unit == "UG" || unit == "\xC2\xB5G") {
+        factor = slot == Cholesterol ? 0.001 : 0.000001;
+    }
+    unitFactors.insert(id, factor);
+    return true;
+}
+
+bool FoodDataCentralReader::Data::takeMeasureUnit(
+    const CsvStreamReader& record, const Columns& columns, FoodImportWriter&, QString*)
+{
+    qint64 id = 0;
+    bool legacy = false;
+    if (FieldNumber::readInteger(record.field(columns[0]), &id)) {
+        measureUnits.insert(id, decoded(record.field(columns[1]), &legacy));
+    }
+    if (legacy) {
+        legacyUnits.insert(id);
+    }
+    return true;
+}
+
+bool FoodDataCentralReader::Data::numberFood(
+    const CsvStreamReader& record, const Columns& columns, FoodImportWriter&, QString*)
+{
+    qint64 id = 0;
+    if (!FieldNumber::readInteger(record.field(columns[0]), &id)
+        || (columns[1] >= 0 && !isFoodType(record.field(columns[1])))) {
+        return true;
+    }
+    idsAscending = idsAscending && (ids.empty() || ids.back() < id);
+    ids.push_back(id);
+    return true;
+}
+
+void FoodDataCentralReader::Data::placeFoods()
+{
+    if (!idsAscending) {
+        sortedIds.reserve(ids.size());
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            sortedIds.emplace_back(ids[i], std::uint32_t(i));
+        }
+        std::sort(sortedIds.begin(), sortedIds.end());
+    }
+    amounts.assign(ids.size() * SlotCount, 0.0);
+    ranks.assign(ids.size() * SlotCount, kNoRank);
+}
+
+bool FoodDataCentralReader::Data::takeNutrient(
+    const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString*)
+{
+    qint64 nutrientId = 0;
+    int rank = 0;
+    int slot = -1;
+    if (!FieldNumber::readInteger(record.field(columns[1]), &nutrientId) || (slot = slotOf(nutrientId, &rank)) < 0) {
+        return true;
+    }
+    qint64 fdcId = 0;
+    if (!FieldNumber::readInteger(record.field(columns[0]), &fdcId)) {
+        return true;
+    }
+    const std::int64_t index = indexOf(fdcId);
+    if (index < 0) {
+        return true;
+    }
+    const std::size_t at = std::size_t(index) * SlotCount + std::size_t(slot);
+    if (rank >= ranks[at]) {
+        return true;
+    }
+    double amount = 0;
+    const QByteArrayView text = record.field(columns[2]);
+    if (!FieldNumber::readDouble(text, &amount)) {
+        if (!FieldNumber::trimmed(text).isEmpty()) {
+            writer.mended(fdcId, true, QString(),
+                tr("the amount \"%1\" of nutrient %2 is not a number; it was left out")
+                    .arg(MessageText::quoted(decoded(text)))
+                    .arg(nutrientId));
+        }
+        return true;
+    }
+    amounts[at] = amount * unitFactors.value(nutrientId, 1.0);
+    ranks[at] = std::uint8_t(rank);
+    return true;
+}
+
+void FoodDataCentralReader::Data::startServings()
+{
+    if (servingRanks.empty()) {
+        servingRanks.assign(ids.size(), LLONG_MAX);
+        servingGrams.assign(ids.size(), 0.0);
+        servingTexts.resize(ids.size());
+    }
+}
+
+bool FoodDataCentralReader::Data::takePortion(
+    const CsvStreamReader& record, const Columns& columns, FoodImportWriter&, QString*)
+{
     enum { FdcId, GramWeight, SeqNum, Amount, MeasureUnit, Description, Modifier };
-    if (!readHeader(reader, kPortion,
-            { QStringLiteral("fdc_id"), QStringLiteral("gram_weight"), QStringLiteral("seq_num"),
-                QStringLiteral("amount"), QStringLiteral("measure_unit_id"), QStringLiteral("portion_description"),
-                QStringLiteral("modifier") },
-            2, &columns, error)) {
-        return false;
-    }
-    if (data.servingRanks.empty()) {
-        data.servingRanks.assign(data.ids.size(), LLONG_MAX);
-        data.servingGrams.assign(data.ids.size(), 0.0);
-        data.servingTexts.resize(data.ids.size());
-    }
-    while (reader.readRecord()) {
-        if (!writer.rowRead(m_doneBytes + source->position())) {
-            return false;
-        }
-        qint64 fdcId = 0;
-        double grams = 0;
-        if (!FieldNumber::readInteger(reader.field(columns[FdcId]), &fdcId)
-            || !FieldNumber::readDouble(reader.field(columns[GramWeight]), &grams) || grams <= 0) {
-            continue;
-        }
-        const std::int64_t index = data.indexOf(fdcId);
-        if (index < 0) {
-            continue;
-        }
-        // The first portion by seq_num; one without a seq_num comes after those with one, and
-        // among equals the first in the file.
-        qint64 seq = LLONG_MAX - 1;
-        FieldNumber::readInteger(reader.field(columns[SeqNum]), &seq);
-        const std::size_t at = std::size_t(index);
-        if (seq >= data.servingRanks[at]) {
-            continue;
-        }
-        qint64 unitId = kUndeterminedUnit;
-        FieldNumber::readInteger(reader.field(columns[MeasureUnit]), &unitId);
-        const QString unit = data.measureUnits.value(unitId);
-        QString modifier = decoded(reader.field(columns[Modifier]));
-        // Survey foods keep a numeric code in the modifier and their words in the description.
-        bool code = false;
-        modifier.toLongLong(&code);
-        if (code) {
-            modifier.clear();
-        }
-        const QString description = decoded(reader.field(columns[Description]));
-        double amount = 0;
-        const bool hasAmount = FieldNumber::readDouble(reader.field(columns[Amount]), &amount);
-        QString measure;
-        if (unitId != kUndeterminedUnit && !unit.isEmpty() && unit != QLatin1String("undetermined")) {
-            measure = modifier.isEmpty() ? unit : unit + QStringLiteral(", ") + modifier;
-        } else if (!modifier.isEmpty()) {
-            measure = modifier;
-        }
-        QString text;
-        if (!measure.isEmpty()) {
-            text = hasAmount ? ImportedFood::amountText(amount) + QLatin1Char(' ') + measure : measure;
-        } else if (!description.isEmpty()) {
-            text = description;
-        } else {
-            continue;
-        }
-        data.servingRanks[at] = seq;
-        data.servingGrams[at] = grams;
-        data.servingTexts.set(at, QStringLiteral("%1 (%2 g)").arg(text, ImportedFood::amountText(grams)));
-    }
-    m_doneBytes += sizeOf(kPortion);
-    return finished(reader, error);
-}
-
-bool FoodDataCentralReader::readBranded(Data& data, FoodImportWriter& writer, QString* error)
-{
-    if (!exists(kBranded)) {
+    qint64 fdcId = 0;
+    double grams = 0;
+    if (!FieldNumber::readInteger(record.field(columns[FdcId]), &fdcId)
+        || !FieldNumber::readDouble(record.field(columns[GramWeight]), &grams) || grams <= 0) {
         return true;
     }
-    auto source = open(kBranded, error);
-    if (!source) {
-        return false;
+    const std::int64_t index = indexOf(fdcId);
+    if (index < 0) {
+        return true;
     }
-    CsvStreamReader reader(*source);
-    std::vector<int> columns;
-    enum { FdcId, BrandName, BrandOwner, Size, Unit, Household };
-    if (!readHeader(reader, kBranded,
-            { QStringLiteral("fdc_id"), QStringLiteral("brand_name"), QStringLiteral("brand_owner"),
-                QStringLiteral("serving_size"), QStringLiteral("serving_size_unit"),
-                QStringLiteral("household_serving_fulltext") },
-            1, &columns, error)) {
-        return false;
+    // The first portion by seq_num; one without a seq_num comes after those with one, and
+    // among equals the first in the file.
+    qint64 seq = LLONG_MAX - 1;
+    FieldNumber::readInteger(record.field(columns[SeqNum]), &seq);
+    const std::size_t at = std::size_t(index);
+    if (seq >= servingRanks[at]) {
+        return true;
     }
-    if (data.servingRanks.empty()) {
-        data.servingRanks.assign(data.ids.size(), LLONG_MAX);
-        data.servingGrams.assign(data.ids.size(), 0.0);
-        data.servingTexts.resize(data.ids.size());
+    qint64 unitId = kUndeterminedUnit;
+    FieldNumber::readInteger(record.field(columns[MeasureUnit]), &unitId);
+    const QString unit = measureUnits.value(unitId);
+    bool legacyModifier = false;
+    bool legacyDescription = false;
+    QString modifier = decoded(record.field(columns[Modifier]), &legacyModifier);
+    // Survey foods keep a numeric code in the modifier and their words in the description.
+    bool code = false;
+    modifier.toLongLong(&code);
+    if (code) {
+        modifier.clear();
     }
-    data.brands.resize(data.ids.size());
-    while (reader.readRecord()) {
-        if (!writer.rowRead(m_doneBytes + source->position())) {
-            return false;
-        }
-        qint64 fdcId = 0;
-        if (!FieldNumber::readInteger(reader.field(columns[FdcId]), &fdcId)) {
-            continue;
-        }
-        const std::int64_t index = data.indexOf(fdcId);
-        if (index < 0) {
-            continue;
-        }
-        const std::size_t at = std::size_t(index);
-        QString brand = decoded(reader.field(columns[BrandName]));
-        if (brand.isEmpty()) {
-            brand = decoded(reader.field(columns[BrandOwner]));
-        }
-        if (!brand.isEmpty()) {
-            data.brands.set(at, brand);
-        }
-        // The label serving, when it is given in grams or millilitres: nutrients are per 100 g
-        // or per 100 ml.
-        double size = 0;
-        const QByteArray unit = reader.field(columns[Unit]).toByteArray().trimmed().toLower();
-        const char* unitText = unit == "g" || unit == "grm" ? "g" : unit == "ml" || unit == "mlt" ? "ml" : nullptr;
-        if (!unitText || !FieldNumber::readDouble(reader.field(columns[Size]), &size) || size <= 0) {
-            continue;
-        }
-        const QString household = decoded(reader.field(columns[Household]));
-        const QString amount = ImportedFood::amountText(size) + QLatin1Char(' ') + QLatin1String(unitText);
-        data.servingRanks[at] = kLabelServing;
-        data.servingGrams[at] = size;
-        data.servingTexts.set(at, household.isEmpty() ? amount : QStringLiteral("%1 (%2)").arg(household, amount));
+    const QString description = decoded(record.field(columns[Description]), &legacyDescription);
+    double amount = 0;
+    const bool hasAmount = FieldNumber::readDouble(record.field(columns[Amount]), &amount);
+    QString measure;
+    bool unitNamed = false;
+    if (unitId != kUndeterminedUnit && !unit.isEmpty() && unit != QLatin1String("undetermined")) {
+        measure = modifier.isEmpty() ? unit : unit + QStringLiteral(", ") + modifier;
+        unitNamed = true;
+    } else if (!modifier.isEmpty()) {
+        measure = modifier;
     }
-    m_doneBytes += sizeOf(kBranded);
-    return finished(reader, error);
+    QString text;
+    Legacy legacy = Legacy::None;
+    if (!measure.isEmpty()) {
+        text = hasAmount ? ImportedFood::amountText(amount) + QLatin1Char(' ') + measure : measure;
+        legacy = legacyModifier && !modifier.isEmpty()  ? Legacy::Portion
+            : unitNamed && legacyUnits.contains(unitId) ? Legacy::MeasureUnit
+                                                        : Legacy::None;
+    } else if (!description.isEmpty()) {
+        text = description;
+        legacy = legacyDescription ? Legacy::Portion : Legacy::None;
+    } else {
+        return true;
+    }
+    servingRanks[at] = seq;
+    servingGrams[at] = grams;
+    servingTexts.set(at, QStringLiteral("%1 (%2 g)").arg(text, ImportedFood::amountText(grams)), legacy);
+    return true;
 }
 
-bool FoodDataCentralReader::writeFoods(Data& data, FoodImportWriter& writer, QString* error)
+void FoodDataCentralReader::Data::startBrands()
 {
-    auto source = open(kFood, error);
-    if (!source) {
-        return false;
+    startServings();
+    brands.resize(ids.size());
+}
+
+bool FoodDataCentralReader::Data::takeBrand(
+    const CsvStreamReader& record, const Columns& columns, FoodImportWriter&, QString*)
+{
+    enum { FdcId, BrandName, BrandOwner, Size, Unit, Household };
+    qint64 fdcId = 0;
+    if (!FieldNumber::readInteger(record.field(columns[FdcId]), &fdcId)) {
+        return true;
     }
-    CsvStreamReader reader(*source);
-    std::vector<int> columns;
-    if (!readHeader(reader, kFood,
-            { QStringLiteral("fdc_id"), QStringLiteral("description"), QStringLiteral("data_type") }, 2, &columns,
-            error)) {
-        return false;
+    const std::int64_t index = indexOf(fdcId);
+    if (index < 0) {
+        return true;
     }
-    std::size_t index = 0;
-    ImportedFood food;
+    const std::size_t at = std::size_t(index);
+    bool legacy = false;
+    QString brand = decoded(record.field(columns[BrandName]), &legacy);
+    Legacy where = legacy ? Legacy::BrandName : Legacy::None;
+    if (brand.isEmpty()) {
+        brand = decoded(record.field(columns[BrandOwner]), &legacy);
+        where = legacy ? Legacy::BrandOwner : Legacy::None;
+    }
+    if (!brand.isEmpty()) {
+        brands.set(at, brand, where);
+    }
+    // The label serving, when it is given in grams or millilitres: nutrients are per 100 g
+    // or per 100 ml.
+    double size = 0;
+    const QByteArray unit = record.field(columns[Unit]).toByteArray().trimmed().toLower();
+    const char* unitText = unit == "g" || unit == "grm" ? "g" : unit == "ml" || unit == "mlt" ? "ml" : nullptr;
+    if (!unitText || !FieldNumber::readDouble(record.field(columns[Size]), &size) || size <= 0) {
+        return true;
+    }
+    bool legacyHousehold = false;
+    const QString household = decoded(record.field(columns[Household]), &legacyHousehold);
+    const QString amount = ImportedFood::amountText(size) + QLatin1Char(' ') + QLatin1String(unitText);
+    servingRanks[at] = kLabelServing;
+    servingGrams[at] = size;
+    servingTexts.set(at, household.isEmpty() ? amount : QStringLiteral("%1 (%2)").arg(household, amount),
+        legacyHousehold && !household.isEmpty() ? Legacy::LabelServing : Legacy::None);
+    return true;
+}
+
+void FoodDataCentralReader::Data::startWriting()
+{
+    written = 0;
+    food = ImportedFood();
     food.isFdcId = true;
-    while (reader.readRecord()) {
-        if (!writer.rowRead(m_doneBytes + source->position())) {
-            return false;
+}
+
+bool FoodDataCentralReader::Data::writeFood(
+    const CsvStreamReader& record, const Columns& columns, FoodImportWriter& writer, QString* error)
+{
+    enum { FdcId, Description, DataType };
+    qint64 id = 0;
+    const bool hasId = FieldNumber::readInteger(record.field(columns[FdcId]), &id);
+    if (hasId && columns[DataType] >= 0 && !isFoodType(record.field(columns[DataType]))) {
+        writer.notFood();
+        return true;
+    }
+    bool nameLegacy = false;
+    food.name = decoded(record.field(columns[Description]), &nameLegacy);
+    if (!hasId) {
+        // Blank lines are no records; a record without a readable id is refused by name.
+        if (record.fieldCount() > 1 || !FieldNumber::trimmed(record.field(0)).isEmpty()) {
+            writer.refuse(record.lineNumber(), false, food.name,
+                tr("the fdc_id \"%1\" is not a number")
+                    .arg(MessageText::quoted(decoded(record.field(columns[FdcId])))));
         }
-        qint64 id = 0;
-        const bool hasId = FieldNumber::readInteger(reader.field(columns[0]), &id);
-        if (hasId && columns[2] >= 0 && !isFoodType(reader.field(columns[2]))) {
-            writer.notFood();
-            continue;
-        }
-        food.name = decoded(reader.field(columns[1]));
-        if (!hasId) {
-            // Blank lines are no records; a record without a readable id is refused by name.
-            if (reader.fieldCount() > 1 || !FieldNumber::trimmed(reader.field(0)).isEmpty()) {
-                writer.refuse(reader.lineNumber(), false, food.name,
-                    tr("the fdc_id \"%1\" is not a number")
-                        .arg(MessageText::quoted(decoded(reader.field(columns[0])))));
-            }
-            continue;
-        }
-        if (index >= data.ids.size() || data.ids[index] != id) {
-            *error = tr("%1 changed while it was read").arg(kFood);
-            return false;
-        }
-        food.location = id;
-        const QString brand = data.brands.get(index);
-        if (!brand.isEmpty() && !food.name.contains(brand, Qt::CaseInsensitive)) {
-            food.name += QStringLiteral(" (%1)").arg(brand);
-        }
-        food.notes.clear();
-        double grams = 100;
-        food.serving = QStringLiteral("100 g");
-        if (!data.servingRanks.empty() && data.servingRanks[index] != LLONG_MAX) {
-            grams = data.servingGrams[index];
-            food.serving = data.servingTexts.get(index);
-            if (!ImportedFood::isServingWeight(grams)) {
-                grams = food.useHundredGrams(data.servingRanks[index] == kLabelServing
-                        ? QStringLiteral("%1 serving_size").arg(kBranded)
-                        : QStringLiteral("%1 gram_weight").arg(kPortion),
-                    grams);
-            }
-        }
-        ImportedFood::Per100g amounts;
-        std::array<std::optional<double>*, SlotCount> targets { &amounts.calories, &amounts.carbs, &amounts.fat,
-            &amounts.sugar, &amounts.cholesterol, &amounts.fiber, &amounts.sugarAlcohols };
-        for (std::size_t s = 0; s < SlotCount; ++s) {
-            const std::size_t at = index * SlotCount + s;
-            if (data.ranks[at] != kNoRank) {
-                *targets[s] = data.amounts[at];
-            }
-        }
-        food.setScaled(amounts, grams);
-        ++index;
-        if (!writer.add(food, error)) {
-            return false;
+        return true;
+    }
+    const std::size_t index = written;
+    if (index >= ids.size() || ids[index] != id) {
+        *error = tr("%1 changed while it was read").arg(kFood);
+        return false;
+    }
+    food.location = id;
+    // Each text is decoded on its own; those read as Windows-1252 are told.
+    QStringList legacy;
+    if (nameLegacy) {
+        legacy.append(QStringLiteral("%1 description").arg(kFood));
+    }
+    const QString brand = brands.get(index);
+    if (!brand.isEmpty() && !food.name.contains(brand, Qt::CaseInsensitive)) {
+        food.name += QStringLiteral(" (%1)").arg(brand);
+        if (brands.legacy(index) != Legacy::None) {
+            legacy.append(legacyName(brands.legacy(index)));
         }
     }
-    m_doneBytes += sizeOf(kFood);
-    return finished(reader, error);
+    food.notes.clear();
+    double grams = 100;
+    food.serving = QStringLiteral("100 g");
+    if (!servingRanks.empty() && servingRanks[index] != LLONG_MAX) {
+        grams = servingGrams[index];
+        food.serving = servingTexts.get(index);
+        if (servingTexts.legacy(index) != Legacy::None && ImportedFood::isServingWeight(grams)) {
+            legacy.append(legacyName(servingTexts.legacy(index)));
+        }
+        if (!ImportedFood::isServingWeight(grams)) {
+            grams = food.useHundredGrams(servingRanks[index] == kLabelServing
+                    ? QStringLiteral("%1 serving_size").arg(kBranded)
+                    : QStringLiteral("%1 gram_weight").arg(kPortion),
+                grams);
+        }
+    }
+    ImportedFood::Per100g per100g;
+    std::array<std::optional<double>*, SlotCount> targets { &per100g.calories, &per100g.carbs, &per100g.fat,
+        &per100g.sugar, &per100g.cholesterol, &per100g.fiber, &per100g.sugarAlcohols };
+    for (std::size_t s = 0; s < SlotCount; ++s) {
+        const std::size_t at = index * SlotCount + s;
+        if (ranks[at] != kNoRank) {
+            *targets[s] = amounts[at];
+        }
+    }
+    food.setScaled(per100g, grams);
+    if (!legacy.isEmpty()) {
+        food.notes.append(tr("not UTF-8, so read as Windows-1252: %1").arg(legacy.join(QStringLiteral(", "))));
+    }
+    ++written;
+    return writer.add(food, error);
 }

@@ -15,7 +15,9 @@ class ZipArchive;
 // branded_food.csv), nutrients from food_nutrient.csv by nutrient id with their fallbacks, in
 // the units nutrient.csv gives, scaled from 100 g to the serving: the label serving of a branded
 // food, else the first household portion in food_portion.csv (units from measure_unit.csv),
-// else 100 g. Columns are found by their header names.
+// else 100 g. Columns are found by their header names. Each text field is decoded on its own, as
+// UTF-8 when its bytes are valid UTF-8, else as Windows-1252; a name, brand or serving so read is
+// told in the food's report.
 //
 // The files are streamed. What is kept per food is a few numbers and its serving and brand texts;
 // food.csv is read twice (once to number the foods, once to write them) so that the names are
@@ -42,17 +44,13 @@ public:
 
 private:
     struct Data;
+    struct File;
     bool exists(const QString& name) const;
     qint64 sizeOf(const QString& name) const;
     std::unique_ptr<ByteSource> open(const QString& name, QString* error) const;
 
-    bool readUnits(Data& data, QString* error);
-    bool readMeasureUnits(Data& data, QString* error);
-    bool numberFoods(Data& data, FoodImportWriter& writer, QString* error);
-    bool readNutrients(Data& data, FoodImportWriter& writer, QString* error);
-    bool readPortions(Data& data, FoodImportWriter& writer, QString* error);
-    bool readBranded(Data& data, FoodImportWriter& writer, QString* error);
-    bool writeFoods(Data& data, FoodImportWriter& writer, QString* error);
+    // Reads one file's header and hands each of its records to the file's pass.
+    bool readFile(const File& file, Data& data, FoodImportWriter& writer, QString* error);
     // Reads a file's header; false when the file lacks one of `required`.
     bool readHeader(CsvStreamReader& reader, const QString& name, const QStringList& wanted, int required,
         std::vector<int>* columns, QString* error) const;

@@ -1,10 +1,10 @@
 #include "core/imports/FoodImport.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/imports/ByteSource.h"
 #include "core/imports/CsvFoodReader.h"
-#include "core/imports/CsvStreamReader.h"
 #include "core/imports/FoodDataCentralReader.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/OpenFoodFactsReader.h"
@@ -57,24 +57,6 @@ bool looksBinary(QByteArrayView head)
 }
 
 } // namespace
-
-QString ImportProblem::locationText() const
-{
-    return isFdcId ? QStringLiteral("fdc_id %1").arg(location) : FoodImport::tr("line %1").arg(location);
-}
-
-QString ImportProblem::kindText() const
-{
-    switch (kind) {
-    case Refused:
-        return FoodImport::tr("refused");
-    case Repeated:
-        return FoodImport::tr("repeated");
-    case Mended:
-        break;
-    }
-    return FoodImport::tr("mended");
-}
 
 FoodImport::FoodImport(const QString& sourcePath)
     : m_path(sourcePath)
@@ -275,7 +257,6 @@ bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* er
         m_preview.append(decodedRecord());
     }
     m_mapping = proposeMapping(m_columns);
-    m_numberStyle = WrittenNumber::guess(m_preview, m_delimiter);
     m_format = ImportFormat::Csv;
     return true;
 }
@@ -323,6 +304,11 @@ bool FoodImport::applyColumnsOption(const QString& option, QString* error)
         return fail(tr("--columns: %1").arg(reason), error);
     }
     return true;
+}
+
+NumberStyle FoodImport::numberStyle() const
+{
+    return CsvFoodReader::guessStyle(m_preview, m_mapping, m_delimiter);
 }
 
 bool FoodImport::hasNameColumn() const
@@ -388,7 +374,7 @@ bool FoodImport::run(const QString& databasePath, DuplicateRule rule, const Prog
         if (source && m_format == ImportFormat::OpenFoodFacts) {
             ok = OpenFoodFactsReader::read(*source, writer, &reason);
         } else if (source) {
-            ok = CsvFoodReader::read(*source, m_delimiter, m_numberStyle, m_mapping, writer, &reason);
+            ok = CsvFoodReader::read(*source, m_delimiter, numberStyle(), m_mapping, writer, &reason);
         }
     }
     if (!ok) {

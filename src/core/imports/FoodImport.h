@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/imports/ColumnMapping.h"
+#include "core/imports/ImportTypes.h"
 #include "core/text/WrittenNumber.h"
 
 #include <QByteArray>
@@ -9,75 +10,10 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 class ByteSource;
-
-enum class ImportFormat { Unknown, FoodDataCentral, OpenFoodFacts, Csv };
-
-// What happens to a food whose exact name is already in the table or came earlier in the same
-// import: the old one stays (Skip), its row or rows take the new values in place (Replace), or
-// the new one goes in beside it (KeepBoth).
-enum class DuplicateRule { Skip, Replace, KeepBoth };
-
-struct ImportProgress
-{
-    // Data rows read so far from every file of the source (for FoodData Central, the nutrient
-    // and portion rows as well as the foods).
-    qint64 rowsRead = 0;
-    qint64 foodsAdded = 0;
-    qint64 bytesRead = 0;
-    // The bytes there are to read in all; 0 when not known.
-    qint64 totalBytes = 0;
-};
-
-// A row that was refused, mended, or whose name came earlier in the same source. `location` is
-// the line of the source file the row starts on, or for FoodData Central the food's fdc_id
-// (`isFdcId`). `name` is cut to the length a message quotes.
-struct ImportProblem
-{
-    enum Kind { Mended, Refused, Repeated };
-
-    qint64 location = 0;
-    bool isFdcId = false;
-    QString name;
-    QString reason;
-    Kind kind = Mended;
-
-    bool refused() const { return kind == Refused; }
-    // "mended", "refused" or "repeated", for reports.
-    QString kindText() const;
-
-    // "line 12" or "fdc_id 167512".
-    QString locationText() const;
-};
-
-struct ImportSummary
-{
-    qint64 rowsRead = 0;
-    // The food records met: foods, products or CSV rows (blank lines and, for FoodData Central,
-    // sample and acquisition records are no foods).
-    qint64 foodsRead = 0;
-    qint64 foodsAdded = 0;
-    qint64 duplicatesSkipped = 0;
-    qint64 duplicatesReplaced = 0;
-    qint64 duplicatesKept = 0;
-    // Foods whose name came earlier in the same source; the duplicate rule applies to them as to
-    // a name already in the table (a kept one is also counted in foodsAdded), but they are not
-    // counted among the duplicates above.
-    qint64 repeatedInSource = 0;
-    qint64 rowsMended = 0;
-    qint64 rowsRefused = 0;
-    // Open Food Facts products without a name.
-    qint64 productsWithoutName = 0;
-    // FoodData Central records that describe lab samples or acquisitions rather than foods.
-    qint64 recordsNotFoods = 0;
-    bool cancelled = false;
-    // The source's columns that no food field takes (a generic CSV file).
-    QStringList unplacedColumns;
-};
 
 // Brings foods into the food table from a FoodData Central download (its zip or its unpacked
 // folder), an Open Food Facts product dump (tab-separated, also gzip-compressed) or any CSV or
@@ -96,9 +32,8 @@ class FoodImport
     Q_DECLARE_TR_FUNCTIONS(FoodImport)
 
 public:
-    // Called every few thousand rows; return false to cancel the import.
-    using ProgressCallback = std::function<bool(const ImportProgress&)>;
-    using ProblemCallback = std::function<void(const ImportProblem&)>;
+    using ProgressCallback = ImportProgressCallback;
+    using ProblemCallback = ImportProblemCallback;
     // The field a source column goes to (FoodDatabase::Field), or none.
     static constexpr int NoField = ColumnMapping::NoField;
 
@@ -122,7 +57,8 @@ public:
     const std::vector<ImportColumn>& mapping() const { return m_mapping; }
     const QList<QStringList>& previewRows() const { return m_preview; }
     QChar delimiter() const { return QLatin1Char(m_delimiter); }
-    NumberStyle numberStyle() const { return m_numberStyle; }
+    // Judged by the columns the mapping now reads as numbers.
+    NumberStyle numberStyle() const;
     // Sets the mapping the user chose: one entry per column; no field may take two columns.
     bool setMapping(const std::vector<ImportColumn>& mapping, QString* error);
     // Sets how one column is read; a field it takes leaves the column that had it. Returns that
@@ -151,7 +87,6 @@ private:
     ImportFormat m_format = ImportFormat::Unknown;
     bool m_gzip = false;
     char m_delimiter = ',';
-    NumberStyle m_numberStyle = NumberStyle::DecimalPoint;
     QStringList m_columns;
     std::vector<ImportColumn> m_mapping;
     QList<QStringList> m_preview;

@@ -1,23 +1,16 @@
 #include "core/imports/FoodImportWriter.h"
 
-#include "core/recipes/RecipeTables.h"
+#include "core/storage/FoodImportSession.h"
+#include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 #include "core/text/MessageText.h"
+#include "core/text/NumberText.h"
 
 #include <QLocale>
-
-#include <sqlite3.h>
 
 namespace {
 
 constexpr qint64 kProgressRows = 4096;
-
-// "17,825,792", as the command line's counts are written.
-QString grouped(qint64 value)
-{
-    QLocale locale = QLocale::c();
-    locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    return locale.toString(value);
-}
 
 bool isLineBreakOrControl(QChar c)
 {
@@ -48,22 +41,10 @@ QString folded(QStringView text, bool* hadControl)
     return result;
 }
 
-bool bindValue(sqlite3_stmt* statement, int index, const QVariant& value)
-{
-    if (value.isNull()) {
-        return sqlite3_bind_null(statement, index) == SQLITE_OK;
-    }
-    if (value.typeId() == QMetaType::Double) {
-        return sqlite3_bind_double(statement, index, value.toDouble()) == SQLITE_OK;
-    }
-    const QByteArray text = value.toString().toUtf8();
-    return sqlite3_bind_text(statement, index, text.constData(), int(text.size()), SQLITE_TRANSIENT) == SQLITE_OK;
-}
-
 } // namespace
 
-FoodImportWriter::FoodImportWriter(DuplicateRule rule, const FoodImport::ProgressCallback& progress,
-    const FoodImport::ProblemCallback& problems, ImportSummary* summary)
+FoodImportWriter::FoodImportWriter(DuplicateRule rule, const ImportProgressCallback& progress,
+    const ImportProblemCallback& problems, ImportSummary* summary)
     : m_rule(rule)
     , m_progressCallback(progress)
     , m_problems(problems)
@@ -75,72 +56,14 @@ FoodImportWriter::~FoodImportWriter()
     rollback();
 }
 
-bool FoodImportWriter::fail(QString* error)
-{
-    sqlite3* db = m_foods.sqliteHandle();
-    if (error) {
-        *error = QStringLiteral("%1: %2").arg(
-            m_foods.path(), db ? QString::fromUtf8(sqlite3_errmsg(db)) : tr("the food table is not open"));
-    }
-    return false;
-}
-
 bool FoodImportWriter::begin(const QString& databasePath, QString* error)
 {
-    if (!m_foods.open(databasePath, error)) {
-        return false;
+    m_store = FoodStoreOpener::open(databasePath, error);
+    if (m_store) {
+        m_session = m_store->beginImport(error);
     }
-    sqlite3* db = m_foods.sqliteHandle();
-    if (!db) {
-        return fail(error);
-    }
-    // The write lock is taken now, so that no other writer comes between the duplicate checks and
-    // the writes. A larger page cache keeps a million inserts from spilling to the file often.
-    sqlite3_busy_timeout(db, 5000);
-    if (sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr) != SQLITE_OK
-        || sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        return fail(error);
-    }
-    m_inTransaction = true;
-    QString reason;
-    std::vector<std::pair<qint64, QString>> named;
-    {
-        RecipeTables recipes(db);
-        bool withRecipes = false;
-        if (recipes.exist(&withRecipes, &reason) && withRecipes && recipes.list(&named, &reason)) {
-            recipes.ingredientFoods(&m_ingredientFoods, &reason);
-        }
-    }
-    if (!reason.isEmpty()) {
-        if (error) {
-            *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
-        }
-        rollback();
-        return false;
-    }
-    for (const auto& recipe : named) {
-        m_recipeNames.insert(recipe.second);
-    }
-    sqlite3_stmt* last = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT max(rowid) FROM foods", -1, &last, nullptr) != SQLITE_OK
-        || sqlite3_step(last) != SQLITE_ROW) {
-        sqlite3_finalize(last);
-        fail(error);
-        rollback();
-        return false;
-    }
-    m_firstNewRowid = sqlite3_column_int64(last, 0) + 1;
-    sqlite3_finalize(last);
-    const char* find = "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid";
-    const char* insert = "INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, "
-                         "SUGAR_ALC) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
-    const char* update = "UPDATE foods SET FOOD = ?1, SERVING_UN = ?2, CALORIES = ?3, CARBS = ?4, FAT = ?5, "
-                         "SUGAR = ?6, CHOLESTERO = ?7, POINTS = ?8, FIBER = ?9, SUGAR_ALC = ?10 WHERE rowid = ?11";
-    if (sqlite3_prepare_v2(db, find, -1, &m_find, nullptr) != SQLITE_OK
-        || sqlite3_prepare_v2(db, insert, -1, &m_insert, nullptr) != SQLITE_OK
-        || sqlite3_prepare_v2(db, update, -1, &m_update, nullptr) != SQLITE_OK) {
-        fail(error);
-        rollback();
+    if (!m_session) {
+        m_store.reset();
         return false;
     }
     return true;
@@ -148,42 +71,26 @@ bool FoodImportWriter::begin(const QString& databasePath, QString* error)
 
 void FoodImportWriter::rollback()
 {
-    for (sqlite3_stmt** statement : { &m_find, &m_insert, &m_update }) {
-        sqlite3_finalize(*statement);
-        *statement = nullptr;
+    if (m_session) {
+        m_session->rollback();
+        m_session.reset();
     }
-    if (m_inTransaction) {
-        sqlite3_exec(m_foods.sqliteHandle(), "ROLLBACK", nullptr, nullptr, nullptr);
-        m_inTransaction = false;
-    }
-    m_foods.close();
+    m_store.reset();
 }
 
 bool FoodImportWriter::commit(QString* error)
 {
-    for (sqlite3_stmt** statement : { &m_find, &m_insert, &m_update }) {
-        sqlite3_finalize(*statement);
-        *statement = nullptr;
-    }
-    if (m_inTransaction && !m_changedIngredients.isEmpty()) {
-        RecipeTables recipes(m_foods.sqliteHandle());
-        QString reason;
-        if (!recipes.recomputeUsing(QStringList(m_changedIngredients.begin(), m_changedIngredients.end()), &reason)) {
-            if (error) {
-                *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
-            }
-            rollback();
-            return false;
+    if (!m_session) {
+        if (error) {
+            *error = tr("the food table is not open");
         }
-    }
-    if (!m_inTransaction || sqlite3_exec(m_foods.sqliteHandle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        fail(error);
-        rollback();
         return false;
     }
-    m_inTransaction = false;
-    m_foods.close();
-    return true;
+    const bool committed
+        = m_session->commit(QStringList(m_changedIngredients.begin(), m_changedIngredients.end()), error);
+    m_session.reset();
+    m_store.reset();
+    return committed;
 }
 
 QString FoodImportWriter::mendedName(QStringView name, QStringList* reasons)
@@ -221,8 +128,9 @@ QString FoodImportWriter::mendedServing(QStringView serving, QStringList* reason
 void FoodImportWriter::report(
     qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind)
 {
+    // The name whole, for the report file; where a problem is shown, its name is cut.
     if (m_problems) {
-        m_problems(ImportProblem { location, isFdcId, MessageText::quoted(name), reason, kind });
+        m_problems(ImportProblem { location, isFdcId, name, reason, kind });
     }
 }
 
@@ -246,9 +154,6 @@ qint64 FoodImportWriter::earlierLocation(const QString& name, const std::vector<
         return *met;
     }
     for (const qint64 rowid : rows) {
-        if (rowid < m_firstNewRowid) {
-            continue;
-        }
         const auto found = std::lower_bound(m_inserted.begin(), m_inserted.end(), std::make_pair(rowid, qint64(0)),
             [](const auto& a, const auto& b) { return a.first < b.first; });
         if (found != m_inserted.end() && found->first == rowid) {
@@ -279,38 +184,6 @@ bool FoodImportWriter::reportProgress()
     return true;
 }
 
-bool FoodImportWriter::findRows(const QString& name, std::vector<qint64>* rowids)
-{
-    rowids->clear();
-    // A name an older tool stored in Windows-1252 is the same name.
-    const QByteArray utf8 = name.toUtf8();
-    const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
-    const QByteArray& other = legacy.isEmpty() ? utf8 : legacy;
-    sqlite3_reset(m_find);
-    sqlite3_bind_text(m_find, 1, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
-    sqlite3_bind_text(m_find, 2, other.constData(), int(other.size()), SQLITE_STATIC);
-    int rc;
-    while ((rc = sqlite3_step(m_find)) == SQLITE_ROW) {
-        rowids->push_back(sqlite3_column_int64(m_find, 0));
-    }
-    sqlite3_reset(m_find);
-    return rc == SQLITE_DONE;
-}
-
-bool FoodImportWriter::bindFood(sqlite3_stmt* statement, const QString& name, const ImportedFood& food)
-{
-    sqlite3_reset(statement);
-    bool ok = bindValue(statement, 1, name) && bindValue(statement, 2, food.serving);
-    for (int n = 0; n < FoodDatabase::NutrientCount; ++n) {
-        const QVariant& value = food.nutrients[static_cast<std::size_t>(n)];
-        const QVariant stored = value.typeId() == QMetaType::QString
-            ? FoodDatabase::storedValueOf(FoodDatabase::Field(FoodDatabase::CALORIES + n), value.toString())
-            : value;
-        ok = ok && bindValue(statement, 3 + n, stored);
-    }
-    return ok;
-}
-
 bool FoodImportWriter::add(ImportedFood& food, QString* error)
 {
     QStringList reasons = food.notes;
@@ -322,11 +195,11 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
     if (name.size() > MaxNameCharacters) {
         refuse(food.location, food.isFdcId, name,
             tr("the name has %1 characters; a food's name may have %2")
-                .arg(grouped(name.size()), grouped(MaxNameCharacters)));
+                .arg(GroupedCount(name.size()), GroupedCount(MaxNameCharacters)));
         return true;
     }
     // A recipe's row holds what its ingredients make; a food of its name would stand beside it.
-    if (m_recipeNames.contains(name)) {
+    if (m_session->recipeNames().contains(name)) {
         refuse(food.location, food.isFdcId, name,
             tr("a recipe has this name; a recipe is changed in the Recipes window, and a food needs a name of its "
                "own"));
@@ -337,10 +210,10 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
     if (!reasons.isEmpty()) {
         mended(food.location, food.isFdcId, name, reasons.join(QStringLiteral("; ")));
     }
-    if (!findRows(name, &m_rowids)) {
-        return fail(error);
+    if (!m_session->findRows(name, &m_rowids, error)) {
+        return false;
     }
-    if (m_ingredientFoods.contains(name) && !(m_rule == DuplicateRule::Skip && !m_rowids.empty())) {
+    if (m_session->ingredientFoods().contains(name) && !(m_rule == DuplicateRule::Skip && !m_rowids.empty())) {
         m_changedIngredients.insert(name);
     }
     // A name this import met before is repeated within the source, not one the table had.
@@ -364,23 +237,20 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         }
         if (m_rule == DuplicateRule::Replace) {
             for (const qint64 rowid : m_rowids) {
-                if (!bindFood(m_update, name, food) || sqlite3_bind_int64(m_update, 11, rowid) != SQLITE_OK
-                    || sqlite3_step(m_update) != SQLITE_DONE) {
-                    return fail(error);
+                if (!m_session->replaceFood(rowid, name, food.serving, food.nutrients, error)) {
+                    return false;
                 }
             }
-            sqlite3_reset(m_update);
             m_summary->duplicatesReplaced += earlier == 0 ? 1 : 0;
             return true;
         }
         m_summary->duplicatesKept += earlier == 0 ? 1 : 0;
     }
-    if (!bindFood(m_insert, name, food) || sqlite3_step(m_insert) != SQLITE_DONE) {
-        return fail(error);
+    qint64 rowid = 0;
+    if (!m_session->insertFood(name, food.serving, food.nutrients, &rowid, error)) {
+        return false;
     }
-    sqlite3_reset(m_insert);
-    const qint64 rowid = sqlite3_last_insert_rowid(m_foods.sqliteHandle());
-    // Rows go in at the end, so their rowids rise; should one not, it is put in its place.
+    // Rows go in at the end, so their identities mostly rise; one that does not is put in its place.
     const std::pair<qint64, qint64> entry { rowid, food.location };
     if (m_inserted.empty() || m_inserted.back().first < rowid) {
         m_inserted.push_back(entry);

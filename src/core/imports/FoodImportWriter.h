@@ -1,7 +1,6 @@
 #pragma once
 
-#include "core/foods/FoodDatabase.h"
-#include "core/imports/FoodImport.h"
+#include "core/imports/ImportTypes.h"
 #include "core/imports/ImportedFood.h"
 
 #include <QCoreApplication>
@@ -9,11 +8,14 @@
 #include <QSet>
 #include <QString>
 
-struct sqlite3_stmt;
+#include <memory>
+
+class FoodImportSession;
+class FoodStore;
 
 // Writes the foods of one import into the food table, on a connection of its own, in one
-// immediate transaction that only commit() ends well: destroyed or rolled back before that, it
-// leaves the table as it was. It mends names the plan files could not hold, refuses rows without
+// transaction that only commit() ends well: destroyed or rolled back before that, it leaves the
+// table as it was. It mends names the plan files could not hold, refuses rows without
 // a name, applies the duplicate rule, counts everything in the summary and reports every mended
 // or refused row. It also keeps the progress and asks the progress callback whether to go on.
 // A food named as a recipe is refused, and the recipes made of the foods it writes are
@@ -28,8 +30,8 @@ public:
     // The longest name a food may have; no real food's name comes near it.
     static constexpr qsizetype MaxNameCharacters = 1000;
 
-    FoodImportWriter(DuplicateRule rule, const FoodImport::ProgressCallback& progress,
-        const FoodImport::ProblemCallback& problems, ImportSummary* summary);
+    FoodImportWriter(DuplicateRule rule, const ImportProgressCallback& progress, const ImportProblemCallback& problems,
+        ImportSummary* summary);
     ~FoodImportWriter();
     FoodImportWriter(const FoodImportWriter&) = delete;
     FoodImportWriter& operator=(const FoodImportWriter&) = delete;
@@ -69,33 +71,24 @@ public:
     static QString mendedServing(QStringView serving, QStringList* reasons);
 
 private:
-    bool fail(QString* error);
-    bool findRows(const QString& name, std::vector<qint64>* rowids);
     void report(qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind);
     // Where the name of `rows` (the table's rows of one name) came earlier in this import, or 0.
     qint64 earlierLocation(const QString& name, const std::vector<qint64>& rows) const;
-    bool bindFood(sqlite3_stmt* statement, const QString& name, const ImportedFood& food);
 
     DuplicateRule m_rule;
-    FoodImport::ProgressCallback m_progressCallback;
-    FoodImport::ProblemCallback m_problems;
+    ImportProgressCallback m_progressCallback;
+    ImportProblemCallback m_problems;
     ImportSummary* m_summary;
     ImportProgress m_progress;
-    FoodDatabase m_foods;
-    bool m_inTransaction = false;
-    sqlite3_stmt* m_find = nullptr;
-    sqlite3_stmt* m_insert = nullptr;
-    sqlite3_stmt* m_update = nullptr;
+    // The import's own connection to the table, and its writes there.
+    std::unique_ptr<FoodStore> m_store;
+    std::unique_ptr<FoodImportSession> m_session;
     std::vector<qint64> m_rowids;
-    // The recipes' names and the foods they are made of, read when the import begins.
-    QSet<QString> m_recipeNames;
-    QSet<QString> m_ingredientFoods;
     // The foods written that recipes are made of.
     QSet<QString> m_changedIngredients;
-    // The rows this import inserted, from m_firstNewRowid on, with where each came from, in rowid
-    // order; and the names of this import that were found in the table before it, with where
-    // each came first. Together they tell a name repeated within the source.
-    qint64 m_firstNewRowid = 1;
+    // The rows this import inserted, with where each came from, in the order of their identities;
+    // and the names of this import that were found in the table before it, with where each came
+    // first. Together they tell a name repeated within the source.
     std::vector<std::pair<qint64, qint64>> m_inserted;
     QHash<QString, qint64> m_metInTable;
 };

@@ -1,25 +1,18 @@
 #include "core/imports/FoodTransferCommand.h"
 
+#include "core/files/ByteSource.h"
 #include "core/files/SafeFile.h"
-#include "core/foods/FoodExport.h"
-#include "core/imports/ByteSource.h"
+#include "core/imports/FoodExport.h"
 #include "core/text/MessageText.h"
+#include "core/text/NumberText.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 #include <QTextStream>
 
 #include <unistd.h>
 
 namespace {
-
-QString grouped(qint64 value)
-{
-    QLocale locale = QLocale::c();
-    locale.setNumberOptions(QLocale::DefaultNumberOptions);
-    return locale.toString(value);
-}
 
 // Overwrites the terminal line with `text`, padded so that a longer line before is wiped out.
 void showLine(QTextStream& err, const QString& text)
@@ -80,7 +73,8 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
     bool lineShown = false;
     auto progress = [&](const ImportProgress& now) {
         if (showProgress) {
-            QString text = tr("%1 rows read, %2 foods added").arg(grouped(now.rowsRead), grouped(now.foodsAdded));
+            QString text
+                = tr("%1 rows read, %2 foods added").arg(GroupedCount(now.rowsRead), GroupedCount(now.foodsAdded));
             if (now.totalBytes > 0) {
                 text += QStringLiteral(" (%1 %)").arg(std::min<qint64>(100, now.bytesRead * 100 / now.totalBytes));
             }
@@ -95,7 +89,8 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
             err << '\r' << Qt::flush;
             lineShown = false;
         }
-        out << p.locationText() << ": \"" << p.name << "\": " << p.kindText() << ": " << p.reason << '\n';
+        out << p.locationText() << ": \"" << MessageText::quoted(p.name) << "\": " << p.kindText() << ": " << p.reason
+            << '\n';
     };
 
     ImportSummary summary;
@@ -120,7 +115,7 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
     if (!ok) {
         // What the import had written was rolled back: counts of foods added or replaced would
         // tell of work that is not there.
-        out << "  " << tr("Rows read:").leftJustified(32) << grouped(summary.rowsRead) << '\n'
+        out << "  " << tr("Rows read:").leftJustified(32) << GroupedCount(summary.rowsRead) << '\n'
             << "  " << tr("Nothing was added: the food table is as it was.") << '\n'
             << Qt::flush;
         err << error << Qt::endl;
@@ -138,14 +133,15 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
         { tr("Rows refused"), summary.rowsRefused },
     };
     for (const auto& [label, value] : lines) {
-        out << "  " << (label + QLatin1Char(':')).leftJustified(32) << grouped(value) << '\n';
+        out << "  " << (label + QLatin1Char(':')).leftJustified(32) << GroupedCount(value) << '\n';
     }
     if (summary.productsWithoutName > 0) {
-        out << "  " << tr("Products without a name, skipped:").leftJustified(32) << grouped(summary.productsWithoutName)
-            << '\n';
+        out << "  " << tr("Products without a name, skipped:").leftJustified(32)
+            << GroupedCount(summary.productsWithoutName) << '\n';
     }
     if (summary.recordsNotFoods > 0) {
-        out << "  " << tr("Sample records, not foods:").leftJustified(32) << grouped(summary.recordsNotFoods) << '\n';
+        out << "  " << tr("Sample records, not foods:").leftJustified(32) << GroupedCount(summary.recordsNotFoods)
+            << '\n';
     }
     if (!summary.unplacedColumns.isEmpty()) {
         QStringList quoted;
@@ -161,7 +157,7 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
         return Failure;
     }
     if (summary.rowsRefused > 0) {
-        err << tr("Some rows were refused (%1); the others were imported.").arg(grouped(summary.rowsRefused))
+        err << tr("Some rows were refused (%1); the others were imported.").arg(GroupedCount(summary.rowsRefused))
             << Qt::endl;
         return SomeRefused;
     }
@@ -182,7 +178,7 @@ int FoodTransferCommand::exportFoods(
     bool lineShown = false;
     auto progress = [&](qint64 written, qint64 total) {
         if (showProgress) {
-            showLine(err, tr("%1 of %2 foods written").arg(grouped(written), grouped(total)));
+            showLine(err, tr("%1 of %2 foods written").arg(GroupedCount(written), GroupedCount(total)));
             lineShown = true;
         }
         return true;
@@ -211,7 +207,7 @@ int FoodTransferCommand::exportFoods(
     }
     // With the rows on standard output, the summary goes with the messages.
     (toOutput ? err : out) << tr("Exported %1 foods to %2.")
-                                  .arg(grouped(written),
+                                  .arg(GroupedCount(written),
                                       toOutput ? tr("standard output") : QDir::toNativeSeparators(csvPath))
                            << Qt::endl;
     return Success;

@@ -1,5 +1,7 @@
 #include "core/imports/ImportedFood.h"
 
+#include "core/foods/FoodValues.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -114,10 +116,10 @@ void ImportedFood::clear()
 QString ImportedFood::amountText(double value)
 {
     if (std::abs(value) >= kWholeNumbersOnly) {
-        return FoodDatabase::numberText(value);
+        return FoodValues::numberText(value);
     }
     const double amount = std::round(value * 1000) / 1000;
-    QString text = FoodDatabase::numberText(amount);
+    QString text = FoodValues::numberText(amount);
     // The shortest text of 100000 is "1e+05"; a serving unit is read by people.
     if (text.contains(u'e')) {
         text = QString::number(amount, 'f', 3);

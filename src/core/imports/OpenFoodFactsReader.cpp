@@ -1,8 +1,8 @@
 #include "core/imports/OpenFoodFactsReader.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/TextFile.h"
-#include "core/imports/ByteSource.h"
-#include "core/imports/CsvStreamReader.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
 #include "core/text/FieldNumber.h"
@@ -67,12 +67,19 @@ bool OpenFoodFactsReader::read(ByteSource& source, FoodImportWriter& writer, QSt
         if (reader.fieldCount() == 1 && reader.field(0).isEmpty()) {
             continue;
         }
-        const bool utf8 = reader.recordBytes().isValidUtf8();
-        auto text = [&](Column column) {
-            return TextFile::decodeInto(FieldNumber::trimmed(reader.field(at[column])), utf8, &buffer).toString();
+        // Each field is decoded on its own: one byte of Windows-1252 in any of the dump's many
+        // columns does not make a UTF-8 name read as Windows-1252.
+        QStringList legacy;
+        auto text = [&](Column column, bool kept = false) {
+            const QByteArrayView bytes = FieldNumber::trimmed(reader.field(at[column]));
+            const bool utf8 = bytes.isValidUtf8();
+            if (!utf8 && kept) {
+                legacy.append(QLatin1String(kColumnNames[column]));
+            }
+            return TextFile::decodeInto(bytes, utf8, &buffer).toString();
         };
         food.location = reader.lineNumber();
-        food.name = text(ProductName).trimmed();
+        food.name = text(ProductName, true).trimmed();
         if (food.name.isEmpty()) {
             writer.nameless();
             continue;
@@ -80,6 +87,7 @@ bool OpenFoodFactsReader::read(ByteSource& source, FoodImportWriter& writer, QSt
         const QString brand = text(Brands).section(QLatin1Char(','), 0, 0).trimmed();
         if (!brand.isEmpty() && !food.name.contains(brand, Qt::CaseInsensitive)) {
             food.name += QStringLiteral(" (%1)").arg(brand);
+            text(Brands, true);
         }
 
         QStringList unreadable;
@@ -124,9 +132,12 @@ bool OpenFoodFactsReader::read(ByteSource& source, FoodImportWriter& writer, QSt
             const QString unit = text(ServingQuantityUnit).compare(QLatin1String("ml"), Qt::CaseInsensitive) == 0
                 ? QStringLiteral("ml")
                 : QStringLiteral("g");
-            food.serving = ImportedFood::servingWithWeight(text(ServingSize), grams, unit);
+            food.serving = ImportedFood::servingWithWeight(text(ServingSize, true), grams, unit);
         }
         food.setScaled(amounts, grams);
+        if (!legacy.isEmpty()) {
+            food.notes.append(tr("not UTF-8, so read as Windows-1252: %1").arg(legacy.join(QStringLiteral(", "))));
+        }
         if (!unreadable.isEmpty()) {
             food.notes.append(tr("not a number, left empty: %1").arg(unreadable.join(QStringLiteral(", "))));
         }

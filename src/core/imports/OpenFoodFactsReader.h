@@ -15,7 +15,10 @@ class FoodImportWriter;
 // written as serving_size with the amount added when serving_size lacks it, e.g. "1 cup (240 g)";
 // without a serving quantity it is "100 g". Nutrients come from the _100g columns: calories from
 // energy-kcal_100g, else energy_100g (kJ) / 4.184; cholesterol_100g is in grams and becomes mg;
-// polyols_100g fills the sugar alcohols. Products without a name are skipped and counted.
+// polyols_100g fills the sugar alcohols. Products without a name are skipped and counted. Each
+// field is decoded on its own, as UTF-8 when its bytes are valid UTF-8, else as Windows-1252, so
+// that one such byte in any of the dump's columns leaves the others as they are; a name, brand or
+// serving so read is told in the product's report.
 class OpenFoodFactsReader
 {
     Q_DECLARE_TR_FUNCTIONS(OpenFoodFactsReader)

@@ -7,42 +7,30 @@
 
 namespace {
 
-QString describe(const QString& path, const QString& reason)
-{
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-}
-
 class ZipMemberSource : public ByteSource
 {
 public:
     ZipMemberSource(zip_file_t* file, const QString& where, qint64 size)
         : m_file(file)
         , m_where(where)
-        , m_total(size)
-    { }
+    {
+        m_total = size;
+    }
     ~ZipMemberSource() override { zip_fclose(m_file); }
     ZipMemberSource(const ZipMemberSource&) = delete;
     ZipMemberSource& operator=(const ZipMemberSource&) = delete;
 
     qint64 read(char* data, qint64 size) override
     {
-        const zip_int64_t n = zip_fread(m_file, data, static_cast<zip_uint64_t>(size));
-        if (n < 0) {
-            m_error = describe(m_where,
+        return counted(zip_fread(m_file, data, static_cast<zip_uint64_t>(size)), [this] {
+            return describe(m_where,
                 ZipArchive::tr("the zip archive is damaged (%1)").arg(QString::fromUtf8(zip_file_strerror(m_file))));
-            return -1;
-        }
-        m_position += n;
-        return n;
+        });
     }
-    qint64 position() const override { return m_position; }
-    qint64 total() const override { return m_total; }
 
 private:
     zip_file_t* m_file;
     QString m_where;
-    qint64 m_position = 0;
-    qint64 m_total;
 };
 
 } // namespace
@@ -62,7 +50,7 @@ bool ZipArchive::open(const QString& path, QString* error)
     if (!m_zip) {
         zip_error_t zipError;
         zip_error_init_with_code(&zipError, code);
-        *error = describe(
+        *error = ByteSource::describe(
             path, tr("the zip archive cannot be read (%1)").arg(QString::fromUtf8(zip_error_strerror(&zipError))));
         zip_error_fini(&zipError);
         return false;
@@ -99,7 +87,7 @@ std::unique_ptr<ByteSource> ZipArchive::openMember(const QString& name, QString*
     const QString where = m_path + QLatin1Char('/') + name;
     zip_file_t* file = m_zip ? zip_fopen(m_zip, name.toUtf8().constData(), ZIP_FL_ENC_GUESS) : nullptr;
     if (!file) {
-        *error = describe(where,
+        *error = ByteSource::describe(where,
             tr("the zip archive is damaged (%1)").arg(QString::fromUtf8(m_zip ? zip_strerror(m_zip) : "not open")));
         return nullptr;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/imports/ByteSource.h"
+#include "core/files/ByteSource.h"
 
 #include <QCoreApplication>
 #include <QString>

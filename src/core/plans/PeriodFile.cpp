@@ -5,7 +5,7 @@
 
 #include "core/files/TextFile.h"
 #include "core/files/TextLineReader.h"
-#include "core/plans/SharedState.h"
+#include "core/plans/MealPlan.h"
 
 #include <QCoreApplication>
 #include <QLocale>

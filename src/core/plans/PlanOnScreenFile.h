@@ -1,13 +1,13 @@
 #pragma once
 
-#include "core/plans/SharedState.h"
+#include "core/plans/MealPlan.h"
 
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
 // The plan on screen, kept in a file of its own in the period file format so that it outlasts
-// the program however it ends. The main window writes it whole or not at all after every change
+// the program however it ends. The workspace writes it whole or not at all after every change
 // to the meals and puts it back at the next start. A file that cannot be read, or only in part,
 // is left as it is until the plan changes, and is then first copied aside so that what it held is
 // never lost.

@@ -2,9 +2,10 @@
 
 #include "core/files/TextLineReader.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/plans/MealPlan.h"
 #include "core/plans/PeriodFile.h"
-#include "core/plans/SharedState.h"
 #include "core/recipes/RecipeTables.h"
+#include "core/sqlite/SqliteTransaction.h"
 #include "core/text/NumberText.h"
 
 #include <QDir>
@@ -12,8 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-#include <sqlite3.h>
 
 namespace {
 
@@ -37,51 +36,6 @@ void sortByName(QStringList* names)
         return folded != 0 ? folded < 0 : a < b;
     });
 }
-
-// One transaction on the connection, rolled back unless committed. A read joins a transaction
-// the connection is already in (a totals lookup may hold one) instead of beginning its own.
-class Transaction
-{
-public:
-    explicit Transaction(sqlite3* db)
-        : m_db(db)
-    { }
-    ~Transaction()
-    {
-        if (m_open) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        }
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-    // An immediate transaction takes the write lock at once, so that nothing another program
-    // writes can come between the checks and the writes.
-    bool beginWrite(QString* reason) { return run("BEGIN IMMEDIATE", reason); }
-    bool beginRead(QString* reason) { return !sqlite3_get_autocommit(m_db) || run("BEGIN", reason); }
-    bool commit(QString* reason)
-    {
-        if (!run("COMMIT", reason)) {
-            return false;
-        }
-        m_open = false;
-        return true;
-    }
-
-private:
-    bool run(const char* sql, QString* reason)
-    {
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) {
-            m_open = qstrcmp(sql, "COMMIT") != 0;
-            return true;
-        }
-        *reason = RecipeTables::problemOf(m_db);
-        return false;
-    }
-
-    sqlite3* m_db;
-    bool m_open = false;
-};
 
 } // namespace
 
@@ -187,37 +141,29 @@ QString RecipeBook::checkFields(Recipe* recipe)
 bool RecipeBook::list(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const
 {
     recipes->clear();
-    sqlite3* db = openHandle(error);
-    if (!db) {
-        return false;
-    }
-    RecipeTables tables(db);
-    bool exist = false;
-    QString reason;
-    if (!tables.exist(&exist, &reason) || (exist && !tables.list(recipes, &reason))) {
-        return refuse(inFile(reason), error);
-    }
+    const bool read = inTransaction(
+        Access::Read,
+        [&](RecipeTables& tables, QString* message) {
+            QString reason;
+            bool exist = false;
+            return (tables.exist(&exist, &reason) && (!exist || tables.list(recipes, &reason)))
+                || refuse(inFile(reason), message);
+        },
+        error);
     std::sort(recipes->begin(), recipes->end(), [](const auto& a, const auto& b) {
         const int folded = a.second.compare(b.second, Qt::CaseInsensitive);
         return folded != 0 ? folded < 0 : a.second < b.second;
     });
-    return true;
+    return read;
 }
 
 bool RecipeBook::load(qint64 id, Recipe* recipe, QString* error) const
 {
-    sqlite3* db = openHandle(error);
-    if (!db) {
-        return false;
-    }
-    Transaction transaction(db);
-    RecipeTables tables(db);
-    QString reason;
     Recipe stored;
-    if (!transaction.beginRead(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    if (!readStored(tables, id, &stored, nullptr, error)) {
+    if (!inTransaction(
+            Access::Read,
+            [&](RecipeTables& tables, QString* message) { return readStored(tables, id, &stored, nullptr, message); },
+            error)) {
         return false;
     }
     *recipe = stored;
@@ -231,17 +177,16 @@ bool RecipeBook::valuesPerServing(const Recipe& recipe, std::array<double, Total
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = openHandle(error);
-    if (!db) {
-        return false;
-    }
-    Transaction transaction(db);
-    RecipeTables tables(db);
-    QString reason;
     QStringList absent;
     RecipeTables::Values computed {};
-    if (!transaction.beginRead(&reason) || !tables.values(recipe, &computed, &absent, &reason)) {
-        return refuse(inFile(reason), error);
+    if (!inTransaction(
+            Access::Read,
+            [&](RecipeTables& tables, QString* message) {
+                QString reason;
+                return tables.values(recipe, &computed, &absent, &reason) || refuse(inFile(reason), message);
+            },
+            error)) {
+        return false;
     }
     *values = computed;
     if (missing) {
@@ -317,34 +262,44 @@ bool RecipeBook::save(Recipe* recipe, QString* error, const QString& storedName)
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = openHandle(error);
-    if (!db) {
+    if (!inTransaction(
+            Access::Write,
+            [&](RecipeTables& tables, QString* message) {
+                QString reason;
+                if (!tables.create(&reason)) {
+                    return refuse(inFile(reason), message);
+                }
+                const QString refusal = write(tables, &checked, storedName);
+                return refusal.isEmpty() || refuse(refusal, message);
+            },
+            error)) {
         return false;
-    }
-    Transaction transaction(db);
-    RecipeTables tables(db);
-    QString reason;
-    if (!transaction.beginWrite(&reason) || !tables.create(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    const QString refusal = write(tables, &checked, storedName);
-    if (!refusal.isEmpty()) {
-        return refuse(refusal, error);
-    }
-    if (!transaction.commit(&reason)) {
-        return refuse(inFile(reason), error);
     }
     *recipe = checked;
     return true;
 }
 
-sqlite3* RecipeBook::openHandle(QString* error) const
+bool RecipeBook::inTransaction(
+    Access access, const std::function<bool(RecipeTables&, QString*)>& work, QString* error) const
 {
-    sqlite3* db = m_foods.sqliteHandle();
-    if (!db) {
-        refuse(tr("The food table is not open."), error);
+    if (!isOpen(error)) {
+        return false;
     }
-    return db;
+    SqliteTransaction transaction(m_foods.connection());
+    RecipeTables tables(m_foods.connection());
+    QString reason;
+    if (!(access == Access::Write ? transaction.beginWrite(&reason) : transaction.beginRead(&reason))) {
+        return refuse(inFile(reason), error);
+    }
+    if (!work(tables, error)) {
+        return false;
+    }
+    return access == Access::Read || transaction.commit(&reason) || refuse(inFile(reason), error);
+}
+
+bool RecipeBook::isOpen(QString* error) const
+{
+    return m_foods.isOpen() || refuse(tr("The food table is not open."), error);
 }
 
 QString RecipeBook::goneMessage()
@@ -373,84 +328,66 @@ bool RecipeBook::rename(qint64 id, const QString& storedName, const QString& new
     if (!problem.isEmpty()) {
         return refuse(problem, error);
     }
-    sqlite3* db = openHandle(error);
-    if (!db) {
-        return false;
-    }
-    Transaction transaction(db);
-    RecipeTables tables(db);
-    QString reason;
-    Recipe recipe;
-    if (!transaction.beginWrite(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    if (!readStored(tables, id, &recipe, nullptr, error, storedName)) {
-        return false;
-    }
-    recipe.name = newName;
-    QString refusal = checkFields(&recipe);
-    if (refusal.isEmpty()) {
-        refusal = write(tables, &recipe);
-    }
-    if (!refusal.isEmpty()) {
-        return refuse(refusal, error);
-    }
-    if (!transaction.commit(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    return true;
+    return inTransaction(
+        Access::Write,
+        [&](RecipeTables& tables, QString* message) {
+            Recipe recipe;
+            if (!readStored(tables, id, &recipe, nullptr, message, storedName)) {
+                return false;
+            }
+            recipe.name = newName;
+            QString refusal = checkFields(&recipe);
+            if (refusal.isEmpty()) {
+                refusal = write(tables, &recipe);
+            }
+            return refusal.isEmpty() || refuse(refusal, message);
+        },
+        error);
 }
 
 bool RecipeBook::remove(qint64 id, const QString& storedName, QString* error)
 {
-    sqlite3* db = openHandle(error);
-    if (!db) {
-        return false;
-    }
-    Transaction transaction(db);
-    RecipeTables tables(db);
-    QString reason;
-    Recipe recipe;
-    qint64 rowid = 0;
-    if (!transaction.beginWrite(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    if (!readStored(tables, id, &recipe, &rowid, error, storedName)) {
-        return false;
-    }
-    QStringList users;
-    if (!tables.directUserNames(recipe.name, id, &users, &reason)) {
-        return refuse(inFile(reason), error);
-    }
-    if (!users.isEmpty()) {
-        sortByName(&users);
-        return refuse(tr("\"%1\" cannot be deleted while the recipes \"%2\" are made of it.")
-                          .arg(recipe.name, users.join(QStringLiteral("\", \""))),
-            error);
-    }
-    bool linked = false;
-    if (!tables.rowHolds(rowid, recipe.name, &linked, &reason) || !tables.deleteRecipe(id, &reason)
-        || (linked && !tables.deleteFoodRow(rowid, &reason)) || !transaction.commit(&reason)) {
-        return refuse(inFile(reason), error);
-    }
-    return true;
+    return inTransaction(
+        Access::Write,
+        [&](RecipeTables& tables, QString* message) {
+            Recipe recipe;
+            qint64 rowid = 0;
+            if (!readStored(tables, id, &recipe, &rowid, message, storedName)) {
+                return false;
+            }
+            QString reason;
+            QStringList users;
+            if (!tables.directUserNames(recipe.name, id, &users, &reason)) {
+                return refuse(inFile(reason), message);
+            }
+            if (!users.isEmpty()) {
+                sortByName(&users);
+                return refuse(tr("\"%1\" cannot be deleted while the recipes \"%2\" are made of it.")
+                                  .arg(recipe.name, users.join(QStringLiteral("\", \""))),
+                    message);
+            }
+            bool linked = false;
+            return (tables.rowHolds(rowid, recipe.name, &linked, &reason) && tables.deleteRecipe(id, &reason)
+                       && (!linked || tables.deleteFoodRow(rowid, &reason)))
+                || refuse(inFile(reason), message);
+        },
+        error);
 }
 
 bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames, QString* error) const
 {
     recipeNames->clear();
-    sqlite3* db = openHandle(error);
-    if (!db) {
-        return false;
-    }
-    Transaction transaction(db);
-    RecipeTables tables(db);
-    QString reason;
-    bool exist = false;
     std::vector<std::pair<Recipe, qint64>> users;
-    if (!transaction.beginRead(&reason) || !tables.exist(&exist, &reason)
-        || (exist && !tables.usersInOrder({ foodName }, &users, &reason))) {
-        return refuse(inFile(reason), error);
+    if (!inTransaction(
+            Access::Read,
+            [&](RecipeTables& tables, QString* message) {
+                QString reason;
+                bool exist = false;
+                return (tables.exist(&exist, &reason) && (!exist || tables.usersInOrder({ foodName }, &users, &reason)))
+                    || refuse(inFile(reason), message);
+            },
+            error)) {
+        return false;
     }
     for (const auto& user : users) {
         recipeNames->append(user.first.name);
@@ -462,22 +399,20 @@ bool RecipeBook::recipesUsing(const QString& foodName, QStringList* recipeNames,
 bool RecipeBook::recipeRows(const FoodDatabase& foods, QSet<qint64>* rowids, QString* error)
 {
     rowids->clear();
-    sqlite3* db = foods.sqliteHandle();
-    if (!db) {
+    if (!foods.isOpen()) {
         return true;
     }
-    RecipeTables tables(db);
+    RecipeTables tables(foods.connection());
     bool exist = false;
     return tables.exist(&exist, error) && (!exist || tables.recipeRows(rowids, error));
 }
 
 bool RecipeBook::isRecipeRow(qint64 rowid) const
 {
-    sqlite3* db = m_foods.sqliteHandle();
-    if (!db) {
+    if (!m_foods.isOpen()) {
         return false;
     }
-    RecipeTables tables(db);
+    RecipeTables tables(m_foods.connection());
     bool exist = false;
     qint64 id = 0;
     return tables.exist(&exist, nullptr) && exist && tables.recipeOfRow(rowid, &id, nullptr) && id != 0;
@@ -485,11 +420,10 @@ bool RecipeBook::isRecipeRow(qint64 rowid) const
 
 bool RecipeBook::isRecipeName(const QString& name) const
 {
-    sqlite3* db = m_foods.sqliteHandle();
-    if (!db) {
+    if (!m_foods.isOpen()) {
         return false;
     }
-    RecipeTables tables(db);
+    RecipeTables tables(m_foods.connection());
     bool exist = false;
     qint64 id = 0;
     return tables.exist(&exist, nullptr) && exist && tables.recipeNamed(name, &id, nullptr) && id != 0;

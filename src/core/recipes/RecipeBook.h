@@ -9,12 +9,12 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <utility>
 #include <vector>
 
 class FoodDatabase;
 class RecipeTables;
-struct sqlite3;
 
 // The recipes of the open food table file. A recipe is kept in tables of its own beside `foods`
 // (made when the first recipe is saved; a file without them is only ever read) and as a food row
@@ -71,14 +71,20 @@ public:
     static QString servingsProblem(double servings);
 
 private:
+    enum class Access { Read, Write };
+
+    // Runs `work` on the recipe tables in one transaction of the file, with the message to give
+    // in `error` when it fails: a read sees one state of the file (joining a transaction already
+    // open), a write takes the write lock first and commits only when `work` succeeds.
+    bool inTransaction(Access access, const std::function<bool(RecipeTables&, QString*)>& work, QString* error) const;
     // Checks what needs no file, trims the name and rewrites the quantities; empty when fine.
     static QString checkFields(Recipe* recipe);
     // Writes a checked recipe inside the caller's transaction; the message when refused.
     QString write(RecipeTables& tables, Recipe* recipe, const QString& storedName = {}) const;
     // A message for a failure of the file, naming it.
     QString inFile(const QString& reason) const;
-    // The open food table's connection; null, with the message to give, when it is not open.
-    sqlite3* openHandle(QString* error) const;
+    // Whether the food table is open; false, with the message to give, when it is not.
+    bool isOpen(QString* error) const;
     // Reads the stored recipe `id` inside the caller's transaction; false, with the message to
     // give, when it cannot be read, is no longer there or no longer bears `storedName` (when given).
     bool readStored(RecipeTables& tables, qint64 id, Recipe* recipe, qint64* rowid, QString* error,

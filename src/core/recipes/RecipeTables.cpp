@@ -1,139 +1,89 @@
 #include "core/recipes/RecipeTables.h"
 
+#include "core/foods/FoodDatabase.h"
+#include "core/foods/StoredText.h"
+#include "core/sqlite/SqliteConnection.h"
+#include "core/sqlite/SqliteStatement.h"
 #include "core/text/NumberText.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 
-#include <sqlite3.h>
-
 namespace {
-
-// Resets a statement when the scope ends, so that no statement keeps a read lock open.
-class ResetOnExit
-{
-public:
-    explicit ResetOnExit(sqlite3_stmt* statement)
-        : m_statement(statement)
-    { }
-    ~ResetOnExit()
-    {
-        if (m_statement) {
-            sqlite3_reset(m_statement);
-        }
-    }
-    ResetOnExit(const ResetOnExit&) = delete;
-    ResetOnExit& operator=(const ResetOnExit&) = delete;
-
-private:
-    sqlite3_stmt* m_statement;
-};
-
-void bindText(sqlite3_stmt* statement, int index, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-}
 
 // Binds a food name as the program writes it (?index) and as the Windows-1252 bytes an older
 // tool may have stored for it (?index + 1), as the totals look names up.
-void bindFoodName(sqlite3_stmt* statement, int index, const QString& name)
+void bindFoodName(SqliteStatement& statement, int index, const QString& name)
 {
     const QByteArray utf8 = name.toUtf8();
-    const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
-    const QByteArray& other = legacy.isEmpty() ? utf8 : legacy;
-    sqlite3_bind_text(statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(statement, index + 1, other.constData(), int(other.size()), SQLITE_TRANSIENT);
+    const QByteArray legacy = StoredText::windows1252Bytes(name);
+    statement.bindUtf8(index, utf8);
+    statement.bindUtf8(index + 1, legacy.isEmpty() ? utf8 : legacy);
 }
 
-QString columnText(sqlite3_stmt* statement, int column)
+QString columnText(const SqliteStatement& statement, int column)
 {
-    const auto* text = static_cast<const char*>(sqlite3_column_blob(statement, column));
-    const int bytes = sqlite3_column_bytes(statement, column);
     QString buffer;
-    return FoodDatabase::storedText(QByteArrayView(text, bytes), &buffer).toString();
+    return StoredText::decoded(statement.blob(column), &buffer).toString();
 }
 
 const char* const kNutrientColumns = "CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC";
 
 } // namespace
 
-RecipeTables::RecipeTables(sqlite3* db)
-    : m_db(db)
+RecipeTables::RecipeTables(SqliteConnection& connection)
+    : m_connection(connection)
 { }
 
-RecipeTables::~RecipeTables()
-{
-    for (sqlite3_stmt* statement : std::as_const(m_statements)) {
-        sqlite3_finalize(statement);
-    }
-}
+RecipeTables::~RecipeTables() = default;
 
 bool RecipeTables::fail(QString* error) const
 {
     if (error) {
-        *error = problemOf(m_db);
+        *error = m_connection.problem();
     }
     return false;
 }
 
-QString RecipeTables::problemOf(sqlite3* db)
+SqliteStatement* RecipeTables::statement(const char* sql, QString* error)
 {
-    if (!db) {
-        return tr("the food table is not open");
-    }
-    switch (sqlite3_errcode(db)) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return tr("another program is writing to the food table; nothing was saved, try again in a moment");
-    case SQLITE_READONLY:
-        return tr("the food table file is read-only; nothing was saved");
-    default:
-        return QString::fromUtf8(sqlite3_errmsg(db));
-    }
-}
-
-sqlite3_stmt* RecipeTables::statement(const char* sql, QString* error)
-{
-    if (!m_db) {
+    if (!m_connection.isOpen()) {
         fail(error);
         return nullptr;
     }
-    sqlite3_stmt*& cached = m_statements[sql];
+    std::unique_ptr<SqliteStatement>& cached = m_statements[sql];
     if (cached) {
-        sqlite3_reset(cached);
-        sqlite3_clear_bindings(cached);
-        return cached;
+        return &cached->restart();
     }
-    if (sqlite3_prepare_v2(m_db, sql, -1, &cached, nullptr) != SQLITE_OK) {
+    cached = std::make_unique<SqliteStatement>(m_connection.handle(), sql);
+    if (!cached->isPrepared()) {
         fail(error);
-        sqlite3_finalize(cached);
-        m_statements.remove(sql);
+        m_statements.erase(sql);
         return nullptr;
     }
-    return cached;
+    return cached.get();
 }
 
-bool RecipeTables::execute(sqlite3_stmt* statement, QString* error)
+bool RecipeTables::execute(SqliteStatement* statement, QString* error)
 {
-    ResetOnExit reset(statement);
-    return sqlite3_step(statement) == SQLITE_DONE || fail(error);
+    return statement->execute() || fail(error);
 }
 
 bool RecipeTables::exist(bool* exist, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('recipes', "
-                                    "'recipe_ingredients')",
-        error);
+    SqliteStatement* query
+        = statement("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('recipes', "
+                    "'recipe_ingredients')",
+            error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    if (sqlite3_step(query) != SQLITE_ROW) {
+    if (!query->next()) {
         return fail(error);
     }
-    *exist = sqlite3_column_int(query, 0) == 2;
+    *exist = query->int64(0) == 2;
+    query->reset();
     return true;
 }
 
@@ -148,176 +98,156 @@ bool RecipeTables::create(QString* error)
                          "PRIMARY KEY (recipe_id, position)) WITHOUT ROWID;"
                          "CREATE INDEX IF NOT EXISTS recipe_ingredients_food ON recipe_ingredients(food);"
                          "CREATE INDEX IF NOT EXISTS recipes_food_rowid ON recipes(food_rowid);";
-    if (!m_db) {
-        return fail(error);
-    }
-    return sqlite3_exec(m_db, schema, nullptr, nullptr, nullptr) == SQLITE_OK || fail(error);
+    return m_connection.execute(schema) || fail(error);
 }
 
 bool RecipeTables::list(std::vector<std::pair<qint64, QString>>* recipes, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT id, name FROM recipes", error);
+    SqliteStatement* query = statement("SELECT id, name FROM recipes", error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
     recipes->clear();
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
-        recipes->emplace_back(sqlite3_column_int64(query, 0), columnText(query, 1));
+    while (query->next()) {
+        recipes->emplace_back(query->int64(0), columnText(*query, 1));
     }
-    return rc == SQLITE_DONE || fail(error);
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::readIngredients(qint64 id, std::vector<RecipeIngredient>* ingredients, QString* error)
 {
-    sqlite3_stmt* query
+    SqliteStatement* query
         = statement("SELECT food, quantity FROM recipe_ingredients WHERE recipe_id = ? ORDER BY position", error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    sqlite3_bind_int64(query, 1, id);
+    query->bindInt64(1, id);
     ingredients->clear();
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
-        ingredients->push_back({ columnText(query, 0), columnText(query, 1) });
+    while (query->next()) {
+        ingredients->push_back({ columnText(*query, 0), columnText(*query, 1) });
     }
-    return rc == SQLITE_DONE || fail(error);
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::read(qint64 id, Recipe* recipe, qint64* foodRowid, bool* found, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT r.name, r.servings, r.serving_unit, r.food_rowid, i.food, i.quantity "
-                                    "FROM recipes r LEFT JOIN recipe_ingredients i ON i.recipe_id = r.id "
-                                    "WHERE r.id = ?1 ORDER BY i.position",
+    SqliteStatement* query = statement("SELECT r.name, r.servings, r.serving_unit, r.food_rowid, i.food, i.quantity "
+                                       "FROM recipes r LEFT JOIN recipe_ingredients i ON i.recipe_id = r.id "
+                                       "WHERE r.id = ?1 ORDER BY i.position",
         error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    sqlite3_bind_int64(query, 1, id);
+    query->bindInt64(1, id);
     *found = false;
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
+    while (query->next()) {
         if (!*found) {
             *found = true;
             recipe->id = id;
-            recipe->name = columnText(query, 0);
-            recipe->servings = sqlite3_column_double(query, 1);
-            recipe->servingUnit = columnText(query, 2);
+            recipe->name = columnText(*query, 0);
+            recipe->servings = query->real(1);
+            recipe->servingUnit = columnText(*query, 2);
             recipe->ingredients.clear();
             if (foodRowid) {
-                *foodRowid = sqlite3_column_int64(query, 3);
+                *foodRowid = query->int64(3);
             }
         }
-        if (sqlite3_column_type(query, 4) != SQLITE_NULL) {
-            recipe->ingredients.push_back({ columnText(query, 4), columnText(query, 5) });
+        if (!query->isNull(4)) {
+            recipe->ingredients.push_back({ columnText(*query, 4), columnText(*query, 5) });
         }
     }
-    return rc == SQLITE_DONE || fail(error);
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::ingredientFoods(QSet<QString>* foods, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT DISTINCT food FROM recipe_ingredients", error);
+    SqliteStatement* query = statement("SELECT DISTINCT food FROM recipe_ingredients", error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
-        foods->insert(columnText(query, 0));
+    while (query->next()) {
+        foods->insert(columnText(*query, 0));
     }
-    return rc == SQLITE_DONE || fail(error);
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::recipeNamed(const QString& name, qint64* id, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT id FROM recipes WHERE name = ?", error);
+    SqliteStatement* query = statement("SELECT id FROM recipes WHERE name = ?", error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    bindText(query, 1, name);
-    const int rc = sqlite3_step(query);
-    *id = rc == SQLITE_ROW ? sqlite3_column_int64(query, 0) : 0;
-    return rc == SQLITE_ROW || rc == SQLITE_DONE || fail(error);
+    query->bindText(1, name);
+    *id = query->next() ? query->int64(0) : 0;
+    query->reset();
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::recipeRows(QSet<qint64>* rowids, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT r.food_rowid, r.name, CAST(f.FOOD AS BLOB) FROM recipes r "
-                                    "JOIN foods f ON f.rowid = r.food_rowid",
+    SqliteStatement* query = statement("SELECT r.food_rowid, r.name, CAST(f.FOOD AS BLOB) FROM recipes r "
+                                       "JOIN foods f ON f.rowid = r.food_rowid",
         error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
     rowids->clear();
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
-        if (columnText(query, 1) == columnText(query, 2)) {
-            rowids->insert(sqlite3_column_int64(query, 0));
+    while (query->next()) {
+        if (columnText(*query, 1) == columnText(*query, 2)) {
+            rowids->insert(query->int64(0));
         }
     }
-    return rc == SQLITE_DONE || fail(error);
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::recipeOfRow(qint64 rowid, qint64* id, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT r.id, r.name, CAST(f.FOOD AS BLOB) FROM recipes r "
-                                    "JOIN foods f ON f.rowid = r.food_rowid WHERE r.food_rowid = ?",
+    SqliteStatement* query = statement("SELECT r.id, r.name, CAST(f.FOOD AS BLOB) FROM recipes r "
+                                       "JOIN foods f ON f.rowid = r.food_rowid WHERE r.food_rowid = ?",
         error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    sqlite3_bind_int64(query, 1, rowid);
+    query->bindInt64(1, rowid);
     *id = 0;
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
+    while (query->next()) {
         // A row another program renamed is no recipe's any more.
-        if (columnText(query, 1) == columnText(query, 2)) {
-            *id = sqlite3_column_int64(query, 0);
+        if (columnText(*query, 1) == columnText(*query, 2)) {
+            *id = query->int64(0);
         }
     }
-    return rc == SQLITE_DONE || fail(error);
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::directUsers(const QString& food, std::vector<qint64>* ids, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT DISTINCT recipe_id FROM recipe_ingredients WHERE food = ?", error);
+    SqliteStatement* query = statement("SELECT DISTINCT recipe_id FROM recipe_ingredients WHERE food = ?", error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    bindText(query, 1, food);
+    query->bindText(1, food);
     ids->clear();
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
-        ids->push_back(sqlite3_column_int64(query, 0));
+    while (query->next()) {
+        ids->push_back(query->int64(0));
     }
-    return rc == SQLITE_DONE || fail(error);
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::directUserNames(const QString& food, qint64 except, QStringList* names, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT DISTINCT r.name FROM recipe_ingredients i JOIN recipes r "
-                                    "ON r.id = i.recipe_id WHERE i.food = ? AND r.id <> ?",
+    SqliteStatement* query = statement("SELECT DISTINCT r.name FROM recipe_ingredients i JOIN recipes r "
+                                       "ON r.id = i.recipe_id WHERE i.food = ? AND r.id <> ?",
         error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    bindText(query, 1, food);
-    sqlite3_bind_int64(query, 2, except);
+    query->bindText(1, food);
+    query->bindInt64(2, except);
     names->clear();
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
-        names->append(columnText(query, 0));
+    while (query->next()) {
+        names->append(columnText(*query, 0));
     }
-    return rc == SQLITE_DONE || fail(error);
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::usersInOrder(
@@ -420,30 +350,28 @@ const std::vector<RecipeTables::Nutrients>* RecipeTables::rowsNamed(const QStrin
     }
     // A name without other Windows-1252 bytes is one probe of the name index, which hands out
     // the rows of one name in rowid order without sorting them.
-    const QByteArray legacy = FoodDatabase::windows1252Bytes(name);
+    const QByteArray legacy = StoredText::windows1252Bytes(name);
     static const QByteArray one
         = QByteArray("SELECT ") + kNutrientColumns + " FROM foods WHERE FOOD = ?1 ORDER BY rowid";
     static const QByteArray both
         = QByteArray("SELECT ") + kNutrientColumns + " FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid";
-    sqlite3_stmt* query = statement(legacy.isEmpty() ? one.constData() : both.constData(), error);
+    SqliteStatement* query = statement(legacy.isEmpty() ? one.constData() : both.constData(), error);
     if (!query) {
         return nullptr;
     }
-    ResetOnExit reset(query);
-    bindText(query, 1, name);
+    query->bindText(1, name);
     if (!legacy.isEmpty()) {
-        sqlite3_bind_text(query, 2, legacy.constData(), int(legacy.size()), SQLITE_TRANSIENT);
+        query->bindUtf8(2, legacy);
     }
     std::vector<Nutrients> rows;
-    int rc;
-    while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
+    while (query->next()) {
         Nutrients row {};
-        for (int n = 0; n < FoodDatabase::NutrientCount; ++n) {
-            row[static_cast<std::size_t>(n)] = FoodDatabase::nutrientValue(query, n);
+        for (int n = 0; n < FoodFields::NutrientCount; ++n) {
+            row[static_cast<std::size_t>(n)] = FoodDatabase::nutrientValue(*query, n);
         }
         rows.push_back(row);
     }
-    if (rc != SQLITE_DONE) {
+    if (query->failed()) {
         fail(error);
         return nullptr;
     }
@@ -469,22 +397,20 @@ bool RecipeTables::prefetch(const QStringList& names, QString* error)
     std::vector<std::pair<qint64, const QString*>> found;
     for (const auto& [utf8, name] : wanted) {
         const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
-        const QByteArray legacy = ascii ? QByteArray() : FoodDatabase::windows1252Bytes(name);
-        sqlite3_stmt* query = legacy.isEmpty() ? statement("SELECT rowid FROM foods WHERE FOOD = ?1", error)
-                                               : statement("SELECT rowid FROM foods WHERE FOOD IN (?1, ?2)", error);
+        const QByteArray legacy = ascii ? QByteArray() : StoredText::windows1252Bytes(name);
+        SqliteStatement* query = legacy.isEmpty() ? statement("SELECT rowid FROM foods WHERE FOOD = ?1", error)
+                                                  : statement("SELECT rowid FROM foods WHERE FOOD IN (?1, ?2)", error);
         if (!query) {
             return false;
         }
-        ResetOnExit reset(query);
-        sqlite3_bind_text(query, 1, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
+        query->bindUtf8InPlace(1, utf8);
         if (!legacy.isEmpty()) {
-            sqlite3_bind_text(query, 2, legacy.constData(), int(legacy.size()), SQLITE_STATIC);
+            query->bindUtf8InPlace(2, legacy);
         }
-        int rc;
-        while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
-            found.emplace_back(sqlite3_column_int64(query, 0), &name);
+        while (query->next()) {
+            found.emplace_back(query->int64(0), &name);
         }
-        if (rc != SQLITE_DONE) {
+        if (query->failed()) {
             return fail(error);
         }
     }
@@ -502,18 +428,16 @@ bool RecipeTables::prefetch(const QStringList& names, QString* error)
     }();
     for (std::size_t first = 0; first < found.size(); first += kBatch) {
         const std::size_t end = std::min(found.size(), first + kBatch);
-        sqlite3_stmt* query = statement(sql.constData(), error);
+        SqliteStatement* query = statement(sql.constData(), error);
         if (!query) {
             return false;
         }
-        ResetOnExit reset(query);
         for (std::size_t i = first; i < end; ++i) {
-            sqlite3_bind_int64(query, int(i - first) + 1, found[i].first);
+            query->bindInt64(int(i - first) + 1, found[i].first);
         }
         std::size_t next = first;
-        int rc;
-        while ((rc = sqlite3_step(query)) == SQLITE_ROW) {
-            const qint64 rowid = sqlite3_column_int64(query, 0);
+        while (query->next()) {
+            const qint64 rowid = query->int64(0);
             while (next < end && found[next].first < rowid) {
                 ++next;
             }
@@ -521,12 +445,12 @@ bool RecipeTables::prefetch(const QStringList& names, QString* error)
                 continue;
             }
             Nutrients row {};
-            for (int n = 0; n < FoodDatabase::NutrientCount; ++n) {
-                row[static_cast<std::size_t>(n)] = FoodDatabase::nutrientValue(query, n + 1);
+            for (int n = 0; n < FoodFields::NutrientCount; ++n) {
+                row[static_cast<std::size_t>(n)] = FoodDatabase::nutrientValue(*query, n + 1);
             }
             m_rows[*found[next].second].push_back(row);
         }
-        if (rc != SQLITE_DONE) {
+        if (query->failed()) {
             return fail(error);
         }
     }
@@ -570,29 +494,27 @@ double RecipeTables::storableValue(double value)
 
 bool RecipeTables::rowHolds(qint64 rowid, const QString& name, bool* holds, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT CAST(FOOD AS BLOB) FROM foods WHERE rowid = ?", error);
+    SqliteStatement* query = statement("SELECT CAST(FOOD AS BLOB) FROM foods WHERE rowid = ?", error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    sqlite3_bind_int64(query, 1, rowid);
-    const int rc = sqlite3_step(query);
-    *holds = rc == SQLITE_ROW && columnText(query, 0) == name;
-    return rc == SQLITE_ROW || rc == SQLITE_DONE || fail(error);
+    query->bindInt64(1, rowid);
+    *holds = query->next() && columnText(*query, 0) == name;
+    query->reset();
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::otherFoodNamed(const QString& name, qint64 except, bool* exists, QString* error)
 {
-    sqlite3_stmt* query = statement("SELECT 1 FROM foods WHERE FOOD IN (?1, ?2) AND rowid <> ?3 LIMIT 1", error);
+    SqliteStatement* query = statement("SELECT 1 FROM foods WHERE FOOD IN (?1, ?2) AND rowid <> ?3 LIMIT 1", error);
     if (!query) {
         return false;
     }
-    ResetOnExit reset(query);
-    bindFoodName(query, 1, name);
-    sqlite3_bind_int64(query, 3, except);
-    const int rc = sqlite3_step(query);
-    *exists = rc == SQLITE_ROW;
-    return rc == SQLITE_ROW || rc == SQLITE_DONE || fail(error);
+    bindFoodName(*query, 1, name);
+    query->bindInt64(3, except);
+    *exists = query->next();
+    query->reset();
+    return !query->failed() || fail(error);
 }
 
 bool RecipeTables::writeFoodRow(const Recipe& recipe, qint64 linkedRowid, const QString& linkedName,
@@ -604,7 +526,7 @@ bool RecipeTables::writeFoodRow(const Recipe& recipe, qint64 linkedRowid, const 
     }
     // The row is found again by its rowid; one that another program deleted or renamed is left
     // alone and the recipe gets a new row.
-    sqlite3_stmt* write = linked
+    SqliteStatement* write = linked
         ? statement("UPDATE foods SET FOOD = ?1, SERVING_UN = ?2, CALORIES = ?3, CARBS = ?4, FAT = ?5, SUGAR = ?6, "
                     "CHOLESTERO = ?7, POINTS = ?8, FIBER = ?9, SUGAR_ALC = ?10 WHERE rowid = ?11",
             error)
@@ -614,18 +536,18 @@ bool RecipeTables::writeFoodRow(const Recipe& recipe, qint64 linkedRowid, const 
     if (!write) {
         return false;
     }
-    bindText(write, 1, recipe.name);
-    bindText(write, 2, recipe.servingUnit);
-    for (int n = 0; n < FoodDatabase::NutrientCount; ++n) {
-        sqlite3_bind_double(write, 3 + n, storableValue(values[static_cast<std::size_t>(n)]));
+    write->bindText(1, recipe.name);
+    write->bindText(2, recipe.servingUnit);
+    for (int n = 0; n < FoodFields::NutrientCount; ++n) {
+        write->bindDouble(3 + n, storableValue(values[static_cast<std::size_t>(n)]));
     }
     if (linked) {
-        sqlite3_bind_int64(write, 11, linkedRowid);
+        write->bindInt64(11, linkedRowid);
     }
     if (!execute(write, error)) {
         return false;
     }
-    *rowid = linked ? linkedRowid : sqlite3_last_insert_rowid(m_db);
+    *rowid = linked ? linkedRowid : m_connection.lastInsertRowid();
     m_rows.remove(recipe.name);
     m_rows.remove(linkedName);
     return true;
@@ -633,45 +555,44 @@ bool RecipeTables::writeFoodRow(const Recipe& recipe, qint64 linkedRowid, const 
 
 bool RecipeTables::writeDefinition(Recipe* recipe, qint64 foodRowid, QString* error)
 {
-    sqlite3_stmt* write = recipe->id == 0
+    SqliteStatement* write = recipe->id == 0
         ? statement("INSERT INTO recipes (name, servings, serving_unit, food_rowid) VALUES (?1, ?2, ?3, ?4)", error)
         : statement(
             "UPDATE recipes SET name = ?1, servings = ?2, serving_unit = ?3, food_rowid = ?4 WHERE id = ?5", error);
     if (!write) {
         return false;
     }
-    bindText(write, 1, recipe->name);
-    sqlite3_bind_double(write, 2, recipe->servings);
-    bindText(write, 3, recipe->servingUnit);
-    sqlite3_bind_int64(write, 4, foodRowid);
+    write->bindText(1, recipe->name);
+    write->bindDouble(2, recipe->servings);
+    write->bindText(3, recipe->servingUnit);
+    write->bindInt64(4, foodRowid);
     if (recipe->id != 0) {
-        sqlite3_bind_int64(write, 5, recipe->id);
+        write->bindInt64(5, recipe->id);
     }
     if (!execute(write, error)) {
         return false;
     }
     if (recipe->id == 0) {
-        recipe->id = sqlite3_last_insert_rowid(m_db);
+        recipe->id = m_connection.lastInsertRowid();
     }
-    sqlite3_stmt* clear = statement("DELETE FROM recipe_ingredients WHERE recipe_id = ?", error);
+    SqliteStatement* clear = statement("DELETE FROM recipe_ingredients WHERE recipe_id = ?", error);
     if (!clear) {
         return false;
     }
-    sqlite3_bind_int64(clear, 1, recipe->id);
+    clear->bindInt64(1, recipe->id);
     if (!execute(clear, error)) {
         return false;
     }
-    sqlite3_stmt* insert
+    SqliteStatement* insert
         = statement("INSERT INTO recipe_ingredients (recipe_id, position, food, quantity) VALUES (?, ?, ?, ?)", error);
     if (!insert) {
         return false;
     }
     for (std::size_t i = 0; i < recipe->ingredients.size(); ++i) {
-        sqlite3_reset(insert);
-        sqlite3_bind_int64(insert, 1, recipe->id);
-        sqlite3_bind_int64(insert, 2, qint64(i));
-        bindText(insert, 3, recipe->ingredients[i].food);
-        bindText(insert, 4, recipe->ingredients[i].quantity);
+        insert->bindInt64(1, recipe->id);
+        insert->bindInt64(2, qint64(i));
+        insert->bindText(3, recipe->ingredients[i].food);
+        insert->bindText(4, recipe->ingredients[i].quantity);
         if (!execute(insert, error)) {
             return false;
         }
@@ -681,62 +602,60 @@ bool RecipeTables::writeDefinition(Recipe* recipe, qint64 foodRowid, QString* er
 
 bool RecipeTables::deleteRecipe(qint64 id, QString* error)
 {
-    sqlite3_stmt* ingredients = statement("DELETE FROM recipe_ingredients WHERE recipe_id = ?", error);
+    SqliteStatement* ingredients = statement("DELETE FROM recipe_ingredients WHERE recipe_id = ?", error);
     if (!ingredients) {
         return false;
     }
-    sqlite3_bind_int64(ingredients, 1, id);
+    ingredients->bindInt64(1, id);
     if (!execute(ingredients, error)) {
         return false;
     }
-    sqlite3_stmt* recipe = statement("DELETE FROM recipes WHERE id = ?", error);
+    SqliteStatement* recipe = statement("DELETE FROM recipes WHERE id = ?", error);
     if (!recipe) {
         return false;
     }
-    sqlite3_bind_int64(recipe, 1, id);
+    recipe->bindInt64(1, id);
     return execute(recipe, error);
 }
 
 bool RecipeTables::deleteFoodRow(qint64 rowid, QString* error)
 {
-    sqlite3_stmt* remove = statement("DELETE FROM foods WHERE rowid = ?", error);
+    SqliteStatement* remove = statement("DELETE FROM foods WHERE rowid = ?", error);
     if (!remove) {
         return false;
     }
-    sqlite3_bind_int64(remove, 1, rowid);
+    remove->bindInt64(1, rowid);
     m_rows.clear();
     return execute(remove, error);
 }
 
 bool RecipeTables::renameIngredient(const QString& from, const QString& to, QString* clash, QString* error)
 {
-    sqlite3_stmt* both = statement("SELECT r.name FROM recipe_ingredients a JOIN recipe_ingredients b "
-                                   "ON b.recipe_id = a.recipe_id AND b.food = ?2 JOIN recipes r ON r.id = a.recipe_id "
-                                   "WHERE a.food = ?1 LIMIT 1",
-        error);
+    SqliteStatement* both
+        = statement("SELECT r.name FROM recipe_ingredients a JOIN recipe_ingredients b "
+                    "ON b.recipe_id = a.recipe_id AND b.food = ?2 JOIN recipes r ON r.id = a.recipe_id "
+                    "WHERE a.food = ?1 LIMIT 1",
+            error);
     if (!both) {
         return false;
     }
-    {
-        ResetOnExit reset(both);
-        bindText(both, 1, from);
-        bindText(both, 2, to);
-        const int rc = sqlite3_step(both);
-        if (rc == SQLITE_ROW) {
-            *clash = columnText(both, 0);
-            return true;
-        }
-        if (rc != SQLITE_DONE) {
-            return fail(error);
-        }
+    both->bindText(1, from);
+    both->bindText(2, to);
+    if (both->next()) {
+        *clash = columnText(*both, 0);
+        both->reset();
+        return true;
+    }
+    if (both->failed()) {
+        return fail(error);
     }
     clash->clear();
-    sqlite3_stmt* rename = statement("UPDATE recipe_ingredients SET food = ?2 WHERE food = ?1", error);
+    SqliteStatement* rename = statement("UPDATE recipe_ingredients SET food = ?2 WHERE food = ?1", error);
     if (!rename) {
         return false;
     }
-    bindText(rename, 1, from);
-    bindText(rename, 2, to);
+    rename->bindText(1, from);
+    rename->bindText(2, to);
     return execute(rename, error);
 }
 
@@ -780,12 +699,12 @@ bool RecipeTables::recomputeUsing(const QStringList& foods, QString* error)
             return false;
         }
         if (written != rowid) {
-            sqlite3_stmt* link = statement("UPDATE recipes SET food_rowid = ? WHERE id = ?", error);
+            SqliteStatement* link = statement("UPDATE recipes SET food_rowid = ? WHERE id = ?", error);
             if (!link) {
                 return false;
             }
-            sqlite3_bind_int64(link, 1, written);
-            sqlite3_bind_int64(link, 2, recipe.id);
+            link->bindInt64(1, written);
+            link->bindInt64(2, recipe.id);
             if (!execute(link, error)) {
                 return false;
             }

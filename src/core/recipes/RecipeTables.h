@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodFields.h"
 #include "core/recipes/Recipe.h"
 #include "core/totals/TotalsCalculator.h"
 
@@ -11,11 +11,13 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
+class SqliteConnection;
+class SqliteStatement;
 
 // The recipe tables of a food table file, worked through an open SQLite connection: the recipes'
 // definitions (table `recipes`, and `recipe_ingredients` in recipe order), each recipe's values
@@ -32,9 +34,9 @@ class RecipeTables
 
 public:
     using Values = std::array<double, TotalsRow::NutrientCount>;
-    using Nutrients = std::array<double, FoodDatabase::NutrientCount>;
+    using Nutrients = std::array<double, FoodFields::NutrientCount>;
 
-    explicit RecipeTables(sqlite3* db);
+    explicit RecipeTables(SqliteConnection& connection);
     ~RecipeTables();
     RecipeTables(const RecipeTables&) = delete;
     RecipeTables& operator=(const RecipeTables&) = delete;
@@ -97,22 +99,22 @@ public:
     // The value a food row keeps for a computed one: a double that reads back as itself, an
     // overflow held at the largest double as the food table holds typed numbers too large.
     static double storableValue(double value);
-    // What the connection's last failure means to the user: a locked or read-only file said so.
-    static QString problemOf(sqlite3* db);
 
 private:
+    // What the connection's last failure means to the user; always false.
     bool fail(QString* error) const;
-    // A prepared statement of the cache, reset and without bindings; null after a failure.
-    sqlite3_stmt* statement(const char* sql, QString* error);
+    // A prepared statement of the cache, ready for a new run; null after a failure.
+    SqliteStatement* statement(const char* sql, QString* error);
     bool readIngredients(qint64 id, std::vector<RecipeIngredient>* ingredients, QString* error);
     bool directUsers(const QString& food, std::vector<qint64>* ids, QString* error);
     const std::vector<Nutrients>* rowsNamed(const QString& name, QString* error);
     // Reads the rows of all these names not read yet, a few hundred names a query.
     bool prefetch(const QStringList& names, QString* error);
-    bool execute(sqlite3_stmt* statement, QString* error);
+    bool execute(SqliteStatement* statement, QString* error);
 
-    sqlite3* m_db;
-    QHash<const char*, sqlite3_stmt*> m_statements;
+    SqliteConnection& m_connection;
+    // Keyed by the text's address: each statement is a literal or a static text.
+    std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> m_statements;
     // Food rows by name, read once per object; a recipe row written here replaces its entry.
     QHash<QString, std::vector<Nutrients>> m_rows;
 };

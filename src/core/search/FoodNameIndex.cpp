@@ -1,14 +1,15 @@
 #include "core/search/FoodNameIndex.h"
 
+#include "core/storage/FoodStore.h"
 #include "core/text/UpperColumn.h"
 
 #include <QStringMatcher>
 
-bool FoodNameIndex::load(const FoodDatabase& database, QString* error)
+bool FoodNameIndex::load(const FoodStore& foods, QString* error)
 {
     std::vector<TextColumn> columns;
     std::vector<qint64> rowids;
-    if (!database.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, error)) {
+    if (!foods.readColumns({ FoodFields::FOOD }, &columns, &rowids, error)) {
         m_rowids.clear();
         m_upperNames.clear();
         return false;

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "core/foods/FoodDatabase.h"
 #include "core/text/TextColumn.h"
 
 #include <QString>
 
 #include <vector>
+
+class FoodStore;
 
 // The food editor's list of records: every row's identity in table order, with its food name
 // upper-cased and packed in one string, so that the food name search scans memory instead of
@@ -13,7 +14,7 @@
 class FoodNameIndex
 {
 public:
-    bool load(const FoodDatabase& database, QString* error);
+    bool load(const FoodStore& foods, QString* error);
 
     qsizetype size() const { return static_cast<qsizetype>(m_rowids.size()); }
     bool isEmpty() const { return m_rowids.empty(); }

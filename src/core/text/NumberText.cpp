@@ -229,6 +229,13 @@ double GeneralNumberValue(double value)
     return value < 0 ? -shown : shown;
 }
 
+QString GroupedCount(qint64 value)
+{
+    QLocale locale = QLocale::c();
+    locale.setNumberOptions(QLocale::DefaultNumberOptions);
+    return locale.toString(value);
+}
+
 bool IsWholeNumber(QStringView text)
 {
     qsizetype begin = 0;

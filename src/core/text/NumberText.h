@@ -32,6 +32,10 @@ double GeneralNumberValue(double value);
 // GeneralNumberText gives them.
 QString RoundedValueText(double value, const QLocale& locale = QLocale());
 
+// A count as the command line and the import's messages write it, grouped by threes with ","
+// whatever the locale ("17,825,792"), so that scripts reading it meet one form.
+QString GroupedCount(qint64 value);
+
 // True when the text, apart from blanks and tabs at either end, is wholly a decimal number
 // (sign, digits, one ".", exponent). The generic sort compares such texts by value.
 bool IsWholeNumber(QStringView text);

@@ -55,11 +55,6 @@ QString boundText(double value, const QLocale& locale)
     return locale.toString(GeneralNumberValue(value), 'f', point < 0 ? 0 : int(plain.size() - point - 1));
 }
 
-QString shown(double value, const QLocale& locale)
-{
-    return locale.toString(value, 'f', std::abs(value - std::round(value)) < 0.05 ? 0 : 1);
-}
-
 } // namespace
 
 const QStringList& NutrientTargets::nutrientNames()
@@ -155,23 +150,34 @@ QString NutrientTargets::describe(int nutrient, double value, const QLocale& loc
 {
     const Range& r = range(nutrient);
     const QString unit = NutrientTargets::unit(nutrient);
+    // The numbers as the grid shows them, so that the tip never says "25" of a day marked over 25.
     QString bounds;
     if (r.minimum && r.maximum) {
-        bounds = shown(*r.minimum, locale) + QChar(0x2013) + shown(*r.maximum, locale);
+        bounds = GeneralNumberText(*r.minimum, locale) + QChar(0x2013) + GeneralNumberText(*r.maximum, locale);
     } else if (r.minimum) {
-        bounds = tr("at least %1").arg(shown(*r.minimum, locale));
+        bounds = tr("at least %1").arg(GeneralNumberText(*r.minimum, locale));
     } else if (r.maximum) {
-        bounds = tr("at most %1").arg(shown(*r.maximum, locale));
+        bounds = tr("at most %1").arg(GeneralNumberText(*r.maximum, locale));
     } else {
         return QString();
     }
     if (!unit.isEmpty()) {
         bounds += QLatin1Char(' ') + unit;
     }
-    const std::optional<double> reference = r.maximum ? r.maximum : r.minimum;
-    QString text = tr("%1 of %2").arg(shown(value, locale), bounds);
-    if (reference && *reference != 0) {
-        text += QStringLiteral(" (%1 %)").arg(locale.toString(std::round(value / *reference * 100), 'f', 0));
+    const double reference = GeneralNumberValue(r.maximum ? *r.maximum : *r.minimum);
+    QString text = tr("%1 of %2").arg(GeneralNumberText(value, locale), bounds);
+    const double share = std::round(GeneralNumberValue(value) / reference * 100);
+    if (reference != 0 && std::isfinite(share)) {
+        // A whole per cent would round a day just over its maximum to 100 %; the share then says
+        // which side of the bound it is on, as the mark does.
+        const Standing where = standing(nutrient, value);
+        QString percent = locale.toString(share, 'f', 0);
+        if (reference > 0 && where == Standing::Over && share <= 100) {
+            percent = QStringLiteral("> 100");
+        } else if (reference > 0 && where == Standing::Under && share >= 100) {
+            percent = QStringLiteral("< 100");
+        }
+        text += QStringLiteral(" (%1 %)").arg(percent);
     }
     return text;
 }

@@ -59,8 +59,9 @@ public:
     // Where a day's value stands, judged at the precision the totals show it with: a bound itself
     // counts as within.
     Standing standing(int nutrient, double value) const;
-    // "1,850 of 1,800–2,200 kcal (103 %)": the value, the range with the nutrient's unit and, where
-    // there is a maximum (else the minimum), the share of it.
+    // "1850 of 1800–2200 kcal (84 %)": the value and the range in the grid's number text, with the
+    // nutrient's unit and, where there is a maximum (else the minimum), the share of it in whole
+    // per cent; "> 100 %" or "< 100 %" where that would round to the other side of the bound.
     QString describe(int nutrient, double value, const QLocale& locale = QLocale()) const;
 
     // How many unreadable lines `problems` quotes, as for a period file; the rest are counted in

@@ -1,12 +1,14 @@
 #include "core/totals/TotalsCalculator.h"
 
-#include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodFields.h"
 #include "core/foods/FoodLookup.h"
 #include "core/plans/PeriodFile.h"
 #include "core/text/MessageText.h"
 
 #include "core/files/TextLineReader.h"
-#include "core/plans/SharedState.h"
+#include "core/files/UserFiles.h"
+#include "core/plans/MealPlan.h"
+#include "core/plans/Periods.h"
 #include "core/text/NumberText.h"
 
 #include <QCoreApplication>
@@ -43,7 +45,7 @@ bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values
 const QStringList& TotalsCalculator::headerTexts()
 {
     static const QStringList texts
-        = QStringList { tr("Period") } + FoodDatabase::nutrientCaptions() + QStringList { tr("Net Carbs") };
+        = QStringList { tr("Period") } + FoodFields::nutrientCaptions() + QStringList { tr("Net Carbs") };
     return texts;
 }
 
@@ -151,7 +153,8 @@ QStringList TotalsCalculator::addWeekViews(
     return leftOut;
 }
 
-TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup)
+TotalsResult TotalsCalculator::calculate(
+    const MealPlan& onScreen, const UserFiles& files, const TotalsSources& sources, FoodLookup& lookup)
 {
     TotalsResult result;
     Values grand {};
@@ -170,7 +173,7 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         anyData = true;
         Values running {};
         QStringList planned;
-        for (const MealTable& table : state.mealPlan.tables) {
+        for (const MealTable& table : onScreen.tables) {
             for (int i = 1; i <= table.count(); ++i) {
                 planned.append(table.slot(i).FoodName);
             }
@@ -180,7 +183,7 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         }
         // Every slot is visited, empty ones too: an empty name matches food rows without a name,
         // whose values count with quantity 0 like any other match.
-        for (const MealTable& table : state.mealPlan.tables) {
+        for (const MealTable& table : onScreen.tables) {
             for (int i = 1; i < MealTable::SlotCount; ++i) {
                 const MealSlot& slot = table.slot(i);
                 if (!accumulate(lookup, slot.FoodName, TextToNumber(slot.QuantityText), running, &error)) {
@@ -200,11 +203,11 @@ TotalsResult TotalsCalculator::calculate(const SharedState& state, const TotalsS
         const QString& period = periods.at(static_cast<qsizetype>(p));
         Values running {};
         // From here on every failure, the food table's included, stops with the one message.
-        TextLineReader reader(state.perUserFile(period));
+        TextLineReader reader(files.periodPlanPath(period));
         // The plan's own file could not be read: the week rows name it.
         auto stopOnFile = [&] {
             result.stopPeriod = period;
-            result.stopFile = state.perUserFile(period);
+            result.stopFile = files.periodPlanPath(period);
             return stop(tr("File Not Found"));
         };
         if (!reader.open(&error)) {

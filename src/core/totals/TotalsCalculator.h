@@ -8,7 +8,8 @@
 #include <vector>
 
 class FoodLookup;
-struct SharedState;
+class UserFiles;
+struct MealPlan;
 
 // One row of the totals: its label ("Active", a period name or "Totals") and the nine nutrient
 // totals in column order.
@@ -66,7 +67,9 @@ class TotalsCalculator
     Q_DECLARE_TR_FUNCTIONS(TotalsCalculator)
 
 public:
-    static TotalsResult calculate(const SharedState& state, const TotalsSources& sources, FoodLookup& lookup);
+    // The plan on screen is `onScreen`; the periods' plans are read from the user's files.
+    static TotalsResult calculate(
+        const MealPlan& onScreen, const UserFiles& files, const TotalsSources& sources, FoodLookup& lookup);
 
     // The labels of the grid's header row, column 0 to 9.
     static const QStringList& headerTexts();

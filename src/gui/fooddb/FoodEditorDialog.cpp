@@ -1,6 +1,6 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
-#include "core/recipes/RecipeBook.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 
@@ -8,7 +8,7 @@
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
 
-#include "core/plans/SharedState.h"
+#include "core/files/UserFiles.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowKeys.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -45,7 +45,7 @@ constexpr int kMargin = 8;
 
 struct FieldPlace
 {
-    FoodDatabase::Field field;
+    FoodFields::Field field;
     const char* caption;
     int width;
     const char* unit;
@@ -53,16 +53,16 @@ struct FieldPlace
 
 // The fields top to bottom, with their captions, widths in pixels and units.
 constexpr FieldPlace fieldPlaces[] = {
-    { FoodDatabase::FOOD, QT_TR_NOOP("Food"), 249, "" },
-    { FoodDatabase::SERVING_UN, QT_TR_NOOP("Per Serving Unit"), 137, "" },
-    { FoodDatabase::CALORIES, QT_TR_NOOP("Calories"), 65, "" },
-    { FoodDatabase::CARBS, QT_TR_NOOP("Carbohydrates"), 65, QT_TR_NOOP("g") },
-    { FoodDatabase::FAT, QT_TR_NOOP("Fat"), 65, QT_TR_NOOP("g") },
-    { FoodDatabase::SUGAR, QT_TR_NOOP("Sugar"), 65, QT_TR_NOOP("g") },
-    { FoodDatabase::CHOLESTERO, QT_TR_NOOP("Cholesterol"), 65, QT_TR_NOOP("mg") },
-    { FoodDatabase::FIBER, QT_TR_NOOP("Fiber"), 65, QT_TR_NOOP("g") },
-    { FoodDatabase::SUGAR_ALC, QT_TR_NOOP("Sugar Alcohols"), 65, QT_TR_NOOP("g") },
-    { FoodDatabase::POINTS, QT_TR_NOOP("Points"), 65, "" },
+    { FoodFields::FOOD, QT_TR_NOOP("Food"), 249, "" },
+    { FoodFields::SERVING_UN, QT_TR_NOOP("Per Serving Unit"), 137, "" },
+    { FoodFields::CALORIES, QT_TR_NOOP("Calories"), 65, "" },
+    { FoodFields::CARBS, QT_TR_NOOP("Carbohydrates"), 65, QT_TR_NOOP("g") },
+    { FoodFields::FAT, QT_TR_NOOP("Fat"), 65, QT_TR_NOOP("g") },
+    { FoodFields::SUGAR, QT_TR_NOOP("Sugar"), 65, QT_TR_NOOP("g") },
+    { FoodFields::CHOLESTERO, QT_TR_NOOP("Cholesterol"), 65, QT_TR_NOOP("mg") },
+    { FoodFields::FIBER, QT_TR_NOOP("Fiber"), 65, QT_TR_NOOP("g") },
+    { FoodFields::SUGAR_ALC, QT_TR_NOOP("Sugar Alcohols"), 65, QT_TR_NOOP("g") },
+    { FoodFields::POINTS, QT_TR_NOOP("Points"), 65, "" },
 };
 
 QToolButton* makeNavigationButton(QWidget* parent, const QString& name, const QString& caption, const QString& tip)
@@ -82,10 +82,12 @@ bool allEmpty(const QStringList& values)
 
 } // namespace
 
-FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, QWidget* parent)
+FoodEditorDialog::FoodEditorDialog(
+    const UserFiles& files, FoodStore& database, QString& previousSearch, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
     , m_database(database)
+    , m_previousSearch(previousSearch)
 {
     setObjectName(QStringLiteral("FoodEdit"));
     setWindowTitle(tr("Edit Food List"));
@@ -95,7 +97,7 @@ FoodEditorDialog::FoodEditorDialog(SharedState& state, FoodDatabase& database, Q
     fields->setColumnMinimumWidth(0, kCaptionWidth);
     int line = 0;
     for (const FieldPlace& place : fieldPlaces) {
-        const QString name = FoodDatabase::fieldNames().at(place.field);
+        const QString name = FoodFields::fieldNames().at(place.field);
         auto* caption = new QLabel(tr(place.caption), this);
         caption->setObjectName(name + QStringLiteral("_Caption"));
         auto* edit = new QLineEdit(this);
@@ -202,7 +204,7 @@ FoodEditorDialog::~FoodEditorDialog() = default;
 void FoodEditorDialog::loadFoods()
 {
     QString error;
-    if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_database.refresh(&error)) {
         showNoRecord();
         m_addFood->setEnabled(false);
         Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
@@ -238,19 +240,19 @@ void FoodEditorDialog::showRecord(qsizetype record)
     QString error;
     const bool read = m_database.readRecord(m_records.rowid(record), &values, &error);
     if (!read) {
-        values = QStringList(FoodDatabase::FieldCount, QString());
+        values = QStringList(FoodFields::FieldCount, QString());
     }
     m_stored = values;
     // A recipe's own row follows its ingredients: it is changed in the Recipes window only.
-    const bool recipe = read && RecipeBook(m_database).isRecipeRow(m_records.rowid(record));
-    const QString recipeTip = recipe
-        ? tr("\"%1\" is a recipe: change it in the Recipes window.").arg(values.at(FoodDatabase::FOOD))
-        : QString();
-    for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+    const bool recipe = read && m_database.isRecipeRow(m_records.rowid(record));
+    const QString recipeTip = recipe ? tr("\"%1\" is a recipe: change it in the Recipes window.")
+                                           .arg(MessageText::quoted(values.at(FoodFields::FOOD)))
+                                     : QString();
+    for (int f = 0; f < FoodFields::FieldCount; ++f) {
         QLineEdit* edit = m_fields[static_cast<std::size_t>(f)];
         // A recipe's values are sums and quotients of its ingredients': shown rounded, as typed
         // values are, while the row keeps them whole.
-        const bool computed = recipe && f >= FoodDatabase::CALORIES && IsWholeNumber(values.at(f));
+        const bool computed = recipe && f >= FoodFields::CALORIES && IsWholeNumber(values.at(f));
         edit->setText(computed ? RoundedValueText(TextToNumber(values.at(f)), QLocale::c()) : values.at(f));
         edit->setCursorPosition(0);
         // A record that cannot be read takes no typing: its values would overwrite what is there.
@@ -283,32 +285,32 @@ bool FoodEditorDialog::saveCurrent()
     // Only the fields the user changed are written: a field another program changed meanwhile
     // keeps its value, and a record merely looked at is never written.
     const QStringList values = fieldValues();
-    FoodDatabase::FieldChanges changes;
-    for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
+    FoodStore::FieldChanges changes;
+    for (int f = 0; f < FoodFields::FieldCount; ++f) {
         if (values.at(f) != m_shown.value(f)) {
-            changes.emplace_back(static_cast<FoodDatabase::Field>(f), values.at(f));
+            changes.emplace_back(static_cast<FoodFields::Field>(f), values.at(f));
         }
     }
     if (changes.empty()) {
         return true;
     }
     const qint64 rowid = m_records.rowid(m_current);
-    const QString shownName = m_stored.value(FoodDatabase::FOOD);
+    const QString shownName = m_stored.value(FoodFields::FOOD);
     QString error;
     QStringList renamedIn;
     if (!m_database.updateFields(rowid, shownName, changes, &error, &renamedIn)) {
-        const QString name = shownName.isEmpty() ? values.value(FoodDatabase::FOOD) : shownName;
+        const QString name = shownName.isEmpty() ? values.value(FoodFields::FOOD) : shownName;
         Prompt::error(this,
             QStringLiteral("The change to the food \"%1\" could not be saved; the food table still holds the "
                            "record as it was, and what you typed stays in the fields.\n%2")
-                .arg(name, error));
+                .arg(MessageText::quoted(name), error));
         return false;
     }
     for (const auto& [field, value] : changes) {
         m_stored[field] = value;
     }
     m_shown = values;
-    m_records.rename(m_current, values.value(FoodDatabase::FOOD));
+    m_records.rename(m_current, values.value(FoodFields::FOOD));
     if (rowid == m_blankRowid) {
         m_blankRowid = -1;
     }
@@ -320,7 +322,7 @@ bool FoodEditorDialog::saveCurrent()
         Prompt::message(this,
             (renamedIn.size() == 1 ? tr("1 recipe now uses \"%2\":")
                                    : tr("%1 recipes now use \"%2\":").arg(QLocale().toString(renamedIn.size())))
-                    .arg(MessageText::quoted(values.value(FoodDatabase::FOOD)))
+                    .arg(MessageText::quoted(values.value(FoodFields::FOOD)))
                 + QLatin1Char('\n') + MessageText::listed(quoted).join(QLatin1Char('\n')),
             windowTitle());
     }
@@ -392,7 +394,7 @@ void FoodEditorDialog::addFood()
     if (!m_loaded) {
         return;
     }
-    QLineEdit* food = m_fields[FoodDatabase::FOOD];
+    QLineEdit* food = m_fields[FoodFields::FOOD];
     if (m_current >= 0 && m_records.rowid(m_current) == m_blankRowid && allEmpty(fieldValues())) {
         food->setFocus();
         return;
@@ -400,7 +402,7 @@ void FoodEditorDialog::addFood()
     if (!leaveCurrent()) {
         return;
     }
-    const QStringList empty(FoodDatabase::FieldCount, QString());
+    const QStringList empty(FoodFields::FieldCount, QString());
     qint64 rowid = -1;
     QString error;
     if (!m_database.insertRecord(empty, &rowid, &error)) {
@@ -424,14 +426,30 @@ void FoodEditorDialog::deleteFood()
     if (m_current < 0) {
         return;
     }
-    const QString name = m_stored.value(FoodDatabase::FOOD);
-    QString question = name.isEmpty() ? tr("Delete this food, which has no name, from the food table?")
-                                      : tr("Delete the food \"%1\" from the food table?").arg(name);
+    const QString name = m_stored.value(FoodFields::FOOD);
+    QString question = name.isEmpty()
+        ? tr("Delete this food, which has no name, from the food table?")
+        : tr("Delete the food \"%1\" from the food table?").arg(MessageText::quoted(name));
     // Recipes made with the food keep it as a missing ingredient, which counts nothing: say which.
     QStringList recipes;
-    if (!name.isEmpty() && RecipeBook(m_database).recipesUsing(name, &recipes, nullptr) && !recipes.isEmpty()) {
+    if (!name.isEmpty() && m_database.recipesUsing(name, &recipes, nullptr) && !recipes.isEmpty()) {
+        // A food in a thousand recipes names ten, each cut short, and counts the rest.
+        ListedItems listed;
+        for (const QString& recipe : recipes) {
+            if (listed.listsNext()) {
+                listed.add(MessageText::quoted(recipe));
+            } else {
+                listed.countUnlisted();
+            }
+        }
+        const QStringList lines = listed.lines();
+        const bool more = listed.count() > lines.size();
         question += QLatin1Char('\n')
-            + tr("These recipes use it and would show it as missing: %1.").arg(recipes.join(QStringLiteral(", ")));
+            + tr("These recipes use it and would show it as missing: %1.")
+                  .arg(QStringList(lines.begin(), lines.end() - (more ? 1 : 0)).join(QStringLiteral(", ")));
+        if (more) {
+            question += QLatin1Char('\n') + lines.last();
+        }
     }
     if (!Prompt::question(this, question, tr("Delete Food"))) {
         return;
@@ -439,7 +457,7 @@ void FoodEditorDialog::deleteFood()
     const qint64 rowid = m_records.rowid(m_current);
     QString error;
     if (!m_database.deleteRecord(rowid, name, &error)) {
-        Prompt::error(this, tr("The food \"%1\" could not be deleted.\n%2").arg(name, error));
+        Prompt::error(this, tr("The food \"%1\" could not be deleted.\n%2").arg(MessageText::quoted(name), error));
         return;
     }
     if (rowid == m_blankRowid) {
@@ -460,12 +478,11 @@ void FoodEditorDialog::findFood()
         return;
     }
     const QString answer = Prompt::input(this, tr("Food Name Search"),
-        tr("Enter the complete or partial food name\r\nor leave blank and use previous search: ")
-            + m_state.FoodSearchText);
-    QString term = m_state.FoodSearchText;
+        tr("Enter the complete or partial food name\r\nor leave blank and use previous search: ") + m_previousSearch);
+    QString term = m_previousSearch;
     if (!answer.isEmpty()) {
         term = answer;
-        m_state.FoodSearchText = answer;
+        m_previousSearch = answer;
     }
     // With no food in the table the search finds nothing and changes nothing.
     if (term.isEmpty() || m_current < 0) {
@@ -489,13 +506,13 @@ void FoodEditorDialog::viewAllFoods()
 {
     // The grid reads the table, so what is typed here goes there first.
     saveCurrent();
-    FoodGridDialog grid(m_state, m_database, false, this);
+    FoodGridDialog grid(m_files, m_database, false, this);
     execWindowModal(grid);
 }
 
 void FoodEditorDialog::showQuickHelp()
 {
-    QuickHelpViewer help(m_state, this);
+    QuickHelpViewer help(m_files, this);
     execWindowModal(help);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodFields.h"
 #include "core/search/FoodNameIndex.h"
 
 #include <QDialog>
@@ -12,7 +12,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-struct SharedState;
+class FoodStore;
+class UserFiles;
 
 // "Edit Food List": the one window that changes the food table. It shows one food at a time in ten
 // fields; a changed record is written when another record becomes current (navigation, Find, Add)
@@ -23,15 +24,16 @@ class FoodEditorDialog : public QDialog
     Q_OBJECT
 
 public:
-    // Opens `database` at the shared food table path when it is not open yet and shows the first
-    // record.
-    FoodEditorDialog(SharedState& state, FoodDatabase& database, QWidget* parent = nullptr);
+    // Opens `database` when it is not open yet, or afresh when another program replaced it, and
+    // shows the first record. `previousSearch` is the search text Find uses again when it is
+    // answered with nothing; it outlives the window.
+    FoodEditorDialog(const UserFiles& files, FoodStore& database, QString& previousSearch, QWidget* parent = nullptr);
     ~FoodEditorDialog() override;
 
     // The record shown, counted from 0 in table order; -1 when the table is empty.
     qsizetype currentRecord() const { return m_current; }
     qsizetype recordCount() const { return m_records.size(); }
-    QLineEdit* field(FoodDatabase::Field field) const { return m_fields[static_cast<std::size_t>(field)]; }
+    QLineEdit* field(FoodFields::Field field) const { return m_fields[static_cast<std::size_t>(field)]; }
 
     void done(int result) override;
 
@@ -58,8 +60,9 @@ private:
     void showRecord(qsizetype record);
     void showNoRecord();
 
-    SharedState& m_state;
-    FoodDatabase& m_database;
+    const UserFiles& m_files;
+    FoodStore& m_database;
+    QString& m_previousSearch;
     FoodNameIndex m_records;
     bool m_loaded = false;
     qsizetype m_current = -1;
@@ -70,7 +73,7 @@ private:
     // The record made by Add, while it has never held anything.
     qint64 m_blankRowid = -1;
 
-    std::array<QLineEdit*, FoodDatabase::FieldCount> m_fields {};
+    std::array<QLineEdit*, FoodFields::FieldCount> m_fields {};
     QToolButton* m_moveFirst;
     QToolButton* m_movePrevious;
     QToolButton* m_moveNext;

@@ -5,8 +5,8 @@
 #include "gui/common/WindowSizes.h"
 
 #include "core/files/TextFile.h"
-#include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
+#include "core/files/UserFiles.h"
+#include "core/storage/FoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
 #include "gui/fooddb/GridCaptionBar.h"
@@ -41,13 +41,13 @@ constexpr QSize kProgress { 281, 17 };
 constexpr int kProgressGap = 39;
 constexpr QMargins kMargins { 16, 8, 16, 8 };
 constexpr std::pair<int, int> kColumnWidths[]
-    = { { FoodDatabase::FOOD, 243 }, { FoodDatabase::CARBS, 86 }, { FoodDatabase::CHOLESTERO, 80 } };
+    = { { FoodFields::FOOD, 243 }, { FoodFields::CARBS, 86 }, { FoodFields::CHOLESTERO, 80 } };
 
 } // namespace
 
-FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool sortedByName, QWidget* parent)
+FoodGridDialog::FoodGridDialog(const UserFiles& files, FoodStore& database, bool sortedByName, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
     , m_database(database)
     , m_model(new FoodPropertiesModel(this))
 {
@@ -67,7 +67,7 @@ FoodGridDialog::FoodGridDialog(SharedState& state, FoodDatabase& database, bool 
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_grid->setWordWrap(false);
     m_grid->setMinimumSize(kGridMinimum);
-    m_captions = new GridCaptionBar(m_grid, FoodDatabase::gridCaptions(), this);
+    m_captions = new GridCaptionBar(m_grid, FoodFields::gridCaptions(), this);
 
     m_findText = makeCommandButton(this, QStringLiteral("cmdFindTxt"), tr("Find Text"), kSmallButton);
     m_searchText = new QLineEdit(this);
@@ -126,7 +126,7 @@ void FoodGridDialog::loadFoods(bool sortedByName)
         m_grid->setColumnWidth(column, width);
     }
     // A bold caption wider than its column (Carbohydrates in most fonts) widens the column.
-    for (int column = 0; column < FoodDatabase::FieldCount; ++column) {
+    for (int column = 0; column < FoodFields::FieldCount; ++column) {
         if (auto* caption = findChild<QLabel*>(QStringLiteral("ColumnCaption%1").arg(column))) {
             m_grid->setColumnWidth(column, std::max(m_grid->columnWidth(column), caption->sizeHint().width() + 4));
         }
@@ -137,7 +137,7 @@ void FoodGridDialog::loadFoods(bool sortedByName)
     for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
         command->setEnabled(false);
     }
-    if (!m_database.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_database.refresh(&error)) {
         m_model->clear();
         Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
         return;
@@ -225,7 +225,7 @@ void FoodGridDialog::sortSelection()
 
 void FoodGridDialog::saveTable()
 {
-    const QString path = m_state.perUserFile(QStringLiteral("foodpropertytable"));
+    const QString path = m_files.foodPropertyTablePath();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool written = TextFile::writeLines(path, m_model->tableLines(), &error);
@@ -240,6 +240,6 @@ void FoodGridDialog::saveTable()
 
 void FoodGridDialog::showQuickHelp()
 {
-    QuickHelpViewer help(m_state, this);
+    QuickHelpViewer help(m_files, this);
     execWindowModal(help);
 }

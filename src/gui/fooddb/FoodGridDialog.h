@@ -2,14 +2,14 @@
 
 #include <QDialog>
 
-class FoodDatabase;
+class FoodStore;
 class FoodPropertiesModel;
 class GridCaptionBar;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
-struct SharedState;
+class UserFiles;
 
 // "View Food Properties": the whole food table in a read-only grid, one row per food and one
 // column per field, with a text search that marks matching cells in bold, a sort on the selected
@@ -22,7 +22,7 @@ public:
     // Fills the grid from the food table, opening `database` at the shared food table path when it
     // is not open yet. With `sortedByName` the grid starts in ascending food name order, as the
     // main window opens it; the food editor opens it in table order.
-    FoodGridDialog(SharedState& state, FoodDatabase& database, bool sortedByName, QWidget* parent = nullptr);
+    FoodGridDialog(const UserFiles& files, FoodStore& database, bool sortedByName, QWidget* parent = nullptr);
     ~FoodGridDialog() override;
 
     FoodPropertiesModel* model() const { return m_model; }
@@ -37,8 +37,8 @@ private:
     void loadFoods(bool sortedByName);
     void setCurrentCell(int row, int column);
 
-    SharedState& m_state;
-    FoodDatabase& m_database;
+    const UserFiles& m_files;
+    FoodStore& m_database;
     FoodPropertiesModel* m_model;
     QTableView* m_grid;
     GridCaptionBar* m_captions;

@@ -1,6 +1,6 @@
 #include "gui/fooddb/FoodPropertiesModel.h"
 
-#include "core/recipes/RecipeBook.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/NumberText.h"
 
 #include <QFont>
@@ -32,25 +32,25 @@ FoodPropertiesModel::FoodPropertiesModel(QObject* parent)
 
 FoodPropertiesModel::~FoodPropertiesModel() = default;
 
-bool FoodPropertiesModel::load(const FoodDatabase& database, QString* error, bool sortedByName)
+bool FoodPropertiesModel::load(const FoodStore& foods, QString* error, bool sortedByName)
 {
-    std::vector<FoodDatabase::Field> fields;
+    std::vector<FoodFields::Field> fields;
     for (int f = 0; f < ColumnCount; ++f) {
-        fields.push_back(static_cast<FoodDatabase::Field>(f));
+        fields.push_back(static_cast<FoodFields::Field>(f));
     }
     std::vector<TextColumn> columns;
     std::vector<qint64> rowids;
-    if (!database.readColumns(fields, &columns, &rowids, error)) {
+    if (!foods.readColumns(fields, &columns, &rowids, error)) {
         clear();
         return false;
     }
-    roundRecipeValues(database, rowids, &columns);
+    roundRecipeValues(foods, rowids, &columns);
     std::vector<std::uint32_t> nameOrder;
     if (sortedByName) {
         // Without the name index (a read-only table that lacks it, say) the names are sorted here.
-        if (!database.readNameOrder(rowids, &nameOrder, nullptr)) {
+        if (!foods.readNameOrder(rowids, &nameOrder, nullptr)) {
             setColumns(std::move(columns));
-            sortAll(FoodDatabase::FOOD);
+            sortAll(FoodFields::FOOD);
             return true;
         }
     }
@@ -59,12 +59,12 @@ bool FoodPropertiesModel::load(const FoodDatabase& database, QString* error, boo
 }
 
 void FoodPropertiesModel::roundRecipeValues(
-    const FoodDatabase& database, const std::vector<qint64>& rowids, std::vector<TextColumn>* columns)
+    const FoodStore& foods, const std::vector<qint64>& rowids, std::vector<TextColumn>* columns)
 {
     // A recipe's values are sums and quotients of its ingredients': shown rounded, as typed values
     // are, while the row keeps them whole. Without the recipe tables the values show as stored.
     QSet<qint64> recipeRows;
-    if (!RecipeBook::recipeRows(database, &recipeRows, nullptr) || recipeRows.isEmpty()) {
+    if (!foods.recipeRows(&recipeRows, nullptr) || recipeRows.isEmpty()) {
         return;
     }
     std::vector<bool> isRecipe(rowids.size());
@@ -73,7 +73,7 @@ void FoodPropertiesModel::roundRecipeValues(
     }
     // Each column is written afresh in one pass: rewriting cells in place would move the whole
     // column's text once per recipe.
-    for (int f = FoodDatabase::CALORIES; f < ColumnCount && std::size_t(f) < columns->size(); ++f) {
+    for (int f = FoodFields::CALORIES; f < ColumnCount && std::size_t(f) < columns->size(); ++f) {
         const TextColumn& column = (*columns)[std::size_t(f)];
         TextColumn rounded;
         rounded.reserve(column.size(), column.text().size());
@@ -109,7 +109,7 @@ void FoodPropertiesModel::setColumns(std::vector<TextColumn> columns, std::vecto
     }
     if (nameOrder.size() == rows) {
         m_order = std::move(nameOrder);
-        orderOf(FoodDatabase::FOOD).sortPresorted(m_order);
+        orderOf(FoodFields::FOOD).sortPresorted(m_order);
     } else {
         m_order.resize(rows);
         std::iota(m_order.begin(), m_order.end(), 0U);
@@ -297,7 +297,7 @@ QStringList FoodPropertiesModel::tableLines() const
 {
     QStringList lines;
     lines.reserve(rowCount() + 1);
-    lines.append(FoodDatabase::gridCaptions().join(QLatin1Char('\t')));
+    lines.append(FoodFields::gridCaptions().join(QLatin1Char('\t')));
     QString line;
     for (int row = 0; row < rowCount(); ++row) {
         line.clear();

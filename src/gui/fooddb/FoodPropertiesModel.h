@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodFields.h"
 #include "core/text/GenericOrder.h"
 #include "core/text/TextColumn.h"
 #include "core/text/UpperColumn.h"
@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+class FoodStore;
+
 // The food properties grid: every food of the table, one column per field, read-only. The cell
 // texts stay packed per column in table order; the grid shows them through a row order that the
 // sort rearranges. The bold marks of the text search are one bit per cell, kept with the food, so
@@ -24,7 +26,7 @@ class FoodPropertiesModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    static constexpr int ColumnCount = FoodDatabase::FieldCount;
+    static constexpr int ColumnCount = FoodFields::FieldCount;
     // Called during a search with the column being searched and the row reached in it.
     using Progress = std::function<void(int column, int row)>;
 
@@ -34,7 +36,7 @@ public:
     // Reads every food of the table into the model, in table order or, with `sortedByName`, in
     // the generic ascending order of the food names (the order in which the table's name index
     // delivers them, when it has one). On failure the model is empty.
-    bool load(const FoodDatabase& database, QString* error, bool sortedByName = false);
+    bool load(const FoodStore& foods, QString* error, bool sortedByName = false);
     // Takes the ten columns of cell texts (equal sizes), in table order. `nameOrder`, when it
     // holds every row, is the order of the food names as the name index delivers it; the grid then
     // starts in the generic ascending order of the names, checked and completed from it.
@@ -68,7 +70,7 @@ public:
 
 private:
     static void roundRecipeValues(
-        const FoodDatabase& database, const std::vector<qint64>& rowids, std::vector<TextColumn>* columns);
+        const FoodStore& foods, const std::vector<qint64>& rowids, std::vector<TextColumn>* columns);
     std::size_t tableRow(int row) const { return m_order[static_cast<std::size_t>(row)]; }
     const GenericOrder& orderOf(int column);
     const UpperColumn& upperOf(int column);

@@ -1,11 +1,12 @@
 #include "gui/fooddb/ImportFoodsDialog.h"
 
-#include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
+#include "core/files/UserFiles.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
+#include "gui/fooddb/ImportChoiceDelegate.h"
+#include "gui/fooddb/ImportColumnsModel.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -20,7 +21,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextStream>
 #include <QVBoxLayout>
 
@@ -29,8 +30,6 @@ namespace {
 constexpr QSize kWindowSize { 760, 480 };
 // The mended or refused rows the report shows; the report file holds them all.
 constexpr int kProblemsShown = MessageText::MaxListedItems;
-// The table's columns.
-enum { NameColumn, SamplesColumn, FieldColumn, UnitColumn, AmountsColumn, ColumnCount };
 
 QString grouped(qint64 value)
 {
@@ -39,9 +38,9 @@ QString grouped(qint64 value)
 
 } // namespace
 
-ImportFoodsDialog::ImportFoodsDialog(const SharedState& state, QWidget* parent)
+ImportFoodsDialog::ImportFoodsDialog(const UserFiles& files, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
 {
     setObjectName(QStringLiteral("ImportFoods"));
     setWindowTitle(tr("Import Foods"));
@@ -70,15 +69,25 @@ ImportFoodsDialog::ImportFoodsDialog(const SharedState& state, QWidget* parent)
     m_kind->setObjectName(QStringLiteral("ImportKind"));
     m_kind->setWordWrap(true);
 
-    m_columns = new QTableWidget(0, ColumnCount, this);
+    m_columnRows = new ImportColumnsModel(this);
+    m_columns = new QTableView(this);
     m_columns->setObjectName(QStringLiteral("ImportColumns"));
-    m_columns->setHorizontalHeaderLabels(
-        { tr("Column"), tr("First values"), tr("Goes to"), tr("Unit"), tr("Amounts") });
-    m_columns->horizontalHeader()->setSectionResizeMode(SamplesColumn, QHeaderView::Stretch);
+    m_columns->setModel(m_columnRows);
+    m_columns->setItemDelegate(new ImportChoiceDelegate(m_columns));
+    m_columns->horizontalHeader()->setSectionResizeMode(ImportColumnsModel::SamplesColumn, QHeaderView::Stretch);
     m_columns->verticalHeader()->hide();
     m_columns->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_columns->setAccessibleName(tr("Columns of the file and the food fields they go to"));
     m_columns->hide();
+    // A choice writes itself into the import; a field it takes leaves another column, whose
+    // drop-downs follow.
+    connect(m_columnRows, &QAbstractItemModel::dataChanged, this,
+        [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+            for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+                showChoices(row);
+            }
+            updateStart();
+        });
     // A file of hundreds of columns is found through its names.
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("ImportColumnFilter"));
@@ -131,6 +140,7 @@ ImportFoodsDialog::~ImportFoodsDialog()
     // The source box loses the focus as the window closes, after the import it would look at is
     // gone.
     m_source->disconnect(this);
+    m_columnRows->setImport(nullptr);
 }
 
 void ImportFoodsDialog::chooseFile()
@@ -161,21 +171,14 @@ bool ImportFoodsDialog::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    // A drop-down the pointer passes over while the list scrolls is not changed by the wheel;
-    // only one the user chose to work in (it has the focus) is.
-    if (event->type() == QEvent::Wheel) {
-        auto* choice = qobject_cast<QComboBox*>(watched);
-        if (choice && !choice->hasFocus()) {
-            QCoreApplication::sendEvent(m_columns->viewport(), event);
-            return true;
-        }
-    }
     return QDialog::eventFilter(watched, event);
 }
 
 void ImportFoodsDialog::setSource(const QString& path)
 {
     m_source->setText(path);
+    // The columns shown are those of the import they are written into.
+    m_columnRows->setImport(nullptr);
     m_import = std::make_unique<FoodImport>(path);
     QString error;
     // A pipe or a device would hold the window until something writes to it, or forever.
@@ -213,16 +216,6 @@ void ImportFoodsDialog::updateStart()
     m_start->setDefault(usable);
 }
 
-QComboBox* ImportFoodsDialog::makeChoice(const QString& name, int column)
-{
-    auto* choice = new QComboBox(m_columns);
-    choice->setObjectName(name.arg(column + 1));
-    // The wheel turns it only once it has the focus (see eventFilter).
-    choice->setFocusPolicy(Qt::StrongFocus);
-    choice->installEventFilter(this);
-    return choice;
-}
-
 void ImportFoodsDialog::showColumns()
 {
     m_filter->clear();
@@ -232,34 +225,16 @@ void ImportFoodsDialog::showColumns()
         m_numbers->hide();
         return;
     }
-    const QStringList& columns = m_import->columns();
-    m_columns->setRowCount(0);
-    m_columns->setRowCount(int(columns.size()));
-    for (int c = 0; c < columns.size(); ++c) {
-        auto* name = new QTableWidgetItem(MessageText::quoted(columns[c]));
-        name->setToolTip(MessageText::quoted(columns[c], 1000));
-        m_columns->setItem(c, NameColumn, name);
-        QStringList samples;
-        for (const QStringList& row : m_import->previewRows()) {
-            samples.append(MessageText::quoted(row.value(c)));
-        }
-        m_columns->setItem(c, SamplesColumn, new QTableWidgetItem(samples.join(QStringLiteral(" | "))));
-        auto* field = makeChoice(QStringLiteral("ImportField%1"), c);
-        field->setAccessibleName(tr("Food field for the column %1").arg(MessageText::quoted(columns[c])));
-        field->addItem(tr("(not imported)"), FoodImport::NoField);
-        for (int f = 0; f < ColumnMapping::ChoiceCount; ++f) {
-            field->addItem(ColumnMapping::fieldCaption(f), f);
-        }
-        m_columns->setCellWidget(c, FieldColumn, field);
-        showColumn(c);
-        connect(field, &QComboBox::currentIndexChanged, this, [this, c] { placeColumn(c); });
+    m_columnRows->setImport(m_import.get());
+    for (int row = 0; row < m_columnRows->rowCount(); ++row) {
+        showChoices(row);
     }
-    m_columns->resizeColumnToContents(NameColumn);
-    m_columns->resizeColumnToContents(FieldColumn);
-    m_columns->resizeColumnToContents(UnitColumn);
-    m_columns->resizeColumnToContents(AmountsColumn);
+    m_columns->resizeColumnToContents(ImportColumnsModel::NameColumn);
+    m_columns->resizeColumnToContents(ImportColumnsModel::FieldColumn);
+    m_columns->resizeColumnToContents(ImportColumnsModel::UnitColumn);
+    m_columns->resizeColumnToContents(ImportColumnsModel::AmountsColumn);
     m_columns->show();
-    m_filter->setVisible(columns.size() > kProblemsShown);
+    m_filter->setVisible(m_import->columns().size() > kProblemsShown);
     m_numbers->setText(tr("Numbers are read as written %1. Amounts per 100 g are scaled to the serving when its "
                           "weight is known, from a column that goes to \"%2\" or from a serving unit such as \"1 "
                           "cup (240 g)\"; otherwise the serving is 100 g.")
@@ -268,67 +243,23 @@ void ImportFoodsDialog::showColumns()
     m_numbers->show();
 }
 
-void ImportFoodsDialog::showColumn(int column)
+void ImportFoodsDialog::showChoices(int row)
 {
-    const ImportColumn& choice = m_import->mapping()[std::size_t(column)];
-    auto* field = static_cast<QComboBox*>(m_columns->cellWidget(column, FieldColumn));
-    {
-        const QSignalBlocker blocker(field);
-        field->setCurrentIndex(field->findData(choice.field));
+    for (const int column :
+        { ImportColumnsModel::FieldColumn, ImportColumnsModel::UnitColumn, ImportColumnsModel::AmountsColumn }) {
+        const QModelIndex cell = m_columnRows->index(row, column);
+        if (m_columnRows->isChoice(cell)) {
+            m_columns->openPersistentEditor(cell);
+        } else {
+            m_columns->closePersistentEditor(cell);
+        }
     }
-    // Only a nutrient has a unit and may be given per 100 g.
-    if (!ColumnMapping::isNutrient(choice.field)) {
-        m_columns->removeCellWidget(column, UnitColumn);
-        m_columns->removeCellWidget(column, AmountsColumn);
-        return;
-    }
-    auto* unit = qobject_cast<QComboBox*>(m_columns->cellWidget(column, UnitColumn));
-    if (!unit) {
-        unit = makeChoice(QStringLiteral("ImportUnit%1"), column);
-        m_columns->setCellWidget(column, UnitColumn, unit);
-        connect(unit, &QComboBox::currentIndexChanged, this, [this, column] { placeColumn(column); });
-        auto* amounts = makeChoice(QStringLiteral("ImportAmounts%1"), column);
-        amounts->addItem(tr("per serving"), false);
-        amounts->addItem(tr("per 100 g"), true);
-        m_columns->setCellWidget(column, AmountsColumn, amounts);
-        connect(amounts, &QComboBox::currentIndexChanged, this, [this, column] { placeColumn(column); });
-    }
-    auto* amounts = static_cast<QComboBox*>(m_columns->cellWidget(column, AmountsColumn));
-    const QString name = MessageText::quoted(m_import->columns().at(column));
-    unit->setAccessibleName(tr("Unit of the column %1").arg(name));
-    amounts->setAccessibleName(tr("Amounts of the column %1, per serving or per 100 g").arg(name));
-    const QSignalBlocker unitBlocker(unit);
-    const QSignalBlocker amountsBlocker(amounts);
-    unit->clear();
-    for (const NutrientUnit each : ColumnMapping::units(choice.field)) {
-        unit->addItem(ColumnMapping::unitName(each), int(each));
-    }
-    unit->setCurrentIndex(unit->findData(int(choice.unit)));
-    amounts->setCurrentIndex(choice.per100g ? 1 : 0);
-}
-
-void ImportFoodsDialog::placeColumn(int column)
-{
-    const int field = static_cast<QComboBox*>(m_columns->cellWidget(column, FieldColumn))->currentData().toInt();
-    ImportColumn choice = ColumnMapping::column(field);
-    // The unit and amounts stay as chosen while the column keeps its field.
-    if (field == m_import->mapping()[std::size_t(column)].field && ColumnMapping::isNutrient(field)) {
-        choice.unit
-            = NutrientUnit(static_cast<QComboBox*>(m_columns->cellWidget(column, UnitColumn))->currentData().toInt());
-        choice.per100g = static_cast<QComboBox*>(m_columns->cellWidget(column, AmountsColumn))->currentData().toBool();
-    }
-    const int other = m_import->placeColumn(column, choice);
-    if (other >= 0) {
-        showColumn(other);
-    }
-    showColumn(column);
-    updateStart();
 }
 
 void ImportFoodsDialog::filterColumns(const QString& text)
 {
     const QString wanted = text.trimmed();
-    for (int c = 0; c < m_columns->rowCount(); ++c) {
+    for (int c = 0; c < m_columnRows->rowCount(); ++c) {
         m_columns->setRowHidden(
             c, !wanted.isEmpty() && !m_import->columns().at(c).contains(wanted, Qt::CaseInsensitive));
     }
@@ -348,7 +279,7 @@ void ImportFoodsDialog::startImport()
     // Every mended, refused or repeated row goes to the report file as it comes; the first few
     // are also kept for the report window. The report of an earlier import goes first, so that
     // it never stands for this one.
-    const QString reportPath = QDir(m_state.DataFolder).filePath(QStringLiteral("ImportReport.txt"));
+    const QString reportPath = m_files.importReportPath();
     if (QFileInfo(reportPath).isFile()) {
         QFile::remove(reportPath);
     }
@@ -359,7 +290,7 @@ void ImportFoodsDialog::startImport()
     ImportSummary summary;
     bool committed = false;
     const FoodImport& import = *m_import;
-    const QString database = m_state.FoodDatabasePath;
+    const QString database = m_files.foodDatabasePath();
     BackgroundWork::run(
         this, QStringLiteral("ImportProgress"), tr("Importing Foods"), [&](const BackgroundWork::Report& tell) {
             auto progress = [&](const ImportProgress& now) {
@@ -376,7 +307,8 @@ void ImportFoodsDialog::startImport()
                     report << line << '\n';
                 }
                 if (firstProblems.size() < kProblemsShown) {
-                    firstProblems.append(QStringLiteral("%1: \"%2\": %3").arg(p.locationText(), p.name, p.reason));
+                    firstProblems.append(
+                        QStringLiteral("%1: \"%2\": %3").arg(p.locationText(), MessageText::quoted(p.name), p.reason));
                 }
                 ++problemCount;
             };

@@ -6,12 +6,13 @@
 
 #include <memory>
 
-struct SharedState;
+class ImportColumnsModel;
+class UserFiles;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 // The Import Foods window: the file or folder to import from, what kind of source it was found
 // to be, for a CSV file which column goes to which food field (in which unit, per serving or per
@@ -26,7 +27,7 @@ class ImportFoodsDialog : public QDialog
     Q_OBJECT
 
 public:
-    ImportFoodsDialog(const SharedState& state, QWidget* parent = nullptr);
+    explicit ImportFoodsDialog(const UserFiles& files, QWidget* parent = nullptr);
     ~ImportFoodsDialog() override;
 
     // Looks at the source at `path` and shows what was found.
@@ -47,22 +48,20 @@ protected:
 
 private:
     void showColumns();
-    // Shows column `column`'s choices as the import holds them.
-    void showColumn(int column);
-    // Writes row `column`'s choices into the import.
-    void placeColumn(int column);
+    // Keeps a drop-down open in each cell of `row` that offers a choice, and none in the others.
+    void showChoices(int row);
     void updateStart();
     void filterColumns(const QString& text);
-    QComboBox* makeChoice(const QString& name, int column);
     // Shows the counts and the first mended or refused rows, and where the whole list is.
     void showReport(bool committed, bool cancelled, const ImportSummary& summary, qint64 problemCount,
         const QStringList& firstProblems, const QString& error);
 
-    const SharedState& m_state;
+    const UserFiles& m_files;
     std::unique_ptr<FoodImport> m_import;
+    ImportColumnsModel* m_columnRows = nullptr;
     QLineEdit* m_source = nullptr;
     QLabel* m_kind = nullptr;
-    QTableWidget* m_columns = nullptr;
+    QTableView* m_columns = nullptr;
     QLineEdit* m_filter = nullptr;
     QLabel* m_numbers = nullptr;
     QComboBox* m_duplicates = nullptr;

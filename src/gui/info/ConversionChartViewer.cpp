@@ -2,8 +2,8 @@
 
 #include "gui/common/WindowSizes.h"
 
-ConversionChartViewer::ConversionChartViewer(const SharedState& state, QWidget* parent)
-    : DocumentViewer(state,
+ConversionChartViewer::ConversionChartViewer(const UserFiles& files, QWidget* parent)
+    : DocumentViewer(files,
         { QStringLiteral("convchart.txt"), QStringLiteral("convinfo"), tr("Conversion Information"),
             WindowSizes::ConversionChartViewer },
         parent)

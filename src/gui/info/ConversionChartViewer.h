@@ -8,5 +8,5 @@ class ConversionChartViewer : public DocumentViewer
     Q_OBJECT
 
 public:
-    explicit ConversionChartViewer(const SharedState& state, QWidget* parent = nullptr);
+    explicit ConversionChartViewer(const UserFiles& files, QWidget* parent = nullptr);
 };

@@ -1,7 +1,7 @@
 #include "gui/info/DocumentViewer.h"
 
-#include "core/plans/SharedState.h"
-#include "core/text/DocumentText.h"
+#include "core/files/DocumentText.h"
+#include "core/files/UserFiles.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
 
@@ -23,9 +23,9 @@ constexpr int kCloseButtonWidth = 113;
 
 } // namespace
 
-DocumentViewer::DocumentViewer(const SharedState& state, const Document& document, QWidget* parent)
+DocumentViewer::DocumentViewer(const UserFiles& files, const Document& document, QWidget* parent)
     : QDialog(parent)
-    , m_path(state.documentPath(document.fileName))
+    , m_path(files.documentPath(document.fileName))
     , m_textArea(new QPlainTextEdit(this))
     , m_buttons(new QHBoxLayout)
 {

@@ -7,7 +7,7 @@
 class QHBoxLayout;
 class QPushButton;
 class QPlainTextEdit;
-struct SharedState;
+class UserFiles;
 
 // The common frame of the three text document viewers: a read-only, scrolling text area that
 // shows one document of the data folder, read afresh every time the window is created, and a
@@ -35,7 +35,7 @@ protected:
         QSize size;
     };
 
-    DocumentViewer(const SharedState& state, const Document& document, QWidget* parent);
+    DocumentViewer(const UserFiles& files, const Document& document, QWidget* parent);
 
     // A viewer for reading at length: a large serif font and one "Close" button; the document
     // is loaded at once.

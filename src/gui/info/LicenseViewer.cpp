@@ -12,8 +12,8 @@ constexpr int kDeclineWidth = 105;
 
 } // namespace
 
-LicenseViewer::LicenseViewer(const SharedState& state, QWidget* parent)
-    : DocumentViewer(state,
+LicenseViewer::LicenseViewer(const UserFiles& files, QWidget* parent)
+    : DocumentViewer(files,
         { QStringLiteral("license agreement.txt"), QStringLiteral("License"), tr("License Agreement"),
             WindowSizes::LicenseViewer },
         parent)

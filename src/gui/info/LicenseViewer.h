@@ -9,7 +9,7 @@ class LicenseViewer : public DocumentViewer
     Q_OBJECT
 
 public:
-    LicenseViewer(const SharedState& state, QWidget* parent = nullptr);
+    LicenseViewer(const UserFiles& files, QWidget* parent = nullptr);
 
 private slots:
     void declineAndExit();

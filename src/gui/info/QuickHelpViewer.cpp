@@ -2,8 +2,8 @@
 
 #include "gui/common/WindowSizes.h"
 
-QuickHelpViewer::QuickHelpViewer(const SharedState& state, QWidget* parent)
-    : DocumentViewer(state,
+QuickHelpViewer::QuickHelpViewer(const UserFiles& files, QWidget* parent)
+    : DocumentViewer(files,
         { QStringLiteral("foods.hlp"), QStringLiteral("PlatewellHelp"), tr("Platewell Help"),
             WindowSizes::QuickHelpViewer },
         parent)

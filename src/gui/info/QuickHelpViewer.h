@@ -8,5 +8,5 @@ class QuickHelpViewer : public DocumentViewer
     Q_OBJECT
 
 public:
-    explicit QuickHelpViewer(const SharedState& state, QWidget* parent = nullptr);
+    explicit QuickHelpViewer(const UserFiles& files, QWidget* parent = nullptr);
 };

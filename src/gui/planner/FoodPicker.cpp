@@ -1,6 +1,6 @@
 #include "gui/planner/FoodPicker.h"
 
-#include "core/foods/FoodDatabase.h"
+#include "core/storage/FoodStore.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/FoodNameDelegate.h"
 
@@ -53,16 +53,16 @@ QBoxLayout* FoodPicker::makeLayout() const
     return column;
 }
 
-FoodPicker::FillResult FoodPicker::fill(FoodDatabase& foods, const QString& path, QString* error)
+FoodPicker::FillResult FoodPicker::fill(FoodStore& foods, QString* error)
 {
     m_keptPosition = -1;
     m_model->clear();
-    if (!foods.ensureOpen(path, error)) {
+    if (!foods.refresh(error)) {
         return FillResult::CannotOpen;
     }
     std::vector<TextColumn> columns;
-    std::vector<qint64> rowids;
-    if (!foods.readColumns({ FoodDatabase::FOOD, FoodDatabase::SERVING_UN }, &columns, &rowids, error)) {
+    std::vector<FoodStore::RowId> rowids;
+    if (!foods.readColumns({ FoodFields::FOOD, FoodFields::SERVING_UN }, &columns, &rowids, error)) {
         // A table that fails now may be fixed by the user: open it afresh next time.
         foods.close();
         return FillResult::CannotRead;

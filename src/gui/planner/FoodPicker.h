@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QString>
 
-class FoodDatabase;
+class FoodStore;
 class FoodListModel;
 class QBoxLayout;
 class QLabel;
@@ -33,8 +33,8 @@ public:
     // The search box and count above the list.
     QBoxLayout* makeLayout() const;
 
-    // Fills the list from the food table at `path`, in food-name order; the reason in `error`.
-    FillResult fill(FoodDatabase& foods, const QString& path, QString* error);
+    // Fills the list from the food table, as it is now, in food-name order; the reason in `error`.
+    FillResult fill(FoodStore& foods, QString* error);
     // Shows the foods `other` shows, without reading the table again.
     void copyFoods(const FoodListModel& other);
     // The row of the food Enter takes, as above; -1 when there is none.

@@ -1,12 +1,13 @@
 #include "gui/planner/MainWindow.h"
 
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 #include "core/text/MessageText.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
 #include "gui/totals/TargetsDialog.h"
 
 #include "core/plans/PeriodFile.h"
+#include "core/plans/Periods.h"
 #include "core/text/NumberText.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Program.h"
@@ -126,10 +127,9 @@ QList<QKeySequence> undoKeys()
 
 } // namespace
 
-MainWindow::MainWindow(SharedState& state, QWidget* parent)
+MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     : QMainWindow(parent)
-    , m_state(state)
-    , m_planFile(state.PlanOnScreenPath)
+    , m_workspace(workspace)
     , m_undoStack(new QUndoStack(this))
 {
     setObjectName(QStringLiteral("MainMenu"));
@@ -145,13 +145,6 @@ MainWindow::MainWindow(SharedState& state, QWidget* parent)
     }
     resize(WindowSizes::MainWindow + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     startUp();
-}
-
-MainWindow::~MainWindow()
-{
-    // The Undo stack, deleted with the window's children, empties itself then: that is no change
-    // to the plan to keep.
-    disconnect(m_undoStack, nullptr, this, nullptr);
 }
 
 void MainWindow::buildControls()
@@ -237,10 +230,9 @@ void MainWindow::buildControls()
         buttons->addWidget(remove);
         buttons->addWidget(clear);
         buttons->addStretch(1);
-        auto* model = new MealListModel(m_state.mealPlan.tables[static_cast<std::size_t>(meal)], this);
         auto* list = new QListView(central);
         list->setObjectName(QLatin1String(names.list));
-        list->setModel(model);
+        list->setModel(new MealListModel(m_workspace.plan(), meal, list));
         list->setFont(listFont);
         list->setMinimumSize(kMealList);
         list->setUniformItemSizes(true);
@@ -253,7 +245,6 @@ void MainWindow::buildControls()
         asRecipe->setObjectName(QStringLiteral("SaveMealAsRecipe%1").arg(meal + 1));
         list->addAction(asRecipe);
         connect(asRecipe, &QAction::triggered, this, [this, meal] { saveMealAsRecipe(meal); });
-        m_mealModels[static_cast<std::size_t>(meal)] = model;
         m_mealViews[static_cast<std::size_t>(meal)] = list;
         meals->addLayout(buttons, meal, 0);
         meals->addWidget(list, meal, 1);
@@ -401,66 +392,47 @@ void MainWindow::startUp()
     m_periods->clear();
     m_periods->addItems(Periods::names());
     m_periods->setCurrentIndex(0);
-    m_state.FoodSearchText.clear();
-    m_state.CurrentUserName.clear();
-    m_userNameButton->setText(tr("User Name"));
+    m_workspace.foodSearchText().clear();
+    m_workspace.files().setUserName(QString());
+    UserNameDialog::showUserNameOn(m_userNameButton, m_workspace.files());
     fillFoodList();
     restorePlan();
-    // Every step on the plan, and every Undo and Redo of one, changes the meals.
-    connect(m_undoStack, &QUndoStack::indexChanged, this, &MainWindow::keepPlan);
+    connect(&m_workspace, &Workspace::planNotKept, this, &MainWindow::tellPlanNotKept);
     // A new user starts by typing a food's name, so the first keystrokes go to the search.
     m_foodFilter->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::restorePlan()
 {
-    if (m_planFile.path().isEmpty()) {
-        return;
-    }
-    MealPlan plan;
     QStringList problems;
     QString error;
-    switch (m_planFile.restore(&plan, &problems, &error)) {
+    switch (m_workspace.restorePlan(&problems, &error)) {
     case PlanOnScreenFile::Restored::Nothing:
         return;
     case PlanOnScreenFile::Restored::Unreadable:
         Prompt::error(this,
             tr("The plan on screen from the last run could not be read, so the meals start empty. The file stays "
                "as it is until you change the plan; it is then first copied to %1.\n%2")
-                .arg(QDir::toNativeSeparators(m_planFile.asidePath()), error));
+                .arg(QDir::toNativeSeparators(m_workspace.planAsidePath()), error));
         return;
     case PlanOnScreenFile::Restored::Partly:
         Prompt::message(this,
             tr("Some lines of the plan on screen from the last run could not be placed and were left out. When you "
                "change the plan, the file is first copied to %1.\n%2")
-                .arg(QDir::toNativeSeparators(m_planFile.asidePath()), problems.join(QLatin1Char('\n'))),
+                .arg(QDir::toNativeSeparators(m_workspace.planAsidePath()), problems.join(QLatin1Char('\n'))),
             tr("Platewell"));
         break;
     case PlanOnScreenFile::Restored::Whole:
         break;
     }
-    for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
-        m_mealModels[static_cast<std::size_t>(meal)]->setTable(plan.tables[static_cast<std::size_t>(meal)]);
-    }
 }
 
-void MainWindow::keepPlan()
+void MainWindow::tellPlanNotKept(const QString& error)
 {
-    if (m_planFile.path().isEmpty()) {
-        return;
-    }
-    QString error;
-    if (m_planFile.keep(m_state.mealPlan, &error)) {
-        m_toldPlanNotKept = false;
-        return;
-    }
-    if (!m_toldPlanNotKept) {
-        m_toldPlanNotKept = true;
-        Prompt::error(this,
-            tr("The plan on screen could not be kept for the next start of Platewell; save it to keep it. Platewell "
-               "tries again at every change without saying so again.\n%1")
-                .arg(error));
-    }
+    Prompt::error(this,
+        tr("The plan on screen could not be kept for the next start of Platewell; save it to keep it. Platewell "
+           "tries again at every change without saying so again.\n%1")
+            .arg(error));
 }
 
 void MainWindow::fillFoodList()
@@ -469,7 +441,7 @@ void MainWindow::fillFoodList()
     font.setPointSizeF(10);
     m_foodView->setFont(font);
     QString error;
-    switch (m_picker->fill(m_foods, m_state.FoodDatabasePath, &error)) {
+    switch (m_picker->fill(m_workspace.foods(), &error)) {
     case FoodPicker::FillResult::Filled:
         break;
     case FoodPicker::FillResult::CannotOpen:
@@ -494,8 +466,7 @@ void MainWindow::addToMeal(int meal)
         return;
     }
     const QString quantity = NumberToText(TextToNumber(m_quantity->text()));
-    const MealTable& before = m_mealModels[static_cast<std::size_t>(meal)]->table();
-    MealTable after = before;
+    MealTable after = m_workspace.plan().meal(meal);
     switch (after.add(food, quantity)) {
     case MealTable::AddResult::Added:
         changeMeals(tr("Add %1 to %2").arg(MessageText::quoted(food), MealPlan::heading(meal)), { { meal, after } });
@@ -521,7 +492,7 @@ void MainWindow::removeFromMeal(int meal)
         return;
     }
     const int line = selected.first().row();
-    MealTable after = m_mealModels[static_cast<std::size_t>(meal)]->table();
+    MealTable after = m_workspace.plan().meal(meal);
     const QString food = after.slot(line + 1).FoodName;
     if (after.removeLine(line)) {
         changeMeals(
@@ -538,9 +509,9 @@ void MainWindow::clearMeal(int meal)
 
 void MainWindow::changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables)
 {
-    auto change = std::make_unique<MealPlanChange>(step, m_mealModels);
+    auto change = std::make_unique<MealPlanChange>(step, m_workspace.plan());
     for (const auto& [meal, table] : tables) {
-        change->change(meal, m_mealModels[static_cast<std::size_t>(meal)]->table(), table);
+        change->change(meal, table);
     }
     // A step that changes nothing (clearing an empty meal) is no step to undo.
     if (!change->changesNothing()) {
@@ -589,7 +560,7 @@ void MainWindow::refreshFoodList()
 
 void MainWindow::importFoods()
 {
-    ImportFoodsDialog window(m_state, this);
+    ImportFoodsDialog window(m_workspace.files(), this);
     execWindowModal(window);
     if (window.changedTable()) {
         refreshFoodList();
@@ -618,7 +589,7 @@ bool MainWindow::exportFoodsTo(const QString& path)
     bool done = false;
     bool cancelled = false;
     QString error;
-    const QString database = m_state.FoodDatabasePath;
+    const QString database = m_workspace.files().foodDatabasePath();
     BackgroundWork::run(
         this, QStringLiteral("ExportProgress"), tr("Exporting Foods"), [&](const BackgroundWork::Report& tell) {
             done = FoodExport::run(
@@ -653,9 +624,9 @@ void MainWindow::saveMealAsRecipe(int meal)
     if (!foodTableReady()) {
         return;
     }
-    RecipesWindow window(m_state, m_foods, m_foodList, this);
+    RecipesWindow window(m_workspace.files(), m_workspace.foods(), m_foodList, this);
     if (meal >= 0) {
-        window.startFromMeal(m_mealModels[static_cast<std::size_t>(meal)]->table());
+        window.startFromMeal(m_workspace.plan().meal(meal));
     }
     execWindowModal(window);
     if (window.changedFoods()) {
@@ -665,7 +636,7 @@ void MainWindow::saveMealAsRecipe(int meal)
 
 void MainWindow::editTargets()
 {
-    TargetsDialog window(m_state, this);
+    TargetsDialog window(m_workspace.targets(), this);
     execWindowModal(window);
 }
 
@@ -676,13 +647,14 @@ void MainWindow::exitProgram()
 
 void MainWindow::chooseUserName()
 {
-    UserNameDialog window(m_state, m_userNameButton, this);
+    UserNameDialog window(m_workspace.files(), this);
     execWindowModal(window);
 }
 
 void MainWindow::calculateTotals()
 {
-    openWithFoodTable<TotalsDialog>();
+    openWithFoodTable<TotalsDialog>(
+        m_workspace.files(), m_workspace.foods(), m_workspace.plan(), m_workspace.targets());
 }
 
 QString MainWindow::chosenPeriod()
@@ -707,11 +679,12 @@ void MainWindow::savePeriodPlan()
         return;
     }
     QString error;
-    if (!PeriodFile::canSave(m_state.mealPlan, &error)) {
+    const MealPlan& plan = m_workspace.plan().plan();
+    if (!PeriodFile::canSave(plan, &error)) {
         Prompt::error(this, error);
         return;
     }
-    const QString path = m_state.perUserFile(period);
+    const QString path = m_workspace.files().periodPlanPath(period);
     if (QFileInfo::exists(path)
         && !Prompt::question(this,
             tr("A %1 plan is already saved in %2.\nReplace it with the plan on screen?")
@@ -719,7 +692,7 @@ void MainWindow::savePeriodPlan()
             tr("Save"))) {
         return;
     }
-    if (!PeriodFile::save(path, m_state.mealPlan, &error)) {
+    if (!PeriodFile::save(path, plan, &error)) {
         Prompt::error(this, tr("The %1 plan was not saved.\n%2").arg(period, error));
         return;
     }
@@ -732,7 +705,7 @@ void MainWindow::loadPeriodPlan()
     if (period.isEmpty()) {
         return;
     }
-    const QString path = m_state.perUserFile(period);
+    const QString path = m_workspace.files().periodPlanPath(period);
     QString error;
     if (!QFileInfo::exists(path)) {
         Prompt::error(this,
@@ -746,11 +719,7 @@ void MainWindow::loadPeriodPlan()
         Prompt::error(this, tr("The %1 plan could not be read.\n%2").arg(period, error));
         return;
     }
-    bool planOnScreen = false;
-    for (const MealTable& table : m_state.mealPlan.tables) {
-        planOnScreen = planOnScreen || table.count() > 0;
-    }
-    if (planOnScreen
+    if (!m_workspace.plan().isEmpty()
         && !Prompt::question(
             this, tr("Loading the saved %1 plan replaces the plan on screen.\nLoad it?").arg(period), tr("Load"))) {
         return;
@@ -771,13 +740,13 @@ void MainWindow::loadPeriodPlan()
 
 void MainWindow::showQuickHelp()
 {
-    QuickHelpViewer window(m_state, this);
+    QuickHelpViewer window(m_workspace.files(), this);
     execWindowModal(window);
 }
 
 void MainWindow::showConversionChart()
 {
-    ConversionChartViewer window(m_state, this);
+    ConversionChartViewer window(m_workspace.files(), this);
     execWindowModal(window);
 }
 
@@ -790,7 +759,7 @@ void MainWindow::showDocument(const QString& name)
 {
     // The viewer opens even for a missing file and says so itself; only a viewer that cannot be
     // started at all is ours to report, with the file's place so that it can be opened otherwise.
-    const QString path = m_state.documentPath(name);
+    const QString path = m_workspace.files().documentPath(name);
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
         Prompt::error(this,
             tr("No document viewer could be started for %1.\nInstall a PDF viewer, such as Evince or Okular, to "
@@ -811,7 +780,7 @@ void MainWindow::openUserManual()
 
 void MainWindow::showLicense()
 {
-    LicenseViewer window(m_state, this);
+    LicenseViewer window(m_workspace.files(), this);
     execWindowModal(window);
 }
 
@@ -823,26 +792,26 @@ void MainWindow::showAbout()
 
 void MainWindow::copyUserFiles()
 {
-    CopyFilesDialog window(m_state, this);
+    CopyFilesDialog window(m_workspace.files(), this);
     execWindowModal(window);
 }
 
-// The editor and the grid need the food table; when it could not be opened at start-up, or another
-// program has replaced the file since, it is opened afresh here, and the message says why when
-// that fails.
-template <class Window, class... Options> void MainWindow::openWithFoodTable(Options... options)
+// The windows over the food table need it open; when it could not be opened at start-up, or
+// another program has replaced the file since, it is opened afresh here, and the message says why
+// when that fails.
+template <class Window, class... Arguments> void MainWindow::openWithFoodTable(Arguments&&... arguments)
 {
     if (!foodTableReady()) {
         return;
     }
-    Window window(m_state, m_foods, options..., this);
+    Window window(std::forward<Arguments>(arguments)..., this);
     execWindowModal(window);
 }
 
 bool MainWindow::foodTableReady()
 {
     QString error;
-    if (m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (m_workspace.foods().refresh(&error)) {
         return true;
     }
     Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
@@ -851,10 +820,10 @@ bool MainWindow::foodTableReady()
 
 void MainWindow::editFoods()
 {
-    openWithFoodTable<FoodEditorDialog>();
+    openWithFoodTable<FoodEditorDialog>(m_workspace.files(), m_workspace.foods(), m_workspace.foodSearchText());
 }
 
 void MainWindow::viewFoodProperties()
 {
-    openWithFoodTable<FoodGridDialog>(true);
+    openWithFoodTable<FoodGridDialog>(m_workspace.files(), m_workspace.foods(), true);
 }

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "core/foods/FoodDatabase.h"
-#include "core/plans/PlanOnScreenFile.h"
-#include "core/plans/SharedState.h"
+#include "core/plans/MealPlan.h"
+#include "core/storage/FoodStore.h"
+#include "core/workspace/Workspace.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 #include <utility>
 #include <vector>
 
 class FoodListModel;
 class QBoxLayout;
 class FoodPicker;
-class MealListModel;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -28,11 +28,10 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(SharedState& state, QWidget* parent = nullptr);
-    ~MainWindow() override;
+    explicit MainWindow(Workspace& workspace, QWidget* parent = nullptr);
 
-    SharedState& state() { return m_state; }
-    FoodDatabase& foods() { return m_foods; }
+    Workspace& workspace() { return m_workspace; }
+    FoodStore& foods() { return m_workspace.foods(); }
     FoodListModel* foodListModel() const { return m_foodList; }
     QUndoStack* undoStack() const { return m_undoStack; }
 
@@ -91,22 +90,18 @@ private:
     bool foodTableReady();
     // Puts back the plan on screen of the last run, without an Undo step.
     void restorePlan();
-    // Writes the plan on screen to its file after a change; a failure is told once, not at every
-    // change that follows it.
-    void keepPlan();
+    // Says that the plan on screen could not be kept for the next start.
+    void tellPlanNotKept(const QString& error);
     // Changes meals to the given tables as one step that Undo takes back.
     void changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables);
     // Opens a window over the food table, modally, once the table is ready.
-    template <class Window, class... Options> void openWithFoodTable(Options... options);
+    template <class Window, class... Arguments> void openWithFoodTable(Arguments&&... arguments);
     // Opens a document of the data folder in the desktop's viewer.
     void showDocument(const QString& name);
 
-    SharedState& m_state;
-    PlanOnScreenFile m_planFile;
-    bool m_toldPlanNotKept = false;
+    Workspace& m_workspace;
     QUndoStack* m_undoStack;
     int m_currentMeal = MealPlan::Breakfast;
-    FoodDatabase m_foods;
     FoodPicker* m_picker = nullptr;
     FoodListModel* m_foodList = nullptr;
 
@@ -117,7 +112,6 @@ private:
     std::array<QLabel*, MealPlan::MealCount> m_mealHeadings {};
     QLineEdit* m_quantity = nullptr;
     QLabel* m_servingUnit = nullptr;
-    std::array<MealListModel*, MealPlan::MealCount> m_mealModels {};
     std::array<QListView*, MealPlan::MealCount> m_mealViews {};
     // The row of commands under the plan.
     QBoxLayout* m_commands = nullptr;

@@ -4,23 +4,23 @@
 
 #include <QAbstractListModel>
 
-// One meal's list: a view's rows over the meal's table, each "food name, quantity text". The table
-// lives in the shared state, where the totals read it; every change to it goes through this model
-// (the main window's undoable steps set whole tables), so the list and the table never differ.
+class PlanDocument;
+
+// One meal's list: a view's rows over one meal of the plan on screen, each "food name, quantity
+// text". It follows the document's changes of its meal, so the list and the meal never differ.
 class MealListModel : public QAbstractListModel
 {
     Q_OBJECT
 
 public:
-    MealListModel(MealTable& table, QObject* parent = nullptr);
+    MealListModel(const PlanDocument& document, int meal, QObject* parent = nullptr);
 
-    // Replaces every entry with those of `table`.
-    void setTable(const MealTable& table);
-    const MealTable& table() const { return m_table; }
+    const MealTable& table() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
 private:
-    MealTable& m_table;
+    const PlanDocument& m_document;
+    int m_meal;
 };

@@ -1,16 +1,17 @@
 #include "gui/planner/MealPlanChange.h"
 
-#include "gui/planner/MealListModel.h"
+#include "core/plans/PlanDocument.h"
 
 #include <algorithm>
 
-MealPlanChange::MealPlanChange(const QString& text, const Models& models)
+MealPlanChange::MealPlanChange(const QString& text, PlanDocument& document)
     : QUndoCommand(text)
-    , m_models(models)
+    , m_document(document)
 { }
 
-void MealPlanChange::change(int meal, const MealTable& before, const MealTable& after)
+void MealPlanChange::change(int meal, const MealTable& after)
 {
+    const MealTable& before = m_document.meal(meal);
     if (before == after) {
         return;
     }
@@ -25,18 +26,21 @@ bool MealPlanChange::changesNothing() const
 
 void MealPlanChange::undo()
 {
-    for (std::size_t meal = 0; meal < m_models.size(); ++meal) {
-        if (m_before[meal]) {
-            m_models[meal]->setTable(*m_before[meal]);
-        }
-    }
+    apply(m_before);
 }
 
 void MealPlanChange::redo()
 {
-    for (std::size_t meal = 0; meal < m_models.size(); ++meal) {
-        if (m_after[meal]) {
-            m_models[meal]->setTable(*m_after[meal]);
+    apply(m_after);
+}
+
+void MealPlanChange::apply(const Tables& tables)
+{
+    MealPlan plan = m_document.plan();
+    for (std::size_t meal = 0; meal < tables.size(); ++meal) {
+        if (tables[meal]) {
+            plan.tables[meal] = *tables[meal];
         }
     }
+    m_document.setPlan(plan);
 }

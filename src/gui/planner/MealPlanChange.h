@@ -1,34 +1,37 @@
 #pragma once
 
-#include "core/plans/MealTable.h"
-#include "core/plans/SharedState.h"
+#include "core/plans/MealPlan.h"
 
 #include <QUndoCommand>
 
 #include <array>
 #include <optional>
 
-class MealListModel;
+class PlanDocument;
 
 // One step a person took on the plan on screen (an Add, a Remove, a Clear or a Load), as the
 // meals' tables before and after it, so that undoing it gives back exactly the entries, their
-// order and their quantity texts.
+// order and their quantity texts. It acts on the plan document; the lists follow the document.
 class MealPlanChange : public QUndoCommand
 {
 public:
-    using Models = std::array<MealListModel*, MealPlan::MealCount>;
+    MealPlanChange(const QString& text, PlanDocument& document);
 
-    MealPlanChange(const QString& text, const Models& models);
-
-    // Records that `meal` goes from `before` to `after`; a meal left as it was is not recorded.
-    void change(int meal, const MealTable& before, const MealTable& after);
+    // Records that `meal` goes from what the document holds now to `after`; a meal left as it
+    // was is not recorded.
+    void change(int meal, const MealTable& after);
     bool changesNothing() const;
 
     void undo() override;
     void redo() override;
 
 private:
-    Models m_models;
-    std::array<std::optional<MealTable>, MealPlan::MealCount> m_before;
-    std::array<std::optional<MealTable>, MealPlan::MealCount> m_after;
+    using Tables = std::array<std::optional<MealTable>, MealPlan::MealCount>;
+
+    // Sets the recorded meals to `tables` in one change of the document.
+    void apply(const Tables& tables);
+
+    PlanDocument& m_document;
+    Tables m_before;
+    Tables m_after;
 };

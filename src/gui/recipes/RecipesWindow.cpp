@@ -1,15 +1,18 @@
 #include "gui/recipes/RecipesWindow.h"
 
-#include "core/foods/FoodDatabase.h"
+#include "core/files/UserFiles.h"
 #include "core/plans/MealTable.h"
-#include "core/plans/SharedState.h"
 #include "core/recipes/RecipeBook.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/NumberText.h"
 #include "core/totals/TotalsCalculator.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/FoodPicker.h"
+#include "gui/recipes/RecipeIngredientsModel.h"
+#include "gui/recipes/RecipeListModel.h"
+#include "gui/recipes/RecipePreviewModel.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -19,11 +22,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSqlQuery>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -31,20 +32,12 @@ namespace {
 constexpr QSize kWindowSize { 1000, 560 };
 constexpr int kRecipeListWidth = 200;
 constexpr int kFoodListWidth = 260;
-enum IngredientColumn { FoodColumn, QuantityColumn, UnitColumn };
-
-QTableWidgetItem* cell(const QString& text)
-{
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    return item;
-}
 
 } // namespace
 
-RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const FoodListModel* shownFoods, QWidget* parent)
+RecipesWindow::RecipesWindow(const UserFiles& files, FoodStore& foods, const FoodListModel* shownFoods, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
     , m_foods(foods)
 {
     setObjectName(QStringLiteral("Recipes"));
@@ -54,12 +47,12 @@ RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const Food
     QString error;
     if (shownFoods) {
         m_picker->copyFoods(*shownFoods);
-    } else if (m_picker->fill(m_foods, m_state.FoodDatabasePath, &error) != FoodPicker::FillResult::Filled) {
+    } else if (m_picker->fill(m_foods, &error) != FoodPicker::FillResult::Filled) {
         Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
     }
     fillRecipeList(0);
-    if (m_recipes->count() > 0) {
-        m_recipes->setCurrentRow(0);
+    if (m_recipeRows->rowCount() > 0) {
+        m_recipes->setCurrentIndex(m_recipeRows->index(0));
     } else {
         showRecipe(Recipe());
     }
@@ -69,11 +62,14 @@ RecipesWindow::RecipesWindow(SharedState& state, FoodDatabase& foods, const Food
 void RecipesWindow::buildControls()
 {
     // The recipes, with the commands that work on the list.
-    m_recipes = new QListWidget(this);
+    m_recipeRows = new RecipeListModel(this);
+    m_recipes = new QListView(this);
     m_recipes->setObjectName(QStringLiteral("RecipeList"));
     m_recipes->setAccessibleName(tr("Recipes"));
     m_recipes->setMinimumWidth(kRecipeListWidth);
-    connect(m_recipes, &QListWidget::currentRowChanged, this, &RecipesWindow::chooseRecipe);
+    m_recipes->setModel(m_recipeRows);
+    m_recipes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(m_recipes->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &RecipesWindow::chooseRecipe);
     auto* newButton = makeCommandButton(this, QStringLiteral("RecipeNew"), tr("&New"));
     m_rename = makeCommandButton(this, QStringLiteral("RecipeRename"), tr("Re&name..."));
     m_delete = makeCommandButton(this, QStringLiteral("RecipeDelete"), tr("&Delete"));
@@ -114,21 +110,18 @@ void RecipesWindow::buildControls()
     form->addRow(tr("&Servings it makes:"), m_servings);
     form->addRow(tr("Serving &unit:"), m_servingUnit);
 
-    m_ingredients = new QTableWidget(0, 3, this);
+    m_ingredientRows = new RecipeIngredientsModel(m_recipe, this);
+    m_ingredients = new QTableView(this);
     m_ingredients->setObjectName(QStringLiteral("RecipeIngredients"));
     m_ingredients->setAccessibleName(tr("Ingredients"));
-    m_ingredients->setHorizontalHeaderLabels({ tr("Ingredient"), tr("Quantity"), tr("Serving unit") });
-    m_ingredients->horizontalHeader()->setSectionResizeMode(FoodColumn, QHeaderView::Stretch);
+    m_ingredients->setModel(m_ingredientRows);
+    m_ingredients->horizontalHeader()->setSectionResizeMode(RecipeIngredientsModel::FoodColumn, QHeaderView::Stretch);
     m_ingredients->verticalHeader()->hide();
     m_ingredients->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_ingredients->setSelectionMode(QAbstractItemView::SingleSelection);
     m_ingredients->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(m_ingredients, &QTableWidget::currentCellChanged, this, [this](int row) {
-        const bool chosen = row >= 0 && row < int(m_recipe.ingredients.size());
-        m_quantity->setEnabled(chosen);
-        m_quantity->setText(chosen ? m_recipe.ingredients[std::size_t(row)].quantity.trimmed() : QString());
-        m_quantityNote->clear();
-    });
+    connect(m_ingredients->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex& current) { showQuantity(current.row()); });
 
     // The quantity of the chosen ingredient: the values follow as it is typed; a quantity that
     // cannot be one is said beside the box and not taken.
@@ -139,8 +132,8 @@ void RecipesWindow::buildControls()
     m_quantityNote = new QLabel(this);
     m_quantityNote->setObjectName(QStringLiteral("RecipeQuantityNote"));
     connect(m_quantity, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int row = m_ingredients->currentRow();
-        if (row < 0 || row >= int(m_recipe.ingredients.size())) {
+        const int row = currentIngredient();
+        if (row < 0) {
             return;
         }
         QString reason;
@@ -149,8 +142,7 @@ void RecipesWindow::buildControls()
         if (quantity.isEmpty()) {
             return;
         }
-        m_recipe.ingredients[std::size_t(row)].quantity = quantity;
-        m_ingredients->item(row, QuantityColumn)->setText(quantity.trimmed());
+        m_ingredientRows->setQuantity(row, quantity);
         setEdited(true);
         showPreview();
     });
@@ -171,11 +163,11 @@ void RecipesWindow::buildControls()
     ingredientCommands->addWidget(down);
 
     // One serving's values, as the totals grid names them.
-    const QStringList captions = TotalsCalculator::headerTexts().mid(1);
-    m_preview = new QTableWidget(1, int(captions.size()), this);
+    m_previewRow = new RecipePreviewModel(this);
+    m_preview = new QTableView(this);
     m_preview->setObjectName(QStringLiteral("RecipePreview"));
     m_preview->setAccessibleName(tr("Values of one serving"));
-    m_preview->setHorizontalHeaderLabels(captions);
+    m_preview->setModel(m_previewRow);
     m_preview->verticalHeader()->hide();
     m_preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_preview->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -222,19 +214,15 @@ void RecipesWindow::buildControls()
 void RecipesWindow::fillRecipeList(qint64 chosen)
 {
     m_showing = true;
-    m_recipes->clear();
     std::vector<std::pair<qint64, QString>> recipes;
     QString error;
-    RecipeBook book(m_foods);
-    if (!book.list(&recipes, &error)) {
+    if (!m_foods.listRecipes(&recipes, &error)) {
         Prompt::error(this, tr("The recipes cannot be read.\n%1").arg(error));
     }
-    for (const auto& [id, name] : recipes) {
-        auto* item = new QListWidgetItem(name, m_recipes);
-        item->setData(Qt::UserRole, id);
-        if (id == chosen) {
-            m_recipes->setCurrentItem(item);
-        }
+    m_recipeRows->setRecipes(std::move(recipes));
+    const int row = m_recipeRows->rowOf(chosen);
+    if (row >= 0) {
+        m_recipes->setCurrentIndex(m_recipeRows->index(row));
     }
     m_showing = false;
 }
@@ -244,8 +232,7 @@ void RecipesWindow::chooseRecipe()
     if (m_showing) {
         return;
     }
-    QListWidgetItem* item = m_recipes->currentItem();
-    const qint64 id = item ? item->data(Qt::UserRole).toLongLong() : 0;
+    const qint64 id = m_recipeRows->idAt(m_recipes->currentIndex().row());
     if (id == m_recipe.id && id != 0) {
         return;
     }
@@ -259,8 +246,7 @@ void RecipesWindow::chooseRecipe()
     }
     Recipe recipe;
     QString error;
-    RecipeBook book(m_foods);
-    if (!book.load(id, &recipe, &error)) {
+    if (!m_foods.loadRecipe(id, &recipe, &error)) {
         Prompt::error(this, tr("The recipe cannot be read.\n%1").arg(error));
         fillRecipeList(m_recipe.id);
         return;
@@ -270,7 +256,7 @@ void RecipesWindow::chooseRecipe()
 
 void RecipesWindow::showRecipe(const Recipe& recipe)
 {
-    m_recipe = recipe;
+    m_ingredientRows->setRecipe(recipe);
     m_storedName = recipe.id != 0 ? recipe.name : QString();
     m_name->setText(recipe.name);
     m_servings->setText(NumberToText(recipe.servings).trimmed());
@@ -283,51 +269,46 @@ void RecipesWindow::showRecipe(const Recipe& recipe)
 
 void RecipesWindow::showIngredients(int current)
 {
-    m_ingredients->setRowCount(int(m_recipe.ingredients.size()));
     // Each ingredient's serving unit, as the food table holds it now.
-    QSqlQuery unit(m_foods.connection());
-    unit.prepare(QStringLiteral("SELECT SERVING_UN FROM foods WHERE FOOD = ? ORDER BY rowid LIMIT 1"));
-    for (int r = 0; r < int(m_recipe.ingredients.size()); ++r) {
-        const RecipeIngredient& ingredient = m_recipe.ingredients[std::size_t(r)];
-        unit.bindValue(0, ingredient.food);
-        const bool found = unit.exec() && unit.next();
-        m_ingredients->setItem(r, FoodColumn, cell(ingredient.food));
-        m_ingredients->setItem(r, QuantityColumn, cell(ingredient.quantity.trimmed()));
-        m_ingredients->setItem(r, UnitColumn, cell(found ? unit.value(0).toString() : QString()));
+    QHash<QString, QString> units;
+    for (const RecipeIngredient& ingredient : m_recipe.ingredients) {
+        QString unit;
+        if (m_foods.servingUnitOf(ingredient.food, &unit, nullptr) && !units.contains(ingredient.food)) {
+            units.insert(ingredient.food, unit);
+        }
     }
-    if (current >= 0 && current < m_ingredients->rowCount()) {
+    m_ingredientRows->setServingUnits(units);
+    if (current >= 0 && current < m_ingredientRows->rowCount()) {
         m_ingredients->selectRow(current);
-        m_ingredients->setCurrentCell(current, QuantityColumn);
-    } else {
-        m_quantity->clear();
-        m_quantity->setEnabled(false);
+        m_ingredients->setCurrentIndex(m_ingredientRows->index(current, RecipeIngredientsModel::QuantityColumn));
     }
+    showQuantity(current);
     showPreview();
+}
+
+void RecipesWindow::showQuantity(int row)
+{
+    const bool chosen = row >= 0 && row < int(m_recipe.ingredients.size());
+    m_quantity->setEnabled(chosen);
+    m_quantity->setText(chosen ? m_recipe.ingredients[std::size_t(row)].quantity.trimmed() : QString());
+    m_quantityNote->clear();
+}
+
+int RecipesWindow::currentIngredient() const
+{
+    const int row = m_ingredients->currentIndex().row();
+    return row < int(m_recipe.ingredients.size()) ? row : -1;
 }
 
 void RecipesWindow::showPreview()
 {
-    RecipeBook book(m_foods);
-    std::array<double, TotalsRow::NutrientCount> values {};
+    FoodStore::RecipeValues values {};
     QStringList missing;
     QString error;
-    const bool read = m_recipe.servings > 0 && book.valuesPerServing(m_recipe, &values, &missing, &error);
-    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
-        m_preview->setItem(0, n, cell(read ? RoundedValueText(values[std::size_t(n)]) : QString()));
-        m_preview->item(0, n)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
+    const bool read = m_recipe.servings > 0 && m_foods.recipeValues(m_recipe, &values, &missing, &error);
+    m_previewRow->setValues(read ? std::optional(values) : std::nullopt);
     // An ingredient whose food left the food table counts nothing and says so.
-    for (int r = 0; r < m_ingredients->rowCount(); ++r) {
-        QTableWidgetItem* food = m_ingredients->item(r, FoodColumn);
-        const bool gone = missing.contains(food->text());
-        QFont font = food->font();
-        font.setItalic(gone);
-        food->setFont(font);
-        food->setToolTip(gone ? tr("This food is no longer in the food table: it counts nothing.") : QString());
-        if (gone) {
-            m_ingredients->item(r, UnitColumn)->setText(tr("(missing)"));
-        }
-    }
+    m_ingredientRows->setMissing(missing);
 }
 
 void RecipesWindow::setEdited(bool edited)
@@ -351,8 +332,7 @@ void RecipesWindow::newRecipe()
         return;
     }
     m_showing = true;
-    m_recipes->clearSelection();
-    m_recipes->setCurrentRow(-1);
+    m_recipes->selectionModel()->clear();
     m_showing = false;
     showRecipe(Recipe());
     m_name->setFocus(Qt::OtherFocusReason);
@@ -368,7 +348,7 @@ void RecipesWindow::startFromMeal(const MealTable& meal)
         recipe.ingredients.push_back({ meal.slot(slot).FoodName, meal.slot(slot).QuantityText });
     }
     m_showing = true;
-    m_recipes->setCurrentRow(-1);
+    m_recipes->selectionModel()->clear();
     m_showing = false;
     showRecipe(recipe);
     setEdited(!recipe.ingredients.empty());
@@ -390,7 +370,7 @@ void RecipesWindow::addIngredient()
             return;
         }
     }
-    m_recipe.ingredients.push_back({ food, NumberToText(1) });
+    m_ingredientRows->append({ food, NumberToText(1) });
     setEdited(true);
     showIngredients(int(m_recipe.ingredients.size()) - 1);
     m_quantity->setFocus(Qt::OtherFocusReason);
@@ -399,11 +379,11 @@ void RecipesWindow::addIngredient()
 
 void RecipesWindow::removeIngredient()
 {
-    const int row = m_ingredients->currentRow();
-    if (row < 0 || row >= int(m_recipe.ingredients.size())) {
+    const int row = currentIngredient();
+    if (row < 0) {
         return;
     }
-    m_recipe.ingredients.erase(m_recipe.ingredients.begin() + row);
+    m_ingredientRows->remove(row);
     setEdited(true);
     showIngredients(std::min(row, int(m_recipe.ingredients.size()) - 1));
 }
@@ -420,12 +400,12 @@ void RecipesWindow::moveIngredientDown()
 
 void RecipesWindow::moveIngredient(int step)
 {
-    const int row = m_ingredients->currentRow();
+    const int row = currentIngredient();
     const int to = row + step;
     if (row < 0 || to < 0 || to >= int(m_recipe.ingredients.size())) {
         return;
     }
-    std::swap(m_recipe.ingredients[std::size_t(row)], m_recipe.ingredients[std::size_t(to)]);
+    m_ingredientRows->swap(row, to);
     setEdited(true);
     showIngredients(to);
 }
@@ -438,22 +418,21 @@ bool RecipesWindow::saveRecipe()
         return false;
     }
     QString error;
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe was not saved.\n%1").arg(error));
         return false;
     }
     Recipe saved = m_recipe;
-    RecipeBook book(m_foods);
-    if (!book.save(&saved, &error, m_storedName)) {
+    if (!m_foods.saveRecipe(&saved, &error, m_storedName)) {
         // What was typed stays, to be mended and saved again.
         Prompt::error(this, tr("The recipe was not saved.\n%1").arg(error));
         return false;
     }
-    m_recipe = saved;
+    m_ingredientRows->setRecipe(saved);
     m_storedName = saved.name;
     m_changedFoods = true;
     // The recipe is a food now, to be used in other recipes too.
-    m_picker->fill(m_foods, m_state.FoodDatabasePath, &error);
+    m_picker->fill(m_foods, &error);
     setEdited(false);
     fillRecipeList(m_recipe.id);
     m_rename->setEnabled(true);
@@ -475,12 +454,11 @@ void RecipesWindow::renameRecipe()
     QString error;
     // As Save does: a food table another program replaced is reopened, not written through a
     // connection to the old file.
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
         return;
     }
-    RecipeBook book(m_foods);
-    if (!book.rename(m_recipe.id, m_storedName, name, &error)) {
+    if (!m_foods.renameRecipe(m_recipe.id, m_storedName, name, &error)) {
         Prompt::error(this, tr("The recipe was not renamed.\n%1").arg(error));
         return;
     }
@@ -501,20 +479,19 @@ void RecipesWindow::deleteRecipe()
         return;
     }
     QString error;
-    if (!m_foods.ensureOpen(m_state.FoodDatabasePath, &error)) {
+    if (!m_foods.refresh(&error)) {
         Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
         return;
     }
-    RecipeBook book(m_foods);
-    if (!book.remove(m_recipe.id, m_storedName, &error)) {
+    if (!m_foods.removeRecipe(m_recipe.id, m_storedName, &error)) {
         Prompt::error(this, tr("The recipe \"%1\" was not deleted.\n%2").arg(m_recipe.name, error));
         return;
     }
     m_changedFoods = true;
     setEdited(false);
     fillRecipeList(0);
-    if (m_recipes->count() > 0) {
-        m_recipes->setCurrentRow(0);
+    if (m_recipeRows->rowCount() > 0) {
+        m_recipes->setCurrentIndex(m_recipeRows->index(0));
     } else {
         showRecipe(Recipe());
     }

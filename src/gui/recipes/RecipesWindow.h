@@ -6,16 +6,19 @@
 
 #include <array>
 
-struct SharedState;
-class FoodDatabase;
+class UserFiles;
+class FoodStore;
 class FoodListModel;
 class FoodPicker;
 class MealTable;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
-class QTableWidget;
+class QTableView;
+class RecipeIngredientsModel;
+class RecipeListModel;
+class RecipePreviewModel;
 
 // The Recipes window: the list of recipes and, for the chosen one, its name, how many servings
 // it makes, its serving unit and its ingredients, each a food of the food table with a quantity
@@ -30,7 +33,7 @@ public:
     // `shownFoods`, when given, is a food list already read from the table, which the window's
     // own food list then shows without reading the table again.
     RecipesWindow(
-        SharedState& state, FoodDatabase& foods, const FoodListModel* shownFoods = nullptr, QWidget* parent = nullptr);
+        const UserFiles& files, FoodStore& foods, const FoodListModel* shownFoods = nullptr, QWidget* parent = nullptr);
 
     // Starts a new recipe whose ingredients are the entries of `meal`.
     void startFromMeal(const MealTable& meal);
@@ -60,6 +63,9 @@ private:
     void fillRecipeList(qint64 chosen);
     void showRecipe(const Recipe& recipe);
     void showIngredients(int current);
+    // Shows the quantity of the ingredient in `row` in the box that changes it.
+    void showQuantity(int row);
+    int currentIngredient() const;
     void showPreview();
     void chooseRecipe();
     void moveIngredient(int step);
@@ -67,8 +73,8 @@ private:
     bool mayDropEdits();
     void setEdited(bool edited);
 
-    SharedState& m_state;
-    FoodDatabase& m_foods;
+    const UserFiles& m_files;
+    FoodStore& m_foods;
     Recipe m_recipe;
     // The name the shown recipe has in the file as last read or written, to check before a write
     // that its id still stands for the same recipe.
@@ -77,15 +83,18 @@ private:
     bool m_changedFoods = false;
     bool m_showing = false;
 
-    QListWidget* m_recipes = nullptr;
+    RecipeListModel* m_recipeRows = nullptr;
+    RecipeIngredientsModel* m_ingredientRows = nullptr;
+    RecipePreviewModel* m_previewRow = nullptr;
+    QListView* m_recipes = nullptr;
     QLineEdit* m_name = nullptr;
     QLineEdit* m_servings = nullptr;
     QLineEdit* m_servingUnit = nullptr;
-    QTableWidget* m_ingredients = nullptr;
+    QTableView* m_ingredients = nullptr;
     QLineEdit* m_quantity = nullptr;
     QLabel* m_quantityNote = nullptr;
     FoodPicker* m_picker = nullptr;
-    QTableWidget* m_preview = nullptr;
+    QTableView* m_preview = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_rename = nullptr;
     QPushButton* m_delete = nullptr;

@@ -1,7 +1,7 @@
 #include "gui/totals/TargetsDialog.h"
 
-#include "core/plans/SharedState.h"
 #include "core/text/MessageText.h"
+#include "core/totals/UserTargets.h"
 #include "gui/common/Prompt.h"
 
 #include <QDialogButtonBox>
@@ -10,15 +10,15 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-TargetsDialog::TargetsDialog(const SharedState& state, QWidget* parent)
+TargetsDialog::TargetsDialog(UserTargets& targets, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_targets(targets)
 {
     setObjectName(QStringLiteral("Targets"));
     setWindowTitle(tr("Targets"));
     QStringList problems;
     QString error;
-    if (!NutrientTargets::load(m_state.perUserFile(NutrientTargets::fileSuffix()), &m_targets, &problems, &error)) {
+    if (!m_targets.load(&problems, &error)) {
         problems.append(error);
     }
 
@@ -28,8 +28,8 @@ TargetsDialog::TargetsDialog(const SharedState& state, QWidget* parent)
     const QStringList captions = TotalsCalculator::headerTexts().mid(1);
     for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
         auto* caption = new QLabel(captions[n], this);
-        auto* minimum = new QLineEdit(boundText(m_targets.range(n).minimum), this);
-        auto* maximum = new QLineEdit(boundText(m_targets.range(n).maximum), this);
+        auto* minimum = new QLineEdit(boundText(targets.targets().range(n).minimum), this);
+        auto* maximum = new QLineEdit(boundText(targets.targets().range(n).maximum), this);
         minimum->setObjectName(QStringLiteral("Minimum%1").arg(n + 1));
         maximum->setObjectName(QStringLiteral("Maximum%1").arg(n + 1));
         minimum->setAccessibleName(tr("Daily minimum of %1").arg(captions[n]));
@@ -54,6 +54,11 @@ TargetsDialog::TargetsDialog(const SharedState& state, QWidget* parent)
                 .arg(problems.join(QLatin1Char('\n'))),
             tr("Targets"));
     }
+}
+
+const NutrientTargets& TargetsDialog::targets() const
+{
+    return m_targets.targets();
 }
 
 QString TargetsDialog::boundText(const std::optional<double>& bound)
@@ -94,12 +99,10 @@ void TargetsDialog::accept()
             return;
         }
     }
-    // Targets left as they were are not written again.
     QString error;
-    if (!(edited == m_targets) && !edited.save(m_state.perUserFile(NutrientTargets::fileSuffix()), &error)) {
+    if (!m_targets.setTargets(edited, &error)) {
         Prompt::error(this, tr("The targets were not saved.\n%1").arg(error));
         return;
     }
-    m_targets = edited;
     QDialog::accept();
 }

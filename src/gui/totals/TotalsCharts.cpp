@@ -235,8 +235,10 @@ QString TotalsCharts::withEnding(const QString& path, const QString& ending)
     while (base.endsWith(QLatin1Char('.')) && !QFileInfo(base).fileName().isEmpty()) {
         base.chop(1);
     }
-    if (!QFileInfo(base).suffix().isEmpty()) {
-        return path;
+    // Only an ending the chart can be saved as counts: "totals 2024.06" is a name with a dot in it.
+    const QString suffix = QFileInfo(base).suffix().toLower();
+    if (suffix == QLatin1String("png") || suffix == QLatin1String("svg") || suffix == QLatin1String("pdf")) {
+        return base;
     }
     return base + QLatin1Char('.') + ending;
 }

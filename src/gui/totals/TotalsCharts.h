@@ -42,7 +42,8 @@ public:
     // Draws the nine charts, three by three, into `target`, keeping their proportions.
     static void render(
         QPainter* painter, const QRectF& target, const TotalsResult& result, const NutrientTargets& targets);
-    // `path` with `ending` ("png") added when its name has none; a name ending in a dot has none.
+    // `path` with `ending` ("png") added unless its name ends in .png, .svg or .pdf (in any case),
+    // trailing dots dropped: "totals 2024.06" and "my.chart." take the ending too.
     static QString withEnding(const QString& path, const QString& ending);
     // Saves the nine charts as a PNG image (LayoutSize pixels), an SVG drawing or a one-page PDF,
     // by the ending of `path`.

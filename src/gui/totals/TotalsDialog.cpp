@@ -8,15 +8,18 @@
 #include "gui/totals/TotalsCharts.h"
 #include "gui/totals/TotalsModel.h"
 
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/totals/TotalsCalculator.h"
 #include "core/totals/TotalsReport.h"
 
 #include "core/files/TextFile.h"
-#include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
+#include "core/files/UserFiles.h"
+#include "core/plans/Periods.h"
+#include "core/plans/PlanDocument.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
+#include "core/totals/UserTargets.h"
 #include "gui/common/Prompt.h"
 
 #include <QCheckBox>
@@ -59,19 +62,22 @@ QFont boldened(QFont font, bool bold)
 
 } // namespace
 
-TotalsDialog::TotalsDialog(SharedState& state, FoodDatabase& foods, QWidget* parent)
+TotalsDialog::TotalsDialog(
+    const UserFiles& files, FoodStore& foods, const PlanDocument& plan, UserTargets& targets, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
     , m_foods(foods)
+    , m_plan(plan)
+    , m_targets(targets)
 {
     setObjectName(QStringLiteral("CalculateTotals"));
     setWindowTitle(tr("Calculate Totals"));
     buildControls();
-    NutrientTargets targets;
+    // Targets that cannot be read are none; the Targets window says why when it opens.
     QString error;
-    if (NutrientTargets::load(m_state.perUserFile(NutrientTargets::fileSuffix()), &targets, nullptr, &error)) {
-        m_model->setTargets(targets);
-    }
+    m_targets.load(nullptr, &error);
+    m_model->setTargets(m_targets.targets());
+    connect(&m_targets, &UserTargets::targetsChanged, this, [this] { m_model->setTargets(m_targets.targets()); });
     formatHeader();
     resize(WindowSizes::TotalsDialog);
 }
@@ -224,10 +230,11 @@ void TotalsDialog::calculate()
     {
         // Each calculation reads the table now at the path, also when another program replaced the
         // file; one that cannot be opened stops the calculation through the lookup's message.
-        m_foods.ensureOpen(m_state.FoodDatabasePath, nullptr);
+        m_foods.refresh(nullptr);
         // The lookup holds a read lock on the food table; it is gone before any message shows.
-        IndexedFoodLookup lookup(m_foods);
-        result = TotalsCalculator::calculate(m_state, sources, lookup);
+        const std::unique_ptr<FoodLookup> foods = m_foods.lookup();
+        FoodLookup& lookup = *foods;
+        result = TotalsCalculator::calculate(m_plan.plan(), m_files, sources, lookup);
         const bool perDay = m_perDay->isChecked();
         const bool rollUps = m_weekRollUps->isChecked();
         if (!result.stopped && (perDay || rollUps)) {
@@ -236,8 +243,10 @@ void TotalsDialog::calculate()
             TotalsResult fromParts;
             TotalsResult fromDays;
             if (rollUps) {
-                fromParts = TotalsCalculator::calculate(m_state, TotalsCalculator::weekdayAndWeekendPlans(), lookup);
-                fromDays = TotalsCalculator::calculate(m_state, TotalsCalculator::sevenDayPlans(), lookup);
+                fromParts = TotalsCalculator::calculate(
+                    m_plan.plan(), m_files, TotalsCalculator::weekdayAndWeekendPlans(), lookup);
+                fromDays
+                    = TotalsCalculator::calculate(m_plan.plan(), m_files, TotalsCalculator::sevenDayPlans(), lookup);
             }
             weekRowsLeftOut = TotalsCalculator::addWeekViews(&result, fromParts, fromDays, perDay, rollUps);
         }
@@ -252,10 +261,9 @@ void TotalsDialog::calculate()
 
 void TotalsDialog::editTargets()
 {
-    TargetsDialog window(m_state, this);
-    if (execWindowModal(window) == QDialog::Accepted) {
-        m_model->setTargets(window.targets());
-    }
+    // The grid follows the targets when they change.
+    TargetsDialog window(m_targets, this);
+    execWindowModal(window);
 }
 
 void TotalsDialog::showChart()
@@ -287,7 +295,7 @@ bool TotalsDialog::printReport(QPrinter* printer)
         return false;
     }
     const QRect page = painter.viewport();
-    const QString name = m_state.CurrentUserName.isEmpty() ? tr("(no user name)") : m_state.CurrentUserName;
+    const QString name = m_files.userName().isEmpty() ? tr("(no user name)") : m_files.userName();
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::LongFormat);
 
     // The table takes the page's width; the font shrinks until the widest texts fit.
@@ -399,7 +407,7 @@ void TotalsDialog::printOrSaveReport()
         }
         return;
     }
-    const QString path = m_state.perUserFile(QStringLiteral("TotalsReport"));
+    const QString path = m_files.totalsReportPath();
     QString error;
     if (!writeReport(path, &error)) {
         Prompt::error(this, tr("The totals report was not written. %1").arg(error));

@@ -4,9 +4,11 @@
 
 #include <array>
 
-struct SharedState;
 struct TotalsResult;
-class FoodDatabase;
+class FoodStore;
+class PlanDocument;
+class UserFiles;
+class UserTargets;
 class QCheckBox;
 class QLabel;
 class QPrinter;
@@ -26,7 +28,10 @@ public:
     static constexpr int SourceCount = 12;
     static constexpr int ColumnCount = 10;
 
-    TotalsDialog(SharedState& state, FoodDatabase& foods, QWidget* parent = nullptr);
+    // The rows of "Active" add up `plan`; the periods' plans and the report are the user's
+    // files; the grid judges each day against the user's targets.
+    TotalsDialog(const UserFiles& files, FoodStore& foods, const PlanDocument& plan, UserTargets& targets,
+        QWidget* parent = nullptr);
 
     // Draws the totals grid on the printer: a title with the user name and date, the header,
     // every row the last calculation wrote, the "Totals" row in bold. False when the printer
@@ -49,8 +54,10 @@ private:
     void formatHeader();
     void showResult(const TotalsResult& result);
 
-    SharedState& m_state;
-    FoodDatabase& m_foods;
+    const UserFiles& m_files;
+    FoodStore& m_foods;
+    const PlanDocument& m_plan;
+    UserTargets& m_targets;
     std::array<QCheckBox*, SourceCount> m_checks {};
     std::array<QLabel*, SourceCount> m_labels {};
     TotalsModel* m_model = nullptr;

@@ -1,7 +1,7 @@
 #include "gui/userfiles/CopyFilesDialog.h"
 
+#include "core/files/UserFiles.h"
 #include "core/files/UserFilesCopy.h"
-#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 
 #include "gui/common/WindowSizes.h"
@@ -21,9 +21,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-CopyFilesDialog::CopyFilesDialog(const SharedState& state, QWidget* parent)
+CopyFilesDialog::CopyFilesDialog(const UserFiles& files, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
+    , m_files(files)
     , m_drive(new QComboBox(this))
     , m_dir(new QTreeView(this))
     , m_model(new QFileSystemModel(this))
@@ -114,7 +114,7 @@ void CopyFilesDialog::fillVolumes()
             roots.append(volume.rootPath());
         }
     }
-    const QString dataRoot = volumeRoot(m_state.DataFolder);
+    const QString dataRoot = volumeRoot(m_files.dataFolder());
     if (!roots.contains(dataRoot)) {
         roots.append(dataRoot);
     }
@@ -128,9 +128,9 @@ void CopyFilesDialog::startUp()
     // The volume list shows the data folder's volume without acting as a pick.
     {
         const QSignalBlocker blocker(m_drive);
-        m_drive->setCurrentIndex(m_drive->findText(volumeRoot(m_state.DataFolder)));
+        m_drive->setCurrentIndex(m_drive->findText(volumeRoot(m_files.dataFolder())));
     }
-    setFolder(m_state.DataFolder);
+    setFolder(m_files.dataFolder());
 }
 
 void CopyFilesDialog::setFolder(const QString& path)
@@ -171,8 +171,8 @@ void CopyFilesDialog::showVolume(int index)
         return;
     }
     // The data folder's own volume brings the user back to the data folder.
-    if (root == volumeRoot(m_state.DataFolder)) {
-        setFolder(m_state.DataFolder);
+    if (root == volumeRoot(m_files.dataFolder())) {
+        setFolder(m_files.dataFolder());
     } else {
         setFolder(root);
     }
@@ -205,7 +205,7 @@ bool CopyFilesDialog::eventFilter(QObject* watched, QEvent* event)
 
 void CopyFilesDialog::copyFiles()
 {
-    const UserFilesCopy::Result result = UserFilesCopy::copy(m_state, m_folder);
+    const UserFilesCopy::Result result = UserFilesCopy::copy(m_files, m_folder);
     if (!result.succeeded()) {
         // The window stays open so that the user can pick another folder.
         Prompt::error(this, UserFilesCopy::failureMessage(result, m_folder));

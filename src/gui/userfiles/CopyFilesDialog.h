@@ -8,7 +8,7 @@ class QFileSystemModel;
 class QLabel;
 class QModelIndex;
 class QTreeView;
-struct SharedState;
+class UserFiles;
 
 // Copies the current user's files into a folder picked with a volume chooser (Drive1) and a folder
 // tree (Dir1). The destination is the folder last opened in the tree (double-click or Enter) or
@@ -18,7 +18,7 @@ class CopyFilesDialog : public QDialog
     Q_OBJECT
 
 public:
-    CopyFilesDialog(const SharedState& state, QWidget* parent = nullptr);
+    explicit CopyFilesDialog(const UserFiles& files, QWidget* parent = nullptr);
 
     // The folder the files would be copied into now.
     QString destinationFolder() const { return m_folder; }
@@ -45,7 +45,7 @@ private:
     void fillVolumes();
     void keepFolderInView();
 
-    const SharedState& m_state;
+    const UserFiles& m_files;
     QString m_folder;
     QString m_shownRoot;
     bool m_followFolder = false;

@@ -1,7 +1,6 @@
 #include "gui/userfiles/UserNameDialog.h"
 
-#include "core/files/UserNames.h"
-#include "core/plans/SharedState.h"
+#include "core/files/UserFiles.h"
 #include "gui/common/Prompt.h"
 
 #include "gui/common/WindowSizes.h"
@@ -14,10 +13,9 @@
 
 #include <limits>
 
-UserNameDialog::UserNameDialog(SharedState& state, QPushButton* userNameButton, QWidget* parent)
+UserNameDialog::UserNameDialog(UserFiles& files, QWidget* parent)
     : QDialog(parent)
-    , m_state(state)
-    , m_userNameButton(userNameButton)
+    , m_files(files)
 {
     setObjectName(QStringLiteral("UserName"));
     setWindowTitle(tr("User Name"));
@@ -57,13 +55,17 @@ void UserNameDialog::applyName()
 {
     const QString name = m_nameEdit->text();
     QString reason;
-    if (!UserNames::isUsable(m_state, name, &reason)) {
+    if (!m_files.canTakeUserName(name, &reason)) {
         Prompt::error(this, reason);
         return;
     }
-    m_state.CurrentUserName = name;
-    if (m_userNameButton) {
-        m_userNameButton->setText(UserNames::fileKey(name).isEmpty() ? tr("User Name") : name);
-    }
+    m_files.setUserName(name);
     accept();
+}
+
+void UserNameDialog::showUserNameOn(QAbstractButton* button, const UserFiles& files)
+{
+    auto show = [button, &files] { button->setText(files.fileKey().isEmpty() ? tr("User Name") : files.userName()); };
+    show();
+    connect(&files, &UserFiles::userNameChanged, button, show);
 }

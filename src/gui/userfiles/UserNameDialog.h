@@ -2,26 +2,28 @@
 
 #include <QDialog>
 
-struct SharedState;
+class QAbstractButton;
 class QLineEdit;
-class QPushButton;
+class UserFiles;
 
 // The window where the user sets the user name that names their plan files. The box starts
-// empty at every opening; Apply stores the name exactly as typed and shows it on the main
-// window's user-name button.
+// empty at every opening; Apply stores the name exactly as typed, and the main window's user-name
+// button shows it.
 class UserNameDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    // `userNameButton` may be null when no button shows the name.
-    UserNameDialog(SharedState& state, QPushButton* userNameButton, QWidget* parent = nullptr);
+    explicit UserNameDialog(UserFiles& files, QWidget* parent = nullptr);
+
+    // Makes `button` show the user name, now and whenever it changes: the name as typed, or
+    // "User Name" while it forms no file key.
+    static void showUserNameOn(QAbstractButton* button, const UserFiles& files);
 
 public slots:
     void applyName();
 
 private:
-    SharedState& m_state;
-    QPushButton* m_userNameButton;
+    UserFiles& m_files;
     QLineEdit* m_nameEdit = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "core/files/PlatewellFolder.h"
+#include "core/workspace/FolderSetup.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,7 +55,7 @@ void TestPlatewellFolder::prepareKeepsTheUsersFiles()
 {
     QTemporaryDir dir;
     QString error;
-    QVERIFY2(PlatewellFolder::prepare(dir.path(), &error), qPrintable(error));
+    QVERIFY2(FolderSetup::prepare(dir.path(), &error), qPrintable(error));
     const QString data = PlatewellFolder::dataFolder(dir.path());
     const QStringList documents = QDir(data).entryList(QDir::Files);
     QVERIFY2(documents.contains(QStringLiteral("foods.hlp")), qPrintable(documents.join(QLatin1Char(','))));
@@ -63,7 +64,7 @@ void TestPlatewellFolder::prepareKeepsTheUsersFiles()
     help.write("my own notes");
     help.close();
     QVERIFY(QFile::remove(data + QStringLiteral("/convchart.txt")));
-    QVERIFY(PlatewellFolder::prepare(dir.path(), &error));
+    QVERIFY(FolderSetup::prepare(dir.path(), &error));
     QVERIFY(help.open(QIODevice::ReadOnly));
     QCOMPARE(help.readAll(), QByteArray("my own notes"));
     // A document that went missing comes back.

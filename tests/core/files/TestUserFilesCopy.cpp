@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 
 #include "core/files/UserFilesCopy.h"
-#include "core/plans/SharedState.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +21,7 @@ private slots:
     void destinationNotWritable_data();
     void destinationNotWritable();
     void unreadableSourceKeepsOlderCopy();
+    void readableFiles();
 
 private:
     static void writeFile(const QString& path, const QByteArray& bytes);
@@ -88,18 +88,18 @@ void TestUserFilesCopy::copiesEveryFileInOrder()
     QFETCH(QString, userName);
     QFETCH(QString, key);
     TestFolder folder;
-    SharedState state = folder.state();
-    state.CurrentUserName = userName;
-    for (const QString& suffix : Periods::copySuffixes()) {
+    const std::unique_ptr<UserFiles> files = folder.files();
+    files->setUserName(userName);
+    for (const QString& suffix : UserFiles::copiedSuffixes()) {
         // Sources lie beside the data folder: its text runs straight into the file key.
         writeFile(folder.dataFolder() + key + suffix + QStringLiteral(".txt"), contentOf(suffix));
     }
     QTemporaryDir destination;
-    const UserFilesCopy::Result result = UserFilesCopy::copy(state, destination.path());
+    const UserFilesCopy::Result result = UserFilesCopy::copy(*files, destination.path());
     QVERIFY(result.succeeded());
 
     QStringList expected;
-    for (const QString& suffix : Periods::copySuffixes()) {
+    for (const QString& suffix : UserFiles::copiedSuffixes()) {
         expected.append(key + suffix + QStringLiteral(".txt"));
         QCOMPARE(
             readFile(destination.path() + QLatin1Char('/') + key + suffix + QStringLiteral(".txt")), contentOf(suffix));
@@ -112,34 +112,34 @@ void TestUserFilesCopy::copiesEveryFileInOrder()
     present.sort();
     expected.sort();
     QCOMPARE(present, expected);
-    // The shared state is not touched.
-    QCOMPARE(state.CurrentUserName, userName);
-    QCOMPARE(state.DataFolder, folder.dataFolder());
+    // The user's files are not touched.
+    QCOMPARE(files->userName(), userName);
+    QCOMPARE(files->dataFolder(), folder.dataFolder());
 }
 
 void TestUserFilesCopy::skipsMissingFiles()
 {
     TestFolder folder;
-    SharedState state = folder.state();
-    state.CurrentUserName = QStringLiteral("Ann");
-    writeFile(state.perUserFile(QStringLiteral("Monday")), "monday");
-    writeFile(state.perUserFile(QStringLiteral("foodpropertytable")), "table");
+    const std::unique_ptr<UserFiles> files = folder.files();
+    files->setUserName(QStringLiteral("Ann"));
+    writeFile(files->perUserFile(QStringLiteral("Monday")), "monday");
+    writeFile(files->perUserFile(QStringLiteral("foodpropertytable")), "table");
     // A file of another user and a folder standing where a file is expected are not copied.
     writeFile(folder.dataFolder() + QStringLiteral("BoDaily.txt"), "other user");
-    QVERIFY(QDir().mkpath(state.perUserFile(QStringLiteral("Weekly"))));
+    QVERIFY(QDir().mkpath(files->perUserFile(QStringLiteral("Weekly"))));
 
     QTemporaryDir destination;
-    const UserFilesCopy::Result result = UserFilesCopy::copy(state, destination.path());
+    const UserFilesCopy::Result result = UserFilesCopy::copy(*files, destination.path());
     QVERIFY(result.succeeded());
     QCOMPARE(
         result.copied, QStringList({ QStringLiteral("AnnMonday.txt"), QStringLiteral("Annfoodpropertytable.txt") }));
     QCOMPARE(QDir(destination.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
 
     // With no file at all nothing is copied and nothing fails.
-    SharedState nobody = folder.state();
-    nobody.CurrentUserName = QStringLiteral("Nobody");
+    const std::unique_ptr<UserFiles> nobody = folder.files();
+    nobody->setUserName(QStringLiteral("Nobody"));
     QTemporaryDir empty;
-    const UserFilesCopy::Result none = UserFilesCopy::copy(nobody, empty.path());
+    const UserFilesCopy::Result none = UserFilesCopy::copy(*nobody, empty.path());
     QVERIFY(none.succeeded());
     QVERIFY(none.copied.isEmpty());
     QVERIFY(QDir(empty.path()).isEmpty());
@@ -148,13 +148,13 @@ void TestUserFilesCopy::skipsMissingFiles()
 void TestUserFilesCopy::replacesOlderCopies()
 {
     TestFolder folder;
-    SharedState state = folder.state();
-    state.CurrentUserName = QStringLiteral("Ann");
-    writeFile(state.perUserFile(QStringLiteral("Daily")), "new");
+    const std::unique_ptr<UserFiles> files = folder.files();
+    files->setUserName(QStringLiteral("Ann"));
+    writeFile(files->perUserFile(QStringLiteral("Daily")), "new");
     QTemporaryDir destination;
     const QString older = destination.path() + QStringLiteral("/AnnDaily.txt");
     writeFile(older, "a much longer older copy of the plan\r\n");
-    QVERIFY(UserFilesCopy::copy(state, destination.path()).succeeded());
+    QVERIFY(UserFilesCopy::copy(*files, destination.path()).succeeded());
     QCOMPARE(readFile(older), QByteArray("new"));
 }
 
@@ -170,10 +170,10 @@ void TestUserFilesCopy::destinationNotWritable()
 {
     QFETCH(bool, folderIsFile);
     TestFolder folder;
-    SharedState state = folder.state();
-    state.CurrentUserName = QStringLiteral("Ann");
+    const std::unique_ptr<UserFiles> files = folder.files();
+    files->setUserName(QStringLiteral("Ann"));
     for (const QString& suffix : { QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Friday") }) {
-        writeFile(state.perUserFile(suffix), contentOf(suffix));
+        writeFile(files->perUserFile(suffix), contentOf(suffix));
     }
     QTemporaryDir base;
     QString destination = base.path() + QStringLiteral("/backup");
@@ -183,7 +183,7 @@ void TestUserFilesCopy::destinationNotWritable()
         QVERIFY(QDir().mkpath(destination + QStringLiteral("/AnnWeekly.txt")));
     }
 
-    const UserFilesCopy::Result result = UserFilesCopy::copy(state, destination);
+    const UserFilesCopy::Result result = UserFilesCopy::copy(*files, destination);
     QVERIFY(!result.succeeded());
     const QString message = UserFilesCopy::failureMessage(result, destination);
     if (folderIsFile) {
@@ -212,19 +212,35 @@ void TestUserFilesCopy::unreadableSourceKeepsOlderCopy()
         QSKIP("no /proc/self/mem to stand in for an unreadable source");
     }
     TestFolder folder;
-    SharedState state = folder.state();
-    state.CurrentUserName = QStringLiteral("Ann");
-    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), state.perUserFile(QStringLiteral("Daily"))));
-    writeFile(state.perUserFile(QStringLiteral("Sunday")), "sunday");
+    const std::unique_ptr<UserFiles> files = folder.files();
+    files->setUserName(QStringLiteral("Ann"));
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), files->perUserFile(QStringLiteral("Daily"))));
+    writeFile(files->perUserFile(QStringLiteral("Sunday")), "sunday");
     QTemporaryDir destination;
     const QString older = destination.path() + QStringLiteral("/AnnDaily.txt");
     writeFile(older, "the good older copy\r\n");
 
-    const UserFilesCopy::Result result = UserFilesCopy::copy(state, destination.path());
+    const UserFilesCopy::Result result = UserFilesCopy::copy(*files, destination.path());
     QCOMPARE(result.failed, QStringList({ QStringLiteral("AnnDaily.txt") }));
     QCOMPARE(result.copied, QStringList({ QStringLiteral("AnnSunday.txt") }));
     QCOMPARE(readFile(older), QByteArray("the good older copy\r\n"));
     QCOMPARE(QDir(destination.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestUserFilesCopy::readableFiles()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("plan.txt"));
+    QVERIFY(!UserFilesCopy::isReadableFile(file));
+    QVERIFY(!UserFilesCopy::isReadableFile(QString()));
+    QVERIFY(!UserFilesCopy::isReadableFile(dir.path()));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.close();
+    QVERIFY(UserFilesCopy::isReadableFile(file));
+    // The file was closed again: it can be removed at once.
+    QVERIFY(QFile::remove(file));
 }
 
 QTEST_MAIN(TestUserFilesCopy)

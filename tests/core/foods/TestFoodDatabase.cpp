@@ -1,7 +1,10 @@
 #include "TestSupport.h"
 #include "core/files/PlatewellFolder.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodValues.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/GenericOrder.h"
+#include "core/workspace/FolderSetup.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -69,10 +72,10 @@ void TestFoodDatabase::newFolderGetsStarterFoods()
 {
     QTemporaryDir dir;
     QString error;
-    QVERIFY2(PlatewellFolder::prepare(dir.path(), &error), qPrintable(error));
+    QVERIFY2(FolderSetup::prepare(dir.path(), &error), qPrintable(error));
     QVERIFY(QFileInfo(PlatewellFolder::dataFolder(dir.path())).isDir());
-    FoodDatabase foods;
-    QVERIFY2(foods.open(PlatewellFolder::foodDatabasePath(dir.path()), &error), qPrintable(error));
+    SqliteFoodStore foods(PlatewellFolder::foodDatabasePath(dir.path()));
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
     QCOMPARE(foods.rowCount(&error), 7878);
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns(
@@ -89,7 +92,7 @@ void TestFoodDatabase::prepareNeverReplacesTheUsersTable()
     folder.createFoods({ foodRow(QStringLiteral("Mine"), QStringLiteral("1 cup")) });
     const QByteArray before = fileHash(folder.databasePath());
     QString error;
-    QVERIFY(PlatewellFolder::prepare(folder.path(), &error));
+    QVERIFY(FolderSetup::prepare(folder.path(), &error));
     QCOMPARE(fileHash(folder.databasePath()), before);
 }
 
@@ -117,9 +120,9 @@ void TestFoodDatabase::lenientReads()
     QFETCH(double, number);
     TestFolder folder;
     folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { stored }) });
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder.databasePath());
     QString error;
-    QVERIFY(foods.open(folder.databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns({ FoodDatabase::CALORIES }, &columns, nullptr, &error));
     QCOMPARE(columns[0].at(0).toString(), text);
@@ -136,9 +139,9 @@ void TestFoodDatabase::nutrientsOfMatchesExactly()
         foodRow(QStringLiteral("apple"), QString(), { QStringLiteral("2") }),
         foodRow(QStringLiteral("Apple "), QString(), { QStringLiteral("4") }),
         foodRow(QStringLiteral("Apple"), QString(), { QStringLiteral("8") }) });
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder.databasePath());
     QString error;
-    QVERIFY(foods.open(folder.databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     std::vector<std::array<double, 8>> rows;
     QVERIFY(foods.nutrientsOf(QStringLiteral("Apple"), &rows, &error));
     QCOMPARE(rows.size(), std::size_t(2));
@@ -177,15 +180,15 @@ void TestFoodDatabase::brokenFiles()
         runSql(folder.databasePath(), sql);
     }
     const QByteArray before = fileHash(folder.databasePath());
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder.databasePath());
     QString error;
-    QVERIFY(!foods.open(folder.databasePath(), &error));
+    QVERIFY(!foods.refresh(&error));
     QVERIFY2(error.contains(QStringLiteral("foods.db")), qPrintable(error));
     QVERIFY2(error.contains(reason), qPrintable(error));
     QVERIFY(!foods.isOpen());
     QCOMPARE(fileHash(folder.databasePath()), before);
     // Preparing the folder again must not "repair" the user's file either.
-    QVERIFY(PlatewellFolder::prepare(folder.path(), &error));
+    QVERIFY(FolderSetup::prepare(folder.path(), &error));
     QCOMPARE(fileHash(folder.databasePath()), before);
 }
 
@@ -201,9 +204,9 @@ void TestFoodDatabase::lockedFileIsReported()
     }
     locker.write("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; SELECT 1;\n");
     QTest::qWait(300);
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder.databasePath());
     QString error;
-    const bool opened = foods.open(folder.databasePath(), &error);
+    const bool opened = foods.refresh(&error);
     std::vector<TextColumn> columns;
     const bool read = opened && foods.readColumns({ FoodDatabase::FOOD }, &columns, nullptr, &error);
     locker.closeWriteChannel();
@@ -219,9 +222,9 @@ void TestFoodDatabase::nameOrderFollowsTheIndex()
     folder.createFoods({ foodRow(QStringLiteral("Pear"), QString()), foodRow(QStringLiteral("10"), QString()),
         foodRow(QStringLiteral("Apple"), QString()), foodRow(QStringLiteral("9"), QString()),
         foodRow(QStringLiteral("Apple"), QString()) });
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder.databasePath());
     QString error;
-    QVERIFY(foods.open(folder.databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     std::vector<TextColumn> columns;
     std::vector<qint64> rowids;
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error));
@@ -241,9 +244,9 @@ void TestFoodDatabase::writesAreTransactions()
 {
     TestFolder folder;
     folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }) });
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder.databasePath());
     QString error;
-    QVERIFY(foods.open(folder.databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     std::vector<TextColumn> columns;
     std::vector<qint64> rowids;
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error));
@@ -280,10 +283,10 @@ void TestFoodDatabase::numberTextAsQtWritesIt()
                 continue;
             }
         }
-        QCOMPARE(FoodDatabase::numberText(value), QString::number(value, 'g', QLocale::FloatingPointShortest));
+        QCOMPARE(FoodValues::numberText(value), QString::number(value, 'g', QLocale::FloatingPointShortest));
     }
-    QCOMPARE(FoodDatabase::numberText(-0.0), QStringLiteral("0"));
-    QCOMPARE(FoodDatabase::numberText(1e5), QStringLiteral("1e+05"));
+    QCOMPARE(FoodValues::numberText(-0.0), QStringLiteral("0"));
+    QCOMPARE(FoodValues::numberText(1e5), QStringLiteral("1e+05"));
 }
 
 void TestFoodDatabase::genericOrder_data()

@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
-#include "core/plans/SharedState.h"
+#include "core/plans/MealPlan.h"
 
 #include <QFile>
 #include <QTest>
@@ -119,7 +119,7 @@ void TestPeriodFile::saveThenLoadGivesThePlanBack()
 {
     QFETCH(MealPlan, plan);
     TestFolder folder;
-    const QString path = folder.state().perUserFile("Daily");
+    const QString path = folder.files()->perUserFile("Daily");
     QString error;
     QVERIFY2(PeriodFile::save(path, plan, &error), qPrintable(error));
     MealPlan loaded = planOf({ { MealPlan::Lunch, "left over", " 1" } });
@@ -162,7 +162,7 @@ void TestPeriodFile::loadStoresQuantitiesAsTheMainWindowDoes()
 void TestPeriodFile::saveWritesUtf8WithCrLf()
 {
     TestFolder folder;
-    const QString path = folder.state().perUserFile("Weekly");
+    const QString path = folder.files()->perUserFile("Weekly");
     const MealPlan plan
         = planOf({ { MealPlan::Breakfast, QString::fromUtf8("Crème"), " 1" }, { MealPlan::Lunch, "Apple", " .5" } });
     QVERIFY(PeriodFile::save(path, plan, nullptr));
@@ -186,7 +186,7 @@ void TestPeriodFile::saveRefusesWhatTheFormatCannotHold()
     QFETCH(QString, food);
     QFETCH(QString, quantity);
     TestFolder folder;
-    const QString path = folder.state().perUserFile("Daily");
+    const QString path = folder.files()->perUserFile("Daily");
     QVERIFY(TextFile::writeLines(path, { "Lunch_Old_ 1" }, nullptr));
     const MealPlan plan = planOf({ { MealPlan::Breakfast, "Apple", " 1" }, { MealPlan::Lunch, food, quantity } });
     QString error;
@@ -200,7 +200,7 @@ void TestPeriodFile::failedSaveKeepsTheOldFile()
 {
     TestFolder folder;
     // A folder standing where the file should be cannot be replaced by a file.
-    const QString blocked = folder.state().perUserFile("Daily");
+    const QString blocked = folder.files()->perUserFile("Daily");
     QVERIFY(QDir().mkpath(blocked));
     QString error;
     QVERIFY(!PeriodFile::save(blocked, planOf({ { MealPlan::Lunch, "Apple", " 1" } }), &error));
@@ -233,7 +233,7 @@ void TestPeriodFile::readsAnyLineEndAndOldEncoding()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, expected);
     TestFolder folder;
-    const QString path = folder.state().perUserFile("Daily");
+    const QString path = folder.files()->perUserFile("Daily");
     QVERIFY(TextFile::writeBytes(path, bytes, nullptr));
     QStringList lines;
     QVERIFY(TextFile::readLines(path, &lines, nullptr));
@@ -247,7 +247,7 @@ void TestPeriodFile::loadOfMissingFileLeavesThePlan()
     MealPlan plan = before;
     QStringList problems;
     QString error;
-    QVERIFY(!PeriodFile::load(folder.state().perUserFile("Tuesday"), &plan, &problems, &error));
+    QVERIFY(!PeriodFile::load(folder.files()->perUserFile("Tuesday"), &plan, &problems, &error));
     QVERIFY2(error.contains("TamoTuesday.txt"), qPrintable(error));
     QVERIFY(plan == before);
 }

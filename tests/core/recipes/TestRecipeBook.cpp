@@ -1,12 +1,14 @@
+#include "OtherProgram.h"
 #include "RecipeConsistency.h"
 #include "TestSupport.h"
 #include "UnwritablePlace.h"
 #include "core/files/TextLineReader.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/imports/FoodImport.h"
 #include "core/plans/PeriodFile.h"
-#include "core/recipes/RecipeBook.h"
+#include "core/plans/Periods.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/totals/TotalsCalculator.h"
 
 #include <QCryptographicHash>
@@ -41,15 +43,22 @@ QByteArray fileHash(const QString& path)
                                           : QByteArray();
 }
 
-qint64 rowidOf(FoodDatabase& foods, const QString& name)
+qint64 rowidOf(FoodStore& foods, const QString& name)
 {
-    QSqlQuery query(foods.connection());
-    query.prepare(QStringLiteral("SELECT rowid FROM foods WHERE FOOD = ?"));
-    query.addBindValue(name);
-    return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+    std::vector<TextColumn> columns;
+    std::vector<FoodStore::RowId> rows;
+    if (!foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr)) {
+        return 0;
+    }
+    for (qsizetype r = 0; r < columns[0].size(); ++r) {
+        if (columns[0].at(r) == name) {
+            return rows[std::size_t(r)];
+        }
+    }
+    return 0;
 }
 
-std::vector<std::array<double, 8>> rowsOf(FoodDatabase& foods, const QString& name)
+std::vector<std::array<double, 8>> rowsOf(FoodStore& foods, const QString& name)
 {
     std::vector<std::array<double, 8>> rows;
     foods.nutrientsOf(name, &rows, nullptr);
@@ -82,8 +91,8 @@ QStringList importCsv(const QString& database, const QByteArray& csv, DuplicateR
 struct Kitchen
 {
     TestFolder folder;
-    FoodDatabase foods;
-    RecipeBook book { foods };
+    SqliteFoodStore foods { folder.databasePath() };
+    FoodStore& book { foods };
     Recipe sauce = recipeOf(QStringLiteral("Sauce"), 4, { "Apple|2", "Cheese|.5", "Pear|1" });
     Recipe chili = recipeOf(QStringLiteral("Chili"), 2, { "Sauce|3", "Bread|1" });
     Recipe toast = recipeOf(QStringLiteral("Toast"), 1, { "Bread|2" });
@@ -94,8 +103,8 @@ struct Kitchen
             foodRow("Bread", "1 slice", { "79.1", "14.7", "1", "1.4", "0", "2", "1.1", "0.1" }),
             foodRow("Cheese", "1 oz", { "113", ".4", "9.3", ".1", "29.4", "3", "0", "" }) });
         QString error;
-        if (!foods.open(folder.databasePath(), &error) || !book.save(&sauce, &error) || !book.save(&chili, &error)
-            || !book.save(&toast, &error)) {
+        if (!foods.refresh(&error) || !book.saveRecipe(&sauce, &error) || !book.saveRecipe(&chili, &error)
+            || !book.saveRecipe(&toast, &error)) {
             qFatal("cannot set up the recipes: %s", qPrintable(error));
         }
     }
@@ -158,29 +167,31 @@ void TestRecipeBook::valuesEqualPlanTotals()
     QFETCH(double, servings);
     TestFolder folder;
     folder.createFoods(foods);
-    FoodDatabase database;
+    SqliteFoodStore database(folder.databasePath());
     QString error;
-    QVERIFY2(database.open(folder.databasePath(), &error), qPrintable(error));
-    RecipeBook book(database);
+    QVERIFY2(database.refresh(&error), qPrintable(error));
+    FoodStore& book = database;
     if (!inner.isEmpty()) {
         Recipe sauce = recipeOf(QStringLiteral("Sauce"), 3, inner);
-        QVERIFY2(book.save(&sauce, &error), qPrintable(error));
+        QVERIFY2(book.saveRecipe(&sauce, &error), qPrintable(error));
     }
     Recipe recipe = recipeOf(QStringLiteral("Porridge"), servings, ingredients);
-    QVERIFY2(book.save(&recipe, &error), qPrintable(error));
+    QVERIFY2(book.saveRecipe(&recipe, &error), qPrintable(error));
     Values values {};
     QStringList missing;
-    QVERIFY2(book.valuesPerServing(recipe, &values, &missing, &error), qPrintable(error));
+    QVERIFY2(book.recipeValues(recipe, &values, &missing, &error), qPrintable(error));
     QCOMPARE(missing, QStringList());
 
-    SharedState state = folder.state();
+    MealPlan plan;
+    const std::unique_ptr<UserFiles> files = folder.files();
     for (const RecipeIngredient& ingredient : recipe.ingredients) {
-        state.mealPlan.tables[MealPlan::Lunch].add(ingredient.food, ingredient.quantity);
+        plan.tables[MealPlan::Lunch].add(ingredient.food, ingredient.quantity);
     }
     TotalsSources sources;
     sources.active = true;
-    IndexedFoodLookup lookup(database);
-    const TotalsResult totals = TotalsCalculator::calculate(state, sources, lookup);
+    const std::unique_ptr<FoodLookup> lookupOwner = database.lookup();
+    FoodLookup& lookup = *lookupOwner;
+    const TotalsResult totals = TotalsCalculator::calculate(plan, *files, sources, lookup);
     QVERIFY(!totals.stopped);
     for (std::size_t n = 0; n < values.size(); ++n) {
         const double expected = totals.rows.at(0).values[n] / servings;
@@ -236,7 +247,7 @@ void TestRecipeBook::refusals()
     recipe.id = editSauce ? kitchen.sauce.id : 0;
     const Recipe typed = recipe;
     QString error;
-    QVERIFY(!kitchen.book.save(&recipe, &error));
+    QVERIFY(!kitchen.book.saveRecipe(&recipe, &error));
     QVERIFY2(error.contains(message), qPrintable(error.left(200)));
     QVERIFY2(error.size() < 200, qPrintable(error.left(200)));
     QVERIFY(recipe.id == typed.id && recipe.name == typed.name && recipe.ingredients == typed.ingredients);
@@ -277,13 +288,13 @@ void TestRecipeBook::unwritableFile()
         QVERIFY(QSqlQuery(other).exec(QStringLiteral("BEGIN IMMEDIATE")));
     }
     {
-        FoodDatabase foods;
+        SqliteFoodStore foods(path);
         QString error;
-        QVERIFY2(foods.open(path, &error), qPrintable(error));
-        RecipeBook book(foods);
+        QVERIFY2(foods.refresh(&error), qPrintable(error));
+        FoodStore& book = foods;
         Recipe recipe = recipeOf(QStringLiteral("Pie"), 2, { "Apple|3" });
         const Recipe typed = recipe;
-        QVERIFY(!book.save(&recipe, &error));
+        QVERIFY(!book.saveRecipe(&recipe, &error));
         QVERIFY2(error.contains(message), qPrintable(error));
         QCOMPARE(recipe, typed);
     }
@@ -316,7 +327,7 @@ void TestRecipeBook::foodChangesReachRecipes()
     QFETCH(QStringList, missing);
     QFETCH(bool, valuesChange);
     Kitchen kitchen;
-    FoodDatabase& foods = kitchen.foods;
+    FoodStore& foods = kitchen.foods;
     const auto chiliBefore = rowsOf(foods, "Chili");
     const auto toastBefore = rowsOf(foods, "Toast");
     const qint64 apple = rowidOf(foods, "Apple");
@@ -349,8 +360,8 @@ void TestRecipeBook::foodChangesReachRecipes()
     Values values {};
     QStringList absent;
     Recipe sauce;
-    QVERIFY(kitchen.book.load(kitchen.sauce.id, &sauce, &error));
-    QVERIFY(kitchen.book.valuesPerServing(sauce, &values, &absent, &error));
+    QVERIFY(kitchen.book.loadRecipe(kitchen.sauce.id, &sauce, &error));
+    QVERIFY(kitchen.book.recipeValues(sauce, &values, &absent, &error));
     QCOMPARE(absent, missing);
 }
 
@@ -378,7 +389,7 @@ void TestRecipeBook::recipeRowsAreGuarded()
     QFETCH(QString, write);
     QFETCH(QString, message);
     Kitchen kitchen;
-    FoodDatabase& foods = kitchen.foods;
+    FoodStore& foods = kitchen.foods;
     const QByteArray before = fileHash(kitchen.folder.databasePath());
     const qint64 chili = rowidOf(foods, "Chili");
     QString error;
@@ -395,7 +406,7 @@ void TestRecipeBook::recipeRowsAreGuarded()
         error
             = importCsv(kitchen.folder.databasePath(), "FOOD,CALORIES\nChili,1\n", DuplicateRule::Replace).join(u'\n');
     } else {
-        ok = kitchen.book.remove(kitchen.sauce.id, kitchen.sauce.name, &error);
+        ok = kitchen.book.removeRecipe(kitchen.sauce.id, kitchen.sauce.name, &error);
     }
     QVERIFY(!ok);
     QVERIFY2(error.contains(message), qPrintable(error));
@@ -436,7 +447,7 @@ void TestRecipeBook::renamedFoodTakesItsRecipes()
     QFETCH(QStringList, renamedIn);
     QFETCH(QString, refusal);
     Kitchen kitchen;
-    FoodDatabase& foods = kitchen.foods;
+    FoodStore& foods = kitchen.foods;
     QString error;
     const qint64 rowid = rowidOf(foods, food);
     if (secondRowOfOldName) {
@@ -482,7 +493,7 @@ void TestRecipeBook::recipeReplacedMeanwhileIsLeftAlone()
 {
     QFETCH(QString, write);
     Kitchen kitchen;
-    RecipeBook& book = kitchen.book;
+    FoodStore& book = kitchen.book;
     const QByteArray before = fileHash(kitchen.folder.databasePath());
     const QString seenAs = QStringLiteral("Pancakes");
     QString error;
@@ -490,11 +501,11 @@ void TestRecipeBook::recipeReplacedMeanwhileIsLeftAlone()
     if (write == "save") {
         Recipe edited = kitchen.toast;
         edited.name = seenAs;
-        ok = book.save(&edited, &error, seenAs);
+        ok = book.saveRecipe(&edited, &error, seenAs);
     } else if (write == "rename") {
-        ok = book.rename(kitchen.toast.id, seenAs, QStringLiteral("Crepes"), &error);
+        ok = book.renameRecipe(kitchen.toast.id, seenAs, QStringLiteral("Crepes"), &error);
     } else {
-        ok = book.remove(kitchen.toast.id, seenAs, &error);
+        ok = book.removeRecipe(kitchen.toast.id, seenAs, &error);
     }
     QVERIFY(!ok);
     QVERIFY2(error.contains("no longer in the food table"), qPrintable(error));
@@ -504,12 +515,12 @@ void TestRecipeBook::recipeReplacedMeanwhileIsLeftAlone()
 void TestRecipeBook::renameKeepsUsersAndRemoveTakesTheRow()
 {
     Kitchen kitchen;
-    RecipeBook& book = kitchen.book;
+    FoodStore& book = kitchen.book;
     const auto chiliBefore = rowsOf(kitchen.foods, "Chili");
     QString error;
-    QVERIFY2(book.rename(kitchen.sauce.id, kitchen.sauce.name, " Tomato sauce ", &error), qPrintable(error));
+    QVERIFY2(book.renameRecipe(kitchen.sauce.id, kitchen.sauce.name, " Tomato sauce ", &error), qPrintable(error));
     Recipe chili;
-    QVERIFY(book.load(kitchen.chili.id, &chili, &error));
+    QVERIFY(book.loadRecipe(kitchen.chili.id, &chili, &error));
     QCOMPARE(chili.ingredients.at(0).food, QStringLiteral("Tomato sauce"));
     QCOMPARE(rowsOf(kitchen.foods, "Chili"), chiliBefore);
     QCOMPARE(rowsOf(kitchen.foods, "Sauce").size(), std::size_t(0));
@@ -518,38 +529,40 @@ void TestRecipeBook::renameKeepsUsersAndRemoveTakesTheRow()
     QCOMPARE(users, QStringList({ "Chili", "Tomato sauce" }));
 
     const qint64 chiliRow = rowidOf(kitchen.foods, "Chili");
-    QVERIFY2(book.remove(kitchen.chili.id, kitchen.chili.name, &error), qPrintable(error));
+    QVERIFY2(book.removeRecipe(kitchen.chili.id, kitchen.chili.name, &error), qPrintable(error));
     QVERIFY(!book.isRecipeRow(chiliRow));
     QCOMPARE(rowsOf(kitchen.foods, "Chili").size(), std::size_t(0));
-    QVERIFY2(book.remove(kitchen.sauce.id, QStringLiteral("Tomato sauce"), &error), qPrintable(error));
+    QVERIFY2(book.removeRecipe(kitchen.sauce.id, QStringLiteral("Tomato sauce"), &error), qPrintable(error));
     std::vector<std::pair<qint64, QString>> left;
-    QVERIFY(book.list(&left, &error));
+    QVERIFY(book.listRecipes(&left, &error));
     QCOMPARE(left.size(), std::size_t(1));
     QCOMPARE(left.at(0).second, QStringLiteral("Toast"));
-    QVERIFY(!book.load(kitchen.chili.id, &chili, &error));
+    QVERIFY(!book.loadRecipe(kitchen.chili.id, &chili, &error));
     QVERIFY2(error.contains("no longer"), qPrintable(error));
 }
 
 void TestRecipeBook::plannedSavedLoadedTotalled()
 {
     Kitchen kitchen;
-    SharedState state = kitchen.folder.state();
-    state.mealPlan.tables[MealPlan::Dinner].add("Chili", " 2");
-    const QString path = state.perUserFile(QStringLiteral("Daily"));
+    MealPlan plan;
+    const std::unique_ptr<UserFiles> files = kitchen.folder.files();
+    plan.tables[MealPlan::Dinner].add("Chili", " 2");
+    const QString path = files->perUserFile(QStringLiteral("Daily"));
     QString error;
-    QVERIFY2(PeriodFile::save(path, state.mealPlan, &error), qPrintable(error));
+    QVERIFY2(PeriodFile::save(path, plan, &error), qPrintable(error));
     MealPlan loaded;
     QStringList problems;
     QVERIFY(PeriodFile::load(path, &loaded, &problems, &error));
-    QCOMPARE(loaded, state.mealPlan);
+    QCOMPARE(loaded, plan);
 
     TotalsSources sources;
     sources.periods[static_cast<std::size_t>(Periods::names().indexOf("Daily"))] = true;
-    IndexedFoodLookup lookup(kitchen.foods);
-    const TotalsResult totals = TotalsCalculator::calculate(state, sources, lookup);
+    const std::unique_ptr<FoodLookup> lookupOwner = kitchen.foods.lookup();
+    FoodLookup& lookup = *lookupOwner;
+    const TotalsResult totals = TotalsCalculator::calculate(plan, *files, sources, lookup);
     QVERIFY(!totals.stopped);
     Values values {};
-    QVERIFY(kitchen.book.valuesPerServing(kitchen.chili, &values, nullptr, &error));
+    QVERIFY(kitchen.book.recipeValues(kitchen.chili, &values, nullptr, &error));
     for (std::size_t n = 0; n < FoodDatabase::NutrientCount; ++n) {
         QCOMPARE(totals.rows.at(0).values[n], values[n] * 2);
     }
@@ -562,39 +575,38 @@ void TestRecipeBook::fileWithoutRecipesIsOnlyRead()
     const QByteArray before = fileHash(folder.databasePath());
     const QDateTime modified = QFileInfo(folder.databasePath()).lastModified();
     {
-        FoodDatabase foods;
+        SqliteFoodStore foods(folder.databasePath());
         QString error;
-        QVERIFY(foods.open(folder.databasePath(), &error));
-        RecipeBook book(foods);
+        QVERIFY(foods.refresh(&error));
+        FoodStore& book = foods;
         std::vector<std::pair<qint64, QString>> recipes;
-        QVERIFY(book.list(&recipes, &error));
+        QVERIFY(book.listRecipes(&recipes, &error));
         QVERIFY(recipes.empty());
         Recipe recipe = recipeOf("Pie", 2, { "Apple|2", "Pear|1" });
         Values values {};
         QStringList missing;
-        QVERIFY(book.valuesPerServing(recipe, &values, &missing, &error));
+        QVERIFY(book.recipeValues(recipe, &values, &missing, &error));
         QCOMPARE(values[TotalsRow::Calories], 95.0);
         QCOMPARE(missing, QStringList { "Pear" });
         QStringList users;
         QVERIFY(book.recipesUsing("Apple", &users, &error));
-        QVERIFY(!book.load(1, &recipe, &error));
+        QVERIFY(!book.loadRecipe(1, &recipe, &error));
         QVERIFY(!book.isRecipeRow(1) && !book.isRecipeName("Apple"));
         recipe.name = "Pie_2";
-        QVERIFY(!book.save(&recipe, &error));
+        QVERIFY(!book.saveRecipe(&recipe, &error));
         QCOMPARE(rowsOf(foods, "Apple").size(), std::size_t(1));
     }
     QCOMPARE(fileHash(folder.databasePath()), before);
     QCOMPARE(QFileInfo(folder.databasePath()).lastModified(), modified);
 
     // Food edits keep working and make no recipe tables either.
-    FoodDatabase foods;
+    SqliteFoodStore foods(folder.databasePath());
     QString error;
-    QVERIFY(foods.open(folder.databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     QVERIFY(foods.updateFields(1, "Apple", { { FoodDatabase::CALORIES, "96" } }, &error));
     QVERIFY(foods.insertRecord({ "Pear" }, nullptr, &error));
-    QSqlQuery query(foods.connection());
-    QVERIFY(query.exec("SELECT count(*) FROM sqlite_master WHERE name LIKE 'recipe%'") && query.next());
-    QCOMPARE(query.value(0).toInt(), 0);
+    QCOMPARE(OtherProgram(folder.databasePath()).value("SELECT count(*) FROM sqlite_master WHERE name LIKE 'recipe%'"),
+        QVariant(0));
 }
 
 QTEST_GUILESS_MAIN(TestRecipeBook)

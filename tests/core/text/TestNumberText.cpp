@@ -23,6 +23,7 @@ private slots:
     void isWholeNumber();
     void roundedValueText_data();
     void roundedValueText();
+    void groupedCountIgnoresTheLocale();
 };
 
 void TestNumberText::textToNumber_data()
@@ -183,7 +184,8 @@ void TestNumberText::roundedValueText_data()
     QTest::newRow("rounds up") << 30.466666666666665 << "30.47";
     QTest::newRow("small keeps three digits") << 0.0413333 << "0.0413";
     QTest::newRow("tiny") << 0.0000004 << "0";
-    QTest::newRow("negative zero") << -0.001 << "-0.001";
+    QTest::newRow("a thousandth below zero") << -0.001 << "-0.001";
+    QTest::newRow("negative zero") << -0.0 << "0";
     QTest::newRow("rounds to zero") << -0.0000001 << "0";
     QTest::newRow("huge as totals") << 1.5e20 << "1.5E+20";
 }
@@ -194,6 +196,17 @@ void TestNumberText::roundedValueText()
     QFETCH(QString, expected);
     QCOMPARE(RoundedValueText(value, QLocale::c()), expected);
     QCOMPARE(RoundedValueText(value, QLocale(QLocale::German)), QString(expected).replace(u'.', u','));
+}
+
+// Scripts read the command line's counts: one form whatever the user's locale.
+void TestNumberText::groupedCountIgnoresTheLocale()
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German));
+    QCOMPARE(GroupedCount(17825792), QStringLiteral("17,825,792"));
+    QCOMPARE(GroupedCount(-1234), QStringLiteral("-1,234"));
+    QCOMPARE(GroupedCount(999), QStringLiteral("999"));
+    QLocale::setDefault(before);
 }
 
 QTEST_APPLESS_MAIN(TestNumberText)

@@ -26,6 +26,8 @@ private slots:
     void reportFileGainsTargetColumns();
     void rangeTexts_data();
     void rangeTexts();
+    void describeAsShownAndJudged_data();
+    void describeAsShownAndJudged();
 };
 
 void TestNutrientTargets::standing_data()
@@ -274,6 +276,56 @@ void TestNutrientTargets::rangeTexts()
     }
     QVERIFY(targets.setRange(TotalsRow::Calories, range, nullptr));
     QCOMPARE(targets.rangeText(TotalsRow::Calories, QLocale(locale)), text);
+}
+
+// The tool tip gives the numbers the grid shows, and its share never contradicts the mark.
+void TestNutrientTargets::describeAsShownAndJudged_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<QString>("maximum");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    const struct
+    {
+        const char* tag;
+        const char* locale;
+        const char* minimum;
+        const char* maximum;
+        double value;
+        const char* text;
+    } rows[] = {
+        { "a range, ungrouped as in the grid", "en_US", "1800", "2200", 1850, "1850 of 1800\u20132200 g (84 %)" },
+        { "a sum shown as the maximum", "C", "", "25", 25.000000000000004, "25 of at most 25 g (100 %)" },
+        { "just over the maximum", "C", "", "25", 25.04, "25.04 of at most 25 g (> 100 %)" },
+        { "over in the 15th digit", "C", "", "25", 25.0000000000001, "25.0000000000001 of at most 25 g (> 100 %)" },
+        { "just under the minimum", "C", "1800", "", 1799.6, "1799.6 of at least 1800 g (< 100 %)" },
+        { "small amounts", "C", "", "0.01", 0.004, "0.004 of at most 0.01 g (40 %)" },
+        { "German form", "de_DE", "12.5", "", 13.25, "13,25 of at least 12,5 g (106 %)" },
+    };
+    for (const auto& row : rows) {
+        QTest::newRow(row.tag) << QString::fromLatin1(row.locale) << QString::fromLatin1(row.minimum)
+                               << QString::fromLatin1(row.maximum) << row.value << QString::fromUtf8(row.text);
+    }
+}
+
+void TestNutrientTargets::describeAsShownAndJudged()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, minimum);
+    QFETCH(QString, maximum);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    NutrientTargets targets;
+    NutrientTargets::Range range;
+    if (!minimum.isEmpty()) {
+        range.minimum = minimum.toDouble();
+    }
+    if (!maximum.isEmpty()) {
+        range.maximum = maximum.toDouble();
+    }
+    QVERIFY(targets.setRange(TotalsRow::Fat, range, nullptr));
+    QCOMPARE(targets.describe(TotalsRow::Fat, value, QLocale(locale)), text);
 }
 
 QTEST_APPLESS_MAIN(TestNutrientTargets)

@@ -1,11 +1,14 @@
 #include "FullScanFoodLookup.h"
-#include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/FoodLookup.h"
 #include "core/totals/TotalsCalculator.h"
 
+#include "OtherProgram.h"
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
+#include "core/plans/MealPlan.h"
+#include "core/plans/Periods.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/NumberText.h"
 
 #include <QRandomGenerator>
@@ -90,40 +93,44 @@ private:
     TotalsResult calculate(const TotalsSources& sources);
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
-    FoodDatabase m_foods;
+    MealPlan m_plan;
+    std::unique_ptr<UserFiles> m_files;
+    std::unique_ptr<SqliteFoodStore> m_foods;
 };
 
 void TestTotalsCalculator::init()
 {
     m_folder = std::make_unique<TestFolder>();
-    m_state = m_folder->state();
+    m_plan = MealPlan();
+    m_files = m_folder->files();
+    m_foods = std::make_unique<SqliteFoodStore>(m_folder->databasePath());
 }
 
 void TestTotalsCalculator::cleanup()
 {
-    m_foods.close();
+    m_foods.reset();
     m_folder.reset();
 }
 
 void TestTotalsCalculator::openFoods(const QStringList& csvRows)
 {
-    m_foods.close();
+    m_foods->close();
     m_folder->createFoods(csvRows);
     QString error;
-    QVERIFY2(m_foods.open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(m_foods->refresh(&error), qPrintable(error));
 }
 
 TotalsResult TestTotalsCalculator::calculate(const TotalsSources& sources)
 {
-    IndexedFoodLookup indexed(m_foods);
-    const TotalsResult result = TotalsCalculator::calculate(m_state, sources, indexed);
+    const std::unique_ptr<FoodLookup> indexedOwner = m_foods->lookup();
+    FoodLookup& indexed = *indexedOwner;
+    const TotalsResult result = TotalsCalculator::calculate(m_plan, *m_files, sources, indexed);
     FullScanFoodLookup scan;
     QString error;
-    if (!scan.load(m_foods, &error)) {
+    if (!scan.load(*m_foods, &error)) {
         qWarning("full scan could not read the food table: %s", qPrintable(error));
     }
-    const TotalsResult reference = TotalsCalculator::calculate(m_state, sources, scan);
+    const TotalsResult reference = TotalsCalculator::calculate(m_plan, *m_files, sources, scan);
     if (!sameBits(result, reference)) {
         qWarning("the indexed lookup and the full scan disagree");
         return TotalsResult();
@@ -187,7 +194,7 @@ void TestTotalsCalculator::activePlan()
     openFoods(foods);
     for (const QString& entry : entries) {
         const QStringList parts = entry.split('|');
-        m_state.mealPlan.tables[parts[0].toUInt()].add(parts[1], parts[2]);
+        m_plan.tables[parts[0].toUInt()].add(parts[1], parts[2]);
     }
     const TotalsResult result = calculate(sourcesOf(true, {}));
     QCOMPARE(result.rows.size(), std::size_t(2));
@@ -229,7 +236,7 @@ void TestTotalsCalculator::periodFile()
     QFETCH(QStringList, expected);
     QFETCH(bool, totalsRow);
     openFoods({ foodRow("Apple", "1", { "95" }), foodRow(QString::fromUtf8("Crème"), "1", { "10" }) });
-    QVERIFY(TextFile::writeBytes(m_state.perUserFile("Weekly"), content, nullptr));
+    QVERIFY(TextFile::writeBytes(m_files->perUserFile("Weekly"), content, nullptr));
     const TotalsResult result = calculate(sourcesOf(false, { "Weekly" }));
     QVERIFY(!result.stopped);
     QCOMPARE(result.hasTotalsRow, totalsRow);
@@ -248,9 +255,9 @@ void TestTotalsCalculator::sourcesAndTotalsRow()
     QCOMPARE(texts(empty.rows[0]), zeroRow("Active"));
     QCOMPARE(texts(empty.rows[1]), zeroRow("Totals"));
 
-    m_state.mealPlan.LunchTable().add("Bar", " 1");
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Daily"), { "Lunch_Bar_ 2" }, nullptr));
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Saturday"), { "Lunch_Bar_-4" }, nullptr));
+    m_plan.LunchTable().add("Bar", " 1");
+    QVERIFY(TextFile::writeLines(m_files->perUserFile("Daily"), { "Lunch_Bar_ 2" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_files->perUserFile("Saturday"), { "Lunch_Bar_-4" }, nullptr));
     // Ticked out of order: the rows still follow the period list.
     const TotalsResult result = calculate(sourcesOf(true, { "Saturday", "Daily" }));
     QCOMPARE(result.rows.size(), std::size_t(4));
@@ -265,9 +272,9 @@ void TestTotalsCalculator::sourcesAndTotalsRow()
 void TestTotalsCalculator::missingPeriodStopsAndKeepsEarlierRows()
 {
     openFoods({ foodRow("Apple", "1", { "95" }) });
-    m_state.mealPlan.BreakfastTable().add("Apple", " 1");
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Daily"), { "Lunch_Apple_ 2" }, nullptr));
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Friday"), { "Lunch_Apple_ 2" }, nullptr));
+    m_plan.BreakfastTable().add("Apple", " 1");
+    QVERIFY(TextFile::writeLines(m_files->perUserFile("Daily"), { "Lunch_Apple_ 2" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_files->perUserFile("Friday"), { "Lunch_Apple_ 2" }, nullptr));
     const TotalsResult result = calculate(sourcesOf(true, { "Daily", "Weekly", "Friday" }));
     QVERIFY(result.stopped);
     QCOMPARE(result.stopMessage, QString("File Not Found"));
@@ -283,7 +290,7 @@ void TestTotalsCalculator::missingFirstPeriodWithoutActive()
 {
     openFoods({ foodRow("Apple", "1", { "95" }) });
     // A folder of the file's name cannot be read as a file either.
-    QVERIFY(QDir().mkpath(m_state.perUserFile("Daily")));
+    QVERIFY(QDir().mkpath(m_files->perUserFile("Daily")));
     const TotalsResult result = calculate(sourcesOf(false, { "Daily", "Weekly" }));
     QVERIFY(result.stopped);
     QCOMPARE(result.stopMessage, QString("File Not Found"));
@@ -332,11 +339,11 @@ void TestTotalsCalculator::weekRowsStandOnTheirOwnPlans()
     QFETCH(QStringList, rows);
     QFETCH(QStringList, messages);
     openFoods({ foodRow("Apple", "1", { "95" }) });
-    m_state.CurrentUserName = user;
+    m_files->setUserName(user);
     for (const QString& period : Periods::names()) {
         const QString quantity = period == "Weekday" ? " 2" : " 1";
         if (!missing.contains(period)) {
-            QVERIFY(TextFile::writeLines(m_state.perUserFile(period), { "Lunch_Apple_" + quantity }, nullptr));
+            QVERIFY(TextFile::writeLines(m_files->perUserFile(period), { "Lunch_Apple_" + quantity }, nullptr));
         }
     }
     TotalsResult result = calculate(sourcesOf(false, { "Daily" }));
@@ -353,7 +360,7 @@ void TestTotalsCalculator::weekRowsStandOnTheirOwnPlans()
 void TestTotalsCalculator::periodFilesFollowTheFileKey()
 {
     openFoods({ foodRow("Apple", "1", { "95" }) });
-    m_state.CurrentUserName = " Ann Lee ";
+    m_files->setUserName(" Ann Lee ");
     QVERIFY(TextFile::writeLines(m_folder->dataFolder() + "AnnLeeMonday.txt", { "Lunch_Apple_1" }, nullptr));
     QVERIFY(TextFile::writeLines(m_folder->dataFolder() + "Monday.txt", { "Lunch_Apple_5" }, nullptr));
     const TotalsResult result = calculate(sourcesOf(false, { "Monday" }));
@@ -364,14 +371,15 @@ void TestTotalsCalculator::periodFilesFollowTheFileKey()
 void TestTotalsCalculator::unreadableFoodTableStops()
 {
     openFoods({ foodRow("Apple", "1", { "95" }) });
-    m_state.mealPlan.BreakfastTable().add("Apple", " 1");
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Daily"), { "Lunch_Apple_ 2" }, nullptr));
-    m_foods.close();
-    IndexedFoodLookup lookup(m_foods);
-    TotalsResult result = TotalsCalculator::calculate(m_state, sourcesOf(true, {}), lookup);
+    m_plan.BreakfastTable().add("Apple", " 1");
+    QVERIFY(TextFile::writeLines(m_files->perUserFile("Daily"), { "Lunch_Apple_ 2" }, nullptr));
+    m_foods->close();
+    const std::unique_ptr<FoodLookup> lookupOwner = m_foods->lookup();
+    FoodLookup& lookup = *lookupOwner;
+    TotalsResult result = TotalsCalculator::calculate(m_plan, *m_files, sourcesOf(true, {}), lookup);
     QVERIFY(result.stopped);
     QVERIFY(result.rows.empty());
-    result = TotalsCalculator::calculate(m_state, sourcesOf(false, { "Daily" }), lookup);
+    result = TotalsCalculator::calculate(m_plan, *m_files, sourcesOf(false, { "Daily" }), lookup);
     QVERIFY(result.stopped);
     QCOMPARE(result.stopMessage, QString("File Not Found"));
     QVERIFY(result.rows.empty());
@@ -391,7 +399,7 @@ void TestTotalsCalculator::manyNamesInOnePeriod()
         lines.append(QStringLiteral("Dinner_Food %1_ 1").arg(i % 1050));
         expected += i % 1050 < 1000 ? i % 1050 : 0;
     }
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Sunday"), lines, nullptr));
+    QVERIFY(TextFile::writeLines(m_files->perUserFile("Sunday"), lines, nullptr));
     const TotalsResult result = calculate(sourcesOf(false, { "Sunday" }));
     QCOMPARE(result.rows.size(), std::size_t(2));
     QCOMPARE(result.rows[0].values[TotalsRow::Calories], expected);
@@ -424,11 +432,11 @@ void TestTotalsCalculator::indexMatchesFullScan()
     }
     openFoods(rows);
     // A name stored as NULL reads as empty text, like the empty name.
-    QSqlQuery nullName(m_foods.connection());
-    QVERIFY(nullName.exec("INSERT INTO foods (FOOD, CALORIES, CARBS) VALUES (NULL, 4, 2)"));
+    QVERIFY(
+        OtherProgram(m_folder->databasePath()).exec("INSERT INTO foods (FOOD, CALORIES, CARBS) VALUES (NULL, 4, 2)"));
 
     const QStringList planned = names + QStringList { "Pear", "APPLE", "Bread " };
-    for (auto& table : m_state.mealPlan.tables) {
+    for (auto& table : m_plan.tables) {
         for (int i = 0; i < 60; ++i) {
             table.add(planned[random.bounded(planned.size())] + (i % 3 ? QString() : QString::number(i % 7)),
                 quantities[random.bounded(quantities.size())]);
@@ -452,20 +460,23 @@ void TestTotalsCalculator::indexMatchesFullScan()
             }
             lines.append(line);
         }
-        QVERIFY(TextFile::writeLines(m_state.perUserFile(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr));
+        QVERIFY(
+            TextFile::writeLines(m_files->perUserFile(Periods::names()[static_cast<qsizetype>(p)]), lines, nullptr));
     }
 
-    IndexedFoodLookup indexed(m_foods);
-    const TotalsResult result = TotalsCalculator::calculate(m_state, sources, indexed);
+    const std::unique_ptr<FoodLookup> indexedOwner = m_foods->lookup();
+    FoodLookup& indexed = *indexedOwner;
+    const TotalsResult result = TotalsCalculator::calculate(m_plan, *m_files, sources, indexed);
     FullScanFoodLookup scan;
-    QVERIFY(scan.load(m_foods, nullptr));
+    QVERIFY(scan.load(*m_foods, nullptr));
     QCOMPARE(scan.rowCount(), qsizetype(301));
-    const TotalsResult reference = TotalsCalculator::calculate(m_state, sources, scan);
+    const TotalsResult reference = TotalsCalculator::calculate(m_plan, *m_files, sources, scan);
     QVERIFY(!result.stopped);
     QCOMPARE(result.rows.size(), std::size_t(13));
     QVERIFY(sameBits(result, reference));
     // Asked one name at a time, without fetching ahead, the index finds the same rows.
-    IndexedFoodLookup single(m_foods);
+    const std::unique_ptr<FoodLookup> singleOwner = m_foods->lookup();
+    FoodLookup& single = *singleOwner;
     for (const QString& name : planned + QStringList { "" }) {
         const std::vector<FoodLookup::Nutrients> expected = *scan.rowsNamed(name, nullptr);
         const std::vector<FoodLookup::Nutrients>* rows = single.rowsNamed(name, nullptr);

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -50,6 +51,7 @@ private slots:
     void browsingWritesNothing();
     void typedOverflowStoredAsLargestNumber_data();
     void typedOverflowStoredAsLargestNumber();
+    void messagesStayShortWithLongNamesAndManyRecipes();
 
 private:
     // Runs SQL on the food table through a connection of its own, as another program would.
@@ -73,8 +75,10 @@ private:
     QStringList storedNames() const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
-    FoodDatabase m_database;
+    std::unique_ptr<UserFiles> m_files;
+    // The previous search text, which the program keeps from one opening of the editor to the next.
+    QString m_previousSearch;
+    std::unique_ptr<SqliteFoodStore> m_database;
     std::unique_ptr<FoodEditorDialog> m_window;
 };
 
@@ -91,19 +95,21 @@ void TestFoodEditorDialog::init()
     m_folder->createFoods({ foodRow("Garlic Bread", "1 slice", { "150", "18", "7" }),
         foodRow("Milk", "1 cup", { "103", "12", "2.4", "12", "12" }), foodRow("BREAD STICKS", "2 sticks", { "82" }),
         foodRow("Tomato Soup", "1 cup", { "74", "n/a" }), foodRow("Rye bread", "1 slice", { "83", "15.5g" }) });
-    m_state = m_folder->state();
+    m_files = m_folder->files();
+    m_previousSearch.clear();
+    m_database = std::make_unique<SqliteFoodStore>(m_files->foodDatabasePath());
 }
 
 void TestFoodEditorDialog::cleanup()
 {
     m_window.reset();
-    m_database.close();
+    m_database.reset();
     m_folder.reset();
 }
 
 void TestFoodEditorDialog::open()
 {
-    m_window = std::make_unique<FoodEditorDialog>(m_state, m_database, nullptr);
+    m_window = std::make_unique<FoodEditorDialog>(*m_files, *m_database, m_previousSearch, nullptr);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -116,9 +122,9 @@ void TestFoodEditorDialog::openOn(const QStringList& csvRows)
 
 QList<QStringList> TestFoodEditorDialog::storedFoods() const
 {
-    FoodDatabase other;
+    SqliteFoodStore other(m_folder->databasePath());
     QString error;
-    if (!other.open(m_folder->databasePath(), &error)) {
+    if (!other.refresh(&error)) {
         qWarning("%s", qPrintable(error));
         return {};
     }
@@ -319,7 +325,7 @@ void TestFoodEditorDialog::findPromptAndRememberedTerm()
     QCOMPARE(Prompt::shown().at(0).title, QStringLiteral("Food Name Search"));
     QCOMPARE(Prompt::shown().at(0).text,
         QStringLiteral("Enter the complete or partial food name\r\nor leave blank and use previous search: "));
-    QCOMPARE(m_state.FoodSearchText, QStringLiteral("soup"));
+    QCOMPARE(m_previousSearch, QStringLiteral("soup"));
     press("find");
     QCOMPARE(Prompt::shown().at(1).text,
         QStringLiteral("Enter the complete or partial food name\r\nor leave blank and use previous search: soup"));
@@ -331,7 +337,7 @@ void TestFoodEditorDialog::findPromptAndRememberedTerm()
     Prompt::queueAnswer(QStringLiteral("BREAD s"));
     press("find");
     QVERIFY(Prompt::shown().at(0).text.endsWith(QStringLiteral("search: soup")));
-    QCOMPARE(m_state.FoodSearchText, QStringLiteral("BREAD s"));
+    QCOMPARE(m_previousSearch, QStringLiteral("BREAD s"));
     QCOMPARE(shownFood(), QStringLiteral("BREAD STICKS"));
 }
 
@@ -360,7 +366,7 @@ void TestFoodEditorDialog::find()
     QFETCH(int, start);
     QFETCH(QStringList, answers);
     QFETCH(QStringList, shown);
-    m_state.FoodSearchText = previousTerm;
+    m_previousSearch = previousTerm;
     open();
     for (int i = 0; i < start; ++i) {
         press("next");
@@ -489,7 +495,7 @@ void TestFoodEditorDialog::emptyTable()
     for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
         QVERIFY(!field(static_cast<FoodDatabase::Field>(f))->isEnabled());
     }
-    m_state.FoodSearchText = QStringLiteral("bread");
+    m_previousSearch = QStringLiteral("bread");
     for (const char* action : { "next", "previous", "first", "last", "delete" }) {
         press(action);
         QCOMPARE(m_window->currentRecord(), -1);
@@ -501,7 +507,7 @@ void TestFoodEditorDialog::emptyTable()
     QCOMPARE(m_window->currentRecord(), -1);
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown().first().kind, Prompt::Kind::Input);
-    QCOMPARE(m_state.FoodSearchText, QStringLiteral("soup"));
+    QCOMPARE(m_previousSearch, QStringLiteral("soup"));
     press("add");
     QCOMPARE(m_window->currentRecord(), 0);
     QVERIFY(field(FoodDatabase::FOOD)->isEnabled());
@@ -781,6 +787,72 @@ void TestFoodEditorDialog::typedOverflowStoredAsLargestNumber()
     QCOMPARE(storedFoods().at(0).at(FoodDatabase::CALORIES), stored);
     press("first");
     QCOMPARE(field(FoodDatabase::CALORIES)->text(), stored);
+}
+
+// A food of a 500-character name in 1,200 recipes, one of them of a long name too: every message
+// of the editor quotes at most 60 characters of a name and lists ten recipes, then counts the rest.
+void TestFoodEditorDialog::messagesStayShortWithLongNamesAndManyRecipes()
+{
+    const QString food = QStringLiteral("Long food ") + QString(500, u'x');
+    const QString longRecipe = QStringLiteral("Long recipe ") + QString(500, u'y');
+    m_folder->createFoods({ foodRow(food, QStringLiteral("1 cup"), { QStringLiteral("100") }) });
+    {
+        FoodDatabase foods;
+        QString error;
+        QVERIFY2(foods.open(m_folder->databasePath(), &error), qPrintable(error));
+        RecipeBook book(foods);
+        for (int i = 0; i < 1200; ++i) {
+            Recipe recipe;
+            recipe.name = i == 0 ? longRecipe : QStringLiteral("Soup %1").arg(i);
+            recipe.ingredients = { { food, QStringLiteral(" 1") } };
+            QVERIFY2(book.save(&recipe, &error), qPrintable(error));
+        }
+    }
+    auto isShort = [](const QString& text) {
+        return !text.contains(QString(61, u'x')) && !text.contains(QString(61, u'y')) && text.count(u'\n') < 15
+            && text.size() < 1500;
+    };
+    open();
+    QCOMPARE(shownFood(), food);
+    Prompt::queueAnswer(false);
+    press("delete");
+    const QString question = Prompt::shown().last().text;
+    QVERIFY2(isShort(question), qPrintable(question));
+    QVERIFY2(question.contains(food.left(60) + QStringLiteral("...")), qPrintable(question));
+    QVERIFY2(question.contains(longRecipe.left(60) + QStringLiteral("...")), qPrintable(question));
+    QVERIFY2(question.contains(QStringLiteral("... and %1 more.").arg(QLocale().toString(1190))), qPrintable(question));
+
+    press("next");
+    QCOMPARE(shownFood(), longRecipe);
+    QVERIFY2(isShort(field(FoodDatabase::FOOD)->toolTip()), qPrintable(field(FoodDatabase::FOOD)->toolTip()));
+    QVERIFY(field(FoodDatabase::FOOD)->toolTip().contains(longRecipe.left(60) + QStringLiteral("...")));
+    press("previous");
+
+    // Another program holds the write lock: the change and the delete both fail, and say so shortly.
+    {
+        QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("locker"));
+        locker.setDatabaseName(m_folder->databasePath());
+        QVERIFY(locker.open());
+        QSqlQuery lock(locker);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        Prompt::clearShown();
+        field(FoodDatabase::CALORIES)->selectAll();
+        QTest::keyClicks(field(FoodDatabase::CALORIES), "77");
+        press("next");
+        Prompt::queueAnswer(true);
+        press("delete");
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK")));
+        locker.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+    const QList<Prompt::Shown> shown = Prompt::shown();
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown[0].title, QStringLiteral("Error"));
+    QCOMPARE(shown[2].title, QStringLiteral("Error"));
+    for (const Prompt::Shown& message : shown) {
+        QVERIFY2(isShort(message.text), qPrintable(message.text));
+        QVERIFY2(message.text.contains(food.left(60) + QStringLiteral("...")), qPrintable(message.text));
+    }
 }
 
 QTEST_MAIN(TestFoodEditorDialog)

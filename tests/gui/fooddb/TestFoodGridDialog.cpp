@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
@@ -56,8 +57,8 @@ private:
     void search(const QString& text, bool byEnter = false);
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
-    FoodDatabase m_database;
+    std::unique_ptr<UserFiles> m_files;
+    std::unique_ptr<SqliteFoodStore> m_database;
     std::unique_ptr<FoodGridDialog> m_window;
 };
 
@@ -72,19 +73,20 @@ void TestFoodGridDialog::init()
             QStringLiteral("Banana"), QStringLiteral("1 Cup (150 g)"), { "2", "27", "0.4", "14", "0", "2", "3.12" }),
         foodRow(QStringLiteral("fried CHICKEN"), QStringLiteral("piece"), { "n/a", "12.5g" }),
     });
-    m_state = m_folder->state();
+    m_files = m_folder->files();
+    m_database = std::make_unique<SqliteFoodStore>(m_files->foodDatabasePath());
 }
 
 void TestFoodGridDialog::cleanup()
 {
     m_window.reset();
-    m_database.close();
+    m_database.reset();
     m_folder.reset();
 }
 
 void TestFoodGridDialog::open(bool sortedByName)
 {
-    m_window = std::make_unique<FoodGridDialog>(m_state, m_database, sortedByName, nullptr);
+    m_window = std::make_unique<FoodGridDialog>(*m_files, *m_database, sortedByName, nullptr);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -316,7 +318,7 @@ void TestFoodGridDialog::sortAfterSearchUsesColumnOfLastMatch()
 
 void TestFoodGridDialog::saveTable()
 {
-    m_state.CurrentUserName = QStringLiteral("Ann Lee");
+    m_files->setUserName(QStringLiteral("Ann Lee"));
     open(true);
     clickCell(0, 2);
     QTest::mouseClick(button("cmdSort"), Qt::LeftButton);
@@ -341,7 +343,7 @@ void TestFoodGridDialog::saveTable()
 
 void TestFoodGridDialog::saveTableFailureNamesFile()
 {
-    const QString path = m_state.perUserFile(QStringLiteral("foodpropertytable"));
+    const QString path = m_files->perUserFile(QStringLiteral("foodpropertytable"));
     QVERIFY(QDir().mkpath(path));
     open(true);
     QTest::mouseClick(button("PrintTable"), Qt::LeftButton);
@@ -364,7 +366,7 @@ void TestFoodGridDialog::unreadableTableGivesMessageAndEmptyGrid()
     QVERIFY(Prompt::shown().first().text.contains(QStringLiteral("not an SQLite food table")));
     // Without the table there is nothing to find, sort or save: a saved file of the empty grid
     // would replace the user's good one.
-    const QString saved = m_state.perUserFile(QStringLiteral("foodpropertytable"));
+    const QString saved = m_files->perUserFile(QStringLiteral("foodpropertytable"));
     QFile old(saved);
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("earlier table");

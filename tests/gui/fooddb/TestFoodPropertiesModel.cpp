@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
 #include "core/search/FoodNameIndex.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "core/text/UpperColumn.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
 
@@ -300,9 +301,9 @@ void TestFoodPropertiesModel::loadsTableAndNameOrder()
         foodRow(QStringLiteral("apple"), QStringLiteral("1 cup"), { QStringLiteral("12.5g") }),
         foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("n/a") }),
         foodRow(QStringLiteral("7 Up"), QStringLiteral("can"), { QStringLiteral("150") }) });
-    FoodDatabase database;
+    SqliteFoodStore database(folder.databasePath());
     QString error;
-    QVERIFY2(database.open(folder.databasePath(), &error), qPrintable(error));
+    QVERIFY2(database.refresh(&error), qPrintable(error));
     FoodPropertiesModel model;
     QVERIFY2(model.load(database, &error), qPrintable(error));
     QCOMPARE(column(model, 0), (QStringList { "Pear", "apple", "Apple", "7 Up" }));

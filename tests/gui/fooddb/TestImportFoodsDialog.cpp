@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
 #include "gui/planner/FoodListModel.h"
@@ -15,7 +16,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -49,7 +50,7 @@ private:
     QByteArray tableBytes() const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<MainWindow> m_window;
 };
 
@@ -59,8 +60,8 @@ void TestImportFoodsDialog::init()
     Prompt::clearShown();
     m_folder = std::make_unique<TestFolder>();
     m_folder->createFoods({ foodRow("Apple", "1 medium", { "95" }) });
-    m_state = m_folder->state();
-    m_window = std::make_unique<MainWindow>(m_state);
+    m_workspace = m_folder->workspace();
+    m_window = std::make_unique<MainWindow>(*m_workspace);
     m_window->show();
 }
 
@@ -167,7 +168,7 @@ void TestImportFoodsDialog::enterInTheSourceBoxOnlyLooks()
 {
     const QString source = writeFile("foods.csv", "Name,kcal\nBagel,250\n");
     const QByteArray before = tableBytes();
-    ImportFoodsDialog dialog(m_state);
+    ImportFoodsDialog dialog(m_workspace->files());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto* box = dialog.findChild<QLineEdit*>("ImportSource");
@@ -189,7 +190,7 @@ void TestImportFoodsDialog::aPipeIsLeftToTheCommandLine()
     // Opening a pipe waits for a writer; the window must not.
     const QString pipe = m_folder->path() + "/pipe";
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    ImportFoodsDialog dialog(m_state);
+    ImportFoodsDialog dialog(m_workspace->files());
     dialog.setSource(pipe);
     QVERIFY(!dialog.findChild<QPushButton*>("ImportStart")->isEnabled());
     const QString kind = dialog.findChild<QLabel*>("ImportKind")->text();
@@ -203,11 +204,11 @@ void TestImportFoodsDialog::wheelTurnsOnlyAFocusedChoice()
         header += ",Extra " + QByteArray::number(c);
     }
     const QString source = writeFile("wide.csv", header + "\nBagel,250\n");
-    ImportFoodsDialog dialog(m_state);
+    ImportFoodsDialog dialog(m_workspace->files());
     dialog.setSource(source);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto* table = dialog.findChild<QTableWidget*>("ImportColumns");
+    auto* table = dialog.findChild<QTableView*>("ImportColumns");
     auto* calories = dialog.findChild<QComboBox*>("ImportField2");
     QCOMPARE(calories->currentText(), QStringLiteral("Calories"));
     auto wheel = [](QWidget* target) {
@@ -235,7 +236,7 @@ void TestImportFoodsDialog::wheelTurnsOnlyAFocusedChoice()
 void TestImportFoodsDialog::unitsAndAmountsGoIntoTheImport()
 {
     const QString source = writeFile("kj.csv", "Name,Energie,Gewicht\nPear,2092,50\n");
-    ImportFoodsDialog dialog(m_state);
+    ImportFoodsDialog dialog(m_workspace->files());
     dialog.setSource(source);
     auto choose = [&](const QString& name, const QString& text) {
         auto* choice = dialog.findChild<QComboBox*>(name);
@@ -252,9 +253,9 @@ void TestImportFoodsDialog::unitsAndAmountsGoIntoTheImport()
     QVERIFY(!dialog.findChild<QComboBox*>("ImportUnit3"));
     dialog.findChild<QPushButton*>("ImportStart")->click();
     QVERIFY(dialog.changedTable());
-    FoodDatabase foods;
+    SqliteFoodStore foods(m_folder->databasePath());
     QString error;
-    QVERIFY(foods.open(m_folder->databasePath(), &error));
+    QVERIFY(foods.refresh(&error));
     QCOMPARE(foods.rowCount(&error), 2);
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns(
@@ -277,7 +278,7 @@ void TestImportFoodsDialog::reportStaysSmall()
             + (r % 2 ? ",lots\n" : ",1\n");
     }
     const QString report = m_folder->dataFolder() + "/ImportReport.txt";
-    ImportFoodsDialog dialog(m_state);
+    ImportFoodsDialog dialog(m_workspace->files());
     dialog.setSource(writeFile("wide.csv", csv));
     dialog.findChild<QPushButton*>("ImportStart")->click();
     const Prompt::Shown shown = Prompt::shown().last();
@@ -292,11 +293,14 @@ void TestImportFoodsDialog::reportStaysSmall()
     QCOMPARE(dialog.reportPath(), report);
     QFile file(report);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll().count('\n'), 20);
+    const QByteArray reported = file.readAll();
+    QCOMPARE(reported.count('\n'), 20);
+    // The report file holds every name whole.
+    QVERIFY(reported.contains('\t' + QByteArray(5000, 'n') + "39\t"));
     file.close();
 
     // An import with nothing to report leaves no report of the one before.
-    ImportFoodsDialog again(m_state);
+    ImportFoodsDialog again(m_workspace->files());
     again.setSource(writeFile("clean.csv", "Name,kcal\nPlum,30\n"));
     again.findChild<QPushButton*>("ImportStart")->click();
     QVERIFY(Prompt::shown().last().text.contains("Foods added: 1"));

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "core/text/DocumentText.h"
+#include "core/files/DocumentText.h"
 #include "gui/common/Prompt.h"
 #include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"
@@ -54,14 +54,14 @@ void TestDocumentViewers::writeDocument(const QString& name, const QByteArray& b
 
 std::unique_ptr<DocumentViewer> TestDocumentViewers::create(const QString& kind)
 {
-    const SharedState state = m_folder->state();
+    const std::unique_ptr<UserFiles> files = m_folder->files();
     if (kind == QLatin1String("convinfo")) {
-        return std::make_unique<ConversionChartViewer>(state);
+        return std::make_unique<ConversionChartViewer>(*files);
     }
     if (kind == QLatin1String("PlatewellHelp")) {
-        return std::make_unique<QuickHelpViewer>(state);
+        return std::make_unique<QuickHelpViewer>(*files);
     }
-    return std::make_unique<LicenseViewer>(state);
+    return std::make_unique<LicenseViewer>(*files);
 }
 
 void TestDocumentViewers::readsLines_data()
@@ -132,17 +132,17 @@ void TestDocumentViewers::reopeningDoesNotDoubleText()
     writeDocument(QStringLiteral("foods.hlp"), "one\r\ntwo\r\nthree\r\n");
     const QString expected = QStringLiteral("one\r\ntwo\r\nthree\r\n");
     for (int opening = 0; opening < 2; ++opening) {
-        QuickHelpViewer help(m_folder->state());
+        QuickHelpViewer help(*m_folder->files());
         QCOMPARE(help.text(), expected);
         QCOMPARE(help.findChild<QPlainTextEdit*>(QStringLiteral("Text1"))->blockCount(), 4);
     }
-    QuickHelpViewer help(m_folder->state());
+    QuickHelpViewer help(*m_folder->files());
     help.loadDocument();
     QCOMPARE(help.text(), expected);
 
     // Each opening reads the document afresh.
     writeDocument(QStringLiteral("foods.hlp"), "changed\r\n");
-    QuickHelpViewer again(m_folder->state());
+    QuickHelpViewer again(*m_folder->files());
     QCOMPARE(again.text(), QStringLiteral("changed\r\n"));
 }
 
@@ -178,7 +178,7 @@ void TestDocumentViewers::acceptClosesLicense()
     writeDocument(QStringLiteral("license agreement.txt"), "terms\r\n");
     QWidget mainWindow;
     mainWindow.show();
-    LicenseViewer license(m_folder->state(), &mainWindow);
+    LicenseViewer license(*m_folder->files(), &mainWindow);
     QCOMPARE(license.findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("I Accept"));
     QCOMPARE(license.findChild<QPushButton*>(QStringLiteral("Command2"))->text(), QStringLiteral("I Don't Accept"));
     int result = -1;
@@ -195,7 +195,7 @@ void TestDocumentViewers::declineEndsProgram()
     // A missing licence text still leaves a window whose "I Don't Accept" works.
     QWidget mainWindow;
     mainWindow.show();
-    LicenseViewer license(m_folder->state(), &mainWindow);
+    LicenseViewer license(*m_folder->files(), &mainWindow);
     Prompt::clearShown();
 
     // The program's event loop stands in for QApplication::exec(): ending the program leaves it.

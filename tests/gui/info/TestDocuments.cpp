@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 
+#include "core/files/ByteSource.h"
+#include "core/files/CsvStreamReader.h"
 #include "core/files/PlatewellFolder.h"
-#include "core/imports/CsvReader.h"
+#include "core/workspace/FolderSetup.h"
 #include "gui/common/Prompt.h"
 #include "gui/info/ConversionChartViewer.h"
 #include "gui/info/LicenseViewer.h"
@@ -50,7 +52,7 @@ void TestDocuments::initTestCase()
 {
     Prompt::setAnswering(true);
     QString error;
-    QVERIFY2(PlatewellFolder::prepare(m_home.path(), &error), qPrintable(error));
+    QVERIFY2(FolderSetup::prepare(m_home.path(), &error), qPrintable(error));
     m_data = PlatewellFolder::dataFolder(m_home.path());
 }
 
@@ -103,12 +105,11 @@ void TestDocuments::changedDocumentIsKept()
 
 void TestDocuments::viewersReadInstalledDocuments()
 {
-    SharedState state;
-    state.DataFolder = m_data;
+    const UserFiles files({ m_data, QString(), QString() });
     Prompt::clearShown();
-    ConversionChartViewer chart(state);
-    QuickHelpViewer help(state);
-    LicenseViewer licence(state);
+    ConversionChartViewer chart(files);
+    QuickHelpViewer help(files);
+    LicenseViewer licence(files);
     QVERIFY(Prompt::shown().isEmpty());
     QVERIFY(chart.text().contains(QStringLiteral("1 cup = 16 tablespoons = 8 fl oz = 237 mL")));
     QVERIFY(help.text().startsWith(QStringLiteral("PLATEWELL QUICK HELP\r\n")));
@@ -168,11 +169,12 @@ void TestDocuments::foodTableListsStarterFoods()
     // Every starter food whose name fits on one line of its cell is listed, with its serving unit.
     const QStringList lines = text.split(QLatin1Char('\n'));
     const QSet<QString> lineSet(lines.begin(), lines.end());
-    CsvReader reader(PlatewellFolder::starterFoodsCsv());
-    QStringList fields;
-    reader.readRecord(fields);
+    const auto starter = ByteSource::fromBytes(PlatewellFolder::starterFoodsCsv().toUtf8());
+    CsvStreamReader reader(*starter);
+    reader.readRecord();
     int checked = 0;
-    while (reader.readRecord(fields)) {
+    while (reader.readRecord()) {
+        const QStringList fields = reader.fieldTexts();
         if (fields.value(0).size() <= 30) {
             QVERIFY2(lineSet.contains(fields.value(0)), qPrintable(fields.value(0)));
             ++checked;

@@ -1,4 +1,6 @@
+#include "OtherProgram.h"
 #include "TestSupport.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
@@ -48,7 +50,7 @@ private:
     QStringList lines(const char* list);
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<MainWindow> m_window;
 };
 
@@ -60,7 +62,7 @@ void TestMainWindow::init()
         foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }),
         foodRow(QStringLiteral("apple"), QStringLiteral("1 small"), { QStringLiteral("80") }),
         foodRow(QStringLiteral("Banana"), QStringLiteral("1 large (136 g)"), { QStringLiteral("121") }) });
-    m_state = m_folder->state();
+    m_workspace = m_folder->workspace();
 }
 
 void TestMainWindow::cleanup()
@@ -71,7 +73,7 @@ void TestMainWindow::cleanup()
 
 void TestMainWindow::open()
 {
-    m_window = std::make_unique<MainWindow>(m_state);
+    m_window = std::make_unique<MainWindow>(*m_workspace);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -99,7 +101,7 @@ QStringList TestMainWindow::lines(const char* name)
 
 void TestMainWindow::startUp()
 {
-    m_state.CurrentUserName = QStringLiteral("left over");
+    m_workspace->files().setUserName(QStringLiteral("left over"));
     open();
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Platewell"));
     auto* period = m_window->findChild<QComboBox*>(QStringLiteral("DayofWeek"));
@@ -107,7 +109,7 @@ void TestMainWindow::startUp()
     QCOMPARE(period->currentText(), QStringLiteral("Daily"));
     QCOMPARE(period->itemText(10), QStringLiteral("Saturday"));
     QCOMPARE(button("Command1")->text(), QStringLiteral("User Name"));
-    QVERIFY(m_state.CurrentUserName.isEmpty());
+    QVERIFY(m_workspace->files().userName().isEmpty());
     QCOMPARE(m_window->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("1"));
     QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("Label7"))->text().isEmpty());
     for (const char* name : { "SaveDiet", "LoadDiet", "HelpEdit", "Breakfast_Add", "BreakfastDelete", "BreakfastClear",
@@ -183,7 +185,7 @@ void TestMainWindow::addStoresQuantityText()
     QTest::keyClicks(quantity, typed);
     QTest::mouseClick(button("Lunch_Add"), Qt::LeftButton);
     QCOMPARE(lines("List3"), QStringList { QStringLiteral("Apple, ") + stored });
-    const MealTable& lunch = m_state.mealPlan.tables[MealPlan::Lunch];
+    const MealTable& lunch = m_workspace->plan().meal(MealPlan::Lunch);
     QCOMPARE(lunch.count(), 1);
     QCOMPARE(lunch.slot(1), (MealSlot { QStringLiteral("Apple"), stored }));
     QCOMPARE(quantity->text(), typed);
@@ -215,7 +217,7 @@ void TestMainWindow::duplicates()
     selectFood(second);
     QTest::mouseClick(button("Dinner_Add"), Qt::LeftButton);
     QCOMPARE(mealList("List4")->model()->rowCount(), lines);
-    QCOMPARE(m_state.mealPlan.tables[MealPlan::Dinner].count(), lines);
+    QCOMPARE(m_workspace->plan().meal(MealPlan::Dinner).count(), lines);
     // The same food may stand once in each meal.
     QTest::mouseClick(button("Other_Add"), Qt::LeftButton);
     QCOMPARE(mealList("List5")->model()->rowCount(), 1);
@@ -227,7 +229,7 @@ void TestMainWindow::addWithoutSelectionDoesNothing()
     open();
     QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
     QCOMPARE(mealList("List2")->model()->rowCount(), 0);
-    QCOMPARE(m_state.mealPlan.tables[MealPlan::Breakfast].count(), 0);
+    QCOMPARE(m_workspace->plan().meal(MealPlan::Breakfast).count(), 0);
 }
 
 void TestMainWindow::removeAndClear()
@@ -244,7 +246,7 @@ void TestMainWindow::removeAndClear()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
     QTest::mouseClick(button("BreakfastDelete"), Qt::LeftButton);
     QCOMPARE(lines("List2"), (QStringList { QStringLiteral("Apple,  1"), QStringLiteral("Banana,  1") }));
-    const MealTable& breakfast = m_state.mealPlan.tables[MealPlan::Breakfast];
+    const MealTable& breakfast = m_workspace->plan().meal(MealPlan::Breakfast);
     QCOMPARE(breakfast.slot(1).FoodName, QStringLiteral("Apple"));
     QCOMPARE(breakfast.slot(2).FoodName, QStringLiteral("Banana"));
     QCOMPARE(breakfast.slot(3), MealSlot {});
@@ -271,7 +273,7 @@ void TestMainWindow::mealHoldsAtMostHundred()
         QTest::mouseClick(button("Other_Add"), Qt::LeftButton);
     }
     QCOMPARE(mealList("List5")->model()->rowCount(), 100);
-    const MealTable& other = m_state.mealPlan.tables[MealPlan::Other];
+    const MealTable& other = m_workspace->plan().meal(MealPlan::Other);
     QCOMPARE(other.count(), 100);
     QCOMPARE(other.slot(100).FoodName, QStringLiteral("Food 099"));
     QCOMPARE(Prompt::shown().size(), 1);
@@ -284,10 +286,10 @@ void TestMainWindow::refreshShowsChangedTable()
     selectFood(QStringLiteral("Banana"));
     QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
     {
-        FoodDatabase& foods = m_window->foods();
-        QSqlQuery query(foods.connection());
-        QVERIFY(query.exec(QStringLiteral("UPDATE foods SET FOOD = 'Aardvark melon', SERVING_UN = '1 melon' "
-                                          "WHERE FOOD = 'Banana'")));
+        // Another program renames a food while the list shows it.
+        QVERIFY(OtherProgram(m_folder->databasePath())
+                    .exec(QStringLiteral("UPDATE foods SET FOOD = 'Aardvark melon', SERVING_UN = '1 melon' "
+                                         "WHERE FOOD = 'Banana'")));
     }
     auto* list = m_window->findChild<QListView*>(QStringLiteral("List1"));
     QCOMPARE(list->model()->index(2, 0).data().toString(), QStringLiteral("Banana"));
@@ -338,14 +340,14 @@ void TestMainWindow::replacedFoodTableIsReopened()
     });
     QTest::mouseClick(button("EditFoodList"), Qt::LeftButton);
     QVERIFY2(Prompt::shown().isEmpty(), qPrintable(Prompt::shown().value(0).text));
-    FoodDatabase check;
+    SqliteFoodStore check(m_folder->databasePath());
     QString error;
-    QVERIFY2(check.open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(check.refresh(&error), qPrintable(error));
     QStringList record;
     QVERIFY(check.readRecord(1, &record, &error));
     QCOMPARE(record.mid(0, 3), (QStringList { "Kiwi", "1 fruit", "43" }));
 
-    m_state.mealPlan.tables[MealPlan::Lunch].add(QStringLiteral("Kiwi"), QStringLiteral(" 2"));
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, QStringLiteral("Kiwi"), QStringLiteral(" 2"));
     QString calories;
     whenModal([&calories](QWidget* totals) {
         totals->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
@@ -386,7 +388,7 @@ void TestMainWindow::hostileLengthsStayShort()
     list->setCurrentIndex(list->model()->index(list->model()->rowCount() - 1, 0));
     QCOMPARE(list->currentIndex().data().toString().size(), food.size());
     QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
-    QCOMPARE(m_state.mealPlan.tables[MealPlan::Breakfast].slot(1).FoodName.size(), food.size());
+    QCOMPARE(m_workspace->plan().meal(MealPlan::Breakfast).slot(1).FoodName.size(), food.size());
     auto* undo = m_window->findChild<QAction*>(QStringLiteral("mnuItemUndo"));
     QVERIFY2(undo->text().size() < 100, qPrintable(undo->text().left(100)));
     QVERIFY(lines("List2").constFirst().size() < 1100);

@@ -46,7 +46,7 @@ private:
     QWidget* openCalendar();
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<MainWindow> m_window;
     QList<QUrl> m_opened;
 };
@@ -56,8 +56,8 @@ void TestMainWindowCommands::init()
     Prompt::setAnswering(true);
     m_folder = std::make_unique<TestFolder>();
     m_folder->createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }) });
-    m_state = m_folder->state();
-    m_window = std::make_unique<MainWindow>(m_state);
+    m_workspace = m_folder->workspace();
+    m_window = std::make_unique<MainWindow>(*m_workspace);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     m_opened.clear();
@@ -135,7 +135,7 @@ void TestMainWindowCommands::commandsOpenTheirWindows()
     QString seenName;
     QString seenCaption;
     bool blocksMain = false;
-    const MealPlan before = m_state.mealPlan;
+    const MealPlan before = m_workspace->plan().plan();
     whenModal([&](QWidget* modal) {
         seenName = modal->objectName();
         seenCaption = modal->windowTitle();
@@ -147,7 +147,7 @@ void TestMainWindowCommands::commandsOpenTheirWindows()
     QCOMPARE(seenCaption, caption);
     QVERIFY(blocksMain);
     QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(m_state.mealPlan, before);
+    QCOMPARE(m_workspace->plan().plan(), before);
     QVERIFY(m_window->isVisible());
 }
 
@@ -281,7 +281,7 @@ void TestMainWindowCommands::exitEndsWithoutAsking()
 {
     QFETCH(QString, command);
     trigger(QStringLiteral("mnuItemCalendar"));
-    m_state.mealPlan.tables[MealPlan::Breakfast].add(QStringLiteral("unsaved"), QStringLiteral(" 1"));
+    addToMeal(m_workspace->plan(), MealPlan::Breakfast, QStringLiteral("unsaved"), QStringLiteral(" 1"));
     trigger(command);
     QVERIFY(!m_window->isVisible());
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -294,7 +294,7 @@ void TestMainWindowCommands::missingFoodTableGivesMessageNotWindow()
 {
     m_window.reset();
     QFile::remove(m_folder->databasePath());
-    m_window = std::make_unique<MainWindow>(m_state);
+    m_window = std::make_unique<MainWindow>(*m_workspace);
     Prompt::clearShown();
     bool opened = false;
     whenModal([&opened](QWidget* modal) {

@@ -61,7 +61,7 @@ private:
     QByteArray fileBytes(const QString& path) const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<MainWindow> m_window;
 };
 
@@ -79,7 +79,7 @@ void TestPlanCommands::init()
         foodRow(
             QStringLiteral("Bread"), QStringLiteral("1 slice"), { "80", "15", "1", "1.5", "0", "1.6", "0.8", "0.5" }),
         foodRow(QStringLiteral("Bad_Name"), QStringLiteral("1"), { "1" }) });
-    m_state = m_folder->state();
+    m_workspace = m_folder->workspace();
     open();
 }
 
@@ -91,7 +91,7 @@ void TestPlanCommands::cleanup()
 
 void TestPlanCommands::open()
 {
-    m_window = std::make_unique<MainWindow>(m_state);
+    m_window = std::make_unique<MainWindow>(*m_workspace);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -100,7 +100,7 @@ void TestPlanCommands::restart()
 {
     Prompt::clearShown();
     m_window.reset();
-    m_state = m_folder->state();
+    m_workspace = m_folder->workspace();
     open();
 }
 
@@ -133,7 +133,7 @@ void TestPlanCommands::setUserName(const QString& name)
         QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     });
     click("Command1");
-    QCOMPARE(m_state.CurrentUserName, name);
+    QCOMPARE(m_workspace->files().userName(), name);
 }
 
 void TestPlanCommands::choosePeriod(const QString& period)
@@ -166,7 +166,7 @@ void TestPlanCommands::saveLoadRoundTripUnderUserName()
     add(QStringLiteral("Bread"), QStringLiteral("2 slices"), "Breakfast_Add");
     add(QStringLiteral("Apple"), QStringLiteral("-1"), "Lunch_Add");
     add(QStringLiteral("Bread"), QStringLiteral(""), "Other_Add");
-    const MealPlan saved = m_state.mealPlan;
+    const MealPlan saved = m_workspace->plan().plan();
     const QStringList breakfast = lines("List2");
     choosePeriod(QStringLiteral("Weekly"));
     click("SaveDiet");
@@ -178,10 +178,10 @@ void TestPlanCommands::saveLoadRoundTripUnderUserName()
     for (const char* clear : { "BreakfastClear", "LunchClear", "DinnerClear", "OtherClear" }) {
         click(clear);
     }
-    QCOMPARE(m_state.mealPlan, MealPlan {});
+    QCOMPARE(m_workspace->plan().plan(), MealPlan {});
     click("LoadDiet");
     QVERIFY(Prompt::shown().isEmpty());
-    QCOMPARE(m_state.mealPlan, saved);
+    QCOMPARE(m_workspace->plan().plan(), saved);
     QCOMPARE(lines("List2"), breakfast);
     QCOMPARE(lines("List3"), QStringList { QStringLiteral("Apple, -1") });
     QCOMPARE(lines("List5"), QStringList { QStringLiteral("Bread,  0") });
@@ -263,7 +263,7 @@ void TestPlanCommands::saveRefusals()
     if (food == QStringLiteral("Apple")) {
         click("LoadDiet");
         QCOMPARE(Prompt::shown().size(), 2);
-        QCOMPARE(m_state.mealPlan.tables[MealPlan::Dinner].count(), 1);
+        QCOMPARE(m_workspace->plan().meal(MealPlan::Dinner).count(), 1);
     }
 }
 
@@ -296,18 +296,18 @@ void TestPlanCommands::saveFailureKeepsOldFile()
     QCOMPARE(Prompt::shown().last().title, QStringLiteral("Error"));
     QVERIFY(Prompt::shown().last().text.contains(QStringLiteral("TamoDaily.txt")));
     QVERIFY(QFileInfo(path).isDir());
-    QCOMPARE(m_state.mealPlan.tables[MealPlan::Breakfast].count(), 1);
+    QCOMPARE(m_workspace->plan().meal(MealPlan::Breakfast).count(), 1);
 }
 
 void TestPlanCommands::loadMissingFileChangesNothing()
 {
     add(QStringLiteral("Apple"), QStringLiteral("1"), "Breakfast_Add");
-    const MealPlan before = m_state.mealPlan;
+    const MealPlan before = m_workspace->plan().plan();
     choosePeriod(QStringLiteral("Friday"));
     click("LoadDiet");
     QCOMPARE(Prompt::shown().size(), 1);
     QVERIFY(Prompt::shown().first().text.contains(QStringLiteral("TamoFriday.txt")));
-    QCOMPARE(m_state.mealPlan, before);
+    QCOMPARE(m_workspace->plan().plan(), before);
     QCOMPARE(lines("List2").size(), 1);
 }
 
@@ -358,7 +358,7 @@ void TestPlanCommands::planOutlastsEveryWayOfEnding()
     add(QStringLiteral("Apple"), QStringLiteral("0.5"), "Breakfast_Add");
     add(QStringLiteral("Bread"), QStringLiteral("2 slices"), "Breakfast_Add");
     add(QStringLiteral("Bread"), QStringLiteral("1"), "Other_Add");
-    const MealPlan shown = m_state.mealPlan;
+    const MealPlan shown = m_workspace->plan().plan();
     const QStringList breakfast = lines("List2");
     // The application's own event loop runs, as in the program, and ending the program leaves it.
     QTimer::singleShot(0, m_window.get(), [this, ending] {
@@ -384,7 +384,7 @@ void TestPlanCommands::planOutlastsEveryWayOfEnding()
 
     const ino_t written = inodeOf(keptPlanPath());
     restart();
-    QCOMPARE(m_state.mealPlan, shown);
+    QCOMPARE(m_workspace->plan().plan(), shown);
     QCOMPARE(lines("List2"), breakfast);
     QCOMPARE(lines("List5"), QStringList { QStringLiteral("Bread,  1") });
     QVERIFY(!m_window->undoStack()->canUndo());
@@ -410,8 +410,8 @@ void TestPlanCommands::everyChangeIsKept()
     MealPlan saved;
     saved.tables[MealPlan::Other].add(QStringLiteral("Apple"), QStringLiteral(" 3"));
     QString error;
-    QVERIFY(PeriodFile::save(m_state.perUserFile(QStringLiteral("Daily")), saved, &error));
-    const MealPlan before = m_state.mealPlan;
+    QVERIFY(PeriodFile::save(m_workspace->files().perUserFile(QStringLiteral("Daily")), saved, &error));
+    const MealPlan before = m_workspace->plan().plan();
     if (step == QLatin1String("add")) {
         add(QStringLiteral("Bread"), QStringLiteral("1.5"), "Dinner_Add");
     } else if (step == QLatin1String("remove")) {
@@ -428,12 +428,12 @@ void TestPlanCommands::everyChangeIsKept()
             QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         }
     }
-    QVERIFY(step == QLatin1String("redo") || m_state.mealPlan != before);
+    QVERIFY(step == QLatin1String("redo") || m_workspace->plan().plan() != before);
     MealPlan kept;
     QStringList problems;
     QVERIFY2(PeriodFile::load(keptPlanPath(), &kept, &problems, &error), qPrintable(error));
     QVERIFY(problems.isEmpty());
-    QCOMPARE(kept, m_state.mealPlan);
+    QCOMPARE(kept, m_workspace->plan().plan());
     QVERIFY(Prompt::shown().size() <= 1);
 }
 

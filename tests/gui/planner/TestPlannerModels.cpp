@@ -1,6 +1,7 @@
 // The main window's models: the food list and the meal lists, each checked by Qt's model tester
-// while it changes, and the meal lists kept in step with the meal tables the totals read.
+// while it changes, and the meal lists kept in step with the plan document the totals read.
 
+#include "core/plans/PlanDocument.h"
 #include "core/text/TextColumn.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MealListModel.h"
@@ -14,12 +15,12 @@ class TestPlannerModels : public QObject
     Q_OBJECT
 
 private slots:
-    void mealListFollowsItsTable_data();
-    void mealListFollowsItsTable();
+    void mealListFollowsItsMeal_data();
+    void mealListFollowsItsMeal();
     void foodListPassesTheModelTester();
 };
 
-void TestPlannerModels::mealListFollowsItsTable_data()
+void TestPlannerModels::mealListFollowsItsMeal_data()
 {
     // Steps: "+name" adds with quantity " 1", "-n" removes line n, "clear", "load" sets a table
     // of two foods.
@@ -35,36 +36,45 @@ void TestPlannerModels::mealListFollowsItsTable_data()
                                    << QStringList { "Tea,  2", "Toast,  1", "C,  1" };
 }
 
-void TestPlannerModels::mealListFollowsItsTable()
+void TestPlannerModels::mealListFollowsItsMeal()
 {
     QFETCH(QStringList, steps);
     QFETCH(QStringList, lines);
-    MealTable table;
-    MealListModel model(table);
+    PlanDocument document;
+    MealListModel model(document, MealPlan::Lunch);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
     for (const QString& step : steps) {
         MealTable changed = model.table();
         if (step.startsWith(u'+')) {
             changed.add(step.mid(1), QStringLiteral(" 1"));
-            model.setTable(changed);
+            document.setMeal(MealPlan::Lunch, changed);
         } else if (step.startsWith(u'-')) {
             changed.removeLine(step.mid(1).toInt());
-            model.setTable(changed);
+            document.setMeal(MealPlan::Lunch, changed);
         } else if (step == QLatin1String("clear")) {
-            model.setTable(MealTable());
+            document.setMeal(MealPlan::Lunch, MealTable());
         } else {
-            MealTable loaded;
-            loaded.add(QStringLiteral("Tea"), QStringLiteral(" 2"));
-            loaded.add(QStringLiteral("Toast"), QStringLiteral(" 1"));
-            model.setTable(loaded);
+            MealPlan loaded;
+            loaded.LunchTable().add(QStringLiteral("Tea"), QStringLiteral(" 2"));
+            loaded.LunchTable().add(QStringLiteral("Toast"), QStringLiteral(" 1"));
+            loaded.DinnerTable().add(QStringLiteral("Soup"), QStringLiteral(" 1"));
+            document.setPlan(loaded);
         }
+        // Another meal's change is not this list's.
+        const int resets = reset.size();
+        MealTable other = document.meal(MealPlan::Breakfast);
+        other.add(step, QStringLiteral(" 1"));
+        document.setMeal(MealPlan::Breakfast, other);
+        QCOMPARE(reset.size(), resets);
     }
     QStringList shown;
     for (int row = 0; row < model.rowCount(); ++row) {
         shown.append(model.index(row, 0).data().toString());
     }
     QCOMPARE(shown, lines);
-    // The table the totals read holds exactly what the list shows.
+    // The meal the totals read holds exactly what the list shows.
+    const MealTable& table = document.meal(MealPlan::Lunch);
     QCOMPARE(table.count(), lines.size());
     for (int i = 1; i <= table.count(); ++i) {
         QCOMPARE(table.slot(i).FoodName + QStringLiteral(", ") + table.slot(i).QuantityText, lines[i - 1]);

@@ -45,7 +45,7 @@ private:
     void selectFood(const QString& name);
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<MainWindow> m_window;
 };
 
@@ -58,8 +58,8 @@ void TestPlanningByKeyboard::init()
         foodRow(QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65"), QStringLiteral("1 cup"), { "330" }),
         foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { "95" }),
         foodRow(QStringLiteral("Milk, whole"), QStringLiteral("1 cup"), { "149" }) });
-    m_state = m_folder->state();
-    m_window = std::make_unique<MainWindow>(m_state);
+    m_workspace = m_folder->workspace();
+    m_window = std::make_unique<MainWindow>(*m_workspace);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
@@ -96,7 +96,7 @@ QString TestPlanningByKeyboard::planText() const
     for (const char* list : { "List2", "List3", "List4", "List5" }) {
         parts.append(mealLines(list).join(u'|'));
     }
-    for (const MealTable& table : m_state.mealPlan.tables) {
+    for (const MealTable& table : m_workspace->plan().plan().tables) {
         for (int i = 1; i <= table.count(); ++i) {
             parts.append(table.slot(i).FoodName + u'=' + table.slot(i).QuantityText);
         }
@@ -197,7 +197,7 @@ void TestPlanningByKeyboard::keysAddAndRemove()
     lunch->setCurrentIndex(lunch->model()->index(0, 0));
     QTest::keyClick(lunch, Qt::Key_Delete);
     QCOMPARE(mealLines("List3"), QStringList { "Chicken, breast, roasted,  2" });
-    QCOMPARE(m_state.mealPlan.tables[MealPlan::Lunch].slot(1).FoodName, QStringLiteral("Chicken, breast, roasted"));
+    QCOMPARE(m_workspace->plan().meal(MealPlan::Lunch).slot(1).FoodName, QStringLiteral("Chicken, breast, roasted"));
 }
 
 // Typed into the window as it opens, through the window system as a person's keys come: a food's
@@ -301,7 +301,7 @@ void TestPlanningByKeyboard::undoAndRedoEveryStep()
     MealPlan saved;
     saved.tables[MealPlan::Other].add(QStringLiteral("Apple"), QStringLiteral(" 3"));
     QString error;
-    QVERIFY(PeriodFile::save(m_state.perUserFile(QStringLiteral("Daily")), saved, &error));
+    QVERIFY(PeriodFile::save(m_workspace->files().perUserFile(QStringLiteral("Daily")), saved, &error));
 
     const QString before = planText();
     if (step == QLatin1String("add")) {

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/recipes/RecipeBook.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
@@ -9,14 +9,14 @@
 #include "gui/recipes/RecipesWindow.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <memory>
@@ -35,6 +35,7 @@ private slots:
     void buildsARecipeByKeyboard_data();
     void buildsARecipeByKeyboard();
     void savesAMealAsRecipe();
+    void ingredientCommandsFollowTheChosenRow();
     void editorNamesTheRecipesOfAFood();
     void renameInEditorTakesTheRecipes();
     void recipeValuesShowRounded();
@@ -46,7 +47,7 @@ private:
     QString preview(int nutrient) const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<Workspace> m_workspace;
     std::unique_ptr<MainWindow> m_window;
     RecipesWindow* m_recipes = nullptr;
 };
@@ -58,8 +59,8 @@ void TestRecipesWindow::init()
     m_folder = std::make_unique<TestFolder>();
     m_folder->createFoods({ foodRow("Apple", "1 medium", { "95", "25", "0.3", "19", "0", "1", "4.4", "0" }),
         foodRow("Oats", "0.5 cup", { "150", "27", "2.5", "1", "", "3", "4", "" }) });
-    m_state = m_folder->state();
-    m_window = std::make_unique<MainWindow>(m_state);
+    m_workspace = m_folder->workspace();
+    m_window = std::make_unique<MainWindow>(*m_workspace);
     m_window->show();
 }
 
@@ -91,8 +92,8 @@ QStringList TestRecipesWindow::foodNames() const
 
 QString TestRecipesWindow::preview(int nutrient) const
 {
-    auto* table = m_recipes->findChild<QTableWidget*>("RecipePreview");
-    return table->item(0, nutrient) ? table->item(0, nutrient)->text() : QString();
+    auto* table = m_recipes->findChild<QTableView*>("RecipePreview");
+    return table->model()->index(0, nutrient).data().toString();
 }
 
 // New, a name, servings, foods found by typing and taken with Enter, each quantity typed: the
@@ -146,10 +147,10 @@ void TestRecipesWindow::buildsARecipeByKeyboard()
             QCOMPARE(m_recipes->focusWidget(), quantity);
             QTest::keyClicks(quantity, amount);
         }
-        QCOMPARE(m_recipes->findChild<QTableWidget*>("RecipeIngredients")->rowCount(), 2);
+        QCOMPARE(m_recipes->findChild<QTableView*>("RecipeIngredients")->model()->rowCount(), 2);
         QCOMPARE(preview(0), calories);
         QTest::mouseClick(m_recipes->findChild<QPushButton*>("RecipeSave"), Qt::LeftButton);
-        QCOMPARE(m_recipes->findChild<QListWidget*>("RecipeList")->count(), saved ? 1 : 0);
+        QCOMPARE(m_recipes->findChild<QListView*>("RecipeList")->model()->rowCount(), saved ? 1 : 0);
         // What was typed stays after a refusal; closing then asks before dropping it.
         QCOMPARE(m_recipes->recipe().name, QStringLiteral("Porridge"));
         Prompt::queueAnswer(true);
@@ -166,8 +167,8 @@ void TestRecipesWindow::buildsARecipeByKeyboard()
 // adds up like the meal divided by its servings.
 void TestRecipesWindow::savesAMealAsRecipe()
 {
-    m_state.mealPlan.LunchTable().add("Apple", " 2");
-    m_state.mealPlan.LunchTable().add("Oats", " .5");
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, "Apple", " 2");
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, "Oats", " .5");
     whenModal([&](QWidget* window) {
         m_recipes = static_cast<RecipesWindow*>(window);
         QCOMPARE(m_recipes->recipe().ingredients.size(), std::size_t(2));
@@ -179,25 +180,83 @@ void TestRecipesWindow::savesAMealAsRecipe()
     });
     m_window->findChild<QAction*>("SaveMealAsRecipe2")->trigger();
     QVERIFY(foodNames().contains("Lunch box"));
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> rows;
     QVERIFY(foods.nutrientsOf("Lunch box", &rows, nullptr));
     QCOMPARE(rows.size(), std::size_t(1));
     QCOMPARE(rows[0][0], 265.0);
 }
 
+// Up, Down and Remove work on the chosen ingredient, which stays chosen, and the quantity box
+// always shows the chosen one's quantity; a food no longer in the table is marked. Qt's model
+// tester watches the window's models throughout.
+void TestRecipesWindow::ingredientCommandsFollowTheChosenRow()
+{
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, "Apple", " 3");
+    addToMeal(m_workspace->plan(), MealPlan::Lunch, "Gone", " 1");
+    whenModal([&](QWidget* window) {
+        m_recipes = static_cast<RecipesWindow*>(window);
+        std::vector<std::unique_ptr<QAbstractItemModelTester>> testers;
+        for (const char* name : { "RecipeList", "RecipeIngredients", "RecipePreview" }) {
+            testers.push_back(
+                std::make_unique<QAbstractItemModelTester>(m_recipes->findChild<QAbstractItemView*>(name)->model(),
+                    QAbstractItemModelTester::FailureReportingMode::QtTest));
+        }
+        auto* table = m_recipes->findChild<QTableView*>("RecipeIngredients");
+        auto* quantity = m_recipes->findChild<QLineEdit*>("RecipeQuantity");
+        auto rows = [&] {
+            QStringList shown;
+            for (int r = 0; r < table->model()->rowCount(); ++r) {
+                shown.append(QStringList { table->model()->index(r, 0).data().toString(),
+                    table->model()->index(r, 1).data().toString(), table->model()->index(r, 2).data().toString() }
+                                 .join(u'|'));
+            }
+            return shown;
+        };
+        auto click = [&](const char* button) { m_recipes->findChild<QPushButton*>(button)->click(); };
+        QCOMPARE(rows(), (QStringList { "Apple|3|1 medium", "Gone|1|(missing)" }));
+        QCOMPARE(quantity->text(), QStringLiteral("3"));
+
+        auto* search = m_recipes->findChild<QLineEdit*>("FoodFilter");
+        QTest::keyClicks(search, "oats");
+        QTest::keyClick(search, Qt::Key_Return);
+        QTest::keyClicks(quantity, "2");
+        QCOMPARE(table->currentIndex().row(), 2);
+        click("RecipeUp");
+        QCOMPARE(rows(), (QStringList { "Apple|3|1 medium", "Oats|2|0.5 cup", "Gone|1|(missing)" }));
+        QCOMPARE(table->currentIndex().row(), 1);
+        QCOMPARE(quantity->text(), QStringLiteral("2"));
+        table->setCurrentIndex(table->model()->index(0, 1));
+        QCOMPARE(quantity->text(), QStringLiteral("3"));
+        click("RecipeDown");
+        QCOMPARE(rows(), (QStringList { "Oats|2|0.5 cup", "Apple|3|1 medium", "Gone|1|(missing)" }));
+        QCOMPARE(table->currentIndex().row(), 1);
+        QCOMPARE(quantity->text(), QStringLiteral("3"));
+        click("RecipeRemoveIngredient");
+        QCOMPARE(rows(), (QStringList { "Oats|2|0.5 cup", "Gone|1|(missing)" }));
+        QCOMPARE(table->currentIndex().row(), 1);
+        QCOMPARE(quantity->text(), QStringLiteral("1"));
+        QCOMPARE(m_recipes->recipe().ingredients.size(), std::size_t(2));
+        QCOMPARE(m_recipes->recipe().ingredients[0].quantity.trimmed(), QStringLiteral("2"));
+        QCOMPARE(preview(0), QStringLiteral("300"));
+        Prompt::queueAnswer(true);
+        click("RecipeClose");
+    });
+    m_window->findChild<QAction*>("SaveMealAsRecipe2")->trigger();
+}
+
 // Deleting a food asks with the recipes that use it named; a correction of an ingredient in the
 // food editor reaches the recipe at once, and the recipe's own row cannot be edited by hand.
 void TestRecipesWindow::editorNamesTheRecipesOfAFood()
 {
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     Recipe recipe;
     recipe.name = "Zoo snack";
     recipe.ingredients = { { "Apple", " 1" } };
     QString error;
-    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
     foods.close();
     whenModal([&](QWidget* window) {
         auto* editor = static_cast<FoodEditorDialog*>(window);
@@ -235,7 +294,7 @@ void TestRecipesWindow::editorNamesTheRecipesOfAFood()
     QVERIFY(std::any_of(shown.begin(), shown.end(), [](const Prompt::Shown& p) {
         return p.title == "Error" && p.text.contains("Zoo snack") && p.text.contains("Recipes window");
     }));
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    QVERIFY(foods.refresh(nullptr));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> rows;
     QVERIFY(foods.nutrientsOf("Zoo snack", &rows, nullptr));
     QCOMPARE(rows.at(0)[0], 100.0);
@@ -244,13 +303,13 @@ void TestRecipesWindow::editorNamesTheRecipesOfAFood()
 // A food renamed in the editor stays in the recipes made of it, and the editor says which.
 void TestRecipesWindow::renameInEditorTakesTheRecipes()
 {
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     Recipe recipe;
     recipe.name = "Zoo snack";
     recipe.ingredients = { { "Apple", " 2" } };
     QString error;
-    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> before;
     QVERIFY(foods.nutrientsOf("Zoo snack", &before, nullptr));
     foods.close();
@@ -264,8 +323,8 @@ void TestRecipesWindow::renameInEditorTakesTheRecipes()
     QTest::mouseClick(m_window->findChild<QPushButton*>("EditFoodList"), Qt::LeftButton);
     QCOMPARE(Prompt::shown().size(), 1);
     QCOMPARE(Prompt::shown().first().text, QStringLiteral("1 recipe now uses \"Red apple\":\n\"Zoo snack\""));
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
-    QVERIFY(RecipeBook(foods).load(recipe.id, &recipe, &error));
+    QVERIFY(foods.refresh(nullptr));
+    QVERIFY(foods.loadRecipe(recipe.id, &recipe, &error));
     QCOMPARE(recipe.ingredients.at(0).food, QStringLiteral("Red apple"));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> after;
     QVERIFY(foods.nutrientsOf("Zoo snack", &after, nullptr));
@@ -276,14 +335,14 @@ void TestRecipesWindow::renameInEditorTakesTheRecipes()
 // the table keeps them whole.
 void TestRecipesWindow::recipeValuesShowRounded()
 {
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     Recipe recipe;
     recipe.name = "Zoo snack";
     recipe.servings = 3;
     recipe.ingredients = { { "Apple", " 1" }, { "Oats", " 1" } };
     QString error;
-    QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+    QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
     std::vector<std::array<double, FoodDatabase::NutrientCount>> stored;
     QVERIFY(foods.nutrientsOf("Zoo snack", &stored, nullptr));
     QCOMPARE(stored.at(0)[0], (95.0 + 150.0) / 3);
@@ -327,17 +386,18 @@ void TestRecipesWindow::recipeChangesAfterTableReplaced()
 {
     QFETCH(QString, button);
     {
-        FoodDatabase foods;
-        QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+        SqliteFoodStore foods(m_folder->databasePath());
+        QVERIFY(foods.refresh(nullptr));
         Recipe recipe;
         recipe.name = "Zoo snack";
         recipe.ingredients = { { "Apple", " 1" } };
         QString error;
-        QVERIFY2(RecipeBook(foods).save(&recipe, &error), qPrintable(error));
+        QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
     }
     whenModal([&](QWidget* window) {
         m_recipes = static_cast<RecipesWindow*>(window);
-        m_recipes->findChild<QListWidget*>("RecipeList")->setCurrentRow(0);
+        auto* list = m_recipes->findChild<QListView*>("RecipeList");
+        list->setCurrentIndex(list->model()->index(0, 0));
         QCOMPARE(m_recipes->recipe().name, QStringLiteral("Zoo snack"));
         const QString path = m_folder->databasePath();
         QVERIFY(QFile::copy(path, path + ".restored"));
@@ -351,11 +411,11 @@ void TestRecipesWindow::recipeChangesAfterTableReplaced()
     for (const Prompt::Shown& shown : Prompt::shown()) {
         QVERIFY2(shown.title != "Error", qPrintable(shown.text));
     }
-    FoodDatabase foods;
-    QVERIFY(foods.open(m_folder->databasePath(), nullptr));
+    SqliteFoodStore foods(m_folder->databasePath());
+    QVERIFY(foods.refresh(nullptr));
     std::vector<std::pair<qint64, QString>> recipes;
     QString error;
-    QVERIFY(RecipeBook(foods).list(&recipes, &error));
+    QVERIFY(foods.listRecipes(&recipes, &error));
     QCOMPARE(recipes.size(), std::size_t(button == "RecipeRename" ? 1 : 0));
     if (!recipes.empty()) {
         QCOMPARE(recipes.front().second, QStringLiteral("Snack box"));

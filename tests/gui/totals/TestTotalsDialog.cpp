@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 #include "core/files/TextFile.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/plans/SharedState.h"
+#include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
@@ -80,8 +80,8 @@ private:
     QTableView* grid() const;
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
-    std::unique_ptr<FoodDatabase> m_foods;
+    std::unique_ptr<Workspace> m_workspace;
+    std::unique_ptr<SqliteFoodStore> m_foods;
     std::unique_ptr<TotalsDialog> m_window;
 };
 
@@ -92,15 +92,16 @@ void TestTotalsDialog::init()
     m_folder = std::make_unique<TestFolder>();
     m_folder->createFoods({ foodRow("Apple", "1 medium", { "95", "25", "0.3", "19", "0", "1", "4.4", "0" }),
         foodRow("Bar", "1", { "200", "30", "8", "12", "5", "4", "5", "4" }) });
-    m_state = m_folder->state();
-    m_state.CurrentUserName = "Ann Lee";
-    m_state.mealPlan.BreakfastTable().add("Apple", " 2");
-    m_state.mealPlan.OtherTable().add("Bar", " .5");
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Daily"), { "Lunch_Bar_ 1", "Dinner_Apple_ 1" }, nullptr));
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Friday"), { "Lunch_Bar_-1" }, nullptr));
-    m_foods = std::make_unique<FoodDatabase>();
+    m_workspace = m_folder->workspace();
+    m_workspace->files().setUserName("Ann Lee");
+    addToMeal(m_workspace->plan(), MealPlan::Breakfast, "Apple", " 2");
+    addToMeal(m_workspace->plan(), MealPlan::Other, "Bar", " .5");
+    QVERIFY(TextFile::writeLines(
+        m_workspace->files().perUserFile("Daily"), { "Lunch_Bar_ 1", "Dinner_Apple_ 1" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile("Friday"), { "Lunch_Bar_-1" }, nullptr));
+    m_foods = std::make_unique<SqliteFoodStore>(m_folder->databasePath());
     QString error;
-    QVERIFY2(m_foods->open(m_folder->databasePath(), &error), qPrintable(error));
+    QVERIFY2(m_foods->refresh(&error), qPrintable(error));
     openWindow();
 }
 
@@ -108,6 +109,7 @@ void TestTotalsDialog::cleanup()
 {
     m_window.reset();
     m_foods.reset();
+    m_workspace.reset();
     m_folder.reset();
     QLocale::setDefault(QLocale::c());
     Prompt::setAnswering(false);
@@ -116,7 +118,8 @@ void TestTotalsDialog::cleanup()
 TotalsDialog* TestTotalsDialog::openWindow()
 {
     m_window.reset();
-    m_window = std::make_unique<TotalsDialog>(m_state, *m_foods);
+    m_window
+        = std::make_unique<TotalsDialog>(m_workspace->files(), *m_foods, m_workspace->plan(), m_workspace->targets());
     m_window->show();
     return m_window.get();
 }
@@ -272,7 +275,7 @@ void TestTotalsDialog::freshWindowSeesTheChangedPlan()
     tick(1);
     click("CalcTot");
     QCOMPARE(rowTexts(1)[1], QString("290"));
-    m_state.mealPlan.BreakfastTable().clear();
+    m_workspace->plan().setMeal(MealPlan::Breakfast, MealTable());
     openWindow();
     QVERIFY(!m_window->findChild<QCheckBox*>("Check1")->isChecked());
     QCOMPARE(grid()->model()->rowCount(), 2);
@@ -353,13 +356,13 @@ void TestTotalsDialog::writesTheReportFile()
     QVERIFY(Prompt::shown()[0].text.contains(path));
 
     // A long user name is quoted shortly.
-    m_state.CurrentUserName = QString(150, u'n');
+    m_workspace->files().setUserName(QString(150, u'n'));
     openWindow();
     tick(1);
     click("CalcTot");
     click("Option2");
     click("TotalsPrint");
-    const QFileInfo longFile(m_state.perUserFile("TotalsReport"));
+    const QFileInfo longFile(m_workspace->files().perUserFile("TotalsReport"));
     QVERIFY(longFile.exists());
     QCOMPARE(Prompt::shown().last().text,
         "The totals report was written to " + longFile.path() + "/Tamo" + QString(56, u'n') + "...");
@@ -369,7 +372,7 @@ void TestTotalsDialog::reportFileFailureKeepsOldFile()
 {
     click("Option2");
     // A folder in the file's place cannot be replaced.
-    const QString path = m_state.perUserFile("TotalsReport");
+    const QString path = m_workspace->files().perUserFile("TotalsReport");
     QVERIFY(QDir().mkpath(path));
     click("TotalsPrint");
     QCOMPARE(Prompt::shown().size(), 1);
@@ -424,7 +427,7 @@ void TestTotalsDialog::targetsMarkEachDay()
     });
     click("TotalsTargets");
     QCOMPARE(refused, tip.isEmpty());
-    QCOMPARE(QFileInfo::exists(m_state.perUserFile("Targets")), !refused);
+    QCOMPARE(QFileInfo::exists(m_workspace->files().perUserFile("Targets")), !refused);
     tick(1);
     tick(2);
     click("CalcTot");
@@ -496,11 +499,11 @@ void TestTotalsDialog::targetsAreReadAsTyped()
     QFETCH(QByteArray, after);
     QFETCH(QStringList, named);
     QLocale::setDefault(QLocale(locale));
-    const QString path = m_state.perUserFile("Targets");
+    const QString path = m_workspace->files().perUserFile("Targets");
     if (!before.isNull()) {
         QVERIFY(TextFile::writeBytes(path, before, nullptr));
     }
-    TargetsDialog window(m_state);
+    TargetsDialog window(m_workspace->targets());
     auto* minimum = window.findChild<QLineEdit*>(QStringLiteral("Minimum1"));
     auto* maximum = window.findChild<QLineEdit*>(QStringLiteral("Maximum1"));
     QCOMPARE((QStringList { minimum->text(), maximum->text() }), shown);
@@ -551,11 +554,12 @@ void TestTotalsDialog::weekViews()
     QFETCH(bool, perDay);
     QFETCH(bool, rollUps);
     QFETCH(QStringList, rows);
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Weekly"), { "Lunch_Bar_ 7" }, nullptr));
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Weekday"), { "Lunch_Apple_ 2" }, nullptr));
-    QVERIFY(TextFile::writeLines(m_state.perUserFile("Weekend"), { "Lunch_Bar_ 1" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile("Weekly"), { "Lunch_Bar_ 7" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile("Weekday"), { "Lunch_Apple_ 2" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile("Weekend"), { "Lunch_Bar_ 1" }, nullptr));
     for (const char* day : { "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday" }) {
-        QVERIFY(TextFile::writeLines(m_state.perUserFile(QLatin1String(day)), { "Lunch_Apple_ 1" }, nullptr));
+        QVERIFY(
+            TextFile::writeLines(m_workspace->files().perUserFile(QLatin1String(day)), { "Lunch_Apple_ 1" }, nullptr));
     }
     tick(3);
     if (perDay) {
@@ -575,7 +579,7 @@ void TestTotalsDialog::weekViews()
     if (rollUps) {
         // A missing day plan leaves out the week made of the days only, and the message names
         // the day's file.
-        QFile::remove(m_state.perUserFile("Tuesday"));
+        QFile::remove(m_workspace->files().perUserFile("Tuesday"));
         click("CalcTot");
         QCOMPARE(Prompt::shown().size(), 1);
         QVERIFY2(Prompt::shown().first().text.contains(QStringLiteral("the Tuesday plan, TamoAnnLeeTuesday.txt")),
@@ -587,7 +591,7 @@ void TestTotalsDialog::weekViews()
         QCOMPARE(labels.size(), 3);
         QVERIFY(labels[1].startsWith(QStringLiteral("Week from Weekday and Weekend")));
         // A chosen period's own file missing keeps its message exactly as it is.
-        QFile::remove(m_state.perUserFile("Weekly"));
+        QFile::remove(m_workspace->files().perUserFile("Weekly"));
         click("CalcTot");
         QCOMPARE(Prompt::shown().size(), 2);
         QCOMPARE(Prompt::shown().last().text, QStringLiteral("File Not Found"));
@@ -611,8 +615,8 @@ void TestTotalsDialog::chartShowsTheGridAndSaves()
     QFETCH(QString, file);
     QFETCH(bool, withTargets);
     if (withTargets) {
-        QVERIFY(
-            TextFile::writeLines(m_state.perUserFile("Targets"), { "Calories_292_300", "Cholesterol__2" }, nullptr));
+        QVERIFY(TextFile::writeLines(
+            m_workspace->files().perUserFile("Targets"), { "Calories_292_300", "Cholesterol__2" }, nullptr));
         openWindow();
     }
     auto* chartButton = m_window->findChild<QPushButton*>(QStringLiteral("TotalsChart"));
@@ -737,8 +741,8 @@ void TestTotalsDialog::chartsOfHugeValues()
     QVERIFY2(!svg.contains(notANumber), qPrintable(notANumber.match(svg).captured(0)));
 }
 
-// A name typed without an ending, or ending in a dot, takes the ending of the kind chosen in the
-// save window; one with an ending keeps it.
+// A name typed without an ending the chart can be saved as takes the ending of the kind chosen in
+// the save window, final dots dropped; one with such an ending, in any case, keeps it.
 void TestTotalsDialog::chartNameTakesTheChosenEnding_data()
 {
     QTest::addColumn<QString>("typed");
@@ -748,6 +752,10 @@ void TestTotalsDialog::chartNameTakesTheChosenEnding_data()
     QTest::newRow("a final dot") << "chart." << 0 << "chart.png";
     QTest::newRow("two final dots") << "chart.." << 2 << "chart.pdf";
     QTest::newRow("an ending of another kind") << "chart.pdf" << 0 << "chart.pdf";
+    QTest::newRow("an ending in capitals") << "chart.SVG" << 2 << "chart.SVG";
+    QTest::newRow("a dot in the name") << "chart 2024.06" << 1 << "chart 2024.06.svg";
+    QTest::newRow("a dot in the name and a final one") << "chart.mine." << 0 << "chart.mine.png";
+    QTest::newRow("an ending and a final dot") << "chart.pdf." << 0 << "chart.pdf";
 }
 
 void TestTotalsDialog::chartNameTakesTheChosenEnding()

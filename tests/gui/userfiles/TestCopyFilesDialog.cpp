@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 #include "gui/userfiles/CopyFilesDialog.h"
 
@@ -37,20 +36,20 @@ private:
     QModelIndex waitForIndex(QTreeView* tree, const QString& path);
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<UserFiles> m_files;
 };
 
 void TestCopyFilesDialog::init()
 {
     Prompt::setAnswering(true);
     m_folder = std::make_unique<TestFolder>();
-    m_state = m_folder->state();
-    m_state.CurrentUserName = QStringLiteral("Ann Lee");
+    m_files = m_folder->files();
+    m_files->setUserName(QStringLiteral("Ann Lee"));
 }
 
 void TestCopyFilesDialog::writeUserFile(const QString& suffix, const QByteArray& bytes)
 {
-    QFile file(m_state.perUserFile(suffix));
+    QFile file(m_files->perUserFile(suffix));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
@@ -69,7 +68,7 @@ QModelIndex TestCopyFilesDialog::waitForIndex(QTreeView* tree, const QString& pa
 
 void TestCopyFilesDialog::opensOnDataFolder()
 {
-    CopyFilesDialog window(m_state);
+    CopyFilesDialog window(*m_files);
     window.show();
     QCOMPARE(window.windowTitle(), QStringLiteral("Change Folder Setting"));
     QCOMPARE(window.destinationFolder(), m_folder->dataFolder());
@@ -87,7 +86,7 @@ void TestCopyFilesDialog::opensOnDataFolder()
 void TestCopyFilesDialog::copyAtOnceCopiesIntoDataFolder()
 {
     writeUserFile(QStringLiteral("Daily"), "daily plan");
-    CopyFilesDialog window(m_state);
+    CopyFilesDialog window(*m_files);
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     QVERIFY(!window.isVisible());
@@ -97,13 +96,13 @@ void TestCopyFilesDialog::copyAtOnceCopiesIntoDataFolder()
     QVERIFY(copy.open(QIODevice::ReadOnly));
     QCOMPARE(copy.readAll(), QByteArray("daily plan"));
     // The program goes on with the same data folder and user.
-    QCOMPARE(m_state.DataFolder, m_folder->dataFolder());
-    QCOMPARE(m_state.CurrentUserName, QStringLiteral("Ann Lee"));
+    QCOMPARE(m_files->dataFolder(), m_folder->dataFolder());
+    QCOMPARE(m_files->userName(), QStringLiteral("Ann Lee"));
 }
 
 void TestCopyFilesDialog::copyWithNoFilesClosesSilently()
 {
-    CopyFilesDialog window(m_state);
+    CopyFilesDialog window(*m_files);
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     QVERIFY(!window.isVisible());
@@ -128,7 +127,7 @@ void TestCopyFilesDialog::openedFolderIsDestination()
     QVERIFY(QDir().mkpath(opened));
     QVERIFY(QDir().mkpath(highlighted));
 
-    CopyFilesDialog window(m_state);
+    CopyFilesDialog window(*m_files);
     window.show();
     auto* tree = window.findChild<QTreeView*>(QStringLiteral("Dir1"));
     // A first click in the tree stops it from following the data folder while folders load.
@@ -165,7 +164,7 @@ void TestCopyFilesDialog::failedCopyKeepsWindowOpen()
     const QString destination = base.path() + QStringLiteral("/backup");
     QVERIFY(QDir().mkpath(destination + QStringLiteral("/AnnLeeWeekly.txt")));
 
-    CopyFilesDialog window(m_state);
+    CopyFilesDialog window(*m_files);
     window.show();
     window.setFolder(destination);
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
@@ -189,7 +188,7 @@ void TestCopyFilesDialog::failedCopyKeepsWindowOpen()
 void TestCopyFilesDialog::cancelCopiesNothing()
 {
     writeUserFile(QStringLiteral("Daily"), "daily plan");
-    CopyFilesDialog window(m_state);
+    CopyFilesDialog window(*m_files);
     window.show();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
     QVERIFY(!window.isVisible());
@@ -199,7 +198,7 @@ void TestCopyFilesDialog::cancelCopiesNothing()
 
 void TestCopyFilesDialog::volumeChoice()
 {
-    CopyFilesDialog window(m_state);
+    CopyFilesDialog window(*m_files);
     window.show();
     auto* drive = window.findChild<QComboBox*>(QStringLiteral("Drive1"));
     const QString dataRoot = QStorageInfo(m_folder->dataFolder()).rootPath();
@@ -227,8 +226,8 @@ void TestCopyFilesDialog::volumeChoice()
 
 void TestCopyFilesDialog::missingDataFolderShowsNearestFolder()
 {
-    m_state.DataFolder = m_folder->path() + QStringLiteral("/gone/Tamo");
-    CopyFilesDialog window(m_state);
+    const UserFiles gone({ m_folder->path() + QStringLiteral("/gone/Tamo"), QString(), QString() });
+    CopyFilesDialog window(gone);
     window.show();
     QCOMPARE(window.destinationFolder(), m_folder->path());
     QCOMPARE(CopyFilesDialog::nearestExistingFolder(QStringLiteral("/no/such/folder/anywhere")), QDir::rootPath());

@@ -1,7 +1,6 @@
 #include "gui/userfiles/UserNameDialog.h"
 
 #include "TestSupport.h"
-#include "core/plans/SharedState.h"
 #include "gui/common/Prompt.h"
 
 #include <QLabel>
@@ -30,7 +29,7 @@ private:
     void open();
 
     std::unique_ptr<TestFolder> m_folder;
-    SharedState m_state;
+    std::unique_ptr<UserFiles> m_files;
     std::unique_ptr<QPushButton> m_button;
     std::unique_ptr<UserNameDialog> m_window;
 };
@@ -39,9 +38,12 @@ void TestUserNameDialog::init()
 {
     Prompt::setAnswering(true);
     m_folder = std::make_unique<TestFolder>();
-    m_state = m_folder->state();
-    m_state.CurrentUserName = "Old Name";
-    m_button = std::make_unique<QPushButton>("Old Name");
+    m_files = m_folder->files();
+    m_files->setUserName("Old Name");
+    // The main window's user-name button, which follows the name.
+    m_button = std::make_unique<QPushButton>();
+    UserNameDialog::showUserNameOn(m_button.get(), *m_files);
+    QCOMPARE(m_button->text(), QString("Old Name"));
     open();
 }
 
@@ -49,13 +51,14 @@ void TestUserNameDialog::cleanup()
 {
     m_window.reset();
     m_button.reset();
+    m_files.reset();
     m_folder.reset();
     Prompt::setAnswering(false);
 }
 
 void TestUserNameDialog::open()
 {
-    m_window = std::make_unique<UserNameDialog>(m_state, m_button.get());
+    m_window = std::make_unique<UserNameDialog>(*m_files);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 }
@@ -113,9 +116,9 @@ void TestUserNameDialog::applyStoresTheNameAsTyped()
     } else {
         QTest::mouseClick(m_window->findChild<QPushButton*>("Command1"), Qt::LeftButton);
     }
-    QCOMPARE(m_state.CurrentUserName, typed);
+    QCOMPARE(m_files->userName(), typed);
     QCOMPARE(m_button->text(), caption);
-    QCOMPARE(m_state.perUserFile("Daily"), m_folder->path() + "/" + dailyFile);
+    QCOMPARE(m_files->perUserFile("Daily"), m_folder->path() + "/" + dailyFile);
     QVERIFY(!m_window->isVisible());
     QCOMPARE(m_window->result(), int(QDialog::Accepted));
     QVERIFY(Prompt::shown().isEmpty());
@@ -141,7 +144,7 @@ void TestUserNameDialog::cancelChangesNothing()
         m_window->close();
     }
     QVERIFY(!m_window->isVisible());
-    QCOMPARE(m_state.CurrentUserName, QString("Old Name"));
+    QCOMPARE(m_files->userName(), QString("Old Name"));
     QCOMPARE(m_button->text(), QString("Old Name"));
 }
 
@@ -170,16 +173,17 @@ void TestUserNameDialog::refusesNamesThatBreakFileNames()
     QCOMPARE(Prompt::shown()[0].title, QString("Error"));
     QVERIFY(Prompt::shown()[0].text.contains("user name"));
     QVERIFY(m_window->isVisible());
-    QCOMPARE(m_state.CurrentUserName, QString("Old Name"));
+    QCOMPARE(m_files->userName(), QString("Old Name"));
     QCOMPARE(m_button->text(), QString("Old Name"));
 }
 
 void TestUserNameDialog::worksWithoutAButton()
 {
-    UserNameDialog window(m_state, nullptr);
+    m_button.reset();
+    UserNameDialog window(*m_files);
     window.findChild<QLineEdit*>("Text1")->setText("Bo");
     window.applyName();
-    QCOMPARE(m_state.CurrentUserName, QString("Bo"));
+    QCOMPARE(m_files->userName(), QString("Bo"));
 }
 
 QTEST_MAIN(TestUserNameDialog)

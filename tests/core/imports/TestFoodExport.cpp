@@ -3,7 +3,7 @@
 
 #include "PlatewellRun.h"
 #include "TestSupport.h"
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 
 #include <QDir>
 #include <QFile>

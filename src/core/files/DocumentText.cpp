@@ -1,4 +1,4 @@
-#include "core/text/DocumentText.h"
+#include "core/files/DocumentText.h"
 
 #include "core/files/TextFile.h"
 

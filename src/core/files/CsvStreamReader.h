@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -11,11 +12,12 @@ class ByteSource;
 
 // Reads delimited records from a stream of bytes, a block at a time, so that a file of millions
 // of rows is read in memory bounded by one block and one record. With quoting, fields follow RFC
-// 4180 as CsvReader reads them (a field in double quotes may hold delimiters, line breaks and
-// doubled quotes; records end at CR LF, LF or CR). Without quoting, as tab-separated dumps are
-// written, a quote is an ordinary character and only LF ends a record (a CR before it is dropped).
-// A byte order mark at the start is skipped. Fields are handed out as the bytes of the file,
-// valid until the next record is read; decoding them is the caller's choice.
+// 4180 (a field in double quotes may hold delimiters, line breaks and doubled quotes; a quote
+// inside a field that did not begin with one is an ordinary character; records end at CR LF, LF
+// or CR). Without quoting, as tab-separated dumps are written, a quote is an ordinary character
+// and only LF ends a record (a CR before it is dropped). A byte order mark at the start is
+// skipped. Fields are handed out as the bytes of the file, valid until the next record is read;
+// decoding them is the caller's choice (fieldTexts() reads them as UTF-8).
 class CsvStreamReader
 {
     Q_DECLARE_TR_FUNCTIONS(CsvStreamReader)
@@ -34,6 +36,8 @@ public:
     qsizetype fieldCount() const { return qsizetype(m_fieldEnds.size()); }
     // The bytes of field `i` of the record last read; empty beyond its last field.
     QByteArrayView field(qsizetype i) const;
+    // The fields of the record last read, decoded as UTF-8.
+    QStringList fieldTexts() const;
     // The bytes of the whole record last read, fields joined by nothing (for quick checks).
     QByteArrayView recordBytes() const { return QByteArrayView(m_fields.constData(), m_fields.size()); }
     // The line the record last read starts on, counted from 1.
@@ -43,6 +47,8 @@ public:
 
     bool failed() const { return !m_error.isEmpty(); }
     QString errorString() const { return m_error; }
+    // Whether reading failed because the data ends inside a quoted field.
+    bool endsInsideQuotes() const { return m_endsInsideQuotes; }
 
 private:
     enum class Scan { Complete, NeedMore, Failed };
@@ -65,4 +71,5 @@ private:
     QByteArray m_fields;
     std::vector<qsizetype> m_fieldEnds;
     QString m_error;
+    bool m_endsInsideQuotes = false;
 };

@@ -21,9 +21,11 @@ public:
     virtual qint64 read(char* data, qint64 size) = 0;
     // How far reading has come and how far it goes, in bytes of the stored file (compressed
     // bytes for a gzip file), for progress; total() is 0 when not known.
-    virtual qint64 position() const = 0;
-    virtual qint64 total() const = 0;
+    virtual qint64 position() const { return m_position; }
+    virtual qint64 total() const { return m_total; }
     QString errorString() const { return m_error; }
+    // "path: reason", as every failure to open or read a source is told.
+    static QString describe(const QString& path, const QString& reason);
 
     // Null, with the file and the reason in `error`, when the file cannot be opened.
     static std::unique_ptr<ByteSource> openFile(const QString& path, QString* error);
@@ -42,5 +44,19 @@ public:
     static bool readHead(const QString& path, qint64 size, QByteArray* head, QString* error);
 
 protected:
+    // What read() returns for `n` bytes read: the bytes, counted into the position; or, when
+    // reading failed (n < 0), -1 with the reason `reason()` gives.
+    template <typename Reason> qint64 counted(qint64 n, Reason reason)
+    {
+        if (n < 0) {
+            m_error = reason();
+            return -1;
+        }
+        m_position += n;
+        return n;
+    }
+
     QString m_error;
+    qint64 m_position = 0;
+    qint64 m_total = 0;
 };

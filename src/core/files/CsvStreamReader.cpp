@@ -1,6 +1,6 @@
-#include "core/imports/CsvStreamReader.h"
+#include "core/files/CsvStreamReader.h"
 
-#include "core/imports/ByteSource.h"
+#include "core/files/ByteSource.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,6 +38,16 @@ QByteArrayView CsvStreamReader::field(qsizetype i) const
     }
     const qsizetype begin = i == 0 ? 0 : m_fieldEnds[static_cast<std::size_t>(i - 1)];
     return QByteArrayView(m_fields.constData() + begin, m_fieldEnds[static_cast<std::size_t>(i)] - begin);
+}
+
+QStringList CsvStreamReader::fieldTexts() const
+{
+    QStringList texts;
+    texts.reserve(fieldCount());
+    for (qsizetype i = 0; i < fieldCount(); ++i) {
+        texts.append(QString::fromUtf8(field(i)));
+    }
+    return texts;
 }
 
 bool CsvStreamReader::fill()
@@ -196,6 +206,7 @@ CsvStreamReader::Scan CsvStreamReader::scan()
         return Scan::NeedMore;
     }
     if (quoted) {
+        m_endsInsideQuotes = true;
         m_error = tr("line %1: the file ends inside a quoted field").arg(m_line);
         return Scan::Failed;
     }

@@ -1,14 +1,19 @@
-#include "core/foods/FoodExport.h"
+#include "core/imports/FoodExport.h"
 
 #include "core/files/SafeFile.h"
-#include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodFields.h"
+#include "core/foods/FoodValues.h"
+#include "core/foods/StoredText.h"
+#include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 
-#include <sqlite3.h>
+#include <memory>
+
 #include <sys/stat.h>
 
 namespace {
@@ -61,11 +66,6 @@ class TableRows
 public:
     using Sink = std::function<bool(QByteArrayView block, QString* reason)>;
 
-    TableRows() = default;
-    ~TableRows() { sqlite3_finalize(m_statement); }
-    TableRows(const TableRows&) = delete;
-    TableRows& operator=(const TableRows&) = delete;
-
     bool open(const QString& databasePath, QString* error);
     // The header and every row in table order; false, with the reason, when the table could not
     // be read, `sink` failed or `progress` cancelled.
@@ -76,9 +76,7 @@ public:
     bool cancelled() const { return m_cancelled; }
 
 private:
-    FoodDatabase m_foods;
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_statement = nullptr;
+    std::unique_ptr<FoodStore> m_foods;
     qint64 m_rowCount = 0;
     qint64 m_written = 0;
     bool m_cancelled = false;
@@ -86,79 +84,62 @@ private:
 
 bool TableRows::open(const QString& databasePath, QString* error)
 {
-    if (!m_foods.open(databasePath, error)) {
+    m_foods = FoodStoreOpener::open(databasePath, error);
+    if (!m_foods) {
         return false;
     }
-    m_rowCount = m_foods.rowCount(error);
-    if (m_rowCount < 0) {
-        return false;
-    }
-    m_db = m_foods.sqliteHandle();
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM foods ORDER BY rowid")
-                               .arg(FoodDatabase::fieldNames().join(QStringLiteral(", ")))
-                               .toUtf8();
-    if (!m_db || sqlite3_prepare_v2(m_db, sql.constData(), -1, &m_statement, nullptr) != SQLITE_OK) {
-        if (error) {
-            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(databasePath),
-                m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : FoodExport::tr("the food table is not open"));
-        }
-        return false;
-    }
-    return true;
+    m_rowCount = m_foods->rowCount(error);
+    return m_rowCount >= 0;
 }
 
 bool TableRows::write(const Sink& sink, const FoodExport::ProgressCallback& progress, QString* reason)
 {
-    QByteArray block = FoodDatabase::fieldNames().join(QLatin1Char(',')).toUtf8() + '\n';
+    QByteArray block = FoodFields::fieldNames().join(QLatin1Char(',')).toUtf8() + '\n';
     QString text;
     QByteArray utf8;
-    int rc;
-    while ((rc = sqlite3_step(m_statement)) == SQLITE_ROW) {
-        for (int f = 0; f < FoodDatabase::FieldCount; ++f) {
-            if (f > 0) {
-                block.append(',');
-            }
-            switch (sqlite3_column_type(m_statement, f)) {
-            case SQLITE_NULL:
-                break;
-            case SQLITE_INTEGER:
-                block.append(QByteArray::number(sqlite3_column_int64(m_statement, f)));
-                break;
-            case SQLITE_FLOAT:
-                block.append(FoodDatabase::numberText(sqlite3_column_double(m_statement, f)).toLatin1());
-                break;
-            default: {
-                const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, f));
-                const QByteArrayView stored(bytes, sqlite3_column_bytes(m_statement, f));
-                // A name an older tool stored in Windows-1252 goes out as the UTF-8 of its text.
-                if (stored.isValidUtf8()) {
-                    FoodExport::appendField(&block, stored);
-                } else {
-                    utf8 = FoodDatabase::storedText(stored, &text).toUtf8();
-                    FoodExport::appendField(&block, utf8);
+    const bool read = m_foods->readRows(
+        [&](const StoredRow& row, QString* why) {
+            for (std::size_t f = 0; f < row.size(); ++f) {
+                if (f > 0) {
+                    block.append(',');
+                }
+                const StoredCell& cell = row[f];
+                switch (cell.kind) {
+                case StoredCell::Null:
+                    break;
+                case StoredCell::Integer:
+                    block.append(QByteArray::number(cell.integer));
+                    break;
+                case StoredCell::Real:
+                    block.append(FoodValues::numberText(cell.real).toLatin1());
+                    break;
+                case StoredCell::Text:
+                    // A name an older tool stored in Windows-1252 goes out as the UTF-8 of its text.
+                    if (cell.text.isValidUtf8()) {
+                        FoodExport::appendField(&block, cell.text);
+                    } else {
+                        utf8 = StoredText::decoded(cell.text, &text).toUtf8();
+                        FoodExport::appendField(&block, utf8);
+                    }
                 }
             }
+            block.append('\n');
+            ++m_written;
+            if (block.size() >= kWriteBytes) {
+                if (!sink(block, why)) {
+                    return false;
+                }
+                block.clear();
             }
-        }
-        block.append('\n');
-        ++m_written;
-        if (block.size() >= kWriteBytes) {
-            if (!sink(block, reason)) {
+            if (m_written % kProgressRows == 0 && progress && !progress(m_written, m_rowCount)) {
+                m_cancelled = true;
+                *why = FoodExport::tr("The export was cancelled; no file was written.");
                 return false;
             }
-            block.clear();
-        }
-        if (m_written % kProgressRows == 0 && progress && !progress(m_written, m_rowCount)) {
-            m_cancelled = true;
-            *reason = FoodExport::tr("The export was cancelled; no file was written.");
-            return false;
-        }
-    }
-    if (rc != SQLITE_DONE) {
-        *reason = QString::fromUtf8(sqlite3_errmsg(m_db));
-        return false;
-    }
-    return sink(block, reason);
+            return true;
+        },
+        reason);
+    return read && sink(block, reason);
 }
 
 } // namespace

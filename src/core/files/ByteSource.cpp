@@ -1,4 +1,4 @@
-#include "core/imports/ByteSource.h"
+#include "core/files/ByteSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,11 +10,6 @@
 #include <cstring>
 
 namespace {
-
-QString describe(const QString& path, const QString& reason)
-{
-    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-}
 
 class FileSource : public ByteSource
 {
@@ -46,22 +41,13 @@ public:
 
     qint64 read(char* data, qint64 size) override
     {
-        const qint64 n = m_file.read(data, size);
-        if (n < 0) {
-            m_error = describe(m_name.isEmpty() ? m_file.fileName() : m_name, m_file.errorString());
-            return -1;
-        }
-        m_position += n;
-        return n;
+        return counted(m_file.read(data, size),
+            [this] { return describe(m_name.isEmpty() ? m_file.fileName() : m_name, m_file.errorString()); });
     }
-    qint64 position() const override { return m_position; }
-    qint64 total() const override { return m_total; }
 
 private:
     QFile m_file;
     QString m_name;
-    qint64 m_position = 0;
-    qint64 m_total = 0;
 };
 
 class GzipSource : public ByteSource
@@ -105,14 +91,10 @@ public:
         m_position = gzoffset(m_gz);
         return n;
     }
-    qint64 position() const override { return m_position; }
-    qint64 total() const override { return m_total; }
 
 private:
     QString m_path;
     gzFile m_gz = nullptr;
-    qint64 m_position = 0;
-    qint64 m_total = 0;
 };
 
 class MemorySource : public ByteSource
@@ -120,7 +102,9 @@ class MemorySource : public ByteSource
 public:
     explicit MemorySource(QByteArray bytes)
         : m_bytes(std::move(bytes))
-    { }
+    {
+        m_total = m_bytes.size();
+    }
 
     qint64 read(char* data, qint64 size) override
     {
@@ -129,12 +113,9 @@ public:
         m_position += n;
         return n;
     }
-    qint64 position() const override { return m_position; }
-    qint64 total() const override { return m_bytes.size(); }
 
 private:
     QByteArray m_bytes;
-    qint64 m_position = 0;
 };
 
 class ChainedSource : public ByteSource
@@ -169,6 +150,11 @@ private:
 };
 
 } // namespace
+
+QString ByteSource::describe(const QString& path, const QString& reason)
+{
+    return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+}
 
 std::unique_ptr<ByteSource> ByteSource::openStandardInput(QString* error)
 {

@@ -1,96 +1,19 @@
-#include "core/files/UserFilesCopy.h"
-#include "core/files/UserNames.h"
 #include "core/plans/MealTable.h"
-#include "core/plans/SharedState.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
-class TestSharedState : public QObject
+class TestMealTable : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void stripSpaces_data();
-    void stripSpaces();
-    void fileExists();
-    void perUserFileNames_data();
-    void perUserFileNames();
-    void mealTableAddRemoveClear();
-    void mealTableRefusals_data();
-    void mealTableRefusals();
-    void mealTableRemoveAtEveryCount();
+    void addRemoveClear();
+    void refusals_data();
+    void refusals();
+    void removeAtEveryCount();
 };
 
-void TestSharedState::stripSpaces_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("inner blank") << "John Smith"
-                                 << "JohnSmith";
-    QTest::newRow("blanks only") << "   "
-                                 << "";
-    QTest::newRow("tab remains") << "a\tb c"
-                                 << "a\tbc";
-    QTest::newRow("leading and trailing") << " Ann Lee "
-                                          << "AnnLee";
-    QTest::newRow("no-break space remains") << QString::fromUtf8("a\xc2\xa0"
-                                                                 "b")
-                                            << QString::fromUtf8("a\xc2\xa0"
-                                                                 "b");
-}
-
-void TestSharedState::stripSpaces()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QCOMPARE(UserNames::fileKey(text), expected);
-}
-
-void TestSharedState::fileExists()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("plan.txt"));
-    QVERIFY(!UserFilesCopy::isReadableFile(file));
-    QVERIFY(!UserFilesCopy::isReadableFile(QString()));
-    QVERIFY(!UserFilesCopy::isReadableFile(dir.path()));
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("x");
-    f.close();
-    QVERIFY(UserFilesCopy::isReadableFile(file));
-    // The file was closed again: it can be removed at once.
-    QVERIFY(QFile::remove(file));
-}
-
-void TestSharedState::perUserFileNames_data()
-{
-    QTest::addColumn<QString>("user");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("inner space") << "Ann Lee"
-                                 << "/p/TamoAnnLeeWeekly.txt";
-    QTest::newRow("empty name") << ""
-                                << "/p/TamoWeekly.txt";
-    QTest::newRow("spaces only") << "   "
-                                 << "/p/TamoWeekly.txt";
-    QTest::newRow("tab kept") << "A\tB"
-                              << "/p/TamoA\tBWeekly.txt";
-}
-
-void TestSharedState::perUserFileNames()
-{
-    QFETCH(QString, user);
-    QFETCH(QString, expected);
-    SharedState state;
-    state.DataFolder = QStringLiteral("/p/Tamo");
-    state.CurrentUserName = user;
-    QCOMPARE(state.perUserFile(QStringLiteral("Weekly")), expected);
-    QCOMPARE(state.documentPath(QStringLiteral("foods.hlp")), QStringLiteral("/p/Tamo/foods.hlp"));
-}
-
-void TestSharedState::mealTableAddRemoveClear()
+void TestMealTable::addRemoveClear()
 {
     MealTable table;
     QCOMPARE(table.add(QStringLiteral("A"), QStringLiteral(" 1")), MealTable::AddResult::Added);
@@ -111,7 +34,7 @@ void TestSharedState::mealTableAddRemoveClear()
     }
 }
 
-void TestSharedState::mealTableRefusals_data()
+void TestMealTable::refusals_data()
 {
     QTest::addColumn<QString>("present");
     QTest::addColumn<QString>("added");
@@ -130,7 +53,7 @@ void TestSharedState::mealTableRefusals_data()
                                         << "" << int(MealTable::AddResult::NoFood);
 }
 
-void TestSharedState::mealTableRefusals()
+void TestMealTable::refusals()
 {
     QFETCH(QString, present);
     QFETCH(QString, added);
@@ -146,7 +69,7 @@ void TestSharedState::mealTableRefusals()
     }
 }
 
-void TestSharedState::mealTableRemoveAtEveryCount()
+void TestMealTable::removeAtEveryCount()
 {
     for (int n = 1; n <= MealTable::MaxEntries; ++n) {
         MealTable table;
@@ -169,5 +92,5 @@ void TestSharedState::mealTableRemoveAtEveryCount()
     }
 }
 
-QTEST_APPLESS_MAIN(TestSharedState)
-#include "TestSharedState.moc"
+QTEST_APPLESS_MAIN(TestMealTable)
+#include "TestMealTable.moc"

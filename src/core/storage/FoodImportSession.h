@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/foods/FoodFields.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <array>
+#include <vector>
+
+// One import's writes to the food table (FoodStore::beginImport), all in one transaction that
+// only commit() ends well: rolled back, or dropped before that, it leaves the table as it was.
+// The transaction holds the table's write lock from the start, so no other writer comes between
+// the import's checks and its writes. Its messages name the table.
+class FoodImportSession
+{
+public:
+    using RowId = qint64;
+    // A food's eight nutrients as a source gives them: null, a number, or a text as typed, which
+    // is stored as the food editor stores a typed text.
+    using Nutrients = std::array<QVariant, FoodFields::NutrientCount>;
+
+    virtual ~FoodImportSession() = default;
+
+    // The recipes' names, and the foods they are made of, as the import began.
+    virtual const QSet<QString>& recipeNames() const = 0;
+    virtual const QSet<QString>& ingredientFoods() const = 0;
+
+    // The rows that bear exactly that name, as the program writes it or as an older tool stored
+    // it, in table order.
+    virtual bool findRows(const QString& name, std::vector<RowId>* rows, QString* error) = 0;
+    virtual bool insertFood(
+        const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error)
+        = 0;
+    // Gives row `row` the name, serving unit and nutrients in place.
+    virtual bool replaceFood(
+        RowId row, const QString& name, const QString& serving, const Nutrients& nutrients, QString* error)
+        = 0;
+
+    // Recomputes the recipes made of `changedFoods` and commits, in the import's one transaction;
+    // on failure nothing of the import stays.
+    virtual bool commit(const QStringList& changedFoods, QString* error) = 0;
+    virtual void rollback() = 0;
+};

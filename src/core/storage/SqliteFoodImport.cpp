@@ -1,0 +1,164 @@
+#include "core/storage/SqliteFoodImport.h"
+
+#include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodValues.h"
+#include "core/foods/StoredText.h"
+#include "core/recipes/RecipeTables.h"
+#include "core/sqlite/SqliteConnection.h"
+#include "core/sqlite/SqliteStatement.h"
+#include "core/sqlite/SqliteTransaction.h"
+
+SqliteFoodImport::SqliteFoodImport(FoodDatabase& foods)
+    : m_foods(foods)
+{ }
+
+SqliteFoodImport::~SqliteFoodImport()
+{
+    rollback();
+}
+
+bool SqliteFoodImport::fail(const QString& reason, QString* error)
+{
+    if (error) {
+        *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
+    }
+    return false;
+}
+
+bool SqliteFoodImport::begin(QString* error)
+{
+    SqliteConnection& connection = m_foods.connection();
+    if (!connection.isOpen()) {
+        return fail(connection.message(), error);
+    }
+    // The write lock is taken now, so that no other writer comes between the duplicate checks and
+    // the writes. A larger page cache keeps a million inserts from spilling to the file often.
+    connection.setBusyTimeout(5000);
+    m_transaction = std::make_unique<SqliteTransaction>(connection);
+    if (!connection.execute("PRAGMA cache_size = -65536") || !m_transaction->beginWrite()) {
+        return fail(connection.message(), error);
+    }
+    QString reason;
+    std::vector<std::pair<qint64, QString>> named;
+    {
+        RecipeTables recipes(connection);
+        bool withRecipes = false;
+        if (recipes.exist(&withRecipes, &reason) && withRecipes && recipes.list(&named, &reason)) {
+            recipes.ingredientFoods(&m_ingredientFoods, &reason);
+        }
+    }
+    if (!reason.isEmpty()) {
+        rollback();
+        return fail(reason, error);
+    }
+    for (const auto& recipe : named) {
+        m_recipeNames.insert(recipe.second);
+    }
+    m_find = std::make_unique<SqliteStatement>(
+        connection.handle(), "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid");
+    m_insert = std::make_unique<SqliteStatement>(connection.handle(),
+        "INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+    m_update = std::make_unique<SqliteStatement>(connection.handle(),
+        "UPDATE foods SET FOOD = ?1, SERVING_UN = ?2, CALORIES = ?3, CARBS = ?4, FAT = ?5, SUGAR = ?6, "
+        "CHOLESTERO = ?7, POINTS = ?8, FIBER = ?9, SUGAR_ALC = ?10 WHERE rowid = ?11");
+    if (!m_find->isPrepared() || !m_insert->isPrepared() || !m_update->isPrepared()) {
+        reason = connection.message();
+        rollback();
+        return fail(reason, error);
+    }
+    return true;
+}
+
+bool SqliteFoodImport::findRows(const QString& name, std::vector<RowId>* rows, QString* error)
+{
+    rows->clear();
+    // A name an older tool stored in Windows-1252 is the same name.
+    const QByteArray utf8 = name.toUtf8();
+    const QByteArray legacy = StoredText::windows1252Bytes(name);
+    SqliteStatement& find = m_find->restart();
+    find.bindUtf8InPlace(1, utf8);
+    find.bindUtf8InPlace(2, legacy.isEmpty() ? utf8 : legacy);
+    while (find.next()) {
+        rows->push_back(find.int64(0));
+    }
+    find.reset();
+    return !find.failed() || fail(m_foods.connection().message(), error);
+}
+
+void SqliteFoodImport::bindFood(
+    SqliteStatement& statement, const QString& name, const QString& serving, const Nutrients& nutrients)
+{
+    // Every parameter is bound afresh, so the statement need not drop the last food's.
+    statement.reset();
+    statement.bindText(1, name);
+    statement.bindText(2, serving);
+    for (std::size_t n = 0; n < nutrients.size(); ++n) {
+        const int index = 3 + int(n);
+        const QVariant& read = nutrients[n];
+        const QVariant value = read.typeId() == QMetaType::QString
+            ? FoodValues::storedValueOf(FoodFields::Field(FoodFields::CALORIES + int(n)), read.toString())
+            : read;
+        if (value.isNull()) {
+            statement.bindNull(index);
+        } else if (value.typeId() == QMetaType::Double) {
+            statement.bindDouble(index, value.toDouble());
+        } else {
+            statement.bindText(index, value.toString());
+        }
+    }
+}
+
+bool SqliteFoodImport::insertFood(
+    const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error)
+{
+    bindFood(*m_insert, name, serving, nutrients);
+    if (!m_insert->execute()) {
+        return fail(m_foods.connection().message(), error);
+    }
+    *row = m_foods.connection().lastInsertRowid();
+    return true;
+}
+
+bool SqliteFoodImport::replaceFood(
+    RowId row, const QString& name, const QString& serving, const Nutrients& nutrients, QString* error)
+{
+    bindFood(*m_update, name, serving, nutrients);
+    m_update->bindInt64(11, row);
+    return m_update->execute() || fail(m_foods.connection().message(), error);
+}
+
+void SqliteFoodImport::finalize()
+{
+    m_find.reset();
+    m_insert.reset();
+    m_update.reset();
+}
+
+bool SqliteFoodImport::commit(const QStringList& changedFoods, QString* error)
+{
+    finalize();
+    SqliteConnection& connection = m_foods.connection();
+    if (m_transaction && m_transaction->isOpen() && !changedFoods.isEmpty()) {
+        RecipeTables recipes(connection);
+        QString reason;
+        if (!recipes.recomputeUsing(changedFoods, &reason)) {
+            rollback();
+            return fail(reason, error);
+        }
+    }
+    if (!m_transaction || !m_transaction->isOpen() || !m_transaction->commit()) {
+        const QString reason = connection.message();
+        rollback();
+        return fail(reason, error);
+    }
+    return true;
+}
+
+void SqliteFoodImport::rollback()
+{
+    finalize();
+    if (m_transaction) {
+        m_transaction->rollback();
+    }
+}

@@ -1,0 +1,145 @@
+#include "core/storage/SqliteFoodStore.h"
+
+#include "core/foods/IndexedFoodLookup.h"
+#include "core/recipes/RecipeBook.h"
+#include "core/storage/FoodWriteService.h"
+#include "core/storage/SqliteFoodImport.h"
+
+SqliteFoodStore::SqliteFoodStore(const QString& path)
+    : m_path(path)
+{ }
+
+SqliteFoodStore::~SqliteFoodStore() = default;
+
+bool SqliteFoodStore::refresh(QString* error)
+{
+    return m_table.ensureOpen(m_path, error);
+}
+
+bool SqliteFoodStore::isOpen() const
+{
+    return m_table.isOpen();
+}
+
+void SqliteFoodStore::close()
+{
+    m_table.close();
+}
+
+bool SqliteFoodStore::readColumns(const std::vector<FoodFields::Field>& fields, std::vector<TextColumn>* columns,
+    std::vector<RowId>* rows, QString* error) const
+{
+    return m_table.readColumns(fields, columns, rows, error);
+}
+
+bool SqliteFoodStore::readRows(const RowVisitor& visit, QString* error) const
+{
+    return m_table.readRows(visit, error);
+}
+
+qint64 SqliteFoodStore::rowCount(QString* error) const
+{
+    return m_table.rowCount(error);
+}
+
+bool SqliteFoodStore::readNameOrder(
+    const std::vector<RowId>& rows, std::vector<std::uint32_t>* order, QString* error) const
+{
+    return m_table.readNameOrder(rows, order, error);
+}
+
+bool SqliteFoodStore::readRecord(RowId row, QStringList* values, QString* error) const
+{
+    return m_table.readRecord(row, values, error);
+}
+
+bool SqliteFoodStore::nutrientsOf(const QString& name, std::vector<Nutrients>* rows, QString* error) const
+{
+    return m_table.nutrientsOf(name, rows, error);
+}
+
+bool SqliteFoodStore::servingUnitOf(const QString& name, QString* unit, QString* error) const
+{
+    return m_table.servingUnitOf(name, unit, error);
+}
+
+std::unique_ptr<FoodLookup> SqliteFoodStore::lookup() const
+{
+    return std::make_unique<IndexedFoodLookup>(m_table);
+}
+
+bool SqliteFoodStore::updateFields(
+    RowId row, const QString& shownName, const FieldChanges& changes, QString* error, QStringList* renamedIn)
+{
+    return FoodWriteService(m_table).updateFields(row, shownName, changes, error, renamedIn);
+}
+
+bool SqliteFoodStore::insertRecord(const QStringList& values, RowId* row, QString* error)
+{
+    return FoodWriteService(m_table).insertRecord(values, row, error);
+}
+
+bool SqliteFoodStore::deleteRecord(RowId row, const QString& shownName, QString* error)
+{
+    return FoodWriteService(m_table).deleteRecord(row, shownName, error);
+}
+
+std::unique_ptr<FoodImportSession> SqliteFoodStore::beginImport(QString* error)
+{
+    auto session = std::make_unique<SqliteFoodImport>(m_table);
+    if (!session->begin(error)) {
+        return nullptr;
+    }
+    return session;
+}
+
+bool SqliteFoodStore::listRecipes(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const
+{
+    return RecipeBook(m_table).list(recipes, error);
+}
+
+bool SqliteFoodStore::loadRecipe(qint64 id, Recipe* recipe, QString* error) const
+{
+    return RecipeBook(m_table).load(id, recipe, error);
+}
+
+bool SqliteFoodStore::recipeValues(
+    const Recipe& recipe, RecipeValues* values, QStringList* missing, QString* error) const
+{
+    return RecipeBook(m_table).valuesPerServing(recipe, values, missing, error);
+}
+
+bool SqliteFoodStore::saveRecipe(Recipe* recipe, QString* error, const QString& storedName)
+{
+    return RecipeBook(m_table).save(recipe, error, storedName);
+}
+
+bool SqliteFoodStore::renameRecipe(qint64 id, const QString& storedName, const QString& newName, QString* error)
+{
+    return RecipeBook(m_table).rename(id, storedName, newName, error);
+}
+
+bool SqliteFoodStore::removeRecipe(qint64 id, const QString& storedName, QString* error)
+{
+    return RecipeBook(m_table).remove(id, storedName, error);
+}
+
+bool SqliteFoodStore::recipesUsing(const QString& foodName, QStringList* recipeNames, QString* error) const
+{
+    return RecipeBook(m_table).recipesUsing(foodName, recipeNames, error);
+}
+
+bool SqliteFoodStore::isRecipeRow(RowId row) const
+{
+    return RecipeBook(m_table).isRecipeRow(row);
+}
+
+bool SqliteFoodStore::isRecipeName(const QString& name) const
+{
+    return RecipeBook(m_table).isRecipeName(name);
+}
+
+bool SqliteFoodStore::recipeRows(QSet<RowId>* rows, QString* error) const
+{
+    return RecipeBook::recipeRows(m_table, rows, error);
+}
