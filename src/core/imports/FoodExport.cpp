@@ -192,9 +192,9 @@ bool FoodExport::run(const QString& databasePath, const QString& csvPath, const 
         csvPath,
         [&](SafeFile& file, QString* why) {
             return rows.write(
-                [&file](QByteArrayView block, QString* reason) {
+                [&file](QByteArrayView block, QString* appendError) {
                     if (!file.append(block)) {
-                        *reason = file.errorString();
+                        *appendError = file.errorString();
                         return false;
                     }
                     return true;

@@ -479,9 +479,9 @@ void TestTotalsCalculator::indexMatchesFullScan()
     FoodLookup& single = *singleOwner;
     for (const QString& name : planned + QStringList { "" }) {
         const std::vector<FoodLookup::Nutrients> expected = *scan.rowsNamed(name, nullptr);
-        const std::vector<FoodLookup::Nutrients>* rows = single.rowsNamed(name, nullptr);
-        QVERIFY(rows);
-        QVERIFY2(*rows == expected, qPrintable(name));
+        const std::vector<FoodLookup::Nutrients>* found = single.rowsNamed(name, nullptr);
+        QVERIFY(found);
+        QVERIFY2(*found == expected, qPrintable(name));
     }
     // The sums were really exercised, with fractions that round.
     const double calories = result.rows.back().values[TotalsRow::Calories];

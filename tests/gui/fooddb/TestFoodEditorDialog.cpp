@@ -797,15 +797,14 @@ void TestFoodEditorDialog::messagesStayShortWithLongNamesAndManyRecipes()
     const QString longRecipe = QStringLiteral("Long recipe ") + QString(500, u'y');
     m_folder->createFoods({ foodRow(food, QStringLiteral("1 cup"), { QStringLiteral("100") }) });
     {
-        FoodDatabase foods;
+        SqliteFoodStore foods(m_folder->databasePath());
         QString error;
-        QVERIFY2(foods.open(m_folder->databasePath(), &error), qPrintable(error));
-        RecipeBook book(foods);
+        QVERIFY2(foods.refresh(&error), qPrintable(error));
         for (int i = 0; i < 1200; ++i) {
             Recipe recipe;
             recipe.name = i == 0 ? longRecipe : QStringLiteral("Soup %1").arg(i);
             recipe.ingredients = { { food, QStringLiteral(" 1") } };
-            QVERIFY2(book.save(&recipe, &error), qPrintable(error));
+            QVERIFY2(foods.saveRecipe(&recipe, &error), qPrintable(error));
         }
     }
     auto isShort = [](const QString& text) {
