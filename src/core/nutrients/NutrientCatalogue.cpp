@@ -6,6 +6,12 @@
 
 #include <algorithm>
 
+// The starter's file lives in this library, whose resources a program registers by hand.
+static void initStarterResources()
+{
+    Q_INIT_RESOURCE(starter);
+}
+
 namespace {
 
 // Orders of the starter's nutrients leave room between groups for the nutrients an import adds.
@@ -41,6 +47,7 @@ void NutrientCatalogue::sort()
 const NutrientCatalogue& NutrientCatalogue::starter()
 {
     static const NutrientCatalogue catalogue = [] {
+        initStarterResources();
         std::vector<Nutrient> nutrients;
         QFile file(QStringLiteral(":/starter/usda-sr24-nutrients.csv"));
         if (file.open(QIODevice::ReadOnly)) {
