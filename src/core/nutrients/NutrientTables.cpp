@@ -135,7 +135,7 @@ bool NutrientTables::readCatalogue(NutrientCatalogue* catalogue, QString* error)
         nutrient.unit = QString::fromUtf8(query->text(2));
         const qint64 group = query->int64(3);
         nutrient.group = group >= 0 && group <= static_cast<int>(NutrientGroup::Other) ? NutrientGroup(group)
-                                                                                          : NutrientGroup::Other;
+                                                                                       : NutrientGroup::Other;
         nutrient.order = static_cast<int>(query->int64(4));
         nutrients.push_back(nutrient);
     }
@@ -372,6 +372,22 @@ bool NutrientTables::replace(qint64 food, const FoodNutrients& nutrients, QStrin
         }
         values.emplace_back(*id, it.value());
     }
+    std::sort(values.begin(), values.end());
+    return replace(food, nutrients.servingGrams, values, error);
+}
+
+bool NutrientTables::ids(QHash<QString, qint64>* ids, QString* error)
+{
+    if (!nutrientIds(error)) {
+        return false;
+    }
+    *ids = *m_ids;
+    return true;
+}
+
+bool NutrientTables::replace(qint64 food, std::optional<double> servingGrams,
+    const std::vector<std::pair<qint64, double>>& values, QString* error)
+{
     SqliteStatement* drop = statement("DELETE FROM food_nutrients WHERE food = ?1", error);
     if (!drop) {
         return false;
@@ -380,7 +396,7 @@ bool NutrientTables::replace(qint64 food, const FoodNutrients& nutrients, QStrin
     if (!drop->execute()) {
         return fail(error);
     }
-    if (values.empty() && !nutrients.servingGrams) {
+    if (values.empty() && !servingGrams) {
         return clear(food, error);
     }
     SqliteStatement* serving = statement("INSERT OR REPLACE INTO food_servings (food, name, grams) "
@@ -390,8 +406,8 @@ bool NutrientTables::replace(qint64 food, const FoodNutrients& nutrients, QStrin
         return false;
     }
     serving->bindInt64(1, food);
-    if (nutrients.servingGrams && std::isfinite(*nutrients.servingGrams) && *nutrients.servingGrams > 0) {
-        serving->bindDouble(2, *nutrients.servingGrams);
+    if (servingGrams && std::isfinite(*servingGrams) && *servingGrams > 0) {
+        serving->bindDouble(2, *servingGrams);
     } else {
         serving->bindNull(2);
     }
@@ -405,7 +421,6 @@ bool NutrientTables::replace(qint64 food, const FoodNutrients& nutrients, QStrin
         return false;
     }
     // In key order, so that each row goes in at the end of the table's tree.
-    std::sort(values.begin(), values.end());
     SqliteStatement* insert
         = statement("INSERT INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)", error);
     if (!insert) {

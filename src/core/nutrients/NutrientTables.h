@@ -62,6 +62,12 @@ public:
     // Makes `nutrients` the whole of what row `food` keeps, as an import or the starter foods give
     // it; fast enough for a million foods written in rowid order.
     bool replace(qint64 food, const FoodNutrients& nutrients, QString* error);
+    // The same with the values keyed by the catalogue's ids (ids()) in ascending order, for a
+    // writer of many foods that looks the numbers up once.
+    bool replace(qint64 food, std::optional<double> servingGrams, const std::vector<std::pair<qint64, double>>& values,
+        QString* error);
+    // The catalogue's nutrient ids by number.
+    bool ids(QHash<QString, qint64>* ids, QString* error);
     // Drops what row `food` keeps.
     bool clear(qint64 food, QString* error);
     // For each nutrient number (columns) the value of each row of `rows` (in that order), read in

@@ -11,6 +11,9 @@ class FolderSetup
 
 public:
     // Creates what is missing (the folder, the data folder, the food table filled with the starter
-    // foods, the documents) and never touches what exists.
-    static bool prepare(const QString& folder, QString* error);
+    // foods and their nutrients, the documents) and never touches what exists, but for giving the
+    // starter foods of an older food table their nutrients once (StarterNutrients): how many got
+    // them comes back in `startersGivenNutrients` when given, for the window to say once. A table
+    // that cannot be written goes without them, and without a message.
+    static bool prepare(const QString& folder, QString* error, int* startersGivenNutrients = nullptr);
 };

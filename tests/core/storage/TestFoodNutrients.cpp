@@ -38,7 +38,8 @@ FoodNutrients nutrientsOf(FoodStore& foods, FoodStore::RowId row)
     return nutrients;
 }
 
-FoodNutrientChanges changesOf(std::optional<std::optional<double>> grams, const QHash<QString, std::optional<double>>& values)
+FoodNutrientChanges changesOf(
+    std::optional<std::optional<double>> grams, const QHash<QString, std::optional<double>>& values)
 {
     FoodNutrientChanges changes;
     changes.servingGramsChanged = grams.has_value();
@@ -53,8 +54,8 @@ QStringList tableInfo(OtherProgram& other)
     query.exec(QStringLiteral("PRAGMA table_info(foods)"));
     QStringList columns;
     while (query.next()) {
-        columns.append(QStringLiteral("%1 %2 %3").arg(query.value(1).toString(), query.value(2).toString(),
-            query.value(4).toString()));
+        columns.append(QStringLiteral("%1 %2 %3")
+                           .arg(query.value(1).toString(), query.value(2).toString(), query.value(4).toString()));
     }
     return columns;
 }
@@ -122,14 +123,13 @@ void TestFoodNutrients::writesKeepUnknownApartFromZero_data()
     QTest::newRow("zero is a value") << changesOf({}, { { protein, 0.0 } }) << FoodNutrientChanges()
                                      << FoodNutrients { {}, { { protein, 0.0 } } };
     QTest::newRow("unknown grams, known values") << changesOf(std::optional<double>(), { { sodium, 12.5 } })
-                                                 << FoodNutrientChanges()
-                                                 << FoodNutrients { {}, { { sodium, 12.5 } } };
+                                                 << FoodNutrientChanges() << FoodNutrients { {}, { { sodium, 12.5 } } };
     QTest::newRow("a value made unknown")
         << changesOf(30.0, { { protein, 0.0 }, { sodium, 12.5 } }) << changesOf({}, { { protein, std::nullopt } })
         << FoodNutrients { 30.0, { { sodium, 12.5 } } };
-    QTest::newRow("grams made unknown, values kept") << changesOf(30.0, { { protein, 3.0 } })
-                                                     << changesOf(std::optional<double>(), {})
-                                                     << FoodNutrients { {}, { { protein, 3.0 } } };
+    QTest::newRow("grams made unknown, values kept")
+        << changesOf(30.0, { { protein, 3.0 } }) << changesOf(std::optional<double>(), {})
+        << FoodNutrients { {}, { { protein, 3.0 } } };
     QTest::newRow("only what changed is written")
         << changesOf(30.0, { { protein, 3.0 }, { sodium, 1.0 } }) << changesOf({}, { { sodium, 0.0 } })
         << FoodNutrients { 30.0, { { protein, 3.0 }, { sodium, 0.0 } } };
@@ -157,10 +157,10 @@ void TestFoodNutrients::badWritesChangeNothing_data()
     QTest::addColumn<FoodNutrientChanges>("changes");
     QTest::newRow("row renamed since it was shown")
         << QStringLiteral("Apples") << changesOf({}, { { QStringLiteral("203"), 1.0 } });
-    QTest::newRow("nutrient not in the catalogue")
-        << QStringLiteral("Apple") << changesOf({}, { { QStringLiteral("203"), 1.0 }, { QStringLiteral("99999"), 1.0 } });
-    QTest::newRow("not a number") << QStringLiteral("Apple")
-                                  << changesOf({}, { { QStringLiteral("307"), std::numeric_limits<double>::quiet_NaN() } });
+    QTest::newRow("nutrient not in the catalogue") << QStringLiteral(
+        "Apple") << changesOf({}, { { QStringLiteral("203"), 1.0 }, { QStringLiteral("99999"), 1.0 } });
+    QTest::newRow("not a number") << QStringLiteral(
+        "Apple") << changesOf({}, { { QStringLiteral("307"), std::numeric_limits<double>::quiet_NaN() } });
     QTest::newRow("infinite") << QStringLiteral("Apple")
                               << changesOf({}, { { QStringLiteral("307"), std::numeric_limits<double>::infinity() } });
     QTest::newRow("no weight") << QStringLiteral("Apple") << changesOf(0.0, {});
@@ -187,16 +187,13 @@ void TestFoodNutrients::valuesFollowTheirFood_data()
     QTest::newRow("serving changed by another program")
         << QStringList { QStringLiteral("UPDATE foods SET SERVING_UN = '1 large' WHERE rowid = 1") } << true;
     // Banana and Cherry go, so the new food takes rowid 1 again.
-    QTest::newRow("deleted, its rowid given to a new food")
-        << QStringList { QStringLiteral("DELETE FROM foods"),
-               QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN) VALUES ('Walnut', '1 oz')") }
-        << false;
-    QTest::newRow("table dropped and refilled in another order")
-        << QStringList { QStringLiteral("DROP TABLE foods"), create,
-               QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN, CALORIES) VALUES ('Cherry', '100 g', 50)"),
-               QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN, CALORIES) VALUES ('Apple', '1 medium (182 g)', "
-                              "94.6)") }
-        << false;
+    QTest::newRow("deleted, its rowid given to a new food") << QStringList { QStringLiteral("DELETE FROM foods"),
+        QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN) VALUES ('Walnut', '1 oz')") }
+                                                            << false;
+    QTest::newRow("table dropped and refilled in another order") << QStringList { QStringLiteral("DROP TABLE foods"),
+        create, QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN, CALORIES) VALUES ('Cherry', '100 g', 50)"),
+        QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN, CALORIES) VALUES ('Apple', '1 medium (182 g)', "
+                       "94.6)") } << false;
 }
 
 void TestFoodNutrients::valuesFollowTheirFood()
@@ -270,8 +267,8 @@ void TestFoodNutrients::columnsForAGrid()
         3, QStringLiteral("Cherry"), changesOf({}, { { QStringLiteral("307"), 0.0 } }), &error));
     std::vector<std::vector<std::optional<double>>> columns;
     // Rows in any order, a number twice, a number the catalogue lacks.
-    QVERIFY2(m_store->readNutrientColumns({ QStringLiteral("307"), QStringLiteral("203"), QStringLiteral("99"),
-                                              QStringLiteral("307") },
+    QVERIFY2(m_store->readNutrientColumns(
+                 { QStringLiteral("307"), QStringLiteral("203"), QStringLiteral("99"), QStringLiteral("307") },
                  { 3, 1, 2 }, &columns, &error),
         qPrintable(error));
     using V = std::vector<std::optional<double>>;
@@ -294,8 +291,8 @@ void TestFoodNutrients::importWritesNutrients()
                                           NutrientGroup::Other, 0 },
                      &error),
             qPrintable(error));
-        QVERIFY(!session->addNutrient({ QStringLiteral("307"), QStringLiteral("Sodium"), QStringLiteral("mg"),
-                                          NutrientGroup::Minerals, 0 },
+        QVERIFY(!session->addNutrient(
+            { QStringLiteral("307"), QStringLiteral("Sodium"), QStringLiteral("mg"), NutrientGroup::Minerals, 0 },
             &error));
         FoodImportSession::RowId row = 0;
         QVERIFY(session->insertFood(QStringLiteral("Date"), QStringLiteral("1 date (24 g)"), {}, &row, &error));
