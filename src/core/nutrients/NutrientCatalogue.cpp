@@ -120,6 +120,11 @@ bool NutrientCatalogue::add(Nutrient nutrient, QString* error)
     return true;
 }
 
+bool NutrientCatalogue::conversionFactor(QStringView from, QStringView to, double* factor)
+{
+    return NutrientUnit::convert(1.0, NutrientUnit::normalised(from), NutrientUnit::normalised(to), factor);
+}
+
 bool NutrientCatalogue::isNumber(QStringView number)
 {
     qsizetype digits = 0;

@@ -40,6 +40,9 @@ public:
     static QString columnHeader(const Nutrient& nutrient);
     // Reads such a heading; false when the text is not one.
     static bool parseColumnHeader(QStringView header, Nutrient* nutrient);
+    // What an amount in unit `from` is multiplied by to be in unit `to`; false when one cannot
+    // be had from the other (IU and a mass, a mass and an energy).
+    static bool conversionFactor(QStringView from, QStringView to, double* factor);
     // Whether `number` can be a nutrient number: 1 to 6 digits, optionally with one decimal part
     // (FoodData Central numbers some nutrients "957.1").
     static bool isNumber(QStringView number);

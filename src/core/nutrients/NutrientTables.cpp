@@ -516,6 +516,68 @@ bool NutrientTables::readColumns(const QStringList& numbers, const std::vector<q
     return !query.failed() || fail(error);
 }
 
+bool NutrientTables::beginWalk(const QStringList& numbers, QString* error)
+{
+    m_walk.reset();
+    m_walkColumns.clear();
+    m_walkWidth = std::size_t(numbers.size());
+    m_walkOnRow = false;
+    bool tables = false;
+    if (!exist(&tables, error)) {
+        return false;
+    }
+    if (!tables) {
+        return true;
+    }
+    if (!nutrientIds(error)) {
+        return false;
+    }
+    for (qsizetype c = 0; c < numbers.size(); ++c) {
+        const auto id = m_ids->constFind(numbers[c]);
+        if (id != m_ids->cend()) {
+            m_walkColumns[*id].push_back(std::size_t(c));
+        }
+    }
+    m_walk = std::make_unique<SqliteStatement>(m_connection.handle(),
+        "SELECT s.food, s.grams, n.nutrient, n.value FROM food_servings s "
+        "JOIN foods f ON f.rowid = s.food AND f.FOOD IS s.name "
+        "LEFT JOIN food_nutrients n ON n.food = s.food ORDER BY s.food");
+    if (!m_walk->isPrepared()) {
+        m_walk.reset();
+        return fail(error);
+    }
+    m_walkOnRow = m_walk->next();
+    return !m_walk->failed() || fail(error);
+}
+
+bool NutrientTables::walkTo(
+    qint64 food, std::optional<double>* servingGrams, std::vector<std::optional<double>>* values, QString* error)
+{
+    servingGrams->reset();
+    values->assign(m_walkWidth, std::nullopt);
+    if (!m_walk) {
+        return true;
+    }
+    while (m_walkOnRow && m_walk->int64(0) < food) {
+        m_walkOnRow = m_walk->next();
+    }
+    while (m_walkOnRow && m_walk->int64(0) == food) {
+        if (!m_walk->isNull(1)) {
+            *servingGrams = m_walk->real(1);
+        }
+        if (!m_walk->isNull(2)) {
+            const auto columns = m_walkColumns.constFind(m_walk->int64(2));
+            if (columns != m_walkColumns.cend()) {
+                for (const std::size_t c : *columns) {
+                    (*values)[c] = m_walk->real(3);
+                }
+            }
+        }
+        m_walkOnRow = m_walk->next();
+    }
+    return !m_walk->failed() || fail(error);
+}
+
 bool NutrientTables::isMarked(const QString& mark, bool* marked, QString* error)
 {
     *marked = false;

@@ -75,6 +75,13 @@ public:
     bool readColumns(const QStringList& numbers, const std::vector<qint64>& rows,
         std::vector<std::vector<std::optional<double>>>* columns, QString* error);
 
+    // Walks the foods' nutrients in rowid order beside a reader of the food table: after
+    // beginWalk(), each walkTo() with a rowid above the last gives that row's serving grams and
+    // its values of `numbers` (unknown where none).
+    bool beginWalk(const QStringList& numbers, QString* error);
+    bool walkTo(
+        qint64 food, std::optional<double>* servingGrams, std::vector<std::optional<double>>* values, QString* error);
+
     // Marks that something was done to the file once (the starter foods given their nutrients),
     // and tells whether it was.
     bool isMarked(const QString& mark, bool* marked, QString* error);
@@ -92,4 +99,8 @@ private:
     SqliteConnection& m_connection;
     std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> m_statements;
     std::optional<QHash<QString, qint64>> m_ids;
+    std::unique_ptr<SqliteStatement> m_walk;
+    QHash<qint64, std::vector<std::size_t>> m_walkColumns;
+    std::size_t m_walkWidth = 0;
+    bool m_walkOnRow = false;
 };

@@ -98,6 +98,12 @@ public:
         = 0;
     // For each nutrient number, the value of each of `rows` in that order (unknown where none),
     // read in one pass for a grid of a million foods.
+    // Every row in table order as readRows() hands it, with its serving grams and its values of
+    // `numbers` (unknown where none), all of one state of the table.
+    using NutrientRowVisitor = std::function<bool(const StoredRow& row, const std::optional<double>& servingGrams,
+        const std::vector<std::optional<double>>& values, QString* reason)>;
+    virtual bool readRowsWithNutrients(
+        const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const = 0;
     virtual bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
         std::vector<std::vector<std::optional<double>>>* columns, QString* error) const = 0;
 

@@ -3,6 +3,7 @@
 #include "core/foods/IndexedFoodLookup.h"
 #include "core/nutrients/NutrientTables.h"
 #include "core/recipes/RecipeBook.h"
+#include "core/sqlite/SqliteTransaction.h"
 #include "core/storage/FoodWriteService.h"
 #include "core/storage/SqliteFoodImport.h"
 
@@ -119,6 +120,33 @@ bool SqliteFoodStore::writeFoodNutrients(
     RowId row, const QString& shownName, const FoodNutrientChanges& changes, QString* error)
 {
     return FoodWriteService(m_table).writeNutrients(row, shownName, changes, error);
+}
+
+bool SqliteFoodStore::readRowsWithNutrients(
+    const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const
+{
+    // Both reads see one state of the file, walking it in rowid order side by side.
+    SqliteTransaction transaction(m_table.connection());
+    QString reason;
+    if (!transaction.beginRead(&reason)) {
+        return m_table.fail(reason, error);
+    }
+    bool read = false;
+    {
+        NutrientTables nutrients(m_table.connection());
+        if (!nutrients.beginWalk(numbers, &reason)) {
+            return m_table.fail(reason, error);
+        }
+        std::optional<double> grams;
+        std::vector<std::optional<double>> values;
+        read = m_table.readRowsWithIds(
+            [&](qint64 rowid, const StoredRow& row, QString* why) {
+                return nutrients.walkTo(rowid, &grams, &values, why) && visit(row, grams, values, why);
+            },
+            error);
+    }
+    transaction.rollback();
+    return read;
 }
 
 bool SqliteFoodStore::readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,

@@ -38,6 +38,8 @@ public:
     bool readFoodNutrients(RowId row, FoodNutrients* nutrients, QString* error) const override;
     bool writeFoodNutrients(
         RowId row, const QString& shownName, const FoodNutrientChanges& changes, QString* error) override;
+    bool readRowsWithNutrients(
+        const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const override;
     bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
         std::vector<std::vector<std::optional<double>>>* columns, QString* error) const override;
 

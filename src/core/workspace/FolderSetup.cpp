@@ -25,11 +25,12 @@ bool FolderSetup::prepare(const QString& folder, QString* error, int* startersGi
         return false;
     }
     // A new table gets them now; one an interrupted first start or an older Platewell left
-    // without them gets them here once. Whatever stops it leaves the table as it was.
+    // without them gets them once, at the window's start. Whatever stops it leaves the table as
+    // it was.
     int added = 0;
     QString ignored;
-    if (QFileInfo(database).isFile() && StarterNutrients::addTo(database, &added, &ignored) && !created
-        && startersGivenNutrients) {
+    if ((created || startersGivenNutrients) && QFileInfo(database).isFile()
+        && StarterNutrients::addTo(database, &added, &ignored) && !created && startersGivenNutrients) {
         *startersGivenNutrients = added;
     }
     return PlatewellFolder::installDocuments(data, error);

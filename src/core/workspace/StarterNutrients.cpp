@@ -14,8 +14,8 @@
 
 #include <QRegularExpression>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -75,8 +75,8 @@ bool readStarter(StarterTable* starter, QString* reason)
     const QStringList headers = nutrients.fieldTexts();
     for (qsizetype c = 1; c < headers.size(); ++c) {
         Nutrient nutrient;
-        starter->numbers.append(NutrientCatalogue::parseColumnHeader(headers[c], &nutrient) ? nutrient.number
-                                                                                             : QString());
+        starter->numbers.append(
+            NutrientCatalogue::parseColumnHeader(headers[c], &nutrient) ? nutrient.number : QString());
     }
     while (nutrients.readRecord()) {
         std::vector<double> values(std::size_t(starter->numbers.size()), std::numeric_limits<double>::quiet_NaN());
@@ -176,12 +176,14 @@ bool StarterNutrients::addTo(const QString& path, int* added, QString* error)
     // as it compares what it stored from the same text.
     QString create = FoodDatabase::createTableStatement();
     create.replace(QStringLiteral("CREATE TABLE foods"), QStringLiteral("CREATE TEMP TABLE starter_foods"));
-    if (!connection.execute("DROP TABLE IF EXISTS temp.starter_foods") || !connection.execute(create.toUtf8().constData())) {
+    if (!connection.execute("DROP TABLE IF EXISTS temp.starter_foods")
+        || !connection.execute(create.toUtf8().constData())) {
         return table.fail(connection.problem(), error);
     }
     std::vector<std::pair<qint64, std::size_t>> matches;
     {
-        SqliteStatement insert(connection.handle(), "INSERT INTO temp.starter_foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        SqliteStatement insert(
+            connection.handle(), "INSERT INTO temp.starter_foods VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         if (!insert.isPrepared()) {
             return table.fail(connection.problem(), error);
         }
@@ -194,7 +196,8 @@ bool StarterNutrients::addTo(const QString& path, int* added, QString* error)
                 return table.fail(connection.problem(), error);
             }
         }
-        QString sql = QStringLiteral("SELECT f.rowid, t.rowid FROM foods f JOIN temp.starter_foods t ON t.FOOD = f.FOOD");
+        QString sql
+            = QStringLiteral("SELECT f.rowid, t.rowid FROM foods f JOIN temp.starter_foods t ON t.FOOD = f.FOOD");
         for (int f = 1; f < FoodFields::FieldCount; ++f) {
             sql += QStringLiteral(" AND t.%1 IS f.%1").arg(FoodFields::fieldNames().at(f));
         }
@@ -211,6 +214,11 @@ bool StarterNutrients::addTo(const QString& path, int* added, QString* error)
         if (match.failed()) {
             return table.fail(connection.problem(), error);
         }
+    }
+    if (matches.empty()) {
+        // A table without the starter foods is left exactly as it was: it is looked at again at
+        // the next start, which costs a read.
+        return true;
     }
     std::vector<std::pair<qint64, double>> values;
     for (const auto& [row, index] : matches) {

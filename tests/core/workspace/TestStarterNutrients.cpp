@@ -123,7 +123,8 @@ void TestStarterNutrients::olderFolderGainsThemOnce()
     {
         OtherProgram other(folder.databasePath());
         QVERIFY(other.exec(QStringLiteral("UPDATE foods SET CALORIES = 80 WHERE FOOD = 'Abiyuch, raw'")));
-        QVERIFY(other.exec(QStringLiteral("UPDATE foods SET SERVING_UN = '1 glass' WHERE FOOD = 'Acerola juice, raw'")));
+        QVERIFY(
+            other.exec(QStringLiteral("UPDATE foods SET SERVING_UN = '1 glass' WHERE FOOD = 'Acerola juice, raw'")));
     }
     QString error;
     int told = 0;
