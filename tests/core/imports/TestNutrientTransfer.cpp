@@ -126,18 +126,17 @@ void TestNutrientTransfer::nutrientColumnsAreRead_data()
     QTest::addColumn<QString>("unit");
     QTest::newRow("milligrams into micrograms") << QByteArray("Food,\"417 Folate, total (mg)\"\nPear,0.5\n")
                                                 << FoodNutrients { {}, { { "417", 500.0 } } } << "µg";
-    QTest::newRow("grams into milligrams") << QByteArray("Food,307 Sodium (g)\nPear,1.5\n")
-                                           << FoodNutrients { {}, { { "307", 1500.0 } } } << "mg";
+    QTest::newRow("grams into milligrams")
+        << QByteArray("Food,307 Sodium (g)\nPear,1.5\n") << FoodNutrients { {}, { { "307", 1500.0 } } } << "mg";
     QTest::newRow("a nutrient the catalogue lacks joins it")
         << QByteArray("Food,957.1 Something (ug)\nPear,3\n") << FoodNutrients { {}, { { "957.1", 3.0 } } } << "µg";
-    QTest::newRow("empty stays unknown, zero is kept")
-        << QByteArray("Food,307 Sodium (mg),203 Protein (g)\nPear,,0\n") << FoodNutrients { {}, { { "203", 0.0 } } }
-        << "mg";
+    QTest::newRow("empty stays unknown, zero is kept") << QByteArray("Food,307 Sodium (mg),203 Protein (g)\nPear,,0\n")
+                                                       << FoodNutrients { {}, { { "203", 0.0 } } } << "mg";
     QTest::newRow("n/a stays unknown") << QByteArray("Food,307 Sodium (mg),203 Protein (g)\nPear,n/a,2\n")
                                        << FoodNutrients { {}, { { "203", 2.0 } } } << "mg";
     QTest::newRow("micrograms cannot be international units")
-        << QByteArray("Food,324 Vitamin D (ug),203 Protein (g)\nPear,3,2\n")
-        << FoodNutrients { {}, { { "203", 2.0 } } } << "IU";
+        << QByteArray("Food,324 Vitamin D (ug),203 Protein (g)\nPear,3,2\n") << FoodNutrients { {}, { { "203", 2.0 } } }
+        << "IU";
     QTest::newRow("serving weight kept") << QByteArray("Food,Serving,SERVING_G,307 Sodium (mg)\nPear,1 pear,178,2\n")
                                          << FoodNutrients { 178.0, { { "307", 2.0 } } } << "mg";
 }
@@ -166,7 +165,8 @@ void TestNutrientTransfer::nutrientColumnsAreRead()
     const QByteArray header = csv.left(csv.indexOf('\n'));
     for (const Nutrient& nutrient : catalogue.nutrients()) {
         if (header.indexOf(nutrient.number.toUtf8() + ' ') >= 0
-            && (first.number.isEmpty() || header.indexOf(nutrient.number.toUtf8() + ' ') < header.indexOf(first.number.toUtf8() + ' '))) {
+            && (first.number.isEmpty()
+                || header.indexOf(nutrient.number.toUtf8() + ' ') < header.indexOf(first.number.toUtf8() + ' '))) {
             first = nutrient;
         }
     }
