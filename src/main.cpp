@@ -150,12 +150,14 @@ int main(int argc, char* argv[])
 
     const QString folder = PlatewellFolder::resolve(parser.value(home));
     QString error;
-    if (!FolderSetup::prepare(folder, &error)) {
+    int startersGivenNutrients = 0;
+    if (!FolderSetup::prepare(folder, &error, &startersGivenNutrients)) {
         // The window still opens; the food table's own message follows if it is missing.
         Prompt::error(nullptr, QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error));
     }
 
     Workspace workspace(UserFiles::placesIn(folder));
+    workspace.setStartersGivenNutrients(startersGivenNutrients);
     MainWindow window(workspace);
     WindowSizes::fitToScreen(&window);
     window.show();

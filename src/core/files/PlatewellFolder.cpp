@@ -51,6 +51,13 @@ QString PlatewellFolder::starterFoodsCsv()
     return text;
 }
 
+QByteArray PlatewellFolder::starterNutrientsCsv()
+{
+    initStarterResources();
+    QFile file(QStringLiteral(":/starter/usda-sr24-nutrients.csv"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 bool PlatewellFolder::installDocuments(const QString& dataFolder, QString* error)
 {
     initStarterResources();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QString>
 
@@ -21,6 +22,8 @@ public:
 
     // The starter food table that ships with the program, as CSV text.
     static QString starterFoodsCsv();
+    // Every nutrient of the same foods, in the same order, per 100 g, as CSV bytes (UTF-8).
+    static QByteArray starterNutrientsCsv();
     // Copies the documents that ship with the program into the data folder where missing.
     static bool installDocuments(const QString& dataFolder, QString* error);
 };

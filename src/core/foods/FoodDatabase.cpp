@@ -303,9 +303,17 @@ bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<Tex
 
 bool FoodDatabase::readRows(const RowVisitor& visit, QString* error) const
 {
+    return readRowsWithIds(
+        [&visit](qint64, const StoredRow& row, QString* reason) { return visit(row, reason); }, error);
+}
+
+bool FoodDatabase::readRowsWithIds(const IdRowVisitor& visit, QString* error) const
+{
     QString reason;
     SqliteStatement statement(m_connection->handle(),
-        QStringLiteral("SELECT %1 FROM foods ORDER BY rowid").arg(fieldNames().join(QStringLiteral(", "))).toUtf8());
+        QStringLiteral("SELECT %1, rowid FROM foods ORDER BY rowid")
+            .arg(fieldNames().join(QStringLiteral(", ")))
+            .toUtf8());
     StoredRow row;
     bool ok = true;
     while (ok && statement.next()) {
@@ -328,7 +336,7 @@ bool FoodDatabase::readRows(const RowVisitor& visit, QString* error) const
                 cell.text = statement.text(f);
             }
         }
-        ok = visit(row, &reason);
+        ok = visit(statement.int64(FieldCount), row, &reason);
     }
     if (ok && statement.failed()) {
         ok = false;

@@ -60,6 +60,9 @@ public:
     // Hands every row, in table order, to `visit` as stored. Why the reading failed or `visit`
     // stopped it comes back in `error` as it is, without the file's name.
     bool readRows(const RowVisitor& visit, QString* error) const;
+    // The same, with each row's rowid.
+    using IdRowVisitor = std::function<bool(qint64 rowid, const StoredRow& row, QString* reason)>;
+    bool readRowsWithIds(const IdRowVisitor& visit, QString* error) const;
     qint64 rowCount(QString* error) const;
     // The positions (into rows read in table order, whose rowids are given) of the foods in
     // the order of their names as the name index holds them: by name, equal names by rowid.

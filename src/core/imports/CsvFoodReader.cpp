@@ -7,11 +7,13 @@
 #include "core/foods/FoodValues.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/text/FieldNumber.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 
 #include <array>
+#include <cmath>
 #include <optional>
 
 bool CsvFoodReader::hasLeadingNumber(QStringView text)
@@ -72,9 +74,30 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
     }
     // The food table's own layout, as Export and the starter file write it: its nutrients hold
     // what the food editor stored, texts such as "n/a" among the numbers.
-    bool ownTable = reader.fieldCount() == FoodDatabase::FieldCount;
-    for (qsizetype c = 0; c < reader.fieldCount() && ownTable; ++c) {
+    // Export writes the serving's grams and the catalogue's nutrients after the ten fields.
+    bool ownTable = reader.fieldCount() >= FoodDatabase::FieldCount;
+    for (qsizetype c = 0; c < FoodDatabase::FieldCount && ownTable; ++c) {
         ownTable = FieldNumber::trimmed(reader.field(c)) == FoodDatabase::fieldNames().at(c).toLatin1();
+    }
+    // Columns headed as a nutrient of the catalogue ("307 Sodium (mg)") give that nutrient, per
+    // serving, converted to the unit the table keeps it in.
+    std::vector<qsizetype> nutrientColumns;
+    std::vector<Nutrient> nutrientHeads;
+    for (qsizetype c = 0; c < reader.fieldCount(); ++c) {
+        const QByteArrayView head = reader.field(c);
+        Nutrient nutrient;
+        if (head.isValidUtf8() && NutrientCatalogue::parseColumnHeader(QString::fromUtf8(head), &nutrient)) {
+            nutrientColumns.push_back(c);
+            nutrientHeads.push_back(nutrient);
+        } else if (c >= FoodDatabase::FieldCount
+            && FieldNumber::trimmed(head) != ColumnMapping::fieldName(ColumnMapping::ServingGrams).toLatin1()) {
+            ownTable = false;
+        }
+    }
+    std::vector<double> nutrientFactors;
+    QStringList unusable;
+    if (!writer.prepareNutrients(nutrientHeads, &nutrientFactors, &unusable, error)) {
+        return false;
     }
     const qsizetype columnCount = qsizetype(mapping.size());
     bool anyPer100g = false;
@@ -201,6 +224,30 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
                 per100g[index] = column.per100g;
             }
         }
+        for (std::size_t n = 0; n < nutrientColumns.size(); ++n) {
+            const qsizetype c = nutrientColumns[n];
+            const QString value = c < reader.fieldCount()
+                ? TextFile::decodeInto(reader.field(c), reader.field(c).isValidUtf8(), &buffer).trimmed().toString()
+                : QString();
+            if (value.isEmpty()) {
+                continue;
+            }
+            const QString head = NutrientCatalogue::columnHeader(nutrientHeads[n]);
+            if (WrittenNumber::isUnknownMark(value)) {
+                unknown.append(QStringLiteral("%1 \"%2\"").arg(head, value));
+                continue;
+            }
+            double number = 0;
+            if (!WrittenNumber::read(value, style, &number) || !std::isfinite(number)) {
+                unreadable.append(QStringLiteral("%1 \"%2\"").arg(head, MessageText::quoted(value)));
+                continue;
+            }
+            if (nutrientFactors[n] == 0) {
+                unknown.append(QStringLiteral("%1 \"%2\"").arg(head, value));
+                continue;
+            }
+            food.more.values.insert(nutrientHeads[n].number, number * nutrientFactors[n]);
+        }
         qsizetype extra = 0;
         for (qsizetype c = columnCount; c < reader.fieldCount(); ++c) {
             extra += FieldNumber::trimmed(reader.field(c)).isEmpty() ? 0 : 1;
@@ -236,7 +283,11 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
                         .arg(ColumnMapping::fieldName(ColumnMapping::ServingGrams), MessageText::quoted(gramsText)));
             } else {
                 weighed = true;
-                food.serving = ImportedFood::servingWithWeight(food.serving.trimmed(), grams);
+                food.more.servingGrams = grams;
+                // The table's own serving stands as it was written; another file's gains its weight.
+                if (!ownTable) {
+                    food.serving = ImportedFood::servingWithWeight(food.serving.trimmed(), grams);
+                }
             }
         }
         if (!unreadable.isEmpty()) {

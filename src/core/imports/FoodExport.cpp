@@ -4,6 +4,7 @@
 #include "core/foods/FoodFields.h"
 #include "core/foods/FoodValues.h"
 #include "core/foods/StoredText.h"
+#include "core/imports/ColumnMapping.h"
 #include "core/storage/FoodStore.h"
 #include "core/storage/FoodStoreOpener.h"
 
@@ -77,6 +78,7 @@ public:
 
 private:
     std::unique_ptr<FoodStore> m_foods;
+    NutrientCatalogue m_catalogue;
     qint64 m_rowCount = 0;
     qint64 m_written = 0;
     bool m_cancelled = false;
@@ -89,16 +91,33 @@ bool TableRows::open(const QString& databasePath, QString* error)
         return false;
     }
     m_rowCount = m_foods->rowCount(error);
-    return m_rowCount >= 0;
+    return m_rowCount >= 0 && m_foods->nutrientCatalogue(&m_catalogue, error);
 }
 
 bool TableRows::write(const Sink& sink, const FoodExport::ProgressCallback& progress, QString* reason)
 {
-    QByteArray block = FoodFields::fieldNames().join(QLatin1Char(',')).toUtf8() + '\n';
+    QByteArray block = FoodFields::fieldNames().join(QLatin1Char(',')).toUtf8();
+    block.append(',');
+    block.append(ColumnMapping::fieldName(ColumnMapping::ServingGrams).toUtf8());
+    QStringList numbers;
+    for (const Nutrient& nutrient : m_catalogue.nutrients()) {
+        block.append(',');
+        FoodExport::appendField(&block, NutrientCatalogue::columnHeader(nutrient).toUtf8());
+        numbers.append(nutrient.number);
+    }
+    block.append('\n');
     QString text;
     QByteArray utf8;
-    const bool read = m_foods->readRows(
-        [&](const StoredRow& row, QString* why) {
+    const auto appendAmount = [&block](const std::optional<double>& amount) {
+        block.append(',');
+        if (amount) {
+            block.append(FoodValues::numberText(*amount).toLatin1());
+        }
+    };
+    const bool read = m_foods->readRowsWithNutrients(
+        numbers,
+        [&](const StoredRow& row, const std::optional<double>& servingGrams,
+            const std::vector<std::optional<double>>& values, QString* why) {
             for (std::size_t f = 0; f < row.size(); ++f) {
                 if (f > 0) {
                     block.append(',');
@@ -122,6 +141,10 @@ bool TableRows::write(const Sink& sink, const FoodExport::ProgressCallback& prog
                         FoodExport::appendField(&block, utf8);
                     }
                 }
+            }
+            appendAmount(servingGrams);
+            for (const std::optional<double>& value : values) {
+                appendAmount(value);
             }
             block.append('\n');
             ++m_written;

@@ -8,10 +8,12 @@
 class QIODevice;
 
 // Writes the whole food table to a CSV file as the starter table is written: the header
-// FOOD,SERVING_UN,...,SUGAR_ALC, then one row per food in table order, RFC 4180 quoting where a
-// field needs it, UTF-8, LF line ends. Each value is the text the grid shows for it (numbers as
-// the table holds them, an empty nutrient empty), so importing the file into an empty table gives
-// back the same table. The file is written through SafeFile: it appears whole or not at all.
+// FOOD,SERVING_UN,...,SUGAR_ALC, then SERVING_G (the grams of a serving) and one column per
+// nutrient of the table's catalogue, headed "<number> <name> (<unit>)" ("307 Sodium (mg)"), then
+// one row per food in table order, RFC 4180 quoting where a field needs it, UTF-8, LF line ends.
+// Each value is the text the grid shows for it (numbers as the table holds them, an empty
+// nutrient empty, an unknown one too), so importing the file into an empty table gives back the
+// same table. The file is written through SafeFile: it appears whole or not at all.
 class FoodExport
 {
     Q_DECLARE_TR_FUNCTIONS(FoodExport)

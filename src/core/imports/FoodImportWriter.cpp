@@ -234,7 +234,8 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         }
         if (m_rule == DuplicateRule::Replace) {
             for (const qint64 rowid : m_rowids) {
-                if (!m_session->replaceFood(rowid, name, food.serving, food.nutrients, error)) {
+                if (!m_session->replaceFood(rowid, name, food.serving, food.nutrients, error)
+                    || !m_session->writeNutrients(rowid, food.more, error)) {
                     return false;
                 }
             }
@@ -244,7 +245,8 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         m_summary->duplicatesKept += earlier == 0 ? 1 : 0;
     }
     qint64 rowid = 0;
-    if (!m_session->insertFood(name, food.serving, food.nutrients, &rowid, error)) {
+    if (!m_session->insertFood(name, food.serving, food.nutrients, &rowid, error)
+        || !m_session->writeNutrients(rowid, food.more, error)) {
         return false;
     }
     // Rows go in at the end, so their identities mostly rise; one that does not is put in its place.
@@ -255,5 +257,29 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         m_inserted.insert(std::lower_bound(m_inserted.begin(), m_inserted.end(), entry), entry);
     }
     ++m_summary->foodsAdded;
+    return true;
+}
+
+bool FoodImportWriter::prepareNutrients(
+    const std::vector<Nutrient>& columns, std::vector<double>* factors, QStringList* unusable, QString* error)
+{
+    factors->assign(columns.size(), 0.0);
+    if (!m_session) {
+        return true;
+    }
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const Nutrient& column = columns[c];
+        const Nutrient* known = m_session->nutrientCatalogue().find(column.number);
+        if (!known) {
+            if (!m_session->addNutrient(column, error)) {
+                return false;
+            }
+            known = m_session->nutrientCatalogue().find(column.number);
+        }
+        if (!known || !NutrientCatalogue::conversionFactor(column.unit, known->unit, &(*factors)[c])) {
+            (*factors)[c] = 0;
+            unusable->append(NutrientCatalogue::columnHeader(column));
+        }
+    }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "core/imports/ImportTypes.h"
 #include "core/imports/ImportedFood.h"
+#include "core/nutrients/Nutrient.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class FoodImportSession;
 class FoodStore;
@@ -38,6 +40,12 @@ public:
 
     // Opens the table and begins the transaction.
     bool begin(const QString& databasePath, QString* error);
+    // Makes ready the source's columns of catalogue nutrients ("307 Sodium (mg)"): a nutrient the
+    // table's catalogue lacks is added to it. `factors` gets for each what its amounts are
+    // multiplied by to be in the catalogue's unit, 0 for one whose unit cannot be converted
+    // (IU where the catalogue keeps µg), which `unusable` then names.
+    bool prepareNutrients(
+        const std::vector<Nutrient>& columns, std::vector<double>* factors, QStringList* unusable, QString* error);
     // Mends, checks and writes one food. False only when the table could not be written.
     bool add(ImportedFood& food, QString* error);
     // Counts a row that cannot go in and reports it.

@@ -110,6 +110,7 @@ void ImportedFood::clear()
     name.clear();
     serving.clear();
     nutrients.fill(QVariant());
+    more = FoodNutrients();
     notes.clear();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/foods/FoodDatabase.h"
+#include "core/nutrients/FoodNutrients.h"
 #include "core/text/WrittenNumber.h"
 
 #include <QString>
@@ -32,6 +33,9 @@ struct ImportedFood
     QString name;
     QString serving;
     std::array<QVariant, FoodDatabase::NutrientCount> nutrients;
+    // The serving's grams and the nutrients of the table's catalogue beyond the eight, per
+    // serving in the catalogue's units, as far as the source gives them.
+    FoodNutrients more;
     // What the reader changed in the row, for the report.
     QStringList notes;
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/foods/FoodFields.h"
+#include "core/nutrients/FoodNutrients.h"
+#include "core/nutrients/NutrientCatalogue.h"
 
 #include <QSet>
 #include <QString>
@@ -42,6 +44,14 @@ public:
     virtual bool replaceFood(
         RowId row, const QString& name, const QString& serving, const Nutrients& nutrients, QString* error)
         = 0;
+
+    // The table's nutrient catalogue as the import began, with what addNutrient() added since.
+    virtual const NutrientCatalogue& nutrientCatalogue() const = 0;
+    // Adds a nutrient the catalogue lacks (NutrientCatalogue::add says which can be added).
+    virtual bool addNutrient(const Nutrient& nutrient, QString* error) = 0;
+    // Makes `nutrients` all that row `row`, just inserted or replaced, keeps besides its ten
+    // fields. replaceFood() drops what the row kept before, which belonged to its old values.
+    virtual bool writeNutrients(RowId row, const FoodNutrients& nutrients, QString* error) = 0;
 
     // Recomputes the recipes made of `changedFoods` and commits, in the import's one transaction;
     // on failure nothing of the import stays.

@@ -2,6 +2,8 @@
 
 #include "core/foods/FoodFields.h"
 #include "core/foods/StoredRow.h"
+#include "core/nutrients/FoodNutrients.h"
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/recipes/Recipe.h"
 #include "core/text/TextColumn.h"
 #include "core/totals/TotalsCalculator.h"
@@ -14,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -82,6 +85,28 @@ public:
     virtual bool deleteRecord(RowId row, const QString& shownName, QString* error) = 0;
     // Begins an import: many writes in one transaction, which only its commit ends well.
     virtual std::unique_ptr<FoodImportSession> beginImport(QString* error) = 0;
+
+    // Nutrients beyond the ten fields, per serving, with the grams of one serving: a food has
+    // them only while its row bears the name they were written under, and a nutrient without a
+    // value is unknown, never 0. Deleting a food drops them. A file that has never kept any
+    // reads as the starter's catalogue with every value unknown.
+    virtual bool nutrientCatalogue(NutrientCatalogue* catalogue, QString* error) const = 0;
+    virtual bool readFoodNutrients(RowId row, FoodNutrients* nutrients, QString* error) const = 0;
+    // Writes only `changes`, after checking in its transaction that the row still bears
+    // `shownName`; a recipe's own row is refused, as for its fields.
+    virtual bool writeFoodNutrients(
+        RowId row, const QString& shownName, const FoodNutrientChanges& changes, QString* error)
+        = 0;
+    // For each nutrient number, the value of each of `rows` in that order (unknown where none),
+    // read in one pass for a grid of a million foods.
+    // Every row in table order as readRows() hands it, with its serving grams and its values of
+    // `numbers` (unknown where none), all of one state of the table.
+    using NutrientRowVisitor = std::function<bool(const StoredRow& row, const std::optional<double>& servingGrams,
+        const std::vector<std::optional<double>>& values, QString* reason)>;
+    virtual bool readRowsWithNutrients(
+        const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const = 0;
+    virtual bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
+        std::vector<std::vector<std::optional<double>>>* columns, QString* error) const = 0;
 
     // Recipes. The messages say what to do, ready to show.
     // The recipes' ids and names, by name; none when the table has no recipes.

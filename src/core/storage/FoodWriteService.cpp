@@ -1,6 +1,7 @@
 #include "core/storage/FoodWriteService.h"
 
 #include "core/foods/FoodDatabase.h"
+#include "core/nutrients/NutrientTables.h"
 #include "core/recipes/RecipeTables.h"
 #include "core/sqlite/SqliteConnection.h"
 #include "core/sqlite/SqliteTransaction.h"
@@ -173,6 +174,22 @@ bool FoodWriteService::deleteRecord(qint64 rowid, const QString& shownName, QStr
         [&](RecipeTables* recipes, QString* reason) {
             return (!recipes || mayWriteBesideRecipes(*recipes, rowid, shownName, QString(), true, reason))
                 && m_foods.deleteRow(rowid, reason) && (!recipes || recipes->recomputeUsing({ shownName }, reason));
+        },
+        error);
+}
+
+bool FoodWriteService::writeNutrients(
+    qint64 rowid, const QString& shownName, const FoodNutrientChanges& changes, QString* error)
+{
+    if (changes.isEmpty()) {
+        return true;
+    }
+    return inTransaction(
+        rowid, shownName,
+        [&](RecipeTables* recipes, QString* reason) {
+            NutrientTables nutrients(m_foods.connection());
+            return (!recipes || mayWriteBesideRecipes(*recipes, rowid, shownName, shownName, false, reason))
+                && nutrients.create(reason) && nutrients.write(rowid, changes, reason);
         },
         error);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/foods/FoodFields.h"
+#include "core/nutrients/FoodNutrients.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -28,6 +29,9 @@ public:
         QStringList* renamedIn);
     bool insertRecord(const QStringList& values, qint64* rowid, QString* error);
     bool deleteRecord(qint64 rowid, const QString& shownName, QString* error);
+    // See FoodStore::writeFoodNutrients: the nutrient tables are made the first time a food keeps
+    // a nutrient.
+    bool writeNutrients(qint64 rowid, const QString& shownName, const FoodNutrientChanges& changes, QString* error);
 
 private:
     // Runs `write` inside an immediate transaction, after checking that `rowid` still holds

@@ -3,6 +3,7 @@
 #include "core/foods/FoodDatabase.h"
 #include "core/foods/FoodValues.h"
 #include "core/foods/StoredText.h"
+#include "core/nutrients/NutrientTables.h"
 #include "core/recipes/RecipeTables.h"
 #include "core/sqlite/SqliteConnection.h"
 #include "core/sqlite/SqliteStatement.h"
@@ -53,6 +54,11 @@ bool SqliteFoodImport::begin(QString* error)
     }
     for (const auto& recipe : named) {
         m_recipeNames.insert(recipe.second);
+    }
+    m_nutrients = std::make_unique<NutrientTables>(connection);
+    if (!m_nutrients->exist(&m_nutrientTablesExist, &reason) || !m_nutrients->readCatalogue(&m_catalogue, &reason)) {
+        rollback();
+        return fail(reason, error);
     }
     m_find = std::make_unique<SqliteStatement>(
         connection.handle(), "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid LIMIT ?3");
@@ -126,7 +132,54 @@ bool SqliteFoodImport::replaceFood(
 {
     bindFood(*m_update, name, serving, nutrients);
     m_update->bindInt64(11, row);
-    return m_update->execute() || fail(m_foods.connection().message(), error);
+    if (!m_update->execute()) {
+        return fail(m_foods.connection().message(), error);
+    }
+    // What the row kept beside its ten fields belonged to the values it no longer has.
+    QString reason;
+    return !m_nutrientTablesExist || m_nutrients->clear(row, &reason) || fail(reason, error);
+}
+
+bool SqliteFoodImport::ensureNutrientTables(QString* error)
+{
+    if (m_nutrientTablesExist) {
+        return true;
+    }
+    QString reason;
+    if (!m_nutrients->create(&reason)) {
+        return fail(reason, error);
+    }
+    m_nutrientTablesExist = true;
+    // The starter's nutrients are in the catalogue now; those the import added already are not.
+    for (const Nutrient& nutrient : m_catalogue.nutrients()) {
+        if (!NutrientCatalogue::starter().find(nutrient.number) && !m_nutrients->addNutrient(nutrient, &reason)) {
+            return fail(reason, error);
+        }
+    }
+    return true;
+}
+
+bool SqliteFoodImport::addNutrient(const Nutrient& nutrient, QString* error)
+{
+    QString reason;
+    NutrientCatalogue extended = m_catalogue;
+    if (!extended.add(nutrient, &reason)) {
+        return fail(reason, error);
+    }
+    if (m_nutrientTablesExist && !m_nutrients->addNutrient(*extended.find(nutrient.number), &reason)) {
+        return fail(reason, error);
+    }
+    m_catalogue = std::move(extended);
+    return true;
+}
+
+bool SqliteFoodImport::writeNutrients(RowId row, const FoodNutrients& nutrients, QString* error)
+{
+    if (!m_nutrientTablesExist && nutrients.values.isEmpty() && !nutrients.servingGrams) {
+        return true;
+    }
+    QString reason;
+    return ensureNutrientTables(error) && (m_nutrients->replace(row, nutrients, &reason) || fail(reason, error));
 }
 
 void SqliteFoodImport::finalize()
@@ -134,6 +187,7 @@ void SqliteFoodImport::finalize()
     m_find.reset();
     m_insert.reset();
     m_update.reset();
+    m_nutrients.reset();
 }
 
 bool SqliteFoodImport::commit(const QStringList& changedFoods, QString* error)

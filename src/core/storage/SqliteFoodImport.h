@@ -7,6 +7,7 @@
 #include <memory>
 
 class FoodDatabase;
+class NutrientTables;
 class SqliteStatement;
 class SqliteTransaction;
 
@@ -33,6 +34,9 @@ public:
         const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error) override;
     bool replaceFood(
         RowId row, const QString& name, const QString& serving, const Nutrients& nutrients, QString* error) override;
+    const NutrientCatalogue& nutrientCatalogue() const override { return m_catalogue; }
+    bool addNutrient(const Nutrient& nutrient, QString* error) override;
+    bool writeNutrients(RowId row, const FoodNutrients& nutrients, QString* error) override;
     bool commit(const QStringList& changedFoods, QString* error) override;
     void rollback() override;
 
@@ -41,6 +45,8 @@ private:
     bool fail(const QString& reason, QString* error);
     void bindFood(SqliteStatement& statement, const QString& name, const QString& serving, const Nutrients& nutrients);
     void finalize();
+    // Makes the nutrient tables unless the file has them.
+    bool ensureNutrientTables(QString* error);
 
     FoodDatabase& m_foods;
     std::unique_ptr<SqliteTransaction> m_transaction;
@@ -49,4 +55,7 @@ private:
     std::unique_ptr<SqliteStatement> m_update;
     QSet<QString> m_recipeNames;
     QSet<QString> m_ingredientFoods;
+    std::unique_ptr<NutrientTables> m_nutrients;
+    bool m_nutrientTablesExist = false;
+    NutrientCatalogue m_catalogue;
 };

@@ -1,7 +1,9 @@
 #include "core/storage/SqliteFoodStore.h"
 
 #include "core/foods/IndexedFoodLookup.h"
+#include "core/nutrients/NutrientTables.h"
 #include "core/recipes/RecipeBook.h"
+#include "core/sqlite/SqliteTransaction.h"
 #include "core/storage/FoodWriteService.h"
 #include "core/storage/SqliteFoodImport.h"
 
@@ -13,7 +15,16 @@ SqliteFoodStore::~SqliteFoodStore() = default;
 
 bool SqliteFoodStore::refresh(QString* error)
 {
-    return m_table.ensureOpen(m_path, error);
+    const bool wasOpen = m_table.isOpen() && m_table.path() == m_path && !m_table.isReplaced();
+    if (!m_table.ensureOpen(m_path, error)) {
+        return false;
+    }
+    if (!wasOpen) {
+        // Another program that made `foods` anew dropped the triggers that keep nutrients with
+        // their food; the values stay apart by name until then.
+        NutrientTables(m_table.connection()).restoreTriggers();
+    }
+    return true;
 }
 
 bool SqliteFoodStore::isOpen() const
@@ -91,6 +102,59 @@ std::unique_ptr<FoodImportSession> SqliteFoodStore::beginImport(QString* error)
         return nullptr;
     }
     return session;
+}
+
+bool SqliteFoodStore::nutrientCatalogue(NutrientCatalogue* catalogue, QString* error) const
+{
+    QString reason;
+    return NutrientTables(m_table.connection()).readCatalogue(catalogue, &reason) || m_table.fail(reason, error);
+}
+
+bool SqliteFoodStore::readFoodNutrients(RowId row, FoodNutrients* nutrients, QString* error) const
+{
+    QString reason;
+    return NutrientTables(m_table.connection()).read(row, nutrients, &reason) || m_table.fail(reason, error);
+}
+
+bool SqliteFoodStore::writeFoodNutrients(
+    RowId row, const QString& shownName, const FoodNutrientChanges& changes, QString* error)
+{
+    return FoodWriteService(m_table).writeNutrients(row, shownName, changes, error);
+}
+
+bool SqliteFoodStore::readRowsWithNutrients(
+    const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const
+{
+    // Both reads see one state of the file, walking it in rowid order side by side.
+    SqliteTransaction transaction(m_table.connection());
+    QString reason;
+    if (!transaction.beginRead(&reason)) {
+        return m_table.fail(reason, error);
+    }
+    bool read = false;
+    {
+        NutrientTables nutrients(m_table.connection());
+        if (!nutrients.beginWalk(numbers, &reason)) {
+            return m_table.fail(reason, error);
+        }
+        std::optional<double> grams;
+        std::vector<std::optional<double>> values;
+        read = m_table.readRowsWithIds(
+            [&](qint64 rowid, const StoredRow& row, QString* why) {
+                return nutrients.walkTo(rowid, &grams, &values, why) && visit(row, grams, values, why);
+            },
+            error);
+    }
+    transaction.rollback();
+    return read;
+}
+
+bool SqliteFoodStore::readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
+    std::vector<std::vector<std::optional<double>>>* columns, QString* error) const
+{
+    QString reason;
+    return NutrientTables(m_table.connection()).readColumns(numbers, rows, columns, &reason)
+        || m_table.fail(reason, error);
 }
 
 bool SqliteFoodStore::listRecipes(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const

@@ -34,6 +34,15 @@ public:
     bool deleteRecord(RowId row, const QString& shownName, QString* error) override;
     std::unique_ptr<FoodImportSession> beginImport(QString* error) override;
 
+    bool nutrientCatalogue(NutrientCatalogue* catalogue, QString* error) const override;
+    bool readFoodNutrients(RowId row, FoodNutrients* nutrients, QString* error) const override;
+    bool writeFoodNutrients(
+        RowId row, const QString& shownName, const FoodNutrientChanges& changes, QString* error) override;
+    bool readRowsWithNutrients(
+        const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const override;
+    bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
+        std::vector<std::vector<std::optional<double>>>* columns, QString* error) const override;
+
     bool listRecipes(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const override;
     bool loadRecipe(qint64 id, Recipe* recipe, QString* error) const override;
     bool recipeValues(const Recipe& recipe, RecipeValues* values, QStringList* missing, QString* error) const override;

@@ -2,12 +2,16 @@
 
 #include "core/files/PlatewellFolder.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/workspace/StarterNutrients.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-bool FolderSetup::prepare(const QString& folder, QString* error)
+bool FolderSetup::prepare(const QString& folder, QString* error, int* startersGivenNutrients)
 {
+    if (startersGivenNutrients) {
+        *startersGivenNutrients = 0;
+    }
     const QString data = PlatewellFolder::dataFolder(folder);
     if (!QDir().mkpath(data)) {
         if (error) {
@@ -16,10 +20,18 @@ bool FolderSetup::prepare(const QString& folder, QString* error)
         return false;
     }
     const QString database = PlatewellFolder::foodDatabasePath(folder);
-    if (!QFileInfo::exists(database) && !QFileInfo(database).isSymLink()) {
-        if (!FoodDatabase::createFromCsv(database, PlatewellFolder::starterFoodsCsv(), error)) {
-            return false;
-        }
+    const bool created = !QFileInfo::exists(database) && !QFileInfo(database).isSymLink();
+    if (created && !FoodDatabase::createFromCsv(database, PlatewellFolder::starterFoodsCsv(), error)) {
+        return false;
+    }
+    // A new table gets them now; one an interrupted first start or an older Platewell left
+    // without them gets them once, at the window's start. Whatever stops it leaves the table as
+    // it was.
+    int added = 0;
+    QString ignored;
+    if ((created || startersGivenNutrients) && QFileInfo(database).isFile()
+        && StarterNutrients::addTo(database, &added, &ignored) && !created && startersGivenNutrients) {
+        *startersGivenNutrients = added;
     }
     return PlatewellFolder::installDocuments(data, error);
 }

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 // What one run of Platewell works on, owned in one place and lent to the windows: the food table,
 // the meal plan on screen, the current user's files and targets, and the food editor's previous
@@ -35,6 +36,11 @@ public:
     // keeps every change to the plan in that file. Keeping starts only here, so that the file is
     // never written over before it was read. Nothing when no file is kept (an empty path).
     PlanOnScreenFile::Restored restorePlan(QStringList* problems, QString* error);
+    // How many starter foods the folder's set-up gave their nutrients at this start, for the main
+    // window to say once: taking it clears it.
+    void setStartersGivenNutrients(int count) { m_startersGivenNutrients = count; }
+    int takeStartersGivenNutrients() { return std::exchange(m_startersGivenNutrients, 0); }
+
     // Where a plan-on-screen file that was not restored whole is copied before it is replaced.
     QString planAsidePath() const { return m_planFile.asidePath(); }
 
@@ -54,4 +60,5 @@ private:
     PlanOnScreenFile m_planFile;
     QString m_foodSearchText;
     bool m_toldPlanNotKept = false;
+    int m_startersGivenNutrients = 0;
 };

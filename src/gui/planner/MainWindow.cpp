@@ -398,6 +398,12 @@ void MainWindow::startUp()
     fillFoodList();
     restorePlan();
     connect(&m_workspace, &Workspace::planNotKept, this, &MainWindow::tellPlanNotKept);
+    if (const int starters = m_workspace.takeStartersGivenNutrients(); starters > 0) {
+        // Said once, it stays until the next message takes its place.
+        statusBar()->showMessage(starters == 1
+                ? tr("Added nutrients to 1 starter food.")
+                : tr("Added nutrients to %1 starter foods.").arg(QLocale().toString(starters)));
+    }
     // A new user starts by typing a food's name, so the first keystrokes go to the search.
     m_foodFilter->setFocus(Qt::OtherFocusReason);
 }

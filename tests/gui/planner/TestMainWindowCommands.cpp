@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "core/workspace/FolderSetup.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/MainWindow.h"
 
@@ -9,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QUrl>
 #include <QWindow>
@@ -39,6 +41,7 @@ private slots:
     void exitEndsWithoutAsking_data();
     void exitEndsWithoutAsking();
     void missingFoodTableGivesMessageNotWindow();
+    void startersGivenNutrientsAreSaidOnce();
 
 private:
     void trigger(const QString& name);
@@ -310,3 +313,21 @@ void TestMainWindowCommands::missingFoodTableGivesMessageNotWindow()
 
 QTEST_MAIN(TestMainWindowCommands)
 #include "TestMainWindowCommands.moc"
+
+void TestMainWindowCommands::startersGivenNutrientsAreSaidOnce()
+{
+    m_window.reset();
+    m_folder->createStarterFoods();
+    int added = 0;
+    QString error;
+    QVERIFY2(FolderSetup::prepare(m_folder->path(), &error, &added), qPrintable(error));
+    m_workspace->setStartersGivenNutrients(added);
+    Prompt::clearShown();
+    m_window = std::make_unique<MainWindow>(*m_workspace);
+    QCOMPARE(m_window->statusBar()->currentMessage(),
+        QStringLiteral("Added nutrients to %1 starter foods.").arg(QLocale().toString(7878)));
+    QVERIFY(Prompt::shown().isEmpty());
+    // A window opened again in the same run does not say it again.
+    m_window = std::make_unique<MainWindow>(*m_workspace);
+    QVERIFY(m_window->statusBar()->currentMessage().isEmpty());
+}

@@ -1,0 +1,609 @@
+#include "core/nutrients/NutrientTables.h"
+
+#include "core/sqlite/SqliteConnection.h"
+#include "core/sqlite/SqliteStatement.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The triggers that keep the nutrients with their food whichever program changes `foods`. A
+// rename carries them along only while they were the renamed row's.
+const char* const kTriggers
+    = "CREATE TRIGGER IF NOT EXISTS foods_drop_nutrients AFTER DELETE ON foods BEGIN "
+      "DELETE FROM food_nutrients WHERE food = OLD.rowid; "
+      "DELETE FROM food_servings WHERE food = OLD.rowid; END;"
+      "CREATE TRIGGER IF NOT EXISTS foods_rename_nutrients AFTER UPDATE OF FOOD ON foods BEGIN "
+      "UPDATE food_servings SET name = NEW.FOOD WHERE food = NEW.rowid AND name IS OLD.FOOD; END;";
+
+} // namespace
+
+NutrientTables::NutrientTables(SqliteConnection& connection)
+    : m_connection(connection)
+{ }
+
+NutrientTables::~NutrientTables() = default;
+
+bool NutrientTables::fail(QString* error) const
+{
+    if (error) {
+        *error = m_connection.problem();
+    }
+    return false;
+}
+
+SqliteStatement* NutrientTables::statement(const char* sql, QString* error)
+{
+    if (!m_connection.isOpen()) {
+        fail(error);
+        return nullptr;
+    }
+    std::unique_ptr<SqliteStatement>& cached = m_statements[sql];
+    if (cached) {
+        return &cached->restart();
+    }
+    cached = std::make_unique<SqliteStatement>(m_connection.handle(), sql);
+    if (!cached->isPrepared()) {
+        fail(error);
+        m_statements.erase(sql);
+        return nullptr;
+    }
+    return cached.get();
+}
+
+bool NutrientTables::exist(bool* exist, QString* error)
+{
+    SqliteStatement* query = statement("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                                       "('nutrients', 'food_servings', 'food_nutrients', 'nutrient_marks')",
+        error);
+    if (!query) {
+        return false;
+    }
+    if (!query->next()) {
+        return fail(error);
+    }
+    *exist = query->int64(0) == 4;
+    query->reset();
+    return true;
+}
+
+bool NutrientTables::create(QString* error)
+{
+    // Values are keyed by small integers and kept without a rowid, so that the tens of millions
+    // of rows a large import brings stay small and go in in key order.
+    const char* schema
+        = "CREATE TABLE IF NOT EXISTS nutrients (id INTEGER PRIMARY KEY, number TEXT NOT NULL UNIQUE, "
+          "name TEXT NOT NULL, unit TEXT NOT NULL, nutrient_group INTEGER NOT NULL, display_order INTEGER NOT NULL);"
+          "CREATE TABLE IF NOT EXISTS food_servings (food INTEGER PRIMARY KEY, name TEXT NOT NULL, grams REAL);"
+          "CREATE TABLE IF NOT EXISTS food_nutrients (food INTEGER NOT NULL, nutrient INTEGER NOT NULL, "
+          "value REAL NOT NULL, PRIMARY KEY (food, nutrient)) WITHOUT ROWID;"
+          "CREATE TABLE IF NOT EXISTS nutrient_marks (mark TEXT PRIMARY KEY);";
+    if (!m_connection.execute(schema) || !m_connection.execute(kTriggers)) {
+        return fail(error);
+    }
+    SqliteStatement* insert = statement("INSERT OR IGNORE INTO nutrients (number, name, unit, nutrient_group, "
+                                        "display_order) VALUES (?1, ?2, ?3, ?4, ?5)",
+        error);
+    if (!insert) {
+        return false;
+    }
+    for (const Nutrient& nutrient : NutrientCatalogue::starter().nutrients()) {
+        insert->restart();
+        insert->bindText(1, nutrient.number);
+        insert->bindText(2, nutrient.name);
+        insert->bindText(3, nutrient.unit);
+        insert->bindInt64(4, static_cast<int>(nutrient.group));
+        insert->bindInt64(5, nutrient.order);
+        if (!insert->execute()) {
+            return fail(error);
+        }
+    }
+    m_ids.reset();
+    return true;
+}
+
+void NutrientTables::restoreTriggers()
+{
+    bool tables = false;
+    if (exist(&tables, nullptr) && tables) {
+        m_connection.execute(kTriggers);
+    }
+}
+
+bool NutrientTables::readCatalogue(NutrientCatalogue* catalogue, QString* error)
+{
+    bool tables = false;
+    if (!exist(&tables, error)) {
+        return false;
+    }
+    if (!tables) {
+        // A file without the tables gets the starter's catalogue when it first keeps a nutrient.
+        *catalogue = NutrientCatalogue::starter();
+        return true;
+    }
+    SqliteStatement* query
+        = statement("SELECT number, name, unit, nutrient_group, display_order FROM nutrients", error);
+    if (!query) {
+        return false;
+    }
+    std::vector<Nutrient> nutrients;
+    while (query->next()) {
+        Nutrient nutrient;
+        nutrient.number = QString::fromUtf8(query->text(0));
+        nutrient.name = QString::fromUtf8(query->text(1));
+        nutrient.unit = QString::fromUtf8(query->text(2));
+        const qint64 group = query->int64(3);
+        nutrient.group = group >= 0 && group <= static_cast<int>(NutrientGroup::Other) ? NutrientGroup(group)
+                                                                                       : NutrientGroup::Other;
+        nutrient.order = static_cast<int>(query->int64(4));
+        nutrients.push_back(nutrient);
+    }
+    if (query->failed()) {
+        return fail(error);
+    }
+    *catalogue = NutrientCatalogue(std::move(nutrients));
+    return true;
+}
+
+bool NutrientTables::addNutrient(const Nutrient& nutrient, QString* error)
+{
+    SqliteStatement* insert = statement("INSERT INTO nutrients (number, name, unit, nutrient_group, display_order) "
+                                        "VALUES (?1, ?2, ?3, ?4, ?5)",
+        error);
+    if (!insert) {
+        return false;
+    }
+    insert->bindText(1, nutrient.number);
+    insert->bindText(2, nutrient.name);
+    insert->bindText(3, nutrient.unit);
+    insert->bindInt64(4, static_cast<int>(nutrient.group));
+    insert->bindInt64(5, nutrient.order);
+    if (!insert->execute()) {
+        return fail(error);
+    }
+    if (m_ids) {
+        m_ids->insert(nutrient.number, m_connection.lastInsertRowid());
+    }
+    return true;
+}
+
+bool NutrientTables::nutrientIds(QString* error)
+{
+    if (m_ids) {
+        return true;
+    }
+    SqliteStatement* query = statement("SELECT number, id FROM nutrients", error);
+    if (!query) {
+        return false;
+    }
+    QHash<QString, qint64> ids;
+    while (query->next()) {
+        ids.insert(QString::fromUtf8(query->text(0)), query->int64(1));
+    }
+    if (query->failed()) {
+        return fail(error);
+    }
+    m_ids = std::move(ids);
+    return true;
+}
+
+bool NutrientTables::read(qint64 food, FoodNutrients* nutrients, QString* error)
+{
+    *nutrients = FoodNutrients();
+    bool tables = false;
+    if (!exist(&tables, error)) {
+        return false;
+    }
+    if (!tables) {
+        return true;
+    }
+    // One statement, so that the grams and the values are of one state of the file.
+    SqliteStatement* query = statement("SELECT s.grams, m.number, n.value FROM food_servings s "
+                                       "JOIN foods f ON f.rowid = s.food AND f.FOOD IS s.name "
+                                       "LEFT JOIN food_nutrients n ON n.food = s.food "
+                                       "LEFT JOIN nutrients m ON m.id = n.nutrient WHERE s.food = ?1",
+        error);
+    if (!query) {
+        return false;
+    }
+    query->bindInt64(1, food);
+    while (query->next()) {
+        if (!query->isNull(0)) {
+            nutrients->servingGrams = query->real(0);
+        }
+        if (!query->isNull(1) && !query->isNull(2)) {
+            nutrients->values.insert(QString::fromUtf8(query->text(1)), query->real(2));
+        }
+    }
+    return !query->failed() || fail(error);
+}
+
+bool NutrientTables::claimRow(qint64 food, QString* error)
+{
+    SqliteStatement* query = statement("SELECT s.food IS NULL, s.name IS f.FOOD FROM foods f "
+                                       "LEFT JOIN food_servings s ON s.food = f.rowid WHERE f.rowid = ?1",
+        error);
+    if (!query) {
+        return false;
+    }
+    query->bindInt64(1, food);
+    if (!query->next()) {
+        if (query->failed()) {
+            return fail(error);
+        }
+        if (error) {
+            *error = tr("the food is no longer in the table");
+        }
+        return false;
+    }
+    const bool none = query->int64(0) != 0;
+    const bool same = query->int64(1) != 0;
+    query->reset();
+    if (same) {
+        return true;
+    }
+    if (!none) {
+        // What is kept was another food's, under the name this row bore before another program
+        // refilled the table: it goes.
+        SqliteStatement* drop = statement("DELETE FROM food_nutrients WHERE food = ?1", error);
+        if (!drop) {
+            return false;
+        }
+        drop->bindInt64(1, food);
+        if (!drop->execute()) {
+            return fail(error);
+        }
+    }
+    SqliteStatement* claim = statement("INSERT OR REPLACE INTO food_servings (food, name, grams) "
+                                       "SELECT rowid, FOOD, NULL FROM foods WHERE rowid = ?1",
+        error);
+    if (!claim) {
+        return false;
+    }
+    claim->bindInt64(1, food);
+    return claim->execute() || fail(error);
+}
+
+bool NutrientTables::write(qint64 food, const FoodNutrientChanges& changes, QString* error)
+{
+    if (changes.isEmpty()) {
+        return true;
+    }
+    if (!nutrientIds(error)) {
+        return false;
+    }
+    if (changes.servingGramsChanged && changes.servingGrams
+        && (!std::isfinite(*changes.servingGrams) || *changes.servingGrams <= 0)) {
+        if (error) {
+            *error = tr("the weight of a serving must be a number of grams above 0");
+        }
+        return false;
+    }
+    for (auto it = changes.values.cbegin(); it != changes.values.cend(); ++it) {
+        if (!m_ids->contains(it.key())) {
+            if (error) {
+                *error = tr("the nutrient %1 is not in the table's catalogue").arg(it.key().left(20));
+            }
+            return false;
+        }
+        if (it.value() && !std::isfinite(*it.value())) {
+            if (error) {
+                *error = tr("the value of nutrient %1 is not a number").arg(it.key());
+            }
+            return false;
+        }
+    }
+    if (!claimRow(food, error)) {
+        return false;
+    }
+    if (changes.servingGramsChanged) {
+        SqliteStatement* grams = statement("UPDATE food_servings SET grams = ?2 WHERE food = ?1", error);
+        if (!grams) {
+            return false;
+        }
+        grams->bindInt64(1, food);
+        if (changes.servingGrams) {
+            grams->bindDouble(2, *changes.servingGrams);
+        } else {
+            grams->bindNull(2);
+        }
+        if (!grams->execute()) {
+            return fail(error);
+        }
+    }
+    for (auto it = changes.values.cbegin(); it != changes.values.cend(); ++it) {
+        SqliteStatement* change = it.value()
+            ? statement("INSERT OR REPLACE INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)", error)
+            : statement("DELETE FROM food_nutrients WHERE food = ?1 AND nutrient = ?2", error);
+        if (!change) {
+            return false;
+        }
+        change->bindInt64(1, food);
+        change->bindInt64(2, m_ids->value(it.key()));
+        if (it.value()) {
+            change->bindDouble(3, *it.value());
+        }
+        if (!change->execute()) {
+            return fail(error);
+        }
+    }
+    return true;
+}
+
+bool NutrientTables::clear(qint64 food, QString* error)
+{
+    SqliteStatement* values = statement("DELETE FROM food_nutrients WHERE food = ?1", error);
+    if (!values) {
+        return false;
+    }
+    values->bindInt64(1, food);
+    if (!values->execute()) {
+        return fail(error);
+    }
+    SqliteStatement* serving = statement("DELETE FROM food_servings WHERE food = ?1", error);
+    if (!serving) {
+        return false;
+    }
+    serving->bindInt64(1, food);
+    return serving->execute() || fail(error);
+}
+
+bool NutrientTables::replace(qint64 food, const FoodNutrients& nutrients, QString* error)
+{
+    if (!nutrientIds(error)) {
+        return false;
+    }
+    std::vector<std::pair<qint64, double>> values;
+    values.reserve(std::size_t(nutrients.values.size()));
+    for (auto it = nutrients.values.cbegin(); it != nutrients.values.cend(); ++it) {
+        const auto id = m_ids->constFind(it.key());
+        if (id == m_ids->cend()) {
+            if (error) {
+                *error = tr("the nutrient %1 is not in the table's catalogue").arg(it.key().left(20));
+            }
+            return false;
+        }
+        if (!std::isfinite(it.value())) {
+            if (error) {
+                *error = tr("the value of nutrient %1 is not a number").arg(it.key());
+            }
+            return false;
+        }
+        values.emplace_back(*id, it.value());
+    }
+    std::sort(values.begin(), values.end());
+    return replace(food, nutrients.servingGrams, values, error);
+}
+
+bool NutrientTables::ids(QHash<QString, qint64>* ids, QString* error)
+{
+    if (!nutrientIds(error)) {
+        return false;
+    }
+    *ids = *m_ids;
+    return true;
+}
+
+bool NutrientTables::replace(qint64 food, std::optional<double> servingGrams,
+    const std::vector<std::pair<qint64, double>>& values, QString* error)
+{
+    SqliteStatement* drop = statement("DELETE FROM food_nutrients WHERE food = ?1", error);
+    if (!drop) {
+        return false;
+    }
+    drop->bindInt64(1, food);
+    if (!drop->execute()) {
+        return fail(error);
+    }
+    if (values.empty() && !servingGrams) {
+        return clear(food, error);
+    }
+    SqliteStatement* serving = statement("INSERT OR REPLACE INTO food_servings (food, name, grams) "
+                                         "SELECT rowid, FOOD, ?2 FROM foods WHERE rowid = ?1",
+        error);
+    if (!serving) {
+        return false;
+    }
+    serving->bindInt64(1, food);
+    if (servingGrams && std::isfinite(*servingGrams) && *servingGrams > 0) {
+        serving->bindDouble(2, *servingGrams);
+    } else {
+        serving->bindNull(2);
+    }
+    if (!serving->execute()) {
+        return fail(error);
+    }
+    if (m_connection.changes() != 1) {
+        if (error) {
+            *error = tr("the food is no longer in the table");
+        }
+        return false;
+    }
+    // In key order, so that each row goes in at the end of the table's tree.
+    SqliteStatement* insert
+        = statement("INSERT INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)", error);
+    if (!insert) {
+        return false;
+    }
+    for (const auto& [id, value] : values) {
+        insert->reset();
+        insert->bindInt64(1, food);
+        insert->bindInt64(2, id);
+        insert->bindDouble(3, value);
+        if (!insert->execute()) {
+            return fail(error);
+        }
+    }
+    return true;
+}
+
+bool NutrientTables::readColumns(const QStringList& numbers, const std::vector<qint64>& rows,
+    std::vector<std::vector<std::optional<double>>>* columns, QString* error)
+{
+    columns->assign(std::size_t(numbers.size()), std::vector<std::optional<double>>(rows.size()));
+    bool tables = false;
+    if (!exist(&tables, error)) {
+        return false;
+    }
+    if (!tables || rows.empty() || numbers.isEmpty()) {
+        return true;
+    }
+    if (!nutrientIds(error)) {
+        return false;
+    }
+    // Several numbers may name one nutrient; each of their columns gets its value.
+    std::vector<std::vector<std::size_t>> targets;
+    QHash<qint64, std::size_t> targetOfId;
+    QStringList ids;
+    for (qsizetype c = 0; c < numbers.size(); ++c) {
+        const auto id = m_ids->constFind(numbers[c]);
+        if (id == m_ids->cend()) {
+            continue;
+        }
+        auto known = targetOfId.constFind(*id);
+        if (known == targetOfId.cend()) {
+            known = targetOfId.insert(*id, targets.size());
+            targets.emplace_back();
+            ids.append(QString::number(*id));
+        }
+        targets[*known].push_back(std::size_t(c));
+    }
+    if (ids.isEmpty()) {
+        return true;
+    }
+    // Rows read in table order come sorted by rowid, and are then found by halving; any other
+    // order goes through a hash.
+    const bool sorted = std::is_sorted(rows.begin(), rows.end());
+    QHash<qint64, std::size_t> positions;
+    if (!sorted) {
+        positions.reserve(qsizetype(rows.size()));
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            positions.insert(rows[r], r);
+        }
+    }
+    // The ids are the file's own integers, so the list is written into the statement.
+    const QByteArray sql = QStringLiteral("SELECT s.food, n.nutrient, n.value FROM food_servings s "
+                                          "JOIN foods f ON f.rowid = s.food AND f.FOOD IS s.name "
+                                          "JOIN food_nutrients n ON n.food = s.food AND n.nutrient IN (%1)")
+                               .arg(ids.join(u','))
+                               .toUtf8();
+    SqliteStatement query(m_connection.handle(), sql);
+    if (!query.isPrepared()) {
+        return fail(error);
+    }
+    while (query.next()) {
+        const qint64 food = query.int64(0);
+        std::size_t row = 0;
+        if (sorted) {
+            const auto found = std::lower_bound(rows.begin(), rows.end(), food);
+            if (found == rows.end() || *found != food) {
+                continue;
+            }
+            row = std::size_t(found - rows.begin());
+        } else {
+            const auto found = positions.constFind(food);
+            if (found == positions.cend()) {
+                continue;
+            }
+            row = *found;
+        }
+        const double value = query.real(2);
+        for (const std::size_t c : targets[targetOfId.value(query.int64(1))]) {
+            (*columns)[c][row] = value;
+        }
+    }
+    return !query.failed() || fail(error);
+}
+
+bool NutrientTables::beginWalk(const QStringList& numbers, QString* error)
+{
+    m_walk.reset();
+    m_walkColumns.clear();
+    m_walkWidth = std::size_t(numbers.size());
+    m_walkOnRow = false;
+    bool tables = false;
+    if (!exist(&tables, error)) {
+        return false;
+    }
+    if (!tables) {
+        return true;
+    }
+    if (!nutrientIds(error)) {
+        return false;
+    }
+    for (qsizetype c = 0; c < numbers.size(); ++c) {
+        const auto id = m_ids->constFind(numbers[c]);
+        if (id != m_ids->cend()) {
+            m_walkColumns[*id].push_back(std::size_t(c));
+        }
+    }
+    m_walk = std::make_unique<SqliteStatement>(m_connection.handle(),
+        "SELECT s.food, s.grams, n.nutrient, n.value FROM food_servings s "
+        "JOIN foods f ON f.rowid = s.food AND f.FOOD IS s.name "
+        "LEFT JOIN food_nutrients n ON n.food = s.food ORDER BY s.food");
+    if (!m_walk->isPrepared()) {
+        m_walk.reset();
+        return fail(error);
+    }
+    m_walkOnRow = m_walk->next();
+    return !m_walk->failed() || fail(error);
+}
+
+bool NutrientTables::walkTo(
+    qint64 food, std::optional<double>* servingGrams, std::vector<std::optional<double>>* values, QString* error)
+{
+    servingGrams->reset();
+    values->assign(m_walkWidth, std::nullopt);
+    if (!m_walk) {
+        return true;
+    }
+    while (m_walkOnRow && m_walk->int64(0) < food) {
+        m_walkOnRow = m_walk->next();
+    }
+    while (m_walkOnRow && m_walk->int64(0) == food) {
+        if (!m_walk->isNull(1)) {
+            *servingGrams = m_walk->real(1);
+        }
+        if (!m_walk->isNull(2)) {
+            const auto columns = m_walkColumns.constFind(m_walk->int64(2));
+            if (columns != m_walkColumns.cend()) {
+                for (const std::size_t c : *columns) {
+                    (*values)[c] = m_walk->real(3);
+                }
+            }
+        }
+        m_walkOnRow = m_walk->next();
+    }
+    return !m_walk->failed() || fail(error);
+}
+
+bool NutrientTables::isMarked(const QString& mark, bool* marked, QString* error)
+{
+    *marked = false;
+    bool tables = false;
+    if (!exist(&tables, error)) {
+        return false;
+    }
+    if (!tables) {
+        return true;
+    }
+    SqliteStatement* query = statement("SELECT 1 FROM nutrient_marks WHERE mark = ?1", error);
+    if (!query) {
+        return false;
+    }
+    query->bindText(1, mark);
+    *marked = query->next();
+    query->reset();
+    return !query->failed() || fail(error);
+}
+
+bool NutrientTables::setMark(const QString& mark, QString* error)
+{
+    SqliteStatement* insert = statement("INSERT OR IGNORE INTO nutrient_marks (mark) VALUES (?1)", error);
+    if (!insert) {
+        return false;
+    }
+    insert->bindText(1, mark);
+    return insert->execute() || fail(error);
+}

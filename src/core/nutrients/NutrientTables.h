@@ -1,0 +1,106 @@
+#pragma once
+
+#include "core/nutrients/FoodNutrients.h"
+#include "core/nutrients/NutrientCatalogue.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class SqliteConnection;
+class SqliteStatement;
+
+// The nutrients a food table file keeps beside its ten fields, worked through an open SQLite
+// connection: the catalogue (table `nutrients`), one row per food that has nutrients
+// (`food_servings`: the food's rowid, its name as it was written and its serving grams) and the
+// values (`food_nutrients`, one row per known value, per serving). The `foods` table itself is
+// never changed, so an older Platewell and other programs read it as they always did.
+//
+// A food's nutrients count only while its row in `foods` still bears the name they were written
+// under: a VACUUM may renumber rows, and another program may empty and refill the table. Triggers
+// in the file drop a deleted food's nutrients and follow a rename, whichever program makes it.
+//
+// Like RecipeTables it never begins or ends a transaction: every write is made inside the
+// caller's. A file without the tables has no nutrients, and nothing here writes to it unless
+// create() is called.
+class NutrientTables
+{
+    Q_DECLARE_TR_FUNCTIONS(NutrientTables)
+
+public:
+    explicit NutrientTables(SqliteConnection& connection);
+    ~NutrientTables();
+    NutrientTables(const NutrientTables&) = delete;
+    NutrientTables& operator=(const NutrientTables&) = delete;
+
+    // Whether the file holds the nutrient tables.
+    bool exist(bool* exist, QString* error);
+    // Creates the tables and triggers unless they exist, and gives the catalogue the starter
+    // foods' nutrients it lacks.
+    bool create(QString* error);
+    // Puts back the triggers where another program dropped and made `foods` anew, which drops
+    // them with it; nothing in a file without the tables or that cannot be written.
+    void restoreTriggers();
+
+    bool readCatalogue(NutrientCatalogue* catalogue, QString* error);
+    // Adds a nutrient the file's catalogue lacks, ordered as NutrientCatalogue::add orders it.
+    bool addNutrient(const Nutrient& nutrient, QString* error);
+
+    // The nutrients of food row `food`: none when it has none or they were written under another
+    // name than it bears now.
+    bool read(qint64 food, FoodNutrients* nutrients, QString* error);
+    // Writes only what `changes` holds for row `food`. A number unknown to the catalogue or a
+    // value that is no finite number is refused, and nothing is written.
+    bool write(qint64 food, const FoodNutrientChanges& changes, QString* error);
+    // Makes `nutrients` the whole of what row `food` keeps, as an import or the starter foods give
+    // it; fast enough for a million foods written in rowid order.
+    bool replace(qint64 food, const FoodNutrients& nutrients, QString* error);
+    // The same with the values keyed by the catalogue's ids (ids()) in ascending order, for a
+    // writer of many foods that looks the numbers up once.
+    bool replace(qint64 food, std::optional<double> servingGrams, const std::vector<std::pair<qint64, double>>& values,
+        QString* error);
+    // The catalogue's nutrient ids by number.
+    bool ids(QHash<QString, qint64>* ids, QString* error);
+    // Drops what row `food` keeps.
+    bool clear(qint64 food, QString* error);
+    // For each nutrient number (columns) the value of each row of `rows` (in that order), read in
+    // one pass for a grid of a million foods.
+    bool readColumns(const QStringList& numbers, const std::vector<qint64>& rows,
+        std::vector<std::vector<std::optional<double>>>* columns, QString* error);
+
+    // Walks the foods' nutrients in rowid order beside a reader of the food table: after
+    // beginWalk(), each walkTo() with a rowid above the last gives that row's serving grams and
+    // its values of `numbers` (unknown where none).
+    bool beginWalk(const QStringList& numbers, QString* error);
+    bool walkTo(
+        qint64 food, std::optional<double>* servingGrams, std::vector<std::optional<double>>* values, QString* error);
+
+    // Marks that something was done to the file once (the starter foods given their nutrients),
+    // and tells whether it was.
+    bool isMarked(const QString& mark, bool* marked, QString* error);
+    bool setMark(const QString& mark, QString* error);
+
+private:
+    bool fail(QString* error) const;
+    SqliteStatement* statement(const char* sql, QString* error);
+    // The catalogue's nutrient ids by number, read once per object.
+    bool nutrientIds(QString* error);
+    // Keeps the name the row bears now beside its serving grams, dropping the values kept under
+    // another name.
+    bool claimRow(qint64 food, QString* error);
+
+    SqliteConnection& m_connection;
+    std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> m_statements;
+    std::optional<QHash<QString, qint64>> m_ids;
+    std::unique_ptr<SqliteStatement> m_walk;
+    QHash<qint64, std::vector<std::size_t>> m_walkColumns;
+    std::size_t m_walkWidth = 0;
+    bool m_walkOnRow = false;
+};

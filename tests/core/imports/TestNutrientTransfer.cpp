@@ -1,0 +1,177 @@
+#include "TestSupport.h"
+#include "core/imports/FoodExport.h"
+#include "core/imports/FoodImport.h"
+#include "core/storage/SqliteFoodStore.h"
+
+#include <QFile>
+#include <QTest>
+
+Q_DECLARE_METATYPE(FoodNutrients)
+
+namespace {
+
+FoodStore::RowId rowOf(FoodStore& foods, const QString& name)
+{
+    std::vector<TextColumn> columns;
+    std::vector<FoodStore::RowId> rows;
+    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
+    for (qsizetype r = 0; r < columns[0].size(); ++r) {
+        if (columns[0].at(r) == name) {
+            return rows[std::size_t(r)];
+        }
+    }
+    return 0;
+}
+
+FoodNutrients nutrientsOf(const QString& database, const QString& name)
+{
+    SqliteFoodStore store(database);
+    FoodNutrients nutrients;
+    QString error;
+    if (!store.refresh(&error) || !store.readFoodNutrients(rowOf(store, name), &nutrients, &error)) {
+        qWarning("%s", qPrintable(error));
+    }
+    return nutrients;
+}
+
+bool importFile(const QString& database, const QString& source, ImportSummary* summary, QString* error)
+{
+    FoodImport import(source);
+    return import.inspect(error) && import.run(database, DuplicateRule::Replace, {}, {}, summary, error);
+}
+
+FoodNutrientChanges changesOf(const FoodNutrients& nutrients)
+{
+    FoodNutrientChanges changes;
+    changes.servingGramsChanged = true;
+    changes.servingGrams = nutrients.servingGrams;
+    for (auto it = nutrients.values.cbegin(); it != nutrients.values.cend(); ++it) {
+        changes.values.insert(it.key(), it.value());
+    }
+    return changes;
+}
+
+} // namespace
+
+// Every nutrient a food keeps goes out with Export and comes back with Import: values, zeros
+// and unknowns alike, in the units the table keeps them in.
+class TestNutrientTransfer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exportThenImportGivesEveryValueBack();
+    void nutrientColumnsAreRead_data();
+    void nutrientColumnsAreRead();
+};
+
+void TestNutrientTransfer::exportThenImportGivesEveryValueBack()
+{
+    TestFolder folder;
+    folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium (182 g)"), { "94.6" }),
+        foodRow(QStringLiteral("Banana"), QStringLiteral("1 medium"), { "105", "", "n/a" }),
+        foodRow(QStringLiteral("Cherry"), QStringLiteral("100 g"), { "50" }) });
+    const QHash<QString, FoodNutrients> kept {
+        { QStringLiteral("Apple"),
+            { 182.0,
+                { { QStringLiteral("203"), 0.47 }, { QStringLiteral("307"), 0.0 },
+                    { QStringLiteral("417"), 5.46 } } } },
+        { QStringLiteral("Banana"), { std::nullopt, { { QStringLiteral("324"), 1e-7 } } } },
+        { QStringLiteral("Cherry"), {} },
+    };
+    QString error;
+    {
+        SqliteFoodStore store(folder.databasePath());
+        QVERIFY(store.refresh(&error));
+        for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
+            if (it.value() != FoodNutrients()) {
+                QVERIFY2(store.writeFoodNutrients(rowOf(store, it.key()), it.key(), changesOf(it.value()), &error),
+                    qPrintable(error));
+            }
+        }
+    }
+    const QString csv = folder.path() + QStringLiteral("/out.csv");
+    qint64 written = 0;
+    QVERIFY2(FoodExport::run(folder.databasePath(), csv, {}, &written, &error), qPrintable(error));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.readLine();
+    QVERIFY2(header.startsWith("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC,SERVING_G,"
+                               "208 Energy (kcal),203 Protein (g)"),
+        header.constData());
+    QVERIFY(header.contains(",\"417 Folate, total (\xc2\xb5g)\","));
+
+    TestFolder other;
+    other.createFoods({});
+    ImportSummary summary;
+    QVERIFY2(importFile(other.databasePath(), csv, &summary, &error), qPrintable(error));
+    QCOMPARE(summary.foodsAdded, 3);
+    QCOMPARE(summary.rowsRefused, 0);
+    for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
+        QCOMPARE(nutrientsOf(other.databasePath(), it.key()), it.value());
+    }
+    // The ten fields come back as they were, the serving as written.
+    SqliteFoodStore store(other.databasePath());
+    QVERIFY(store.refresh(&error));
+    QStringList record;
+    QVERIFY(store.readRecord(rowOf(store, QStringLiteral("Banana")), &record, &error));
+    QCOMPARE(record.mid(0, 5), (QStringList { "Banana", "1 medium", "105", "", "n/a" }));
+}
+
+void TestNutrientTransfer::nutrientColumnsAreRead_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<FoodNutrients>("expected");
+    // The unit the catalogue keeps the first nutrient of the header in, afterwards.
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("milligrams into micrograms") << QByteArray("Food,\"417 Folate, total (mg)\"\nPear,0.5\n")
+                                                << FoodNutrients { {}, { { "417", 500.0 } } } << "µg";
+    QTest::newRow("grams into milligrams")
+        << QByteArray("Food,307 Sodium (g)\nPear,1.5\n") << FoodNutrients { {}, { { "307", 1500.0 } } } << "mg";
+    QTest::newRow("a nutrient the catalogue lacks joins it")
+        << QByteArray("Food,957.1 Something (ug)\nPear,3\n") << FoodNutrients { {}, { { "957.1", 3.0 } } } << "µg";
+    QTest::newRow("empty stays unknown, zero is kept") << QByteArray("Food,307 Sodium (mg),203 Protein (g)\nPear,,0\n")
+                                                       << FoodNutrients { {}, { { "203", 0.0 } } } << "mg";
+    QTest::newRow("n/a stays unknown") << QByteArray("Food,307 Sodium (mg),203 Protein (g)\nPear,n/a,2\n")
+                                       << FoodNutrients { {}, { { "203", 2.0 } } } << "mg";
+    QTest::newRow("micrograms cannot be international units")
+        << QByteArray("Food,324 Vitamin D (ug),203 Protein (g)\nPear,3,2\n") << FoodNutrients { {}, { { "203", 2.0 } } }
+        << "IU";
+    QTest::newRow("serving weight kept") << QByteArray("Food,Serving,SERVING_G,307 Sodium (mg)\nPear,1 pear,178,2\n")
+                                         << FoodNutrients { 178.0, { { "307", 2.0 } } } << "mg";
+}
+
+void TestNutrientTransfer::nutrientColumnsAreRead()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(FoodNutrients, expected);
+    QFETCH(QString, unit);
+    TestFolder folder;
+    folder.createFoods({});
+    const QString source = folder.path() + QStringLiteral("/in.csv");
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(csv);
+    file.close();
+    ImportSummary summary;
+    QString error;
+    QVERIFY2(importFile(folder.databasePath(), source, &summary, &error), qPrintable(error));
+    QCOMPARE(summary.foodsAdded, 1);
+    QCOMPARE(nutrientsOf(folder.databasePath(), QStringLiteral("Pear")), expected);
+    SqliteFoodStore store(folder.databasePath());
+    NutrientCatalogue catalogue;
+    QVERIFY(store.refresh(&error) && store.nutrientCatalogue(&catalogue, &error));
+    Nutrient first;
+    const QByteArray header = csv.left(csv.indexOf('\n'));
+    for (const Nutrient& nutrient : catalogue.nutrients()) {
+        if (header.indexOf(nutrient.number.toUtf8() + ' ') >= 0
+            && (first.number.isEmpty()
+                || header.indexOf(nutrient.number.toUtf8() + ' ') < header.indexOf(first.number.toUtf8() + ' '))) {
+            first = nutrient;
+        }
+    }
+    QCOMPARE(first.unit, unit);
+}
+
+QTEST_GUILESS_MAIN(TestNutrientTransfer)
+#include "TestNutrientTransfer.moc"
