@@ -12,7 +12,7 @@ namespace WindowSizes {
 inline constexpr QSize MainWindow { 756, 501 }; // the menu bar comes on top
 inline constexpr QSize TotalsDialog { 879, 336 };
 inline constexpr QSize FoodGridDialog { 912, 345 };
-inline constexpr QSize FoodEditorDialog { 365, 468 };
+inline constexpr QSize FoodEditorDialog { 700, 468 };
 inline constexpr QSize QuickHelpViewer { 570, 392 };
 inline constexpr QSize ConversionChartViewer { 547, 391 };
 inline constexpr QSize LicenseViewer { 700, 369 };

@@ -12,17 +12,20 @@
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowKeys.h"
 #include "gui/fooddb/FoodGridDialog.h"
+#include "gui/fooddb/FoodNutrientsModel.h"
 #include "gui/info/QuickHelpViewer.h"
 
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -42,6 +45,7 @@ constexpr QSize kWideTallButton { 113, 41 };
 constexpr QSize kNarrowTallButton { 89, 41 };
 constexpr int kGroupSpacing = 15;
 constexpr int kMargin = 8;
+constexpr int kNutrientsMinimumWidth = 300;
 
 struct FieldPlace
 {
@@ -164,14 +168,53 @@ FoodEditorDialog::FoodEditorDialog(
     commands->addWidget(m_close, 1, 2);
     commands->setVerticalSpacing(kGroupSpacing);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    // Every nutrient beyond the ten fields, in a list beside them: typing or F2 edits an amount,
+    // Enter keeps it, and Tab goes on to the next control rather than the next cell.
+    m_nutrients = new FoodNutrientsModel(this);
+    m_nutrientsView = new QTableView(this);
+    m_nutrientsView->setObjectName(QStringLiteral("nutrientsView"));
+    m_nutrientsView->setAccessibleName(tr("Nutrients"));
+    m_nutrientsView->setModel(m_nutrients);
+    m_nutrientsView->verticalHeader()->hide();
+    m_nutrientsView->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_nutrientsView->horizontalHeader()->setSectionResizeMode(FoodNutrientsModel::NameColumn, QHeaderView::Stretch);
+    m_nutrientsView->horizontalHeader()->setSectionResizeMode(
+        FoodNutrientsModel::AmountColumn, QHeaderView::ResizeToContents);
+    m_nutrientsView->horizontalHeader()->setSectionResizeMode(
+        FoodNutrientsModel::UnitColumn, QHeaderView::ResizeToContents);
+    m_nutrientsView->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_nutrientsView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_nutrientsView->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed
+        | QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
+    m_nutrientsView->setTabKeyNavigation(false);
+    m_nutrientsView->setWordWrap(false);
+    m_nutrientsView->setMinimumWidth(kNutrientsMinimumWidth);
+    auto* nutrientsCaption = new QLabel(tr("Nutrients"), this);
+    nutrientsCaption->setObjectName(QStringLiteral("nutrientsCaption"));
+    nutrientsCaption->setBuddy(m_nutrientsView);
+    // A refusal is shown once the editor has closed: a message box opened while it commits would
+    // take its focus and make it commit again.
+    connect(
+        m_nutrients, &FoodNutrientsModel::refused, this,
+        [this](const QString& message) { Prompt::error(this, message); }, Qt::QueuedConnection);
+
+    auto* layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(fields);
     layout->addSpacing(kGroupSpacing);
     layout->addLayout(navigationRow);
     layout->addSpacing(kGroupSpacing);
     layout->addLayout(commands);
     layout->addStretch(1);
+    auto* nutrientsColumn = new QVBoxLayout;
+    nutrientsColumn->setContentsMargins(0, 0, 0, 0);
+    nutrientsColumn->addWidget(nutrientsCaption);
+    nutrientsColumn->addWidget(m_nutrientsView, 1);
+    auto* window = new QHBoxLayout(this);
+    window->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    window->setSpacing(kGroupSpacing);
+    window->addLayout(layout);
+    window->addLayout(nutrientsColumn, 1);
     resize(WindowSizes::FoodEditorDialog);
 
     // Keys for Find and the navigation bar.
@@ -261,6 +304,8 @@ void FoodEditorDialog::showRecord(qsizetype record)
         edit->setToolTip(recipeTip);
     }
     m_shown = fieldValues();
+    m_nutrientsView->setToolTip(recipeTip);
+    showNutrients(read ? m_records.rowid(record) : -1, !recipe);
     if (!read) {
         Prompt::error(this, tr("The food record cannot be read.\n%1").arg(error));
     }
@@ -275,6 +320,57 @@ void FoodEditorDialog::showNoRecord()
         edit->clear();
         edit->setEnabled(false);
     }
+    showNutrients(-1, false);
+}
+
+void FoodEditorDialog::showNutrients(qint64 rowid, bool editable)
+{
+    NutrientCatalogue catalogue;
+    FoodNutrients nutrients;
+    QString error;
+    if (rowid < 0) {
+        m_nutrients->clear();
+        m_nutrientsView->setEnabled(false);
+        return;
+    }
+    // Nutrients that cannot be read are shown as none and take no typing, as a record that
+    // cannot be read does: what was typed would be written over values that were never shown.
+    if (!m_database.nutrientCatalogue(&catalogue, &error) || !m_database.readFoodNutrients(rowid, &nutrients, &error)) {
+        m_nutrients->clear();
+        m_nutrientsView->setEnabled(false);
+        Prompt::error(this, tr("The nutrients of this food cannot be read.\n%1").arg(error));
+        return;
+    }
+    m_nutrients->setFood(catalogue, nutrients, editable);
+    m_nutrientsView->setEnabled(true);
+    m_nutrientsView->setCurrentIndex(
+        m_nutrients->index(FoodNutrientsModel::ServingRow, FoodNutrientsModel::AmountColumn));
+}
+
+void FoodEditorDialog::commitNutrientEdit()
+{
+    if (QWidget* editor = m_nutrientsView->indexWidget(m_nutrientsView->currentIndex())) {
+        QMetaObject::invokeMethod(m_nutrientsView, "commitData", Q_ARG(QWidget*, editor));
+    }
+}
+
+bool FoodEditorDialog::saveNutrients()
+{
+    if (!m_nutrients->hasChanges()) {
+        return true;
+    }
+    // After the fields, so that a food renamed with them is found under its new name.
+    const QString name = m_stored.value(FoodFields::FOOD);
+    QString error;
+    if (!m_database.writeFoodNutrients(m_records.rowid(m_current), name, m_nutrients->changes(), &error)) {
+        Prompt::error(this,
+            tr("The change to the nutrients of the food \"%1\" could not be saved; the food table still holds "
+               "them as they were, and what you typed stays in the list.\n%2")
+                .arg(MessageText::quoted(name), error));
+        return false;
+    }
+    m_nutrients->acceptChanges();
+    return true;
 }
 
 bool FoodEditorDialog::saveCurrent()
@@ -282,6 +378,7 @@ bool FoodEditorDialog::saveCurrent()
     if (m_current < 0 || !m_fields.front()->isEnabled()) {
         return true;
     }
+    commitNutrientEdit();
     // Only the fields the user changed are written: a field another program changed meanwhile
     // keeps its value, and a record merely looked at is never written.
     const QStringList values = fieldValues();
@@ -292,7 +389,7 @@ bool FoodEditorDialog::saveCurrent()
         }
     }
     if (changes.empty()) {
-        return true;
+        return saveNutrients();
     }
     const qint64 rowid = m_records.rowid(m_current);
     const QString shownName = m_stored.value(FoodFields::FOOD);
@@ -323,7 +420,7 @@ bool FoodEditorDialog::saveCurrent()
                 + MessageText::quotedList(renamedIn, MessageText::Marks::With, QStringLiteral("\n")),
             windowTitle());
     }
-    return true;
+    return saveNutrients();
 }
 
 bool FoodEditorDialog::leaveCurrent()
@@ -332,7 +429,8 @@ bool FoodEditorDialog::leaveCurrent()
         return true;
     }
     const qint64 rowid = m_records.rowid(m_current);
-    if (rowid == m_blankRowid && allEmpty(fieldValues())) {
+    commitNutrientEdit();
+    if (rowid == m_blankRowid && allEmpty(fieldValues()) && !m_nutrients->hasChanges()) {
         QString error;
         if (!m_database.deleteRecord(rowid, QString(), &error)) {
             Prompt::error(this, tr("The empty new food could not be removed again.\n%1").arg(error));
@@ -392,7 +490,8 @@ void FoodEditorDialog::addFood()
         return;
     }
     QLineEdit* food = m_fields[FoodFields::FOOD];
-    if (m_current >= 0 && m_records.rowid(m_current) == m_blankRowid && allEmpty(fieldValues())) {
+    if (m_current >= 0 && m_records.rowid(m_current) == m_blankRowid && allEmpty(fieldValues())
+        && !m_nutrients->hasChanges()) {
         food->setFocus();
         return;
     }
@@ -415,6 +514,7 @@ void FoodEditorDialog::addFood()
         edit->setEnabled(true);
     }
     m_shown = fieldValues();
+    showNutrients(rowid, true);
     food->setFocus();
 }
 

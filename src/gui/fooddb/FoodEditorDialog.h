@@ -11,14 +11,16 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableView;
 class QToolButton;
 class FoodStore;
 class UserFiles;
+class FoodNutrientsModel;
 
 // "Edit Food List": the one window that changes the food table. It shows one food at a time in ten
-// fields; a changed record is written when another record becomes current (navigation, Find, Add)
-// and when the window closes. A write that fails is reported and the record stays current with
-// the typed values, so nothing typed is lost and the table keeps its old record.
+// fields, with every other nutrient it keeps in a list beside them; a changed record is written when another record
+// becomes current (navigation, Find, Add) and when the window closes. A write that fails is reported and the record
+// stays current with the typed values, so nothing typed is lost and the table keeps its old record.
 class FoodEditorDialog : public QDialog
 {
     Q_OBJECT
@@ -34,6 +36,8 @@ public:
     qsizetype currentRecord() const { return m_current; }
     qsizetype recordCount() const { return m_records.size(); }
     QLineEdit* field(FoodFields::Field field) const { return m_fields[static_cast<std::size_t>(field)]; }
+    QTableView* nutrientsView() const { return m_nutrientsView; }
+    FoodNutrientsModel* nutrientsModel() const { return m_nutrients; }
 
     void done(int result) override;
 
@@ -54,6 +58,12 @@ private:
     // Writes the current record when its fields differ from the table; false (after telling the
     // user why) when the write failed.
     bool saveCurrent();
+    // Writes what the user changed of the current food's nutrients, under the name the row bears
+    // now; false (after telling the user why) when the write failed.
+    bool saveNutrients();
+    // An amount still being typed counts as typed when the food is left.
+    void commitNutrientEdit();
+    void showNutrients(qint64 rowid, bool editable);
     // saveCurrent, and a record made by Add that is still wholly empty is deleted instead.
     bool leaveCurrent();
     void moveTo(qsizetype record);
@@ -84,4 +94,6 @@ private:
     QPushButton* m_viewAll;
     QPushButton* m_quickHelp;
     QPushButton* m_close;
+    FoodNutrientsModel* m_nutrients;
+    QTableView* m_nutrientsView;
 };

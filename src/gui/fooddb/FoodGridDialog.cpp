@@ -12,6 +12,7 @@
 #include "gui/fooddb/GridCaptionBar.h"
 #include "gui/info/QuickHelpViewer.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QGridLayout>
@@ -19,14 +20,17 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include <climits>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -37,6 +41,8 @@ constexpr QSize kSearchText { 105, 25 };
 constexpr QSize kSaveButton { 137, 41 };
 constexpr QSize kHelpButton { 73, 41 };
 constexpr QSize kCloseButton { 65, 41 };
+constexpr QSize kNutrientsButton { 89, 41 };
+constexpr int kNutrientColumnWidth = 110;
 constexpr QSize kProgress { 281, 17 };
 constexpr int kProgressGap = 39;
 constexpr QMargins kMargins { 16, 8, 16, 8 };
@@ -79,6 +85,12 @@ FoodGridDialog::FoodGridDialog(const UserFiles& files, FoodStore& database, bool
         = makeCommandButton(this, QStringLiteral("PrintTable"), tr("Save Food Property Table to File"), kSaveButton);
     m_help = makeCommandButton(this, QStringLiteral("LoadPlatewellHelp"), tr("Quick Help"), kHelpButton);
     m_close = makeCommandButton(this, QStringLiteral("cmdClose"), tr("Close"), kCloseButton);
+    m_nutrientColumns
+        = makeCommandButton(this, QStringLiteral("nutrientColumns"), tr("Nutrients..."), kNutrientsButton);
+    m_nutrientColumns->setToolTip(tr("Choose nutrient columns to show beside the ten fields"));
+    m_nutrientMenu = new QMenu(m_nutrientColumns);
+    m_nutrientMenu->setObjectName(QStringLiteral("nutrientColumnsMenu"));
+    m_nutrientColumns->setMenu(m_nutrientMenu);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("ProgressBar1"));
     m_progress->setMinimumSize(kProgress);
@@ -98,7 +110,8 @@ FoodGridDialog::FoodGridDialog(const UserFiles& files, FoodStore& database, bool
     commands->addWidget(m_printTable, 0, 4, 2, 1, Qt::AlignTop);
     commands->addWidget(m_help, 0, 5, 2, 1, Qt::AlignTop);
     commands->addWidget(m_close, 0, 6, 2, 1, Qt::AlignTop);
-    commands->setColumnStretch(7, 1);
+    commands->addWidget(m_nutrientColumns, 0, 7, 2, 1, Qt::AlignTop);
+    commands->setColumnStretch(8, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargins);
@@ -134,7 +147,7 @@ void FoodGridDialog::loadFoods(bool sortedByName)
     QString error;
     // Without the table the commands stay off: saving an empty grid would replace a good food
     // property table file with an empty one.
-    for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
+    for (QPushButton* command : { m_findText, m_sort, m_printTable, m_nutrientColumns }) {
         command->setEnabled(false);
     }
     if (!m_database.refresh(&error)) {
@@ -151,7 +164,74 @@ void FoodGridDialog::loadFoods(bool sortedByName)
     for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
         command->setEnabled(true);
     }
+    // Without a catalogue the grid has its ten columns and nothing to choose.
+    m_nutrientColumns->setEnabled(m_database.nutrientCatalogue(&m_catalogue, nullptr) && !m_catalogue.isEmpty());
+    fillNutrientMenu();
     setCurrentCell(0, 0);
+}
+
+void FoodGridDialog::fillNutrientMenu()
+{
+    m_nutrientMenu->clear();
+    QMenu* groupMenu = nullptr;
+    std::optional<NutrientGroup> group;
+    for (const Nutrient& nutrient : m_catalogue.nutrients()) {
+        if (group != nutrient.group) {
+            group = nutrient.group;
+            groupMenu = m_nutrientMenu->addMenu(NutrientCatalogue::groupName(nutrient.group));
+        }
+        QAction* action = groupMenu->addAction(QStringLiteral("%1 (%2)").arg(nutrient.name, nutrient.unit));
+        action->setObjectName(QStringLiteral("nutrientColumn_") + nutrient.number);
+        action->setData(nutrient.number);
+        action->setCheckable(true);
+        connect(action, &QAction::toggled, this, [this] {
+            QStringList numbers;
+            for (const QAction* chosen : m_nutrientMenu->findChildren<QAction*>()) {
+                if (chosen->isChecked()) {
+                    numbers.append(chosen->data().toString());
+                }
+            }
+            showNutrientColumns(numbers);
+        });
+    }
+}
+
+bool FoodGridDialog::showNutrientColumns(const QStringList& numbers)
+{
+    std::vector<Nutrient> nutrients;
+    for (const Nutrient& nutrient : m_catalogue.nutrients()) {
+        if (numbers.contains(nutrient.number)) {
+            nutrients.push_back(nutrient);
+        }
+    }
+    // The model is laid out afresh, which would give the ten columns default widths.
+    std::vector<int> widths;
+    for (int column = 0; column < FoodPropertiesModel::ColumnCount; ++column) {
+        widths.push_back(m_grid->columnWidth(column));
+    }
+    QString error;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool read = m_model->setNutrientColumns(m_database, nutrients, &error);
+    QApplication::restoreOverrideCursor();
+    for (int column = 0; column < FoodPropertiesModel::ColumnCount; ++column) {
+        m_grid->setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
+    }
+    // The menu shows what the grid shows, also when the columns could not be read.
+    for (QAction* action : m_nutrientMenu->findChildren<QAction*>()) {
+        if (action->isCheckable()) {
+            const QSignalBlocker quiet(action);
+            action->setChecked(read && numbers.contains(action->data().toString()));
+        }
+    }
+    m_captions->setCaptions(m_model->captions());
+    for (int column = FoodPropertiesModel::ColumnCount; column < m_model->columnCount(); ++column) {
+        m_grid->setColumnWidth(column, kNutrientColumnWidth);
+    }
+    setCurrentCell(0, 0);
+    if (!read) {
+        Prompt::error(this, tr("The nutrients cannot be read.\n%1").arg(error));
+    }
+    return read;
 }
 
 void FoodGridDialog::setCurrentCell(int row, int column)

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "core/nutrients/NutrientCatalogue.h"
+
 #include <QDialog>
+#include <QStringList>
 
 class FoodStore;
 class FoodPropertiesModel;
 class GridCaptionBar;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTableView;
@@ -13,7 +17,8 @@ class UserFiles;
 
 // "View Food Properties": the whole food table in a read-only grid, one row per food and one
 // column per field, with a text search that marks matching cells in bold, a sort on the selected
-// columns, and a command that saves the grid as a text file. Nothing of it survives closing.
+// columns, and a command that saves the grid as a text file. Beside the ten fields it opens with,
+// the user may choose nutrient columns, by group, from the food table's catalogue. Nothing of it survives closing.
 class FoodGridDialog : public QDialog
 {
     Q_OBJECT
@@ -26,6 +31,9 @@ public:
     ~FoodGridDialog() override;
 
     FoodPropertiesModel* model() const { return m_model; }
+    // Shows the nutrients of these numbers as columns after the ten fields, in catalogue order;
+    // false (after saying why) when they cannot be read.
+    bool showNutrientColumns(const QStringList& numbers);
 
 private slots:
     void findText();
@@ -36,6 +44,7 @@ private slots:
 private:
     void loadFoods(bool sortedByName);
     void setCurrentCell(int row, int column);
+    void fillNutrientMenu();
 
     const UserFiles& m_files;
     FoodStore& m_database;
@@ -48,5 +57,8 @@ private:
     QPushButton* m_printTable;
     QPushButton* m_help;
     QPushButton* m_close;
+    QPushButton* m_nutrientColumns;
+    QMenu* m_nutrientMenu;
+    NutrientCatalogue m_catalogue;
     QProgressBar* m_progress;
 };

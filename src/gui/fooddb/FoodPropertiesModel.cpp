@@ -1,5 +1,6 @@
 #include "gui/fooddb/FoodPropertiesModel.h"
 
+#include "core/nutrients/NutrientAmount.h"
 #include "core/storage/FoodStore.h"
 #include "core/text/NumberText.h"
 
@@ -10,7 +11,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <limits>
 #include <numeric>
+#include <string_view>
 
 namespace {
 
@@ -50,11 +54,13 @@ bool FoodPropertiesModel::load(const FoodStore& foods, QString* error, bool sort
         // Without the name index (a read-only table that lacks it, say) the names are sorted here.
         if (!foods.readNameOrder(rowids, &nameOrder, nullptr)) {
             setColumns(std::move(columns));
+            m_rowids = std::move(rowids);
             sortAll(FoodFields::FOOD);
             return true;
         }
     }
     setColumns(std::move(columns), std::move(nameOrder));
+    m_rowids = std::move(rowids);
     return true;
 }
 
@@ -92,6 +98,9 @@ void FoodPropertiesModel::roundRecipeValues(
 void FoodPropertiesModel::setColumns(std::vector<TextColumn> columns, std::vector<std::uint32_t> nameOrder)
 {
     beginResetModel();
+    m_rowids.clear();
+    m_nutrients.clear();
+    m_amounts.clear();
     columns.resize(ColumnCount);
     m_columns = std::move(columns);
     const auto rows = static_cast<std::size_t>(m_columns.front().size());
@@ -119,8 +128,55 @@ void FoodPropertiesModel::setColumns(std::vector<TextColumn> columns, std::vecto
         m_position[m_order[row]] = static_cast<std::uint32_t>(row);
     }
     m_markWords = (rows + 63) / 64;
-    m_marks.assign(m_markWords * ColumnCount, 0);
+    resetMarks();
     endResetModel();
+}
+
+void FoodPropertiesModel::resetMarks()
+{
+    m_marks.assign(m_markWords * static_cast<std::size_t>(columnCount()), 0);
+}
+
+bool FoodPropertiesModel::setNutrientColumns(
+    const FoodStore& foods, const std::vector<Nutrient>& nutrients, QString* error)
+{
+    QStringList numbers;
+    for (const Nutrient& nutrient : nutrients) {
+        numbers.append(nutrient.number);
+    }
+    std::vector<std::vector<std::optional<double>>> read;
+    const bool ok = numbers.isEmpty() || m_rowids.size() != m_order.size()
+        || foods.readNutrientColumns(numbers, m_rowids, &read, error);
+    // Rows and their order stay; only columns come and go.
+    beginResetModel();
+    m_nutrients.clear();
+    m_amounts.clear();
+    if (ok && read.size() == nutrients.size()) {
+        m_nutrients = nutrients;
+        for (auto& column : read) {
+            // Kept as plain numbers, half the size of optionals, a million foods at a time.
+            std::vector<double> amounts(m_order.size(), std::numeric_limits<double>::quiet_NaN());
+            for (std::size_t row = 0; row < amounts.size() && row < column.size(); ++row) {
+                if (column[row]) {
+                    amounts[row] = *column[row];
+                }
+            }
+            column = {};
+            m_amounts.push_back(std::move(amounts));
+        }
+    }
+    resetMarks();
+    endResetModel();
+    return ok;
+}
+
+QStringList FoodPropertiesModel::captions() const
+{
+    QStringList captions = FoodFields::gridCaptions();
+    for (const Nutrient& nutrient : m_nutrients) {
+        captions.append(QStringLiteral("%1 (%2)").arg(nutrient.name, nutrient.unit));
+    }
+    return captions;
 }
 
 void FoodPropertiesModel::clear()
@@ -135,7 +191,7 @@ int FoodPropertiesModel::rowCount(const QModelIndex& parent) const
 
 int FoodPropertiesModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : ColumnCount + static_cast<int>(m_nutrients.size());
 }
 
 QVariant FoodPropertiesModel::data(const QModelIndex& index, int role) const
@@ -146,6 +202,11 @@ QVariant FoodPropertiesModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return cellText(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        if (isNutrientColumn(index.column())) {
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        return QVariant();
     case Qt::FontRole:
         if (isMarked(index.row(), index.column())) {
             QFont bold;
@@ -168,6 +229,10 @@ Qt::ItemFlags FoodPropertiesModel::flags(const QModelIndex& index) const
 
 QString FoodPropertiesModel::cellText(int row, int column) const
 {
+    if (isNutrientColumn(column)) {
+        const double amount = amountAt(column, tableRow(row));
+        return std::isnan(amount) ? QString() : NutrientAmount::text(amount);
+    }
     return m_columns[static_cast<std::size_t>(column)].at(static_cast<qsizetype>(tableRow(row))).toString();
 }
 
@@ -214,11 +279,16 @@ QModelIndex FoodPropertiesModel::find(const QString& text, const Progress& progr
 {
     std::fill(m_marks.begin(), m_marks.end(), 0);
     const UpperColumn::Pattern pattern(text);
+    // Amounts are searched as they are shown, written out one by one into a buffer: numbers hold
+    // no letters but the exponent's, which is upper-cased as the search text is.
+    const std::string wanted = text.toUpper().toStdString();
+    const QString decimal = QLocale().decimalPoint();
+    const char decimalMark = decimal.size() == 1 && decimal.at(0).unicode() < 128 ? char(decimal.at(0).unicode()) : '.';
     const qsizetype rows = rowCount();
     const qsizetype chunk = std::max(MinimumChunk, rows / ProgressSteps + 1);
     int lastColumn = -1;
     std::uint32_t lastRow = 0;
-    for (int column = 0; column < ColumnCount; ++column) {
+    for (int column = 0; column < columnCount(); ++column) {
         if (progress) {
             progress(column, 0);
         }
@@ -226,7 +296,25 @@ QModelIndex FoodPropertiesModel::find(const QString& text, const Progress& progr
         std::uint32_t lastRowHere = 0;
         for (qsizetype first = 0; first < rows; first += chunk) {
             const qsizetype end = std::min(rows, first + chunk);
-            if (!pattern.isEmpty()) {
+            if (!wanted.empty() && isNutrientColumn(column)) {
+                char buffer[NutrientAmount::BufferSize];
+                for (qsizetype cell = first; cell < end; ++cell) {
+                    const double amount = amountAt(column, static_cast<std::size_t>(cell));
+                    if (std::isnan(amount)) {
+                        continue;
+                    }
+                    const std::size_t length = NutrientAmount::write(amount, buffer);
+                    for (std::size_t c = 0; c < length; ++c) {
+                        buffer[c] = buffer[c] == '.' ? decimalMark : buffer[c] == 'e' ? 'E' : buffer[c];
+                    }
+                    if (std::string_view(buffer, length).find(wanted) != std::string_view::npos) {
+                        const auto food = static_cast<std::size_t>(cell);
+                        setMark(column, food);
+                        matched = true;
+                        lastRowHere = std::max(lastRowHere, m_position[food]);
+                    }
+                }
+            } else if (!pattern.isEmpty() && !isNutrientColumn(column)) {
                 upperOf(column).forEachMatch(pattern, first, end, [&](qsizetype cell) {
                     const auto food = static_cast<std::size_t>(cell);
                     setMark(column, food);
@@ -247,7 +335,7 @@ QModelIndex FoodPropertiesModel::find(const QString& text, const Progress& progr
     if (rows == 0) {
         return QModelIndex();
     }
-    emit dataChanged(index(0, 0), index(static_cast<int>(rows) - 1, ColumnCount - 1), { Qt::FontRole });
+    emit dataChanged(index(0, 0), index(static_cast<int>(rows) - 1, columnCount() - 1), { Qt::FontRole });
     return lastColumn < 0 ? index(0, 0) : index(static_cast<int>(lastRow), lastColumn);
 }
 
@@ -255,13 +343,16 @@ void FoodPropertiesModel::sortRows(const std::vector<int>& keyColumns, int first
 {
     firstRow = std::max(firstRow, 0);
     lastRow = std::min(lastRow, rowCount() - 1);
-    std::vector<const GenericOrder*> orders;
+    std::vector<int> keys;
     for (const int column : keyColumns) {
-        if (column >= 0 && column < ColumnCount) {
-            orders.push_back(&orderOf(column));
+        if (column >= 0 && column < columnCount()) {
+            keys.push_back(column);
+            if (!isNutrientColumn(column)) {
+                orderOf(column);
+            }
         }
     }
-    if (firstRow >= lastRow || orders.empty()) {
+    if (firstRow >= lastRow || keys.empty()) {
         return;
     }
 
@@ -276,8 +367,12 @@ void FoodPropertiesModel::sortRows(const std::vector<int>& keyColumns, int first
     // Stable sorts from the last key to the first leave the rows ordered by all keys, left to
     // right, and each one runs on the precomputed keys of its column.
     std::vector<std::uint32_t> rows(m_order.begin() + firstRow, m_order.begin() + lastRow + 1);
-    for (auto order = orders.rbegin(); order != orders.rend(); ++order) {
-        (*order)->sort(rows);
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+        if (isNutrientColumn(*key)) {
+            sortByAmounts(*key, &rows);
+        } else {
+            orderOf(*key).sort(rows);
+        }
     }
     std::copy(rows.begin(), rows.end(), m_order.begin() + firstRow);
     for (int row = firstRow; row <= lastRow; ++row) {
@@ -293,11 +388,20 @@ void FoodPropertiesModel::sortRows(const std::vector<int>& keyColumns, int first
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+void FoodPropertiesModel::sortByAmounts(int column, std::vector<std::uint32_t>* rows) const
+{
+    const std::vector<double>& amounts = m_amounts[static_cast<std::size_t>(column - ColumnCount)];
+    // Unknown amounts go after every number, in the order they were in.
+    const auto known = std::stable_partition(
+        rows->begin(), rows->end(), [&](std::uint32_t row) { return !std::isnan(amounts[row]); });
+    std::stable_sort(rows->begin(), known, [&](std::uint32_t a, std::uint32_t b) { return amounts[a] < amounts[b]; });
+}
+
 QStringList FoodPropertiesModel::tableLines() const
 {
     QStringList lines;
     lines.reserve(rowCount() + 1);
-    lines.append(FoodFields::gridCaptions().join(QLatin1Char('\t')));
+    lines.append(captions().join(QLatin1Char('\t')));
     QString line;
     for (int row = 0; row < rowCount(); ++row) {
         line.clear();
@@ -314,6 +418,10 @@ QStringList FoodPropertiesModel::tableLines() const
             } else {
                 line.append(cell);
             }
+        }
+        for (int column = ColumnCount; column < columnCount(); ++column) {
+            line.append(QLatin1Char('\t'));
+            line.append(cellText(row, column));
         }
         lines.append(line);
     }

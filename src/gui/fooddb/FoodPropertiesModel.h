@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/foods/FoodFields.h"
+#include "core/nutrients/Nutrient.h"
 #include "core/text/GenericOrder.h"
 #include "core/text/TextColumn.h"
 #include "core/text/UpperColumn.h"
@@ -20,12 +21,14 @@ class FoodStore;
 // texts stay packed per column in table order; the grid shows them through a row order that the
 // sort rearranges. The bold marks of the text search are one bit per cell, kept with the food, so
 // rows carry their marks when they move. No item object exists per cell, which keeps a million
-// foods cheap.
+// foods cheap. Beside the ten fields the grid may show nutrient columns the user chooses, kept as
+// numbers (unknown as not-a-number) and written out only for the cells shown or searched.
 class FoodPropertiesModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
+    // The ten fields' columns, which the grid always has, first.
     static constexpr int ColumnCount = FoodFields::FieldCount;
     // Called during a search with the column being searched and the row reached in it.
     using Progress = std::function<void(int column, int row)>;
@@ -42,6 +45,12 @@ public:
     // starts in the generic ascending order of the names, checked and completed from it.
     void setColumns(std::vector<TextColumn> columns, std::vector<std::uint32_t> nameOrder = {});
     void clear();
+    // Shows the nutrients' columns after the ten fields, in the order given, read in one pass for
+    // every food; no nutrient columns on failure. The grid rows keep their order.
+    bool setNutrientColumns(const FoodStore& foods, const std::vector<Nutrient>& nutrients, QString* error);
+    const std::vector<Nutrient>& nutrientColumns() const { return m_nutrients; }
+    // The ten captions, then "<name> (<unit>)" for each nutrient column.
+    QStringList captions() const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -58,14 +67,15 @@ public:
     // when the grid is empty). `progress` is called a few times per column, for every column.
     QModelIndex find(const QString& text, const Progress& progress = {});
 
-    // Sorts ascending with the generic order on the key columns, taken left to right, keeping the
+    // Sorts ascending with the generic order on the key columns (a nutrient column by its amounts,
+    // unknown after every number), taken left to right, keeping the
     // order of equal rows. Only the grid rows firstRow to lastRow move; rows move whole.
     void sortRows(const std::vector<int>& keyColumns, int firstRow, int lastRow);
     void sortAll(int keyColumn) { sortRows({ keyColumn }, 0, rowCount() - 1); }
 
-    // The grid as it stands: a line of the ten captions, then one line per row in grid order, the
+    // The grid as it stands: a line of the captions, then one line per row in grid order, the
     // cells separated by tabs. Tabs and line breaks inside a cell become blanks so that every food
-    // stays one line of ten fields.
+    // stays one line of ten fields, followed by the nutrient columns shown, if any.
     QStringList tableLines() const;
 
 private:
@@ -76,11 +86,23 @@ private:
     const UpperColumn& upperOf(int column);
     void setMark(int column, std::size_t tableRow);
 
+    bool isNutrientColumn(int column) const { return column >= ColumnCount; }
+    double amountAt(int column, std::size_t tableRow) const
+    {
+        return m_amounts[static_cast<std::size_t>(column - ColumnCount)][tableRow];
+    }
+    void sortByAmounts(int column, std::vector<std::uint32_t>* rows) const;
+    void resetMarks();
+
     std::vector<TextColumn> m_columns;
+    // The identity of each table row, to read nutrient columns for.
+    std::vector<qint64> m_rowids;
+    std::vector<Nutrient> m_nutrients;
+    std::vector<std::vector<double>> m_amounts;
     // m_order[grid row] is the table row shown there; m_position is its inverse.
     std::vector<std::uint32_t> m_order;
     std::vector<std::uint32_t> m_position;
-    // One bit per cell, column by column, indexed by table row.
+    // One bit per cell, column by column (the nutrient columns after the ten), indexed by table row.
     std::vector<std::uint64_t> m_marks;
     std::size_t m_markWords = 0;
     std::array<std::unique_ptr<GenericOrder>, ColumnCount> m_orders;

@@ -10,14 +10,7 @@ GridCaptionBar::GridCaptionBar(QTableView* view, const QStringList& captions, QW
     : QWidget(parent)
     , m_view(view)
 {
-    QFont bold = font();
-    bold.setBold(true);
-    for (int column = 0; column < captions.size(); ++column) {
-        auto* label = new QLabel(captions.at(column), this);
-        label->setObjectName(QStringLiteral("ColumnCaption%1").arg(column));
-        label->setFont(bold);
-        m_labels.append(label);
-    }
+    setCaptions(captions);
     QHeaderView* header = m_view->horizontalHeader();
     connect(header, &QHeaderView::sectionResized, this, &GridCaptionBar::placeCaptions);
     connect(header, &QHeaderView::sectionMoved, this, &GridCaptionBar::placeCaptions);
@@ -26,6 +19,25 @@ GridCaptionBar::GridCaptionBar(QTableView* view, const QStringList& captions, QW
     m_view->installEventFilter(this);
     m_view->viewport()->installEventFilter(this);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void GridCaptionBar::setCaptions(const QStringList& captions)
+{
+    while (m_labels.size() > captions.size()) {
+        delete m_labels.takeLast();
+    }
+    QFont bold = font();
+    bold.setBold(true);
+    for (int column = 0; column < captions.size(); ++column) {
+        if (column == m_labels.size()) {
+            auto* label = new QLabel(this);
+            label->setObjectName(QStringLiteral("ColumnCaption%1").arg(column));
+            label->setFont(bold);
+            m_labels.append(label);
+        }
+        m_labels.at(column)->setText(captions.at(column));
+    }
+    placeCaptions();
 }
 
 QSize GridCaptionBar::sizeHint() const

@@ -17,6 +17,8 @@ public:
     GridCaptionBar(QTableView* view, const QStringList& captions, QWidget* parent = nullptr);
 
     QLabel* caption(int column) const { return m_labels.value(column); }
+    // Captions for columns the grid gained or lost; those of the columns kept stay as they are.
+    void setCaptions(const QStringList& captions);
     QSize sizeHint() const override;
 
 protected:

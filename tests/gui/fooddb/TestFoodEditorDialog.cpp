@@ -1,9 +1,12 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/nutrients/NutrientAmount.h"
 #include "core/storage/SqliteFoodStore.h"
+#include "core/workspace/StarterNutrients.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
+#include "gui/fooddb/FoodNutrientsModel.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
 
 #include <QFile>
@@ -12,6 +15,7 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -52,8 +56,20 @@ private slots:
     void typedOverflowStoredAsLargestNumber_data();
     void typedOverflowStoredAsLargestNumber();
     void messagesStayShortWithLongNamesAndManyRecipes();
+    void nutrientsShowStarterFood();
+    void nutrientEditWritesOnlyIt_data();
+    void nutrientEditWritesOnlyIt();
+    void nutrientsOfRenamedRowAreNotWritten();
 
 private:
+    // The starter foods with every nutrient, the editor on the first of them.
+    void openOnStarterFoods();
+    // The first starter food's row and name, and its nutrients as the table holds them now.
+    FoodNutrients storedNutrients(qint64* row = nullptr, QString* name = nullptr) const;
+    QString amountShown(const QString& number) const;
+    // Edits an amount as a user does: the first key typed on the list opens the editor (F2 on an
+    // empty text, which then clears it), Enter keeps it.
+    void typeAmount(const QString& number, const QString& text);
     // Runs SQL on the food table through a connection of its own, as another program would.
     void otherProgram(const QString& sql) const;
     void open();
@@ -80,6 +96,8 @@ private:
     QString m_previousSearch;
     std::unique_ptr<SqliteFoodStore> m_database;
     std::unique_ptr<FoodEditorDialog> m_window;
+    // The locale the tests started in, which a test under another locale gives back.
+    QLocale m_locale;
 };
 
 namespace {
@@ -90,6 +108,7 @@ const QStringList starterNames { "Garlic Bread", "Milk", "BREAD STICKS", "Tomato
 
 void TestFoodEditorDialog::init()
 {
+    m_locale = QLocale();
     Prompt::setAnswering(true);
     m_folder = std::make_unique<TestFolder>();
     m_folder->createFoods({ foodRow("Garlic Bread", "1 slice", { "150", "18", "7" }),
@@ -102,6 +121,7 @@ void TestFoodEditorDialog::init()
 
 void TestFoodEditorDialog::cleanup()
 {
+    QLocale::setDefault(m_locale);
     m_window.reset();
     m_database.reset();
     m_folder.reset();
@@ -852,6 +872,194 @@ void TestFoodEditorDialog::messagesStayShortWithLongNamesAndManyRecipes()
         QVERIFY2(isShort(message.text), qPrintable(message.text));
         QVERIFY2(message.text.contains(food.left(60) + QStringLiteral("...")), qPrintable(message.text));
     }
+}
+
+void TestFoodEditorDialog::openOnStarterFoods()
+{
+    m_folder->createStarterFoods();
+    int added = 0;
+    QString error;
+    QVERIFY2(StarterNutrients::addTo(m_folder->databasePath(), &added, &error), qPrintable(error));
+    QVERIFY(added > 0);
+    open();
+}
+
+FoodNutrients TestFoodEditorDialog::storedNutrients(qint64* row, QString* name) const
+{
+    // Another connection, as another program reads the file.
+    SqliteFoodStore other(m_folder->databasePath());
+    std::vector<TextColumn> columns;
+    std::vector<qint64> rows;
+    FoodNutrients nutrients;
+    QString error;
+    if (!other.refresh(&error) || !other.readColumns({ FoodDatabase::FOOD }, &columns, &rows, &error) || rows.empty()
+        || !other.readFoodNutrients(rows.front(), &nutrients, &error)) {
+        qWarning("cannot read the nutrients: %s", qPrintable(error));
+        return {};
+    }
+    if (row) {
+        *row = rows.front();
+    }
+    if (name) {
+        *name = columns.front().at(0).toString();
+    }
+    return nutrients;
+}
+
+QString TestFoodEditorDialog::amountShown(const QString& number) const
+{
+    const FoodNutrientsModel* model = m_window->nutrientsModel();
+    return model->index(model->rowOf(number), FoodNutrientsModel::AmountColumn).data().toString();
+}
+
+void TestFoodEditorDialog::typeAmount(const QString& number, const QString& text)
+{
+    QTableView* view = m_window->nutrientsView();
+    const QModelIndex cell = m_window->nutrientsModel()->index(
+        m_window->nutrientsModel()->rowOf(number), FoodNutrientsModel::AmountColumn);
+    view->setFocus();
+    view->setCurrentIndex(cell);
+    if (text.isEmpty()) {
+        QTest::keyClick(view, Qt::Key_F2);
+    } else {
+        QTest::keyClicks(view, text.left(1));
+    }
+    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(cell));
+    QVERIFY(editor);
+    if (text.isEmpty()) {
+        editor->clear();
+    } else {
+        QCOMPARE(editor->text(), text.left(1));
+        QTest::keyClicks(editor, text.mid(1));
+    }
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!view->indexWidget(cell));
+}
+
+void TestFoodEditorDialog::nutrientsShowStarterFood()
+{
+    openOnStarterFoods();
+    QTableView* view = m_window->nutrientsView();
+    QCOMPARE(view->objectName(), QStringLiteral("nutrientsView"));
+    const FoodNutrients stored = storedNutrients();
+    for (const QString number : { "203", "307" }) {
+        QVERIFY2(stored.values.contains(number), qPrintable(number));
+        QCOMPARE(amountShown(number), NutrientAmount::text(stored.values.value(number)));
+    }
+    QVERIFY(stored.servingGrams);
+    QCOMPARE(m_window->nutrientsModel()->index(FoodNutrientsModel::ServingRow, FoodNutrientsModel::AmountColumn).data(),
+        QVariant(NutrientAmount::text(*stored.servingGrams)));
+    // Tab from the last field reaches the list and leaves it again, rather than walking its cells.
+    field(FoodDatabase::POINTS)->setFocus();
+    QWidget* next = field(FoodDatabase::POINTS);
+    for (int step = 0; step < 12 && next != view; ++step) {
+        next = next->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisible()) {
+            next = next->nextInFocusChain();
+        }
+    }
+    QCOMPARE(next, view);
+    QVERIFY(!view->tabKeyNavigation());
+    QVERIFY(Prompt::shown().isEmpty());
+}
+
+void TestFoodEditorDialog::nutrientEditWritesOnlyIt_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    // The protein stored afterwards (an invalid variant for unknown) and shown on coming back;
+    // a refused text leaves the stored value and shows no change.
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<QString>("shownAgain");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("zero is kept as 0") << "en_US"
+                                       << "0" << QVariant(0.0) << "0" << false;
+    QTest::newRow("cleared is unknown") << "en_US"
+                                        << "" << QVariant() << "" << false;
+    QTest::newRow("grouped with a point") << "en_US"
+                                          << "1,234.5" << QVariant(1234.5) << "1234.5" << false;
+    QTest::newRow("with its unit") << "en_US"
+                                   << "7.25 g" << QVariant(7.25) << "7.25" << false;
+    QTest::newRow("decimal comma") << "de_DE"
+                                   << "12,5" << QVariant(12.5) << "12,5" << false;
+    QTest::newRow("grouped with a comma") << "de_DE"
+                                          << "1.234,5" << QVariant(1234.5) << "1234,5" << false;
+    QTest::newRow("a point under a decimal comma") << "de_DE"
+                                                   << "1.5" << QVariant() << "" << true;
+    QTest::newRow("a word") << "en_US"
+                            << "lots" << QVariant() << "" << true;
+    QTest::newRow("a comma under a decimal point") << "en_US"
+                                                   << "1,5" << QVariant() << "" << true;
+    QTest::newRow("below zero") << "en_US"
+                                << "-3" << QVariant() << "" << true;
+    QTest::newRow("another unit") << "en_US"
+                                  << "3 mg" << QVariant() << "" << true;
+}
+
+void TestFoodEditorDialog::nutrientEditWritesOnlyIt()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    QFETCH(QVariant, stored);
+    QFETCH(QString, shownAgain);
+    QFETCH(bool, refused);
+    QLocale::setDefault(QLocale(locale));
+    openOnStarterFoods();
+    qint64 row = -1;
+    QString name;
+    const FoodNutrients before = storedNutrients(&row, &name);
+    const QString proteinBefore = amountShown("203");
+
+    // Another program changes the sodium while the food is shown: the save must keep it.
+    {
+        SqliteFoodStore other(m_folder->databasePath());
+        FoodNutrientChanges sodium;
+        sodium.values.insert("307", 999.0);
+        QString error;
+        QVERIFY2(other.refresh(&error) && other.writeFoodNutrients(row, name, sodium, &error), qPrintable(error));
+    }
+    Prompt::clearShown();
+    typeAmount("203", typed);
+    QTRY_COMPARE(Prompt::shown().size(), refused ? 1 : 0);
+    if (refused) {
+        QCOMPARE(Prompt::shown().at(0).kind, Prompt::Kind::Message);
+        QCOMPARE(amountShown("203"), proteinBefore);
+        QVERIFY(!m_window->nutrientsModel()->hasChanges());
+    }
+    press("next");
+    press("first");
+
+    FoodNutrients expected = before;
+    expected.values.insert("307", 999.0);
+    if (!refused) {
+        if (stored.isValid()) {
+            expected.values.insert("203", stored.toDouble());
+        } else {
+            expected.values.remove("203");
+        }
+    }
+    QCOMPARE(storedNutrients(), expected);
+    QCOMPARE(amountShown("203"), refused ? proteinBefore : shownAgain);
+    QCOMPARE(amountShown("307"), NutrientAmount::text(999));
+}
+
+void TestFoodEditorDialog::nutrientsOfRenamedRowAreNotWritten()
+{
+    openOnStarterFoods();
+    qint64 row = -1;
+    const FoodNutrients before = storedNutrients(&row);
+    const QString shown = shownFood();
+    otherProgram(QStringLiteral("UPDATE foods SET FOOD = 'Renamed elsewhere' WHERE rowid = %1").arg(row));
+    Prompt::clearShown();
+    typeAmount("203", "42");
+    press("next");
+    // Nothing moved, the typed amount stays, and the row keeps its nutrients as they were.
+    QCOMPARE(m_window->currentRecord(), 0);
+    QCOMPARE(shownFood(), shown);
+    QCOMPARE(amountShown("203"), QStringLiteral("42"));
+    QCOMPARE(Prompt::shown().size(), 1);
+    QVERIFY(Prompt::shown().at(0).text.contains(QStringLiteral("could not be saved")));
+    QCOMPARE(storedNutrients(), before);
 }
 
 QTEST_MAIN(TestFoodEditorDialog)

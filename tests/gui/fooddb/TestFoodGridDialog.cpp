@@ -7,6 +7,7 @@
 #include "gui/fooddb/FoodPropertiesModel.h"
 #include "gui/info/QuickHelpViewer.h"
 
+#include <QAction>
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
@@ -46,6 +47,8 @@ private slots:
     void unreadableTableGivesMessageAndEmptyGrid();
     void quickHelpOpensModally();
     void closeButtonCloses();
+    void nutrientColumns_data();
+    void nutrientColumns();
 
 private:
     void open(bool sortedByName);
@@ -399,6 +402,82 @@ void TestFoodGridDialog::closeButtonCloses()
     open(true);
     QTest::mouseClick(button("cmdClose"), Qt::LeftButton);
     QVERIFY(!m_window->isVisible());
+}
+
+void TestFoodGridDialog::nutrientColumns_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("onColumn");
+    QTest::addColumn<QStringList>("protein");
+    QTest::addColumn<QStringList>("sodium");
+    QTest::addColumn<Cells>("marked");
+    QTest::newRow("as read") << "" << 0 << QStringList { "25.5", "2", "", "18.25" }
+                             << QStringList { "70", "", "1", "0" } << Cells {};
+    QTest::newRow("sorted on protein, unknown last")
+        << "sort" << 10 << QStringList { "2", "18.25", "25.5", "" } << QStringList { "", "0", "70", "1" } << Cells {};
+    QTest::newRow("sorted on sodium, unknown last")
+        << "sort" << 11 << QStringList { "18.25", "", "25.5", "2" } << QStringList { "0", "1", "70", "" } << Cells {};
+    QTest::newRow("found in a nutrient column")
+        << "find 25" << 0 << QStringList { "25.5", "2", "", "18.25" } << QStringList { "70", "", "1", "0" }
+        << Cells { "25.5@10", "18.25@10" };
+    QTest::newRow("found as shown") << "find 8.2" << 0 << QStringList { "25.5", "2", "", "18.25" }
+                                    << QStringList { "70", "", "1", "0" } << Cells { "18.25@10" };
+}
+
+void TestFoodGridDialog::nutrientColumns()
+{
+    QFETCH(QString, action);
+    QFETCH(int, onColumn);
+    QFETCH(QStringList, protein);
+    QFETCH(QStringList, sodium);
+    QFETCH(Cells, marked);
+    // Protein and sodium as the food table keeps them; an absent one is unknown.
+    const QList<QHash<QString, double>> values { { { "203", 25.5 }, { "307", 70 } }, { { "203", 2 } }, { { "307", 1 } },
+        { { "203", 18.25 }, { "307", 0 } } };
+    {
+        QString error;
+        std::vector<TextColumn> names;
+        std::vector<qint64> rows;
+        QVERIFY2(m_database->refresh(&error) && m_database->readColumns({ FoodDatabase::FOOD }, &names, &rows, &error),
+            qPrintable(error));
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            FoodNutrientChanges changes;
+            for (auto value = values[int(row)].cbegin(); value != values[int(row)].cend(); ++value) {
+                changes.values.insert(value.key(), value.value());
+            }
+            QVERIFY2(m_database->writeFoodNutrients(rows[row], names[0].at(qsizetype(row)).toString(), changes, &error),
+                qPrintable(error));
+        }
+    }
+    open(false);
+    QCOMPARE(grid()->model()->columnCount(), 10);
+    auto* proteinColumn = m_window->findChild<QAction*>(QStringLiteral("nutrientColumn_203"));
+    auto* sodiumColumn = m_window->findChild<QAction*>(QStringLiteral("nutrientColumn_307"));
+    QVERIFY(proteinColumn && sodiumColumn);
+    QVERIFY(button("nutrientColumns")->isEnabled());
+    proteinColumn->trigger();
+    sodiumColumn->trigger();
+    QCOMPARE(grid()->model()->columnCount(), 12);
+    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("ColumnCaption10"))->text().endsWith(QStringLiteral("(g)")));
+    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("ColumnCaption11"))->text().endsWith(QStringLiteral("(mg)")));
+    if (action == QLatin1String("sort")) {
+        clickCell(0, onColumn);
+        QTest::mouseClick(button("cmdSort"), Qt::LeftButton);
+    } else if (action.startsWith(QLatin1String("find "))) {
+        search(action.mid(5));
+    }
+    QCOMPARE(column(10), protein);
+    QCOMPARE(column(11), sodium);
+    Cells found = markedCells();
+    std::sort(found.begin(), found.end());
+    std::sort(marked.begin(), marked.end());
+    QCOMPARE(found, marked);
+
+    // Unchosen again, the column goes and the others stay.
+    proteinColumn->trigger();
+    QCOMPARE(grid()->model()->columnCount(), 11);
+    QVERIFY(!proteinColumn->isChecked());
+    QVERIFY(Prompt::shown().isEmpty());
 }
 
 QTEST_MAIN(TestFoodGridDialog)
