@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
@@ -428,9 +429,13 @@ void TestImportFoodsDialog::exportWritesTheTable()
     QVERIFY(m_window->exportFoodsTo(path));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
-        QByteArray("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n"
-                   "Apple,1 medium,95,,,,,,,\n"));
+    // The ten fields, then the serving's grams and every nutrient of the catalogue, all unknown.
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(
+        lines[0].startsWith("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC,SERVING_G,"));
+    QCOMPARE(lines[1], "Apple,1 medium,95,,,,,,," + QByteArray(NutrientCatalogue::starter().size() + 1, ','));
+    QVERIFY(lines[2].isEmpty());
     QVERIFY(Prompt::shown().last().text.contains("1 food"));
     // An unwritable place gives a message and no file.
     QVERIFY(!m_window->exportFoodsTo(m_folder->path() + "/missing/out.csv"));
