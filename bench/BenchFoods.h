@@ -5,6 +5,8 @@
 #include "core/files/PlatewellFolder.h"
 #include "core/files/UserFiles.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/nutrients/NutrientTables.h"
+#include "core/sqlite/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,6 +89,27 @@ inline bool makeFoodTableFile(const QString& path, int count, QString* error, co
         db.close();
     }
     QSqlDatabase::removeDatabase(connection);
+    return ok;
+}
+
+// Gives every food of the file at `path` 100 g a serving and a value for each nutrient of the
+// starter catalogue (73), as the starter foods or a large import leave a table.
+inline bool addNutrients(const QString& path, QString* error)
+{
+    SqliteConnection connection;
+    if (!connection.open(path, 5000, error)) {
+        return false;
+    }
+    NutrientTables tables(connection);
+    // Foods and nutrients in rowid order, so each value goes in at the end of its table.
+    const bool ok = connection.execute("PRAGMA journal_mode=OFF") && tables.create(error) && connection.execute("BEGIN")
+        && connection.execute("INSERT INTO food_servings (food, name, grams) SELECT rowid, FOOD, 100 FROM foods")
+        && connection.execute("INSERT INTO food_nutrients (food, nutrient, value) SELECT f.rowid, n.id, "
+                              "(abs(random()) % 100000) / 100.0 FROM foods f CROSS JOIN nutrients n")
+        && connection.execute("COMMIT");
+    if (!ok && error && error->isEmpty()) {
+        *error = connection.message();
+    }
     return ok;
 }
 

@@ -3,6 +3,10 @@
 #include "core/storage/FoodStore.h"
 #include "core/text/NumberText.h"
 
+#include <QSet>
+
+#include <limits>
+
 bool FullScanFoodLookup::load(const FoodStore& foods, QString* error)
 {
     const std::vector<FoodFields::Field> fields { FoodFields::FOOD, FoodFields::CALORIES, FoodFields::CARBS,
@@ -33,4 +37,56 @@ const std::vector<FoodLookup::Nutrients>* FullScanFoodLookup::rowsNamed(const QS
         }
     }
     return &m_matches;
+}
+
+bool FullScanFoodLookup::loadNutrients(const FoodStore& foods, QString* error)
+{
+    NutrientCatalogue catalogue;
+    std::vector<TextColumn> columns;
+    std::vector<FoodStore::RowId> rows;
+    QSet<FoodStore::RowId> recipes;
+    if (!foods.nutrientCatalogue(&catalogue, error) || !foods.readColumns({ FoodFields::FOOD }, &columns, &rows, error)
+        || !foods.recipeRows(&recipes, error)) {
+        return false;
+    }
+    m_numbers.clear();
+    for (const Nutrient& nutrient : catalogue.nutrients()) {
+        m_numbers.append(nutrient.number);
+    }
+    std::vector<std::vector<std::optional<double>>> values;
+    if (!foods.readNutrientColumns(m_numbers, rows, &values, error)) {
+        return false;
+    }
+    KeptNutrients unknown;
+    unknown.values.assign(std::size_t(m_numbers.size()), std::numeric_limits<double>::quiet_NaN());
+    m_kept.assign(rows.size(), unknown);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        KeptNutrients& kept = m_kept[r];
+        for (std::size_t n = 0; n < values.size(); ++n) {
+            if (values[n][r]) {
+                kept.values[n] = *values[n][r];
+            }
+        }
+        if (recipes.contains(rows[r])) {
+            FoodNutrients nutrients;
+            if (!foods.readFoodNutrients(rows[r], &nutrients, error)) {
+                return false;
+            }
+            for (const QString& number : nutrients.incomplete) {
+                kept.incomplete.push_back(int(m_numbers.indexOf(number)));
+            }
+        }
+    }
+    return true;
+}
+
+const std::vector<FoodLookup::KeptNutrients>* FullScanFoodLookup::nutrientsNamed(const QString& name, QString*)
+{
+    m_keptMatches.clear();
+    for (qsizetype r = 0; r < m_names.size() && !m_kept.empty(); ++r) {
+        if (m_names.at(r) == name) {
+            m_keptMatches.push_back(m_kept[static_cast<std::size_t>(r)]);
+        }
+    }
+    return &m_keptMatches;
 }

@@ -18,8 +18,17 @@ public:
 
     const std::vector<Nutrients>* rowsNamed(const QString& name, QString* error) override;
 
+    // Reads every row's kept nutrients too, through the store's grid reading, with the marks of
+    // the recipes' partial sums; without it the lookup keeps none.
+    bool loadNutrients(const FoodStore& foods, QString* error);
+    const QStringList& nutrientNumbers() const override { return m_numbers; }
+    const std::vector<KeptNutrients>* nutrientsNamed(const QString& name, QString* error) override;
+
 private:
     TextColumn m_names;
     std::vector<Nutrients> m_values;
     std::vector<Nutrients> m_matches;
+    QStringList m_numbers;
+    std::vector<KeptNutrients> m_kept;
+    std::vector<KeptNutrients> m_keptMatches;
 };

@@ -30,4 +30,37 @@ public:
         Q_UNUSED(error)
         return true;
     }
+
+    // Every nutrient one food row keeps beyond the ten fields, by slot (the position of its
+    // number in nutrientNumbers()): NaN where the row does not know it. `incomplete` holds the
+    // slots whose value is only a recipe's partial sum.
+    struct KeptNutrients
+    {
+        std::vector<double> values;
+        std::vector<int> incomplete;
+    };
+
+    // Asks for every kept nutrient with the ten fields from now on; it is read with them, in
+    // bulk, ahead. False when the food table could not be read.
+    virtual bool includeNutrients(QString* error)
+    {
+        Q_UNUSED(error)
+        return true;
+    }
+    // The nutrient numbers of the slots, in the catalogue's display order; none in a lookup that
+    // keeps no nutrients.
+    virtual const QStringList& nutrientNumbers() const
+    {
+        static const QStringList none;
+        return none;
+    }
+    // The kept nutrients of the rows rowsNamed() gives for `name`, in that order, or nullptr when
+    // the food table could not be read. Valid until the next call of either.
+    virtual const std::vector<KeptNutrients>* nutrientsNamed(const QString& name, QString* error)
+    {
+        Q_UNUSED(name)
+        Q_UNUSED(error)
+        static const std::vector<KeptNutrients> none;
+        return &none;
+    }
 };

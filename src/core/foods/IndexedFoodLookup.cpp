@@ -2,11 +2,17 @@
 
 #include "core/foods/FoodDatabase.h"
 #include "core/foods/StoredText.h"
+#include "core/nutrients/NutrientCatalogue.h"
+#include "core/nutrients/NutrientTables.h"
 #include "core/sqlite/SqliteConnection.h"
 #include "core/sqlite/SqliteStatement.h"
 #include "core/sqlite/SqliteTransaction.h"
 
 #include <QSet>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -32,6 +38,8 @@ IndexedFoodLookup::~IndexedFoodLookup()
     // The statements go before the read transaction ends.
     m_query.reset();
     m_batchQuery.reset();
+    m_nutrientQuery.reset();
+    m_gapQuery.reset();
     m_reading.reset();
 }
 
@@ -61,7 +69,7 @@ bool IndexedFoodLookup::beginReading(QString* error)
     // Each name is asked for as the program writes it and as the Windows-1252 bytes an older tool
     // may have stored for it (bound as a blob, cast to text), so both rows count.
     auto query = std::make_unique<SqliteStatement>(db,
-        QStringLiteral("SELECT %1 FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid")
+        QStringLiteral("SELECT %1, rowid FROM foods WHERE FOOD IN (?, CAST(? AS TEXT)) ORDER BY rowid")
             .arg(nutrientList())
             .toUtf8());
     if (!query->isPrepared()) {
@@ -72,7 +80,7 @@ bool IndexedFoodLookup::beginReading(QString* error)
         marks.append(QStringLiteral("CAST(? AS TEXT)"));
     }
     m_batchQuery = std::make_unique<SqliteStatement>(db,
-        QStringLiteral("SELECT CAST(FOOD AS BLOB), %1 FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
+        QStringLiteral("SELECT CAST(FOOD AS BLOB), %1, rowid FROM foods WHERE FOOD IN (%2) ORDER BY rowid")
             .arg(nutrientList(), marks.join(QLatin1Char(',')))
             .toUtf8());
     if (!m_batchQuery->isPrepared()) {
@@ -80,7 +88,7 @@ bool IndexedFoodLookup::beginReading(QString* error)
         return fail(error);
     }
     m_query = std::move(query);
-    return true;
+    return !m_withNutrients || prepareNutrients(error);
 }
 
 const std::vector<FoodLookup::Nutrients>* IndexedFoodLookup::rowsNamed(const QString& name, QString* error)
@@ -94,12 +102,17 @@ const std::vector<FoodLookup::Nutrients>* IndexedFoodLookup::rowsNamed(const QSt
     }
     std::vector<Nutrients> rows;
     // The empty name also matches names stored as NULL; the food table knows how to ask for that.
+    // It names no planned food, so its nutrients are not read.
     if (name.isEmpty()) {
         if (!m_foods.nutrientsOf(name, &rows, error)) {
             return nullptr;
         }
+        if (m_withNutrients) {
+            m_nutrientCache.insert(name, std::vector<KeptNutrients>(rows.size(), unknownNutrients()));
+        }
         return &m_cache.insert(name, std::move(rows)).value();
     }
+    std::vector<qint64> rowids;
     SqliteStatement& query = m_query->restart();
     query.bindText(1, name);
     const QByteArray legacy = StoredText::windows1252Bytes(name);
@@ -114,10 +127,22 @@ const std::vector<FoodLookup::Nutrients>* IndexedFoodLookup::rowsNamed(const QSt
             values[n] = FoodDatabase::nutrientValue(query, static_cast<int>(n));
         }
         rows.push_back(values);
+        rowids.push_back(query.int64(static_cast<int>(FoodFields::NutrientCount)));
     }
     if (query.failed()) {
         fail(error);
         return nullptr;
+    }
+    if (m_withNutrients) {
+        std::vector<KeptNutrients>& kept = m_nutrientCache[name];
+        kept.assign(rowids.size(), unknownNutrients());
+        std::vector<std::pair<qint64, KeptNutrients*>> targets;
+        for (std::size_t r = 0; r < rowids.size(); ++r) {
+            targets.emplace_back(rowids[r], &kept[r]);
+        }
+        if (!readNutrients(targets, error)) {
+            return nullptr;
+        }
     }
     return &m_cache.insert(name, std::move(rows)).value();
 }
@@ -127,6 +152,7 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
     // Emptied before the names of this batch go in, so that those stay known until the next batch.
     if (m_cache.size() + names.size() > kMaxCachedNames) {
         m_cache.clear();
+        m_nutrientCache.clear();
     }
     QStringList wanted;
     QSet<QString> seen;
@@ -161,6 +187,8 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
             batches.back().emplace_back(legacy);
         }
     }
+    // Each row's rowid, name and place among the name's rows, for its nutrients.
+    std::vector<std::pair<qint64, std::pair<QString, std::size_t>>> kept;
     QString buffer;
     for (const std::vector<QVariant>& batch : batches) {
         // A short batch is filled up with NULL, which matches no name.
@@ -179,10 +207,192 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
                 values[n] = FoodDatabase::nutrientValue(query, static_cast<int>(n) + 1);
             }
             target.value().push_back(values);
+            if (m_withNutrients) {
+                kept.push_back({ query.int64(static_cast<int>(FoodFields::NutrientCount) + 1),
+                    { target.key(), target.value().size() - 1 } });
+            }
         }
         if (query.failed()) {
             return fail(error);
         }
     }
+    if (!m_withNutrients) {
+        return true;
+    }
+    // Every name gets its place first: a hash that grows moves its values.
+    for (const QString& name : wanted) {
+        m_nutrientCache.insert(name, std::vector<KeptNutrients>(m_cache.value(name).size(), unknownNutrients()));
+    }
+    std::vector<std::pair<qint64, KeptNutrients*>> targets;
+    targets.reserve(kept.size());
+    for (const auto& [rowid, place] : kept) {
+        targets.emplace_back(rowid, &m_nutrientCache.find(place.first).value()[place.second]);
+    }
+    return readNutrients(targets, error);
+}
+
+FoodLookup::KeptNutrients IndexedFoodLookup::unknownNutrients() const
+{
+    return { std::vector<double>(std::size_t(m_numbers.size()), std::numeric_limits<double>::quiet_NaN()), {} };
+}
+
+bool IndexedFoodLookup::includeNutrients(QString* error)
+{
+    if (m_withNutrients) {
+        return true;
+    }
+    // Rows read so far came without their nutrients.
+    m_withNutrients = true;
+    m_cache.clear();
+    return beginReading(error) && prepareNutrients(error);
+}
+
+bool IndexedFoodLookup::prepareNutrients(QString* error)
+{
+    if (m_nutrientsPrepared) {
+        return true;
+    }
+    NutrientTables tables(m_foods.connection());
+    NutrientCatalogue catalogue;
+    bool exist = false;
+    QString reason;
+    if (!tables.exist(&exist, &reason) || !tables.readCatalogue(&catalogue, &reason)) {
+        if (error) {
+            *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
+        }
+        return false;
+    }
+    m_numbers.clear();
+    for (const Nutrient& nutrient : catalogue.nutrients()) {
+        m_numbers.append(nutrient.number);
+    }
+    m_nutrientsPrepared = true;
+    if (!exist) {
+        return true;
+    }
+    QHash<QString, qint64> ids;
+    if (!tables.ids(&ids, &reason)) {
+        if (error) {
+            *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
+        }
+        return false;
+    }
+    for (auto it = ids.cbegin(); it != ids.cend(); ++it) {
+        if (it.value() < 0 || it.value() > 1000000) {
+            continue;
+        }
+        if (m_slotOfId.size() <= std::size_t(it.value())) {
+            m_slotOfId.resize(std::size_t(it.value()) + 1, -1);
+        }
+        m_slotOfId[std::size_t(it.value())] = int(m_numbers.indexOf(it.key()));
+    }
+    sqlite3* db = m_foods.connection().handle();
+    QStringList marks;
+    for (int i = 0; i < kBatchSize; ++i) {
+        marks.append(QStringLiteral("?"));
+    }
+    // A food's values count only while its row bears the name they were written under.
+    m_nutrientQuery = std::make_unique<SqliteStatement>(db,
+        QStringLiteral("SELECT s.food, n.nutrient, n.value FROM food_servings s "
+                       "JOIN foods f ON f.rowid = s.food AND f.FOOD IS s.name "
+                       "JOIN food_nutrients n ON n.food = s.food WHERE s.food IN (%1)")
+            .arg(marks.join(QLatin1Char(',')))
+            .toUtf8());
+    if (!m_nutrientQuery->isPrepared()) {
+        m_nutrientQuery.reset();
+        return fail(error);
+    }
+    SqliteStatement gaps(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'food_nutrient_gaps'");
+    if (!gaps.isPrepared()) {
+        return fail(error);
+    }
+    if (gaps.next()) {
+        // A recipe's partial sums are marked; a mark counts only on a row that is still its recipe's.
+        m_gapQuery = std::make_unique<SqliteStatement>(db,
+            QStringLiteral("SELECT g.food, g.nutrient FROM food_nutrient_gaps g "
+                           "JOIN recipes r ON r.food_rowid = g.food JOIN foods f ON f.rowid = g.food "
+                           "AND f.FOOD IS r.name WHERE g.food IN (%1)")
+                .arg(marks.join(QLatin1Char(',')))
+                .toUtf8());
+        if (!m_gapQuery->isPrepared()) {
+            m_gapQuery.reset();
+            return fail(error);
+        }
+    }
+    return !gaps.failed() || fail(error);
+}
+
+bool IndexedFoodLookup::readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error)
+{
+    if (!m_nutrientQuery || rows.empty()) {
+        return true;
+    }
+    // In rowid order the values of neighbouring foods share their pages.
+    std::sort(rows.begin(), rows.end());
+    auto slotOf = [this](qint64 id) {
+        return id >= 0 && std::size_t(id) < m_slotOfId.size() ? m_slotOfId[std::size_t(id)] : -1;
+    };
+    for (std::size_t first = 0; first < rows.size(); first += kBatchSize) {
+        const std::size_t end = std::min(rows.size(), first + std::size_t(kBatchSize));
+        auto targetOf = [&](qint64 rowid) -> KeptNutrients* {
+            const auto found
+                = std::lower_bound(rows.begin() + std::ptrdiff_t(first), rows.begin() + std::ptrdiff_t(end), rowid,
+                    [](const std::pair<qint64, KeptNutrients*>& row, qint64 wanted) { return row.first < wanted; });
+            return found != rows.begin() + std::ptrdiff_t(end) && found->first == rowid ? found->second : nullptr;
+        };
+        for (SqliteStatement* statement : { m_nutrientQuery.get(), m_gapQuery.get() }) {
+            if (!statement) {
+                continue;
+            }
+            SqliteStatement& query = statement->restart();
+            for (int i = 0; i < kBatchSize; ++i) {
+                const std::size_t r = first + std::size_t(i);
+                if (r < end) {
+                    query.bindInt64(i + 1, rows[r].first);
+                } else {
+                    query.bindNull(i + 1);
+                }
+            }
+            const bool values = statement == m_nutrientQuery.get();
+            KeptNutrients* target = nullptr;
+            qint64 targetRow = -1;
+            while (query.next()) {
+                const qint64 rowid = query.int64(0);
+                if (rowid != targetRow) {
+                    targetRow = rowid;
+                    target = targetOf(rowid);
+                }
+                const int slot = slotOf(query.int64(1));
+                if (!target || slot < 0) {
+                    continue;
+                }
+                if (values) {
+                    target->values[std::size_t(slot)] = query.real(2);
+                } else if (!std::isnan(target->values[std::size_t(slot)])) {
+                    target->incomplete.push_back(slot);
+                }
+            }
+            if (query.failed()) {
+                return fail(error);
+            }
+        }
+    }
     return true;
+}
+
+const std::vector<FoodLookup::KeptNutrients>* IndexedFoodLookup::nutrientsNamed(const QString& name, QString* error)
+{
+    auto found = m_nutrientCache.find(name);
+    if (found == m_nutrientCache.end()) {
+        // Read with the ten fields; a name read before nutrients were asked for is read again.
+        m_cache.remove(name);
+        if (!includeNutrients(error) || !rowsNamed(name, error)) {
+            return nullptr;
+        }
+        found = m_nutrientCache.find(name);
+        if (found == m_nutrientCache.end()) {
+            found = m_nutrientCache.insert(name, {});
+        }
+    }
+    return &found.value();
 }

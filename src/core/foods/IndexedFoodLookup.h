@@ -6,6 +6,8 @@
 #include <QHash>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class FoodDatabase;
 class SqliteStatement;
@@ -29,8 +31,17 @@ public:
     // Reads the rows of all names not yet known in a few queries of many names each.
     bool prefetch(const QStringList& names, QString* error) override;
 
+    // The kept nutrients come with the rows, a few hundred foods a query, read in rowid order.
+    bool includeNutrients(QString* error) override;
+    const QStringList& nutrientNumbers() const override { return m_numbers; }
+    const std::vector<KeptNutrients>* nutrientsNamed(const QString& name, QString* error) override;
+
 private:
     bool beginReading(QString* error);
+    bool prepareNutrients(QString* error);
+    // Fills in the kept nutrients of each row (by rowid), all unknown to begin with.
+    bool readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error);
+    KeptNutrients unknownNutrients() const;
     bool fail(QString* error) const;
 
     const FoodDatabase& m_foods;
@@ -41,4 +52,13 @@ private:
     std::unique_ptr<SqliteStatement> m_query;
     std::unique_ptr<SqliteStatement> m_batchQuery;
     QHash<QString, std::vector<Nutrients>> m_cache;
+
+    bool m_withNutrients = false;
+    bool m_nutrientsPrepared = false;
+    QStringList m_numbers;
+    // The slot of each nutrient id of the file's catalogue, -1 for none.
+    std::vector<int> m_slotOfId;
+    std::unique_ptr<SqliteStatement> m_nutrientQuery;
+    std::unique_ptr<SqliteStatement> m_gapQuery;
+    QHash<QString, std::vector<KeptNutrients>> m_nutrientCache;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -12,6 +13,12 @@ struct FoodNutrients
     // The weight of one serving in grams, where it is known.
     std::optional<double> servingGrams;
     QHash<QString, double> values;
+    // The numbers among `values` whose value is only part of the whole: a recipe's sum over the
+    // ingredients that know it, while some other ingredient does not. A recipe none of whose
+    // ingredients knows a nutrient has no value for it at all.
+    QSet<QString> incomplete {};
+
+    bool isComplete(const QString& number) const { return values.contains(number) && !incomplete.contains(number); }
 
     bool operator==(const FoodNutrients&) const = default;
 };

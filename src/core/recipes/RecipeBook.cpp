@@ -256,6 +256,7 @@ QString RecipeBook::write(RecipeTables& tables, Recipe* recipe, const QString& s
     qint64 rowid = 0;
     if (!tables.values(*recipe, &values, nullptr, &reason)
         || !tables.writeFoodRow(*recipe, linkedRowid, formerName, values, &rowid, &reason)
+        || !tables.writeNutrients(*recipe, rowid, RecipeNutrients::Scope(), &reason)
         || !tables.writeDefinition(recipe, rowid, &reason) || !tables.recomputeUsing({ recipe->name }, &reason)) {
         return inFile(reason);
     }

@@ -550,6 +550,10 @@ bool RecipeTables::writeFoodRow(const Recipe& recipe, qint64 linkedRowid, const 
     *rowid = linked ? linkedRowid : m_connection.lastInsertRowid();
     m_rows.remove(recipe.name);
     m_rows.remove(linkedName);
+    if (m_nutrients) {
+        m_nutrients->forget(recipe.name);
+        m_nutrients->forget(linkedName);
+    }
     return true;
 }
 
@@ -626,6 +630,9 @@ bool RecipeTables::deleteFoodRow(qint64 rowid, QString* error)
     }
     remove->bindInt64(1, rowid);
     m_rows.clear();
+    if (m_nutrients) {
+        m_nutrients->forgetAll();
+    }
     return execute(remove, error);
 }
 
@@ -659,7 +666,21 @@ bool RecipeTables::renameIngredient(const QString& from, const QString& to, QStr
     return execute(rename, error);
 }
 
+bool RecipeTables::writeNutrients(
+    const Recipe& recipe, qint64 rowid, const RecipeNutrients::Scope& scope, QString* error)
+{
+    if (!m_nutrients) {
+        m_nutrients = std::make_unique<RecipeNutrients>(m_connection);
+    }
+    return m_nutrients->write(recipe, rowid, scope, error);
+}
+
 bool RecipeTables::recomputeUsing(const QStringList& foods, QString* error)
+{
+    return recomputeUsing(foods, error, Recompute());
+}
+
+bool RecipeTables::recomputeUsing(const QStringList& foods, QString* error, const Recompute& what)
 {
     bool tables = false;
     if (!exist(&tables, error)) {
@@ -688,14 +709,26 @@ bool RecipeTables::recomputeUsing(const QStringList& foods, QString* error)
             }
         }
     }
-    if (!prefetch(plain, error)) {
+    if (what.fields && !prefetch(plain, error)) {
         return false;
     }
     for (auto& [recipe, rowid] : users) {
-        Values perServing {};
-        qint64 written = 0;
-        if (!values(recipe, &perServing, nullptr, error)
-            || !writeFoodRow(recipe, rowid, recipe.name, perServing, &written, error)) {
+        qint64 written = rowid;
+        bool linked = false;
+        if (!what.fields && !rowHolds(rowid, recipe.name, &linked, error)) {
+            return false;
+        }
+        // A recipe whose row another program took away gets a new one, worked out whole.
+        const bool whole = what.fields || !linked;
+        if (whole) {
+            Values perServing {};
+            if (!values(recipe, &perServing, nullptr, error)
+                || !writeFoodRow(recipe, rowid, recipe.name, perServing, &written, error)) {
+                return false;
+            }
+        }
+        // A new row has no nutrients yet: it gets them all.
+        if (!writeNutrients(recipe, written, written == rowid ? what.nutrients : RecipeNutrients::Scope(), error)) {
             return false;
         }
         if (written != rowid) {

@@ -2,6 +2,7 @@
 
 #include "core/foods/FoodFields.h"
 #include "core/recipes/Recipe.h"
+#include "core/recipes/RecipeNutrients.h"
 #include "core/totals/TotalsCalculator.h"
 
 #include <QCoreApplication>
@@ -87,9 +88,22 @@ public:
     // that already holds both, and then nothing is changed.
     bool renameIngredient(const QString& from, const QString& to, QString* clash, QString* error);
 
+    // What a recompute works out: the ten fields of the recipes' rows, and which of the nutrients
+    // beyond them. An edit of a food's ten fields changes none of its other nutrients, and an edit
+    // of some of its nutrients only those.
+    struct Recompute
+    {
+        bool fields = true;
+        RecipeNutrients::Scope nutrients;
+    };
+
     // Recomputes every recipe that uses one of `foods`, directly or through other recipes, in
     // dependency order, and writes its food row. Does nothing in a file without recipe tables.
     bool recomputeUsing(const QStringList& foods, QString* error);
+    bool recomputeUsing(const QStringList& foods, QString* error, const Recompute& what);
+    // Works out `scope` of the recipe's nutrients beyond the ten fields and writes them to its own
+    // row `rowid` (see RecipeNutrients).
+    bool writeNutrients(const Recipe& recipe, qint64 rowid, const RecipeNutrients::Scope& scope, QString* error);
 
     // The recipes through which `ingredients` lead back to the recipe named `name` (or its former
     // name, which references will follow): the chain from `name` back to it, or empty.
@@ -117,4 +131,5 @@ private:
     std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> m_statements;
     // Food rows by name, read once per object; a recipe row written here replaces its entry.
     QHash<QString, std::vector<Nutrients>> m_rows;
+    std::unique_ptr<RecipeNutrients> m_nutrients;
 };

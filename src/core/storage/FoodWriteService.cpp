@@ -95,6 +95,17 @@ bool followRename(RecipeTables& recipes, qint64 rowid, const QString& oldName, c
     return true;
 }
 
+// An edit of a food's ten fields leaves its other nutrients as they are, and so its recipes'; a
+// rename may make its recipes' ingredients other rows, which changes all of them.
+RecipeTables::Recompute recomputeAfterFields(const QString& oldName, const QString& newName)
+{
+    RecipeTables::Recompute recompute;
+    if (oldName == newName) {
+        recompute.nutrients = RecipeNutrients::Scope::nothing();
+    }
+    return recompute;
+}
+
 } // namespace
 
 FoodWriteService::FoodWriteService(FoodDatabase& foods)
@@ -143,7 +154,9 @@ bool FoodWriteService::updateFields(qint64 rowid, const QString& shownName, cons
                 && m_foods.writeFields(rowid, changes, reason)
                 && (!recipes || newName == shownName
                     || followRename(*recipes, rowid, shownName, newName, renamedIn, reason))
-                && (!recipes || !valuesChange || recipes->recomputeUsing({ shownName, newName }, reason));
+                && (!recipes || !valuesChange
+                    || recipes->recomputeUsing(
+                        { shownName, newName }, reason, recomputeAfterFields(shownName, newName)));
         },
         error);
 }
@@ -188,8 +201,15 @@ bool FoodWriteService::writeNutrients(
         rowid, shownName,
         [&](RecipeTables* recipes, QString* reason) {
             NutrientTables nutrients(m_foods.connection());
+            // The recipes made of the food change in the nutrients the edit names, and only there.
+            RecipeTables::Recompute recompute { false, RecipeNutrients::Scope::nothing() };
+            recompute.nutrients.servingGrams = changes.servingGramsChanged;
+            for (auto it = changes.values.cbegin(); it != changes.values.cend(); ++it) {
+                recompute.nutrients.numbers.insert(it.key());
+            }
             return (!recipes || mayWriteBesideRecipes(*recipes, rowid, shownName, shownName, false, reason))
-                && nutrients.create(reason) && nutrients.write(rowid, changes, reason);
+                && nutrients.create(reason) && nutrients.write(rowid, changes, reason)
+                && (!recipes || recipes->recomputeUsing({ shownName }, reason, recompute));
         },
         error);
 }

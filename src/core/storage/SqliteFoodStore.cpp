@@ -3,6 +3,7 @@
 #include "core/foods/IndexedFoodLookup.h"
 #include "core/nutrients/NutrientTables.h"
 #include "core/recipes/RecipeBook.h"
+#include "core/recipes/RecipeNutrients.h"
 #include "core/sqlite/SqliteTransaction.h"
 #include "core/storage/FoodWriteService.h"
 #include "core/storage/SqliteFoodImport.h"
@@ -113,7 +114,12 @@ bool SqliteFoodStore::nutrientCatalogue(NutrientCatalogue* catalogue, QString* e
 bool SqliteFoodStore::readFoodNutrients(RowId row, FoodNutrients* nutrients, QString* error) const
 {
     QString reason;
-    return NutrientTables(m_table.connection()).read(row, nutrients, &reason) || m_table.fail(reason, error);
+    // The values and the marks of a recipe's partial sums are of one state of the file.
+    SqliteTransaction reading(m_table.connection());
+    reading.beginRead();
+    return (NutrientTables(m_table.connection()).read(row, nutrients, &reason)
+               && RecipeNutrients::readIncomplete(m_table.connection(), row, nutrients, &reason))
+        || m_table.fail(reason, error);
 }
 
 bool SqliteFoodStore::writeFoodNutrients(

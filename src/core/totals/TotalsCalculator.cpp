@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -36,6 +37,48 @@ bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values
         }
         running[TotalsRow::NetCarbs]
             = (running[TotalsRow::Carbohydrates] - running[TotalsRow::Fiber]) - running[TotalsRow::SugarAlcohols];
+    }
+    return true;
+}
+
+// Adds the kept nutrients of every food row named `name`, times `quantity`, to `row`; a planned
+// food that does not know a nutrient counts once among its unknowns. False when the food table
+// could not be read.
+bool accumulateKept(FoodLookup& lookup, const QString& name, double quantity, NutrientTotalsRow& row,
+    std::vector<unsigned char>& unknown, QString* error)
+{
+    // An empty slot plans no food.
+    if (name.isEmpty()) {
+        return true;
+    }
+    const std::vector<FoodLookup::KeptNutrients>* rows = lookup.nutrientsNamed(name, error);
+    if (!rows) {
+        return false;
+    }
+    const std::size_t slotCount = row.totals.size();
+    unknown.assign(slotCount, rows->empty() ? 1 : 0);
+    for (const FoodLookup::KeptNutrients& kept : *rows) {
+        const std::size_t known = std::min(slotCount, kept.values.size());
+        for (std::size_t n = 0; n < known; ++n) {
+            const double value = kept.values[n];
+            if (std::isnan(value)) {
+                unknown[n] = 1;
+            } else {
+                const double product = value * quantity;
+                row.totals[n] += product;
+            }
+        }
+        for (std::size_t n = known; n < slotCount; ++n) {
+            unknown[n] = 1;
+        }
+        for (const int n : kept.incomplete) {
+            if (n >= 0 && std::size_t(n) < slotCount) {
+                unknown[std::size_t(n)] = 1;
+            }
+        }
+    }
+    for (std::size_t n = 0; n < slotCount; ++n) {
+        row.unknownCounts[n] += unknown[n];
     }
     return true;
 }
@@ -156,6 +199,12 @@ QStringList TotalsCalculator::addWeekViews(
 TotalsResult TotalsCalculator::calculate(
     const MealPlan& onScreen, const UserFiles& files, const TotalsSources& sources, FoodLookup& lookup)
 {
+    return calculate(onScreen, files, sources, lookup, nullptr);
+}
+
+TotalsResult TotalsCalculator::calculate(const MealPlan& onScreen, const UserFiles& files, const TotalsSources& sources,
+    FoodLookup& lookup, NutrientTotals* nutrients)
+{
     TotalsResult result;
     Values grand {};
     bool anyData = false;
@@ -168,6 +217,18 @@ TotalsResult TotalsCalculator::calculate(
         return result;
     };
     const QString unreadableTable = tr("The food table could not be read: %1");
+    if (nutrients) {
+        *nutrients = NutrientTotals();
+        if (!lookup.includeNutrients(&error)) {
+            return stop(unreadableTable.arg(error));
+        }
+        nutrients->numbers = lookup.nutrientNumbers();
+    }
+    const std::size_t slotCount = nutrients ? std::size_t(nutrients->numbers.size()) : 0;
+    std::vector<unsigned char> unknown;
+    auto keptRow = [&](const QString& label) {
+        return NutrientTotalsRow { label, std::vector<double>(slotCount), std::vector<int>(slotCount) };
+    };
 
     if (sources.active) {
         anyData = true;
@@ -183,15 +244,21 @@ TotalsResult TotalsCalculator::calculate(
         }
         // Every slot is visited, empty ones too: an empty name matches food rows without a name,
         // whose values count with quantity 0 like any other match.
+        NutrientTotalsRow kept = keptRow(QStringLiteral("Active"));
         for (const MealTable& table : onScreen.tables) {
             for (int i = 1; i < MealTable::SlotCount; ++i) {
                 const MealSlot& slot = table.slot(i);
-                if (!accumulate(lookup, slot.FoodName, TextToNumber(slot.QuantityText), running, &error)) {
+                const double quantity = TextToNumber(slot.QuantityText);
+                if (!accumulate(lookup, slot.FoodName, quantity, running, &error)
+                    || (nutrients && !accumulateKept(lookup, slot.FoodName, quantity, kept, unknown, &error))) {
                     return stop(unreadableTable.arg(error));
                 }
             }
         }
         result.rows.push_back({ QStringLiteral("Active"), running });
+        if (nutrients) {
+            nutrients->rows.push_back(std::move(kept));
+        }
         grand = running;
     }
 
@@ -202,6 +269,7 @@ TotalsResult TotalsCalculator::calculate(
         }
         const QString& period = periods.at(static_cast<qsizetype>(p));
         Values running {};
+        NutrientTotalsRow kept = keptRow(period);
         // From here on every failure, the food table's included, stops with the one message.
         TextLineReader reader(files.periodPlanPath(period));
         // The plan's own file could not be read: the week rows name it.
@@ -239,12 +307,16 @@ TotalsResult TotalsCalculator::calculate(
                 return stop(tr("File Not Found"));
             }
             for (const auto& [food, quantity] : slice) {
-                if (!accumulate(lookup, food, quantity, running, &error)) {
+                if (!accumulate(lookup, food, quantity, running, &error)
+                    || (nutrients && !accumulateKept(lookup, food, quantity, kept, unknown, &error))) {
                     return stop(tr("File Not Found"));
                 }
             }
         }
         result.rows.push_back({ period, running });
+        if (nutrients) {
+            nutrients->rows.push_back(std::move(kept));
+        }
         for (std::size_t n = 0; n < grand.size(); ++n) {
             grand[n] += running[n];
         }

@@ -50,6 +50,25 @@ struct TotalsResult
     QString stopFile;
 };
 
+// Every nutrient kept beyond the ten fields, added up for one plan: per slot (the position of
+// its number in NutrientTotals::numbers) the sum of what the planned foods know, and how many
+// planned foods do not know it (a food the table lacks, one whose nutrients are not kept, one
+// that lacks the value, or a recipe whose value is only a partial sum).
+struct NutrientTotalsRow
+{
+    QString label;
+    std::vector<double> totals;
+    std::vector<int> unknownCounts;
+};
+
+// The nutrient totals of one calculation: a row for each plan totalled, in the order of the
+// TotalsResult's rows, without a "Totals" row.
+struct NutrientTotals
+{
+    QStringList numbers;
+    std::vector<NutrientTotalsRow> rows;
+};
+
 // Which plans to total: the plan on screen, and each of the eleven periods in their order.
 struct TotalsSources
 {
@@ -70,6 +89,10 @@ public:
     // The plan on screen is `onScreen`; the periods' plans are read from the user's files.
     static TotalsResult calculate(
         const MealPlan& onScreen, const UserFiles& files, const TotalsSources& sources, FoodLookup& lookup);
+    // The same, adding up every kept nutrient of each plan into `nutrients` too, through the same
+    // lookup; the nine values come out as without it.
+    static TotalsResult calculate(const MealPlan& onScreen, const UserFiles& files, const TotalsSources& sources,
+        FoodLookup& lookup, NutrientTotals* nutrients);
 
     // The labels of the grid's header row, column 0 to 9.
     static const QStringList& headerTexts();
