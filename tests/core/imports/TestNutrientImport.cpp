@@ -112,17 +112,15 @@ void TestNutrientImport::foodDataCentral_data()
     QTest::addColumn<QStringList>("leftOut");
     // A nutrient the catalogue has afterwards, as "<number> <name> (<unit>)".
     QTest::addColumn<QString>("catalogued");
-    QTest::newRow("energy in kJ only")
-        << QByteArray("1,1,1062,418.4\n") << QByteArray() << FoodNutrients { 100.0, { { "268", 418.4 }, { "208", 100.0 } } }
-        << FoodNutrients { 100.0, {} } << "100" << QStringList() << "268 Energy (kJ)";
-    QTest::newRow("kcal wins over kJ")
-        << QByteArray("1,1,1062,1000\n2,1,1008,250\n") << QByteArray()
-        << FoodNutrients { 100.0, { { "268", 1000.0 }, { "208", 250.0 } } } << FoodNutrients { 100.0, {} } << "250"
-        << QStringList() << "208 Energy (kcal)";
+    QTest::newRow("energy in kJ only") << QByteArray("1,1,1062,418.4\n") << QByteArray()
+                                       << FoodNutrients { 100.0, { { "268", 418.4 }, { "208", 100.0 } } }
+                                       << FoodNutrients { 100.0, {} } << "100" << QStringList() << "268 Energy (kJ)";
+    QTest::newRow("kcal wins over kJ") << QByteArray("1,1,1062,1000\n2,1,1008,250\n") << QByteArray()
+                                       << FoodNutrients { 100.0, { { "268", 1000.0 }, { "208", 250.0 } } }
+                                       << FoodNutrients { 100.0, {} } << "250" << QStringList() << "208 Energy (kcal)";
     QTest::newRow("milligrams into a microgram nutrient")
-        << QByteArray("1,1,1178,0.0025\n2,2,1178,0.5\n") << QByteArray()
-        << FoodNutrients { 100.0, { { "418", 2.5 } } } << FoodNutrients { 100.0, { { "418", 500.0 } } } << ""
-        << QStringList() << "418 Vitamin B12 (µg)";
+        << QByteArray("1,1,1178,0.0025\n2,2,1178,0.5\n") << QByteArray() << FoodNutrients { 100.0, { { "418", 2.5 } } }
+        << FoodNutrients { 100.0, { { "418", 500.0 } } } << "" << QStringList() << "418 Vitamin B12 (µg)";
     QTest::newRow("a nutrient the catalogue lacks joins it")
         << QByteArray("1,1,1235,3.5\n") << QByteArray() << FoodNutrients { 100.0, { { "539", 3.5 } } }
         << FoodNutrients { 100.0, {} } << "" << QStringList() << "539 Sugars, added (g)";
