@@ -3,9 +3,10 @@
 // 8 nutrients each, so 8 million food_nutrient rows, and one portion each), an Open Food Facts
 // TSV of 1,000,000 products and a plain CSV of 1,000,000 foods. It also times a CSV file that
 // repeats one name 100,000 times, kept beside one another, whose every row is checked against the
-// rows of that name before it. Each measurement runs in a process of its own, so that the peak
-// memory given (the whole process's) is its own. Given case names (fdc-empty, same-keep, ...), it
-// runs those alone.
+// rows of that name before it, and a FoodData Central folder of 1,000,000 foods with 30 nutrients
+// each (30 million food_nutrient rows), every one of which the import brings. Each measurement
+// runs in a process of its own, so that the peak memory given (the whole process's) is its own.
+// Given case names (fdc-empty, same-keep, ...), it runs those alone.
 
 #include "BenchFoods.h"
 #include "core/imports/FoodExport.h"
@@ -75,7 +76,15 @@ QByteArray amount(QRandomGenerator& random, int scale)
     return QByteArray::number(random.bounded(scale * 100) / 100.0);
 }
 
-bool writeFoodDataCentral(const QString& folder)
+// The nutrients of the 30-nutrient folder beyond the eight: id, name, unit, number.
+const char* const kMoreNutrients[] = { "1003,Protein,G,203", "1051,Water,G,255", "1009,Starch,G,209",
+    "1018,Alcohol,G,221", "1057,Caffeine,MG,262", "1258,Saturated fat,G,606", "1292,Monounsaturated fat,G,645",
+    "1293,Polyunsaturated fat,G,646", "1257,Trans fat,G,605", "1087,Calcium,MG,301", "1089,Iron,MG,303",
+    "1090,Magnesium,MG,304", "1091,Phosphorus,MG,305", "1092,Potassium,MG,306", "1093,Sodium,MG,307",
+    "1095,Zinc,MG,309", "1162,Vitamin C,MG,401", "1165,Thiamin,MG,404", "1166,Riboflavin,MG,405",
+    "1175,Vitamin B6,MG,415", "1178,Vitamin B12,UG,418", "1235,Sugars added,G,539", "1185,Vitamin K,UG,430" };
+
+bool writeFoodDataCentral(const QString& folder, bool allNutrients)
 {
     QDir().mkpath(folder);
     QRandomGenerator random(1);
@@ -87,7 +96,19 @@ bool writeFoodDataCentral(const QString& folder)
                   "\"median\",\"footnote\",\"min_year_acquired\"\n");
     portions.add("\"id\",\"fdc_id\",\"seq_num\",\"amount\",\"measure_unit_id\",\"portion_description\",\"modifier\","
                  "\"gram_weight\",\"data_points\",\"footnote\",\"min_year_acquired\"\n");
-    const int nutrientIds[] = { 1008, 1005, 1004, 2000, 1253, 1079, 1086, 1003 };
+    std::vector<int> nutrientIds { 1008, 1005, 1004, 2000, 1253, 1079, 1086, 1003 };
+    QByteArray nutrientRows = "\"1008\",\"Energy\",\"KCAL\",\"208\",\"300\"\n"
+                              "\"1253\",\"Cholesterol\",\"MG\",\"601\",\"15700\"\n";
+    if (allNutrients) {
+        nutrientRows = "1008,Energy,KCAL,208,300\n1005,Carbohydrate,G,205,1\n1004,Total fat,G,204,1\n"
+                       "2000,Sugars,G,269,1\n1253,Cholesterol,MG,601,1\n1079,Fiber,G,291,1\n"
+                       "1086,Sugar alcohols,G,299,1\n";
+        nutrientIds.pop_back();
+        for (const char* more : kMoreNutrients) {
+            nutrientIds.push_back(QByteArray(more).split(',').value(0).toInt());
+            nutrientRows += QByteArray(more) + ",1\n";
+        }
+    }
     qint64 row = 1;
     for (int i = 0; i < kFoods; ++i) {
         const QByteArray id = QByteArray::number(100000 + i);
@@ -103,8 +124,7 @@ bool writeFoodDataCentral(const QString& folder)
     BlockWriter units(folder + QStringLiteral("/measure_unit.csv"));
     units.add("\"id\",\"name\"\n\"1000\",\"cup\"\n\"9999\",\"undetermined\"\n");
     BlockWriter names(folder + QStringLiteral("/nutrient.csv"));
-    names.add("\"id\",\"name\",\"unit_name\",\"nutrient_nbr\",\"rank\"\n\"1008\",\"Energy\",\"KCAL\",\"208\",\"300\"\n"
-              "\"1253\",\"Cholesterol\",\"MG\",\"601\",\"15700\"\n");
+    names.add("\"id\",\"name\",\"unit_name\",\"nutrient_nbr\",\"rank\"\n" + nutrientRows);
     return food.close() && nutrients.close() && portions.close() && units.close() && names.close();
 }
 
@@ -235,6 +255,7 @@ int main(int argc, char** argv)
     const std::pair<const char*, const char*> allCases[] = {
         { "fdc-empty", "FoodData Central folder into an empty table" },
         { "fdc-starter", "FoodData Central folder into the starter table" },
+        { "fdc30-empty", "FoodData Central, 30 nutrients, into an empty table" },
         { "off-empty", "Open Food Facts TSV into an empty table" },
         { "off-starter", "Open Food Facts TSV into the starter table" },
         { "csv-empty", "plain CSV into an empty table" },
@@ -260,7 +281,8 @@ int main(int argc, char** argv)
     QElapsedTimer timer;
     timer.start();
     QString error;
-    if ((runs("fdc") && !writeFoodDataCentral(data + QStringLiteral("/fdc")))
+    if ((runs("fdc") && !writeFoodDataCentral(data + QStringLiteral("/fdc"), false))
+        || (runs("fdc30") && !writeFoodDataCentral(data + QStringLiteral("/fdc30"), true))
         || (runs("off") && !writeOpenFoodFacts(data + QStringLiteral("/off")))
         || (runs("csv") && !writePlainCsv(data + QStringLiteral("/csv")))
         || (runs("same") && !writeOneNameRepeated(data + QStringLiteral("/same")))

@@ -6,6 +6,8 @@
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/ImportedFood.h"
 #include "core/imports/ZipArchive.h"
+#include "core/nutrients/NutrientCatalogue.h"
+#include "core/nutrients/NutrientUnit.h"
 #include "core/text/FieldNumber.h"
 #include "core/text/MessageText.h"
 
@@ -16,8 +18,11 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -33,6 +38,88 @@ constexpr qint64 kUndeterminedUnit = 9999;
 constexpr std::uint8_t kNoRank = 0xFF;
 // A branded food's label serving comes before any household portion.
 constexpr qint64 kLabelServing = LLONG_MIN;
+
+// FoodData Central's energy in kJ, the last fallback for the calories.
+constexpr qint64 kEnergyKj = 1062;
+// The catalogue's energy, which follows the calories the food table gets.
+const QString kEnergyNumber = QStringLiteral("208");
+
+// The double a float kept for a value stands for: its shortest decimal form, so that 0.1 read
+// into a float comes back as 0.1 and not 0.100000001490116.
+double widened(float value)
+{
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, value);
+    double result = value;
+    std::from_chars(text, written.ptr, result);
+    return result;
+}
+
+// The amounts of food_nutrient.csv beyond the eight, as compactly as a 30-million-row file
+// needs: per value a float and its nutrient column, in blocks so that growing never copies;
+// and runs of values of one food, as the file groups a food's rows.
+class NutrientValues
+{
+public:
+    void add(std::uint32_t food, std::uint16_t column, float value)
+    {
+        const std::uint64_t at = m_count++;
+        if ((at >> BlockBits) >= m_blocks.size()) {
+            m_blocks.push_back(std::make_unique<Block>());
+        }
+        Block& block = *m_blocks[at >> BlockBits];
+        block.values[at & BlockMask] = value;
+        block.columns[at & BlockMask] = column;
+        if (m_runs.empty() || m_runs.back().food != food) {
+            m_ordered = m_ordered && (m_runs.empty() || m_runs.back().food < food);
+            m_runs.push_back(Run { food, 0, at });
+        }
+        ++m_runs.back().count;
+    }
+    // Puts the runs in food order, a food's own in the file's order; then forEach walks them.
+    void finish()
+    {
+        if (!m_ordered) {
+            std::stable_sort(m_runs.begin(), m_runs.end(), [](const Run& a, const Run& b) { return a.food < b.food; });
+            m_ordered = true;
+        }
+        m_next = 0;
+    }
+    // Gives each value of `food` (foods being asked in rising order) to `take(column, value)`.
+    template <typename Take> void forEach(std::uint32_t food, Take take)
+    {
+        while (m_next < m_runs.size() && m_runs[m_next].food < food) {
+            ++m_next;
+        }
+        for (; m_next < m_runs.size() && m_runs[m_next].food == food; ++m_next) {
+            const Run& run = m_runs[m_next];
+            for (std::uint64_t at = run.start; at < run.start + run.count; ++at) {
+                const Block& block = *m_blocks[at >> BlockBits];
+                take(block.columns[at & BlockMask], block.values[at & BlockMask]);
+            }
+        }
+    }
+
+private:
+    static constexpr int BlockBits = 16;
+    static constexpr std::uint64_t BlockMask = (std::uint64_t(1) << BlockBits) - 1;
+    struct Block
+    {
+        std::array<float, std::size_t(1) << BlockBits> values;
+        std::array<std::uint16_t, std::size_t(1) << BlockBits> columns;
+    };
+    struct Run
+    {
+        std::uint32_t food;
+        std::uint32_t count;
+        std::uint64_t start;
+    };
+    std::vector<std::unique_ptr<Block>> m_blocks;
+    std::vector<Run> m_runs;
+    std::uint64_t m_count = 0;
+    std::size_t m_next = 0;
+    bool m_ordered = true;
+};
 
 // The records of food.csv that are foods; the others describe lab samples and acquisitions.
 bool isFoodType(QByteArrayView type)
@@ -124,14 +211,27 @@ struct FoodDataCentralReader::Data
     std::vector<double> amounts;
     std::vector<std::uint8_t> ranks;
     // Each nutrient id's factor to the table's unit, from nutrient.csv's unit names.
-    QHash<qint64, double> unitFactors;
+    QHash<qint64, double> unitFactors { { kEnergyKj, 1 / 4.184 } };
+
+    // Every nutrient nutrient.csv numbers, as the source gives it, and the one of each id; with
+    // whether any food has a value of it and its factor to the catalogue's unit (0: left out).
+    std::vector<Nutrient> nutrients;
+    QHash<QString, std::uint16_t> columnOfNumber;
+    QHash<qint64, std::uint16_t> columnOfId;
+    std::vector<bool> used;
+    std::vector<double> factors;
+    // What the calories in kcal are multiplied by to be the catalogue's energy.
+    double energyFactor = 0;
+    NutrientValues values;
 
     QHash<qint64, QString> measureUnits;
     // The measure units whose names were read as Windows-1252.
     QSet<qint64> legacyUnits;
-    // Per food: the serving's rank (portion seq_num, or the label serving), grams and text.
+    // Per food: the serving's rank (portion seq_num, or the label serving), grams and text, and
+    // whether the grams are millilitres.
     std::vector<qint64> servingRanks;
     std::vector<double> servingGrams;
+    std::vector<bool> servingInMl;
     TextPool servingTexts;
     TextPool brands;
 
@@ -175,6 +275,7 @@ struct FoodDataCentralReader::Data
 
     // What comes before or after a file's records.
     void placeFoods();
+    bool prepareNutrients(FoodImportWriter& writer, QString* error);
     void startServings();
     void startBrands();
     void startWriting();
@@ -195,6 +296,8 @@ struct FoodDataCentralReader::File
     void (Data::*before)() = nullptr;
     Take take = nullptr;
     void (Data::*after)() = nullptr;
+    // Readies what the file gave for the table, after `after`.
+    bool (Data::*finish)(FoodImportWriter&, QString*) = nullptr;
 };
 
 FoodDataCentralReader::FoodDataCentralReader(const QString& path)
@@ -212,9 +315,9 @@ int FoodDataCentralReader::slotOf(qint64 nutrientId, int* rank)
         int rank;
     };
     static constexpr Entry entries[]
-        = { { 1008, Energy, 0 }, { 2047, Energy, 1 }, { 2048, Energy, 2 }, { 1005, Carbs, 0 }, { 1050, Carbs, 1 },
-              { 1004, Fat, 0 }, { 1085, Fat, 1 }, { 2000, Sugar, 0 }, { 1063, Sugar, 1 }, { 1253, Cholesterol, 0 },
-              { 1079, Fiber, 0 }, { 2033, Fiber, 1 }, { 1086, SugarAlcohols, 0 } };
+        = { { 1008, Energy, 0 }, { 2047, Energy, 1 }, { 2048, Energy, 2 }, { kEnergyKj, Energy, 3 }, { 1005, Carbs, 0 },
+              { 1050, Carbs, 1 }, { 1004, Fat, 0 }, { 1085, Fat, 1 }, { 2000, Sugar, 0 }, { 1063, Sugar, 1 },
+              { 1253, Cholesterol, 0 }, { 1079, Fiber, 0 }, { 2033, Fiber, 1 }, { 1086, SugarAlcohols, 0 } };
     for (const Entry& entry : entries) {
         if (entry.id == nutrientId) {
             *rank = entry.rank;
@@ -298,14 +401,16 @@ bool FoodDataCentralReader::read(FoodImportWriter& writer, QString* error)
     // the foods, their nutrients, portions and brands are gathered by that number, and food.csv
     // read once more writes them.
     const File files[] = {
-        { kNutrient, { QStringLiteral("id"), QStringLiteral("unit_name") }, 2, Optional, UnitsTable, nullptr,
-            &Data::takeUnit, nullptr },
+        { kNutrient,
+            { QStringLiteral("id"), QStringLiteral("unit_name"), QStringLiteral("nutrient_nbr"),
+                QStringLiteral("name") },
+            2, Optional, UnitsTable, nullptr, &Data::takeUnit, nullptr },
         { kMeasureUnit, { QStringLiteral("id"), QStringLiteral("name") }, 2, Optional, UnitsTable, nullptr,
             &Data::takeMeasureUnit, nullptr },
         { kFood, { QStringLiteral("fdc_id"), QStringLiteral("data_type") }, 1, Required, Rows, nullptr,
             &Data::numberFood, &Data::placeFoods },
         { kFoodNutrient, { QStringLiteral("fdc_id"), QStringLiteral("nutrient_id"), QStringLiteral("amount") }, 3,
-            Required, Rows, nullptr, &Data::takeNutrient, nullptr },
+            Required, Rows, nullptr, &Data::takeNutrient, nullptr, &Data::prepareNutrients },
         { kPortion,
             { QStringLiteral("fdc_id"), QStringLiteral("gram_weight"), QStringLiteral("seq_num"),
                 QStringLiteral("amount"), QStringLiteral("measure_unit_id"), QStringLiteral("portion_description"),
@@ -370,6 +475,9 @@ bool FoodDataCentralReader::readFile(const File& file, Data& data, FoodImportWri
     if (file.after) {
         (data.*file.after)();
     }
+    if (file.finish && !(data.*file.finish)(writer, error)) {
+        return false;
+    }
     m_doneBytes += sizeOf(file.name);
     return true;
 }
@@ -377,16 +485,37 @@ bool FoodDataCentralReader::readFile(const File& file, Data& data, FoodImportWri
 bool FoodDataCentralReader::Data::takeUnit(
     const CsvStreamReader& record, const Columns& columns, FoodImportWriter&, QString*)
 {
+    enum { Id, UnitName, Number, Name };
     qint64 id = 0;
     int rank = 0;
-    if (!FieldNumber::readInteger(record.field(columns[0]), &id)) {
+    if (!FieldNumber::readInteger(record.field(columns[Id]), &id)) {
         return true;
+    }
+    // Every nutrient with a number is brought, by that number; ids that share one fill one column.
+    const QString number = columns[Number] >= 0 ? decoded(record.field(columns[Number])) : QString();
+    if (NutrientCatalogue::isNumber(number) && !columnOfId.contains(id)) {
+        auto column = columnOfNumber.constFind(number);
+        if (column == columnOfNumber.cend() && nutrients.size() < std::numeric_limits<std::uint16_t>::max()) {
+            Nutrient nutrient;
+            nutrient.number = number;
+            nutrient.name = columns[Name] >= 0 ? decoded(record.field(columns[Name])) : QString();
+            if (nutrient.name.isEmpty()) {
+                nutrient.name = tr("Nutrient %1").arg(number);
+            }
+            nutrient.unit = NutrientUnit::normalised(decoded(record.field(columns[UnitName])));
+            nutrient.group = NutrientCatalogue::groupOf(number);
+            column = columnOfNumber.insert(number, std::uint16_t(nutrients.size()));
+            nutrients.push_back(nutrient);
+        }
+        if (column != columnOfNumber.cend()) {
+            columnOfId.insert(id, *column);
+        }
     }
     const int slot = slotOf(id, &rank);
     if (slot < 0) {
         return true;
     }
-    const QByteArray unit = record.field(columns[1]).toByteArray().trimmed().toUpper();
+    const QByteArray unit = record.field(columns[UnitName]).toByteArray().trimmed().toUpper();
     // Energy is kept in kcal, cholesterol in mg, the rest in g.
     double factor = 1;
     if (unit == "KJ") {
@@ -440,6 +569,51 @@ void FoodDataCentralReader::Data::placeFoods()
     }
     amounts.assign(ids.size() * SlotCount, 0.0);
     ranks.assign(ids.size() * SlotCount, kNoRank);
+    used.assign(nutrients.size(), false);
+}
+
+bool FoodDataCentralReader::Data::prepareNutrients(FoodImportWriter& writer, QString* error)
+{
+    values.finish();
+    // Only the nutrients some food has a value of join the catalogue; the energy always may, as
+    // it follows the calories.
+    std::vector<Nutrient> wanted;
+    std::vector<std::size_t> wantedColumns;
+    QStringList leftOut;
+    for (std::size_t c = 0; c < nutrients.size(); ++c) {
+        if (!used[c]) {
+            continue;
+        }
+        if (!NutrientUnit::isKnown(nutrients[c].unit)) {
+            leftOut.append(NutrientCatalogue::columnHeader(nutrients[c]));
+            continue;
+        }
+        wanted.push_back(nutrients[c]);
+        wantedColumns.push_back(c);
+    }
+    Nutrient energy;
+    energy.number = kEnergyNumber;
+    energy.name = QStringLiteral("Energy");
+    energy.unit = QStringLiteral("kcal");
+    energy.group = NutrientCatalogue::groupOf(kEnergyNumber);
+    wanted.push_back(energy);
+    std::vector<double> wantedFactors;
+    QStringList unusable;
+    if (!writer.prepareNutrients(wanted, &wantedFactors, &unusable, error)) {
+        return false;
+    }
+    factors.assign(nutrients.size(), 0.0);
+    for (std::size_t w = 0; w < wantedColumns.size(); ++w) {
+        factors[wantedColumns[w]] = wantedFactors[w];
+    }
+    energyFactor = wantedFactors.back();
+    for (std::size_t w = 0; w + 1 < wanted.size(); ++w) {
+        if (wantedFactors[w] == 0) {
+            leftOut.append(NutrientCatalogue::columnHeader(wanted[w]));
+        }
+    }
+    writer.leftOut(leftOut);
+    return true;
 }
 
 bool FoodDataCentralReader::Data::takeNutrient(
@@ -447,8 +621,13 @@ bool FoodDataCentralReader::Data::takeNutrient(
 {
     qint64 nutrientId = 0;
     int rank = 0;
-    int slot = -1;
-    if (!FieldNumber::readInteger(record.field(columns[1]), &nutrientId) || (slot = slotOf(nutrientId, &rank)) < 0) {
+    if (!FieldNumber::readInteger(record.field(columns[1]), &nutrientId)) {
+        return true;
+    }
+    const int slot = slotOf(nutrientId, &rank);
+    const auto column = columnOfId.constFind(nutrientId);
+    const bool brought = column != columnOfId.cend();
+    if (slot < 0 && !brought) {
         return true;
     }
     qint64 fdcId = 0;
@@ -459,8 +638,9 @@ bool FoodDataCentralReader::Data::takeNutrient(
     if (index < 0) {
         return true;
     }
-    const std::size_t at = std::size_t(index) * SlotCount + std::size_t(slot);
-    if (rank >= ranks[at]) {
+    const std::size_t at = std::size_t(index) * SlotCount + std::size_t(std::max(slot, 0));
+    const bool better = slot >= 0 && rank < ranks[at];
+    if (!better && !brought) {
         return true;
     }
     double amount = 0;
@@ -474,8 +654,22 @@ bool FoodDataCentralReader::Data::takeNutrient(
         }
         return true;
     }
-    amounts[at] = amount * unitFactors.value(nutrientId, 1.0);
-    ranks[at] = std::uint8_t(rank);
+    if (better) {
+        amounts[at] = amount * unitFactors.value(nutrientId, 1.0);
+        ranks[at] = std::uint8_t(rank);
+    }
+    if (brought) {
+        const float kept = float(amount);
+        if (!std::isfinite(kept)) {
+            writer.mended(fdcId, true, QString(),
+                tr("the amount \"%1\" of nutrient %2 is too large; it was left out")
+                    .arg(MessageText::quoted(decoded(text)))
+                    .arg(nutrientId));
+            return true;
+        }
+        values.add(std::uint32_t(index), *column, kept);
+        used[*column] = true;
+    }
     return true;
 }
 
@@ -484,6 +678,7 @@ void FoodDataCentralReader::Data::startServings()
     if (servingRanks.empty()) {
         servingRanks.assign(ids.size(), LLONG_MAX);
         servingGrams.assign(ids.size(), 0.0);
+        servingInMl.assign(ids.size(), false);
         servingTexts.resize(ids.size());
     }
 }
@@ -548,6 +743,7 @@ bool FoodDataCentralReader::Data::takePortion(
     }
     servingRanks[at] = seq;
     servingGrams[at] = grams;
+    servingInMl[at] = false;
     servingTexts.set(at, QStringLiteral("%1 (%2 g)").arg(text, ImportedFood::amountText(grams)), legacy);
     return true;
 }
@@ -594,6 +790,7 @@ bool FoodDataCentralReader::Data::takeBrand(
     const QString amount = ImportedFood::amountText(size) + QLatin1Char(' ') + QLatin1String(unitText);
     servingRanks[at] = kLabelServing;
     servingGrams[at] = size;
+    servingInMl[at] = unitText[0] == 'm';
     servingTexts.set(at, household.isEmpty() ? amount : QStringLiteral("%1 (%2)").arg(household, amount),
         legacyHousehold && !household.isEmpty() ? Legacy::LabelServing : Legacy::None);
     return true;
@@ -647,14 +844,17 @@ bool FoodDataCentralReader::Data::writeFood(
     }
     food.notes.clear();
     double grams = 100;
+    bool millilitres = false;
     food.serving = QStringLiteral("100 g");
     if (!servingRanks.empty() && servingRanks[index] != LLONG_MAX) {
         grams = servingGrams[index];
+        millilitres = servingInMl[index];
         food.serving = servingTexts.get(index);
         if (servingTexts.legacy(index) != Legacy::None && ImportedFood::isServingWeight(grams)) {
             legacy.append(legacyName(servingTexts.legacy(index)));
         }
         if (!ImportedFood::isServingWeight(grams)) {
+            millilitres = false;
             grams = food.useHundredGrams(servingRanks[index] == kLabelServing
                     ? QStringLiteral("%1 serving_size").arg(kBranded)
                     : QStringLiteral("%1 gram_weight").arg(kPortion),
@@ -671,6 +871,23 @@ bool FoodDataCentralReader::Data::writeFood(
         }
     }
     food.setScaled(per100g, grams);
+    // The other nutrients, scaled as the eight are, in the catalogue's units; the energy is the
+    // calories the food table gets, wherever they came from.
+    const double scale = grams / 100.0;
+    food.more = FoodNutrients();
+    if (!millilitres) {
+        food.more.servingGrams = grams;
+    }
+    values.forEach(std::uint32_t(index), [&](std::uint16_t column, float amount) {
+        const QString& number = nutrients[column].number;
+        const double value = widened(amount) * factors[column] * scale;
+        if (factors[column] != 0 && std::isfinite(value) && !food.more.values.contains(number)) {
+            food.more.values.insert(number, value);
+        }
+    });
+    if (per100g.calories && energyFactor != 0 && std::isfinite(*per100g.calories * energyFactor * scale)) {
+        food.more.values.insert(kEnergyNumber, *per100g.calories * energyFactor * scale);
+    }
     if (!legacy.isEmpty()) {
         food.notes.append(tr("not UTF-8, so read as Windows-1252: %1").arg(legacy.join(QStringLiteral(", "))));
     }

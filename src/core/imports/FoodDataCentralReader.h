@@ -17,9 +17,13 @@ class ZipArchive;
 // food, else the first household portion in food_portion.csv (units from measure_unit.csv),
 // else 100 g. Columns are found by their header names. Each text field is decoded on its own, as
 // UTF-8 when its bytes are valid UTF-8, else as Windows-1252; a name, brand or serving so read is
-// told in the food's report.
+// told in the food's report. Every other nutrient nutrient.csv numbers (nutrient_nbr) is brought
+// by that number, scaled as the eight are and converted to the unit the table's catalogue keeps
+// it in; one the catalogue lacks joins it, and one whose unit cannot be converted (IU where the
+// catalogue keeps µg) is left out and named once in the summary.
 //
-// The files are streamed. What is kept per food is a few numbers and its serving and brand texts;
+// The files are streamed. What is kept per food is a few numbers and its serving and brand texts,
+// and per value of another nutrient six bytes (a float and its nutrient) in blocks;
 // food.csv is read twice (once to number the foods, once to write them) so that the names are
 // never all held at once. The foods go in in food.csv's order.
 class FoodDataCentralReader

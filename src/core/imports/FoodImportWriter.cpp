@@ -239,6 +239,7 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
                     return false;
                 }
             }
+            countNutrients(food.more);
             m_summary->duplicatesReplaced += earlier == 0 ? 1 : 0;
             return true;
         }
@@ -249,6 +250,7 @@ bool FoodImportWriter::add(ImportedFood& food, QString* error)
         || !m_session->writeNutrients(rowid, food.more, error)) {
         return false;
     }
+    countNutrients(food.more);
     // Rows go in at the end, so their identities mostly rise; one that does not is put in its place.
     const std::pair<qint64, qint64> entry { rowid, food.location };
     if (m_inserted.empty() || m_inserted.back().first < rowid) {
@@ -282,4 +284,19 @@ bool FoodImportWriter::prepareNutrients(
         }
     }
     return true;
+}
+
+void FoodImportWriter::countNutrients(const FoodNutrients& nutrients)
+{
+    m_summary->nutrientValues += nutrients.values.size();
+    m_summary->foodsWithNutrients += nutrients.values.isEmpty() ? 0 : 1;
+}
+
+void FoodImportWriter::leftOut(const QStringList& nutrients)
+{
+    for (const QString& nutrient : nutrients) {
+        if (!m_summary->nutrientsLeftOut.contains(nutrient)) {
+            m_summary->nutrientsLeftOut.append(nutrient);
+        }
+    }
 }

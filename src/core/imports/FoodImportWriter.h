@@ -46,6 +46,9 @@ public:
     // (IU where the catalogue keeps µg), which `unusable` then names.
     bool prepareNutrients(
         const std::vector<Nutrient>& columns, std::vector<double>* factors, QStringList* unusable, QString* error);
+    // Names in the summary, once each, nutrients of the source none of whose values went in, as
+    // their unit cannot be had in the table's.
+    void leftOut(const QStringList& nutrients);
     // Mends, checks and writes one food. False only when the table could not be written.
     bool add(ImportedFood& food, QString* error);
     // Counts a row that cannot go in and reports it.
@@ -79,6 +82,7 @@ public:
     static QString mendedServing(QStringView serving, QStringList* reasons);
 
 private:
+    void countNutrients(const FoodNutrients& nutrients);
     void report(qint64 location, bool isFdcId, const QString& name, const QString& reason, ImportProblem::Kind kind);
     // Where the name whose first row in the table is `firstRow` came earlier in this import, or 0.
     qint64 earlierLocation(qint64 firstRow) const;

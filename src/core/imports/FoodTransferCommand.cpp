@@ -139,6 +139,18 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
         out << "  " << tr("Products without a name, skipped:").leftJustified(32)
             << GroupedCount(summary.productsWithoutName) << '\n';
     }
+    if (summary.nutrientValues > 0) {
+        out << "  " << tr("Nutrients brought:").leftJustified(32)
+            << tr("%1 values for %2 foods")
+                   .arg(GroupedCount(summary.nutrientValues), GroupedCount(summary.foodsWithNutrients))
+            << '\n';
+    }
+    if (!summary.nutrientsLeftOut.isEmpty()) {
+        out << "  "
+            << tr("Nutrients left out, their unit cannot be converted: %1")
+                   .arg(MessageText::listed(summary.nutrientsLeftOut).join(QStringLiteral(", ")))
+            << '\n';
+    }
     if (summary.recordsNotFoods > 0) {
         out << "  " << tr("Sample records, not foods:").leftJustified(32) << GroupedCount(summary.recordsNotFoods)
             << '\n';

@@ -67,6 +67,11 @@ struct ImportSummary
     qint64 productsWithoutName = 0;
     // FoodData Central records that describe lab samples or acquisitions rather than foods.
     qint64 recordsNotFoods = 0;
+    // The nutrient values beyond the ten fields written with the foods, and the foods that got
+    // any; and the source's nutrients left out because their unit cannot be had in the table's.
+    qint64 nutrientValues = 0;
+    qint64 foodsWithNutrients = 0;
+    QStringList nutrientsLeftOut;
     bool cancelled = false;
     // The source's columns that no food field takes (a generic CSV file).
     QStringList unplacedColumns;

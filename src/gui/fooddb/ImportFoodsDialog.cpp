@@ -415,6 +415,14 @@ void ImportFoodsDialog::showReport(bool committed, bool cancelled, const ImportS
     if (summary.productsWithoutName > 0) {
         lines.append(tr("Products without a name, skipped: %1").arg(grouped(summary.productsWithoutName)));
     }
+    if (summary.nutrientValues > 0) {
+        lines.append(tr("Nutrients brought: %1 values for %2 foods")
+                         .arg(grouped(summary.nutrientValues), grouped(summary.foodsWithNutrients)));
+    }
+    if (!summary.nutrientsLeftOut.isEmpty()) {
+        lines.append(tr("Nutrients left out, their unit cannot be converted: %1")
+                         .arg(MessageText::listed(summary.nutrientsLeftOut).join(QStringLiteral(", "))));
+    }
     // A file of hundreds of columns names a few here and all of them in the details.
     QString detail;
     if (!summary.unplacedColumns.isEmpty()) {
