@@ -21,6 +21,7 @@ const char* const kTriggers
 
 NutrientTables::NutrientTables(SqliteConnection& connection)
     : m_connection(connection)
+    , m_statements(connection)
 { }
 
 NutrientTables::~NutrientTables() = default;
@@ -35,21 +36,7 @@ bool NutrientTables::fail(QString* error) const
 
 SqliteStatement* NutrientTables::statement(const char* sql, QString* error)
 {
-    if (!m_connection.isOpen()) {
-        fail(error);
-        return nullptr;
-    }
-    std::unique_ptr<SqliteStatement>& cached = m_statements[sql];
-    if (cached) {
-        return &cached->restart();
-    }
-    cached = std::make_unique<SqliteStatement>(m_connection.handle(), sql);
-    if (!cached->isPrepared()) {
-        fail(error);
-        m_statements.erase(sql);
-        return nullptr;
-    }
-    return cached.get();
+    return m_statements.statement(sql, error);
 }
 
 bool NutrientTables::exist(bool* exist, QString* error)

@@ -3,6 +3,8 @@
 #include "core/nutrients/FoodNutrients.h"
 #include "core/nutrients/NutrientCatalogue.h"
 
+#include "core/sqlite/SqliteStatementCache.h"
+
 #include <QCoreApplication>
 #include <QHash>
 #include <QString>
@@ -97,7 +99,7 @@ private:
     bool claimRow(qint64 food, QString* error);
 
     SqliteConnection& m_connection;
-    std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> m_statements;
+    SqliteStatementCache m_statements;
     std::optional<QHash<QString, qint64>> m_ids;
     std::unique_ptr<SqliteStatement> m_walk;
     QHash<qint64, std::vector<std::size_t>> m_walkColumns;

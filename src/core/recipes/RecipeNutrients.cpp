@@ -38,6 +38,7 @@ const double* valueOf(const std::vector<std::pair<qint64, double>>& values, qint
 RecipeNutrients::RecipeNutrients(SqliteConnection& connection)
     : m_connection(connection)
     , m_tables(std::make_unique<NutrientTables>(connection))
+    , m_statements(connection)
 { }
 
 RecipeNutrients::~RecipeNutrients() = default;
@@ -52,17 +53,7 @@ bool RecipeNutrients::fail(QString* error) const
 
 SqliteStatement* RecipeNutrients::statement(const char* sql, QString* error)
 {
-    std::unique_ptr<SqliteStatement>& cached = m_statements[sql];
-    if (cached) {
-        return &cached->restart();
-    }
-    cached = std::make_unique<SqliteStatement>(m_connection.handle(), sql);
-    if (!cached->isPrepared()) {
-        fail(error);
-        m_statements.erase(sql);
-        return nullptr;
-    }
-    return cached.get();
+    return m_statements.statement(sql, error);
 }
 
 void RecipeNutrients::forget(const QString& name)

@@ -3,6 +3,8 @@
 #include "core/nutrients/FoodNutrients.h"
 #include "core/recipes/Recipe.h"
 
+#include "core/sqlite/SqliteStatementCache.h"
+
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -79,7 +81,7 @@ private:
 
     SqliteConnection& m_connection;
     std::unique_ptr<NutrientTables> m_tables;
-    std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> m_statements;
+    SqliteStatementCache m_statements;
     // Known once per object: whether the file keeps nutrients and marks, and the catalogue's ids.
     std::optional<bool> m_kept;
     std::optional<bool> m_gapsExist;

@@ -34,6 +34,7 @@ const char* const kNutrientColumns = "CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, P
 
 RecipeTables::RecipeTables(SqliteConnection& connection)
     : m_connection(connection)
+    , m_statements(connection)
 { }
 
 RecipeTables::~RecipeTables() = default;
@@ -48,21 +49,7 @@ bool RecipeTables::fail(QString* error) const
 
 SqliteStatement* RecipeTables::statement(const char* sql, QString* error)
 {
-    if (!m_connection.isOpen()) {
-        fail(error);
-        return nullptr;
-    }
-    std::unique_ptr<SqliteStatement>& cached = m_statements[sql];
-    if (cached) {
-        return &cached->restart();
-    }
-    cached = std::make_unique<SqliteStatement>(m_connection.handle(), sql);
-    if (!cached->isPrepared()) {
-        fail(error);
-        m_statements.erase(sql);
-        return nullptr;
-    }
-    return cached.get();
+    return m_statements.statement(sql, error);
 }
 
 bool RecipeTables::execute(SqliteStatement* statement, QString* error)

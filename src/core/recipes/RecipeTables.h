@@ -5,6 +5,8 @@
 #include "core/recipes/RecipeNutrients.h"
 #include "core/totals/TotalsCalculator.h"
 
+#include "core/sqlite/SqliteStatementCache.h"
+
 #include <QCoreApplication>
 #include <QHash>
 #include <QSet>
@@ -128,7 +130,7 @@ private:
 
     SqliteConnection& m_connection;
     // Keyed by the text's address: each statement is a literal or a static text.
-    std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> m_statements;
+    SqliteStatementCache m_statements;
     // Food rows by name, read once per object; a recipe row written here replaces its entry.
     QHash<QString, std::vector<Nutrients>> m_rows;
     std::unique_ptr<RecipeNutrients> m_nutrients;
