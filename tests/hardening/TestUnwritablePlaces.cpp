@@ -7,6 +7,7 @@
 #include "UnwritablePlace.h"
 #include "core/files/UserFilesCopy.h"
 #include "core/storage/SqliteFoodStore.h"
+#include "core/workspace/StarterNutrients.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodEditorDialog.h"
 #include "gui/fooddb/FoodGridDialog.h"
@@ -82,6 +83,7 @@ private slots:
     void savingTheFoodPropertyTable();
     void editingAFood_data();
     void editingAFood();
+    void givingTheStarterFoodsTheirNutrients();
     void copyingFiles_data();
     void copyingFiles();
     void exportingFoods_data();
@@ -351,6 +353,41 @@ void TestUnwritablePlaces::editingAFood()
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns({ FoodDatabase::CALORIES }, &columns, nullptr, &error));
     QCOMPARE(columns[0].at(0), QStringLiteral("95"));
+}
+
+void TestUnwritablePlaces::givingTheStarterFoodsTheirNutrients()
+{
+    // An older food table on a read-only mount: the start-up that would give its starter foods
+    // their nutrients says why it cannot and leaves the file as it was, still readable.
+    UnwritablePlace place { UnwritablePlace::ReadOnly };
+    if (!place.ready()) {
+        QSKIP(qPrintable(place.why()));
+    }
+    TestFolder older;
+    older.createStarterFoods();
+    const QString staged = place.staging() + QStringLiteral("/foods.db");
+    QVERIFY(QFile::copy(older.databasePath(), staged));
+    {
+        // Opened once while writable, so the name index exists before the place is locked.
+        SqliteFoodStore foods(staged);
+        QString error;
+        QVERIFY2(foods.refresh(&error), qPrintable(error));
+    }
+    QVERIFY(place.lock());
+    const QString database = place.path() + QStringLiteral("/foods.db");
+    const QByteArray before = readFile(database);
+    int added = -1;
+    QString error;
+    QVERIFY(!StarterNutrients::addTo(database, &added, &error));
+    QCOMPARE(added, 0);
+    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.size() < 200, qPrintable(error));
+    QCOMPARE(readFile(database), before);
+    SqliteFoodStore foods(database);
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
+    std::vector<TextColumn> columns;
+    QVERIFY2(foods.readColumns({ FoodDatabase::FOOD }, &columns, nullptr, &error), qPrintable(error));
+    QCOMPARE(columns[0].size(), 7878);
 }
 
 void TestUnwritablePlaces::copyingFiles_data()

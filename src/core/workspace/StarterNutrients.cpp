@@ -8,6 +8,7 @@
 #include "core/nutrients/NutrientCatalogue.h"
 #include "core/nutrients/NutrientTables.h"
 #include "core/plans/TypedWeight.h"
+#include "core/recipes/RecipeTables.h"
 #include "core/sqlite/SqliteConnection.h"
 #include "core/sqlite/SqliteStatement.h"
 #include "core/sqlite/SqliteTransaction.h"
@@ -239,6 +240,25 @@ bool StarterNutrients::addTo(const QString& path, int* added, QString* error)
             return table.fail(reason, error);
         }
         ++*added;
+    }
+    // Recipes made of starter foods were worked out while their ingredients kept no nutrients:
+    // they are worked out again now, in the same transaction, for their nutrients alone.
+    RecipeTables recipes(connection);
+    bool recipesExist = false;
+    if (!recipes.exist(&recipesExist, &reason)) {
+        return table.fail(reason, error);
+    }
+    if (recipesExist) {
+        QStringList names;
+        names.reserve(qsizetype(matches.size()));
+        for (const auto& match : matches) {
+            if (match.second < starter.fields.size()) {
+                names.append(starter.fields[match.second].value(FoodFields::FOOD));
+            }
+        }
+        if (!recipes.recomputeUsing(names, &reason, RecipeTables::Recompute { false, RecipeNutrients::Scope() })) {
+            return table.fail(reason, error);
+        }
     }
     if (!connection.execute("DROP TABLE temp.starter_foods") || !nutrients.setMark(kMark, &reason)
         || !transaction.commit(&reason)) {

@@ -49,6 +49,7 @@ private slots:
     void newFolderHasThem_data();
     void newFolderHasThem();
     void olderFolderGainsThemOnce();
+    void olderFolderRecipesGainThem();
 };
 
 void TestStarterNutrients::servingGrams_data()
@@ -145,6 +146,42 @@ void TestStarterNutrients::olderFolderGainsThemOnce()
     QVERIFY2(FolderSetup::prepare(folder.path(), &error, &told), qPrintable(error));
     QCOMPARE(told, 0);
     QCOMPARE(nutrientsOf(folder.databasePath(), QStringLiteral("Acorn stew (Apache)")), FoodNutrients());
+}
+
+void TestStarterNutrients::olderFolderRecipesGainThem()
+{
+    TestFolder folder;
+    folder.createStarterFoods();
+    // A recipe an older Platewell saved, made of two starter foods and one the user changed.
+    {
+        SqliteFoodStore store(folder.databasePath());
+        QString error;
+        QVERIFY2(store.refresh(&error), qPrintable(error));
+        Recipe recipe;
+        recipe.name = QStringLiteral("Stew for two");
+        recipe.servings = 2;
+        recipe.ingredients = { { QStringLiteral("Acorn stew (Apache)"), QStringLiteral("3") },
+            { QStringLiteral("Abiyuch, raw"), QStringLiteral("1") } };
+        QVERIFY2(store.saveRecipe(&recipe, &error), qPrintable(error));
+        Recipe plain;
+        plain.name = QStringLiteral("Plain stew");
+        plain.ingredients = { { QStringLiteral("Acorn stew (Apache)"), QStringLiteral("2") } };
+        QVERIFY2(store.saveRecipe(&plain, &error), qPrintable(error));
+        OtherProgram other(folder.databasePath());
+        QVERIFY(other.exec(QStringLiteral("UPDATE foods SET CALORIES = 80 WHERE FOOD = 'Abiyuch, raw'")));
+    }
+    QCOMPARE(nutrientsOf(folder.databasePath(), QStringLiteral("Plain stew")), FoodNutrients());
+    QString error;
+    int told = 0;
+    QVERIFY2(FolderSetup::prepare(folder.path(), &error, &told), qPrintable(error));
+    // Sodium per serving: 130 mg per stew serving, twice; the changed food keeps none, so the
+    // recipe of it keeps the part it knows and says it is only part.
+    const FoodNutrients plainStew = nutrientsOf(folder.databasePath(), QStringLiteral("Plain stew"));
+    QCOMPARE(plainStew.values.value(QStringLiteral("307")), 260.0);
+    QVERIFY(plainStew.incomplete.isEmpty());
+    const FoodNutrients forTwo = nutrientsOf(folder.databasePath(), QStringLiteral("Stew for two"));
+    QCOMPARE(forTwo.values.value(QStringLiteral("307")), 195.0);
+    QVERIFY(forTwo.incomplete.contains(QStringLiteral("307")));
 }
 
 QTEST_GUILESS_MAIN(TestStarterNutrients)
