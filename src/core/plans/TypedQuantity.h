@@ -26,6 +26,6 @@ public:
 
     // The serving units `typed` names, as the text NumberToText makes and a meal stores; nothing
     // is written to `quantityText` unless it is Read.
-    static Outcome read(QStringView typed, std::optional<double> servingGrams, const QLocale& locale,
-        QString* quantityText);
+    static Outcome read(
+        QStringView typed, std::optional<double> servingGrams, const QLocale& locale, QString* quantityText);
 };
