@@ -32,8 +32,6 @@ void TestTypedQuantity::read_data()
     QTest::newRow("ounces") << "5.3 oz" << std::optional(100.0) << "en_US" << Outcome::Read << " 1.502524725625";
     QTest::newRow("kilograms, capitals") << " 0.25 KG " << std::optional(125.0) << "en_US" << Outcome::Read << " 2";
     QTest::newRow("decimal comma") << "1,5 g" << std::optional(3.0) << "de_DE" << Outcome::Read << " .5";
-    QTest::newRow("point where a comma is written")
-        << "1.5 g" << std::optional(3.0) << "de_DE" << Outcome::Read << " .5";
     QTest::newRow("grouped thousands") << "1,500 g" << std::optional(100.0) << "en_US" << Outcome::Read << " 15";
     // Stored as a typed quantity is: at most 15 significant digits.
     QTest::newRow("a third") << "100 g" << std::optional(300.0) << "en_US" << Outcome::Read << " .333333333333333";
@@ -41,8 +39,6 @@ void TestTypedQuantity::read_data()
     // A plain quantity needs no serving weight and reads as it always did.
     QTest::newRow("servings") << "2" << none << "en_US" << Outcome::Read << " 2";
     QTest::newRow("cups") << "2 cups" << none << "en_US" << Outcome::Read << " 2";
-    QTest::newRow("letters") << "abc" << none << "en_US" << Outcome::Read << " 0";
-    QTest::newRow("negative servings") << "-2" << none << "en_US" << Outcome::Read << "-2";
     QTest::newRow("unit alone") << "g" << none << "en_US" << Outcome::Read << " 0";
 
     QTest::newRow("no serving weight") << "150 g" << none << "en_US" << Outcome::NoServingWeight << "";
@@ -52,8 +48,6 @@ void TestTypedQuantity::read_data()
     QTest::newRow("negative grams") << "-5 g" << std::optional(100.0) << "en_US" << Outcome::BadWeight << "";
     QTest::newRow("zero grams") << "0 g" << std::optional(100.0) << "en_US" << Outcome::BadWeight << "";
     QTest::newRow("comma that is no decimal") << "1,5 g" << std::optional(100.0) << "en_US" << Outcome::BadWeight << "";
-    QTest::newRow("fraction") << "1/2 oz" << std::optional(100.0) << "en_US" << Outcome::BadWeight << "";
-    QTest::newRow("bad weight, no serving weight") << "-5 g" << none << "en_US" << Outcome::BadWeight << "";
     QTest::newRow("beyond any number") << "999999999999999 kg" << std::optional(1e-300) << "en_US" << Outcome::BadWeight
                                        << "";
 }

@@ -251,16 +251,10 @@ void TestMainWindow::weightPlansServings_data()
     QTest::newRow("ounces, Enter") << "Acorn stew (Apache)"
                                    << "5.3oz" << true << "Acorn stew (Apache),  1.502524725625"
                                    << "";
-    QTest::newRow("servings still") << "Grandma's soup"
-                                    << "2 bowls" << false << "Grandma's soup,  2"
-                                    << "";
     QTest::newRow("no serving weight") << "Grandma's soup"
                                        << "150 g" << false << ""
                                        << "\"Grandma's soup\" has no serving weight, so its quantity can only be given "
                                           "in servings.";
-    QTest::newRow("no serving weight, Enter") << "Grandma's soup"
-                                              << "5.3 oz" << true << ""
-                                              << "\"Grandma's soup\" has no serving weight";
     QTest::newRow("weight of 0") << "Acorn stew (Apache)"
                                  << "0 g" << false << ""
                                  << "\"0 g\" is no weight Platewell can read.";
