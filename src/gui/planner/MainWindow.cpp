@@ -9,7 +9,6 @@
 #include "core/plans/PeriodFile.h"
 #include "core/plans/Periods.h"
 #include "core/plans/TypedQuantity.h"
-#include "core/text/NumberText.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Program.h"
 #include "gui/common/Prompt.h"
