@@ -461,6 +461,20 @@ bool FoodDatabase::servingUnitOf(const QString& name, QString* unit, QString* er
     return !query.failed() || fail(m_connection->message(), error);
 }
 
+bool FoodDatabase::firstRowOf(const QString& name, std::optional<qint64>* row, QString* error) const
+{
+    row->reset();
+    SqliteStatement query(m_connection->handle(), "SELECT rowid FROM foods WHERE FOOD = ? ORDER BY rowid LIMIT 1");
+    if (!query.isPrepared()) {
+        return fail(m_connection->message(), error);
+    }
+    query.bindText(1, name);
+    if (query.next()) {
+        *row = query.int64(0);
+    }
+    return !query.failed() || fail(m_connection->message(), error);
+}
+
 bool FoodDatabase::holdsShownName(qint64 rowid, const QString& shownName, QString* reason) const
 {
     SqliteStatement query(m_connection->handle(), "SELECT CAST(FOOD AS BLOB) FROM foods WHERE rowid = ?");

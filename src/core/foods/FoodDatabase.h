@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class SqliteConnection;
@@ -74,6 +75,8 @@ public:
     bool nutrientsOf(const QString& name, std::vector<std::array<double, NutrientCount>>* rows, QString* error) const;
     // The serving unit of the first row, in table order, of exactly that name; empty when none.
     bool servingUnitOf(const QString& name, QString* unit, QString* error) const;
+    // The rowid of the first row of exactly that name, by the name index; none when there is none.
+    bool firstRowOf(const QString& name, std::optional<qint64>* row, QString* error) const;
 
     // Writes of one row, made inside the caller's write transaction; each failure comes back as
     // the bare reason, for the caller to give with the path.

@@ -30,7 +30,7 @@ double gramsPerUnit(QStringView unit)
 
 } // namespace
 
-bool TypedWeight::grams(QStringView text, double* grams)
+bool TypedWeight::grams(QStringView text, double* grams, const QLocale& locale)
 {
     const QStringView trimmed = text.trimmed();
     qsizetype end = 0;
@@ -47,7 +47,7 @@ bool TypedWeight::grams(QStringView text, double* grams)
     }
     const QString number = trimmed.first(end).toString();
     bool ok = false;
-    double value = QLocale().toDouble(number, &ok);
+    double value = locale.toDouble(number, &ok);
     if (!ok) {
         value = QLocale::c().toDouble(number, &ok);
     }
@@ -56,4 +56,14 @@ bool TypedWeight::grams(QStringView text, double* grams)
     }
     *grams = value * perUnit;
     return std::isfinite(*grams);
+}
+
+bool TypedWeight::endsInWeightUnit(QStringView text)
+{
+    const QStringView trimmed = text.trimmed();
+    qsizetype unitStart = trimmed.size();
+    while (unitStart > 0 && trimmed[unitStart - 1].isLetter()) {
+        --unitStart;
+    }
+    return unitStart > 0 && unitStart < trimmed.size() && gramsPerUnit(trimmed.sliced(unitStart)) != 0;
 }

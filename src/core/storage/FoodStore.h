@@ -92,6 +92,10 @@ public:
     // reads as the starter's catalogue with every value unknown.
     virtual bool nutrientCatalogue(NutrientCatalogue* catalogue, QString* error) const = 0;
     virtual bool readFoodNutrients(RowId row, FoodNutrients* nutrients, QString* error) const = 0;
+    // The grams of one serving of the first row of exactly that name (as servingUnitOf), by the
+    // name index and that one row's nutrients; none where the food or its serving weight is not
+    // known.
+    virtual bool servingGramsOf(const QString& name, std::optional<double>* grams, QString* error) const = 0;
     // Writes only `changes`, after checking in its transaction that the row still bears
     // `shownName`; a recipe's own row is refused, as for its fields.
     virtual bool writeFoodNutrients(

@@ -122,6 +122,18 @@ bool SqliteFoodStore::readFoodNutrients(RowId row, FoodNutrients* nutrients, QSt
         || m_table.fail(reason, error);
 }
 
+bool SqliteFoodStore::servingGramsOf(const QString& name, std::optional<double>* grams, QString* error) const
+{
+    grams->reset();
+    std::optional<qint64> row;
+    FoodNutrients nutrients;
+    if (!m_table.firstRowOf(name, &row, error) || (row && !readFoodNutrients(*row, &nutrients, error))) {
+        return false;
+    }
+    *grams = nutrients.servingGrams;
+    return true;
+}
+
 bool SqliteFoodStore::writeFoodNutrients(
     RowId row, const QString& shownName, const FoodNutrientChanges& changes, QString* error)
 {

@@ -36,6 +36,7 @@ public:
 
     bool nutrientCatalogue(NutrientCatalogue* catalogue, QString* error) const override;
     bool readFoodNutrients(RowId row, FoodNutrients* nutrients, QString* error) const override;
+    bool servingGramsOf(const QString& name, std::optional<double>* grams, QString* error) const override;
     bool writeFoodNutrients(
         RowId row, const QString& shownName, const FoodNutrientChanges& changes, QString* error) override;
     bool readRowsWithNutrients(

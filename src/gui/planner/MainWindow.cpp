@@ -8,7 +8,7 @@
 
 #include "core/plans/PeriodFile.h"
 #include "core/plans/Periods.h"
-#include "core/text/NumberText.h"
+#include "core/plans/TypedQuantity.h"
 #include "gui/common/CommandButton.h"
 #include "gui/common/Program.h"
 #include "gui/common/Prompt.h"
@@ -56,6 +56,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -471,8 +472,15 @@ void MainWindow::addToMeal(int meal)
     if (food.isEmpty()) {
         return;
     }
-    const QString quantity = NumberToText(TextToNumber(m_quantity->text()));
     MealTable after = m_workspace.plan().meal(meal);
+    // A food the meal holds already is not added again, so its serving weight is not looked up.
+    if (after.contains(food)) {
+        return;
+    }
+    QString quantity;
+    if (!readQuantity(food, &quantity)) {
+        return;
+    }
     switch (after.add(food, quantity)) {
     case MealTable::AddResult::Added:
         changeMeals(tr("Add %1 to %2").arg(MessageText::quoted(food), MealPlan::heading(meal)), { { meal, after } });
@@ -488,6 +496,38 @@ void MainWindow::addToMeal(int meal)
     case MealTable::AddResult::Duplicate:
         break;
     }
+}
+
+bool MainWindow::readQuantity(const QString& food, QString* quantity)
+{
+    const QString typed = m_quantity->text();
+    std::optional<double> servingGrams;
+    // Only a weight needs the food's serving grams: one read of that food by the name index.
+    if (TypedQuantity::isWeight(typed)) {
+        QString error;
+        if (!m_workspace.foods().refresh(&error) || !m_workspace.foods().servingGramsOf(food, &servingGrams, &error)) {
+            Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
+            return false;
+        }
+    }
+    switch (TypedQuantity::read(typed, servingGrams, QLocale(), quantity)) {
+    case TypedQuantity::Outcome::Read:
+        return true;
+    case TypedQuantity::Outcome::NoServingWeight:
+        Prompt::message(this,
+            tr("\"%1\" has no serving weight, so its quantity can only be given in servings.")
+                .arg(MessageText::quoted(food)),
+            tr("Platewell"));
+        return false;
+    case TypedQuantity::Outcome::BadWeight:
+        Prompt::message(this,
+            tr("\"%1\" is no weight Platewell can read. Type a weight above 0, such as 150 g or 5.3 oz, or a "
+               "number of servings.")
+                .arg(MessageText::quoted(typed)),
+            tr("Platewell"));
+        return false;
+    }
+    return false;
 }
 
 void MainWindow::removeFromMeal(int meal)

@@ -93,6 +93,9 @@ private:
     // Says that the plan on screen could not be kept for the next start.
     void tellPlanNotKept(const QString& error);
     // Changes meals to the given tables as one step that Undo takes back.
+    // The serving units the Quantity box names for `food`, as a meal stores them; false, after
+    // saying why, when a weight was typed that cannot be turned into servings.
+    bool readQuantity(const QString& food, QString* quantity);
     void changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables);
     // Opens a window over the food table, modally, once the table is ready.
     template <class Window, class... Arguments> void openWithFoodTable(Arguments&&... arguments);

@@ -82,6 +82,8 @@ private slots:
     void deletedFoodDropsItsNutrients();
     void columnsForAGrid();
     void importWritesNutrients();
+    void servingGramsByName_data();
+    void servingGramsByName();
 
 private:
     // Apple (row 1) keeps kApple; Banana (row 2) and Cherry (row 3) keep nothing.
@@ -309,6 +311,43 @@ void TestFoodNutrients::importWritesNutrients()
     QCOMPARE(nutrientsOf(*m_store, rowOf(*m_store, QStringLiteral("Date"))),
         (FoodNutrients { 24.0, { { QStringLiteral("957.1"), 5.0 }, { QStringLiteral("307"), 0.0 } } }));
     QCOMPARE(nutrientsOf(*m_store, 1), FoodNutrients());
+}
+
+void TestFoodNutrients::servingGramsByName_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<std::optional<double>>("grams");
+    QTest::newRow("kept") << QStringList() << "Apple" << std::optional(182.0);
+    QTest::newRow("none kept") << QStringList() << "Banana" << std::optional<double>();
+    QTest::newRow("no such food") << QStringList() << "Durian" << std::optional<double>();
+    QTest::newRow("renamed by another program")
+        << QStringList { QStringLiteral("UPDATE foods SET FOOD = 'Apple, raw' WHERE rowid = 1") } << "Apple, raw"
+        << std::optional(182.0);
+    // The first row of the name is the food a plan counts; a later one's grams are not its.
+    QTest::newRow("a later row of the same name")
+        << QStringList { QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN) VALUES ('Banana', '1 large (136 g)')"),
+               QStringLiteral("INSERT INTO food_servings (food, name, grams) VALUES (4, 'Banana', 136)") }
+        << "Banana" << std::optional<double>();
+}
+
+void TestFoodNutrients::servingGramsByName()
+{
+    QFETCH(QStringList, statements);
+    QFETCH(QString, name);
+    QFETCH(std::optional<double>, grams);
+    writeApple();
+    {
+        OtherProgram other(m_folder->databasePath());
+        for (const QString& sql : statements) {
+            QVERIFY(other.exec(sql));
+        }
+    }
+    QString error;
+    QVERIFY2(m_store->refresh(&error), qPrintable(error));
+    std::optional<double> read = 1.0;
+    QVERIFY2(m_store->servingGramsOf(name, &read, &error), qPrintable(error));
+    QCOMPARE(read, grams);
 }
 
 QTEST_GUILESS_MAIN(TestFoodNutrients)

@@ -1,6 +1,7 @@
 #include "OtherProgram.h"
 #include "TestSupport.h"
 #include "core/storage/SqliteFoodStore.h"
+#include "core/workspace/StarterNutrients.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/MainWindow.h"
@@ -15,6 +16,7 @@
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
+#include <QUndoStack>
 
 #include <cstdio>
 #include <memory>
@@ -34,6 +36,8 @@ private slots:
     void duplicates_data();
     void duplicates();
     void addWithoutSelectionDoesNothing();
+    void weightPlansServings_data();
+    void weightPlansServings();
     void removeAndClear();
     void mealHoldsAtMostHundred();
     void refreshShowsChangedTable();
@@ -230,6 +234,75 @@ void TestMainWindow::addWithoutSelectionDoesNothing()
     QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
     QCOMPARE(mealList("List2")->model()->rowCount(), 0);
     QCOMPARE(m_workspace->plan().meal(MealPlan::Breakfast).count(), 0);
+}
+
+void TestMainWindow::weightPlansServings_data()
+{
+    QTest::addColumn<QString>("food");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byEnter");
+    // The line planned, or the start of the message shown instead.
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("message");
+    // "Acorn stew (Apache)" is a starter food of 100 g a serving.
+    QTest::newRow("grams, Add") << "Acorn stew (Apache)"
+                                << "150 g" << false << "Acorn stew (Apache),  1.5"
+                                << "";
+    QTest::newRow("ounces, Enter") << "Acorn stew (Apache)"
+                                   << "5.3oz" << true << "Acorn stew (Apache),  1.502524725625"
+                                   << "";
+    QTest::newRow("no serving weight") << "Grandma's soup"
+                                       << "150 g" << false << ""
+                                       << "\"Grandma's soup\" has no serving weight, so its quantity can only be given "
+                                          "in servings.";
+    QTest::newRow("weight of 0") << "Acorn stew (Apache)"
+                                 << "0 g" << false << ""
+                                 << "\"0 g\" is no weight Platewell can read.";
+}
+
+// A weight in Quantity is planned as servings of the food's known serving weight, as one step
+// to undo; where it cannot be, a message says why and the plan stays as it was.
+void TestMainWindow::weightPlansServings()
+{
+    QFETCH(QString, food);
+    QFETCH(QString, typed);
+    QFETCH(bool, byEnter);
+    QFETCH(QString, line);
+    QFETCH(QString, message);
+    m_folder->createStarterFoods();
+    int added = 0;
+    QString error;
+    QVERIFY2(StarterNutrients::addTo(m_folder->databasePath(), &added, &error), qPrintable(error));
+    FoodStore::RowId row = 0;
+    QVERIFY2(m_workspace->foods().refresh(&error)
+            && m_workspace->foods().insertRecord(
+                { QStringLiteral("Grandma's soup"), QStringLiteral("1 bowl"), QStringLiteral("250") }, &row, &error),
+        qPrintable(error));
+    open();
+    selectFood(food);
+    auto* quantity = m_window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    quantity->setText(typed);
+    if (byEnter) {
+        QTest::keyClick(quantity, Qt::Key_Return);
+    } else {
+        QTest::mouseClick(button("Breakfast_Add"), Qt::LeftButton);
+    }
+    if (message.isEmpty()) {
+        QVERIFY(Prompt::shown().isEmpty());
+        QCOMPARE(lines("List2"), QStringList { line });
+        QVERIFY(m_window->undoStack()->canUndo());
+        m_window->undoStack()->undo();
+        QVERIFY(lines("List2").isEmpty());
+        m_window->undoStack()->redo();
+        QCOMPARE(lines("List2"), QStringList { line });
+    } else {
+        QCOMPARE(Prompt::shown().size(), 1);
+        QVERIFY2(Prompt::shown().first().text.startsWith(message), qPrintable(Prompt::shown().first().text));
+        QVERIFY(lines("List2").isEmpty());
+        QCOMPARE(m_workspace->plan().meal(MealPlan::Breakfast).count(), 0);
+        QVERIFY(!m_window->undoStack()->canUndo());
+    }
+    QCOMPARE(quantity->text(), typed);
 }
 
 void TestMainWindow::removeAndClear()
