@@ -1,9 +1,9 @@
 // The food import's readers on any bytes: the streaming CSV reader with each delimiter, with and
 // without quoting, numbers read in either style, then the whole import of the bytes as a file
 // (told apart by content: CSV, Open Food Facts, gzip, zip) into a real food table, and once more
-// as a source read only once (a pipe), its columns placed, in units and per 100 g, as the bytes
-// choose and by a --columns made of them. No crash, no hang, the reader always makes progress,
-// and the summary accounts for every food record it read.
+// as a source read only once (a pipe), its columns placed on the ten fields or the catalogue's
+// nutrients, in units and per 100 g, as the bytes choose and by a --columns made of them. No crash, no hang, the reader
+// always makes progress, and the summary accounts for every food record it read.
 
 #include "FuzzSupport.h"
 #include "core/files/ByteSource.h"
@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -125,10 +126,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (once.format() == ImportFormat::Csv) {
         for (qsizetype c = 0; c < once.columns().size() && c < 64; ++c) {
             const auto choice = static_cast<unsigned char>(bytes[c % bytes.size()]);
-            ImportColumn column = ColumnMapping::column(int(choice % (ColumnMapping::ChoiceCount + 1)) - 1);
-            const QList<NutrientUnit> units = ColumnMapping::units(column.field);
-            column.unit = units.at((choice >> 4) % units.size());
-            column.per100g = ColumnMapping::isNutrient(column.field) && (choice & 0x80) != 0;
+            const int field = int(choice % (ColumnMapping::ChoiceCount + 2)) - 1;
+            const std::vector<Nutrient>& nutrients = once.nutrientChoices().nutrients();
+            ImportColumn column;
+            if (field == ColumnMapping::CatalogueNutrient && !nutrients.empty()) {
+                const auto which = static_cast<unsigned char>(bytes[(c + 1) % bytes.size()]);
+                column = ColumnMapping::column(nutrients[which % nutrients.size()]);
+            } else {
+                column = ColumnMapping::column(std::min(field, ColumnMapping::ChoiceCount - 1));
+            }
+            const QList<NutrientUnit> units = ColumnMapping::units(column);
+            if (!units.isEmpty()) {
+                column.unit = units.at((choice >> 4) % units.size());
+            }
+            column.per100g = ColumnMapping::hasAmounts(column) && (choice & 0x80) != 0;
             once.placeColumn(int(c), column);
         }
         // A --columns made of the first line's bytes, which may well not read.

@@ -30,7 +30,9 @@ const QCommandLineOption columnsOption(QStringLiteral("columns"),
     QStringLiteral("With --import of a CSV file: how columns are read, as HEADER=FIELD[:UNIT][:per100g],... "
                    "FIELD is FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC, "
                    "SERVING_G (the serving's weight in g) or none; UNIT is kcal, kJ, g, mg or ug; a header may be "
-                   "given as #N. Other columns are read as their names suggest."),
+                   "given as #N. Other columns are read as their names suggest. FIELD may also be a nutrient of "
+                   "the food table's catalogue, by its number or name (307, Sodium), in a unit its own converts "
+                   "from (IU only for its own); a column given none is not read."),
     QStringLiteral("mapping"));
 const QCommandLineOption duplicateOption(QStringLiteral("on-duplicate"),
     QStringLiteral("With --import: what to do with a food whose name is already there: skip (default), replace or "

@@ -1,10 +1,15 @@
 #include "core/imports/ColumnMapping.h"
 
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/text/MessageText.h"
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
+#include <algorithm>
+#include <functional>
+#include <initializer_list>
 #include <utility>
 
 namespace {
@@ -96,6 +101,7 @@ constexpr Suffix kSuffixes[] = {
     { u"gram", NutrientUnit::Gram, false },
     { u"kcal", NutrientUnit::Kcal, false },
     { u"mcg", NutrientUnit::Microgram, false },
+    { u"iu", NutrientUnit::InternationalUnit, false },
     { u"\u00b5g", NutrientUnit::Microgram, false },
     { u"\u03bcg", NutrientUnit::Microgram, false },
     { u"ug", NutrientUnit::Microgram, false },
@@ -174,7 +180,15 @@ struct Match
     bool fallback = false;
 };
 
-Match matchHeader(const QString& header)
+// A header's names to match, each reduced by normalised(), with the units and per-100-g marks
+// its brackets hold.
+struct HeaderNames
+{
+    QStringList candidates;
+    Marks bracketMarks;
+};
+
+HeaderNames headerNames(const QString& header)
 {
     // Words in brackets are units when they read as units ("(kJ)", "[mg]", "(g/100 g)"), else
     // part of the name ("Total lipid (fat)").
@@ -208,18 +222,25 @@ Match matchHeader(const QString& header)
         withBrackets += inside;
     }
     // A name and a code, "Total Fat; fatce": each part is tried in turn.
-    QStringList candidates;
+    HeaderNames names;
+    names.bracketMarks = bracketMarks;
     for (const QString& text : { outside, withBrackets }) {
         for (const QString& part : text.split(QRegularExpression(QStringLiteral("[;|]")))) {
             const QString name = normalised(part);
-            if (!name.isEmpty() && !candidates.contains(name)) {
-                candidates.append(name);
+            if (!name.isEmpty() && !names.candidates.contains(name)) {
+                names.candidates.append(name);
             }
         }
     }
-    for (const QString& candidate : candidates) {
+    return names;
+}
+
+Match matchHeader(const QString& header)
+{
+    const HeaderNames names = headerNames(header);
+    for (const QString& candidate : names.candidates) {
         Spelling spelling;
-        Marks marks = bracketMarks;
+        Marks marks = names.bracketMarks;
         if (!matchName(candidate, &spelling, &marks)) {
             continue;
         }
@@ -249,6 +270,93 @@ Match matchHeader(const QString& header)
         return { ImportColumn { field, marks.unit, marks.per100g }, marks.unit == NutrientUnit::Kilojoule };
     }
     return {};
+}
+
+// The catalogue's nutrients by the names a header may give them: each one's whole name, and its
+// name without the words in brackets ("Vitamin E" for "Vitamin E (alpha-tocopherol)"); failing
+// those, the part of its name before a comma ("Sodium" for "Sodium, Na"). A name two nutrients
+// share proposes neither.
+class NutrientNames
+{
+public:
+    explicit NutrientNames(const NutrientCatalogue& catalogue)
+    {
+        const std::vector<Nutrient>& nutrients = catalogue.nutrients();
+        for (std::size_t n = 0; n < nutrients.size(); ++n) {
+            const QString& name = nutrients[n].name;
+            QString unbracketed = name;
+            unbracketed.remove(QRegularExpression(QStringLiteral("\\([^)]*\\)")));
+            for (const QString& text : { name, unbracketed }) {
+                addName(&m_whole, normalised(text), qsizetype(n));
+            }
+            const qsizetype comma = name.indexOf(u',');
+            if (comma > 0) {
+                addName(&m_short, normalised(QStringView(name).first(comma)), qsizetype(n));
+            }
+        }
+    }
+
+    // The position in the catalogue of the nutrient `name` (normalised) names, or -1.
+    qsizetype find(const QString& name) const
+    {
+        const qsizetype whole = m_whole.value(name, -1);
+        if (whole >= 0 || m_whole.contains(name)) {
+            return whole;
+        }
+        return m_short.value(name, -1);
+    }
+
+private:
+    static void addName(QHash<QString, qsizetype>* names, const QString& name, qsizetype nutrient)
+    {
+        if (name.isEmpty()) {
+            return;
+        }
+        const auto found = names->constFind(name);
+        names->insert(name, found == names->constEnd() || *found == nutrient ? nutrient : -1);
+    }
+
+    QHash<QString, qsizetype> m_whole;
+    QHash<QString, qsizetype> m_short;
+};
+
+NutrientUnit unitNamed(QStringView name)
+{
+    for (const NutrientUnit unit : { NutrientUnit::Kcal, NutrientUnit::Kilojoule, NutrientUnit::Gram,
+             NutrientUnit::Milligram, NutrientUnit::Microgram, NutrientUnit::InternationalUnit }) {
+        if (name == ColumnMapping::unitName(unit)) {
+            return unit;
+        }
+    }
+    return NutrientUnit::None;
+}
+
+// The nutrient a header proposes by its name, in the unit and amounts it marks; field NoField when
+// it names none of the catalogue's or marks a unit the nutrient cannot be had from.
+ImportColumn matchNutrientName(const QString& header, const NutrientCatalogue& catalogue, const NutrientNames& names)
+{
+    const HeaderNames words = headerNames(header);
+    for (const QString& candidate : words.candidates) {
+        Marks marks = words.bracketMarks;
+        QString name = candidate;
+        qsizetype found = names.find(name);
+        while (found < 0 && stripSuffix(&name, 1, &marks)) {
+            found = names.find(name);
+        }
+        if (found < 0) {
+            continue;
+        }
+        ImportColumn column = ColumnMapping::column(catalogue.nutrients()[std::size_t(found)]);
+        if (marks.unit != NutrientUnit::None) {
+            if (!ColumnMapping::units(column).contains(marks.unit)) {
+                continue;
+            }
+            column.unit = marks.unit;
+        }
+        column.per100g = marks.per100g;
+        return column;
+    }
+    return ImportColumn();
 }
 
 QString unescaped(QStringView text)
@@ -285,16 +393,34 @@ QStringList splitEscaped(QStringView text, QChar separator, int maxParts = -1)
     return parts;
 }
 
-bool readField(const QString& text, int* field)
+// The field, or the catalogue's nutrient, FIELD of --columns names: a field by its name or
+// caption first, then a nutrient by its number, its name in any case or its caption.
+bool readField(const QString& text, const NutrientCatalogue& catalogue, ImportColumn* column)
 {
     const QString name = normalised(text);
     if (name.isEmpty() || name == u"none" || text.trimmed() == u"-") {
-        *field = ColumnMapping::NoField;
+        *column = ImportColumn();
         return true;
     }
     for (int f = 0; f < ColumnMapping::ChoiceCount; ++f) {
         if (name == normalised(ColumnMapping::fieldName(f)) || name == normalised(ColumnMapping::fieldCaption(f))) {
-            *field = f;
+            *column = ColumnMapping::column(f);
+            return true;
+        }
+    }
+    const QString trimmed = text.trimmed();
+    if (const Nutrient* nutrient = catalogue.find(trimmed)) {
+        *column = ColumnMapping::column(*nutrient);
+        return true;
+    }
+    const std::vector<Nutrient>& nutrients = catalogue.nutrients();
+    for (const auto& same : std::initializer_list<std::function<bool(const Nutrient&)>> {
+             [&](const Nutrient& n) { return n.name.compare(trimmed, Qt::CaseInsensitive) == 0; },
+             [&](const Nutrient& n) { return normalised(n.name) == name; },
+             [&](const Nutrient& n) { return normalised(ColumnMapping::nutrientCaption(n)) == name; } }) {
+        const auto found = std::find_if(nutrients.begin(), nutrients.end(), same);
+        if (found != nutrients.end()) {
+            *column = ColumnMapping::column(*found);
             return true;
         }
     }
@@ -345,6 +471,8 @@ QString ColumnMapping::unitName(NutrientUnit unit)
         return QStringLiteral("mg");
     case NutrientUnit::Microgram:
         return QStringLiteral("\u00b5g");
+    case NutrientUnit::InternationalUnit:
+        return QStringLiteral("IU");
     case NutrientUnit::None:
         break;
     }
@@ -365,15 +493,63 @@ double ColumnMapping::factor(int field, NutrientUnit unit)
     case NutrientUnit::Microgram:
         return grams / 1000000;
     case NutrientUnit::Kcal:
+    case NutrientUnit::InternationalUnit:
     case NutrientUnit::None:
         break;
     }
     return 1;
 }
 
+QList<NutrientUnit> ColumnMapping::units(const ImportColumn& column)
+{
+    if (column.field != CatalogueNutrient) {
+        return units(column.field);
+    }
+    const NutrientUnit own = unitNamed(column.nutrient.unit);
+    QList<NutrientUnit> result;
+    if (own != NutrientUnit::None) {
+        result.append(own);
+    }
+    const QList<NutrientUnit> masses { NutrientUnit::Gram, NutrientUnit::Milligram, NutrientUnit::Microgram };
+    const QList<NutrientUnit> energies { NutrientUnit::Kcal, NutrientUnit::Kilojoule };
+    for (const QList<NutrientUnit>& kind : { masses, energies }) {
+        if (kind.contains(own)) {
+            for (const NutrientUnit unit : kind) {
+                if (unit != own) {
+                    result.append(unit);
+                }
+            }
+        }
+    }
+    return result;
+}
+
 ImportColumn ColumnMapping::column(int field)
 {
     return ImportColumn { field, field == NoField ? NutrientUnit::None : units(field).first(), false };
+}
+
+ImportColumn ColumnMapping::column(const Nutrient& nutrient)
+{
+    ImportColumn result { CatalogueNutrient, NutrientUnit::None, false, nutrient };
+    result.unit = unitNamed(nutrient.unit);
+    return result;
+}
+
+bool ColumnMapping::sameTarget(const ImportColumn& a, const ImportColumn& b)
+{
+    return a.field != NoField && a.field == b.field
+        && (a.field != CatalogueNutrient || a.nutrient.number == b.nutrient.number);
+}
+
+QString ColumnMapping::nutrientCaption(const Nutrient& nutrient)
+{
+    return QStringLiteral("%1 (%2)").arg(nutrient.name, nutrient.unit);
+}
+
+QString ColumnMapping::caption(const ImportColumn& column)
+{
+    return column.field == CatalogueNutrient ? nutrientCaption(column.nutrient) : fieldCaption(column.field);
 }
 
 QString ColumnMapping::fieldName(int field)
@@ -394,21 +570,68 @@ QString ColumnMapping::fieldCaption(int field)
 
 std::vector<ImportColumn> ColumnMapping::propose(const QStringList& headers)
 {
+    return propose(headers, NutrientCatalogue());
+}
+
+// The ten fields' and SERVING_G's proposals alone.
+static std::vector<ImportColumn> proposeFields(const QStringList& headers)
+{
     std::vector<Match> matches;
     matches.reserve(std::size_t(headers.size()));
     for (const QString& header : headers) {
         matches.push_back(matchHeader(header));
     }
     std::vector<ImportColumn> mapping(matches.size());
-    std::vector<bool> taken(ChoiceCount, false);
+    std::vector<bool> taken(ColumnMapping::ChoiceCount, false);
     for (const bool fallbacks : { false, true }) {
         for (std::size_t c = 0; c < matches.size(); ++c) {
             const Match& match = matches[c];
             const int field = match.column.field;
-            if (field != NoField && match.fallback == fallbacks && !taken[std::size_t(field)]) {
+            if (field != ColumnMapping::NoField && match.fallback == fallbacks && !taken[std::size_t(field)]) {
                 taken[std::size_t(field)] = true;
                 mapping[c] = match.column;
             }
+        }
+    }
+    return mapping;
+}
+
+std::vector<ImportColumn> ColumnMapping::propose(const QStringList& headers, const NutrientCatalogue& catalogue)
+{
+    std::vector<ImportColumn> mapping = proposeFields(headers);
+    // A column whose name is one of the ten fields' stays theirs, even where another column took
+    // that field: "Total Fat" is the food's fat, never the catalogue's.
+    std::vector<bool> open(mapping.size(), false);
+    for (std::size_t c = 0; c < mapping.size(); ++c) {
+        open[c] = mapping[c].field == NoField && matchHeader(headers.at(qsizetype(c))).column.field == NoField;
+    }
+    QSet<QString> taken;
+    auto place = [&](std::size_t c, const ImportColumn& column) {
+        if (column.field == CatalogueNutrient && !taken.contains(column.nutrient.number)) {
+            taken.insert(column.nutrient.number);
+            mapping[c] = column;
+            open[c] = false;
+        }
+    };
+    // Export's own headings first, wherever they stand: they say exactly what they hold.
+    for (std::size_t c = 0; c < mapping.size(); ++c) {
+        Nutrient heading;
+        if (!open[c] || !NutrientCatalogue::parseColumnHeader(headers.at(qsizetype(c)), &heading)) {
+            continue;
+        }
+        open[c] = false;
+        const Nutrient* known = catalogue.find(heading.number);
+        ImportColumn column = ColumnMapping::column(known ? *known : heading);
+        const NutrientUnit unit = unitNamed(heading.unit);
+        if (units(column).contains(unit)) {
+            column.unit = unit;
+            place(c, column);
+        }
+    }
+    const NutrientNames names(catalogue);
+    for (std::size_t c = 0; c < mapping.size(); ++c) {
+        if (open[c]) {
+            place(c, matchNutrientName(headers.at(qsizetype(c)), catalogue, names));
         }
     }
     return mapping;
@@ -421,39 +644,64 @@ bool ColumnMapping::check(const std::vector<ImportColumn>& mapping, const QStrin
         return false;
     }
     std::vector<int> columnOf(ChoiceCount, -1);
+    QHash<QString, int> nutrientColumns;
     for (std::size_t c = 0; c < mapping.size(); ++c) {
         const ImportColumn& column = mapping[c];
         const QString header = MessageText::quoted(headers.at(qsizetype(c)));
         if (column.field == NoField) {
             continue;
         }
-        if (column.field < 0 || column.field >= ChoiceCount) {
+        const bool catalogued = column.field == CatalogueNutrient;
+        if (column.field < 0 || column.field > CatalogueNutrient
+            || (catalogued
+                && (!NutrientCatalogue::isNumber(column.nutrient.number)
+                    || column.nutrient.name.trimmed().isEmpty()))) {
             *error = tr("column \"%1\" goes to no food field").arg(header);
             return false;
         }
-        if (!units(column.field).contains(column.unit)) {
+        if (catalogued && !units(column).contains(column.unit)) {
+            // Amounts are kept in the nutrient's own unit: one of another kind cannot become it.
+            *error = tr("\"%1\" of column \"%2\" cannot be in %3: it is kept in %4, which %3 cannot be converted to")
+                         .arg(MessageText::quoted(column.nutrient.name), header,
+                             column.unit == NutrientUnit::None ? tr("no unit") : unitName(column.unit),
+                             column.nutrient.unit);
+            return false;
+        }
+        if (!catalogued && !units(column.field).contains(column.unit)) {
             *error = tr("%1 of column \"%2\" cannot be in %3")
                          .arg(fieldCaption(column.field), header,
                              column.unit == NutrientUnit::None ? tr("no unit") : unitName(column.unit));
             return false;
         }
-        if (column.per100g && !isNutrient(column.field)) {
+        if (column.per100g && !hasAmounts(column)) {
             *error = tr("%1 of column \"%2\" is no amount per 100 g").arg(fieldCaption(column.field), header);
             return false;
         }
-        int& other = columnOf[std::size_t(column.field)];
+        const int other
+            = catalogued ? nutrientColumns.value(column.nutrient.number, -1) : columnOf[std::size_t(column.field)];
         if (other >= 0) {
             *error = tr("both \"%1\" and \"%2\" go to %3")
-                         .arg(MessageText::quoted(headers.at(other)), header, fieldCaption(column.field));
+                         .arg(MessageText::quoted(headers.at(other)), header,
+                             catalogued ? MessageText::quoted(caption(column)) : fieldCaption(column.field));
             return false;
         }
-        other = int(c);
+        if (catalogued) {
+            nutrientColumns.insert(column.nutrient.number, int(c));
+        } else {
+            columnOf[std::size_t(column.field)] = int(c);
+        }
     }
     return true;
 }
 
 bool ColumnMapping::applyOption(
     const QString& option, const QStringList& headers, std::vector<ImportColumn>* mapping, QString* error)
+{
+    return applyOption(option, headers, NutrientCatalogue(), mapping, error);
+}
+
+bool ColumnMapping::applyOption(const QString& option, const QStringList& headers, const NutrientCatalogue& catalogue,
+    std::vector<ImportColumn>* mapping, QString* error)
 {
     std::vector<ImportColumn> result = *mapping;
     result.resize(std::size_t(headers.size()));
@@ -507,16 +755,19 @@ bool ColumnMapping::applyOption(
         }
         const QStringList choiceParts = splitEscaped(sides[1], u':');
         ImportColumn choice;
-        if (!readField(unescaped(choiceParts[0]), &choice.field)) {
+        if (!readField(unescaped(choiceParts[0]), catalogue, &choice)) {
             QStringList names;
             for (int f = 0; f < ChoiceCount; ++f) {
                 names.append(fieldName(f));
             }
-            *error = tr("\"%1\" is no food field; the fields are %2, or none")
-                         .arg(MessageText::quoted(unescaped(choiceParts[0])), names.join(QStringLiteral(", ")));
+            *error = catalogue.isEmpty()
+                ? tr("\"%1\" is no food field; the fields are %2, or none")
+                      .arg(MessageText::quoted(unescaped(choiceParts[0])), names.join(QStringLiteral(", ")))
+                : tr("\"%1\" is neither a food field (%2, or none) nor a nutrient of the catalogue by its number or "
+                     "name")
+                      .arg(MessageText::quoted(unescaped(choiceParts[0])), names.join(QStringLiteral(", ")));
             return false;
         }
-        choice = ColumnMapping::column(choice.field);
         for (qsizetype p = 1; p < choiceParts.size(); ++p) {
             const QString word = unescaped(choiceParts[p]).trimmed();
             NutrientUnit unit = NutrientUnit::None;
@@ -545,7 +796,7 @@ bool ColumnMapping::applyOption(
             continue;
         }
         for (std::size_t g = 0; g < result.size(); ++g) {
-            if (given[g] && result[g].field == result[c].field) {
+            if (given[g] && sameTarget(result[g], result[c])) {
                 result[c] = ImportColumn();
                 break;
             }

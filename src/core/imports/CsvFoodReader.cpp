@@ -12,6 +12,7 @@
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
@@ -53,8 +54,8 @@ NumberStyle CsvFoodReader::guessStyle(
     for (const QStringList& row : rows) {
         QStringList fields;
         for (qsizetype c = 0; c < row.size() && std::size_t(c) < mapping.size(); ++c) {
-            const int field = mapping[std::size_t(c)].field;
-            if (ColumnMapping::isNutrient(field) || field == ColumnMapping::ServingGrams) {
+            const ImportColumn& column = mapping[std::size_t(c)];
+            if (ColumnMapping::hasAmounts(column) || column.field == ColumnMapping::ServingGrams) {
                 fields.append(row.at(c));
             }
         }
@@ -79,19 +80,22 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
     for (qsizetype c = 0; c < FoodDatabase::FieldCount && ownTable; ++c) {
         ownTable = FieldNumber::trimmed(reader.field(c)) == FoodDatabase::fieldNames().at(c).toLatin1();
     }
-    // Columns headed as a nutrient of the catalogue ("307 Sodium (mg)") give that nutrient, per
-    // serving, converted to the unit the table keeps it in.
-    std::vector<qsizetype> nutrientColumns;
-    std::vector<Nutrient> nutrientHeads;
-    for (qsizetype c = 0; c < reader.fieldCount(); ++c) {
+    for (qsizetype c = FoodDatabase::FieldCount; c < reader.fieldCount() && ownTable; ++c) {
         const QByteArrayView head = reader.field(c);
         Nutrient nutrient;
-        if (head.isValidUtf8() && NutrientCatalogue::parseColumnHeader(QString::fromUtf8(head), &nutrient)) {
-            nutrientColumns.push_back(c);
+        ownTable = (head.isValidUtf8() && NutrientCatalogue::parseColumnHeader(QString::fromUtf8(head), &nutrient))
+            || FieldNumber::trimmed(head) == ColumnMapping::fieldName(ColumnMapping::ServingGrams).toLatin1();
+    }
+    // The columns the mapping gives to a nutrient of the catalogue, each in the unit it is
+    // written in, which its amounts are converted from to the unit the table keeps it in.
+    std::vector<qsizetype> nutrientColumns;
+    std::vector<Nutrient> nutrientHeads;
+    for (std::size_t c = 0; c < mapping.size(); ++c) {
+        if (mapping[c].field == ColumnMapping::CatalogueNutrient) {
+            Nutrient nutrient = mapping[c].nutrient;
+            nutrient.unit = ColumnMapping::unitName(mapping[c].unit);
+            nutrientColumns.push_back(qsizetype(c));
             nutrientHeads.push_back(nutrient);
-        } else if (c >= FoodDatabase::FieldCount
-            && FieldNumber::trimmed(head) != ColumnMapping::fieldName(ColumnMapping::ServingGrams).toLatin1()) {
-            ownTable = false;
         }
     }
     std::vector<double> nutrientFactors;
@@ -124,6 +128,15 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
     // The amounts of the row that are converted or scaled, in the table's units.
     std::array<std::optional<double>, FoodDatabase::NutrientCount> amounts;
     std::array<bool, FoodDatabase::NutrientCount> per100g {};
+    // The row's amounts of catalogue nutrients, in the table's units, scaled once the serving's
+    // weight is known when they are per 100 g.
+    struct CatalogueAmount
+    {
+        QString number;
+        double value;
+        bool per100g;
+    };
+    std::vector<CatalogueAmount> nutrientAmounts;
     while (reader.readRecord()) {
         if (!writer.rowRead(source.position())) {
             return false;
@@ -155,7 +168,7 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
         for (qsizetype c = 0; c < columnCount && c < reader.fieldCount(); ++c) {
             const ImportColumn& column = mapping[std::size_t(c)];
             const int field = column.field;
-            if (field == ColumnMapping::NoField) {
+            if (field == ColumnMapping::NoField || field == ColumnMapping::CatalogueNutrient) {
                 continue;
             }
             // Each field is decoded on its own: one byte of Windows-1252 elsewhere in the row
@@ -224,6 +237,7 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
                 per100g[index] = column.per100g;
             }
         }
+        nutrientAmounts.clear();
         for (std::size_t n = 0; n < nutrientColumns.size(); ++n) {
             const qsizetype c = nutrientColumns[n];
             const QString value = c < reader.fieldCount()
@@ -246,7 +260,9 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
                 unknown.append(QStringLiteral("%1 \"%2\"").arg(head, value));
                 continue;
             }
-            food.more.values.insert(nutrientHeads[n].number, number * nutrientFactors[n]);
+            const bool perHundred = mapping[std::size_t(c)].per100g;
+            perServingGiven = perServingGiven || !perHundred;
+            nutrientAmounts.push_back({ nutrientHeads[n].number, number * nutrientFactors[n], perHundred });
         }
         qsizetype extra = 0;
         for (qsizetype c = columnCount; c < reader.fieldCount(); ++c) {
@@ -302,7 +318,9 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
             weighed
                 = ImportedFood::weightOfServing(food.serving, style, &grams) && ImportedFood::isServingWeight(grams);
         }
-        const bool per100gGiven = std::find(per100g.begin(), per100g.end(), true) != per100g.end();
+        const bool per100gGiven = std::find(per100g.begin(), per100g.end(), true) != per100g.end()
+            || std::any_of(
+                nutrientAmounts.begin(), nutrientAmounts.end(), [](const CatalogueAmount& a) { return a.per100g; });
         if (per100gGiven && !weighed) {
             // The amounts for 100 g can only stand as they are, for a serving of 100 g; amounts
             // for the row's own serving beside them would then be wrong.
@@ -324,6 +342,9 @@ bool CsvFoodReader::read(ByteSource& source, char delimiter, NumberStyle style,
             if (amounts[n]) {
                 food.setAmount(n, per100g[n] ? *amounts[n] * grams / 100 : *amounts[n]);
             }
+        }
+        for (const CatalogueAmount& amount : nutrientAmounts) {
+            food.more.values.insert(amount.number, amount.per100g ? amount.value * grams / 100 : amount.value);
         }
         if (!writer.add(food, error)) {
             return false;

@@ -26,10 +26,11 @@ class FoodImportWriter;
 // names in order (what Export and the starter file write) is the table itself: a nutrient that
 // reads as no number at all ("n/a") is kept exactly, and one the program reads as the number the
 // file's style reads is kept exactly as written, so that it reads back to the same table; any
-// other number is read as in any file ("1,234" as 1234). A column headed as a nutrient of the
-// catalogue, "<number> <name> (<unit>)" ("307 Sodium (mg)"), gives that nutrient per serving,
-// converted to the unit the table keeps it in (a nutrient the table lacks joins its catalogue);
-// an empty cell or "n/a" leaves it unknown. Export's own layout (the ten fields, SERVING_G, such
+// other number is read as in any file ("1,234" as 1234). A column the mapping gives to a nutrient
+// of the catalogue (as it proposes for one headed "307 Sodium (mg)") gives that nutrient,
+// converted to the unit the table keeps it in and scaled as the nine are when per 100 g (a
+// nutrient the table lacks joins its catalogue); an empty cell or "n/a" leaves it unknown, and a
+// column mapped to none is not read whatever its heading. Export's own layout (the ten fields, SERVING_G, such
 // columns) is the table itself: its serving stands as written, with SERVING_G as its grams. A
 // blank record is refused as a row without a name, unless only blank lines follow it.
 class CsvFoodReader

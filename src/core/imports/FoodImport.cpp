@@ -8,6 +8,8 @@
 #include "core/imports/FoodDataCentralReader.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/OpenFoodFactsReader.h"
+#include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
 #include "core/text/FieldNumber.h"
 #include "core/text/MessageText.h"
 
@@ -100,6 +102,7 @@ bool FoodImport::inspect(QString* error)
     m_gzip = false;
     m_columns.clear();
     m_mapping.clear();
+    m_choices = NutrientCatalogue();
     m_preview.clear();
     if (m_onceOnly) {
         return inspectStream(error);
@@ -250,9 +253,32 @@ bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* er
     while (m_preview.size() < kPreviewRows && reader.readRecord() && !(truncated && reader.consumed() == head.size())) {
         m_preview.append(decodedRecord());
     }
-    m_mapping = proposeMapping(m_columns);
+    m_choices = m_catalogue;
+    for (const QString& column : m_columns) {
+        Nutrient heading;
+        QString reason;
+        if (NutrientCatalogue::parseColumnHeader(column, &heading) && !m_choices.find(heading.number)) {
+            m_choices.add(heading, &reason);
+        }
+    }
+    m_mapping = ColumnMapping::propose(m_columns, m_choices);
     m_format = ImportFormat::Csv;
     return true;
+}
+
+NutrientCatalogue FoodImport::catalogueOf(const QString& databasePath)
+{
+    NutrientCatalogue catalogue = NutrientCatalogue::starter();
+    // Opening a table that is not there would make one, which only the import may do.
+    if (QFileInfo(databasePath).isFile()) {
+        QString error;
+        const std::unique_ptr<FoodStore> foods = FoodStoreOpener::open(databasePath, &error);
+        NutrientCatalogue stored;
+        if (foods && foods->nutrientCatalogue(&stored, &error)) {
+            catalogue = stored;
+        }
+    }
+    return catalogue;
 }
 
 std::vector<ImportColumn> FoodImport::proposeMapping(const QStringList& columns)
@@ -268,7 +294,7 @@ int FoodImport::placeColumn(int column, const ImportColumn& choice)
     int loser = -1;
     if (choice.field != NoField) {
         for (std::size_t c = 0; c < m_mapping.size(); ++c) {
-            if (int(c) != column && m_mapping[c].field == choice.field) {
+            if (int(c) != column && ColumnMapping::sameTarget(m_mapping[c], choice)) {
                 m_mapping[c] = ImportColumn();
                 loser = int(c);
             }
@@ -284,7 +310,7 @@ bool FoodImport::applyColumnsOption(const QString& option, QString* error)
         return fail(tr("--columns is for a CSV file, and this is %1").arg(formatName(m_format)), error);
     }
     QString reason;
-    if (!ColumnMapping::applyOption(option, m_columns, &m_mapping, &reason)) {
+    if (!ColumnMapping::applyOption(option, m_columns, m_choices, &m_mapping, &reason)) {
         return fail(tr("--columns: %1").arg(reason), error);
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "core/imports/ColumnMapping.h"
 #include "core/imports/ImportTypes.h"
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/text/WrittenNumber.h"
 
 #include <QByteArray>
@@ -44,6 +45,13 @@ public:
     FoodImport(const FoodImport&) = delete;
     FoodImport& operator=(const FoodImport&) = delete;
 
+    // The catalogue of the food table the foods go to, whose nutrients a CSV file's columns may go
+    // to; the starter's unless set before inspect().
+    void setNutrientCatalogue(const NutrientCatalogue& catalogue) { m_catalogue = catalogue; }
+    // The catalogue of the table at `databasePath`; the starter's when there is no table there
+    // yet or it cannot be read, which the import then tells of itself.
+    static NutrientCatalogue catalogueOf(const QString& databasePath);
+
     // Finds out what kind of source it is, reading only its beginning (and a zip archive's list
     // of members). False, with a short message naming the file, when it cannot be imported.
     bool inspect(QString* error);
@@ -55,12 +63,15 @@ public:
     // decoded, and the style its numbers are written in.
     const QStringList& columns() const { return m_columns; }
     const std::vector<ImportColumn>& mapping() const { return m_mapping; }
+    // The nutrients a column may go to: the catalogue's, and after them those a CSV file's
+    // headings name that it lacks ("957.1 Something (µg)"), which the import would add.
+    const NutrientCatalogue& nutrientChoices() const { return m_choices; }
     const QList<QStringList>& previewRows() const { return m_preview; }
     QChar delimiter() const { return QLatin1Char(m_delimiter); }
     // Judged by the columns the mapping now reads as numbers.
     NumberStyle numberStyle() const;
-    // Sets how one column is read; a field it takes leaves the column that had it. Returns that
-    // column, or -1.
+    // Sets how one column is read; a field or nutrient it takes leaves the column that had it.
+    // Returns that column, or -1.
     int placeColumn(int column, const ImportColumn& choice);
     // Applies the command line's --columns (see ColumnMapping::applyOption).
     bool applyColumnsOption(const QString& option, QString* error);
@@ -68,7 +79,7 @@ public:
     bool hasNameColumn() const;
     // The columns the mapping leaves out.
     QStringList unplacedColumns() const;
-    // How each column name is read (see ColumnMapping::propose).
+    // How each column name is read (see ColumnMapping::propose), without a catalogue's names.
     static std::vector<ImportColumn> proposeMapping(const QStringList& columns);
 
     // Imports into the food table at `databasePath`. True when the import was committed;
@@ -87,6 +98,8 @@ private:
     char m_delimiter = ',';
     QStringList m_columns;
     std::vector<ImportColumn> m_mapping;
+    NutrientCatalogue m_catalogue = NutrientCatalogue::starter();
+    NutrientCatalogue m_choices;
     QList<QStringList> m_preview;
     // A source read only once: what is left of it after its beginning (m_head) was read; null
     // once run() took it.

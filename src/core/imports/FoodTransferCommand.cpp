@@ -59,6 +59,7 @@ int FoodTransferCommand::importFoods(const QString& databasePath, const QString&
         owned = std::make_unique<FoodImport>(sourcePath);
     }
     FoodImport& import = *owned;
+    import.setNutrientCatalogue(FoodImport::catalogueOf(databasePath));
     const QString sourceName
         = sourcePath == QLatin1String("-") ? tr("standard input") : QDir::toNativeSeparators(sourcePath);
     if (!import.inspect(&error)) {

@@ -30,21 +30,25 @@ bool ImportColumnsModel::isChoice(const QModelIndex& index) const
     if (!index.isValid() || index.column() < FieldColumn) {
         return false;
     }
-    return index.column() == FieldColumn
-        || ColumnMapping::isNutrient(m_import->mapping()[std::size_t(index.row())].field);
+    return index.column() == FieldColumn || ColumnMapping::hasAmounts(m_import->mapping()[std::size_t(index.row())]);
 }
 
 QStringList ImportColumnsModel::choices(int row, int column) const
 {
     QStringList texts;
-    const int field = m_import->mapping()[std::size_t(row)].field;
+    const ImportColumn& current = m_import->mapping()[std::size_t(row)];
     if (column == FieldColumn) {
+        // The ten fields and the serving's weight first, then the catalogue's nutrients in its
+        // order, each with its unit; typing a name's beginning reaches one among a hundred.
         texts.append(tr("(not imported)"));
         for (int f = 0; f < ColumnMapping::ChoiceCount; ++f) {
             texts.append(ColumnMapping::fieldCaption(f));
         }
+        for (const Nutrient& nutrient : m_import->nutrientChoices().nutrients()) {
+            texts.append(ColumnMapping::nutrientCaption(nutrient));
+        }
     } else if (column == UnitColumn) {
-        for (const NutrientUnit unit : ColumnMapping::units(field)) {
+        for (const NutrientUnit unit : ColumnMapping::units(current)) {
             texts.append(ColumnMapping::unitName(unit));
         }
     } else if (column == AmountsColumn) {
@@ -59,9 +63,13 @@ int ImportColumnsModel::chosen(int row, int column) const
     switch (column) {
     case FieldColumn:
         // The first choice takes the column to no field (ColumnMapping::NoField, -1).
+        if (choice.field == ColumnMapping::CatalogueNutrient) {
+            const qsizetype place = m_import->nutrientChoices().indexOf(choice.nutrient.number);
+            return place < 0 ? -1 : int(1 + ColumnMapping::ChoiceCount + place);
+        }
         return choice.field + 1;
     case UnitColumn:
-        return int(ColumnMapping::units(choice.field).indexOf(choice.unit));
+        return int(ColumnMapping::units(choice).indexOf(choice.unit));
     case AmountsColumn:
         return choice.per100g ? 1 : 0;
     default:
@@ -153,12 +161,18 @@ bool ImportColumnsModel::setData(const QModelIndex& index, const QVariant& value
     case FieldColumn:
         // A new field comes in its own unit, per serving; the unit and amounts chosen stay while
         // the column keeps its field.
-        if (place - 1 != current.field) {
+        if (place - 1 < ColumnMapping::ChoiceCount) {
             choice = ColumnMapping::column(place - 1);
+        } else {
+            choice = ColumnMapping::column(
+                m_import->nutrientChoices().nutrients()[std::size_t(place - 1 - ColumnMapping::ChoiceCount)]);
+        }
+        if (ColumnMapping::sameTarget(choice, current)) {
+            choice = current;
         }
         break;
     case UnitColumn:
-        choice.unit = ColumnMapping::units(current.field).at(place);
+        choice.unit = ColumnMapping::units(current).at(place);
         break;
     default:
         choice.per100g = place == 1;

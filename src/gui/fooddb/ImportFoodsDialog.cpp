@@ -188,6 +188,7 @@ void ImportFoodsDialog::setSource(const QString& path)
     // The columns shown are those of the import they are written into.
     m_columnRows->setImport(nullptr);
     m_import = std::make_unique<FoodImport>(path);
+    m_import->setNutrientCatalogue(FoodImport::catalogueOf(m_files.foodDatabasePath()));
     QString error;
     // A pipe or a device would hold the window until something writes to it, or forever.
     const QFileInfo info(path);

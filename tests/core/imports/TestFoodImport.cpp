@@ -8,6 +8,7 @@
 #include "core/imports/ColumnMapping.h"
 #include "core/imports/FoodExport.h"
 #include "core/imports/FoodImport.h"
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/storage/SqliteFoodStore.h"
 
 #include <QDir>
@@ -120,8 +121,11 @@ QStringList mappingText(const std::vector<ImportColumn>& mapping)
 {
     QStringList texts;
     for (const ImportColumn& column : mapping) {
-        QString text = ColumnMapping::fieldName(column.field);
-        if (column.field != FoodImport::NoField && !(column == ColumnMapping::column(column.field))) {
+        const bool catalogued = column.field == ColumnMapping::CatalogueNutrient;
+        QString text = catalogued ? column.nutrient.number : ColumnMapping::fieldName(column.field);
+        const ImportColumn own
+            = catalogued ? ColumnMapping::column(column.nutrient) : ColumnMapping::column(column.field);
+        if (column.field != FoodImport::NoField && !(column == own)) {
             text += ":" + ColumnMapping::unitName(column.unit) + (column.per100g ? ":per100g" : "");
         }
         texts.append(text);
@@ -172,6 +176,10 @@ private slots:
     void proposedMapping();
     void columnsOption_data();
     void columnsOption();
+    void nutrientProposals_data();
+    void nutrientProposals();
+    void nutrientColumnsOption_data();
+    void nutrientColumnsOption();
     void duplicates_data();
     void duplicates();
     void longNamesAreRefused();
@@ -604,6 +612,110 @@ void TestFoodImport::columnsOption()
     QCOMPARE(mappingText(mapping), fields);
 }
 
+// A catalogue as FoodData Central names its nutrients, with commas.
+static NutrientCatalogue commaCatalogue()
+{
+    return NutrientCatalogue({ { "307", "Sodium, Na", "mg", NutrientGroup::Minerals, 1 },
+        { "417", "Folate, total", "\u00b5g", NutrientGroup::Vitamins, 2 },
+        { "341", "Tocopherol, beta", "mg", NutrientGroup::Vitamins, 3 },
+        { "342", "Tocopherol, gamma", "mg", NutrientGroup::Vitamins, 4 },
+        { "323", "Vitamin E (alpha-tocopherol)", "mg", NutrientGroup::Vitamins, 5 } });
+}
+
+void TestFoodImport::nutrientProposals_data()
+{
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<bool>("commas");
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("Export's headings") << QStringList { "FOOD", "307 Sodium (mg)", "203 Protein (g)" } << false
+                                       << QStringList { "FOOD", "307", "203" };
+    QTest::newRow("a heading in another unit, one lacking from the catalogue") << QStringList { "Name",
+        "307 Sodium (g)", "957.1 Something (ug)" } << false << QStringList { "FOOD", "307:g", "957.1" };
+    QTest::newRow("a heading in a unit that cannot be converted")
+        << QStringList { "Name", "324 Vitamin D (ug)" } << false << QStringList { "FOOD", "" };
+    QTest::newRow("common names") << QStringList { "Name", "Protein", "Sodium (mg)", "Saturated fat", "Calcium", "Iron",
+        "Potassium", "Vitamin C" } << false
+                                  << QStringList { "FOOD", "203", "307", "606", "301", "303", "306", "401" };
+    QTest::newRow("the ten fields come first")
+        << QStringList { "Total Fat", "Calories", "Cholesterol", "Fiber", "Sugars", "Carbohydrate", "Protein" } << false
+        << QStringList { "FAT", "CALORIES", "CHOLESTERO", "FIBER", "SUGAR", "CARBS", "203" };
+    QTest::newRow("a field's name taken already stays unread") << QStringList { "Fat", "Total fat", "Protein (g)",
+        "Protein" } << false << QStringList { "FAT", "", "203", "" };
+    QTest::newRow("units and per 100 g") << QStringList { "protein_100g", "sodium_mg", "Iron (\u00b5g/100 g)" } << false
+                                         << QStringList { "203:g:per100g", "307", "303:\u00b5g:per100g" };
+    QTest::newRow("a unit the nutrient cannot be in")
+        << QStringList { "Sodium (kcal)", "Protein (IU)" } << false << QStringList { "", "" };
+    QTest::newRow("a heading takes its nutrient before a name")
+        << QStringList { "Sodium", "307 Sodium (mg)" } << false << QStringList { "", "307" };
+    QTest::newRow("a name before a comma, when no other has it") << QStringList { "Sodium", "Folate (mcg)",
+        "Tocopherol", "Vitamin E" } << true << QStringList { "307", "417", "", "323" };
+}
+
+void TestFoodImport::nutrientProposals()
+{
+    QFETCH(QStringList, columns);
+    QFETCH(bool, commas);
+    QFETCH(QStringList, fields);
+    QCOMPARE(
+        mappingText(ColumnMapping::propose(columns, commas ? commaCatalogue() : NutrientCatalogue::starter())), fields);
+}
+
+void TestFoodImport::nutrientColumnsOption_data()
+{
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QString>("option");
+    // The mapping as mappingText writes it, or the start of the error.
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("error");
+    const QStringList headers { "Name", "Na", "Eiweiss", "Portion (g)" };
+    QTest::newRow("by number, unit and per 100 g")
+        << headers << "Na=307:g:per100g,Eiweiss=protein" << QStringList { "FOOD", "307:g:per100g", "203", "SERVING_G" }
+        << QString();
+    QTest::newRow("by name in any case, and caption")
+        << headers << "Na=SODIUM:\u00b5g,Eiweiss=Protein (g)"
+        << QStringList { "FOOD", "307:\u00b5g", "203", "SERVING_G" } << QString();
+    QTest::newRow("a field's name before a nutrient's")
+        << headers << "Na=Cholesterol" << QStringList { "FOOD", "CHOLESTERO", "", "SERVING_G" } << QString();
+    QTest::newRow("international units for a nutrient kept in them")
+        << headers << "Na=324:IU" << QStringList { "FOOD", "324", "", "SERVING_G" } << QString();
+    QTest::newRow("none leaves out one of Export's headings")
+        << QStringList { "FOOD", "307 Sodium (mg)" } << "307 Sodium (mg)=none" << QStringList { "FOOD", "" }
+        << QString();
+    QTest::newRow("a nutrient given leaves the column proposed for it") << QStringList { "FOOD", "307 Sodium (mg)",
+        "Na" } << "Na=307:g" << QStringList { "FOOD", "", "307:g" } << QString();
+    QTest::newRow("no such nutrient") << headers << "Na=Unobtainium" << QStringList()
+                                      << "\"Unobtainium\" is neither a food field (FOOD, SERVING_UN, CALORIES";
+    QTest::newRow("no such number") << headers << "Na=999" << QStringList() << "\"999\" is neither a food field";
+    QTest::newRow("a mass in energy") << headers << "Na=307:kcal" << QStringList()
+                                      << "\"Sodium\" of column \"Na\" cannot be in kcal: it is kept in mg, which kcal "
+                                         "cannot be converted to";
+    QTest::newRow("a mass in international units")
+        << headers << "Na=324:mg" << QStringList()
+        << "\"Vitamin D\" of column \"Na\" cannot be in mg: it is kept in IU";
+    QTest::newRow("one nutrient twice") << headers << "Na=307,Eiweiss=sodium" << QStringList()
+                                        << "both \"Na\" and \"Eiweiss\" go to Sodium (mg)";
+}
+
+void TestFoodImport::nutrientColumnsOption()
+{
+    QFETCH(QStringList, headers);
+    QFETCH(QString, option);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, error);
+    const NutrientCatalogue& catalogue = NutrientCatalogue::starter();
+    std::vector<ImportColumn> mapping = ColumnMapping::propose(headers, catalogue);
+    const std::vector<ImportColumn> before = mapping;
+    QString reason;
+    const bool ok = ColumnMapping::applyOption(option, headers, catalogue, &mapping, &reason);
+    QCOMPARE(ok, error.isEmpty());
+    if (!ok) {
+        QVERIFY2(reason.startsWith(error), qPrintable(reason));
+        QVERIFY(mapping == before);
+        return;
+    }
+    QCOMPARE(mappingText(mapping), fields);
+}
+
 void TestFoodImport::duplicates_data()
 {
     QTest::addColumn<DuplicateRule>("rule");
@@ -893,6 +1005,9 @@ void TestFoodImport::commandLine_data()
         << "--columns: no column is named \"Energy\"" << QString() << QStringList();
     QTest::newRow("columns without import") << QStringList { "--export", "out.csv", "--columns", "a=FOOD" } << 2
                                             << "--columns goes with --import" << QString() << QStringList();
+    QTest::newRow("help tells of nutrients in --columns")
+        << QStringList { "--help" } << 0 << "FIELD may also be a nutrient of the food table's catalogue" << QString()
+        << QStringList();
     QTest::newRow("help tells the exit statuses")
         << QStringList { "--help" } << 0 << "3 when some rows were refused" << QString() << QStringList();
     QTest::newRow("unknown rule") << QStringList { "--import", "in.csv", "--on-duplicate", "merge" } << 2

@@ -1,10 +1,12 @@
 #include "TestSupport.h"
 #include "core/imports/FoodExport.h"
 #include "core/imports/FoodImport.h"
+#include "core/imports/FoodTransferCommand.h"
 #include "core/storage/SqliteFoodStore.h"
 
 #include <QFile>
 #include <QTest>
+#include <QTextStream>
 
 Q_DECLARE_METATYPE(FoodNutrients)
 
@@ -63,6 +65,8 @@ private slots:
     void exportThenImportGivesEveryValueBack();
     void nutrientColumnsAreRead_data();
     void nutrientColumnsAreRead();
+    void columnsOptionPlacesNutrients_data();
+    void columnsOptionPlacesNutrients();
 };
 
 void TestNutrientTransfer::exportThenImportGivesEveryValueBack()
@@ -139,6 +143,17 @@ void TestNutrientTransfer::nutrientColumnsAreRead_data()
         << "IU";
     QTest::newRow("serving weight kept") << QByteArray("Food,Serving,SERVING_G,307 Sodium (mg)\nPear,1 pear,178,2\n")
                                          << FoodNutrients { 178.0, { { "307", 2.0 } } } << "mg";
+    // Columns named as people name nutrients; no number in the header, so no unit to check.
+    QTest::newRow("a name proposes its nutrient, grams into milligrams")
+        << QByteArray("Food,Sodium (g)\nPear,1.5\n") << FoodNutrients { {}, { { "307", 1500.0 } } } << "";
+    QTest::newRow("milligrams into grams")
+        << QByteArray("Food,Protein (mg)\nPear,2500\n") << FoodNutrients { {}, { { "203", 2.5 } } } << "";
+    QTest::newRow("per 100 g scaled to the serving's weight")
+        << QByteArray("Food,SERVING_G,Sodium (mg/100 g),Iron_100g\nPear,200,50,1.5\n")
+        << FoodNutrients { 200.0, { { "307", 100.0 }, { "303", 3.0 } } } << "";
+    QTest::newRow("per 100 g and per serving scaled alike by the serving unit")
+        << QByteArray("Food,Serving,Calcium_100g,Potassium\nPear,1 pear (150 g),20,300\n")
+        << FoodNutrients { {}, { { "301", 30.0 }, { "306", 300.0 } } } << "";
 }
 
 void TestNutrientTransfer::nutrientColumnsAreRead()
@@ -171,6 +186,62 @@ void TestNutrientTransfer::nutrientColumnsAreRead()
         }
     }
     QCOMPARE(first.unit, unit);
+}
+
+void TestNutrientTransfer::columnsOptionPlacesNutrients_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<int>("status");
+    // Pear's nutrients afterwards, when it went in.
+    QTest::addColumn<FoodNutrients>("expected");
+    QTest::newRow("one of Export's headings given none is not read")
+        << QByteArray("Food,307 Sodium (mg),203 Protein (g)\nPear,2,3\n") << "307 Sodium (mg)=none"
+        << int(FoodTransferCommand::Success) << FoodNutrients { {}, { { "203", 3.0 } } };
+    QTest::newRow("by number, in grams per 100 g")
+        << QByteArray("Food,Na,Weight\nPear,0.5,200\n") << "Na=307:g:per100g,Weight=SERVING_G"
+        << int(FoodTransferCommand::Success) << FoodNutrients { 200.0, { { "307", 1000.0 } } };
+    QTest::newRow("by name, in micrograms")
+        << QByteArray("Food,Na\nPear,2000\n") << "Na=sodium:ug" << int(FoodTransferCommand::Success)
+        << FoodNutrients { {}, { { "307", 2.0 } } };
+    QTest::newRow("in international units, its own")
+        << QByteArray("Food,D\nPear,40\n") << "D=Vitamin D" << int(FoodTransferCommand::Success)
+        << FoodNutrients { {}, { { "324", 40.0 } } };
+    QTest::newRow("a unit the nutrient cannot be had from")
+        << QByteArray("Food,Na\nPear,2\n") << "Na=307:kcal" << int(FoodTransferCommand::UsageError) << FoodNutrients {};
+    QTest::newRow("international units where it is kept in milligrams")
+        << QByteArray("Food,Na\nPear,2\n") << "Na=307:IU" << int(FoodTransferCommand::UsageError) << FoodNutrients {};
+}
+
+void TestNutrientTransfer::columnsOptionPlacesNutrients()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QString, columns);
+    QFETCH(int, status);
+    QFETCH(FoodNutrients, expected);
+    TestFolder folder;
+    folder.createFoods({});
+    const QString source = folder.path() + QStringLiteral("/in.csv");
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(csv);
+    file.close();
+    QString printed;
+    QString said;
+    QTextStream out(&printed);
+    QTextStream err(&said);
+    QCOMPARE(FoodTransferCommand::importFoods(
+                 folder.databasePath(), source, QStringLiteral("skip"), columns, out, err, false),
+        status);
+    SqliteFoodStore store(folder.databasePath());
+    QString error;
+    QVERIFY(store.refresh(&error));
+    if (status != FoodTransferCommand::Success) {
+        QVERIFY2(said.contains(QStringLiteral("cannot be in")), qPrintable(said));
+        QCOMPARE(store.rowCount(&error), 0);
+        return;
+    }
+    QCOMPARE(nutrientsOf(folder.databasePath(), QStringLiteral("Pear")), expected);
 }
 
 QTEST_GUILESS_MAIN(TestNutrientTransfer)

@@ -32,8 +32,9 @@ QString described(const ImportColumn& column)
     if (column.field == ColumnMapping::NoField) {
         return QStringLiteral("-");
     }
-    QString text = ColumnMapping::fieldName(column.field);
-    if (ColumnMapping::isNutrient(column.field)) {
+    const bool catalogued = column.field == ColumnMapping::CatalogueNutrient;
+    QString text = catalogued ? column.nutrient.number : ColumnMapping::fieldName(column.field);
+    if (ColumnMapping::hasAmounts(column)) {
         text += u' ' + ColumnMapping::unitName(column.unit) + (column.per100g ? " per 100 g" : "");
     }
     return text;
@@ -67,6 +68,15 @@ void TestImportColumnsModel::choicesGoIntoTheImport_data()
         << QStringList { "1 3 kJ", "1 2 Fat" } << QStringList { "FOOD", "FAT g", "-" } << QList<int> { 1 };
     QTest::newRow("not imported") << QStringList { "0 2 (not imported)" } << QStringList { "-", "CALORIES kcal", "-" }
                                   << QList<int> { 0 };
+    QTest::newRow("a catalogue nutrient, its unit and per 100 g")
+        << QStringList { "2 2 Sodium (mg)", "2 3 g", "2 4 per 100 g" }
+        << QStringList { "FOOD", "CALORIES kcal", "307 g per 100 g" } << QList<int> { 2 };
+    QTest::newRow("a nutrient leaves the column that had it")
+        << QStringList { "2 2 Sodium (mg)", "1 2 Sodium (mg)" } << QStringList { "FOOD", "307 mg", "-" }
+        << QList<int> { 1, 2 };
+    QTest::newRow("another nutrient comes in its own unit")
+        << QStringList { "2 2 Sodium (mg)", "2 3 g", "2 2 Vitamin D (IU)" }
+        << QStringList { "FOOD", "CALORIES kcal", "324 IU" } << QList<int> { 2 };
     QTest::newRow("no unit for the names or a column left out")
         << QStringList { "0 3 g refused", "2 4 per 100 g refused", "0 1 x refused" }
         << QStringList { "FOOD", "CALORIES kcal", "-" } << QList<int> {};

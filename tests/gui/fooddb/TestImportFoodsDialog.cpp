@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/imports/ColumnMapping.h"
 #include "core/nutrients/NutrientCatalogue.h"
 #include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
@@ -27,6 +28,8 @@
 
 #include <sys/stat.h>
 
+Q_DECLARE_METATYPE(FoodNutrients)
+
 // The Import Foods and Export Foods commands of the main window, driven through the real windows
 // over a real food table: the columns a CSV file's header places, the user's own choice of them,
 // Cancel while the import runs, sources that cannot be imported, and the food list afterwards.
@@ -45,6 +48,8 @@ private slots:
     void aPipeIsLeftToTheCommandLine();
     void wheelTurnsOnlyAFocusedChoice();
     void unitsAndAmountsGoIntoTheImport();
+    void nutrientColumnsGoIntoTheImport_data();
+    void nutrientColumnsGoIntoTheImport();
     void reportStaysSmall();
     void reportPlaceHoldingNoFileIsRefused_data();
     void reportPlaceHoldingNoFileIsRefused();
@@ -309,6 +314,73 @@ void TestImportFoodsDialog::unitsAndAmountsGoIntoTheImport()
     QCOMPARE(columns[0].at(1).toString(), QStringLiteral("Pear"));
     QCOMPARE(columns[1].at(1).toString(), QStringLiteral("50 g"));
     QCOMPARE(columns[2].at(1).toString(), QStringLiteral("250"));
+}
+
+void TestImportFoodsDialog::nutrientColumnsGoIntoTheImport_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    // "ImportField2=Sodium (mg)": a drop-down and the text chosen in it.
+    QTest::addColumn<QStringList>("choices");
+    // What the drop-down of the second column shows before the choices.
+    QTest::addColumn<QString>("proposed");
+    QTest::addColumn<FoodNutrients>("expected");
+    QTest::newRow("Export's headings") << QByteArray("Name,307 Sodium (mg),203 Protein (g)\nPear,2,3\n")
+                                       << QStringList {} << "Sodium (mg)"
+                                       << FoodNutrients { {}, { { "307", 2.0 }, { "203", 3.0 } } };
+    QTest::newRow("one of Export's headings not imported")
+        << QByteArray("Name,307 Sodium (mg),203 Protein (g)\nPear,2,3\n")
+        << QStringList { "ImportField2=(not imported)" } << "Sodium (mg)" << FoodNutrients { {}, { { "203", 3.0 } } };
+    QTest::newRow("a column given a nutrient")
+        << QByteArray("Name,Na,Notes\nPear,2,x\n") << QStringList { "ImportField2=Sodium (mg)" } << "(not imported)"
+        << FoodNutrients { {}, { { "307", 2.0 } } };
+    QTest::newRow("in grams per 100 g of the serving's weight")
+        << QByteArray("Name,Na,Weight\nPear,0.1,200\n")
+        << QStringList { "ImportField2=Sodium (mg)", "ImportUnit2=g", "ImportAmounts2=per 100 g",
+               "ImportField3=Serving weight (g)" }
+        << "(not imported)" << FoodNutrients { 200.0, { { "307", 200.0 } } };
+    QTest::newRow("a nutrient taken from the column that had it")
+        << QByteArray("Name,Sodium,Natrium\nPear,2,5\n") << QStringList { "ImportField3=Sodium (mg)" } << "Sodium (mg)"
+        << FoodNutrients { {}, { { "307", 5.0 } } };
+}
+
+void TestImportFoodsDialog::nutrientColumnsGoIntoTheImport()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, choices);
+    QFETCH(QString, proposed);
+    QFETCH(FoodNutrients, expected);
+    const QString source = writeFile("nutrients.csv", content);
+    ImportFoodsDialog dialog(m_workspace->files());
+    dialog.setSource(source);
+    NutrientCatalogue catalogue;
+    SqliteFoodStore foods(m_folder->databasePath());
+    QString error;
+    QVERIFY(foods.refresh(&error) && foods.nutrientCatalogue(&catalogue, &error));
+    auto* second = dialog.findChild<QComboBox*>("ImportField2");
+    QVERIFY(second);
+    // No field, the ten fields, the serving's weight, then every nutrient of the table's catalogue.
+    QCOMPARE(second->count(), 1 + FoodDatabase::FieldCount + 1 + int(catalogue.size()));
+    QCOMPARE(second->itemText(1 + FoodDatabase::FieldCount + 1),
+        ColumnMapping::nutrientCaption(catalogue.nutrients().front()));
+    QCOMPARE(second->currentText(), proposed);
+    for (const QString& choice : choices) {
+        const QString name = choice.section(u'=', 0, 0);
+        const QString text = choice.section(u'=', 1);
+        auto* box = dialog.findChild<QComboBox*>(name);
+        QVERIFY2(box, qPrintable(name));
+        box->setCurrentIndex(box->findText(text));
+        QCOMPARE(box->currentText(), text);
+    }
+    dialog.findChild<QPushButton*>("ImportStart")->click();
+    QVERIFY(dialog.changedTable());
+    QVERIFY(foods.refresh(&error));
+    std::vector<TextColumn> columns;
+    std::vector<FoodStore::RowId> rows;
+    QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rows, &error));
+    QCOMPARE(columns[0].at(1).toString(), QStringLiteral("Pear"));
+    FoodNutrients nutrients;
+    QVERIFY(foods.readFoodNutrients(rows[1], &nutrients, &error));
+    QCOMPARE(nutrients, expected);
 }
 
 void TestImportFoodsDialog::reportStaysSmall()
