@@ -1,6 +1,7 @@
 #include "core/foods/IndexedFoodLookup.h"
 
 #include "core/foods/FoodDatabase.h"
+#include "core/foods/KeptNutrientCache.h"
 #include "core/foods/StoredText.h"
 #include "core/nutrients/NutrientCatalogue.h"
 #include "core/nutrients/NutrientTables.h"
@@ -29,8 +30,9 @@ QString nutrientList()
 
 } // namespace
 
-IndexedFoodLookup::IndexedFoodLookup(const FoodDatabase& foods)
+IndexedFoodLookup::IndexedFoodLookup(const FoodDatabase& foods, std::shared_ptr<KeptNutrientCache> kept)
     : m_foods(foods)
+    , m_kept(std::move(kept))
 { }
 
 IndexedFoodLookup::~IndexedFoodLookup()
@@ -266,6 +268,13 @@ bool IndexedFoodLookup::prepareNutrients(QString* error)
     for (const Nutrient& nutrient : catalogue.nutrients()) {
         m_numbers.append(nutrient.number);
     }
+    // Checked inside this lookup's read transaction, before any row is read.
+    if (m_kept && !m_kept->check(m_foods.connection(), m_numbers, &reason)) {
+        if (error) {
+            *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
+        }
+        return false;
+    }
     m_nutrientsPrepared = true;
     if (!exist) {
         return true;
@@ -325,6 +334,35 @@ bool IndexedFoodLookup::prepareNutrients(QString* error)
 bool IndexedFoodLookup::readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error)
 {
     if (!m_nutrientQuery || rows.empty()) {
+        return true;
+    }
+    // Rows an earlier lookup read of the same state of the file are copied; the others are read
+    // and kept for the next.
+    if (m_kept) {
+        std::size_t unread = 0;
+        for (const auto& row : rows) {
+            if (const KeptNutrients* known = m_kept->find(row.first)) {
+                *row.second = *known;
+            } else {
+                rows[unread++] = row;
+            }
+        }
+        rows.resize(unread);
+    }
+    if (!readNutrientRows(rows, error)) {
+        return false;
+    }
+    if (m_kept) {
+        for (const auto& [rowid, kept] : rows) {
+            m_kept->insert(rowid, *kept);
+        }
+    }
+    return true;
+}
+
+bool IndexedFoodLookup::readNutrientRows(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error)
+{
+    if (rows.empty()) {
         return true;
     }
     // In rowid order the values of neighbouring foods share their pages.

@@ -10,6 +10,7 @@
 #include <vector>
 
 class FoodDatabase;
+class KeptNutrientCache;
 class SqliteStatement;
 class SqliteTransaction;
 
@@ -22,7 +23,9 @@ class IndexedFoodLookup : public FoodLookup
     Q_DECLARE_TR_FUNCTIONS(IndexedFoodLookup)
 
 public:
-    explicit IndexedFoodLookup(const FoodDatabase& foods);
+    // `kept`, where given, holds the kept nutrients of earlier lookups of the same table, which
+    // this one uses while the table is unchanged and adds to.
+    explicit IndexedFoodLookup(const FoodDatabase& foods, std::shared_ptr<KeptNutrientCache> kept = nullptr);
     ~IndexedFoodLookup() override;
     IndexedFoodLookup(const IndexedFoodLookup&) = delete;
     IndexedFoodLookup& operator=(const IndexedFoodLookup&) = delete;
@@ -41,6 +44,7 @@ private:
     bool prepareNutrients(QString* error);
     // Fills in the kept nutrients of each row (by rowid), all unknown to begin with.
     bool readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error);
+    bool readNutrientRows(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error);
     KeptNutrients unknownNutrients() const;
     bool fail(QString* error) const;
 
@@ -61,4 +65,5 @@ private:
     std::unique_ptr<SqliteStatement> m_nutrientQuery;
     std::unique_ptr<SqliteStatement> m_gapQuery;
     QHash<QString, std::vector<KeptNutrients>> m_nutrientCache;
+    std::shared_ptr<KeptNutrientCache> m_kept;
 };

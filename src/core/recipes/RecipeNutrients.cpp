@@ -94,8 +94,7 @@ bool RecipeNutrients::prepare(QString* error)
     return true;
 }
 
-const std::vector<RecipeNutrients::Row>* RecipeNutrients::rowsNamed(
-    const QString& name, const Scope& scope, QString* error)
+QSet<qint64> RecipeNutrients::wantedIds(const Scope& scope) const
 {
     QSet<qint64> wanted;
     for (const QString& number : scope.numbers) {
@@ -103,16 +102,23 @@ const std::vector<RecipeNutrients::Row>* RecipeNutrients::rowsNamed(
             wanted.insert(m_ids.value(number));
         }
     }
+    return wanted;
+}
+
+bool RecipeNutrients::isRead(const QString& name, const Scope& scope, const QSet<qint64>& wanted) const
+{
     const auto cached = m_rows.constFind(name);
-    if (cached != m_rows.constEnd() && (cached->everything || (!scope.everything && cached->ids.contains(wanted)))) {
-        return &cached->rows;
-    }
+    return cached != m_rows.constEnd() && (cached->everything || (!scope.everything && cached->ids.contains(wanted)));
+}
+
+bool RecipeNutrients::readRows(const QString& name, std::vector<std::pair<qint64, Row>>* found, QString* error)
+{
     SqliteStatement* rows = statement("SELECT f.rowid, s.food IS NOT NULL, s.grams FROM foods f "
                                       "LEFT JOIN food_servings s ON s.food = f.rowid AND s.name IS f.FOOD "
                                       "WHERE f.FOOD IN (?1, ?2) ORDER BY f.rowid",
         error);
     if (!rows) {
-        return nullptr;
+        return false;
     }
     // The name as the program writes it and as the Windows-1252 bytes an older tool may have
     // stored, as the ten fields find it.
@@ -120,17 +126,145 @@ const std::vector<RecipeNutrients::Row>* RecipeNutrients::rowsNamed(
     const QByteArray legacy = StoredText::windows1252Bytes(name);
     rows->bindUtf8(1, utf8);
     rows->bindUtf8(2, legacy.isEmpty() ? utf8 : legacy);
-    std::vector<std::pair<qint64, Row>> found;
     while (rows->next()) {
         Row row;
         row.kept = rows->int64(1) != 0;
         if (row.kept && !rows->isNull(2)) {
             row.grams = rows->real(2);
         }
-        found.emplace_back(rows->int64(0), std::move(row));
+        found->emplace_back(rows->int64(0), std::move(row));
     }
-    if (rows->failed()) {
-        fail(error);
+    return !rows->failed() || fail(error);
+}
+
+bool RecipeNutrients::prefetch(const QStringList& names, const Scope& scope, QString* error)
+{
+    if (scope.isEmpty()) {
+        return true;
+    }
+    if (!prepare(error)) {
+        return false;
+    }
+    if (!*m_kept) {
+        return true;
+    }
+    const QSet<qint64> wanted = wantedIds(scope);
+    std::vector<std::pair<QByteArray, QString>> unread;
+    QSet<QString> seen;
+    for (const QString& name : names) {
+        if (!seen.contains(name) && !isRead(name, scope, wanted)) {
+            seen.insert(name);
+            unread.emplace_back(name.toUtf8(), name);
+        }
+    }
+    if (unread.empty()) {
+        return true;
+    }
+    // In the order of the name index neighbouring names share their pages.
+    std::sort(unread.begin(), unread.end());
+    std::vector<std::vector<std::pair<qint64, Row>>> found(unread.size());
+    // Each kept row's rowid and where its Row is.
+    std::vector<std::pair<qint64, Row*>> kept;
+    for (std::size_t n = 0; n < unread.size(); ++n) {
+        if (!readRows(unread[n].second, &found[n], error)) {
+            return false;
+        }
+    }
+    for (auto& rows : found) {
+        for (auto& [rowid, row] : rows) {
+            if (row.kept) {
+                kept.emplace_back(rowid, &row);
+            }
+        }
+    }
+    std::sort(kept.begin(), kept.end());
+    const std::vector<qint64> ids(wanted.begin(), wanted.end());
+    constexpr std::size_t kBatch = 400;
+    QByteArray marks = "?";
+    for (std::size_t i = 1; i < kBatch; ++i) {
+        marks += ",?";
+    }
+    // The catalogue's ids are the file's own integers, so an edit's few are written into the
+    // statement, and each row's values are found by key rather than read whole.
+    QByteArray valuesSql = "SELECT food, nutrient, value FROM food_nutrients WHERE food IN (" + marks + ")";
+    if (!scope.everything) {
+        QByteArray list;
+        for (const qint64 id : ids) {
+            list += (list.isEmpty() ? "" : ",") + QByteArray::number(id);
+        }
+        valuesSql += " AND nutrient IN (" + (list.isEmpty() ? QByteArray("NULL") : list) + ")";
+    }
+    SqliteStatement values(m_connection.handle(), valuesSql);
+    SqliteStatement gaps;
+    if (*m_gapsExist) {
+        gaps = SqliteStatement(m_connection.handle(),
+            "SELECT g.food, g.nutrient FROM food_nutrient_gaps g JOIN recipes r ON r.food_rowid = g.food "
+            "JOIN foods f ON f.rowid = g.food AND f.FOOD IS r.name WHERE g.food IN ("
+                + marks + ")");
+    }
+    if (!values.isPrepared() || (*m_gapsExist && !gaps.isPrepared())) {
+        return fail(error);
+    }
+    for (std::size_t first = 0; first < kept.size(); first += kBatch) {
+        const std::size_t end = std::min(kept.size(), first + kBatch);
+        auto rowOf = [&](qint64 rowid) -> Row* {
+            const auto at = std::lower_bound(kept.begin() + std::ptrdiff_t(first), kept.begin() + std::ptrdiff_t(end),
+                rowid, [](const std::pair<qint64, Row*>& row, qint64 id) { return row.first < id; });
+            return at != kept.begin() + std::ptrdiff_t(end) && at->first == rowid ? at->second : nullptr;
+        };
+        for (SqliteStatement* query : { &values, &gaps }) {
+            if (!query->isPrepared()) {
+                continue;
+            }
+            query->restart();
+            // A short batch is filled up with NULL, which matches no row.
+            for (std::size_t i = first; i < first + kBatch; ++i) {
+                if (i < end) {
+                    query->bindInt64(int(i - first) + 1, kept[i].first);
+                } else {
+                    query->bindNull(int(i - first) + 1);
+                }
+            }
+            while (query->next()) {
+                Row* row = rowOf(query->int64(0));
+                if (!row) {
+                    continue;
+                }
+                if (query == &values) {
+                    row->values.emplace_back(query->int64(1), query->real(2));
+                } else {
+                    row->gaps.push_back(query->int64(1));
+                }
+            }
+            if (query->failed()) {
+                return fail(error);
+            }
+            query->reset();
+        }
+    }
+    for (std::size_t n = 0; n < unread.size(); ++n) {
+        Rows entry;
+        entry.everything = scope.everything;
+        entry.ids = wanted;
+        for (auto& [rowid, row] : found[n]) {
+            std::sort(row.values.begin(), row.values.end());
+            std::sort(row.gaps.begin(), row.gaps.end());
+            entry.rows.push_back(std::move(row));
+        }
+        m_rows.insert(unread[n].second, std::move(entry));
+    }
+    return true;
+}
+
+const std::vector<RecipeNutrients::Row>* RecipeNutrients::rowsNamed(
+    const QString& name, const Scope& scope, QString* error)
+{
+    const QSet<qint64> wanted = wantedIds(scope);
+    if (isRead(name, scope, wanted)) {
+        return &m_rows.constFind(name)->rows;
+    }
+    std::vector<std::pair<qint64, Row>> found;
+    if (!readRows(name, &found, error)) {
         return nullptr;
     }
     const std::vector<qint64> ids(wanted.begin(), wanted.end());

@@ -699,6 +699,14 @@ bool RecipeTables::recomputeUsing(const QStringList& foods, QString* error, cons
     if (what.fields && !prefetch(plain, error)) {
         return false;
     }
+    if (!what.nutrients.isEmpty()) {
+        if (!m_nutrients) {
+            m_nutrients = std::make_unique<RecipeNutrients>(m_connection);
+        }
+        if (!m_nutrients->prefetch(plain, what.nutrients, error)) {
+            return false;
+        }
+    }
     for (auto& [recipe, rowid] : users) {
         qint64 written = rowid;
         bool linked = false;

@@ -1,6 +1,7 @@
 #include "core/storage/SqliteFoodStore.h"
 
 #include "core/foods/IndexedFoodLookup.h"
+#include "core/foods/KeptNutrientCache.h"
 #include "core/nutrients/NutrientTables.h"
 #include "core/recipes/RecipeBook.h"
 #include "core/recipes/RecipeNutrients.h"
@@ -10,6 +11,7 @@
 
 SqliteFoodStore::SqliteFoodStore(const QString& path)
     : m_path(path)
+    , m_keptNutrients(std::make_shared<KeptNutrientCache>())
 { }
 
 SqliteFoodStore::~SqliteFoodStore() = default;
@@ -21,6 +23,8 @@ bool SqliteFoodStore::refresh(QString* error)
         return false;
     }
     if (!wasOpen) {
+        // A new connection may reuse the old one's address and start its versions anew.
+        m_keptNutrients->clear();
         // Another program that made `foods` anew dropped the triggers that keep nutrients with
         // their food; the values stay apart by name until then.
         NutrientTables(m_table.connection()).restoreTriggers();
@@ -35,6 +39,7 @@ bool SqliteFoodStore::isOpen() const
 
 void SqliteFoodStore::close()
 {
+    m_keptNutrients->clear();
     m_table.close();
 }
 
@@ -77,7 +82,7 @@ bool SqliteFoodStore::servingUnitOf(const QString& name, QString* unit, QString*
 
 std::unique_ptr<FoodLookup> SqliteFoodStore::lookup() const
 {
-    return std::make_unique<IndexedFoodLookup>(m_table);
+    return std::make_unique<IndexedFoodLookup>(m_table, m_keptNutrients);
 }
 
 bool SqliteFoodStore::updateFields(

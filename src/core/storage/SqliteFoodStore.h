@@ -3,6 +3,10 @@
 #include "core/foods/FoodDatabase.h"
 #include "core/storage/FoodStore.h"
 
+#include <memory>
+
+class KeptNutrientCache;
+
 // The food table and its recipes in an SQLite file, through SQLite's own API on one connection.
 // The foods are FoodDatabase's, the recipes RecipeBook's; the writes that recipes follow go
 // through FoodWriteService, so that a food and the recipes made of it change in one transaction.
@@ -62,4 +66,6 @@ private:
     QString m_path;
     // Mutable because a read through the recipes runs on the connection like any other statement.
     mutable FoodDatabase m_table;
+    // The kept nutrients the lookups have read, for the next calculation while the file is unchanged.
+    std::shared_ptr<KeptNutrientCache> m_keptNutrients;
 };
