@@ -113,19 +113,28 @@ bool RecipeNutrients::isRead(const QString& name, const Scope& scope, const QSet
 
 bool RecipeNutrients::readRows(const QString& name, std::vector<std::pair<qint64, Row>>* found, QString* error)
 {
-    SqliteStatement* rows = statement("SELECT f.rowid, s.food IS NOT NULL, s.grams FROM foods f "
-                                      "LEFT JOIN food_servings s ON s.food = f.rowid AND s.name IS f.FOOD "
-                                      "WHERE f.FOOD IN (?1, ?2) ORDER BY f.rowid",
-        error);
+    // The name as the program writes it and, where it is not plain ASCII, as the Windows-1252
+    // bytes an older tool may have stored, as the ten fields find it. A plain name needs no list
+    // of two, which SQLite would build a table for on every run.
+    const QByteArray utf8 = name.toUtf8();
+    const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
+    const QByteArray legacy = ascii ? QByteArray() : StoredText::windows1252Bytes(name);
+    SqliteStatement* rows = legacy.isEmpty()
+        ? statement("SELECT f.rowid, s.food IS NOT NULL, s.grams FROM foods f "
+                    "LEFT JOIN food_servings s ON s.food = f.rowid AND s.name IS f.FOOD "
+                    "WHERE f.FOOD = ?1 ORDER BY f.rowid",
+            error)
+        : statement("SELECT f.rowid, s.food IS NOT NULL, s.grams FROM foods f "
+                    "LEFT JOIN food_servings s ON s.food = f.rowid AND s.name IS f.FOOD "
+                    "WHERE f.FOOD IN (?1, ?2) ORDER BY f.rowid",
+            error);
     if (!rows) {
         return false;
     }
-    // The name as the program writes it and as the Windows-1252 bytes an older tool may have
-    // stored, as the ten fields find it.
-    const QByteArray utf8 = name.toUtf8();
-    const QByteArray legacy = StoredText::windows1252Bytes(name);
     rows->bindUtf8(1, utf8);
-    rows->bindUtf8(2, legacy.isEmpty() ? utf8 : legacy);
+    if (!legacy.isEmpty()) {
+        rows->bindUtf8(2, legacy);
+    }
     while (rows->next()) {
         Row row;
         row.kept = rows->int64(1) != 0;
