@@ -220,6 +220,8 @@ struct FoodDataCentralReader::Data
     QHash<qint64, std::uint16_t> columnOfId;
     std::vector<bool> used;
     std::vector<double> factors;
+    // Per column, the index of the food last given its value.
+    std::vector<std::size_t> taken;
     // What the calories in kcal are multiplied by to be the catalogue's energy.
     double energyFactor = 0;
     NutrientValues values;
@@ -878,11 +880,14 @@ bool FoodDataCentralReader::Data::writeFood(
     if (!millilitres) {
         food.more.servingGrams = grams;
     }
+    // A column a food has twice keeps its first value. Marking the columns taken with the food's
+    // index spares looking each number up in the values before adding it.
+    taken.resize(nutrients.size(), std::numeric_limits<std::size_t>::max());
     values.forEach(std::uint32_t(index), [&](std::uint16_t column, float amount) {
-        const QString& number = nutrients[column].number;
         const double value = widened(amount) * factors[column] * scale;
-        if (factors[column] != 0 && std::isfinite(value) && !food.more.values.contains(number)) {
-            food.more.values.insert(number, value);
+        if (factors[column] != 0 && std::isfinite(value) && taken[column] != index) {
+            taken[column] = index;
+            food.more.values.insert(nutrients[column].number, value);
         }
     });
     if (per100g.calories && energyFactor != 0 && std::isfinite(*per100g.calories * energyFactor * scale)) {

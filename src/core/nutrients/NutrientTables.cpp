@@ -8,6 +8,25 @@
 
 namespace {
 
+constexpr int kRowsPerInsert = 16;
+
+// The value of a number written as a plain integer: digits only, no sign, no leading zero, few
+// enough to fit. "0307" is another number than "307", so it is not one.
+std::optional<qint64> plainInteger(const QString& number)
+{
+    if (number.isEmpty() || number.size() > 15 || (number.size() > 1 && number.front() == u'0')) {
+        return std::nullopt;
+    }
+    qint64 value = 0;
+    for (const QChar c : number) {
+        if (c < u'0' || c > u'9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
 // The triggers that keep the nutrients with their food whichever program changes `foods`. A
 // rename carries them along only while they were the renamed row's.
 const char* const kTriggers
@@ -87,6 +106,7 @@ bool NutrientTables::create(QString* error)
         }
     }
     m_ids.reset();
+    m_idsOfIntegers.clear();
     return true;
 }
 
@@ -151,6 +171,9 @@ bool NutrientTables::addNutrient(const Nutrient& nutrient, QString* error)
     }
     if (m_ids) {
         m_ids->insert(nutrient.number, m_connection.lastInsertRowid());
+        if (const auto integer = plainInteger(nutrient.number)) {
+            m_idsOfIntegers.insert(*integer, m_connection.lastInsertRowid());
+        }
     }
     return true;
 }
@@ -165,14 +188,30 @@ bool NutrientTables::nutrientIds(QString* error)
         return false;
     }
     QHash<QString, qint64> ids;
+    QHash<qint64, qint64> idsOfIntegers;
     while (query->next()) {
-        ids.insert(QString::fromUtf8(query->text(0)), query->int64(1));
+        const QString number = QString::fromUtf8(query->text(0));
+        ids.insert(number, query->int64(1));
+        if (const auto integer = plainInteger(number)) {
+            idsOfIntegers.insert(*integer, query->int64(1));
+        }
     }
     if (query->failed()) {
         return fail(error);
     }
     m_ids = std::move(ids);
+    m_idsOfIntegers = std::move(idsOfIntegers);
     return true;
+}
+
+std::optional<qint64> NutrientTables::idOf(const QString& number) const
+{
+    if (const auto integer = plainInteger(number)) {
+        const auto id = m_idsOfIntegers.constFind(*integer);
+        return id == m_idsOfIntegers.cend() ? std::nullopt : std::optional<qint64>(*id);
+    }
+    const auto id = m_ids->constFind(number);
+    return id == m_ids->cend() ? std::nullopt : std::optional<qint64>(*id);
 }
 
 bool NutrientTables::read(qint64 food, FoodNutrients* nutrients, QString* error)
@@ -344,8 +383,8 @@ bool NutrientTables::replace(qint64 food, const FoodNutrients& nutrients, QStrin
     std::vector<std::pair<qint64, double>> values;
     values.reserve(std::size_t(nutrients.values.size()));
     for (auto it = nutrients.values.cbegin(); it != nutrients.values.cend(); ++it) {
-        const auto id = m_ids->constFind(it.key());
-        if (id == m_ids->cend()) {
+        const std::optional<qint64> id = idOf(it.key());
+        if (!id) {
             if (error) {
                 *error = tr("the nutrient %1 is not in the table's catalogue").arg(it.key().left(20));
             }
@@ -407,17 +446,39 @@ bool NutrientTables::replace(qint64 food, std::optional<double> servingGrams,
         }
         return false;
     }
-    // In key order, so that each row goes in at the end of the table's tree.
-    SqliteStatement* insert
-        = statement("INSERT INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)", error);
-    if (!insert) {
-        return false;
-    }
-    for (const auto& [id, value] : values) {
-        insert->reset();
+    // In key order, so that each row goes in at the end of the table's tree, and a run of rows a
+    // statement: an import writes tens of millions, and each statement run costs as much as a row.
+    static const QByteArray run = [] {
+        QByteArray sql = "INSERT INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)";
+        for (int r = 1; r < kRowsPerInsert; ++r) {
+            sql += ", (?1, ?" + QByteArray::number(2 + 2 * r) + ", ?" + QByteArray::number(3 + 2 * r) + ")";
+        }
+        return sql;
+    }();
+    std::size_t next = 0;
+    for (; next + kRowsPerInsert <= values.size(); next += kRowsPerInsert) {
+        SqliteStatement* insert = statement(run.constData(), error);
+        if (!insert) {
+            return false;
+        }
         insert->bindInt64(1, food);
-        insert->bindInt64(2, id);
-        insert->bindDouble(3, value);
+        for (int r = 0; r < kRowsPerInsert; ++r) {
+            insert->bindInt64(2 + 2 * r, values[next + std::size_t(r)].first);
+            insert->bindDouble(3 + 2 * r, values[next + std::size_t(r)].second);
+        }
+        if (!insert->execute()) {
+            return fail(error);
+        }
+    }
+    for (; next < values.size(); ++next) {
+        SqliteStatement* insert
+            = statement("INSERT INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)", error);
+        if (!insert) {
+            return false;
+        }
+        insert->bindInt64(1, food);
+        insert->bindInt64(2, values[next].first);
+        insert->bindDouble(3, values[next].second);
         if (!insert->execute()) {
             return fail(error);
         }

@@ -94,6 +94,10 @@ private:
     SqliteStatement* statement(const char* sql, QString* error);
     // The catalogue's nutrient ids by number, read once per object.
     bool nutrientIds(QString* error);
+    // The id of `number`, none when the catalogue lacks it. A number written as a plain integer,
+    // as nearly all are, is found by its value: an import looks up tens of millions of them, and
+    // a string's hash costs many times an integer's.
+    std::optional<qint64> idOf(const QString& number) const;
     // Keeps the name the row bears now beside its serving grams, dropping the values kept under
     // another name.
     bool claimRow(qint64 food, QString* error);
@@ -101,6 +105,7 @@ private:
     SqliteConnection& m_connection;
     SqliteStatementCache m_statements;
     std::optional<QHash<QString, qint64>> m_ids;
+    QHash<qint64, qint64> m_idsOfIntegers;
     std::unique_ptr<SqliteStatement> m_walk;
     QHash<qint64, std::vector<std::size_t>> m_walkColumns;
     std::size_t m_walkWidth = 0;

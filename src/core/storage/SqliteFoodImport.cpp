@@ -9,6 +9,8 @@
 #include "core/sqlite/SqliteStatement.h"
 #include "core/sqlite/SqliteTransaction.h"
 
+#include <algorithm>
+
 SqliteFoodImport::SqliteFoodImport(FoodDatabase& foods)
     : m_foods(foods)
 { }
@@ -62,13 +64,17 @@ bool SqliteFoodImport::begin(QString* error)
     }
     m_find = std::make_unique<SqliteStatement>(
         connection.handle(), "SELECT rowid FROM foods WHERE FOOD IN (?1, ?2) ORDER BY rowid LIMIT ?3");
+    // A name in plain ASCII has no other stored form, and SQLite builds a table for a list on
+    // every run: a million foods find their names faster by equality.
+    m_findPlain = std::make_unique<SqliteStatement>(
+        connection.handle(), "SELECT rowid FROM foods WHERE FOOD = ?1 ORDER BY rowid LIMIT ?3");
     m_insert = std::make_unique<SqliteStatement>(connection.handle(),
         "INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC) "
         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
     m_update = std::make_unique<SqliteStatement>(connection.handle(),
         "UPDATE foods SET FOOD = ?1, SERVING_UN = ?2, CALORIES = ?3, CARBS = ?4, FAT = ?5, SUGAR = ?6, "
         "CHOLESTERO = ?7, POINTS = ?8, FIBER = ?9, SUGAR_ALC = ?10 WHERE rowid = ?11");
-    if (!m_find->isPrepared() || !m_insert->isPrepared() || !m_update->isPrepared()) {
+    if (!m_find->isPrepared() || !m_findPlain->isPrepared() || !m_insert->isPrepared() || !m_update->isPrepared()) {
         reason = connection.message();
         rollback();
         return fail(reason, error);
@@ -81,10 +87,13 @@ bool SqliteFoodImport::findRows(const QString& name, qint64 most, std::vector<Ro
     rows->clear();
     // A name an older tool stored in Windows-1252 is the same name.
     const QByteArray utf8 = name.toUtf8();
-    const QByteArray legacy = StoredText::windows1252Bytes(name);
-    SqliteStatement& find = m_find->restart();
+    const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
+    const QByteArray legacy = ascii ? QByteArray() : StoredText::windows1252Bytes(name);
+    SqliteStatement& find = ascii ? m_findPlain->restart() : m_find->restart();
     find.bindUtf8InPlace(1, utf8);
-    find.bindUtf8InPlace(2, legacy.isEmpty() ? utf8 : legacy);
+    if (!ascii) {
+        find.bindUtf8InPlace(2, legacy.isEmpty() ? utf8 : legacy);
+    }
     find.bindInt64(3, most);
     while (find.next()) {
         rows->push_back(find.int64(0));
@@ -185,6 +194,7 @@ bool SqliteFoodImport::writeNutrients(RowId row, const FoodNutrients& nutrients,
 void SqliteFoodImport::finalize()
 {
     m_find.reset();
+    m_findPlain.reset();
     m_insert.reset();
     m_update.reset();
     m_nutrients.reset();

@@ -51,6 +51,7 @@ private:
     FoodDatabase& m_foods;
     std::unique_ptr<SqliteTransaction> m_transaction;
     std::unique_ptr<SqliteStatement> m_find;
+    std::unique_ptr<SqliteStatement> m_findPlain;
     std::unique_ptr<SqliteStatement> m_insert;
     std::unique_ptr<SqliteStatement> m_update;
     QSet<QString> m_recipeNames;
