@@ -2,6 +2,7 @@
 #include "core/imports/FoodExport.h"
 #include "core/imports/FoodImport.h"
 #include "core/imports/FoodTransferCommand.h"
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/storage/SqliteFoodStore.h"
 
 #include <QFile>
@@ -42,6 +43,18 @@ bool importFile(const QString& database, const QString& source, ImportSummary* s
     return import.inspect(error) && import.run(database, DuplicateRule::Replace, {}, {}, summary, error);
 }
 
+// The first `count` nutrients of the starter's catalogue, each with a value of its own.
+FoodNutrients manyNutrients(int count)
+{
+    FoodNutrients nutrients;
+    nutrients.servingGrams = 243.0;
+    const std::vector<Nutrient>& all = NutrientCatalogue::starter().nutrients();
+    for (int n = 0; n < count && n < int(all.size()); ++n) {
+        nutrients.values.insert(all[std::size_t(n)].number, 0.25 * (n + 1));
+    }
+    return nutrients;
+}
+
 FoodNutrientChanges changesOf(const FoodNutrients& nutrients)
 {
     FoodNutrientChanges changes;
@@ -74,7 +87,8 @@ void TestNutrientTransfer::exportThenImportGivesEveryValueBack()
     TestFolder folder;
     folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium (182 g)"), { "94.6" }),
         foodRow(QStringLiteral("Banana"), QStringLiteral("1 medium"), { "105", "", "n/a" }),
-        foodRow(QStringLiteral("Cherry"), QStringLiteral("100 g"), { "50" }) });
+        foodRow(QStringLiteral("Cherry"), QStringLiteral("100 g"), { "50" }),
+        foodRow(QStringLiteral("Durian"), QStringLiteral("1 cup (243 g)"), { "357" }) });
     const QHash<QString, FoodNutrients> kept {
         { QStringLiteral("Apple"),
             { 182.0,
@@ -82,6 +96,8 @@ void TestNutrientTransfer::exportThenImportGivesEveryValueBack()
                     { QStringLiteral("417"), 5.46 } } } },
         { QStringLiteral("Banana"), { std::nullopt, { { QStringLiteral("324"), 1e-7 } } } },
         { QStringLiteral("Cherry"), {} },
+        // More values than one statement writes, and a few over.
+        { QStringLiteral("Durian"), manyNutrients(37) },
     };
     QString error;
     {
@@ -109,7 +125,7 @@ void TestNutrientTransfer::exportThenImportGivesEveryValueBack()
     other.createFoods({});
     ImportSummary summary;
     QVERIFY2(importFile(other.databasePath(), csv, &summary, &error), qPrintable(error));
-    QCOMPARE(summary.foodsAdded, 3);
+    QCOMPARE(summary.foodsAdded, 4);
     QCOMPARE(summary.rowsRefused, 0);
     for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
         QCOMPARE(nutrientsOf(other.databasePath(), it.key()), it.value());
@@ -132,6 +148,9 @@ void TestNutrientTransfer::nutrientColumnsAreRead_data()
                                                 << FoodNutrients { {}, { { "417", 500.0 } } } << "µg";
     QTest::newRow("grams into milligrams")
         << QByteArray("Food,307 Sodium (g)\nPear,1.5\n") << FoodNutrients { {}, { { "307", 1500.0 } } } << "mg";
+    QTest::newRow("a number with a leading zero is a nutrient of its own")
+        << QByteArray("Food,0307 Odd (mg),307 Sodium (mg)\nPear,3,2\n")
+        << FoodNutrients { {}, { { "0307", 3.0 }, { "307", 2.0 } } } << "mg";
     QTest::newRow("a nutrient the catalogue lacks joins it")
         << QByteArray("Food,957.1 Something (ug)\nPear,3\n") << FoodNutrients { {}, { { "957.1", 3.0 } } } << "µg";
     QTest::newRow("empty stays unknown, zero is kept") << QByteArray("Food,307 Sodium (mg),203 Protein (g)\nPear,,0\n")
