@@ -14,19 +14,6 @@ namespace {
 
 const QString kSodium = QStringLiteral("307");
 
-FoodStore::RowId rowOf(const FoodStore& foods, const QString& name)
-{
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name) {
-            return rows[std::size_t(r)];
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 // The kept nutrients the totals read are kept from one calculation to the next only while the

@@ -17,29 +17,6 @@ namespace {
 const QString kSodium = QStringLiteral("307");
 const QString kProtein = QStringLiteral("203");
 
-FoodStore::RowId rowOf(const FoodStore& foods, const QString& name)
-{
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name) {
-            return rows[std::size_t(r)];
-        }
-    }
-    return 0;
-}
-
-FoodNutrients nutrientsOf(const FoodStore& foods, const QString& name)
-{
-    FoodNutrients nutrients;
-    QString error;
-    if (!foods.readFoodNutrients(rowOf(foods, name), &nutrients, &error)) {
-        qWarning("%s", qPrintable(error));
-    }
-    return nutrients;
-}
-
 FoodNutrients expected(std::optional<double> grams, const QHash<QString, double>& values, const QStringList& partial)
 {
     return { grams, values, QSet<QString>(partial.begin(), partial.end()) };
