@@ -152,3 +152,13 @@ FoodNutrients nutrientsOf(const QString& database, const QString& name)
     }
     return nutrientsOf(store, name);
 }
+
+bool writeNutrients(FoodStore& foods, const QString& name, const FoodNutrientChanges& changes)
+{
+    QString error;
+    if (!foods.writeFoodNutrients(rowOf(foods, name), name, changes, &error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    return true;
+}

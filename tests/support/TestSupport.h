@@ -57,3 +57,7 @@ FoodStore::RowId rowOf(const FoodStore& foods, const QString& name);
 // `database`; none, with a warning, when they cannot be read.
 FoodNutrients nutrientsOf(const FoodStore& foods, const QString& name);
 FoodNutrients nutrientsOf(const QString& database, const QString& name);
+
+// Writes `changes` to the nutrients of the first food named `name`; false, with a warning, when
+// they cannot be written.
+bool writeNutrients(FoodStore& foods, const QString& name, const FoodNutrientChanges& changes);

@@ -60,12 +60,7 @@ bool TestKeptNutrientCache::writeSodium(const QString& food, std::optional<doubl
 {
     FoodNutrientChanges changes;
     changes.values.insert(kSodium, value);
-    QString error;
-    const bool written = m_foods->writeFoodNutrients(rowOf(*m_foods, food), food, changes, &error);
-    if (!written) {
-        qWarning("%s", qPrintable(error));
-    }
-    return written;
+    return writeNutrients(*m_foods, food, changes);
 }
 
 // The sodium of a plan of 2 x Apple and 1 x Cheese on screen, through a fresh lookup as the

@@ -74,12 +74,7 @@ bool TestRecipeNutrients::write(const QString& food, std::optional<double> grams
     changes.servingGramsChanged = true;
     changes.servingGrams = grams;
     changes.values = values;
-    QString error;
-    const bool written = m_store->writeFoodNutrients(rowOf(*m_store, food), food, changes, &error);
-    if (!written) {
-        qWarning("%s", qPrintable(error));
-    }
-    return written;
+    return writeNutrients(*m_store, food, changes);
 }
 
 bool TestRecipeNutrients::saveRecipe(

@@ -70,7 +70,7 @@ void TestNutrientTotals::initTestCase()
     for (const auto& [food, values] : kept) {
         FoodNutrientChanges changes;
         changes.values = values;
-        QVERIFY2(m_foods->writeFoodNutrients(rowOf(*m_foods, food), food, changes, &error), qPrintable(error));
+        QVERIFY(writeNutrients(*m_foods, food, changes));
     }
     Recipe sandwich;
     sandwich.name = QStringLiteral("Sandwich");
