@@ -35,13 +35,6 @@ namespace {
 
 const QByteArray kOld = "the old file, whole\r\n";
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 QByteArray readFile(const QString& path)
 {
     QFile file(path);

@@ -4,10 +4,12 @@
 
 #include "core/files/PlatewellFolder.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/SqliteFoodStore.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -108,4 +110,55 @@ void whenModal(std::function<void(QWidget*)> action)
         }
     });
     timer->start();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+FoodStore::RowId rowOf(const FoodStore& foods, const QString& name)
+{
+    std::vector<TextColumn> columns;
+    std::vector<FoodStore::RowId> rows;
+    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
+    for (qsizetype r = 0; r < columns[0].size(); ++r) {
+        if (columns[0].at(r) == name) {
+            return rows[std::size_t(r)];
+        }
+    }
+    return 0;
+}
+
+FoodNutrients nutrientsOf(const FoodStore& foods, const QString& name)
+{
+    FoodNutrients nutrients;
+    QString error;
+    if (!foods.readFoodNutrients(rowOf(foods, name), &nutrients, &error)) {
+        qWarning("%s", qPrintable(error));
+    }
+    return nutrients;
+}
+
+FoodNutrients nutrientsOf(const QString& database, const QString& name)
+{
+    SqliteFoodStore store(database);
+    QString error;
+    if (!store.refresh(&error)) {
+        qWarning("%s", qPrintable(error));
+        return FoodNutrients();
+    }
+    return nutrientsOf(store, name);
+}
+
+bool writeNutrients(FoodStore& foods, const QString& name, const FoodNutrientChanges& changes)
+{
+    QString error;
+    if (!foods.writeFoodNutrients(rowOf(foods, name), name, changes, &error)) {
+        qWarning("%s", qPrintable(error));
+        return false;
+    }
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/storage/FoodStore.h"
 #include "core/workspace/Workspace.h"
 
 #include <QString>
@@ -45,3 +46,18 @@ void addToMeal(PlanDocument& plan, int meal, const QString& food, const QString&
 
 // A CSV row of the ten fields, quoting the name.
 QString foodRow(const QString& name, const QString& unit, const QStringList& nutrients = {});
+
+// Writes `bytes` to the file at `path`, failing the test when it cannot.
+void writeFile(const QString& path, const QByteArray& bytes);
+
+// The row of the first food named `name`, or 0 when no food bears it.
+FoodStore::RowId rowOf(const FoodStore& foods, const QString& name);
+
+// The nutrients of the first food named `name`, read through `foods` or from the food table file
+// `database`; none, with a warning, when they cannot be read.
+FoodNutrients nutrientsOf(const FoodStore& foods, const QString& name);
+FoodNutrients nutrientsOf(const QString& database, const QString& name);
+
+// Writes `changes` to the nutrients of the first food named `name`; false, with a warning, when
+// they cannot be written.
+bool writeNutrients(FoodStore& foods, const QString& name, const FoodNutrientChanges& changes);

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "core/foods/KeptNutrientCache.h"
 #include "core/plans/MealPlan.h"
+#include "core/sqlite/SqliteConnection.h"
 #include "core/storage/SqliteFoodStore.h"
 #include "core/totals/TotalsCalculator.h"
 
@@ -12,19 +13,6 @@
 namespace {
 
 const QString kSodium = QStringLiteral("307");
-
-FoodStore::RowId rowOf(const FoodStore& foods, const QString& name)
-{
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name) {
-            return rows[std::size_t(r)];
-        }
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -72,12 +60,7 @@ bool TestKeptNutrientCache::writeSodium(const QString& food, std::optional<doubl
 {
     FoodNutrientChanges changes;
     changes.values.insert(kSodium, value);
-    QString error;
-    const bool written = m_foods->writeFoodNutrients(rowOf(*m_foods, food), food, changes, &error);
-    if (!written) {
-        qWarning("%s", qPrintable(error));
-    }
-    return written;
+    return writeNutrients(*m_foods, food, changes);
 }
 
 // The sodium of a plan of 2 x Apple and 1 x Cheese on screen, through a fresh lookup as the
@@ -112,6 +95,8 @@ void TestKeptNutrientCache::nextCalculationSeesTheChange_data()
     QTest::newRow("this program edits a value") << "edit" << 410.0 << 0;
     QTest::newRow("this program makes a value unknown") << "unknown" << 400.0 << 1;
     QTest::newRow("this program renames the food away") << "rename" << 400.0 << 1;
+    QTest::newRow("this program adds a food in a deleted food's row") << "reuse" << 2.0 << 1;
+    QTest::newRow("this program changes the schema only") << "schema" << 0.0 << 2;
     QTest::newRow("another program edits a value") << "other edit" << 420.0 << 0;
     QTest::newRow("another program deletes a value") << "other delete" << 2.0 << 1;
     QTest::newRow("another program renames, then back") << "other rename" << 2.0 << 1;
@@ -142,6 +127,24 @@ void TestKeptNutrientCache::nextCalculationSeesTheChange()
         QVERIFY2(m_foods->updateFields(rowOf(*m_foods, QStringLiteral("Apple")), QStringLiteral("Apple"),
                      { { FoodFields::FOOD, QStringLiteral("Green apple") } }, &error),
             qPrintable(error));
+    } else if (change == QLatin1String("reuse")) {
+        // With the last row gone too, SQLite gives the new Cheese the old one's row number, whose
+        // kept sodium is not the new row's.
+        const FoodStore::RowId cheese = rowOf(*m_foods, QStringLiteral("Cheese"));
+        QVERIFY2(m_foods->deleteRecord(rowOf(*m_foods, QStringLiteral("Bread")), QStringLiteral("Bread"), &error),
+            qPrintable(error));
+        QVERIFY2(m_foods->deleteRecord(cheese, QStringLiteral("Cheese"), &error), qPrintable(error));
+        FoodStore::RowId added = 0;
+        QVERIFY2(m_foods->insertRecord({ QStringLiteral("Cheese"), QStringLiteral("1 oz") }, &added, &error),
+            qPrintable(error));
+        QCOMPARE(added, cheese);
+    } else if (change == QLatin1String("schema")) {
+        // A schema change on the program's own connection changes neither the file's data_version
+        // nor the connection's count of changes: the values move to another table.
+        QVERIFY(m_foods->table().connection().execute(
+            "ALTER TABLE food_nutrients RENAME TO earlier_values;"
+            "CREATE TABLE food_nutrients (food INTEGER NOT NULL, nutrient INTEGER NOT NULL, "
+            "value REAL NOT NULL, PRIMARY KEY (food, nutrient)) WITHOUT ROWID"));
     } else if (change != QLatin1String("none")) {
         OtherProgram other(m_folder->databasePath());
         if (change == QLatin1String("other edit")) {

@@ -28,13 +28,6 @@ using Rows = QList<QStringList>;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 void writeGzip(const QString& path, const QByteArray& bytes)
 {
     gzFile gz = gzopen(QFile::encodeName(path).constData(), "wb");

@@ -10,32 +10,6 @@ Q_DECLARE_METATYPE(FoodNutrients)
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-FoodNutrients nutrientsOf(const QString& database, const QString& name)
-{
-    SqliteFoodStore store(database);
-    QString error;
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    FoodNutrients nutrients;
-    if (!store.refresh(&error) || !store.readColumns({ FoodFields::FOOD }, &columns, &rows, &error)) {
-        qWarning("%s", qPrintable(error));
-        return nutrients;
-    }
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name && !store.readFoodNutrients(rows[std::size_t(r)], &nutrients, &error)) {
-            qWarning("%s", qPrintable(error));
-        }
-    }
-    return nutrients;
-}
-
 // Amounts worked out through kJ or a float come within a rounding of the written ones.
 bool sameNutrients(const FoodNutrients& actual, const FoodNutrients& expected)
 {

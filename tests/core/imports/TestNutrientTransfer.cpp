@@ -13,30 +13,6 @@ Q_DECLARE_METATYPE(FoodNutrients)
 
 namespace {
 
-FoodStore::RowId rowOf(FoodStore& foods, const QString& name)
-{
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name) {
-            return rows[std::size_t(r)];
-        }
-    }
-    return 0;
-}
-
-FoodNutrients nutrientsOf(const QString& database, const QString& name)
-{
-    SqliteFoodStore store(database);
-    FoodNutrients nutrients;
-    QString error;
-    if (!store.refresh(&error) || !store.readFoodNutrients(rowOf(store, name), &nutrients, &error)) {
-        qWarning("%s", qPrintable(error));
-    }
-    return nutrients;
-}
-
 bool importFile(const QString& database, const QString& source, ImportSummary* summary, QString* error)
 {
     FoodImport import(source);
@@ -105,8 +81,7 @@ void TestNutrientTransfer::exportThenImportGivesEveryValueBack()
         QVERIFY(store.refresh(&error));
         for (auto it = kept.cbegin(); it != kept.cend(); ++it) {
             if (it.value() != FoodNutrients()) {
-                QVERIFY2(store.writeFoodNutrients(rowOf(store, it.key()), it.key(), changesOf(it.value()), &error),
-                    qPrintable(error));
+                QVERIFY(writeNutrients(store, it.key(), changesOf(it.value())));
             }
         }
     }

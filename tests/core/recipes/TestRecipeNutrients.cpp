@@ -1,3 +1,4 @@
+#include "OtherProgram.h"
 #include "TestSupport.h"
 #include "core/storage/SqliteFoodStore.h"
 
@@ -15,29 +16,6 @@ namespace {
 
 const QString kSodium = QStringLiteral("307");
 const QString kProtein = QStringLiteral("203");
-
-FoodStore::RowId rowOf(const FoodStore& foods, const QString& name)
-{
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name) {
-            return rows[std::size_t(r)];
-        }
-    }
-    return 0;
-}
-
-FoodNutrients nutrientsOf(const FoodStore& foods, const QString& name)
-{
-    FoodNutrients nutrients;
-    QString error;
-    if (!foods.readFoodNutrients(rowOf(foods, name), &nutrients, &error)) {
-        qWarning("%s", qPrintable(error));
-    }
-    return nutrients;
-}
 
 FoodNutrients expected(std::optional<double> grams, const QHash<QString, double>& values, const QStringList& partial)
 {
@@ -60,6 +38,10 @@ private slots:
     void nestedRecipeCarriesTheMark();
     void editingAnIngredientRecomputesItsRecipes_data();
     void editingAnIngredientRecomputesItsRecipes();
+    void editReadsTheOtherIngredientsAsTheyAre_data();
+    void editReadsTheOtherIngredientsAsTheyAre();
+    void editReadsManyIngredientsInBatches_data();
+    void editReadsManyIngredientsInBatches();
 
 private:
     bool write(const QString& food, std::optional<double> grams, const Values& values);
@@ -92,12 +74,7 @@ bool TestRecipeNutrients::write(const QString& food, std::optional<double> grams
     changes.servingGramsChanged = true;
     changes.servingGrams = grams;
     changes.values = values;
-    QString error;
-    const bool written = m_store->writeFoodNutrients(rowOf(*m_store, food), food, changes, &error);
-    if (!written) {
-        qWarning("%s", qPrintable(error));
-    }
-    return written;
+    return writeNutrients(*m_store, food, changes);
 }
 
 bool TestRecipeNutrients::saveRecipe(
@@ -251,6 +228,108 @@ void TestRecipeNutrients::editingAnIngredientRecomputesItsRecipes()
         *big.servingGrams *= 3;
     }
     QCOMPARE(nutrientsOf(*m_store, QStringLiteral("Big porridge")), big);
+}
+
+void TestRecipeNutrients::editReadsTheOtherIngredientsAsTheyAre_data()
+{
+    QTest::addColumn<QString>("ingredient");
+    QTest::addColumn<double>("sodium");
+    QTest::addColumn<bool>("incomplete");
+
+    // Dish is 1 x Salt and 1 x the ingredient; Salt's sodium goes from 1 to 1000.
+    QTest::newRow("a plain food") << "Oats" << 1002.0 << false;
+    QTest::newRow("a whole recipe") << "Porridge" << 1102.0 << false;
+    QTest::newRow("a recipe marked incomplete, not recomputed") << "Unsalted porridge" << 1002.0 << true;
+    QTest::newRow("a name not plain ASCII") << "Cr\u00e8me br\u00fbl\u00e9e" << 1030.0 << false;
+    QTest::newRow("a name stored as Windows-1252 bytes") << "Cr\u00eape" << 1030.0 << false;
+}
+
+// The recipes a food's edit recomputes read their other ingredients anew, all at once: each
+// counts as it is kept, a nested recipe's mark of an incomplete value included.
+void TestRecipeNutrients::editReadsTheOtherIngredientsAsTheyAre()
+{
+    QFETCH(QString, ingredient);
+    QFETCH(double, sodium);
+    QFETCH(bool, incomplete);
+
+    QString error;
+    QVERIFY2(
+        m_store->insertRecord({ QStringLiteral("Salt"), QStringLiteral("1 tsp") }, nullptr, &error), qPrintable(error));
+    QVERIFY2(
+        m_store->insertRecord(
+            { QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65"), QStringLiteral("1 cup") }, nullptr, &error),
+        qPrintable(error));
+    // As the sqlite3 tool leaves a name from a Windows CSV: "Crêpe" in Windows-1252 bytes.
+    QVERIFY(OtherProgram(m_folder->databasePath())
+                .exec(QStringLiteral("INSERT INTO foods (FOOD, CALORIES) VALUES (CAST(x'4372ea7065' AS TEXT), 90)")));
+    QVERIFY(write(QStringLiteral("Salt"), 6, { { kSodium, 1.0 } }));
+    QVERIFY(write(QStringLiteral("Oats"), 40, { { kSodium, 2.0 }, { kProtein, 5.0 } }));
+    QVERIFY(write(QStringLiteral("Milk"), 240, { { kSodium, 100.0 }, { kProtein, 8.0 } }));
+    QVERIFY(write(QStringLiteral("Honey"), 21, { { kProtein, 0.0 } }));
+    QVERIFY(write(QString::fromUtf8("Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65"), 100, { { kSodium, 30.0 } }));
+    QVERIFY(write(QString::fromUtf8("Cr\xc3\xaape"), 100, { { kSodium, 30.0 } }));
+    QVERIFY(saveRecipe(QStringLiteral("Porridge"), 1,
+        { { QStringLiteral("Oats"), QStringLiteral("1") }, { QStringLiteral("Milk"), QStringLiteral("1") } }));
+    QVERIFY(saveRecipe(QStringLiteral("Unsalted porridge"), 1,
+        { { QStringLiteral("Oats"), QStringLiteral("1") }, { QStringLiteral("Honey"), QStringLiteral("1") } }));
+    QVERIFY(saveRecipe(QStringLiteral("Dish"), 1,
+        { { QStringLiteral("Salt"), QStringLiteral("1") }, { ingredient, QStringLiteral("1") } }));
+    const FoodNutrients before = nutrientsOf(*m_store, QStringLiteral("Dish"));
+    QCOMPARE(before.values.value(kSodium), sodium - 999);
+    QCOMPARE(before.incomplete.contains(kSodium), incomplete);
+
+    QVERIFY(write(QStringLiteral("Salt"), 6, { { kSodium, 1000.0 } }));
+    const FoodNutrients after = nutrientsOf(*m_store, QStringLiteral("Dish"));
+    QCOMPARE(after.values.value(kSodium), sodium);
+    QCOMPARE(after.incomplete.contains(kSodium), incomplete);
+}
+
+void TestRecipeNutrients::editReadsManyIngredientsInBatches_data()
+{
+    QTest::addColumn<int>("foods");
+
+    // The recipes' ingredients are read 400 rows a query; Salt is one of the rows.
+    QTest::newRow("one full batch") << 399;
+    QTest::newRow("a full batch and a short one") << 450;
+    QTest::newRow("two full batches and a short one") << 821;
+}
+
+// Every recipe a food's edit recomputes comes out as saving it again would make it, however many
+// ingredients the recipes have between them.
+void TestRecipeNutrients::editReadsManyIngredientsInBatches()
+{
+    QFETCH(int, foods);
+
+    QString error;
+    QVERIFY2(
+        m_store->insertRecord({ QStringLiteral("Salt"), QStringLiteral("1 tsp") }, nullptr, &error), qPrintable(error));
+    QVERIFY(write(QStringLiteral("Salt"), 6, { { kSodium, 1.0 }, { kProtein, 0.0 } }));
+    // Food n keeps sodium n + 1 and protein 1; 50 foods and Salt make a dish.
+    std::vector<std::vector<RecipeIngredient>> dishes;
+    for (int n = 0; n < foods; ++n) {
+        const QString food = QStringLiteral("Food %1").arg(n, 4, 10, QLatin1Char('0'));
+        QVERIFY2(m_store->insertRecord({ food, QStringLiteral("1 cup") }, nullptr, &error), qPrintable(error));
+        QVERIFY(write(food, 100, { { kSodium, double(n + 1) }, { kProtein, 1.0 } }));
+        if (n % 50 == 0) {
+            dishes.push_back({ { QStringLiteral("Salt"), QStringLiteral("1") } });
+        }
+        dishes.back().push_back({ food, QStringLiteral("1") });
+    }
+    for (std::size_t d = 0; d < dishes.size(); ++d) {
+        QVERIFY(saveRecipe(QStringLiteral("Dish %1").arg(d), 1, dishes[d]));
+    }
+
+    QVERIFY(write(QStringLiteral("Salt"), 6, { { kSodium, 1000.0 } }));
+    for (std::size_t d = 0; d < dishes.size(); ++d) {
+        const int first = int(d) * 50;
+        const int last = std::min(foods, first + 50);
+        const double sodium = 1000.0 + double(first + 1 + last) * (last - first) / 2;
+        const FoodNutrients dish = nutrientsOf(*m_store, QStringLiteral("Dish %1").arg(d));
+        QCOMPARE(dish.values.value(kSodium), sodium);
+        QCOMPARE(dish.values.value(kProtein), double(last - first));
+        QVERIFY(dish.incomplete.isEmpty());
+        QCOMPARE(dish.servingGrams, std::optional<double>(6 + 100 * (last - first)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRecipeNutrients)

@@ -15,19 +15,6 @@ Q_DECLARE_METATYPE(FoodNutrientChanges)
 
 namespace {
 
-FoodStore::RowId rowOf(FoodStore& foods, const QString& name)
-{
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name) {
-            return rows[std::size_t(r)];
-        }
-    }
-    return 0;
-}
-
 FoodNutrients nutrientsOf(FoodStore& foods, FoodStore::RowId row)
 {
     FoodNutrients nutrients;

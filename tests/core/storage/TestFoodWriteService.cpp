@@ -17,19 +17,6 @@ QByteArray fileHash(const QString& path)
                                           : QByteArray();
 }
 
-FoodStore::RowId rowOf(FoodStore& foods, const QString& name)
-{
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name) {
-            return rows[std::size_t(r)];
-        }
-    }
-    return 0;
-}
-
 std::vector<FoodStore::Nutrients> rowsOf(FoodStore& foods, const QString& name)
 {
     std::vector<FoodStore::Nutrients> rows;

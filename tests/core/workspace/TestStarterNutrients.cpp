@@ -9,34 +9,6 @@
 
 #include <optional>
 
-namespace {
-
-FoodStore::RowId rowOf(FoodStore& foods, const QString& name)
-{
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rows;
-    foods.readColumns({ FoodFields::FOOD }, &columns, &rows, nullptr);
-    for (qsizetype r = 0; r < columns[0].size(); ++r) {
-        if (columns[0].at(r) == name) {
-            return rows[std::size_t(r)];
-        }
-    }
-    return 0;
-}
-
-FoodNutrients nutrientsOf(const QString& database, const QString& name)
-{
-    SqliteFoodStore store(database);
-    FoodNutrients nutrients;
-    QString error;
-    if (!store.refresh(&error) || !store.readFoodNutrients(rowOf(store, name), &nutrients, &error)) {
-        qWarning("%s", qPrintable(error));
-    }
-    return nutrients;
-}
-
-} // namespace
-
 // The starter foods' every nutrient: a new folder starts with them, and a folder an older
 // Platewell made gains them once for the foods the user left as they came.
 class TestStarterNutrients : public QObject
