@@ -41,6 +41,11 @@ public:
 
 private:
     bool beginReading(QString* error);
+    bool prepareQueries(QString* error);
+    // Reads the rows of `names`, none of them known yet, into the cache, adding each row's rowid,
+    // name and place among the name's rows to `kept` for its nutrients.
+    bool readNames(const QStringList& names, std::vector<std::pair<qint64, std::pair<QString, std::size_t>>>* kept,
+        QString* error);
     bool prepareNutrients(QString* error);
     // Fills in the kept nutrients of each row (by rowid), all unknown to begin with.
     bool readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error);
