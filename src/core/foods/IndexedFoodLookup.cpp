@@ -9,8 +9,6 @@
 #include "core/sqlite/SqliteStatement.h"
 #include "core/sqlite/SqliteTransaction.h"
 
-#include <QSet>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -172,11 +170,12 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
         m_cache.clear();
         m_nutrientCache.clear();
     }
+    // Each name new to this lookup takes its place at once; a name planned twice is asked for once.
+    m_cache.reserve(m_cache.size() + names.size());
     QStringList wanted;
-    QSet<QString> seen;
     for (const QString& name : names) {
-        if (!name.isEmpty() && !m_cache.contains(name) && !seen.contains(name)) {
-            seen.insert(name);
+        if (!name.isEmpty() && !m_cache.contains(name)) {
+            m_cache.insert(name, {});
             wanted.append(name);
         }
     }
@@ -184,6 +183,10 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
         return true;
     }
     if (!beginReading(error)) {
+        // A lookup that could not read the table knows none of them.
+        for (const QString& name : wanted) {
+            m_cache.remove(name);
+        }
         return false;
     }
     // Each row's rowid, name and place among the name's rows, for its nutrients.
@@ -192,13 +195,12 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
     QStringList unread;
     for (const QString& name : wanted) {
         const KeptNutrientCache::NamedRows* known = m_kept ? m_kept->findName(name) : nullptr;
+        // Names that match nothing are known too: they add nothing.
         if (!known) {
-            // Names that match nothing are known too: they add nothing.
-            m_cache.insert(name, {});
             unread.append(name);
             continue;
         }
-        m_cache.insert(name, known->values);
+        m_cache[name] = known->values;
         if (m_withNutrients) {
             for (std::size_t r = 0; r < known->rowids.size(); ++r) {
                 kept.push_back({ known->rowids[r], { name, r } });
@@ -212,6 +214,7 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
         return true;
     }
     // Every name gets its place first: a hash that grows moves its values.
+    m_nutrientCache.reserve(m_nutrientCache.size() + wanted.size());
     for (const QString& name : wanted) {
         m_nutrientCache.insert(name, std::vector<KeptNutrients>(m_cache.value(name).size(), unknownNutrients()));
     }
@@ -346,6 +349,18 @@ bool IndexedFoodLookup::prepareNutrients(QString* error)
         }
         m_slotOfId[std::size_t(it.value())] = int(m_numbers.indexOf(it.key()));
     }
+    m_nutrientTables = true;
+    // Rows kept in this state of the file were read by these statements, so they prepare as they
+    // did then and wait until a row is not kept; else a file they cannot be asked of stops the
+    // calculation here, before any row is read.
+    return (m_kept && m_kept->size() > 0) || prepareNutrientQueries(error);
+}
+
+bool IndexedFoodLookup::prepareNutrientQueries(QString* error)
+{
+    if (m_nutrientQuery) {
+        return true;
+    }
     sqlite3* db = m_foods.connection().handle();
     QStringList marks;
     for (int i = 0; i < kBatchSize; ++i) {
@@ -384,7 +399,7 @@ bool IndexedFoodLookup::prepareNutrients(QString* error)
 
 bool IndexedFoodLookup::readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error)
 {
-    if (!m_nutrientQuery || rows.empty()) {
+    if (!m_nutrientTables || rows.empty()) {
         return true;
     }
     // Rows an earlier lookup read of the same state of the file are copied; the others are read
@@ -415,6 +430,9 @@ bool IndexedFoodLookup::readNutrientRows(std::vector<std::pair<qint64, KeptNutri
 {
     if (rows.empty()) {
         return true;
+    }
+    if (!prepareNutrientQueries(error)) {
+        return false;
     }
     // In rowid order the values of neighbouring foods share their pages.
     std::sort(rows.begin(), rows.end());

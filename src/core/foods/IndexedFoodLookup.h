@@ -47,6 +47,8 @@ private:
     bool readNames(const QStringList& names, std::vector<std::pair<qint64, std::pair<QString, std::size_t>>>* kept,
         QString* error);
     bool prepareNutrients(QString* error);
+    // The statements that read nutrients, prepared only once some are not kept.
+    bool prepareNutrientQueries(QString* error);
     // Fills in the kept nutrients of each row (by rowid), all unknown to begin with.
     bool readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error);
     bool readNutrientRows(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error);
@@ -67,6 +69,8 @@ private:
     QStringList m_numbers;
     // The slot of each nutrient id of the file's catalogue, -1 for none.
     std::vector<int> m_slotOfId;
+    // Whether the file holds nutrients at all.
+    bool m_nutrientTables = false;
     std::unique_ptr<SqliteStatement> m_nutrientQuery;
     std::unique_ptr<SqliteStatement> m_gapQuery;
     QHash<QString, std::vector<KeptNutrients>> m_nutrientCache;
