@@ -293,7 +293,8 @@ void runSize(int count)
     const double floorNutrients
         = medianOfFive([&] { return floorMs(foods, workspace.files(), plan, all, true, &sink); });
     // The first runs start on a connection of their own, with SQLite's page cache empty: so do
-    // their floors.
+    // their floors. These floors run after the calculations, on pages the system has by then: the
+    // floor's own first run in a process takes several times as long.
     auto freshFloor = [&](bool nutrients) {
         return medianOfFive([&] {
             SqliteFoodStore fresh(databasePath);
