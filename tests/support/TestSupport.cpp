@@ -11,9 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <cstring>
 
 TestFolder::TestFolder()
 {
@@ -159,6 +161,20 @@ bool writeNutrients(FoodStore& foods, const QString& name, const FoodNutrientCha
     if (!foods.writeFoodNutrients(rowOf(foods, name), name, changes, &error)) {
         qWarning("%s", qPrintable(error));
         return false;
+    }
+    return true;
+}
+
+bool sameBits(const TotalsResult& a, const TotalsResult& b)
+{
+    if (a.rows.size() != b.rows.size() || a.hasTotalsRow != b.hasTotalsRow || a.stopped != b.stopped) {
+        return false;
+    }
+    for (std::size_t r = 0; r < a.rows.size(); ++r) {
+        if (a.rows[r].label != b.rows[r].label
+            || std::memcmp(a.rows[r].values.data(), b.rows[r].values.data(), sizeof(a.rows[r].values)) != 0) {
+            return false;
+        }
     }
     return true;
 }

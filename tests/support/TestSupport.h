@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/storage/FoodStore.h"
+#include "core/totals/TotalsCalculator.h"
 #include "core/workspace/Workspace.h"
 
 #include <QString>
@@ -61,3 +62,7 @@ FoodNutrients nutrientsOf(const QString& database, const QString& name);
 // Writes `changes` to the nutrients of the first food named `name`; false, with a warning, when
 // they cannot be written.
 bool writeNutrients(FoodStore& foods, const QString& name, const FoodNutrientChanges& changes);
+
+// Whether two calculations gave the same rows with the same labels and the same totals to the
+// last bit, and stopped alike.
+bool sameBits(const TotalsResult& a, const TotalsResult& b);

@@ -9,8 +9,6 @@
 #include "core/sqlite/SqliteStatement.h"
 #include "core/sqlite/SqliteTransaction.h"
 
-#include <QSet>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -55,7 +53,7 @@ bool IndexedFoodLookup::fail(QString* error) const
 
 bool IndexedFoodLookup::beginReading(QString* error)
 {
-    if (m_query) {
+    if (m_reading) {
         return true;
     }
     if (!m_foods.isOpen()) {
@@ -67,6 +65,22 @@ bool IndexedFoodLookup::beginReading(QString* error)
     // A table already inside someone else's transaction is simply read within it.
     m_reading = std::make_unique<SqliteTransaction>(m_foods.connection());
     m_reading->beginRead();
+    // Checked inside this lookup's read transaction, before any row is read.
+    QString reason;
+    if (m_kept && !m_kept->checkFile(m_foods.connection(), &reason)) {
+        if (error) {
+            *error = QStringLiteral("%1: %2").arg(m_foods.path(), reason);
+        }
+        return false;
+    }
+    return !m_withNutrients || prepareNutrients(error);
+}
+
+bool IndexedFoodLookup::prepareQueries(QString* error)
+{
+    if (m_query) {
+        return true;
+    }
     sqlite3* db = m_foods.connection().handle();
     // Each name is asked for as the program writes it and as the Windows-1252 bytes an older tool
     // may have stored for it (bound as a blob, cast to text), so both rows count.
@@ -90,7 +104,7 @@ bool IndexedFoodLookup::beginReading(QString* error)
         return fail(error);
     }
     m_query = std::move(query);
-    return !m_withNutrients || prepareNutrients(error);
+    return true;
 }
 
 const std::vector<FoodLookup::Nutrients>* IndexedFoodLookup::rowsNamed(const QString& name, QString* error)
@@ -99,7 +113,7 @@ const std::vector<FoodLookup::Nutrients>* IndexedFoodLookup::rowsNamed(const QSt
     if (found != m_cache.end()) {
         return &found.value();
     }
-    if (!beginReading(error)) {
+    if (!beginReading(error) || !prepareQueries(error)) {
         return nullptr;
     }
     std::vector<Nutrients> rows;
@@ -156,11 +170,12 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
         m_cache.clear();
         m_nutrientCache.clear();
     }
+    // Each name new to this lookup takes its place at once; a name planned twice is asked for once.
+    m_cache.reserve(m_cache.size() + names.size());
     QStringList wanted;
-    QSet<QString> seen;
     for (const QString& name : names) {
-        if (!name.isEmpty() && !m_cache.contains(name) && !seen.contains(name)) {
-            seen.insert(name);
+        if (!name.isEmpty() && !m_cache.contains(name)) {
+            m_cache.insert(name, {});
             wanted.append(name);
         }
     }
@@ -168,17 +183,60 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
         return true;
     }
     if (!beginReading(error)) {
+        // A lookup that could not read the table knows none of them.
+        for (const QString& name : wanted) {
+            m_cache.remove(name);
+        }
         return false;
     }
+    // Each row's rowid, name and place among the name's rows, for its nutrients.
+    std::vector<std::pair<qint64, std::pair<QString, std::size_t>>> kept;
+    // Names an earlier calculation of the same state of the file found are not asked for again.
+    QStringList unread;
     for (const QString& name : wanted) {
+        const KeptNutrientCache::NamedRows* known = m_kept ? m_kept->findName(name) : nullptr;
         // Names that match nothing are known too: they add nothing.
-        m_cache.insert(name, {});
+        if (!known) {
+            unread.append(name);
+            continue;
+        }
+        m_cache[name] = known->values;
+        if (m_withNutrients) {
+            for (std::size_t r = 0; r < known->rowids.size(); ++r) {
+                kept.push_back({ known->rowids[r], { name, r } });
+            }
+        }
+    }
+    if (!unread.isEmpty() && !readNames(unread, &kept, error)) {
+        return false;
+    }
+    if (!m_withNutrients) {
+        return true;
+    }
+    // Every name gets its place first: a hash that grows moves its values.
+    m_nutrientCache.reserve(m_nutrientCache.size() + wanted.size());
+    for (const QString& name : wanted) {
+        m_nutrientCache.insert(name, std::vector<KeptNutrients>(m_cache.value(name).size(), unknownNutrients()));
+    }
+    std::vector<std::pair<qint64, KeptNutrients*>> targets;
+    targets.reserve(kept.size());
+    for (const auto& [rowid, place] : kept) {
+        targets.emplace_back(rowid, &m_nutrientCache.find(place.first).value()[place.second]);
+    }
+    return readNutrients(targets, error);
+}
+
+bool IndexedFoodLookup::readNames(
+    const QStringList& names, std::vector<std::pair<qint64, std::pair<QString, std::size_t>>>* kept, QString* error)
+{
+    if (!prepareQueries(error)) {
+        return false;
     }
     // A name whose Windows-1252 bytes differ from its UTF-8 bytes takes two places, always in one
     // batch, so that its rows still arrive in table order. A name goes as text, its older bytes
     // as a blob.
     std::vector<std::vector<QVariant>> batches(1);
-    for (const QString& name : wanted) {
+    for (const QString& name : names) {
         const QByteArray legacy = StoredText::windows1252Bytes(name);
         const std::size_t places = legacy.isEmpty() ? 1 : 2;
         if (batches.back().size() + places > std::size_t(kBatchSize)) {
@@ -189,8 +247,8 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
             batches.back().emplace_back(legacy);
         }
     }
-    // Each row's rowid, name and place among the name's rows, for its nutrients.
-    std::vector<std::pair<qint64, std::pair<QString, std::size_t>>> kept;
+    // The rowids of each name's rows, to keep for the next calculation.
+    QHash<QString, std::vector<qint64>> rowids;
     QString buffer;
     for (const std::vector<QVariant>& batch : batches) {
         // A short batch is filled up with NULL, which matches no name.
@@ -209,28 +267,24 @@ bool IndexedFoodLookup::prefetch(const QStringList& names, QString* error)
                 values[n] = FoodDatabase::nutrientValue(query, static_cast<int>(n) + 1);
             }
             target.value().push_back(values);
+            const qint64 rowid = query.int64(static_cast<int>(FoodFields::NutrientCount) + 1);
+            if (m_kept) {
+                rowids[target.key()].push_back(rowid);
+            }
             if (m_withNutrients) {
-                kept.push_back({ query.int64(static_cast<int>(FoodFields::NutrientCount) + 1),
-                    { target.key(), target.value().size() - 1 } });
+                kept->push_back({ rowid, { target.key(), target.value().size() - 1 } });
             }
         }
         if (query.failed()) {
             return fail(error);
         }
     }
-    if (!m_withNutrients) {
-        return true;
+    if (m_kept) {
+        for (const QString& name : names) {
+            m_kept->insertName(name, { m_cache.value(name), rowids.value(name) });
+        }
     }
-    // Every name gets its place first: a hash that grows moves its values.
-    for (const QString& name : wanted) {
-        m_nutrientCache.insert(name, std::vector<KeptNutrients>(m_cache.value(name).size(), unknownNutrients()));
-    }
-    std::vector<std::pair<qint64, KeptNutrients*>> targets;
-    targets.reserve(kept.size());
-    for (const auto& [rowid, place] : kept) {
-        targets.emplace_back(rowid, &m_nutrientCache.find(place.first).value()[place.second]);
-    }
-    return readNutrients(targets, error);
+    return true;
 }
 
 FoodLookup::KeptNutrients IndexedFoodLookup::unknownNutrients() const
@@ -295,6 +349,18 @@ bool IndexedFoodLookup::prepareNutrients(QString* error)
         }
         m_slotOfId[std::size_t(it.value())] = int(m_numbers.indexOf(it.key()));
     }
+    m_nutrientTables = true;
+    // Rows kept in this state of the file were read by these statements, so they prepare as they
+    // did then and wait until a row is not kept; else a file they cannot be asked of stops the
+    // calculation here, before any row is read.
+    return (m_kept && m_kept->size() > 0) || prepareNutrientQueries(error);
+}
+
+bool IndexedFoodLookup::prepareNutrientQueries(QString* error)
+{
+    if (m_nutrientQuery) {
+        return true;
+    }
     sqlite3* db = m_foods.connection().handle();
     QStringList marks;
     for (int i = 0; i < kBatchSize; ++i) {
@@ -333,7 +399,7 @@ bool IndexedFoodLookup::prepareNutrients(QString* error)
 
 bool IndexedFoodLookup::readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error)
 {
-    if (!m_nutrientQuery || rows.empty()) {
+    if (!m_nutrientTables || rows.empty()) {
         return true;
     }
     // Rows an earlier lookup read of the same state of the file are copied; the others are read
@@ -364,6 +430,9 @@ bool IndexedFoodLookup::readNutrientRows(std::vector<std::pair<qint64, KeptNutri
 {
     if (rows.empty()) {
         return true;
+    }
+    if (!prepareNutrientQueries(error)) {
+        return false;
     }
     // In rowid order the values of neighbouring foods share their pages.
     std::sort(rows.begin(), rows.end());

@@ -41,7 +41,14 @@ public:
 
 private:
     bool beginReading(QString* error);
+    bool prepareQueries(QString* error);
+    // Reads the rows of `names`, none of them known yet, into the cache, adding each row's rowid,
+    // name and place among the name's rows to `kept` for its nutrients.
+    bool readNames(const QStringList& names, std::vector<std::pair<qint64, std::pair<QString, std::size_t>>>* kept,
+        QString* error);
     bool prepareNutrients(QString* error);
+    // The statements that read nutrients, prepared only once some are not kept.
+    bool prepareNutrientQueries(QString* error);
     // Fills in the kept nutrients of each row (by rowid), all unknown to begin with.
     bool readNutrients(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error);
     bool readNutrientRows(std::vector<std::pair<qint64, KeptNutrients*>>& rows, QString* error);
@@ -62,6 +69,8 @@ private:
     QStringList m_numbers;
     // The slot of each nutrient id of the file's catalogue, -1 for none.
     std::vector<int> m_slotOfId;
+    // Whether the file holds nutrients at all.
+    bool m_nutrientTables = false;
     std::unique_ptr<SqliteStatement> m_nutrientQuery;
     std::unique_ptr<SqliteStatement> m_gapQuery;
     QHash<QString, std::vector<KeptNutrients>> m_nutrientCache;

@@ -18,19 +18,6 @@ using Entries = QList<QPair<QString, QString>>;
 const QString kSodium = QStringLiteral("307");
 const QString kProtein = QStringLiteral("203");
 
-bool sameBits(const TotalsResult& a, const TotalsResult& b)
-{
-    if (a.rows.size() != b.rows.size()) {
-        return false;
-    }
-    for (std::size_t r = 0; r < a.rows.size(); ++r) {
-        if (std::memcmp(a.rows[r].values.data(), b.rows[r].values.data(), sizeof(a.rows[r].values)) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Entries)

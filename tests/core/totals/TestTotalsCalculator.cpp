@@ -38,20 +38,6 @@ QStringList zeroRow(const QString& label)
     return row;
 }
 
-bool sameBits(const TotalsResult& a, const TotalsResult& b)
-{
-    if (a.rows.size() != b.rows.size() || a.hasTotalsRow != b.hasTotalsRow || a.stopped != b.stopped) {
-        return false;
-    }
-    for (std::size_t r = 0; r < a.rows.size(); ++r) {
-        if (a.rows[r].label != b.rows[r].label
-            || std::memcmp(a.rows[r].values.data(), b.rows[r].values.data(), sizeof(a.rows[r].values)) != 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 TotalsSources sourcesOf(bool active, const QStringList& periods)
 {
     TotalsSources sources;
