@@ -113,12 +113,11 @@ bool RecipeNutrients::isRead(const QString& name, const Scope& scope, const QSet
 
 bool RecipeNutrients::readRows(const QString& name, std::vector<std::pair<qint64, Row>>* found, QString* error)
 {
-    // The name as the program writes it and, where it is not plain ASCII, as the Windows-1252
-    // bytes an older tool may have stored, as the ten fields find it. A plain name needs no list
-    // of two, which SQLite would build a table for on every run.
+    // The name as the program writes it and, where they differ, as the Windows-1252 bytes an
+    // older tool may have stored, as the ten fields find it. A name of one form needs no list of
+    // two, which SQLite would build a table for on every run.
     const QByteArray utf8 = name.toUtf8();
-    const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
-    const QByteArray legacy = ascii ? QByteArray() : StoredText::windows1252Bytes(name);
+    const QByteArray legacy = StoredText::windows1252Bytes(name);
     SqliteStatement* rows = legacy.isEmpty()
         ? statement("SELECT f.rowid, s.food IS NOT NULL, s.grams FROM foods f "
                     "LEFT JOIN food_servings s ON s.food = f.rowid AND s.name IS f.FOOD "

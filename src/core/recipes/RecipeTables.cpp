@@ -383,8 +383,7 @@ bool RecipeTables::prefetch(const QStringList& names, QString* error)
     std::sort(wanted.begin(), wanted.end());
     std::vector<std::pair<qint64, const QString*>> found;
     for (const auto& [utf8, name] : wanted) {
-        const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
-        const QByteArray legacy = ascii ? QByteArray() : StoredText::windows1252Bytes(name);
+        const QByteArray legacy = StoredText::windows1252Bytes(name);
         SqliteStatement* query = legacy.isEmpty() ? statement("SELECT rowid FROM foods WHERE FOOD = ?1", error)
                                                   : statement("SELECT rowid FROM foods WHERE FOOD IN (?1, ?2)", error);
         if (!query) {

@@ -17,6 +17,15 @@ namespace {
 
 const QString kSodium = QStringLiteral("307");
 
+// 2 x Apple and 1 x Cheese on screen.
+MealPlan appleTwiceAndCheese()
+{
+    MealPlan plan;
+    plan.tables[0].add(QStringLiteral("Apple"), QStringLiteral("2"));
+    plan.tables[0].add(QStringLiteral("Cheese"), QStringLiteral("1"));
+    return plan;
+}
+
 bool sameNutrients(const NutrientTotals& a, const NutrientTotals& b)
 {
     if (a.numbers != b.numbers || a.rows.size() != b.rows.size()) {
@@ -90,9 +99,7 @@ bool TestKeptNutrientCache::writeSodium(const QString& food, std::optional<doubl
 // Totals window makes one for every calculation.
 bool TestKeptNutrientCache::sodium(double* total, int* unknown)
 {
-    MealPlan plan;
-    plan.tables[0].add(QStringLiteral("Apple"), QStringLiteral("2"));
-    plan.tables[0].add(QStringLiteral("Cheese"), QStringLiteral("1"));
+    const MealPlan plan = appleTwiceAndCheese();
     TotalsSources sources;
     sources.active = true;
     const std::unique_ptr<UserFiles> files = m_folder->files();
@@ -347,9 +354,7 @@ void TestKeptNutrientCache::nextCalculationSeesChangedRows()
     QFETCH(QString, change);
     QFETCH(double, calories);
 
-    MealPlan plan;
-    plan.tables[0].add(QStringLiteral("Apple"), QStringLiteral("2"));
-    plan.tables[0].add(QStringLiteral("Cheese"), QStringLiteral("1"));
+    const MealPlan plan = appleTwiceAndCheese();
     TotalsSources sources;
     sources.active = true;
     const std::unique_ptr<UserFiles> files = m_folder->files();

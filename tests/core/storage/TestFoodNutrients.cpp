@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -75,6 +76,8 @@ private slots:
 private:
     // Apple (row 1) keeps kApple; Banana (row 2) and Cherry (row 3) keep nothing.
     void writeApple();
+    // Another program runs `statements` on the food table, each of which must succeed.
+    bool otherProgramRuns(const QStringList& statements);
 
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<SqliteFoodStore> m_store;
@@ -100,6 +103,12 @@ void TestFoodNutrients::writeApple()
         changes.values.insert(it.key(), it.value());
     }
     QVERIFY2(m_store->writeFoodNutrients(1, QStringLiteral("Apple"), changes, &error), qPrintable(error));
+}
+
+bool TestFoodNutrients::otherProgramRuns(const QStringList& statements)
+{
+    OtherProgram other(m_folder->databasePath());
+    return std::all_of(statements.cbegin(), statements.cend(), [&](const QString& sql) { return other.exec(sql); });
 }
 
 void TestFoodNutrients::writesKeepUnknownApartFromZero_data()
@@ -190,12 +199,7 @@ void TestFoodNutrients::valuesFollowTheirFood()
     QFETCH(QStringList, statements);
     QFETCH(bool, kept);
     writeApple();
-    {
-        OtherProgram other(m_folder->databasePath());
-        for (const QString& sql : statements) {
-            QVERIFY(other.exec(sql));
-        }
-    }
+    QVERIFY(otherProgramRuns(statements));
     QString error;
     QVERIFY2(m_store->refresh(&error), qPrintable(error));
     QCOMPARE(nutrientsOf(*m_store, 1), kept ? kApple : FoodNutrients());
@@ -324,12 +328,7 @@ void TestFoodNutrients::servingGramsByName()
     QFETCH(QString, name);
     QFETCH(std::optional<double>, grams);
     writeApple();
-    {
-        OtherProgram other(m_folder->databasePath());
-        for (const QString& sql : statements) {
-            QVERIFY(other.exec(sql));
-        }
-    }
+    QVERIFY(otherProgramRuns(statements));
     QString error;
     QVERIFY2(m_store->refresh(&error), qPrintable(error));
     std::optional<double> read = 1.0;
