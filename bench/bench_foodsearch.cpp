@@ -47,6 +47,10 @@ int measure(int argc, char** argv, const QString& folder)
     MainWindow window(workspace);
     window.show();
     QApplication::processEvents();
+    // A large table is read whole behind the window; the keystrokes are timed on the whole list.
+    while (!window.foodListModel()->isComplete()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
     auto* box = window.findChild<QLineEdit*>(QStringLiteral("FoodFilter"));
     auto* list = window.findChild<QListView*>(QStringLiteral("List1"));
     const double before = residentMB();
@@ -54,7 +58,7 @@ int measure(int argc, char** argv, const QString& folder)
     timer.start();
     box->setFocus();
     QApplication::processEvents();
-    std::printf("  folded copy of the names, built on focus:  %8.1f ms\n", double(timer.nsecsElapsed()) / 1e6);
+    std::printf("  folded copy of the names, on focus:        %8.1f ms\n", double(timer.nsecsElapsed()) / 1e6);
 
     // Typing "chicken br", then a word that matches nothing, then clearing the box.
     const QStringList steps { "c", "ch", "chi", "chic", "chick", "chicke", "chicken", "chicken ", "chicken b",

@@ -301,6 +301,54 @@ bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<Tex
     return true;
 }
 
+bool FoodDatabase::readFirstByName(const std::vector<Field>& fields, int limit, std::vector<TextColumn>* columns,
+    std::vector<qint64>* rowids, QString* error) const
+{
+    if (!isOpen()) {
+        return fail(tr("the food table is not open"), error);
+    }
+    // Named, so that a table without its name index says so instead of sorting every row.
+    SqliteStatement statement(m_connection->handle(),
+        QStringLiteral("SELECT rowid, %1 FROM foods INDEXED BY foods_FOOD ORDER BY FOOD, rowid LIMIT ?")
+            .arg(selectList(fields))
+            .toUtf8());
+    if (!statement.isPrepared()) {
+        return fail(m_connection->message(), error);
+    }
+    statement.bindInt64(1, limit);
+    columns->assign(fields.size(), TextColumn());
+    if (rowids) {
+        rowids->clear();
+    }
+    QString buffer;
+    while (statement.next()) {
+        if (rowids) {
+            rowids->push_back(statement.int64(0));
+        }
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            (*columns)[f].append(cellText(statement, static_cast<int>(f) + 1, &buffer));
+        }
+    }
+    if (statement.failed()) {
+        return fail(m_connection->message(), error);
+    }
+    return true;
+}
+
+qint64 FoodDatabase::rowCountBound(QString* error) const
+{
+    if (!isOpen()) {
+        fail(tr("the food table is not open"), error);
+        return -1;
+    }
+    SqliteStatement query(m_connection->handle(), "SELECT max(rowid) FROM foods");
+    if (!query.isPrepared() || !query.next()) {
+        fail(m_connection->message(), error);
+        return -1;
+    }
+    return query.int64(0);
+}
+
 bool FoodDatabase::readRows(const RowVisitor& visit, QString* error) const
 {
     return readRowsWithIds(

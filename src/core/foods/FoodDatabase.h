@@ -58,6 +58,12 @@ public:
     // Reads the given fields of every row, in table order, with each row's identity.
     bool readColumns(const std::vector<Field>& fields, std::vector<TextColumn>* columns, std::vector<qint64>* rowids,
         QString* error) const;
+    // The same for the first `limit` rows in the order of the name index (by name, equal names by
+    // rowid), which gives them without reading the others; false when the index is not there.
+    bool readFirstByName(const std::vector<Field>& fields, int limit, std::vector<TextColumn>* columns,
+        std::vector<qint64>* rowids, QString* error) const;
+    // The largest rowid, which no row count exceeds, found without reading the rows; -1 on failure.
+    qint64 rowCountBound(QString* error) const;
     // Hands every row, in table order, to `visit` as stored. Why the reading failed or `visit`
     // stopped it comes back in `error` as it is, without the file's name.
     bool readRows(const RowVisitor& visit, QString* error) const;

@@ -21,9 +21,10 @@ bool SqliteConnection::open(const QString& path, int busyTimeoutMs, QString* err
         sqlite3_close(db);
         return false;
     }
-    sqlite3_busy_timeout(db, busyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
     m_db = db;
+    m_busyTimeoutMs = busyTimeoutMs;
+    applyStop();
     return true;
 }
 
@@ -41,9 +42,45 @@ bool SqliteConnection::execute(const char* sql)
 
 void SqliteConnection::setBusyTimeout(int milliseconds)
 {
-    if (m_db) {
-        sqlite3_busy_timeout(m_db, milliseconds);
+    m_busyTimeoutMs = milliseconds;
+    applyStop();
+}
+
+void SqliteConnection::stopWhen(const std::atomic<bool>* stop)
+{
+    m_stop = stop;
+    applyStop();
+}
+
+void SqliteConnection::applyStop()
+{
+    if (!m_db) {
+        return;
     }
+    if (!m_stop) {
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, m_busyTimeoutMs);
+        return;
+    }
+    sqlite3_progress_handler(
+        m_db, 4000,
+        [](void* connection) {
+            return static_cast<SqliteConnection*>(connection)->m_stop->load(std::memory_order_relaxed) ? 1 : 0;
+        },
+        this);
+    // The same wait for a lock as the timeout's, in short naps that look at the flag.
+    constexpr int kNapMs = 10;
+    sqlite3_busy_handler(
+        m_db,
+        [](void* connection, int naps) {
+            const auto* self = static_cast<SqliteConnection*>(connection);
+            if (self->m_stop->load(std::memory_order_relaxed) || naps * kNapMs >= self->m_busyTimeoutMs) {
+                return 0;
+            }
+            sqlite3_sleep(kNapMs);
+            return 1;
+        },
+        this);
 }
 
 bool SqliteConnection::inTransaction() const

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <atomic>
+
 struct sqlite3;
 
 // One connection to an SQLite file through SQLite's own API. It is opened as the food table has
@@ -27,6 +29,10 @@ public:
     // Runs statements that return no rows, such as a PRAGMA or a schema.
     bool execute(const char* sql);
     void setBusyTimeout(int milliseconds);
+    // Once `*stop` is true, a statement running on the connection fails as interrupted within a
+    // few thousand steps, and one waiting for another program's lock gives up: another thread
+    // ends a long read by setting it. Null stops nothing.
+    void stopWhen(const std::atomic<bool>* stop);
     // Whether a transaction is open on the connection.
     bool inTransaction() const;
     qint64 lastInsertRowid() const;
@@ -40,5 +46,9 @@ public:
     QString problem() const;
 
 private:
+    void applyStop();
+
     sqlite3* m_db = nullptr;
+    const std::atomic<bool>* m_stop = nullptr;
+    int m_busyTimeoutMs = 0;
 };

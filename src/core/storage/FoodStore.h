@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +54,15 @@ public:
     // The given fields of every row, in table order, with each row's identity.
     virtual bool readColumns(const std::vector<FoodFields::Field>& fields, std::vector<TextColumn>* columns,
         std::vector<RowId>* rows, QString* error) const = 0;
+    // The same for the first `limit` rows in the order of their names (by name, equal names by
+    // identity), found without reading the others; false when the table cannot give them so.
+    virtual bool readFirstByName(const std::vector<FoodFields::Field>& fields, int limit,
+        std::vector<TextColumn>* columns, std::vector<RowId>* rows, QString* error) const = 0;
+    // A number of rows the table does not exceed, told at once without reading them; -1 on failure.
+    virtual qint64 rowCountBound(QString* error) const = 0;
+    // Once `*stop` is true, a read running on this store (on another thread) fails at once; for
+    // a store opened to read on a worker thread. Null stops nothing.
+    virtual void stopReadsWhen(const std::atomic<bool>* stop) = 0;
     // Every row in table order as stored; a failure or `visit`'s reason comes back as it is.
     virtual bool readRows(const RowVisitor& visit, QString* error) const = 0;
     // The number of rows, or -1.

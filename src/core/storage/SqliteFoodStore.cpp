@@ -5,6 +5,7 @@
 #include "core/nutrients/NutrientTables.h"
 #include "core/recipes/RecipeBook.h"
 #include "core/recipes/RecipeNutrients.h"
+#include "core/sqlite/SqliteConnection.h"
 #include "core/sqlite/SqliteTransaction.h"
 #include "core/storage/FoodWriteService.h"
 #include "core/storage/SqliteFoodImport.h"
@@ -47,6 +48,23 @@ bool SqliteFoodStore::readColumns(const std::vector<FoodFields::Field>& fields, 
     std::vector<RowId>* rows, QString* error) const
 {
     return m_table.readColumns(fields, columns, rows, error);
+}
+
+bool SqliteFoodStore::readFirstByName(const std::vector<FoodFields::Field>& fields, int limit,
+    std::vector<TextColumn>* columns, std::vector<RowId>* rows, QString* error) const
+{
+    return m_table.readFirstByName(fields, limit, columns, rows, error);
+}
+
+qint64 SqliteFoodStore::rowCountBound(QString* error) const
+{
+    return m_table.rowCountBound(error);
+}
+
+void SqliteFoodStore::stopReadsWhen(const std::atomic<bool>* stop)
+{
+    // The connection keeps it through every reopening.
+    m_table.connection().stopWhen(stop);
 }
 
 bool SqliteFoodStore::readRows(const RowVisitor& visit, QString* error) const

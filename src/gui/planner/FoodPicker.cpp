@@ -1,5 +1,7 @@
 #include "gui/planner/FoodPicker.h"
 
+#include "core/search/FoodList.h"
+#include "core/storage/BackgroundFoodRead.h"
 #include "core/storage/FoodStore.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/FoodNameDelegate.h"
@@ -11,10 +13,29 @@
 #include <QListView>
 #include <QLocale>
 
+#include <numeric>
+
+namespace {
+
+// Above this many rows a table takes more than a frame or two to read: the list shows its first
+// foods and reads the rest on a worker thread.
+qint64 readBehindFrom = 50000;
+// The first foods shown meanwhile: a few screens of the list.
+constexpr int kFirstFoods = 256;
+
+} // namespace
+
+void FoodPicker::setReadBehindFrom(qint64 rows)
+{
+    readBehindFrom = rows;
+}
+
 FoodPicker::FoodPicker(QWidget* parent)
     : QObject(parent)
 {
     m_model = new FoodListModel(this);
+    m_reader = new BackgroundFoodRead(this);
+    connect(m_reader, &BackgroundFoodRead::done, this, &FoodPicker::takeReadFoods);
     m_view = new QListView(parent);
     m_view->setObjectName(QStringLiteral("List1"));
     m_view->setAccessibleName(tr("Foods"));
@@ -56,23 +77,69 @@ QBoxLayout* FoodPicker::makeLayout() const
 FoodPicker::FillResult FoodPicker::fill(FoodStore& foods, QString* error)
 {
     m_keptPosition = -1;
+    m_reader->stop();
+    m_reading.reset();
     m_model->clear();
     if (!foods.refresh(error)) {
         return FillResult::CannotOpen;
     }
-    std::vector<TextColumn> columns;
-    std::vector<FoodStore::RowId> rowids;
-    if (!foods.readColumns({ FoodFields::FOOD, FoodFields::SERVING_UN }, &columns, &rowids, error)) {
+    if (foods.rowCountBound(nullptr) > readBehindFrom) {
+        // The name index gives the first foods by name, which are the whole list's first rows.
+        std::vector<TextColumn> first;
+        if (foods.readFirstByName(
+                { FoodFields::FOOD, FoodFields::SERVING_UN }, kFirstFoods, &first, nullptr, nullptr)) {
+            std::vector<std::uint32_t> nameOrder(static_cast<std::size_t>(first[0].size()));
+            std::iota(nameOrder.begin(), nameOrder.end(), 0u);
+            m_model->setFoods(std::move(first[0]), std::move(first[1]), std::move(nameOrder), false);
+            m_reading = std::make_shared<FoodList>();
+            m_reader->start(foods.location(),
+                [list = m_reading](const FoodStore& table, const std::atomic<bool>& stop, QString* reason) {
+                    return FoodList::read(table, list.get(), reason, &stop);
+                });
+            showCount();
+            return FillResult::Filled;
+        }
+    }
+    auto list = std::make_shared<FoodList>();
+    if (!FoodList::read(foods, list.get(), error)) {
         // A table that fails now may be fixed by the user: open it afresh next time.
         foods.close();
         return FillResult::CannotRead;
     }
-    // Without the name order (a read-only table without its index, say) the list sorts itself.
-    std::vector<std::uint32_t> nameOrder;
-    foods.readNameOrder(rowids, &nameOrder, nullptr);
-    m_model->setFoods(std::move(columns[0]), std::move(columns[1]), std::move(nameOrder));
+    m_model->adoptFoods(std::move(list));
     showCount();
     return FillResult::Filled;
+}
+
+bool FoodPicker::isReading() const
+{
+    return m_reader->isReading();
+}
+
+void FoodPicker::takeReadFoods(bool read, const QString& error)
+{
+    std::shared_ptr<FoodList> list = std::move(m_reading);
+    if (!read) {
+        showCount();
+        emit readFailed(error);
+        return;
+    }
+    // The first foods are the first rows of the whole list, so the food the user is on keeps its
+    // place; the search text stays and now searches every food.
+    const QModelIndex current = m_view->currentIndex();
+    const int position = current.isValid() ? m_model->positionOfRow(current.row()) : -1;
+    const QString food = current.isValid() ? m_model->foodName(current.row()) : QString();
+    const bool selected = current.isValid() && m_view->selectionModel()->isSelected(current);
+    m_model->adoptFoods(std::move(list));
+    const int row = m_model->rowOfPosition(position);
+    if (row >= 0 && m_model->foodName(row) == food) {
+        m_view->setCurrentIndex(m_model->index(row));
+        if (!selected) {
+            m_view->selectionModel()->clearSelection();
+        }
+        m_view->scrollTo(m_model->index(row));
+    }
+    showCount();
 }
 
 void FoodPicker::copyFoods(const FoodListModel& other)
@@ -130,6 +197,14 @@ void FoodPicker::filter()
 void FoodPicker::showCount()
 {
     const QLocale locale;
+    if (!m_model->isComplete()) {
+        m_count->setText(m_reader->isReading()
+                ? tr("%1 of the first %2 foods, reading the rest...")
+                      .arg(locale.toString(m_model->rowCount()), locale.toString(m_model->totalCount()))
+                : tr("%1 of the first %2 foods; the rest could not be read")
+                      .arg(locale.toString(m_model->rowCount()), locale.toString(m_model->totalCount())));
+        return;
+    }
     m_count->setText(
         tr("%1 of %2 foods").arg(locale.toString(m_model->rowCount()), locale.toString(m_model->totalCount())));
 }

@@ -3,7 +3,11 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class FoodStore;
+class BackgroundFoodRead;
+class FoodList;
 class FoodListModel;
 class QBoxLayout;
 class QLabel;
@@ -34,7 +38,13 @@ public:
     QBoxLayout* makeLayout() const;
 
     // Fills the list from the food table, as it is now, in food-name order; the reason in `error`.
+    // A large table shows its first foods at once and is read whole behind the window; searching
+    // meanwhile searches the foods read, and the count says the rest is coming.
     FillResult fill(FoodStore& foods, QString* error);
+    // Whether the whole table is still being read.
+    bool isReading() const;
+    // Tables of more rows than this are read behind the window (tests lower it).
+    static void setReadBehindFrom(qint64 rows);
     // Shows the foods `other` shows, without reading the table again.
     void copyFoods(const FoodListModel& other);
     // The row of the food Enter takes, as above; -1 when there is none.
@@ -46,6 +56,8 @@ public:
 signals:
     // Enter was pressed in the box or the list.
     void taken();
+    // The table read behind the window could not be read whole; the first foods stay shown.
+    void readFailed(const QString& error);
     // Another food became the chosen one, or none is any more.
     void chosenChanged();
 
@@ -55,8 +67,13 @@ protected:
 private:
     void filter();
     void showCount();
+    // Shows the whole list read behind the window in place of its first foods.
+    void takeReadFoods(bool read, const QString& error);
 
     FoodListModel* m_model = nullptr;
+    BackgroundFoodRead* m_reader = nullptr;
+    // The whole list while the worker reads it; the worker alone touches it until it is done.
+    std::shared_ptr<FoodList> m_reading;
     QLineEdit* m_search = nullptr;
     QLabel* m_count = nullptr;
     QListView* m_view = nullptr;

@@ -322,6 +322,8 @@ void MainWindow::buildControls()
     }
 
     connect(m_picker, &FoodPicker::chosenChanged, this, &MainWindow::showServingUnit);
+    connect(m_picker, &FoodPicker::readFailed, this,
+        [this](const QString& error) { Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error)); });
     connect(m_quantity, &QLineEdit::returnPressed, this, &MainWindow::addToCurrentMeal);
     connect(refreshButton, &QPushButton::clicked, this, &MainWindow::refreshFoodList);
     connect(exitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);

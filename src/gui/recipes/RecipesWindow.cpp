@@ -45,8 +45,11 @@ RecipesWindow::RecipesWindow(const UserFiles& files, FoodStore& foods, const Foo
     setWindowTitle(tr("Recipes") + QStringLiteral("[*]"));
     setSizeGripEnabled(true);
     buildControls();
+    connect(m_picker, &FoodPicker::readFailed, this,
+        [this](const QString& error) { Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error)); });
     QString error;
-    if (shownFoods) {
+    // A list still being read behind the main window is read here too, not copied half.
+    if (shownFoods && shownFoods->isComplete()) {
         m_picker->copyFoods(*shownFoods);
     } else if (m_picker->fill(m_foods, &error) != FoodPicker::FillResult::Filled) {
         Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
