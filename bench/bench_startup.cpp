@@ -116,7 +116,7 @@ double firstRowsSeconds(const QString& folder)
         std::vector<TextColumn> columns;
         QElapsedTimer timer;
         timer.start();
-        foods.readFirstByName({ FoodFields::FOOD, FoodFields::SERVING_UN }, 100, &columns, nullptr, &error);
+        foods.readFirstRows({ FoodFields::FOOD, FoodFields::SERVING_UN }, 100, true, &columns, nullptr, &error);
         best = std::min(best, double(timer.nsecsElapsed()) / 1e9);
     }
     return best;

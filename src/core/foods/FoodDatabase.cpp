@@ -301,16 +301,18 @@ bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<Tex
     return true;
 }
 
-bool FoodDatabase::readFirstByName(const std::vector<Field>& fields, int limit, std::vector<TextColumn>* columns,
-    std::vector<qint64>* rowids, QString* error) const
+bool FoodDatabase::readFirstRows(const std::vector<Field>& fields, int limit, bool byName,
+    std::vector<TextColumn>* columns, std::vector<qint64>* rowids, QString* error) const
 {
     if (!isOpen()) {
         return fail(tr("the food table is not open"), error);
     }
     // Named, so that a table without its name index says so instead of sorting every row.
     SqliteStatement statement(m_connection->handle(),
-        QStringLiteral("SELECT rowid, %1 FROM foods INDEXED BY foods_FOOD ORDER BY FOOD, rowid LIMIT ?")
-            .arg(selectList(fields))
+        QStringLiteral("SELECT rowid, %1 FROM foods %2 LIMIT ?")
+            .arg(selectList(fields),
+                byName ? QStringLiteral("INDEXED BY foods_FOOD ORDER BY FOOD, rowid")
+                       : QStringLiteral("ORDER BY rowid"))
             .toUtf8());
     if (!statement.isPrepared()) {
         return fail(m_connection->message(), error);

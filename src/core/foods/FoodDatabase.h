@@ -58,9 +58,10 @@ public:
     // Reads the given fields of every row, in table order, with each row's identity.
     bool readColumns(const std::vector<Field>& fields, std::vector<TextColumn>* columns, std::vector<qint64>* rowids,
         QString* error) const;
-    // The same for the first `limit` rows in the order of the name index (by name, equal names by
-    // rowid), which gives them without reading the others; false when the index is not there.
-    bool readFirstByName(const std::vector<Field>& fields, int limit, std::vector<TextColumn>* columns,
+    // The same for the first `limit` rows, in table order or (`byName`) in the order of the name
+    // index: by name, equal names by rowid. Either gives them without reading the others; false
+    // when the name index is not there.
+    bool readFirstRows(const std::vector<Field>& fields, int limit, bool byName, std::vector<TextColumn>* columns,
         std::vector<qint64>* rowids, QString* error) const;
     // The largest rowid, which no row count exceeds, found without reading the rows; -1 on failure.
     qint64 rowCountBound(QString* error) const;

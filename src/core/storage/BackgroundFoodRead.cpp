@@ -5,6 +5,22 @@
 
 #include <memory>
 
+namespace {
+
+qint64 readBehindFrom = 50000;
+
+} // namespace
+
+bool BackgroundFoodRead::isWorthIt(const FoodStore& foods)
+{
+    return foods.rowCountBound(nullptr) > readBehindFrom;
+}
+
+void BackgroundFoodRead::setReadBehindFrom(qint64 rows)
+{
+    readBehindFrom = rows;
+}
+
 BackgroundFoodRead::BackgroundFoodRead(QObject* parent)
     : QObject(parent)
 { }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QtGlobal>
 
 #include <atomic>
 #include <functional>
@@ -22,6 +23,12 @@ class BackgroundFoodRead : public QObject
 public:
     // Reads through `foods`; false with the reason once it cannot, and soon after `stop` turns true.
     using Read = std::function<bool(const FoodStore& foods, const std::atomic<bool>& stop, QString* error)>;
+
+    // Whether `foods` is large enough to be worth reading behind the window: whether it may hold
+    // more rows than setReadBehindFrom() says (50,000 unless tests lower it; fewer take no more
+    // than a frame or two to read).
+    static bool isWorthIt(const FoodStore& foods);
+    static void setReadBehindFrom(qint64 rows);
 
     explicit BackgroundFoodRead(QObject* parent = nullptr);
     ~BackgroundFoodRead() override;

@@ -54,9 +54,10 @@ public:
     // The given fields of every row, in table order, with each row's identity.
     virtual bool readColumns(const std::vector<FoodFields::Field>& fields, std::vector<TextColumn>* columns,
         std::vector<RowId>* rows, QString* error) const = 0;
-    // The same for the first `limit` rows in the order of their names (by name, equal names by
-    // identity), found without reading the others; false when the table cannot give them so.
-    virtual bool readFirstByName(const std::vector<FoodFields::Field>& fields, int limit,
+    // The same for the first `limit` rows, in table order or (`byName`) in the order of their
+    // names (by name, equal names by identity), found without reading the others; false when the
+    // table cannot give them so.
+    virtual bool readFirstRows(const std::vector<FoodFields::Field>& fields, int limit, bool byName,
         std::vector<TextColumn>* columns, std::vector<RowId>* rows, QString* error) const = 0;
     // A number of rows the table does not exceed, told at once without reading them; -1 on failure.
     virtual qint64 rowCountBound(QString* error) const = 0;

@@ -50,10 +50,10 @@ bool SqliteFoodStore::readColumns(const std::vector<FoodFields::Field>& fields, 
     return m_table.readColumns(fields, columns, rows, error);
 }
 
-bool SqliteFoodStore::readFirstByName(const std::vector<FoodFields::Field>& fields, int limit,
+bool SqliteFoodStore::readFirstRows(const std::vector<FoodFields::Field>& fields, int limit, bool byName,
     std::vector<TextColumn>* columns, std::vector<RowId>* rows, QString* error) const
 {
-    return m_table.readFirstByName(fields, limit, columns, rows, error);
+    return m_table.readFirstRows(fields, limit, byName, columns, rows, error);
 }
 
 qint64 SqliteFoodStore::rowCountBound(QString* error) const

@@ -23,8 +23,8 @@ public:
 
     bool readColumns(const std::vector<FoodFields::Field>& fields, std::vector<TextColumn>* columns,
         std::vector<RowId>* rows, QString* error) const override;
-    bool readFirstByName(const std::vector<FoodFields::Field>& fields, int limit, std::vector<TextColumn>* columns,
-        std::vector<RowId>* rows, QString* error) const override;
+    bool readFirstRows(const std::vector<FoodFields::Field>& fields, int limit, bool byName,
+        std::vector<TextColumn>* columns, std::vector<RowId>* rows, QString* error) const override;
     qint64 rowCountBound(QString* error) const override;
     void stopReadsWhen(const std::atomic<bool>* stop) override;
     bool readRows(const RowVisitor& visit, QString* error) const override;

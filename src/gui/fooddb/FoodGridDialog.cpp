@@ -6,6 +6,7 @@
 
 #include "core/files/TextFile.h"
 #include "core/files/UserFiles.h"
+#include "core/storage/BackgroundFoodRead.h"
 #include "core/storage/FoodStore.h"
 #include "gui/common/Prompt.h"
 #include "gui/fooddb/FoodPropertiesModel.h"
@@ -45,6 +46,8 @@ constexpr QSize kNutrientsButton { 89, 41 };
 constexpr int kNutrientColumnWidth = 110;
 constexpr QSize kProgress { 281, 17 };
 constexpr int kProgressGap = 39;
+// The rows shown while the rest is read: a few screens of the grid.
+constexpr int kFirstRows = 256;
 constexpr QMargins kMargins { 16, 8, 16, 8 };
 constexpr std::pair<int, int> kColumnWidths[]
     = { { FoodFields::FOOD, 243 }, { FoodFields::CARBS, 86 }, { FoodFields::CHOLESTERO, 80 } };
@@ -56,6 +59,7 @@ FoodGridDialog::FoodGridDialog(const UserFiles& files, FoodStore& database, bool
     , m_files(files)
     , m_database(database)
     , m_model(new FoodPropertiesModel(this))
+    , m_reader(new BackgroundFoodRead(this))
 {
     setObjectName(QStringLiteral("GridView"));
     setWindowTitle(tr("View Food Properties"));
@@ -127,6 +131,7 @@ FoodGridDialog::FoodGridDialog(const UserFiles& files, FoodStore& database, bool
     connect(m_printTable, &QPushButton::clicked, this, &FoodGridDialog::saveTable);
     connect(m_help, &QPushButton::clicked, this, &FoodGridDialog::showQuickHelp);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_reader, &BackgroundFoodRead::done, this, &FoodGridDialog::takeReadFoods);
 
     loadFoods(sortedByName);
 }
@@ -157,17 +162,88 @@ void FoodGridDialog::loadFoods(bool sortedByName)
     }
     // Opened sorted, the grid takes its rows in name order at once: the same order the sort on
     // column 0 gives, without sorting a million rows after reading them.
+    FoodPropertiesModel::Contents first;
+    if (BackgroundFoodRead::isWorthIt(m_database)
+        && FoodPropertiesModel::readFirst(m_database, sortedByName, kFirstRows, &first)) {
+        // The first rows, in the grid's order, are the whole grid's first rows.
+        keepingWidths([&] { m_model->show(std::move(first), false); });
+        m_reading = std::make_shared<FoodPropertiesModel::Contents>();
+        m_reader->start(m_database.location(),
+            [contents = m_reading, sortedByName](
+                const FoodStore& foods, const std::atomic<bool>& stop, QString* reason) {
+                return FoodPropertiesModel::read(foods, sortedByName, contents.get(), reason, &stop);
+            });
+        showReading(true);
+        setCurrentCell(0, 0);
+        return;
+    }
     if (!m_model->load(m_database, &error, sortedByName)) {
         Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
         return;
     }
-    for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
-        command->setEnabled(true);
+    showReading(false);
+    setCurrentCell(0, 0);
+}
+
+bool FoodGridDialog::isReading() const
+{
+    return m_reader->isReading();
+}
+
+void FoodGridDialog::takeReadFoods(bool read, const QString& error)
+{
+    const std::shared_ptr<FoodPropertiesModel::Contents> contents = std::move(m_reading);
+    if (!read) {
+        // The first rows stay, and the commands that need every row stay off.
+        m_progress->hide();
+        Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
+        return;
     }
+    // The cell the user is on keeps its place when the food there is the same.
+    const QModelIndex current = m_grid->currentIndex();
+    const qint64 food = current.isValid() ? m_model->rowidAt(current.row()) : 0;
+    keepingWidths([&] { m_model->show(std::move(*contents)); });
+    showReading(false);
+    if (current.isValid() && food != 0 && m_model->rowidAt(current.row()) == food) {
+        setCurrentCell(current.row(), current.column());
+        m_grid->scrollTo(m_model->index(current.row(), current.column()));
+    } else {
+        setCurrentCell(0, 0);
+    }
+}
+
+void FoodGridDialog::showReading(bool reading)
+{
+    for (QPushButton* command : { m_findText, m_sort, m_printTable }) {
+        command->setEnabled(!reading);
+    }
+    if (reading) {
+        m_progress->setRange(0, 0);
+        m_progress->setFormat(tr("Reading the food table..."));
+        m_progress->setTextVisible(true);
+        m_progress->setToolTip(tr("Find Text, Sort, Save and Nutrients wait until every food is read."));
+        m_progress->show();
+        m_nutrientColumns->setEnabled(false);
+        return;
+    }
+    m_progress->hide();
+    m_progress->setTextVisible(false);
+    m_progress->setToolTip(QString());
     // Without a catalogue the grid has its ten columns and nothing to choose.
     m_nutrientColumns->setEnabled(m_database.nutrientCatalogue(&m_catalogue, nullptr) && !m_catalogue.isEmpty());
     fillNutrientMenu();
-    setCurrentCell(0, 0);
+}
+
+void FoodGridDialog::keepingWidths(const std::function<void()>& change)
+{
+    std::vector<int> widths;
+    for (int column = 0; column < FoodPropertiesModel::ColumnCount; ++column) {
+        widths.push_back(m_grid->columnWidth(column));
+    }
+    change();
+    for (int column = 0; column < FoodPropertiesModel::ColumnCount; ++column) {
+        m_grid->setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
+    }
 }
 
 void FoodGridDialog::fillNutrientMenu()
@@ -198,24 +274,21 @@ void FoodGridDialog::fillNutrientMenu()
 
 bool FoodGridDialog::showNutrientColumns(const QStringList& numbers)
 {
+    // The columns come with the whole table; their menu is off until then.
+    if (isReading()) {
+        return false;
+    }
     std::vector<Nutrient> nutrients;
     for (const Nutrient& nutrient : m_catalogue.nutrients()) {
         if (numbers.contains(nutrient.number)) {
             nutrients.push_back(nutrient);
         }
     }
-    // The model is laid out afresh, which would give the ten columns default widths.
-    std::vector<int> widths;
-    for (int column = 0; column < FoodPropertiesModel::ColumnCount; ++column) {
-        widths.push_back(m_grid->columnWidth(column));
-    }
     QString error;
+    bool read = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool read = m_model->setNutrientColumns(m_database, nutrients, &error);
+    keepingWidths([&] { read = m_model->setNutrientColumns(m_database, nutrients, &error); });
     QApplication::restoreOverrideCursor();
-    for (int column = 0; column < FoodPropertiesModel::ColumnCount; ++column) {
-        m_grid->setColumnWidth(column, widths[static_cast<std::size_t>(column)]);
-    }
     // The menu shows what the grid shows, also when the columns could not be read.
     for (QAction* action : m_nutrientMenu->findChildren<QAction*>()) {
         if (action->isCheckable()) {
@@ -245,6 +318,10 @@ void FoodGridDialog::setCurrentCell(int row, int column)
 
 void FoodGridDialog::findText()
 {
+    // Enter in the text waits, as the button does, until every food is read.
+    if (isReading()) {
+        return;
+    }
     setCurrentCell(0, 0);
     const int rows = m_model->rowCount();
     m_progress->show();
@@ -262,6 +339,9 @@ void FoodGridDialog::findText()
 
 void FoodGridDialog::sortSelection()
 {
+    if (isReading()) {
+        return;
+    }
     QModelIndex current = m_grid->currentIndex();
     if (!current.isValid()) {
         current = m_model->index(0, 0);
@@ -305,6 +385,10 @@ void FoodGridDialog::sortSelection()
 
 void FoodGridDialog::saveTable()
 {
+    // Saved half, the file would replace a whole table with its first rows.
+    if (isReading()) {
+        return;
+    }
     const QString path = m_files.foodPropertyTablePath();
     QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -36,31 +36,85 @@ FoodPropertiesModel::FoodPropertiesModel(QObject* parent)
 
 FoodPropertiesModel::~FoodPropertiesModel() = default;
 
-bool FoodPropertiesModel::load(const FoodStore& foods, QString* error, bool sortedByName)
+namespace {
+
+std::vector<FoodFields::Field> tenFields()
 {
     std::vector<FoodFields::Field> fields;
-    for (int f = 0; f < ColumnCount; ++f) {
+    for (int f = 0; f < FoodPropertiesModel::ColumnCount; ++f) {
         fields.push_back(static_cast<FoodFields::Field>(f));
     }
-    std::vector<TextColumn> columns;
-    std::vector<qint64> rowids;
-    if (!foods.readColumns(fields, &columns, &rowids, error)) {
+    return fields;
+}
+
+} // namespace
+
+bool FoodPropertiesModel::read(
+    const FoodStore& foods, bool sortedByName, Contents* contents, QString* error, const std::atomic<bool>* stop)
+{
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    if (!foods.readColumns(tenFields(), &contents->columns, &contents->rowids, error) || stopped()) {
+        return false;
+    }
+    roundRecipeValues(foods, contents->rowids, &contents->columns);
+    // Without the name index (a read-only table that lacks it, say) the names are sorted here.
+    std::vector<std::uint32_t> nameOrder;
+    if (sortedByName && !stopped()) {
+        foods.readNameOrder(contents->rowids, &nameOrder, nullptr);
+    }
+    if (stopped()) {
+        return false;
+    }
+    arrange(contents, std::move(nameOrder), sortedByName);
+    return !stopped();
+}
+
+bool FoodPropertiesModel::readFirst(const FoodStore& foods, bool sortedByName, int limit, Contents* contents)
+{
+    if (!foods.readFirstRows(tenFields(), limit, sortedByName, &contents->columns, &contents->rowids, nullptr)) {
+        return false;
+    }
+    roundRecipeValues(foods, contents->rowids, &contents->columns);
+    std::vector<std::uint32_t> order(contents->rowids.size());
+    std::iota(order.begin(), order.end(), 0U);
+    arrange(contents, sortedByName ? std::move(order) : std::vector<std::uint32_t>(), false);
+    return true;
+}
+
+void FoodPropertiesModel::arrange(Contents* contents, std::vector<std::uint32_t> nameOrder, bool sortedByName)
+{
+    std::vector<TextColumn>& columns = contents->columns;
+    columns.resize(ColumnCount);
+    const auto rows = static_cast<std::size_t>(columns.front().size());
+    for (auto& column : columns) {
+        // A column shorter than the others would leave rows without cells: pad it with empty ones.
+        while (static_cast<std::size_t>(column.size()) < rows) {
+            column.append(QStringView());
+        }
+    }
+    contents->nameKeys.reset();
+    contents->order.resize(rows);
+    if (nameOrder.size() == rows && rows > 0) {
+        contents->nameKeys = std::make_unique<GenericOrder>(columns[FoodFields::FOOD]);
+        contents->order = std::move(nameOrder);
+        contents->nameKeys->sortPresorted(contents->order);
+        return;
+    }
+    std::iota(contents->order.begin(), contents->order.end(), 0U);
+    if (sortedByName) {
+        contents->nameKeys = std::make_unique<GenericOrder>(columns[FoodFields::FOOD]);
+        contents->nameKeys->sort(contents->order);
+    }
+}
+
+bool FoodPropertiesModel::load(const FoodStore& foods, QString* error, bool sortedByName)
+{
+    Contents contents;
+    if (!read(foods, sortedByName, &contents, error)) {
         clear();
         return false;
     }
-    roundRecipeValues(foods, rowids, &columns);
-    std::vector<std::uint32_t> nameOrder;
-    if (sortedByName) {
-        // Without the name index (a read-only table that lacks it, say) the names are sorted here.
-        if (!foods.readNameOrder(rowids, &nameOrder, nullptr)) {
-            setColumns(std::move(columns));
-            m_rowids = std::move(rowids);
-            sortAll(FoodFields::FOOD);
-            return true;
-        }
-    }
-    setColumns(std::move(columns), std::move(nameOrder));
-    m_rowids = std::move(rowids);
+    show(std::move(contents));
     return true;
 }
 
@@ -97,32 +151,29 @@ void FoodPropertiesModel::roundRecipeValues(
 
 void FoodPropertiesModel::setColumns(std::vector<TextColumn> columns, std::vector<std::uint32_t> nameOrder)
 {
+    Contents contents;
+    contents.columns = std::move(columns);
+    arrange(&contents, std::move(nameOrder), false);
+    show(std::move(contents));
+}
+
+void FoodPropertiesModel::show(Contents contents, bool complete)
+{
     beginResetModel();
-    m_rowids.clear();
+    m_complete = complete;
     m_nutrients.clear();
     m_amounts.clear();
-    columns.resize(ColumnCount);
-    m_columns = std::move(columns);
-    const auto rows = static_cast<std::size_t>(m_columns.front().size());
-    for (auto& column : m_columns) {
-        // A column shorter than the others would leave rows without cells: pad it with empty ones.
-        while (static_cast<std::size_t>(column.size()) < rows) {
-            column.append(QStringView());
-        }
-    }
+    m_columns = std::move(contents.columns);
+    m_rowids = std::move(contents.rowids);
+    const auto rows = static_cast<std::size_t>(m_columns.empty() ? 0 : m_columns.front().size());
     for (auto& order : m_orders) {
         order.reset();
     }
     for (auto& upper : m_uppers) {
         upper.reset();
     }
-    if (nameOrder.size() == rows) {
-        m_order = std::move(nameOrder);
-        orderOf(FoodFields::FOOD).sortPresorted(m_order);
-    } else {
-        m_order.resize(rows);
-        std::iota(m_order.begin(), m_order.end(), 0U);
-    }
+    m_orders[FoodFields::FOOD] = std::move(contents.nameKeys);
+    m_order = std::move(contents.order);
     m_position.resize(rows);
     for (std::size_t row = 0; row < rows; ++row) {
         m_position[m_order[row]] = static_cast<std::uint32_t>(row);
@@ -130,6 +181,14 @@ void FoodPropertiesModel::setColumns(std::vector<TextColumn> columns, std::vecto
     m_markWords = (rows + 63) / 64;
     resetMarks();
     endResetModel();
+}
+
+qint64 FoodPropertiesModel::rowidAt(int row) const
+{
+    if (row < 0 || row >= rowCount() || tableRow(row) >= m_rowids.size()) {
+        return 0;
+    }
+    return m_rowids[tableRow(row)];
 }
 
 void FoodPropertiesModel::resetMarks()

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,9 +37,33 @@ public:
     explicit FoodPropertiesModel(QObject* parent = nullptr);
     ~FoodPropertiesModel() override;
 
-    // Reads every food of the table into the model, in table order or, with `sortedByName`, in
-    // the generic ascending order of the food names (the order in which the table's name index
-    // delivers them, when it has one). On failure the model is empty.
+    // What the grid shows of the ten fields, read and put in order: built on any thread, then
+    // shown whole.
+    struct Contents
+    {
+        std::vector<TextColumn> columns;
+        std::vector<qint64> rowids;
+        std::vector<std::uint32_t> order;
+        // The food names' sort keys when the order was made from them; they point into `columns`,
+        // whose cells stay where they are when the contents move.
+        std::unique_ptr<GenericOrder> nameKeys;
+    };
+
+    // Reads every food of the table, in table order or, with `sortedByName`, in the generic
+    // ascending order of the food names (the order in which the table's name index delivers them,
+    // when it has one); false with the reason when it cannot, and once `*stop` turns true.
+    static bool read(const FoodStore& foods, bool sortedByName, Contents* contents, QString* error,
+        const std::atomic<bool>* stop = nullptr);
+    // The first `limit` foods the same way, without reading the others; false when the table
+    // cannot give them so.
+    static bool readFirst(const FoodStore& foods, bool sortedByName, int limit, Contents* contents);
+    // Shows `contents`; `complete` is false for the first foods of a table still being read.
+    void show(Contents contents, bool complete = true);
+    bool isComplete() const { return m_complete; }
+    // The identity of the food on a grid row.
+    qint64 rowidAt(int row) const;
+
+    // Reads every food of the table into the model (see read()). On failure the model is empty.
     bool load(const FoodStore& foods, QString* error, bool sortedByName = false);
     // Takes the ten columns of cell texts (equal sizes), in table order. `nameOrder`, when it
     // holds every row, is the order of the food names as the name index delivers it; the grid then
@@ -79,6 +104,9 @@ public:
     QStringList tableLines() const;
 
 private:
+    // Gives every row all ten cells and puts the rows in order: the name index's order checked
+    // when `nameOrder` holds every row, else by name with `sortedByName`, else table order.
+    static void arrange(Contents* contents, std::vector<std::uint32_t> nameOrder, bool sortedByName);
     static void roundRecipeValues(
         const FoodStore& foods, const std::vector<qint64>& rowids, std::vector<TextColumn>* columns);
     std::size_t tableRow(int row) const { return m_order[static_cast<std::size_t>(row)]; }
@@ -107,4 +135,5 @@ private:
     std::size_t m_markWords = 0;
     std::array<std::unique_ptr<GenericOrder>, ColumnCount> m_orders;
     std::array<std::unique_ptr<UpperColumn>, ColumnCount> m_uppers;
+    bool m_complete = true;
 };

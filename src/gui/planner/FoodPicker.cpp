@@ -17,18 +17,10 @@
 
 namespace {
 
-// Above this many rows a table takes more than a frame or two to read: the list shows its first
-// foods and reads the rest on a worker thread.
-qint64 readBehindFrom = 50000;
-// The first foods shown meanwhile: a few screens of the list.
+// The first foods shown while the rest is read: a few screens of the list.
 constexpr int kFirstFoods = 256;
 
 } // namespace
-
-void FoodPicker::setReadBehindFrom(qint64 rows)
-{
-    readBehindFrom = rows;
-}
 
 FoodPicker::FoodPicker(QWidget* parent)
     : QObject(parent)
@@ -83,11 +75,11 @@ FoodPicker::FillResult FoodPicker::fill(FoodStore& foods, QString* error)
     if (!foods.refresh(error)) {
         return FillResult::CannotOpen;
     }
-    if (foods.rowCountBound(nullptr) > readBehindFrom) {
+    if (BackgroundFoodRead::isWorthIt(foods)) {
         // The name index gives the first foods by name, which are the whole list's first rows.
         std::vector<TextColumn> first;
-        if (foods.readFirstByName(
-                { FoodFields::FOOD, FoodFields::SERVING_UN }, kFirstFoods, &first, nullptr, nullptr)) {
+        if (foods.readFirstRows(
+                { FoodFields::FOOD, FoodFields::SERVING_UN }, kFirstFoods, true, &first, nullptr, nullptr)) {
             std::vector<std::uint32_t> nameOrder(static_cast<std::size_t>(first[0].size()));
             std::iota(nameOrder.begin(), nameOrder.end(), 0u);
             m_model->setFoods(std::move(first[0]), std::move(first[1]), std::move(nameOrder), false);

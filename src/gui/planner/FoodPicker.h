@@ -43,8 +43,6 @@ public:
     FillResult fill(FoodStore& foods, QString* error);
     // Whether the whole table is still being read.
     bool isReading() const;
-    // Tables of more rows than this are read behind the window (tests lower it).
-    static void setReadBehindFrom(qint64 rows);
     // Shows the foods `other` shows, without reading the table again.
     void copyFoods(const FoodListModel& other);
     // The row of the food Enter takes, as above; -1 when there is none.

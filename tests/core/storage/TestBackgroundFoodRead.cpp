@@ -75,8 +75,8 @@ void TestBackgroundFoodRead::readsTheTableAsAnotherProgramLeftIt()
     QTRY_COMPARE(done.size(), 1);
     QVERIFY2(done.at(0).at(0).toBool(), qPrintable(done.at(0).at(1).toString()));
     QCOMPARE(list->names().size(), foods);
-    QCOMPARE(list->names().at(list->order().front()),
-        commit ? QStringLiteral("Aardvark stew") : QStringLiteral("Food 0"));
+    QCOMPARE(
+        list->names().at(list->order().front()), commit ? QStringLiteral("Aardvark stew") : QStringLiteral("Food 0"));
 }
 
 void TestBackgroundFoodRead::stopEndsAReadWaitingForALock()

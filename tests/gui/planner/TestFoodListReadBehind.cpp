@@ -5,6 +5,7 @@
 // so each step below happens while the list is still partly read.
 
 #include "TestSupport.h"
+#include "core/storage/BackgroundFoodRead.h"
 #include "gui/common/Prompt.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/FoodPicker.h"
@@ -51,8 +52,9 @@ QStringList tableNames(const QString& kind)
     for (int i = 0; i < kFoods; ++i) {
         const int n = (i * 7919) % kFoods;
         if (kind == QLatin1String("case and accents")) {
-            static const QStringList stems { QStringLiteral("apple"), QStringLiteral("Apple"), QStringLiteral("\u00c4pfel"),
-                QStringLiteral("\u00e9clair"), QStringLiteral("Eclair"), QStringLiteral("zucchini") };
+            static const QStringList stems { QStringLiteral("apple"), QStringLiteral("Apple"),
+                QStringLiteral("\u00c4pfel"), QStringLiteral("\u00e9clair"), QStringLiteral("Eclair"),
+                QStringLiteral("zucchini") };
             names.append(stems[n % stems.size()] + QStringLiteral(" %1").arg(n));
         } else {
             names.append(QStringLiteral("Food %1").arg(n, 3, 10, QLatin1Char('0')));
@@ -66,7 +68,7 @@ QStringList tableNames(const QString& kind)
 void TestFoodListReadBehind::init()
 {
     Prompt::setAnswering(true);
-    FoodPicker::setReadBehindFrom(100);
+    BackgroundFoodRead::setReadBehindFrom(100);
     m_folder = std::make_unique<TestFolder>();
 }
 
@@ -75,7 +77,7 @@ void TestFoodListReadBehind::cleanup()
     m_window.reset();
     m_workspace.reset();
     m_folder.reset();
-    FoodPicker::setReadBehindFrom(50000);
+    BackgroundFoodRead::setReadBehindFrom(50000);
 }
 
 QStringList TestFoodListReadBehind::shownNames() const
@@ -113,7 +115,7 @@ void TestFoodListReadBehind::firstRowsAreTheWholeListsFirstRows()
     QCOMPARE(whole.mid(0, first.size()), first);
 
     // The same list as a table read at once gives.
-    FoodPicker::setReadBehindFrom(50000);
+    BackgroundFoodRead::setReadBehindFrom(50000);
     MainWindow atOnce(*m_workspace);
     QVERIFY(atOnce.foodListModel()->isComplete());
     QStringList direct;
