@@ -5,6 +5,8 @@
 
 #include <QStringMatcher>
 
+#include <algorithm>
+
 bool FoodNameIndex::load(const FoodStore& foods, QString* error)
 {
     std::vector<TextColumn> columns;
@@ -17,6 +19,38 @@ bool FoodNameIndex::load(const FoodStore& foods, QString* error)
     m_rowids = std::move(rowids);
     m_upperNames = UpperColumn::upperCased(columns.front());
     return true;
+}
+
+bool FoodNameIndex::loadFirst(const FoodStore& foods, int count, QString* error)
+{
+    std::vector<TextColumn> columns;
+    std::vector<qint64> rowids;
+    if (!foods.readFirstRows({ FoodFields::FOOD }, count, false, &columns, &rowids, error)) {
+        m_rowids.clear();
+        m_upperNames.clear();
+        return false;
+    }
+    m_rowids = std::move(rowids);
+    m_upperNames = UpperColumn::upperCased(columns.front());
+    return true;
+}
+
+qsizetype FoodNameIndex::recordOf(qint64 rowid) const
+{
+    // Records are in table order, which is rowid order.
+    const auto found = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
+    return found != m_rowids.end() && *found == rowid ? found - m_rowids.begin() : -1;
+}
+
+qsizetype FoodNameIndex::keep(qint64 rowid, QStringView name)
+{
+    const auto place = std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid);
+    const qsizetype record = place - m_rowids.begin();
+    if (place == m_rowids.end() || *place != rowid) {
+        m_rowids.insert(place, rowid);
+        m_upperNames.insert(record, UpperColumn::upper(name));
+    }
+    return record;
 }
 
 void FoodNameIndex::append(qint64 rowid, QStringView name)

@@ -15,10 +15,18 @@ class FoodNameIndex
 {
 public:
     bool load(const FoodStore& foods, QString* error);
+    // Only the first records, in table order, while the rest is read behind the window.
+    bool loadFirst(const FoodStore& foods, int count, QString* error);
 
     qsizetype size() const { return static_cast<qsizetype>(m_rowids.size()); }
     bool isEmpty() const { return m_rowids.empty(); }
     qint64 rowid(qsizetype index) const { return m_rowids[static_cast<std::size_t>(index)]; }
+
+    // The record of row `rowid`, or -1 when there is none.
+    qsizetype recordOf(qint64 rowid) const;
+    // The record of row `rowid`, put in its place in table order first when it is not there:
+    // a window that shows the row keeps it while another program may have deleted it.
+    qsizetype keep(qint64 rowid, QStringView name);
 
     void append(qint64 rowid, QStringView name);
     void rename(qsizetype index, QStringView name);

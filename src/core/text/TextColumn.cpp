@@ -48,6 +48,17 @@ void TextColumn::set(qsizetype index, QStringView text)
     }
 }
 
+void TextColumn::insert(qsizetype index, QStringView text)
+{
+    const auto i = static_cast<std::size_t>(index);
+    const qsizetype begin = m_offsets[i];
+    m_text.insert(begin, text);
+    m_offsets.insert(m_offsets.begin() + static_cast<std::ptrdiff_t>(i) + 1, begin + text.size());
+    for (std::size_t k = i + 2; k < m_offsets.size(); ++k) {
+        m_offsets[k] += text.size();
+    }
+}
+
 void TextColumn::remove(qsizetype index)
 {
     const auto i = static_cast<std::size_t>(index);

@@ -26,6 +26,8 @@ public:
         return QStringView(m_text).mid(begin, end - begin);
     }
     void set(qsizetype index, QStringView text);
+    // Makes `text` cell `index`; the cells from there on move one place up.
+    void insert(qsizetype index, QStringView text);
     void remove(qsizetype index);
 
     const QString& text() const { return m_text; }

@@ -1,5 +1,6 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
+#include "core/storage/BackgroundFoodRead.h"
 #include "core/storage/FoodStore.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
@@ -44,6 +45,8 @@ constexpr QSize kNarrowButton { 89, 25 };
 constexpr QSize kWideTallButton { 113, 41 };
 constexpr QSize kNarrowTallButton { 89, 41 };
 constexpr int kGroupSpacing = 15;
+// The records shown while the rest is read: more than anyone steps through with Next meanwhile.
+constexpr int kFirstRecords = 256;
 constexpr int kMargin = 8;
 constexpr int kNutrientsMinimumWidth = 300;
 
@@ -238,6 +241,8 @@ FoodEditorDialog::FoodEditorDialog(
     connect(m_viewAll, &QPushButton::clicked, this, &FoodEditorDialog::viewAllFoods);
     connect(m_quickHelp, &QPushButton::clicked, this, &FoodEditorDialog::showQuickHelp);
     connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+    m_reader = new BackgroundFoodRead(this);
+    connect(m_reader, &BackgroundFoodRead::done, this, &FoodEditorDialog::takeReadRecords);
 
     loadFoods();
 }
@@ -253,18 +258,72 @@ void FoodEditorDialog::loadFoods()
         Prompt::error(this, tr("The food table cannot be opened.\n%1").arg(error));
         return;
     }
-    if (!m_records.load(m_database, &error)) {
+    const bool behind
+        = BackgroundFoodRead::isWorthIt(m_database) && m_records.loadFirst(m_database, kFirstRecords, nullptr);
+    if (!behind && !m_records.load(m_database, &error)) {
         showNoRecord();
         m_addFood->setEnabled(false);
         Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
         return;
     }
     m_loaded = true;
+    if (behind) {
+        m_reading = std::make_shared<FoodNameIndex>();
+        m_reader->start(m_database.location(),
+            [records = m_reading](const FoodStore& foods, const std::atomic<bool>&, QString* reason) {
+                return records->load(foods, reason);
+            });
+        showReading(true);
+    }
     if (m_records.isEmpty()) {
         showNoRecord();
     } else {
         showRecord(0);
     }
+}
+
+bool FoodEditorDialog::isReading() const
+{
+    return m_reader->isReading();
+}
+
+void FoodEditorDialog::takeReadRecords(bool read, const QString& error)
+{
+    const std::shared_ptr<FoodNameIndex> records = std::move(m_reading);
+    if (!read) {
+        // The first records stay, and the commands that need every record stay off.
+        setWindowTitle(tr("Edit Food List"));
+        Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
+        return;
+    }
+    // What was written meanwhile may have been read before it was: it is given again.
+    for (const auto& [rowid, name] : m_renamedWhileReading) {
+        const qsizetype record = records->recordOf(rowid);
+        if (record >= 0) {
+            records->rename(record, name);
+        }
+    }
+    m_renamedWhileReading.clear();
+    // The record shown stays current, with whatever is typed in it.
+    const qint64 shown = m_current >= 0 ? m_records.rowid(m_current) : -1;
+    const QString shownName = m_stored.value(FoodFields::FOOD);
+    m_records = std::move(*records);
+    if (shown >= 0) {
+        m_current = m_records.keep(shown, shownName);
+    } else if (!m_records.isEmpty()) {
+        showRecord(0);
+    }
+    showReading(false);
+}
+
+void FoodEditorDialog::showReading(bool reading)
+{
+    for (QAbstractButton* command :
+        std::initializer_list<QAbstractButton*> { m_moveLast, m_addFood, m_deleteFood, m_findFood }) {
+        command->setEnabled(!reading);
+        command->setToolTip(reading ? tr("Waits until every food is read") : QString());
+    }
+    setWindowTitle(reading ? tr("Edit Food List (reading the food table...)") : tr("Edit Food List"));
 }
 
 QStringList FoodEditorDialog::fieldValues() const
@@ -408,6 +467,9 @@ bool FoodEditorDialog::saveCurrent()
     }
     m_shown = values;
     m_records.rename(m_current, values.value(FoodFields::FOOD));
+    if (isReading()) {
+        m_renamedWhileReading.emplace_back(rowid, values.value(FoodFields::FOOD));
+    }
     if (rowid == m_blankRowid) {
         m_blankRowid = -1;
     }
@@ -481,12 +543,16 @@ void FoodEditorDialog::moveToNext()
 
 void FoodEditorDialog::moveToLast()
 {
+    // Last, Add, Delete and Find wait, as their buttons do, until every record is read.
+    if (isReading()) {
+        return;
+    }
     moveTo(m_records.size() - 1);
 }
 
 void FoodEditorDialog::addFood()
 {
-    if (!m_loaded) {
+    if (!m_loaded || isReading()) {
         return;
     }
     QLineEdit* food = m_fields[FoodFields::FOOD];
@@ -520,7 +586,7 @@ void FoodEditorDialog::addFood()
 
 void FoodEditorDialog::deleteFood()
 {
-    if (m_current < 0) {
+    if (m_current < 0 || isReading()) {
         return;
     }
     const QString name = m_stored.value(FoodFields::FOOD);
@@ -571,7 +637,7 @@ void FoodEditorDialog::deleteFood()
 
 void FoodEditorDialog::findFood()
 {
-    if (!m_loaded) {
+    if (!m_loaded || isReading()) {
         return;
     }
     const QString answer = Prompt::input(this, tr("Food Name Search"),

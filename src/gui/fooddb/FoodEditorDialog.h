@@ -7,12 +7,16 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
+#include <utility>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
 class QToolButton;
+class BackgroundFoodRead;
 class FoodStore;
 class UserFiles;
 class FoodNutrientsModel;
@@ -21,6 +25,8 @@ class FoodNutrientsModel;
 // fields, with every other nutrient it keeps in a list beside them; a changed record is written when another record
 // becomes current (navigation, Find, Add) and when the window closes. A write that fails is reported and the record
 // stays current with the typed values, so nothing typed is lost and the table keeps its old record.
+// A large table shows its first records at once while the rest is read on a worker thread; Last,
+// Add, Delete and Find, which need every record, wait for it.
 class FoodEditorDialog : public QDialog
 {
     Q_OBJECT
@@ -35,6 +41,8 @@ public:
     // The record shown, counted from 0 in table order; -1 when the table is empty.
     qsizetype currentRecord() const { return m_current; }
     qsizetype recordCount() const { return m_records.size(); }
+    // Whether the whole table is still being read.
+    bool isReading() const;
     QLineEdit* field(FoodFields::Field field) const { return m_fields[static_cast<std::size_t>(field)]; }
     QTableView* nutrientsView() const { return m_nutrientsView; }
     FoodNutrientsModel* nutrientsModel() const { return m_nutrients; }
@@ -54,6 +62,10 @@ private slots:
 
 private:
     void loadFoods();
+    // Takes the records read behind the window in place of the first ones.
+    void takeReadRecords(bool read, const QString& error);
+    // Turns the commands that need every record off while they are read, and on again.
+    void showReading(bool reading);
     QStringList fieldValues() const;
     // Writes the current record when its fields differ from the table; false (after telling the
     // user why) when the write failed.
@@ -74,6 +86,11 @@ private:
     FoodStore& m_database;
     QString& m_previousSearch;
     FoodNameIndex m_records;
+    BackgroundFoodRead* m_reader;
+    // Every record while the worker reads them; the worker alone touches it until it is done.
+    std::shared_ptr<FoodNameIndex> m_reading;
+    // The names written meanwhile, by row, to be given to what the worker read.
+    std::vector<std::pair<qint64, QString>> m_renamedWhileReading;
     bool m_loaded = false;
     qsizetype m_current = -1;
     // The current record as the table held it when it was shown, or as last written.

@@ -60,8 +60,9 @@ void TestFoodGridReadBehind::init()
     for (int i = 0; i < kFoods; ++i) {
         // Table order is not name order; the last food by name alone holds "zz".
         const int n = (i * 7919) % kFoods;
-        foods.append(foodRow(QStringLiteral("Food %1%2").arg(n, 3, 10, QLatin1Char('0')).arg(n == kFoods - 1 ? "zz" : ""),
-            QStringLiteral("%1 g").arg(n % 7), { QString::number(n % 50), QString::number(n % 3) }));
+        foods.append(
+            foodRow(QStringLiteral("Food %1%2").arg(n, 3, 10, QLatin1Char('0')).arg(n == kFoods - 1 ? "zz" : ""),
+                QStringLiteral("%1 g").arg(n % 7), { QString::number(n % 50), QString::number(n % 3) }));
     }
     m_folder->createFoods(foods);
     m_files = m_folder->files();
@@ -141,9 +142,9 @@ void TestFoodGridReadBehind::commandsWaitForTheWholeTable()
     FoodPropertiesModel* model = m_window->model();
     QVERIFY(!model->isComplete());
     auto* button = m_window->findChild<QPushButton*>(command == QLatin1String("find") ? QStringLiteral("cmdFindTxt")
-            : command == QLatin1String("sort")                                      ? QStringLiteral("cmdSort")
-            : command == QLatin1String("save")                                      ? QStringLiteral("PrintTable")
-                                                                                    : QStringLiteral("nutrientColumns"));
+            : command == QLatin1String("sort")                                        ? QStringLiteral("cmdSort")
+            : command == QLatin1String("save")                                        ? QStringLiteral("PrintTable")
+                                               : QStringLiteral("nutrientColumns"));
     QVERIFY(!button->isEnabled());
     // The user stands on a cell of the first rows meanwhile.
     grid()->setCurrentIndex(model->index(5, 2));
