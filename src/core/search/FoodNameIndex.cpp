@@ -18,6 +18,9 @@ bool FoodNameIndex::load(const FoodStore& foods, QString* error)
     }
     m_rowids = std::move(rowids);
     m_upperNames = UpperColumn::upperCased(columns.front());
+    m_asciiKnown = false;
+    // Made with the names, so that the first search costs no more than the next.
+    asciiNames();
     return true;
 }
 
@@ -32,6 +35,7 @@ bool FoodNameIndex::loadFirst(const FoodStore& foods, int count, QString* error)
     }
     m_rowids = std::move(rowids);
     m_upperNames = UpperColumn::upperCased(columns.front());
+    m_asciiKnown = false;
     return true;
 }
 
@@ -49,6 +53,7 @@ qsizetype FoodNameIndex::keep(qint64 rowid, QStringView name)
     if (place == m_rowids.end() || *place != rowid) {
         m_rowids.insert(place, rowid);
         m_upperNames.insert(record, UpperColumn::upper(name));
+        m_asciiKnown = false;
     }
     return record;
 }
@@ -57,17 +62,29 @@ void FoodNameIndex::append(qint64 rowid, QStringView name)
 {
     m_rowids.push_back(rowid);
     m_upperNames.append(UpperColumn::upper(name));
+    m_asciiKnown = false;
 }
 
 void FoodNameIndex::rename(qsizetype index, QStringView name)
 {
     m_upperNames.set(index, UpperColumn::upper(name));
+    m_asciiKnown = false;
 }
 
 void FoodNameIndex::remove(qsizetype index)
 {
     m_rowids.erase(m_rowids.begin() + index);
     m_upperNames.remove(index);
+    m_asciiKnown = false;
+}
+
+const QByteArray& FoodNameIndex::asciiNames() const
+{
+    if (!m_asciiKnown) {
+        m_asciiNames = UpperColumn::asciiText(m_upperNames);
+        m_asciiKnown = true;
+    }
+    return m_asciiNames;
 }
 
 qsizetype FoodNameIndex::search(qsizetype current, const QString& term) const
@@ -78,8 +95,19 @@ qsizetype FoodNameIndex::search(qsizetype current, const QString& term) const
     if (term.isEmpty()) {
         return current;
     }
+    qsizetype found = -1;
+    const QByteArray& ascii = asciiNames();
+    if (!ascii.isEmpty()) {
+        // Names of ASCII alone are searched as bytes; a term beyond ASCII is in none of them.
+        const UpperColumn::Pattern pattern(term);
+        found = UpperColumn::firstMatch(ascii, m_upperNames.offsets(), pattern, current + 1, size());
+        if (found < 0) {
+            found = UpperColumn::firstMatch(ascii, m_upperNames.offsets(), pattern, 0, size());
+        }
+        return found < 0 ? 0 : found;
+    }
     const QStringMatcher matcher(UpperColumn::upper(term), Qt::CaseSensitive);
-    qsizetype found = UpperColumn::firstMatch(m_upperNames, matcher, current + 1, size());
+    found = UpperColumn::firstMatch(m_upperNames, matcher, current + 1, size());
     if (found < 0) {
         found = UpperColumn::firstMatch(m_upperNames, matcher, 0, size());
     }

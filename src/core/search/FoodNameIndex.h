@@ -2,6 +2,7 @@
 
 #include "core/text/TextColumn.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -39,6 +40,12 @@ public:
     qsizetype search(qsizetype current, const QString& term) const;
 
 private:
+    // The names' bytes, for a byte search, while every name is ASCII (made again when next
+    // searched after an edit).
+    const QByteArray& asciiNames() const;
+
     std::vector<qint64> m_rowids;
     TextColumn m_upperNames;
+    mutable QByteArray m_asciiNames;
+    mutable bool m_asciiKnown = false;
 };

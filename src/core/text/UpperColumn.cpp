@@ -132,3 +132,33 @@ qsizetype UpperColumn::firstMatch(
     });
     return found;
 }
+
+QByteArray UpperColumn::asciiText(const TextColumn& cells)
+{
+    bool ascii = true;
+    QByteArray bytes = upperAsciiBytes(cells.text(), &ascii);
+    return ascii ? bytes : QByteArray();
+}
+
+qsizetype UpperColumn::firstMatch(const QByteArray& ascii, const std::vector<qsizetype>& offsets,
+    const Pattern& pattern, qsizetype firstCell, qsizetype endCell)
+{
+    const QByteArray& needle = pattern.ascii();
+    if (needle.isEmpty()) {
+        return -1;
+    }
+    const char* const bytes = ascii.constData();
+    qsizetype found = -1;
+    scanCells(
+        offsets, needle.size(), firstCell, endCell,
+        [&](qsizetype from, qsizetype limit) -> qsizetype {
+            const void* hit = memmem(bytes + from, static_cast<std::size_t>(limit - from), needle.constData(),
+                static_cast<std::size_t>(needle.size()));
+            return hit ? static_cast<const char*>(hit) - bytes : -1;
+        },
+        [&found](qsizetype cell) {
+            found = cell;
+            return false;
+        });
+    return found;
+}

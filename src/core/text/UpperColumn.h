@@ -62,6 +62,11 @@ public:
     // or -1.
     static qsizetype firstMatch(
         const TextColumn& cells, const QStringMatcher& matcher, qsizetype firstCell, qsizetype endCell);
+    // The text of an upper-cased column in bytes when every character is ASCII; empty otherwise.
+    static QByteArray asciiText(const TextColumn& cells);
+    // The same first match over such bytes, with the column's offsets: a byte search instead.
+    static qsizetype firstMatch(const QByteArray& ascii, const std::vector<qsizetype>& offsets, const Pattern& pattern,
+        qsizetype firstCell, qsizetype endCell);
 
 private:
     // The common walk: `find(from, limit)` gives the next hit at or after `from` that ends by

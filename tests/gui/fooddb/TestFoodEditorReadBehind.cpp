@@ -11,8 +11,8 @@
 #include "gui/fooddb/FoodEditorDialog.h"
 
 #include <QLineEdit>
-#include <QThread>
 #include <QTest>
+#include <QThread>
 #include <QToolButton>
 
 #include <memory>
@@ -140,10 +140,11 @@ void TestFoodEditorReadBehind::commandsWaitForEveryRecord()
     // What Find and Delete would be answered, had they asked.
     Prompt::queueAnswer(command == QLatin1String("FindFood") ? QVariant(QStringLiteral("Food 5")) : QVariant(true));
     QVERIFY(!m_window->findChild<QAbstractButton*>(command)->isEnabled());
-    QMetaObject::invokeMethod(m_window.get(), command == QLatin1String("MoveLast") ? "moveToLast"
-            : command == QLatin1String("AddFood")                                   ? "addFood"
-            : command == QLatin1String("DeleteFood")                                ? "deleteFood"
-                                                                                    : "findFood");
+    QMetaObject::invokeMethod(m_window.get(),
+        command == QLatin1String("MoveLast")         ? "moveToLast"
+            : command == QLatin1String("AddFood")    ? "addFood"
+            : command == QLatin1String("DeleteFood") ? "deleteFood"
+                                                     : "findFood");
     QCOMPARE(m_window->currentRecord(), 1);
     QCOMPARE(m_window->recordCount(), records);
     QCOMPARE(shownName(), QStringLiteral("Food 001"));

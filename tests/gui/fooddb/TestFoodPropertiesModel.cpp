@@ -330,6 +330,8 @@ void TestFoodPropertiesModel::nameSearch_data()
     QTest::newRow("never across names") << QStringList { "ab", "cd" } << 1 << "bc" << 0;
     QTest::newRow("empty name never matches") << QStringList { "", "x", "" } << 1 << "x" << 1;
     QTest::newRow("empty term stays") << names << 3 << "" << 3;
+    QTest::newRow("a term beyond ASCII among plain names") << names << 1 << QStringLiteral("br\u00e8ad") << 0;
+    QTest::newRow("a hit that ends at the last name's end") << names << 4 << "rye BREAD" << 4;
     const QStringList accents { QStringLiteral("Creme"), QStringLiteral("Cre\u0300me caramel"),
         QStringLiteral("Cr\u00e8me br\u00fbl\u00e9e"), QStringLiteral("Wei\u00dfwurst"),
         QStringLiteral("K\u0131s\u0131r") };
@@ -367,6 +369,15 @@ void TestFoodPropertiesModel::nameIndexFollowsEdits()
     QCOMPARE(index.rowid(0), 2);
     QCOMPARE(index.search(1, QStringLiteral("cherry")), 1);
     QCOMPARE(index.search(1, QStringLiteral("BERRY")), 0);
+    // A row read again keeps its place by rowid; a row another program deleted comes back in its place.
+    QCOMPARE(index.recordOf(3), 1);
+    QCOMPARE(index.recordOf(1), -1);
+    QCOMPARE(index.keep(3, QStringLiteral("Cherry")), 1);
+    QCOMPARE(index.size(), 2);
+    QCOMPARE(index.keep(1, QStringLiteral("Apple")), 0);
+    QCOMPARE(index.size(), 3);
+    QCOMPARE(index.search(2, QStringLiteral("apple")), 0);
+    QCOMPARE(index.search(0, QStringLiteral("cherry")), 2);
     QCOMPARE(UpperColumn::upper(QStringLiteral("straße")), QStringLiteral("STRASSE"));
 }
 
