@@ -2,6 +2,8 @@
 
 #include "core/text/NumberText.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -61,8 +63,69 @@ int GenericOrder::compare(qsizetype a, qsizetype b) const
     return m_column->at(a).compare(m_column->at(b));
 }
 
+bool GenericOrder::sortByRanks(std::vector<std::uint32_t>& rows) const
+{
+    // Worth it for many rows of few distinct texts only; a look at the first rows tells.
+    constexpr std::size_t kSample = 4096;
+    if (rows.size() < 4 * kSample) {
+        return false;
+    }
+    QHash<QStringView, std::uint32_t> ids;
+    std::vector<std::uint32_t> cellOfId;
+    std::vector<std::uint32_t> idOfRow(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const QStringView text = m_column->at(rows[i]);
+        const auto found = ids.constFind(text);
+        if (found != ids.constEnd()) {
+            idOfRow[i] = found.value();
+            continue;
+        }
+        idOfRow[i] = static_cast<std::uint32_t>(cellOfId.size());
+        ids.insert(text, idOfRow[i]);
+        cellOfId.push_back(rows[i]);
+        if ((i < kSample && cellOfId.size() > kSample / 2) || cellOfId.size() > rows.size() / 8 + kSample) {
+            return false;
+        }
+    }
+    // The distinct texts in order; texts that compare equal (one number written two ways) share
+    // a rank, as they share a place in the order.
+    std::vector<std::uint32_t> distinct(cellOfId.size());
+    for (std::size_t id = 0; id < distinct.size(); ++id) {
+        distinct[id] = static_cast<std::uint32_t>(id);
+    }
+    std::sort(distinct.begin(), distinct.end(),
+        [&](std::uint32_t a, std::uint32_t b) { return compare(cellOfId[a], cellOfId[b]) < 0; });
+    std::vector<std::uint32_t> rankOfId(distinct.size());
+    std::uint32_t rank = 0;
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+        if (i > 0 && compare(cellOfId[distinct[i - 1]], cellOfId[distinct[i]]) != 0) {
+            ++rank;
+        }
+        rankOfId[distinct[i]] = rank;
+    }
+    // A counting sort by rank keeps the rows of one rank in the order they came, as sort() does.
+    std::vector<std::uint32_t> start(std::size_t(rank) + 2, 0);
+    for (const std::uint32_t id : idOfRow) {
+        ++start[rankOfId[id] + 1];
+    }
+    for (std::size_t r = 1; r < start.size(); ++r) {
+        start[r] += start[r - 1];
+    }
+    std::vector<std::uint32_t> sorted(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        sorted[start[rankOfId[idOfRow[i]]]++] = rows[i];
+    }
+    rows = std::move(sorted);
+    return true;
+}
+
 void GenericOrder::sort(std::vector<std::uint32_t>& rows) const
 {
+    // A column of few distinct texts (serving units, say) sorts its distinct texts once and then
+    // places every row by its text's rank, in linear time.
+    if (sortByRanks(rows)) {
+        return;
+    }
     // Sorting contiguous (key, row) entries keeps most comparisons in the cache; the position
     // breaks ties, which makes the sort stable.
     struct Entry

@@ -34,6 +34,10 @@ public:
     };
 
 private:
+    // The sort by the ranks of the distinct texts; false, with `rows` untouched, when the rows
+    // hold too many distinct texts for it to pay.
+    bool sortByRanks(std::vector<std::uint32_t>& rows) const;
+
     const TextColumn* m_column;
     std::vector<Key> m_keys;
 };
