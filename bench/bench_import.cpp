@@ -6,7 +6,7 @@
 // rows of that name before it, and a FoodData Central folder of 1,000,000 foods with 30 nutrients
 // each (30 million food_nutrient rows), every one of which the import brings. Each measurement
 // runs in a process of its own, so that the peak memory given (the whole process's) is its own.
-// Given case names (fdc-empty, same-keep, ...), it runs those alone.
+// Given case names (fdc-empty, same-keep, ...), it runs those alone; --foods N makes sources of N foods.
 
 #include "BenchFoods.h"
 #include "core/imports/FoodExport.h"
@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocale>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -25,7 +26,8 @@
 
 namespace {
 
-constexpr int kFoods = 1000000;
+// The number of foods in each source; --foods N sets another (3000000 takes minutes to write).
+int foodCount = 1000000;
 constexpr int kRepeats = 100000;
 
 // Writes a file in blocks, so that the generated sources never sit whole in memory.
@@ -110,7 +112,7 @@ bool writeFoodDataCentral(const QString& folder, bool allNutrients)
         }
     }
     qint64 row = 1;
-    for (int i = 0; i < kFoods; ++i) {
+    for (int i = 0; i < foodCount; ++i) {
         const QByteArray id = QByteArray::number(100000 + i);
         food.add("\"" + id + "\",\"sr_legacy_food\",\"" + nameOf(random) + "\",\"" + QByteArray::number(i % 25)
             + "\",\"2019-04-01\"\n");
@@ -138,7 +140,7 @@ bool writeOpenFoodFacts(const QString& path)
         "energy-kcal_100g", "energy_100g", "fat_100g", "saturated-fat_100g", "carbohydrates_100g", "sugars_100g",
         "polyols_100g", "fiber_100g", "proteins_100g", "salt_100g", "sodium_100g", "cholesterol_100g" };
     file.add(header.join('\t') + '\n');
-    for (int i = 0; i < kFoods; ++i) {
+    for (int i = 0; i < foodCount; ++i) {
         QByteArrayList row;
         row << QByteArray::number(3000000000000LL + i) << "http://world-en.openfoodfacts.org/product/x"
             << "bench"
@@ -170,7 +172,7 @@ bool writePlainCsv(const QString& path)
     QRandomGenerator random(3);
     BlockWriter file(path);
     file.add("FOOD,SERVING_UN,CALORIES,CARBS,FAT,SUGAR,CHOLESTERO,POINTS,FIBER,SUGAR_ALC\n");
-    for (int i = 0; i < kFoods; ++i) {
+    for (int i = 0; i < foodCount; ++i) {
         QByteArray row = "\"" + nameOf(random) + "\",1 cup (240 g)";
         for (int n = 0; n < 8; ++n) {
             row += ',' + (n == 7 ? QByteArray() : amount(random, 300));
@@ -247,9 +249,14 @@ int measure(const QString& what, const QString& data)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
     if (args.size() == 4 && args.at(1) == QLatin1String("--measure")) {
         return measure(args.at(2), args.at(3));
+    }
+    const qsizetype foods = args.indexOf(QStringLiteral("--foods"));
+    if (foods > 0 && foods + 1 < args.size()) {
+        foodCount = args.at(foods + 1).toInt();
+        args.remove(foods, 2);
     }
 
     const std::pair<const char*, const char*> allCases[] = {
@@ -286,12 +293,13 @@ int main(int argc, char** argv)
         || (runs("off") && !writeOpenFoodFacts(data + QStringLiteral("/off")))
         || (runs("csv") && !writePlainCsv(data + QStringLiteral("/csv")))
         || (runs("same") && !writeOneNameRepeated(data + QStringLiteral("/same")))
-        || (runs("export") && !bench::makeFoodTableFile(data + QStringLiteral("/million.db"), kFoods, &error))) {
+        || (runs("export") && !bench::makeFoodTableFile(data + QStringLiteral("/million.db"), foodCount, &error))) {
         std::fprintf(stderr, "could not write the sources %s\n", qPrintable(error));
         return 1;
     }
     std::printf("sources written in %.1f s\n", timer.nsecsElapsed() / 1e9);
-    std::printf("%-46s %9s %11s %10s\n", "1,000,000 foods", "time (s)", "peak memory", "foods");
+    std::printf("%-46s %9s %11s %10s\n", qPrintable(QLocale::c().toString(foodCount) + QStringLiteral(" foods")),
+        "time (s)", "peak memory", "foods");
     for (const auto& [what, label] : cases) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
