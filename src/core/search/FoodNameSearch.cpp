@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <type_traits>
 
 QStringList FoodNameSearch::words(QStringView typed)
@@ -181,32 +182,29 @@ std::uint32_t FoodNameSearch::nameAt(std::uint32_t from, qsizetype position) con
         - m_starts.begin() - 1);
 }
 
-template <class Text> void FoodNameSearch::collectRows(const Text& text, const QStringList& words)
+template <class Text>
+void FoodNameSearch::collectRange(const Text& text, const QStringList& words, const QList<QByteArray>& narrowWords,
+    std::uint32_t firstName, std::uint32_t endName, std::vector<std::uint8_t>* marked) const
 {
-    // The first word scans the whole text once. At each hit the other words are tested on the
-    // same name, which is still in the cache, and a name holding them all marks its list row in a
-    // bitmap; the scan then skips to the next name. The marked rows, read in order, are in the
-    // list's order.
-    std::vector<bool> marked(m_starts.size(), false);
-    QList<QByteArray> narrowWords;
-    for (const QString& word : words) {
-        narrowWords.append(word.toLatin1());
-    }
-    const qsizetype total = text.size();
-    qsizetype at = 0;
-    std::uint32_t name = 0;
+    // The first word scans the range's text once. At each hit the other words are tested on the
+    // same name, which is still in the cache, and a name holding them all marks its list row; the
+    // scan then skips to the next name. A name ends in a line feed, which no word holds, so a hit
+    // never runs from one name into the next, nor out of the range.
+    const qsizetype limit = endName < m_starts.size() ? m_starts[endName] : text.size();
+    qsizetype at = firstName < m_starts.size() ? m_starts[firstName] : limit;
+    std::uint32_t name = firstName;
     for (;;) {
         if constexpr (std::is_same_v<Text, QByteArray>) {
-            at = findBytes(text, at, narrowWords.front());
+            at = findBytes(QByteArrayView(text).first(limit), at, narrowWords.front());
         } else {
-            at = QStringView(text).indexOf(words.front(), at);
+            at = QStringView(text).first(limit).indexOf(words.front(), at);
         }
         if (at < 0) {
             break;
         }
         name = nameAt(name, at);
         const qsizetype start = m_starts[name];
-        const qsizetype end = name + 1 < m_starts.size() ? m_starts[name + 1] : total;
+        const qsizetype end = name + 1 < m_starts.size() ? m_starts[name + 1] : text.size();
         bool all = true;
         for (qsizetype w = 1; all && w < words.size(); ++w) {
             if constexpr (std::is_same_v<Text, QByteArray>) {
@@ -216,9 +214,31 @@ template <class Text> void FoodNameSearch::collectRows(const Text& text, const Q
             }
         }
         if (all) {
-            marked[m_rowOfName[name]] = true;
+            (*marked)[m_rowOfName[name]] = 1;
         }
         at = end;
+    }
+}
+
+template <class Text> void FoodNameSearch::collectRows(const Text& text, const QStringList& words)
+{
+    // Marks in a byte a row, so that two threads mark rows side by side; read in order, the marked
+    // rows are in the list's order.
+    std::vector<std::uint8_t> marked(m_starts.size(), 0);
+    QList<QByteArray> narrowWords;
+    for (const QString& word : words) {
+        narrowWords.append(word.toLatin1());
+    }
+    const auto names = static_cast<std::uint32_t>(m_starts.size());
+    // A large text is scanned in two halves at once, on both cores; a small one is not worth a thread.
+    constexpr qsizetype kSplitFrom = 8 * 1024 * 1024;
+    if (text.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1) {
+        const std::uint32_t middle = names / 2;
+        std::thread second([&] { collectRange(text, words, narrowWords, middle, names, &marked); });
+        collectRange(text, words, narrowWords, 0, middle, &marked);
+        second.join();
+    } else {
+        collectRange(text, words, narrowWords, 0, names, &marked);
     }
     m_rows.clear();
     for (std::size_t row = 0; row < marked.size(); ++row) {

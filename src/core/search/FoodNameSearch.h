@@ -43,6 +43,10 @@ public:
 
 private:
     template <class Text> void collectRows(const Text& text, const QStringList& words);
+    // Marks the list rows of the names firstName to endName that hold every word.
+    template <class Text>
+    void collectRange(const Text& text, const QStringList& words, const QList<QByteArray>& narrowWords,
+        std::uint32_t firstName, std::uint32_t endName, std::vector<std::uint8_t>* marked) const;
     // The name (in table order) that holds text `position`, looking from name `from` on.
     std::uint32_t nameAt(std::uint32_t from, qsizetype position) const;
     bool rowHolds(std::uint32_t row, const QString& word, const QByteArray& narrowWord) const;

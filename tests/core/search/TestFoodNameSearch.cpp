@@ -6,6 +6,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <numeric>
 
 class TestFoodNameSearch : public QObject
@@ -19,6 +20,8 @@ private slots:
     void findsNamesWhateverTheirForm();
     void typingLetterByLetterMatchesAFreshSearch_data();
     void typingLetterByLetterMatchesAFreshSearch();
+    void aLargeListIsSearchedWhole_data();
+    void aLargeListIsSearchedWhole();
     void matchedRangesMarkEveryWord();
     void matchedRangesCoverTheWrittenLetters_data();
     void matchedRangesCoverTheWrittenLetters();
@@ -170,7 +173,6 @@ void TestFoodNameSearch::findsNamesWhateverTheirForm()
     QFETCH(QStringList, names);
     QFETCH(QString, typed);
     QFETCH(QStringList, expected);
-    Searched search(names);
     QCOMPARE(search.found(typed), expected);
     // Beside a name kept in more than a byte a character, the names are searched as wide text.
     const QString wideName = QStringLiteral("\u0416");
@@ -208,6 +210,40 @@ void TestFoodNameSearch::typingLetterByLetterMatchesAFreshSearch()
     }
     // Deleting letters is no narrowing: the search starts again.
     QCOMPARE(typing.found(text.left(3)), Searched(names).found(text.left(3)));
+}
+
+void TestFoodNameSearch::aLargeListIsSearchedWhole_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("one word in most names") << QStringLiteral("ch");
+    QTest::newRow("two words") << QStringLiteral("soup 12");
+    QTest::newRow("a word in the last name only") << QStringLiteral("zebra");
+    QTest::newRow("a word in the first name only") << QStringLiteral("aardvark");
+}
+
+void TestFoodNameSearch::aLargeListIsSearchedWhole()
+{
+    // Names enough for the search to split the text between two threads: whatever it finds
+    // near the middle, the first and the last name included, is what testing each name gives.
+    QFETCH(QString, typed);
+    const char* words[] = { "apple", "beef", "chicken", "soup", "bread", "cheese", "roasted", "yogurt" };
+    QStringList names;
+    for (int i = 0; i < 500000; ++i) {
+        names.append(QStringLiteral("%1 %2 #%3").arg(words[i % 8], words[(i * 7 + 3) % 8]).arg(i));
+    }
+    names.first() = QStringLiteral("Aardvark stew");
+    names.last() = QStringLiteral("Zebra steak");
+    Searched search(names);
+    QVERIFY(search.column.text().size() > 8 * 1024 * 1024);
+    const QStringList typedWords = FoodNameSearch::words(typed);
+    QStringList expected;
+    for (const QString& name : names) {
+        if (std::all_of(typedWords.begin(), typedWords.end(),
+                [&name](const QString& word) { return name.contains(word, Qt::CaseInsensitive); })) {
+            expected.append(name);
+        }
+    }
+    QCOMPARE(search.found(typed), expected);
 }
 
 void TestFoodNameSearch::matchedRangesMarkEveryWord()
