@@ -173,6 +173,7 @@ void TestFoodNameSearch::findsNamesWhateverTheirForm()
     QFETCH(QStringList, names);
     QFETCH(QString, typed);
     QFETCH(QStringList, expected);
+    Searched search(names);
     QCOMPARE(search.found(typed), expected);
     // Beside a name kept in more than a byte a character, the names are searched as wide text.
     const QString wideName = QStringLiteral("\u0416");
