@@ -220,6 +220,7 @@ void TestFoodNameSearch::aLargeListIsSearchedWhole_data()
     QTest::newRow("two words") << QStringLiteral("soup 12");
     QTest::newRow("a word in the last name only") << QStringLiteral("zebra");
     QTest::newRow("a word in the first name only") << QStringLiteral("aardvark");
+    QTest::newRow("a word in the names either side of the middle") << QStringLiteral("middle");
 }
 
 void TestFoodNameSearch::aLargeListIsSearchedWhole()
@@ -234,6 +235,8 @@ void TestFoodNameSearch::aLargeListIsSearchedWhole()
     }
     names.first() = QStringLiteral("Aardvark stew");
     names.last() = QStringLiteral("Zebra steak");
+    names[names.size() / 2 - 1] = QStringLiteral("Middle one");
+    names[names.size() / 2] = QStringLiteral("Middle two");
     Searched search(names);
     QVERIFY(search.column.text().size() > 8 * 1024 * 1024);
     const QStringList typedWords = FoodNameSearch::words(typed);
