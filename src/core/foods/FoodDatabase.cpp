@@ -272,17 +272,23 @@ double FoodDatabase::nutrientValue(const SqliteStatement& statement, int column)
 bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<TextColumn>* columns,
     std::vector<qint64>* rowids, QString* error) const
 {
-    // SQLite's own statement API hands out each text in place, so a cell costs no allocation at
-    // all: a million foods are read in well under a second.
     if (!isOpen()) {
         return fail(tr("the food table is not open"), error);
     }
     SqliteStatement statement(m_connection->handle(),
         QStringLiteral("SELECT rowid, %1 FROM foods ORDER BY rowid").arg(selectList(fields)).toUtf8());
+    return readColumnsOf(statement, fields.size(), columns, rowids, error);
+}
+
+bool FoodDatabase::readColumnsOf(SqliteStatement& statement, std::size_t fields, std::vector<TextColumn>* columns,
+    std::vector<qint64>* rowids, QString* error) const
+{
+    // SQLite's own statement API hands out each text in place, so a cell costs no allocation at
+    // all: a million foods are read in well under a second.
     if (!statement.isPrepared()) {
         return fail(m_connection->message(), error);
     }
-    columns->assign(fields.size(), TextColumn());
+    columns->assign(fields, TextColumn());
     if (rowids) {
         rowids->clear();
     }
@@ -291,7 +297,7 @@ bool FoodDatabase::readColumns(const std::vector<Field>& fields, std::vector<Tex
         if (rowids) {
             rowids->push_back(statement.int64(0));
         }
-        for (std::size_t f = 0; f < fields.size(); ++f) {
+        for (std::size_t f = 0; f < fields; ++f) {
             (*columns)[f].append(cellText(statement, static_cast<int>(f) + 1, &buffer));
         }
     }
@@ -314,27 +320,10 @@ bool FoodDatabase::readFirstRows(const std::vector<Field>& fields, int limit, bo
                 byName ? QStringLiteral("INDEXED BY foods_FOOD ORDER BY FOOD, rowid")
                        : QStringLiteral("ORDER BY rowid"))
             .toUtf8());
-    if (!statement.isPrepared()) {
-        return fail(m_connection->message(), error);
+    if (statement.isPrepared()) {
+        statement.bindInt64(1, limit);
     }
-    statement.bindInt64(1, limit);
-    columns->assign(fields.size(), TextColumn());
-    if (rowids) {
-        rowids->clear();
-    }
-    QString buffer;
-    while (statement.next()) {
-        if (rowids) {
-            rowids->push_back(statement.int64(0));
-        }
-        for (std::size_t f = 0; f < fields.size(); ++f) {
-            (*columns)[f].append(cellText(statement, static_cast<int>(f) + 1, &buffer));
-        }
-    }
-    if (statement.failed()) {
-        return fail(m_connection->message(), error);
-    }
-    return true;
+    return readColumnsOf(statement, fields.size(), columns, rowids, error);
 }
 
 qint64 FoodDatabase::rowCountBound(QString* error) const

@@ -108,6 +108,9 @@ public:
     static double nutrientValue(const SqliteStatement& statement, int column);
 
 private:
+    // The rows `statement` gives, each its rowid and then `fields` cells, into columns.
+    bool readColumnsOf(SqliteStatement& statement, std::size_t fields, std::vector<TextColumn>* columns,
+        std::vector<qint64>* rowids, QString* error) const;
     // Opens the connection and checks the table; the reason for a failure, or empty.
     QString openAndCheck();
 

@@ -103,11 +103,6 @@ FoodPicker::FillResult FoodPicker::fill(FoodStore& foods, QString* error)
     return FillResult::Filled;
 }
 
-bool FoodPicker::isReading() const
-{
-    return m_reader->isReading();
-}
-
 void FoodPicker::takeReadFoods(bool read, const QString& error)
 {
     std::shared_ptr<FoodList> list = std::move(m_reading);

@@ -41,8 +41,6 @@ public:
     // A large table shows its first foods at once and is read whole behind the window; searching
     // meanwhile searches the foods read, and the count says the rest is coming.
     FillResult fill(FoodStore& foods, QString* error);
-    // Whether the whole table is still being read.
-    bool isReading() const;
     // Shows the foods `other` shows, without reading the table again.
     void copyFoods(const FoodListModel& other);
     // The row of the food Enter takes, as above; -1 when there is none.
