@@ -17,6 +17,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstring>
 #include <functional>
 
 #include <sys/resource.h>
@@ -28,6 +29,21 @@ inline long peakMemoryMB()
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
+}
+
+// A figure of /proc/self/status in MB: "VmRSS:" the memory held now, "VmHWM:" its peak; 0 when
+// it cannot be read.
+inline double statusMB(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith(field)) {
+                return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toDouble() / 1024.0;
+            }
+        }
+    }
+    return 0;
 }
 
 // A realistic generated food name: a few words and a number.

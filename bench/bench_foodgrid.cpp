@@ -9,6 +9,7 @@
 // environment variable PLATEWELL_BENCH_KEEP set to a folder, generated tables are kept there and
 // reused by later runs.
 
+#include "BenchFoods.h"
 #include "core/files/ByteSource.h"
 #include "core/files/CsvStreamReader.h"
 #include "core/files/PlatewellFolder.h"
@@ -241,6 +242,7 @@ void run(qint64 count)
             floor = std::min(floor, timed([&] { database.readFirstRows(fields, 100, true, &columns, &rows, &error); }));
         }
         std::unique_ptr<FoodGridDialog> grid;
+        const double before = bench::statusMB("VmRSS:");
         const double firstPaint = timed([&] {
             grid = std::make_unique<FoodGridDialog>(files, database, true, nullptr);
             grid->show();
@@ -252,6 +254,7 @@ void run(qint64 count)
         std::printf("    floor, an empty grid window and the first 100 rows by the name index: %.1f ms (%.1fx)\n",
             floor, firstPaint / floor);
         report("food grid: whole table read behind the window", count, timed([&] { waitWhole(*grid); }));
+        std::printf("    memory the grid holds with its ten columns: %.0f MB\n", bench::statusMB("VmRSS:") - before);
         auto* text = grid->findChild<QLineEdit*>(QStringLiteral("Text1"));
         auto* findButton = grid->findChild<QPushButton*>(QStringLiteral("cmdFindTxt"));
         auto* sortButton = grid->findChild<QPushButton*>(QStringLiteral("cmdSort"));
@@ -272,9 +275,12 @@ void run(qint64 count)
 
     {
         std::unique_ptr<FoodGridDialog> grid;
+        const double before = bench::statusMB("VmRSS:");
         grid = std::make_unique<FoodGridDialog>(files, database, true, nullptr);
         waitWhole(*grid);
         report("food grid: show 10 nutrient columns", count, timed([&] { grid->showNutrientColumns(numbers); }));
+        std::printf(
+            "    memory the grid holds with 10 nutrient columns more: %.0f MB\n", bench::statusMB("VmRSS:") - before);
         auto* text = grid->findChild<QLineEdit*>(QStringLiteral("Text1"));
         auto* findButton = grid->findChild<QPushButton*>(QStringLiteral("cmdFindTxt"));
         auto* sortButton = grid->findChild<QPushButton*>(QStringLiteral("cmdSort"));

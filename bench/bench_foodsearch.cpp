@@ -27,21 +27,6 @@
 
 namespace {
 
-// The memory the process holds now, in MB.
-double residentMB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-        }
-    }
-    return 0;
-}
-
 int measure(int argc, char** argv, const QString& folder)
 {
     QApplication app(argc, argv);
@@ -55,7 +40,7 @@ int measure(int argc, char** argv, const QString& folder)
     }
     auto* box = window.findChild<QLineEdit*>(QStringLiteral("FoodFilter"));
     auto* list = window.findChild<QListView*>(QStringLiteral("List1"));
-    const double before = residentMB();
+    const double before = bench::statusMB("VmRSS:");
     QElapsedTimer timer;
     timer.start();
     box->setFocus();
@@ -108,7 +93,7 @@ int measure(int argc, char** argv, const QString& folder)
     std::printf("  slowest keystroke:                         %8.2f ms   floor, memmem of \"chicken\" over the "
                 "names (%d hits): %.2f ms (%.1fx)\n",
         slowest, hits, floor, slowest / floor);
-    std::printf("  extra memory for the search:               %8.1f MB\n", residentMB() - before);
+    std::printf("  extra memory for the search:               %8.1f MB\n", bench::statusMB("VmRSS:") - before);
     return 0;
 }
 

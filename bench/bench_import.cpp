@@ -196,15 +196,8 @@ bool writeOneNameRepeated(const QString& path)
 
 long peakMemoryMB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:")) {
-                return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
-            }
-        }
-    }
-    return bench::peakMemoryMB();
+    const double peak = bench::statusMB("VmHWM:");
+    return peak > 0 ? static_cast<long>(peak) : bench::peakMemoryMB();
 }
 
 // The floor of an import: SQLite writing the rows the import wrote, into the same tables with the

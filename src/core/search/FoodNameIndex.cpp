@@ -11,14 +11,9 @@ bool FoodNameIndex::load(const FoodStore& foods, QString* error)
 {
     std::vector<TextColumn> columns;
     std::vector<qint64> rowids;
-    if (!foods.readColumns({ FoodFields::FOOD }, &columns, &rowids, error)) {
-        m_rowids.clear();
-        m_upperNames.clear();
+    if (!take(foods.readColumns({ FoodFields::FOOD }, &columns, &rowids, error), &columns, &rowids)) {
         return false;
     }
-    m_rowids = std::move(rowids);
-    m_upperNames = UpperColumn::upperCased(columns.front());
-    m_asciiKnown = false;
     // Made with the names, so that the first search costs no more than the next.
     asciiNames();
     return true;
@@ -28,14 +23,19 @@ bool FoodNameIndex::loadFirst(const FoodStore& foods, int count, QString* error)
 {
     std::vector<TextColumn> columns;
     std::vector<qint64> rowids;
-    if (!foods.readFirstRows({ FoodFields::FOOD }, count, false, &columns, &rowids, error)) {
+    return take(foods.readFirstRows({ FoodFields::FOOD }, count, false, &columns, &rowids, error), &columns, &rowids);
+}
+
+bool FoodNameIndex::take(bool read, std::vector<TextColumn>* names, std::vector<qint64>* rowids)
+{
+    m_asciiKnown = false;
+    if (!read) {
         m_rowids.clear();
         m_upperNames.clear();
         return false;
     }
-    m_rowids = std::move(rowids);
-    m_upperNames = UpperColumn::upperCased(columns.front());
-    m_asciiKnown = false;
+    m_rowids = std::move(*rowids);
+    m_upperNames = UpperColumn::upperCased(names->front());
     return true;
 }
 

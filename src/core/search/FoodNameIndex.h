@@ -40,6 +40,8 @@ public:
     qsizetype search(qsizetype current, const QString& term) const;
 
 private:
+    // Takes what a read gave, when it `read`; else holds no records.
+    bool take(bool read, std::vector<TextColumn>* names, std::vector<qint64>* rowids);
     // The names' bytes, for a byte search, while every name is ASCII (made again when next
     // searched after an edit).
     const QByteArray& asciiNames() const;

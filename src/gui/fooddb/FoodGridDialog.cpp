@@ -171,7 +171,7 @@ void FoodGridDialog::loadFoods(bool sortedByName)
         m_reader->start(m_database.location(),
             [contents = m_reading, sortedByName](
                 const FoodStore& foods, const std::atomic<bool>& stop, QString* reason) {
-                return FoodPropertiesModel::read(foods, sortedByName, contents.get(), reason, &stop);
+                return FoodPropertiesModel::read(foods, sortedByName, contents.get(), reason, &stop, true);
             });
         showReading(true);
         setCurrentCell(0, 0);

@@ -49,8 +49,8 @@ std::vector<FoodFields::Field> tenFields()
 
 } // namespace
 
-bool FoodPropertiesModel::read(
-    const FoodStore& foods, bool sortedByName, Contents* contents, QString* error, const std::atomic<bool>* stop)
+bool FoodPropertiesModel::read(const FoodStore& foods, bool sortedByName, Contents* contents, QString* error,
+    const std::atomic<bool>* stop, bool forFind)
 {
     const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     if (!foods.readColumns(tenFields(), &contents->columns, &contents->rowids, error) || stopped()) {
@@ -66,6 +66,9 @@ bool FoodPropertiesModel::read(
         return false;
     }
     arrange(contents, std::move(nameOrder), sortedByName);
+    for (int column = 0; forFind && column < ColumnCount && !stopped(); ++column) {
+        contents->uppers[std::size_t(column)] = std::make_unique<UpperColumn>(contents->columns[std::size_t(column)]);
+    }
     return !stopped();
 }
 
@@ -169,9 +172,7 @@ void FoodPropertiesModel::show(Contents contents, bool complete)
     for (auto& order : m_orders) {
         order.reset();
     }
-    for (auto& upper : m_uppers) {
-        upper.reset();
-    }
+    m_uppers = std::move(contents.uppers);
     m_orders[FoodFields::FOOD] = std::move(contents.nameKeys);
     m_order = std::move(contents.order);
     m_position.resize(rows);

@@ -47,13 +47,17 @@ public:
         // The food names' sort keys when the order was made from them; they point into `columns`,
         // whose cells stay where they are when the contents move.
         std::unique_ptr<GenericOrder> nameKeys;
+        // The upper-cased copies Find Text searches, when made with the contents.
+        std::array<std::unique_ptr<UpperColumn>, ColumnCount> uppers;
     };
 
     // Reads every food of the table, in table order or, with `sortedByName`, in the generic
     // ascending order of the food names (the order in which the table's name index delivers them,
-    // when it has one); false with the reason when it cannot, and once `*stop` turns true.
+    // when it has one); false with the reason when it cannot, and once `*stop` turns true. With
+    // `forFind`, the copies Find Text searches are made too, so that its first search costs no
+    // more than the next (a worker thread's time, not the user's).
     static bool read(const FoodStore& foods, bool sortedByName, Contents* contents, QString* error,
-        const std::atomic<bool>* stop = nullptr);
+        const std::atomic<bool>* stop = nullptr, bool forFind = false);
     // The first `limit` foods the same way, without reading the others; false when the table
     // cannot give them so.
     static bool readFirst(const FoodStore& foods, bool sortedByName, int limit, Contents* contents);

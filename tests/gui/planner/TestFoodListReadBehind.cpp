@@ -32,6 +32,8 @@ private slots:
     void closingDuringTheReadIsAtOnce();
 
 private:
+    // Opens the main window on a table of kFoods names of `kind`, shown and still being read.
+    void open(const QString& kind);
     QStringList shownNames() const;
     FoodListModel* model() const { return m_window->foodListModel(); }
     QListView* list() const { return m_window->findChild<QListView*>(QStringLiteral("List1")); }
@@ -80,6 +82,19 @@ void TestFoodListReadBehind::cleanup()
     BackgroundFoodRead::setReadBehindFrom(50000);
 }
 
+void TestFoodListReadBehind::open(const QString& kind)
+{
+    QStringList rows;
+    for (const QString& name : tableNames(kind)) {
+        rows.append(foodRow(name, QStringLiteral("1 cup")));
+    }
+    m_folder->createFoods(rows);
+    m_workspace = m_folder->workspace();
+    m_window = std::make_unique<MainWindow>(*m_workspace);
+    m_window->show();
+    QVERIFY(!model()->isComplete());
+}
+
 QStringList TestFoodListReadBehind::shownNames() const
 {
     QStringList names;
@@ -99,14 +114,7 @@ void TestFoodListReadBehind::firstRowsAreTheWholeListsFirstRows_data()
 void TestFoodListReadBehind::firstRowsAreTheWholeListsFirstRows()
 {
     QFETCH(QString, kind);
-    QStringList rows;
-    for (const QString& name : tableNames(kind)) {
-        rows.append(foodRow(name, QStringLiteral("1 cup")));
-    }
-    m_folder->createFoods(rows);
-    m_workspace = m_folder->workspace();
-    m_window = std::make_unique<MainWindow>(*m_workspace);
-    QVERIFY(!model()->isComplete());
+    open(kind);
     const QStringList first = shownNames();
     QVERIFY(!first.isEmpty() && first.size() < kFoods);
     QTRY_VERIFY(model()->isComplete());
@@ -138,15 +146,7 @@ void TestFoodListReadBehind::workDuringTheRead_data()
 void TestFoodListReadBehind::workDuringTheRead()
 {
     QFETCH(QString, step);
-    QStringList rows;
-    for (const QString& name : tableNames(QStringLiteral("plain"))) {
-        rows.append(foodRow(name, QStringLiteral("1 cup")));
-    }
-    m_folder->createFoods(rows);
-    m_workspace = m_folder->workspace();
-    m_window = std::make_unique<MainWindow>(*m_workspace);
-    m_window->show();
-    QVERIFY(!model()->isComplete());
+    open(QStringLiteral("plain"));
     auto* count = m_window->findChild<QLabel*>(QStringLiteral("FoodCount"));
     QVERIFY2(count->text().contains(QLatin1String("reading")), qPrintable(count->text()));
 
@@ -192,15 +192,7 @@ void TestFoodListReadBehind::workDuringTheRead()
 
 void TestFoodListReadBehind::closingDuringTheReadIsAtOnce()
 {
-    QStringList rows;
-    for (const QString& name : tableNames(QStringLiteral("plain"))) {
-        rows.append(foodRow(name, QStringLiteral("1 cup")));
-    }
-    m_folder->createFoods(rows);
-    m_workspace = m_folder->workspace();
-    m_window = std::make_unique<MainWindow>(*m_workspace);
-    m_window->show();
-    QVERIFY(!model()->isComplete());
+    open(QStringLiteral("plain"));
     m_window.reset();
     // What the worker read finds no window to go to.
     QTest::qWait(100);
