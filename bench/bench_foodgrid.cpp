@@ -337,7 +337,8 @@ void run(qint64 count)
         {
             std::vector<TextColumn> columns;
             database.readColumns({ FoodDatabase::FOOD }, &columns, nullptr, &error);
-            names = columns.front().text().toUpper().toLatin1();
+            names = columns.front().isLatin1() ? columns.front().latin1().toUpper()
+                                               : columns.front().utf16().toUpper().toLatin1();
         }
         const QByteArray absent("NO SUCH FOOD ANYWHERE");
         double memmemFloor = 1e9;

@@ -76,7 +76,7 @@ int main(int argc, char** argv)
     }
     const TextColumn& names = columns[0];
     const std::size_t popularIndex = names.size() / 2;
-    const QString popular = names.at(popularIndex).toString();
+    const QString popular = names.at(popularIndex);
 
     // The recipes are made without waiting for the disk, then timed as the program runs.
     foods.table().connection().execute("PRAGMA synchronous = OFF");
@@ -101,7 +101,7 @@ int main(int argc, char** argv)
             add(QStringLiteral("Recipe %1").arg(i - 1));
         }
         while (int(recipe.ingredients.size()) < count) {
-            add(names.at(random.bounded(int(names.size()))).toString());
+            add(names.at(random.bounded(int(names.size()))));
         }
         if (!foods.saveRecipe(&recipe, &error)) {
             return fail(error);

@@ -298,7 +298,10 @@ bool FoodDatabase::readColumnsOf(SqliteStatement& statement, std::size_t fields,
             rowids->push_back(statement.int64(0));
         }
         for (std::size_t f = 0; f < fields; ++f) {
-            (*columns)[f].append(cellText(statement, static_cast<int>(f) + 1, &buffer));
+            if (!(*columns)[f].append(cellText(statement, static_cast<int>(f) + 1, &buffer))) {
+                columns->clear();
+                return fail(tr("the food table holds more text than can be shown at once"), error);
+            }
         }
     }
     if (statement.failed()) {

@@ -3,8 +3,6 @@
 #include "core/storage/FoodStore.h"
 #include "core/text/UpperColumn.h"
 
-#include <QStringMatcher>
-
 #include <algorithm>
 
 bool FoodNameIndex::load(const FoodStore& foods, QString* error)
@@ -14,8 +12,6 @@ bool FoodNameIndex::load(const FoodStore& foods, QString* error)
     if (!take(foods.readColumns({ FoodFields::FOOD }, &columns, &rowids, error), &columns, &rowids)) {
         return false;
     }
-    // Made with the names, so that the first search costs no more than the next.
-    asciiNames();
     return true;
 }
 
@@ -28,7 +24,6 @@ bool FoodNameIndex::loadFirst(const FoodStore& foods, int count, QString* error)
 
 bool FoodNameIndex::take(bool read, std::vector<TextColumn>* names, std::vector<qint64>* rowids)
 {
-    m_asciiKnown = false;
     if (!read) {
         m_rowids.clear();
         m_upperNames.clear();
@@ -53,7 +48,6 @@ qsizetype FoodNameIndex::keep(qint64 rowid, QStringView name)
     if (place == m_rowids.end() || *place != rowid) {
         m_rowids.insert(place, rowid);
         m_upperNames.insert(record, UpperColumn::upper(name));
-        m_asciiKnown = false;
     }
     return record;
 }
@@ -62,29 +56,17 @@ void FoodNameIndex::append(qint64 rowid, QStringView name)
 {
     m_rowids.push_back(rowid);
     m_upperNames.append(UpperColumn::upper(name));
-    m_asciiKnown = false;
 }
 
 void FoodNameIndex::rename(qsizetype index, QStringView name)
 {
     m_upperNames.set(index, UpperColumn::upper(name));
-    m_asciiKnown = false;
 }
 
 void FoodNameIndex::remove(qsizetype index)
 {
     m_rowids.erase(m_rowids.begin() + index);
     m_upperNames.remove(index);
-    m_asciiKnown = false;
-}
-
-const QByteArray& FoodNameIndex::asciiNames() const
-{
-    if (!m_asciiKnown) {
-        m_asciiNames = UpperColumn::asciiText(m_upperNames);
-        m_asciiKnown = true;
-    }
-    return m_asciiNames;
 }
 
 qsizetype FoodNameIndex::search(qsizetype current, const QString& term) const
@@ -95,21 +77,11 @@ qsizetype FoodNameIndex::search(qsizetype current, const QString& term) const
     if (term.isEmpty()) {
         return current;
     }
-    qsizetype found = -1;
-    const QByteArray& ascii = asciiNames();
-    if (!ascii.isEmpty()) {
-        // Names of ASCII alone are searched as bytes; a term beyond ASCII is in none of them.
-        const UpperColumn::Pattern pattern(term);
-        found = UpperColumn::firstMatch(ascii, m_upperNames.offsets(), pattern, current + 1, size());
-        if (found < 0) {
-            found = UpperColumn::firstMatch(ascii, m_upperNames.offsets(), pattern, 0, size());
-        }
-        return found < 0 ? 0 : found;
-    }
-    const QStringMatcher matcher(UpperColumn::upper(term), Qt::CaseSensitive);
-    found = UpperColumn::firstMatch(m_upperNames, matcher, current + 1, size());
+    // Names kept in Latin-1 are searched as bytes; a term beyond Latin-1 is in none of them.
+    const UpperColumn::Pattern pattern(term);
+    qsizetype found = UpperColumn::firstMatch(m_upperNames, pattern, current + 1, size());
     if (found < 0) {
-        found = UpperColumn::firstMatch(m_upperNames, matcher, 0, size());
+        found = UpperColumn::firstMatch(m_upperNames, pattern, 0, size());
     }
     return found < 0 ? 0 : found;
 }

@@ -42,12 +42,7 @@ public:
 private:
     // Takes what a read gave, when it `read`; else holds no records.
     bool take(bool read, std::vector<TextColumn>* names, std::vector<qint64>* rowids);
-    // The names' bytes, for a byte search, while every name is ASCII (made again when next
-    // searched after an edit).
-    const QByteArray& asciiNames() const;
 
     std::vector<qint64> m_rowids;
     TextColumn m_upperNames;
-    mutable QByteArray m_asciiNames;
-    mutable bool m_asciiKnown = false;
 };

@@ -114,11 +114,12 @@ void FoodNameSearch::setNames(const TextColumn& names, const std::vector<std::ui
     // Names are read in table order, one pass through memory. Those whose folded characters all
     // fit in a byte (nearly every food table) are kept in bytes until the first name that does not;
     // a plain ASCII name folds to as many characters, so room for that is made once.
-    const qsizetype room = names.text().size() + names.size();
+    const qsizetype room = names.characterCount() + names.size();
     m_narrow.reserve(room);
     QString folded;
+    QString scratch;
     for (qsizetype index = 0; index < names.size(); ++index) {
-        const QStringView name = names.at(index);
+        const QStringView name = names.view(index, scratch);
         const qsizetype at = m_isNarrow ? m_narrow.size() : m_wide.size();
         m_starts[static_cast<std::size_t>(index)] = static_cast<std::uint32_t>(at);
         if (m_isNarrow) {

@@ -2,6 +2,7 @@
 
 #include "core/text/NumberText.h"
 
+#include <QByteArrayView>
 #include <QHash>
 
 #include <algorithm>
@@ -36,8 +37,9 @@ GenericOrder::GenericOrder(const TextColumn& column)
 {
     const auto n = static_cast<std::size_t>(column.size());
     m_keys.resize(n);
+    QString scratch;
     for (std::size_t i = 0; i < n; ++i) {
-        const QStringView cell = column.at(static_cast<qsizetype>(i));
+        const QStringView cell = column.view(static_cast<qsizetype>(i), scratch);
         if (IsWholeNumber(cell)) {
             m_keys[i] = Key { orderedBits(TextToNumber(cell)), false };
         } else {
@@ -60,7 +62,7 @@ int GenericOrder::compare(qsizetype a, qsizetype b) const
         return 0;
     }
     // A prefix padded with zeros cannot tell "ab" from "ab\0": the full texts decide.
-    return m_column->at(a).compare(m_column->at(b));
+    return m_column->compare(a, b);
 }
 
 bool GenericOrder::sortByRanks(std::vector<std::uint32_t>& rows) const
@@ -76,22 +78,37 @@ bool GenericOrder::sortByRanks(std::vector<std::uint32_t>& rows) const
     if (static_cast<std::size_t>(texts) * 2 < rows.size()) {
         return false;
     }
-    QHash<QStringView, std::uint32_t> ids;
     std::vector<std::uint32_t> cellOfId;
     std::vector<std::uint32_t> idOfRow(rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const QStringView text = m_column->at(rows[i]);
-        const auto found = ids.constFind(text);
-        if (found != ids.constEnd()) {
-            idOfRow[i] = found.value();
-            continue;
+    // Each distinct text gets an id, in the order first met; the column's own text is hashed in
+    // place, in whichever form it is kept.
+    const auto number = [&](auto textOf) {
+        QHash<decltype(textOf(0u)), std::uint32_t> ids;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const auto text = textOf(rows[i]);
+            const auto found = ids.constFind(text);
+            if (found != ids.constEnd()) {
+                idOfRow[i] = found.value();
+                continue;
+            }
+            idOfRow[i] = static_cast<std::uint32_t>(cellOfId.size());
+            ids.insert(text, idOfRow[i]);
+            cellOfId.push_back(rows[i]);
+            if (cellOfId.size() > rows.size() / 8) {
+                return false;
+            }
         }
-        idOfRow[i] = static_cast<std::uint32_t>(cellOfId.size());
-        ids.insert(text, idOfRow[i]);
-        cellOfId.push_back(rows[i]);
-        if (cellOfId.size() > rows.size() / 8) {
-            return false;
-        }
+        return true;
+    };
+    const auto& offsets = m_column->offsets();
+    const bool few = m_column->isLatin1()
+        ? number([&](std::uint32_t row) {
+              return QByteArrayView(m_column->latin1().constData() + offsets[row], m_column->length(row));
+          })
+        : number(
+            [&](std::uint32_t row) { return QStringView(m_column->utf16()).mid(offsets[row], m_column->length(row)); });
+    if (!few) {
+        return false;
     }
     // The distinct texts in order; texts that compare equal (one number written two ways) share
     // a rank, as they share a place in the order.
@@ -154,7 +171,7 @@ void GenericOrder::sort(std::vector<std::uint32_t>& rows) const
             return a.high < b.high;
         }
         if (a.isText) {
-            const int c = m_column->at(a.row).compare(m_column->at(b.row));
+            const int c = m_column->compare(a.row, b.row);
             if (c != 0) {
                 return c < 0;
             }

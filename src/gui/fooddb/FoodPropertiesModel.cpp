@@ -139,9 +139,10 @@ void FoodPropertiesModel::roundRecipeValues(
     for (int f = FoodFields::CALORIES; f < ColumnCount && std::size_t(f) < columns->size(); ++f) {
         const TextColumn& column = (*columns)[std::size_t(f)];
         TextColumn rounded;
-        rounded.reserve(column.size(), column.text().size());
+        rounded.reserve(column.size(), column.characterCount());
+        QString scratch;
         for (qsizetype cell = 0; cell < column.size(); ++cell) {
-            const QStringView text = column.at(cell);
+            const QStringView text = column.view(cell, scratch);
             if (std::size_t(cell) < isRecipe.size() && isRecipe[std::size_t(cell)] && IsWholeNumber(text)) {
                 rounded.append(RoundedValueText(TextToNumber(text), QLocale::c()));
             } else {
@@ -293,7 +294,7 @@ QString FoodPropertiesModel::cellText(int row, int column) const
         const double amount = amountAt(column, tableRow(row));
         return std::isnan(amount) ? QString() : NutrientAmount::text(amount);
     }
-    return m_columns[static_cast<std::size_t>(column)].at(static_cast<qsizetype>(tableRow(row))).toString();
+    return m_columns[static_cast<std::size_t>(column)].at(static_cast<qsizetype>(tableRow(row)));
 }
 
 bool FoodPropertiesModel::isMarked(int row, int column) const
@@ -463,6 +464,7 @@ QStringList FoodPropertiesModel::tableLines() const
     lines.reserve(rowCount() + 1);
     lines.append(captions().join(QLatin1Char('\t')));
     QString line;
+    QString scratch;
     for (int row = 0; row < rowCount(); ++row) {
         line.clear();
         const auto food = static_cast<qsizetype>(tableRow(row));
@@ -470,7 +472,7 @@ QStringList FoodPropertiesModel::tableLines() const
             if (column > 0) {
                 line.append(QLatin1Char('\t'));
             }
-            const QStringView cell = m_columns[static_cast<std::size_t>(column)].at(food);
+            const QStringView cell = m_columns[static_cast<std::size_t>(column)].view(food, scratch);
             if (std::any_of(cell.begin(), cell.end(), isLineBreakOrTab)) {
                 QString clean = cell.toString();
                 std::replace_if(clean.begin(), clean.end(), isLineBreakOrTab, QLatin1Char(' '));

@@ -118,7 +118,7 @@ QString FoodListModel::foodName(int row) const
     if (row < 0 || row >= rowCount()) {
         return QString();
     }
-    return m_foods->names().at(m_foods->order()[static_cast<std::size_t>(positionOfRow(row))]).toString();
+    return m_foods->names().at(m_foods->order()[static_cast<std::size_t>(positionOfRow(row))]);
 }
 
 QString FoodListModel::servingUnit(int row) const
@@ -126,5 +126,5 @@ QString FoodListModel::servingUnit(int row) const
     if (row < 0 || row >= rowCount()) {
         return QString();
     }
-    return m_foods->units().at(m_foods->order()[static_cast<std::size_t>(positionOfRow(row))]).toString();
+    return m_foods->units().at(m_foods->order()[static_cast<std::size_t>(positionOfRow(row))]);
 }

@@ -125,7 +125,7 @@ void TestFoodDatabase::lenientReads()
     QVERIFY(foods.refresh(&error));
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns({ FoodDatabase::CALORIES }, &columns, nullptr, &error));
-    QCOMPARE(columns[0].at(0).toString(), text);
+    QCOMPARE(columns[0].at(0), text);
     std::vector<std::array<double, 8>> rows;
     QVERIFY(foods.nutrientsOf(QStringLiteral("Apple"), &rows, &error));
     QCOMPARE(rows.size(), std::size_t(1));
@@ -233,7 +233,7 @@ void TestFoodDatabase::nameOrderFollowsTheIndex()
     GenericOrder(columns[0]).sortPresorted(order);
     QCOMPARE(order, (std::vector<std::uint32_t> { 3, 1, 2, 4, 0 }));
     // Rowids with gaps are found by search.
-    QVERIFY(foods.deleteRecord(rowids[1], columns[0].at(1).toString(), &error));
+    QVERIFY(foods.deleteRecord(rowids[1], columns[0].at(1), &error));
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rowids, &error));
     QVERIFY(foods.readNameOrder(rowids, &order, &error));
     GenericOrder(columns[0]).sortPresorted(order);
@@ -316,7 +316,7 @@ void TestFoodDatabase::genericOrder()
     GenericOrder(column).sort(rows);
     QStringList result;
     for (auto row : rows) {
-        result.append(column.at(row).toString());
+        result.append(column.at(row));
     }
     QCOMPARE(result, sorted);
     // Rows that are not in text order as promised are still sorted right.
@@ -324,7 +324,7 @@ void TestFoodDatabase::genericOrder()
     GenericOrder(column).sortPresorted(unsorted);
     QStringList fromPresorted;
     for (auto row : unsorted) {
-        fromPresorted.append(column.at(row).toString());
+        fromPresorted.append(column.at(row));
     }
     if (!sorted.contains(QStringLiteral("02"))) {
         QCOMPARE(fromPresorted, sorted);

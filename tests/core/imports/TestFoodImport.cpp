@@ -71,7 +71,7 @@ Rows tableRows(const QString& databasePath)
     for (qsizetype r = 0; r < columns[0].size(); ++r) {
         QStringList row;
         for (const TextColumn& column : columns) {
-            row.append(column.at(r).toString());
+            row.append(column.at(r));
         }
         rows.append(row);
     }

@@ -161,7 +161,7 @@ QList<QStringList> TestFoodEditorDialog::storedFoods() const
     for (qsizetype r = 0; r < columns.front().size(); ++r) {
         QStringList food;
         for (const TextColumn& column : columns) {
-            food.append(column.at(r).toString());
+            food.append(column.at(r));
         }
         foods.append(food);
     }
@@ -901,7 +901,7 @@ FoodNutrients TestFoodEditorDialog::storedNutrients(qint64* row, QString* name) 
         *row = rows.front();
     }
     if (name) {
-        *name = columns.front().at(0).toString();
+        *name = columns.front().at(0);
     }
     return nutrients;
 }

@@ -445,7 +445,7 @@ void TestFoodGridDialog::nutrientColumns()
             for (auto value = values[int(row)].cbegin(); value != values[int(row)].cend(); ++value) {
                 changes.values.insert(value.key(), value.value());
             }
-            QVERIFY2(m_database->writeFoodNutrients(rows[row], names[0].at(qsizetype(row)).toString(), changes, &error),
+            QVERIFY2(m_database->writeFoodNutrients(rows[row], names[0].at(qsizetype(row)), changes, &error),
                 qPrintable(error));
         }
     }

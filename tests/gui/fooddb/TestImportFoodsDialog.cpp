@@ -311,9 +311,9 @@ void TestImportFoodsDialog::unitsAndAmountsGoIntoTheImport()
     std::vector<TextColumn> columns;
     QVERIFY(foods.readColumns(
         { FoodDatabase::FOOD, FoodDatabase::SERVING_UN, FoodDatabase::CALORIES }, &columns, nullptr, &error));
-    QCOMPARE(columns[0].at(1).toString(), QStringLiteral("Pear"));
-    QCOMPARE(columns[1].at(1).toString(), QStringLiteral("50 g"));
-    QCOMPARE(columns[2].at(1).toString(), QStringLiteral("250"));
+    QCOMPARE(columns[0].at(1), QStringLiteral("Pear"));
+    QCOMPARE(columns[1].at(1), QStringLiteral("50 g"));
+    QCOMPARE(columns[2].at(1), QStringLiteral("250"));
 }
 
 void TestImportFoodsDialog::nutrientColumnsGoIntoTheImport_data()
@@ -377,7 +377,7 @@ void TestImportFoodsDialog::nutrientColumnsGoIntoTheImport()
     std::vector<TextColumn> columns;
     std::vector<FoodStore::RowId> rows;
     QVERIFY(foods.readColumns({ FoodDatabase::FOOD }, &columns, &rows, &error));
-    QCOMPARE(columns[0].at(1).toString(), QStringLiteral("Pear"));
+    QCOMPARE(columns[0].at(1), QStringLiteral("Pear"));
     FoodNutrients nutrients;
     QVERIFY(foods.readFoodNutrients(rows[1], &nutrients, &error));
     QCOMPARE(nutrients, expected);
