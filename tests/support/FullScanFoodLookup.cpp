@@ -53,7 +53,7 @@ bool FullScanFoodLookup::loadNutrients(const FoodStore& foods, QString* error)
     for (const Nutrient& nutrient : catalogue.nutrients()) {
         m_numbers.append(nutrient.number);
     }
-    std::vector<std::vector<std::optional<double>>> values;
+    std::vector<std::vector<double>> values;
     if (!foods.readNutrientColumns(m_numbers, rows, &values, error)) {
         return false;
     }
@@ -63,9 +63,7 @@ bool FullScanFoodLookup::loadNutrients(const FoodStore& foods, QString* error)
     for (std::size_t r = 0; r < rows.size(); ++r) {
         KeptNutrients& kept = m_kept[r];
         for (std::size_t n = 0; n < values.size(); ++n) {
-            if (values[n][r]) {
-                kept.values[n] = *values[n][r];
-            }
+            kept.values[n] = values[n][r];
         }
         if (recipes.contains(rows[r])) {
             FoodNutrients nutrients;

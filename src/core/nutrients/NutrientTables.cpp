@@ -487,9 +487,10 @@ bool NutrientTables::replace(qint64 food, std::optional<double> servingGrams,
 }
 
 bool NutrientTables::readColumns(const QStringList& numbers, const std::vector<qint64>& rows,
-    std::vector<std::vector<std::optional<double>>>* columns, QString* error)
+    std::vector<std::vector<double>>* columns, QString* error)
 {
-    columns->assign(std::size_t(numbers.size()), std::vector<std::optional<double>>(rows.size()));
+    columns->assign(
+        std::size_t(numbers.size()), std::vector<double>(rows.size(), std::numeric_limits<double>::quiet_NaN()));
     bool tables = false;
     if (!exist(&tables, error)) {
         return false;

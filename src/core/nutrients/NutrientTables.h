@@ -73,9 +73,10 @@ public:
     // Drops what row `food` keeps.
     bool clear(qint64 food, QString* error);
     // For each nutrient number (columns) the value of each row of `rows` (in that order), read in
-    // one pass for a grid of a million foods.
+    // one pass for a grid of a million foods; not-a-number where the value is unknown (SQLite
+    // stores no such number, so it stands for none).
     bool readColumns(const QStringList& numbers, const std::vector<qint64>& rows,
-        std::vector<std::vector<std::optional<double>>>* columns, QString* error);
+        std::vector<std::vector<double>>* columns, QString* error);
 
     // Walks the foods' nutrients in rowid order beside a reader of the food table: after
     // beginWalk(), each walkTo() with a rowid above the last gives that row's serving grams and

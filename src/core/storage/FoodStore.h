@@ -121,7 +121,7 @@ public:
     virtual bool readRowsWithNutrients(
         const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const = 0;
     virtual bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
-        std::vector<std::vector<std::optional<double>>>* columns, QString* error) const = 0;
+        std::vector<std::vector<double>>* columns, QString* error) const = 0;
 
     // Recipes. The messages say what to do, ready to show.
     // The recipes' ids and names, by name; none when the table has no recipes.

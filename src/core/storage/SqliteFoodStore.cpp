@@ -191,7 +191,7 @@ bool SqliteFoodStore::readRowsWithNutrients(
 }
 
 bool SqliteFoodStore::readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
-    std::vector<std::vector<std::optional<double>>>* columns, QString* error) const
+    std::vector<std::vector<double>>* columns, QString* error) const
 {
     QString reason;
     return NutrientTables(m_table.connection()).readColumns(numbers, rows, columns, &reason)

@@ -50,7 +50,7 @@ public:
     bool readRowsWithNutrients(
         const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const override;
     bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
-        std::vector<std::vector<std::optional<double>>>* columns, QString* error) const override;
+        std::vector<std::vector<double>>* columns, QString* error) const override;
 
     bool listRecipes(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const override;
     bool loadRecipe(qint64 id, Recipe* recipe, QString* error) const override;

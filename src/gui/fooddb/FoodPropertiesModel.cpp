@@ -205,26 +205,17 @@ bool FoodPropertiesModel::setNutrientColumns(
     for (const Nutrient& nutrient : nutrients) {
         numbers.append(nutrient.number);
     }
-    std::vector<std::vector<std::optional<double>>> read;
-    const bool ok = numbers.isEmpty() || m_rowids.size() != m_order.size()
-        || foods.readNutrientColumns(numbers, m_rowids, &read, error);
-    // Rows and their order stay; only columns come and go.
+    std::vector<std::vector<double>> read;
+    // The columns shown are let go before the new ones are read, so two sets are never held.
     beginResetModel();
     m_nutrients.clear();
     m_amounts.clear();
+    const bool ok = numbers.isEmpty() || m_rowids.size() != m_order.size()
+        || foods.readNutrientColumns(numbers, m_rowids, &read, error);
+    // Rows and their order stay; only columns come and go.
     if (ok && read.size() == nutrients.size()) {
         m_nutrients = nutrients;
-        for (auto& column : read) {
-            // Kept as plain numbers, half the size of optionals, a million foods at a time.
-            std::vector<double> amounts(m_order.size(), std::numeric_limits<double>::quiet_NaN());
-            for (std::size_t row = 0; row < amounts.size() && row < column.size(); ++row) {
-                if (column[row]) {
-                    amounts[row] = *column[row];
-                }
-            }
-            column = {};
-            m_amounts.push_back(std::move(amounts));
-        }
+        m_amounts = std::move(read);
     }
     resetMarks();
     endResetModel();
