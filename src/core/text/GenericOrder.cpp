@@ -2,12 +2,10 @@
 
 #include "core/text/NumberText.h"
 
-#include <QByteArrayView>
-#include <QHash>
-
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -30,6 +28,24 @@ std::uint64_t textPrefix(QStringView text)
     return prefix;
 }
 
+// A quick 64-bit hash of a short byte string, for the table of distinct texts.
+std::uint64_t hashBytes(const char* bytes, std::size_t length)
+{
+    std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ length;
+    while (length >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes, 8);
+        hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
+        hash ^= hash >> 31;
+        bytes += 8;
+        length -= 8;
+    }
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes, length);
+    hash = (hash ^ word) * 0x94D049BB133111EBull;
+    return hash ^ (hash >> 29);
+}
+
 } // namespace
 
 GenericOrder::GenericOrder(const TextColumn& column)
@@ -38,8 +54,20 @@ GenericOrder::GenericOrder(const TextColumn& column)
     const auto n = static_cast<std::size_t>(column.size());
     m_keys.resize(n);
     QString scratch;
+    // Short cells of a Latin-1 column are widened on the stack, where nothing needs checking.
+    char16_t shortCell[64];
+    const auto* latin1 = reinterpret_cast<const unsigned char*>(column.latin1().constData());
+    const auto& offsets = column.offsets();
     for (std::size_t i = 0; i < n; ++i) {
-        const QStringView cell = column.view(static_cast<qsizetype>(i), scratch);
+        const qsizetype length = column.length(static_cast<qsizetype>(i));
+        QStringView cell;
+        if (column.isLatin1() && length <= qsizetype(std::size(shortCell))) {
+            const unsigned char* from = latin1 + offsets[i];
+            std::copy(from, from + length, shortCell);
+            cell = QStringView(shortCell, length);
+        } else {
+            cell = column.view(static_cast<qsizetype>(i), scratch);
+        }
         if (IsWholeNumber(cell)) {
             m_keys[i] = Key { orderedBits(TextToNumber(cell)), false };
         } else {
@@ -80,35 +108,40 @@ bool GenericOrder::sortByRanks(std::vector<std::uint32_t>& rows) const
     }
     std::vector<std::uint32_t> cellOfId;
     std::vector<std::uint32_t> idOfRow(rows.size());
-    // Each distinct text gets an id, in the order first met; the column's own text is hashed in
-    // place, in whichever form it is kept.
-    const auto number = [&](auto textOf) {
-        QHash<decltype(textOf(0u)), std::uint32_t> ids;
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const auto text = textOf(rows[i]);
-            const auto found = ids.constFind(text);
-            if (found != ids.constEnd()) {
-                idOfRow[i] = found.value();
-                continue;
-            }
-            idOfRow[i] = static_cast<std::uint32_t>(cellOfId.size());
-            ids.insert(text, idOfRow[i]);
-            cellOfId.push_back(rows[i]);
-            if (cellOfId.size() > rows.size() / 8) {
-                return false;
-            }
-        }
-        return true;
-    };
+    // Each distinct text gets an id, in the order first met, through a table of ids open to
+    // linear probing, its hashes and comparisons made on the column's own bytes in whichever form
+    // it is kept. It stops at an eighth of the rows, so a table of twice that many places never fills.
+    const std::size_t mostDistinct = rows.size() / 8;
+    const std::size_t tableSize = std::bit_ceil(2 * mostDistinct + 2);
+    std::vector<std::uint32_t> idPlusOneAt(tableSize, 0);
     const auto& offsets = m_column->offsets();
-    const bool few = m_column->isLatin1()
-        ? number([&](std::uint32_t row) {
-              return QByteArrayView(m_column->latin1().constData() + offsets[row], m_column->length(row));
-          })
-        : number(
-            [&](std::uint32_t row) { return QStringView(m_column->utf16()).mid(offsets[row], m_column->length(row)); });
-    if (!few) {
-        return false;
+    const std::size_t width = m_column->isLatin1() ? 1 : 2;
+    const char* const text = m_column->isLatin1() ? m_column->latin1().constData()
+                                                  : reinterpret_cast<const char*>(m_column->utf16().constData());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::uint32_t row = rows[i];
+        const char* const bytes = text + std::size_t(offsets[row]) * width;
+        const std::size_t length = std::size_t(m_column->length(row)) * width;
+        std::size_t slot = hashBytes(bytes, length) & (tableSize - 1);
+        while (true) {
+            const std::uint32_t idPlusOne = idPlusOneAt[slot];
+            if (idPlusOne == 0) {
+                if (cellOfId.size() == mostDistinct) {
+                    return false;
+                }
+                idOfRow[i] = static_cast<std::uint32_t>(cellOfId.size());
+                cellOfId.push_back(row);
+                idPlusOneAt[slot] = idOfRow[i] + 1;
+                break;
+            }
+            const std::uint32_t other = cellOfId[idPlusOne - 1];
+            if (std::size_t(m_column->length(other)) * width == length
+                && std::memcmp(text + std::size_t(offsets[other]) * width, bytes, length) == 0) {
+                idOfRow[i] = idPlusOne - 1;
+                break;
+            }
+            slot = (slot + 1) & (tableSize - 1);
+        }
     }
     // The distinct texts in order; texts that compare equal (one number written two ways) share
     // a rank, as they share a place in the order.

@@ -26,6 +26,10 @@ void TestGenericOrder::sortIsAStableSortByCompare_data()
     QTest::addColumn<bool>("subset");
     const QStringList units { "1 cup", "1 cup, chopped", "1 cup ", "100 g", "1 oz", "", "each", "1 tbsp", "Each" };
     QTest::newRow("serving units") << units << 20000 << false;
+    QTest::newRow("serving units beyond Latin-1") << (QStringList(units) << "1 杯"
+                                                                         << "1 tasse, émincée"
+                                                                         << "1 cup ")
+                                                  << 20000 << false;
     QTest::newRow("numbers written two ways")
         << QStringList { "1", "1.0", "01", "-0", "0", "2.5", "n/a", "12.5g", "" } << 20000 << false;
     QTest::newRow("a few rows of a column") << units << 20000 << true;

@@ -50,10 +50,13 @@ void TestTextColumn::keepsEveryCellInEitherForm_data()
     QTest::addColumn<bool>("latin1");
     const QStringList latin1 { "Crème brûlée", "apple", "", "Äpfel", "zucchini", "apple pie", "\u00ff\u00e9" };
     QTest::newRow("ASCII and Latin-1") << latin1 << QStringList() << true;
-    QTest::newRow("a name beyond Latin-1 among them")
-        << (QStringList(latin1) << "K\u0131s\u0131r" << "Weißwurst") << QStringList() << false;
-    QTest::newRow("edits in Latin-1")
-        << latin1 << QStringList { "set:1:pear", "insert:0:Été", "remove:3", "insert:7:end", "set:2:" } << true;
+    QTest::newRow("a name beyond Latin-1 among them") << (QStringList(latin1) << "K\u0131s\u0131r"
+                                                                              << "Weißwurst")
+                                                      << QStringList() << false;
+    QTest::newRow("edits in Latin-1") << latin1
+                                      << QStringList { "set:1:pear", "insert:0:Été", "remove:3", "insert:7:end",
+                                             "set:2:" }
+                                      << true;
     QTest::newRow("an edit beyond Latin-1 turns the column")
         << latin1 << QStringList { "set:1:寿司", "insert:0:first", "remove:4" } << false;
     QTest::newRow("an insert beyond Latin-1 turns the column")
@@ -111,8 +114,7 @@ void TestTextColumn::findsAsAnUpperCasedCopyWould_data()
     const QStringList accents { "Crème caramel", "CRÈME", "creme", "crÈme fraîche", "ÉCLAIR", "éclair" };
     QTest::newRow("Latin-1 letters either case") << accents << QStringLiteral("crème") << true;
     QTest::newRow("a term typed decomposed") << accents << QStringLiteral("e\u0301clair") << true;
-    QTest::newRow("times is not divided by")
-        << QStringList { "2 × 3", "6 ÷ 2", "×÷" } << QStringLiteral("÷") << true;
+    QTest::newRow("times is not divided by") << QStringList { "2 × 3", "6 ÷ 2", "×÷" } << QStringLiteral("÷") << true;
     QTest::newRow("a term beyond Latin-1 is in none")
         << QStringList { "Kisir", "KISIR" } << QStringLiteral("K\u0131s\u0131r") << true;
     QTest::newRow("sharp s makes a copy")
