@@ -33,6 +33,13 @@ void TestGenericOrder::sortIsAStableSortByCompare_data()
     QTest::newRow("numbers written two ways")
         << QStringList { "1", "1.0", "01", "-0", "0", "2.5", "n/a", "12.5g", "" } << 20000 << false;
     QTest::newRow("a few rows of a column") << units << 20000 << true;
+    // Nearly as many distinct texts as the rank sort takes, all of one length, so that texts
+    // meet in its table.
+    QStringList sameLength;
+    for (int i = 0; i < 2400; ++i) {
+        sameLength.append(QStringLiteral("u%1").arg(i, 4, 10, QLatin1Char('0')));
+    }
+    QTest::newRow("many texts of one length") << sameLength << 20000 << false;
     QStringList distinct;
     for (int i = 0; i < 30000; ++i) {
         distinct.append(QStringLiteral("Food %1").arg((i * 7919) % 30000));
