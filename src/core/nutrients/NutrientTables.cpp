@@ -4,6 +4,7 @@
 #include "core/sqlite/SqliteStatement.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -446,42 +447,36 @@ bool NutrientTables::replace(qint64 food, std::optional<double> servingGrams,
         }
         return false;
     }
-    // In key order, so that each row goes in at the end of the table's tree, and a run of rows a
-    // statement: an import writes tens of millions, and each statement run costs as much as a row.
-    static const QByteArray run = [] {
-        QByteArray sql = "INSERT INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)";
-        for (int r = 1; r < kRowsPerInsert; ++r) {
-            sql += ", (?1, ?" + QByteArray::number(2 + 2 * r) + ", ?" + QByteArray::number(3 + 2 * r) + ")";
+    // In key order, so that each row goes in at the end of the table's tree, and up to
+    // kRowsPerInsert rows a statement: an import writes tens of millions, and each statement run
+    // costs as much as a row. A food's last few rows go in one statement of their number, so a food
+    // of ten values takes one run instead of ten.
+    static const std::array<QByteArray, kRowsPerInsert + 1> runs = [] {
+        std::array<QByteArray, kRowsPerInsert + 1> sql;
+        for (int rows = 1; rows <= kRowsPerInsert; ++rows) {
+            sql[std::size_t(rows)] = "INSERT INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)";
+            for (int r = 1; r < rows; ++r) {
+                sql[std::size_t(rows)]
+                    += ", (?1, ?" + QByteArray::number(2 + 2 * r) + ", ?" + QByteArray::number(3 + 2 * r) + ")";
+            }
         }
         return sql;
     }();
-    std::size_t next = 0;
-    for (; next + kRowsPerInsert <= values.size(); next += kRowsPerInsert) {
-        SqliteStatement* insert = statement(run.constData(), error);
+    for (std::size_t next = 0; next < values.size();) {
+        const std::size_t rows = std::min(values.size() - next, std::size_t(kRowsPerInsert));
+        SqliteStatement* insert = statement(runs[rows].constData(), error);
         if (!insert) {
             return false;
         }
         insert->bindInt64(1, food);
-        for (int r = 0; r < kRowsPerInsert; ++r) {
-            insert->bindInt64(2 + 2 * r, values[next + std::size_t(r)].first);
-            insert->bindDouble(3 + 2 * r, values[next + std::size_t(r)].second);
+        for (std::size_t r = 0; r < rows; ++r) {
+            insert->bindInt64(2 + 2 * int(r), values[next + r].first);
+            insert->bindDouble(3 + 2 * int(r), values[next + r].second);
         }
         if (!insert->execute()) {
             return fail(error);
         }
-    }
-    for (; next < values.size(); ++next) {
-        SqliteStatement* insert
-            = statement("INSERT INTO food_nutrients (food, nutrient, value) VALUES (?1, ?2, ?3)", error);
-        if (!insert) {
-            return false;
-        }
-        insert->bindInt64(1, food);
-        insert->bindInt64(2, values[next].first);
-        insert->bindDouble(3, values[next].second);
-        if (!insert->execute()) {
-            return fail(error);
-        }
+        next += rows;
     }
     return true;
 }
