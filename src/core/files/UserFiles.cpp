@@ -53,6 +53,14 @@ void UserFiles::setUserName(const QString& name)
     emit userNameChanged();
 }
 
+QString UserFiles::liveTotalsPath() const
+{
+    if (m_places.planOnScreenPath.isEmpty()) {
+        return QString();
+    }
+    return QFileInfo(m_places.planOnScreenPath).dir().filePath(QStringLiteral("live-totals.txt"));
+}
+
 QString UserFiles::fileKey() const
 {
     return UserNames::fileKey(m_userName);

@@ -36,6 +36,8 @@ public:
     QString dataFolder() const { return m_places.dataFolder; }
     QString foodDatabasePath() const { return m_places.foodDatabasePath; }
     QString planOnScreenPath() const { return m_places.planOnScreenPath; }
+    // What the live totals show, beside the plan on screen; empty when that is not kept.
+    QString liveTotalsPath() const;
 
     QString userName() const { return m_userName; }
     // Takes the name exactly as typed; the file names change with it.

@@ -2,6 +2,8 @@
 
 #include "core/imports/FoodExport.h"
 #include "core/text/MessageText.h"
+#include "core/totals/LiveTotals.h"
+#include "core/totals/LiveTotalsChoice.h"
 #include "gui/common/BackgroundWork.h"
 #include "gui/fooddb/ImportFoodsDialog.h"
 #include "gui/totals/TargetsDialog.h"
@@ -25,6 +27,7 @@
 #include "gui/info/QuickHelpViewer.h"
 #include "gui/planner/FoodListModel.h"
 #include "gui/planner/FoodPicker.h"
+#include "gui/planner/LiveTotalsStrip.h"
 #include "gui/planner/MealListModel.h"
 #include "gui/planner/MealPlanChange.h"
 #include "gui/recipes/RecipesWindow.h"
@@ -49,6 +52,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QUndoStack>
 #include <QUrl>
@@ -146,6 +150,36 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     }
     resize(WindowSizes::MainWindow + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     startUp();
+    // The targets the live totals measure against follow the user.
+    m_workspace.targets().load(nullptr, nullptr);
+    connect(&m_workspace.files(), &UserFiles::userNameChanged, this,
+        [this] { m_workspace.targets().load(nullptr, nullptr); });
+    NutrientCatalogue catalogue;
+    if (m_workspace.foods().nutrientCatalogue(&catalogue, nullptr)) {
+        m_liveStrip->setCatalogue(catalogue);
+    }
+    const LiveTotalsChoice choice = LiveTotalsChoice::load(m_workspace.files().liveTotalsPath());
+    m_liveStrip->setKeys(choice.keys);
+    const QSignalBlocker quiet(m_liveAction);
+    m_liveAction->setChecked(choice.shown);
+    showLiveTotals(choice.shown);
+}
+
+void MainWindow::showLiveTotals(bool shown)
+{
+    m_liveStrip->setVisible(shown);
+    m_liveTotals->setOn(shown);
+}
+
+void MainWindow::keepLiveTotalsChoice()
+{
+    LiveTotalsChoice choice;
+    choice.shown = m_liveAction->isChecked();
+    choice.keys = m_liveStrip->keys();
+    QString error;
+    if (!choice.save(m_workspace.files().liveTotalsPath(), &error)) {
+        statusBar()->showMessage(tr("What the live totals show could not be kept: %1").arg(error));
+    }
 }
 
 void MainWindow::buildControls()
@@ -296,6 +330,11 @@ void MainWindow::buildControls()
     auto* column = new QVBoxLayout(central);
     column->addWidget(new ShrinkingScrollArea(upper, central), 1);
     column->addLayout(m_commands);
+    // The live totals under the meals, the width of the window.
+    m_liveTotals = new LiveTotals(m_workspace.plan(), m_workspace.foods(), m_workspace.files(), this);
+    m_liveStrip = new LiveTotalsStrip(*m_liveTotals, m_workspace.targets(), upper);
+    grid->addWidget(m_liveStrip, 2, 0, 1, 3);
+    connect(m_liveStrip, &LiveTotalsStrip::keysChosen, this, &MainWindow::keepLiveTotalsChoice);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 4);
     grid->setColumnStretch(2, 5);
@@ -381,6 +420,14 @@ void MainWindow::buildMenus()
         &MainWindow::openNutritiveValueTable);
     connect(addItem(view, "mnuItemTargets", tr("Targets...")), &QAction::triggered, this, &MainWindow::editTargets);
     connect(addItem(view, "mnuItemRecipes", tr("Recipes")), &QAction::triggered, this, &MainWindow::showRecipes);
+    view->addSeparator();
+    m_liveAction = addItem(view, "mnuItemLiveTotals", tr("Live Totals"));
+    m_liveAction->setCheckable(true);
+    m_liveAction->setChecked(true);
+    connect(m_liveAction, &QAction::toggled, this, [this](bool shown) {
+        showLiveTotals(shown);
+        keepLiveTotalsChoice();
+    });
     QMenu* help = addMenu("MnuItemHelp", tr("&Help"));
     QAction* manual = addItem(help, "MnuItemManual", tr("User Manual"));
     manual->setShortcut(QKeySequence::HelpContents);
@@ -450,6 +497,10 @@ void MainWindow::fillFoodList()
     font.setPointSizeF(10);
     m_foodView->setFont(font);
     QString error;
+    // The foods under the plan may have changed: the live totals add up again.
+    if (m_liveTotals) {
+        m_liveTotals->refresh();
+    }
     switch (m_picker->fill(m_workspace.foods(), &error)) {
     case FoodPicker::FillResult::Filled:
         break;

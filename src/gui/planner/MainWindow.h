@@ -12,6 +12,9 @@
 #include <vector>
 
 class FoodListModel;
+class LiveTotals;
+class LiveTotalsStrip;
+class QAction;
 class QBoxLayout;
 class FoodPicker;
 class QComboBox;
@@ -34,6 +37,8 @@ public:
     FoodStore& foods() { return m_workspace.foods(); }
     FoodListModel* foodListModel() const { return m_foodList; }
     QUndoStack* undoStack() const { return m_undoStack; }
+    LiveTotals* liveTotals() const { return m_liveTotals; }
+    LiveTotalsStrip* liveTotalsStrip() const { return m_liveStrip; }
 
     // Writes the food table to `path` with a progress window; false, after a message, when it was
     // not written.
@@ -101,6 +106,10 @@ private:
     template <class Window, class... Arguments> void openWithFoodTable(Arguments&&... arguments);
     // Opens a document of the data folder in the desktop's viewer.
     void showDocument(const QString& name);
+    // Shows or hides the live totals, which add up nothing while hidden.
+    void showLiveTotals(bool shown);
+    // Keeps what the live totals show for the next start.
+    void keepLiveTotalsChoice();
 
     Workspace& m_workspace;
     QUndoStack* m_undoStack;
@@ -118,4 +127,8 @@ private:
     std::array<QListView*, MealPlan::MealCount> m_mealViews {};
     // The row of commands under the plan.
     QBoxLayout* m_commands = nullptr;
+    // The plan's totals as it changes, under the meals; View > Live Totals shows and hides them.
+    LiveTotals* m_liveTotals = nullptr;
+    LiveTotalsStrip* m_liveStrip = nullptr;
+    QAction* m_liveAction = nullptr;
 };
