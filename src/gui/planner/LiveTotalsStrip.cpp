@@ -146,7 +146,8 @@ QString LiveTotalsStrip::valueToolTip(int index) const
     for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
         int lacking = 0;
         const double value = m_totals.value(m_totals.meal(meal), shown.nine, numberOf(shown), &lacking);
-        lines.append(tr("%1: %2").arg(MealPlan::heading(meal), lacking > 0 ? tr("\u2265 %1").arg(amountText(value, shown.unit)) : amountText(value, shown.unit)));
+        lines.append(tr("%1: %2").arg(MealPlan::heading(meal),
+            lacking > 0 ? tr("\u2265 %1").arg(amountText(value, shown.unit)) : amountText(value, shown.unit)));
     }
     if (unknown > 0) {
         lines.append(unknown == 1 ? tr("1 planned food lacks this value, so the day has at least this much.")

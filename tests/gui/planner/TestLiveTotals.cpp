@@ -164,11 +164,10 @@ void TestLiveTotals::followsEveryChange_data()
     QTest::newRow("add") << QStringList { "add Apple 2 0", "add Bread 1 1" } << 270.0 << "270 kcal";
     QTest::newRow("remove") << QStringList { "add Apple 2 0", "add Bread 1 0", "remove 0" } << 80.0 << "80 kcal";
     QTest::newRow("clear") << QStringList { "add Apple 2 0", "add Bread 1 1", "clear 0" } << 80.0 << "80 kcal";
-    QTest::newRow("undo and redo") << QStringList { "add Apple 2 0", "add Cheese 1 2", "undo", "undo", "redo" }
-                                   << 190.0 << "190 kcal";
-    QTest::newRow("load a saved period")
-        << QStringList { "add Cheese 2 3", "save Monday", "clear 3", "add Apple 1 0", "load Monday" } << 220.0
-        << "220 kcal";
+    QTest::newRow("undo and redo") << QStringList { "add Apple 2 0", "add Cheese 1 2", "undo", "undo", "redo" } << 190.0
+                                   << "190 kcal";
+    QTest::newRow("load a saved period") << QStringList { "add Cheese 2 3", "save Monday", "clear 3", "add Apple 1 0",
+        "load Monday" } << 220.0 << "220 kcal";
     QTest::newRow("quantities of a fraction, shown whole from 100")
         << QStringList { "add Bread 0.5 1", "add Cheese 1.25 1" } << 177.5 << "178 kcal";
     QTest::newRow("below 100, to a tenth") << QStringList { "add Bread 0.123 1" } << 9.84 << "9.8 kcal";
@@ -186,7 +185,8 @@ void TestLiveTotals::followsEveryChange()
         } else if (words[0] == u"remove") {
             auto* list = m_window->findChild<QListView*>(QLatin1String(kList[words[1].toInt()]));
             list->setCurrentIndex(list->model()->index(0, 0));
-            click(QString::fromLatin1(kAdd[words[1].toInt()]).replace(QStringLiteral("_Add"), QStringLiteral("Delete")));
+            click(
+                QString::fromLatin1(kAdd[words[1].toInt()]).replace(QStringLiteral("_Add"), QStringLiteral("Delete")));
         } else if (words[0] == u"clear") {
             click(QString::fromLatin1(kAdd[words[1].toInt()]).replace(QStringLiteral("_Add"), QStringLiteral("Clear")));
         } else if (words[0] == u"undo") {
