@@ -46,6 +46,7 @@ void LiveTotals::refresh()
 {
     m_stale.fill(true);
     m_dayStale = true;
+    m_current = false;
     update();
 }
 
@@ -54,6 +55,7 @@ void LiveTotals::markMeal(int meal)
     if (meal >= 0 && meal < static_cast<int>(m_stale.size())) {
         m_stale[static_cast<std::size_t>(meal)] = true;
         m_dayStale = true;
+        m_current = false;
     }
 }
 
@@ -90,6 +92,7 @@ void LiveTotals::update()
             ok = add(one, &m_meals[meal]);
         }
     }
+    m_current = ok;
     if (ok) {
         m_stale.fill(false);
         m_dayStale = false;

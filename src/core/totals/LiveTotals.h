@@ -41,6 +41,9 @@ public:
     // count of planned foods that lack it in `unknown`. Zero for a number the table does not keep.
     double value(const Sum& sum, int nine, const QString& number, int* unknown = nullptr) const;
 
+    // Whether the sums are those of the plan on screen: not before it was first switched on, nor
+    // while switched off after a change.
+    bool isCurrent() const { return m_current; }
     bool isOn() const { return m_on; }
     void setOn(bool on);
     // Adds up every meal again, for a food table that changed under the plan.
@@ -63,4 +66,5 @@ private:
     QStringList m_numbers;
     QString m_error;
     bool m_on = false;
+    bool m_current = false;
 };

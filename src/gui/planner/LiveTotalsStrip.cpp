@@ -97,6 +97,9 @@ void LiveTotalsStrip::rebuild()
         column->addWidget(shown.label);
         column->addWidget(shown.bar);
         row->addWidget(cell);
+        // Made again while the strip shows (the catalogue came, the user picked), a cell must be
+        // shown itself.
+        cell->show();
         m_shown.push_back(shown);
     }
     row->addStretch(1);
@@ -124,6 +127,10 @@ QString LiveTotalsStrip::amountText(double value, const QString& unit) const
 QString LiveTotalsStrip::valueText(int index) const
 {
     const Shown& shown = m_shown.at(static_cast<std::size_t>(index));
+    if (!m_totals.isCurrent()) {
+        // Not added up yet, or not since the plan changed while hidden.
+        return tr("%1 \u2013").arg(shown.name);
+    }
     int unknown = 0;
     const double value = m_totals.value(m_totals.day(), shown.nine, numberOf(shown), &unknown);
     const QString amount = amountText(value, shown.unit);
@@ -134,6 +141,9 @@ QString LiveTotalsStrip::valueToolTip(int index) const
 {
     const Shown& shown = m_shown.at(static_cast<std::size_t>(index));
     QStringList lines { valueText(index) };
+    if (!m_totals.isCurrent() && m_totals.error().isEmpty()) {
+        return lines.front();
+    }
     if (!m_totals.error().isEmpty()) {
         lines.append(tr("The food table cannot be read: %1").arg(m_totals.error()));
         return lines.join(QLatin1Char('\n'));

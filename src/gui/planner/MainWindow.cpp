@@ -54,6 +54,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUndoStack>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -154,15 +155,20 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     m_workspace.targets().load(nullptr, nullptr);
     connect(&m_workspace.files(), &UserFiles::userNameChanged, this,
         [this] { m_workspace.targets().load(nullptr, nullptr); });
-    NutrientCatalogue catalogue;
-    if (m_workspace.foods().nutrientCatalogue(&catalogue, nullptr)) {
-        m_liveStrip->setCatalogue(catalogue);
-    }
     const LiveTotalsChoice choice = LiveTotalsChoice::load(m_workspace.files().liveTotalsPath());
     m_liveStrip->setKeys(choice.keys);
     const QSignalBlocker quiet(m_liveAction);
     m_liveAction->setChecked(choice.shown);
-    showLiveTotals(choice.shown);
+    m_liveStrip->setVisible(choice.shown);
+    // The nutrients' names and the first sums come right after the window first shows, which
+    // they would otherwise hold up.
+    QTimer::singleShot(0, this, [this] {
+        NutrientCatalogue catalogue;
+        if (m_workspace.foods().nutrientCatalogue(&catalogue, nullptr)) {
+            m_liveStrip->setCatalogue(catalogue);
+        }
+        showLiveTotals(m_liveAction->isChecked());
+    });
 }
 
 void MainWindow::showLiveTotals(bool shown)
