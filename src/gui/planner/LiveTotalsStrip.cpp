@@ -94,6 +94,10 @@ void LiveTotalsStrip::rebuild()
         shown.bar->setTextVisible(false);
         shown.bar->setRange(0, kBarSteps);
         shown.bar->setFixedHeight(kBarHeight);
+        // A value without a target keeps the bar's room, so the strip is as tall either way.
+        QSizePolicy keepRoom = shown.bar->sizePolicy();
+        keepRoom.setRetainSizeWhenHidden(true);
+        shown.bar->setSizePolicy(keepRoom);
         column->addWidget(shown.label);
         column->addWidget(shown.bar);
         row->addWidget(cell);

@@ -149,17 +149,22 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     if (centralWidget()->minimumSizeHint().width() > WindowSizes::room(this).width()) {
         m_commands->setDirection(QBoxLayout::TopToBottom);
     }
-    resize(WindowSizes::MainWindow + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
+    const LiveTotalsChoice choice = LiveTotalsChoice::load(m_workspace.files().liveTotalsPath());
+    m_liveStrip->setKeys(choice.keys);
+    {
+        const QSignalBlocker quiet(m_liveAction);
+        m_liveAction->setChecked(choice.shown);
+    }
+    m_liveStrip->setVisible(choice.shown);
+    // The live totals add their own row to the window, so that the meals keep their room.
+    resize(WindowSizes::MainWindow
+        + QSize(0,
+            menuBar()->sizeHint().height() + statusBar()->sizeHint().height() + (choice.shown ? liveTotalsRoom() : 0)));
     startUp();
     // The targets the live totals measure against follow the user.
     m_workspace.targets().load(nullptr, nullptr);
     connect(&m_workspace.files(), &UserFiles::userNameChanged, this,
         [this] { m_workspace.targets().load(nullptr, nullptr); });
-    const LiveTotalsChoice choice = LiveTotalsChoice::load(m_workspace.files().liveTotalsPath());
-    m_liveStrip->setKeys(choice.keys);
-    const QSignalBlocker quiet(m_liveAction);
-    m_liveAction->setChecked(choice.shown);
-    m_liveStrip->setVisible(choice.shown);
     // The nutrients' names and the first sums come right after the window first shows, which
     // they would otherwise hold up.
     QTimer::singleShot(0, this, [this] {
@@ -169,6 +174,12 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
         }
         showLiveTotals(m_liveAction->isChecked());
     });
+}
+
+int MainWindow::liveTotalsRoom() const
+{
+    const auto* rows = static_cast<const QGridLayout*>(m_liveStrip->parentWidget()->layout());
+    return m_liveStrip->sizeHint().height() + std::max(0, rows->verticalSpacing());
 }
 
 void MainWindow::showLiveTotals(bool shown)
@@ -431,7 +442,20 @@ void MainWindow::buildMenus()
     m_liveAction->setCheckable(true);
     m_liveAction->setChecked(true);
     connect(m_liveAction, &QAction::toggled, this, [this](bool shown) {
+        // The window grows by the strip's row and gives it back, unless it fills the screen.
+        const int room = liveTotalsRoom();
+        const int before = height();
         showLiveTotals(shown);
+        // The layouts take in the change first, so the window's least size follows before it does.
+        m_liveStrip->parentWidget()->layout()->activate();
+        if (auto* area = centralWidget()->findChild<ShrinkingScrollArea*>()) {
+            area->updateGeometry();
+        }
+        centralWidget()->layout()->activate();
+        layout()->activate();
+        if (!isMaximized() && !isFullScreen()) {
+            resize(width(), before + (shown ? room : -room));
+        }
         keepLiveTotalsChoice();
     });
     QMenu* help = addMenu("MnuItemHelp", tr("&Help"));

@@ -108,6 +108,8 @@ private:
     void showDocument(const QString& name);
     // Shows or hides the live totals, which add up nothing while hidden.
     void showLiveTotals(bool shown);
+    // The height the live totals' row takes.
+    int liveTotalsRoom() const;
     // Keeps what the live totals show for the next start.
     void keepLiveTotalsChoice();
 
