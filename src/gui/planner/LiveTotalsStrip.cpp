@@ -7,12 +7,11 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QProgressBar>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +20,8 @@ namespace {
 
 constexpr int kBarSteps = 1000;
 constexpr int kBarHeight = 4;
+constexpr int kValueSpacing = 18;
+constexpr int kValuesPerRow = 6;
 
 } // namespace
 
@@ -31,8 +32,12 @@ LiveTotalsStrip::LiveTotalsStrip(LiveTotals& totals, const UserTargets& targets,
 {
     setObjectName(QStringLiteral("LiveTotals"));
     setAccessibleName(tr("Live totals of the plan on screen"));
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
+    // The values side by side, each over its bar, in one grid: a value's new text widens its
+    // column at once.
+    auto* values = new QGridLayout(this);
+    values->setContentsMargins(0, 0, 0, 0);
+    values->setHorizontalSpacing(kValueSpacing);
+    values->setVerticalSpacing(1);
     connect(&m_totals, &LiveTotals::changed, this, &LiveTotalsStrip::showSums);
     connect(&m_targets, &UserTargets::targetsChanged, this, &LiveTotalsStrip::showSums);
     setKeys(LiveTotalsChoice::defaultKeys());
@@ -69,12 +74,15 @@ bool LiveTotalsStrip::describe(const QString& key, int* nine, QString* name, QSt
 
 void LiveTotalsStrip::rebuild()
 {
-    auto* row = static_cast<QHBoxLayout*>(layout());
-    while (QLayoutItem* item = row->takeAt(0)) {
-        delete item->widget();
-        delete item;
+    auto* values = static_cast<QGridLayout*>(layout());
+    for (const Shown& shown : m_shown) {
+        delete shown.label;
+        delete shown.bar;
     }
     m_shown.clear();
+    for (int column = 0; column < values->columnCount(); ++column) {
+        values->setColumnStretch(column, 0);
+    }
     for (const QString& key : m_keys) {
         Shown shown;
         shown.key = key;
@@ -82,14 +90,10 @@ void LiveTotalsStrip::rebuild()
             continue;
         }
         const int index = static_cast<int>(m_shown.size());
-        auto* cell = new QWidget(this);
-        auto* column = new QVBoxLayout(cell);
-        column->setContentsMargins(0, 0, 0, 0);
-        column->setSpacing(1);
-        shown.label = new QLabel(cell);
+        shown.label = new QLabel(this);
         shown.label->setObjectName(QStringLiteral("LiveTotal%1").arg(index));
         shown.label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        shown.bar = new QProgressBar(cell);
+        shown.bar = new QProgressBar(this);
         shown.bar->setObjectName(QStringLiteral("LiveTotalBar%1").arg(index));
         shown.bar->setTextVisible(false);
         shown.bar->setRange(0, kBarSteps);
@@ -97,16 +101,20 @@ void LiveTotalsStrip::rebuild()
         // A value without a target keeps the bar's room, so the strip is as tall either way.
         QSizePolicy keepRoom = shown.bar->sizePolicy();
         keepRoom.setRetainSizeWhenHidden(true);
+        keepRoom.setHorizontalPolicy(QSizePolicy::Ignored);
         shown.bar->setSizePolicy(keepRoom);
-        column->addWidget(shown.label);
-        column->addWidget(shown.bar);
-        row->addWidget(cell);
-        // Made again while the strip shows (the catalogue came, the user picked), a cell must be
-        // shown itself.
-        cell->show();
+        // Six values a row, so that many values make more rows rather than a wider window.
+        const int row = 2 * (index / kValuesPerRow);
+        values->addWidget(shown.label, row, index % kValuesPerRow);
+        values->addWidget(shown.bar, row + 1, index % kValuesPerRow);
+        // Made again while the strip shows (the catalogue came, the user picked), they must be
+        // shown themselves.
+        shown.label->show();
+        shown.bar->show();
         m_shown.push_back(shown);
     }
-    row->addStretch(1);
+    // The room left over goes after the last value.
+    values->setColumnStretch(std::min(static_cast<int>(m_shown.size()), kValuesPerRow), 1);
     showSums();
 }
 

@@ -215,6 +215,12 @@ void TestLiveTotals::lowerBoundWhereFoodsLackAValue()
     QVERIFY2(tip.contains(QStringLiteral("Breakfast: 5.4 g")), qPrintable(tip));
     QVERIFY2(tip.contains(QStringLiteral("Lunch: \u2265 0 g")), qPrintable(tip));
     QVERIFY2(tip.contains(QStringLiteral("1 planned food lacks this value")), qPrintable(tip));
+    // No value is cut short.
+    QCoreApplication::processEvents();
+    for (int i = 0; i < strip->keys().size(); ++i) {
+        auto* label = strip->findChild<QLabel*>(QStringLiteral("LiveTotal%1").arg(i));
+        QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+    }
     // Every food knows its sodium: no bound.
     strip->setKeys({ QStringLiteral("307") });
     QCOMPARE(strip->valueText(0), QStringLiteral("Sodium 468 mg"));
