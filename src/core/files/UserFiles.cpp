@@ -35,7 +35,8 @@ const QStringList& UserFiles::copiedSuffixes()
     static const QStringList list { QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Weekend"),
         QStringLiteral("Weekday"), QStringLiteral("Sunday"), QStringLiteral("Monday"), QStringLiteral("Tuesday"),
         QStringLiteral("Wednesday"), QStringLiteral("Thursday"), QStringLiteral("Friday"), QStringLiteral("Saturday"),
-        QStringLiteral("TotalsReport"), QStringLiteral("foodpropertytable"), QStringLiteral("Targets") };
+        QStringLiteral("TotalsReport"), QStringLiteral("foodpropertytable"), QStringLiteral("Targets"),
+        QStringLiteral("NutrientTargets") };
     return list;
 }
 

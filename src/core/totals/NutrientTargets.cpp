@@ -2,10 +2,12 @@
 
 #include "core/files/TextFile.h"
 #include "core/files/TextLineReader.h"
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <charconv>
@@ -182,9 +184,10 @@ QString NutrientTargets::describe(int nutrient, double value, const QLocale& loc
     return text;
 }
 
-bool NutrientTargets::load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error)
+bool NutrientTargets::readLines(const QString& path, const std::function<QString(QStringView key)>& nameOf,
+    const std::function<bool(const QString& key, const Range& range, QString* reason)>& take, QStringList* problems,
+    QString* error)
 {
-    NutrientTargets loaded;
     ListedItems found(ListedProblems);
     if (QFileInfo::exists(path)) {
         // Read as a stream, like the period files: a file of millions of lines costs one line of
@@ -193,8 +196,8 @@ bool NutrientTargets::load(const QString& path, NutrientTargets* targets, QStrin
         if (!reader.open(error)) {
             return false;
         }
-        // The line each nutrient's target was read from, 0 for none yet.
-        std::array<qint64, TotalsRow::NutrientCount> readOn {};
+        // The line each key's target was read from.
+        QHash<QString, qint64> readOn;
         // Only the problems a message lists are put into words; the rest are counted.
         auto listed = [&found] {
             if (found.listsNext()) {
@@ -211,42 +214,125 @@ bool NutrientTargets::load(const QString& path, NutrientTargets* targets, QStrin
             const qsizetype first = line.indexOf(QLatin1Char('_'));
             const qsizetype second = first < 0 ? -1 : line.indexOf(QLatin1Char('_'), first + 1);
             const bool threeFields = second >= 0 && line.indexOf(QLatin1Char('_'), second + 1) < 0;
-            const qsizetype nutrient = threeFields && !reader.lineCut()
-                ? nutrientNames().indexOf(QStringView(line).first(first).trimmed())
-                : -1;
+            const QString key
+                = threeFields && !reader.lineCut() ? QStringView(line).first(first).trimmed().toString() : QString();
+            const QString name = key.isEmpty() ? QString() : nameOf(key);
             Range range;
             QString reason;
-            const bool read = nutrient >= 0
+            const bool read = !name.isEmpty()
                 && readBound(QStringView(line).sliced(first + 1, second - first - 1), &range.minimum)
                 && readBound(QStringView(line).sliced(second + 1), &range.maximum);
-            const std::size_t n = static_cast<std::size_t>(std::max<qsizetype>(nutrient, 0));
-            if (read && readOn[n] > 0) {
+            if (read && readOn.contains(key)) {
                 if (listed()) {
-                    found.add(
-                        tr("Line %1 \"%2\" is a second target of %3; the one on line %4 counts.")
-                            .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
-                                nutrientNames().at(nutrient), QString::number(readOn[n])));
+                    found.add(tr("Line %1 \"%2\" is a second target of %3; the one on line %4 counts.")
+                                  .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
+                                      name, QString::number(readOn.value(key))));
                 }
-            } else if (!read || !loaded.setRange(static_cast<int>(nutrient), range, &reason)) {
+            } else if (!read || !take(key, range, &reason)) {
                 if (listed()) {
-                    found.add(
-                        tr("Line %1 \"%2\" is not a target%3.")
-                            .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
-                                reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+                    found.add(tr("Line %1 \"%2\" is not a target%3.")
+                                  .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
+                                      reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
                 }
             } else {
-                readOn[n] = reader.lineNumber();
+                readOn.insert(key, reader.lineNumber());
             }
         }
         if (reader.failed(error)) {
             return false;
         }
     }
-    *targets = loaded;
     if (problems) {
         *problems = found.lines();
     }
     return true;
+}
+
+bool NutrientTargets::load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error)
+{
+    NutrientTargets loaded;
+    const bool read = readLines(
+        path,
+        [](QStringView key) {
+            const qsizetype nutrient = nutrientNames().indexOf(key);
+            return nutrient < 0 ? QString() : nutrientNames().at(nutrient);
+        },
+        [&loaded](const QString& key, const Range& range, QString* reason) {
+            return loaded.setRange(static_cast<int>(nutrientNames().indexOf(key)), range, reason);
+        },
+        problems, error);
+    if (!read) {
+        return false;
+    }
+    // The other nutrients' targets are kept apart; loading the nine leaves them as they were.
+    loaded.m_kept = targets->m_kept;
+    *targets = loaded;
+    return true;
+}
+
+bool NutrientTargets::loadKept(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error)
+{
+    std::map<QString, Range> kept;
+    const bool read = readLines(
+        path, [](QStringView key) { return NutrientCatalogue::isNumber(key) ? key.toString() : QString(); },
+        [&kept](const QString& key, const Range& range, QString* reason) {
+            if (range.minimum && range.maximum && *range.minimum > *range.maximum) {
+                *reason = tr("The minimum of nutrient %1 is above its maximum.").arg(key);
+                return false;
+            }
+            if (kept.size() >= MostKeptTargets) {
+                *reason = tr("no more than %1 nutrients can have targets").arg(MostKeptTargets);
+                return false;
+            }
+            if (range.minimum || range.maximum) {
+                kept[key] = range;
+            }
+            return true;
+        },
+        problems, error);
+    if (!read) {
+        return false;
+    }
+    targets->m_kept = std::move(kept);
+    return true;
+}
+
+const NutrientTargets::Range& NutrientTargets::keptRange(const QString& number) const
+{
+    static const Range none;
+    const auto found = m_kept.find(number);
+    return found == m_kept.end() ? none : found->second;
+}
+
+bool NutrientTargets::setKeptRange(const QString& number, const Range& range, QString* reason)
+{
+    if (!NutrientCatalogue::isNumber(number)) {
+        if (reason) {
+            *reason = tr("\"%1\" is not a nutrient number.").arg(MessageText::quoted(number, QuotedCharacters));
+        }
+        return false;
+    }
+    if (range.minimum && range.maximum && *range.minimum > *range.maximum) {
+        if (reason) {
+            *reason = tr("The minimum of nutrient %1 is above its maximum.").arg(number);
+        }
+        return false;
+    }
+    if (!range.minimum && !range.maximum) {
+        m_kept.erase(number);
+    } else {
+        m_kept[number] = range;
+    }
+    return true;
+}
+
+bool NutrientTargets::saveKept(const QString& path, QString* error) const
+{
+    QStringList lines;
+    for (const auto& [number, r] : m_kept) {
+        lines.append(number + QLatin1Char('_') + numberField(r.minimum) + QLatin1Char('_') + numberField(r.maximum));
+    }
+    return TextFile::writeLines(path, lines, error);
 }
 
 bool NutrientTargets::save(const QString& path, QString* error) const

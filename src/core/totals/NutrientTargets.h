@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
+#include <map>
 #include <optional>
 
 // A user's daily targets: for each of the nine nutrients an optional minimum and maximum. They
@@ -75,12 +77,35 @@ public:
     // counts), are described in `problems`, never dropped in silence: the first few quoted
     // shortly, then how many more there were. False, with `error`, only when the file cannot be
     // read.
+    // The nine's targets; the other nutrients' targets in `targets` stay as they were.
     static bool load(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error);
     // Writes the file whole or not at all.
     bool save(const QString& path, QString* error) const;
 
+    // Targets of the nutrients beyond the nine, by nutrient number ("307"). They are kept in a
+    // file of their own in the same line form, "307__2300", so that the targets file keeps its nine
+    // lines for every version of Platewell that reads it.
+    static QString keptFileSuffix() { return QStringLiteral("NutrientTargets"); }
+    static constexpr std::size_t MostKeptTargets = 1000;
+    const std::map<QString, Range>& keptRanges() const { return m_kept; }
+    const Range& keptRange(const QString& number) const;
+    // An empty range removes the target. False, with a reason, for a text that is no nutrient
+    // number or a minimum above the maximum.
+    bool setKeptRange(const QString& number, const Range& range, QString* reason);
+    // Reads and writes them as load() and save() do the nine's; loading leaves the nine as they were.
+    static bool loadKept(const QString& path, NutrientTargets* targets, QStringList* problems, QString* error);
+    bool saveKept(const QString& path, QString* error) const;
+
     bool operator==(const NutrientTargets&) const = default;
 
 private:
+    // Reads a file of target lines, "<key>_<minimum>_<maximum>", as a stream: `nameOf` names a
+    // key (empty for a key of no nutrient), `take` keeps a range (false, with a reason, when it
+    // cannot). A second line for a key, and every line that cannot be read, is a problem.
+    static bool readLines(const QString& path, const std::function<QString(QStringView key)>& nameOf,
+        const std::function<bool(const QString& key, const Range& range, QString* reason)>& take,
+        QStringList* problems, QString* error);
+
     std::array<Range, TotalsRow::NutrientCount> m_ranges {};
+    std::map<QString, Range> m_kept;
 };

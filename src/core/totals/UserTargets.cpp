@@ -2,6 +2,8 @@
 
 #include "core/files/UserFiles.h"
 
+#include <map>
+
 UserTargets::UserTargets(const UserFiles& files, QObject* parent)
     : QObject(parent)
     , m_files(files)
@@ -12,7 +14,13 @@ UserTargets::UserTargets(const UserFiles& files, QObject* parent)
 bool UserTargets::load(QStringList* problems, QString* error)
 {
     NutrientTargets loaded;
-    const bool read = NutrientTargets::load(m_files.targetsPath(), &loaded, problems, error);
+    QStringList keptProblems;
+    const bool read = NutrientTargets::load(m_files.targetsPath(), &loaded, problems, error)
+        && NutrientTargets::loadKept(
+            m_files.perUserFile(NutrientTargets::keptFileSuffix()), &loaded, problems ? &keptProblems : nullptr, error);
+    if (problems) {
+        problems->append(keptProblems);
+    }
     hold(loaded);
     return read;
 }
@@ -23,7 +31,29 @@ bool UserTargets::setTargets(const NutrientTargets& targets, QString* error)
     if (targets == m_targets) {
         return true;
     }
-    if (!targets.save(m_files.targetsPath(), error)) {
+    // Each file is written only when its part changed, and the other nutrients' file only once
+    // one of them has a target.
+    NutrientTargets nine = targets;
+    NutrientTargets heldNine = m_targets;
+    for (NutrientTargets* t : { &nine, &heldNine }) {
+        for (const auto& [number, range] : std::map<QString, NutrientTargets::Range>(t->keptRanges())) {
+            t->setKeptRange(number, {}, nullptr);
+        }
+    }
+    if (nine != heldNine && !targets.save(m_files.targetsPath(), error)) {
+        return false;
+    }
+    if (targets.keptRanges() != m_targets.keptRanges()
+        && !targets.saveKept(m_files.perUserFile(NutrientTargets::keptFileSuffix()), error)) {
+        // The nine went in: what is held says what the files hold.
+        NutrientTargets written = targets;
+        for (const auto& [number, range] : std::map<QString, NutrientTargets::Range>(targets.keptRanges())) {
+            written.setKeptRange(number, m_targets.keptRange(number), nullptr);
+        }
+        for (const auto& [number, range] : m_targets.keptRanges()) {
+            written.setKeptRange(number, range, nullptr);
+        }
+        hold(written);
         return false;
     }
     hold(targets);

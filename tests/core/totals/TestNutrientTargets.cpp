@@ -1,6 +1,7 @@
 // Daily targets: where a day's value stands against them, their file read back exactly, the lines
 // and ranges refused, and the week rows made from other rows.
 
+#include "core/files/TextFile.h"
 #include "core/totals/NutrientTargets.h"
 #include "core/totals/TotalsCalculator.h"
 #include "core/totals/TotalsReport.h"
@@ -36,6 +37,8 @@ private slots:
     void standing_data();
     void standing();
     void fileRoundTripAndRefusals();
+    void otherNutrientsKeptApart_data();
+    void otherNutrientsKeptApart();
     void boundsReadAsTyped_data();
     void boundsReadAsTyped();
     void typedBoundsReadBack();
@@ -127,6 +130,65 @@ void TestNutrientTargets::fileRoundTripAndRefusals()
     // No file: no targets, and no complaint.
     QVERIFY(NutrientTargets::load(dir.filePath(QStringLiteral("none.txt")), &loaded, &problems, &error));
     QVERIFY(loaded.isEmpty() && problems.isEmpty());
+}
+
+// Targets of nutrients beyond the nine go to a file of their own, so that the targets file holds
+// only the nine's lines, which every earlier version reads without a complaint; each file's lines
+// are read and refused alike.
+void TestNutrientTargets::otherNutrientsKeptApart_data()
+{
+    QTest::addColumn<QByteArray>("appended");
+    QTest::addColumn<int>("problems");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("as written") << QByteArray() << 0 << QStringList { "303", "307" };
+    QTest::newRow("lines that cannot be read")
+        << QByteArray("abc_1_2\r\n401_9_3\r\n307_1_2\r\n291_x_\r\n957.1__5\r\n") << 4
+        << QStringList { "303", "307", "957.1" };
+}
+
+void TestNutrientTargets::otherNutrientsKeptApart()
+{
+    QFETCH(QByteArray, appended);
+    QFETCH(int, problems);
+    QFETCH(QStringList, kept);
+    QTemporaryDir dir;
+    const QString ninePath = dir.filePath(QStringLiteral("TamoAnnTargets.txt"));
+    const QString keptPath = dir.filePath(QStringLiteral("TamoAnnNutrientTargets.txt"));
+    NutrientTargets targets;
+    QVERIFY(targets.setRange(TotalsRow::Fat, { std::nullopt, 70 }, nullptr));
+    QVERIFY(targets.setKeptRange(QStringLiteral("303"), { 18, 45 }, nullptr));
+    QVERIFY(targets.setKeptRange(QStringLiteral("307"), { std::nullopt, 2300 }, nullptr));
+    QString reason;
+    QVERIFY(!targets.setKeptRange(QStringLiteral("Iron"), { 1, 2 }, &reason));
+    QVERIFY(!targets.setKeptRange(QStringLiteral("301"), { 2500, 1000 }, &reason));
+    QString error;
+    QVERIFY(targets.save(ninePath, &error) && targets.saveKept(keptPath, &error));
+    QStringList lines;
+    QVERIFY(TextFile::readLines(ninePath, &lines, nullptr));
+    QCOMPARE(lines, QStringList { "Fat__70" });
+    QVERIFY(TextFile::readLines(keptPath, &lines, nullptr));
+    QCOMPARE(lines, (QStringList { "303_18_45", "307__2300" }));
+
+    QFile file(keptPath);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(appended);
+    file.close();
+    NutrientTargets loaded;
+    QStringList found;
+    QVERIFY(NutrientTargets::load(ninePath, &loaded, &found, &error));
+    QVERIFY(found.isEmpty());
+    QVERIFY(NutrientTargets::loadKept(keptPath, &loaded, &found, &error));
+    QCOMPARE(found.size(), problems);
+    QStringList numbers;
+    for (const auto& [number, range] : loaded.keptRanges()) {
+        numbers.append(number);
+    }
+    QCOMPARE(numbers, kept);
+    QCOMPARE(loaded.range(TotalsRow::Fat).maximum, std::optional<double>(70));
+    QCOMPARE(loaded.keptRange(QStringLiteral("307")).maximum, std::optional<double>(2300));
+    // Loading the nine again leaves the others as they are.
+    QVERIFY(NutrientTargets::load(ninePath, &loaded, nullptr, &error));
+    QCOMPARE(loaded.keptRange(QStringLiteral("303")).minimum, std::optional<double>(18));
 }
 
 // Numbers are read as a person of the locale writes them, or in the C form, or refused: never
