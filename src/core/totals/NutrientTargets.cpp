@@ -224,15 +224,17 @@ bool NutrientTargets::readLines(const QString& path, const std::function<QString
                 && readBound(QStringView(line).sliced(second + 1), &range.maximum);
             if (read && readOn.contains(key)) {
                 if (listed()) {
-                    found.add(tr("Line %1 \"%2\" is a second target of %3; the one on line %4 counts.")
-                                  .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
-                                      name, QString::number(readOn.value(key))));
+                    found.add(
+                        tr("Line %1 \"%2\" is a second target of %3; the one on line %4 counts.")
+                            .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
+                                name, QString::number(readOn.value(key))));
                 }
             } else if (!read || !take(key, range, &reason)) {
                 if (listed()) {
-                    found.add(tr("Line %1 \"%2\" is not a target%3.")
-                                  .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
-                                      reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
+                    found.add(
+                        tr("Line %1 \"%2\" is not a target%3.")
+                            .arg(QString::number(reader.lineNumber()), MessageText::quoted(line, QuotedCharacters),
+                                reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
                 }
             } else {
                 readOn.insert(key, reader.lineNumber());

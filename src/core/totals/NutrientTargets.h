@@ -103,8 +103,8 @@ private:
     // key (empty for a key of no nutrient), `take` keeps a range (false, with a reason, when it
     // cannot). A second line for a key, and every line that cannot be read, is a problem.
     static bool readLines(const QString& path, const std::function<QString(QStringView key)>& nameOf,
-        const std::function<bool(const QString& key, const Range& range, QString* reason)>& take,
-        QStringList* problems, QString* error);
+        const std::function<bool(const QString& key, const Range& range, QString* reason)>& take, QStringList* problems,
+        QString* error);
 
     std::array<Range, TotalsRow::NutrientCount> m_ranges {};
     std::map<QString, Range> m_kept;

@@ -141,9 +141,8 @@ void TestNutrientTargets::otherNutrientsKeptApart_data()
     QTest::addColumn<int>("problems");
     QTest::addColumn<QStringList>("kept");
     QTest::newRow("as written") << QByteArray() << 0 << QStringList { "303", "307" };
-    QTest::newRow("lines that cannot be read")
-        << QByteArray("abc_1_2\r\n401_9_3\r\n307_1_2\r\n291_x_\r\n957.1__5\r\n") << 4
-        << QStringList { "303", "307", "957.1" };
+    QTest::newRow("lines that cannot be read") << QByteArray("abc_1_2\r\n401_9_3\r\n307_1_2\r\n291_x_\r\n957.1__5\r\n")
+                                               << 4 << QStringList { "303", "307", "957.1" };
 }
 
 void TestNutrientTargets::otherNutrientsKeptApart()

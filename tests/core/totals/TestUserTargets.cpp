@@ -18,6 +18,7 @@ private slots:
     void loadReadsTheUsersFile_data();
     void loadReadsTheUsersFile();
     void setTargetsWritesOnlyAChange();
+    void otherNutrientsInTheirOwnFile();
     void anotherUserForgetsThem();
 
 private:
@@ -112,6 +113,37 @@ void TestUserTargets::setTargetsWritesOnlyAChange()
     QVERIFY(!error.isEmpty());
     QCOMPARE(targets.targets(), caloriesBetween(1500, 2000));
     QCOMPARE(changed.size(), 1);
+}
+
+// A target of a nutrient beyond the nine goes to its own file, written only when those targets
+// change; the targets file keeps the nine's lines alone, and both are read back.
+void TestUserTargets::otherNutrientsInTheirOwnFile()
+{
+    UserTargets targets(*m_files);
+    const QString keptPath = m_files->perUserFile(NutrientTargets::keptFileSuffix());
+    QString error;
+    QVERIFY(targets.setTargets(caloriesBetween(1500, 2000), &error));
+    QVERIFY(!QFileInfo::exists(keptPath));
+    NutrientTargets more = caloriesBetween(1500, 2000);
+    QVERIFY(more.setKeptRange(QStringLiteral("307"), { std::nullopt, 2300 }, nullptr));
+    QVERIFY(QFile::remove(m_files->targetsPath()));
+    QVERIFY2(targets.setTargets(more, &error), qPrintable(error));
+    // Only the file of what changed is written.
+    QVERIFY(!QFileInfo::exists(m_files->targetsPath()));
+    QStringList lines;
+    QVERIFY(TextFile::readLines(keptPath, &lines, nullptr));
+    QCOMPARE(lines, QStringList { "307__2300" });
+
+    QVERIFY(targets.setTargets(caloriesBetween(1500, 2000), &error));
+    UserTargets again(*m_files);
+    QVERIFY(again.load(nullptr, &error));
+    QCOMPARE(again.targets(), NutrientTargets());
+    QVERIFY(TextFile::writeBytes(m_files->targetsPath(), "Calories_1500_2000\r\n", nullptr));
+    QVERIFY(TextFile::writeBytes(keptPath, "307__2300\r\n303_x_\r\n", nullptr));
+    QStringList problems;
+    QVERIFY(again.load(&problems, &error));
+    QCOMPARE(again.targets(), more);
+    QCOMPARE(problems.size(), 1);
 }
 
 // Targets belong to a user: another name's file is read when the targets are next needed.
