@@ -45,7 +45,6 @@ void LiveTotals::setOn(bool on)
 void LiveTotals::refresh()
 {
     m_stale.fill(true);
-    m_dayStale = true;
     m_current = false;
     update();
 }
@@ -54,14 +53,13 @@ void LiveTotals::markMeal(int meal)
 {
     if (meal >= 0 && meal < static_cast<int>(m_stale.size())) {
         m_stale[static_cast<std::size_t>(meal)] = true;
-        m_dayStale = true;
         m_current = false;
     }
 }
 
 void LiveTotals::update()
 {
-    if (!m_on || (!m_dayStale && std::none_of(m_stale.begin(), m_stale.end(), [](bool stale) { return stale; }))) {
+    if (!m_on || std::none_of(m_stale.begin(), m_stale.end(), [](bool stale) { return stale; })) {
         return;
     }
     m_error.clear();
@@ -95,7 +93,6 @@ void LiveTotals::update()
     m_current = ok;
     if (ok) {
         m_stale.fill(false);
-        m_dayStale = false;
     } else {
         for (Sum& meal : m_meals) {
             meal = Sum();

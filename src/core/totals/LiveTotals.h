@@ -62,7 +62,6 @@ private:
     Sum m_day;
     std::array<Sum, 4> m_meals;
     std::array<bool, 4> m_stale { true, true, true, true };
-    bool m_dayStale = true;
     QStringList m_numbers;
     QString m_error;
     bool m_on = false;

@@ -89,6 +89,9 @@ public:
     static constexpr std::size_t MostKeptTargets = 1000;
     const std::map<QString, Range>& keptRanges() const { return m_kept; }
     const Range& keptRange(const QString& number) const;
+    void setKeptRanges(std::map<QString, Range> ranges) { m_kept = std::move(ranges); }
+    // Whether the nine's targets are the same, whatever the others'.
+    bool sameNineAs(const NutrientTargets& other) const { return m_ranges == other.m_ranges; }
     // An empty range removes the target. False, with a reason, for a text that is no nutrient
     // number or a minimum above the maximum.
     bool setKeptRange(const QString& number, const Range& range, QString* reason);

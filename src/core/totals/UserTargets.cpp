@@ -2,8 +2,6 @@
 
 #include "core/files/UserFiles.h"
 
-#include <map>
-
 UserTargets::UserTargets(const UserFiles& files, QObject* parent)
     : QObject(parent)
     , m_files(files)
@@ -33,26 +31,14 @@ bool UserTargets::setTargets(const NutrientTargets& targets, QString* error)
     }
     // Each file is written only when its part changed, and the other nutrients' file only once
     // one of them has a target.
-    NutrientTargets nine = targets;
-    NutrientTargets heldNine = m_targets;
-    for (NutrientTargets* t : { &nine, &heldNine }) {
-        for (const auto& [number, range] : std::map<QString, NutrientTargets::Range>(t->keptRanges())) {
-            t->setKeptRange(number, {}, nullptr);
-        }
-    }
-    if (nine != heldNine && !targets.save(m_files.targetsPath(), error)) {
+    if (!targets.sameNineAs(m_targets) && !targets.save(m_files.targetsPath(), error)) {
         return false;
     }
     if (targets.keptRanges() != m_targets.keptRanges()
         && !targets.saveKept(m_files.perUserFile(NutrientTargets::keptFileSuffix()), error)) {
         // The nine went in: what is held says what the files hold.
         NutrientTargets written = targets;
-        for (const auto& [number, range] : std::map<QString, NutrientTargets::Range>(targets.keptRanges())) {
-            written.setKeptRange(number, m_targets.keptRange(number), nullptr);
-        }
-        for (const auto& [number, range] : m_targets.keptRanges()) {
-            written.setKeptRange(number, range, nullptr);
-        }
+        written.setKeptRanges(m_targets.keptRanges());
         hold(written);
         return false;
     }

@@ -136,6 +136,13 @@ QString LiveTotalsStrip::amountText(double value, const QString& unit) const
     return unit.isEmpty() ? text : text + QLatin1Char(' ') + unit;
 }
 
+QString LiveTotalsStrip::amountText(double value, const QString& unit, int unknown) const
+{
+    // A sum some planned foods lack is a lower bound.
+    const QString amount = amountText(value, unit);
+    return unknown > 0 ? tr("\u2265 %1").arg(amount) : amount;
+}
+
 QString LiveTotalsStrip::valueText(int index) const
 {
     const Shown& shown = m_shown.at(static_cast<std::size_t>(index));
@@ -145,8 +152,7 @@ QString LiveTotalsStrip::valueText(int index) const
     }
     int unknown = 0;
     const double value = m_totals.value(m_totals.day(), shown.nine, numberOf(shown), &unknown);
-    const QString amount = amountText(value, shown.unit);
-    return tr("%1 %2").arg(shown.name, unknown > 0 ? tr("\u2265 %1").arg(amount) : amount);
+    return tr("%1 %2").arg(shown.name, amountText(value, shown.unit, unknown));
 }
 
 QString LiveTotalsStrip::valueToolTip(int index) const
@@ -168,8 +174,7 @@ QString LiveTotalsStrip::valueToolTip(int index) const
     for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
         int lacking = 0;
         const double value = m_totals.value(m_totals.meal(meal), shown.nine, numberOf(shown), &lacking);
-        lines.append(tr("%1: %2").arg(MealPlan::heading(meal),
-            lacking > 0 ? tr("\u2265 %1").arg(amountText(value, shown.unit)) : amountText(value, shown.unit)));
+        lines.append(tr("%1: %2").arg(MealPlan::heading(meal), amountText(value, shown.unit, lacking)));
     }
     if (unknown > 0) {
         lines.append(unknown == 1 ? tr("1 planned food lacks this value, so the day has at least this much.")

@@ -60,6 +60,7 @@ private:
     // The name and unit of a key; false for a key the strip cannot show.
     bool describe(const QString& key, int* nine, QString* name, QString* unit) const;
     QString amountText(double value, const QString& unit) const;
+    QString amountText(double value, const QString& unit, int unknown) const;
 
     LiveTotals& m_totals;
     const UserTargets& m_targets;
