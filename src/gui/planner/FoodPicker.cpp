@@ -42,7 +42,8 @@ FoodPicker::FoodPicker(QWidget* parent)
     m_search->setObjectName(QStringLiteral("FoodFilter"));
     m_search->setPlaceholderText(tr("Search foods"));
     m_search->setAccessibleName(tr("Search foods"));
-    m_search->setClearButtonEnabled(true);
+    // The clear button is added by the main window once it has first shown, as its icon takes a
+    // while to load and shows only once something is typed.
     m_search->installEventFilter(this);
     m_count = new QLabel(parent);
     m_count->setObjectName(QStringLiteral("FoodCount"));

@@ -165,15 +165,43 @@ MainWindow::MainWindow(Workspace& workspace, QWidget* parent)
     m_workspace.targets().load(nullptr, nullptr);
     connect(&m_workspace.files(), &UserFiles::userNameChanged, this,
         [this] { m_workspace.targets().load(nullptr, nullptr); });
-    // The nutrients' names and the first sums come right after the window first shows, which
-    // they would otherwise hold up.
-    QTimer::singleShot(0, this, [this] {
-        NutrientCatalogue catalogue;
-        if (m_workspace.foods().nutrientCatalogue(&catalogue, nullptr)) {
-            m_liveStrip->setCatalogue(catalogue);
-        }
-        showLiveTotals(m_liveAction->isChecked());
-    });
+    // The nutrients' names and the first sums wait for the window's first paint, which they
+    // would otherwise hold up.
+    m_firstPaintWait = new QTimer(this);
+    m_firstPaintWait->setSingleShot(true);
+    m_firstPaintWait->setInterval(250);
+    connect(m_firstPaintWait, &QTimer::timeout, this, &MainWindow::afterFirstPaint);
+    m_firstPaintWait->start();
+    // A change to the plan before then is summed at once.
+    connect(&m_workspace.plan(), &PlanDocument::mealChanged, this, &MainWindow::afterFirstPaint);
+    connect(&m_workspace.plan(), &PlanDocument::planChanged, this, &MainWindow::afterFirstPaint);
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::Paint && m_firstPaintWait && m_firstPaintWait->isActive()) {
+        // Posted now, it comes after the painted window reaches the screen.
+        m_firstPaintWait->stop();
+        QTimer::singleShot(0, this, &MainWindow::afterFirstPaint);
+    }
+    return QMainWindow::event(event);
+}
+
+void MainWindow::afterFirstPaint()
+{
+    if (!m_firstPaintWait) {
+        return;
+    }
+    delete m_firstPaintWait;
+    m_firstPaintWait = nullptr;
+    disconnect(&m_workspace.plan(), &PlanDocument::mealChanged, this, &MainWindow::afterFirstPaint);
+    disconnect(&m_workspace.plan(), &PlanDocument::planChanged, this, &MainWindow::afterFirstPaint);
+    m_foodFilter->setClearButtonEnabled(true);
+    NutrientCatalogue catalogue;
+    if (m_workspace.foods().nutrientCatalogue(&catalogue, nullptr)) {
+        m_liveStrip->setCatalogue(catalogue);
+    }
+    showLiveTotals(m_liveAction->isChecked());
 }
 
 int MainWindow::liveTotalsRoom() const

@@ -21,6 +21,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QTimer;
 class QPushButton;
 class QUndoStack;
 
@@ -83,6 +84,7 @@ public slots:
     void chooseMeal(int meal);
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -112,6 +114,9 @@ private:
     int liveTotalsRoom() const;
     // Keeps what the live totals show for the next start.
     void keepLiveTotalsChoice();
+    // What the window does once it has first been painted: the nutrients' names and the first
+    // sums of the live totals.
+    void afterFirstPaint();
 
     Workspace& m_workspace;
     QUndoStack* m_undoStack;
@@ -133,4 +138,6 @@ private:
     LiveTotals* m_liveTotals = nullptr;
     LiveTotalsStrip* m_liveStrip = nullptr;
     QAction* m_liveAction = nullptr;
+    // Runs afterFirstPaint() should the window not be painted soon, as when it starts minimised.
+    QTimer* m_firstPaintWait = nullptr;
 };

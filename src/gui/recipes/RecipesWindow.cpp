@@ -191,6 +191,7 @@ void RecipesWindow::buildControls()
 
     // The foods to add, found as in the main window.
     m_picker = new FoodPicker(this);
+    m_picker->searchBox()->setClearButtonEnabled(true);
     m_picker->list()->setMinimumWidth(kFoodListWidth);
     auto* add = makeCommandButton(this, QStringLiteral("RecipeAdd"), tr("&Add to Recipe"));
     connect(add, &QPushButton::clicked, this, &RecipesWindow::addIngredient);

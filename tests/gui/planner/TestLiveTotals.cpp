@@ -36,6 +36,8 @@ private slots:
     void targetBarAndHiding();
     void choiceFile_data();
     void choiceFile();
+    void sumsBeforeTheFirstPaint_data();
+    void sumsBeforeTheFirstPaint();
 
 private:
     void open();
@@ -294,6 +296,34 @@ void TestLiveTotals::choiceFile()
     // What is written reads back as itself.
     QVERIFY(choice.save(path, nullptr));
     QCOMPARE(LiveTotalsChoice::load(path), choice);
+}
+
+void TestLiveTotals::sumsBeforeTheFirstPaint_data()
+{
+    QTest::addColumn<bool>("changeFirst");
+    QTest::newRow("a change before the paint") << true;
+    QTest::newRow("a window never painted") << false;
+}
+
+// The window leaves its first sums until it has painted; a change before then, or a window that
+// is never painted, still gets them.
+void TestLiveTotals::sumsBeforeTheFirstPaint()
+{
+    QFETCH(bool, changeFirst);
+    m_window.reset();
+    m_window = std::make_unique<MainWindow>(*m_workspace);
+    const LiveTotals& live = *m_window->liveTotals();
+    if (changeFirst) {
+        MealTable lunch;
+        lunch.add(QStringLiteral("Bread"), QStringLiteral("2"));
+        m_workspace->plan().setMeal(MealPlan::Lunch, lunch);
+        QVERIFY(live.isCurrent());
+        QCOMPARE(live.day().nine.values[TotalsRow::Calories], 160.0);
+    } else {
+        QTRY_VERIFY(live.isCurrent());
+    }
+    compareWithCalculation();
+    QVERIFY(m_window->findChild<QLineEdit*>(QStringLiteral("FoodFilter"))->isClearButtonEnabled());
 }
 
 QTEST_MAIN(TestLiveTotals)
