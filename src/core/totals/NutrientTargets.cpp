@@ -132,7 +132,11 @@ QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
 
 NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) const
 {
-    const Range& r = range(nutrient);
+    return standing(range(nutrient), value);
+}
+
+NutrientTargets::Standing NutrientTargets::standing(const Range& r, double value)
+{
     if (!r.minimum && !r.maximum) {
         return Standing::NoTarget;
     }
@@ -150,8 +154,11 @@ NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) 
 
 QString NutrientTargets::describe(int nutrient, double value, const QLocale& locale) const
 {
-    const Range& r = range(nutrient);
-    const QString unit = NutrientTargets::unit(nutrient);
+    return describe(range(nutrient), unit(nutrient), value, locale);
+}
+
+QString NutrientTargets::describe(const Range& r, const QString& unit, double value, const QLocale& locale)
+{
     // The numbers as the grid shows them, so that the tip never says "25" of a day marked over 25.
     QString bounds;
     if (r.minimum && r.maximum) {
@@ -172,7 +179,7 @@ QString NutrientTargets::describe(int nutrient, double value, const QLocale& loc
     if (reference != 0 && std::isfinite(share)) {
         // A whole per cent would round a day just over its maximum to 100 %; the share then says
         // which side of the bound it is on, as the mark does.
-        const Standing where = standing(nutrient, value);
+        const Standing where = standing(r, value);
         QString percent = locale.toString(share, 'f', 0);
         if (reference > 0 && where == Standing::Over && share <= 100) {
             percent = QStringLiteral("> 100");

@@ -61,10 +61,13 @@ public:
     // Where a day's value stands, judged at the precision the totals show it with: a bound itself
     // counts as within.
     Standing standing(int nutrient, double value) const;
+    static Standing standing(const Range& range, double value);
     // "1850 of 1800–2200 kcal (84 %)": the value and the range in the grid's number text, with the
     // nutrient's unit and, where there is a maximum (else the minimum), the share of it in whole
     // per cent; "> 100 %" or "< 100 %" where that would round to the other side of the bound.
     QString describe(int nutrient, double value, const QLocale& locale = QLocale()) const;
+    // The same of any nutrient's range, given in `unit`.
+    static QString describe(const Range& range, const QString& unit, double value, const QLocale& locale = QLocale());
 
     // How many unreadable lines `problems` quotes, as for a period file; the rest are counted in
     // one closing line.

@@ -193,9 +193,7 @@ bool RecommendedIntakes::read(const QString& path, RecommendedIntakes* intakes, 
             reason = tr("the heading \"%1\" should come first").arg(kHeader);
         } else if (readRow(trimmed, &row, &reason)) {
             if (static_cast<int>(read.m_rows.size()) >= MostRows) {
-                *error = tr("%1 holds more than %2 recommended intakes.")
-                             .arg(QFileInfo(path).fileName())
-                             .arg(MostRows);
+                *error = tr("%1 holds more than %2 recommended intakes.").arg(QFileInfo(path).fileName()).arg(MostRows);
                 return false;
             }
             read.m_rows.push_back(std::move(row));
@@ -244,8 +242,8 @@ RecommendedIntakes::Filled RecommendedIntakes::rangesFor(const Person& person, c
         splitUnit(row.unit, &base, &measure);
         NutrientTargets::Range range;
         bool converted = measure.isEmpty();
-        for (auto [from, to] : { std::pair(&row.range.minimum, &range.minimum),
-                 std::pair(&row.range.maximum, &range.maximum) }) {
+        for (auto [from, to] :
+            { std::pair(&row.range.minimum, &range.minimum), std::pair(&row.range.maximum, &range.maximum) }) {
             double value = 0;
             if (*from && converted) {
                 converted = NutrientUnit::convert(**from, base, nutrient->unit, &value);
@@ -253,8 +251,9 @@ RecommendedIntakes::Filled RecommendedIntakes::rangesFor(const Person& person, c
             }
         }
         if (!converted) {
-            filled.unset.append(tr("%1 (%2): the recommended intake is in %3, which amounts in %2 cannot be converted to.")
-                                    .arg(MessageText::quoted(nutrient->name), nutrient->unit, row.unit));
+            filled.unset.append(
+                tr("%1 (%2): the recommended intake is in %3, which amounts in %2 cannot be converted to.")
+                    .arg(MessageText::quoted(nutrient->name), nutrient->unit, row.unit));
             continue;
         }
         filled.ranges[row.number] = range;

@@ -58,7 +58,8 @@ void TestRecommendedIntakes::publishedValuesForAPerson_data()
     QTest::newRow("women 50: fiber") << Person { Sex::Female, 50, Stage::None } << "291" << 25.0 << None;
     QTest::newRow("adults: sodium up to its risk reduction intake") << woman40 << "307" << 1500.0 << 2300.0;
     QTest::newRow("pregnant 25: iron") << Person { Sex::Female, 25, Stage::Pregnant } << "303" << 27.0 << 45.0;
-    QTest::newRow("lactating 16: vitamin C") << Person { Sex::Female, 16, Stage::Lactating } << "401" << 115.0 << 1800.0;
+    QTest::newRow("lactating 16: vitamin C")
+        << Person { Sex::Female, 16, Stage::Lactating } << "401" << 115.0 << 1800.0;
     QTest::newRow("child 5: calcium") << Person { Sex::Male, 5, Stage::None } << "301" << 1000.0 << 2500.0;
     QTest::newRow("men 75: vitamin D in IU") << Person { Sex::Male, 75, Stage::None } << "324" << 800.0 << 4000.0;
     QTest::newRow("women 40: vitamin K, no limit") << woman40 << "430" << 90.0 << None;
@@ -93,15 +94,24 @@ void TestRecommendedIntakes::unitsConvertedOrLeftUnset_data()
     QTest::addColumn<QString>("unit");
     QTest::addColumn<double>("minimum");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("vitamin C in grams") << "401" << "g" << 0.09 << "";
-    QTest::newRow("vitamin C in micrograms") << "401" << "µg" << 90000.0 << "";
-    QTest::newRow("copper in micrograms as stated") << "312" << "µg" << 900.0 << "";
-    QTest::newRow("vitamin A in IU against RAE") << "318" << "IU" << None << "in µg RAE";
-    QTest::newRow("vitamin A in micrograms against RAE") << "318" << "µg" << None << "in µg RAE";
-    QTest::newRow("total folate against DFE") << "417" << "µg" << None << "in µg DFE";
-    QTest::newRow("niacin against NE") << "406" << "mg" << None << "in mg NE";
-    QTest::newRow("vitamin D in IU against micrograms") << "328" << "IU" << None << "in µg";
-    QTest::newRow("iron in IU") << "303" << "IU" << None << "in mg";
+    QTest::newRow("vitamin C in grams") << "401"
+                                        << "g" << 0.09 << "";
+    QTest::newRow("vitamin C in micrograms") << "401"
+                                             << "µg" << 90000.0 << "";
+    QTest::newRow("copper in micrograms as stated") << "312"
+                                                    << "µg" << 900.0 << "";
+    QTest::newRow("vitamin A in IU against RAE") << "318"
+                                                 << "IU" << None << "in µg RAE";
+    QTest::newRow("vitamin A in micrograms against RAE") << "318"
+                                                         << "µg" << None << "in µg RAE";
+    QTest::newRow("total folate against DFE") << "417"
+                                              << "µg" << None << "in µg DFE";
+    QTest::newRow("niacin against NE") << "406"
+                                       << "mg" << None << "in mg NE";
+    QTest::newRow("vitamin D in IU against micrograms") << "328"
+                                                        << "IU" << None << "in µg";
+    QTest::newRow("iron in IU") << "303"
+                                << "IU" << None << "in mg";
 }
 
 void TestRecommendedIntakes::unitsConvertedOrLeftUnset()
@@ -110,10 +120,12 @@ void TestRecommendedIntakes::unitsConvertedOrLeftUnset()
     QFETCH(QString, unit);
     QFETCH(double, minimum);
     QFETCH(QString, reason);
-    NutrientCatalogue catalogue({ Nutrient { number, QStringLiteral("Tested"), unit, NutrientCatalogue::groupOf(number), 1 },
+    NutrientCatalogue catalogue({ Nutrient {
+                                      number, QStringLiteral("Tested"), unit, NutrientCatalogue::groupOf(number), 1 },
         Nutrient { QStringLiteral("303"), QStringLiteral("Iron"), QStringLiteral("mg"), NutrientGroup::Minerals, 2 } });
     if (number == u"303") {
-        catalogue = NutrientCatalogue({ Nutrient { number, QStringLiteral("Tested"), unit, NutrientGroup::Minerals, 1 } });
+        catalogue
+            = NutrientCatalogue({ Nutrient { number, QStringLiteral("Tested"), unit, NutrientGroup::Minerals, 1 } });
     }
     const RecommendedIntakes::Filled filled
         = RecommendedIntakes::builtIn().rangesFor(Person { Sex::Male, 25, Stage::None }, catalogue);
@@ -124,7 +136,8 @@ void TestRecommendedIntakes::unitsConvertedOrLeftUnset()
     } else {
         QVERIFY(!filled.ranges.count(number));
         QCOMPARE(filled.unset.size(), 1);
-        QVERIFY2(filled.unset.front().startsWith(QStringLiteral("Tested (%1)").arg(unit)), qPrintable(filled.unset.front()));
+        QVERIFY2(
+            filled.unset.front().startsWith(QStringLiteral("Tested (%1)").arg(unit)), qPrintable(filled.unset.front()));
         QVERIFY2(filled.unset.front().contains(reason), qPrintable(filled.unset.front()));
     }
 }
@@ -135,21 +148,21 @@ void TestRecommendedIntakes::badLinesRefused_data()
     QTest::addColumn<int>("rows");
     QTest::addColumn<QString>("problem");
     QTest::newRow("a good row") << QByteArray("303,Iron,female,19,50,,18,RDA,45,UL,mg\n") << 1 << "";
-    QTest::newRow("comments and blank lines")
-        << QByteArray("# a note\n\n303,Iron,any,1,,,7,RDA,,,mg\n") << 1 << "";
+    QTest::newRow("comments and blank lines") << QByteArray("# a note\n\n303,Iron,any,1,,,7,RDA,,,mg\n") << 1 << "";
     QTest::newRow("too few fields") << QByteArray("303,Iron,female,19,50,,18,RDA,45,mg\n") << 0 << "10 fields";
     QTest::newRow("no nutrient number") << QByteArray("iron,Iron,female,19,50,,18,RDA,45,UL,mg\n") << 0 << "number";
     QTest::newRow("an unknown sex") << QByteArray("303,Iron,woman,19,50,,18,RDA,45,UL,mg\n") << 0 << "sex";
     QTest::newRow("ages backwards") << QByteArray("303,Iron,female,50,19,,18,RDA,45,UL,mg\n") << 0 << "ages";
     QTest::newRow("a pregnant male") << QByteArray("303,Iron,male,19,50,pregnant,27,RDA,45,UL,mg\n") << 0 << "females";
-    QTest::newRow("an amount with a space") << QByteArray("303,Iron,female,19,50,,1 8,RDA,45,UL,mg\n") << 0 << "numbers";
+    QTest::newRow("an amount with a space")
+        << QByteArray("303,Iron,female,19,50,,1 8,RDA,45,UL,mg\n") << 0 << "numbers";
     QTest::newRow("an amount without its kind") << QByteArray("303,Iron,female,19,50,,18,,45,UL,mg\n") << 0 << "kind";
     QTest::newRow("a negative amount") << QByteArray("303,Iron,female,19,50,,-18,RDA,45,UL,mg\n") << 0 << "numbers";
     QTest::newRow("no amount") << QByteArray("303,Iron,female,19,50,,,,,,mg\n") << 0 << "neither";
     QTest::newRow("intake above its limit") << QByteArray("303,Iron,female,19,50,,50,RDA,45,UL,mg\n") << 0 << "above";
     QTest::newRow("an unknown unit") << QByteArray("303,Iron,female,19,50,,18,RDA,45,UL,grains\n") << 0 << "unit";
-    QTest::newRow("one bad line of two")
-        << QByteArray("303,Iron,female,19,50,,18,RDA,45,UL,mg\n303,Iron\n") << 1 << "Line 7";
+    QTest::newRow("one bad line of two") << QByteArray("303,Iron,female,19,50,,18,RDA,45,UL,mg\n303,Iron\n") << 1
+                                         << "Line 7";
     QTest::newRow("an endless line") << QByteArray(5000, 'x') + "\n" << 0 << "longer than";
 }
 
