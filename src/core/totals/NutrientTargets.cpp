@@ -89,6 +89,13 @@ QString NutrientTargets::unit(int nutrient)
     return QString::fromLatin1(kUnits[nutrient]);
 }
 
+QString NutrientTargets::catalogueNumber(int nutrient)
+{
+    static const char* const numbers[TotalsRow::NutrientCount]
+        = { "208", "205", "204", "269", "601", "", "291", "", "" };
+    return QString::fromLatin1(numbers[nutrient]);
+}
+
 bool NutrientTargets::readTypedBound(QStringView text, const QLocale& locale, std::optional<double>* bound)
 {
     const QStringView trimmed = text.trimmed();
@@ -111,7 +118,10 @@ bool NutrientTargets::readTypedBound(QStringView text, const QLocale& locale, st
 
 QString NutrientTargets::typedBoundText(double bound, const QLocale& locale)
 {
-    return locale.toString(bound, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation where it stays short: "10,000", not "1E+04".
+    const double size = std::abs(bound);
+    const bool fixed = size == 0 || (size >= 1e-6 && size < 1e15);
+    return locale.toString(bound, fixed ? 'f' : 'g', QLocale::FloatingPointShortest);
 }
 
 QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const

@@ -41,6 +41,9 @@ public:
     static const QStringList& nutrientNames();
     // The unit a nutrient's value is given in ("kcal", "g", "mg"); empty for Points.
     static QString unit(int nutrient);
+    // The catalogue's number of the nutrient one of the nine counts ("291" for Fiber), in the same
+    // unit; empty for those the catalogue has no one nutrient for (Points, Net Carbs).
+    static QString catalogueNumber(int nutrient);
 
     const Range& range(int nutrient) const { return m_ranges[static_cast<std::size_t>(nutrient)]; }
     // False, with a reason naming the nutrient, when the minimum is above the maximum.
