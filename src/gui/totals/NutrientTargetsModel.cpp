@@ -200,7 +200,8 @@ bool NutrientTargetsModel::setData(const QModelIndex& index, const QVariant& val
                          .arg(MessageText::quoted(nutrient.name)));
         return false;
     }
-    const NutrientTargets::Range before = m_ranges.count(nutrient.number) ? m_ranges.at(nutrient.number) : NutrientTargets::Range();
+    const NutrientTargets::Range before
+        = m_ranges.count(nutrient.number) ? m_ranges.at(nutrient.number) : NutrientTargets::Range();
     if (range == before) {
         return true;
     }

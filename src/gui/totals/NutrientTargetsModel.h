@@ -20,8 +20,8 @@ class NutrientTargetsModel : public QAbstractTableModel
 public:
     enum Column { NameColumn, UnitColumn, MinimumColumn, MaximumColumn, ColumnCount };
 
-    NutrientTargetsModel(
-        const NutrientCatalogue& catalogue, std::map<QString, NutrientTargets::Range> ranges, QObject* parent = nullptr);
+    NutrientTargetsModel(const NutrientCatalogue& catalogue, std::map<QString, NutrientTargets::Range> ranges,
+        QObject* parent = nullptr);
 
     const std::map<QString, NutrientTargets::Range>& ranges() const { return m_ranges; }
     // Sets the ranges of the nutrients in `ranges` (an empty one removes the target); the others

@@ -5,7 +5,7 @@
 #include <QDialog>
 
 class QComboBox;
-class QSpinBox;
+class QLineEdit;
 
 // Asks whose recommended intakes to set targets from: sex, age in years and, for females of an age
 // the reference gives them for, pregnancy or lactation.
@@ -19,10 +19,16 @@ public:
     RecommendedIntakes::Person person() const;
     void setPerson(const RecommendedIntakes::Person& person);
 
+public slots:
+    // Refuses an age that is not whole years the reference speaks of, and stays open.
+    void accept() override;
+
 private:
     void offerStages();
+    // The age typed, or 0 when it is none the reference speaks of.
+    int typedAge() const;
 
     QComboBox* m_sex;
-    QSpinBox* m_age;
+    QLineEdit* m_age;
     QComboBox* m_stage;
 };

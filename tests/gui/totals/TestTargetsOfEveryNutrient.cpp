@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QTest>
 #include <QTreeView>
 
@@ -37,6 +36,8 @@ private slots:
     void filledFromRecommendedIntakes();
     void pregnancyOfferedOnlyWhereItCanBe_data();
     void pregnancyOfferedOnlyWhereItCanBe();
+    void ageAsTyped_data();
+    void ageAsTyped();
 
 private:
     QString file(const QString& suffix) const { return m_workspace->files().perUserFile(suffix); }
@@ -77,8 +78,8 @@ void TestTargetsOfEveryNutrient::filterNarrowsTheList_data()
     QTest::newRow("any case, blanks around") << "  SODIUM " << QStringList { "Minerals" } << QStringList { "307" } << 1;
     QTest::newRow("a number") << "307" << QStringList { "Minerals" } << QStringList { "307" } << 1;
     QTest::newRow("across groups") << "vitamin c" << QStringList { "Vitamins" } << QStringList { "401" } << 1;
-    QTest::newRow("a group's name shows the group") << "amino" << QStringList { "Amino acids" }
-                                                   << QStringList { "501", "518" } << 19;
+    QTest::newRow("a group's name shows the group")
+        << "amino" << QStringList { "Amino acids" } << QStringList { "501", "518" } << 19;
     QTest::newRow("fat in two groups") << "fat" << QStringList { "Energy and macronutrients", "Fats" }
                                        << QStringList { "204", "606", "601" } << 7;
     QTest::newRow("nothing") << "zzz" << QStringList {} << QStringList {} << 0;
@@ -127,20 +128,40 @@ void TestTargetsOfEveryNutrient::typingABound_data()
     QTest::addColumn<QString>("refused");
     const int minimum = NutrientTargetsModel::MinimumColumn;
     const int maximum = NutrientTargetsModel::MaximumColumn;
-    QTest::newRow("a grouped number") << "en_US" << "" << maximum << "2,300" << "2,300" << "";
-    QTest::newRow("German decimals") << "de_DE" << "" << minimum << "1.500,5" << "1.500,5" << "";
-    QTest::newRow("the C form") << "de_DE" << "" << minimum << "1500.5" << "1.500,5" << "";
-    QTest::newRow("a word") << "en_US" << "1500_2300" << minimum << "lots" << "1,500"
+    QTest::newRow("a grouped number") << "en_US"
+                                      << "" << maximum << "2,300"
+                                      << "2,300"
+                                      << "";
+    QTest::newRow("German decimals") << "de_DE"
+                                     << "" << minimum << "1.500,5"
+                                     << "1.500,5"
+                                     << "";
+    QTest::newRow("the C form") << "de_DE"
+                                << "" << minimum << "1500.5"
+                                << "1.500,5"
+                                << "";
+    QTest::newRow("a word") << "en_US"
+                            << "1500_2300" << minimum << "lots"
+                            << "1,500"
                             << "\"lots\" is not a number, so the minimum of Sodium stays as it was.";
-    QTest::newRow("with its unit") << "en_US" << "1500_2300" << maximum << "2300 mg" << "2,300"
+    QTest::newRow("with its unit") << "en_US"
+                                   << "1500_2300" << maximum << "2300 mg"
+                                   << "2,300"
                                    << "\"2300 mg\" is not a number, so the maximum of Sodium stays as it was.";
     QTest::newRow("a minimum above the maximum")
-        << "en_US" << "1500_2300" << minimum << "3000" << "1,500"
+        << "en_US"
+        << "1500_2300" << minimum << "3000"
+        << "1,500"
         << "The minimum of Sodium would be above its maximum, so it stays as it was.";
     QTest::newRow("a maximum below the minimum")
-        << "en_US" << "1500_2300" << maximum << "1000" << "2,300"
+        << "en_US"
+        << "1500_2300" << maximum << "1000"
+        << "2,300"
         << "The maximum of Sodium would be below its minimum, so it stays as it was.";
-    QTest::newRow("emptied: no bound") << "en_US" << "1500_2300" << minimum << "" << "" << "";
+    QTest::newRow("emptied: no bound") << "en_US"
+                                       << "1500_2300" << minimum << ""
+                                       << ""
+                                       << "";
 }
 
 void TestTargetsOfEveryNutrient::typingABound()
@@ -241,7 +262,8 @@ void TestTargetsOfEveryNutrient::filledFromRecommendedIntakes_data()
                                  << QStringList { "303 18 45", "301 1,000 2,500", "307 1,500 2,300", "291 25 -",
                                         "312 0.9 10", "208 - -", "606 - -" }
                                  << "25";
-    QTest::newRow("men 19-30") << 1 << 25 << 0 << QStringList { "401 90 2,000", "291 38 -", "313 4,000 10,000" } << "38";
+    QTest::newRow("men 19-30") << 1 << 25 << 0 << QStringList { "401 90 2,000", "291 38 -", "313 4,000 10,000" }
+                               << "38";
     QTest::newRow("pregnant 30") << 0 << 30 << 1 << QStringList { "303 27 45", "401 85 2,000" } << "28";
 }
 
@@ -258,7 +280,7 @@ void TestTargetsOfEveryNutrient::filledFromRecommendedIntakes()
     whenModal([&](QWidget* asked) {
         QCOMPARE(asked->objectName(), QStringLiteral("RecommendedIntakes"));
         asked->findChild<QComboBox*>(QStringLiteral("RecommendedSex"))->setCurrentIndex(sex);
-        asked->findChild<QSpinBox*>(QStringLiteral("RecommendedAge"))->setValue(age);
+        asked->findChild<QLineEdit*>(QStringLiteral("RecommendedAge"))->setText(QString::number(age));
         asked->findChild<QComboBox*>(QStringLiteral("RecommendedStage"))->setCurrentIndex(stage);
         static_cast<QDialog*>(asked)->accept();
     });
@@ -314,14 +336,43 @@ void TestTargetsOfEveryNutrient::pregnancyOfferedOnlyWhereItCanBe()
     RecommendedIntakesDialog ask;
     auto* stage = ask.findChild<QComboBox*>(QStringLiteral("RecommendedStage"));
     ask.findChild<QComboBox*>(QStringLiteral("RecommendedSex"))->setCurrentIndex(0);
-    ask.findChild<QSpinBox*>(QStringLiteral("RecommendedAge"))->setValue(30);
+    ask.findChild<QLineEdit*>(QStringLiteral("RecommendedAge"))->setText(QStringLiteral("30"));
     stage->setCurrentIndex(2);
     ask.findChild<QComboBox*>(QStringLiteral("RecommendedSex"))->setCurrentIndex(sex);
-    ask.findChild<QSpinBox*>(QStringLiteral("RecommendedAge"))->setValue(age);
+    ask.findChild<QLineEdit*>(QStringLiteral("RecommendedAge"))->setText(QString::number(age));
     QCOMPARE(stage->isEnabled(), offered);
     // A stage no longer offered is not given.
-    QCOMPARE(ask.person().stage,
-        offered ? RecommendedIntakes::Stage::Lactating : RecommendedIntakes::Stage::None);
+    QCOMPARE(ask.person().stage, offered ? RecommendedIntakes::Stage::Lactating : RecommendedIntakes::Stage::None);
+}
+
+void TestTargetsOfEveryNutrient::ageAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("age");
+    QTest::newRow("an adult") << "45" << 45;
+    QTest::newRow("blanks around") << " 7 " << 7;
+    QTest::newRow("the oldest") << "120" << 120;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("an infant") << "0" << 0;
+    QTest::newRow("older than any") << "121" << 0;
+    QTest::newRow("a word") << "forty" << 0;
+}
+
+void TestTargetsOfEveryNutrient::ageAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, age);
+    RecommendedIntakesDialog ask;
+    ask.findChild<QLineEdit*>(QStringLiteral("RecommendedAge"))->setText(typed);
+    ask.accept();
+    QCOMPARE(ask.result(), age > 0 ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    if (age > 0) {
+        QCOMPARE(ask.person().age, age);
+        QVERIFY(Prompt::shown().isEmpty());
+    } else {
+        QCOMPARE(Prompt::shown().size(), 1);
+        QCOMPARE(Prompt::shown().front().text, QStringLiteral("Type the age in whole years, from 1 to 120."));
+    }
 }
 
 QTEST_MAIN(TestTargetsOfEveryNutrient)
