@@ -251,9 +251,8 @@ RecommendedIntakes::Filled RecommendedIntakes::rangesFor(const Person& person, c
             }
         }
         if (!converted) {
-            filled.unset.append(
-                tr("%1 (%2): the recommended intake is in %3, which amounts in %2 cannot be converted to.")
-                    .arg(MessageText::quoted(nutrient->name), nutrient->unit, row.unit));
+            filled.unset.append(tr("%1 (%2): recommended in %3, which %2 cannot be converted to.")
+                                    .arg(MessageText::quoted(nutrient->name), nutrient->unit, row.unit));
             continue;
         }
         filled.ranges[row.number] = range;

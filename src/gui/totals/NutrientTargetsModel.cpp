@@ -152,9 +152,9 @@ QVariant NutrientTargetsModel::headerData(int section, Qt::Orientation orientati
     case UnitColumn:
         return tr("Unit");
     case MinimumColumn:
-        return tr("Daily minimum");
+        return tr("Minimum");
     case MaximumColumn:
-        return tr("Daily maximum");
+        return tr("Maximum");
     default:
         return {};
     }

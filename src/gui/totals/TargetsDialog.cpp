@@ -82,11 +82,15 @@ TargetsDialog::TargetsDialog(UserTargets& targets, const NutrientCatalogue& cata
     // Typing on a bound edits it; Tab in an edit goes on to the next bound.
     m_list->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
         | QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    m_list->setMinimumWidth(m_list->fontMetrics().averageCharWidth() * 60);
+    // Room for the names of the starter's nutrients and several rows beside the nine.
+    const int character = m_list->fontMetrics().averageCharWidth();
+    m_list->setMinimumSize(character * 72, m_list->fontMetrics().height() * 8);
     m_list->header()->setSectionResizeMode(NutrientTargetsModel::NameColumn, QHeaderView::Stretch);
     m_list->header()->setStretchLastSection(false);
-    for (int column = NutrientTargetsModel::UnitColumn; column < NutrientTargetsModel::ColumnCount; ++column) {
-        m_list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    m_list->header()->setSectionResizeMode(NutrientTargetsModel::UnitColumn, QHeaderView::ResizeToContents);
+    for (int column = NutrientTargetsModel::MinimumColumn; column < NutrientTargetsModel::ColumnCount; ++column) {
+        m_list->header()->setSectionResizeMode(column, QHeaderView::Fixed);
+        m_list->header()->resizeSection(column, character * 15);
     }
     connect(m_model, &QAbstractItemModel::modelReset, this, &TargetsDialog::showRows);
     connect(m_model, &NutrientTargetsModel::refused, this, [this](const QString& message) {
@@ -181,10 +185,12 @@ void TargetsDialog::fillFromRecommendedIntakes(const RecommendedIntakes::Person&
                   .arg(filled.ranges.size())
                   .arg(whom) };
     if (!filled.unset.isEmpty()) {
-        lines.append(tr("Left as they were:"));
+        lines.append(tr("Left as they were, having no reference in their unit:"));
         lines.append(MessageText::listed(filled.unset));
     }
     m_note->setText(lines.join(QLatin1Char('\n')));
+    // The note is never narrower than the list, so that width gives the most height it needs.
+    m_note->setMinimumHeight(m_note->heightForWidth(m_list->minimumWidth()));
     m_note->show();
 }
 

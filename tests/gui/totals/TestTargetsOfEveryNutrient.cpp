@@ -301,7 +301,8 @@ void TestTargetsOfEveryNutrient::filledFromRecommendedIntakes()
     // The window names what it left unset, and why.
     auto* note = window.findChild<QLabel*>(QStringLiteral("RecommendedIntakesNote"));
     QVERIFY(!note->isHidden());
-    QVERIFY2(note->text().contains(QStringLiteral("Vitamin A (IU): the recommended intake is in µg RAE")),
+    QVERIFY2(note->text().contains(
+                 QStringLiteral("Vitamin A (IU): recommended in µg RAE, which IU cannot be converted to.")),
         qPrintable(note->text()));
     QVERIFY(note->text().contains(QStringLiteral("in µg DFE")));
     // Nothing is saved until OK; the user may change a value first.
