@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,7 +59,8 @@ TargetsDialog::TargetsDialog(UserTargets& targets, const NutrientCatalogue& cata
     nine->addLayout(grid);
     nine->addStretch(1);
 
-    auto* filter = new QLineEdit(this);
+    auto* filter = m_filter = new QLineEdit(this);
+    filter->installEventFilter(this);
     filter->setObjectName(QStringLiteral("NutrientTargetsFilter"));
     filter->setAccessibleName(tr("Find a nutrient"));
     filter->setClearButtonEnabled(true);
@@ -147,6 +149,19 @@ void TargetsDialog::showRows()
             break;
         }
     }
+}
+
+bool TargetsDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the search box goes to the nutrients found rather than closing the window.
+    if (watched == m_filter && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_list->setFocus(Qt::ShortcutFocusReason);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TargetsDialog::askRecommendedIntakes()

@@ -42,6 +42,9 @@ public:
 public slots:
     void accept() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     static QString boundText(const std::optional<double>& bound);
     void askRecommendedIntakes();
@@ -53,6 +56,7 @@ private:
     std::array<QLineEdit*, TotalsRow::NutrientCount> m_maximums {};
     NutrientCatalogue m_catalogue;
     NutrientTargetsModel* m_model = nullptr;
+    QLineEdit* m_filter = nullptr;
     QTreeView* m_list = nullptr;
     QLabel* m_note = nullptr;
     RecommendedIntakes::Person m_person;

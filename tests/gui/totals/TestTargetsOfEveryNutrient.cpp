@@ -189,6 +189,11 @@ void TestTargetsOfEveryNutrient::typingABound()
     QTest::keyClick(filter, Qt::Key_Tab);
     auto* list = window.findChild<QTreeView*>(QStringLiteral("NutrientTargetsList"));
     QCOMPARE(QApplication::focusWidget(), list);
+    // Enter in the search box goes to the list too, and leaves the window open.
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), list);
+    QVERIFY(window.isVisible());
     NutrientTargetsModel* model = window.nutrientsModel();
     const int row = model->rowOf(QStringLiteral("307"));
     QCOMPARE(list->currentIndex(), model->index(row, NutrientTargetsModel::MinimumColumn));
