@@ -97,8 +97,14 @@ TargetsDialog::TargetsDialog(UserTargets& targets, const NutrientCatalogue& cata
     connect(m_model, &QAbstractItemModel::modelReset, this, &TargetsDialog::showRows);
     connect(m_model, &NutrientTargetsModel::refused, this, [this](const QString& message) {
         // After the editor has closed, so the message is not shown over a half-finished edit.
+        m_refusalPending = true;
         QMetaObject::invokeMethod(
-            this, [this, message] { Prompt::error(this, message); }, Qt::QueuedConnection);
+            this,
+            [this, message] {
+                m_refusalPending = false;
+                Prompt::error(this, message);
+            },
+            Qt::QueuedConnection);
     });
     connect(filter, &QLineEdit::textChanged, m_model, &NutrientTargetsModel::setFilter);
 
@@ -222,6 +228,14 @@ QString TargetsDialog::boundText(const std::optional<double>& bound)
 
 void TargetsDialog::accept()
 {
+    // A bound still being typed counts: closing its editor commits it, and one refused keeps the
+    // window open with nothing saved while its message shows.
+    if (QWidget* editor = focusWidget(); editor && editor != m_list && m_list->isAncestorOf(editor)) {
+        m_list->setFocus(Qt::OtherFocusReason);
+    }
+    if (m_refusalPending) {
+        return;
+    }
     // Every field is read before anything is saved; all those that are not numbers are named in
     // one message.
     std::array<NutrientTargets::Range, TotalsRow::NutrientCount> ranges {};

@@ -59,5 +59,7 @@ private:
     QLineEdit* m_filter = nullptr;
     QTreeView* m_list = nullptr;
     QLabel* m_note = nullptr;
+    // A typed bound was refused and its message is still to be shown.
+    bool m_refusalPending = false;
     RecommendedIntakes::Person m_person;
 };

@@ -31,6 +31,7 @@ private slots:
     void filterNarrowsTheList();
     void typingABound_data();
     void typingABound();
+    void okWithABadBoundBeingTyped();
     void savingKeepsTheNineFile();
     void filledFromRecommendedIntakes_data();
     void filledFromRecommendedIntakes();
@@ -217,6 +218,32 @@ void TestTargetsOfEveryNutrient::typingABound()
         QVERIFY(model->ranges() == start);
     }
     window.reject();
+}
+
+void TestTargetsOfEveryNutrient::okWithABadBoundBeingTyped()
+{
+    TargetsDialog window(m_workspace->targets(), NutrientCatalogue::starter());
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* list = window.findChild<QTreeView*>(QStringLiteral("NutrientTargetsList"));
+    NutrientTargetsModel* model = window.nutrientsModel();
+    list->setFocus();
+    list->setCurrentIndex(model->index(model->rowOf(QStringLiteral("307")), NutrientTargetsModel::MaximumColumn));
+    QTest::keyClick(list, Qt::Key_L);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("ots"));
+    QVERIFY(QApplication::focusWidget() != list && list->isAncestorOf(QApplication::focusWidget()));
+    window.accept();
+    QVERIFY(window.isVisible());
+    QTRY_COMPARE(Prompt::shown().size(), 1);
+    QVERIFY(Prompt::shown().front().text.contains(QStringLiteral("\"lots\" is not a number")));
+    QVERIFY(!QFile::exists(file(NutrientTargets::keptFileSuffix())));
+    // A good one being typed is taken by OK.
+    QTest::keyClick(list, Qt::Key_2);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("300"));
+    window.accept();
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    QCOMPARE(bytes(NutrientTargets::keptFileSuffix()), QByteArray("307__2300\r\n"));
 }
 
 void TestTargetsOfEveryNutrient::savingKeepsTheNineFile()
