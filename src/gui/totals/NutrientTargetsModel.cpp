@@ -1,7 +1,7 @@
 #include "gui/totals/NutrientTargetsModel.h"
 
+#include "core/nutrients/NutrientFilter.h"
 #include "core/text/MessageText.h"
-#include "core/text/TextFold.h"
 
 #include <QFont>
 #include <QLocale>
@@ -18,15 +18,12 @@ NutrientTargetsModel::NutrientTargetsModel(
 void NutrientTargetsModel::rebuild()
 {
     m_rows.clear();
-    const QString folded = TextFold::fold(m_filter.trimmed());
+    const NutrientFilter filter(m_filter);
     // Only groups with a nutrient shown get their heading.
     std::optional<NutrientGroup> headed;
     for (qsizetype i = 0; i < m_catalogue.size(); ++i) {
         const Nutrient& nutrient = m_catalogue.nutrients()[static_cast<std::size_t>(i)];
-        // A group's name shows all its nutrients: "vitamins" lists them.
-        const bool shown = folded.isEmpty() || TextFold::fold(nutrient.name).contains(folded)
-            || nutrient.number.startsWith(folded)
-            || TextFold::fold(NutrientCatalogue::groupName(nutrient.group)).contains(folded);
+        const bool shown = filter.matches(nutrient);
         if (!shown) {
             continue;
         }
