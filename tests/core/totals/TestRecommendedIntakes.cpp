@@ -22,6 +22,7 @@ private slots:
     void badLinesRefused_data();
     void badLinesRefused();
     void tooManyRowsRefused();
+    void carriedTableReadsWhole();
 };
 
 namespace {
@@ -219,6 +220,19 @@ void TestRecommendedIntakes::tooManyRowsRefused()
     QVERIFY(error.contains(QString::number(RecommendedIntakes::MostRows)));
     QVERIFY(intakes.rows().empty());
     QVERIFY(!RecommendedIntakes::read(folder.path() + QStringLiteral("/none.csv"), &intakes, nullptr, &error));
+}
+
+void TestRecommendedIntakes::carriedTableReadsWhole()
+{
+    RecommendedIntakes intakes;
+    QStringList problems;
+    QString error;
+    QVERIFY2(
+        RecommendedIntakes::read(RecommendedIntakes::builtInPath(), &intakes, &problems, &error), qPrintable(error));
+    QCOMPARE(problems, QStringList());
+    // Twenty life-stage groups for each of the nutrients it gives.
+    QCOMPARE(intakes.rows().size() % 20, std::size_t(0));
+    QCOMPARE(intakes.rows().size(), RecommendedIntakes::builtIn().rows().size());
 }
 
 QTEST_GUILESS_MAIN(TestRecommendedIntakes)
