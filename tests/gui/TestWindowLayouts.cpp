@@ -17,6 +17,7 @@
 #include "gui/info/QuickHelpViewer.h"
 #include "gui/planner/MainWindow.h"
 #include "gui/recipes/RecipesWindow.h"
+#include "gui/totals/RecommendedIntakesDialog.h"
 #include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsDialog.h"
@@ -144,6 +145,14 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
         { "copy files", [](Workspace& w, FoodStore&) -> QWidget* { return new CopyFilesDialog(w.files()); } },
         { "user name", [](Workspace& w, FoodStore&) -> QWidget* { return new UserNameDialog(w.files()); } },
         { "targets", [](Workspace& w, FoodStore&) -> QWidget* { return new TargetsDialog(w.targets()); } },
+        { "targets from recommended intakes",
+            [](Workspace& w, FoodStore&) -> QWidget* {
+                auto* window = new TargetsDialog(w.targets());
+                window->fillFromRecommendedIntakes(
+                    { RecommendedIntakes::Sex::Female, 30, RecommendedIntakes::Stage::Pregnant });
+                return window;
+            } },
+        { "recommended intakes", [](Workspace&, FoodStore&) -> QWidget* { return new RecommendedIntakesDialog; } },
         { "chart",
             [](Workspace&, FoodStore&) -> QWidget* {
                 TotalsResult result;

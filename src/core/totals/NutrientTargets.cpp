@@ -89,6 +89,13 @@ QString NutrientTargets::unit(int nutrient)
     return QString::fromLatin1(kUnits[nutrient]);
 }
 
+QString NutrientTargets::catalogueNumber(int nutrient)
+{
+    static const char* const numbers[TotalsRow::NutrientCount]
+        = { "208", "205", "204", "269", "601", "", "291", "", "" };
+    return QString::fromLatin1(numbers[nutrient]);
+}
+
 bool NutrientTargets::readTypedBound(QStringView text, const QLocale& locale, std::optional<double>* bound)
 {
     const QStringView trimmed = text.trimmed();
@@ -111,7 +118,10 @@ bool NutrientTargets::readTypedBound(QStringView text, const QLocale& locale, st
 
 QString NutrientTargets::typedBoundText(double bound, const QLocale& locale)
 {
-    return locale.toString(bound, 'g', QLocale::FloatingPointShortest);
+    // Fixed notation where it stays short: "10,000", not "1E+04".
+    const double size = std::abs(bound);
+    const bool fixed = size == 0 || (size >= 1e-6 && size < 1e15);
+    return locale.toString(bound, fixed ? 'f' : 'g', QLocale::FloatingPointShortest);
 }
 
 QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
@@ -132,7 +142,11 @@ QString NutrientTargets::rangeText(int nutrient, const QLocale& locale) const
 
 NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) const
 {
-    const Range& r = range(nutrient);
+    return standing(range(nutrient), value);
+}
+
+NutrientTargets::Standing NutrientTargets::standing(const Range& r, double value)
+{
     if (!r.minimum && !r.maximum) {
         return Standing::NoTarget;
     }
@@ -150,8 +164,11 @@ NutrientTargets::Standing NutrientTargets::standing(int nutrient, double value) 
 
 QString NutrientTargets::describe(int nutrient, double value, const QLocale& locale) const
 {
-    const Range& r = range(nutrient);
-    const QString unit = NutrientTargets::unit(nutrient);
+    return describe(range(nutrient), unit(nutrient), value, locale);
+}
+
+QString NutrientTargets::describe(const Range& r, const QString& unit, double value, const QLocale& locale)
+{
     // The numbers as the grid shows them, so that the tip never says "25" of a day marked over 25.
     QString bounds;
     if (r.minimum && r.maximum) {
@@ -172,7 +189,7 @@ QString NutrientTargets::describe(int nutrient, double value, const QLocale& loc
     if (reference != 0 && std::isfinite(share)) {
         // A whole per cent would round a day just over its maximum to 100 %; the share then says
         // which side of the bound it is on, as the mark does.
-        const Standing where = standing(nutrient, value);
+        const Standing where = standing(r, value);
         QString percent = locale.toString(share, 'f', 0);
         if (reference > 0 && where == Standing::Over && share <= 100) {
             percent = QStringLiteral("> 100");

@@ -41,6 +41,9 @@ public:
     static const QStringList& nutrientNames();
     // The unit a nutrient's value is given in ("kcal", "g", "mg"); empty for Points.
     static QString unit(int nutrient);
+    // The catalogue's number of the nutrient one of the nine counts ("291" for Fiber), in the same
+    // unit; empty for those the catalogue has no one nutrient for (Points, Net Carbs).
+    static QString catalogueNumber(int nutrient);
 
     const Range& range(int nutrient) const { return m_ranges[static_cast<std::size_t>(nutrient)]; }
     // False, with a reason naming the nutrient, when the minimum is above the maximum.
@@ -61,10 +64,13 @@ public:
     // Where a day's value stands, judged at the precision the totals show it with: a bound itself
     // counts as within.
     Standing standing(int nutrient, double value) const;
+    static Standing standing(const Range& range, double value);
     // "1850 of 1800–2200 kcal (84 %)": the value and the range in the grid's number text, with the
     // nutrient's unit and, where there is a maximum (else the minimum), the share of it in whole
     // per cent; "> 100 %" or "< 100 %" where that would round to the other side of the bound.
     QString describe(int nutrient, double value, const QLocale& locale = QLocale()) const;
+    // The same of any nutrient's range, given in `unit`.
+    static QString describe(const Range& range, const QString& unit, double value, const QLocale& locale = QLocale());
 
     // How many unreadable lines `problems` quotes, as for a period file; the rest are counted in
     // one closing line.

@@ -168,8 +168,10 @@ QString LiveTotalsStrip::valueToolTip(int index) const
     }
     int unknown = 0;
     const double day = m_totals.value(m_totals.day(), shown.nine, numberOf(shown), &unknown);
-    if (shown.nine >= 0 && m_targets.targets().standing(shown.nine, day) != NutrientTargets::Standing::NoTarget) {
-        lines.append(tr("Target: %1").arg(m_targets.targets().describe(shown.nine, day)));
+    const NutrientTargets::Range& target
+        = shown.nine >= 0 ? m_targets.targets().range(shown.nine) : m_targets.targets().keptRange(shown.key);
+    if (NutrientTargets::standing(target, day) != NutrientTargets::Standing::NoTarget) {
+        lines.append(tr("Target: %1").arg(NutrientTargets::describe(target, shown.unit, day)));
     }
     for (int meal = 0; meal < MealPlan::MealCount; ++meal) {
         int lacking = 0;
@@ -193,8 +195,8 @@ void LiveTotalsStrip::showSums()
         shown.label->setToolTip(valueToolTip(static_cast<int>(i)));
         shown.label->setAccessibleName(text);
         // A bar only for a value with a target: its share of the maximum, else of the minimum.
-        const NutrientTargets::Range none;
-        const NutrientTargets::Range& range = shown.nine >= 0 ? m_targets.targets().range(shown.nine) : none;
+        const NutrientTargets::Range& range
+            = shown.nine >= 0 ? m_targets.targets().range(shown.nine) : m_targets.targets().keptRange(shown.key);
         const std::optional<double> reference = range.maximum ? range.maximum : range.minimum;
         const bool hasBar = reference && *reference > 0;
         shown.bar->setVisible(hasBar);

@@ -793,7 +793,9 @@ void MainWindow::saveMealAsRecipe(int meal)
 
 void MainWindow::editTargets()
 {
-    TargetsDialog window(m_workspace.targets(), this);
+    NutrientCatalogue catalogue;
+    m_workspace.foods().nutrientCatalogue(&catalogue, nullptr);
+    TargetsDialog window(m_workspace.targets(), catalogue, this);
     execWindowModal(window);
 }
 

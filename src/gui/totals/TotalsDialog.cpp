@@ -262,7 +262,9 @@ void TotalsDialog::calculate()
 void TotalsDialog::editTargets()
 {
     // The grid follows the targets when they change.
-    TargetsDialog window(m_targets, this);
+    NutrientCatalogue catalogue;
+    m_foods.nutrientCatalogue(&catalogue, nullptr);
+    TargetsDialog window(m_targets, catalogue, this);
     execWindowModal(window);
 }
 

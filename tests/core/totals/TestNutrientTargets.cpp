@@ -248,13 +248,16 @@ void TestNutrientTargets::typedBoundsReadBack()
 {
     for (const char* name : { "en_US", "de_DE", "fr_FR", "C" }) {
         const QLocale locale(QString::fromLatin1(name));
-        for (double value : { 1800.0, 1800.125, 0.1 + 0.2, 1e-7, 1e20, -5.0, 1234567.5 }) {
+        for (double value : { 1800.0, 1800.125, 0.1 + 0.2, 1e-7, 1e20, -5.0, 1234567.5, 10000.0, 0.0, 0.9 }) {
             const QString text = NutrientTargets::typedBoundText(value, locale);
             std::optional<double> read;
             QVERIFY2(NutrientTargets::readTypedBound(text, locale, &read), qPrintable(text));
             QVERIFY2(read == value, qPrintable(QStringLiteral("%1 in %2").arg(text, QLatin1String(name))));
         }
     }
+    // Round numbers as people write them, not in exponent form.
+    QCOMPARE(NutrientTargets::typedBoundText(10000, QLocale(QStringLiteral("en_US"))), QStringLiteral("10,000"));
+    QCOMPARE(NutrientTargets::typedBoundText(2500, QLocale(QStringLiteral("de_DE"))), QStringLiteral("2.500"));
 }
 
 void TestNutrientTargets::weekRows()

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QUndoStack>
 
+#include <cmath>
 #include <memory>
 
 // The main window's live totals: after every kind of change to the plan on screen they equal
@@ -34,6 +35,8 @@ private slots:
     void followsEveryChange();
     void lowerBoundWhereFoodsLackAValue();
     void targetBarAndHiding();
+    void targetBarOfAnotherNutrient_data();
+    void targetBarOfAnotherNutrient();
     void choiceFile_data();
     void choiceFile();
     void sumsBeforeTheFirstPaint_data();
@@ -264,6 +267,55 @@ void TestLiveTotals::targetBarAndHiding()
     m_window->findChild<QAction*>(QStringLiteral("mnuItemLiveTotals"))->trigger();
     QVERIFY(m_window->liveTotalsStrip()->isVisible());
     QCOMPARE(m_window->liveTotals()->day().nine.values[TotalsRow::Calories], 645.0);
+}
+
+void TestLiveTotals::targetBarOfAnotherNutrient_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<double>("minimum");
+    QTest::addColumn<double>("maximum");
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<QString>("tip");
+    // Five servings of cheese bring 870 mg of sodium; NaN is no bound, -1 no bar.
+    const double none = std::nan("");
+    QTest::newRow("a maximum") << "307" << none << 2300.0 << 378 << "Target: 870 of at most 2300 mg (38 %)";
+    QTest::newRow("a range: the share of its maximum")
+        << "307" << 1500.0 << 2300.0 << 378 << "Target: 870 of 1500\u20132300 mg (38 %)";
+    QTest::newRow("a minimum passed: a full bar") << "307" << 500.0 << none << 1000 << "(174 %)";
+    QTest::newRow("a target of another nutrient: no bar") << "203" << 50.0 << none << -1 << "";
+}
+
+void TestLiveTotals::targetBarOfAnotherNutrient()
+{
+    QFETCH(QString, number);
+    QFETCH(double, minimum);
+    QFETCH(double, maximum);
+    QFETCH(int, bar);
+    QFETCH(QString, tip);
+    NutrientTargets targets;
+    NutrientTargets::Range range;
+    if (!std::isnan(minimum)) {
+        range.minimum = minimum;
+    }
+    if (!std::isnan(maximum)) {
+        range.maximum = maximum;
+    }
+    QVERIFY(targets.setKeptRange(number, range, nullptr));
+    QVERIFY(m_workspace->targets().setTargets(targets, nullptr));
+    LiveTotalsStrip* strip = m_window->liveTotalsStrip();
+    strip->setKeys({ QStringLiteral("Calories"), QStringLiteral("307") });
+    add(QStringLiteral("Cheese"), QStringLiteral("5"), 0);
+    auto* shown = strip->findChild<QProgressBar*>(QStringLiteral("LiveTotalBar1"));
+    QVERIFY(shown);
+    QCOMPARE(shown->isVisible(), bar >= 0);
+    // Calories have no target here, whatever the other nutrients have.
+    QVERIFY(!strip->findChild<QProgressBar*>(QStringLiteral("LiveTotalBar0"))->isVisible());
+    if (bar >= 0) {
+        QCOMPARE(shown->value(), bar);
+        QVERIFY2(strip->valueToolTip(1).contains(tip), qPrintable(strip->valueToolTip(1)));
+    } else {
+        QVERIFY(!strip->valueToolTip(1).contains(QStringLiteral("Target")));
+    }
 }
 
 void TestLiveTotals::choiceFile_data()
