@@ -219,7 +219,10 @@ void TotalsDialog::buildControls()
     m_nutrientView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_nutrientView->header()->setStretchLastSection(true);
     m_nutrientView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    connect(m_nutrientRow, &QComboBox::currentIndexChanged, m_nutrientModel, &NutrientViewModel::setRow);
+    connect(m_nutrientRow, &QComboBox::currentIndexChanged, this, [this](int row) {
+        m_nutrientRowLabel = m_nutrientRow->itemText(row);
+        m_nutrientModel->setRow(row);
+    });
     connect(m_nutrientView->selectionModel(), &QItemSelectionModel::currentChanged, this,
         [this] { emit currentNutrientChanged(currentNutrientNumber()); });
     // A row clicked in the grid is the row the nutrients show.
@@ -269,7 +272,6 @@ void TotalsDialog::formatHeader()
 
 void TotalsDialog::showNutrients(const NutrientTotals& nutrients)
 {
-    const QString picked = m_nutrientRow->currentText();
     const QString nutrient = currentNutrientNumber();
     m_nutrientModel->setBreakdown(NutrientBreakdown(m_catalogue, nutrients, m_targets.targets()));
     const NutrientBreakdown& breakdown = m_nutrientModel->breakdown();
@@ -279,7 +281,7 @@ void TotalsDialog::showNutrients(const NutrientTotals& nutrients)
         for (int row = 0; row < breakdown.rowCount(); ++row) {
             m_nutrientRow->addItem(breakdown.rowLabel(row));
         }
-        m_nutrientRow->setCurrentIndex(std::max(0, m_nutrientRow->findText(picked)));
+        m_nutrientRow->setCurrentIndex(std::max(0, m_nutrientRow->findText(m_nutrientRowLabel)));
     }
     m_nutrientRow->setEnabled(breakdown.rowCount() > 0);
     m_nutrientModel->setRow(m_nutrientRow->currentIndex());

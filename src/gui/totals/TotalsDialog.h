@@ -93,5 +93,7 @@ private:
     NutrientCatalogue m_catalogue;
     NutrientViewModel* m_nutrientModel = nullptr;
     QComboBox* m_nutrientRow = nullptr;
+    // The label of the row the nutrient view shows, kept through a new calculation.
+    QString m_nutrientRowLabel;
     QTreeView* m_nutrientView = nullptr;
 };
