@@ -1,6 +1,5 @@
 #include "core/totals/NutrientBreakdown.h"
 #include "core/totals/TotalsCalculator.h"
-#include "core/totals/TotalsReport.h"
 
 #include <QTest>
 
@@ -55,8 +54,6 @@ private slots:
     void rollUpsCarryTheUnknowns();
     void amountShareAndTarget_data();
     void amountShareAndTarget();
-    void reportFileGainsThePageOnlyWhenAsked_data();
-    void reportFileGainsThePageOnlyWhenAsked();
 };
 
 void TestNutrientBreakdown::init()
@@ -245,66 +242,6 @@ void TestNutrientBreakdown::amountShareAndTarget()
     const int protein = int(breakdown.catalogue().indexOf(u"203"));
     QCOMPARE(breakdown.amountText(0, protein), QString());
     QCOMPARE(breakdown.shareText(0, protein), QString());
-}
-
-// Without the page the report file is the totals' lines exactly; with it, an empty line, the
-// page's title, its rows (every nutrient with a value or a target, under its group) and the note
-// on lower bounds follow.
-void TestNutrientBreakdown::reportFileGainsThePageOnlyWhenAsked_data()
-{
-    QTest::addColumn<bool>("page");
-    QTest::addColumn<bool>("proteinTarget");
-    QTest::addColumn<QStringList>("added");
-    QTest::newRow("without the page") << false << false << QStringList {};
-    QTest::newRow("with the page")
-        << true << false
-        << QStringList { "", "Nutrients", "Nutrient\tUnit\tDaily target\tActive\tWeekly\tTotals", "Minerals\t\t\t\t\t",
-               "Iron\tmg\t\t1\t1\t2", "Sodium\tmg\t\u2264 20\t\u2265 10 (\u2265 50 %)\t700\t\u2265 710",
-               "\u2265: some planned foods lack the value, so the amount is at least this much." };
-    QTest::newRow("a target without a value")
-        << true << true
-        << QStringList { "", "Nutrients", "Nutrient\tUnit\tDaily target\tActive\tWeekly\tTotals",
-               "Energy and macronutrients\t\t\t\t\t", "Protein\tg\t\u2265 50\t0 (0 % \u2193)\t0\t0",
-               "Minerals\t\t\t\t\t", "Iron\tmg\t\t1\t1\t2",
-               "Sodium\tmg\t\u2264 20\t\u2265 10 (\u2265 50 %)\t700\t\u2265 710",
-               "\u2265: some planned foods lack the value, so the amount is at least "
-               "this much." };
-}
-
-void TestNutrientBreakdown::reportFileGainsThePageOnlyWhenAsked()
-{
-    QFETCH(bool, page);
-    QFETCH(bool, proteinTarget);
-    QFETCH(QStringList, added);
-    TotalsResult result;
-    result.rows = { { "Active", { 290, 65, 4.6, 44, 2.5, 4, 11.3, 2, 51.7 } }, { "Weekly", {} },
-        { "Totals", { 290, 65, 4.6, 44, 2.5, 4, 11.3, 2, 51.7 } } };
-    result.hasTotalsRow = true;
-    NutrientTotals nutrients { { "307", "303", "203" },
-        { keptRow("Active", 10, { "Apple" }), keptRow("Weekly", 700) } };
-    for (NutrientTotalsRow& row : nutrients.rows) {
-        row.totals.push_back(0);
-        row.unknownCounts.push_back(0);
-        row.lacking.emplace_back();
-    }
-    TotalsCalculator::addTotalsRow(result, &nutrients);
-    NutrientTargets targets;
-    QVERIFY(targets.setRange(TotalsRow::Calories, { 1800, 2200 }, nullptr));
-    QVERIFY(targets.setKeptRange("307", { std::nullopt, 20 }, nullptr));
-    if (proteinTarget) {
-        QVERIFY(targets.setKeptRange("203", { 50, std::nullopt }, nullptr));
-    }
-    const QStringList totalsLines {
-        "Period\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\tSugar Alcohols\tNet Carbs\tCalories "
-        "target 1800\u20132200",
-        "Active\t290\t65\t4.6\t44\t2.5\t4\t11.3\t2\t51.7\tunder", "Weekly\t0\t0\t0\t0\t0\t0\t0\t0\t0\t",
-        "Totals\t290\t65\t4.6\t44\t2.5\t4\t11.3\t2\t51.7\t"
-    };
-    QCOMPARE(TotalsReport::fileLines(result, targets), totalsLines);
-    if (page) {
-        const NutrientBreakdown breakdown(catalogue(), nutrients, targets);
-        QCOMPARE(TotalsReport::fileLines(result, targets, breakdown), totalsLines + added);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestNutrientBreakdown)

@@ -798,7 +798,7 @@ void TestTotalsDialog::chartNameTakesTheChosenEnding()
 }
 
 // Apple keeps sodium 1 mg and protein 0.5 g, Bar protein 10 g and no sodium; the user's daily
-// targets are sodium at most 2300 mg and protein at least 50 g.
+// targets are sodium at most 2300 mg, protein at least 50 g and iron, which neither keeps, at least 18 mg.
 void TestTotalsDialog::planNutrients()
 {
     FoodNutrientChanges apple;
@@ -807,8 +807,8 @@ void TestTotalsDialog::planNutrients()
     FoodNutrientChanges bar;
     bar.values = { { "203", 10.0 } };
     QVERIFY(writeNutrients(*m_foods, "Bar", bar));
-    QVERIFY(TextFile::writeLines(
-        m_workspace->files().perUserFile(NutrientTargets::keptFileSuffix()), { "307__2300", "203_50_" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile(NutrientTargets::keptFileSuffix()),
+        { "307__2300", "203_50_", "303_18_" }, nullptr));
     QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile("Weekly"), { "Lunch_Bar_ 7" }, nullptr));
     openWindow();
 }
@@ -929,7 +929,8 @@ QString TestTotalsDialog::printedText(const QString& name, int firstPage, int la
 }
 
 // The report file and the printout gain the nutrient page only when it is asked for; without it
-// both are what they were before the page existed, byte for byte in the file.
+// both are what they were before the page existed, byte for byte in the file. The page lists
+// every nutrient with a value or a target, under its group.
 void TestTotalsDialog::reportNutrientPageOnlyWhenAsked_data()
 {
     QTest::addColumn<bool>("page");
@@ -964,6 +965,8 @@ void TestTotalsDialog::reportNutrientPageOnlyWhenAsked()
                                   "Energy and macronutrients\t\t\t\t\t\r\n"
                                   "Protein\tg\t\xe2\x89\xa5 50\t6 (12 % \xe2\x86\x93)\t-10 (-20 % \xe2\x86\x93)\t-4\r\n"
                                   "Minerals\t\t\t\t\t\r\n"
+                                  "Iron\tmg\t\xe2\x89\xa5 18\t\xe2\x89\xa5 0 (\xe2\x89\xa5 0 %)\t\xe2\x89\xa5 0 "
+                                  "(\xe2\x89\xa5 0 %)\t\xe2\x89\xa5 0\r\n"
                                   "Sodium\tmg\t\xe2\x89\xa4 2300\t\xe2\x89\xa5 2 (\xe2\x89\xa5 0 %)\t\xe2\x89\xa5 0 "
                                   "(\xe2\x89\xa5 0 %)\t\xe2\x89\xa5 2\r\n"
                                   "\xe2\x89\xa5: some planned foods lack the value, so the amount is at least this "
