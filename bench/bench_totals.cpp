@@ -1,7 +1,8 @@
 // Times the totals calculation against food tables of 7,878, 100,000 and 1,000,000 foods: an
 // active plan of 4 x 100 entries and eleven period files of 400 lines, looked up through the
 // index and through the plain full scan, and the time to open the totals window. Every food keeps
-// 73 nutrients beside its ten fields, and the calculation is timed with them too.
+// 73 nutrients beside its ten fields, and the calculation is timed with them too, as is the
+// totals window's nutrient view made of it.
 
 #include "BenchFoods.h"
 #include "FullScanFoodLookup.h"
@@ -16,7 +17,9 @@
 #include "core/sqlite/SqliteTransaction.h"
 #include "core/storage/SqliteFoodStore.h"
 #include "core/totals/LiveTotals.h"
+#include "core/totals/NutrientBreakdown.h"
 #include "core/totals/TotalsCalculator.h"
+#include "core/totals/UserTargets.h"
 #include "core/workspace/Workspace.h"
 #include "gui/totals/TotalsDialog.h"
 
@@ -29,6 +32,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -344,6 +348,53 @@ void runSize(int count)
     }
     std::sort(windowRuns.begin(), windowRuns.end());
 
+    // The nutrient view of Active and the eleven periods, every nutrient with a daily target: the
+    // calculation through a fresh lookup as the window makes one, its Totals row, and every text
+    // the view can show of every row (amount, share, tool tip), more than one row's view shows.
+    NutrientCatalogue catalogue;
+    foods.nutrientCatalogue(&catalogue, &error);
+    NutrientTargets targets;
+    for (const Nutrient& nutrient : catalogue.nutrients()) {
+        targets.setKeptRange(nutrient.number, { 1, 1e6 }, nullptr);
+    }
+    workspace.targets().setTargets(targets, &error);
+    qsizetype viewTexts = 0;
+    const double nutrientViewMs = medianOfFive([&] {
+        QElapsedTimer view;
+        view.start();
+        const auto lookup = foods.lookup();
+        NutrientTotals kept;
+        const TotalsResult result = TotalsCalculator::calculate(plan, workspace.files(), all, *lookup, &kept);
+        TotalsCalculator::addTotalsRow(result, &kept);
+        const NutrientBreakdown breakdown(catalogue, std::move(kept), targets);
+        viewTexts = 0;
+        for (int row = 0; row < breakdown.rowCount(); ++row) {
+            for (int n = 0; n < breakdown.nutrientCount(); ++n) {
+                viewTexts += breakdown.amountText(row, n).size() + breakdown.shareText(row, n).size()
+                    + breakdown.toolTip(row, n).size();
+            }
+        }
+        return msSince(view);
+    });
+    // The same in the window: all twelve ticked, the nutrient view on show, Calculate pressed.
+    double nutrientWindowMs = 0;
+    {
+        TotalsDialog window(workspace.files(), foods, workspace.plan(), workspace.targets());
+        for (int box = 1; box <= 12; ++box) {
+            window.findChild<QAbstractButton*>(QStringLiteral("Check%1").arg(box))->setChecked(true);
+        }
+        window.findChild<QTabWidget*>(QStringLiteral("TotalsTabs"))->setCurrentIndex(1);
+        window.show();
+        QApplication::processEvents();
+        nutrientWindowMs = medianOfFive([&] {
+            QElapsedTimer shown;
+            shown.start();
+            window.calculate();
+            QApplication::processEvents();
+            return msSince(shown);
+        });
+    }
+
     // The main window's live totals: one change to one meal of the plan on screen, after which the
     // day and that meal are added up again with every nutrient.
     LiveTotals live(workspace.plan(), foods, workspace.files());
@@ -386,6 +437,10 @@ void runSize(int count)
     std::printf("  index and full scan bit-identical:           %s\n", identical ? "yes" : "NO");
     std::printf("  opening the totals window:                   %8.2f ms (median of 3)\n", windowRuns[1]);
     std::printf("  window: calculate all twelve and show:       %8.2f ms\n", firstCalcMs);
+    printBeside("nutrient view, Active + 11 periods (target 50):", nutrientViewMs, " (median of 5)", floorNutrients);
+    std::printf(
+        "    (every row's amounts, shares and tool tips: %lld characters)\n", static_cast<long long>(viewTexts));
+    printBeside("the same in the window, calculated and shown:", nutrientWindowMs, " (median of 5)", floorNutrients);
     std::printf("  live totals after one change, every nutrient: %7.2f ms (median of 5) | floor, the plan's values "
                 "read: %.2f ms, %.1fx\n",
         liveMs, liveFloor, liveMs / liveFloor);

@@ -34,11 +34,13 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QDir>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTest>
 
 #include <cmath>
@@ -130,6 +132,15 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
         { "totals",
             [](Workspace& w, FoodStore& f) -> QWidget* {
                 return new TotalsDialog(w.files(), f, w.plan(), w.targets());
+            } },
+        { "totals, nutrients",
+            [](Workspace& w, FoodStore& f) -> QWidget* {
+                addToMeal(w.plan(), MealPlan::Lunch, QStringLiteral("Abiyuch, raw"), QStringLiteral(" 2"));
+                auto* window = new TotalsDialog(w.files(), f, w.plan(), w.targets());
+                window->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+                window->calculate();
+                window->findChild<QTabWidget*>(QStringLiteral("TotalsTabs"))->setCurrentIndex(1);
+                return window;
             } },
         { "food grid", [](Workspace& w, FoodStore& f) -> QWidget* { return new FoodGridDialog(w.files(), f, true); } },
         { "food editor",

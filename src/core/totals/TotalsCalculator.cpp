@@ -13,8 +13,11 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 #include <cmath>
+#include <numeric>
+#include <tuple>
 
 namespace {
 
@@ -41,11 +44,70 @@ bool accumulate(FoodLookup& lookup, const QString& name, double quantity, Values
     return true;
 }
 
+// Gathers, while a plan is added up, the names of the planned foods that lack each nutrient. A
+// name is looked up once per planned food that lacks anything, and a nutrient keeps only the first
+// few names, so that the names cost little beside the sums however long the plan.
+class LackingCollector
+{
+public:
+    void reset(std::size_t slotCount)
+    {
+        m_index.clear();
+        m_names.clear();
+        m_slots.assign(slotCount, {});
+    }
+
+    void add(const QString& name, const std::vector<unsigned char>& unknown)
+    {
+        // -2 until the name is looked up, -1 while it is listed for no nutrient.
+        int index = -2;
+        for (std::size_t n = 0; n < m_slots.size(); ++n) {
+            if (!unknown[n]) {
+                continue;
+            }
+            if (index == -2) {
+                index = m_index.value(name, -1);
+            }
+            std::vector<std::pair<int, int>>& listed = m_slots[n];
+            const auto found = index < 0
+                ? listed.end()
+                : std::find_if(listed.begin(), listed.end(),
+                    [index](const std::pair<int, int>& entry) { return entry.first == index; });
+            if (found != listed.end()) {
+                ++found->second;
+            } else if (listed.size() < std::size_t(MessageText::MaxListedItems)) {
+                if (index < 0) {
+                    index = int(m_names.size());
+                    m_names.append(name);
+                    m_index.insert(name, index);
+                }
+                listed.emplace_back(index, 1);
+            }
+        }
+    }
+
+    void moveInto(NutrientTotalsRow& row) const
+    {
+        row.lacking.assign(m_slots.size(), {});
+        for (std::size_t n = 0; n < m_slots.size(); ++n) {
+            for (const auto& [index, times] : m_slots[n]) {
+                row.lacking[n].names.append(m_names.at(index));
+                row.lacking[n].times.push_back(times);
+            }
+        }
+    }
+
+private:
+    QHash<QString, int> m_index;
+    QStringList m_names;
+    std::vector<std::vector<std::pair<int, int>>> m_slots;
+};
+
 // Adds the kept nutrients of every food row named `name`, times `quantity`, to `row`; a planned
-// food that does not know a nutrient counts once among its unknowns. False when the food table
-// could not be read.
+// food that does not know a nutrient counts once among its unknowns, and is named in `lacking`.
+// False when the food table could not be read.
 bool accumulateKept(FoodLookup& lookup, const QString& name, double quantity, NutrientTotalsRow& row,
-    std::vector<unsigned char>& unknown, QString* error)
+    std::vector<unsigned char>& unknown, LackingCollector& lacking, QString* error)
 {
     // An empty slot plans no food.
     if (name.isEmpty()) {
@@ -77,8 +139,13 @@ bool accumulateKept(FoodLookup& lookup, const QString& name, double quantity, Nu
             }
         }
     }
+    bool any = false;
     for (std::size_t n = 0; n < slotCount; ++n) {
         row.unknownCounts[n] += unknown[n];
+        any = any || unknown[n];
+    }
+    if (any) {
+        lacking.add(name, unknown);
     }
     return true;
 }
@@ -113,6 +180,84 @@ TotalsRow TotalsCalculator::weekFromWeekdayAndWeekend(
     return result;
 }
 
+int LackingFoods::listedTimes() const
+{
+    return std::accumulate(times.begin(), times.end(), 0);
+}
+
+void LackingFoods::add(const LackingFoods& other, int factor)
+{
+    for (qsizetype i = 0; i < other.names.size(); ++i) {
+        const qsizetype found = names.indexOf(other.names[i]);
+        const int more = other.times[std::size_t(i)] * factor;
+        if (found >= 0) {
+            times[std::size_t(found)] += more;
+        } else if (names.size() < MessageText::MaxListedItems) {
+            names.append(other.names[i]);
+            times.push_back(more);
+        }
+    }
+}
+
+NutrientTotalsRow TotalsCalculator::perDay(const NutrientTotalsRow& row, int days, const QString& label)
+{
+    NutrientTotalsRow result = row;
+    result.label = label;
+    for (double& total : result.totals) {
+        total /= days;
+    }
+    return result;
+}
+
+NutrientTotalsRow TotalsCalculator::weekFromWeekdayAndWeekend(
+    const NutrientTotalsRow& weekday, const NutrientTotalsRow& weekend, const QString& label)
+{
+    const std::size_t slotCount = std::max(weekday.totals.size(), weekend.totals.size());
+    NutrientTotalsRow result { label, std::vector<double>(slotCount), std::vector<int>(slotCount), {} };
+    result.lacking.resize(slotCount);
+    for (std::size_t n = 0; n < slotCount; ++n) {
+        const double weekdays = n < weekday.totals.size() ? 5 * weekday.totals[n] : 0;
+        const double weekendDays = n < weekend.totals.size() ? 2 * weekend.totals[n] : 0;
+        result.totals[n] = weekdays + weekendDays;
+        result.unknownCounts[n] = (n < weekday.unknownCounts.size() ? 5 * weekday.unknownCounts[n] : 0)
+            + (n < weekend.unknownCounts.size() ? 2 * weekend.unknownCounts[n] : 0);
+        if (n < weekday.lacking.size()) {
+            result.lacking[n].add(weekday.lacking[n], 5);
+        }
+        if (n < weekend.lacking.size()) {
+            result.lacking[n].add(weekend.lacking[n], 2);
+        }
+    }
+    return result;
+}
+
+NutrientTotalsRow TotalsCalculator::added(const std::vector<NutrientTotalsRow>& rows, const QString& label)
+{
+    std::size_t slotCount = 0;
+    for (const NutrientTotalsRow& row : rows) {
+        slotCount = std::max(slotCount, row.totals.size());
+    }
+    NutrientTotalsRow result { label, std::vector<double>(slotCount), std::vector<int>(slotCount), {} };
+    result.lacking.resize(slotCount);
+    for (const NutrientTotalsRow& row : rows) {
+        for (std::size_t n = 0; n < row.totals.size(); ++n) {
+            result.totals[n] += row.totals[n];
+            result.unknownCounts[n] += n < row.unknownCounts.size() ? row.unknownCounts[n] : 0;
+            if (n < row.lacking.size()) {
+                result.lacking[n].add(row.lacking[n]);
+            }
+        }
+    }
+    return result;
+}
+
+void TotalsCalculator::addTotalsRow(const TotalsResult& result, NutrientTotals* nutrients)
+{
+    if (result.hasTotalsRow && nutrients->rows.size() + 1 == result.rows.size()) {
+        nutrients->rows.push_back(added(nutrients->rows, result.rows.back().label));
+    }
+}
+
 TotalsSources TotalsCalculator::weekdayAndWeekendPlans()
 {
     TotalsSources sources;
@@ -143,14 +288,32 @@ bool TotalsCalculator::standsForOneDay(const QString& label)
 QStringList TotalsCalculator::addWeekViews(
     TotalsResult* result, const TotalsResult& fromParts, const TotalsResult& fromDays, bool perDay, bool rollUps)
 {
+    return addWeekViews(result, nullptr, fromParts, NutrientTotals(), fromDays, NutrientTotals(), perDay, rollUps);
+}
+
+QStringList TotalsCalculator::addWeekViews(TotalsResult* result, NutrientTotals* nutrients,
+    const TotalsResult& fromParts, const NutrientTotals& partsNutrients, const TotalsResult& fromDays,
+    const NutrientTotals& daysNutrients, bool perDay, bool rollUps)
+{
     std::vector<TotalsRow> rows = result->rows;
+    std::vector<NutrientTotalsRow> kept;
+    if (nutrients) {
+        kept = nutrients->rows;
+        kept.resize(rows.size());
+    }
     if (result->hasTotalsRow) {
         rows.pop_back();
+        if (nutrients) {
+            kept.pop_back();
+        }
     }
     const QString perDayLabel = tr("%1 (per day)");
-    for (TotalsRow& row : rows) {
-        if (perDay && row.label == QLatin1String("Weekly")) {
-            row = TotalsCalculator::perDay(row, 7, perDayLabel.arg(row.label));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (perDay && rows[r].label == QLatin1String("Weekly")) {
+            rows[r] = TotalsCalculator::perDay(rows[r], 7, perDayLabel.arg(rows[r].label));
+            if (nutrients) {
+                kept[r] = TotalsCalculator::perDay(kept[r], 7, rows[r].label);
+            }
         }
     }
     Values grand {};
@@ -159,6 +322,8 @@ QStringList TotalsCalculator::addWeekViews(
             grand[n] += row.values[n];
         }
     }
+    const NutrientTotalsRow keptGrand
+        = nutrients && result->hasTotalsRow ? added(kept, result->rows.back().label) : NutrientTotalsRow();
     QStringList leftOut;
     if (rollUps) {
         auto rowOf = [](const TotalsResult& plans, const QString& label) {
@@ -166,20 +331,39 @@ QStringList TotalsCalculator::addWeekViews(
                 plans.rows.begin(), plans.rows.end(), [&label](const TotalsRow& row) { return row.label == label; });
             return found != plans.rows.end() ? *found : TotalsRow { label, {} };
         };
+        auto keptRowOf = [](const NutrientTotals& plans, const QString& label) {
+            const auto found = std::find_if(plans.rows.begin(), plans.rows.end(),
+                [&label](const NutrientTotalsRow& row) { return row.label == label; });
+            return found != plans.rows.end() ? *found : NutrientTotalsRow { label, {}, {}, {} };
+        };
         TotalsRow weekFromParts = weekFromWeekdayAndWeekend(rowOf(fromParts, QStringLiteral("Weekday")),
             rowOf(fromParts, QStringLiteral("Weekend")), tr("Week from Weekday and Weekend"));
         TotalsRow weekFromDays { tr("Week from Sunday to Saturday"), {} };
+        std::vector<NutrientTotalsRow> keptDays;
         for (const QString& day : Periods::names().mid(4)) {
             const TotalsRow dayRow = rowOf(fromDays, day);
             for (std::size_t n = 0; n < weekFromDays.values.size(); ++n) {
                 weekFromDays.values[n] += dayRow.values[n];
             }
+            if (nutrients) {
+                keptDays.push_back(keptRowOf(daysNutrients, day));
+            }
         }
-        for (const auto& [week, plans] :
-            { std::pair(&weekFromParts, &fromParts), std::pair(&weekFromDays, &fromDays) }) {
+        NutrientTotalsRow keptFromParts;
+        NutrientTotalsRow keptFromDays;
+        if (nutrients) {
+            keptFromParts = weekFromWeekdayAndWeekend(keptRowOf(partsNutrients, QStringLiteral("Weekday")),
+                keptRowOf(partsNutrients, QStringLiteral("Weekend")), weekFromParts.label);
+            keptFromDays = added(keptDays, weekFromDays.label);
+        }
+        for (const auto& [week, plans, weekKept] : { std::tuple(&weekFromParts, &fromParts, &keptFromParts),
+                 std::tuple(&weekFromDays, &fromDays, &keptFromDays) }) {
             const TotalsRow shown = perDay ? TotalsCalculator::perDay(*week, 7, perDayLabel.arg(week->label)) : *week;
             if (!plans->stopped) {
                 rows.push_back(shown);
+                if (nutrients) {
+                    kept.push_back(perDay ? TotalsCalculator::perDay(*weekKept, 7, shown.label) : *weekKept);
+                }
             } else if (!plans->stopFile.isEmpty()) {
                 leftOut.append(tr("File Not Found: the %1 plan, %2, so \"%3\" was left out.")
                                    .arg(plans->stopPeriod, MessageText::quoted(QFileInfo(plans->stopFile).fileName()),
@@ -191,8 +375,14 @@ QStringList TotalsCalculator::addWeekViews(
     }
     if (result->hasTotalsRow) {
         rows.push_back({ result->rows.back().label, grand });
+        if (nutrients) {
+            kept.push_back(keptGrand);
+        }
     }
     result->rows = rows;
+    if (nutrients) {
+        nutrients->rows = std::move(kept);
+    }
     return leftOut;
 }
 
@@ -226,8 +416,10 @@ TotalsResult TotalsCalculator::calculate(const MealPlan& onScreen, const UserFil
     }
     const std::size_t slotCount = nutrients ? std::size_t(nutrients->numbers.size()) : 0;
     std::vector<unsigned char> unknown;
+    LackingCollector lacking;
     auto keptRow = [&](const QString& label) {
-        return NutrientTotalsRow { label, std::vector<double>(slotCount), std::vector<int>(slotCount) };
+        lacking.reset(slotCount);
+        return NutrientTotalsRow { label, std::vector<double>(slotCount), std::vector<int>(slotCount), {} };
     };
 
     if (sources.active) {
@@ -250,13 +442,15 @@ TotalsResult TotalsCalculator::calculate(const MealPlan& onScreen, const UserFil
                 const MealSlot& slot = table.slot(i);
                 const double quantity = TextToNumber(slot.QuantityText);
                 if (!accumulate(lookup, slot.FoodName, quantity, running, &error)
-                    || (nutrients && !accumulateKept(lookup, slot.FoodName, quantity, kept, unknown, &error))) {
+                    || (nutrients
+                        && !accumulateKept(lookup, slot.FoodName, quantity, kept, unknown, lacking, &error))) {
                     return stop(unreadableTable.arg(error));
                 }
             }
         }
         result.rows.push_back({ QStringLiteral("Active"), running });
         if (nutrients) {
+            lacking.moveInto(kept);
             nutrients->rows.push_back(std::move(kept));
         }
         grand = running;
@@ -308,13 +502,14 @@ TotalsResult TotalsCalculator::calculate(const MealPlan& onScreen, const UserFil
             }
             for (const auto& [food, quantity] : slice) {
                 if (!accumulate(lookup, food, quantity, running, &error)
-                    || (nutrients && !accumulateKept(lookup, food, quantity, kept, unknown, &error))) {
+                    || (nutrients && !accumulateKept(lookup, food, quantity, kept, unknown, lacking, &error))) {
                     return stop(tr("File Not Found"));
                 }
             }
         }
         result.rows.push_back({ period, running });
         if (nutrients) {
+            lacking.moveInto(kept);
             nutrients->rows.push_back(std::move(kept));
         }
         for (std::size_t n = 0; n < grand.size(); ++n) {

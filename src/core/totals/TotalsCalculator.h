@@ -50,6 +50,19 @@ struct TotalsResult
     QString stopFile;
 };
 
+// The planned foods of a row that lack one nutrient, named for a tool tip: the first
+// MessageText::MaxListedItems names, each once, with how many planned foods of that name lack it.
+// The row's unknown count minus those is how many more lack it.
+struct LackingFoods
+{
+    QStringList names;
+    std::vector<int> times;
+
+    int listedTimes() const;
+    // Adds `other`'s foods, `factor` times each, while there is room for their names.
+    void add(const LackingFoods& other, int factor = 1);
+};
+
 // Every nutrient kept beyond the ten fields, added up for one plan: per slot (the position of
 // its number in NutrientTotals::numbers) the sum of what the planned foods know, and how many
 // planned foods do not know it (a food the table lacks, one whose nutrients are not kept, one
@@ -59,10 +72,12 @@ struct NutrientTotalsRow
     QString label;
     std::vector<double> totals;
     std::vector<int> unknownCounts;
+    // Per slot, which planned foods lack it: the first few names, each once.
+    std::vector<LackingFoods> lacking;
 };
 
 // The nutrient totals of one calculation: a row for each plan totalled, in the order of the
-// TotalsResult's rows, without a "Totals" row.
+// TotalsResult's rows, without a "Totals" row until addTotalsRow() or addWeekViews() adds it.
 struct NutrientTotals
 {
     QStringList numbers;
@@ -102,6 +117,16 @@ public:
     static TotalsRow perDay(const TotalsRow& row, int days, const QString& label);
     static TotalsRow weekFromWeekdayAndWeekend(
         const TotalsRow& weekday, const TotalsRow& weekend, const QString& label);
+    // The same for every nutrient. A row per day keeps its unknown counts, as it stands on the same
+    // planned foods; a week of five weekdays and two weekend days counts each weekday food five
+    // times and each weekend food twice, as the week from the seven days does.
+    static NutrientTotalsRow perDay(const NutrientTotalsRow& row, int days, const QString& label);
+    static NutrientTotalsRow weekFromWeekdayAndWeekend(
+        const NutrientTotalsRow& weekday, const NutrientTotalsRow& weekend, const QString& label);
+    // Rows added slot by slot, unknown counts and lacking foods too.
+    static NutrientTotalsRow added(const std::vector<NutrientTotalsRow>& rows, const QString& label);
+    // Gives `nutrients`, as calculated with `result`, the "Totals" row that `result` has.
+    static void addTotalsRow(const TotalsResult& result, NutrientTotals* nutrients);
 
     // The plans of each week row: Weekday and Weekend, and the seven days.
     static TotalsSources weekdayAndWeekendPlans();
@@ -119,4 +144,10 @@ public:
     // order.
     static QStringList addWeekViews(
         TotalsResult* result, const TotalsResult& fromParts, const TotalsResult& fromDays, bool perDay, bool rollUps);
+    // The same over the nine values and every nutrient: `nutrients` and the two week plans' nutrient
+    // totals are those calculated with each result, and `nutrients` comes out with the same rows as
+    // `result`, its "Totals" row included.
+    static QStringList addWeekViews(TotalsResult* result, NutrientTotals* nutrients, const TotalsResult& fromParts,
+        const NutrientTotals& partsNutrients, const TotalsResult& fromDays, const NutrientTotals& daysNutrients,
+        bool perDay, bool rollUps);
 };

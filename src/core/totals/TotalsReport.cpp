@@ -1,6 +1,7 @@
 #include "core/totals/TotalsReport.h"
 
 #include "core/text/NumberText.h"
+#include "core/totals/NutrientBreakdown.h"
 #include "core/totals/NutrientTargets.h"
 #include "core/totals/TotalsCalculator.h"
 
@@ -65,6 +66,21 @@ QStringList fileLines(const TotalsResult& result, const NutrientTargets& targets
             }
             lines[static_cast<qsizetype>(r) + 1] += QLatin1Char('\t') + standing;
         }
+    }
+    return lines;
+}
+
+QStringList fileLines(const TotalsResult& result, const NutrientTargets& targets, const NutrientBreakdown& nutrients,
+    const QLocale& locale)
+{
+    QStringList lines = fileLines(result, targets, locale);
+    lines.append(QString());
+    lines.append(NutrientBreakdown::pageTitle());
+    for (const TotalsReportRow& row : nutrients.pageRows(locale)) {
+        lines.append(row.texts.join(QLatin1Char('\t')));
+    }
+    if (nutrients.hasLowerBounds()) {
+        lines.append(NutrientBreakdown::lowerBoundNote());
     }
     return lines;
 }

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QStringList>
 
+class NutrientBreakdown;
 class NutrientTargets;
 struct TotalsResult;
 
@@ -27,5 +28,9 @@ QStringList fileLines(const TotalsResult& result, const QLocale& locale = QLocal
 // the nutrient and its range ("Calories target 1800–2200"), that says where each one-day row
 // stands: under, within or over. Without targets the lines are those of fileLines().
 QStringList fileLines(const TotalsResult& result, const NutrientTargets& targets, const QLocale& locale = QLocale());
+// The same followed by the nutrient page: an empty line, the page's title, its rows separated by
+// tabs, and the note on lower bounds where the page has any.
+QStringList fileLines(const TotalsResult& result, const NutrientTargets& targets, const NutrientBreakdown& nutrients,
+    const QLocale& locale = QLocale());
 
 } // namespace TotalsReport

@@ -3,12 +3,14 @@
 #include "gui/common/CommandButton.h"
 #include "gui/common/WindowModal.h"
 #include "gui/common/WindowSizes.h"
+#include "gui/totals/NutrientViewModel.h"
 #include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsCharts.h"
 #include "gui/totals/TotalsModel.h"
 
 #include "core/foods/FoodLookup.h"
+#include "core/totals/NutrientBreakdown.h"
 #include "core/totals/TotalsCalculator.h"
 #include "core/totals/TotalsReport.h"
 
@@ -23,6 +25,7 @@
 #include "gui/common/Prompt.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -36,7 +39,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -77,7 +82,13 @@ TotalsDialog::TotalsDialog(
     QString error;
     m_targets.load(nullptr, &error);
     m_model->setTargets(m_targets.targets());
-    connect(&m_targets, &UserTargets::targetsChanged, this, [this] { m_model->setTargets(m_targets.targets()); });
+    connect(&m_targets, &UserTargets::targetsChanged, this, [this] {
+        m_model->setTargets(m_targets.targets());
+        const NutrientTotals shown = m_nutrientModel->breakdown().totals();
+        showNutrients(shown);
+    });
+    // A table without a catalogue of nutrients shows none; the nine values are as ever.
+    m_foods.nutrientCatalogue(&m_catalogue, &error);
     formatHeader();
     resize(WindowSizes::TotalsDialog);
 }
@@ -164,6 +175,10 @@ void TotalsDialog::buildControls()
     optionsLayout->addWidget(label13, 1, 1);
     optionsLayout->addWidget(m_toFile, 2, 0);
     optionsLayout->addWidget(label14, 2, 1);
+    // The report's nutrient page, only when asked for: without it the report is as it always was.
+    m_nutrientPage = new QCheckBox(tr("With nutrient page"), this);
+    m_nutrientPage->setObjectName(QStringLiteral("ReportNutrientPage"));
+    optionsLayout->addWidget(m_nutrientPage, 0, 2);
     optionsLayout->setColumnStretch(1, 1);
     // Daily targets: the grid then shows where each day stands.
     auto* targets = makeCommandButton(this, QStringLiteral("TotalsTargets"), tr("Targets..."));
@@ -184,8 +199,54 @@ void TotalsDialog::buildControls()
     commandsLayout->addSpacing(kOptionsGap);
     commandsLayout->addLayout(optionsLayout);
 
+    // Every nutrient of one calculated row at a time, on a tab beside the grid: a row's seventy
+    // nutrients read down one column, with room for the share of each target beside them.
+    auto* nutrientsTab = new QWidget;
+    nutrientsTab->setObjectName(QStringLiteral("NutrientsTab"));
+    m_nutrientRow = new QComboBox(nutrientsTab);
+    m_nutrientRow->setObjectName(QStringLiteral("NutrientRow"));
+    m_nutrientRow->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    auto* rowLabel = new QLabel(tr("&Row:"), nutrientsTab);
+    rowLabel->setObjectName(QStringLiteral("NutrientRowLabel"));
+    rowLabel->setBuddy(m_nutrientRow);
+    m_nutrientModel = new NutrientViewModel(this);
+    m_nutrientView = new QTreeView(nutrientsTab);
+    m_nutrientView->setObjectName(QStringLiteral("NutrientView"));
+    m_nutrientView->setAccessibleName(tr("Nutrients"));
+    m_nutrientView->setModel(m_nutrientModel);
+    m_nutrientView->setUniformRowHeights(true);
+    m_nutrientView->setAllColumnsShowFocus(true);
+    m_nutrientView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_nutrientView->header()->setStretchLastSection(true);
+    m_nutrientView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    connect(m_nutrientRow, &QComboBox::currentIndexChanged, this, [this](int row) {
+        m_nutrientRowLabel = m_nutrientRow->itemText(row);
+        m_nutrientModel->setRow(row);
+    });
+    connect(m_nutrientView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        [this] { emit currentNutrientChanged(currentNutrientNumber()); });
+    // A row clicked in the grid is the row the nutrients show.
+    connect(m_grid, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (index.row() >= 1 && index.row() <= m_nutrientRow->count()) {
+            m_nutrientRow->setCurrentIndex(index.row() - 1);
+        }
+    });
+    auto* rowChoice = new QHBoxLayout;
+    rowChoice->addWidget(rowLabel);
+    rowChoice->addWidget(m_nutrientRow);
+    rowChoice->addStretch(1);
+    auto* nutrientsLayout = new QVBoxLayout(nutrientsTab);
+    nutrientsLayout->addLayout(rowChoice);
+    nutrientsLayout->addWidget(m_nutrientView, 1);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("TotalsTabs"));
+    m_tabs->setDocumentMode(true);
+    m_tabs->addTab(m_grid, tr("Totals"));
+    m_tabs->addTab(nutrientsTab, tr("Nutrients"));
+
     auto* rightLayout = new QVBoxLayout;
-    rightLayout->addWidget(m_grid, 1);
+    rightLayout->addWidget(m_tabs, 1);
     rightLayout->addLayout(commandsLayout);
 
     auto* mainLayout = new QHBoxLayout(this);
@@ -201,6 +262,7 @@ void TotalsDialog::buildControls()
 void TotalsDialog::formatHeader()
 {
     m_model->clear();
+    showNutrients(NutrientTotals());
     m_chart->setEnabled(false);
     for (const auto& [column, width] : kColumnWidths) {
         m_grid->setColumnWidth(column, width);
@@ -208,9 +270,44 @@ void TotalsDialog::formatHeader()
     m_grid->setCurrentIndex(m_model->index(0, 0));
 }
 
-void TotalsDialog::showResult(const TotalsResult& result)
+void TotalsDialog::showNutrients(const NutrientTotals& nutrients)
+{
+    const QString nutrient = currentNutrientNumber();
+    m_nutrientModel->setBreakdown(NutrientBreakdown(m_catalogue, nutrients, m_targets.targets()));
+    const NutrientBreakdown& breakdown = m_nutrientModel->breakdown();
+    {
+        const QSignalBlocker quiet(m_nutrientRow);
+        m_nutrientRow->clear();
+        for (int row = 0; row < breakdown.rowCount(); ++row) {
+            m_nutrientRow->addItem(breakdown.rowLabel(row));
+        }
+        m_nutrientRow->setCurrentIndex(std::max(0, m_nutrientRow->findText(m_nutrientRowLabel)));
+    }
+    m_nutrientRow->setEnabled(breakdown.rowCount() > 0);
+    m_nutrientModel->setRow(m_nutrientRow->currentIndex());
+    m_nutrientView->expandAll();
+    // The nutrient chosen stays chosen through a new calculation.
+    const qsizetype kept = m_catalogue.indexOf(nutrient);
+    if (kept >= 0) {
+        m_nutrientView->setCurrentIndex(m_nutrientModel->indexOfNutrient(int(kept)));
+    }
+}
+
+QString TotalsDialog::currentNutrientNumber() const
+{
+    const int nutrient = m_nutrientModel->nutrientAt(m_nutrientView->currentIndex());
+    return nutrient < 0 ? QString() : m_nutrientModel->breakdown().nutrient(nutrient).number;
+}
+
+const NutrientBreakdown& TotalsDialog::nutrients() const
+{
+    return m_nutrientModel->breakdown();
+}
+
+void TotalsDialog::showResult(const TotalsResult& result, const NutrientTotals& nutrients)
 {
     m_model->setResult(result);
+    showNutrients(nutrients);
     m_chart->setEnabled(!TotalsCharts::chartedRows(result).empty());
     if (result.hasTotalsRow) {
         m_grid->setCurrentIndex(m_model->index(static_cast<int>(result.rows.size()), 0));
@@ -226,15 +323,19 @@ void TotalsDialog::calculate()
         sources.periods[p] = m_checks[p + 1]->isChecked();
     }
     TotalsResult result;
+    NutrientTotals nutrients;
     QStringList weekRowsLeftOut;
     {
         // Each calculation reads the table now at the path, also when another program replaced the
         // file; one that cannot be opened stops the calculation through the lookup's message.
         m_foods.refresh(nullptr);
+        QString error;
+        NutrientCatalogue catalogue;
+        m_catalogue = m_foods.nutrientCatalogue(&catalogue, &error) ? catalogue : NutrientCatalogue();
         // The lookup holds a read lock on the food table; it is gone before any message shows.
         const std::unique_ptr<FoodLookup> foods = m_foods.lookup();
         FoodLookup& lookup = *foods;
-        result = TotalsCalculator::calculate(m_plan.plan(), m_files, sources, lookup);
+        result = TotalsCalculator::calculate(m_plan.plan(), m_files, sources, lookup, &nutrients);
         const bool perDay = m_perDay->isChecked();
         const bool rollUps = m_weekRollUps->isChecked();
         if (!result.stopped && (perDay || rollUps)) {
@@ -242,16 +343,21 @@ void TotalsDialog::calculate()
             // only the week made of the days.
             TotalsResult fromParts;
             TotalsResult fromDays;
+            NutrientTotals partsNutrients;
+            NutrientTotals daysNutrients;
             if (rollUps) {
                 fromParts = TotalsCalculator::calculate(
-                    m_plan.plan(), m_files, TotalsCalculator::weekdayAndWeekendPlans(), lookup);
-                fromDays
-                    = TotalsCalculator::calculate(m_plan.plan(), m_files, TotalsCalculator::sevenDayPlans(), lookup);
+                    m_plan.plan(), m_files, TotalsCalculator::weekdayAndWeekendPlans(), lookup, &partsNutrients);
+                fromDays = TotalsCalculator::calculate(
+                    m_plan.plan(), m_files, TotalsCalculator::sevenDayPlans(), lookup, &daysNutrients);
             }
-            weekRowsLeftOut = TotalsCalculator::addWeekViews(&result, fromParts, fromDays, perDay, rollUps);
+            weekRowsLeftOut = TotalsCalculator::addWeekViews(
+                &result, &nutrients, fromParts, partsNutrients, fromDays, daysNutrients, perDay, rollUps);
+        } else {
+            TotalsCalculator::addTotalsRow(result, &nutrients);
         }
     }
-    showResult(result);
+    showResult(result, nutrients);
     if (result.stopped) {
         Prompt::error(this, result.stopMessage);
     } else if (!weekRowsLeftOut.isEmpty()) {
@@ -286,6 +392,10 @@ void TotalsDialog::markActiveChoice()
 
 bool TotalsDialog::writeReport(const QString& path, QString* error) const
 {
+    if (m_nutrientPage->isChecked()) {
+        return TextFile::writeLines(
+            path, TotalsReport::fileLines(m_model->result(), m_model->targets(), nutrients()), error);
+    }
     return TextFile::writeLines(path, TotalsReport::fileLines(m_model->result(), m_model->targets()), error);
 }
 
@@ -378,6 +488,10 @@ bool TotalsDialog::printReport(QPrinter* printer)
         }
         y += rowHeight;
     }
+    if (m_nutrientPage->isChecked() && !printNutrientPage(&painter, printer)) {
+        painter.end();
+        return false;
+    }
     // With targets set, the charts follow on a page of their own, each with its target band.
     if (!targets.isEmpty() && !TotalsCharts::chartedRows(m_model->result()).empty()) {
         if (!printer->newPage()) {
@@ -391,6 +505,84 @@ bool TotalsDialog::printReport(QPrinter* printer)
         TotalsCharts::render(&painter, QRectF(0, top, page.width(), page.height() - top), m_model->result(), targets);
     }
     return painter.end();
+}
+
+bool TotalsDialog::printNutrientPage(QPainter* painter, QPrinter* printer)
+{
+    const QList<TotalsReportRow> rows = nutrients().pageRows();
+    if (!printer->newPage()) {
+        return false;
+    }
+    const QRect page = painter->viewport();
+    const int columns = int(rows.front().texts.size());
+    // As the totals' table: the page's width, the font shrinking until the widest texts fit; a
+    // calculation of many rows may still not fit at the smallest size, and its columns then share
+    // the width.
+    QFont font(QStringLiteral("Sans Serif"));
+    QList<int> widths(columns, 0);
+    for (double points = 10; points >= 5; points -= 0.5) {
+        font.setPointSizeF(points);
+        const QFontMetrics metrics(boldened(font, true), printer);
+        int total = 0;
+        for (int c = 0; c < columns; ++c) {
+            int widest = 0;
+            for (const TotalsReportRow& row : rows) {
+                widest = std::max(widest, metrics.horizontalAdvance(row.texts.value(c)));
+            }
+            widths[c] = widest + metrics.averageCharWidth() * 2;
+            total += widths[c];
+        }
+        if (total <= page.width() || points <= 5) {
+            for (int& w : widths) {
+                w = total <= page.width() ? w + (page.width() - total) / columns : w * page.width() / total;
+            }
+            break;
+        }
+    }
+    const QFontMetrics metrics(font, printer);
+    const int rowHeight = metrics.height() * 3 / 2;
+    const int padding = metrics.averageCharWidth();
+    QFont titleFont = font;
+    titleFont.setPointSizeF(font.pointSizeF() * 1.4);
+    titleFont.setBold(true);
+    const int titleHeight = QFontMetrics(titleFont, printer).height();
+    painter->setFont(titleFont);
+    painter->drawText(QRect(0, 0, page.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+        tr("Platewell Totals Report: %1").arg(NutrientBreakdown::pageTitle()));
+    int y = titleHeight * 3 / 2;
+    if (nutrients().hasLowerBounds()) {
+        painter->setFont(font);
+        painter->drawText(QRect(0, y, page.width(), rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
+            NutrientBreakdown::lowerBoundNote());
+        y += rowHeight * 3 / 2;
+    }
+    // The header row is centred; a group's heading and the nutrients' names and units stand left.
+    auto drawRow = [&](const TotalsReportRow& row, bool header) {
+        painter->setFont(boldened(font, row.bold));
+        int x = 0;
+        for (int c = 0; c < columns; ++c) {
+            const QRect cell(x, y, widths[c], rowHeight);
+            painter->drawRect(cell);
+            const Qt::Alignment alignment = header ? Qt::AlignCenter
+                : c < 2                            ? (Qt::AlignLeft | Qt::AlignVCenter)
+                                                   : (Qt::AlignRight | Qt::AlignVCenter);
+            painter->drawText(cell.adjusted(padding, 0, -padding, 0), alignment, row.texts.value(c));
+            x += widths[c];
+        }
+        y += rowHeight;
+    };
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        if (y + rowHeight > page.height()) {
+            if (!printer->newPage()) {
+                return false;
+            }
+            // Each page of the table repeats its header row.
+            y = 0;
+            drawRow(rows.front(), true);
+        }
+        drawRow(rows[r], r == 0);
+    }
+    return true;
 }
 
 void TotalsDialog::printOrSaveReport()

@@ -1,24 +1,34 @@
 #pragma once
 
+#include "core/nutrients/NutrientCatalogue.h"
+
 #include <QDialog>
 
 #include <array>
 
+struct NutrientTotals;
 struct TotalsResult;
 class FoodStore;
+class NutrientBreakdown;
+class NutrientViewModel;
 class PlanDocument;
 class UserFiles;
 class UserTargets;
 class QCheckBox;
+class QComboBox;
 class QLabel;
+class QPainter;
 class QPrinter;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
 class QTableView;
+class QTreeView;
 class TotalsModel;
 
 // The totals window: the plan on screen ("Active") and the eleven saved periods to choose from,
-// the grid of totals, and the report to the printer or to a file. It looks foods up through the
+// the grid of totals and, on a tab beside it, every nutrient of one calculated row at a time, and
+// the report to the printer or to a file. It looks foods up through the
 // food table's index, so opening it costs nothing however large the table is.
 class TotalsDialog : public QDialog
 {
@@ -37,8 +47,17 @@ public:
     // every row the last calculation wrote, the "Totals" row in bold. False when the printer
     // could not be started.
     bool printReport(QPrinter* printer);
-    // Writes the grid, tab separated with a header line, to the user's totals report file.
+    // Writes the grid, tab separated with a header line, to the user's totals report file; with
+    // the nutrient page asked for, the page follows.
     bool writeReport(const QString& path, QString* error) const;
+
+    // The catalogue number of the nutrient chosen in the nutrient view; empty when none is.
+    QString currentNutrientNumber() const;
+    // Every nutrient of the last calculation's rows, as the nutrient view shows them.
+    const NutrientBreakdown& nutrients() const;
+
+signals:
+    void currentNutrientChanged(const QString& number);
 
 public slots:
     void calculate();
@@ -52,7 +71,9 @@ public slots:
 private:
     void buildControls();
     void formatHeader();
-    void showResult(const TotalsResult& result);
+    void showResult(const TotalsResult& result, const NutrientTotals& nutrients);
+    void showNutrients(const NutrientTotals& nutrients);
+    bool printNutrientPage(QPainter* painter, QPrinter* printer);
 
     const UserFiles& m_files;
     FoodStore& m_foods;
@@ -67,4 +88,12 @@ private:
     QTableView* m_grid = nullptr;
     QRadioButton* m_toPrinter = nullptr;
     QRadioButton* m_toFile = nullptr;
+    QCheckBox* m_nutrientPage = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    NutrientCatalogue m_catalogue;
+    NutrientViewModel* m_nutrientModel = nullptr;
+    QComboBox* m_nutrientRow = nullptr;
+    // The label of the row the nutrient view shows, kept through a new calculation.
+    QString m_nutrientRowLabel;
+    QTreeView* m_nutrientView = nullptr;
 };

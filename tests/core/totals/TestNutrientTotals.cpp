@@ -4,6 +4,7 @@
 #include "core/foods/FoodLookup.h"
 #include "core/plans/MealPlan.h"
 #include "core/storage/SqliteFoodStore.h"
+#include "core/totals/NutrientBreakdown.h"
 #include "core/totals/TotalsCalculator.h"
 
 #include <QTest>
@@ -33,6 +34,8 @@ private slots:
     void cleanupTestCase();
     void addsWhatIsKnownAndCountsTheRest_data();
     void addsWhatIsKnownAndCountsTheRest();
+    void namesTheFoodsThatLackANutrient_data();
+    void namesTheFoodsThatLackANutrient();
 
 private:
     std::unique_ptr<TestFolder> m_folder;
@@ -145,6 +148,76 @@ void TestNutrientTotals::addsWhatIsKnownAndCountsTheRest()
         QCOMPARE(scanned.rows[r].totals, totals.rows[r].totals);
         QCOMPARE(scanned.rows[r].unknownCounts, totals.rows[r].unknownCounts);
     }
+}
+
+// The tool tip of a lower bound names the planned foods that lack the value: each once, with how
+// many times it is planned when more than once, the first ten, then how many more planned foods.
+void TestNutrientTotals::namesTheFoodsThatLackANutrient_data()
+{
+    QTest::addColumn<Entries>("entries");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QStringList>("tip");
+
+    QTest::newRow("all known") << Entries { { "Apple", "2" }, { "Cheese", "1" } } << "402"
+                               << QStringList { "Sodium in Active: 402 mg" };
+    QTest::newRow("one food, twice, and a recipe's partial sum")
+        << Entries { { "Bread", "1" }, { "Apple", "1" }, { "Bread", "2" }, { "Sandwich", "1" } } << "\u2265 401"
+        << QStringList { "Sodium in Active: \u2265 401 mg",
+               "3 planned foods lack this value, so the amount is at least this much:", "Bread (2 times)", "Sandwich" };
+    Entries many;
+    QStringList named;
+    for (int i = 1; i <= 13; ++i) {
+        many.append(qMakePair(QStringLiteral("Missing %1").arg(i), QStringLiteral("1")));
+        if (i <= 10) {
+            named.append(QStringLiteral("Missing %1").arg(i));
+        }
+    }
+    many.append(qMakePair(QStringLiteral("Missing 2"), QStringLiteral("1")));
+    many.append(qMakePair(QStringLiteral("Missing 12"), QStringLiteral("1")));
+    QTest::newRow("more than ten foods")
+        << many << "\u2265 0"
+        << QStringList { "Sodium in Active: \u2265 0 mg",
+               "15 planned foods lack this value, so the amount is at least this much:" }
+            + named.mid(0, 1) + QStringList { "Missing 2 (2 times)" } + named.mid(2)
+            + QStringList { "... and 4 more." };
+    const QString longName = QString(80, u'x');
+    QTest::newRow("a long name is cut") << Entries { { longName, "1" } } << "\u2265 0"
+                                        << QStringList { "Sodium in Active: \u2265 0 mg",
+                                               "1 planned food lacks this value, so the amount is at least this much:",
+                                               QString(60, u'x') + "..." };
+}
+
+void TestNutrientTotals::namesTheFoodsThatLackANutrient()
+{
+    QFETCH(Entries, entries);
+    QFETCH(QString, amount);
+    QFETCH(QStringList, tip);
+    // A meal plans a food once: a food planned again goes into the next meal.
+    MealPlan plan;
+    for (const auto& [food, quantity] : entries) {
+        for (MealTable& table : plan.tables) {
+            if (table.add(food, quantity) == MealTable::AddResult::Added) {
+                break;
+            }
+        }
+    }
+    const std::unique_ptr<UserFiles> files = m_folder->files();
+    TotalsSources sources;
+    sources.active = true;
+    NutrientTotals totals;
+    const TotalsResult result = TotalsCalculator::calculate(plan, *files, sources, *m_foods->lookup(), &totals);
+    QVERIFY2(!result.stopped, qPrintable(result.stopReason));
+    TotalsCalculator::addTotalsRow(result, &totals);
+    NutrientCatalogue catalogue;
+    QString error;
+    QVERIFY2(m_foods->nutrientCatalogue(&catalogue, &error), qPrintable(error));
+    const NutrientBreakdown breakdown(catalogue, totals, NutrientTargets());
+    QCOMPARE(breakdown.rowCount(), 2);
+    const int sodium = int(catalogue.indexOf(kSodium));
+    QCOMPARE(breakdown.amountText(0, sodium), amount);
+    QCOMPARE(breakdown.toolTip(0, sodium).split(u'\n'), tip);
+    // The Totals row of one plan names the same foods.
+    QCOMPARE(breakdown.toolTip(1, sodium).split(u'\n').mid(1), tip.mid(1));
 }
 
 QTEST_GUILESS_MAIN(TestNutrientTotals)

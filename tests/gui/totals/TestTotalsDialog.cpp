@@ -5,12 +5,16 @@
 #include "core/foods/FoodDatabase.h"
 #include "core/storage/SqliteFoodStore.h"
 #include "gui/common/Prompt.h"
+#include "gui/totals/NutrientViewModel.h"
 #include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsCharts.h"
 
+#include "core/totals/NutrientBreakdown.h"
+
 #include "core/text/NumberText.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QAreaSeries>
 #include <QBarSeries>
@@ -18,6 +22,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -29,9 +34,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QValueAxis>
 
 #include <cfloat>
@@ -54,6 +62,10 @@ private slots:
     void chartsOfHugeValues();
     void chartNameTakesTheChosenEnding_data();
     void chartNameTakesTheChosenEnding();
+    void nutrientViewAfterCalculate_data();
+    void nutrientViewAfterCalculate();
+    void reportNutrientPageOnlyWhenAsked_data();
+    void reportNutrientPageOnlyWhenAsked();
     void init();
     void cleanup();
 
@@ -78,6 +90,8 @@ private:
     QStringList rowTexts(int row) const;
     bool rowBold(int row) const;
     QTableView* grid() const;
+    void planNutrients();
+    QString printedText(const QString& name, int firstPage, int lastPage, int* pages);
 
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<Workspace> m_workspace;
@@ -781,6 +795,193 @@ void TestTotalsDialog::chartNameTakesTheChosenEnding()
     QVERIFY2(Prompt::shown().isEmpty(), qPrintable(Prompt::shown().value(0).text));
     QStringList files = QDir(m_folder->path()).entryList({ "chart*" }, QDir::Files);
     QCOMPARE(files, QStringList { saved });
+}
+
+// Apple keeps sodium 1 mg and protein 0.5 g, Bar protein 10 g and no sodium; the user's daily
+// targets are sodium at most 2300 mg, protein at least 50 g and iron, which neither keeps, at least 18 mg.
+void TestTotalsDialog::planNutrients()
+{
+    FoodNutrientChanges apple;
+    apple.values = { { "307", 1.0 }, { "203", 0.5 } };
+    QVERIFY(writeNutrients(*m_foods, "Apple", apple));
+    FoodNutrientChanges bar;
+    bar.values = { { "203", 10.0 } };
+    QVERIFY(writeNutrients(*m_foods, "Bar", bar));
+    QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile(NutrientTargets::keptFileSuffix()),
+        { "307__2300", "203_50_", "303_18_" }, nullptr));
+    QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile("Weekly"), { "Lunch_Bar_ 7" }, nullptr));
+    openWindow();
+}
+
+// After Calculate the nutrient view shows the row clicked in the grid: each nutrient's amount, a
+// lower bound where planned foods lack it with a tool tip naming them, and for a row standing for
+// one day its share of the daily target. "Per day" applies to it as to the grid.
+void TestTotalsDialog::nutrientViewAfterCalculate_data()
+{
+    QTest::addColumn<int>("gridRow");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("share");
+    QTest::addColumn<QStringList>("tip");
+    QTest::newRow("a lower bound") << 1 << "307"
+                                   << "\u2265 2"
+                                   << "\u2265 0 %"
+                                   << QStringList { "Sodium in Active: \u2265 2 mg",
+                                          "Daily target: \u2264 2300 mg; \u2265 0 % of its maximum",
+                                          "1 planned food lacks this value, so the amount is at least this much:",
+                                          "Bar" };
+    QTest::newRow("under the minimum") << 2 << "203"
+                                       << "10.5"
+                                       << "21 % \u2193"
+                                       << QStringList { "Protein in Daily: 10.5 g",
+                                              "Daily target: \u2265 50 g; 21 % \u2193 of its minimum" };
+    QTest::newRow("the week per day") << 3 << "203"
+                                      << "10"
+                                      << "20 % \u2193"
+                                      << QStringList { "Protein in Weekly (per day): 10 g",
+                                             "Daily target: \u2265 50 g; 20 % \u2193 of its minimum" };
+    QTest::newRow("a negative quantity of a food that lacks it")
+        << 4 << "307"
+        << "\u2265 0"
+        << "\u2265 0 %"
+        << QStringList { "Sodium in Friday: \u2265 0 mg", "Daily target: \u2264 2300 mg; \u2265 0 % of its maximum",
+               "1 planned food lacks this value, so the amount is at least this much:", "Bar" };
+    QTest::newRow("Totals, no share") << 5 << "203"
+                                      << "16.5"
+                                      << "" << QStringList { "Protein in Totals: 16.5 g", "Daily target: \u2265 50 g" };
+    QTest::newRow("Totals of the lower bounds")
+        << 5 << "307"
+        << "\u2265 3"
+        << ""
+        << QStringList { "Sodium in Totals: \u2265 3 mg", "Daily target: \u2264 2300 mg",
+               "4 planned foods lack this value, so the amount is at least this much:", "Bar (4 times)" };
+}
+
+void TestTotalsDialog::nutrientViewAfterCalculate()
+{
+    QFETCH(int, gridRow);
+    QFETCH(QString, number);
+    QFETCH(QString, amount);
+    QFETCH(QString, share);
+    QFETCH(QStringList, tip);
+    planNutrients();
+    auto* view = m_window->findChild<QTreeView*>("NutrientView");
+    auto* model = qobject_cast<NutrientViewModel*>(view->model());
+    QVERIFY(model);
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    // Before any calculation the view lists the catalogue's nutrients without amounts.
+    const int nutrient = int(m_window->nutrients().catalogue().indexOf(number));
+    QVERIFY(nutrient >= 0);
+    QCOMPARE(model->indexOfNutrient(nutrient, NutrientViewModel::AmountColumn).data().toString(), QString());
+    tick(1);
+    tick(2);
+    tick(3);
+    tick(11);
+    m_window->findChild<QCheckBox*>(QStringLiteral("PerDay"))->setChecked(true);
+    click("CalcTot");
+    QVERIFY(Prompt::shown().isEmpty());
+    QTest::mouseClick(
+        grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(grid()->model()->index(gridRow, 0)).center());
+    auto* tabs = m_window->findChild<QTabWidget*>("TotalsTabs");
+    tabs->setCurrentIndex(1);
+    QCOMPARE(m_window->findChild<QComboBox*>("NutrientRow")->currentText(), rowTexts(gridRow)[0]);
+    const QModelIndex shown = model->indexOfNutrient(nutrient, NutrientViewModel::AmountColumn);
+    QCOMPARE(shown.data().toString(), amount);
+    QCOMPARE(shown.siblingAtColumn(NutrientViewModel::ShareColumn).data().toString(), share);
+    QCOMPARE(shown.siblingAtColumn(NutrientViewModel::UnitColumn).data().toString(),
+        m_window->nutrients().nutrient(nutrient).unit);
+    QCOMPARE(shown.data(Qt::ToolTipRole).toString().split(u'\n'), tip);
+    QVERIFY(view->isVisible());
+
+    // The nutrient chosen in the view is known to the window, and stays chosen through a new
+    // calculation.
+    QSignalSpy chosen(m_window.get(), &TotalsDialog::currentNutrientChanged);
+    view->setCurrentIndex(shown.siblingAtColumn(0));
+    QCOMPARE(m_window->currentNutrientNumber(), number);
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.first().first().toString(), number);
+    click("CalcTot");
+    QCOMPARE(m_window->currentNutrientNumber(), number);
+    QCOMPARE(m_window->findChild<QComboBox*>("NutrientRow")->currentText(), rowTexts(gridRow)[0]);
+    // The grid is as it was.
+    QCOMPARE(rowTexts(1), QStringList({ "Active", "290", "65", "4.6", "44", "2.5", "4", "11.3", "2", "51.7" }));
+}
+
+QString TestTotalsDialog::printedText(const QString& name, int firstPage, int lastPage, int* pages)
+{
+    const QString pdf = m_folder->path() + u'/' + name;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    if (!m_window->printReport(&printer)) {
+        return QString();
+    }
+    QProcess pdfinfo;
+    pdfinfo.start("pdfinfo", { pdf });
+    pdfinfo.waitForFinished(30000);
+    const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+    *pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info).captured(1).toInt();
+    QProcess pdftotext;
+    pdftotext.start(
+        "pdftotext", { "-layout", "-f", QString::number(firstPage), "-l", QString::number(lastPage), pdf, "-" });
+    pdftotext.waitForFinished(30000);
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+// The report file and the printout gain the nutrient page only when it is asked for; without it
+// both are what they were before the page existed, byte for byte in the file. The page lists
+// every nutrient with a value or a target, under its group.
+void TestTotalsDialog::reportNutrientPageOnlyWhenAsked_data()
+{
+    QTest::addColumn<bool>("page");
+    QTest::newRow("without the page") << false;
+    QTest::newRow("with the page") << true;
+}
+
+void TestTotalsDialog::reportNutrientPageOnlyWhenAsked()
+{
+    QFETCH(bool, page);
+    planNutrients();
+    tick(1);
+    tick(11);
+    click("CalcTot");
+    int pagesWithout = 0;
+    const QString without = printedText("without.pdf", 1, 1, &pagesWithout);
+    QCOMPARE(pagesWithout, 1);
+    auto* asked = m_window->findChild<QCheckBox*>("ReportNutrientPage");
+    QVERIFY(asked && !asked->isChecked());
+    asked->setChecked(page);
+    click("Option2");
+    click("TotalsPrint");
+    QFile file(m_folder->dataFolder() + "AnnLeeTotalsReport.txt");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray totals(
+        "Period\tCalories\tCarbohydrates\tFat\tSugar\tCholesterol\tPoints\tFiber\tSugar Alcohols\tNet Carbs\r\n"
+        "Active\t290\t65\t4.6\t44\t2.5\t4\t11.3\t2\t51.7\r\n"
+        "Friday\t-200\t-30\t-8\t-12\t-5\t-4\t-5\t-4\t-21\r\n"
+        "Totals\t90\t35\t-3.4\t32\t-2.5\t0\t6.3\t-2\t30.7\r\n");
+    const QByteArray nutrientPage("\r\nNutrients\r\n"
+                                  "Nutrient\tUnit\tDaily target\tActive\tFriday\tTotals\r\n"
+                                  "Energy and macronutrients\t\t\t\t\t\r\n"
+                                  "Protein\tg\t\xe2\x89\xa5 50\t6 (12 % \xe2\x86\x93)\t-10 (-20 % \xe2\x86\x93)\t-4\r\n"
+                                  "Minerals\t\t\t\t\t\r\n"
+                                  "Iron\tmg\t\xe2\x89\xa5 18\t\xe2\x89\xa5 0 (\xe2\x89\xa5 0 %)\t\xe2\x89\xa5 0 "
+                                  "(\xe2\x89\xa5 0 %)\t\xe2\x89\xa5 0\r\n"
+                                  "Sodium\tmg\t\xe2\x89\xa4 2300\t\xe2\x89\xa5 2 (\xe2\x89\xa5 0 %)\t\xe2\x89\xa5 0 "
+                                  "(\xe2\x89\xa5 0 %)\t\xe2\x89\xa5 2\r\n"
+                                  "\xe2\x89\xa5: some planned foods lack the value, so the amount is at least this "
+                                  "much.\r\n");
+    QCOMPARE(file.readAll(), page ? totals + nutrientPage : totals);
+
+    int pages = 0;
+    QCOMPARE(printedText("asked.pdf", 1, 1, &pages), without);
+    QCOMPARE(pages, page ? 2 : 1);
+    if (page) {
+        const QString second = printedText("asked.pdf", 2, 2, &pages);
+        QVERIFY2(second.contains("Platewell Totals Report: Nutrients"), qPrintable(second));
+        QVERIFY2(second.contains(QRegularExpression("Protein\\s+g\\s+\u2265 50\\s+6 \\(12 % \u2193\\)")),
+            qPrintable(second));
+    }
 }
 
 QTEST_MAIN(TestTotalsDialog)
