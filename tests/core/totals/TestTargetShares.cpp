@@ -83,8 +83,8 @@ void TestTargetShares::sharesOfARow_data()
     QTest::newRow("kept nutrients follow the nine in the catalogue's order, whatever the targets' order")
         << QStringList { "307 - 2300", "203 50 -", "Sugar 80 -", "303 18 45" } << 0
         << QStringList { "Sugar 50", "203 100", "303 50", "≥307 50 max" };
-    QTest::newRow("the row chosen")
-        << QStringList { "307 - 2300", "Calories 2000 -" } << 1 << QStringList { "Calories 120", "307 200 max" };
+    QTest::newRow("the row chosen") << QStringList { "307 - 2300", "Calories 2000 -" } << 1
+                                    << QStringList { "Calories 120", "307 200 max" };
     QTest::newRow("left out: no bound above zero, a nutrient the catalogue lacks, one not kept")
         << QStringList { "Points 0 0", "Sugar -5 -", "999 1 -", "401 90 -", "Calories 2000 -" } << 0
         << QStringList { "Calories 90" };
@@ -113,10 +113,13 @@ void TestTargetShares::describesTheBound_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("text");
-    QTest::newRow("of the minimum") << "303 18 45" << "Iron: 9 mg, 50 % of the minimum of 18 mg";
+    QTest::newRow("of the minimum") << "303 18 45"
+                                    << "Iron: 9 mg, 50 % of the minimum of 18 mg";
     QTest::newRow("of the maximum, a lower bound")
-        << "307 - 2300" << "Sodium: at least 1150 mg, at least 50 % of the maximum of 2300 mg (2 planned foods lack a value)";
-    QTest::newRow("rounded to a whole per cent, no unit") << "Points 45 -" << "Points: 30, 67 % of the minimum of 45";
+        << "307 - 2300"
+        << "Sodium: at least 1150 mg, at least 50 % of the maximum of 2300 mg (2 planned foods lack a value)";
+    QTest::newRow("rounded to a whole per cent, no unit") << "Points 45 -"
+                                                          << "Points: 30, 67 % of the minimum of 45";
 }
 
 void TestTargetShares::describesTheBound()
