@@ -271,7 +271,8 @@ QChart* TotalsCharts::makeShareChart(const ChartedTotals& totals, int row, bool 
     // them however many there are. A share whose value is a lower bound goes in the hatched set.
     auto* known = new QBarSet(tr("Share of the target"));
     auto* atLeast = new QBarSet(tr("At least this share"));
-    const QColor colour = rowColour(0);
+    // One colour for every bar, lightened on the dark theme's ground to stand out from it.
+    const QColor colour = dark ? rowColour(0).lighter(150) : rowColour(0);
     for (QBarSet* set : { known, atLeast }) {
         set->setColor(colour);
         set->setBorderColor(colour.darker(120));

@@ -11,8 +11,8 @@
 #include "gui/totals/TotalsCharts.h"
 #include "gui/totals/TotalsDialog.h"
 
-#include <QBarSeries>
 #include <QBarCategoryAxis>
+#include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
@@ -84,8 +84,8 @@ void TestTotalsChartWindow::init()
     QVERIFY(TextFile::writeLines(
         m_workspace->files().perUserFile("Daily"), { "Lunch_Cheese_ 1", "Dinner_Apple_ 1" }, nullptr));
     QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile("Targets"), { "Calories_200_" }, nullptr));
-    QVERIFY(TextFile::writeLines(m_workspace->files().perUserFile(NutrientTargets::keptFileSuffix()),
-        { "203_50_", "307__2300" }, nullptr));
+    QVERIFY(TextFile::writeLines(
+        m_workspace->files().perUserFile(NutrientTargets::keptFileSuffix()), { "203_50_", "307__2300" }, nullptr));
     m_foods = std::make_unique<SqliteFoodStore>(m_folder->databasePath());
     QString error;
     QVERIFY2(m_foods->refresh(&error), qPrintable(error));
@@ -144,15 +144,15 @@ void TestTotalsChartWindow::chartsThePickedNutrients_data()
     QTest::newRow("untouched: the nine, as the grid")
         << QStringList() << QStringList() << nine << QList<double> { 65, 26 } << QList<bool> { false, false };
     QTest::newRow("sodium after the nine, a lower bound where bread lacks it")
-        << QStringList { kSodium } << QStringList() << nine + QStringList { "Sodium (mg), target \u2264 2300" } << QList<double> { 2, 401 }
-        << QList<bool> { true, false };
+        << QStringList { kSodium } << QStringList() << nine + QStringList { "Sodium (mg), target \u2264 2300" }
+        << QList<double> { 2, 401 } << QList<bool> { true, false };
     QTest::newRow("the nine off, protein and sodium in the list's order")
         << NutrientTargets::nutrientNames() + QStringList { kSodium, kProtein } << QStringList()
         << QStringList { "Protein (g), target \u2265 50", "Sodium (mg), target \u2264 2300" }
         << QList<double> { 2, 401 } << QList<bool> { true, false };
-    QTest::newRow("one off and on again keeps its place")
-        << QStringList { "Fat", kProtein, "Fat" } << QStringList() << nine + QStringList { "Protein (g), target \u2265 50" }
-        << QList<double> { 5, 25.5 } << QList<bool> { false, false };
+    QTest::newRow("one off and on again keeps its place") << QStringList { "Fat", kProtein, "Fat" } << QStringList()
+                                                          << nine + QStringList { "Protein (g), target \u2265 50" }
+                                                          << QList<double> { 5, 25.5 } << QList<bool> { false, false };
     QTest::newRow("a thirteenth is not taken")
         << QStringList { kProtein, kSodium, "204", "205", "291" } << QStringList { "205", "291" }
         << nine + QStringList { "Protein (g), target \u2265 50", "Total fat (g)", "Sodium (mg), target \u2264 2300" }
@@ -172,7 +172,8 @@ void TestTotalsChartWindow::chartsThePickedNutrients()
         auto* list = window->findChild<QTreeWidget*>("ChartNutrients");
         QStringList refusedNow;
         for (const QString& key : toggled) {
-            const QList<QTreeWidgetItem*> items = list->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
+            const QList<QTreeWidgetItem*> items
+                = list->findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
             QTreeWidgetItem* item = nullptr;
             for (QTreeWidgetItem* candidate : items) {
                 item = candidate->data(0, Qt::UserRole).toString() == key ? candidate : item;
@@ -261,8 +262,10 @@ void TestTotalsChartWindow::barsOfTheShareOfTarget()
             const bool lowerBound = bars[b].contains(QStringLiteral("\u2265"));
             QCOMPARE(known->at(at), lowerBound ? 0 : shares[b]);
             QCOMPARE(atLeast->at(at), lowerBound ? shares[b] : 0);
-            QVERIFY(known->property("toolTips").toStringList()[at].contains(
-                b == 2 ? QStringLiteral("of the maximum of 2300 mg") : QStringLiteral("of the minimum of")));
+            QVERIFY(known->property("toolTips")
+                        .toStringList()[at]
+                        .contains(b == 2 ? QStringLiteral("of the maximum of 2300 mg")
+                                         : QStringLiteral("of the minimum of")));
         }
         QCOMPARE(hundred->points(),
             QList<QPointF>({ QPointF(100, -0.5), QPointF(100, static_cast<double>(bars.size()) - 0.5) }));
