@@ -406,7 +406,7 @@ void TotalsCharts::render(QPainter* painter, const QRectF& target, const Charted
         x += width;
     }
     if (anyLowerBound(totals, picture.keys)) {
-        const QString hatched = tr("hatched: at least, as planned foods lack a value");
+        const QString hatched = tr("Hatched: at least, as planned foods lack a value");
         const double width = 30 + metrics.horizontalAdvance(hatched) + 30;
         place(width);
         painter->fillRect(QRectF(x, y + 3, 20, 20), lowerBoundBrush(Qt::black));

@@ -75,6 +75,7 @@ public:
     // Prints `picture` on a page of its own under a title; false when the printer could not be
     // started.
     static bool print(QPrinter* printer, const ChartedTotals& totals, const Picture& picture);
-    // The key's entries, a row's label and colour each, and whether any bar is hatched.
+    // Whether a row's value of one of `keys` is only a lower bound, so that its bar is hatched and
+    // the key says what hatching means.
     static bool anyLowerBound(const ChartedTotals& totals, const QStringList& keys);
 };
