@@ -39,6 +39,7 @@
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QLineSeries>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
@@ -123,6 +124,27 @@ void TestWindowLayouts::cleanup()
     m_folder.reset();
 }
 
+namespace {
+
+// Two calculated rows with sodium and iron kept, sodium unknown for a food of Daily, and targets
+// for calories, sodium and iron.
+ChartedTotals chartedSample()
+{
+    TotalsResult result;
+    result.rows = { { "Daily", { 1900, 210, 62, 40, 180, 30, 28, 3, 179 } },
+        { "Weekend", { 2400, 260, 90, 70, 250, 41, 22, 0, 238 } } };
+    NutrientTotals kept;
+    kept.numbers = { QStringLiteral("303"), QStringLiteral("307") };
+    kept.rows = { { "Daily", { 9, 1900 }, { 0, 1 } }, { "Weekend", { 14, 2600 }, { 0, 0 } } };
+    NutrientTargets targets;
+    targets.setRange(0, { 1800, 2200 }, nullptr);
+    targets.setKeptRange(QStringLiteral("307"), { std::nullopt, 2300 }, nullptr);
+    targets.setKeptRange(QStringLiteral("303"), { 18, 45 }, nullptr);
+    return ChartedTotals(result, kept, targets, NutrientCatalogue::starter());
+}
+
+} // namespace
+
 void TestWindowLayouts::nothingCutOffOrOverlapping_data()
 {
     QTest::addColumn<WindowMaker>("make");
@@ -172,6 +194,18 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
                 NutrientTargets targets;
                 targets.setRange(0, { 1800, 2200 }, nullptr);
                 return new TotalsChartWindow(result, targets, QString());
+            } },
+        { "chart of any nutrient",
+            [](Workspace&, FoodStore&) -> QWidget* {
+                auto* window = new TotalsChartWindow(chartedSample(), QString());
+                window->setKeys({ QStringLiteral("Calories"), QStringLiteral("307"), QStringLiteral("303") });
+                return window;
+            } },
+        { "% of target chart",
+            [](Workspace&, FoodStore&) -> QWidget* {
+                auto* window = new TotalsChartWindow(chartedSample(), QString());
+                window->showShares(0);
+                return window;
             } },
         { "import foods", [](Workspace& w, FoodStore&) -> QWidget* { return new ImportFoodsDialog(w.files()); } },
         { "recipes", [](Workspace& w, FoodStore& f) -> QWidget* { return new RecipesWindow(w.files(), f); } },
@@ -358,7 +392,8 @@ void TestWindowLayouts::legibleUnderADarkPalette()
     // The chart takes the dark theme but keeps its own colours: the key shows each bar's colour,
     // and the target band stays see-through over the grid lines.
     QStringList unmatched;
-    if (const auto* chartWindow = qobject_cast<TotalsChartWindow*>(window.get())) {
+    if (const auto* chartWindow = qobject_cast<TotalsChartWindow*>(window.get());
+        chartWindow && !chartWindow->shareView()->isVisible()) {
         QStringList keyColours;
         const QString key = chartWindow->findChild<QLabel*>(QStringLiteral("ChartKey"))->text();
         for (const QRegularExpressionMatch& match :
@@ -379,6 +414,29 @@ void TestWindowLayouts::legibleUnderADarkPalette()
                 } else if (const auto* band = qobject_cast<QAreaSeries*>(series); band && band->brush().isOpaque()) {
                     unmatched.append(QStringLiteral("%1: opaque target band").arg(view->objectName()));
                 }
+            }
+        }
+    }
+    // The "% of target" chart's bars and its 100 % line stand out from its dark ground.
+    if (const auto* chartWindow = qobject_cast<TotalsChartWindow*>(window.get());
+        chartWindow && chartWindow->shareView()->isVisible()) {
+        QChartView* view = chartWindow->shareView();
+        const QRectF plot = view->chart()->plotArea();
+        const QRgb ground = view->grab().toImage().pixel(QPoint(int(plot.right()) - 4, int(plot.top()) + 4));
+        if (qGray(ground) >= 128) {
+            unmatched.append(QStringLiteral("% of target chart: light ground"));
+        }
+        for (QAbstractSeries* series : view->chart()->series()) {
+            QColor mark;
+            if (const auto* bars = qobject_cast<QAbstractBarSeries*>(series)) {
+                mark = bars->barSets().value(0)->color();
+            } else if (const auto* line = qobject_cast<QLineSeries*>(series)) {
+                mark = line->pen().color();
+            }
+            if (mark.isValid() && contrast(ground, mark.rgb()) < 3) {
+                unmatched.append(QStringLiteral("% of target chart: %1 on %2 (%3 : 1)")
+                                     .arg(mark.name(), QColor(ground).name())
+                                     .arg(contrast(ground, mark.rgb()), 0, 'f', 1));
             }
         }
     }

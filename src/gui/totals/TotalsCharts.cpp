@@ -1,7 +1,10 @@
 #include "gui/totals/TotalsCharts.h"
 
 #include "core/files/TextFile.h"
+#include "core/text/NumberText.h"
+#include "core/totals/ChartedTotals.h"
 #include "core/totals/NutrientTargets.h"
+#include "core/totals/TargetShares.h"
 #include "core/totals/TotalsCalculator.h"
 
 #include <QAreaSeries>
@@ -10,16 +13,20 @@
 #include <QBarSet>
 #include <QBuffer>
 #include <QChart>
+#include <QCursor>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QHorizontalStackedBarSeries>
 #include <QImage>
 #include <QLineSeries>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QSvgGenerator>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -52,18 +59,77 @@ double drawable(double value)
     return std::clamp(value, -kLargestDrawn, kLargestDrawn);
 }
 
-QString chartTitle(int nutrient, const NutrientTargets& targets)
+QString chartTitle(const ChartedTotals& totals, const QString& key)
 {
-    QString title = TotalsCalculator::headerTexts().at(nutrient + 1);
-    const QString unit = NutrientTargets::unit(nutrient);
+    QString title = totals.name(key);
+    const QString unit = totals.unit(key);
     if (!unit.isEmpty()) {
         title += QStringLiteral(" (%1)").arg(unit);
     }
-    const QString range = targets.rangeText(nutrient);
+    const QString range = totals.rangeText(key);
     if (!range.isEmpty()) {
         title += TotalsCharts::tr(", target %1").arg(range);
     }
     return title;
+}
+
+// A bar whose value is only a lower bound, as planned foods lack it: hatched in its colour.
+QBrush lowerBoundBrush(const QColor& colour)
+{
+    return QBrush(colour, Qt::BDiagPattern);
+}
+
+// The bars show their tool tip, kept as a property, while the pointer rests on them.
+void showToolTips(QBarSet* bar)
+{
+    QObject::connect(bar, &QBarSet::hovered, bar, [bar](bool over, int index) {
+        const QStringList tips = bar->property("toolTips").toStringList();
+        if (over && index >= 0 && index < tips.size()) {
+            QToolTip::showText(QCursor::pos(), tips[index]);
+        } else {
+            QToolTip::hideText();
+        }
+    });
+}
+
+QChart* newChart(bool dark)
+{
+    auto* chart = new QChart;
+    // A theme repaints every series already in the chart: it goes on first, so that the rows'
+    // colours, which the key repeats, and the band's see-through green stay as set below.
+    if (dark) {
+        chart->setTheme(QChart::ChartThemeDark);
+    }
+    chart->legend()->hide();
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setBackgroundRoundness(0);
+    return chart;
+}
+
+// Texts sized for the layout, as a page or an image is looked at from further away than a window.
+void sizeTextsForLayout(QChart* chart)
+{
+    QFont title = chart->titleFont();
+    title.setPixelSize(22);
+    title.setBold(true);
+    chart->setTitleFont(title);
+    for (QAbstractAxis* axis : chart->axes()) {
+        QFont labels = axis->labelsFont();
+        labels.setPixelSize(17);
+        axis->setLabelsFont(labels);
+    }
+}
+
+// Draws `chart`, laid out at `size`, into `place`; the chart is deleted.
+void renderChart(QPainter* painter, QChart* chart, const QSizeF& size, const QRectF& place)
+{
+    QGraphicsScene scene;
+    sizeTextsForLayout(chart);
+    scene.addItem(chart);
+    chart->setGeometry(QRectF(QPointF(0, 0), size));
+    chart->layout()->activate();
+    scene.render(painter, place, QRectF(QPointF(0, 0), size));
 }
 
 } // namespace
@@ -85,34 +151,48 @@ std::vector<const TotalsRow*> TotalsCharts::chartedRows(const TotalsResult& resu
 
 QChart* TotalsCharts::makeChart(int nutrient, const TotalsResult& result, const NutrientTargets& targets, bool dark)
 {
-    auto* chart = new QChart;
-    // A theme repaints every series already in the chart: it goes on first, so that the rows'
-    // colours, which the key repeats, and the band's see-through green stay as set below.
-    if (dark) {
-        chart->setTheme(QChart::ChartThemeDark);
-    }
-    chart->setTitle(chartTitle(nutrient, targets));
-    chart->legend()->hide();
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setBackgroundRoundness(0);
+    return makeChart(ChartedTotals(result, NutrientTotals(), targets, NutrientCatalogue()),
+        ChartedTotals::nineKeys().at(nutrient), dark);
+}
+
+QChart* TotalsCharts::makeChart(const ChartedTotals& totals, const QString& key, bool dark)
+{
+    QChart* chart = newChart(dark);
+    chart->setTitle(chartTitle(totals, key));
 
     // One bar per row, each row in its own colour throughout the charts, under a shared key.
-    const std::vector<const TotalsRow*> rows = chartedRows(result);
     auto* series = new QBarSeries;
     double low = 0;
     double high = 0;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const double value = drawable(rows[r]->values[static_cast<std::size_t>(nutrient)]);
-        auto* bar = new QBarSet(rows[r]->label);
-        bar->setColor(rowColour(static_cast<int>(r)));
-        bar->setBorderColor(rowColour(static_cast<int>(r)).darker(120));
+    const QString unit = totals.unit(key);
+    for (int r = 0; r < totals.rowCount(); ++r) {
+        int unknown = 0;
+        const double exact = totals.value(r, key, &unknown);
+        const double value = drawable(exact);
+        auto* bar = new QBarSet(totals.rowLabel(r));
+        const QColor colour = rowColour(r);
+        bar->setColor(colour);
+        bar->setBorderColor(colour.darker(120));
+        QString amount = GeneralNumberText(exact);
+        if (!unit.isEmpty()) {
+            amount += QLatin1Char(' ') + unit;
+        }
+        QString tip = tr("%1: %2").arg(totals.rowLabel(r), amount);
+        if (unknown > 0) {
+            bar->setBrush(lowerBoundBrush(colour));
+            tip = unknown == 1
+                ? tr("%1: at least %2 (1 planned food lacks a value)").arg(totals.rowLabel(r), amount)
+                : tr("%1: at least %2 (%3 planned foods lack a value)").arg(totals.rowLabel(r), amount).arg(unknown);
+        }
+        bar->setProperty("toolTips", QStringList { tip });
+        bar->setProperty("lowerBound", unknown > 0);
+        showToolTips(bar);
         bar->append(value);
         series->append(bar);
         low = std::min(low, value);
         high = std::max(high, value);
     }
-    NutrientTargets::Range range = targets.range(nutrient);
+    NutrientTargets::Range range = totals.range(key);
     for (std::optional<double>* bound : { &range.minimum, &range.maximum }) {
         if (*bound) {
             **bound = drawable(**bound);
@@ -168,42 +248,139 @@ QChart* TotalsCharts::makeChart(int nutrient, const TotalsResult& result, const 
     return chart;
 }
 
+QString TotalsCharts::shareLabel(const ChartedTotals& totals, const TargetShare& share)
+{
+    const QString percent = std::isfinite(share.percent) ? QLocale().toString(std::round(share.percent), 'f', 0)
+                                                         : GeneralNumberText(share.percent);
+    return share.unknown > 0 ? tr("%1 \u2265 %2 %").arg(totals.name(share.key), percent)
+                             : tr("%1 %2 %").arg(totals.name(share.key), percent);
+}
+
+QChart* TotalsCharts::makeShareChart(const ChartedTotals& totals, int row, bool dark)
+{
+    QChart* chart = newChart(dark);
+    const std::vector<TargetShare> shares = TargetShares::of(totals, row);
+    if (shares.empty()) {
+        chart->setTitle(tr("%1: no nutrient has a target. Set them with Targets... in the totals window.")
+                            .arg(totals.rowLabel(row)));
+        return chart;
+    }
+    chart->setTitle(tr("%1: % of the daily target").arg(totals.rowLabel(row)));
+
+    // Bars run across, the first share on top, so that the nutrients' names can be read beside
+    // them however many there are. A share whose value is a lower bound goes in the hatched set.
+    auto* known = new QBarSet(tr("Share of the target"));
+    auto* atLeast = new QBarSet(tr("At least this share"));
+    // One colour for every bar, lightened on the dark theme's ground to stand out from it.
+    const QColor colour = dark ? rowColour(0).lighter(150) : rowColour(0);
+    for (QBarSet* set : { known, atLeast }) {
+        set->setColor(colour);
+        set->setBorderColor(colour.darker(120));
+    }
+    atLeast->setBrush(lowerBoundBrush(colour));
+    QStringList names;
+    QStringList tips;
+    double high = 100;
+    for (auto share = shares.rbegin(); share != shares.rend(); ++share) {
+        const double percent = std::max(0.0, drawable(share->percent));
+        known->append(share->unknown > 0 ? 0 : percent);
+        atLeast->append(share->unknown > 0 ? percent : 0);
+        high = std::max(high, percent);
+        // The axis takes each name once: a kept nutrient named as one of the nine ("Cholesterol")
+        // is told apart by an invisible mark.
+        QString name = shareLabel(totals, *share);
+        while (names.contains(name)) {
+            name += QChar(0x200B);
+        }
+        names.append(name);
+        tips.append(TargetShares::describe(totals, *share));
+    }
+    for (QBarSet* set : { known, atLeast }) {
+        set->setProperty("toolTips", tips);
+        showToolTips(set);
+    }
+    auto* series = new QHorizontalStackedBarSeries;
+    series->append(known);
+    series->append(atLeast);
+    series->setBarWidth(0.7);
+    chart->addSeries(series);
+
+    auto* percentAxis = new QValueAxis;
+    percentAxis->setRange(0, high * 1.08);
+    percentAxis->applyNiceNumbers();
+    percentAxis->setLabelFormat(QStringLiteral("%g %%"));
+    chart->addAxis(percentAxis, Qt::AlignBottom);
+    auto* categories = new QBarCategoryAxis;
+    categories->append(names);
+    categories->setGridLineVisible(false);
+    chart->addAxis(categories, Qt::AlignLeft);
+    series->attachAxis(percentAxis);
+    series->attachAxis(categories);
+
+    // The 100 % line crosses every bar, on a hidden axis matching the categories' (-0.5 to n - 0.5).
+    const double from = -0.5;
+    const double to = static_cast<double>(shares.size()) - 0.5;
+    auto* hundred = new QLineSeries;
+    hundred->setName(tr("100 %"));
+    hundred->append({ QPointF(100, from), QPointF(100, to) });
+    hundred->setPen(QPen(kBandEdge, 2.5, Qt::DashLine));
+    chart->addSeries(hundred);
+    auto* lineAxis = new QValueAxis;
+    lineAxis->setRange(from, to);
+    lineAxis->setVisible(false);
+    chart->addAxis(lineAxis, Qt::AlignRight);
+    hundred->attachAxis(percentAxis);
+    hundred->attachAxis(lineAxis);
+    return chart;
+}
+
+bool TotalsCharts::anyLowerBound(const ChartedTotals& totals, const QStringList& keys)
+{
+    for (const QString& key : keys) {
+        for (int r = 0; r < totals.rowCount(); ++r) {
+            int unknown = 0;
+            totals.value(r, key, &unknown);
+            if (unknown > 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 void TotalsCharts::render(
     QPainter* painter, const QRectF& target, const TotalsResult& result, const NutrientTargets& targets)
 {
+    render(painter, target, ChartedTotals(result, NutrientTotals(), targets, NutrientCatalogue()),
+        Picture { ChartedTotals::nineKeys(), -1 });
+}
+
+void TotalsCharts::render(QPainter* painter, const QRectF& target, const ChartedTotals& totals, const Picture& picture)
+{
     // Laid out at one size and scaled into the target, so that texts keep their size relative to
     // the charts on a screen, a page or an image alike.
-    const int rows = (TotalsRow::NutrientCount + Columns - 1) / Columns;
-    const QSizeF cell(double(LayoutSize.width()) / Columns, double(LayoutSize.height() - KeyHeight) / rows);
     const double scale = std::min(target.width() / LayoutSize.width(), target.height() / LayoutSize.height());
     const QPointF origin = target.topLeft()
         + QPointF(
             (target.width() - LayoutSize.width() * scale) / 2, (target.height() - LayoutSize.height() * scale) / 2);
-    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
-        QGraphicsScene scene;
-        QChart* chart = makeChart(n, result, targets);
-        // Texts sized for the layout, as a page or an image is looked at from further away than
-        // a window.
-        QFont title = chart->titleFont();
-        title.setPixelSize(22);
-        title.setBold(true);
-        chart->setTitleFont(title);
-        for (QAbstractAxis* axis : chart->axes()) {
-            QFont labels = axis->labelsFont();
-            labels.setPixelSize(17);
-            axis->setLabelsFont(labels);
-        }
-        scene.addItem(chart);
-        chart->setGeometry(QRectF(QPointF(0, 0), cell));
-        chart->layout()->activate();
-        const QRectF source(QPointF(0, 0), cell);
+    if (picture.shareRow >= 0) {
+        const QSizeF whole(LayoutSize);
+        renderChart(painter, makeShareChart(totals, picture.shareRow), whole, QRectF(origin, whole * scale));
+        return;
+    }
+    const int count = static_cast<int>(picture.keys.size());
+    const int columns = std::clamp(count, 1, static_cast<int>(Columns));
+    const int rows = std::max(1, (count + columns - 1) / columns);
+    const QSizeF cell(double(LayoutSize.width()) / columns, double(LayoutSize.height() - KeyHeight) / rows);
+    for (int n = 0; n < count; ++n) {
         const QRectF place(
-            origin + QPointF((n % Columns) * cell.width() * scale, (n / Columns) * cell.height() * scale),
+            origin + QPointF((n % columns) * cell.width() * scale, (n / columns) * cell.height() * scale),
             cell * scale);
-        scene.render(painter, place, source);
+        renderChart(painter, makeChart(totals, picture.keys[n]), cell, place);
     }
 
-    // The key under the charts: a swatch and the label of each row, in the grid's order.
+    // The key under the charts: a swatch and the label of each row, in the grid's order, and what
+    // a hatched bar means when there is one.
     painter->save();
     painter->translate(origin + QPointF(0, (LayoutSize.height() - KeyHeight) * scale));
     painter->scale(scale, scale);
@@ -211,19 +388,29 @@ void TotalsCharts::render(
     font.setPixelSize(18);
     painter->setFont(font);
     const QFontMetricsF metrics(font, painter->device());
-    const std::vector<const TotalsRow*> charted = chartedRows(result);
     double x = 20;
     double y = 10;
-    for (std::size_t r = 0; r < charted.size(); ++r) {
-        const double width = 30 + metrics.horizontalAdvance(charted[r]->label) + 30;
+    auto place = [&](double width) {
         if (x + width > LayoutSize.width() && x > 20) {
             x = 20;
             y += 30;
         }
-        painter->fillRect(QRectF(x, y + 3, 20, 20), rowColour(static_cast<int>(r)));
-        painter->setPen(Qt::black);
-        painter->drawText(QRectF(x + 28, y, width, 26), Qt::AlignLeft | Qt::AlignVCenter, charted[r]->label);
+    };
+    painter->setPen(Qt::black);
+    for (int r = 0; r < totals.rowCount(); ++r) {
+        const QString& label = totals.rowLabel(r);
+        const double width = 30 + metrics.horizontalAdvance(label) + 30;
+        place(width);
+        painter->fillRect(QRectF(x, y + 3, 20, 20), rowColour(r));
+        painter->drawText(QRectF(x + 28, y, width, 26), Qt::AlignLeft | Qt::AlignVCenter, label);
         x += width;
+    }
+    if (anyLowerBound(totals, picture.keys)) {
+        const QString hatched = tr("Hatched: at least, as planned foods lack a value");
+        const double width = 30 + metrics.horizontalAdvance(hatched) + 30;
+        place(width);
+        painter->fillRect(QRectF(x, y + 3, 20, 20), lowerBoundBrush(Qt::black));
+        painter->drawText(QRectF(x + 28, y, width, 26), Qt::AlignLeft | Qt::AlignVCenter, hatched);
     }
     painter->restore();
 }
@@ -245,6 +432,12 @@ QString TotalsCharts::withEnding(const QString& path, const QString& ending)
 
 bool TotalsCharts::save(const QString& path, const TotalsResult& result, const NutrientTargets& targets, QString* error)
 {
+    return save(path, ChartedTotals(result, NutrientTotals(), targets, NutrientCatalogue()),
+        Picture { ChartedTotals::nineKeys(), -1 }, error);
+}
+
+bool TotalsCharts::save(const QString& path, const ChartedTotals& totals, const Picture& picture, QString* error)
+{
     // Drawn into memory first and written whole, so that a failed save leaves no half file and an
     // earlier file of that name stays as it was.
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -257,7 +450,7 @@ bool TotalsCharts::save(const QString& path, const TotalsResult& result, const N
         {
             QPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);
-            render(&painter, whole, result, targets);
+            render(&painter, whole, totals, picture);
         }
         image.save(&buffer, "PNG");
     } else if (suffix == QLatin1String("svg")) {
@@ -267,7 +460,7 @@ bool TotalsCharts::save(const QString& path, const TotalsResult& result, const N
         svg.setViewBox(whole);
         svg.setTitle(tr("Platewell Totals Chart"));
         QPainter painter(&svg);
-        render(&painter, whole, result, targets);
+        render(&painter, whole, totals, picture);
     } else if (suffix == QLatin1String("pdf")) {
         QPdfWriter pdf(&buffer);
         pdf.setTitle(tr("Platewell Totals Chart"));
@@ -275,7 +468,7 @@ bool TotalsCharts::save(const QString& path, const TotalsResult& result, const N
         pdf.setPageOrientation(QPageLayout::Landscape);
         pdf.setResolution(150);
         QPainter painter(&pdf);
-        render(&painter, QRectF(painter.viewport()), result, targets);
+        render(&painter, QRectF(painter.viewport()), totals, picture);
     } else {
         *error = tr("Charts are saved as PNG, SVG or PDF files: end the name with .png, .svg or .pdf.");
         return false;
@@ -287,4 +480,23 @@ bool TotalsCharts::save(const QString& path, const TotalsResult& result, const N
         return false;
     }
     return true;
+}
+
+bool TotalsCharts::print(QPrinter* printer, const ChartedTotals& totals, const Picture& picture)
+{
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        return false;
+    }
+    const QRect page = painter.viewport();
+    QFont title(QStringLiteral("Sans Serif"));
+    title.setPointSizeF(14);
+    title.setBold(true);
+    painter.setFont(title);
+    const int titleHeight = QFontMetrics(title, printer).height();
+    painter.drawText(
+        QRect(0, 0, page.width(), titleHeight), Qt::AlignLeft | Qt::AlignVCenter, tr("Platewell Totals Chart"));
+    const int top = titleHeight * 3 / 2;
+    render(&painter, QRectF(0, top, page.width(), page.height() - top), totals, picture);
+    return painter.end();
 }

@@ -10,6 +10,7 @@
 #include "gui/totals/TotalsModel.h"
 
 #include "core/foods/FoodLookup.h"
+#include "core/totals/ChartedTotals.h"
 #include "core/totals/NutrientBreakdown.h"
 #include "core/totals/TotalsCalculator.h"
 #include "core/totals/TotalsReport.h"
@@ -380,8 +381,19 @@ void TotalsDialog::showChart()
     if (folder.isEmpty() || !QDir(folder).exists()) {
         folder = QDir::homePath();
     }
+    // Any nutrient can be charted: the plans behind the rows are added up again with every nutrient
+    // the food table keeps. Should the table fail now, the charts show the nine the grid shows.
+    const TotalsResult& result = m_model->result();
+    NutrientTotals plans;
+    NutrientCatalogue catalogue;
+    {
+        const std::unique_ptr<FoodLookup> lookup = m_foods.lookup();
+        TotalsCalculator::calculate(m_plan.plan(), m_files, ChartedTotals::plansOf(result), *lookup, &plans);
+    }
+    m_foods.nutrientCatalogue(&catalogue, nullptr);
     TotalsChartWindow window(
-        m_model->result(), m_model->targets(), QDir(folder).filePath(tr("Platewell Totals Chart.png")), this);
+        ChartedTotals(result, ChartedTotals::rowsFor(result, plans), m_model->targets(), catalogue),
+        QDir(folder).filePath(tr("Platewell Totals Chart.png")), this);
     execWindowModal(window);
 }
 

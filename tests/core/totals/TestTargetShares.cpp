@@ -1,0 +1,216 @@
+// The "% of target" chart's bars worked out from a calculated row: which nutrients get one, in
+// which order, against which bound and at which share; and the nutrient rows of the week views.
+
+#include "core/totals/ChartedTotals.h"
+#include "core/totals/TargetShares.h"
+
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// A target as a test row writes it: "Calories 1800 2200", "307 - 2300", "Fat 0 70" ("-" for no
+// bound).
+NutrientTargets targetsFrom(const QStringList& lines)
+{
+    NutrientTargets targets;
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(u' ');
+        NutrientTargets::Range range;
+        if (parts[1] != QLatin1String("-")) {
+            range.minimum = parts[1].toDouble();
+        }
+        if (parts[2] != QLatin1String("-")) {
+            range.maximum = parts[2].toDouble();
+        }
+        const int nine = ChartedTotals::nineOf(parts[0]);
+        if (nine >= 0) {
+            targets.setRange(nine, range, nullptr);
+        } else {
+            targets.setKeptRange(parts[0], range, nullptr);
+        }
+    }
+    return targets;
+}
+
+// Daily, then Weekday: the nine's values, and protein (203), sodium (307) and iron (303) kept,
+// sodium unknown for two of Daily's foods. The catalogue has no nutrient 999.
+ChartedTotals dailyAndWeekday(const NutrientTargets& targets)
+{
+    TotalsResult result;
+    result.rows = { { QStringLiteral("Daily"), { 1800, 200, 60, 40, 150, 30, 25, 5, 170 } },
+        { QStringLiteral("Weekday"), { 2400, 300, 80, 50, 300, 40, 30, 0, 270 } },
+        { QStringLiteral("Totals"), { 4200, 500, 140, 90, 450, 70, 55, 5, 440 } } };
+    result.hasTotalsRow = true;
+    NutrientTotals kept;
+    kept.numbers = { QStringLiteral("203"), QStringLiteral("303"), QStringLiteral("307"), QStringLiteral("999") };
+    kept.rows = { { QStringLiteral("Daily"), { 50, 9, 1150, 1 }, { 0, 0, 2, 0 } },
+        { QStringLiteral("Weekday"), { 100, 18, 4600, 1 }, { 0, 0, 0, 0 } } };
+    return ChartedTotals(result, kept, targets, NutrientCatalogue::starter());
+}
+
+} // namespace
+
+class TestTargetShares : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sharesOfARow_data();
+    void sharesOfARow();
+    void describesTheBound_data();
+    void describesTheBound();
+    void weekViewsTakeTheirPlansNutrients_data();
+    void weekViewsTakeTheirPlansNutrients();
+};
+
+void TestTargetShares::sharesOfARow_data()
+{
+    QTest::addColumn<QStringList>("targets");
+    QTest::addColumn<int>("row");
+    // "key percent" for each bar in order, "max" after the percent of a share of the maximum,
+    // "≥" before that of a lower bound.
+    QTest::addColumn<QStringList>("bars");
+
+    QTest::newRow("no targets, no bars") << QStringList() << 0 << QStringList();
+    QTest::newRow("a minimum, and a range measured by its minimum")
+        << QStringList { "Calories 2000 2500", "Fiber 25 -" } << 0 << QStringList { "Calories 90", "Fiber 100" };
+    QTest::newRow("only a maximum: of the maximum")
+        << QStringList { "Cholesterol - 300" } << 0 << QStringList { "Cholesterol 50 max" };
+    QTest::newRow("a minimum of zero counts as none: of the maximum")
+        << QStringList { "Fat 0 80" } << 0 << QStringList { "Fat 75 max" };
+    QTest::newRow("kept nutrients follow the nine in the catalogue's order, whatever the targets' order")
+        << QStringList { "307 - 2300", "203 50 -", "Sugar 80 -", "303 18 45" } << 0
+        << QStringList { "Sugar 50", "203 100", "303 50", "≥307 50 max" };
+    QTest::newRow("the row chosen") << QStringList { "307 - 2300", "Calories 2000 -" } << 1
+                                    << QStringList { "Calories 120", "307 200 max" };
+    QTest::newRow("left out: no bound above zero, a nutrient the catalogue lacks, one not kept")
+        << QStringList { "Points 0 0", "Sugar -5 -", "999 1 -", "401 90 -", "Calories 2000 -" } << 0
+        << QStringList { "Calories 90" };
+}
+
+void TestTargetShares::sharesOfARow()
+{
+    QFETCH(QStringList, targets);
+    QFETCH(int, row);
+    QFETCH(QStringList, bars);
+    const ChartedTotals totals = dailyAndWeekday(targetsFrom(targets));
+    QStringList got;
+    for (const TargetShare& share : TargetShares::of(totals, row)) {
+        QString bar = (share.unknown > 0 ? QStringLiteral("≥") : QString()) + share.key + QLatin1Char(' ')
+            + QString::number(share.percent);
+        if (share.ofMaximum) {
+            bar += QStringLiteral(" max");
+        }
+        got.append(bar);
+        QCOMPARE(share.percent, share.value / share.bound * 100);
+    }
+    QCOMPARE(got, bars);
+}
+
+void TestTargetShares::describesTheBound_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("of the minimum") << "303 18 45"
+                                    << "Iron: 9 mg, 50 % of the minimum of 18 mg";
+    QTest::newRow("of the maximum, a lower bound")
+        << "307 - 2300"
+        << "Sodium: at least 1150 mg, at least 50 % of the maximum of 2300 mg (2 planned foods lack a value)";
+    QTest::newRow("rounded to a whole per cent, no unit") << "Points 45 -"
+                                                          << "Points: 30, 67 % of the minimum of 45";
+}
+
+void TestTargetShares::describesTheBound()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, text);
+    const ChartedTotals totals = dailyAndWeekday(targetsFrom({ target }));
+    const std::vector<TargetShare> shares = TargetShares::of(totals, 0);
+    QCOMPARE(shares.size(), std::size_t(1));
+    QCOMPARE(TargetShares::describe(totals, shares[0], QLocale(QLocale::English, QLocale::UnitedStates)), text);
+}
+
+void TestTargetShares::weekViewsTakeTheirPlansNutrients_data()
+{
+    QTest::addColumn<QStringList>("labels");
+    // The plans the rows are made of, as plansOf() asks for them, in the periods' order.
+    QTest::addColumn<QStringList>("needed");
+    // The plans the calculation gave rows of.
+    QTest::addColumn<QStringList>("plans");
+    // Each shown row's label and sodium, "a/b" for a value divided.
+    QTest::addColumn<QStringList>("sodium");
+
+    const QStringList days { "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday" };
+    QTest::newRow("plain rows") << QStringList { "Active", "Daily" } << QStringList { "Active", "Daily" }
+                                << QStringList { "Active", "Daily" } << QStringList { "Active 100", "Daily 200" };
+    QTest::newRow("Weekly per day") << QStringList { "Weekly (per day)" } << QStringList { "Weekly" }
+                                    << QStringList { "Weekly" } << QStringList { "Weekly (per day) 100" };
+    QTest::newRow("week from Weekday and Weekend, and per day")
+        << QStringList { "Week from Weekday and Weekend", "Week from Weekday and Weekend (per day)" }
+        << QStringList { "Weekday", "Weekend" } << QStringList { "Weekday", "Weekend" }
+        << QStringList { "Week from Weekday and Weekend 1200", "Week from Weekday and Weekend (per day) 1200/7" };
+    QTest::newRow("week from the seven days") << QStringList { "Week from Sunday to Saturday" } << days << days
+                                              << QStringList { "Week from Sunday to Saturday 700" };
+    QTest::newRow("a week whose plans are not all there is left out")
+        << QStringList { "Daily", "Week from Sunday to Saturday" } << QStringList { "Daily" } + days
+        << QStringList { "Daily", "Sunday" } << QStringList { "Daily 200" };
+}
+
+void TestTargetShares::weekViewsTakeTheirPlansNutrients()
+{
+    QFETCH(QStringList, labels);
+    QFETCH(QStringList, needed);
+    QFETCH(QStringList, plans);
+    QFETCH(QStringList, sodium);
+    // Each plan's sodium: Weekly 700, Weekday 200, Weekend 100, each day 100, others 100 a row.
+    const QHash<QString, double> sodiumOf { { "Weekly", 700 }, { "Daily", 200 }, { "Weekday", 200 },
+        { "Weekend", 100 } };
+    TotalsResult result;
+    for (const QString& label : labels) {
+        result.rows.push_back({ label, {} });
+    }
+    result.rows.push_back({ QStringLiteral("Totals"), {} });
+    result.hasTotalsRow = true;
+
+    const TotalsSources sources = ChartedTotals::plansOf(result);
+    NutrientTotals calculated;
+    calculated.numbers = { QStringLiteral("307") };
+    QStringList asked;
+    if (sources.active) {
+        asked.append(QStringLiteral("Active"));
+    }
+    const QStringList periods { "Daily", "Weekly", "Weekday", "Weekend", "Sunday", "Monday", "Tuesday", "Wednesday",
+        "Thursday", "Friday", "Saturday" };
+    for (std::size_t p = 0; p < sources.periods.size(); ++p) {
+        if (sources.periods[p]) {
+            asked.append(periods[static_cast<qsizetype>(p)]);
+        }
+    }
+    QCOMPARE(asked, needed);
+    for (const QString& plan : plans) {
+        calculated.rows.push_back({ plan, { sodiumOf.value(plan, 100) }, { 1 } });
+    }
+
+    QStringList got;
+    for (const NutrientTotalsRow& row : ChartedTotals::rowsFor(result, calculated).rows) {
+        got.append(row.label + QLatin1Char(' ') + QString::number(row.totals[0]));
+    }
+    QStringList expected;
+    for (const QString& text : sodium) {
+        // "1200/7": the value divided.
+        const qsizetype slash = text.lastIndexOf(u'/');
+        if (slash < 0) {
+            expected.append(text);
+            continue;
+        }
+        const qsizetype space = text.lastIndexOf(u' ');
+        expected.append(text.left(space + 1)
+            + QString::number(text.mid(space + 1, slash - space - 1).toDouble() / text.mid(slash + 1).toDouble()));
+    }
+    QCOMPARE(got, expected);
+}
+
+QTEST_GUILESS_MAIN(TestTargetShares)
+#include "TestTargetShares.moc"
