@@ -37,30 +37,40 @@ void NutrientRanking::rank(const std::vector<double>& values, const std::vector<
     const std::vector<double>& calories, const std::vector<std::uint32_t>& nameRanks, Basis basis,
     std::size_t firstCount)
 {
+    m_nameRanks = &nameRanks;
+    m_amounts.resize(values.size());
+    m_rankedCount = 0;
     m_entries.clear();
-    m_entries.reserve(values.size());
-    std::vector<std::uint32_t> leftOut;
+    m_order.clear();
+    // The first places are kept in a heap whose top is the last of them, so that nearly every
+    // food costs one comparison with it: one pass, where sorting or selecting among a million
+    // foods would take several.
+    const std::size_t first = std::min(firstCount, values.size());
+    m_entries.reserve(first);
     for (std::size_t food = 0; food < values.size(); ++food) {
         const double value = amount(values[food], servingGrams[food], calories[food], basis);
-        if (std::isfinite(value)) {
-            m_entries.push_back({ value, nameRanks[food], std::uint32_t(food) });
-        } else {
-            leftOut.push_back(std::uint32_t(food));
+        m_amounts[food] = value;
+        if (std::isnan(value)) {
+            continue;
+        }
+        ++m_rankedCount;
+        const Entry entry { value, nameRanks[food], std::uint32_t(food) };
+        if (m_entries.size() < first) {
+            m_entries.push_back(entry);
+            std::push_heap(m_entries.begin(), m_entries.end(), before);
+        } else if (first > 0 && before(entry, m_entries.front())) {
+            std::pop_heap(m_entries.begin(), m_entries.end(), before);
+            m_entries.back() = entry;
+            std::push_heap(m_entries.begin(), m_entries.end(), before);
         }
     }
-    // Every food has its own place in name order, so no two entries compare equal: the first
-    // places a partial sort settles are those of the full sort.
-    m_settled = std::min(firstCount, m_entries.size());
-    if (m_settled == m_entries.size()) {
-        std::sort(m_entries.begin(), m_entries.end(), before);
-    } else {
-        const auto settled = m_entries.begin() + std::ptrdiff_t(m_settled);
-        std::nth_element(m_entries.begin(), settled, m_entries.end(), before);
-        std::sort(m_entries.begin(), settled, before);
+    // Every food has its own place in name order, so no two entries compare equal: the places
+    // settled are those of the full sort.
+    std::sort_heap(m_entries.begin(), m_entries.end(), before);
+    m_settled = m_entries.size();
+    if (isComplete()) {
+        writeOrder();
     }
-    m_order.resize(values.size());
-    writeOrder(0);
-    std::copy(leftOut.begin(), leftOut.end(), m_order.begin() + std::ptrdiff_t(m_entries.size()));
 }
 
 void NutrientRanking::complete()
@@ -68,15 +78,28 @@ void NutrientRanking::complete()
     if (isComplete()) {
         return;
     }
-    // The entries past the settled ones all rank below them, so sorting those alone is enough.
-    std::sort(m_entries.begin() + std::ptrdiff_t(m_settled), m_entries.end(), before);
-    writeOrder(m_settled);
+    m_entries.clear();
+    m_entries.reserve(m_rankedCount);
+    for (std::size_t food = 0; food < m_amounts.size(); ++food) {
+        if (!std::isnan(m_amounts[food])) {
+            m_entries.push_back({ m_amounts[food], (*m_nameRanks)[food], std::uint32_t(food) });
+        }
+    }
+    std::sort(m_entries.begin(), m_entries.end(), before);
     m_settled = m_entries.size();
+    writeOrder();
 }
 
-void NutrientRanking::writeOrder(std::size_t from)
+void NutrientRanking::writeOrder()
 {
-    for (std::size_t rank = from; rank < m_entries.size(); ++rank) {
-        m_order[rank] = m_entries[rank].food;
+    m_order.resize(m_amounts.size());
+    std::size_t next = 0;
+    for (const Entry& entry : m_entries) {
+        m_order[next++] = entry.food;
+    }
+    for (std::size_t food = 0; food < m_amounts.size(); ++food) {
+        if (std::isnan(m_amounts[food])) {
+            m_order[next++] = std::uint32_t(food);
+        }
     }
 }

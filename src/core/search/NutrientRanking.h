@@ -12,7 +12,8 @@
 // the largest first, equal amounts in the food list's name order. A food without the value, or
 // without the serving weight or calories its basis needs, is left out and counted. The first
 // foods can be placed alone, for a list's first screen, and the rest when complete() is called;
-// either way the order is the one a full sort gives.
+// either way the order is the one a full sort gives. The name ranks given must outlive the
+// ranking.
 class NutrientRanking
 {
     Q_DECLARE_TR_FUNCTIONS(NutrientRanking)
@@ -30,18 +31,17 @@ public:
 
     // Ranks foods 0 to values.size() - 1 (the other columns as long, not-a-number for unknown);
     // `nameRanks` gives each food's distinct place in name order. Only the first `firstCount`
-    // places are settled until complete().
+    // places are settled until complete(); they cost one pass over the foods.
     void rank(const std::vector<double>& values, const std::vector<double>& servingGrams,
         const std::vector<double>& calories, const std::vector<std::uint32_t>& nameRanks, Basis basis,
         std::size_t firstCount = Everything);
     // Settles every place.
     void complete();
-    bool isComplete() const { return m_settled >= m_entries.size(); }
+    bool isComplete() const { return m_settled >= m_rankedCount; }
 
-    std::size_t rankedCount() const { return m_entries.size(); }
-    std::size_t leftOutCount() const { return m_order.size() - m_entries.size(); }
-    // Every food: the ranked ones by rank (those past the settled places in no particular order),
-    // then those left out, in table order.
+    std::size_t rankedCount() const { return m_rankedCount; }
+    std::size_t leftOutCount() const { return m_amounts.size() - m_rankedCount; }
+    // Every food once complete: the ranked ones by rank, then those left out, in table order.
     const std::vector<std::uint32_t>& order() const { return m_order; }
     // The food at `rank` and its amount, for a settled rank.
     std::uint32_t foodAt(std::size_t rank) const { return m_entries[rank].food; }
@@ -58,9 +58,14 @@ private:
     {
         return a.amount > b.amount || (a.amount == b.amount && a.nameRank < b.nameRank);
     }
-    void writeOrder(std::size_t from);
+    void writeOrder();
 
+    // Each food's amount (not-a-number when left out), and its place in name order.
+    std::vector<double> m_amounts;
+    const std::vector<std::uint32_t>* m_nameRanks = nullptr;
+    std::size_t m_rankedCount = 0;
+    // The settled places, by rank: the first ones, or all once complete.
     std::vector<Entry> m_entries;
-    std::vector<std::uint32_t> m_order;
     std::size_t m_settled = 0;
+    std::vector<std::uint32_t> m_order;
 };

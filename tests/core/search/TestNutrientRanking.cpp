@@ -43,10 +43,9 @@ void TestNutrientRanking::rankingIsAFullSort_data()
     // How many distinct values the foods share: few make many ties.
     QTest::addColumn<int>("distinct");
     QTest::addColumn<int>("firstCount");
-    const std::pair<const char*, NutrientRanking::Basis> bases[] = { { "per serving",
-                                                                         NutrientRanking::Basis::PerServing },
-        { "per 100 g", NutrientRanking::Basis::Per100Grams },
-        { "per 100 kcal", NutrientRanking::Basis::Per100Calories } };
+    const std::pair<const char*, NutrientRanking::Basis> bases[]
+        = { { "per serving", NutrientRanking::Basis::PerServing }, { "per 100 g", NutrientRanking::Basis::Per100Grams },
+              { "per 100 kcal", NutrientRanking::Basis::Per100Calories } };
     for (const auto& [name, basis] : bases) {
         QTest::addRow("%s, all settled at once", name) << basis << 5000 << 1000000 << int(-1);
         QTest::addRow("%s, first screen then the rest", name) << basis << 5000 << 1000000 << 40;
@@ -93,9 +92,8 @@ void TestNutrientRanking::rankingIsAFullSort()
             && (!needsCalories || (!std::isnan(calories[f]) && calories[f] > 0));
         (known ? expected : expectedLeftOut).push_back(std::uint32_t(food));
     }
-    const auto amountOf = [&](std::uint32_t f) {
-        return NutrientRanking::amount(values[f], grams[f], calories[f], basis);
-    };
+    const auto amountOf
+        = [&](std::uint32_t f) { return NutrientRanking::amount(values[f], grams[f], calories[f], basis); };
     std::sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
         if (amountOf(a) != amountOf(b)) {
             return amountOf(a) > amountOf(b);
@@ -152,12 +150,12 @@ void TestNutrientRanking::amountOfEachBasis()
     QFETCH(double, per100Grams);
     QFETCH(double, per100Calories);
     const auto same = [](double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; };
-    QVERIFY(same(NutrientRanking::amount(perServing, grams, calories, NutrientRanking::Basis::PerServing),
-        perServingAmount));
+    QVERIFY(same(
+        NutrientRanking::amount(perServing, grams, calories, NutrientRanking::Basis::PerServing), perServingAmount));
     QVERIFY(
         same(NutrientRanking::amount(perServing, grams, calories, NutrientRanking::Basis::Per100Grams), per100Grams));
-    QVERIFY(same(NutrientRanking::amount(perServing, grams, calories, NutrientRanking::Basis::Per100Calories),
-        per100Calories));
+    QVERIFY(same(
+        NutrientRanking::amount(perServing, grams, calories, NutrientRanking::Basis::Per100Calories), per100Calories));
 }
 
 // Names, calories (unknown unless written as a number), serving grams and nutrient values are
