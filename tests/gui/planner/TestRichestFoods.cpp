@@ -198,8 +198,8 @@ void TestRichestFoods::searchNarrowsAsTheFoodList_data()
     QTest::newRow("case and order") << "EA BR" << QStringList { "Bread" };
     QTest::newRow("two words in one name") << "en il" << QStringList { "Lentils" };
     QTest::newRow("only a food left out") << "water" << QStringList {};
-    QTest::newRow("blanks show all")
-        << "   " << QStringList { "Lentils", "Beef", "Cereal", "Bread", "Spinach", "Apple" };
+    QTest::newRow("blanks show all") << "   "
+                                     << QStringList { "Lentils", "Beef", "Cereal", "Bread", "Spinach", "Apple" };
 }
 
 // The window finds what the main window's food list finds for the same text, in rank order.
@@ -238,15 +238,21 @@ void TestRichestFoods::addReachesTheCurrentMeal_data()
     QTest::addColumn<bool>("byEnter");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("message");
-    QTest::newRow("first found, Enter, breakfast")
-        << int(MealPlan::Breakfast) << "lent" << "1" << true << "Lentils,  1" << "";
-    QTest::newRow("Add, dinner, two servings") << int(MealPlan::Dinner) << "beef" << "2" << false << "Beef,  2" << "";
-    QTest::newRow("a weight of a food with a serving weight")
-        << int(MealPlan::Lunch) << "lentils" << "396 g" << true << "Lentils,  2" << "";
+    QTest::newRow("first found, Enter, breakfast") << int(MealPlan::Breakfast) << "lent"
+                                                   << "1" << true << "Lentils,  1"
+                                                   << "";
+    QTest::newRow("Add, dinner, two servings") << int(MealPlan::Dinner) << "beef"
+                                               << "2" << false << "Beef,  2"
+                                               << "";
+    QTest::newRow("a weight of a food with a serving weight") << int(MealPlan::Lunch) << "lentils"
+                                                              << "396 g" << true << "Lentils,  2"
+                                                              << "";
     QTest::newRow("a weight of a food without one")
-        << int(MealPlan::Other) << "bread" << "150 g" << false << ""
+        << int(MealPlan::Other) << "bread"
+        << "150 g" << false << ""
         << "\"Bread\" has no serving weight, so its quantity can only be given in servings.";
-    QTest::newRow("no weight to read") << int(MealPlan::Lunch) << "beef" << "abc g" << true << ""
+    QTest::newRow("no weight to read") << int(MealPlan::Lunch) << "beef"
+                                       << "abc g" << true << ""
                                        << "\"abc g\" is no weight Platewell can read.";
 }
 
@@ -297,7 +303,8 @@ void TestRichestFoods::opensOnANutrient_data()
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("opened");
     QTest::newRow("iron") << iron << iron;
-    QTest::newRow("not in the catalogue") << "99999" << "";
+    QTest::newRow("not in the catalogue") << "99999"
+                                          << "";
 }
 
 // The window opens on the nutrient asked for, else on the catalogue's first; its groups' names
