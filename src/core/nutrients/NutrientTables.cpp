@@ -528,12 +528,16 @@ bool NutrientTables::readColumns(const QStringList& numbers, const std::vector<q
     }
     // The ids are the file's own integers, so the list is written into the statement. The food's
     // row is found by its rowid: through the name index SQLite would look up every name, which
-    // takes three times as long.
-    const QByteArray sql = QStringLiteral("SELECT s.food, n.nutrient, n.value FROM food_servings s "
-                                          "JOIN foods f NOT INDEXED ON f.rowid = s.food AND f.FOOD IS s.name "
-                                          "JOIN food_nutrients n ON n.food = s.food AND n.nutrient IN (%1)")
-                               .arg(ids.join(u','))
-                               .toUtf8();
+    // takes three times as long. One or two nutrients are looked up food by food, a few rows
+    // each; more are read in one pass over all the values, which then costs less.
+    const QString join = ids.size() <= 2
+        ? QStringLiteral("SELECT s.food, n.nutrient, n.value FROM food_servings s CROSS JOIN foods f NOT INDEXED "
+                         "CROSS JOIN food_nutrients n WHERE f.rowid = s.food AND f.FOOD IS s.name "
+                         "AND n.food = s.food AND n.nutrient IN (%1)")
+        : QStringLiteral("SELECT s.food, n.nutrient, n.value FROM food_servings s "
+                         "JOIN foods f NOT INDEXED ON f.rowid = s.food AND f.FOOD IS s.name "
+                         "JOIN food_nutrients n ON n.food = s.food AND n.nutrient IN (%1)");
+    const QByteArray sql = join.arg(ids.join(u',')).toUtf8();
     SqliteStatement query(m_connection.handle(), sql);
     if (!query.isPrepared()) {
         return fail(error);

@@ -71,6 +71,9 @@ RichestFoodsDialog::RichestFoodsDialog(FoodStore& foods, const QString& number, 
     m_list->horizontalHeader()->setSectionResizeMode(RichestFoodsModel::Food, QHeaderView::Stretch);
     m_list->horizontalHeader()->setSectionResizeMode(RichestFoodsModel::Amount, QHeaderView::ResizeToContents);
     m_list->horizontalHeader()->setSectionResizeMode(RichestFoodsModel::Basis, QHeaderView::ResizeToContents);
+    // Columns are sized by the rows on screen alone: sampling further rows would settle the whole
+    // ranking before the first screen shows.
+    m_list->horizontalHeader()->setResizeContentsPrecision(0);
     m_list->setMinimumSize(520, 300);
     m_quantity = new QLineEdit(QStringLiteral("1"), this);
     m_quantity->setObjectName(QStringLiteral("RichestQuantity"));
@@ -214,8 +217,9 @@ void RichestFoodsDialog::readFoods()
         return;
     }
     m_readingFoods = std::make_shared<RankingFoods>();
-    const auto read = [foods = m_readingFoods](const FoodStore& table, const std::atomic<bool>& stop,
-                          QString* reason) { return RankingFoods::read(table, foods.get(), reason, &stop); };
+    const auto read = [foods = m_readingFoods](const FoodStore& table, const std::atomic<bool>& stop, QString* reason) {
+        return RankingFoods::read(table, foods.get(), reason, &stop);
+    };
     if (BackgroundFoodRead::isWorthIt(m_foods)) {
         // The values are read beside the foods, each on a core: the first list waits for the
         // longer of the two reads only.
@@ -261,13 +265,12 @@ void RichestFoodsDialog::readColumn(const QString& number)
         m_column->rows = m_ranking->rows();
     }
     const bool rowsKnown = bool(m_ranking);
-    const auto read
-        = [column = m_column, rowsKnown](const FoodStore& table, const std::atomic<bool>&, QString* error) {
-              std::vector<TextColumn> units;
-              // Without the foods the rows are read here, with the shortest of their fields.
-              return (rowsKnown || table.readColumns({ FoodFields::SERVING_UN }, &units, &column->rows, error))
-                  && RankingFoods::readColumn(table, column->rows, column->number, &column->values, error);
-          };
+    const auto read = [column = m_column, rowsKnown](const FoodStore& table, const std::atomic<bool>&, QString* error) {
+        std::vector<TextColumn> units;
+        // Without the foods the rows are read here, with the shortest of their fields.
+        return (rowsKnown || table.readColumns({ FoodFields::SERVING_UN }, &units, &column->rows, error))
+            && RankingFoods::readColumn(table, column->rows, column->number, &column->values, error);
+    };
     if (BackgroundFoodRead::isWorthIt(m_foods)) {
         m_columnReader->start(m_foods.location(), read);
         return;
@@ -340,9 +343,9 @@ void RichestFoodsDialog::showCount()
     const QString leftOut = ranking.leftOutCount() == 0
         ? QString()
         : tr("; %1 without the value left out").arg(locale.toString(qulonglong(ranking.leftOutCount())));
-    m_count->setText(tr("%1 of %2 foods%3")
-                         .arg(locale.toString(m_model->rowCount()), locale.toString(qulonglong(ranking.rankedCount())),
-                             leftOut));
+    m_count->setText(
+        tr("%1 of %2 foods%3")
+            .arg(locale.toString(m_model->rowCount()), locale.toString(qulonglong(ranking.rankedCount())), leftOut));
 }
 
 QString RichestFoodsDialog::chosenFood() const

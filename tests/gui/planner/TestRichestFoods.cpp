@@ -216,7 +216,7 @@ void TestRichestFoods::searchNarrowsAsTheFoodList()
     openRichest([&](RichestFoodsDialog* window) {
         QVERIFY(window->chooseNutrient(iron));
         auto* search = window->findChild<QLineEdit*>(QStringLiteral("RichestFilter"));
-        QCOMPARE(QApplication::focusWidget(), search);
+        QTRY_COMPARE(QApplication::focusWidget(), search);
         QTest::keyClicks(search, typed);
         QCOMPARE(shownNames(window), names);
         for (const QString& name : names) {
