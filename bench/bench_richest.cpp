@@ -146,8 +146,7 @@ void run(qint64 count)
         waitForList(*window);
     }),
         proteinFloor);
-    report("window: the rest of the ranking settled", count, timed([&] { window->model()->complete(); }),
-        proteinFloor);
+    report("window: the rest of the ranking settled", count, timed([&] { window->model()->complete(); }), proteinFloor);
     delete window;
     std::printf("    peak memory: %ld MB\n\n", bench::peakMemoryMB());
 }

@@ -377,6 +377,11 @@ bool RichestFoodsDialog::eventFilter(QObject* watched, QEvent* event)
             addChosen();
             return true;
         }
+        // Escape empties the search box before it closes the window, as in the main window.
+        if (watched == m_search && key->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
+            m_search->clear();
+            return true;
+        }
         if (watched == m_search && key->key() == Qt::Key_Down && m_model->rowCount() > 0) {
             const QModelIndex target = m_list->currentIndex().isValid() ? m_list->currentIndex() : m_model->index(0, 0);
             m_list->setFocus(Qt::TabFocusReason);
