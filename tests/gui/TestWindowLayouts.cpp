@@ -16,6 +16,7 @@
 #include "gui/info/LicenseViewer.h"
 #include "gui/info/QuickHelpViewer.h"
 #include "gui/planner/MainWindow.h"
+#include "gui/planner/RichestFoodsDialog.h"
 #include "gui/recipes/RecipesWindow.h"
 #include "gui/totals/RecommendedIntakesDialog.h"
 #include "gui/totals/TargetsDialog.h"
@@ -209,6 +210,8 @@ void TestWindowLayouts::nothingCutOffOrOverlapping_data()
             } },
         { "import foods", [](Workspace& w, FoodStore&) -> QWidget* { return new ImportFoodsDialog(w.files()); } },
         { "recipes", [](Workspace& w, FoodStore& f) -> QWidget* { return new RecipesWindow(w.files(), f); } },
+        { "richest foods",
+            [](Workspace&, FoodStore& f) -> QWidget* { return new RichestFoodsDialog(f, QStringLiteral("303")); } },
     };
     for (const auto& [name, make] : windows) {
         QTest::addRow("%s, default size", name) << make << 1.0;

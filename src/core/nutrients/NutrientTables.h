@@ -77,6 +77,9 @@ public:
     // stores no such number, so it stands for none).
     bool readColumns(const QStringList& numbers, const std::vector<qint64>& rows,
         std::vector<std::vector<double>>* columns, QString* error);
+    // The grams of one serving of each row of `rows` (in that order), in one
+    // pass; not-a-number where the weight is not known.
+    bool readServingGrams(const std::vector<qint64>& rows, std::vector<double>* grams, QString* error);
 
     // Walks the foods' nutrients in rowid order beside a reader of the food table: after
     // beginWalk(), each walkTo() with a rowid above the last gives that row's serving grams and

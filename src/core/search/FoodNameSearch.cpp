@@ -150,6 +150,14 @@ void FoodNameSearch::setNames(const TextColumn& names, const std::vector<std::ui
         }
         m_wide.append(u'\n');
     }
+    setOrder(order);
+}
+
+void FoodNameSearch::setOrder(const std::vector<std::uint32_t>& order)
+{
+    m_order = &order;
+    m_words.clear();
+    m_rows.clear();
     m_rowOfName.resize(order.size());
     for (std::size_t row = 0; row < order.size(); ++row) {
         m_rowOfName[order[row]] = static_cast<std::uint32_t>(row);

@@ -29,6 +29,10 @@ public:
     // Takes `names` (in table order) and the list's `order` (list row i is names[order[i]]), which
     // must outlive the search or the next setNames().
     void setNames(const TextColumn& names, const std::vector<std::uint32_t>& order);
+    // Shows the same names in another `order` (again every name once), keeping their folded text:
+    // a list that reorders its foods searches them without folding them again. The last search is
+    // forgotten.
+    void setOrder(const std::vector<std::uint32_t>& order);
     void clear();
 
     // Searches for the typed text. Returns false when it holds no word: every row is shown.

@@ -122,6 +122,9 @@ public:
         const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const = 0;
     virtual bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
         std::vector<std::vector<double>>* columns, QString* error) const = 0;
+    // The grams of one serving of each of `rows` in that order (not-a-number where not known),
+    // read in one pass.
+    virtual bool readServingGrams(const std::vector<RowId>& rows, std::vector<double>* grams, QString* error) const = 0;
 
     // Recipes. The messages say what to do, ready to show.
     // The recipes' ids and names, by name; none when the table has no recipes.

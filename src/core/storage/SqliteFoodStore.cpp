@@ -198,6 +198,12 @@ bool SqliteFoodStore::readNutrientColumns(const QStringList& numbers, const std:
         || m_table.fail(reason, error);
 }
 
+bool SqliteFoodStore::readServingGrams(const std::vector<RowId>& rows, std::vector<double>* grams, QString* error) const
+{
+    QString reason;
+    return NutrientTables(m_table.connection()).readServingGrams(rows, grams, &reason) || m_table.fail(reason, error);
+}
+
 bool SqliteFoodStore::listRecipes(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const
 {
     return RecipeBook(m_table).list(recipes, error);

@@ -51,6 +51,7 @@ public:
         const QStringList& numbers, const NutrientRowVisitor& visit, QString* error) const override;
     bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
         std::vector<std::vector<double>>* columns, QString* error) const override;
+    bool readServingGrams(const std::vector<RowId>& rows, std::vector<double>* grams, QString* error) const override;
 
     bool listRecipes(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const override;
     bool loadRecipe(qint64 id, Recipe* recipe, QString* error) const override;

@@ -30,6 +30,7 @@
 #include "gui/planner/LiveTotalsStrip.h"
 #include "gui/planner/MealListModel.h"
 #include "gui/planner/MealPlanChange.h"
+#include "gui/planner/RichestFoodsDialog.h"
 #include "gui/recipes/RecipesWindow.h"
 #include "gui/totals/TotalsDialog.h"
 #include "gui/userfiles/CopyFilesDialog.h"
@@ -465,6 +466,8 @@ void MainWindow::buildMenus()
         &MainWindow::openNutritiveValueTable);
     connect(addItem(view, "mnuItemTargets", tr("Targets...")), &QAction::triggered, this, &MainWindow::editTargets);
     connect(addItem(view, "mnuItemRecipes", tr("Recipes")), &QAction::triggered, this, &MainWindow::showRecipes);
+    connect(addItem(view, "mnuItemRichestFoods", tr("Richest Foods...")), &QAction::triggered, this,
+        [this] { showRichestFoods(); });
     view->addSeparator();
     m_liveAction = addItem(view, "mnuItemLiveTotals", tr("Live Totals"));
     m_liveAction->setCheckable(true);
@@ -579,7 +582,11 @@ void MainWindow::showServingUnit()
 
 void MainWindow::addToMeal(int meal)
 {
-    const QString food = m_picker->chosenFood();
+    addFoodToMeal(meal, m_picker->chosenFood(), m_quantity->text());
+}
+
+void MainWindow::addFoodToMeal(int meal, const QString& food, const QString& typedQuantity)
+{
     if (food.isEmpty()) {
         return;
     }
@@ -589,7 +596,7 @@ void MainWindow::addToMeal(int meal)
         return;
     }
     QString quantity;
-    if (!readQuantity(food, &quantity)) {
+    if (!readQuantity(food, typedQuantity, &quantity)) {
         return;
     }
     switch (after.add(food, quantity)) {
@@ -609,9 +616,8 @@ void MainWindow::addToMeal(int meal)
     }
 }
 
-bool MainWindow::readQuantity(const QString& food, QString* quantity)
+bool MainWindow::readQuantity(const QString& food, const QString& typed, QString* quantity)
 {
-    const QString typed = m_quantity->text();
     std::optional<double> servingGrams;
     // Only a weight needs the food's serving grams: one read of that food by the name index.
     if (TypedQuantity::isWeight(typed)) {
@@ -789,6 +795,17 @@ void MainWindow::saveMealAsRecipe(int meal)
     if (window.changedFoods()) {
         refreshFoodList();
     }
+}
+
+void MainWindow::showRichestFoods(const QString& nutrientNumber)
+{
+    if (!foodTableReady()) {
+        return;
+    }
+    RichestFoodsDialog window(m_workspace.foods(), nutrientNumber, this);
+    connect(&window, &RichestFoodsDialog::addToMealRequested, this,
+        [this](const QString& food, const QString& quantity) { addFoodToMeal(m_currentMeal, food, quantity); });
+    execWindowModal(window);
 }
 
 void MainWindow::editTargets()

@@ -50,6 +50,8 @@ public:
 public slots:
     void showServingUnit();
     void addToMeal(int meal);
+    // Adds `food` to `meal` in the quantity typed, read as the Quantity box's text is.
+    void addFoodToMeal(int meal, const QString& food, const QString& typedQuantity);
     void removeFromMeal(int meal);
     void clearMeal(int meal);
     void refreshFoodList();
@@ -76,6 +78,8 @@ public slots:
     void showRecipes();
     // Opens the Recipes window with a new recipe made of the entries of `meal`.
     void saveMealAsRecipe(int meal);
+    // Opens the Richest Foods window, on the nutrient of that number when given.
+    void showRichestFoods(const QString& nutrientNumber = QString());
     // Opens the daily targets of the current user.
     void editTargets();
     // Adds the chosen food to the current meal (Breakfast until another is chosen).
@@ -100,9 +104,9 @@ private:
     // Says that the plan on screen could not be kept for the next start.
     void tellPlanNotKept(const QString& error);
     // Changes meals to the given tables as one step that Undo takes back.
-    // The serving units the Quantity box names for `food`, as a meal stores them; false, after
-    // saying why, when a weight was typed that cannot be turned into servings.
-    bool readQuantity(const QString& food, QString* quantity);
+    // The serving units `typed` names for `food`, as a meal stores them; false, after saying why,
+    // when a weight was typed that cannot be turned into servings.
+    bool readQuantity(const QString& food, const QString& typed, QString* quantity);
     void changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables);
     // Opens a window over the food table, modally, once the table is ready.
     template <class Window, class... Arguments> void openWithFoodTable(Arguments&&... arguments);
