@@ -136,7 +136,7 @@ ChartedTotals chartedSample()
         { "Weekend", { 2400, 260, 90, 70, 250, 41, 22, 0, 238 } } };
     NutrientTotals kept;
     kept.numbers = { QStringLiteral("303"), QStringLiteral("307") };
-    kept.rows = { { "Daily", { 9, 1900 }, { 0, 1 } }, { "Weekend", { 14, 2600 }, { 0, 0 } } };
+    kept.rows = { { "Daily", { 9, 1900 }, { 0, 1 }, {} }, { "Weekend", { 14, 2600 }, { 0, 0 }, {} } };
     NutrientTargets targets;
     targets.setRange(0, { 1800, 2200 }, nullptr);
     targets.setKeptRange(QStringLiteral("307"), { std::nullopt, 2300 }, nullptr);

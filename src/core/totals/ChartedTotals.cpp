@@ -172,7 +172,7 @@ NutrientTotals ChartedTotals::rowsFor(const TotalsResult& result, const Nutrient
     for (std::size_t r = 0; r < count; ++r) {
         const QString& label = result.rows[r].label;
         const auto [base, days] = baseOf(label);
-        NutrientTotalsRow row { label, std::vector<double>(slotCount), std::vector<int>(slotCount) };
+        NutrientTotalsRow row { label, std::vector<double>(slotCount), std::vector<int>(slotCount), {} };
         std::vector<std::pair<QString, double>> parts;
         if (base == weekFromPartsLabel()) {
             parts = { { QStringLiteral("Weekday"), 5 }, { QStringLiteral("Weekend"), 2 } };

@@ -45,8 +45,8 @@ ChartedTotals dailyAndWeekday(const NutrientTargets& targets)
     result.hasTotalsRow = true;
     NutrientTotals kept;
     kept.numbers = { QStringLiteral("203"), QStringLiteral("303"), QStringLiteral("307"), QStringLiteral("999") };
-    kept.rows = { { QStringLiteral("Daily"), { 50, 9, 1150, 1 }, { 0, 0, 2, 0 } },
-        { QStringLiteral("Weekday"), { 100, 18, 4600, 1 }, { 0, 0, 0, 0 } } };
+    kept.rows = { { QStringLiteral("Daily"), { 50, 9, 1150, 1 }, { 0, 0, 2, 0 }, {} },
+        { QStringLiteral("Weekday"), { 100, 18, 4600, 1 }, { 0, 0, 0, 0 }, {} } };
     return ChartedTotals(result, kept, targets, NutrientCatalogue::starter());
 }
 
@@ -190,7 +190,7 @@ void TestTargetShares::weekViewsTakeTheirPlansNutrients()
     }
     QCOMPARE(asked, needed);
     for (const QString& plan : plans) {
-        calculated.rows.push_back({ plan, { sodiumOf.value(plan, 100) }, { 1 } });
+        calculated.rows.push_back({ plan, { sodiumOf.value(plan, 100) }, { 1 }, {} });
     }
 
     QStringList got;
