@@ -37,6 +37,7 @@
 #include "gui/userfiles/UserNameDialog.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -797,12 +798,12 @@ void MainWindow::saveMealAsRecipe(int meal)
     }
 }
 
-void MainWindow::showRichestFoods(const QString& nutrientNumber)
+void MainWindow::showRichestFoods(const QString& nutrientNumber, QWidget* over)
 {
     if (!foodTableReady()) {
         return;
     }
-    RichestFoodsDialog window(m_workspace.foods(), nutrientNumber, this);
+    RichestFoodsDialog window(m_workspace.foods(), nutrientNumber, over ? over : this);
     connect(&window, &RichestFoodsDialog::addToMealRequested, this,
         [this](const QString& food, const QString& quantity) { addFoodToMeal(m_currentMeal, food, quantity); });
     execWindowModal(window);
@@ -813,6 +814,8 @@ void MainWindow::editTargets()
     NutrientCatalogue catalogue;
     m_workspace.foods().nutrientCatalogue(&catalogue, nullptr);
     TargetsDialog window(m_workspace.targets(), catalogue, this);
+    connect(&window, &TargetsDialog::richestFoodsRequested, this,
+        [this, &window](const QString& number) { showRichestFoods(number, &window); });
     execWindowModal(window);
 }
 
@@ -829,8 +832,16 @@ void MainWindow::chooseUserName()
 
 void MainWindow::calculateTotals()
 {
-    openWithFoodTable<TotalsDialog>(
-        m_workspace.files(), m_workspace.foods(), m_workspace.plan(), m_workspace.targets());
+    if (!foodTableReady()) {
+        return;
+    }
+    TotalsDialog window(m_workspace.files(), m_workspace.foods(), m_workspace.plan(), m_workspace.targets(), this);
+    // The foods richest in a nutrient open over whichever window asked for them.
+    connect(&window, &TotalsDialog::richestFoodsRequested, this, [this](const QString& number) {
+        QWidget* over = QApplication::activeModalWidget();
+        showRichestFoods(number, over ? over : this);
+    });
+    execWindowModal(window);
 }
 
 QString MainWindow::chosenPeriod()

@@ -78,8 +78,9 @@ public slots:
     void showRecipes();
     // Opens the Recipes window with a new recipe made of the entries of `meal`.
     void saveMealAsRecipe(int meal);
-    // Opens the Richest Foods window, on the nutrient of that number when given.
-    void showRichestFoods(const QString& nutrientNumber = QString());
+    // Opens the Richest Foods window, on the nutrient of that number when given, over `over` (the
+    // window that asked for it), else over this one.
+    void showRichestFoods(const QString& nutrientNumber = QString(), QWidget* over = nullptr);
     // Opens the daily targets of the current user.
     void editTargets();
     // Adds the chosen food to the current meal (Breakfast until another is chosen).

@@ -118,11 +118,34 @@ TargetsDialog::TargetsDialog(UserTargets& targets, const NutrientCatalogue& cata
     m_note->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_note->hide();
 
+    // The foods richest in the nutrient chosen in the list.
+    auto* richest = new QPushButton(tr("Richest &Foods..."), this);
+    richest->setObjectName(QStringLiteral("TargetsRichestFoods"));
+    richest->setAutoDefault(false);
+    richest->setEnabled(false);
+    const auto chosenNumber = [this] {
+        const QModelIndex current = m_list->currentIndex();
+        return current.isValid() ? m_model->numberAt(current.row()) : QString();
+    };
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, richest,
+        [richest, chosenNumber] { richest->setEnabled(!chosenNumber().isEmpty()); });
+    connect(m_model, &QAbstractItemModel::modelReset, richest,
+        [richest, chosenNumber] { richest->setEnabled(!chosenNumber().isEmpty()); });
+    connect(richest, &QPushButton::clicked, this, [this, chosenNumber] {
+        if (const QString number = chosenNumber(); !number.isEmpty()) {
+            emit richestFoodsRequested(number);
+        }
+    });
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(recommended);
+    commands->addStretch(1);
+    commands->addWidget(richest);
+
     auto* others = new QVBoxLayout;
     others->addLayout(filterRow);
     others->addWidget(m_list, 1);
     others->addWidget(m_note);
-    others->addWidget(recommended, 0, Qt::AlignLeft);
+    others->addLayout(commands);
 
     auto* columns = new QHBoxLayout;
     columns->addLayout(nine);

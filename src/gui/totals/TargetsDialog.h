@@ -39,6 +39,10 @@ public:
     // unset are named in the window.
     void fillFromRecommendedIntakes(const RecommendedIntakes::Person& person);
 
+signals:
+    // "Richest Foods..." asked for the foods richest in the nutrient chosen in the list.
+    void richestFoodsRequested(const QString& number);
+
 public slots:
     void accept() override;
 

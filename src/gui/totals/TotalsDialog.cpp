@@ -232,10 +232,19 @@ void TotalsDialog::buildControls()
             m_nutrientRow->setCurrentIndex(index.row() - 1);
         }
     });
+    // The foods that would bring more of the nutrient chosen.
+    auto* richest = new QPushButton(tr("Richest &Foods..."), nutrientsTab);
+    richest->setObjectName(QStringLiteral("NutrientRichestFoods"));
+    richest->setAutoDefault(false);
+    richest->setEnabled(false);
+    connect(this, &TotalsDialog::currentNutrientChanged, richest,
+        [richest](const QString& number) { richest->setEnabled(!number.isEmpty()); });
+    connect(richest, &QPushButton::clicked, this, [this] { emit richestFoodsRequested(currentNutrientNumber()); });
     auto* rowChoice = new QHBoxLayout;
     rowChoice->addWidget(rowLabel);
     rowChoice->addWidget(m_nutrientRow);
     rowChoice->addStretch(1);
+    rowChoice->addWidget(richest);
     auto* nutrientsLayout = new QVBoxLayout(nutrientsTab);
     nutrientsLayout->addLayout(rowChoice);
     nutrientsLayout->addWidget(m_nutrientView, 1);
@@ -372,6 +381,7 @@ void TotalsDialog::editTargets()
     NutrientCatalogue catalogue;
     m_foods.nutrientCatalogue(&catalogue, nullptr);
     TargetsDialog window(m_targets, catalogue, this);
+    connect(&window, &TargetsDialog::richestFoodsRequested, this, &TotalsDialog::richestFoodsRequested);
     execWindowModal(window);
 }
 

@@ -58,6 +58,8 @@ public:
 
 signals:
     void currentNutrientChanged(const QString& number);
+    // "Richest Foods..." asked for the foods richest in a nutrient, here or in the Targets window.
+    void richestFoodsRequested(const QString& number);
 
 public slots:
     void calculate();

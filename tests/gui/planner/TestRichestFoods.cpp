@@ -10,6 +10,10 @@
 #include "gui/planner/MainWindow.h"
 #include "gui/planner/RichestFoodsDialog.h"
 #include "gui/planner/RichestFoodsModel.h"
+#include "gui/totals/NutrientTargetsModel.h"
+#include "gui/totals/NutrientViewModel.h"
+#include "gui/totals/TargetsDialog.h"
+#include "gui/totals/TotalsDialog.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -19,8 +23,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTreeView>
 #include <QUndoStack>
 
 #include <functional>
@@ -44,6 +50,8 @@ private slots:
     void opensOnANutrient_data();
     void opensOnANutrient();
     void readBehindTheWindowGivesTheSameList();
+    void opensFromTheNutrientWindows_data();
+    void opensFromTheNutrientWindows();
 
 private:
     // Opens the window from View and runs `work` on it while it is up.
@@ -349,6 +357,76 @@ void TestRichestFoods::readBehindTheWindowGivesTheSameList()
         QCOMPARE(shownNames(window), direct);
     });
     QCOMPARE(direct.size(), 6);
+}
+
+void TestRichestFoods::opensFromTheNutrientWindows_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("targets") << "targets";
+    QTest::newRow("totals' nutrient view") << "totals";
+    QTest::newRow("targets from the totals window") << "totals targets";
+}
+
+// The Targets window and the totals window's nutrient view open the richest foods on the nutrient
+// chosen in them, over themselves, and a food added there reaches the main window's current meal.
+void TestRichestFoods::opensFromTheNutrientWindows()
+{
+    QFETCH(QString, path);
+    m_window->chooseMeal(MealPlan::Dinner);
+    bool reached = false;
+    const auto richest = [&](QWidget* over) {
+        auto* button = over->findChild<QPushButton*>(qobject_cast<TargetsDialog*>(over)
+                ? QStringLiteral("TargetsRichestFoods")
+                : QStringLiteral("NutrientRichestFoods"));
+        QVERIFY(button);
+        QVERIFY(button->isEnabled());
+        whenModal([&](QWidget* modal) {
+            auto* window = qobject_cast<RichestFoodsDialog*>(modal);
+            QVERIFY(window);
+            QCOMPARE(window->parentWidget(), over);
+            QTRY_VERIFY(!window->isReading());
+            QCOMPARE(window->chosenNutrient(), iron);
+            QTest::keyClicks(window->findChild<QLineEdit*>(QStringLiteral("RichestFilter")), QStringLiteral("lent"));
+            QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("RichestAdd")), Qt::LeftButton);
+            reached = true;
+            window->close();
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+    const auto inTargets = [&](QWidget* modal) {
+        auto* window = qobject_cast<TargetsDialog*>(modal);
+        QVERIFY(window);
+        auto* list = window->findChild<QTreeView*>(QStringLiteral("NutrientTargetsList"));
+        list->setCurrentIndex(window->nutrientsModel()->index(window->nutrientsModel()->rowOf(iron), 0));
+        richest(window);
+        window->reject();
+    };
+    if (path == QLatin1String("targets")) {
+        whenModal(inTargets);
+        m_window->editTargets();
+    } else {
+        whenModal([&](QWidget* modal) {
+            auto* window = qobject_cast<TotalsDialog*>(modal);
+            QVERIFY(window);
+            if (path.endsWith(QLatin1String("targets"))) {
+                whenModal(inTargets);
+                QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("TotalsTargets")), Qt::LeftButton);
+            } else {
+                window->findChild<QTabWidget*>(QStringLiteral("TotalsTabs"))->setCurrentIndex(1);
+                auto* view = window->findChild<QTreeView*>(QStringLiteral("NutrientView"));
+                auto* model = qobject_cast<NutrientViewModel*>(view->model());
+                view->setCurrentIndex(model->indexOfNutrient(int(window->nutrients().catalogue().indexOf(iron))));
+                richest(window);
+            }
+            window->close();
+        });
+        m_window->calculateTotals();
+    }
+    QVERIFY(reached);
+    const MealTable& dinner = m_workspace->plan().plan().tables[MealPlan::Dinner];
+    QCOMPARE(dinner.count(), 1);
+    QCOMPARE(dinner.slot(1).FoodName, QStringLiteral("Lentils"));
+    QVERIFY(Prompt::shown().isEmpty());
 }
 
 QTEST_MAIN(TestRichestFoods)
