@@ -1,17 +1,25 @@
 // Renders the screenshots of the README, the AppStream metadata and the manual from the real
 // windows: the main window with a planned day, the totals window with a calculation, the same
-// measured against daily targets with the week rolled up, the chart of it, and the food grid. scripts/screenshots.sh
-// runs it under Xvfb.
+// measured against daily targets with the week rolled up, the chart of it, the targets of every
+// nutrient set from the recommended intakes, the day's nutrients and their "% of target" chart,
+// the foods richest in iron, and the food grid. scripts/screenshots.sh runs it under Xvfb.
 //   platewell_screenshots FOLDER
 
 #include "core/files/PlatewellFolder.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/foods/FoodLookup.h"
+#include "core/nutrients/NutrientCatalogue.h"
 #include "core/plans/PeriodFile.h"
+#include "core/totals/ChartedTotals.h"
 #include "core/totals/NutrientTargets.h"
+#include "core/totals/RecommendedIntakes.h"
+#include "core/totals/TotalsCalculator.h"
 #include "core/workspace/FolderSetup.h"
 #include "core/workspace/Workspace.h"
 #include "gui/fooddb/FoodGridDialog.h"
 #include "gui/planner/MainWindow.h"
+#include "gui/planner/RichestFoodsDialog.h"
+#include "gui/totals/TargetsDialog.h"
 #include "gui/totals/TotalsChartWindow.h"
 #include "gui/totals/TotalsDialog.h"
 #include "gui/totals/TotalsModel.h"
@@ -22,10 +30,12 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -118,6 +128,20 @@ int main(int argc, char** argv)
         ok = targets.setRange(n, { ranges[n].first, ranges[n].second }, &error) && ok;
     }
     ok = targets.save(files.targetsPath(), &error) && ok;
+    // The other nutrients' targets, from the recommended intakes of a woman of 40.
+    NutrientCatalogue catalogue;
+    ok = workspace.foods().nutrientCatalogue(&catalogue, &error) && ok;
+    {
+        TargetsDialog targetsWindow(workspace.targets(), catalogue);
+        targetsWindow.show();
+        ok = QTest::qWaitForWindowExposed(&targetsWindow) && ok;
+        RecommendedIntakes::Person person;
+        person.sex = RecommendedIntakes::Sex::Female;
+        person.age = 40;
+        targetsWindow.fillFromRecommendedIntakes(person);
+        ok = save(&targetsWindow, out + QStringLiteral("/targets.png")) && ok;
+        targetsWindow.accept();
+    }
     TotalsDialog measured(files, workspace.foods(), workspace.plan(), workspace.targets());
     measured.resize(measured.width() + 160, measured.height() + 40);
     measured.show();
@@ -133,7 +157,33 @@ int main(int argc, char** argv)
     ok = QTest::qWaitForWindowExposed(&chart) && ok;
     ok = save(&chart, out + QStringLiteral("/totals-chart.png")) && ok;
     chart.close();
+    // The Daily row's every nutrient, and its "% of target" chart.
+    measured.findChild<QTabWidget*>(QStringLiteral("TotalsTabs"))->setCurrentIndex(1);
+    ok = save(&measured, out + QStringLiteral("/totals-nutrients.png")) && ok;
+    NutrientTotals plans;
+    {
+        const std::unique_ptr<FoodLookup> lookup = workspace.foods().lookup();
+        TotalsCalculator::calculate(planOnScreen, files, ChartedTotals::plansOf(model->result()), *lookup, &plans);
+    }
+    TotalsChartWindow shares(
+        ChartedTotals(model->result(), ChartedTotals::rowsFor(model->result(), plans), model->targets(), catalogue),
+        QString(), &measured);
+    shares.show();
+    ok = QTest::qWaitForWindowExposed(&shares) && ok;
+    shares.showShares(0);
+    ok = save(&shares, out + QStringLiteral("/totals-target-share.png")) && ok;
+    shares.close();
     measured.close();
+
+    RichestFoodsDialog richest(workspace.foods(), QStringLiteral("303"));
+    richest.chooseBasis(NutrientRanking::Basis::Per100Calories);
+    richest.show();
+    ok = QTest::qWaitForWindowExposed(&richest) && ok;
+    for (int wait = 0; wait < 1000 && richest.isReading(); ++wait) {
+        QTest::qWait(10);
+    }
+    ok = save(&richest, out + QStringLiteral("/richest-foods.png")) && ok;
+    richest.close();
 
     FoodGridDialog grid(files, workspace.foods(), true);
     grid.show();

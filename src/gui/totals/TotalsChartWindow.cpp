@@ -3,9 +3,11 @@
 #include "gui/common/CommandButton.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowModal.h"
+#include "gui/common/WindowSizes.h"
 
 #include "core/totals/TargetShares.h"
 
+#include <QBarCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -23,6 +25,8 @@
 #include <QStackedWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -272,6 +276,24 @@ void TotalsChartWindow::showShares(int row)
     }
     QChart* old = m_shareView->chart();
     QChart* chart = TotalsCharts::makeShareChart(m_totals, row, m_dark);
+    // A chart axis leaves out a name taller than its bar, so each bar gets a line of text: the
+    // window grows for many bars, as far as the screen lets it, and beyond that the names shrink.
+    for (QAbstractAxis* axis : chart->axes(Qt::Vertical)) {
+        auto* names = qobject_cast<QBarCategoryAxis*>(axis);
+        if (!names || names->count() == 0) {
+            continue;
+        }
+        const int around = 4 * fontMetrics().height() + 40;
+        const int most = std::max(kChartMinimum.height(), WindowSizes::room(this).height() * 3 / 4);
+        QFont font = names->labelsFont();
+        const int line = QFontMetrics(font).height() + 3;
+        const int wanted = around + line * int(names->count());
+        if (wanted > most) {
+            font.setPixelSize(std::max(6, (most - around) / int(names->count()) - 4));
+            names->setLabelsFont(font);
+        }
+        m_shareView->setMinimumHeight(std::clamp(wanted, kChartMinimum.height(), most));
+    }
     m_shareView->setChart(chart);
     m_shareView->setAccessibleName(chart->title());
     // The view lets go of the chart it showed.

@@ -313,6 +313,9 @@ QChart* TotalsCharts::makeShareChart(const ChartedTotals& totals, int row, bool 
     auto* categories = new QBarCategoryAxis;
     categories->append(names);
     categories->setGridLineVisible(false);
+    // The names are short; the axis would otherwise cut every one of them to "..." once the bars
+    // are many.
+    categories->setTruncateLabels(false);
     chart->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(percentAxis);
     series->attachAxis(categories);
