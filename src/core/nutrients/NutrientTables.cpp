@@ -9,6 +9,48 @@
 
 namespace {
 
+// Where each food's rowid stands in a list of rows: rows read in table order come sorted by rowid,
+// and are then found by halving; any other order goes through a hash.
+class RowPositions
+{
+public:
+    explicit RowPositions(const std::vector<qint64>& rows)
+        : m_rows(rows)
+        , m_sorted(std::is_sorted(rows.begin(), rows.end()))
+    {
+        if (!m_sorted) {
+            m_positions.reserve(qsizetype(rows.size()));
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                m_positions.insert(rows[r], r);
+            }
+        }
+    }
+
+    // The position of `food`, false when the list does not hold it.
+    bool find(qint64 food, std::size_t* row) const
+    {
+        if (m_sorted) {
+            const auto found = std::lower_bound(m_rows.begin(), m_rows.end(), food);
+            if (found == m_rows.end() || *found != food) {
+                return false;
+            }
+            *row = std::size_t(found - m_rows.begin());
+            return true;
+        }
+        const auto found = m_positions.constFind(food);
+        if (found == m_positions.cend()) {
+            return false;
+        }
+        *row = *found;
+        return true;
+    }
+
+private:
+    const std::vector<qint64>& m_rows;
+    const bool m_sorted;
+    QHash<qint64, std::size_t> m_positions;
+};
+
 constexpr int kRowsPerInsert = 16;
 
 // The value of a number written as a plain integer: digits only, no sign, no leading zero, few
@@ -516,16 +558,7 @@ bool NutrientTables::readColumns(const QStringList& numbers, const std::vector<q
     if (ids.isEmpty()) {
         return true;
     }
-    // Rows read in table order come sorted by rowid, and are then found by halving; any other
-    // order goes through a hash.
-    const bool sorted = std::is_sorted(rows.begin(), rows.end());
-    QHash<qint64, std::size_t> positions;
-    if (!sorted) {
-        positions.reserve(qsizetype(rows.size()));
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            positions.insert(rows[r], r);
-        }
-    }
+    const RowPositions positions(rows);
     // The ids are the file's own integers, so the list is written into the statement. The food's
     // row is found by its rowid: through the name index SQLite would look up every name, which
     // takes three times as long. One or two nutrients are looked up food by food, a few rows
@@ -543,20 +576,9 @@ bool NutrientTables::readColumns(const QStringList& numbers, const std::vector<q
         return fail(error);
     }
     while (query.next()) {
-        const qint64 food = query.int64(0);
         std::size_t row = 0;
-        if (sorted) {
-            const auto found = std::lower_bound(rows.begin(), rows.end(), food);
-            if (found == rows.end() || *found != food) {
-                continue;
-            }
-            row = std::size_t(found - rows.begin());
-        } else {
-            const auto found = positions.constFind(food);
-            if (found == positions.cend()) {
-                continue;
-            }
-            row = *found;
+        if (!positions.find(query.int64(0), &row)) {
+            continue;
         }
         const double value = query.real(2);
         for (const std::size_t c : targets[targetOfId.value(query.int64(1))]) {
@@ -584,23 +606,10 @@ bool NutrientTables::readServingGrams(const std::vector<qint64>& rows, std::vect
     if (!query.isPrepared()) {
         return fail(error);
     }
-    const bool sorted = std::is_sorted(rows.begin(), rows.end());
-    QHash<qint64, std::size_t> positions;
-    if (!sorted) {
-        positions.reserve(qsizetype(rows.size()));
-        for (std::size_t r = 0; r < rows.size(); ++r) {
-            positions.insert(rows[r], r);
-        }
-    }
+    const RowPositions positions(rows);
     while (query.next()) {
-        const qint64 food = query.int64(0);
-        if (sorted) {
-            const auto found = std::lower_bound(rows.begin(), rows.end(), food);
-            if (found != rows.end() && *found == food) {
-                (*grams)[std::size_t(found - rows.begin())] = query.real(1);
-            }
-        } else if (const auto found = positions.constFind(food); found != positions.cend()) {
-            (*grams)[*found] = query.real(1);
+        if (std::size_t row = 0; positions.find(query.int64(0), &row)) {
+            (*grams)[row] = query.real(1);
         }
     }
     return !query.failed() || fail(error);
