@@ -7,7 +7,6 @@
 
 #include "core/files/PlatewellFolder.h"
 #include "core/foods/FoodDatabase.h"
-#include "core/foods/FoodLookup.h"
 #include "core/nutrients/NutrientCatalogue.h"
 #include "core/plans/PeriodFile.h"
 #include "core/totals/ChartedTotals.h"
@@ -35,7 +34,6 @@
 #include <QTest>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -160,13 +158,8 @@ int main(int argc, char** argv)
     // The Daily row's every nutrient, and its "% of target" chart.
     measured.findChild<QTabWidget*>(QStringLiteral("TotalsTabs"))->setCurrentIndex(1);
     ok = save(&measured, out + QStringLiteral("/totals-nutrients.png")) && ok;
-    NutrientTotals plans;
-    {
-        const std::unique_ptr<FoodLookup> lookup = workspace.foods().lookup();
-        TotalsCalculator::calculate(planOnScreen, files, ChartedTotals::plansOf(model->result()), *lookup, &plans);
-    }
-    TotalsChartWindow shares(
-        ChartedTotals(model->result(), ChartedTotals::rowsFor(model->result(), plans), model->targets(), catalogue),
+    TotalsChartWindow shares(ChartedTotals(model->result(), measured.nutrients().totals(), model->targets(),
+                                 measured.nutrients().catalogue()),
         QString(), &measured);
     shares.show();
     ok = QTest::qWaitForWindowExposed(&shares) && ok;

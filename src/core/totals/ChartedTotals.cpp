@@ -124,7 +124,7 @@ const NutrientTargets::Range& ChartedTotals::range(const QString& key) const
     if (const int nine = nineOf(key); nine >= 0) {
         return m_targets.range(nine);
     }
-    return m_targets.keptRange(key);
+    return m_targets.targetOf(key);
 }
 
 QString ChartedTotals::rangeText(const QString& key, const QLocale& locale) const

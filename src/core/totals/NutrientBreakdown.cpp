@@ -68,8 +68,9 @@ std::optional<double> NutrientBreakdown::reference(int row, int nutrient) const
     if (!TotalsCalculator::standsForOneDay(rowLabel(row)) || !amount(row, nutrient, &value)) {
         return std::nullopt;
     }
-    const NutrientTargets::Range& range = m_targets.keptRange(this->nutrient(nutrient).number);
-    const std::optional<double> reference = range.minimum ? range.minimum : range.maximum;
+    const NutrientTargets::Range& range = m_targets.targetOf(this->nutrient(nutrient).number);
+    // A minimum of 0 asks for nothing; the share is then of the maximum, as the chart gives it.
+    const std::optional<double> reference = range.minimum && *range.minimum > 0 ? range.minimum : range.maximum;
     if (!reference || *reference == 0) {
         return std::nullopt;
     }
@@ -83,7 +84,7 @@ NutrientTargets::Standing NutrientBreakdown::standing(int row, int nutrient) con
     if (!reference(row, nutrient) || !amount(row, nutrient, &value, &unknown)) {
         return NutrientTargets::Standing::NoTarget;
     }
-    const NutrientTargets::Range& range = m_targets.keptRange(this->nutrient(nutrient).number);
+    const NutrientTargets::Range& range = m_targets.targetOf(this->nutrient(nutrient).number);
     const double shown = shownValue(value);
     if (range.maximum && shown > shownValue(*range.maximum)) {
         return NutrientTargets::Standing::Over;
@@ -131,7 +132,7 @@ QString NutrientBreakdown::shareText(int row, int nutrient, const QLocale& local
 
 QString NutrientBreakdown::targetText(int nutrient, const QLocale& locale) const
 {
-    const NutrientTargets::Range& range = m_targets.keptRange(this->nutrient(nutrient).number);
+    const NutrientTargets::Range& range = m_targets.targetOf(this->nutrient(nutrient).number);
     if (range.minimum && range.maximum) {
         return NutrientAmount::text(*range.minimum, locale) + QChar(0x2013)
             + NutrientAmount::text(*range.maximum, locale);
@@ -160,7 +161,7 @@ QString NutrientBreakdown::toolTip(int row, int nutrient, const QLocale& locale)
     const QString target = targetText(nutrient, locale);
     if (!target.isEmpty()) {
         const std::optional<double> of = reference(row, nutrient);
-        const NutrientTargets::Range& range = m_targets.keptRange(shown.number);
+        const NutrientTargets::Range& range = m_targets.targetOf(shown.number);
         if (!of) {
             lines.append(tr("Daily target: %1 %2").arg(target, shown.unit));
         } else if (range.minimum) {

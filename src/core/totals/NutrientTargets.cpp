@@ -316,6 +316,20 @@ bool NutrientTargets::loadKept(const QString& path, NutrientTargets* targets, QS
     return true;
 }
 
+const NutrientTargets::Range& NutrientTargets::targetOf(const QString& number) const
+{
+    const Range& own = keptRange(number);
+    if (own.minimum || own.maximum) {
+        return own;
+    }
+    for (int n = 0; n < TotalsRow::NutrientCount; ++n) {
+        if (!number.isEmpty() && catalogueNumber(n) == number) {
+            return m_ranges[static_cast<std::size_t>(n)];
+        }
+    }
+    return own;
+}
+
 const NutrientTargets::Range& NutrientTargets::keptRange(const QString& number) const
 {
     static const Range none;

@@ -95,6 +95,9 @@ public:
     static constexpr std::size_t MostKeptTargets = 1000;
     const std::map<QString, Range>& keptRanges() const { return m_kept; }
     const Range& keptRange(const QString& number) const;
+    // The target of the nutrient of that number: its own, else that of the one of the nine it is
+    // (Fiber for 291), so that a target set among the nine counts wherever the nutrient shows.
+    const Range& targetOf(const QString& number) const;
     void setKeptRanges(std::map<QString, Range> ranges) { m_kept = std::move(ranges); }
     // Whether the nine's targets are the same, whatever the others'.
     bool sameNineAs(const NutrientTargets& other) const { return m_ranges == other.m_ranges; }

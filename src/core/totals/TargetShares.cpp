@@ -1,16 +1,31 @@
 #include "core/totals/TargetShares.h"
 
 #include "core/text/NumberText.h"
+#include "core/totals/TotalsCalculator.h"
 
 #include <cmath>
 
 std::vector<TargetShare> TargetShares::of(const ChartedTotals& totals, int row)
 {
     std::vector<TargetShare> shares;
-    QStringList keys = ChartedTotals::nineKeys();
+    // The targets are daily: a row of more days than one has no share of them.
+    if (row < 0 || row >= totals.rowCount() || !TotalsCalculator::standsForOneDay(totals.rowLabel(row))) {
+        return shares;
+    }
+    const QStringList nine = ChartedTotals::nineKeys();
+    QStringList keys = nine;
     keys += totals.keptNumbers();
     for (const QString& key : keys) {
         const NutrientTargets::Range& range = totals.range(key);
+        // A nutrient that is one of the nine, with the same target, has its bar among the nine.
+        bool shownAmongTheNine = false;
+        for (int n = 0; n < nine.size() && !nine.contains(key); ++n) {
+            shownAmongTheNine
+                = shownAmongTheNine || (NutrientTargets::catalogueNumber(n) == key && totals.range(nine[n]) == range);
+        }
+        if (shownAmongTheNine) {
+            continue;
+        }
         TargetShare share;
         share.key = key;
         if (range.minimum && *range.minimum > 0) {

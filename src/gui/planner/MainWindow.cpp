@@ -805,7 +805,16 @@ void MainWindow::showRichestFoods(const QString& nutrientNumber, QWidget* over)
     }
     RichestFoodsDialog window(m_workspace.foods(), nutrientNumber, over ? over : this);
     connect(&window, &RichestFoodsDialog::addToMealRequested, this,
-        [this](const QString& food, const QString& quantity) { addFoodToMeal(m_currentMeal, food, quantity); });
+        [this, &window](const QString& food, const QString& quantity) {
+            // The meal is out of sight behind this window, so a food it holds already is said.
+            if (m_workspace.plan().meal(m_currentMeal).contains(food)) {
+                Prompt::message(&window,
+                    tr("\"%1\" is already in %2.").arg(MessageText::quoted(food), MealPlan::heading(m_currentMeal)),
+                    tr("Platewell"));
+                return;
+            }
+            addFoodToMeal(m_currentMeal, food, quantity);
+        });
     execWindowModal(window);
 }
 

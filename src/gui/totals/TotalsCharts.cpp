@@ -260,6 +260,12 @@ QChart* TotalsCharts::makeShareChart(const ChartedTotals& totals, int row, bool 
 {
     QChart* chart = newChart(dark);
     const std::vector<TargetShare> shares = TargetShares::of(totals, row);
+    if (shares.empty() && !TotalsCalculator::standsForOneDay(totals.rowLabel(row))) {
+        chart->setTitle(tr("%1 is more than one day; tick Per day in the totals window to measure it against the "
+                           "daily targets.")
+                            .arg(totals.rowLabel(row)));
+        return chart;
+    }
     if (shares.empty()) {
         chart->setTitle(tr("%1: no nutrient has a target. Set them with Targets... in the totals window.")
                             .arg(totals.rowLabel(row)));

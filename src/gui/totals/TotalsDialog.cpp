@@ -391,18 +391,11 @@ void TotalsDialog::showChart()
     if (folder.isEmpty() || !QDir(folder).exists()) {
         folder = QDir::homePath();
     }
-    // Any nutrient can be charted: the plans behind the rows are added up again with every nutrient
-    // the food table keeps. Should the table fail now, the charts show the nine the grid shows.
-    const TotalsResult& result = m_model->result();
-    NutrientTotals plans;
-    NutrientCatalogue catalogue;
-    {
-        const std::unique_ptr<FoodLookup> lookup = m_foods.lookup();
-        TotalsCalculator::calculate(m_plan.plan(), m_files, ChartedTotals::plansOf(result), *lookup, &plans);
-    }
-    m_foods.nutrientCatalogue(&catalogue, nullptr);
+    // Any nutrient can be charted, from the same calculation as the grid and the nutrient view, so
+    // that a plan changed since cannot mix into the chart.
+    const NutrientBreakdown& nutrients = this->nutrients();
     TotalsChartWindow window(
-        ChartedTotals(result, ChartedTotals::rowsFor(result, plans), m_model->targets(), catalogue),
+        ChartedTotals(m_model->result(), nutrients.totals(), m_model->targets(), nutrients.catalogue()),
         QDir(folder).filePath(tr("Platewell Totals Chart.png")), this);
     execWindowModal(window);
 }

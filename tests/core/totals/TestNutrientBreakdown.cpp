@@ -190,6 +190,11 @@ void TestNutrientBreakdown::amountShareAndTarget_data()
                                                        << "\u2265 2400"
                                                        << "\u2265 104 % \u2191"
                                                        << "\u2264 2300";
+    QTest::newRow("a minimum of 0 asks for nothing: of the maximum") << "Monday" << 2400.0 << 0 << "0"
+                                                                     << "2300"
+                                                                     << "2400"
+                                                                     << "104 % \u2191"
+                                                                     << "0\u20132300";
     QTest::newRow("the week stands for no day") << "Weekly" << 27.0 << 0 << "18"
                                                 << "45"
                                                 << "27"

@@ -59,6 +59,8 @@ class TestTargetShares : public QObject
 private slots:
     void sharesOfARow_data();
     void sharesOfARow();
+    void onlyDaysAndEachNutrientOnce_data();
+    void onlyDaysAndEachNutrientOnce();
     void describesTheBound_data();
     void describesTheBound();
     void weekViewsTakeTheirPlansNutrients_data();
@@ -105,6 +107,41 @@ void TestTargetShares::sharesOfARow()
         }
         got.append(bar);
         QCOMPARE(share.percent, share.value / share.bound * 100);
+    }
+    QCOMPARE(got, bars);
+}
+
+void TestTargetShares::onlyDaysAndEachNutrientOnce_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QStringList>("targets");
+    QTest::addColumn<QStringList>("bars");
+    QTest::newRow("a week measured against daily targets has no bars")
+        << "Weekly" << QStringList { "Sugar 50 -", "269 40 -" } << QStringList();
+    QTest::newRow("the week per day has")
+        << "Weekly (per day)" << QStringList { "Sugar 50 -", "269 40 -" } << QStringList { "Sugar 60", "269 75" };
+    QTest::newRow("sugars with the nine's target is shown among the nine only")
+        << "Daily" << QStringList { "Sugar 50 -", "269 50 -" } << QStringList { "Sugar 60" };
+    QTest::newRow("sugars without a target of its own takes the nine's, shown once")
+        << "Daily" << QStringList { "Sugar 50 -" } << QStringList { "Sugar 60" };
+}
+
+// The targets are daily, so only a row standing for one day gets bars; a catalogue nutrient that
+// is one of the nine (sugars, 269, is Sugar) gets a bar of its own only for a target of its own.
+void TestTargetShares::onlyDaysAndEachNutrientOnce()
+{
+    QFETCH(QString, label);
+    QFETCH(QStringList, targets);
+    QFETCH(QStringList, bars);
+    TotalsResult result;
+    result.rows = { { label, { 1800, 200, 60, 30, 150, 30, 25, 5, 170 } } };
+    NutrientTotals kept;
+    kept.numbers = { QStringLiteral("269") };
+    kept.rows = { { label, { 30 }, { 0 }, {} } };
+    const ChartedTotals totals(result, kept, targetsFrom(targets), NutrientCatalogue::starter());
+    QStringList got;
+    for (const TargetShare& share : TargetShares::of(totals, 0)) {
+        got.append(share.key + QLatin1Char(' ') + QString::number(share.percent));
     }
     QCOMPARE(got, bars);
 }

@@ -50,6 +50,7 @@ private slots:
     void opensOnANutrient_data();
     void opensOnANutrient();
     void readBehindTheWindowGivesTheSameList();
+    void aFoodTheMealHoldsIsSaid();
     void opensFromTheNutrientWindows_data();
     void opensFromTheNutrientWindows();
 
@@ -357,6 +358,25 @@ void TestRichestFoods::readBehindTheWindowGivesTheSameList()
         QCOMPARE(shownNames(window), direct);
     });
     QCOMPARE(direct.size(), 6);
+}
+
+// A food the current meal holds already is not added twice, and the window says so, since the
+// meal is out of sight behind it.
+void TestRichestFoods::aFoodTheMealHoldsIsSaid()
+{
+    MealTable lunch;
+    lunch.add(QStringLiteral("Lentils"), QStringLiteral("2"));
+    m_workspace->plan().setMeal(MealPlan::Lunch, lunch);
+    m_window->chooseMeal(MealPlan::Lunch);
+    openRichest([&](RichestFoodsDialog* window) {
+        QVERIFY(window->chooseNutrient(iron));
+        QTest::keyClicks(window->findChild<QLineEdit*>(QStringLiteral("RichestFilter")), QStringLiteral("lent"));
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("RichestAdd")), Qt::LeftButton);
+    });
+    QCOMPARE(Prompt::shown().size(), 1);
+    QCOMPARE(Prompt::shown().first().text, QStringLiteral("\"Lentils\" is already in Lunch."));
+    QCOMPARE(m_workspace->plan().plan().tables[MealPlan::Lunch].count(), 1);
+    QCOMPARE(m_workspace->plan().plan().tables[MealPlan::Lunch].slot(1).QuantityText, QStringLiteral("2"));
 }
 
 void TestRichestFoods::opensFromTheNutrientWindows_data()
