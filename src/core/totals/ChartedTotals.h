@@ -49,15 +49,6 @@ public:
     // "1,800–2,200", "≥ 12" or "≤ 70" as the nine's are written; empty without a target.
     QString rangeText(const QString& key, const QLocale& locale = QLocale()) const;
 
-    // The plans a calculation must add up, with their kept nutrients, to give every row of
-    // `result` its nutrient row through rowsFor(): the rows' own plans, and those the week rows
-    // are made of.
-    static TotalsSources plansOf(const TotalsResult& result);
-    // The nutrient rows of `result`'s rows (but "Totals"), from the plans' rows in `plans`: a plan's
-    // own, a plan per day, and the weeks made of the Weekday and Weekend plans or the seven days.
-    // Unknown counts add up; a row whose plans are not all there is left out.
-    static NutrientTotals rowsFor(const TotalsResult& result, const NutrientTotals& plans);
-
 private:
     const NutrientTotalsRow* nutrientRow(int row) const;
 

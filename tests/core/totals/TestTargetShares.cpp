@@ -1,5 +1,5 @@
 // The "% of target" chart's bars worked out from a calculated row: which nutrients get one, in
-// which order, against which bound and at which share; and the nutrient rows of the week views.
+// which order, against which bound and at which share.
 
 #include "core/totals/ChartedTotals.h"
 #include "core/totals/TargetShares.h"
@@ -63,8 +63,6 @@ private slots:
     void onlyDaysAndEachNutrientOnce();
     void describesTheBound_data();
     void describesTheBound();
-    void weekViewsTakeTheirPlansNutrients_data();
-    void weekViewsTakeTheirPlansNutrients();
 };
 
 void TestTargetShares::sharesOfARow_data()
@@ -167,86 +165,6 @@ void TestTargetShares::describesTheBound()
     const std::vector<TargetShare> shares = TargetShares::of(totals, 0);
     QCOMPARE(shares.size(), std::size_t(1));
     QCOMPARE(TargetShares::describe(totals, shares[0], QLocale(QLocale::English, QLocale::UnitedStates)), text);
-}
-
-void TestTargetShares::weekViewsTakeTheirPlansNutrients_data()
-{
-    QTest::addColumn<QStringList>("labels");
-    // The plans the rows are made of, as plansOf() asks for them, in the periods' order.
-    QTest::addColumn<QStringList>("needed");
-    // The plans the calculation gave rows of.
-    QTest::addColumn<QStringList>("plans");
-    // Each shown row's label and sodium, "a/b" for a value divided.
-    QTest::addColumn<QStringList>("sodium");
-
-    const QStringList days { "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday" };
-    QTest::newRow("plain rows") << QStringList { "Active", "Daily" } << QStringList { "Active", "Daily" }
-                                << QStringList { "Active", "Daily" } << QStringList { "Active 100", "Daily 200" };
-    QTest::newRow("Weekly per day") << QStringList { "Weekly (per day)" } << QStringList { "Weekly" }
-                                    << QStringList { "Weekly" } << QStringList { "Weekly (per day) 100" };
-    QTest::newRow("week from Weekday and Weekend, and per day")
-        << QStringList { "Week from Weekday and Weekend", "Week from Weekday and Weekend (per day)" }
-        << QStringList { "Weekday", "Weekend" } << QStringList { "Weekday", "Weekend" }
-        << QStringList { "Week from Weekday and Weekend 1200", "Week from Weekday and Weekend (per day) 1200/7" };
-    QTest::newRow("week from the seven days") << QStringList { "Week from Sunday to Saturday" } << days << days
-                                              << QStringList { "Week from Sunday to Saturday 700" };
-    QTest::newRow("a week whose plans are not all there is left out")
-        << QStringList { "Daily", "Week from Sunday to Saturday" } << QStringList { "Daily" } + days
-        << QStringList { "Daily", "Sunday" } << QStringList { "Daily 200" };
-}
-
-void TestTargetShares::weekViewsTakeTheirPlansNutrients()
-{
-    QFETCH(QStringList, labels);
-    QFETCH(QStringList, needed);
-    QFETCH(QStringList, plans);
-    QFETCH(QStringList, sodium);
-    // Each plan's sodium: Weekly 700, Weekday 200, Weekend 100, each day 100, others 100 a row.
-    const QHash<QString, double> sodiumOf { { "Weekly", 700 }, { "Daily", 200 }, { "Weekday", 200 },
-        { "Weekend", 100 } };
-    TotalsResult result;
-    for (const QString& label : labels) {
-        result.rows.push_back({ label, {} });
-    }
-    result.rows.push_back({ QStringLiteral("Totals"), {} });
-    result.hasTotalsRow = true;
-
-    const TotalsSources sources = ChartedTotals::plansOf(result);
-    NutrientTotals calculated;
-    calculated.numbers = { QStringLiteral("307") };
-    QStringList asked;
-    if (sources.active) {
-        asked.append(QStringLiteral("Active"));
-    }
-    const QStringList periods { "Daily", "Weekly", "Weekday", "Weekend", "Sunday", "Monday", "Tuesday", "Wednesday",
-        "Thursday", "Friday", "Saturday" };
-    for (std::size_t p = 0; p < sources.periods.size(); ++p) {
-        if (sources.periods[p]) {
-            asked.append(periods[static_cast<qsizetype>(p)]);
-        }
-    }
-    QCOMPARE(asked, needed);
-    for (const QString& plan : plans) {
-        calculated.rows.push_back({ plan, { sodiumOf.value(plan, 100) }, { 1 }, {} });
-    }
-
-    QStringList got;
-    for (const NutrientTotalsRow& row : ChartedTotals::rowsFor(result, calculated).rows) {
-        got.append(row.label + QLatin1Char(' ') + QString::number(row.totals[0]));
-    }
-    QStringList expected;
-    for (const QString& text : sodium) {
-        // "1200/7": the value divided.
-        const qsizetype slash = text.lastIndexOf(u'/');
-        if (slash < 0) {
-            expected.append(text);
-            continue;
-        }
-        const qsizetype space = text.lastIndexOf(u' ');
-        expected.append(text.left(space + 1)
-            + QString::number(text.mid(space + 1, slash - space - 1).toDouble() / text.mid(slash + 1).toDouble()));
-    }
-    QCOMPARE(got, expected);
 }
 
 QTEST_GUILESS_MAIN(TestTargetShares)
