@@ -377,10 +377,9 @@ void TotalsDialog::calculate()
 
 void TotalsDialog::editTargets()
 {
-    // The grid follows the targets when they change.
-    NutrientCatalogue catalogue;
-    m_foods.nutrientCatalogue(&catalogue, nullptr);
-    TargetsDialog window(m_targets, catalogue, this);
+    // The grid follows the targets when they change. The nutrients listed are those the window
+    // read from the food table when it opened or last calculated.
+    TargetsDialog window(m_targets, m_catalogue, this);
     connect(&window, &TargetsDialog::richestFoodsRequested, this, &TotalsDialog::richestFoodsRequested);
     execWindowModal(window);
 }
