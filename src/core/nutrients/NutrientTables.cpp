@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -79,6 +80,26 @@ const char* const kTriggers
       "CREATE TRIGGER IF NOT EXISTS foods_rename_nutrients AFTER UPDATE OF FOOD ON foods BEGIN "
       "UPDATE food_servings SET name = NEW.FOOD WHERE food = NEW.rowid AND name IS OLD.FOOD; END;";
 
+// The lists of the foods richest in each nutrient, and the trigger that adds a food to them as its
+// value is written. A value written by INSERT OR REPLACE fires it as an insert; a food dropped
+// from the values stays listed until the list is next settled, and a reader checks each listed
+// food's value as it stands.
+const char* const kTopTables
+    = "CREATE TABLE IF NOT EXISTS nutrient_tops (nutrient INTEGER PRIMARY KEY, above REAL NOT NULL);"
+      "CREATE TABLE IF NOT EXISTS nutrient_top (nutrient INTEGER NOT NULL, food INTEGER NOT NULL, "
+      "PRIMARY KEY (nutrient, food)) WITHOUT ROWID;";
+const char* const kTopTriggers
+    = "CREATE TRIGGER IF NOT EXISTS food_nutrients_top AFTER INSERT ON food_nutrients BEGIN "
+      "INSERT OR IGNORE INTO nutrient_top (nutrient, food) SELECT NEW.nutrient, NEW.food FROM nutrient_tops "
+      "WHERE nutrient = NEW.nutrient AND NEW.value > above; END;"
+      "CREATE TRIGGER IF NOT EXISTS food_nutrients_top_change AFTER UPDATE ON food_nutrients BEGIN "
+      "INSERT OR IGNORE INTO nutrient_top (nutrient, food) SELECT NEW.nutrient, NEW.food FROM nutrient_tops "
+      "WHERE nutrient = NEW.nutrient AND NEW.value > above; END;";
+const char* const kDropTopTriggers
+    = "DROP TRIGGER IF EXISTS food_nutrients_top; DROP TRIGGER IF EXISTS food_nutrients_top_change;";
+
+constexpr double kBelowEverything = -std::numeric_limits<double>::infinity();
+
 } // namespace
 
 NutrientTables::NutrientTables(SqliteConnection& connection)
@@ -128,7 +149,8 @@ bool NutrientTables::create(QString* error)
           "CREATE TABLE IF NOT EXISTS food_nutrients (food INTEGER NOT NULL, nutrient INTEGER NOT NULL, "
           "value REAL NOT NULL, PRIMARY KEY (food, nutrient)) WITHOUT ROWID;"
           "CREATE TABLE IF NOT EXISTS nutrient_marks (mark TEXT PRIMARY KEY);";
-    if (!m_connection.execute(schema) || !m_connection.execute(kTriggers)) {
+    if (!m_connection.execute(schema) || !m_connection.execute(kTriggers) || !m_connection.execute(kTopTables)
+        || (!m_bulk && !m_connection.execute(kTopTriggers))) {
         return fail(error);
     }
     SqliteStatement* insert = statement("INSERT OR IGNORE INTO nutrients (number, name, unit, nutrient_group, "
@@ -150,6 +172,24 @@ bool NutrientTables::create(QString* error)
     }
     m_ids.reset();
     m_idsOfIntegers.clear();
+    // While the file keeps no values at all, every nutrient's list is complete as it stands.
+    SqliteStatement* anyValue = statement("SELECT EXISTS (SELECT 1 FROM food_nutrients)", error);
+    if (!anyValue) {
+        return false;
+    }
+    const bool empty = anyValue->next() && anyValue->int64(0) == 0;
+    anyValue->reset();
+    if (empty) {
+        SqliteStatement* track
+            = statement("INSERT OR IGNORE INTO nutrient_tops (nutrient, above) SELECT id, ?1 FROM nutrients", error);
+        if (!track) {
+            return false;
+        }
+        track->bindDouble(1, kBelowEverything);
+        if (!track->execute()) {
+            return fail(error);
+        }
+    }
     return true;
 }
 
@@ -212,10 +252,28 @@ bool NutrientTables::addNutrient(const Nutrient& nutrient, QString* error)
     if (!insert->execute()) {
         return fail(error);
     }
+    // A nutrient new to the file has no values yet: its list is complete, empty.
+    const qint64 id = m_connection.lastInsertRowid();
+    bool tops = false;
+    if (!topTablesExist(&tops, error)) {
+        return false;
+    }
+    if (tops) {
+        SqliteStatement* track
+            = statement("INSERT OR REPLACE INTO nutrient_tops (nutrient, above) VALUES (?1, ?2)", error);
+        if (!track) {
+            return false;
+        }
+        track->bindInt64(1, id);
+        track->bindDouble(2, kBelowEverything);
+        if (!track->execute()) {
+            return fail(error);
+        }
+    }
     if (m_ids) {
-        m_ids->insert(nutrient.number, m_connection.lastInsertRowid());
+        m_ids->insert(nutrient.number, id);
         if (const auto integer = plainInteger(nutrient.number)) {
-            m_idsOfIntegers.insert(*integer, m_connection.lastInsertRowid());
+            m_idsOfIntegers.insert(*integer, id);
         }
     }
     return true;
@@ -504,6 +562,11 @@ bool NutrientTables::replace(qint64 food, std::optional<double> servingGrams,
         }
         return sql;
     }();
+    if (m_bulk) {
+        for (const auto& [id, value] : values) {
+            (*m_bulk)[id].offer(value, food);
+        }
+    }
     for (std::size_t next = 0; next < values.size();) {
         const std::size_t rows = std::min(values.size() - next, std::size_t(kRowsPerInsert));
         SqliteStatement* insert = statement(runs[rows].constData(), error);
@@ -675,6 +738,251 @@ bool NutrientTables::walkTo(
         m_walkOnRow = m_walk->next();
     }
     return !m_walk->failed() || fail(error);
+}
+
+void NutrientTables::TopHeap::offer(double value, qint64 food)
+{
+    ++met;
+    const auto least
+        = [](const std::pair<double, qint64>& a, const std::pair<double, qint64>& b) { return a.first > b.first; };
+    if (entries.size() < TopKept) {
+        entries.emplace_back(value, food);
+        std::push_heap(entries.begin(), entries.end(), least);
+    } else if (value > entries.front().first) {
+        std::pop_heap(entries.begin(), entries.end(), least);
+        entries.back() = { value, food };
+        std::push_heap(entries.begin(), entries.end(), least);
+    }
+}
+
+bool NutrientTables::topTablesExist(bool* exist, QString* error)
+{
+    SqliteStatement* query = statement(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('nutrient_tops', 'nutrient_top')", error);
+    if (!query) {
+        return false;
+    }
+    if (!query->next()) {
+        return fail(error);
+    }
+    *exist = query->int64(0) == 2;
+    query->reset();
+    return true;
+}
+
+bool NutrientTables::readTop(const QString& number, std::vector<TopFood>* foods, bool* tracked, QString* error)
+{
+    foods->clear();
+    *tracked = false;
+    bool tables = false;
+    if (!exist(&tables, error) || (tables && !topTablesExist(&tables, error))) {
+        return false;
+    }
+    if (!tables) {
+        return true;
+    }
+    if (!nutrientIds(error)) {
+        return false;
+    }
+    const std::optional<qint64> id = idOf(number);
+    if (!id) {
+        return true;
+    }
+    SqliteStatement* threshold = statement("SELECT above FROM nutrient_tops WHERE nutrient = ?1", error);
+    if (!threshold) {
+        return false;
+    }
+    threshold->bindInt64(1, *id);
+    if (!threshold->next()) {
+        threshold->reset();
+        return !threshold->failed() || fail(error);
+    }
+    const double above = threshold->real(0);
+    threshold->reset();
+    // Each listed food's value as it stands, and only while the food bears the name it was
+    // written under.
+    SqliteStatement* query
+        = statement("SELECT t.food, f.FOOD, n.value FROM nutrient_top t "
+                    "JOIN food_nutrients n ON n.food = t.food AND n.nutrient = t.nutrient "
+                    "JOIN food_servings s ON s.food = t.food JOIN foods f ON f.rowid = t.food AND f.FOOD IS s.name "
+                    "WHERE t.nutrient = ?1 AND n.value > ?2",
+            error);
+    if (!query) {
+        return false;
+    }
+    query->bindInt64(1, *id);
+    query->bindDouble(2, above);
+    while (query->next()) {
+        foods->push_back(TopFood { query->int64(0), QString::fromUtf8(query->text(1)), query->real(2) });
+    }
+    query->reset();
+    if (query->failed()) {
+        return fail(error);
+    }
+    *tracked = true;
+    return true;
+}
+
+bool NutrientTables::beginBulk(QString* error)
+{
+    bool tables = false;
+    if (!exist(&tables, error)) {
+        return false;
+    }
+    // A file kept by an earlier version gets the lists here, made whole at the end.
+    if (tables && (!m_connection.execute(kTopTables) || !m_connection.execute(kDropTopTriggers))) {
+        return fail(error);
+    }
+    m_bulk.emplace();
+    return true;
+}
+
+bool NutrientTables::endBulk(QString* error)
+{
+    if (!m_bulk) {
+        return true;
+    }
+    const std::unordered_map<qint64, TopHeap> bulk = std::move(*m_bulk);
+    m_bulk.reset();
+    bool tables = false;
+    if (!topTablesExist(&tables, error)) {
+        return false;
+    }
+    if (!tables) {
+        return true;
+    }
+    if (!m_connection.execute(kTopTriggers)) {
+        return fail(error);
+    }
+    // A nutrient without a list was kept by an earlier version: every list is made afresh.
+    SqliteStatement* untracked = statement(
+        "SELECT EXISTS (SELECT 1 FROM nutrients WHERE id NOT IN (SELECT nutrient FROM nutrient_tops))", error);
+    if (!untracked) {
+        return false;
+    }
+    const bool rebuild = untracked->next() && untracked->int64(0) != 0;
+    untracked->reset();
+    if (untracked->failed()) {
+        return fail(error);
+    }
+    if (rebuild) {
+        return rebuildTops(error);
+    }
+    SqliteStatement* threshold = statement("SELECT above FROM nutrient_tops WHERE nutrient = ?1", error);
+    if (!threshold) {
+        return false;
+    }
+    for (const auto& [nutrient, heap] : bulk) {
+        threshold->bindInt64(1, nutrient);
+        if (!threshold->next()) {
+            threshold->reset();
+            if (threshold->failed()) {
+                return fail(error);
+            }
+            continue;
+        }
+        const double above = threshold->real(0);
+        threshold->reset();
+        // Of the values written, those above the least the heap kept are all in it.
+        const double least = heap.met > heap.entries.size() ? heap.entries.front().first : kBelowEverything;
+        if (!settleTop(nutrient, std::max(above, least), heap, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool NutrientTables::rebuildTops(QString* error)
+{
+    bool tables = false;
+    if (!exist(&tables, error)) {
+        return false;
+    }
+    if (!tables) {
+        return true;
+    }
+    if (!m_connection.execute(kTopTables) || (!m_bulk && !m_connection.execute(kTopTriggers))
+        || !m_connection.execute("DELETE FROM nutrient_top") || !m_connection.execute("DELETE FROM nutrient_tops")) {
+        return fail(error);
+    }
+    std::unordered_map<qint64, TopHeap> heaps;
+    {
+        SqliteStatement values(m_connection.handle(), "SELECT food, nutrient, value FROM food_nutrients");
+        if (!values.isPrepared()) {
+            return fail(error);
+        }
+        while (values.next()) {
+            heaps[values.int64(1)].offer(values.real(2), values.int64(0));
+        }
+        if (values.failed()) {
+            return fail(error);
+        }
+    }
+    SqliteStatement* track
+        = statement("INSERT OR REPLACE INTO nutrient_tops (nutrient, above) SELECT id, ?1 FROM nutrients", error);
+    if (!track) {
+        return false;
+    }
+    track->bindDouble(1, kBelowEverything);
+    if (!track->execute()) {
+        return fail(error);
+    }
+    for (const auto& [nutrient, heap] : heaps) {
+        const double least = heap.met > heap.entries.size() ? heap.entries.front().first : kBelowEverything;
+        if (!settleTop(nutrient, least, heap, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool NutrientTables::settleTop(qint64 nutrient, double above, const TopHeap& heap, QString* error)
+{
+    SqliteStatement* add = statement("INSERT OR IGNORE INTO nutrient_top (nutrient, food) VALUES (?1, ?2)", error);
+    if (!add) {
+        return false;
+    }
+    for (const auto& [value, food] : heap.entries) {
+        if (value > above) {
+            add->bindInt64(1, nutrient);
+            add->bindInt64(2, food);
+            if (!add->execute()) {
+                return fail(error);
+            }
+        }
+    }
+    // The list keeps every food above its threshold, so the threshold may rise to any value of it.
+    SqliteStatement* kept = statement("SELECT n.value FROM nutrient_top t JOIN food_nutrients n ON n.food = t.food "
+                                      "AND n.nutrient = t.nutrient WHERE t.nutrient = ?1 AND n.value > ?2 "
+                                      "ORDER BY n.value DESC LIMIT 1 OFFSET ?3",
+        error);
+    if (!kept) {
+        return false;
+    }
+    kept->bindInt64(1, nutrient);
+    kept->bindDouble(2, above);
+    kept->bindInt64(3, qint64(TopKept));
+    if (kept->next()) {
+        above = std::max(above, kept->real(0));
+    }
+    kept->reset();
+    if (kept->failed()) {
+        return fail(error);
+    }
+    SqliteStatement* threshold
+        = statement("INSERT OR REPLACE INTO nutrient_tops (nutrient, above) VALUES (?1, ?2)", error);
+    SqliteStatement* drop = statement("DELETE FROM nutrient_top WHERE nutrient = ?1 AND NOT EXISTS (SELECT 1 FROM "
+                                      "food_nutrients n WHERE n.food = nutrient_top.food AND n.nutrient = ?1 "
+                                      "AND n.value > ?2)",
+        error);
+    if (!threshold || !drop) {
+        return false;
+    }
+    threshold->bindInt64(1, nutrient);
+    threshold->bindDouble(2, above);
+    drop->bindInt64(1, nutrient);
+    drop->bindDouble(2, above);
+    return (threshold->execute() && drop->execute()) || fail(error);
 }
 
 bool NutrientTables::isMarked(const QString& mark, bool* marked, QString* error)

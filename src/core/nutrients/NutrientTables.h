@@ -88,6 +88,31 @@ public:
     bool walkTo(
         qint64 food, std::optional<double>* servingGrams, std::vector<std::optional<double>>* values, QString* error);
 
+    // The foods richest in a nutrient, found without reading the others. For each nutrient it
+    // tracks, the file keeps a threshold (`nutrient_tops`) and a list of foods (`nutrient_top`)
+    // that holds every food whose value lies above it, and maybe some that no longer do; a
+    // trigger adds a food as its value is written, whichever program writes it. A nutrient is
+    // tracked from the moment it has no values in the file; a file kept by an earlier version
+    // has its lists made when an import next ends.
+    struct TopFood
+    {
+        qint64 food = 0;
+        QString name;
+        double value = 0;
+    };
+    // The foods whose value of `number` lies above its threshold, their names and values in no
+    // order, each still bearing the name its values were written under; `*tracked` false when
+    // the file keeps no list for it.
+    bool readTop(const QString& number, std::vector<TopFood>* foods, bool* tracked, QString* error);
+    // Many values written at once (an import, the starter foods): the trigger is set aside, and
+    // endBulk() settles the lists from what replace() was given, in the same transaction.
+    bool beginBulk(QString* error);
+    bool endBulk(QString* error);
+    // Makes every list afresh from every value in the file, in one pass.
+    bool rebuildTops(QString* error);
+    // How many foods a list keeps above its threshold once settled.
+    static constexpr std::size_t TopKept = 300;
+
     // Marks that something was done to the file once (the starter foods given their nutrients),
     // and tells whether it was.
     bool isMarked(const QString& mark, bool* marked, QString* error);
@@ -105,6 +130,19 @@ private:
     // Keeps the name the row bears now beside its serving grams, dropping the values kept under
     // another name.
     bool claimRow(qint64 food, QString* error);
+    // Whether the file keeps the lists of richest foods.
+    bool topTablesExist(bool* exist, QString* error);
+    // The largest values met of one nutrient, the least first (a heap), and how many were met.
+    struct TopHeap
+    {
+        std::vector<std::pair<double, qint64>> entries;
+        std::size_t met = 0;
+        void offer(double value, qint64 food);
+    };
+    // Lowers nothing: raises the threshold of `nutrient` to at least `above` and to the
+    // TopKept-th value of its list, adds `heap`'s foods above it and drops from the list the foods
+    // no longer above it.
+    bool settleTop(qint64 nutrient, double above, const TopHeap& heap, QString* error);
 
     SqliteConnection& m_connection;
     SqliteStatementCache m_statements;
@@ -114,4 +152,6 @@ private:
     QHash<qint64, std::vector<std::size_t>> m_walkColumns;
     std::size_t m_walkWidth = 0;
     bool m_walkOnRow = false;
+    // While many values are written at once: the largest met of each nutrient, by id.
+    std::optional<std::unordered_map<qint64, TopHeap>> m_bulk;
 };

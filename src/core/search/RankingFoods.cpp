@@ -4,6 +4,7 @@
 #include "core/text/GenericOrder.h"
 #include "core/text/NumberText.h"
 
+#include <algorithm>
 #include <limits>
 #include <numeric>
 
@@ -59,6 +60,44 @@ bool RankingFoods::readColumn(const FoodStore& foods, const std::vector<qint64>&
         return false;
     }
     *column = std::move(columns.front());
+    return true;
+}
+
+bool RankingFoods::readFirst(
+    const FoodStore& foods, const QString& number, std::vector<FoodStore::RichFood>* first, bool* found, QString* error)
+{
+    if (!foods.readRichest(number, first, found, error)) {
+        return false;
+    }
+    // Equal amounts in the food list's order: its generic order of names, then as the name index
+    // holds them, by name and then row.
+    TextColumn names;
+    for (const FoodStore::RichFood& food : *first) {
+        names.append(food.name);
+    }
+    const GenericOrder byName(names);
+    std::vector<std::uint32_t> order(first->size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const FoodStore::RichFood& x = (*first)[a];
+        const FoodStore::RichFood& y = (*first)[b];
+        if (x.value != y.value) {
+            return x.value > y.value;
+        }
+        if (const int c = byName.compare(a, b); c != 0) {
+            return c < 0;
+        }
+        if (const int c = x.name.compare(y.name); c != 0) {
+            return c < 0;
+        }
+        return x.row < y.row;
+    });
+    std::vector<FoodStore::RichFood> ordered;
+    ordered.reserve(first->size());
+    for (const std::uint32_t food : order) {
+        ordered.push_back(std::move((*first)[food]));
+    }
+    *first = std::move(ordered);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/search/FoodNameSearch.h"
+#include "core/storage/FoodStore.h"
 #include "core/text/TextColumn.h"
 
 #include <QHash>
@@ -11,8 +12,6 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-class FoodStore;
 
 // What a ranking of foods by a nutrient reads of the food table once: every food's identity, name,
 // calories and serving grams in table order, its place in the food list's name order, the folded
@@ -32,6 +31,11 @@ public:
     // The values of nutrient `number` per serving for `rows` (not-a-number where unknown).
     static bool readColumn(const FoodStore& foods, const std::vector<qint64>& rows, const QString& number,
         std::vector<double>* column, QString* error);
+
+    // The foods richest in nutrient `number` per serving that the table finds without reading the
+    // others, in the order a ranking of every food gives them; `*found` false where it cannot.
+    static bool readFirst(const FoodStore& foods, const QString& number, std::vector<FoodStore::RichFood>* first,
+        bool* found, QString* error);
 
     std::size_t size() const { return m_rows.size(); }
     const std::vector<qint64>& rows() const { return m_rows; }

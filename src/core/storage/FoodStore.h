@@ -125,6 +125,17 @@ public:
     // The grams of one serving of each of `rows` in that order (not-a-number where not known),
     // read in one pass.
     virtual bool readServingGrams(const std::vector<RowId>& rows, std::vector<double>* grams, QString* error) const = 0;
+    // The foods richest in nutrient `number` per serving, found without reading the others: every
+    // food whose value lies above some bound, with its name and value, in no order. `*found` is
+    // false where the table cannot give them so, and every food must be ranked.
+    struct RichFood
+    {
+        RowId row = 0;
+        QString name;
+        double value = 0;
+    };
+    virtual bool readRichest(
+        const QString& number, std::vector<RichFood>* foods, bool* found, QString* error) const = 0;
 
     // Recipes. The messages say what to do, ready to show.
     // The recipes' ids and names, by name; none when the table has no recipes.

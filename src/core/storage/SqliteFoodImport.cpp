@@ -185,7 +185,17 @@ bool SqliteFoodImport::writeNutrients(RowId row, const FoodNutrients& nutrients,
         return true;
     }
     QString reason;
-    return ensureNutrientTables(error) && (m_nutrients->replace(row, nutrients, &reason) || fail(reason, error));
+    if (!ensureNutrientTables(error)) {
+        return false;
+    }
+    // The lists of richest foods are settled once, at the end, from the values written.
+    if (!m_bulk) {
+        if (!m_nutrients->beginBulk(&reason)) {
+            return fail(reason, error);
+        }
+        m_bulk = true;
+    }
+    return m_nutrients->replace(row, nutrients, &reason) || fail(reason, error);
 }
 
 void SqliteFoodImport::finalize()
@@ -199,6 +209,13 @@ void SqliteFoodImport::finalize()
 
 bool SqliteFoodImport::commit(const QStringList& changedFoods, QString* error)
 {
+    if (m_nutrients && m_transaction && m_transaction->isOpen()) {
+        QString reason;
+        if (!m_nutrients->endBulk(&reason)) {
+            rollback();
+            return fail(reason, error);
+        }
+    }
     finalize();
     SqliteConnection& connection = m_foods.connection();
     if (m_transaction && m_transaction->isOpen() && !changedFoods.isEmpty()) {

@@ -58,5 +58,7 @@ private:
     QSet<QString> m_ingredientFoods;
     std::unique_ptr<NutrientTables> m_nutrients;
     bool m_nutrientTablesExist = false;
+    // Whether the nutrient values written go in as many at once, settled at the commit.
+    bool m_bulk = false;
     NutrientCatalogue m_catalogue;
 };

@@ -204,6 +204,22 @@ bool SqliteFoodStore::readServingGrams(const std::vector<RowId>& rows, std::vect
     return NutrientTables(m_table.connection()).readServingGrams(rows, grams, &reason) || m_table.fail(reason, error);
 }
 
+bool SqliteFoodStore::readRichest(
+    const QString& number, std::vector<RichFood>* foods, bool* found, QString* error) const
+{
+    foods->clear();
+    std::vector<NutrientTables::TopFood> top;
+    QString reason;
+    if (!NutrientTables(m_table.connection()).readTop(number, &top, found, &reason)) {
+        return m_table.fail(reason, error);
+    }
+    foods->reserve(top.size());
+    for (NutrientTables::TopFood& food : top) {
+        foods->push_back(RichFood { food.food, std::move(food.name), food.value });
+    }
+    return true;
+}
+
 bool SqliteFoodStore::listRecipes(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const
 {
     return RecipeBook(m_table).list(recipes, error);

@@ -52,6 +52,7 @@ public:
     bool readNutrientColumns(const QStringList& numbers, const std::vector<RowId>& rows,
         std::vector<std::vector<double>>* columns, QString* error) const override;
     bool readServingGrams(const std::vector<RowId>& rows, std::vector<double>* grams, QString* error) const override;
+    bool readRichest(const QString& number, std::vector<RichFood>* foods, bool* found, QString* error) const override;
 
     bool listRecipes(std::vector<std::pair<qint64, QString>>* recipes, QString* error) const override;
     bool loadRecipe(qint64 id, Recipe* recipe, QString* error) const override;

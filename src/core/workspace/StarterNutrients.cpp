@@ -159,7 +159,7 @@ bool StarterNutrients::addTo(const QString& path, int* added, QString* error)
     }
     NutrientTables nutrients(connection);
     QHash<QString, qint64> ids;
-    if (!nutrients.create(&reason) || !nutrients.ids(&ids, &reason)) {
+    if (!nutrients.create(&reason) || !nutrients.ids(&ids, &reason) || !nutrients.beginBulk(&reason)) {
         return table.fail(reason, error);
     }
     // The starter's columns in the order of the catalogue's ids, which is the order the values go
@@ -240,6 +240,9 @@ bool StarterNutrients::addTo(const QString& path, int* added, QString* error)
             return table.fail(reason, error);
         }
         ++*added;
+    }
+    if (!nutrients.endBulk(&reason)) {
+        return table.fail(reason, error);
     }
     // Recipes made of starter foods were worked out while their ingredients kept no nutrients:
     // they are worked out again now, in the same transaction, for their nutrients alone.

@@ -227,6 +227,7 @@ void RichestFoodsDialog::readFoods()
         if (chosenNutrientEntry()) {
             readColumn(chosenNutrient());
         }
+        showFirstFoods();
         showCount();
         return;
     }
@@ -310,7 +311,12 @@ void RichestFoodsDialog::showRanking()
     const Nutrient* nutrient = chosenNutrientEntry();
     const std::vector<double>* column = m_ranking && nutrient ? m_ranking->column(nutrient->number) : nullptr;
     if (!column) {
-        m_model->clear();
+        // The first foods of this ranking stay, with the row the user is on, until it is read.
+        const bool firstShown = m_model->isShowingFirstFoods() && nutrient && m_firstFoodsOf == nutrient->number
+            && chosenBasis() == NutrientRanking::Basis::PerServing;
+        if (!firstShown) {
+            m_model->clear();
+        }
         if (nutrient && !(m_column && m_column->number == nutrient->number)) {
             readColumn(nutrient->number);
             // A small table is read at once, and the ranking is shown already.
@@ -318,18 +324,42 @@ void RichestFoodsDialog::showRanking()
                 return;
             }
         }
+        if (!firstShown) {
+            showFirstFoods();
+        }
         showCount();
         return;
     }
     m_columnReader->stop();
     m_column.reset();
+    // The first foods shown meanwhile are the ranking's first places: the row the user is on stays.
+    const int kept = m_model->isShowingFirstFoods() ? m_list->currentIndex().row() : -1;
     m_model->setRanking(m_ranking, *column, nutrient->unit, chosenBasis());
-    if (m_model->rowCount() > 0) {
+    if (kept >= 0 && kept < m_model->rowCount()) {
+        m_list->setCurrentIndex(m_model->index(kept, 0));
+        m_list->selectRow(kept);
+    } else if (m_model->rowCount() > 0) {
         m_list->scrollToTop();
     }
     showCount();
     // The places past the first screen are settled once the list has shown, unless asked for sooner.
     QTimer::singleShot(100, m_model, &RichestFoodsModel::complete);
+}
+
+void RichestFoodsDialog::showFirstFoods()
+{
+    const Nutrient* nutrient = chosenNutrientEntry();
+    if (!nutrient || chosenBasis() != NutrientRanking::Basis::PerServing) {
+        return;
+    }
+    // A table that cannot find them so, or fails to, is ranked whole as the reads end; they
+    // report a failure themselves.
+    std::vector<FoodStore::RichFood> first;
+    bool found = false;
+    if (RankingFoods::readFirst(m_foods, nutrient->number, &first, &found, nullptr) && found && !first.empty()) {
+        m_model->setFirstFoods(std::move(first), nutrient->unit);
+        m_firstFoodsOf = nutrient->number;
+    }
 }
 
 void RichestFoodsDialog::showCount()

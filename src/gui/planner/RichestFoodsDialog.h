@@ -64,6 +64,9 @@ private:
     // Shows the ranking for the chosen nutrient and basis once the foods and its values are read,
     // reading the values first unless they were read or are being read.
     void showRanking();
+    // While the foods or the values are read, the first foods of a ranking per serving, where the
+    // table finds them without reading the others.
+    void showFirstFoods();
     void showCount();
     void addChosen();
     NutrientRanking::Basis chosenBasis() const;
@@ -85,6 +88,8 @@ private:
     BackgroundFoodRead* m_reader = nullptr;
     BackgroundFoodRead* m_columnReader = nullptr;
     RichestFoodsModel* m_model = nullptr;
+    // The nutrient of the first foods the model shows, while it shows them.
+    QString m_firstFoodsOf;
     QComboBox* m_nutrients = nullptr;
     QComboBox* m_basis = nullptr;
     QLineEdit* m_search = nullptr;

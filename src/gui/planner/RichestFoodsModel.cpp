@@ -15,6 +15,7 @@ void RichestFoodsModel::setRanking(std::shared_ptr<RankingFoods> foods, const st
     const QString& unit, NutrientRanking::Basis basis)
 {
     beginResetModel();
+    m_first.clear();
     m_foods = std::move(foods);
     m_unit = unit;
     m_basisText = NutrientRanking::basisText(basis);
@@ -28,9 +29,24 @@ void RichestFoodsModel::setRanking(std::shared_ptr<RankingFoods> foods, const st
     endResetModel();
 }
 
+void RichestFoodsModel::setFirstFoods(std::vector<FoodStore::RichFood> foods, const QString& unit)
+{
+    beginResetModel();
+    m_foods.reset();
+    m_ranking = NutrientRanking();
+    m_first = std::move(foods);
+    m_unit = unit;
+    m_basisText = NutrientRanking::basisText(NutrientRanking::Basis::PerServing);
+    m_searchOrdered = false;
+    m_filtering = false;
+    m_matches.clear();
+    endResetModel();
+}
+
 void RichestFoodsModel::clear()
 {
     beginResetModel();
+    m_first.clear();
     m_foods.reset();
     m_ranking = NutrientRanking();
     m_searchOrdered = false;
@@ -97,6 +113,9 @@ QString RichestFoodsModel::foodName(int row) const
     if (row < 0 || row >= rowCount()) {
         return QString();
     }
+    if (!m_foods) {
+        return m_first[std::size_t(row)].name;
+    }
     return m_foods->names().at(qsizetype(m_ranking.foodAt(rankOf(row))));
 }
 
@@ -105,13 +124,19 @@ double RichestFoodsModel::amount(int row) const
     if (row < 0 || row >= rowCount()) {
         return std::numeric_limits<double>::quiet_NaN();
     }
+    if (!m_foods) {
+        return m_first[std::size_t(row)].value;
+    }
     return m_ranking.amountAt(rankOf(row));
 }
 
 int RichestFoodsModel::rowCount(const QModelIndex& parent) const
 {
-    if (parent.isValid() || !m_foods) {
+    if (parent.isValid()) {
         return 0;
+    }
+    if (!m_foods) {
+        return m_filterText.trimmed().isEmpty() ? int(m_first.size()) : 0;
     }
     return int(m_filtering ? m_matches.size() : m_ranking.rankedCount());
 }

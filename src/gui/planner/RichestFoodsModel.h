@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/search/NutrientRanking.h"
+#include "core/storage/FoodStore.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -30,6 +31,10 @@ public:
     // Ranks `foods` by `column` (values per serving of a nutrient in `unit`, for every food).
     void setRanking(std::shared_ptr<RankingFoods> foods, const std::vector<double>& column, const QString& unit,
         NutrientRanking::Basis basis);
+    // Shows the first foods of a ranking per serving, as the table found them without reading the
+    // others, until setRanking() or clear(); a search text hides them.
+    void setFirstFoods(std::vector<FoodStore::RichFood> foods, const QString& unit);
+    bool isShowingFirstFoods() const { return !m_foods && !m_first.empty(); }
     void clear();
     // Settles every place of the ranking.
     void complete();
@@ -54,6 +59,8 @@ private:
     void search();
 
     std::shared_ptr<RankingFoods> m_foods;
+    // The first foods shown before the ranking, while there is none.
+    std::vector<FoodStore::RichFood> m_first;
     // Settled on demand from const accessors: which places are settled is not what the model shows.
     mutable NutrientRanking m_ranking;
     QString m_unit;

@@ -3,10 +3,14 @@
 // places settled alone are those of a full sort, and so is the whole once complete. The foods
 // are read from a real food table as the food list orders them.
 
+#include "OtherProgram.h"
 #include "TestSupport.h"
+#include "core/foods/FoodValues.h"
+#include "core/nutrients/NutrientTables.h"
 #include "core/search/FoodList.h"
 #include "core/search/NutrientRanking.h"
 #include "core/search/RankingFoods.h"
+#include "core/storage/FoodImportSession.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -28,6 +32,8 @@ private slots:
     void amountOfEachBasis_data();
     void amountOfEachBasis();
     void foodsReadAsTheFoodListOrdersThem();
+    void firstFoodsAreTheRankingsFirst_data();
+    void firstFoodsAreTheRankingsFirst();
 };
 
 namespace {
@@ -203,6 +209,163 @@ void TestNutrientRanking::foodsReadAsTheFoodListOrdersThem()
     QCOMPARE(iron[0], 0.81);
     QCOMPARE(iron[3], 1.2);
     QVERIFY(std::isnan(iron[1]) && std::isnan(iron[2]) && std::isnan(iron[4]));
+}
+
+namespace {
+
+enum class Then {
+    Nothing,
+    EditedUp,
+    EditedDown,
+    Deleted,
+    RenamedElsewhere,
+    ImportedLower,
+    ImportedHigher,
+    FileBeforeTheLists,
+};
+
+QString foodName(int food)
+{
+    return QStringLiteral("Food %1").arg(food, 4, 10, QLatin1Char('0'));
+}
+
+// Writes iron `values` (by food number) through one import, inserting the foods not in the table.
+bool importIron(FoodStore& foods, const std::vector<std::pair<int, double>>& values, QString* error)
+{
+    std::unique_ptr<FoodImportSession> session = foods.beginImport(error);
+    if (!session) {
+        return false;
+    }
+    for (const auto& [food, value] : values) {
+        std::vector<FoodImportSession::RowId> rows;
+        FoodImportSession::RowId row = 0;
+        if (!session->findRows(foodName(food), 1, &rows, error)) {
+            return false;
+        }
+        if (rows.empty()
+                ? !session->insertFood(foodName(food), QStringLiteral("1 serving"), {}, &row, error)
+                : !session->replaceFood(rows.front(), foodName(food), QStringLiteral("1 serving"), {}, error)) {
+            return false;
+        }
+        FoodNutrients nutrients;
+        nutrients.servingGrams = 100;
+        nutrients.values.insert(QStringLiteral("303"), value);
+        if (!session->writeNutrients(rows.empty() ? row : rows.front(), nutrients, error)) {
+            return false;
+        }
+    }
+    return session->commit({}, error);
+}
+
+} // namespace
+
+void TestNutrientRanking::firstFoodsAreTheRankingsFirst_data()
+{
+    QTest::addColumn<Then>("then");
+    QTest::addColumn<QString>("top");
+    QTest::addColumn<QString>("absent");
+    QTest::newRow("imported") << Then::Nothing << foodName(0) << QString();
+    QTest::newRow("a low value raised") << Then::EditedUp << foodName(500) << QString();
+    QTest::newRow("a top value lowered") << Then::EditedDown << foodName(0) << foodName(2);
+    QTest::newRow("a top food deleted") << Then::Deleted << foodName(0) << foodName(1);
+    QTest::newRow("a top food renamed by another program")
+        << Then::RenamedElsewhere << QStringLiteral("Aaa") << foodName(5);
+    QTest::newRow("top foods imported lower") << Then::ImportedLower << foodName(10) << foodName(0);
+    QTest::newRow("new foods imported higher") << Then::ImportedHigher << foodName(1049) << QString();
+    QTest::newRow("a file kept before the lists, imported into")
+        << Then::FileBeforeTheLists << foodName(1049) << QString();
+}
+
+// The foods the table finds without reading the others are exactly the first places of a ranking
+// of every food, whichever way their values were written, and enough for a screen.
+void TestNutrientRanking::firstFoodsAreTheRankingsFirst()
+{
+    QFETCH(Then, then);
+    QFETCH(QString, top);
+    QFETCH(QString, absent);
+    TestFolder folder;
+    folder.createFoods({});
+    std::unique_ptr<Workspace> workspace = folder.workspace();
+    FoodStore& foods = workspace->foods();
+    QString error;
+    QVERIFY2(foods.refresh(&error), qPrintable(error));
+    // A thousand different values, and ten equal ones above them, which go in name order.
+    std::vector<std::pair<int, double>> values;
+    for (int food = 0; food < 1000; ++food) {
+        values.emplace_back(food, food < 10 ? 200.0 : double((food * 7919) % 1000) / 10.0);
+    }
+    QVERIFY2(importIron(foods, values, &error), qPrintable(error));
+    const auto iron = [](double value) {
+        FoodNutrientChanges changes;
+        changes.values.insert(QStringLiteral("303"), value);
+        return changes;
+    };
+    switch (then) {
+    case Then::Nothing:
+        break;
+    case Then::EditedUp:
+        QVERIFY(writeNutrients(foods, foodName(500), iron(250)));
+        break;
+    case Then::EditedDown:
+        QVERIFY(writeNutrients(foods, foodName(2), iron(0.05)));
+        break;
+    case Then::Deleted: {
+        std::vector<TextColumn> names;
+        std::vector<qint64> rows;
+        QVERIFY(foods.readColumns({ FoodFields::FOOD }, &names, &rows, &error));
+        QVERIFY2(foods.deleteRecord(rows[1], foodName(1), &error), qPrintable(error));
+        break;
+    }
+    case Then::RenamedElsewhere:
+        QVERIFY(OtherProgram(folder.databasePath())
+                    .exec(QStringLiteral("UPDATE foods SET FOOD = 'Aaa' WHERE FOOD = ?"), { foodName(5) }));
+        break;
+    case Then::ImportedLower:
+        QVERIFY2(importIron(foods, { { 0, 1.0 }, { 1, 2.0 }, { 10, 500 } }, &error), qPrintable(error));
+        break;
+    case Then::FileBeforeTheLists:
+        for (const char* drop : { "DROP TRIGGER food_nutrients_top", "DROP TRIGGER food_nutrients_top_change",
+                 "DROP TABLE nutrient_top", "DROP TABLE nutrient_tops" }) {
+            QVERIFY(OtherProgram(folder.databasePath()).exec(QLatin1String(drop)));
+        }
+        QVERIFY(foods.refresh(&error));
+        {
+            std::vector<FoodStore::RichFood> none;
+            bool found = true;
+            QVERIFY2(RankingFoods::readFirst(foods, QStringLiteral("303"), &none, &found, &error), qPrintable(error));
+            QVERIFY(!found);
+        }
+        [[fallthrough]];
+    case Then::ImportedHigher: {
+        std::vector<std::pair<int, double>> higher;
+        for (int food = 1000; food < 1050; ++food) {
+            higher.emplace_back(food, 300.0 + food);
+        }
+        QVERIFY2(importIron(foods, higher, &error), qPrintable(error));
+        break;
+    }
+    }
+
+    std::vector<FoodStore::RichFood> first;
+    bool found = false;
+    QVERIFY2(RankingFoods::readFirst(foods, QStringLiteral("303"), &first, &found, &error), qPrintable(error));
+    QVERIFY(found);
+    QVERIFY2(
+        first.size() >= 250 && first.size() <= NutrientTables::TopKept + 60, qPrintable(QString::number(first.size())));
+    RankingFoods read;
+    std::vector<double> column;
+    QVERIFY2(RankingFoods::read(foods, &read, &error), qPrintable(error));
+    QVERIFY2(RankingFoods::readColumn(foods, read.rows(), QStringLiteral("303"), &column, &error), qPrintable(error));
+    NutrientRanking ranking;
+    ranking.rank(column, read.servingGrams(), read.calories(), read.nameRanks(), NutrientRanking::Basis::PerServing);
+    for (std::size_t rank = 0; rank < first.size(); ++rank) {
+        QCOMPARE(first[rank].name, read.names().at(qsizetype(ranking.foodAt(rank))));
+        QCOMPARE(first[rank].value, ranking.amountAt(rank));
+    }
+    QCOMPARE(first.front().name, top);
+    for (const FoodStore::RichFood& food : first) {
+        QVERIFY(food.name != absent);
+    }
 }
 
 QTEST_MAIN(TestNutrientRanking)

@@ -358,6 +358,19 @@ void TestRichestFoods::readBehindTheWindowGivesTheSameList()
         QCOMPARE(shownNames(window), direct);
     });
     QCOMPARE(direct.size(), 6);
+    // Before anything is read behind it, the window shows the first foods the table finds without
+    // reading the others; the whole ranking then takes their place, on the row the user chose.
+    RichestFoodsDialog window(m_workspace->foods(), iron);
+    QVERIFY(window.isReading());
+    QVERIFY(window.model()->isShowingFirstFoods());
+    QCOMPARE(shownNames(&window), direct);
+    auto* list = window.findChild<QTableView*>(QStringLiteral("RichestList"));
+    list->setCurrentIndex(window.model()->index(2, 0));
+    list->selectRow(2);
+    QTRY_VERIFY(!window.isReading());
+    QVERIFY(!window.model()->isShowingFirstFoods());
+    QCOMPARE(shownNames(&window), direct);
+    QCOMPARE(window.chosenFood(), direct.at(2));
 }
 
 // A food the current meal holds already is not added twice, and the window says so, since the
