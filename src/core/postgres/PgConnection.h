@@ -47,7 +47,8 @@ public:
     PgConnection& operator=(const PgConnection&) = delete;
 
     // Connects to the server the URI names, closing what was open; libpq's own parameters (such as
-    // sslmode) pass through. The connection talks UTF-8 and sends doubles exactly.
+    // sslmode) pass through. A server that does not answer is given up after ten seconds unless the
+    // URI sets connect_timeout. The connection talks UTF-8 and sends doubles exactly.
     bool open(const QString& location, QString* error);
     // Connected, and the connection is not broken.
     bool isOpen() const;
@@ -79,6 +80,7 @@ public:
     bool listen(const QString& channel, QString* error);
     bool notify(const QString& channel, const QString& payload, QString* error);
     // The connection's socket, to watch for notifications with a QSocketNotifier; -1 when closed.
+    // It changes with reconnect(), and a notifier on the old one must be made again.
     int socket() const;
     struct Notification
     {
