@@ -70,7 +70,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://platewell.org)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The icon is drawn by the SVG icon engine, a plugin that no library dependency shows. The food
-# table goes through SQLite's own library, which the library dependencies name.
+# table goes through SQLite's own library, or libpq for one on a PostgreSQL server, which the
+# library dependencies name.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 # The manual and the nutritive value table are PDF documents that open in the desktop's viewer,
 # started through xdg-open; any PDF viewer will do, the first one named being a common one.
