@@ -1,6 +1,7 @@
 #include "core/files/PlatewellFolder.h"
 #include "core/imports/FoodTransferCommand.h"
 #include "core/workspace/FolderSetup.h"
+#include "core/workspace/FoodTableLocation.h"
 #include "core/workspace/Workspace.h"
 #include "gui/common/Prompt.h"
 #include "gui/common/WindowSizes.h"
@@ -43,12 +44,27 @@ const QCommandLineOption exportOption(QStringLiteral("export"),
                    "window."),
     QStringLiteral("path"));
 
+const QCommandLineOption databaseOption(QStringLiteral("database"),
+    QStringLiteral("Use the food table on the PostgreSQL server at <address> (postgresql://[user@]host[:port]/dbname, "
+                   "libpq parameters such as ?sslmode=require pass through) for this run, instead of "
+                   "$PLATEWELL_DATABASE, the folder's setting or its foods.db. The password comes from ~/.pgpass, "
+                   "PGPASSWORD or a service file, never from the address."),
+    QStringLiteral("address"));
+
+// The food table the folder works with, or the reason why the one chosen cannot be used.
+bool foodTableOf(const QString& folder, const QCommandLineParser& parser, QString* location, QString* error)
+{
+    FoodTableLocation::Source source = FoodTableLocation::Source::Folder;
+    return FoodTableLocation::resolve(folder, parser.value(databaseOption), location, &source, error);
+}
+
 void describeOptions(QCommandLineParser& parser, QCommandLineOption& home)
 {
     parser.setApplicationDescription(QStringLiteral("Platewell: plan the day's meals and add up their nutrients."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(home);
+    parser.addOption(databaseOption);
     parser.addOption(importOption);
     parser.addOption(duplicateOption);
     parser.addOption(columnsOption);
@@ -95,7 +111,11 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
         err << QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error) << Qt::endl;
         return FoodTransferCommand::Failure;
     }
-    const QString database = PlatewellFolder::foodDatabasePath(folder);
+    QString database;
+    if (!foodTableOf(folder, parser, &database, &error)) {
+        err << error << '\n' << QStringLiteral("Nothing was imported or exported.") << Qt::endl;
+        return FoodTransferCommand::UsageError;
+    }
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     if (parser.isSet(importOption)) {
         return FoodTransferCommand::importFoods(database, parser.value(importOption), parser.value(duplicateOption),
@@ -158,7 +178,14 @@ int main(int argc, char* argv[])
         Prompt::error(nullptr, QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error));
     }
 
-    Workspace workspace(UserFiles::placesIn(folder));
+    // A food table chosen but unusable is said, and nothing opens in its place: planning from
+    // another table unnoticed would be worse than not starting.
+    UserFiles::Places places = UserFiles::placesIn(folder);
+    if (!foodTableOf(folder, parser, &places.foodDatabasePath, &error)) {
+        Prompt::error(nullptr, error);
+        return FoodTransferCommand::UsageError;
+    }
+    Workspace workspace(places);
     workspace.setStartersGivenNutrients(startersGivenNutrients);
     MainWindow window(workspace);
     WindowSizes::fitToScreen(&window);

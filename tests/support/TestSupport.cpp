@@ -85,7 +85,7 @@ QString foodRow(const QString& name, const QString& unit, const QStringList& nut
     return fields.join(QLatin1Char(','));
 }
 
-void whenModal(std::function<void(QWidget*)> action)
+QPointer<QTimer> whenModal(std::function<void(QWidget*)> action)
 {
     auto* timer = new QTimer;
     timer->setInterval(10);
@@ -112,6 +112,7 @@ void whenModal(std::function<void(QWidget*)> action)
         }
     });
     timer->start();
+    return timer;
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)

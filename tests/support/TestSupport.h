@@ -4,9 +4,11 @@
 #include "core/totals/TotalsCalculator.h"
 #include "core/workspace/Workspace.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -14,8 +16,9 @@
 class QWidget;
 
 // Runs `action` on the next modal window as soon as it is shown (a window opened with exec()),
-// so a test can work a modal window and close it. The action must close the window.
-void whenModal(std::function<void(QWidget*)> action);
+// so a test can work a modal window and close it. The action must close the window. A test that
+// expects no modal window deletes the watch it is given before it ends.
+QPointer<QTimer> whenModal(std::function<void(QWidget*)> action);
 
 // A real Platewell folder in a temporary directory: its own data folder and, on request, a food
 // table file.

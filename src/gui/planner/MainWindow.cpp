@@ -1,5 +1,9 @@
 #include "gui/planner/MainWindow.h"
 
+#include "core/postgres/PgConnection.h"
+#include "core/workspace/FoodTableLocation.h"
+#include "gui/planner/FoodTableServerDialog.h"
+
 #include "core/imports/FoodExport.h"
 #include "core/text/MessageText.h"
 #include "core/totals/LiveTotals.h"
@@ -443,6 +447,8 @@ void MainWindow::buildMenus()
         &MainWindow::importFoods);
     connect(addItem(file, "mnuItemExportFoods", tr("Export Foods...")), &QAction::triggered, this,
         &MainWindow::exportFoods);
+    connect(addItem(file, "mnuItemFoodTableServer", tr("Food Table on a Server...")), &QAction::triggered, this,
+        &MainWindow::chooseFoodTableServer);
     file->addSeparator();
     QAction* exit = addItem(file, "mnuItemExit", tr("Exit"));
     exit->setShortcut(QKeySequence::Quit);
@@ -776,6 +782,30 @@ bool MainWindow::exportFoodsTo(const QString& path)
             tr("Export Foods"));
     }
     return done;
+}
+
+void MainWindow::chooseFoodTableServer()
+{
+    const QString folder = QFileInfo(m_workspace.files().dataFolder()).absolutePath();
+    const QString current = m_workspace.files().foodDatabasePath();
+    FoodTableServerDialog dialog(FoodTableLocation::savedAddress(folder),
+        PgConnection::isServerLocation(current) ? PgConnection::displayName(current)
+                                                : QDir::toNativeSeparators(current),
+        this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const QString address = dialog.address();
+    QString error;
+    if (!FoodTableLocation::saveAddress(folder, address, &error)) {
+        Prompt::error(this, tr("The choice of food table was not kept.\n%1").arg(error));
+        return;
+    }
+    Prompt::message(this,
+        address.isEmpty() ? tr("From its next start Platewell plans from this folder's foods.db.")
+                          : tr("From its next start Platewell plans from the food table on %1.")
+                                .arg(PgConnection::displayName(address)),
+        tr("Food Table on a Server"));
 }
 
 void MainWindow::showRecipes()

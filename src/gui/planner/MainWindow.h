@@ -74,6 +74,8 @@ public slots:
     void importFoods();
     // Writes the whole food table to a CSV file of the user's choosing.
     void exportFoods();
+    // File > Food Table on a Server...: the food table the folder plans from at its next start.
+    void chooseFoodTableServer();
     // Opens the Recipes window.
     void showRecipes();
     // Opens the Recipes window with a new recipe made of the entries of `meal`.
