@@ -51,6 +51,20 @@ const QCommandLineOption databaseOption(QStringLiteral("database"),
                    "PGPASSWORD or a service file, never from the address."),
     QStringLiteral("address"));
 
+const QCommandLineOption copyToOption(QStringLiteral("copy-foods-to"),
+    QStringLiteral(
+        "Copy the folder's foods.db (foods, nutrients, recipes) to the food table on the PostgreSQL server at "
+        "<address>, in one transaction, without a window. A food table there that holds foods is left "
+        "alone unless --replace is given."),
+    QStringLiteral("address"));
+const QCommandLineOption copyFromOption(QStringLiteral("copy-foods-from"),
+    QStringLiteral("Copy the food table on the PostgreSQL server at <address> into the folder's foods.db, in one "
+                   "transaction, without a window; with --replace only, since foods.db holds foods."),
+    QStringLiteral("address"));
+const QCommandLineOption replaceOption(QStringLiteral("replace"),
+    QStringLiteral("With --copy-foods-to or --copy-foods-from: empty the target food table first, in the same "
+                   "transaction."));
+
 // The food table the folder works with, or the reason why the one chosen cannot be used.
 bool foodTableOf(const QString& folder, const QCommandLineParser& parser, QString* location, QString* error)
 {
@@ -69,6 +83,9 @@ void describeOptions(QCommandLineParser& parser, QCommandLineOption& home)
     parser.addOption(duplicateOption);
     parser.addOption(columnsOption);
     parser.addOption(exportOption);
+    parser.addOption(copyToOption);
+    parser.addOption(copyFromOption);
+    parser.addOption(replaceOption);
 }
 
 // --import and --export: the work is done without a display, and its exit status is returned.
@@ -85,6 +102,12 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
         usage = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
     } else if (parser.isSet(importOption) && parser.isSet(exportOption)) {
         usage = QStringLiteral("Give either --import or --export, not both.");
+    } else if (int(parser.isSet(importOption)) + int(parser.isSet(exportOption)) + int(parser.isSet(copyToOption))
+            + int(parser.isSet(copyFromOption))
+        > 1) {
+        usage = QStringLiteral("Give one of --import, --export, --copy-foods-to and --copy-foods-from.");
+    } else if (parser.isSet(replaceOption) && !parser.isSet(copyToOption) && !parser.isSet(copyFromOption)) {
+        usage = QStringLiteral("--replace goes with --copy-foods-to or --copy-foods-from.");
     } else if (parser.isSet(duplicateOption) && !parser.isSet(importOption)) {
         usage = QStringLiteral("--on-duplicate goes with --import.");
     } else if (parser.isSet(columnsOption) && !parser.isSet(importOption)) {
@@ -105,8 +128,28 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
             << Qt::endl;
         return FoodTransferCommand::UsageError;
     }
-    // An export only reads the food table, so a folder it cannot write does not stop it.
     QString error;
+    if (parser.isSet(copyToOption) || parser.isSet(copyFromOption)) {
+        const QString address = parser.value(parser.isSet(copyToOption) ? copyToOption : copyFromOption);
+        if (!FoodTableLocation::checkAddress(address, &error)) {
+            err << QStringLiteral("%1 names no food table Platewell can use: %2\nNothing was copied.")
+                       .arg(parser.isSet(copyToOption) ? QStringLiteral("--copy-foods-to")
+                                                       : QStringLiteral("--copy-foods-from"),
+                           error)
+                << Qt::endl;
+            return FoodTransferCommand::UsageError;
+        }
+        const QString file = PlatewellFolder::foodDatabasePath(folder);
+        if (parser.isSet(copyFromOption) && !FolderSetup::prepare(folder, &error)) {
+            err << QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error) << Qt::endl;
+            return FoodTransferCommand::Failure;
+        }
+        const bool terminal = ::isatty(STDERR_FILENO) != 0;
+        return parser.isSet(copyToOption)
+            ? FoodTransferCommand::copyFoods(file, address, parser.isSet(replaceOption), out, err, terminal)
+            : FoodTransferCommand::copyFoods(address, file, parser.isSet(replaceOption), out, err, terminal);
+    }
+    // An export only reads the food table, so a folder it cannot write does not stop it.
     if (parser.isSet(importOption) && !FolderSetup::prepare(folder, &error)) {
         err << QStringLiteral("The Platewell folder could not be prepared.\n%1").arg(error) << Qt::endl;
         return FoodTransferCommand::Failure;
@@ -150,8 +193,14 @@ int main(int argc, char* argv[])
         if (parser.isSet(QStringLiteral("version"))) {
             parser.showVersion();
         }
-        if (parser.isSet(importOption) || parser.isSet(exportOption)) {
+        if (parser.isSet(importOption) || parser.isSet(exportOption) || parser.isSet(copyToOption)
+            || parser.isSet(copyFromOption)) {
             return transferFoods(parser, parsed, home);
+        }
+        if (parser.isSet(replaceOption)) {
+            QTextStream(stderr) << QStringLiteral("--replace goes with --copy-foods-to or --copy-foods-from.")
+                                << Qt::endl;
+            return FoodTransferCommand::UsageError;
         }
         if (parser.isSet(duplicateOption)) {
             QTextStream(stderr) << QStringLiteral("--on-duplicate goes with --import.") << Qt::endl;

@@ -3,12 +3,18 @@
 #include "core/files/ByteSource.h"
 #include "core/files/SafeFile.h"
 #include "core/imports/FoodExport.h"
+#include "core/postgres/PgConnection.h"
+#include "core/storage/FoodStore.h"
+#include "core/storage/FoodStoreOpener.h"
+#include "core/storage/FoodTableCopy.h"
 #include "core/text/MessageText.h"
 #include "core/text/NumberText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
+
+#include <memory>
 
 #include <unistd.h>
 
@@ -218,5 +224,43 @@ int FoodTransferCommand::exportFoods(
                                   .arg(GroupedCount(written),
                                       toOutput ? tr("standard output") : QDir::toNativeSeparators(csvPath))
                            << Qt::endl;
+    return Success;
+}
+
+int FoodTransferCommand::copyFoods(const QString& fromLocation, const QString& toLocation, bool replace,
+    QTextStream& out, QTextStream& err, bool showProgress)
+{
+    const auto shown = [](const QString& location) {
+        return PgConnection::isServerLocation(location) ? PgConnection::displayName(location)
+                                                        : QDir::toNativeSeparators(location);
+    };
+    QString error;
+    const std::unique_ptr<FoodStore> from = FoodStoreOpener::open(fromLocation, &error);
+    const std::unique_ptr<FoodStore> to = from ? FoodStoreOpener::open(toLocation, &error) : nullptr;
+    if (!from || !to) {
+        err << tr("Nothing was copied: %1").arg(error) << Qt::endl;
+        return Failure;
+    }
+    bool lineShown = false;
+    const auto progress = [&](qint64 copied, qint64 total) {
+        if (showProgress) {
+            showLine(err, tr("%1 of %2 foods copied").arg(GroupedCount(copied), GroupedCount(total)));
+            lineShown = true;
+        }
+        return true;
+    };
+    FoodTableCopy::Result result;
+    const bool copied = FoodTableCopy::copy(*from, *to, replace, &result, &error, progress);
+    if (lineShown) {
+        showLine(err, QString());
+        err << '\r' << Qt::flush;
+    }
+    if (!copied) {
+        err << tr("Nothing was copied: %1").arg(error) << Qt::endl;
+        return Failure;
+    }
+    out << tr("Copied %1 foods and %2 recipes from %3 to %4.")
+               .arg(GroupedCount(result.foods), GroupedCount(result.recipes), shown(fromLocation), shown(toLocation))
+        << Qt::endl;
     return Success;
 }

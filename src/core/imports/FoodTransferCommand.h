@@ -28,5 +28,10 @@ public:
     static int exportFoods(
         const QString& databasePath, const QString& csvPath, QTextStream& out, QTextStream& err, bool showProgress);
 
+    // --copy-foods-to and --copy-foods-from: the whole table at `fromLocation` into the one at
+    // `toLocation`, in one transaction; a target holding foods is refused unless `replace`.
+    static int copyFoods(const QString& fromLocation, const QString& toLocation, bool replace, QTextStream& out,
+        QTextStream& err, bool showProgress);
+
     static bool parseDuplicateRule(const QString& text, DuplicateRule* rule);
 };

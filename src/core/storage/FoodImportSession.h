@@ -1,8 +1,10 @@
 #pragma once
 
 #include "core/foods/FoodFields.h"
+#include "core/foods/StoredRow.h"
 #include "core/nutrients/FoodNutrients.h"
 #include "core/nutrients/NutrientCatalogue.h"
+#include "core/recipes/Recipe.h"
 
 #include <QSet>
 #include <QString>
@@ -52,6 +54,15 @@ public:
     // Makes `nutrients` all that row `row`, just inserted or replaced, keeps besides its ten
     // fields. replaceFood() drops what the row kept before, which belonged to its old values.
     virtual bool writeNutrients(RowId row, const FoodNutrients& nutrients, QString* error) = 0;
+
+    // For a copy of a whole table. The default refuses, for a table that cannot do it.
+    // Inserts a row exactly as another table holds it, each cell of the same kind.
+    virtual bool insertStored(const StoredRow& row, RowId* id, QString* error);
+    // Writes a recipe as another table holds it, with `ownRow` as its own row, without working
+    // its values out again; `recipe` gets its id here.
+    virtual bool insertRecipe(Recipe* recipe, RowId ownRow, QString* error);
+    // Empties the table: every food, with its nutrients, and every recipe.
+    virtual bool clearAll(QString* error);
 
     // Recomputes the recipes made of `changedFoods` and commits, in the import's one transaction;
     // on failure nothing of the import stays.

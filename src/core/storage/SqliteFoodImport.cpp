@@ -198,6 +198,70 @@ bool SqliteFoodImport::writeNutrients(RowId row, const FoodNutrients& nutrients,
     return m_nutrients->replace(row, nutrients, &reason) || fail(reason, error);
 }
 
+bool SqliteFoodImport::insertStored(const StoredRow& row, RowId* id, QString* error)
+{
+    SqliteStatement& insert = *m_insert;
+    insert.reset();
+    for (std::size_t f = 0; f < row.size(); ++f) {
+        const StoredCell& cell = row[f];
+        const int index = int(f) + 1;
+        switch (cell.kind) {
+        case StoredCell::Null:
+            insert.bindNull(index);
+            break;
+        case StoredCell::Integer:
+            insert.bindInt64(index, cell.integer);
+            break;
+        case StoredCell::Real:
+            insert.bindDouble(index, cell.real);
+            break;
+        case StoredCell::Text:
+            // The bytes as they were stored, an older tool's Windows-1252 included.
+            insert.bindUtf8(index, cell.text);
+            break;
+        }
+    }
+    if (!insert.execute()) {
+        return fail(m_foods.connection().message(), error);
+    }
+    *id = m_foods.connection().lastInsertRowid();
+    return true;
+}
+
+bool SqliteFoodImport::insertRecipe(Recipe* recipe, RowId ownRow, QString* error)
+{
+    RecipeTables recipes(m_foods.connection());
+    QString reason;
+    recipe->id = 0;
+    if (!recipes.create(&reason) || !recipes.writeDefinition(recipe, ownRow, &reason)) {
+        return fail(reason, error);
+    }
+    m_recipeNames.insert(recipe->name);
+    for (const RecipeIngredient& ingredient : recipe->ingredients) {
+        m_ingredientFoods.insert(ingredient.food);
+    }
+    return true;
+}
+
+bool SqliteFoodImport::clearAll(QString* error)
+{
+    SqliteConnection& connection = m_foods.connection();
+    RecipeTables recipes(connection);
+    bool withRecipes = false;
+    QString reason;
+    if (!recipes.exist(&withRecipes, &reason)) {
+        return fail(reason, error);
+    }
+    // The triggers drop each food's nutrients with it.
+    if ((withRecipes && !connection.execute("DELETE FROM recipe_ingredients; DELETE FROM recipes"))
+        || !connection.execute("DELETE FROM foods")) {
+        return fail(connection.message(), error);
+    }
+    m_recipeNames.clear();
+    m_ingredientFoods.clear();
+    return true;
+}
+
 void SqliteFoodImport::finalize()
 {
     m_find.reset();

@@ -17,8 +17,8 @@ public:
 
     // The location of the food table of `folder`, and where it was chosen; false with a short
     // message when the chosen address cannot be used (nothing falls back to another table then).
-    static bool resolve(const QString& folder, const QString& commandLine, QString* location, Source* source,
-        QString* error);
+    static bool resolve(
+        const QString& folder, const QString& commandLine, QString* location, Source* source, QString* error);
     // Whether `address` names a server as Platewell takes one: a postgresql:// (or postgres://)
     // address without a password; false with the reason. Other libpq parameters (sslmode,
     // service...) pass through as they are.

@@ -14,6 +14,16 @@
 
 Q_DECLARE_METATYPE(FoodTableLocation::Source)
 
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
 class TestFoodTableLocation : public QObject
 {
     Q_OBJECT
@@ -25,6 +35,7 @@ private slots:
     void firstChoiceSetWins_data();
     void firstChoiceSetWins();
     void settingsKeptAndGivenBack();
+    void commandLineRefusesWithoutThePassword_data();
     void commandLineRefusesWithoutThePassword();
 };
 
@@ -41,11 +52,16 @@ void TestFoodTableLocation::addressesChecked_data()
     QTest::newRow("short scheme, port, sslmode") << "postgres://db.clinic:5433/foods?sslmode=require" << QString();
     QTest::newRow("scheme in capitals, socket folder")
         << "POSTGRESQL:///foods?host=/run/postgresql&service=clinic" << QString();
-    QTest::newRow("password in the user part") << "postgresql://ann:secret@db/foods" << "password";
-    QTest::newRow("password as a parameter") << "postgresql://db/foods?password=secret" << "password";
-    QTest::newRow("ssl key password") << "postgresql://db/foods?sslpassword=secret" << "password";
-    QTest::newRow("a file") << "/home/ann/foods.db" << "postgresql://";
-    QTest::newRow("another engine") << "mysql://db/foods" << "postgresql://";
+    QTest::newRow("password in the user part") << "postgresql://ann:secret@db/foods"
+                                               << "password";
+    QTest::newRow("password as a parameter") << "postgresql://db/foods?password=secret"
+                                             << "password";
+    QTest::newRow("ssl key password") << "postgresql://db/foods?sslpassword=secret"
+                                      << "password";
+    QTest::newRow("a file") << "/home/ann/foods.db"
+                            << "postgresql://";
+    QTest::newRow("another engine") << "mysql://db/foods"
+                                    << "postgresql://";
 }
 
 void TestFoodTableLocation::addressesChecked()
@@ -128,19 +144,36 @@ void TestFoodTableLocation::settingsKeptAndGivenBack()
     QVERIFY(QFileInfo(FoodTableLocation::settingsPath(other.path())).isDir());
 }
 
-// A command line naming a table it cannot use exports nothing from the folder's own table instead.
+void TestFoodTableLocation::commandLineRefusesWithoutThePassword_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("export from a table with a password")
+        << QStringList { "--database", "postgresql://ann:secret@db/foods", "--export", "-" } << "--database";
+    QTest::newRow("copy to an address with a password")
+        << QStringList { "--copy-foods-to", "postgresql://ann:secret@db/foods" } << "password";
+    QTest::newRow("copy from a file") << QStringList { "--copy-foods-from", "/tmp/secret.db" } << "postgresql://";
+    QTest::newRow("copy and export at once")
+        << QStringList { "--copy-foods-to", "postgresql://db/foods", "--export", "-" } << "one of";
+    QTest::newRow("replace alone") << QStringList { "--replace" } << "--copy-foods-to";
+    QTest::newRow("replace with an export") << QStringList { "--replace", "--export", "-" } << "--copy-foods-to";
+}
+
+// A command line naming a table it cannot use, or a copy asked wrongly, does nothing, says why
+// without the password, and never exports the folder's own table instead.
 void TestFoodTableLocation::commandLineRefusesWithoutThePassword()
 {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, said);
     TestFolder folder;
     folder.createFoods({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium"), { QStringLiteral("95") }) });
-    const PlatewellRun run = PlatewellRun::start(
-        { QStringLiteral("--database"), QStringLiteral("postgresql://ann:secret@db/foods"), QStringLiteral("--export"),
-            QStringLiteral("-") },
-        folder.path(), folder.path());
+    const QByteArray before = readFile(folder.databasePath());
+    const PlatewellRun run = PlatewellRun::start(arguments, folder.path(), folder.path());
     QCOMPARE(run.status, 2);
-    QVERIFY2(run.printed().contains(QLatin1String("--database")), qPrintable(run.printed()));
+    QVERIFY2(run.printed().contains(said), qPrintable(run.printed()));
     QVERIFY(!run.printed().contains(QLatin1String("secret")));
     QVERIFY(!run.printed().contains(QLatin1String("Apple")));
+    QCOMPARE(readFile(folder.databasePath()), before);
 }
 
 QTEST_MAIN(TestFoodTableLocation)
