@@ -60,7 +60,8 @@ bool FoodTableCopy::copy(
     }
     qint64 copied = 0;
     bool cancelled = false;
-    const bool read = from.readRowsWithNutrients(numbers,
+    const bool read = from.readRowsWithNutrients(
+        numbers,
         [&](const StoredRow& row, const std::optional<double>& servingGrams,
             const std::vector<std::optional<double>>& values, QString* why) {
             FoodImportSession::RowId id = 0;
@@ -74,7 +75,8 @@ bool FoodTableCopy::copy(
                     nutrients.values.insert(numbers[qsizetype(n)], *values[n]);
                 }
             }
-            if ((nutrients.servingGrams || !nutrients.values.isEmpty()) && !session->writeNutrients(id, nutrients, why)) {
+            if ((nutrients.servingGrams || !nutrients.values.isEmpty())
+                && !session->writeNutrients(id, nutrients, why)) {
                 return false;
             }
             ++copied;

@@ -20,12 +20,18 @@ PromptState& state()
     return s;
 }
 
+// The name of the window a prompt opens over.
+QString overWindow(const QWidget* parent)
+{
+    return parent ? parent->window()->objectName() : QString();
+}
+
 } // namespace
 
 void Prompt::message(QWidget* parent, const QString& text, const QString& title, const QString& detail)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Message, title, text, detail });
+        state().shown.append({ Kind::Message, title, text, detail, overWindow(parent) });
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
@@ -36,7 +42,7 @@ void Prompt::message(QWidget* parent, const QString& text, const QString& title,
 void Prompt::error(QWidget* parent, const QString& text, const QString& detail)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Message, Prompt::tr("Error"), text, detail });
+        state().shown.append({ Kind::Message, Prompt::tr("Error"), text, detail, overWindow(parent) });
         return;
     }
     QMessageBox box(QMessageBox::Warning, Prompt::tr("Error"), text, QMessageBox::Ok, parent);
@@ -47,7 +53,7 @@ void Prompt::error(QWidget* parent, const QString& text, const QString& detail)
 bool Prompt::question(QWidget* parent, const QString& text, const QString& title)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Question, title, text, {} });
+        state().shown.append({ Kind::Question, title, text, {}, overWindow(parent) });
         return nextAnswer(true).toBool();
     }
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
@@ -58,7 +64,7 @@ bool Prompt::question(QWidget* parent, const QString& text, const QString& title
 QString Prompt::input(QWidget* parent, const QString& title, const QString& prompt)
 {
     if (state().answering) {
-        state().shown.append({ Kind::Input, title, prompt, {} });
+        state().shown.append({ Kind::Input, title, prompt, {}, overWindow(parent) });
         return nextAnswer(QString()).toString();
     }
     QInputDialog dialog(parent);

@@ -23,6 +23,8 @@ public:
         QString text;
         // The scrollable detail under the text, when the message has one.
         QString detail;
+        // The object name of the window it opened over; empty for none.
+        QString window;
     };
 
     // A message box with the text, the title and one OK button; a `detail` (a long list, say) is

@@ -592,7 +592,7 @@ void MainWindow::addToMeal(int meal)
     addFoodToMeal(meal, m_picker->chosenFood(), m_quantity->text());
 }
 
-void MainWindow::addFoodToMeal(int meal, const QString& food, const QString& typedQuantity)
+void MainWindow::addFoodToMeal(int meal, const QString& food, const QString& typedQuantity, QWidget* asker)
 {
     if (food.isEmpty()) {
         return;
@@ -603,7 +603,7 @@ void MainWindow::addFoodToMeal(int meal, const QString& food, const QString& typ
         return;
     }
     QString quantity;
-    if (!readQuantity(food, typedQuantity, &quantity)) {
+    if (!readQuantity(food, typedQuantity, &quantity, asker)) {
         return;
     }
     switch (after.add(food, quantity)) {
@@ -611,7 +611,7 @@ void MainWindow::addFoodToMeal(int meal, const QString& food, const QString& typ
         changeMeals(tr("Add %1 to %2").arg(MessageText::quoted(food), MealPlan::heading(meal)), { { meal, after } });
         break;
     case MealTable::AddResult::Full:
-        Prompt::message(this,
+        Prompt::message(asker ? asker : this,
             tr("%1 already holds %2 foods, as many as a meal can hold.")
                 .arg(MealPlan::heading(meal))
                 .arg(MealTable::MaxEntries),
@@ -623,14 +623,14 @@ void MainWindow::addFoodToMeal(int meal, const QString& food, const QString& typ
     }
 }
 
-bool MainWindow::readQuantity(const QString& food, const QString& typed, QString* quantity)
+bool MainWindow::readQuantity(const QString& food, const QString& typed, QString* quantity, QWidget* asker)
 {
     std::optional<double> servingGrams;
     // Only a weight needs the food's serving grams: one read of that food by the name index.
     if (TypedQuantity::isWeight(typed)) {
         QString error;
         if (!m_workspace.foods().refresh(&error) || !m_workspace.foods().servingGramsOf(food, &servingGrams, &error)) {
-            Prompt::error(this, tr("The food table cannot be read.\n%1").arg(error));
+            Prompt::error(asker ? asker : this, tr("The food table cannot be read.\n%1").arg(error));
             return false;
         }
     }
@@ -638,13 +638,13 @@ bool MainWindow::readQuantity(const QString& food, const QString& typed, QString
     case TypedQuantity::Outcome::Read:
         return true;
     case TypedQuantity::Outcome::NoServingWeight:
-        Prompt::message(this,
+        Prompt::message(asker ? asker : this,
             tr("\"%1\" has no serving weight, so its quantity can only be given in servings.")
                 .arg(MessageText::quoted(food)),
             tr("Platewell"));
         return false;
     case TypedQuantity::Outcome::BadWeight:
-        Prompt::message(this,
+        Prompt::message(asker ? asker : this,
             tr("\"%1\" is no weight Platewell can read. Type a weight above 0, such as 150 g or 5.3 oz, or a "
                "number of servings.")
                 .arg(MessageText::quoted(typed)),
@@ -843,7 +843,7 @@ void MainWindow::showRichestFoods(const QString& nutrientNumber, QWidget* over)
                     tr("Platewell"));
                 return;
             }
-            addFoodToMeal(m_currentMeal, food, quantity);
+            addFoodToMeal(m_currentMeal, food, quantity, &window);
         });
     execWindowModal(window);
 }

@@ -50,8 +50,9 @@ public:
 public slots:
     void showServingUnit();
     void addToMeal(int meal);
-    // Adds `food` to `meal` in the quantity typed, read as the Quantity box's text is.
-    void addFoodToMeal(int meal, const QString& food, const QString& typedQuantity);
+    // Adds `food` to `meal` in the quantity typed, read as the Quantity box's text is; what is said
+    // about it goes over `asker` (the main window when none).
+    void addFoodToMeal(int meal, const QString& food, const QString& typedQuantity, QWidget* asker = nullptr);
     void removeFromMeal(int meal);
     void clearMeal(int meal);
     void refreshFoodList();
@@ -109,7 +110,7 @@ private:
     // Changes meals to the given tables as one step that Undo takes back.
     // The serving units `typed` names for `food`, as a meal stores them; false, after saying why,
     // when a weight was typed that cannot be turned into servings.
-    bool readQuantity(const QString& food, const QString& typed, QString* quantity);
+    bool readQuantity(const QString& food, const QString& typed, QString* quantity, QWidget* asker = nullptr);
     void changeMeals(const QString& step, const std::vector<std::pair<int, MealTable>>& tables);
     // Opens a window over the food table, modally, once the table is ready.
     template <class Window, class... Arguments> void openWithFoodTable(Arguments&&... arguments);

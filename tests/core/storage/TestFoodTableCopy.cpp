@@ -29,7 +29,8 @@ QStringList TestFoodTableCopy::contents(const FoodStore& foods, const QStringLis
 {
     QStringList rows;
     QString error;
-    const bool read = foods.readRowsWithNutrients(numbers,
+    const bool read = foods.readRowsWithNutrients(
+        numbers,
         [&](const StoredRow& row, const std::optional<double>& grams, const std::vector<std::optional<double>>& values,
             QString*) {
             QStringList cells;
@@ -85,8 +86,9 @@ void TestFoodTableCopy::copiedExactly()
     {
         // Cells another tool stored: an integer, an exact binary fraction, a Windows-1252 name.
         OtherProgram other(source.databasePath());
-        QVERIFY(other.exec(QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS) VALUES (?, '1 g', ?, ?)"),
-            { QByteArray("Caf\\xe9 au lait"), qint64(12), 0.1 }));
+        QVERIFY(
+            other.exec(QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS) VALUES (?, '1 g', ?, ?)"),
+                { QByteArray("Caf\\xe9 au lait"), qint64(12), 0.1 }));
     }
     std::unique_ptr<Workspace> from = source.workspace();
     QString error;
@@ -100,12 +102,13 @@ void TestFoodTableCopy::copiedExactly()
     Recipe toast;
     toast.name = QStringLiteral("Spinach toast");
     toast.servings = 2;
-    toast.ingredients = { { QStringLiteral("Bread"), QStringLiteral("2") }, { QStringLiteral("Spinach"), QStringLiteral("1") } };
+    toast.ingredients
+        = { { QStringLiteral("Bread"), QStringLiteral("2") }, { QStringLiteral("Spinach"), QStringLiteral("1") } };
     QVERIFY2(from->foods().saveRecipe(&toast, &error), qPrintable(error));
 
     TestFolder target;
-    target.createFoods(targetHoldsFoods ? QStringList { foodRow(QStringLiteral("Kept"), QStringLiteral("1")) }
-                                        : QStringList());
+    target.createFoods(
+        targetHoldsFoods ? QStringList { foodRow(QStringLiteral("Kept"), QStringLiteral("1")) } : QStringList());
     std::unique_ptr<Workspace> to = target.workspace();
     QVERIFY2(to->foods().refresh(&error), qPrintable(error));
     NutrientCatalogue catalogue;
@@ -140,7 +143,8 @@ void TestFoodTableCopy::copiedExactly()
     std::vector<qint64> rows;
     QVERIFY(to->foods().readColumns({ FoodFields::FOOD }, &names, &rows, &error));
     QVERIFY(to->foods().isRecipeRow(rows.back()));
-    QVERIFY(!to->foods().updateFields(rows.back(), toast.name, { { FoodFields::CALORIES, QStringLiteral("1") } }, &error));
+    QVERIFY(
+        !to->foods().updateFields(rows.back(), toast.name, { { FoodFields::CALORIES, QStringLiteral("1") } }, &error));
 }
 
 // A target whose catalogue holds a nutrient in another unit would read every copied value wrongly.

@@ -302,6 +302,8 @@ void TestRichestFoods::addReachesTheCurrentMeal()
     } else {
         QCOMPARE(Prompt::shown().size(), 1);
         QVERIFY2(Prompt::shown().first().text.startsWith(message), qPrintable(Prompt::shown().first().text));
+        // Over the window the user is in, not the main window behind it.
+        QCOMPARE(Prompt::shown().first().window, QStringLiteral("RichestFoods"));
         QCOMPARE(table.count(), 0);
         QVERIFY(!m_window->undoStack()->canUndo());
     }
