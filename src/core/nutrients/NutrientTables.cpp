@@ -124,16 +124,21 @@ SqliteStatement* NutrientTables::statement(const char* sql, QString* error)
 
 bool NutrientTables::exist(bool* exist, QString* error)
 {
-    SqliteStatement* query = statement("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-                                       "('nutrients', 'food_servings', 'food_nutrients', 'nutrient_marks')",
-        error);
+    return countIs("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                   "('nutrients', 'food_servings', 'food_nutrients', 'nutrient_marks')",
+        4, exist, error);
+}
+
+bool NutrientTables::countIs(const char* sql, qint64 count, bool* is, QString* error)
+{
+    SqliteStatement* query = statement(sql, error);
     if (!query) {
         return false;
     }
     if (!query->next()) {
         return fail(error);
     }
-    *exist = query->int64(0) == 4;
+    *is = query->int64(0) == count;
     query->reset();
     return true;
 }
@@ -757,17 +762,9 @@ void NutrientTables::TopHeap::offer(double value, qint64 food)
 
 bool NutrientTables::topTablesExist(bool* exist, QString* error)
 {
-    SqliteStatement* query = statement(
-        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('nutrient_tops', 'nutrient_top')", error);
-    if (!query) {
-        return false;
-    }
-    if (!query->next()) {
-        return fail(error);
-    }
-    *exist = query->int64(0) == 2;
-    query->reset();
-    return true;
+    return countIs(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('nutrient_tops', 'nutrient_top')", 2,
+        exist, error);
 }
 
 bool NutrientTables::readTop(const QString& number, std::vector<TopFood>* foods, bool* tracked, QString* error)

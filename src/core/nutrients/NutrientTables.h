@@ -130,6 +130,8 @@ private:
     // Keeps the name the row bears now beside its serving grams, dropping the values kept under
     // another name.
     bool claimRow(qint64 food, QString* error);
+    // Whether the first column of the first row of `sql` is `count`.
+    bool countIs(const char* sql, qint64 count, bool* is, QString* error);
     // Whether the file keeps the lists of richest foods.
     bool topTablesExist(bool* exist, QString* error);
     // The largest values met of one nutrient, the least first (a heap), and how many were met.
