@@ -106,6 +106,9 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
             + int(parser.isSet(copyFromOption))
         > 1) {
         usage = QStringLiteral("Give one of --import, --export, --copy-foods-to and --copy-foods-from.");
+    } else if (parser.isSet(databaseOption) && (parser.isSet(copyToOption) || parser.isSet(copyFromOption))) {
+        usage = QStringLiteral("A copy goes between the folder's foods.db and the address it names; --database goes "
+                               "with neither.");
     } else if (parser.isSet(replaceOption) && !parser.isSet(copyToOption) && !parser.isSet(copyFromOption)) {
         usage = QStringLiteral("--replace goes with --copy-foods-to or --copy-foods-from.");
     } else if (parser.isSet(duplicateOption) && !parser.isSet(importOption)) {
@@ -114,7 +117,7 @@ int transferFoods(const QCommandLineParser& parser, bool parsed, const QCommandL
         usage = QStringLiteral("--columns goes with --import.");
     }
     if (!usage.isEmpty()) {
-        err << usage << '\n' << QStringLiteral("Nothing was imported or exported; see --help.") << Qt::endl;
+        err << usage << '\n' << QStringLiteral("Nothing was imported, exported or copied; see --help.") << Qt::endl;
         return FoodTransferCommand::UsageError;
     }
     // A mistyped folder must not become a fresh one with the starter foods, which a backup script

@@ -1,5 +1,7 @@
 #include "core/nutrients/NutrientTables.h"
 
+#include "core/foods/FoodDatabase.h"
+
 #include "core/sqlite/SqliteConnection.h"
 #include "core/sqlite/SqliteStatement.h"
 
@@ -154,9 +156,11 @@ bool NutrientTables::create(QString* error)
           "CREATE TABLE IF NOT EXISTS food_nutrients (food INTEGER NOT NULL, nutrient INTEGER NOT NULL, "
           "value REAL NOT NULL, PRIMARY KEY (food, nutrient)) WITHOUT ROWID;"
           "CREATE TABLE IF NOT EXISTS nutrient_marks (mark TEXT PRIMARY KEY);";
-    if (!m_connection.execute(schema) || !m_connection.execute(kTriggers) || !m_connection.execute(kTopTables)
-        || (!m_bulk && !m_connection.execute(kTopTriggers))) {
+    if (!m_connection.execute(schema) || !m_connection.execute(kTriggers) || !m_connection.execute(kTopTables)) {
         return fail(error);
+    }
+    if (!ensureTopTriggers(error)) {
+        return false;
     }
     SqliteStatement* insert = statement("INSERT OR IGNORE INTO nutrients (number, name, unit, nutrient_group, "
                                         "display_order) VALUES (?1, ?2, ?3, ?4, ?5)",
@@ -203,7 +207,27 @@ void NutrientTables::restoreTriggers()
     bool tables = false;
     if (exist(&tables, nullptr) && tables) {
         m_connection.execute(kTriggers);
+        if (topTablesExist(&tables, nullptr) && tables) {
+            ensureTopTriggers(nullptr);
+        }
     }
+}
+
+bool NutrientTables::ensureTopTriggers(QString* error)
+{
+    if (m_bulk) {
+        return true;
+    }
+    bool present = false;
+    if (!countIs("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND name IN ('food_nutrients_top', "
+                 "'food_nutrients_top_change')",
+            2, &present, error)) {
+        return false;
+    }
+    // Without them values may have been written unseen (a tool that rebuilds `food_nutrients`
+    // drops its triggers): no list can be trusted until an import makes them afresh.
+    return present || (m_connection.execute("DELETE FROM nutrient_tops") && m_connection.execute(kTopTriggers))
+        || fail(error);
 }
 
 bool NutrientTables::readCatalogue(NutrientCatalogue* catalogue, QString* error)
@@ -796,25 +820,39 @@ bool NutrientTables::readTop(const QString& number, std::vector<TopFood>* foods,
     }
     const double above = threshold->real(0);
     threshold->reset();
-    // Each listed food's value as it stands, and only while the food bears the name it was
-    // written under.
+    // Each listed food's value as it stands, read as every reader reads it (a text by the number
+    // it begins with), and only while the food bears the name it was written under. A value
+    // without end is left out, as a ranking leaves it out. At most one more than a list keeps
+    // is read: those of the last value read are dropped then, so that the foods given are the
+    // ranking's first places whatever another program wrote to the list.
     SqliteStatement* query
-        = statement("SELECT t.food, f.FOOD, n.value FROM nutrient_top t "
+        = statement("SELECT t.food, f.FOOD, CAST(n.value AS REAL) AS amount FROM nutrient_top t "
                     "JOIN food_nutrients n ON n.food = t.food AND n.nutrient = t.nutrient "
                     "JOIN food_servings s ON s.food = t.food JOIN foods f ON f.rowid = t.food AND f.FOOD IS s.name "
-                    "WHERE t.nutrient = ?1 AND n.value > ?2",
+                    "WHERE t.nutrient = ?1 AND amount > ?2 AND amount < ?3 ORDER BY amount DESC LIMIT ?4",
             error);
     if (!query) {
         return false;
     }
+    const qint64 most = qint64(TopKept) + 1;
     query->bindInt64(1, *id);
     query->bindDouble(2, above);
+    query->bindDouble(3, std::numeric_limits<double>::infinity());
+    query->bindInt64(4, most);
+    QString buffer;
     while (query->next()) {
-        foods->push_back(TopFood { query->int64(0), QString::fromUtf8(query->text(1)), query->real(2) });
+        foods->push_back(
+            TopFood { query->int64(0), FoodDatabase::cellText(*query, 1, &buffer).toString(), query->real(2) });
     }
     query->reset();
     if (query->failed()) {
         return fail(error);
+    }
+    if (qint64(foods->size()) == most) {
+        const double cut = foods->back().value;
+        while (!foods->empty() && foods->back().value == cut) {
+            foods->pop_back();
+        }
     }
     *tracked = true;
     return true;

@@ -130,6 +130,9 @@ private:
     // Keeps the name the row bears now beside its serving grams, dropping the values kept under
     // another name.
     bool claimRow(qint64 food, QString* error);
+    // Makes the triggers that keep the lists of richest foods where they are missing, and then
+    // no list is trusted; nothing while many values are written at once.
+    bool ensureTopTriggers(QString* error);
     // Whether the first column of the first row of `sql` is `count`.
     bool countIs(const char* sql, qint64 count, bool* is, QString* error);
     // Whether the file keeps the lists of richest foods.

@@ -529,3 +529,23 @@ bool PgConnection::reconnect(QString* error)
     }
     return true;
 }
+
+bool PgConnection::readLocation(const QString& location, bool* password)
+{
+    *password = false;
+    const QByteArray text = location.toUtf8();
+    char* problem = nullptr;
+    PQconninfoOption* options = PQconninfoParse(text.constData(), &problem);
+    if (!options) {
+        PQfreemem(problem);
+        return false;
+    }
+    for (const PQconninfoOption* option = options; option->keyword; ++option) {
+        if (option->val && *option->val
+            && (qstrcmp(option->keyword, "password") == 0 || qstrcmp(option->keyword, "sslpassword") == 0)) {
+            *password = true;
+        }
+    }
+    PQconninfoFree(options);
+    return true;
+}

@@ -40,6 +40,9 @@ public:
     // The location as messages and windows show it: without the password, whether it stands in
     // the URI's user information or in a password (or sslpassword) parameter.
     static QString displayName(const QString& location);
+    // Reads the location as libpq reads it: false when it cannot; `*password` tells whether it
+    // gives a password (or an SSL key's password) of its own.
+    static bool readLocation(const QString& location, bool* password);
 
     PgConnection();
     ~PgConnection();

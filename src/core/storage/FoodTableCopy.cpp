@@ -3,6 +3,7 @@
 #include "core/storage/FoodImportSession.h"
 #include "core/storage/FoodStore.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -22,24 +23,39 @@ bool FoodTableCopy::copy(
         return false;
     };
     QString reason;
-    std::vector<std::pair<qint64, QString>> targetRecipes;
-    const qint64 targetFoods = to.rowCount(&reason);
-    if (targetFoods < 0 || !to.listRecipes(&targetRecipes, &reason)) {
-        return fail(reason);
-    }
-    if (!replace && (targetFoods > 0 || !targetRecipes.empty())) {
-        return fail(tr("%1 holds %n food(s) already; nothing was copied (--replace empties it first).", nullptr,
-            int(std::min<qint64>(targetFoods, INT_MAX)))
-                        .arg(to.location()));
-    }
     NutrientCatalogue catalogue;
     std::vector<std::pair<qint64, QString>> recipes;
+    // The recipes' own rows, found among the rows in table order, which the copy takes in the same order.
+    std::vector<TextColumn> names;
+    std::vector<FoodStore::RowId> sourceRows;
+    QSet<FoodStore::RowId> recipeRows;
     const qint64 total = from.rowCount(&reason);
-    if (total < 0 || !from.nutrientCatalogue(&catalogue, &reason) || !from.listRecipes(&recipes, &reason)) {
+    if (total < 0 || !from.nutrientCatalogue(&catalogue, &reason) || !from.listRecipes(&recipes, &reason)
+        || !from.readColumns({ FoodFields::FOOD }, &names, &sourceRows, &reason)
+        || !from.recipeRows(&recipeRows, &reason)) {
         return fail(reason);
     }
     std::unique_ptr<FoodImportSession> session = to.beginImport(&reason);
-    if (!session || (replace && !session->clearAll(&reason))) {
+    if (!session) {
+        return fail(reason);
+    }
+    // Whether the target holds anything is asked inside its transaction, which holds its write
+    // lock: no other desk adds a food between the answer and the copy.
+    std::vector<std::pair<qint64, QString>> targetRecipes;
+    const qint64 targetFoods = to.rowCount(&reason);
+    if (targetFoods < 0 || !to.listRecipes(&targetRecipes, &reason)) {
+        session->rollback();
+        return fail(reason);
+    }
+    if (!replace && (targetFoods > 0 || !targetRecipes.empty())) {
+        session->rollback();
+        return fail(tr("The food table there holds %n food(s) and %1 recipe(s) already; nothing was copied "
+                       "(--replace empties it first).",
+            nullptr, int(std::min<qint64>(targetFoods, INT_MAX)))
+                        .arg(targetRecipes.size()));
+    }
+    if (replace && !session->clearAll(&reason)) {
+        session->rollback();
         return fail(reason);
     }
     // The target's catalogue gains the nutrients it lacks; one it names in another unit would
@@ -60,6 +76,8 @@ bool FoodTableCopy::copy(
     }
     qint64 copied = 0;
     bool cancelled = false;
+    std::vector<FoodImportSession::RowId> copies;
+    copies.reserve(sourceRows.size());
     const bool read = from.readRowsWithNutrients(
         numbers,
         [&](const StoredRow& row, const std::optional<double>& servingGrams,
@@ -68,6 +86,7 @@ bool FoodTableCopy::copy(
             if (!session->insertStored(row, &id, why)) {
                 return false;
             }
+            copies.push_back(id);
             FoodNutrients nutrients;
             nutrients.servingGrams = servingGrams;
             for (std::size_t n = 0; n < values.size(); ++n) {
@@ -92,24 +111,29 @@ bool FoodTableCopy::copy(
         session->rollback();
         return fail(cancelled ? tr("The copy was cancelled; nothing was copied.") : reason);
     }
-    // Each recipe takes the row of its name as its own; its values are worked out again from its
-    // ingredients in the same transaction, so that none disagrees with them.
+    if (copies.size() != sourceRows.size()) {
+        session->rollback();
+        return fail(tr("the food table changed while it was copied; nothing was copied."));
+    }
+    QHash<QString, FoodImportSession::RowId> ownRows;
+    for (std::size_t r = 0; r < sourceRows.size(); ++r) {
+        if (recipeRows.contains(sourceRows[r])) {
+            ownRows.insert(names[0].at(qsizetype(r)), copies[r]);
+        }
+    }
+    // Each recipe keeps its own row; its values are worked out again from its ingredients in the
+    // same transaction, so that none disagrees with them, and a recipe whose row was lost gets one.
     QStringList ingredients;
     for (const auto& [id, name] : recipes) {
         Recipe recipe;
-        std::vector<FoodImportSession::RowId> own;
-        if (!from.loadRecipe(id, &recipe, &reason) || !session->findRows(recipe.name, 1, &own, &reason)) {
+        if (!from.loadRecipe(id, &recipe, &reason)) {
             session->rollback();
             return fail(reason);
-        }
-        if (own.empty()) {
-            session->rollback();
-            return fail(tr("the row of recipe \"%1\" is missing; nothing was copied.").arg(recipe.name));
         }
         for (const RecipeIngredient& ingredient : recipe.ingredients) {
             ingredients.append(ingredient.food);
         }
-        if (!session->insertRecipe(&recipe, own.front(), &reason)) {
+        if (!session->insertRecipe(&recipe, ownRows.value(recipe.name, 0), &reason)) {
             session->rollback();
             return fail(reason);
         }

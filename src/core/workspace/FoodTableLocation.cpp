@@ -5,8 +5,6 @@
 
 #include <QFileInfo>
 #include <QSettings>
-#include <QUrl>
-#include <QUrlQuery>
 
 namespace {
 
@@ -22,10 +20,17 @@ bool FoodTableLocation::resolve(
         QString address;
         Source source;
     };
+    QString saved;
+    const QString commandLineAddress = commandLine.trimmed();
+    const QString environmentAddress = qEnvironmentVariable("PLATEWELL_DATABASE").trimmed();
+    // Settings that cannot be read may name a server: the folder's own table is not taken for it.
+    if (commandLineAddress.isEmpty() && environmentAddress.isEmpty() && !readSavedAddress(folder, &saved, error)) {
+        return false;
+    }
     const Choice choices[] = {
-        { commandLine.trimmed(), Source::CommandLine },
-        { qEnvironmentVariable("PLATEWELL_DATABASE").trimmed(), Source::Environment },
-        { savedAddress(folder), Source::Settings },
+        { commandLineAddress, Source::CommandLine },
+        { environmentAddress, Source::Environment },
+        { saved, Source::Settings },
     };
     for (const Choice& choice : choices) {
         if (choice.address.isEmpty()) {
@@ -61,14 +66,11 @@ bool FoodTableLocation::checkAddress(const QString& address, QString* error)
     if (!PgConnection::isServerLocation(address)) {
         return refuse(tr("a server is named by an address such as postgresql://user@host/foods"));
     }
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid()) {
+    // Read as libpq reads it, which is what decides where the password comes from; a '#' would
+    // end the address for other readers of it, and shows nothing PostgreSQL takes.
+    bool password = false;
+    if (address.contains(u'#') || !PgConnection::readLocation(address, &password)) {
         return refuse(tr("the address cannot be read"));
-    }
-    bool password = !url.password().isEmpty();
-    for (const auto& [key, value] : QUrlQuery(url).queryItems()) {
-        password = password || key.compare(QLatin1String("password"), Qt::CaseInsensitive) == 0
-            || key.compare(QLatin1String("sslpassword"), Qt::CaseInsensitive) == 0;
     }
     if (password) {
         return refuse(tr("it holds a password; give it in ~/.pgpass or PGPASSWORD instead"));
@@ -83,12 +85,26 @@ QString FoodTableLocation::settingsPath(const QString& folder)
 
 QString FoodTableLocation::savedAddress(const QString& folder)
 {
+    QString address;
+    return readSavedAddress(folder, &address, nullptr) ? address : QString();
+}
+
+bool FoodTableLocation::readSavedAddress(const QString& folder, QString* address, QString* error)
+{
+    address->clear();
     const QString path = settingsPath(folder);
-    if (!QFileInfo(path).isFile()) {
-        return QString();
+    if (!QFileInfo::exists(path)) {
+        return true;
     }
     const QSettings settings(path, QSettings::IniFormat);
-    return settings.value(QLatin1String(kAddressKey)).toString().trimmed();
+    if (!QFileInfo(path).isFile() || !QFileInfo(path).isReadable() || settings.status() != QSettings::NoError) {
+        if (error) {
+            *error = tr("The folder's settings %1 cannot be read.").arg(path);
+        }
+        return false;
+    }
+    *address = settings.value(QLatin1String(kAddressKey)).toString().trimmed();
+    return true;
 }
 
 bool FoodTableLocation::saveAddress(const QString& folder, const QString& address, QString* error)

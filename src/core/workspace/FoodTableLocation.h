@@ -29,6 +29,8 @@ public:
     // The server address kept in the folder's settings; empty when the folder uses its foods.db
     // or the settings cannot be read.
     static QString savedAddress(const QString& folder);
+    // The same, false with a message when the settings are there but cannot be read.
+    static bool readSavedAddress(const QString& folder, QString* address, QString* error);
     // Keeps `address` in the folder's settings (empty: the folder's foods.db again), after
     // checking it; written whole or not at all.
     static bool saveAddress(const QString& folder, const QString& address, QString* error);

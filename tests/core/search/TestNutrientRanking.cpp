@@ -222,7 +222,21 @@ enum class Then {
     ImportedLower,
     ImportedHigher,
     FileBeforeTheLists,
+    ValueAsText,
+    ValueWithoutEnd,
+    OlderToolsName,
+    TriggersLost,
 };
+
+// Sets the iron of `food` to `value` (an SQL expression) as another program would.
+bool setIronElsewhere(const QString& path, const QString& food, const QString& value)
+{
+    return OtherProgram(path).exec(QStringLiteral("UPDATE food_nutrients SET value = %1 WHERE food = (SELECT rowid "
+                                                  "FROM foods WHERE FOOD = ?) AND nutrient = (SELECT id FROM nutrients "
+                                                  "WHERE number = '303')")
+                                       .arg(value),
+        { food });
+}
 
 QString foodName(int food)
 {
@@ -274,6 +288,12 @@ void TestNutrientRanking::firstFoodsAreTheRankingsFirst_data()
     QTest::newRow("new foods imported higher") << Then::ImportedHigher << foodName(1049) << QString();
     QTest::newRow("a file kept before the lists, imported into")
         << Then::FileBeforeTheLists << foodName(1049) << QString();
+    QTest::newRow("a top value made text by another program") << Then::ValueAsText << foodName(0) << foodName(3);
+    QTest::newRow("a value without end") << Then::ValueWithoutEnd << foodName(0) << foodName(4);
+    QTest::newRow("a name in an older tool's Windows-1252")
+        << Then::OlderToolsName << QStringLiteral("Caf\u00e9") << foodName(6);
+    QTest::newRow("triggers lost to another tool, then imported into")
+        << Then::TriggersLost << foodName(500) << QString();
 }
 
 // The foods the table finds without reading the others are exactly the first places of a ranking
@@ -323,6 +343,31 @@ void TestNutrientRanking::firstFoodsAreTheRankingsFirst()
     case Then::ImportedLower:
         QVERIFY2(importIron(foods, { { 0, 1.0 }, { 1, 2.0 }, { 10, 500 } }, &error), qPrintable(error));
         break;
+    case Then::ValueAsText:
+        QVERIFY(setIronElsewhere(folder.databasePath(), foodName(3), QStringLiteral("'0,5'")));
+        break;
+    case Then::ValueWithoutEnd:
+        QVERIFY(setIronElsewhere(folder.databasePath(), foodName(4), QStringLiteral("9e999")));
+        break;
+    case Then::OlderToolsName:
+        QVERIFY(OtherProgram(folder.databasePath())
+                    .exec(QStringLiteral("UPDATE foods SET FOOD = CAST(X'436166E9' AS TEXT) WHERE FOOD = ?"),
+                        { foodName(6) }));
+        break;
+    case Then::TriggersLost: {
+        for (const char* drop : { "DROP TRIGGER food_nutrients_top", "DROP TRIGGER food_nutrients_top_change" }) {
+            QVERIFY(OtherProgram(folder.databasePath()).exec(QLatin1String(drop)));
+        }
+        QVERIFY(setIronElsewhere(folder.databasePath(), foodName(500), QStringLiteral("999")));
+        // The next write finds the triggers gone: no list is trusted until an import.
+        QVERIFY(writeNutrients(foods, foodName(600), iron(1)));
+        std::vector<FoodStore::RichFood> none;
+        bool found = true;
+        QVERIFY2(RankingFoods::readFirst(foods, QStringLiteral("303"), &none, &found, &error), qPrintable(error));
+        QVERIFY(!found);
+        QVERIFY2(importIron(foods, { { 700, 5.0 } }, &error), qPrintable(error));
+        break;
+    }
     case Then::FileBeforeTheLists:
         for (const char* drop : { "DROP TRIGGER food_nutrients_top", "DROP TRIGGER food_nutrients_top_change",
                  "DROP TABLE nutrient_top", "DROP TABLE nutrient_tops" }) {

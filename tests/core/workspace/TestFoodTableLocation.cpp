@@ -50,8 +50,14 @@ void TestFoodTableLocation::addressesChecked_data()
     QTest::addColumn<QString>("refusal");
     QTest::newRow("user, host and database") << "postgresql://ann@db.clinic/foods" << QString();
     QTest::newRow("short scheme, port, sslmode") << "postgres://db.clinic:5433/foods?sslmode=require" << QString();
-    QTest::newRow("scheme in capitals, socket folder")
-        << "POSTGRESQL:///foods?host=/run/postgresql&service=clinic" << QString();
+    QTest::newRow("socket folder and service")
+        << "postgresql:///foods?host=/run/postgresql&service=clinic" << QString();
+    QTest::newRow("scheme in capitals, which libpq does not read") << "POSTGRESQL://db/foods"
+                                                                   << "cannot be read";
+    QTest::newRow("password behind a fragment") << "postgresql://ann@db/#?dbname=foods&password=secret"
+                                                << "cannot be read";
+    QTest::newRow("password in a percent-encoded parameter") << "postgresql://db/foods?pass%77ord=secret"
+                                                             << "password";
     QTest::newRow("password in the user part") << "postgresql://ann:secret@db/foods"
                                                << "password";
     QTest::newRow("password as a parameter") << "postgresql://db/foods?password=secret"
