@@ -4,6 +4,7 @@
 #include "core/files/ByteSource.h"
 #include "core/files/CsvStreamReader.h"
 #include "core/foods/FoodDatabase.h"
+#include "core/storage/FoodImportSession.h"
 #include "core/storage/FoodStoreOpener.h"
 
 #include <QTemporaryDir>
@@ -77,17 +78,30 @@ std::unique_ptr<FoodStore> EngineStores::storeWith(const QStringList& csvRows, Q
     if (!store) {
         return nullptr;
     }
-    // Written as the SQLite table is made from CSV: each field as typed, row by row.
+    // Written in one import, each field as typed, as the SQLite table is made from CSV.
+    std::unique_ptr<FoodImportSession> import = store->beginImport(error);
+    if (!import) {
+        return nullptr;
+    }
     const auto source = ByteSource::fromBytes(csvRows.join(u'\n').toUtf8());
     CsvStreamReader reader(*source);
     while (reader.readRecord()) {
         if (reader.fieldCount() == 1 && reader.field(0).isEmpty()) {
             continue;
         }
+        const QStringList fields = reader.fieldTexts();
+        FoodImportSession::Nutrients nutrients;
+        for (int n = 0; n < FoodFields::NutrientCount; ++n) {
+            nutrients[std::size_t(n)] = fields.value(FoodFields::CALORIES + n);
+        }
         FoodStore::RowId row = 0;
-        if (!store->insertRecord(reader.fieldTexts(), &row, error)) {
+        if (!import->insertFood(
+                fields.value(FoodFields::FOOD), fields.value(FoodFields::SERVING_UN), nutrients, &row, error)) {
             return nullptr;
         }
+    }
+    if (!import->commit({}, error)) {
+        return nullptr;
     }
     return store;
 }

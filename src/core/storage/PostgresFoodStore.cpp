@@ -37,6 +37,13 @@ const char* const kSchema
       "nutrient bigint NOT NULL REFERENCES nutrients (id), value double precision NOT NULL, "
       "PRIMARY KEY (food, nutrient));"
       "CREATE INDEX food_nutrients_rank ON food_nutrients (nutrient, value);"
+      // Recipes, made of foods by name, each with its own row in `foods`.
+      "CREATE TABLE recipes (id bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, name text NOT NULL UNIQUE, "
+      "servings double precision NOT NULL, serving_unit text NOT NULL, food_row bigint NOT NULL REFERENCES foods (id));"
+      "CREATE INDEX recipes_food_row ON recipes (food_row);"
+      "CREATE TABLE recipe_ingredients (recipe_id bigint NOT NULL REFERENCES recipes (id) ON DELETE CASCADE, "
+      "position integer NOT NULL, food text NOT NULL, quantity text NOT NULL, PRIMARY KEY (recipe_id, position));"
+      "CREATE INDEX recipe_ingredients_food ON recipe_ingredients (food);"
       // A rename carries the nutrients along while they were the renamed row's, whichever program
       // makes it.
       "CREATE FUNCTION platewell_follow_rename() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
@@ -99,49 +106,126 @@ public:
     {
         auto found = m_cache.find(name);
         if (found != m_cache.end()) {
-            return &*found;
+            return &found->nutrients;
         }
-        PgConnection& db = m_store.connection();
-        if (!m_begun) {
-            m_begun = true;
-            if (!db.inTransaction()) {
-                if (!db.execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error)) {
-                    return nullptr;
-                }
-                m_ownTransaction = true;
-            }
+        if (!beginReading(error)) {
+            return nullptr;
         }
         // A grid shows a missing name as empty text, so the empty name matches NULL names as well.
         const QString sql
-            = QStringLiteral("SELECT %1 FROM foods WHERE %2 ORDER BY id")
+            = QStringLiteral("SELECT id, %1 FROM foods WHERE %2 ORDER BY id")
                   .arg(FoodFields::nutrientFieldNames().join(QStringLiteral(", ")),
                       name.isEmpty() ? QStringLiteral("FOOD = '' OR FOOD IS NULL") : QStringLiteral("FOOD = $1"));
         PgResult result;
-        if (!db.query(sql,
+        if (!m_store.connection().query(sql,
                 name.isEmpty() ? PgConnection::Params {} : PgConnection::Params { PgConnection::param(name) }, &result,
                 error)) {
             return nullptr;
         }
         if (m_cache.size() > 20000) {
             m_cache.clear();
+            m_nutrientCache.clear();
         }
-        std::vector<Nutrients> rows;
-        rows.reserve(std::size_t(result.rows()));
+        Named named;
+        named.nutrients.reserve(std::size_t(result.rows()));
         for (int r = 0; r < result.rows(); ++r) {
             Nutrients values {};
             for (int n = 0; n < FoodFields::NutrientCount; ++n) {
-                values[std::size_t(n)] = PgFoodCells::nutrientValue(result.bytes(r, n), result.isNull(r, n));
+                values[std::size_t(n)] = PgFoodCells::nutrientValue(result.bytes(r, n + 1), result.isNull(r, n + 1));
             }
-            rows.push_back(values);
+            named.rows.push_back(result.int64(r, 0));
+            named.nutrients.push_back(values);
         }
-        return &*m_cache.insert(name, std::move(rows));
+        return &m_cache.insert(name, std::move(named))->nutrients;
+    }
+
+    bool includeNutrients(QString* error) override
+    {
+        if (m_withNutrients) {
+            return true;
+        }
+        NutrientCatalogue catalogue;
+        if (!beginReading(error) || !m_store.nutrientCatalogue(&catalogue, error)) {
+            return false;
+        }
+        m_numbers.clear();
+        for (const Nutrient& nutrient : catalogue.nutrients()) {
+            m_numbers.append(nutrient.number);
+        }
+        m_withNutrients = true;
+        return true;
+    }
+
+    const QStringList& nutrientNumbers() const override { return m_numbers; }
+
+    const std::vector<KeptNutrients>* nutrientsNamed(const QString& name, QString* error) override
+    {
+        auto found = m_nutrientCache.find(name);
+        if (found != m_nutrientCache.end()) {
+            return &*found;
+        }
+        if (!includeNutrients(error) || !rowsNamed(name, error)) {
+            return nullptr;
+        }
+        const std::vector<qint64>& rows = m_cache.value(name).rows;
+        std::vector<KeptNutrients> kept(rows.size(),
+            KeptNutrients {
+                std::vector<double>(std::size_t(m_numbers.size()), std::numeric_limits<double>::quiet_NaN()), {} });
+        if (!rows.empty()) {
+            QByteArray ids = "{";
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                ids += (r ? "," : "") + QByteArray::number(rows[r]);
+            }
+            ids += '}';
+            PgResult result;
+            if (!m_store.connection().query(
+                    QStringLiteral("SELECT v.food, n.number, v.value FROM food_nutrients v JOIN nutrients n ON n.id = "
+                                   "v.nutrient JOIN %1 ON s.food = v.food WHERE v.food = ANY ($1::bigint[])")
+                        .arg(QLatin1String(kValidServings)),
+                    { ids }, &result, error)) {
+                return nullptr;
+            }
+            for (int r = 0; r < result.rows(); ++r) {
+                const auto row = std::find(rows.begin(), rows.end(), result.int64(r, 0));
+                const qsizetype slot = m_numbers.indexOf(result.text(r, 1));
+                if (row != rows.end() && slot >= 0) {
+                    kept[std::size_t(row - rows.begin())].values[std::size_t(slot)] = result.real(r, 2);
+                }
+            }
+        }
+        return &*m_nutrientCache.insert(name, std::move(kept));
     }
 
 private:
+    bool beginReading(QString* error)
+    {
+        if (m_begun) {
+            return true;
+        }
+        PgConnection& db = m_store.connection();
+        if (!db.inTransaction()) {
+            if (!db.execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error)) {
+                return false;
+            }
+            m_ownTransaction = true;
+        }
+        m_begun = true;
+        return true;
+    }
+
+    struct Named
+    {
+        std::vector<qint64> rows;
+        std::vector<Nutrients> nutrients;
+    };
+
     const PostgresFoodStore& m_store;
     bool m_begun = false;
     bool m_ownTransaction = false;
-    QHash<QString, std::vector<Nutrients>> m_cache;
+    QHash<QString, Named> m_cache;
+    bool m_withNutrients = false;
+    QStringList m_numbers;
+    QHash<QString, std::vector<KeptNutrients>> m_nutrientCache;
 };
 
 } // namespace
@@ -265,7 +349,7 @@ bool PostgresFoodStore::readBatches(const QString& select, const BatchVisitor& v
                     return false;
                 }
                 for (int r = 0; r < result.rows(); ++r) {
-                    if (!visit(result, r, why)) {
+                    if (stopped(why) || !visit(result, r, why)) {
                         return false;
                     }
                 }
@@ -765,7 +849,7 @@ bool PostgresFoodStore::readRowsWithNutrients(
                             values[std::size_t(column)] = value;
                         }
                     }
-                    if (!visit(row, grams.value(id), values, why)) {
+                    if (stopped(why) || !visit(row, grams.value(id), values, why)) {
                         return false;
                     }
                 }

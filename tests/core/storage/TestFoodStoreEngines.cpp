@@ -29,6 +29,7 @@ private slots:
     void importEndsWhole_data();
     void importEndsWhole();
     void richestFoodsAreTheTopOfAFullSort();
+    void aStopEndsEveryRead();
     void aNewerTableIsRefused();
     void recipesAreRefusedOnAServer();
 };
@@ -327,6 +328,19 @@ void TestFoodStoreEngines::nutrientsAreUnknownUnlessWritten()
                  &error),
         qPrintable(error));
     QCOMPARE(walked, QStringList({ QStringLiteral("Apple 182 -1 0"), QStringLiteral("Bread -1 -1 -1") }));
+    // A calculation's lookup hands them out by slot, unknown as not-a-number.
+    {
+        const std::unique_ptr<FoodLookup> lookup = foods->lookup();
+        QVERIFY2(lookup->includeNutrients(&error), qPrintable(error));
+        const QStringList& numbers = lookup->nutrientNumbers();
+        QCOMPARE(numbers.size(), catalogue.size());
+        const std::vector<FoodLookup::KeptNutrients>* kept = lookup->nutrientsNamed(QStringLiteral("Apple"), &error);
+        QVERIFY2(kept, qPrintable(error));
+        QCOMPARE(kept->size(), std::size_t(1));
+        QCOMPARE(kept->front().values.at(std::size_t(numbers.indexOf(a))), 0.0);
+        QVERIFY(std::isnan(kept->front().values.at(std::size_t(numbers.indexOf(b)))));
+        QVERIFY(lookup->nutrientsNamed(QStringLiteral("Nothing"), &error)->empty());
+    }
     std::optional<double> servingGrams;
     QVERIFY2(foods->servingGramsOf(QStringLiteral("Apple"), &servingGrams, &error), qPrintable(error));
     QCOMPARE(servingGrams, std::optional<double>(182));
@@ -458,6 +472,36 @@ void TestFoodStoreEngines::richestFoodsAreTheTopOfAFullSort()
     QCOMPARE(given, expected);
     // At least as many as a window of the richest shows, where the table has them.
     QVERIFY(richest.size() >= std::min<std::size_t>(300, all.size()));
+}
+
+void TestFoodStoreEngines::aStopEndsEveryRead()
+{
+    QStringList rows;
+    for (int i = 0; i < 3000; ++i) {
+        rows.append(foodRow(QStringLiteral("Food %1").arg(i), QStringLiteral("1 cup")));
+    }
+    std::unique_ptr<FoodStore> foods = store(rows);
+    QVERIFY(foods);
+    std::atomic<bool> stop = false;
+    foods->stopReadsWhen(&stop);
+    int seen = 0;
+    QString error;
+    const auto visit = [&](const StoredRow&, QString*) {
+        // Stopped from outside while the rows are handed out.
+        if (++seen == 10) {
+            stop = true;
+        }
+        return true;
+    };
+    QVERIFY(!foods->readRows(visit, &error));
+    QVERIFY(seen < 3000);
+    QVERIFY(!error.isEmpty());
+    std::vector<TextColumn> columns;
+    QVERIFY(!foods->readColumns({ FoodFields::FOOD }, &columns, nullptr, &error));
+    stop = false;
+    seen = 0;
+    QVERIFY2(foods->readColumns({ FoodFields::FOOD }, &columns, nullptr, &error), qPrintable(error));
+    QCOMPARE(columns.front().size(), 3000);
 }
 
 void TestFoodStoreEngines::aNewerTableIsRefused()
