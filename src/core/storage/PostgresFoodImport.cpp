@@ -6,7 +6,17 @@
 #include "core/postgres/PgTransaction.h"
 #include "core/storage/PostgresFoodStore.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+
+namespace {
+
+// How many new foods, and how many values, are gathered before they are sent.
+constexpr std::size_t kGatheredFoods = 20000;
+constexpr std::size_t kGatheredValues = 200000;
+
+} // namespace
 
 PostgresFoodImport::PostgresFoodImport(PostgresFoodStore& store)
     : m_store(store)
@@ -52,6 +62,17 @@ bool PostgresFoodImport::findRows(const QString& name, qint64 most, std::vector<
     for (int r = 0; r < result.rows(); ++r) {
         rows->push_back(result.int64(r, 0));
     }
+    // The foods gathered and not sent yet come after every row of the table: their identities
+    // were taken from the sequence after all of those.
+    const auto gathered = m_gatheredByName.constFind(name);
+    if (gathered != m_gatheredByName.cend()) {
+        for (const qint64 id : *gathered) {
+            if (most != AllRows && qint64(rows->size()) >= most) {
+                break;
+            }
+            rows->push_back(id);
+        }
+    }
     return true;
 }
 
@@ -76,20 +97,40 @@ bool PostgresFoodImport::foodParams(const QString& name, const QString& serving,
     return true;
 }
 
+bool PostgresFoodImport::nextId(qint64* id, QString* error)
+{
+    if (m_spareIds.empty()) {
+        PgResult result;
+        if (!m_store.connection().query(
+                "SELECT nextval(pg_get_serial_sequence('foods', 'id')) FROM generate_series(1, 1000)", {}, &result,
+                error)) {
+            return false;
+        }
+        for (int r = 0; r < result.rows(); ++r) {
+            m_spareIds.push_back(result.int64(r, 0));
+        }
+        // Given out in rising order, the least last.
+        std::sort(m_spareIds.begin(), m_spareIds.end(), std::greater<>());
+    }
+    *id = m_spareIds.back();
+    m_spareIds.pop_back();
+    return true;
+}
+
 bool PostgresFoodImport::insertFood(
     const QString& name, const QString& serving, const Nutrients& nutrients, RowId* row, QString* error)
 {
     PgConnection::Params params;
-    PgResult result;
-    if (!isOpen(error) || !foodParams(name, serving, nutrients, &params, error)
-        || !m_store.connection().query(
-            "INSERT INTO foods (FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, SUGAR_ALC) "
-            "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10) RETURNING id",
-            params, &result, error)) {
+    qint64 id = 0;
+    if (!isOpen(error) || !foodParams(name, serving, nutrients, &params, error) || !nextId(&id, error)) {
         return false;
     }
-    *row = result.int64(0, 0);
-    return true;
+    params.insert(params.begin(), PgConnection::param(id));
+    m_foods.push_back(std::move(params));
+    m_gatheredByName[name].push_back(id);
+    m_gatheredNames.insert(id, name);
+    *row = id;
+    return m_foods.size() < kGatheredFoods || flush(error);
 }
 
 bool PostgresFoodImport::replaceFood(
@@ -99,13 +140,21 @@ bool PostgresFoodImport::replaceFood(
     if (!isOpen(error) || !foodParams(name, serving, nutrients, &params, error)) {
         return false;
     }
+    // A food gathered in this import is replaced where it is, once it is sent.
+    if ((m_gatheredNames.contains(row) || m_withGatheredNutrients.contains(row)) && !flush(error)) {
+        return false;
+    }
     params.push_back(PgConnection::param(row));
     PgConnection& db = m_store.connection();
     // What the row kept beside its ten fields belonged to the values it no longer has.
-    return db.query("UPDATE foods SET FOOD = $1, SERVING_UN = $2, CALORIES = $3, CARBS = $4, FAT = $5, SUGAR = $6, "
-                    "CHOLESTERO = $7, POINTS = $8, FIBER = $9, SUGAR_ALC = $10 WHERE id = $11",
-               params, nullptr, error)
-        && db.query("DELETE FROM food_servings WHERE food = $1", { PgConnection::param(row) }, nullptr, error);
+    if (!db.query("UPDATE foods SET FOOD = $1, SERVING_UN = $2, CALORIES = $3, CARBS = $4, FAT = $5, SUGAR = $6, "
+                  "CHOLESTERO = $7, POINTS = $8, FIBER = $9, SUGAR_ALC = $10 WHERE id = $11",
+            params, nullptr, error)
+        || !db.query("DELETE FROM food_servings WHERE food = $1", { PgConnection::param(row) }, nullptr, error)) {
+        return false;
+    }
+    m_replacedNames.insert(row, name);
+    return true;
 }
 
 bool PostgresFoodImport::addNutrient(const Nutrient& nutrient, QString* error)
@@ -146,34 +195,86 @@ bool PostgresFoodImport::writeNutrients(RowId row, const FoodNutrients& nutrient
             return m_store.fail(PostgresFoodStore::tr("the value of nutrient %1 is not a number").arg(it.key()), error);
         }
     }
-    PgConnection& db = m_store.connection();
     const PgConnection::Param food = PgConnection::param(row);
-    if (!db.query("DELETE FROM food_servings WHERE food = $1", { food }, nullptr, error)) {
-        return false;
+    // A row written twice, or not by this import, has what it kept dropped first.
+    QString name;
+    if (m_gatheredNames.contains(row) && !m_withGatheredNutrients.contains(row)) {
+        name = m_gatheredNames.value(row);
+    } else if (m_replacedNames.contains(row) && !m_withGatheredNutrients.contains(row)) {
+        // Its servings went with replaceFood(); a second write drops what the first gathered.
+        name = m_replacedNames.take(row);
+    } else {
+        PgResult result;
+        if (!flush(error)
+            || !m_store.connection().query("DELETE FROM food_servings WHERE food = $1", { food }, nullptr, error)
+            || !m_store.connection().query("SELECT FOOD FROM foods WHERE id = $1", { food }, &result, error)) {
+            return false;
+        }
+        if (result.rows() == 0) {
+            return m_store.fail(PostgresFoodStore::tr("the food is no longer in the table"), error);
+        }
+        name = result.isNull(0, 0) ? QString() : result.text(0, 0);
     }
     if (nutrients.values.isEmpty() && !nutrients.servingGrams) {
         return true;
     }
-    if (!db.query("INSERT INTO food_servings (food, name, grams) SELECT id, FOOD, $2 FROM foods WHERE id = $1",
-            { food, nutrients.servingGrams ? PgConnection::param(*nutrients.servingGrams) : PgConnection::null() },
-            nullptr, error)) {
+    m_withGatheredNutrients.insert(row);
+    m_servings.push_back({ food, PgConnection::param(name),
+        nutrients.servingGrams ? PgConnection::param(*nutrients.servingGrams) : PgConnection::null() });
+    for (auto it = nutrients.values.cbegin(); it != nutrients.values.cend(); ++it) {
+        m_values.push_back({ food, PgConnection::param(m_ids.value(it.key())), PgConnection::param(it.value()) });
+    }
+    return m_values.size() < kGatheredValues || flush(error);
+}
+
+bool PostgresFoodImport::copy(const char* sql, const std::vector<PgConnection::Params>& rows, QString* error)
+{
+    if (rows.empty()) {
+        return true;
+    }
+    PgConnection& db = m_store.connection();
+    if (!db.copyStart(sql, error)) {
         return false;
     }
-    for (auto it = nutrients.values.cbegin(); it != nutrients.values.cend(); ++it) {
-        if (!db.query("INSERT INTO food_nutrients (food, nutrient, value) VALUES ($1, $2, $3)",
-                { food, PgConnection::param(m_ids.value(it.key())), PgConnection::param(it.value()) }, nullptr,
-                error)) {
+    for (const PgConnection::Params& row : rows) {
+        if (!db.copyRow(row, error)) {
+            db.copyAbort();
             return false;
         }
     }
-    return true;
+    return db.copyFinish(error);
+}
+
+bool PostgresFoodImport::flush(QString* error)
+{
+    // COPY writes the identities it is given, as INSERT does with OVERRIDING SYSTEM VALUE.
+    const bool sent = copy("COPY foods (id, FOOD, SERVING_UN, CALORIES, CARBS, FAT, SUGAR, CHOLESTERO, POINTS, FIBER, "
+                           "SUGAR_ALC) FROM STDIN",
+                          m_foods, error)
+        && copy("COPY food_servings (food, name, grams) FROM STDIN", m_servings, error)
+        && copy("COPY food_nutrients (food, nutrient, value) FROM STDIN", m_values, error);
+    forgetGathered();
+    if (!sent) {
+        rollback();
+    }
+    return sent;
+}
+
+void PostgresFoodImport::forgetGathered()
+{
+    m_foods.clear();
+    m_servings.clear();
+    m_values.clear();
+    m_gatheredByName.clear();
+    m_gatheredNames.clear();
+    m_withGatheredNutrients.clear();
 }
 
 bool PostgresFoodImport::commit(const QStringList& changedFoods, QString* error)
 {
     // No recipe is kept on a server, so none is recomputed.
     Q_UNUSED(changedFoods)
-    if (!isOpen(error)) {
+    if (!isOpen(error) || !flush(error)) {
         return false;
     }
     if (!m_transaction->commit(error)) {
@@ -185,6 +286,8 @@ bool PostgresFoodImport::commit(const QStringList& changedFoods, QString* error)
 
 void PostgresFoodImport::rollback()
 {
+    forgetGathered();
+    m_replacedNames.clear();
     if (m_transaction) {
         m_transaction->rollback();
     }

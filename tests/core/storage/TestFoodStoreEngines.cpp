@@ -398,6 +398,21 @@ void TestFoodStoreEngines::importEndsWhole()
     kept.servingGrams = 69;
     kept.values.insert(extra.number, 4.25);
     QVERIFY2(import->writeNutrients(added, kept, &error), qPrintable(error));
+    // A name inserted twice within the import is found, first to last, and its second row can be
+    // replaced and given nutrients anew.
+    FoodImportSession::RowId again = 0;
+    QVERIFY2(import->insertFood(QStringLiteral("Kiwi"), QStringLiteral("1 fruit"), values, &again, &error),
+        qPrintable(error));
+    QVERIFY2(import->findRows(QStringLiteral("Kiwi"), FoodImportSession::AllRows, &rows, &error), qPrintable(error));
+    QCOMPARE(rows, std::vector<FoodImportSession::RowId>({ added, again }));
+    QVERIFY2(import->findRows(QStringLiteral("Kiwi"), 1, &rows, &error), qPrintable(error));
+    QCOMPARE(rows, std::vector<FoodImportSession::RowId>({ added }));
+    QVERIFY2(import->writeNutrients(again, kept, &error), qPrintable(error));
+    QVERIFY2(import->replaceFood(again, QStringLiteral("Gold kiwi"), QStringLiteral("1 fruit"), values, &error),
+        qPrintable(error));
+    FoodNutrients gold;
+    gold.values.insert(extra.number, 5);
+    QVERIFY2(import->writeNutrients(again, gold, &error), qPrintable(error));
     if (commit) {
         QVERIFY2(import->commit({}, &error), qPrintable(error));
     } else {
@@ -411,7 +426,8 @@ void TestFoodStoreEngines::importEndsWhole()
         QVERIFY(!catalogue.find(extra.number));
         return;
     }
-    QCOMPARE(foods->rowCount(&error), qint64(3));
+    QCOMPARE(foods->rowCount(&error), qint64(4));
+    QCOMPARE(nutrientsOf(*foods, QStringLiteral("Gold kiwi")), gold);
     QStringList record;
     QVERIFY2(foods->readRecord(added, &record, &error), qPrintable(error));
     QCOMPARE(record.mid(0, 5),
