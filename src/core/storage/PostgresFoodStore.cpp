@@ -320,6 +320,14 @@ bool PostgresFoodStore::stopped(QString* error) const
     return m_stop && m_stop->load() && !fail(tr("the reading was stopped"), error);
 }
 
+bool PostgresFoodStore::notBusy(QString* error) const
+{
+    // A lookup or an import holds a transaction on the connection until it goes; a write begun
+    // inside it would end it with its own.
+    return !m_db.inTransaction()
+        || fail(tr("a calculation or an import is still working on the table; write once it has ended"), error);
+}
+
 bool PostgresFoodStore::inSnapshot(const std::function<bool(QString*)>& read, QString* error) const
 {
     if (!ensureOpen(error)) {
@@ -550,7 +558,7 @@ bool PostgresFoodStore::holdsShownName(RowId row, const QString& shownName, QStr
 bool PostgresFoodStore::inWrite(
     RowId row, const QString& shownName, const std::function<bool(QString*)>& write, QString* error)
 {
-    if (!ensureOpen(error)) {
+    if (!ensureOpen(error) || !notBusy(error)) {
         return false;
     }
     // Whatever fails, the transaction rolls back as it goes: nothing of the write stays.
@@ -640,7 +648,7 @@ bool PostgresFoodStore::deleteRecord(RowId row, const QString& shownName, QStrin
 
 std::unique_ptr<FoodImportSession> PostgresFoodStore::beginImport(QString* error)
 {
-    if (!ensureOpen(error)) {
+    if (!ensureOpen(error) || !notBusy(error)) {
         return nullptr;
     }
     auto session = std::make_unique<PostgresFoodImport>(*this);

@@ -104,6 +104,8 @@ private:
     using BatchVisitor = std::function<bool(const PgResult& result, int row, QString* reason)>;
     bool readBatches(const QString& select, const BatchVisitor& visit, QString* error) const;
     bool stopped(QString* error) const;
+    // False, saying why, while a transaction of a lookup or an import is open on the connection.
+    bool notBusy(QString* error) const;
     bool recipesRefused(QString* error) const;
 
     QString m_location;

@@ -31,6 +31,7 @@ private slots:
     void richestFoodsAreTheTopOfAFullSort();
     void aStopEndsEveryRead();
     void aNewerTableIsRefused();
+    void aWriteWaitsForALookupOnAServer();
     void recipesAreRefusedOnAServer();
 };
 
@@ -535,6 +536,27 @@ void TestFoodStoreEngines::aNewerTableIsRefused()
     QVERIFY2(error.contains(QLatin1String("made by a newer version of Platewell")), qPrintable(error));
     // It is left as it was.
     QCOMPARE(foods->rowCount(&error), qint64(1));
+}
+
+void TestFoodStoreEngines::aWriteWaitsForALookupOnAServer()
+{
+    if (!EngineStores::onServer()) {
+        QSKIP("a server's lookup holds a transaction on the store's one connection; an SQLite lookup does not");
+    }
+    std::unique_ptr<FoodStore> foods = store({ foodRow(QStringLiteral("Apple"), QStringLiteral("1 medium")) });
+    QVERIFY(foods);
+    const FoodStore::RowId row = rowOf(*foods, QStringLiteral("Apple"));
+    QString error;
+    {
+        const std::unique_ptr<FoodLookup> lookup = foods->lookup();
+        QVERIFY2(lookup->rowsNamed(QStringLiteral("Apple"), &error), qPrintable(error));
+        QVERIFY(!foods->deleteRecord(row, QStringLiteral("Apple"), &error));
+        QVERIFY2(error.contains(QLatin1String("still working on the table")), qPrintable(error));
+        QVERIFY(!foods->beginImport(&error));
+        QCOMPARE(lookup->rowsNamed(QStringLiteral("Apple"), &error)->size(), std::size_t(1));
+    }
+    QVERIFY2(foods->deleteRecord(row, QStringLiteral("Apple"), &error), qPrintable(error));
+    QCOMPARE(foods->rowCount(&error), qint64(0));
 }
 
 void TestFoodStoreEngines::recipesAreRefusedOnAServer()
