@@ -39,7 +39,7 @@ bool PostgresFoodImport::begin(QString* error)
     m_transaction = std::make_unique<PgTransaction>(db);
     // Other writers wait from now on, so that none comes between the import's checks and its
     // writes; readers go on reading the table as it was.
-    if (!m_transaction->begin(error)
+    if (!m_transaction->begin(error) || !db.execute("SET LOCAL lock_timeout = '5s'", error)
         || !db.execute("LOCK TABLE foods, food_servings, food_nutrients, nutrients IN SHARE ROW EXCLUSIVE MODE", error)
         || !m_store.nutrientCatalogue(&m_catalogue, error) || !m_store.nutrientIds(&m_ids, error)) {
         rollback();

@@ -16,6 +16,11 @@ namespace {
 // Rows read per statement by the readers of the whole table.
 constexpr int kBatchRows = 10000;
 
+// A read of one state of the table. The lock comes first: a statement takes the snapshot before
+// it waits for a lock, so a read that waited for another program would not see what it wrote.
+const char* const kBeginSnapshot = "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; "
+                                   "LOCK TABLE foods, food_servings, food_nutrients, nutrients IN ACCESS SHARE MODE";
+
 // Any number, the same for every Platewell: the first opening of a new database takes it so
 // that two programs never make the tables at once.
 constexpr qint64 kSchemaLock = 0x506c617465;
@@ -204,7 +209,8 @@ private:
         }
         PgConnection& db = m_store.connection();
         if (!db.inTransaction()) {
-            if (!db.execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error)) {
+            if (!db.execute(kBeginSnapshot, error)) {
+                db.rollback();
                 return false;
             }
             m_ownTransaction = true;
@@ -249,7 +255,10 @@ bool PostgresFoodStore::refresh(QString* error)
     if (m_db.isOpen() && m_db.location() == m_location) {
         return true;
     }
-    if (!m_db.open(m_location, error)) {
+    // A statement waits for another program's lock as long as an SQLite table waits, then gives up
+    // with a message instead of hanging a window or a worker.
+    if (!m_db.open(m_location, error) || !m_db.execute("SET lock_timeout = '2s'", error)) {
+        m_db.close();
         return false;
     }
     if (!ensureSchema(error)) {
@@ -336,7 +345,8 @@ bool PostgresFoodStore::inSnapshot(const std::function<bool(QString*)>& read, QS
     if (m_db.inTransaction()) {
         return read(error);
     }
-    if (!m_db.execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error)) {
+    if (!m_db.execute(kBeginSnapshot, error)) {
+        m_db.rollback();
         return false;
     }
     const bool ok = read(error);
