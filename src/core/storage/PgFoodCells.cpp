@@ -10,6 +10,10 @@
 
 namespace {
 
+// The spellings of the infinities: too large for a double, so no text SQLite keeps as a text.
+const char* const kInfinity = "1e999";
+const char* const kMinusInfinity = "-1e999";
+
 // Whether `text` is the one spelling of an integer: an optional minus, then digits without a
 // leading zero, within 64 bits.
 bool readInteger(QByteArrayView text, qint64* value)
@@ -160,9 +164,12 @@ bool PgFoodCells::stored(FoodFields::Field field, const QVariant& value, PgConne
     case SqliteStatement::Integer:
         *param = QByteArray::number(m_get->int64(0));
         break;
-    case SqliteStatement::Real:
-        *param = FoodValues::numberText(m_get->real(0)).toUtf8();
+    case SqliteStatement::Real: {
+        const double real = m_get->real(0);
+        *param = std::isinf(real) ? QByteArray(real > 0 ? kInfinity : kMinusInfinity)
+                                  : FoodValues::numberText(real).toUtf8();
         break;
+    }
     default:
         *param = m_get->text(0).toByteArray();
     }
@@ -177,6 +184,11 @@ void PgFoodCells::cellOf(FoodFields::Field field, QByteArrayView bytes, bool isN
         return;
     }
     if (field >= FoodFields::CALORIES) {
+        if (bytes == QByteArrayView(kInfinity) || bytes == QByteArrayView(kMinusInfinity)) {
+            cell->kind = StoredCell::Real;
+            cell->real = bytes.front() == '-' ? -HUGE_VAL : HUGE_VAL;
+            return;
+        }
         if (readInteger(bytes, &cell->integer)) {
             cell->kind = StoredCell::Integer;
             return;
@@ -190,6 +202,18 @@ void PgFoodCells::cellOf(FoodFields::Field field, QByteArrayView bytes, bool isN
     cell->text = bytes;
 }
 
+QString PgFoodCells::cellText(FoodFields::Field field, QByteArrayView bytes, bool isNull)
+{
+    if (isNull) {
+        return QString();
+    }
+    if (field >= FoodFields::CALORIES
+        && (bytes == QByteArrayView(kInfinity) || bytes == QByteArrayView(kMinusInfinity))) {
+        return FoodValues::numberText(bytes.front() == '-' ? -HUGE_VAL : HUGE_VAL);
+    }
+    return QString::fromUtf8(bytes);
+}
+
 double PgFoodCells::nutrientValue(QByteArrayView bytes, bool isNull)
 {
     StoredCell cell;
@@ -198,8 +222,5 @@ double PgFoodCells::nutrientValue(QByteArrayView bytes, bool isNull)
     if (cell.kind == StoredCell::Real && std::isfinite(cell.real) && cell.real != 0) {
         return cell.real;
     }
-    if (cell.kind == StoredCell::Null) {
-        return TextToNumber(QStringView());
-    }
-    return TextToNumber(QString::fromUtf8(bytes));
+    return TextToNumber(cellText(FoodFields::CALORIES, bytes, isNull));
 }

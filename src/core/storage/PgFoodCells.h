@@ -18,7 +18,9 @@ class SqliteStatement;
 // column: the name and serving unit as written, a nutrient as the text a grid shows for the value
 // an SQLite NUMERIC column makes of what was written (an integer, a real number, or the typed text
 // kept as it is, such as "12.5g"). That text tells its kind again on reading: integers and real
-// numbers have one spelling each, and a text SQLite keeps as a text never reads as a number.
+// numbers have one spelling each, and a text SQLite keeps as a text never reads as a number. An
+// infinity, whose grid text "inf" could be a typed text, is kept as "1e999" or "-1e999", which
+// SQLite never keeps as a text.
 class PgFoodCells
 {
 public:
@@ -36,6 +38,8 @@ public:
 
     // The cell of `field` as SQLite would hand it out, from the stored text (null for SQL NULL).
     static void cellOf(FoodFields::Field field, QByteArrayView bytes, bool isNull, StoredCell* cell);
+    // The text a grid shows for a stored cell, as FoodDatabase::cellText gives it.
+    static QString cellText(FoodFields::Field field, QByteArrayView bytes, bool isNull);
     // A stored nutrient as a number, as FoodDatabase::nutrientValue reads it.
     static double nutrientValue(QByteArrayView bytes, bool isNull);
 

@@ -80,8 +80,9 @@ bool PostgresFoodImport::foodParams(const QString& name, const QString& serving,
     std::vector<std::optional<QByteArray>>* params, QString* error)
 {
     params->clear();
-    params->push_back(PgConnection::param(name));
-    params->push_back(PgConnection::param(serving));
+    // The name and serving unit are texts, the empty text too, as the SQLite import binds them.
+    params->push_back(name.toUtf8());
+    params->push_back(serving.toUtf8());
     for (std::size_t n = 0; n < nutrients.size(); ++n) {
         const auto field = FoodFields::Field(FoodFields::CALORIES + int(n));
         const QVariant& read = nutrients[n];

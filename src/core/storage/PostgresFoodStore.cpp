@@ -87,9 +87,9 @@ QByteArray textArray(const QStringList& texts)
     return literal + '}';
 }
 
-QString cellText(const PgResult& result, int row, int column)
+QString cellText(const PgResult& result, int row, int column, FoodFields::Field field)
 {
-    return result.isNull(row, column) ? QString() : result.text(row, column);
+    return PgFoodCells::cellText(field, result.bytes(row, column), result.isNull(row, column));
 }
 
 // Looks names up for one calculation of totals, all in one state of the table: a read-only
@@ -396,7 +396,7 @@ bool PostgresFoodStore::readColumns(const std::vector<FoodFields::Field>& fields
             }
             for (std::size_t f = 0; f < fields.size(); ++f) {
                 const int column = int(f) + 1;
-                buffer = result.isNull(r, column) ? QString() : result.text(r, column);
+                buffer = cellText(result, r, column, fields[f]);
                 if (!(*columns)[f].append(buffer)) {
                     return fail(tr("the food table holds more text than can be shown at once"), why);
                 }
@@ -431,7 +431,7 @@ bool PostgresFoodStore::readFirstRows(const std::vector<FoodFields::Field>& fiel
             rows->push_back(result.int64(r, 0));
         }
         for (std::size_t f = 0; f < fields.size(); ++f) {
-            (*columns)[f].append(cellText(result, r, int(f) + 1));
+            (*columns)[f].append(cellText(result, r, int(f) + 1, fields[f]));
         }
     }
     return true;
@@ -516,7 +516,7 @@ bool PostgresFoodStore::readRecord(RowId row, QStringList* values, QString* erro
     }
     values->clear();
     for (int f = 0; f < FoodFields::FieldCount; ++f) {
-        values->append(cellText(result, 0, f));
+        values->append(cellText(result, 0, f, FoodFields::Field(f)));
     }
     return true;
 }
@@ -543,7 +543,7 @@ bool PostgresFoodStore::servingUnitOf(const QString& name, QString* unit, QStrin
         return false;
     }
     if (result.rows() > 0) {
-        *unit = cellText(result, 0, 0);
+        *unit = cellText(result, 0, 0, FoodFields::SERVING_UN);
     }
     return true;
 }
@@ -559,7 +559,7 @@ bool PostgresFoodStore::holdsShownName(RowId row, const QString& shownName, QStr
     if (!m_db.query("SELECT FOOD FROM foods WHERE id = $1 FOR UPDATE", { PgConnection::param(row) }, &result, error)) {
         return false;
     }
-    if (result.rows() == 0 || cellText(result, 0, 0) != shownName) {
+    if (result.rows() == 0 || cellText(result, 0, 0, FoodFields::FOOD) != shownName) {
         return fail(tr("the food is no longer in the table"), error);
     }
     return true;
@@ -955,7 +955,7 @@ bool PostgresFoodStore::readRichest(
     }
     foods->reserve(std::size_t(result.rows()));
     for (int r = 0; r < result.rows(); ++r) {
-        foods->push_back(RichFood { result.int64(r, 0), cellText(result, r, 1), result.real(r, 2) });
+        foods->push_back(RichFood { result.int64(r, 0), cellText(result, r, 1, FoodFields::FOOD), result.real(r, 2) });
     }
     *found = true;
     return true;

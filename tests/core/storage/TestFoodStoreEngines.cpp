@@ -163,6 +163,7 @@ void TestFoodStoreEngines::cellsReadAsOnSqlite_data()
     QTest::newRow("comma") << QStringLiteral("1,5");
     QTest::newRow("words") << QStringLiteral("n/a");
     QTest::newRow("inf") << QStringLiteral("inf");
+    QTest::newRow("an infinity's spelling") << QStringLiteral("-1e999");
     QTest::newRow("empty") << QString();
     QTest::newRow("unicode") << QStringLiteral("½ Tasse, 豆腐 🍓");
 }
@@ -185,11 +186,23 @@ void TestFoodStoreEngines::cellsReadAsOnSqlite()
         QVERIFY2(table->updateFields(updated, QStringLiteral("B"),
                      { { FoodFields::CALORIES, typed }, { FoodFields::SUGAR, typed } }, &error),
             qPrintable(error));
+        // An import gives a nutrient as typed, or as the number a source read in it.
+        std::unique_ptr<FoodImportSession> import = table->beginImport(&error);
+        QVERIFY2(import, qPrintable(error));
+        FoodImportSession::Nutrients nutrients;
+        nutrients[0] = typed;
+        bool isNumber = false;
+        const double number = typed.toDouble(&isNumber);
+        nutrients[1] = isNumber ? QVariant(number) : QVariant();
+        FoodImportSession::RowId imported = 0;
+        QVERIFY2(import->insertFood(QStringLiteral("C"), typed, nutrients, &imported, &error), qPrintable(error));
+        QVERIFY2(import->commit({}, &error), qPrintable(error));
     }
     QCOMPARE(storedRows(*foods), storedRows(*sqlite));
     QCOMPARE(allTexts(*foods), allTexts(*sqlite));
     QCOMPARE(nutrientBits(*foods, QStringLiteral("B")), nutrientBits(*sqlite, QStringLiteral("B")));
     QCOMPARE(nutrientBits(*foods, typed), nutrientBits(*sqlite, typed));
+    QCOMPARE(nutrientBits(*foods, QStringLiteral("C")), nutrientBits(*sqlite, QStringLiteral("C")));
 }
 
 void TestFoodStoreEngines::namesComeInByteOrder()
