@@ -1,9 +1,12 @@
 // A food table read on a worker thread (here the food list's): it gives what the table holds once
 // another program lets go of it, a stop ends even a read that waits for another program's lock,
-// and a read started again hands over only the last one.
+// and a read started again hands over only the last one. It runs on each engine
+// (PLATEWELL_TEST_ENGINE).
 
+#include "EngineStores.h"
 #include "OtherProgram.h"
 #include "TestSupport.h"
+#include "core/postgres/PgConnection.h"
 #include "core/search/FoodList.h"
 #include "core/storage/BackgroundFoodRead.h"
 
@@ -25,6 +28,8 @@ private slots:
 
 private:
     std::unique_ptr<TestFolder> m_folder;
+    // The table read: the folder's file, or a database on the test's server.
+    QString m_location;
 };
 
 namespace {
@@ -46,7 +51,15 @@ void TestBackgroundFoodRead::init()
     for (int i = 0; i < 300; ++i) {
         rows.append(foodRow(QStringLiteral("Food %1").arg((i * 7919) % 300), QStringLiteral("1 cup")));
     }
-    m_folder->createFoods(rows);
+    if (EngineStores::onServer()) {
+        QString error;
+        const std::unique_ptr<FoodStore> foods = EngineStores::storeWith(rows, &error);
+        QVERIFY2(foods, qPrintable(error));
+        m_location = foods->location();
+    } else {
+        m_folder->createFoods(rows);
+        m_location = m_folder->databasePath();
+    }
 }
 
 void TestBackgroundFoodRead::readsTheTableAsAnotherProgramLeftIt_data()
@@ -61,17 +74,34 @@ void TestBackgroundFoodRead::readsTheTableAsAnotherProgramLeftIt()
 {
     QFETCH(bool, commit);
     QFETCH(int, foods);
-    OtherProgram other(m_folder->databasePath());
-    // The other program holds the whole file while the read starts: the read waits for it.
-    QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-    QVERIFY(other.exec(QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN) VALUES ('Aardvark stew', '1 bowl')")));
+    // The other program holds the whole table while the read starts: the read waits for it.
+    std::unique_ptr<OtherProgram> other;
+    PgConnection server;
+    QString error;
+    if (EngineStores::onServer()) {
+        QVERIFY2(server.open(m_location, &error)
+                && server.execute("BEGIN; LOCK TABLE foods IN ACCESS EXCLUSIVE MODE; "
+                                  "INSERT INTO foods (FOOD, SERVING_UN) VALUES ('Aardvark stew', '1 bowl')",
+                    &error),
+            qPrintable(error));
+    } else {
+        other = std::make_unique<OtherProgram>(m_location);
+        QVERIFY(other->exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(other->exec(QStringLiteral("INSERT INTO foods (FOOD, SERVING_UN) VALUES ('Aardvark stew', '1 bowl')")));
+    }
     BackgroundFoodRead reader;
     QSignalSpy done(&reader, &BackgroundFoodRead::done);
     auto list = std::make_shared<FoodList>();
-    startList(reader, m_folder->databasePath(), list);
+    startList(reader, m_location, list);
     QTest::qWait(100);
     QVERIFY(done.isEmpty());
-    QVERIFY(other.exec(commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")));
+    if (other) {
+        QVERIFY(other->exec(commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")));
+    } else if (commit) {
+        QVERIFY2(server.commit(&error), qPrintable(error));
+    } else {
+        server.rollback();
+    }
     QTRY_COMPARE(done.size(), 1);
     QVERIFY2(done.at(0).at(0).toBool(), qPrintable(done.at(0).at(1).toString()));
     QCOMPARE(list->names().size(), foods);
@@ -81,12 +111,15 @@ void TestBackgroundFoodRead::readsTheTableAsAnotherProgramLeftIt()
 
 void TestBackgroundFoodRead::stopEndsAReadWaitingForALock()
 {
-    OtherProgram other(m_folder->databasePath());
+    if (EngineStores::onServer()) {
+        QSKIP("a stop does not cancel a statement waiting on the server: it gives up after the lock timeout");
+    }
+    OtherProgram other(m_location);
     QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
     QVERIFY(other.exec(QStringLiteral("DELETE FROM foods")));
     auto reader = std::make_unique<BackgroundFoodRead>();
     QSignalSpy done(reader.get(), &BackgroundFoodRead::done);
-    startList(*reader, m_folder->databasePath(), std::make_shared<FoodList>());
+    startList(*reader, m_location, std::make_shared<FoodList>());
     QTest::qWait(50);
     QVERIFY(reader->isReading());
     // A window closed meanwhile does not wait out the two seconds a read waits for a lock.
@@ -101,14 +134,16 @@ void TestBackgroundFoodRead::stopEndsAReadWaitingForALock()
 
 void TestBackgroundFoodRead::onlyTheLastReadIsHandedOver()
 {
-    TestFolder second;
-    second.createFoods({ foodRow(QStringLiteral("Only food"), QStringLiteral("1 g")) });
+    QString error;
+    const std::unique_ptr<FoodStore> second
+        = EngineStores::storeWith({ foodRow(QStringLiteral("Only food"), QStringLiteral("1 g")) }, &error);
+    QVERIFY2(second, qPrintable(error));
     BackgroundFoodRead reader;
     QSignalSpy done(&reader, &BackgroundFoodRead::done);
     auto first = std::make_shared<FoodList>();
     auto last = std::make_shared<FoodList>();
-    startList(reader, m_folder->databasePath(), first);
-    startList(reader, second.databasePath(), last);
+    startList(reader, m_location, first);
+    startList(reader, second->location(), last);
     QTRY_COMPARE(done.size(), 1);
     QTest::qWait(50);
     QCOMPARE(done.size(), 1);
@@ -119,6 +154,9 @@ void TestBackgroundFoodRead::onlyTheLastReadIsHandedOver()
 
 void TestBackgroundFoodRead::aFileThatIsNoTableSaysWhy()
 {
+    if (EngineStores::onServer()) {
+        QSKIP("a server's table is no file another program could have filled with something else");
+    }
     const QString path = m_folder->path() + QStringLiteral("/not-a-table.db");
     writeFile(path, QByteArray("just some text\n"));
     BackgroundFoodRead reader;
