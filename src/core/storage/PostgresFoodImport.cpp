@@ -1,5 +1,7 @@
 #include "core/storage/PostgresFoodImport.h"
 
+#include "core/foods/StoredText.h"
+
 #include "core/foods/FoodValues.h"
 #include "core/postgres/PgConnection.h"
 #include "core/postgres/PgResult.h"
@@ -132,6 +134,69 @@ bool PostgresFoodImport::insertFood(
     m_gatheredNames.insert(id, name);
     *row = id;
     return m_foods.size() < kGatheredFoods || flush(error);
+}
+
+bool PostgresFoodImport::insertStored(const StoredRow& row, RowId* id, QString* error)
+{
+    if (!isOpen(error)) {
+        return false;
+    }
+    // Each cell as an SQLite table given the same value keeps it; a text an older tool wrote in
+    // Windows-1252 arrives as the same characters in UTF-8, which is all the server keeps.
+    PgConnection::Params params;
+    QString buffer;
+    QString name;
+    for (int f = 0; f < FoodFields::FieldCount; ++f) {
+        const StoredCell& cell = row[std::size_t(f)];
+        QVariant value;
+        switch (cell.kind) {
+        case StoredCell::Null:
+            break;
+        case StoredCell::Integer:
+            value = double(cell.integer);
+            break;
+        case StoredCell::Real:
+            value = cell.real;
+            break;
+        case StoredCell::Text:
+            value = StoredText::decoded(cell.text, &buffer).toString();
+            break;
+        }
+        if (f <= FoodFields::SERVING_UN) {
+            const QString text = value.isNull() ? QString() : value.toString();
+            params.push_back(value.isNull() ? PgConnection::null() : PgConnection::Param(text.toUtf8()));
+            if (f == FoodFields::FOOD) {
+                name = text;
+            }
+            continue;
+        }
+        PgConnection::Param param;
+        QString reason;
+        if (!m_store.cells().stored(FoodFields::Field(f), value, &param, &reason)) {
+            return m_store.fail(reason, error);
+        }
+        params.push_back(std::move(param));
+    }
+    qint64 next = 0;
+    if (!nextId(&next, error)) {
+        return false;
+    }
+    params.insert(params.begin(), PgConnection::param(next));
+    m_foods.push_back(std::move(params));
+    m_gatheredByName[name].push_back(next);
+    m_gatheredNames.insert(next, name);
+    *id = next;
+    return m_foods.size() < kGatheredFoods || flush(error);
+}
+
+bool PostgresFoodImport::clearAll(QString* error)
+{
+    if (!isOpen(error) || !flush(error)) {
+        return false;
+    }
+    return m_store.connection().execute("DELETE FROM recipe_ingredients; DELETE FROM recipes; DELETE FROM "
+                                        "food_nutrients; DELETE FROM food_servings; DELETE FROM foods",
+        error);
 }
 
 bool PostgresFoodImport::replaceFood(

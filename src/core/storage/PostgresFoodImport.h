@@ -34,6 +34,8 @@ public:
     const NutrientCatalogue& nutrientCatalogue() const override { return m_catalogue; }
     bool addNutrient(const Nutrient& nutrient, QString* error) override;
     bool writeNutrients(RowId row, const FoodNutrients& nutrients, QString* error) override;
+    bool insertStored(const StoredRow& row, RowId* id, QString* error) override;
+    bool clearAll(QString* error) override;
     bool commit(const QStringList& changedFoods, QString* error) override;
     void rollback() override;
 

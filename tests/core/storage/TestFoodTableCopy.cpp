@@ -3,7 +3,9 @@
 // their ingredients, in one transaction; a target that holds foods is refused unless replaced,
 // and a refused or failed copy leaves it as it was.
 
+#include "EngineStores.h"
 #include "OtherProgram.h"
+#include "PlatewellRun.h"
 #include "TestSupport.h"
 #include "core/storage/FoodTableCopy.h"
 
@@ -19,6 +21,7 @@ private slots:
     void copiedExactly_data();
     void copiedExactly();
     void nutrientInAnotherUnitRefused();
+    void roundTripThroughAServer();
 
 private:
     // Every row as stored, each cell written with its kind, and its nutrients.
@@ -170,6 +173,53 @@ void TestFoodTableCopy::nutrientInAnotherUnitRefused()
     QVERIFY(!FoodTableCopy::copy(from->foods(), to->foods(), true, &result, &error));
     QVERIFY2(error.contains(QLatin1String("303")), qPrintable(error));
     QCOMPARE(contents(to->foods(), { QStringLiteral("303") }), before);
+}
+
+// The command line copies a folder's table to a server and back into another folder, exact to
+// the last value and unknown; a second copy to the same server is refused until --replace.
+void TestFoodTableCopy::roundTripThroughAServer()
+{
+    TestFolder source;
+    source.createFoods({ foodRow(QStringLiteral("Spinach"), QStringLiteral("1 cup (30 g)"), { QStringLiteral("7") }),
+        foodRow(QStringLiteral("Bread"), QStringLiteral("1 slice"), { QStringLiteral("79.5"), QStringLiteral("n/a") }),
+        foodRow(QStringLiteral("Crème fraîche"), QStringLiteral("1 tbsp"), { QString(), QStringLiteral("0.1") }),
+        foodRow(QStringLiteral("Crème fraîche"), QStringLiteral(""), { QStringLiteral("1e-300") }) });
+    QString error;
+    {
+        std::unique_ptr<Workspace> from = source.workspace();
+        QVERIFY2(from->foods().refresh(&error), qPrintable(error));
+        FoodNutrientChanges spinach;
+        spinach.servingGramsChanged = true;
+        spinach.servingGrams = 30;
+        spinach.values.insert(QStringLiteral("303"), 0.1 + 0.2);
+        spinach.values.insert(QStringLiteral("307"), 0.0);
+        QVERIFY(writeNutrients(from->foods(), QStringLiteral("Spinach"), spinach));
+    }
+    const QString server = EngineStores::newServerDatabase(&error);
+    QVERIFY2(!server.isEmpty(), qPrintable(error));
+
+    PlatewellRun to = PlatewellRun::start({ QStringLiteral("--copy-foods-to"), server }, source.path(), source.path());
+    QVERIFY2(to.status == 0, qPrintable(to.printed()));
+    QVERIFY2(to.printed().contains(QLatin1String("Copied 4 foods")), qPrintable(to.printed()));
+    to = PlatewellRun::start({ QStringLiteral("--copy-foods-to"), server }, source.path(), source.path());
+    QCOMPARE(to.status, 1);
+    QVERIFY2(to.printed().contains(QLatin1String("--replace")), qPrintable(to.printed()));
+
+    TestFolder back;
+    back.createFoods({ foodRow(QStringLiteral("Replaced"), QStringLiteral("1")) });
+    const PlatewellRun from = PlatewellRun::start(
+        { QStringLiteral("--copy-foods-from"), server, QStringLiteral("--replace") }, back.path(), back.path());
+    QVERIFY2(from.status == 0, qPrintable(from.printed()));
+    std::unique_ptr<Workspace> original = source.workspace();
+    std::unique_ptr<Workspace> copy = back.workspace();
+    QVERIFY(original->foods().refresh(&error) && copy->foods().refresh(&error));
+    NutrientCatalogue catalogue;
+    QVERIFY(original->foods().nutrientCatalogue(&catalogue, &error));
+    QStringList numbers;
+    for (const Nutrient& nutrient : catalogue.nutrients()) {
+        numbers.append(nutrient.number);
+    }
+    QCOMPARE(contents(copy->foods(), numbers), contents(original->foods(), numbers));
 }
 
 QTEST_MAIN(TestFoodTableCopy)
