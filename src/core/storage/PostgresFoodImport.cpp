@@ -189,6 +189,11 @@ bool PostgresFoodImport::insertStored(const StoredRow& row, RowId* id, QString* 
     return m_foods.size() < kGatheredFoods || flush(error);
 }
 
+bool PostgresFoodImport::insertRecipe(Recipe*, RowId, QString* error)
+{
+    return m_store.recipesRefused(error);
+}
+
 bool PostgresFoodImport::clearAll(QString* error)
 {
     if (!isOpen(error) || !flush(error)) {

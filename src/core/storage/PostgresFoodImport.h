@@ -35,6 +35,7 @@ public:
     bool addNutrient(const Nutrient& nutrient, QString* error) override;
     bool writeNutrients(RowId row, const FoodNutrients& nutrients, QString* error) override;
     bool insertStored(const StoredRow& row, RowId* id, QString* error) override;
+    bool insertRecipe(Recipe* recipe, RowId ownRow, QString* error) override;
     bool clearAll(QString* error) override;
     bool commit(const QStringList& changedFoods, QString* error) override;
     void rollback() override;

@@ -90,6 +90,9 @@ public:
     // The catalogue's nutrient ids by number.
     bool nutrientIds(QHash<QString, qint64>* ids, QString* error) const;
 
+    // False, saying that recipes are not kept here yet.
+    bool recipesRefused(QString* error) const;
+
 private:
     // Makes the tables unless they are there, and refuses tables of a newer version.
     bool ensureSchema(QString* error);
@@ -106,7 +109,6 @@ private:
     bool stopped(QString* error) const;
     // False, saying why, while a transaction of a lookup or an import is open on the connection.
     bool notBusy(QString* error) const;
-    bool recipesRefused(QString* error) const;
 
     QString m_location;
     mutable PgConnection m_db;
