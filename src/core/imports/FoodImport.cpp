@@ -8,6 +8,7 @@
 #include "core/imports/FoodDataCentralReader.h"
 #include "core/imports/FoodImportWriter.h"
 #include "core/imports/OpenFoodFactsReader.h"
+#include "core/postgres/PgConnection.h"
 #include "core/storage/FoodStore.h"
 #include "core/storage/FoodStoreOpener.h"
 #include "core/text/FieldNumber.h"
@@ -269,8 +270,9 @@ bool FoodImport::inspectText(const QByteArray& head, bool truncated, QString* er
 NutrientCatalogue FoodImport::catalogueOf(const QString& databasePath)
 {
     NutrientCatalogue catalogue = NutrientCatalogue::starter();
-    // Opening a table that is not there would make one, which only the import may do.
-    if (QFileInfo(databasePath).isFile()) {
+    // Opening a file that is not there would make one, which only the import may do; a server's
+    // table makes its tables on first use anyway.
+    if (PgConnection::isServerLocation(databasePath) || QFileInfo(databasePath).isFile()) {
         QString error;
         const std::unique_ptr<FoodStore> foods = FoodStoreOpener::open(databasePath, &error);
         NutrientCatalogue stored;
