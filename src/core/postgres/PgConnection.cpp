@@ -140,10 +140,12 @@ bool PgConnection::open(const QString& location, QString* error)
     m_displayName = withoutPasswords(location, &m_secrets);
     m_sqlState.clear();
     const QByteArray uri = location.toUtf8();
-    // The keywords before the URI are defaults it may change; those after it override it.
-    const char* const keywords[]
-        = { "connect_timeout", "dbname", "client_encoding", "fallback_application_name", nullptr };
-    const char* const values[] = { "10", uri.constData(), "UTF8", "Platewell", nullptr };
+    // The keywords before the URI are defaults it may change; those after it override it. A
+    // network that drops silently is noticed within half a minute rather than when TCP gives up,
+    // a quarter of an hour later, with a window waiting on it.
+    const char* const keywords[] = { "connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count",
+        "tcp_user_timeout", "dbname", "client_encoding", "fallback_application_name", nullptr };
+    const char* const values[] = { "10", "30", "10", "3", "30000", uri.constData(), "UTF8", "Platewell", nullptr };
     m_conn = PQconnectdbParams(keywords, values, 1);
     if (m_conn)
         PQsetNoticeProcessor(m_conn, ignoreNotice, nullptr);

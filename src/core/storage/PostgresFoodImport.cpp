@@ -153,10 +153,11 @@ bool PostgresFoodImport::insertStored(const StoredRow& row, RowId* id, QString* 
         case StoredCell::Null:
             break;
         case StoredCell::Integer:
-            value = double(cell.integer);
+            // As its text, which an SQLite column keeps as the same integer, beyond 2^53 too.
+            value = QString::number(cell.integer);
             break;
         case StoredCell::Real:
-            value = cell.real;
+            value = f <= FoodFields::SERVING_UN ? QVariant(FoodValues::numberText(cell.real)) : QVariant(cell.real);
             break;
         case StoredCell::Text:
             value = StoredText::decoded(cell.text, &buffer).toString();
