@@ -179,3 +179,21 @@ bool sameBits(const TotalsResult& a, const TotalsResult& b)
     }
     return true;
 }
+
+QString storedCellText(const StoredCell& cell)
+{
+    switch (cell.kind) {
+    case StoredCell::Null:
+        return QStringLiteral("null");
+    case StoredCell::Integer:
+        return QStringLiteral("int %1").arg(cell.integer);
+    case StoredCell::Real: {
+        quint64 bits = 0;
+        std::memcpy(&bits, &cell.real, sizeof bits);
+        return QStringLiteral("real %1").arg(bits, 16, 16, QLatin1Char('0'));
+    }
+    case StoredCell::Text:
+        return QStringLiteral("text %1").arg(QString::fromLatin1(cell.text.toByteArray().toHex()));
+    }
+    return QString();
+}

@@ -4,6 +4,8 @@
 #include "core/totals/TotalsCalculator.h"
 #include "core/workspace/Workspace.h"
 
+#include "core/foods/StoredRow.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -69,3 +71,6 @@ bool writeNutrients(FoodStore& foods, const QString& name, const FoodNutrientCha
 // Whether two calculations gave the same rows with the same labels and the same totals to the
 // last bit, and stopped alike.
 bool sameBits(const TotalsResult& a, const TotalsResult& b);
+
+// A stored cell spelled with its kind, to the last bit of a real and the last byte of a text.
+QString storedCellText(const StoredCell& cell);

@@ -1,5 +1,7 @@
 #include "core/storage/PostgresFoodStore.h"
 
+#include "core/foods/RowPositions.h"
+
 #include "core/foods/FoodLookup.h"
 #include "core/postgres/PgResult.h"
 #include "core/postgres/PgTransaction.h"
@@ -885,11 +887,7 @@ bool PostgresFoodStore::readNutrientColumns(const QStringList& numbers, const st
 {
     columns->assign(
         std::size_t(numbers.size()), std::vector<double>(rows.size(), std::numeric_limits<double>::quiet_NaN()));
-    QHash<qint64, std::size_t> positions;
-    positions.reserve(qsizetype(rows.size()));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        positions.insert(rows[r], r);
-    }
+    const RowPositions positions(rows);
     PgResult result;
     if (!ensureOpen(error)
         || !m_db.query(QStringLiteral("SELECT v.food, n.number, v.value FROM food_nutrients v "
@@ -900,10 +898,10 @@ bool PostgresFoodStore::readNutrientColumns(const QStringList& numbers, const st
         return false;
     }
     for (int r = 0; r < result.rows(); ++r) {
-        const auto position = positions.constFind(result.int64(r, 0));
+        std::size_t position = 0;
         const qsizetype column = numbers.indexOf(result.text(r, 1));
-        if (position != positions.cend() && column >= 0) {
-            (*columns)[std::size_t(column)][*position] = result.real(r, 2);
+        if (positions.find(result.int64(r, 0), &position) && column >= 0) {
+            (*columns)[std::size_t(column)][position] = result.real(r, 2);
         }
     }
     return true;
@@ -913,11 +911,7 @@ bool PostgresFoodStore::readServingGrams(
     const std::vector<RowId>& rows, std::vector<double>* grams, QString* error) const
 {
     grams->assign(rows.size(), std::numeric_limits<double>::quiet_NaN());
-    QHash<qint64, std::size_t> positions;
-    positions.reserve(qsizetype(rows.size()));
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        positions.insert(rows[r], r);
-    }
+    const RowPositions positions(rows);
     PgResult result;
     if (!ensureOpen(error)
         || !m_db.query(QStringLiteral("SELECT s.food, s.grams FROM %1 WHERE s.grams IS NOT NULL")
@@ -926,9 +920,8 @@ bool PostgresFoodStore::readServingGrams(
         return false;
     }
     for (int r = 0; r < result.rows(); ++r) {
-        const auto position = positions.constFind(result.int64(r, 0));
-        if (position != positions.cend()) {
-            (*grams)[*position] = result.real(r, 1);
+        if (std::size_t position = 0; positions.find(result.int64(r, 0), &position)) {
+            (*grams)[position] = result.real(r, 1);
         }
     }
     return true;

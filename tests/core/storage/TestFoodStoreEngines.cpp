@@ -56,22 +56,7 @@ QStringList storedRows(const FoodStore& foods)
         [&](const StoredRow& row, QString*) {
             QStringList cells;
             for (const StoredCell& cell : row) {
-                switch (cell.kind) {
-                case StoredCell::Null:
-                    cells.append(QStringLiteral("null"));
-                    break;
-                case StoredCell::Integer:
-                    cells.append(QStringLiteral("int %1").arg(cell.integer));
-                    break;
-                case StoredCell::Real: {
-                    quint64 bits = 0;
-                    std::memcpy(&bits, &cell.real, sizeof bits);
-                    cells.append(QStringLiteral("real %1").arg(bits, 16, 16, QLatin1Char('0')));
-                    break;
-                }
-                case StoredCell::Text:
-                    cells.append(QStringLiteral("text '%1'").arg(QString::fromUtf8(cell.text)));
-                }
+                cells.append(storedCellText(cell));
             }
             rows.append(cells.join(QStringLiteral(" | ")));
             return true;

@@ -38,20 +38,7 @@ QStringList TestFoodTableCopy::contents(const FoodStore& foods, const QStringLis
             QString*) {
             QStringList cells;
             for (const StoredCell& cell : row) {
-                switch (cell.kind) {
-                case StoredCell::Null:
-                    cells.append(QStringLiteral("null"));
-                    break;
-                case StoredCell::Integer:
-                    cells.append(QStringLiteral("int %1").arg(cell.integer));
-                    break;
-                case StoredCell::Real:
-                    cells.append(QStringLiteral("real %1").arg(cell.real, 0, 'g', 17));
-                    break;
-                case StoredCell::Text:
-                    cells.append(QStringLiteral("text %1").arg(QString::fromLatin1(cell.text.toByteArray().toHex())));
-                    break;
-                }
+                cells.append(storedCellText(cell));
             }
             cells.append(grams ? QString::number(*grams, 'g', 17) : QStringLiteral("no grams"));
             for (const std::optional<double>& value : values) {
